@@ -1,0 +1,240 @@
+#include "import/CStdioFileEx.h"
+
+#include "platform/CodePage.h"
+
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace sortana {
+
+namespace {
+
+constexpr qsizetype chunkSize = 64 * 1024;
+constexpr char lineFeed = '\n';
+constexpr char16_t carriageReturn = u'\r';
+
+// First line-feed unit in [from, to), units of `unitSize` bytes counted from `from`.
+qsizetype findLineFeed(const char *data, qsizetype from, qsizetype to, int unitSize)
+{
+    if (unitSize == 1) {
+        const void *hit = std::memchr(data + from, lineFeed, static_cast<size_t>(to - from));
+        return hit ? static_cast<const char *>(hit) - data : -1;
+    }
+    for (qsizetype i = from; i + 1 < to; i += 2) {
+        if (data[i] == lineFeed && data[i + 1] == 0)
+            return i;
+    }
+    return -1;
+}
+
+void decodeUtf16Le(const char *bytes, qsizetype length, QString &out)
+{
+    const qsizetype units = length / 2;
+    out.resize(units);
+    qFromLittleEndian<char16_t>(bytes, units, out.data());
+}
+
+} // namespace
+
+CStdioFileEx::CStdioFileEx() = default;
+
+CStdioFileEx::~CStdioFileEx()
+{
+    Close();
+}
+
+bool CStdioFileEx::Open(const QString &path, quint32 flags)
+{
+    Close();
+    m_isUnicode = (flags & modeUnicode) != 0;
+    m_openFlags = (flags & ~quint32(typeText)) | typeBinary;
+    m_failure = Failure::None;
+    m_checkByteOrderMark = true;
+    resetBuffer(0);
+
+    m_file.setFileName(path);
+    // A directory opens like a file on Linux but is no text file to read or replace.
+    if (QFileInfo(path).isDir())
+        return false;
+    QIODevice::OpenMode mode = QIODevice::Unbuffered;
+    if (m_openFlags & modeCreate)
+        mode |= QIODevice::WriteOnly | QIODevice::Truncate;
+    else if (m_openFlags & modeWrite)
+        mode |= QIODevice::WriteOnly | QIODevice::ExistingOnly;
+    else
+        mode |= QIODevice::ReadOnly;
+    if (!m_file.open(mode))
+        return false;
+    if (isWriting())
+        return true;
+
+    m_buffer.resize(chunkSize);
+    while (m_end < 2 && fill()) {
+    }
+    m_isUnicode = m_end >= 2 && static_cast<unsigned char>(m_buffer[0]) == 0xFF
+        && static_cast<unsigned char>(m_buffer[1]) == 0xFE;
+    return m_failure == Failure::None;
+}
+
+void CStdioFileEx::Close()
+{
+    if (!m_file.isOpen())
+        return;
+    if (isWriting())
+        flushWrites();
+    m_file.close();
+    if (isWriting() && m_file.error() != QFileDevice::NoError && m_failure == Failure::None)
+        m_failure = Failure::WriteError;
+    resetBuffer(0);
+    m_buffer = {};
+}
+
+void CStdioFileEx::resetBuffer(qint64 fileOffset)
+{
+    m_begin = 0;
+    m_end = 0;
+    m_bufferOffset = fileOffset;
+}
+
+qint64 CStdioFileEx::GetPosition() const
+{
+    return m_bufferOffset + (isWriting() ? m_end : m_begin);
+}
+
+qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
+{
+    m_checkByteOrderMark = true;
+    if (!m_file.isOpen())
+        return -1;
+    if (isWriting())
+        flushWrites();
+    qint64 target = offset;
+    if (origin == current)
+        target += GetPosition();
+    else if (origin == end)
+        target += m_file.size();
+    if (target < 0 || !m_file.seek(target))
+        return -1;
+    resetBuffer(target);
+    if (m_failure != Failure::WriteError)
+        m_failure = Failure::None;
+    return target;
+}
+
+bool CStdioFileEx::fill()
+{
+    if (m_begin > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, static_cast<size_t>(m_end - m_begin));
+        m_bufferOffset += m_begin;
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (static_cast<qsizetype>(m_buffer.size()) - m_end < chunkSize / 2)
+        m_buffer.resize(m_buffer.size() * 2);
+    const qint64 got = m_file.read(m_buffer.data() + m_end, static_cast<qint64>(m_buffer.size()) - m_end);
+    if (got < 0) {
+        m_failure = Failure::ReadError;
+        return false;
+    }
+    m_end += got;
+    return got > 0;
+}
+
+bool CStdioFileEx::ReadString(QString &line)
+{
+    if (!m_file.isOpen() || isWriting() || m_failure != Failure::None) {
+        line.clear();
+        return false;
+    }
+    const int unitSize = m_isUnicode ? 2 : 1;
+    if (m_checkByteOrderMark && m_isUnicode && GetPosition() == 0) {
+        while (m_end - m_begin < 2 && fill()) {
+        }
+        m_begin += std::min<qsizetype>(2, m_end - m_begin);
+    }
+
+    const qsizetype limitBytes = (maxLineLength + 1) * unitSize;
+    qsizetype scanFrom = m_begin;
+    qsizetype lineEnd = -1;
+    for (;;) {
+        const qsizetype hit = findLineFeed(m_buffer.data(), scanFrom, m_end, unitSize);
+        if (hit >= 0) {
+            lineEnd = hit + unitSize;
+            break;
+        }
+        const qsizetype pending = m_end - m_begin;
+        if (pending > limitBytes) {
+            m_failure = Failure::LineTooLong;
+            line.clear();
+            return false;
+        }
+        const qsizetype scanned = pending - pending % unitSize;
+        if (!fill()) {
+            // End of the file (or a read error): whatever whole units remain are the last line.
+            lineEnd = m_begin + (m_end - m_begin) - (m_end - m_begin) % unitSize;
+            if (m_failure != Failure::None || lineEnd == m_begin) {
+                m_begin = m_end;
+                line.clear();
+                return false;
+            }
+            break;
+        }
+        scanFrom = m_begin + scanned;
+    }
+
+    const char *start = m_buffer.data() + m_begin;
+    const qsizetype length = lineEnd - m_begin;
+    if (m_isUnicode)
+        decodeUtf16Le(start, length, line);
+    else
+        decodeAnsiLine(start, length, line);
+    m_begin = lineEnd;
+
+    if (line.endsWith(QLatin1Char(lineFeed)))
+        line.chop(1);
+    if (line.endsWith(QChar(carriageReturn)))
+        line.chop(1);
+    const qsizetype nul = line.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        line.truncate(nul);
+    m_checkByteOrderMark = false;
+    return true;
+}
+
+void CStdioFileEx::ensureRoom(qsizetype bytes)
+{
+    if (static_cast<qsizetype>(m_buffer.size()) < m_end + bytes)
+        m_buffer.resize(static_cast<size_t>(std::max(m_end + bytes, chunkSize)));
+}
+
+void CStdioFileEx::WriteString(QStringView text)
+{
+    if (!m_file.isOpen() || !isWriting())
+        return;
+    if (GetPosition() == 0 && (m_openFlags & modeUnicode)) {
+        ensureRoom(2);
+        m_buffer[m_end++] = '\xFF';
+        m_buffer[m_end++] = '\xFE';
+    }
+    const qsizetype bytes = text.size() * 2;
+    ensureRoom(bytes);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), m_buffer.data() + m_end);
+    m_end += bytes;
+    if (m_end >= chunkSize)
+        flushWrites();
+}
+
+void CStdioFileEx::flushWrites()
+{
+    if (m_end == 0)
+        return;
+    if (m_failure == Failure::None && m_file.write(m_buffer.data(), m_end) != m_end)
+        m_failure = Failure::WriteError;
+    m_bufferOffset += m_end;
+    m_end = 0;
+}
+
+} // namespace sortana

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace sortana {
+
+// The one text file class: reads lines of 8-bit text or of UTF-16LE text with a byte-order
+// mark, and writes UTF-16LE text with a byte-order mark. Files are always handled in binary,
+// so line ends arrive and leave exactly as they are in the strings.
+class CStdioFileEx {
+public:
+    enum OpenFlag : quint32 {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        modeCreate = 0x1000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+        // Not one of the ordinary open flags: asks for UTF-16LE text when creating a file.
+        modeUnicode = 0x0010'0000,
+    };
+
+    enum SeekOrigin { begin, current, end };
+
+    enum class Failure { None, LineTooLong, ReadError, WriteError };
+
+    // A longer line is refused instead of being read into memory without bound.
+    static constexpr qsizetype maxLineLength = qsizetype(1) << 24;
+
+    CStdioFileEx();
+    ~CStdioFileEx();
+    CStdioFileEx(const CStdioFileEx &) = delete;
+    CStdioFileEx &operator=(const CStdioFileEx &) = delete;
+
+    void SetFilePath(const QString &path) { m_file.setFileName(path); }
+    QString GetFilePath() const { return m_file.fileName(); }
+
+    // Reports failure by its result only; callers word their own messages. Share modes are
+    // accepted for the record but Linux has no mandatory locks to enforce them.
+    bool Open(const QString &path, quint32 flags);
+    void Close();
+    bool IsOpen() const { return m_file.isOpen(); }
+
+    qint64 Seek(qint64 offset, SeekOrigin origin);
+    qint64 GetPosition() const;
+
+    // False at the end of the file, and also when a line is too long or the file cannot be
+    // read: failure() tells those apart from a plain end.
+    bool ReadString(QString &line);
+    void WriteString(QStringView text);
+
+    bool isUnicode() const { return m_isUnicode; }
+    quint32 openFlags() const { return m_openFlags; }
+    Failure failure() const { return m_failure; }
+
+private:
+    bool isWriting() const { return (m_openFlags & (modeCreate | modeWrite)) != 0; }
+    bool fill();
+    void ensureRoom(qsizetype bytes);
+    void flushWrites();
+    void resetBuffer(qint64 fileOffset);
+
+    QFile m_file;
+    bool m_isUnicode = false;
+    quint32 m_openFlags = 0;
+    bool m_checkByteOrderMark = true;
+    Failure m_failure = Failure::None;
+
+    // Bytes of the file from m_bufferOffset on; [m_begin, m_end) not yet consumed. When
+    // writing, [0, m_end) holds bytes not yet handed to the file.
+    std::vector<char> m_buffer;
+    qsizetype m_begin = 0;
+    qsizetype m_end = 0;
+    qint64 m_bufferOffset = 0;
+};
+
+} // namespace sortana

@@ -1,0 +1,367 @@
+#include "import/CardSortAnalysis.h"
+
+#include "import/ImportMessages.h"
+#include "import/RawRecord.h"
+#include "platform/MessageText.h"
+#include "platform/Platform.h"
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace sortana {
+
+namespace {
+
+constexpr int intMax = std::numeric_limits<int>::max();
+constexpr quint32 outputFlags = CStdioFileEx::modeCreate | CStdioFileEx::modeWrite
+    | CStdioFileEx::shareExclusive | CStdioFileEx::modeUnicode;
+
+constexpr char16_t emptyGroup[] = u"Warning - empty group at line %d (participant id %s)";
+constexpr char16_t missingGroup[] = u"Warning - missing group record at line %d (participant id %s)";
+constexpr char16_t invalidData[] = u"Warning - invalid data ignored at line %d (participant id %s)";
+constexpr char16_t duplicateItem[] = u"Warning - duplicate item found at line %d (participant id %s)";
+constexpr char16_t emptySubGroup[] = u"Warning - empty sub-group at line %d (participant id %s)";
+constexpr char16_t noItemNames[] =
+    u"Error - no item names found prior to first participant (participant id %s)";
+constexpr char16_t tooLittleData[] =
+    u"Error - too little data for analysis\nCheck that the input file is plain text";
+constexpr char16_t numberTooLarge[] =
+    u"Error - number too large at line %d (participant id %s)\n"
+    u"A pair count, score or total of this study exceeds 2147483647";
+constexpr char16_t fileChanged[] =
+    u"Error - the input file has changed since it was surveyed (participant id %s)\n"
+    u"Please start the import again";
+constexpr char16_t outOfMemory[] =
+    u"Error - not enough memory to analyse %d items";
+
+// Adds without wrapping; false (and no change) when the sum would not fit.
+bool addWithinInt(int &total, qint64 amount)
+{
+    const qint64 sum = qint64(total) + amount;
+    if (sum > intMax)
+        return false;
+    total = static_cast<int>(sum);
+    return true;
+}
+} // namespace
+
+CardSortAnalysis::CardSortAnalysis(AnalysisFileNames &names, StudySummary &studySummary, Platform &platform)
+    : fileNames(&names), summary(&studySummary), m_platform(platform)
+{
+}
+
+CardSortAnalysis::~CardSortAnalysis()
+{
+    CloseFiles();
+}
+
+void CardSortAnalysis::CloseFiles()
+{
+    for (CStdioFileEx *file : {&inputFile, &cardsFile, &itemsFile, &participantsFile, &matrixFile,
+                               &weightedMatrixFile})
+        file->Close();
+}
+
+bool CardSortAnalysis::BeginRead()
+{
+    const int n = itemCount();
+    // Refused before anything is sized by n: the matrices could not be held.
+    if (n > PairMatrix::maxItems) {
+        m_platform.error(formatMessage(messages::tooManyItems, {QString::number(n)}));
+        return false;
+    }
+    pairMatrix.reset();
+    expertMatrix.reset();
+    isExpert = false;
+    participantSeen = false;
+    readState = ReadState::Start;
+    fitTotal = groupCounter = subGroupCounter = itemLineCount = pairCount = 0;
+    participantId.clear();
+    currentGroup.clear();
+    itemNames = std::make_unique<QStringList>();
+    // A read after a failed one must not see the names and records of the failed one.
+    groupNames.clear();
+    participants.clear();
+    scoreScale = double(summary->copiesPerParticipant) * (summary->useFit ? 2 : 1)
+        * (summary->useSubGroups ? 2 : 1);
+    itemAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
+    itemExpertAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
+
+    if (!inputFile.Open(fileNames->inputPath, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
+        m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
+        return false;
+    }
+    const struct {
+        CStdioFileEx &file;
+        const QString &path;
+        const char16_t *failure;
+    } outputs[] = {
+        {cardsFile, fileNames->cardsPath,
+         u"Failed to create cards output file\nMake sure it is not in use in other applications"},
+        {itemsFile, fileNames->itemsPath,
+         u"Failed to create items output file\nMake sure it is not in use in other applications"},
+        {participantsFile, fileNames->participantsPath,
+         u"Failed to create participants output file\nMake sure it is not in use in other applications"},
+        {matrixFile, fileNames->matrixPath,
+         u"Failed to create matrix output file\nMake sure it is not in use in other applications"},
+        {weightedMatrixFile, fileNames->weightedMatrixPath,
+         u"Failed to create weighted matrix output file\nMake sure it is not in use in other applications"},
+    };
+    for (const auto &output : outputs) {
+        if (!output.file.Open(output.path, outputFlags)) {
+            m_platform.fileFailure(QString::fromUtf16(output.failure));
+            CloseFiles();
+            return false;
+        }
+    }
+    return true;
+}
+
+int CardSortAnalysis::Read()
+{
+    if (!BeginRead())
+        return -1;
+    isExpert = false;
+    participantCounter = 0;
+    m_lineNumber = 0;
+
+    QString line;
+    for (;;) {
+        if (m_lineNumber == intMax - 1) {
+            m_platform.error(QString::fromUtf16(messages::tooManyLines));
+            CloseFiles();
+            return 0;
+        }
+        const bool gotLine = inputFile.ReadString(line);
+        ++m_lineNumber;
+        if (!gotLine) {
+            if (inputFile.failure() == CStdioFileEx::Failure::None)
+                break;
+            if (inputFile.failure() == CStdioFileEx::Failure::LineTooLong)
+                m_platform.error(formatMessage(messages::lineTooLong, {QString::number(m_lineNumber)}));
+            else
+                m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
+            CloseFiles();
+            return 0;
+        }
+        trimTrailingWhiteSpace(line);
+        if (line.isEmpty())
+            continue;
+        const QStringView value = QStringView(line).sliced(1);
+        Step step = Step::Go;
+        switch (recordKind(line.front())) {
+        case RecordKind::Participant: step = handleParticipant(value); break;
+        case RecordKind::Group: step = handleGroup(value); break;
+        case RecordKind::SubGroup: step = handleSubGroup(); break;
+        case RecordKind::Item: step = handleItem(value); break;
+        case RecordKind::Other: break;
+        }
+        if (step == Step::Stop) {
+            CloseFiles();
+            return 0;
+        }
+    }
+
+    const int n = itemCount();
+    if (pairMatrix && n >= 2) {
+        EndParticipant();
+        return n;
+    }
+    m_platform.error(QString::fromUtf16(tooLittleData));
+    CloseFiles();
+    return 0;
+}
+
+bool CardSortAnalysis::allocateStudyTables(const QString &firstId)
+{
+    const int n = itemCount();
+    if (n == 0) {
+        m_platform.error(formatMessage(noItemNames, {firstId}));
+        return false;
+    }
+    // Names and item count come from two passes over the file; they differ only when the
+    // file changed in between, and then item numbers could point past the names.
+    if (itemNames->size() != n) {
+        m_platform.error(formatMessage(fileChanged, {firstId}));
+        return false;
+    }
+    if (!pairMatrix.allocate(n)) {
+        m_platform.error(formatMessage(outOfMemory, {QString::number(n)}));
+        return false;
+    }
+    itemPlacements = std::make_unique<std::vector<ItemPlacement>>(static_cast<size_t>(n));
+    return true;
+}
+
+CardSortAnalysis::Step CardSortAnalysis::handleParticipant(QStringView value)
+{
+    if (!participantSeen) {
+        if (!allocateStudyTables(participantIdFrom(value)))
+            return Step::Stop;
+        participantSeen = true;
+    } else {
+        // Only a participant that began is ended: a sub-group line before the first
+        // participant must not produce a record for nobody.
+        EndParticipant();
+    }
+    participantId = participantIdFrom(value);
+    readState = ReadState::Participant;
+    isExpert = summary->useExpert && participantCounter == 0;
+    if (isExpert && !expertMatrix.allocate(itemCount())) {
+        m_platform.error(formatMessage(outOfMemory, {QString::number(itemCount())}));
+        return Step::Stop;
+    }
+    writeCards({}, participantId, u"\r\n");
+    return Step::Go;
+}
+
+CardSortAnalysis::Step CardSortAnalysis::handleGroup(QStringView value)
+{
+    if (!participantSeen) {
+        groupNames.append(value.toString());
+        return Step::Go;
+    }
+    if ((readState == ReadState::Start || readState == ReadState::Group || readState == ReadState::SubGroup)
+        && !warn(emptyGroup))
+        return Step::Stop;
+    writeCards(u"\t\"", groupNameFrom(value, groupNames), u"\"\r\n");
+    CloseGroup();
+    readState = ReadState::Group;
+    return Step::Go;
+}
+
+CardSortAnalysis::Step CardSortAnalysis::handleSubGroup()
+{
+    if ((readState == ReadState::Start || readState == ReadState::SubGroup) && !warn(emptySubGroup))
+        return Step::Stop;
+    if (summary->useSubGroups)
+        ++subGroupCounter;
+    readState = ReadState::SubGroup;
+    writeCards(u"\t\t\"---\"\r\n", {}, {});
+    return Step::Go;
+}
+
+CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
+{
+    if (!participantSeen) {
+        itemNames->append(value.toString());
+        readState = ReadState::ItemName;
+        return Step::Go;
+    }
+    if (readState != ReadState::Group && readState != ReadState::SubGroup && readState != ReadState::Item
+        && !warn(missingGroup))
+        return Step::Stop;
+    ++itemLineCount;
+    const Placement placement = parsePlacement(value);
+    const bool useFit = summary->useFit;
+    if (!placement.isValid(itemCount(), useFit))
+        return warn(invalidData) ? Step::Go : Step::Stop;
+    const int weight = placement.weight(useFit);
+
+    writeCards(u"\t\t\"", itemNames->at(placement.item - 1), u"\"\r\n");
+    if (addPairs(placement.item, weight) == Step::Stop)
+        return Step::Stop;
+    currentGroup.push_back({placement.item, weight, subGroupCounter});
+    if (!isExpert) {
+        ItemPlacement &totals = (*itemPlacements)[static_cast<size_t>(placement.item - 1)];
+        ++totals.placements;
+        if (!addWithinInt(totals.fitSum, weight)) {
+            errorAtLine(numberTooLarge);
+            return Step::Stop;
+        }
+    }
+    if (!addWithinInt(fitTotal, weight)) {
+        errorAtLine(numberTooLarge);
+        return Step::Stop;
+    }
+    readState = ReadState::Item;
+    return Step::Go;
+}
+
+CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
+{
+    PairMatrix &matrix = isExpert ? expertMatrix : pairMatrix;
+    const bool useFit = summary->useFit;
+    const bool useSubGroups = summary->useSubGroups;
+    const bool oneCopy = summary->copiesPerParticipant == 1;
+    for (const GroupEntry &entry : currentGroup) {
+        if (entry.item == item) {
+            if (!oneCopy) {
+                if (!addWithinInt(pairCount, 1)) {
+                    errorAtLine(numberTooLarge);
+                    return Step::Stop;
+                }
+            } else if (!warn(duplicateItem)) {
+                return Step::Stop;
+            }
+            continue;
+        }
+        const int lo = std::min(entry.item, item) - 1;
+        const int hi = std::max(entry.item, item) - 1;
+        const qint64 pairWeight = (useFit ? qint64(entry.fit) + weight : 1)
+            * (useSubGroups && entry.subGroup == subGroupCounter ? 2 : 1);
+        if (!addWithinInt(matrix.at(lo, hi), 1) || !addWithinInt(matrix.at(hi, lo), pairWeight)
+            || !addWithinInt(pairCount, 1)) {
+            errorAtLine(numberTooLarge);
+            return Step::Stop;
+        }
+    }
+    return Step::Go;
+}
+
+void CardSortAnalysis::CloseGroup()
+{
+    if (!itemPlacements)
+        return;
+    if (currentGroup.size() == 1 && !isExpert) {
+        const GroupEntry &lone = currentGroup.front();
+        ItemPlacement &totals = (*itemPlacements)[static_cast<size_t>(lone.item - 1)];
+        --totals.placements;
+        totals.fitSum -= lone.fit;
+    }
+    ++groupCounter;
+    ++subGroupCounter;
+    currentGroup.clear();
+}
+
+void CardSortAnalysis::EndParticipant()
+{
+    CloseGroup();
+    ++participantCounter;
+    participants.push_back({participantId, groupCounter - 1, itemLineCount, pairCount, fitTotal});
+    isExpert = false;
+    groupCounter = subGroupCounter = itemLineCount = pairCount = fitTotal = 0;
+}
+
+std::unique_ptr<std::vector<double>> CardSortAnalysis::ItemMeanScores() const
+{
+    const int n = std::max(itemCount(), 0);
+    auto means = std::make_unique<std::vector<double>>(static_cast<size_t>(n), 0.0);
+    const int counted = summary->useExpert ? summary->participantCount - 1 : summary->participantCount;
+    const double cardSets = double(summary->copiesPerParticipant) * counted;
+    if (!itemPlacements || cardSets == 0.0)
+        return means;
+    for (size_t k = 0; k < means->size() && k < itemPlacements->size(); ++k)
+        (*means)[k] = (*itemPlacements)[k].fitSum / cardSets;
+    return means;
+}
+
+bool CardSortAnalysis::warn(QStringView format)
+{
+    return m_platform.warning(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+}
+
+void CardSortAnalysis::errorAtLine(QStringView format)
+{
+    m_platform.error(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+}
+
+void CardSortAnalysis::writeCards(QStringView prefix, QStringView text, QStringView suffix)
+{
+    cardsFile.WriteString(prefix);
+    cardsFile.WriteString(text);
+    cardsFile.WriteString(suffix);
+}
+
+} // namespace sortana

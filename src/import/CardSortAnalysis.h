@@ -1,0 +1,100 @@
+#pragma once
+
+#include "import/CStdioFileEx.h"
+#include "import/CardSortRecords.h"
+#include "import/PairMatrix.h"
+#include "import/StudySummary.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace sortana {
+
+class Platform;
+
+// The import engine of one card-sort study: surveys the raw data file, reads it into pair
+// matrices and totals, and holds the open analysis files until the export run.
+class CardSortAnalysis {
+public:
+    enum class ReadState { Start, ItemName, Participant, Group, SubGroup, Item };
+
+    CardSortAnalysis(AnalysisFileNames &fileNames, StudySummary &summary, Platform &platform);
+    ~CardSortAnalysis();
+    CardSortAnalysis(const CardSortAnalysis &) = delete;
+    CardSortAnalysis &operator=(const CardSortAnalysis &) = delete;
+
+    // Survey and naming: the counts and features of the file named by the summary's
+    // fileName, and the five analysis paths derived from an input path.
+    bool SurveyInputFile();
+    void SetInputFileName(const QString &path);
+
+    // -1 when a file could not be opened or created, 0 after an error or a cancelled
+    // warning (files closed), otherwise the item count (at least 2, files left open).
+    int Read();
+    void CloseFiles();
+
+    // Per item: fitSum over the counted card sets. Owned by the caller.
+    std::unique_ptr<std::vector<double>> ItemMeanScores() const;
+
+    // Hands the item names to the caller (the document keeps them).
+    std::unique_ptr<QStringList> takeItemNames() { return std::move(itemNames); }
+
+    AnalysisFileNames *fileNames;
+    StudySummary *summary;
+
+    CStdioFileEx inputFile;
+    CStdioFileEx cardsFile;
+    CStdioFileEx itemsFile;
+    CStdioFileEx participantsFile;
+    CStdioFileEx matrixFile;
+    CStdioFileEx weightedMatrixFile;
+
+    ReadState readState = ReadState::Start;
+    bool isExpert = false;
+    bool participantSeen = false;
+    int fitTotal = 0;
+    int groupCounter = 0;
+    int itemLineCount = 0;
+    int pairCount = 0;
+    int subGroupCounter = 0;
+    double scoreScale = 0.0;
+    int participantCounter = 0;
+    QString participantId;
+    std::vector<ParticipantRecord> participants;
+    PairMatrix pairMatrix;
+    PairMatrix expertMatrix;
+    QStringList groupNames;
+    std::unique_ptr<QStringList> itemNames;
+    std::vector<GroupEntry> currentGroup;
+    std::unique_ptr<std::vector<ItemPlacement>> itemPlacements;
+    std::vector<double> itemAlignmentSums;
+    std::vector<double> itemExpertAlignmentSums;
+
+private:
+    // What a line handler tells the read loop: go on, or stop (a message has been shown).
+    enum class Step { Go, Stop };
+
+    bool BeginRead();
+    void CloseGroup();
+    void EndParticipant();
+
+    Step handleParticipant(QStringView value);
+    Step handleGroup(QStringView value);
+    Step handleSubGroup();
+    Step handleItem(QStringView value);
+    Step addPairs(int item, int weight);
+    bool allocateStudyTables(const QString &firstId);
+
+    bool warn(QStringView format);
+    void errorAtLine(QStringView format);
+    void writeCards(QStringView prefix, QStringView text, QStringView suffix);
+    int itemCount() const { return summary->itemCount; }
+
+    Platform &m_platform;
+    int m_lineNumber = 0;
+};
+
+} // namespace sortana

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace sortana {
+
+enum class MessageIcon { None, Stop, Exclamation, Information };
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+// The few services the core needs from its surroundings. The desktop program shows real
+// dialogs, the command line prints, tests script the answers; the core cannot tell which.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal message titled with the application's name. Callers that offer Cancel give up
+    // on Cancel and go on for every other answer.
+    virtual MessageAnswer messageBox(const QString &text, MessageIcon icon,
+                                     MessageButtons buttons) = 0;
+
+    // Asks the desktop to open a file or web address in its associated application.
+    virtual void shellOpen(const QString &pathOrAddress) = 0;
+
+    virtual void beginBusy() = 0;
+    virtual void endBusy() = 0;
+
+    // Convenience forms for the three kinds of box the program uses.
+    void fileFailure(const QString &text) { messageBox(text, MessageIcon::Stop, MessageButtons::Ok); }
+    void error(const QString &text) { messageBox(text, MessageIcon::Exclamation, MessageButtons::Ok); }
+    // True when the user chose to go on.
+    bool warning(const QString &text)
+    {
+        return messageBox(text, MessageIcon::Information, MessageButtons::OkCancel) != MessageAnswer::Cancel;
+    }
+};
+
+// Shows the busy indication for as long as it lives, so every way out restores the cursor.
+class BusyCursor {
+public:
+    explicit BusyCursor(Platform &platform) : m_platform(platform) { m_platform.beginBusy(); }
+    ~BusyCursor() { m_platform.endBusy(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    Platform &m_platform;
+};
+
+inline constexpr QStringView applicationName = u"Sortana";
+
+} // namespace sortana

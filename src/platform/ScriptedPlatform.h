@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace sortana {
+
+// Test double: remembers every message and answers OK/Cancel boxes from a script.
+class ScriptedPlatform final : public Platform {
+public:
+    struct Message {
+        QString text;
+        MessageIcon icon;
+        MessageButtons buttons;
+        bool operator==(const Message &) const = default;
+    };
+
+    // Answers for the OK/Cancel boxes, used in order; once used up every box gets OK.
+    void script(QList<MessageAnswer> answers) { m_answers = std::move(answers); }
+
+    MessageAnswer messageBox(const QString &text, MessageIcon icon, MessageButtons buttons) override;
+    void shellOpen(const QString &pathOrAddress) override { m_opened.append(pathOrAddress); }
+    void beginBusy() override { ++m_busyDepth; }
+    void endBusy() override { --m_busyDepth; }
+
+    const QList<Message> &messages() const { return m_messages; }
+    QStringList texts() const;
+    const QStringList &opened() const { return m_opened; }
+    int busyDepth() const { return m_busyDepth; }
+    void clear() { m_messages.clear(); m_opened.clear(); }
+
+private:
+    QList<MessageAnswer> m_answers;
+    QList<Message> m_messages;
+    QStringList m_opened;
+    int m_busyDepth = 0;
+};
+
+} // namespace sortana

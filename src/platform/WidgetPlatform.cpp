@@ -1,0 +1,60 @@
+#include "platform/WidgetPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace sortana {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Stop: return QMessageBox::Critical;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, MessageButtons buttons)
+{
+    const QMessageBox::StandardButtons qtButtons = buttons == MessageButtons::OkCancel
+        ? QMessageBox::Ok | QMessageBox::Cancel
+        : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(toQtIcon(icon), applicationName.toString(), text, qtButtons, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    // A box over a busy cursor must still be answerable with the ordinary pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return answer == QMessageBox::Cancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+}
+
+void WidgetPlatform::shellOpen(const QString &pathOrAddress)
+{
+    const QUrl url = pathOrAddress.contains(QLatin1String("://"))
+        ? QUrl(pathOrAddress)
+        : QUrl::fromLocalFile(pathOrAddress);
+    QDesktopServices::openUrl(url);
+}
+
+void WidgetPlatform::beginBusy()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void WidgetPlatform::endBusy()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace sortana
