@@ -1,0 +1,85 @@
+#include "StudyGenerator.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace sortana::bench {
+
+namespace {
+
+void appendLine(QByteArray &out, char kind, const QByteArray &value)
+{
+    out.append(kind);
+    out.append(value);
+    out.append('\n');
+}
+
+} // namespace
+
+qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed)
+{
+    if (shape.items < 1 || shape.participants < 1 || shape.groupsPerParticipant < 1
+        || shape.items < shape.groupsPerParticipant)
+        return -1;
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+
+    // std::mt19937 is specified bit for bit, unlike the standard distributions, so the
+    // shuffle and the fit scores are drawn from it directly to keep the file reproducible
+    // across standard libraries.
+    std::mt19937 random(seed);
+    const auto below = [&random](quint32 bound) { return static_cast<quint32>(random() % bound); };
+
+    QByteArray out;
+    for (int item = 1; item <= shape.items; ++item)
+        appendLine(out, 'I', "Card " + QByteArray::number(item));
+    for (int group = 1; group <= shape.groupsPerParticipant; ++group)
+        appendLine(out, 'G', "Pile " + QByteArray::number(group));
+
+    std::vector<int> order(static_cast<size_t>(shape.items));
+    std::iota(order.begin(), order.end(), 1);
+    const auto flushIfLarge = [&] {
+        if (out.size() < (1 << 20))
+            return true;
+        const bool written = file.write(out) == out.size();
+        out.clear();
+        return written;
+    };
+
+    for (int participant = 1; participant <= shape.participants; ++participant) {
+        appendLine(out, 'P', QByteArray::number(participant));
+        for (size_t k = order.size() - 1; k > 0; --k)
+            std::swap(order[k], order[below(static_cast<quint32>(k + 1))]);
+
+        size_t next = 0;
+        for (int group = 0; group < shape.groupsPerParticipant; ++group) {
+            // Even sizes; the first groups take one card more when the division leaves some.
+            const size_t size = static_cast<size_t>(shape.items / shape.groupsPerParticipant
+                                                    + (group < shape.items % shape.groupsPerParticipant ? 1 : 0));
+            appendLine(out, 'G', QByteArray::number(group + 1));
+            for (size_t k = 0; k < size; ++k) {
+                // A sub-group needs a card on both sides of its line, or the reader warns.
+                if (size >= 2 && k == size / 2)
+                    appendLine(out, 'S', {});
+                appendLine(out, 'I',
+                           QByteArray::number(order[next + k]) + 'f' + QByteArray::number(1 + below(3)));
+            }
+            next += size;
+        }
+        if (!flushIfLarge())
+            return -1;
+    }
+    if (file.write(out) != out.size())
+        return -1;
+    file.close();
+    return file.error() == QFileDevice::NoError ? file.size() : -1;
+}
+
+} // namespace sortana::bench

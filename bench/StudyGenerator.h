@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace sortana::bench {
+
+// The size of a generated card-sort study.
+struct StudyShape {
+    int items = 0;
+    int participants = 0;
+    int groupsPerParticipant = 0;
+};
+
+// Writes a raw card-sort data file that imports without a single warning: item names, one
+// declared name per group, then every participant placing every item exactly once, spread
+// evenly over the groups, each placement with a fit score of 1 to 3, and a sub-group line
+// halfway through every group of two or more cards. The same shape and seed always give
+// the same bytes, so figures from different runs compare. Returns the file's size in
+// bytes, or -1 when the shape is impossible (no items, no participants, or fewer items
+// than groups, which would leave a group empty) or the file cannot be written.
+qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed = 1);
+
+} // namespace sortana::bench
