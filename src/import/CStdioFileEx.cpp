@@ -34,7 +34,8 @@ void decodeUtf16Le(const char *bytes, qsizetype length, QString &out)
 {
     const qsizetype units = length / 2;
     out.resize(units);
-    qFromLittleEndian<char16_t>(bytes, units, out.data());
+    if (units > 0)
+        qFromLittleEndian<char16_t>(bytes, units, out.data());
 }
 
 } // namespace
@@ -156,33 +157,39 @@ bool CStdioFileEx::ReadString(QString &line)
         m_begin += std::min<qsizetype>(2, m_end - m_begin);
     }
 
-    const qsizetype limitBytes = (maxLineLength + 1) * unitSize;
+    const qsizetype limitBytes = maxLineLength * unitSize;
     qsizetype scanFrom = m_begin;
     qsizetype lineEnd = -1;
+    qsizetype contentEnd = -1;
     for (;;) {
         const qsizetype hit = findLineFeed(m_buffer.data(), scanFrom, m_end, unitSize);
         if (hit >= 0) {
+            contentEnd = hit;
             lineEnd = hit + unitSize;
             break;
         }
         const qsizetype pending = m_end - m_begin;
-        if (pending > limitBytes) {
-            m_failure = Failure::LineTooLong;
-            line.clear();
-            return false;
-        }
+        if (pending > limitBytes)
+            break;
         const qsizetype scanned = pending - pending % unitSize;
         if (!fill()) {
             // End of the file (or a read error): whatever whole units remain are the last line.
-            lineEnd = m_begin + (m_end - m_begin) - (m_end - m_begin) % unitSize;
+            lineEnd = m_end - (m_end - m_begin) % unitSize;
             if (m_failure != Failure::None || lineEnd == m_begin) {
                 m_begin = m_end;
                 line.clear();
                 return false;
             }
+            contentEnd = lineEnd;
             break;
         }
         scanFrom = m_begin + scanned;
+    }
+    // The limit holds for the line without its line feed, wherever that was found.
+    if (lineEnd < 0 || contentEnd - m_begin > limitBytes) {
+        m_failure = Failure::LineTooLong;
+        line.clear();
+        return false;
     }
 
     const char *start = m_buffer.data() + m_begin;
@@ -219,6 +226,8 @@ void CStdioFileEx::WriteString(QStringView text)
         m_buffer[m_end++] = '\xFF';
         m_buffer[m_end++] = '\xFE';
     }
+    if (text.isEmpty())
+        return;
     const qsizetype bytes = text.size() * 2;
     ensureRoom(bytes);
     qToLittleEndian<char16_t>(text.utf16(), text.size(), m_buffer.data() + m_end);

@@ -66,7 +66,7 @@ bool CardSortAnalysis::SurveyInputFile()
         case RecordKind::Item:
             if (participantCounter == 0)
                 ++s.itemCount;
-            else if (line.indexOf(QLatin1Char('f'), 1, Qt::CaseInsensitive) >= 0)
+            else if (!s.hasFitData && line.indexOf(QLatin1Char('f'), 1, Qt::CaseInsensitive) >= 0)
                 s.hasFitData = true;
             break;
         case RecordKind::Participant: ++participantCounter; break;

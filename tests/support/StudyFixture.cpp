@@ -1,0 +1,42 @@
+#include "support/StudyFixture.h"
+
+#include "support/TestFiles.h"
+
+namespace sortana::test {
+
+StudyFixture::StudyFixture()
+{
+    EXPECT_TRUE(dir.isValid());
+}
+
+bool StudyFixture::surveyText(const QByteArray &bytes, const QString &name)
+{
+    writeBytes(path(name), bytes);
+    summary.fileName = path(name);
+    if (!analysis.SurveyInputFile())
+        return false;
+    analysis.SetInputFileName(summary.fileName);
+    presetOptions();
+    return true;
+}
+
+void StudyFixture::presetOptions()
+{
+    summary.useFit = summary.hasFitData;
+    summary.useSubGroups = summary.hasSubGroups;
+    summary.useExpert = false;
+    summary.copiesPerParticipant = 1;
+}
+
+int StudyFixture::read()
+{
+    return analysis.Read();
+}
+
+QString StudyFixture::cards()
+{
+    analysis.CloseFiles();
+    return readUtf16File(names.cardsPath);
+}
+
+} // namespace sortana::test
