@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the program on a bundled example study.
+# Installs what is missing, builds, and imports a bundled example study: the five analysis
+# files are written next to it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DSORTANA_BUILD_TESTS=OFF
+cmake -S . -B build -G Ninja
 cmake --build build --target sortana-cli
 
 study=examples/library-website.txt
-echo "Survey of $study:"
-build/src/cli/sortana-cli survey "$study"
+out=build/example-output
+build/src/cli/sortana-cli import "$study" --outdir "$out"
+echo "Imported $study; the five analysis files (UTF-16, tab-separated) are in $out:"
+ls -1 "$out"

@@ -1,5 +1,6 @@
 #include "cli/SurveyCommand.h"
 
+#include "cli/ExitStatus.h"
 #include "import/CardSortAnalysis.h"
 
 namespace sortana {
@@ -16,7 +17,7 @@ int runSurvey(const QString &inputPath, Platform &platform, std::FILE *out)
                  "groupCount=%d\nparticipantCount=%d\n",
                  summary.fileType, summary.hasFitData ? 1 : 0, summary.hasSubGroups ? 1 : 0,
                  summary.itemCount, summary.lineCount, summary.groupCount, summary.participantCount);
-    return identified ? 0 : 1;
+    return identified ? exitSuccess : exitFailed;
 }
 
 } // namespace sortana

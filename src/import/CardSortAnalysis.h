@@ -39,6 +39,9 @@ public:
     // Per item: fitSum over the counted card sets. Owned by the caller.
     std::unique_ptr<std::vector<double>> ItemMeanScores() const;
 
+    // Where the engine's messages go; the export run reports through it too.
+    Platform &platform() const { return m_platform; }
+
     // Hands the item names to the caller (the document keeps them).
     std::unique_ptr<QStringList> takeItemNames() { return std::move(itemNames); }
 

@@ -1,7 +1,7 @@
+#include "cli/CliRunner.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,21 +10,6 @@ using namespace sortana::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(SORTANA_CLI), arguments);
-    EXPECT_TRUE(process.waitForFinished(60'000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 TEST(SurveyCli, PrintsTheCountsOfEveryExample)
 {

@@ -37,8 +37,9 @@ TEST(RawRecord, PlacementValues)
         EXPECT_EQ(p.item, c.item) << c.value.toStdString();
         EXPECT_EQ(p.fitGiven, c.fitGiven) << c.value.toStdString();
         EXPECT_EQ(p.numbersFit, c.numbersFit) << c.value.toStdString();
-        if (c.numbersFit && c.fitGiven)
+        if (c.numbersFit && c.fitGiven) {
             EXPECT_EQ(p.fit, c.fit) << c.value.toStdString();
+        }
     }
 }
 

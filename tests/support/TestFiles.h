@@ -2,6 +2,19 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+// Readable test failures: gtest finds these through the argument types' namespace.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList &list, std::ostream *out)
+{
+    *out << '{';
+    for (const QString &text : list)
+        *out << ' ' << '"' << text.toStdString() << '"';
+    *out << " }";
+}
 
 namespace sortana::test {
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "analysis/CandidateList.h"
+#include "analysis/ClusterNode.h"
+#include "analysis/ClusterSums.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace sortana {
+
+class PairMatrix;
+struct StudySummary;
+
+// Average-linkage clustering of the items of a study into a binary tree. Candidate merges
+// come from one list of item pairs sorted by similarity; a pair is only re-evaluated when
+// the scan reaches it, and a pair whose similarity rose above the last merge makes the whole
+// clustering run again on the updated list. The nodes go to the NodeRegistry; deleting the
+// analysis frees none of them.
+class ClusterAnalysis {
+public:
+    ClusterAnalysis() = default;
+    ClusterAnalysis(const ClusterAnalysis &) = delete;
+    ClusterAnalysis &operator=(const ClusterAnalysis &) = delete;
+
+    // Builds the tree of the matrix's weighted scores (its lower triangle) and returns 1.
+    // Meant for two items or more; with fewer there is nothing to join and root stays null.
+    int Run(int itemCount, const PairMatrix &pairMatrix, const StudySummary &summary);
+
+    // The tree after Run. The document takes it and sets this back to null.
+    ClusterNode *root = nullptr;
+    const StudySummary *summary = nullptr;
+    bool rerunNeeded = false;
+    // What one pair can score per participant; scores are divided by it into similarities.
+    double maxPerCell = 1.0;
+    int itemCount = 0;
+    const PairMatrix *pairMatrix = nullptr;
+    // Passes the last Run made: one, plus one for every re-run.
+    int passCount = 0;
+
+private:
+    // A cluster during one pass, stored under its smallest item. Its members are chained
+    // through m_nextMember, from that item to lastMember.
+    struct WorkingCluster {
+        std::int32_t size = 1;
+        std::int32_t lastMember = 0;
+        double mergeSum = 0.0;
+        std::int32_t mergeCount = 0;
+        ClusterNode *node = nullptr;
+
+        double averageMerge() const { return mergeCount == 0 ? 0.0 : mergeSum / mergeCount; }
+    };
+
+    // Normal passes build their tree until a rising similarity shows that they will be run
+    // again; replays only carry the list forward; the last pass builds its tree regardless.
+    enum class PassMode { Normal, Replay, Last };
+
+    void RunPass(CandidateList &candidates, PassMode mode);
+    void StartPass();
+    // The pass from which the passes start going round, given how many passes a round
+    // takes; leaves the list as that pass found it in m_candidates.
+    int FindFirstRepeatedPass(int roundLength);
+    // Joins the clusters of the pair's two items at the pair's similarity; nonzero while
+    // the joined cluster does not yet hold every item.
+    int MergeClusters(const CandidatePair &pair);
+    // The mean weighted score of the clusters of the pair's two items, per maxPerCell.
+    double ClusterSimilarity(const CandidatePair &pair) const;
+
+    CandidateList m_candidates;
+    PassMode m_passMode = PassMode::Normal;
+    ClusterSums m_sums;
+    // During a pass: the cluster, named by its smallest item, that holds each item.
+    std::vector<std::int32_t> itemClusters;
+    std::vector<WorkingCluster> m_clusters;
+    std::vector<std::int32_t> m_nextMember;
+};
+
+} // namespace sortana

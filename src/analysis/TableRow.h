@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace sortana {
+
+class CStdioFileEx;
+
+// One line of an analysis file, built in a reused buffer and handed to the file in one
+// piece. Numbers are formatted as printf would in the C locale.
+class TableRow {
+public:
+    TableRow &text(QStringView value);
+    TableRow &quoted(QStringView value);
+    TableRow &integer(qint64 value);
+    // "%.<decimals>f".
+    TableRow &fixed(double value, int decimals);
+    // "%.<decimals>f" of numerator / denominator; an empty cell when the denominator is 0.
+    TableRow &quotient(double numerator, double denominator, int decimals);
+    // An agreement: 100 - 100 x sqrt(sumOfSquares / count) / maxScore as "%.0f%%", 0 when
+    // negative, and an empty cell when count is not positive.
+    TableRow &agreement(double sumOfSquares, double count, double maxScore);
+
+    // Appends CR LF, writes the line and starts the next one.
+    void writeLine(CStdioFileEx &file);
+
+private:
+    QString m_line;
+};
+
+} // namespace sortana

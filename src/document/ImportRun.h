@@ -1,0 +1,49 @@
+#pragma once
+
+#include "analysis/ClusterAnalysis.h"
+#include "import/CardSortAnalysis.h"
+#include "import/StudySummary.h"
+
+#include <memory>
+#include <vector>
+
+namespace sortana {
+
+class Platform;
+
+// One import from raw data file to analysis files, in the steps the import wizard gates:
+// choosing the input, checking the options, finishing (read and clustering) and the export.
+// The desktop wizard and sortana-cli both drive it; each step tells the user why it refuses.
+class ImportRun {
+public:
+    explicit ImportRun(Platform &platform);
+    ImportRun(const ImportRun &) = delete;
+    ImportRun &operator=(const ImportRun &) = delete;
+
+    // Surveys the file, derives the analysis file names and presets the options from what
+    // the survey found. False when the file is refused.
+    bool chooseInput(const QString &path);
+    // False when the options cannot be used (copies outside 1..10, an expert without others).
+    bool checkOptions();
+    // Reads the file and clusters its items. False when the read failed or was cancelled.
+    bool finish();
+    // Writes the remaining analysis files in the tree's leaf order and closes every file.
+    bool exportAnalysisFiles();
+
+    StudySummary &summary() { return *m_summary; }
+    AnalysisFileNames &fileNames() { return m_fileNames; }
+    CardSortAnalysis &analysis() { return m_analysis; }
+    ClusterAnalysis &clusterAnalysis() { return m_clusterAnalysis; }
+    // The reader's result: the item count, or below 2 when it failed.
+    int itemCount() const { return m_itemCount; }
+
+private:
+    Platform &m_platform;
+    AnalysisFileNames m_fileNames;
+    std::unique_ptr<StudySummary> m_summary = std::make_unique<StudySummary>();
+    CardSortAnalysis m_analysis;
+    ClusterAnalysis m_clusterAnalysis;
+    int m_itemCount = 0;
+};
+
+} // namespace sortana

@@ -1,0 +1,75 @@
+#include "analysis/AnalysisExport.h"
+#include "support/StudyFixture.h"
+#include "support/TestFiles.h"
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Export = StudyFixture;
+
+TEST_F(Export, RowsFollowTheLeafOrderAndEveryFileIsClosed)
+{
+    ASSERT_TRUE(surveyText("IA\nIB\nIC\nP1\nG\nI1f2\nI2\nG\nI3\nP2\nG\nI1f1\nI3f3\n"));
+    ASSERT_EQ(read(), 3);
+    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 2, 1}));
+    for (const CStdioFileEx *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.itemsFile,
+                                     &analysis.participantsFile, &analysis.matrixFile, &analysis.weightedMatrixFile})
+        EXPECT_FALSE(file->IsOpen());
+    EXPECT_TRUE(platform.messages().isEmpty());
+
+    // Fit scores 2 and 3 pair at 5, 1 and 3 at 4; the fit doubles scoreScale.
+    EXPECT_EQ(readUtf16File(names.weightedMatrixPath),
+              u"ItemNo\t\t\"A\"\t\"C\"\t\"B\"\r\n"
+              u"1\t\"A\"\t0\t2.0\t2.5\t\r\n"
+              u"3\t\"C\"\t2.0\t0\t0.0\t\r\n"
+              u"2\t\"B\"\t2.5\t0.0\t0\t\r\n"_s);
+    const QStringList items = readUtf16File(names.itemsPath).split(u"\r\n"_s);
+    EXPECT_TRUE(items[1].startsWith(u"1\t\"A\"\t2\t2\t 3\t1.5\t"_s)) << items[1].toStdString();
+    EXPECT_TRUE(items[2].startsWith(u"3\t\"C\"\t1\t1\t 3\t1.5\t"_s)) << items[2].toStdString();
+    EXPECT_TRUE(items[3].startsWith(u"2\t\"B\"\t1\t1\t 3\t1.5\t"_s)) << items[3].toStdString();
+}
+
+TEST_F(Export, SameSortsAgreeFully)
+{
+    ASSERT_TRUE(surveyText("IA\nIB\nIC\nP1\nG\nI1\nI2\nG\nI3\nP2\nG\nI2\nI1\nG\nI3\n"));
+    ASSERT_EQ(read(), 3);
+    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+    EXPECT_EQ(readUtf16File(names.participantsPath),
+              u"\"ID\"\t\"Groups\"\t\"Items\"\t\"Pairs\"\t\"AveSize\"\t\"AveFit\"\t\"%AveAlign\"\r\n"
+              u"P1\t2\t3\t1\t1.5\t1.0\t100%\r\n"
+              u"P2\t2\t3\t1\t1.5\t1.0\t100%\r\n"_s);
+    // C was always alone: no placements, no pairs.
+    EXPECT_EQ(readUtf16File(names.itemsPath).split(u"\r\n"_s).value(3), u"3\t\"C\"\t0\t0\t 0\t0.0\t100%"_s);
+}
+
+TEST_F(Export, ThreeCopiesScaleTheDeviations)
+{
+    ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\n"));
+    summary.copiesPerParticipant = 3;
+    ASSERT_EQ(read(), 2);
+    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1}));
+    // Both deviate by half a pair from the average of 0.5, a sixth of the scale of 3:
+    // 100 - 100 x (1/6) / 3 = 94.4.
+    const QStringList rows = readUtf16File(names.participantsPath).split(u"\r\n"_s);
+    EXPECT_EQ(rows.value(1), u"P1\t1\t2\t1\t2.0\t1.0\t94%"_s);
+    EXPECT_EQ(rows.value(2), u"P2\t2\t2\t0\t1.0\t1.0\t94%"_s);
+}
+
+TEST_F(Export, AFileThatCannotBeWrittenIsReported)
+{
+    if (!QFileInfo::exists(u"/dev/full"_s))
+        GTEST_SKIP() << "no /dev/full to fill";
+    ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\n"));
+    names.matrixPath = u"/dev/full"_s;
+    ASSERT_EQ(read(), 2);
+    EXPECT_FALSE(WriteAnalysisFiles(analysis, {0, 1}));
+    EXPECT_EQ(platform.messages(),
+              QList<ScriptedPlatform::Message>({{u"Failed to write matrix output file\n"
+                                                 u"Make sure there is enough free space on the disk"_s,
+                                                 MessageIcon::Stop, MessageButtons::Ok}}));
+}
+
+} // namespace

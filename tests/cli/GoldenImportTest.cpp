@@ -1,0 +1,52 @@
+// sortana-cli import against studies whose output was produced independently: every
+// analysis file byte for byte, every message, and the exit status.
+#include "cli/CliRunner.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class GoldenImport : public ::testing::TestWithParam<const char *> {
+protected:
+    QString golden(const QString &name) const
+    {
+        return QDir(QStringLiteral(SORTANA_GOLDEN_DIR)).filePath(QString::fromLatin1(GetParam()) + u'/' + name);
+    }
+};
+
+TEST_P(GoldenImport, AnalysisFilesMessagesAndStatus)
+{
+    const QString name = QString::fromLatin1(GetParam());
+    QTemporaryDir dir;
+    const QString input = name + u".txt"_s;
+    ASSERT_TRUE(QFile::copy(golden(input), dir.filePath(input)));
+    const QStringList flags = QString::fromUtf8(readBytes(golden(u"flags"_s))).simplified().split(u' ', Qt::SkipEmptyParts);
+
+    const CliRun run = runCli(QStringList{u"import"_s, input, u"--outdir"_s, u"expected"_s} + flags, dir.path());
+    EXPECT_EQ(run.status, QString::fromUtf8(readBytes(golden(u"exit-status"_s))).trimmed().toInt());
+    EXPECT_EQ(run.err, QString::fromUtf8(readBytes(golden(u"messages"_s))));
+    EXPECT_TRUE(run.out.isEmpty());
+    for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s}) {
+        const QString file = u"expected/"_s + name + u'-' + suffix + u".csv"_s;
+        EXPECT_EQ(readBytes(dir.filePath(file)), readBytes(golden(file))) << file.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Studies, GoldenImport,
+                         ::testing::Values("worked-example", "cancelled", "copies-two", "cp1252-warnings",
+                                           "expert-fit-subgroups", "medium", "utf16-warnings"),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+} // namespace

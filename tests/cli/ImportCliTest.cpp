@@ -1,0 +1,122 @@
+#include "cli/CliRunner.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ImportCli : public ::testing::Test {
+protected:
+    QString write(const QByteArray &study, const QString &name = u"study.txt"_s)
+    {
+        writeBytes(dir.filePath(name), study);
+        return dir.filePath(name);
+    }
+    QString analysisFile(const QString &suffix) const { return readUtf16File(dir.filePath(u"study-"_s + suffix + u".csv"_s)); }
+    QTemporaryDir dir;
+};
+
+// Three cards, an expert and two participants, worked out by hand: B and C are paired most,
+// so the tree joins them first and the rows run B, C, A.
+TEST_F(ImportCli, SmallStudyWithExpertWorkedOutByHand)
+{
+    const QString input = write("IA\nIB\nIC\nPExp\nG\nI1\nI2\nG\nI3\nP1\nG\nI1\nI2\nI3\nP2\nG\nI1\nG\nI2\nI3\n");
+    const CliRun run = runCli({u"import"_s, input, u"--expert"_s});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+
+    EXPECT_EQ(analysisFile(u"Cards"_s),
+              u"Exp\r\n\t\"-----\"\r\n\t\t\"A\"\r\n\t\t\"B\"\r\n\t\"-----\"\r\n\t\t\"C\"\r\n"
+              u"P1\r\n\t\"-----\"\r\n\t\t\"A\"\r\n\t\t\"B\"\r\n\t\t\"C\"\r\n"
+              u"P2\r\n\t\"-----\"\r\n\t\t\"A\"\r\n\t\"-----\"\r\n\t\t\"B\"\r\n\t\t\"C\"\r\n"_s);
+    EXPECT_EQ(analysisFile(u"Participants"_s),
+              u"\"ID\"\t\"Groups\"\t\"Items\"\t\"Pairs\"\t\"AveSize\"\t\"AveFit\"\t\"%AveAlign\"\t\"%ExpertAlign\"\r\n"
+              u"Exp\t2\t3\t1\t1.5\t1.0\t29%\t100%\r\n"
+              u"P1\t1\t3\t3\t3.0\t1.0\t59%\t18%\r\n"
+              u"P2\t2\t3\t1\t1.5\t1.0\t59%\t18%\r\n"_s);
+    EXPECT_EQ(analysisFile(u"Matrix"_s),
+              u"ItemNo\t\t\"B\"\t\"C\"\t\"A\"\r\n"
+              u"2\t\"B\"\t0\t2\t1\t\r\n"
+              u"3\t\"C\"\t2\t0\t1\t\r\n"
+              u"1\t\"A\"\t1\t1\t0\t\r\n"_s);
+    EXPECT_EQ(analysisFile(u"WeightedMatrix"_s),
+              u"ItemNo\t\t\"B\"\t\"C\"\t\"A\"\r\n"
+              u"2\t\"B\"\t0\t2.0\t1.0\t\r\n"
+              u"3\t\"C\"\t2.0\t0\t1.0\t\r\n"
+              u"1\t\"A\"\t1.0\t1.0\t0\t\r\n"_s);
+    EXPECT_EQ(analysisFile(u"Items"_s),
+              u"\"Item No\"\t\"Item Name\"\t\"Count\"\t\"Pairs\"\t\"Weighted\"\t\"AveFit\"\t\"%AveAlign\"\t\"%ExpertAlign\"\r\n"
+              u"2\t\"B\"\t2\t3\t 2\t1.0\t6%\t0%\r\n"
+              u"3\t\"C\"\t2\t3\t 2\t1.0\t6%\t0%\r\n"
+              u"1\t\"A\"\t1\t2\t 1\t0.5\t13%\t0%\r\n"_s);
+}
+
+// Quotients whose divisor is zero leave their cell empty instead of printing nan or inf.
+TEST_F(ImportCli, ZeroDivisorsGiveEmptyCells)
+{
+    // P2 has no groups and no cards; with one counted participant and two items D is 0.
+    const CliRun run = runCli({u"import"_s, write("IA\nIB\nP1\nG\nI1\nI2\nP2\n")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(analysisFile(u"Participants"_s).split(u"\r\n"_s).value(2), u"P2\t0\t0\t0\t\t\t50%"_s);
+
+    const CliRun single = runCli({u"import"_s, write("IA\nIB\nP1\nG\nI1\nI2\n")});
+    ASSERT_EQ(single.status, 0) << single.err.toStdString();
+    EXPECT_EQ(analysisFile(u"Items"_s).split(u"\r\n"_s).value(1), u"1\t\"A\"\t1\t1\t 1\t1.0\t"_s);
+    EXPECT_EQ(analysisFile(u"Participants"_s).split(u"\r\n"_s).value(1), u"P1\t1\t2\t1\t2.0\t1.0\t100%"_s);
+}
+
+TEST_F(ImportCli, RefusalsAndUsage)
+{
+    const QString study = write("IA\nIB\nP1\nG\nI1\nI2\n");
+    const struct {
+        QStringList arguments;
+        int status;
+        QString err;
+    } cases[] = {
+        {{u"--copies"_s, u"11"_s}, 2, u"Sortana: Please provide a value for the number of copies between 1 and 10\n"_s},
+        {{u"--copies"_s, u"0"_s}, 2, u"Sortana: Please provide a value for the number of copies between 1 and 10\n"_s},
+        {{u"--expert"_s}, 2,
+         u"Sortana: The expert option needs at least two participants (the first participant is the expert)\n"_s},
+        {{u"--copies"_s, u"x"_s}, 2, {}},
+        {{u"--frobnicate"_s}, 2, {}},
+        {{u"--on-warning"_s, u"maybe"_s}, 2, {}},
+    };
+    for (const auto &c : cases) {
+        const CliRun run = runCli(QStringList{u"import"_s, study} + c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(u' ').toStdString();
+        if (!c.err.isEmpty())
+            EXPECT_EQ(run.err, c.err);
+        else
+            EXPECT_TRUE(run.err.startsWith(u"Usage: sortana-cli"_s)) << run.err.toStdString();
+    }
+
+    const CliRun insufficient = runCli({u"import"_s, write("IA\nIB\nP1\n", u"nogroups.txt"_s)});
+    EXPECT_EQ(insufficient.status, 1);
+    EXPECT_EQ(insufficient.err, u"Sortana: There is insufficient data in this file "
+                                u"(the number of groups, items or participants is 0)\n"_s);
+    const CliRun missing = runCli({u"import"_s, dir.filePath(u"missing.txt"_s)});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, u"Sortana: Failed to open input file Make sure it is not in use in other applications\n"_s);
+    EXPECT_EQ(runCli({u"import"_s, u""_s}).status, 1);
+}
+
+TEST_F(ImportCli, EveryExampleGivesFiveFiles)
+{
+    const QDir examples(QStringLiteral(SORTANA_EXAMPLES_DIR));
+    for (const QString &study : examples.entryList({u"*.txt"_s}, QDir::Files)) {
+        const CliRun run = runCli({u"import"_s, examples.filePath(study), u"--outdir"_s, dir.path()});
+        EXPECT_EQ(run.status, 0) << study.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        const QString base = QFileInfo(study).completeBaseName();
+        for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
+            EXPECT_GT(readUtf16File(dir.filePath(base + u'-' + suffix + u".csv"_s)).count(u"\r\n"_s), 1);
+    }
+}
+
+} // namespace
