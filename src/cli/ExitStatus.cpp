@@ -8,7 +8,9 @@ int usage()
 {
     std::fputs("Usage: sortana-cli import INPUT [--fit|--no-fit] [--sub-groups|--no-sub-groups] [--expert]\n"
                "                          [--copies N] [--on-warning continue|cancel] [--outdir DIR]\n"
-               "       sortana-cli survey INPUT\n",
+               "                          [--document OUT.klus]\n"
+               "       sortana-cli survey INPUT\n"
+               "       sortana-cli show DOC.klus\n",
                stderr);
     return exitUsage;
 }

@@ -1,6 +1,8 @@
 #include "cli/ImportCommand.h"
 
 #include "cli/ExitStatus.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "platform/ConsolePlatform.h"
 
@@ -22,6 +24,7 @@ struct ImportOptions {
     std::optional<int> copies;
     ConsolePlatform::WarningPolicy onWarning = ConsolePlatform::WarningPolicy::Continue;
     QString outputFolder;
+    QString documentPath;
 };
 
 std::optional<ImportOptions> parseOptions(const QStringList &arguments)
@@ -60,6 +63,11 @@ std::optional<ImportOptions> parseOptions(const QStringList &arguments)
             if (!folder || folder->isEmpty())
                 return std::nullopt;
             options.outputFolder = *folder;
+        } else if (argument == u"--document") {
+            const std::optional<QString> path = value();
+            if (!path || path->isEmpty())
+                return std::nullopt;
+            options.documentPath = *path;
         } else if (argument.startsWith(u"--") || options.input) {
             return std::nullopt;
         } else {
@@ -104,7 +112,12 @@ int runImport(const QStringList &arguments)
     if (!run.checkOptions())
         return exitUsage;
 
-    if (!run.finish() || !run.exportAnalysisFiles())
+    if (!run.finish())
+        return exitFailed;
+    CSortanaMdiDoc document;
+    if (!document.CompleteImport(run))
+        return exitFailed;
+    if (!options->documentPath.isEmpty() && !saveDocumentFile(document, options->documentPath, platform))
         return exitFailed;
     return exitSuccess;
 }

@@ -1,6 +1,7 @@
 // sortana-cli: the headless front end on the same core as the desktop program.
 #include "cli/ExitStatus.h"
 #include "cli/ImportCommand.h"
+#include "cli/ShowCommand.h"
 #include "cli/SurveyCommand.h"
 #include "platform/ConsolePlatform.h"
 
@@ -17,6 +18,10 @@ int main(int argc, char *argv[])
     if (command == u"survey" && args.size() == 2) {
         sortana::ConsolePlatform platform;
         return sortana::runSurvey(args[1], platform, stdout);
+    }
+    if (command == u"show" && args.size() == 2) {
+        sortana::ConsolePlatform platform;
+        return sortana::runShow(args[1], platform, stdout);
     }
     return sortana::usage();
 }

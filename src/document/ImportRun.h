@@ -31,6 +31,9 @@ public:
     bool exportAnalysisFiles();
 
     StudySummary &summary() { return *m_summary; }
+    // Hands the summary over (the document keeps it); the engine still reads it until the
+    // run ends, which the new owner allows by outliving the run.
+    std::unique_ptr<StudySummary> takeSummary() { return std::move(m_summary); }
     AnalysisFileNames &fileNames() { return m_fileNames; }
     CardSortAnalysis &analysis() { return m_analysis; }
     ClusterAnalysis &clusterAnalysis() { return m_clusterAnalysis; }

@@ -5,7 +5,7 @@
 #include "import/RawRecord.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
-#include "platform/StoredFileName.h"
+#include "platform/PathParts.h"
 
 #include <limits>
 
@@ -87,20 +87,10 @@ bool CardSortAnalysis::SurveyInputFile()
 void CardSortAnalysis::SetInputFileName(const QString &path)
 {
     fileNames->inputPath = path;
-    const qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
-    const QString folder = path.left(nameStart);
-    const QString name = path.sliced(nameStart);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    QString baseName = dot >= 0 ? name.left(dot) : name;
-
-    // The analysis files carry the letter case of the file as it is stored.
-    const QString stored = storedFileName(path);
-    const qsizetype storedDot = stored.lastIndexOf(QLatin1Char('.'));
-    if (storedDot > 0)
-        baseName = stored.left(storedDot);
-
+    // The analysis files carry the letter case of the input file as it is stored.
+    const PathParts parts = splitPathAsStored(path);
     const auto analysisPath = [&](QStringView suffix) {
-        return folder + baseName + suffix.toString() + QStringLiteral(".csv");
+        return parts.folder + parts.baseName + suffix.toString() + QStringLiteral(".csv");
     };
     fileNames->cardsPath = analysisPath(u"-Cards");
     fileNames->itemsPath = analysisPath(u"-Items");

@@ -1,5 +1,5 @@
 // sortana-cli import against studies whose output was produced independently: every
-// analysis file byte for byte, every message, and the exit status.
+// analysis file and the document byte for byte, every message, and the exit status.
 #include "cli/CliRunner.h"
 #include "support/TestFiles.h"
 
@@ -30,13 +30,21 @@ TEST_P(GoldenImport, AnalysisFilesMessagesAndStatus)
     ASSERT_TRUE(QFile::copy(golden(input), dir.filePath(input)));
     const QStringList flags = QString::fromUtf8(readBytes(golden(u"flags"_s))).simplified().split(u' ', Qt::SkipEmptyParts);
 
-    const CliRun run = runCli(QStringList{u"import"_s, input, u"--outdir"_s, u"expected"_s} + flags, dir.path());
+    const QString document = u"expected/"_s + name + u".klus"_s;
+    const CliRun run = runCli(QStringList{u"import"_s, input, u"--outdir"_s, u"expected"_s, u"--document"_s, document}
+                                  + flags,
+                              dir.path());
     EXPECT_EQ(run.status, QString::fromUtf8(readBytes(golden(u"exit-status"_s))).trimmed().toInt());
     EXPECT_EQ(run.err, QString::fromUtf8(readBytes(golden(u"messages"_s))));
     EXPECT_TRUE(run.out.isEmpty());
     for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s}) {
         const QString file = u"expected/"_s + name + u'-' + suffix + u".csv"_s;
         EXPECT_EQ(readBytes(dir.filePath(file)), readBytes(golden(file))) << file.toStdString();
+    }
+    // A cancelled import leaves no document.
+    EXPECT_EQ(QFile::exists(dir.filePath(document)), QFile::exists(golden(document)));
+    if (QFile::exists(golden(document))) {
+        EXPECT_EQ(readBytes(dir.filePath(document)).toHex(' '), readBytes(golden(document)).toHex(' '));
     }
 }
 

@@ -106,6 +106,28 @@ TEST_F(ImportCli, RefusalsAndUsage)
     EXPECT_EQ(runCli({u"import"_s, u""_s}).status, 1);
 }
 
+TEST_F(ImportCli, DocumentIsSavedAndShownBack)
+{
+    const QString input = write("IA\nIB\nIC\nP1\nG\nI1f2\nI3\nG\nI2\nP2\nG\nI1f1\nI3f3\nI2f1\n");
+    const QString document = dir.filePath(u"study.klus"_s);
+    const CliRun run = runCli({u"import"_s, input, u"--document"_s, document, u"--copies"_s, u"2"_s});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    const CliRun shown = runCli({u"show"_s, document});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out, u"fileName="_s + input + u"\nfileType=1\nhasFitData=1\nhasSubGroups=0\nuseExpert=0\n"
+                         u"useSubGroups=0\nuseFit=1\ncopiesPerParticipant=2\nitemCount=3\nlineCount=15\n"
+                         u"groupCount=3\nparticipantCount=2\nfontName=Arial\nfontSize=12\nnumberOfGroups=2\n"
+                         u"colour1=FFFFFF\ncolour2=FFFFFF\ndrawingSize=15000x10000\n"
+                         u"item=1\t0.75\tA\nitem=2\t0.25\tB\nitem=3\t1.5\tC\nleafOrder=1 3 2\n"_s);
+
+    writeBytes(document, readBytes(document).left(100));
+    const CliRun damaged = runCli({u"show"_s, document});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err, u"Sortana: Unexpected file format.\n"_s);
+    EXPECT_TRUE(damaged.out.isEmpty());
+}
+
 TEST_F(ImportCli, EveryExampleGivesFiveFiles)
 {
     const QDir examples(QStringLiteral(SORTANA_EXAMPLES_DIR));

@@ -1,0 +1,67 @@
+#include "cli/ShowCommand.h"
+
+#include "analysis/LeafOrder.h"
+#include "cli/ExitStatus.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentFile.h"
+
+#include <QStringList>
+
+namespace sortana {
+
+namespace {
+
+// As the user sees a colour: red, green, blue.
+QString colourText(quint32 colour)
+{
+    return QString::asprintf("%02X%02X%02X", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+void printLine(std::FILE *out, const QString &key, const QString &value)
+{
+    std::fprintf(out, "%s=%s\n", key.toUtf8().constData(), value.toUtf8().constData());
+}
+
+} // namespace
+
+int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
+{
+    CSortanaMdiDoc document;
+    if (!openDocumentFile(document, documentPath, platform))
+        return exitFailed;
+
+    if (document.hasStudy()) {
+        const StudySummary &s = *document.summary;
+        printLine(out, QStringLiteral("fileName"), s.fileName);
+        const std::pair<const char *, int> values[] = {
+            {"fileType", s.fileType}, {"hasFitData", s.hasFitData}, {"hasSubGroups", s.hasSubGroups},
+            {"useExpert", s.useExpert}, {"useSubGroups", s.useSubGroups}, {"useFit", s.useFit},
+            {"copiesPerParticipant", s.copiesPerParticipant}, {"itemCount", s.itemCount},
+            {"lineCount", s.lineCount}, {"groupCount", s.groupCount}, {"participantCount", s.participantCount},
+        };
+        for (const auto &[key, value] : values)
+            printLine(out, QString::fromLatin1(key), QString::number(value));
+    }
+    printLine(out, QStringLiteral("fontName"), document.fontName);
+    printLine(out, QStringLiteral("fontSize"), QString::number(document.fontSize));
+    printLine(out, QStringLiteral("numberOfGroups"), QString::number(document.numberOfGroups));
+    printLine(out, QStringLiteral("colour1"), colourText(document.colour1));
+    printLine(out, QStringLiteral("colour2"), colourText(document.colour2));
+    printLine(out, QStringLiteral("drawingSize"),
+              QString::number(document.drawingSize.cx) + u'x' + QString::number(document.drawingSize.cy));
+    if (!document.hasStudy())
+        return exitSuccess;
+
+    for (qint32 k = 0; k < document.itemCount; ++k) {
+        printLine(out, QStringLiteral("item"),
+                  QString::number(k + 1) + u'\t' + QString::number((*document.itemAverageFit)[size_t(k)], 'g', 17)
+                      + u'\t' + document.itemNames->at(k));
+    }
+    QStringList leaves;
+    for (const int item : LeafOrder(document.clusterRoot))
+        leaves.append(QString::number(item + 1));
+    printLine(out, QStringLiteral("leafOrder"), leaves.join(u' '));
+    return exitSuccess;
+}
+
+} // namespace sortana

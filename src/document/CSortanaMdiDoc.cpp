@@ -1,0 +1,57 @@
+#include "document/CSortanaMdiDoc.h"
+
+#include "document/DocumentLinks.h"
+#include "document/ImportRun.h"
+#include "platform/PathParts.h"
+
+namespace sortana {
+
+bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
+{
+    const bool exported = run.exportAnalysisFiles();
+
+    clusterRoot = run.clusterAnalysis().root;
+    run.clusterAnalysis().root = nullptr;
+    itemNames = run.analysis().takeItemNames();
+    summary = run.takeSummary();
+    itemAverageFit = run.analysis().ItemMeanScores();
+    itemCount = run.itemCount();
+    totalGroups = summary->groupCount;
+    participantCount = summary->participantCount;
+    // The average number of groups per participant, rounded half up.
+    if (participantCount > 0)
+        numberOfGroups = static_cast<qint32>(double(totalGroups) / participantCount + 0.5);
+    SetModifiedFlag(true);
+    AttachDialogBar();
+
+    // Named after the input as it is stored, but not written until the user saves.
+    const PathParts input = splitPathAsStored(run.fileNames().inputPath);
+    title = input.baseName;
+    pathName = input.folder + input.baseName + QStringLiteral(".klus");
+    UpdateAllViews(1);
+    return exported;
+}
+
+void CSortanaMdiDoc::AttachDialogBar()
+{
+    dialogBar = CurrentDialogBar;
+    if (dialogBar) {
+        dialogBar->setDocument(this);
+        dialogBar->LoadFromDocument();
+    }
+}
+
+void CSortanaMdiDoc::OnCloseDocument()
+{
+    if (dialogBar)
+        dialogBar->setDocument(nullptr);
+    dialogBar = nullptr;
+}
+
+void CSortanaMdiDoc::UpdateAllViews(int hint)
+{
+    for (DocumentView *view : m_views)
+        view->OnUpdate(hint);
+}
+
+} // namespace sortana

@@ -1,0 +1,87 @@
+#include "document/DocumentFile.h"
+
+#include "document/Archive.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+#include "platform/PathParts.h"
+#include "platform/Platform.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace sortana {
+
+namespace {
+
+void takePath(CSortanaMdiDoc &document, const QString &path)
+{
+    document.pathName = path;
+    document.title = QFileInfo(path).fileName();
+    document.SetModifiedFlag(false);
+}
+
+} // namespace
+
+bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        platform.fileFailure(QStringLiteral("Failed to open document."));
+        return false;
+    }
+    const qint64 size = file.size();
+    if (size > 0) {
+        // Mapped rather than read: however large the file, nothing is allocated for it.
+        const uchar *mapped = file.map(0, size);
+        QByteArray copy;
+        if (!mapped) {
+            copy = file.readAll();
+            if (copy.size() != size) {
+                platform.fileFailure(QStringLiteral("Failed to open document."));
+                return false;
+            }
+        }
+        ArchiveReader archive(mapped ? QByteArrayView(mapped, size) : QByteArrayView(copy));
+        if (!document.Serialize(archive)) {
+            platform.fileFailure(QStringLiteral("Unexpected file format."));
+            return false;
+        }
+    }
+    takePath(document, path);
+    return true;
+}
+
+OpenOutcome OnOpenDocument(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+{
+    // The extension of an existing file comes from its name on disk, without the dot; a
+    // missing file keeps the dot and so never counts as a document.
+    if (splitPathAsStored(path).extension.compare(u"klus", Qt::CaseInsensitive) != 0) {
+        PendingImportPath = path;
+        return OpenOutcome::ImportRequested;
+    }
+    if (!openDocumentFile(document, path, platform))
+        return OpenOutcome::Failed;
+    document.AttachDialogBar();
+    return OpenOutcome::Loaded;
+}
+
+bool saveDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+{
+    if (!document.hasStudy()) {
+        platform.fileFailure(QStringLiteral("Failed to save document."));
+        return false;
+    }
+    ArchiveWriter archive;
+    document.Serialize(archive);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(archive.bytes()) != archive.bytes().size()
+        || !file.commit()) {
+        platform.fileFailure(QStringLiteral("Failed to save document."));
+        return false;
+    }
+    takePath(document, path);
+    return true;
+}
+
+} // namespace sortana

@@ -1,0 +1,241 @@
+// The document file: the study and its settings as one flat run of typed fields.
+#include "document/CSortanaMdiDoc.h"
+
+#include "analysis/NodeRegistry.h"
+#include "document/Archive.h"
+#include "document/DocumentLinks.h"
+
+#include <optional>
+
+namespace sortana {
+
+namespace {
+
+const QString currentVersion = QStringLiteral("KLUS-1-1");
+const QString firstVersion = QStringLiteral("KLUS-1-0");
+constexpr qsizetype nodeRecordBytes = 18;
+
+struct NodeRecord {
+    double similarity = 0.0;
+    qint32 leftItem = 0;
+    qint32 rightItem = 0;
+    bool hasLeft = false;
+    bool hasRight = false;
+    qsizetype leftChild = -1;
+    qsizetype rightChild = -1;
+};
+
+void writeNode(ArchiveWriter &archive, const ClusterNode &node)
+{
+    archive.writeDouble(node.similarity);
+    archive.writeInt32(node.leftItem);
+    archive.writeInt32(node.rightItem);
+    archive.writeFlag(node.left != nullptr);
+    archive.writeFlag(node.right != nullptr);
+}
+
+// Depth first, a node before its left and then its right subtree; a tree is as deep as it
+// has items, so the walk keeps its own stack.
+void writeTree(ArchiveWriter &archive, const ClusterNode *root)
+{
+    std::vector<const ClusterNode *> pending{root};
+    while (!pending.empty()) {
+        const ClusterNode *node = pending.back();
+        pending.pop_back();
+        writeNode(archive, *node);
+        if (node->right)
+            pending.push_back(node->right);
+        if (node->left)
+            pending.push_back(node->left);
+    }
+}
+
+NodeRecord readNode(ArchiveReader &archive)
+{
+    NodeRecord record;
+    record.similarity = archive.readDouble();
+    record.leftItem = archive.readInt32();
+    record.rightItem = archive.readInt32();
+    record.hasLeft = archive.readFlag();
+    record.hasRight = archive.readFlag();
+    return record;
+}
+
+// The records of a tree over n items, or nothing when the file holds anything but exactly
+// n - 1 well-formed records in which every item is a leaf exactly once.
+std::optional<std::vector<NodeRecord>> readTree(ArchiveReader &archive, qint32 n)
+{
+    const qsizetype expected = qsizetype(n) - 1;
+    if (archive.remaining() / nodeRecordBytes < expected)
+        return std::nullopt;
+    std::vector<NodeRecord> records;
+    records.reserve(static_cast<size_t>(expected));
+    struct Pending {
+        qsizetype index;
+        bool left;
+        bool right;
+    };
+    std::vector<Pending> pending;
+    const auto take = [&]() -> qsizetype {
+        records.push_back(readNode(archive));
+        pending.push_back({qsizetype(records.size()) - 1, records.back().hasLeft, records.back().hasRight});
+        return qsizetype(records.size()) - 1;
+    };
+    take();
+    while (!pending.empty() && archive.ok() && qsizetype(records.size()) <= expected) {
+        Pending &top = pending.back();
+        const qsizetype parent = top.index;
+        if (top.left) {
+            top.left = false;
+            if (qsizetype(records.size()) == expected)
+                return std::nullopt;
+            records[static_cast<size_t>(parent)].leftChild = take();
+        } else if (top.right) {
+            top.right = false;
+            if (qsizetype(records.size()) == expected)
+                return std::nullopt;
+            records[static_cast<size_t>(parent)].rightChild = take();
+        } else {
+            pending.pop_back();
+        }
+    }
+    if (!archive.ok() || !pending.empty() || qsizetype(records.size()) != expected)
+        return std::nullopt;
+
+    std::vector<bool> isLeaf(static_cast<size_t>(n), false);
+    for (const NodeRecord &record : records) {
+        for (const auto &[item, isNode] : {std::pair{record.leftItem, record.hasLeft},
+                                           std::pair{record.rightItem, record.hasRight}}) {
+            if (item < 0 || item >= n)
+                return std::nullopt;
+            if (!isNode) {
+                if (isLeaf[static_cast<size_t>(item)])
+                    return std::nullopt;
+                isLeaf[static_cast<size_t>(item)] = true;
+            }
+        }
+    }
+    return records;
+}
+
+ClusterNode *registerTree(const std::vector<NodeRecord> &records)
+{
+    NodeRegistry &registry = NodeRegistry::instance();
+    std::vector<ClusterNode *> nodes;
+    nodes.reserve(records.size());
+    for (const NodeRecord &record : records)
+        nodes.push_back(registry.create(nullptr, nullptr, record.similarity, record.leftItem, record.rightItem));
+    for (size_t k = 0; k < records.size(); ++k) {
+        if (records[k].leftChild >= 0)
+            nodes[k]->left = nodes[static_cast<size_t>(records[k].leftChild)];
+        if (records[k].rightChild >= 0)
+            nodes[k]->right = nodes[static_cast<size_t>(records[k].rightChild)];
+    }
+    return nodes.front();
+}
+
+} // namespace
+
+void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
+{
+    archive.writeString(currentVersion);
+    archive.writeInt32(participantCount);
+    archive.writeInt32(summary->useFit ? 1 : 0);
+    archive.writeInt32(numberOfGroups);
+    archive.writeInt32(itemCount);
+    archive.writeCount(static_cast<quint32>(itemNames->size()));
+    for (const QString &name : *itemNames)
+        archive.writeString(name);
+    for (qint32 k = 0; k < itemCount; ++k)
+        archive.writeDouble((*itemAverageFit)[static_cast<size_t>(k)]);
+    writeTree(archive, clusterRoot);
+    archive.writeString(fontName);
+    archive.writeInt32(fontSize);
+    archive.writeInt32(numberOfGroups);
+    archive.writeUInt32(colour1);
+    archive.writeUInt32(colour2);
+    archive.writeInt32(drawingSize.cx);
+    archive.writeInt32(drawingSize.cy);
+    const StudySummary &s = *summary;
+    archive.writeString(s.fileName);
+    for (const qint32 value : {s.fileType, qint32(s.hasFitData), qint32(s.hasSubGroups), qint32(s.useExpert),
+                               qint32(s.useSubGroups), qint32(s.useFit), s.copiesPerParticipant, s.itemCount,
+                               s.lineCount, s.groupCount})
+        archive.writeInt32(value);
+    archive.writeInt32(s.participantCount);
+}
+
+bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
+{
+    // Everything is read and checked before the document changes, so a damaged file
+    // leaves it as it was.
+    const QString version = archive.readString();
+    const qint32 participants = archive.readInt32();
+    auto loaded = std::make_unique<StudySummary>();
+    loaded->useFit = archive.readInt32() != 0;
+    archive.readInt32(); // the first copy of the number of groups; the second one counts
+    const qint32 n = archive.readInt32();
+    // Every name takes at least one byte, so a count the file cannot hold is refused
+    // before anything is sized by it.
+    if (n < 2 || archive.readCount() != quint32(n) || archive.remaining() < n)
+        return false;
+    auto names = std::make_unique<QStringList>();
+    names->reserve(n);
+    for (qint32 k = 0; k < n && archive.ok(); ++k)
+        names->append(archive.readString());
+    if (archive.remaining() / qsizetype(sizeof(double)) < n)
+        return false;
+    auto means = std::make_unique<std::vector<double>>(static_cast<size_t>(n));
+    for (double &mean : *means)
+        mean = archive.readDouble();
+    const std::optional<std::vector<NodeRecord>> tree = readTree(archive, n);
+    if (!tree)
+        return false;
+
+    QString font = archive.readString();
+    const qint32 size = archive.readInt32();
+    const qint32 groups = archive.readInt32();
+    const quint32 firstColour = archive.readUInt32();
+    const quint32 secondColour = archive.readUInt32();
+    DrawingSize drawing;
+    drawing.cx = archive.readInt32();
+    drawing.cy = archive.readInt32();
+    if (version != firstVersion) {
+        StudySummary &s = *loaded;
+        s.fileName = archive.readString();
+        s.fileType = archive.readInt32();
+        s.hasFitData = archive.readInt32() != 0;
+        s.hasSubGroups = archive.readInt32() != 0;
+        s.useExpert = archive.readInt32() != 0;
+        s.useSubGroups = archive.readInt32() != 0;
+        s.useFit = archive.readInt32() != 0;
+        s.copiesPerParticipant = archive.readInt32();
+        s.itemCount = archive.readInt32();
+        s.lineCount = archive.readInt32();
+        s.groupCount = archive.readInt32();
+        s.participantCount = archive.readInt32();
+    }
+    if (!archive.ok())
+        return false;
+
+    participantCount = participants;
+    summary = std::move(loaded);
+    itemNames = std::move(names);
+    itemAverageFit = std::move(means);
+    itemCount = n;
+    totalGroups = 0;
+    clusterRoot = registerTree(*tree);
+    fontName = std::move(font);
+    fontSize = size;
+    numberOfGroups = groups;
+    colour1 = firstColour;
+    colour2 = secondColour;
+    drawingSize = drawing;
+    if (dialogBar)
+        dialogBar->LoadFromDocument();
+    else
+        UpdateAllViews(0);
+    return true;
+}
+
+} // namespace sortana

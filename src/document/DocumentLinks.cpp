@@ -1,0 +1,8 @@
+#include "document/DocumentLinks.h"
+
+namespace sortana {
+
+DocumentBar *CurrentDialogBar = nullptr;
+QString PendingImportPath;
+
+} // namespace sortana

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+
+// The dialog bar as a document sees it: the bar shows one document's settings at a time.
+class DocumentBar {
+public:
+    virtual ~DocumentBar() = default;
+    virtual void setDocument(CSortanaMdiDoc *document) = 0;
+    // Fills the bar's controls from its document.
+    virtual void LoadFromDocument() = 0;
+};
+
+// A window that shows a document and must redraw when it changes.
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+    // hint 0: redraw; hint 1: a new study, so the drawing size changed as well.
+    virtual void OnUpdate(int hint) = 0;
+};
+
+// The main window's dialog bar once it exists; set again by every view that becomes active.
+extern DocumentBar *CurrentDialogBar;
+// Presets the input of the next import: a dropped or opened data file, or the last input.
+extern QString PendingImportPath;
+
+} // namespace sortana

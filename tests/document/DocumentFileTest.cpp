@@ -1,0 +1,173 @@
+#include "analysis/NodeRegistry.h"
+#include "document/Archive.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentFile.h"
+#include "document/DocumentLinks.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class DocumentFile : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    // A saved three-item study: root {left {0, 2}, right 1}.
+    QByteArray validFile()
+    {
+        CSortanaMdiDoc document;
+        NodeRegistry &registry = NodeRegistry::instance();
+        document.clusterRoot = registry.create(registry.create(nullptr, nullptr, 3.0, 0, 2), nullptr, 0.0, 0, 1);
+        document.itemNames = std::make_unique<QStringList>(QStringList{u"A"_s, u"B"_s, u"C"_s});
+        document.itemAverageFit = std::make_unique<std::vector<double>>(3, 1.0);
+        document.itemCount = 3;
+        document.participantCount = 2;
+        document.summary = std::make_unique<StudySummary>();
+        ArchiveWriter archive;
+        document.Serialize(archive);
+        return archive.bytes();
+    }
+    QStringList openTexts(const QByteArray &bytes, bool expectOpened = false)
+    {
+        writeBytes(path(u"doc.klus"_s), bytes);
+        CSortanaMdiDoc document;
+        ScriptedPlatform platform;
+        EXPECT_EQ(openDocumentFile(document, path(u"doc.klus"_s), platform), expectOpened);
+        if (!expectOpened) {
+            EXPECT_FALSE(document.hasStudy());
+        }
+        return platform.texts();
+    }
+    QTemporaryDir dir;
+};
+
+const QStringList unexpectedFormat = {u"Unexpected file format."_s};
+
+TEST_F(DocumentFile, EveryTruncationIsRefused)
+{
+    const QByteArray bytes = validFile();
+    EXPECT_TRUE(openTexts(bytes, true).isEmpty());
+    for (qsizetype length = 1; length < bytes.size(); ++length)
+        ASSERT_EQ(openTexts(bytes.left(length)), unexpectedFormat) << length;
+}
+
+// Offsets in the three-item file: N at 32, the count at 36, the first node record at 80.
+TEST_F(DocumentFile, DamagedFieldsAreRefused)
+{
+    const QByteArray valid = validFile();
+    const struct {
+        const char *what;
+        qsizetype offset;
+        QByteArray bytes;
+    } cases[] = {
+        {"negative N", 32, QByteArray::fromHex("FFFFFFFF")},
+        {"huge N", 32, QByteArray::fromHex("FFFFFF7F")},
+        {"one item", 32, QByteArray::fromHex("01000000")},
+        {"name count differs from N", 36, QByteArray::fromHex("0200")},
+        {"huge name count", 36, QByteArray::fromHex("FFFFFFFFFF7F")},
+        {"left item outside the names", 80 + 8, QByteArray::fromHex("03000000")},
+        {"negative right item", 80 + 12, QByteArray::fromHex("FFFFFFFF")},
+        {"an item twice", 80 + 18 + 12, QByteArray::fromHex("01000000")},
+        {"a child record the file lacks", 80 + 17, QByteArray::fromHex("01")},
+        {"a name longer than the file", 38 + 3, QByteArray::fromHex("FF FF FF FF FF FF 7F")},
+    };
+    ASSERT_EQ(valid.mid(80 + 18 + 12, 4), QByteArray::fromHex("02000000"));
+    for (const auto &c : cases) {
+        QByteArray damaged = valid;
+        damaged.replace(c.offset, c.bytes.size(), c.bytes);
+        EXPECT_EQ(openTexts(damaged), unexpectedFormat) << c.what;
+    }
+}
+
+TEST_F(DocumentFile, DamagedFixturesAreRefused)
+{
+    const QDir fixtures(QStringLiteral(SORTANA_DAMAGED_DIR));
+    const QStringList files = fixtures.entryList({u"*.klus"_s}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &file : files)
+        EXPECT_EQ(openTexts(readBytes(fixtures.filePath(file))), unexpectedFormat) << file.toStdString();
+}
+
+TEST_F(DocumentFile, EmptyFileIsAnEmptyDocumentAndMissingFilesFail)
+{
+    EXPECT_TRUE(openTexts({}, true).isEmpty());
+
+    CSortanaMdiDoc document;
+    ScriptedPlatform platform;
+    EXPECT_FALSE(openDocumentFile(document, path(u"missing.klus"_s), platform));
+    EXPECT_FALSE(openDocumentFile(document, dir.path(), platform));
+    EXPECT_EQ(platform.texts(), (QStringList{u"Failed to open document."_s, u"Failed to open document."_s}));
+}
+
+TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)
+{
+    writeBytes(path(u"doc.klus"_s), validFile());
+    CSortanaMdiDoc document;
+    ScriptedPlatform platform;
+    ASSERT_TRUE(openDocumentFile(document, path(u"doc.klus"_s), platform));
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_EQ(document.pathName, path(u"doc.klus"_s));
+
+    const QString target = path(u"copy.klus"_s);
+    document.SetModifiedFlag();
+    ASSERT_TRUE(saveDocumentFile(document, target, platform));
+    EXPECT_EQ(readBytes(target), validFile());
+    EXPECT_FALSE(document.IsModified());
+
+    // A file size limit makes the write fail part way, as a full disk would.
+    document.itemNames->first() = QString(100'000, u'n');
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = saveDocumentFile(document, target, platform);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(platform.texts(), QStringList{u"Failed to save document."_s});
+    EXPECT_EQ(readBytes(target), validFile());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    CSortanaMdiDoc empty;
+    EXPECT_FALSE(saveDocumentFile(empty, target, platform));
+    EXPECT_EQ(readBytes(target), validFile());
+}
+
+TEST_F(DocumentFile, OpeningRoutesByExtension)
+{
+    writeBytes(path(u"study.KLUS"_s), validFile());
+    writeBytes(path(u"study.txt"_s), "IA\n");
+    ScriptedPlatform platform;
+    const struct {
+        QString path;
+        OpenOutcome outcome;
+    } cases[] = {
+        {path(u"study.KLUS"_s), OpenOutcome::Loaded},
+        {path(u"study.txt"_s), OpenOutcome::ImportRequested},
+        {path(u"missing.klus"_s), OpenOutcome::ImportRequested},
+    };
+    for (const auto &c : cases) {
+        PendingImportPath.clear();
+        CSortanaMdiDoc document;
+        EXPECT_EQ(OnOpenDocument(document, c.path, platform), c.outcome) << c.path.toStdString();
+        EXPECT_EQ(PendingImportPath, c.outcome == OpenOutcome::ImportRequested ? c.path : QString());
+        EXPECT_EQ(document.hasStudy(), c.outcome == OpenOutcome::Loaded);
+    }
+    PendingImportPath.clear();
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+} // namespace
