@@ -10,6 +10,8 @@ cmake --build build --target sortana-cli
 
 study=examples/library-website.txt
 out=build/example-output
-build/src/cli/sortana-cli import "$study" --outdir "$out"
-echo "Imported $study; the five analysis files (UTF-16, tab-separated) are in $out:"
+build/src/cli/sortana-cli import "$study" --outdir "$out" \
+    --document "$out/library-website.klus" --picture "$out/library-website.svg"
+echo "Imported $study; the five analysis files (UTF-16, tab-separated), the document and"
+echo "a picture of the dendrogram are in $out:"
 ls -1 "$out"

@@ -1,6 +1,7 @@
 #include "cli/ImportCommand.h"
 
 #include "cli/ExitStatus.h"
+#include "dendrogram/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
@@ -25,6 +26,7 @@ struct ImportOptions {
     ConsolePlatform::WarningPolicy onWarning = ConsolePlatform::WarningPolicy::Continue;
     QString outputFolder;
     QString documentPath;
+    QString picturePath;
 };
 
 std::optional<ImportOptions> parseOptions(const QStringList &arguments)
@@ -68,6 +70,11 @@ std::optional<ImportOptions> parseOptions(const QStringList &arguments)
             if (!path || path->isEmpty())
                 return std::nullopt;
             options.documentPath = *path;
+        } else if (argument == u"--picture") {
+            const std::optional<QString> path = value();
+            if (!path || !isPicturePath(*path))
+                return std::nullopt;
+            options.picturePath = *path;
         } else if (argument.startsWith(u"--") || options.input) {
             return std::nullopt;
         } else {
@@ -117,7 +124,10 @@ int runImport(const QStringList &arguments)
     CSortanaMdiDoc document;
     if (!document.CompleteImport(run))
         return exitFailed;
+    // The document is saved as the import leaves it, before a drawing sets its height.
     if (!options->documentPath.isEmpty() && !saveDocumentFile(document, options->documentPath, platform))
+        return exitFailed;
+    if (!options->picturePath.isEmpty() && !savePicture(document, options->picturePath, platform))
         return exitFailed;
     return exitSuccess;
 }

@@ -2,6 +2,7 @@
 
 #include "analysis/LeafOrder.h"
 #include "cli/ExitStatus.h"
+#include "dendrogram/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 
@@ -61,6 +62,14 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     for (const int item : LeafOrder(document.clusterRoot))
         leaves.append(QString::number(item + 1));
     printLine(out, QStringLiteral("leafOrder"), leaves.join(u' '));
+    return exitSuccess;
+}
+
+int runRender(const QString &documentPath, const QString &picturePath, Platform &platform)
+{
+    CSortanaMdiDoc document;
+    if (!openDocumentFile(document, documentPath, platform) || !savePicture(document, picturePath, platform))
+        return exitFailed;
     return exitSuccess;
 }
 

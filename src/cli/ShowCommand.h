@@ -12,4 +12,8 @@ class Platform;
 // key=value lines. Returns the exit status: 0 shown, 1 when the file could not be loaded.
 int runShow(const QString &documentPath, Platform &platform, std::FILE *out);
 
+// Draws a document's dendrogram with its own settings into an SVG, PNG or PDF file.
+// Returns the exit status: 0 written, 1 when the document or the picture failed.
+int runRender(const QString &documentPath, const QString &picturePath, Platform &platform);
+
 } // namespace sortana

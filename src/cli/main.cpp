@@ -2,15 +2,35 @@
 #include "cli/ExitStatus.h"
 #include "cli/ImportCommand.h"
 #include "cli/ShowCommand.h"
+#include "dendrogram/PictureExport.h"
 #include "cli/SurveyCommand.h"
 #include "platform/ConsolePlatform.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+// Standard error carries the program's own messages, one line each; Qt's diagnostics about
+// its surroundings (a missing runtime folder, say) would only be noise there.
+void keepOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(keepOnlyFatalQtMessages);
+    // Pictures need fonts, not a display: without a platform of its own choosing the command
+    // line draws off screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.value(0);
     if (command == u"import")
@@ -22,6 +42,10 @@ int main(int argc, char *argv[])
     if (command == u"show" && args.size() == 2) {
         sortana::ConsolePlatform platform;
         return sortana::runShow(args[1], platform, stdout);
+    }
+    if (command == u"render" && args.size() == 3 && sortana::isPicturePath(args[2])) {
+        sortana::ConsolePlatform platform;
+        return sortana::runRender(args[1], args[2], platform);
     }
     return sortana::usage();
 }

@@ -17,6 +17,13 @@ class DocumentBar;
 class DocumentView;
 class ImportRun;
 
+// The geometry of the last drawing, kept for the view's mouse handling; the drawing code
+// defines what it holds.
+class DocumentLayout {
+public:
+    virtual ~DocumentLayout() = default;
+};
+
 // 0.01 mm.
 struct DrawingSize {
     qint32 cx = 15000;
@@ -60,6 +67,7 @@ public:
 
     DocumentBar *dialogBar = nullptr;
     ClusterNode *clusterRoot = nullptr;
+    std::unique_ptr<DocumentLayout> layout;
     std::unique_ptr<QStringList> itemNames;
     std::unique_ptr<StudySummary> summary;
     std::unique_ptr<std::vector<double>> itemAverageFit;

@@ -2,6 +2,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,34 @@ TEST_F(ImportCli, DocumentIsSavedAndShownBack)
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.err, u"Sortana: Unexpected file format.\n"_s);
     EXPECT_TRUE(damaged.out.isEmpty());
+}
+
+TEST_F(ImportCli, PicturesAtTheirRealSize)
+{
+    const QString input = write("IA\nIB\nIC\nP1\nG\nI1f2\nI3\nG\nI2\nP2\nG\nI1f1\nI3f3\nI2f1\n");
+    const QString document = dir.filePath(u"study.klus"_s);
+    const QString svg = dir.filePath(u"study.svg"_s);
+    const CliRun run = runCli({u"import"_s, input, u"--document"_s, document, u"--picture"_s, svg});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QString picture = QString::fromUtf8(readBytes(svg));
+    EXPECT_TRUE(picture.contains(u"<title>Sortana</title>"_s));
+    EXPECT_TRUE(picture.contains(u"<desc>Dendogram</desc>"_s));
+    EXPECT_TRUE(picture.contains(u"width=\"150"_s)) << picture.left(300).toStdString();
+
+    for (const QString &name : {u"study.png"_s, u"study.pdf"_s}) {
+        const CliRun render = runCli({u"render"_s, document, dir.filePath(name)});
+        EXPECT_EQ(render.status, 0) << render.err.toStdString();
+        EXPECT_GT(readBytes(dir.filePath(name)).size(), 100);
+    }
+    // The PNG is 150 mm wide at 150 dots per inch.
+    EXPECT_EQ(QImage(dir.filePath(u"study.png"_s)).width(), 886);
+
+    EXPECT_EQ(runCli({u"render"_s, document, dir.filePath(u"study.bmp"_s)}).status, 2);
+    writeBytes(document, "KLUS");
+    const CliRun damaged = runCli({u"render"_s, document, dir.filePath(u"again.svg"_s)});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err, u"Sortana: Unexpected file format.\n"_s);
 }
 
 TEST_F(ImportCli, EveryExampleGivesFiveFiles)

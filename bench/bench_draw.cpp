@@ -1,0 +1,81 @@
+// Layout and drawing of a large dendrogram, as every paint of the view does it.
+#include "analysis/ClusterAnalysis.h"
+#include "analysis/NodeRegistry.h"
+#include "dendrogram/DendrogramDrawing.h"
+#include "dendrogram/DrawingSurface.h"
+#include "document/CSortanaMdiDoc.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <numeric>
+#include <random>
+
+namespace {
+
+using namespace sortana;
+
+// A document of `items` items whose tree joins random neighbours at falling similarities,
+// the shape a clustering of a real study has: balanced in places, chains in others.
+void fillDocument(CSortanaMdiDoc &document, int items)
+{
+    std::mt19937 random(7);
+    NodeRegistry &registry = NodeRegistry::instance();
+    std::vector<ClusterNode *> clusters(static_cast<size_t>(items), nullptr);
+    std::vector<int> firstItem(static_cast<size_t>(items));
+    std::iota(firstItem.begin(), firstItem.end(), 0);
+    double similarity = 20.0;
+    while (clusters.size() > 1) {
+        const size_t left = std::uniform_int_distribution<size_t>(0, clusters.size() - 2)(random);
+        ClusterNode *node = registry.create(clusters[left], clusters[left + 1], similarity, firstItem[left],
+                                            firstItem[left + 1]);
+        similarity *= 0.999;
+        clusters[left] = node;
+        clusters.erase(clusters.begin() + std::ptrdiff_t(left + 1));
+        firstItem.erase(firstItem.begin() + std::ptrdiff_t(left + 1));
+    }
+    document.clusterRoot = clusters.front();
+    document.itemNames = std::make_unique<QStringList>();
+    std::uniform_real_distribution<double> fit(0.0, 3.0);
+    document.itemAverageFit = std::make_unique<std::vector<double>>();
+    for (int item = 0; item < items; ++item) {
+        document.itemNames->append(QStringLiteral("Card number %1 of the study").arg(item + 1));
+        document.itemAverageFit->push_back(fit(random));
+    }
+    document.itemCount = items;
+    document.participantCount = 30;
+    document.numberOfGroups = 8;
+    document.colour1 = 0xE0F0FF;
+    document.summary = std::make_unique<StudySummary>();
+    document.summary->useFit = true;
+}
+
+void BM_LayoutAndDraw(benchmark::State &state)
+{
+    CSortanaMdiDoc document;
+    fillDocument(document, int(state.range(0)));
+    // A window-sized surface: the drawing is clipped to it, as on screen.
+    QImage window(1600, 1000, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        DrawingSurface surface(painter, false, 17);
+        Draw(document, surface, {15000, 26000});
+        benchmark::DoNotOptimize(document.layout.get());
+    }
+}
+BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,104 @@
+#include "dendrogram/DendrogramDrawing.h"
+
+#include "dendrogram/DendrogramLayout.h"
+#include "dendrogram/DrawingSurface.h"
+#include "import/PairMatrix.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace sortana {
+
+namespace {
+
+constexpr int separatorWidth = 50;
+
+QColor fromColourValue(quint32 value)
+{
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+void paintBackground(const DendrogramLayout &layout, DrawingSurface &surface, int rows)
+{
+    QPainter &painter = surface.painter();
+    const QPen treePen = painter.pen();
+    const QBrush previousBrush = painter.brush();
+    painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
+    std::set<int> boundaries = layout.groupBoundaries();
+    const QBrush bands[] = {QBrush(fromColourValue(layout.colour1)), QBrush(fromColourValue(layout.colour2))};
+    const int pw = layout.paintSize.width();
+    const int ph = layout.paintSize.height();
+    const int my = layout.margin.height();
+
+    painter.setBrush(bands[0]);
+    surface.fill(0, 0, pw, -my);
+    boundaries.insert(-layout.height);
+    int previous = 0;
+    int band = 0;
+    for (auto boundary = boundaries.rbegin(); boundary != boundaries.rend(); ++boundary) {
+        painter.setBrush(bands[band]);
+        band = 1 - band;
+        surface.fill(0, -my + previous, pw, *boundary - previous);
+        if (previous != 0) {
+            surface.moveTo({0, -my + previous});
+            surface.lineTo({pw, -my + previous});
+        }
+        previous = *boundary;
+    }
+    // On screen and in pictures the last band's colour goes on below the rows.
+    if (!surface.isPrinting())
+        surface.fill(0, my - layout.height, pw, -(ph + my - layout.height));
+
+    painter.setBrush(QBrush(QGuiApplication::palette().color(QPalette::Dark)));
+    surface.fill(layout.separatorRect.left, layout.separatorRect.top, separatorWidth, -rows * layout.rowHeight);
+    painter.setPen(treePen);
+    painter.setBrush(previousBrush);
+}
+
+void drawRows(const DendrogramLayout &layout, const QStringList &names, bool useFit, DrawingSurface &surface)
+{
+    for (size_t k = 0; k < layout.leafOrder.size(); ++k) {
+        const int y = layout.rowsTop - int(k) * layout.rowHeight;
+        if (useFit) {
+            const QPoint corner(layout.fitBarLeft, y);
+            surface.textOutClipped(corner, corner, {layout.fitBarLeft + layout.fitBarWidths[k], y - layout.rowHeight},
+                                   FitBarText);
+        }
+        // Only a damaged document file can name an item beyond the names: its row stays blank.
+        const int item = layout.leafOrder[k];
+        if (item >= 0 && item < names.size())
+            surface.textOut({layout.labelLeft, y}, names[item]);
+    }
+}
+
+void drawTree(const DendrogramLayout &layout, DrawingSurface &surface)
+{
+    for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
+        if (layout.pathCommands[k] == DendrogramLayout::moveTo)
+            surface.moveTo(layout.pathPoints[k]);
+        else
+            surface.lineTo(layout.pathPoints[k]);
+    }
+}
+
+} // namespace
+
+void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+{
+    // More rows than any import can give could only come from a damaged file; they would not
+    // fit the drawing's coordinates.
+    if (!document.clusterRoot || !document.itemNames || document.itemNames->size() > PairMatrix::maxItems)
+        return;
+    if (requestedPaintSize.height() == 0)
+        requestedPaintSize = {document.drawingSize.cx, document.drawingSize.cy};
+    document.layout.reset();
+    auto layout = std::make_unique<DendrogramLayout>(document, *document.itemNames, surface, requestedPaintSize);
+    layout->PlaceNode(document.clusterRoot);
+    paintBackground(*layout, surface, int(document.itemNames->size()));
+    drawRows(*layout, *document.itemNames, document.summary && document.summary->useFit, surface);
+    drawTree(*layout, surface);
+    layout->Restore();
+    document.layout = std::move(layout);
+}
+
+} // namespace sortana

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+namespace sortana {
+
+// A paint device as the dendrogram sees it: positions in 0.01 mm with y growing upwards and
+// the origin at the top-left corner of the drawing, a current font, pen and brush, and
+// text measured on the device itself. Screen, printer, PDF, SVG and PNG all draw through it.
+class DrawingSurface {
+public:
+    // `origin` is where the drawing's top-left corner lies on the device, in device pixels;
+    // `scrollBarExtent` is a scroll bar's thickness in device pixels (the drawing's margins).
+    DrawingSurface(QPainter &painter, bool printing, int scrollBarExtent, QPointF origin = {});
+
+    QPainter &painter() { return m_painter; }
+    bool isPrinting() const { return m_printing; }
+    int scrollBarExtent() const { return m_scrollBarExtent; }
+    double dpiX() const { return m_dpiX; }
+    double dpiY() const { return m_dpiY; }
+
+    // Device pixels to 0.01 mm, rounded.
+    int toHimetricX(double pixels) const;
+    int toHimetricY(double pixels) const;
+    QPointF toDevice(QPoint point) const;
+
+    // Width and height of the text in the current font, in 0.01 mm.
+    QSize textExtent(const QString &text) const;
+
+    // Fills the area between x and x + w and between y and y + h, whatever their signs,
+    // with the current brush.
+    void fill(int x, int y, int w, int h);
+    void moveTo(QPoint point) { m_position = point; }
+    void lineTo(QPoint point);
+    // The text with its top-left corner at the point.
+    void textOut(QPoint topLeft, const QString &text);
+    // The same, showing only what lies inside the rectangle from corner to corner.
+    void textOutClipped(QPoint topLeft, QPoint clipCorner1, QPoint clipCorner2, const QString &text);
+
+private:
+    QPainter &m_painter;
+    bool m_printing;
+    int m_scrollBarExtent;
+    QPointF m_origin;
+    double m_dpiX;
+    double m_dpiY;
+    QPoint m_position;
+};
+
+} // namespace sortana

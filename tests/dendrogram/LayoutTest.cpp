@@ -1,0 +1,158 @@
+#include "analysis/NodeRegistry.h"
+#include "dendrogram/DendrogramDrawing.h"
+#include "dendrogram/DendrogramLayout.h"
+#include "dendrogram/DrawingSurface.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// 254 dots per inch: one pixel is 10 units of 0.01 mm, so the margins are 170 x 170.
+constexpr int scrollBarExtent = 17;
+constexpr int margin = 170;
+
+class Layout : public ::testing::Test {
+protected:
+    Layout() : image(200, 200, QImage::Format_ARGB32), painter(&image)
+    {
+        image.setDotsPerMeterX(10000);
+        image.setDotsPerMeterY(10000);
+        painter.end();
+        painter.begin(&image);
+        surface = std::make_unique<DrawingSurface>(painter, false, scrollBarExtent);
+    }
+    // A study of the named items: every item joined to the cluster before it, a chain with
+    // the similarities given (the first join first).
+    void chain(const QStringList &names, const std::vector<double> &similarities)
+    {
+        NodeRegistry &registry = NodeRegistry::instance();
+        ClusterNode *node = registry.create(nullptr, nullptr, similarities[0], 0, 1);
+        for (int item = 2; item < names.size(); ++item)
+            node = registry.create(node, nullptr, similarities[size_t(item - 1)], 0, item);
+        document.clusterRoot = node;
+        document.itemNames = std::make_unique<QStringList>(names);
+        document.itemCount = int(names.size());
+        document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 1.5);
+        document.summary = std::make_unique<StudySummary>();
+        document.summary->useExpert = false;
+        document.participantCount = 4;
+    }
+    DendrogramLayout &draw()
+    {
+        Draw(document, *surface, {});
+        return static_cast<DendrogramLayout &>(*document.layout);
+    }
+
+    QImage image;
+    QPainter painter;
+    std::unique_ptr<DrawingSurface> surface;
+    CSortanaMdiDoc document;
+};
+
+TEST_F(Layout, ColumnsRowsAndMargins)
+{
+    chain({u"A"_s, u"B"_s, u"C"_s}, {4.0, 1.0});
+    const DendrogramLayout &layout = draw();
+    EXPECT_EQ(layout.margin, QSize(margin, margin));
+    // Short names end one margin before the right edge.
+    EXPECT_EQ(layout.labelLeft, 15000 - margin - layout.maxLabelWidth);
+    // Without fit bars the tree ends one margin before the names.
+    EXPECT_EQ(layout.fitBarLeft, layout.labelLeft);
+    EXPECT_EQ(layout.treeRight, layout.labelLeft - margin);
+    EXPECT_EQ(layout.treeLeft, margin);
+    EXPECT_GT(layout.rowHeight, 0);
+    EXPECT_EQ(layout.height, 3 * layout.rowHeight + 2 * margin);
+    EXPECT_EQ(document.drawingSize, (DrawingSize{15000, layout.height}));
+    EXPECT_EQ(layout.firstRowCentre, -margin - layout.rowHeight / 2);
+    EXPECT_EQ(layout.separatorRect.left, layout.treeRight + margin / 2);
+    EXPECT_EQ(layout.separatorRect.right, layout.separatorRect.left + 50);
+    EXPECT_EQ(layout.separatorRect.bottom, -margin - 3 * layout.rowHeight);
+    EXPECT_EQ(layout.leafOrder, (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
+{
+    chain({u"A"_s, QString(10, u'W'), u"C"_s}, {4.0, 1.0});
+    const DendrogramLayout &wider = draw();
+    ASSERT_LT(wider.maxLabelWidth, 7500 - margin);
+    EXPECT_EQ(wider.labelLeft, 15000 - margin - wider.maxLabelWidth);
+
+    // Names wider than the right half start at the middle and run past the edge.
+    document.itemNames->replace(1, QString(40, u'W'));
+    const DendrogramLayout &wide = draw();
+    ASSERT_GT(wide.maxLabelWidth, 7500 - margin);
+    EXPECT_EQ(wide.labelLeft, 7500);
+}
+
+TEST_F(Layout, JoinsStandOnTheGridAndSingleItemsJoinAtTheUpperRow)
+{
+    // maxScore is 4 participants: a similarity of 4 is the whole span.
+    chain({u"A"_s, u"B"_s, u"C"_s, u"D"_s}, {4.0, 2.7, 0.3});
+    const DendrogramLayout &layout = draw();
+    ASSERT_EQ(layout.nodePlacements.size(), 3u);
+    const int span = layout.treeRight - margin - layout.treeLeft;
+    for (const NodePlacement &placement : layout.nodePlacements)
+        EXPECT_EQ(placement.x % 200, 0);
+    EXPECT_EQ(layout.nodePlacements[0].x, int(span + 0.5) / 200 * 200);
+    EXPECT_EQ(layout.nodePlacements[0].y, 0);                       // the upper item's row
+    EXPECT_EQ(layout.nodePlacements[1].y, -layout.rowHeight);       // half way to row 2
+    EXPECT_EQ(layout.nodePlacements[0].splitY, -layout.rowHeight);
+    // Every leaf line starts at treeRight and ends one unit short of a grid step.
+    for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
+        if (layout.pathCommands[k] == DendrogramLayout::moveTo && layout.pathPoints[k].x() == layout.treeRight) {
+            EXPECT_EQ((layout.pathPoints[k + 1].x() - layout.treeLeft + 1) % 200, 0);
+        }
+    }
+}
+
+TEST_F(Layout, GroupBoundariesAreTheLoosestJoins)
+{
+    chain({u"A"_s, u"B"_s, u"C"_s, u"D"_s}, {4.0, 2.7, 0.3});
+    const int row = draw().rowHeight;
+    const std::pair<int, std::set<int>> cases[] = {
+        {1, {}}, {2, {-3 * row}}, {3, {-3 * row, -2 * row}}, {9, {-3 * row, -2 * row, -row}},
+    };
+    for (const auto &[groups, boundaries] : cases) {
+        document.numberOfGroups = groups;
+        EXPECT_EQ(draw().groupBoundaries(), boundaries) << groups;
+    }
+}
+
+TEST_F(Layout, FitBarsAndTheSurfaceFont)
+{
+    chain({u"A"_s, u"B"_s}, {2.0});
+    document.summary->useFit = true;
+    const DendrogramLayout &withFit = draw();
+    EXPECT_GT(withFit.fitBarFullWidth, 0);
+    EXPECT_EQ(withFit.fitBarLeft, withFit.labelLeft - margin - withFit.fitBarFullWidth);
+    EXPECT_EQ(withFit.fitBarWidths, (std::vector<int>(2, int(withFit.fitBarFullWidth * 1.5 / 3 + 0.5))));
+
+    // Size 0 keeps the surface's own font.
+    document.fontSize = 0;
+    const int expectedHeight = surface->toHimetricY(QFontMetricsF(painter.font(), &image).height());
+    EXPECT_EQ(draw().rowHeight, expectedHeight);
+}
+
+TEST_F(Layout, DamagedTreesDrawWithoutReadingOutside)
+{
+    chain({u"A"_s, u"B"_s}, {2.0});
+    NodeRegistry &registry = NodeRegistry::instance();
+    document.clusterRoot = registry.create(registry.create(nullptr, nullptr, 1e300, 7, -3), nullptr, -1.0, 99, 1 << 30);
+    const DendrogramLayout &layout = draw();
+    EXPECT_EQ(layout.leafOrder, (std::vector<int>{7, -3, 1 << 30}));
+    EXPECT_EQ(layout.fitBarWidths, (std::vector<int>{0, 0, 0}));
+}
+
+TEST_F(Layout, EmptyDocumentDrawsNothing)
+{
+    Draw(document, *surface, {});
+    EXPECT_EQ(document.layout, nullptr);
+}
+
+} // namespace
