@@ -7,12 +7,6 @@
 
 namespace sortana {
 
-namespace {
-
-constexpr double himetricPerInch = 2540.0;
-
-} // namespace
-
 DrawingSurface::DrawingSurface(QPainter &painter, bool printing, int scrollBarExtent, QPointF origin)
     : m_painter(painter), m_printing(printing), m_scrollBarExtent(scrollBarExtent), m_origin(origin),
       m_dpiX(painter.device()->logicalDpiX()), m_dpiY(painter.device()->logicalDpiY())

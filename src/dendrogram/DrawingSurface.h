@@ -8,6 +8,9 @@
 
 namespace sortana {
 
+// The drawing's unit is 0.01 mm.
+inline constexpr double himetricPerInch = 2540.0;
+
 // A paint device as the dendrogram sees it: positions in 0.01 mm with y growing upwards and
 // the origin at the top-left corner of the drawing, a current font, pen and brush, and
 // text measured on the device itself. Screen, printer, PDF, SVG and PNG all draw through it.

@@ -22,7 +22,6 @@ constexpr int scrollBarExtent = 17;
 constexpr int pictureDpi = 96;
 constexpr int pngDpi = 150;
 constexpr int pdfDpi = 1200;
-constexpr double himetricPerInch = 2540.0;
 
 int toPixels(int himetric, int dpi)
 {
