@@ -4,6 +4,7 @@
 #include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/DocumentLinks.h"
+#include "import/PairMatrix.h"
 
 #include <optional>
 
@@ -175,9 +176,11 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     loaded->useFit = archive.readInt32() != 0;
     archive.readInt32(); // the first copy of the number of groups; the second one counts
     const qint32 n = archive.readInt32();
-    // Every name takes at least one byte, so a count the file cannot hold is refused
-    // before anything is sized by it.
-    if (n < 2 || archive.readCount() != quint32(n) || archive.remaining() < n)
+    // Every name takes at least one byte, every mean fit eight and every node record
+    // eighteen: a count the rest of the file cannot hold is refused before anything is
+    // sized by it. No import gives more items than a pair matrix can hold.
+    const qint64 leastBytes = qint64(n) * (1 + qint64(sizeof(double)) + nodeRecordBytes) - nodeRecordBytes;
+    if (n < 2 || n > PairMatrix::maxItems || archive.readCount() != quint32(n) || archive.remaining() < leastBytes)
         return false;
     auto names = std::make_unique<QStringList>();
     names->reserve(n);

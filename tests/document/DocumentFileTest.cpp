@@ -73,6 +73,7 @@ TEST_F(DocumentFile, DamagedFieldsAreRefused)
     } cases[] = {
         {"negative N", 32, QByteArray::fromHex("FFFFFFFF")},
         {"huge N", 32, QByteArray::fromHex("FFFFFF7F")},
+        {"more items than an import can give", 32, QByteArray::fromHex("00800000")},
         {"one item", 32, QByteArray::fromHex("01000000")},
         {"name count differs from N", 36, QByteArray::fromHex("0200")},
         {"huge name count", 36, QByteArray::fromHex("FFFFFFFFFF7F")},
@@ -88,6 +89,16 @@ TEST_F(DocumentFile, DamagedFieldsAreRefused)
         damaged.replace(c.offset, c.bytes.size(), c.bytes);
         EXPECT_EQ(openTexts(damaged), unexpectedFormat) << c.what;
     }
+}
+
+// A count that matches N but that the rest of the file cannot hold is refused before any
+// memory is sized by it.
+TEST_F(DocumentFile, CountsBeyondTheFileAreRefusedAtOnce)
+{
+    QByteArray bytes = validFile().left(32);
+    bytes += QByteArray::fromHex("307500007530");     // N = count = 30000
+    bytes += QByteArray(30000 * 9, '\0');            // room for the names and fits, not the tree
+    EXPECT_EQ(openTexts(bytes), unexpectedFormat);
 }
 
 TEST_F(DocumentFile, DamagedFixturesAreRefused)
