@@ -28,13 +28,19 @@ int toPixels(int himetric, int dpi)
     return std::max(1, int(std::ceil(himetric * double(dpi) / himetricPerInch)));
 }
 
+void setResolution(QImage &image, int dpi)
+{
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+}
+
 // The drawing's height follows from its rows, so one drawing on a scratch image of the
 // same resolution settles the size before the picture itself is made.
 void settleDrawingSize(CSortanaMdiDoc &document, int dpi)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
-    scratch.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
-    scratch.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    setResolution(scratch, dpi);
     QPainter painter(&scratch);
     DrawingSurface surface(painter, false, scrollBarExtent);
     Draw(document, surface, {});
@@ -66,8 +72,7 @@ bool savePng(CSortanaMdiDoc &document, const QString &path)
                  QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return false;
-    image.setDotsPerMeterX(int(std::lround(pngDpi / 0.0254)));
-    image.setDotsPerMeterY(int(std::lround(pngDpi / 0.0254)));
+    setResolution(image, pngDpi);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
