@@ -4,6 +4,7 @@
 #include "cli/ExitStatus.h"
 #include "dendrogram/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/ColourText.h"
 #include "document/DocumentFile.h"
 
 #include <QStringList>
@@ -11,12 +12,6 @@
 namespace sortana {
 
 namespace {
-
-// As the user sees a colour: red, green, blue.
-QString colourText(quint32 colour)
-{
-    return QString::asprintf("%02X%02X%02X", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
 
 void printLine(std::FILE *out, const QString &key, const QString &value)
 {

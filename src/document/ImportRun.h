@@ -35,6 +35,7 @@ public:
     // run ends, which the new owner allows by outliving the run.
     std::unique_ptr<StudySummary> takeSummary() { return std::move(m_summary); }
     AnalysisFileNames &fileNames() { return m_fileNames; }
+    const AnalysisFileNames &fileNames() const { return m_fileNames; }
     CardSortAnalysis &analysis() { return m_analysis; }
     ClusterAnalysis &clusterAnalysis() { return m_clusterAnalysis; }
     // The reader's result: the item count, or below 2 when it failed.

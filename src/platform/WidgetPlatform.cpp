@@ -27,7 +27,11 @@ MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, 
     const QMessageBox::StandardButtons qtButtons = buttons == MessageButtons::OkCancel
         ? QMessageBox::Ok | QMessageBox::Cancel
         : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(toQtIcon(icon), applicationName.toString(), text, qtButtons, m_parent);
+    // Over a modal dialog (the wizard) the box belongs to it, so it never shows behind it.
+    QWidget *parent = QApplication::activeModalWidget();
+    if (!parent)
+        parent = m_parent ? m_parent : QApplication::activeWindow();
+    QMessageBox box(toQtIcon(icon), applicationName.toString(), text, qtButtons, parent);
     box.setTextFormat(Qt::PlainText);
     // A box over a busy cursor must still be answerable with the ordinary pointer.
     const bool busy = QApplication::overrideCursor() != nullptr;

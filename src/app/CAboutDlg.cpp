@@ -1,0 +1,66 @@
+#include "app/CAboutDlg.h"
+
+#include "app/Resources.h"
+#include "platform/MessageText.h"
+#include "platform/Platform.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sortana {
+
+std::optional<std::array<int, 4>> programVersion()
+{
+    const QStringList parts = QStringLiteral(SORTANA_VERSION).split(u'.');
+    if (parts.size() != 4)
+        return std::nullopt;
+    std::array<int, 4> numbers{};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        numbers[i] = parts[i].toInt(&ok);
+        if (!ok || numbers[i] < 0 || numbers[i] > 0xFFFF)
+            return std::nullopt;
+    }
+    return numbers;
+}
+
+CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Sortana"));
+
+    auto *icon = new QLabel;
+    icon->setPixmap(applicationIcon().pixmap(48, 48));
+    auto *version = new QLabel(QStringLiteral("Sortana Version 1.0"));
+    version->setObjectName(controlName(1000));
+    if (const auto numbers = programVersion()) {
+        version->setText(formatMessage(u"Sortana Version %d.%d.%d.%d",
+                                       {QString::number((*numbers)[0]), QString::number((*numbers)[1]),
+                                        QString::number((*numbers)[2]), QString::number((*numbers)[3])}));
+    }
+    const QString address = QString::fromLatin1(makerWebAddress);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto *webSite = new QPushButton(QStringLiteral("&Web Site"));
+    webSite->setObjectName(controlName(1002));
+    connect(webSite, &QPushButton::clicked, this, [&platform, address] { platform.shellOpen(address); });
+
+    auto *text = new QVBoxLayout;
+    text->addWidget(version);
+    text->addWidget(new QLabel(QStringLiteral("Card-sort analysis. Copyright \u00A9 Verdell.")));
+    text->addWidget(new QLabel(address));
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(webSite);
+    buttons->addStretch();
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addLayout(text, 1);
+    layout->addLayout(buttons);
+    ok->setFocus();
+}
+
+} // namespace sortana

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <optional>
+
+namespace sortana {
+
+class Platform;
+
+inline constexpr auto makerWebAddress = "https://www.verdell.example/sortana/";
+
+// The program's version as built: four numbers, or nothing when the build gave none that
+// reads as such.
+std::optional<std::array<int, 4>> programVersion();
+
+// The program's version and a way to the maker's web page.
+class CAboutDlg : public QDialog {
+public:
+    explicit CAboutDlg(Platform &platform, QWidget *parent = nullptr);
+};
+
+} // namespace sortana

@@ -1,0 +1,39 @@
+#include "app/CPropertiesDlg.h"
+
+#include "app/Resources.h"
+#include "app/StudySummaryPanel.h"
+#include "import/StudySummary.h"
+
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sortana {
+
+CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Properties"));
+    auto *panel = new StudySummaryPanel;
+    panel->showSurvey(summary);
+    panel->showOptions(summary);
+    panel->setReadOnly();
+    // Older documents hold no counts: no line rather than a meaningless one.
+    const bool counted = scorePerItem(summary) >= 1 && summary.participantCount >= 1;
+    panel->setMaximumScoreText(counted ? maximumScoreLine(summary) : QString());
+
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(panel);
+    layout->addWidget(line);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+}
+
+} // namespace sortana

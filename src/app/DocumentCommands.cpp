@@ -1,0 +1,94 @@
+#include "app/DocumentCommands.h"
+
+#include "app/CImportExportWizard.h"
+#include "app/CPropertiesDlg.h"
+#include "app/DocumentTemplate.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+
+namespace sortana {
+
+namespace {
+
+// Queued, so the command runs once the document's window is up and active.
+void postCommand(QAction *command)
+{
+    if (command)
+        QMetaObject::invokeMethod(command, &QAction::trigger, Qt::QueuedConnection);
+}
+
+void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
+{
+    for (const QString *path : {&names.cardsPath, &names.participantsPath, &names.itemsPath,
+                                &names.matrixPath, &names.weightedMatrixPath})
+        platform.shellOpen(*path);
+}
+
+} // namespace
+
+int OnImportExport(CSortanaMdiDoc &document, const CommandContext &context)
+{
+    CImportExportWizard wizard(context.platform, context.mainWindow);
+    document.AttachDialogBar();
+    const int result = wizard.DoModal();
+    if (result == QDialog::Accepted) {
+        const bool exported = document.CompleteImport(wizard.run());
+        if (exported && wizard.openCsvOnCompletion)
+            openAnalysisFiles(wizard.run().fileNames(), context.platform);
+    } else if (!document.hasStudy() && !document.pathName.isEmpty()) {
+        // An empty document keeps no file's name, so that a later save asks for one. A
+        // document holding a study keeps its name: cancelling a new import changes nothing.
+        document.title = context.documentTemplate.newDocumentTitle();
+        document.pathName.clear();
+    }
+    PendingImportPath = wizard.GetInputPath();
+    return result;
+}
+
+bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context)
+{
+    document.title = context.documentTemplate.newDocumentTitle();
+    document.pathName.clear();
+    document.AttachDialogBar();
+    document.clusterRoot = nullptr;
+    document.itemNames.reset();
+    document.itemAverageFit.reset();
+    postCommand(context.importCommand);
+    return true;
+}
+
+OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const CommandContext &context)
+{
+    const OpenOutcome outcome = OnOpenDocument(document, path, context.platform);
+    if (outcome == OpenOutcome::ImportRequested) {
+        // The data file is the import's input, never the document's own file: saving must
+        // not write over it.
+        document.title = context.documentTemplate.newDocumentTitle();
+        document.pathName.clear();
+        postCommand(context.importCommand);
+    }
+    return outcome;
+}
+
+void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
+{
+    if (!document.summary)
+        return;
+    CPropertiesDlg dialog(*document.summary, parent);
+    dialog.exec();
+}
+
+bool OnUpdateProperties(const CSortanaMdiDoc &document)
+{
+    return document.summary != nullptr;
+}
+
+bool OnUpdateSave(const CSortanaMdiDoc &document)
+{
+    return document.hasStudy();
+}
+
+} // namespace sortana

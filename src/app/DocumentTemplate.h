@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace sortana {
+
+// Names documents that have no file: "Untitled" and a number that grows with every one.
+class DocumentTemplate {
+public:
+    QString newDocumentTitle() { return QStringLiteral("Untitled%1").arg(++m_untitledCount); }
+
+private:
+    int m_untitledCount = 0;
+};
+
+} // namespace sortana

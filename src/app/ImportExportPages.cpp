@@ -1,0 +1,197 @@
+#include "app/ImportExportPages.h"
+
+#include "app/CImportExportWizard.h"
+#include "app/Resources.h"
+#include "app/StudySummaryPanel.h"
+#include "document/DocumentLinks.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace sortana {
+
+CImportExportPage::CImportExportPage(CImportExportWizard &wizard, const QString &caption)
+    : m_wizard(wizard), m_caption(caption)
+{
+}
+
+void CImportExportPage::activate()
+{
+    m_wizard.setWindowTitle(m_caption);
+    OnSetActive();
+}
+
+// Step 1 ------------------------------------------------------------------------------------
+
+CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
+    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 1 of 3")),
+      m_input(new QLineEdit)
+{
+    setControlId(*m_input, ControlId::inputFile);
+    auto *browseButton = new QPushButton(QStringLiteral("&Browse..."));
+    setControlId(*browseButton, ControlId::browse);
+    connect(browseButton, &QPushButton::clicked, this, &CImportExportOpenPage::browse);
+
+    auto *label = new QLabel(QStringLiteral("&Input file:"));
+    label->setBuddy(m_input);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_input, 1);
+    row->addWidget(browseButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(row);
+    layout->addStretch();
+}
+
+void CImportExportOpenPage::OnSetActive()
+{
+    // Coming back to this step keeps what the user typed.
+    if (m_input->text().isEmpty())
+        m_input->setText(PendingImportPath);
+}
+
+void CImportExportOpenPage::browse()
+{
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(m_input->text());
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        m_input->setText(dialog.selectedFiles().constFirst());
+}
+
+bool CImportExportOpenPage::validatePage()
+{
+    return wizard().run().chooseInput(m_input->text());
+}
+
+// Step 2 ------------------------------------------------------------------------------------
+
+CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
+    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 2 of 3")),
+      m_panel(new StudySummaryPanel)
+{
+    auto *resetButton = new QPushButton(QStringLiteral("&Reset"));
+    setControlId(*resetButton, ControlId::reset);
+    m_panel->addOptionButton(resetButton);
+    connect(resetButton, &QPushButton::clicked, this, &CImportExportOptionsPage::reset);
+    for (QCheckBox *box : {&m_panel->useFit(), &m_panel->useSubGroups(), &m_panel->useExpert()})
+        connect(box, &QCheckBox::clicked, this, &CImportExportOptionsPage::OnOptionChanged);
+    m_panel->copies().installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_panel);
+    layout->addStretch();
+}
+
+void CImportExportOptionsPage::OnSetActive()
+{
+    const StudySummary &summary = wizard().run().summary();
+    m_panel->showSurvey(summary);
+    m_panel->useExpert().setEnabled(summary.participantCount > 1);
+    m_panel->showOptions(summary);
+    OnOptionChanged();
+}
+
+bool CImportExportOptionsPage::OnOptionChanged()
+{
+    StudySummary &summary = wizard().run().summary();
+    // The choices are kept even when the copies are refused.
+    summary.useExpert = m_panel->useExpert().isChecked();
+    summary.useFit = m_panel->useFit().isChecked();
+    summary.useSubGroups = m_panel->useSubGroups().isChecked();
+    summary.copiesPerParticipant = m_panel->copies().text().toInt();
+    if (!wizard().run().checkOptions()) {
+        m_panel->copies().setFocus();
+        m_panel->setMaximumScoreText(QStringLiteral("Invalid number of copies entered"));
+        return false;
+    }
+    m_panel->showParticipants(summary);
+    m_panel->setMaximumScoreText(maximumScoreLine(summary));
+    return true;
+}
+
+bool CImportExportOptionsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Focus lost to another window (a message box among them) is no edit that ended, and
+        // the wizard's own buttons check the options themselves when they need to: checking
+        // here as well would show the same message twice.
+        const bool toWizardButton = qobject_cast<QAbstractButton *>(QApplication::focusWidget())
+            && !isAncestorOf(QApplication::focusWidget());
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toWizardButton) {
+            // After the focus change has finished, so a refusal can take the focus back.
+            QTimer::singleShot(0, this, [this] {
+                if (wizard().currentPage() == this)
+                    OnOptionChanged();
+            });
+        }
+    }
+    return CImportExportPage::eventFilter(watched, event);
+}
+
+void CImportExportOptionsPage::reset()
+{
+    const StudySummary &summary = wizard().run().summary();
+    m_panel->useFit().setChecked(summary.hasFitData);
+    m_panel->useSubGroups().setChecked(summary.hasSubGroups);
+    m_panel->useExpert().setChecked(false);
+    OnOptionChanged();
+}
+
+bool CImportExportOptionsPage::validatePage()
+{
+    return OnOptionChanged();
+}
+
+// Step 3 ------------------------------------------------------------------------------------
+
+CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
+    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 3 of 3")),
+      m_exportList(new QPlainTextEdit),
+      m_openCsv(new QCheckBox(QStringLiteral(
+          "&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
+{
+    setControlId(*m_exportList, ControlId::exportList);
+    setControlId(*m_openCsv, ControlId::openCsv);
+    m_exportList->setReadOnly(true);
+    m_exportList->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_exportList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Export files:")));
+    layout->addWidget(m_exportList, 1);
+    layout->addWidget(m_openCsv);
+}
+
+void CImportExportFinishPage::OnSetActive()
+{
+    const AnalysisFileNames &names = wizard().run().fileNames();
+    QString list;
+    for (const QString *path : {&names.cardsPath, &names.itemsPath, &names.matrixPath,
+                                &names.participantsPath, &names.weightedMatrixPath})
+        list += *path + u'\n';
+    m_exportList->setPlainText(list);
+}
+
+bool CImportExportFinishPage::validatePage()
+{
+    if (!wizard().run().finish())
+        return false;
+    wizard().openCsvOnCompletion = m_openCsv->isChecked();
+    return true;
+}
+
+} // namespace sortana

@@ -1,0 +1,100 @@
+#include "app/Resources.h"
+
+#include "import/StudySummary.h"
+#include "platform/MessageText.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace sortana {
+
+QIcon applicationIcon()
+{
+    QIcon icon(QStringLiteral(":/icons/sortana-64.png"));
+    icon.addFile(QStringLiteral(":/icons/sortana.svg"));
+    return icon;
+}
+
+QString loadString(int id)
+{
+    switch (id) {
+    case ControlId::inputFile:
+        return QStringLiteral("Enter the name of a Sortana or USort text input file (or click Browse...)");
+    case ControlId::browse: return QStringLiteral("Browse for input file");
+    case ControlId::copies: return QStringLiteral("Number of item card sets per participant");
+    case ControlId::useFit:
+        return QStringLiteral("Calculate scores assuming fit data present (ignore fit data if not checked)");
+    case ControlId::useSubGroups:
+        return QStringLiteral("Calculate scores assuming sub-groups present (ignore sub-groups if not checked)");
+    case ControlId::useExpert: return QStringLiteral("Treat first participant as expert for comparison?");
+    case ControlId::exportList:
+        return QStringLiteral("These files will be written to the same folder as your input file");
+    case ControlId::openCsv:
+        return QStringLiteral("Open csv files in associated application (usually Microsoft Excel)");
+    case StringId::subGroups: return QStringLiteral("Sub-groups");
+    case StringId::qualityOfFit: return QStringLiteral("Quality of fit");
+    case StringId::noFileName:
+        return QStringLiteral("(Full properties not available for files prior to Sortana V1.1)");
+    case StringId::sortanaFileType: return QStringLiteral("Sortana");
+    case StringId::otherFileType: return QStringLiteral("EZSort");
+    default: return {};
+    }
+}
+
+QString controlName(int id)
+{
+    return QStringLiteral("control%1").arg(id);
+}
+
+void setControlId(QWidget &control, int id)
+{
+    control.setObjectName(controlName(id));
+    const QString tip = loadString(id);
+    if (!tip.isEmpty())
+        control.setToolTip(tip);
+}
+
+QString fileNameText(const StudySummary &summary)
+{
+    return summary.fileName.isEmpty() ? loadString(StringId::noFileName) : summary.fileName;
+}
+
+QString fileTypeText(const StudySummary &summary)
+{
+    return loadString(summary.fileType == 1 ? StringId::sortanaFileType : StringId::otherFileType);
+}
+
+QString featuresText(const StudySummary &summary)
+{
+    QStringList features;
+    if (summary.hasFitData)
+        features << loadString(StringId::qualityOfFit);
+    if (summary.hasSubGroups)
+        features << loadString(StringId::subGroups);
+    return features.join(QStringLiteral(", "));
+}
+
+int shownParticipants(const StudySummary &summary)
+{
+    // Documents of the older file version hold no participant count but the expert flag:
+    // they show no participants rather than minus one.
+    return std::max(0, summary.participantCount - (summary.useExpert ? 1 : 0));
+}
+
+int scorePerItem(const StudySummary &summary)
+{
+    return summary.copiesPerParticipant * (summary.useFit ? 3 : 1) * (summary.useSubGroups ? 2 : 1);
+}
+
+QString maximumScoreLine(const StudySummary &summary)
+{
+    const int perItem = scorePerItem(summary);
+    const int participants = shownParticipants(summary);
+    // Wraps as a 32-bit product would rather than overflowing.
+    const auto perCell = static_cast<qint32>(static_cast<qint64>(perItem) * participants);
+    return formatMessage(u"Maximum score %d per item x %d participants = \n%d maximum per cell",
+                         {QString::number(perItem), QString::number(participants), QString::number(perCell)});
+}
+
+} // namespace sortana

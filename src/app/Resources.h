@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+class QWidget;
+
+namespace sortana {
+
+struct StudySummary;
+
+// Control and string ids are shared: a control's tooltip is the string with the control's id.
+namespace ControlId {
+inline constexpr int inputFile = 1000;
+inline constexpr int exportList = 1001;
+inline constexpr int openCsv = 1002;
+inline constexpr int copies = 1011;
+inline constexpr int browse = 1014;
+inline constexpr int useFit = 1015;
+inline constexpr int useSubGroups = 1016;
+inline constexpr int useExpert = 1017;
+inline constexpr int fileName = 1018;
+inline constexpr int fileType = 1019;
+inline constexpr int features = 1020;
+inline constexpr int participants = 1021;
+inline constexpr int itemNames = 1022;
+inline constexpr int maximumScore = 1024;
+inline constexpr int reset = 1025;
+} // namespace ControlId
+
+namespace StringId {
+inline constexpr int subGroups = 130;
+inline constexpr int qualityOfFit = 131;
+inline constexpr int noFileName = 132;
+inline constexpr int sortanaFileType = 133;
+inline constexpr int otherFileType = 134;
+} // namespace StringId
+
+// The program's own icon, for its windows and the About box.
+QIcon applicationIcon();
+
+// The string with the id, or an empty string when there is none.
+QString loadString(int id);
+
+// Names the control after its id (so tests and tools find it) and gives it the tooltip whose
+// string shares that id, if there is one.
+void setControlId(QWidget &control, int id);
+QString controlName(int id);
+
+// The texts the wizard's step 2 and the Properties dialog show for a study summary.
+QString fileNameText(const StudySummary &summary);
+QString fileTypeText(const StudySummary &summary);
+QString featuresText(const StudySummary &summary);
+// Participants as analysed: the expert is not counted.
+int shownParticipants(const StudySummary &summary);
+// Cards per item and participant, as the options weigh them.
+int scorePerItem(const StudySummary &summary);
+QString maximumScoreLine(const StudySummary &summary);
+
+} // namespace sortana

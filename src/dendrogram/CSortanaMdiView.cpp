@@ -1,0 +1,1 @@
+#include "dendrogram/CSortanaMdiView.h"

@@ -1,0 +1,87 @@
+#include "app/CAboutDlg.h"
+#include "app/CPropertiesDlg.h"
+#include "app/Resources.h"
+#include "app/StudySummaryPanel.h"
+#include "import/StudySummary.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString text(const QWidget &dialog, int id)
+{
+    return dialog.findChild<QLabel *>(controlName(id))->text();
+}
+
+TEST(PropertiesDialog, ShowsTheSummaryReadOnly)
+{
+    StudySummary summary;
+    summary.fileName = u"/data/study.txt"_s;
+    summary.fileType = 1;
+    summary.hasFitData = true;
+    summary.hasSubGroups = true;
+    summary.useExpert = true;
+    summary.useFit = true;
+    summary.useSubGroups = true;
+    summary.participantCount = 5;
+    summary.itemCount = 12;
+    const CPropertiesDlg dialog(summary);
+    EXPECT_EQ(dialog.windowTitle(), u"Properties"_s);
+    EXPECT_EQ(dialog.findChild<PathLabel *>(controlName(ControlId::fileName))->path(), summary.fileName);
+    EXPECT_EQ(text(dialog, ControlId::fileType), u"Sortana"_s);
+    EXPECT_EQ(text(dialog, ControlId::features), u"Quality of fit, Sub-groups"_s);
+    EXPECT_EQ(text(dialog, ControlId::participants), u"4"_s);
+    EXPECT_EQ(text(dialog, ControlId::itemNames), u"12"_s);
+    EXPECT_EQ(text(dialog, ControlId::maximumScore), u"Maximum score 6 per item x 4 participants = \n24 maximum per cell"_s);
+    for (const int id : {ControlId::useFit, ControlId::useSubGroups, ControlId::useExpert}) {
+        const auto *box = dialog.findChild<QCheckBox *>(controlName(id));
+        EXPECT_TRUE(box->isChecked());
+        EXPECT_FALSE(box->isEnabled());
+    }
+    EXPECT_FALSE(dialog.findChild<QLineEdit *>(controlName(ControlId::copies))->isEnabled());
+}
+
+TEST(PropertiesDialog, OlderAndIncompleteSummariesShowNoMaximumScore)
+{
+    StudySummary older;   // what a document of the older file version holds
+    older.copiesPerParticipant = 0;
+    StudySummary noCopies;
+    noCopies.fileName = u"x.txt"_s;
+    noCopies.participantCount = 3;
+    noCopies.copiesPerParticipant = 0;
+    for (const StudySummary *summary : {&older, &noCopies}) {
+        const CPropertiesDlg dialog(*summary);
+        EXPECT_EQ(text(dialog, ControlId::maximumScore), QString());
+        EXPECT_EQ(text(dialog, ControlId::fileType), u"EZSort"_s);
+    }
+    const CPropertiesDlg dialog(older);
+    EXPECT_EQ(dialog.findChild<PathLabel *>(controlName(ControlId::fileName))->path(),
+              u"(Full properties not available for files prior to Sortana V1.1)"_s);
+    EXPECT_EQ(text(dialog, ControlId::participants), u"0"_s);
+    EXPECT_EQ(text(dialog, ControlId::features), QString());
+}
+
+TEST(AboutDialog, ShowsTheBuiltVersionAndOpensTheWebSite)
+{
+    ScriptedPlatform platform;
+    CAboutDlg dialog(platform);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), u"About Sortana"_s);
+    EXPECT_EQ(text(dialog, 1000), u"Sortana Version 1.6.1.0"_s);
+    dialog.findChild<QPushButton *>(controlName(1002))->click();
+    EXPECT_EQ(platform.opened(), QStringList{QString::fromLatin1(makerWebAddress)});
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+} // namespace

@@ -1,0 +1,252 @@
+#include "app/CImportExportWizard.h"
+#include "app/Resources.h"
+#include "app/StudySummaryPanel.h"
+#include "document/DocumentLinks.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString copiesMessage = u"Please provide a value for the number of copies between 1 and 10"_s;
+
+// Participants who each sorted both items into one group; with fit scores and a sub-group
+// when asked for.
+QByteArray study(int participants, bool fitAndSubGroups)
+{
+    QByteArray text = "IA\nIB\n";
+    for (int p = 1; p <= participants; ++p) {
+        text += "P" + QByteArray::number(p) + "\nG\n";
+        text += fitAndSubGroups ? "I1F3\nS sub\nI2F2\n" : "I1\nI2\n";
+    }
+    return text;
+}
+
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PendingImportPath.clear();
+        wizard.show();
+    }
+    void TearDown() override { PendingImportPath.clear(); }
+
+    QString write(const QByteArray &bytes, const QString &name = u"study.txt"_s)
+    {
+        const QString path = dir.filePath(name);
+        writeBytes(path, bytes);
+        return path;
+    }
+    template <typename Control> Control &control(int id)
+    {
+        auto *found = wizard.findChild<Control *>(controlName(id));
+        EXPECT_NE(found, nullptr) << id;
+        return *found;
+    }
+    // Enters the path on step 1 and presses Next.
+    void openStudy(const QString &path)
+    {
+        control<QLineEdit>(ControlId::inputFile).setText(path);
+        wizard.next();
+    }
+    QString text(int id) { return control<QLabel>(id).text(); }
+    StudySummary &summary() { return wizard.run().summary(); }
+
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    CImportExportWizard wizard{platform};
+};
+
+TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
+{
+    // Items and a participant, but no group record: nothing to analyse.
+    const QString noGroups = write("IA\nIB\nP1\n", u"no-groups.txt"_s);
+    const QString notSortana = write("hello\n", u"letter.txt"_s);
+    const struct {
+        QString input;
+        QString message;
+    } cases[] = {
+        {QString(), u"Please provide the name of a data file to be imported"_s},
+        {noGroups, u"There is insufficient data in this file\n(the number of groups, items or participants is 0)"_s},
+        {notSortana, u"Unidentified file type\nPlease provide an input file in Sortana format"_s},
+    };
+    for (const auto &c : cases) {
+        platform.clear();
+        openStudy(c.input);
+        EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep) << c.message.toStdString();
+        EXPECT_EQ(platform.texts(), QStringList{c.message});
+        EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), c.input);
+    }
+    EXPECT_EQ(wizard.GetInputPath(), QString());
+}
+
+TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
+{
+    PendingImportPath = u"/data/pending.txt"_s;
+    wizard.restart();
+    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), PendingImportPath);
+    EXPECT_EQ(wizard.windowTitle(), u"Import and Export - Step 1 of 3"_s);
+
+    const QString path = write(study(3, false));
+    openStudy(path);
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(wizard.windowTitle(), u"Import and Export - Step 2 of 3"_s);
+    wizard.back();
+    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), path);
+}
+
+TEST_F(WizardTest, StepTwoShowsTheSurveyAndTheMaximumScore)
+{
+    openStudy(write(study(9, true)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(control<PathLabel>(ControlId::fileName).path(), dir.filePath(u"study.txt"_s));
+    EXPECT_EQ(text(ControlId::fileType), u"Sortana"_s);
+    EXPECT_EQ(text(ControlId::features), u"Quality of fit, Sub-groups"_s);
+    EXPECT_EQ(text(ControlId::participants), u"9"_s);
+    EXPECT_EQ(text(ControlId::itemNames), u"2"_s);
+    EXPECT_TRUE(control<QCheckBox>(ControlId::useFit).isChecked());
+    EXPECT_TRUE(control<QCheckBox>(ControlId::useSubGroups).isChecked());
+    EXPECT_TRUE(control<QCheckBox>(ControlId::useExpert).isEnabled());
+    EXPECT_EQ(text(ControlId::maximumScore), u"Maximum score 6 per item x 9 participants = \n54 maximum per cell"_s);
+
+    control<QLineEdit>(ControlId::copies).setText(u"2"_s);
+    control<QCheckBox>(ControlId::useExpert).click();
+    EXPECT_EQ(text(ControlId::participants), u"8"_s);
+    EXPECT_EQ(text(ControlId::maximumScore), u"Maximum score 12 per item x 8 participants = \n96 maximum per cell"_s);
+    control<QCheckBox>(ControlId::useExpert).click();
+    EXPECT_EQ(text(ControlId::maximumScore), u"Maximum score 12 per item x 9 participants = \n108 maximum per cell"_s);
+    control<QCheckBox>(ControlId::useFit).click();
+    control<QCheckBox>(ControlId::useSubGroups).click();
+    EXPECT_EQ(text(ControlId::maximumScore), u"Maximum score 2 per item x 9 participants = \n18 maximum per cell"_s);
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(WizardTest, PlainStudyShowsNoFeaturesAndOneParticipantDisablesTheExpert)
+{
+    openStudy(write(study(1, false)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(text(ControlId::features), QString());
+    EXPECT_FALSE(control<QCheckBox>(ControlId::useExpert).isEnabled());
+    EXPECT_FALSE(control<QCheckBox>(ControlId::useFit).isChecked());
+}
+
+TEST_F(WizardTest, CopiesOutsideOneToTenAreRefused)
+{
+    openStudy(write(study(3, true)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    const struct {
+        QString copies;
+        bool accepted;
+    } cases[] = {{u"0"_s, false}, {u"11"_s, false}, {QString(), false}, {u"99999999999"_s, false},
+                 {u"10"_s, true}, {u"1"_s, true}};
+    for (const auto &c : cases) {
+        platform.clear();
+        control<QLineEdit>(ControlId::copies).setText(c.copies);
+        // A change of option checks the copies as well, and keeps the change even if refused.
+        control<QCheckBox>(ControlId::useExpert).click();
+        const bool expert = control<QCheckBox>(ControlId::useExpert).isChecked();
+        EXPECT_EQ(summary().useExpert, expert);
+        EXPECT_EQ(platform.texts().isEmpty(), c.accepted) << c.copies.toStdString();
+        if (!c.accepted)
+            EXPECT_EQ(text(ControlId::maximumScore), u"Invalid number of copies entered"_s);
+
+        platform.clear();
+        wizard.next();
+        EXPECT_EQ(wizard.currentId(), c.accepted ? CImportExportWizard::FinishStep : CImportExportWizard::OptionsStep)
+            << c.copies.toStdString();
+        EXPECT_EQ(platform.texts(), c.accepted ? QStringList() : QStringList{copiesMessage});
+        if (c.accepted) {
+            EXPECT_EQ(summary().copiesPerParticipant, c.copies.toInt());
+            wizard.back();
+        }
+    }
+}
+
+TEST_F(WizardTest, NextFromStepOneAgainResetsTheOptions)
+{
+    openStudy(write(study(3, true)));
+    control<QLineEdit>(ControlId::copies).setText(u"4"_s);
+    control<QCheckBox>(ControlId::useFit).click();
+    control<QCheckBox>(ControlId::useExpert).click();
+    EXPECT_EQ(summary().copiesPerParticipant, 4);
+    wizard.back();
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(control<QLineEdit>(ControlId::copies).text(), u"1"_s);
+    EXPECT_TRUE(control<QCheckBox>(ControlId::useFit).isChecked());
+    EXPECT_FALSE(control<QCheckBox>(ControlId::useExpert).isChecked());
+    EXPECT_EQ(summary().copiesPerParticipant, 1);
+    EXPECT_FALSE(summary().useExpert);
+}
+
+TEST_F(WizardTest, ResetReturnsTheBoxesToWhatTheSurveyFound)
+{
+    for (const bool features : {true, false}) {
+        openStudy(write(study(3, features)));
+        control<QCheckBox>(ControlId::useFit).click();
+        control<QCheckBox>(ControlId::useSubGroups).click();
+        control<QCheckBox>(ControlId::useExpert).click();
+        EXPECT_EQ(text(ControlId::participants), u"2"_s);
+        control<QPushButton>(ControlId::reset).click();
+        EXPECT_EQ(control<QCheckBox>(ControlId::useFit).isChecked(), features);
+        EXPECT_EQ(control<QCheckBox>(ControlId::useSubGroups).isChecked(), features);
+        EXPECT_FALSE(control<QCheckBox>(ControlId::useExpert).isChecked());
+        EXPECT_EQ(text(ControlId::participants), u"3"_s);
+        wizard.back();
+    }
+}
+
+TEST_F(WizardTest, FinishWithAReaderErrorStaysOnStepThree)
+{
+    const QString input = write(readBytes(u"" SORTANA_GOLDEN_DIR "/cancelled/cancelled.txt"_s), u"cancelled.txt"_s);
+    openStudy(input);
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    const QString list = control<QPlainTextEdit>(ControlId::exportList).toPlainText();
+    EXPECT_EQ(list.split(u'\n', Qt::SkipEmptyParts),
+              (QStringList{dir.filePath(u"cancelled-Cards.csv"_s), dir.filePath(u"cancelled-Items.csv"_s),
+                           dir.filePath(u"cancelled-Matrix.csv"_s), dir.filePath(u"cancelled-Participants.csv"_s),
+                           dir.filePath(u"cancelled-WeightedMatrix.csv"_s)}));
+
+    platform.script({MessageAnswer::Cancel});
+    wizard.button(QWizard::FinishButton)->click();
+    EXPECT_TRUE(wizard.isVisible());
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    EXPECT_EQ(platform.texts(), QStringList{u"Warning - duplicate item found at line 18 (participant id P1b)"_s});
+    EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText(), list);
+    EXPECT_EQ(platform.busyDepth(), 0);
+
+    // Going on past the warning this time: the same wizard finishes.
+    platform.clear();
+    wizard.button(QWizard::FinishButton)->click();
+    EXPECT_FALSE(wizard.isVisible());
+    EXPECT_EQ(wizard.result(), QDialog::Accepted);
+}
+
+TEST_F(WizardTest, FinishReadsAndClusters)
+{
+    openStudy(write(study(4, true)));
+    wizard.next();
+    control<QCheckBox>(ControlId::openCsv).setChecked(true);
+    wizard.button(QWizard::FinishButton)->click();
+    EXPECT_EQ(wizard.result(), QDialog::Accepted);
+    EXPECT_EQ(wizard.run().itemCount(), 2);
+    EXPECT_NE(wizard.run().clusterAnalysis().root, nullptr);
+    EXPECT_TRUE(wizard.openCsvOnCompletion);
+    EXPECT_EQ(wizard.GetInputPath(), dir.filePath(u"study.txt"_s));
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+} // namespace
