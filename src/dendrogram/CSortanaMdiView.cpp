@@ -1,1 +1,356 @@
 #include "dendrogram/CSortanaMdiView.h"
+
+#include "dendrogram/DendrogramDrawing.h"
+#include "dendrogram/DendrogramLayout.h"
+#include "dendrogram/DrawingSurface.h"
+#include "dendrogram/PictureExport.h"
+#include "document/CSortanaMdiDoc.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDrag>
+#include <QLayout>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <limits>
+
+namespace sortana {
+
+namespace {
+
+const QString svgMimeType = QStringLiteral("image/svg+xml");
+const QString pngMimeType = QStringLiteral("image/png");
+// Dragging the separator never makes the drawing narrower than 50 mm.
+constexpr qint64 minimumDrawingWidth = 5000;
+// The separator's hot zone reaches this far past the strip on either side.
+constexpr int hotZoneWidening = 50;
+
+void setScrollRange(QScrollBar &bar, int total, int page)
+{
+    bar.setRange(0, std::max(0, total - page));
+    bar.setPageStep(page);
+    bar.setSingleStep(std::max(1, page / 10));
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+CSortanaMdiView::CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+    : QAbstractScrollArea(parent), m_document(document), m_platform(platform)
+{
+    // The cursor marks the separator's hot zone as the mouse passes over it.
+    viewport()->setMouseTracking(true);
+    if (m_document) {
+        m_document->addView(this);
+        coverBackgroundWithDrawing();
+    }
+}
+
+CSortanaMdiView::~CSortanaMdiView()
+{
+    if (m_document)
+        m_document->removeView(this);
+}
+
+bool CSortanaMdiView::hasTree() const
+{
+    return m_document && m_document->clusterRoot;
+}
+
+double CSortanaMdiView::scrollBarExtent() const
+{
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+ReferenceScreen CSortanaMdiView::referenceScreen() const
+{
+    return {scrollBarExtent(), double(viewport()->logicalDpiX())};
+}
+
+QPoint CSortanaMdiView::scrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+QSize CSortanaMdiView::drawingPixels() const
+{
+    return {himetricToPixels(m_document->drawingSize.cx, viewport()->logicalDpiX()),
+            himetricToPixels(m_document->drawingSize.cy, viewport()->logicalDpiY())};
+}
+
+void CSortanaMdiView::setScrollSizes()
+{
+    if (!m_document)
+        return;
+    m_scrollTotal = drawingPixels();
+    // A drawing that fits the view without scroll bars gets none, even while bars still on
+    // view take up the room it would need.
+    const QSize room = maximumViewportSize();
+    const QSize page = room.expandedTo(m_scrollTotal) == room ? room : viewport()->size();
+    setScrollRange(*horizontalScrollBar(), m_scrollTotal.width(), page.width());
+    setScrollRange(*verticalScrollBar(), m_scrollTotal.height(), page.height());
+}
+
+void CSortanaMdiView::coverBackgroundWithDrawing()
+{
+    // With a tree the drawing paints every pixel of the viewport, so erasing first would
+    // only make it flicker; without one the viewport keeps its usual background.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, hasTree());
+}
+
+void CSortanaMdiView::fitFrameToDrawing()
+{
+    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!frame)
+        return;
+    // Until the frame is shown its layout may not have placed the view yet, and the size of
+    // the frame's own decoration is only known once it has.
+    if (frame->layout())
+        frame->layout()->activate();
+    const int border = 2 * frameWidth();
+    // Sized to fit exactly, the view needs no scroll bars, so none is counted.
+    frame->resize(frame->size() - size() + drawingPixels() + QSize(border, border));
+}
+
+void CSortanaMdiView::OnInitialUpdate()
+{
+    if (!m_document)
+        return;
+    setScrollSizes();
+    fitFrameToDrawing();
+    OnUpdate(0);
+}
+
+void CSortanaMdiView::OnUpdate(int hint)
+{
+    if (!hasTree())
+        return;
+    coverBackgroundWithDrawing();
+    viewport()->repaint();
+    if (hint != 0)
+        setScrollSizes();
+}
+
+void CSortanaMdiView::OnActivateView(bool activate)
+{
+    if (!CurrentDialogBar)
+        return;
+    if (activate && m_document) {
+        CurrentDialogBar->setDocument(m_document);
+        CurrentDialogBar->LoadFromDocument();
+    } else {
+        CurrentDialogBar->setDocument(nullptr);
+    }
+}
+
+void CSortanaMdiView::paintEvent(QPaintEvent *)
+{
+    if (!m_document)
+        return;
+    QPainter painter(viewport());
+    DrawingSurface surface(painter, false, scrollBarExtent(), -QPointF(scrollPosition()));
+    const QSize paintSize(surface.toHimetricX(viewport()->width()), surface.toHimetricY(viewport()->height()));
+    if (paintSize.width() != 0 && paintSize.height() != 0)
+        Draw(*m_document, surface, paintSize);
+    // The layout has just set the drawing's height. The scroll bars follow it once painting
+    // is over: changing them now could resize the viewport under the painter.
+    if (drawingPixels() != m_scrollTotal)
+        QMetaObject::invokeMethod(this, [this] { setScrollSizes(); }, Qt::QueuedConnection);
+}
+
+void CSortanaMdiView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    setScrollSizes();
+}
+
+bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
+{
+    if (!m_document)
+        return false;
+    const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
+    if (!layout)
+        return false;
+    const HimetricRect &strip = layout->separatorRect;
+    const auto [left, right] = std::minmax({strip.left - hotZoneWidening, strip.right + hotZoneWidening});
+    const auto [bottom, top] = std::minmax({strip.bottom, strip.top});
+    // The drawing lies at minus the scroll position, so the zone moves with it.
+    const QPoint pixel = viewportPoint + scrollPosition();
+    const int x = pixelsToHimetric(pixel.x(), viewport()->logicalDpiX());
+    const int y = -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY());
+    return left <= x && x < right && bottom <= y && y < top;
+}
+
+void CSortanaMdiView::dragSeparator(int pixels)
+{
+    const qint64 width = qint64(m_document->drawingSize.cx) + pixelsToHimetric(pixels, viewport()->logicalDpiX());
+    m_document->drawingSize.cx = qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max()));
+    // Only the view of the drawing changes, not the study: the document stays unmodified.
+    m_document->UpdateAllViews(0);
+}
+
+void CSortanaMdiView::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_document || event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    // Qt keeps sending the mouse to the view until the button is released, even outside it,
+    // so a drag always ends here.
+    const QPoint point = event->position().toPoint();
+    if (hitTestSeparator(point)) {
+        m_dragging = true;
+        m_lastMousePoint = point;
+    } else {
+        m_pressPoint = point;
+    }
+}
+
+void CSortanaMdiView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_document) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (a popup took the mouse, say): nothing is being dragged.
+        m_dragging = false;
+        m_pressPoint.reset();
+    } else if (m_dragging) {
+        const int movement = point.x() - m_lastMousePoint.x();
+        m_lastMousePoint = point;
+        if (movement != 0)
+            dragSeparator(movement);
+    } else if (m_pressPoint && (point - *m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+        m_pressPoint.reset();
+        startPictureDrag();
+    }
+    if (m_dragging || hitTestSeparator(point))
+        viewport()->setCursor(Qt::SizeHorCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void CSortanaMdiView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_document || event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    m_dragging = false;
+    m_pressPoint.reset();
+}
+
+std::unique_ptr<QMimeData> CSortanaMdiView::pictureData(const QString &description)
+{
+    auto data = std::make_unique<QMimeData>();
+    const ReferenceScreen screen = referenceScreen();
+    const QByteArray svg = svgPicture(*m_document, screen, description);
+    if (!svg.isEmpty())
+        data->setData(svgMimeType, svg);
+    const QImage image = pictureImage(*m_document, screen, qRound(screen.dpi));
+    if (!image.isNull())
+        data->setData(pngMimeType, pngBytes(image));
+    // The pictures were laid out on devices of their own; the next paint lays the drawing
+    // out for the screen again, which the separator's hot zone relies on.
+    viewport()->update();
+    return data;
+}
+
+void CSortanaMdiView::startPictureDrag()
+{
+    // Qt deletes the drag once it is over. A document without a tree offers an empty
+    // picture; the result does not matter, not even a move.
+    auto *drag = new QDrag(this);
+    drag->setMimeData(pictureData(window()->windowTitle()).release());
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+}
+
+bool CSortanaMdiView::canCopy() const
+{
+    return hasTree();
+}
+
+void CSortanaMdiView::copyToClipboard()
+{
+    if (!canCopy())
+        return;
+    // Qt opens, empties and fills the clipboard inside setMimeData, which replaces the whole
+    // content in one step and reports nothing, so an emptying failure cannot be told apart.
+    // What can be seen: no clipboard at all (there is none without an application object),
+    // and afterwards whether the clipboard offers the picture, which it does not when a
+    // picture could not be made or the platform refused the new content.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        message(QStringLiteral("Cannot open the Clipboard"));
+        return;
+    }
+    clipboard->setMimeData(pictureData(QStringLiteral("Dendogram")).release());
+    const QMimeData *offered = clipboard->mimeData();
+    if (!offered || !offered->hasFormat(svgMimeType) || !offered->hasFormat(pngMimeType))
+        message(QStringLiteral("Unable to set Clipboard data"));
+}
+
+bool CSortanaMdiView::printTo(QPrinter &printer)
+{
+    if (!m_document)
+        return false;
+    const bool printed = printPage(*m_document, printer, scrollBarExtent());
+    // The page was laid out for the printer; the screen needs its own layout back.
+    viewport()->update();
+    if (!printed)
+        m_platform.error(QStringLiteral("The dendrogram could not be printed.\nMake sure the printer is ready"));
+    return printed;
+}
+
+void CSortanaMdiView::print(QPrinter &printer)
+{
+    if (!m_document)
+        return;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printTo(printer);
+}
+
+void CSortanaMdiView::printDirect(QPrinter &printer)
+{
+    if (!m_document)
+        return;
+    printTo(printer);
+}
+
+void CSortanaMdiView::printPreview(QPrinter &printer)
+{
+    if (!m_document)
+        return;
+    QPrintPreviewDialog dialog(&printer, this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *preview) { printTo(*preview); });
+    dialog.exec();
+}
+
+void CSortanaMdiView::message(const QString &text)
+{
+    m_platform.messageBox(text, MessageIcon::None, MessageButtons::Ok);
+}
+
+} // namespace sortana

@@ -1,1 +1,95 @@
 #pragma once
+
+#include "document/DocumentLinks.h"
+
+#include <QAbstractScrollArea>
+#include <QPoint>
+#include <QSize>
+
+#include <memory>
+#include <optional>
+
+class QMimeData;
+class QPrinter;
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+class Platform;
+struct ReferenceScreen;
+
+// The window on one document's dendrogram inside a document frame of the main window. It
+// scrolls over the drawing at its real size, prints it on one page, copies it to the
+// clipboard and lets it be dragged out as a picture, and lets the user widen or narrow the
+// drawing by dragging the separator between the tree and the names.
+//
+// The main window calls OnInitialUpdate once the view sits in its QMdiSubWindow, and
+// OnActivateView when a document frame gains or loses activation. Copy and the three kinds
+// of printing are plain member functions to connect actions to. The document must outlive
+// the view; a view without a document does nothing at all.
+class CSortanaMdiView final : public QAbstractScrollArea, public DocumentView {
+public:
+    CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    ~CSortanaMdiView() override;
+    CSortanaMdiView(const CSortanaMdiView &) = delete;
+    CSortanaMdiView &operator=(const CSortanaMdiView &) = delete;
+
+    CSortanaMdiDoc *document() const { return m_document; }
+
+    // Scroll range from the drawing size, and the document frame resized so that the view
+    // shows exactly the whole drawing; then a first update.
+    void OnInitialUpdate();
+    // Repaints at once, which lays the drawing out again; hint 1 (a new study) also resets
+    // the scroll range to the new drawing size.
+    void OnUpdate(int hint) override;
+    // Shows this document in the dialog bar while the view is active.
+    void OnActivateView(bool activate);
+
+    // Copy is offered only while the document holds a tree.
+    bool canCopy() const;
+    void copyToClipboard();
+
+    // Whether the point of the viewport lies on the separator strip of the last drawing,
+    // give or take half a millimetre on either side.
+    bool hitTestSeparator(QPoint viewportPoint) const;
+
+    // One page, drawn at real size from the printable area's corner. False, after telling
+    // the user, when the printer cannot be started.
+    bool printTo(QPrinter &printer);
+    // With the printer and page the user set up.
+    void print(QPrinter &printer);
+    void printDirect(QPrinter &printer);
+    void printPreview(QPrinter &printer);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool hasTree() const;
+    double scrollBarExtent() const;
+    ReferenceScreen referenceScreen() const;
+    QPoint scrollPosition() const;
+    QSize drawingPixels() const;
+    void setScrollSizes();
+    void coverBackgroundWithDrawing();
+    void fitFrameToDrawing();
+    void dragSeparator(int pixels);
+    void startPictureDrag();
+    std::unique_ptr<QMimeData> pictureData(const QString &description);
+    void message(const QString &text);
+
+    CSortanaMdiDoc *m_document;
+    Platform &m_platform;
+    // The drawing size the scroll bars were last set for, in pixels.
+    QSize m_scrollTotal;
+    bool m_dragging = false;
+    QPoint m_lastMousePoint;
+    // Where the left button went down away from the separator: a picture drag may follow.
+    std::optional<QPoint> m_pressPoint;
+};
+
+} // namespace sortana

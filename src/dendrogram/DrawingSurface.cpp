@@ -2,12 +2,24 @@
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainterPath>
 
 #include <cmath>
 
 namespace sortana {
 
-DrawingSurface::DrawingSurface(QPainter &painter, bool printing, int scrollBarExtent, QPointF origin)
+int pixelsToHimetric(double pixels, double dpi)
+{
+    return static_cast<int>(std::lround(pixels * himetricPerInch / dpi));
+}
+
+int himetricToPixels(double himetric, double dpi)
+{
+    return static_cast<int>(std::lround(himetric * dpi / himetricPerInch));
+}
+
+DrawingSurface::DrawingSurface(QPainter &painter, bool printing, double scrollBarExtent, QPointF origin)
     : m_painter(painter), m_printing(printing), m_scrollBarExtent(scrollBarExtent), m_origin(origin),
       m_dpiX(painter.device()->logicalDpiX()), m_dpiY(painter.device()->logicalDpiY())
 {
@@ -15,12 +27,12 @@ DrawingSurface::DrawingSurface(QPainter &painter, bool printing, int scrollBarEx
 
 int DrawingSurface::toHimetricX(double pixels) const
 {
-    return static_cast<int>(std::lround(pixels * himetricPerInch / m_dpiX));
+    return pixelsToHimetric(pixels, m_dpiX);
 }
 
 int DrawingSurface::toHimetricY(double pixels) const
 {
-    return static_cast<int>(std::lround(pixels * himetricPerInch / m_dpiY));
+    return pixelsToHimetric(pixels, m_dpiY);
 }
 
 QPointF DrawingSurface::toDevice(QPoint point) const
@@ -55,8 +67,20 @@ void DrawingSurface::textOut(QPoint topLeft, const QString &text)
 
 void DrawingSurface::textOutClipped(QPoint topLeft, QPoint clipCorner1, QPoint clipCorner2, const QString &text)
 {
+    const QRectF clip = QRectF(toDevice(clipCorner1), toDevice(clipCorner2)).normalized();
+    // Qt's SVG generator writes no clip paths, so there the glyphs' outlines are cut instead.
+    if (m_painter.paintEngine()->type() == QPaintEngine::SVG) {
+        const QFont font(m_painter.font(), m_painter.device());
+        const QPointF corner = toDevice(topLeft);
+        QPainterPath glyphs;
+        glyphs.addText(QPointF(corner.x(), corner.y() + QFontMetricsF(font).ascent()), font, text);
+        QPainterPath area;
+        area.addRect(clip);
+        m_painter.fillPath(glyphs.intersected(area), m_painter.pen().color());
+        return;
+    }
     m_painter.save();
-    m_painter.setClipRect(QRectF(toDevice(clipCorner1), toDevice(clipCorner2)).normalized(), Qt::IntersectClip);
+    m_painter.setClipRect(clip, Qt::IntersectClip);
     textOut(topLeft, text);
     m_painter.restore();
 }

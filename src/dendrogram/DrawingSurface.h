@@ -11,6 +11,10 @@ namespace sortana {
 // The drawing's unit is 0.01 mm.
 inline constexpr double himetricPerInch = 2540.0;
 
+// Device pixels at the resolution given to 0.01 mm, and back; both rounded, signs kept.
+int pixelsToHimetric(double pixels, double dpi);
+int himetricToPixels(double himetric, double dpi);
+
 // A paint device as the dendrogram sees it: positions in 0.01 mm with y growing upwards and
 // the origin at the top-left corner of the drawing, a current font, pen and brush, and
 // text measured on the device itself. Screen, printer, PDF, SVG and PNG all draw through it.
@@ -18,11 +22,11 @@ class DrawingSurface {
 public:
     // `origin` is where the drawing's top-left corner lies on the device, in device pixels;
     // `scrollBarExtent` is a scroll bar's thickness in device pixels (the drawing's margins).
-    DrawingSurface(QPainter &painter, bool printing, int scrollBarExtent, QPointF origin = {});
+    DrawingSurface(QPainter &painter, bool printing, double scrollBarExtent, QPointF origin = {});
 
     QPainter &painter() { return m_painter; }
     bool isPrinting() const { return m_printing; }
-    int scrollBarExtent() const { return m_scrollBarExtent; }
+    double scrollBarExtent() const { return m_scrollBarExtent; }
     double dpiX() const { return m_dpiX; }
     double dpiY() const { return m_dpiY; }
 
@@ -47,7 +51,7 @@ public:
 private:
     QPainter &m_painter;
     bool m_printing;
-    int m_scrollBarExtent;
+    double m_scrollBarExtent;
     QPointF m_origin;
     double m_dpiX;
     double m_dpiY;

@@ -5,10 +5,11 @@
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 
+#include <QBuffer>
 #include <QFileInfo>
-#include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -17,27 +18,35 @@ namespace sortana {
 
 namespace {
 
-// A scroll bar's thickness on a classic desktop: the pictures' margins.
-constexpr int scrollBarExtent = 17;
-constexpr int pictureDpi = 96;
+// At this resolution one device pixel is one unit of the drawing.
+constexpr int svgDpi = int(himetricPerInch);
 constexpr int pngDpi = 150;
 constexpr int pdfDpi = 1200;
+// Pictures written by sortana-cli stand in for a classic desktop screen.
+constexpr ReferenceScreen fileScreen;
 
 int toPixels(int himetric, int dpi)
 {
     return std::max(1, int(std::ceil(himetric * double(dpi) / himetricPerInch)));
 }
 
-void setResolution(QImage &image, int dpi)
+void setResolution(QImage &image, double dpi)
 {
     const int dotsPerMeter = int(std::lround(dpi / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
 }
 
+// The screen's scroll bar in pixels of the resolution given, so the margins come out the
+// same in 0.01 mm on every picture.
+double extentAt(const ReferenceScreen &screen, int dpi)
+{
+    return screen.scrollBarExtent * dpi / screen.dpi;
+}
+
 // The drawing's height follows from its rows, so one drawing on a scratch image of the
 // same resolution settles the size before the picture itself is made.
-void settleDrawingSize(CSortanaMdiDoc &document, int dpi)
+void settleDrawingSize(CSortanaMdiDoc &document, double dpi, double scrollBarExtent)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
     setResolution(scratch, dpi);
@@ -48,44 +57,21 @@ void settleDrawingSize(CSortanaMdiDoc &document, int dpi)
 
 bool saveSvg(CSortanaMdiDoc &document, const QString &path)
 {
-    settleDrawingSize(document, pictureDpi);
-    const QSize pixels(toPixels(document.drawingSize.cx, pictureDpi), toPixels(document.drawingSize.cy, pictureDpi));
-    QSvgGenerator generator;
-    generator.setFileName(path);
-    generator.setResolution(pictureDpi);
-    generator.setSize(pixels);
-    generator.setViewBox(QRect(QPoint(0, 0), pixels));
-    generator.setTitle(QStringLiteral("Sortana"));
-    generator.setDescription(QStringLiteral("Dendogram"));
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return false;
-    DrawingSurface surface(painter, false, scrollBarExtent);
-    Draw(document, surface, {});
-    return painter.end();
+    const QByteArray picture = svgPicture(document, fileScreen, QStringLiteral("Dendogram"));
+    QSaveFile file(path);
+    return !picture.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size()
+        && file.commit();
 }
 
 bool savePng(CSortanaMdiDoc &document, const QString &path)
 {
-    settleDrawingSize(document, pngDpi);
-    QImage image(toPixels(document.drawingSize.cx, pngDpi), toPixels(document.drawingSize.cy, pngDpi),
-                 QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull())
-        return false;
-    setResolution(image, pngDpi);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        DrawingSurface surface(painter, false, scrollBarExtent);
-        Draw(document, surface, {});
-    }
-    return image.save(path, "PNG");
+    const QImage image = pictureImage(document, fileScreen, pngDpi);
+    return !image.isNull() && image.save(path, "PNG");
 }
 
 bool savePdf(CSortanaMdiDoc &document, const QString &path)
 {
-    settleDrawingSize(document, pdfDpi);
+    settleDrawingSize(document, pdfDpi, fileScreen.scrollBarExtent);
     QPdfWriter writer(path);
     writer.setResolution(pdfDpi);
     writer.setCreator(QStringLiteral("Sortana"));
@@ -93,12 +79,7 @@ bool savePdf(CSortanaMdiDoc &document, const QString &path)
     writer.setPageSize(QPageSize(QSizeF(document.drawingSize.cx / 100.0, document.drawingSize.cy / 100.0),
                                  QPageSize::Millimeter));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return false;
-    DrawingSurface surface(painter, true, scrollBarExtent);
-    Draw(document, surface, {});
-    return painter.end();
+    return printPage(document, writer, fileScreen.scrollBarExtent);
 }
 
 QString suffixOf(const QString &path)
@@ -107,6 +88,65 @@ QString suffixOf(const QString &path)
 }
 
 } // namespace
+
+QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+{
+    // Like a metafile's frame, the picture's frame is the drawing's size as the screen lays
+    // it out; text measured at the picture's finer resolution may differ from it by a few
+    // hundredths of a millimetre, which the frame cuts off or leaves blank.
+    settleDrawingSize(document, screen.dpi, screen.scrollBarExtent);
+    const QSize size(document.drawingSize.cx, document.drawingSize.cy);
+    const double extent = extentAt(screen, svgDpi);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(svgDpi);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(applicationName.toString());
+    generator.setDescription(description);
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return {};
+    DrawingSurface surface(painter, false, extent);
+    Draw(document, surface, {});
+    if (!painter.end())
+        return {};
+    return buffer.data();
+}
+
+QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
+{
+    const double extent = extentAt(screen, dpi);
+    settleDrawingSize(document, dpi, extent);
+    QImage image(toPixels(document.drawingSize.cx, dpi), toPixels(document.drawingSize.cy, dpi),
+                 QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    setResolution(image, dpi);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        DrawingSurface surface(painter, false, extent);
+        Draw(document, surface, {});
+    }
+    return image;
+}
+
+bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, double scrollBarExtent)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    // The painter's origin is the printable area's corner; what lies past it is not printed.
+    const QRect page(0, 0, device.width(), device.height());
+    painter.setClipRect(page);
+    DrawingSurface surface(painter, true, scrollBarExtent);
+    Draw(document, surface, {surface.toHimetricX(page.width()), surface.toHimetricY(page.height())});
+    return painter.end();
+}
 
 bool isPicturePath(const QString &path)
 {

@@ -1,11 +1,35 @@
 #pragma once
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
+
+class QPagedPaintDevice;
 
 namespace sortana {
 
 class CSortanaMdiDoc;
 class Platform;
+
+// The screen a picture stands in for, as a metafile's reference device does: a picture's
+// margins are a scroll bar's thickness on that screen, whatever the picture's own resolution.
+struct ReferenceScreen {
+    double scrollBarExtent = 17;   // pixels of the screen
+    double dpi = 96;
+};
+
+// The drawing at its real size as SVG, drawn like the screen. One SVG unit is 0.01 mm, so
+// the view box and the size are the document's drawing size. Empty when it cannot be made.
+QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
+
+// The same drawing as an image of the resolution given, white where nothing is drawn. Null
+// when an image of that size cannot be had.
+QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
+
+// Draws like a printer on the device's current page: at its real size from the top-left
+// corner of the printable area, cut off at its edges. False when the device cannot be
+// painted on.
+bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, double scrollBarExtent);
 
 // True for the picture files savePicture can write: .svg, .png and .pdf.
 bool isPicturePath(const QString &path);

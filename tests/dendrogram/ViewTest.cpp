@@ -1,1 +1,362 @@
+#include "dendrogram/CSortanaMdiView.h"
+
+#include "dendrogram/DendrogramLayout.h"
+#include "dendrogram/DrawingSurface.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+#include "document/ImportRun.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
 #include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Eight kitchen tools sorted by three participants, with fit scores.
+const QByteArray kitchenStudy = "IWhisk\nISpatula\nIChef's knife\nIVegetable peeler\nISoup ladle\n"
+                                "ICutting board\nITongs\nIMeasuring cups\n"
+                                "P1\nG\nI3f3\nI4f3\nI6f2\nG\nI1f2\nI2f3\nI5f3\nI7f3\nG\nI8f3\n"
+                                "P2\nG\nI3f2\nI4f3\nI6f3\nG\nI2f3\nI5f2\nI7f3\nG\nI1f3\nI8f3\n"
+                                "P3\nG\nI3f3\nI6f3\nG\nI4f1\nI1f2\nI8f2\nG\nI2f3\nI5f3\nI7f2\n";
+
+class View : public ::testing::Test {
+protected:
+    View()
+    {
+        view.resize(900, 700);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+
+    // The study goes into the document as the import command leaves it, which updates
+    // every view with hint 1.
+    void import()
+    {
+        const QString input = dir.filePath(u"kitchen.txt"_s);
+        writeBytes(input, kitchenStudy);
+        ImportRun run(platform);
+        ASSERT_TRUE(run.chooseInput(input));
+        ASSERT_TRUE(run.checkOptions());
+        ASSERT_TRUE(run.finish());
+        ASSERT_TRUE(document.CompleteImport(run));
+        document.SetModifiedFlag(false);
+        ASSERT_NE(document.layout, nullptr) << "the view did not draw";
+    }
+    const DendrogramLayout &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout); }
+    double dpiX() const { return view.viewport()->logicalDpiX(); }
+    double dpiY() const { return view.viewport()->logicalDpiY(); }
+    // Where the middle of the separator strip is drawn in the viewport.
+    QPoint separatorCentre() const
+    {
+        const HimetricRect &strip = layout().separatorRect;
+        const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+        return QPoint(himetricToPixels((strip.left + strip.right) / 2.0, dpiX()),
+                      himetricToPixels(-(strip.top + strip.bottom) / 2.0, dpiY()))
+            - scroll;
+    }
+    void mouse(QEvent::Type type, QPoint point, Qt::MouseButtons buttons)
+    {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, point, view.viewport()->mapToGlobal(point), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &event);
+    }
+    Qt::CursorShape cursorAt(QPoint point)
+    {
+        mouse(QEvent::MouseMove, point, Qt::NoButton);
+        return view.viewport()->cursor().shape();
+    }
+
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    CSortanaMdiView view{&document, platform};
+};
+
+TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
+{
+    view.resize(300, 120);
+    QCoreApplication::processEvents();
+    import();
+    // Hint 1: the range is the new drawing's at once.
+    const int height = himetricToPixels(document.drawingSize.cy, dpiY());
+    EXPECT_NE(document.drawingSize.cy, 10000);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), height - view.viewport()->height());
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(),
+              himetricToPixels(document.drawingSize.cx, dpiX()) - view.viewport()->width());
+
+    // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
+    document.fontSize = 24;
+    document.UpdateAllViews(0);
+    const int taller = himetricToPixels(document.drawingSize.cy, dpiY());
+    EXPECT_GT(taller, height);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), taller - view.viewport()->height());
+}
+
+TEST_F(View, DraggingTheSeparatorStretchesTheDrawingButNotBelowFiftyMillimetres)
+{
+    import();
+    const QPoint start = separatorCentre();
+    const int separatorLeft = layout().separatorRect.left;
+    ASSERT_EQ(document.drawingSize.cx, 15000);
+
+    mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
+    mouse(QEvent::MouseMove, start + QPoint(100, 7), Qt::LeftButton);
+    const int stretch = pixelsToHimetric(100, dpiX());
+    EXPECT_EQ(document.drawingSize.cx, 15000 + stretch);
+    // The names keep their place at the right edge, so the separator moves with the mouse.
+    EXPECT_EQ(layout().separatorRect.left, separatorLeft + stretch);
+
+    mouse(QEvent::MouseMove, start - QPoint(2000, 0), Qt::LeftButton);
+    EXPECT_EQ(document.drawingSize.cx, 5000);
+    mouse(QEvent::MouseMove, start - QPoint(2500, 0), Qt::LeftButton);
+    EXPECT_EQ(document.drawingSize.cx, 5000);
+    mouse(QEvent::MouseMove, start - QPoint(2490, 0), Qt::LeftButton);
+    EXPECT_EQ(document.drawingSize.cx, 5000 + pixelsToHimetric(10, dpiX()));
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::SizeHorCursor);
+
+    mouse(QEvent::MouseButtonRelease, start - QPoint(2490, 0), Qt::NoButton);
+    const qint32 released = document.drawingSize.cx;
+    mouse(QEvent::MouseMove, start, Qt::NoButton);
+    EXPECT_EQ(document.drawingSize.cx, released);
+    EXPECT_FALSE(document.IsModified());
+}
+
+TEST_F(View, PressingAwayFromTheSeparatorAndMovingDragsAPictureOut)
+{
+    import();
+    view.setWindowTitle(u"kitchen - Sortana"_s);
+    const QPoint away = separatorCentre() - QPoint(60, 0);
+    mouse(QEvent::MouseButtonPress, away, Qt::LeftButton);
+    // Less than the drag distance: nothing yet.
+    mouse(QEvent::MouseMove, away + QPoint(1, 0), Qt::LeftButton);
+    EXPECT_TRUE(view.findChildren<QDrag *>().isEmpty());
+
+    // The drag runs its own event loop until the button comes up; Qt deletes the drag later.
+    QCoreApplication::postEvent(view.viewport(), new QMouseEvent(QEvent::MouseButtonRelease, away,
+                                                                 view.viewport()->mapToGlobal(away), Qt::LeftButton,
+                                                                 Qt::NoButton, Qt::NoModifier));
+    mouse(QEvent::MouseMove, away + QPoint(30, 0), Qt::LeftButton);
+    const QList<QDrag *> drags = view.findChildren<QDrag *>();
+    ASSERT_EQ(drags.size(), 1);
+    const QMimeData &picture = *drags.front()->mimeData();
+    EXPECT_TRUE(picture.data(u"image/svg+xml"_s).contains("<desc>kitchen - Sortana</desc>"));
+    EXPECT_FALSE(QImage::fromData(picture.data(u"image/png"_s), "PNG").isNull());
+    EXPECT_EQ(document.drawingSize.cx, 15000);
+}
+
+TEST_F(View, TheHotZoneIsTheStripWidenedByHalfAMillimetreWhereverTheViewIsScrolled)
+{
+    view.resize(250, 150);
+    QCoreApplication::processEvents();
+    import();
+    ASSERT_GT(view.horizontalScrollBar()->maximum(), 100);
+    ASSERT_GT(view.verticalScrollBar()->maximum(), 30);
+    // At 96 dots per inch a pixel is about 26 units: the zone is 150 units, under 6 pixels.
+    const struct {
+        QPoint offset;
+        bool inside;
+    } cases[] = {
+        {{0, 0}, true}, {{2, 0}, true}, {{-2, 0}, true}, {{4, 0}, false}, {{-4, 0}, false}, {{0, -1000}, false},
+    };
+    for (const QPoint scroll : {QPoint(0, 0), QPoint(100, 30)}) {
+        view.horizontalScrollBar()->setValue(scroll.x());
+        view.verticalScrollBar()->setValue(scroll.y());
+        for (const auto &[offset, inside] : cases) {
+            const QPoint point = separatorCentre() + offset;
+            EXPECT_EQ(view.hitTestSeparator(point), inside) << scroll.x() << ' ' << offset.x() << ',' << offset.y();
+            EXPECT_EQ(cursorAt(point), inside ? Qt::SizeHorCursor : Qt::ArrowCursor);
+        }
+    }
+    // Scrolled, the strip is no longer where it is drawn unscrolled.
+    EXPECT_FALSE(view.hitTestSeparator(separatorCentre() + QPoint(100, 30)));
+}
+
+TEST_F(View, CopyOffersAnSvgAndAPngOfTheDrawingSize)
+{
+    EXPECT_FALSE(view.canCopy());
+    import();
+    ASSERT_TRUE(view.canCopy());
+    view.copyToClipboard();
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+
+    const QMimeData *offered = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(offered, nullptr);
+    const QByteArray svg = offered->data(u"image/svg+xml"_s);
+    const QSize size(document.drawingSize.cx, document.drawingSize.cy);
+    const QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    EXPECT_EQ(renderer.viewBox(), QRect(QPoint(0, 0), size));
+
+    QXmlStreamReader xml(svg);
+    ASSERT_TRUE(xml.readNextStartElement());
+    const auto millimetres = [&](const QString &name) {
+        return xml.attributes().value(name).chopped(2).toDouble();
+    };
+    EXPECT_DOUBLE_EQ(millimetres(u"width"_s), size.width() / 100.0);
+    EXPECT_DOUBLE_EQ(millimetres(u"height"_s), size.height() / 100.0);
+    EXPECT_TRUE(svg.contains("<title>Sortana</title>"));
+    EXPECT_TRUE(svg.contains("<desc>Dendogram</desc>"));
+    EXPECT_TRUE(svg.contains("Vegetable peeler"));
+
+    const QImage png = QImage::fromData(offered->data(u"image/png"_s), "PNG");
+    EXPECT_EQ(png.size(), QSize(int(std::ceil(size.width() * dpiX() / himetricPerInch)),
+                                int(std::ceil(size.height() * dpiY() / himetricPerInch))));
+}
+
+TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
+{
+    import();
+    view.copyToClipboard();
+    QSvgRenderer renderer(QGuiApplication::clipboard()->mimeData()->data(u"image/svg+xml"_s));
+    ASSERT_TRUE(renderer.isValid());
+    const DendrogramLayout &drawn = layout();
+    const auto toPixelX = [&](int x) { return himetricToPixels(x, dpiX()); };
+    const auto toPixelY = [&](int y) { return himetricToPixels(-y, dpiY()); };
+    QImage picture(toPixelX(document.drawingSize.cx), toPixelY(-document.drawingSize.cy), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    renderer.render(&painter, QRectF(picture.rect()));
+    painter.end();
+
+    // Ink in the fit bar column of each row, from the fullest and the emptiest bar.
+    const auto ink = [&](size_t row) {
+        int dark = 0;
+        const int top = toPixelY(drawn.rowsTop - int(row) * drawn.rowHeight);
+        for (int y = top + 2; y < top + toPixelY(-drawn.rowHeight) - 2; ++y)
+            for (int x = toPixelX(drawn.fitBarLeft); x < toPixelX(drawn.labelLeft); ++x)
+                dark += qGray(picture.pixel(x, y)) < 128;
+        return dark;
+    };
+    const std::vector<double> &fits = *document.itemAverageFit;
+    const auto fitOfRow = [&](size_t row) { return fits[size_t(drawn.leafOrder[row])]; };
+    std::vector<size_t> rows(drawn.leafOrder.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    const auto [emptiest, fullest] =
+        std::minmax_element(rows.begin(), rows.end(), [&](size_t a, size_t b) { return fitOfRow(a) < fitOfRow(b); });
+    ASSERT_LT(fitOfRow(*emptiest), 2.0);
+    ASSERT_DOUBLE_EQ(fitOfRow(*fullest), 3.0);
+    EXPECT_GT(ink(*emptiest), 0);
+    EXPECT_LT(ink(*emptiest) * 3, ink(*fullest) * 2);
+}
+
+TEST_F(View, PrintsOnePageCutOffAtItsEdges)
+{
+    import();
+    // The second drawing is a metre wide, far wider than the page.
+    for (const qint32 width : {15000, 100000}) {
+        document.drawingSize.cx = width;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = dir.filePath(u"print-%1.pdf"_s.arg(width));
+        printer.setOutputFileName(path);
+        ASSERT_TRUE(view.printTo(printer));
+        const QByteArray pdf = readBytes(path);
+        EXPECT_TRUE(pdf.startsWith("%PDF")) << width;
+        EXPECT_TRUE(pdf.contains("/Count 1\n") || pdf.contains("/Count 1 ")) << width;
+        EXPECT_FALSE(pdf.contains("/Count 2")) << width;
+    }
+    EXPECT_TRUE(platform.messages().isEmpty());
+
+    QPrinter broken(QPrinter::HighResolution);
+    broken.setOutputFormat(QPrinter::PdfFormat);
+    broken.setOutputFileName(dir.filePath(u"missing/folder/print.pdf"_s));
+    EXPECT_FALSE(view.printTo(broken));
+    EXPECT_EQ(platform.messages().size(), 1);
+}
+
+TEST_F(View, ANewDocumentsFrameShowsExactlyTheDefaultDrawing)
+{
+    QMdiArea area;
+    area.resize(1200, 900);
+    CSortanaMdiDoc empty;
+    auto *fresh = new CSortanaMdiView(&empty, platform);
+    area.addSubWindow(fresh);
+    area.show();
+    fresh->OnInitialUpdate();
+    QCoreApplication::processEvents();
+    const QSize drawing(himetricToPixels(15000, dpiX()), himetricToPixels(10000, dpiY()));
+    EXPECT_EQ(fresh->viewport()->size(), drawing);
+    EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
+}
+
+TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
+{
+    CSortanaMdiView orphan(nullptr, platform);
+    orphan.resize(400, 300);
+    orphan.show();
+    QGuiApplication::clipboard()->setText(u"kept"_s);
+    for (CSortanaMdiView *idle : {&orphan, &view}) {
+        idle->OnInitialUpdate();
+        idle->OnUpdate(1);
+        idle->copyToClipboard();
+        const QPoint point(200, 100);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, point, idle->viewport()->mapToGlobal(point), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(idle->viewport(), &event);
+        }
+        EXPECT_FALSE(idle->canCopy());
+        EXPECT_FALSE(idle->hitTestSeparator(point));
+        // Nothing drawn over the erased background.
+        const QImage shown = idle->viewport()->grab().toImage();
+        EXPECT_EQ(shown.pixelColor(10, 10), shown.pixelColor(shown.width() - 10, shown.height() - 10));
+    }
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"kept"_s);
+    EXPECT_EQ(document.layout, nullptr);
+    EXPECT_EQ(document.drawingSize, DrawingSize{});
+    QPrinter printer;
+    EXPECT_FALSE(orphan.printTo(printer));
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+struct RecordingBar : DocumentBar {
+    void setDocument(CSortanaMdiDoc *document) override { shown = document; }
+    void LoadFromDocument() override { ++loads; }
+    CSortanaMdiDoc *shown = nullptr;
+    int loads = 0;
+};
+
+TEST_F(View, TheActiveViewShowsItsDocumentInTheDialogBar)
+{
+    RecordingBar bar;
+    CurrentDialogBar = &bar;
+    view.OnActivateView(true);
+    EXPECT_EQ(bar.shown, &document);
+    EXPECT_EQ(bar.loads, 1);
+    view.OnActivateView(false);
+    EXPECT_EQ(bar.shown, nullptr);
+
+    CSortanaMdiView orphan(nullptr, platform);
+    bar.shown = &document;
+    orphan.OnActivateView(true);
+    EXPECT_EQ(bar.shown, nullptr);
+    EXPECT_EQ(bar.loads, 1);
+    CurrentDialogBar = nullptr;
+}
+
+} // namespace
