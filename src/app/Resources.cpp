@@ -11,9 +11,7 @@ namespace sortana {
 
 QIcon applicationIcon()
 {
-    QIcon icon(QStringLiteral(":/icons/sortana-64.png"));
-    icon.addFile(QStringLiteral(":/icons/sortana.svg"));
-    return icon;
+    return QIcon(QStringLiteral(":/icons/sortana.svg"));
 }
 
 QString loadString(int id)
@@ -38,6 +36,29 @@ QString loadString(int id)
         return QStringLiteral("(Full properties not available for files prior to Sortana V1.1)");
     case StringId::sortanaFileType: return QStringLiteral("Sortana");
     case StringId::otherFileType: return QStringLiteral("EZSort");
+    case CommandId::importExport: return QStringLiteral("Import raw data and export analysis files\nImport and Export");
+    case CommandId::properties: return QStringLiteral("Properties of the processed file\nProperties");
+    case CommandId::fileNew: return QStringLiteral("Create a new document\nNew");
+    case CommandId::fileOpen: return QStringLiteral("Open an existing document\nOpen");
+    case CommandId::fileClose: return QStringLiteral("Close the active document\nClose");
+    case CommandId::fileSave: return QStringLiteral("Save the active document\nSave");
+    case CommandId::fileSaveAs: return QStringLiteral("Save the active document with a new name\nSave As");
+    case CommandId::printSetup: return QStringLiteral("Change the printer and printing options\nPrint Setup");
+    case CommandId::print: return QStringLiteral("Print the active document\nPrint");
+    case CommandId::printPreview: return QStringLiteral("Display full pages\nPrint Preview");
+    case CommandId::recentFile: return QStringLiteral("Open this document");
+    case CommandId::copy: return QStringLiteral("Copy the selection and put it on the Clipboard\nCopy");
+    case CommandId::cut: return QStringLiteral("Cut the selection and put it on the Clipboard\nCut");
+    case CommandId::paste: return QStringLiteral("Insert Clipboard contents\nPaste");
+    case CommandId::newWindow: return QStringLiteral("Open another window for the active document\nNew Window");
+    case CommandId::arrangeIcons: return QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons");
+    case CommandId::cascade: return QStringLiteral("Arrange windows so they overlap\nCascade Windows");
+    case CommandId::tile: return QStringLiteral("Arrange windows as non-overlapping tiles\nTile Windows");
+    case CommandId::about:
+        return QStringLiteral("Display program information, version number and copyright\nAbout");
+    case CommandId::exit: return QStringLiteral("Quit the application; prompts to save documents\nExit");
+    case CommandId::viewToolbar: return QStringLiteral("Show or hide the toolbar\nToggle ToolBar");
+    case CommandId::viewStatusBar: return QStringLiteral("Show or hide the status bar\nToggle StatusBar");
     default: return {};
     }
 }

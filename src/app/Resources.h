@@ -36,6 +36,37 @@ inline constexpr int sortanaFileType = 133;
 inline constexpr int otherFileType = 134;
 } // namespace StringId
 
+// Commands; the string with a command's id is its status-bar prompt, a line break and its
+// tooltip.
+namespace CommandId {
+inline constexpr int importExport = 32771;
+inline constexpr int properties = 32775;
+inline constexpr int fileNew = 57600;
+inline constexpr int fileOpen = 57601;
+inline constexpr int fileClose = 57602;
+inline constexpr int fileSave = 57603;
+inline constexpr int fileSaveAs = 57604;
+inline constexpr int printSetup = 57606;
+inline constexpr int print = 57607;
+inline constexpr int printDirect = 57608;
+inline constexpr int printPreview = 57609;
+inline constexpr int recentFile = 57616;
+inline constexpr int copy = 57634;
+inline constexpr int cut = 57635;
+inline constexpr int paste = 57637;
+inline constexpr int undo = 57643;
+inline constexpr int newWindow = 57648;
+inline constexpr int arrangeIcons = 57649;
+inline constexpr int cascade = 57650;
+inline constexpr int tile = 57651;
+inline constexpr int about = 57664;
+inline constexpr int exit = 57665;
+inline constexpr int nextPane = 57680;
+inline constexpr int previousPane = 57681;
+inline constexpr int viewToolbar = 59392;
+inline constexpr int viewStatusBar = 59393;
+} // namespace CommandId
+
 // The program's own icon, for its windows and the About box.
 QIcon applicationIcon();
 

@@ -24,6 +24,9 @@ MessageAnswer ConsolePlatform::messageBox(const QString &text, MessageIcon, Mess
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_stream);
     std::fputc('\n', m_stream);
     std::fflush(m_stream);
+    // Nobody can answer whether to save: keep everything as it is.
+    if (buttons == MessageButtons::YesNoCancel)
+        return MessageAnswer::Cancel;
     if (buttons == MessageButtons::OkCancel && m_policy == WarningPolicy::Cancel)
         return MessageAnswer::Cancel;
     return MessageAnswer::Ok;

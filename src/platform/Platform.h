@@ -6,8 +6,8 @@
 namespace sortana {
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
-enum class MessageButtons { Ok, OkCancel };
-enum class MessageAnswer { Ok, Cancel };
+enum class MessageButtons { Ok, OkCancel, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // The few services the core needs from its surroundings. The desktop program shows real
 // dialogs, the command line prints, tests script the answers; the core cannot tell which.
@@ -16,7 +16,7 @@ public:
     virtual ~Platform() = default;
 
     // Modal message titled with the application's name. Callers that offer Cancel give up
-    // on Cancel and go on for every other answer.
+    // on Cancel and go on for every other answer; Yes/No/Cancel asks before losing work.
     virtual MessageAnswer messageBox(const QString &text, MessageIcon icon,
                                      MessageButtons buttons) = 0;
 

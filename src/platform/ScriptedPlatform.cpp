@@ -5,8 +5,10 @@ namespace sortana {
 MessageAnswer ScriptedPlatform::messageBox(const QString &text, MessageIcon icon, MessageButtons buttons)
 {
     m_messages.append({text, icon, buttons});
-    if (buttons == MessageButtons::Ok || m_answers.isEmpty())
+    if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
+    if (m_answers.isEmpty())
+        return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
     return m_answers.takeFirst();
 }
 

@@ -17,7 +17,8 @@ public:
         bool operator==(const Message &) const = default;
     };
 
-    // Answers for the OK/Cancel boxes, used in order; once used up every box gets OK.
+    // Answers for the boxes with a choice, used in order; once used up, OK/Cancel boxes get
+    // OK and Yes/No/Cancel boxes Cancel.
     void script(QList<MessageAnswer> answers) { m_answers = std::move(answers); }
 
     MessageAnswer messageBox(const QString &text, MessageIcon icon, MessageButtons buttons) override;

@@ -24,9 +24,11 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
 
 MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, MessageButtons buttons)
 {
-    const QMessageBox::StandardButtons qtButtons = buttons == MessageButtons::OkCancel
-        ? QMessageBox::Ok | QMessageBox::Cancel
-        : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
+    if (buttons == MessageButtons::OkCancel)
+        qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == MessageButtons::YesNoCancel)
+        qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     // Over a modal dialog (the wizard) the box belongs to it, so it never shows behind it.
     QWidget *parent = QApplication::activeModalWidget();
     if (!parent)
@@ -40,7 +42,12 @@ MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, 
     const int answer = box.exec();
     if (busy)
         QApplication::restoreOverrideCursor();
-    return answer == QMessageBox::Cancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+    switch (answer) {
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    default: return MessageAnswer::Ok;
+    }
 }
 
 void WidgetPlatform::shellOpen(const QString &pathOrAddress)

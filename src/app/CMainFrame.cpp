@@ -1,0 +1,557 @@
+#include "app/CMainFrame.h"
+
+#include "analysis/NodeRegistry.h"
+#include "app/CAboutDlg.h"
+#include "app/CSortanaMdiDlgBar.h"
+#include "app/DocumentFrame.h"
+#include "app/KeyStateIndicators.h"
+#include "app/Resources.h"
+#include "app/SingleInstance.h"
+#include "dendrogram/CSortanaMdiView.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+#include "platform/MessageText.h"
+#include "platform/PathParts.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace sortana {
+
+namespace {
+
+const QString documentFilter = QStringLiteral("Sortana Files (*.klus)");
+const QString documentExtension = QStringLiteral(".klus");
+
+// Runs the command once the current event has been handled, as a posted command would.
+void post(QAction *command)
+{
+    QMetaObject::invokeMethod(command, &QAction::trigger, Qt::QueuedConnection);
+}
+
+QString askOpenPath(QWidget *parent, const QString &)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
+                                        documentFilter + QStringLiteral(";;All Files (*)"));
+}
+
+QString askSavePath(QWidget *parent, const QString &initial)
+{
+    QFileDialog dialog(parent, QStringLiteral("Save As"), initial, documentFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(documentExtension.mid(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool isDocumentPath(const QString &path)
+{
+    return splitPathAsStored(path).extension.compare(documentExtension.mid(1), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
+    : m_platform(platform),
+      m_settings(settings),
+      m_recentFiles(settings),
+      m_area(new QMdiArea),
+      m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
+      m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); })
+{
+    setWindowTitle(applicationName.toString());
+    setWindowIcon(applicationIcon());
+    setAcceptDrops(true);
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    createCommands();
+    createBars();
+    CurrentDialogBar = m_dialogBar;
+
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        for (DocumentFrame *frame : frames())
+            frame->view().OnActivateView(frame == window);
+        updateCommands();
+        updateTitles();
+    });
+    updateCommands();
+    resize(1000, 760);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Documents and views go before the nodes their trees point into.
+    for (DocumentFrame *frame : frames())
+        delete frame;
+    CurrentDialogBar = nullptr;
+    NodeRegistry::instance().clear();
+}
+
+QAction *CMainFrame::addCommand(int commandId, const QString &text, const std::function<void()> &handler,
+                                const QList<QKeySequence> &keys)
+{
+    auto *command = new QAction(text, this);
+    const QStringList prompt = loadString(commandId).split(u'\n');
+    command->setStatusTip(prompt.value(0));
+    command->setToolTip(prompt.value(1, prompt.value(0)));
+    command->setShortcuts(keys);
+    if (handler)
+        connect(command, &QAction::triggered, this, handler);
+    else
+        command->setEnabled(false);   // no handler anywhere: offered but never available
+    // Keys work even while the command sits in no visible menu.
+    addAction(command);
+    m_actions.insert(commandId, command);
+    return command;
+}
+
+void CMainFrame::createCommands()
+{
+    using namespace CommandId;
+    const auto key = [](QKeyCombination combination) { return QKeySequence(combination); };
+    const auto onView = [this](void (CSortanaMdiView::*member)()) {
+        return [this, member] {
+            if (DocumentFrame *frame = activeFrame())
+                (frame->view().*member)();
+        };
+    };
+    // Printing uses the printer and page chosen in Print Setup.
+    const auto printWith = [this](void (CSortanaMdiView::*member)(QPrinter &)) {
+        return [this, member] {
+            if (DocumentFrame *frame = activeFrame())
+                (frame->view().*member)(m_printer);
+        };
+    };
+    addCommand(fileNew, QStringLiteral("&New\tCtrl+N"), [this] { newDocument(); }, {key(Qt::CTRL | Qt::Key_N)});
+    addCommand(fileOpen, QStringLiteral("&Open...\tCtrl+O"), [this] { openDocument(); }, {key(Qt::CTRL | Qt::Key_O)});
+    addCommand(fileClose, QStringLiteral("&Close"), [this] { closeDocument(); });
+    addCommand(fileSave, QStringLiteral("&Save\tCtrl+S"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            save(frame->document());
+    }, {key(Qt::CTRL | Qt::Key_S)});
+    addCommand(fileSaveAs, QStringLiteral("Save &As..."), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            saveAs(frame->document());
+    });
+    addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
+               {key(Qt::CTRL | Qt::Key_I)});
+    addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&CSortanaMdiView::print), {key(Qt::CTRL | Qt::Key_P)});
+    addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&CSortanaMdiView::printDirect));
+    addCommand(printPreview, QStringLiteral("Print Pre&view"), printWith(&CSortanaMdiView::printPreview));
+    addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
+        QPageSetupDialog dialog(&m_printer, this);
+        dialog.exec();
+    });
+    addCommand(properties, QStringLiteral("Propert&ies"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            OnProperties(frame->document(), this);
+    });
+    addCommand(CommandId::exit, QStringLiteral("E&xit"), [this] { close(); });
+    addCommand(copy, QStringLiteral("&Copy\tCtrl+C"), onView(&CSortanaMdiView::copyToClipboard),
+               {key(Qt::CTRL | Qt::Key_C), key(Qt::CTRL | Qt::Key_Insert)});
+    addCommand(cut, QStringLiteral("Cu&t\tCtrl+X"), {}, {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)});
+    addCommand(paste, QStringLiteral("&Paste\tCtrl+V"), {}, {key(Qt::CTRL | Qt::Key_V), key(Qt::SHIFT | Qt::Key_Insert)});
+    addCommand(undo, QStringLiteral("&Undo\tCtrl+Z"), {}, {key(Qt::CTRL | Qt::Key_Z), key(Qt::ALT | Qt::Key_Backspace)});
+    addCommand(nextPane, QStringLiteral("Next Pane"), {}, {key(Qt::Key_F6)});
+    addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
+    addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
+    addCommand(cascade, QStringLiteral("&Cascade"), [this] { m_area->cascadeSubWindows(); });
+    addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
+    addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
+    addCommand(about, QStringLiteral("&About Sortana..."), [this] {
+        CAboutDlg dialog(m_platform, this);
+        dialog.exec();
+    });
+    for (const int id : {viewToolbar, viewStatusBar})
+        addCommand(id, id == viewToolbar ? QStringLiteral("&Toolbar") : QStringLiteral("&Status Bar"), {})
+            ->setCheckable(true);
+
+    const auto setIcon = [this](int id, const QIcon &icon) { action(id)->setIcon(icon); };
+    setIcon(fileNew, style()->standardIcon(QStyle::SP_FileIcon));
+    setIcon(fileOpen, style()->standardIcon(QStyle::SP_DialogOpenButton));
+    setIcon(importExport, applicationIcon());
+    setIcon(fileSave, style()->standardIcon(QStyle::SP_DialogSaveButton));
+    setIcon(cut, QIcon(QStringLiteral(":/icons/cut.svg")));
+    setIcon(copy, QIcon(QStringLiteral(":/icons/copy.svg")));
+    setIcon(paste, QIcon(QStringLiteral(":/icons/paste.svg")));
+    setIcon(print, QIcon(QStringLiteral(":/icons/print.svg")));
+    setIcon(about, style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+}
+
+void CMainFrame::createBars()
+{
+    using namespace CommandId;
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    for (const int id : {fileNew, fileOpen, importExport, fileSave, 0, cut, copy, paste, 0, print, about}) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(action(id));
+    }
+    m_dialogBar = new CSortanaMdiDlgBar;
+    // A band of its own: beside the toolbar the settings would crowd the buttons out.
+    addToolBarBreak();
+    QToolBar *band = addToolBar(QStringLiteral("Dendrogram"));
+    band->setObjectName(QStringLiteral("dialogBarBand"));
+    band->addWidget(m_dialogBar);
+
+    auto *ready = new QLabel(QStringLiteral("Ready"));
+    statusBar()->addWidget(ready, 1);
+    new KeyStateIndicators(*statusBar());
+
+    QAction *toolbarToggle = action(viewToolbar);
+    toolbarToggle->setEnabled(true);
+    toolbarToggle->setChecked(true);
+    connect(toolbarToggle, &QAction::toggled, m_toolBar, &QToolBar::setVisible);
+    QAction *statusToggle = action(viewStatusBar);
+    statusToggle->setEnabled(true);
+    statusToggle->setChecked(true);
+    connect(statusToggle, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+}
+
+void CMainFrame::rebuildMenus()
+{
+    using namespace CommandId;
+    const bool forDocument = !frames().isEmpty();
+    if (m_menusBuilt && forDocument == m_menusForDocument)
+        return;
+    m_menusBuilt = true;
+    m_menusForDocument = forDocument;
+    menuBar()->clear();
+    const auto addItems = [this](QMenu *menu, std::initializer_list<int> ids) {
+        for (const int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else if (id == recentFile)
+                rebuildRecentFileMenu(menu);
+            else
+                menu->addAction(action(id));
+        }
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    if (forDocument) {
+        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, 0, print, printPreview,
+                        printSetup, 0, properties, 0, recentFile, 0, CommandId::exit});
+        addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy});
+    } else {
+        addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
+    }
+    addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
+    if (forDocument)
+        addItems(menuBar()->addMenu(QStringLiteral("&Window")), {newWindow, cascade, tile, arrangeIcons});
+    addItems(menuBar()->addMenu(QStringLiteral("&Help")), {about});
+}
+
+void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
+{
+    // The entries are rebuilt whenever the menu opens, so they follow the list.
+    QAction *marker = menu->addSeparator();
+    marker->setVisible(false);
+    connect(menu, &QMenu::aboutToShow, menu, [this, menu, marker] {
+        const QList<QAction *> items = menu->actions();
+        qsizetype at = items.indexOf(marker) + 1;
+        while (at < items.size() && items[at]->property("recentFile").isValid())
+            delete items[at++];
+        QAction *before = at < items.size() ? items[at] : nullptr;
+        const QStringList &paths = m_recentFiles.paths();
+        if (paths.isEmpty()) {
+            auto *none = new QAction(QStringLiteral("Recent File"), menu);
+            none->setEnabled(false);
+            none->setProperty("recentFile", true);
+            menu->insertAction(before, none);
+        }
+        for (int i = 0; i < paths.size(); ++i) {
+            const QString path = paths[i];
+            auto *entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), menu);
+            entry->setProperty("recentFile", true);
+            entry->setStatusTip(loadString(CommandId::recentFile));
+            entry->setToolTip(path);
+            connect(entry, &QAction::triggered, this, [this, path] {
+                if (!openFile(path))
+                    m_recentFiles.remove(path);
+            });
+            menu->insertAction(before, entry);
+        }
+    });
+}
+
+void CMainFrame::updateCommands()
+{
+    using namespace CommandId;
+    rebuildMenus();
+    DocumentFrame *frame = activeFrame();
+    const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
+    for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, cascade, tile,
+                         arrangeIcons})
+        action(id)->setEnabled(frame != nullptr);
+    action(fileSave)->setEnabled(document && OnUpdateSave(*document));
+    action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
+    action(properties)->setEnabled(document && OnUpdateProperties(*document));
+    action(copy)->setEnabled(frame && frame->view().canCopy());
+}
+
+void CMainFrame::updateTitles()
+{
+    for (DocumentFrame *frame : frames()) {
+        const QList<DocumentFrame *> siblings = framesOf(frame->document());
+        QString title = frame->document().title;
+        if (siblings.size() > 1)
+            title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
+        frame->setWindowTitle(title);
+    }
+    DocumentFrame *active = activeFrame();
+    setWindowTitle(active ? applicationName.toString() + QStringLiteral(" - ") + active->windowTitle()
+                          : applicationName.toString());
+}
+
+CommandContext CMainFrame::context()
+{
+    return {m_platform, m_documentTemplate, this, action(CommandId::importExport)};
+}
+
+DocumentFrame *CMainFrame::activeFrame() const
+{
+    return dynamic_cast<DocumentFrame *>(m_area->activeSubWindow());
+}
+
+QList<DocumentFrame *> CMainFrame::frames() const
+{
+    QList<DocumentFrame *> result;
+    for (QMdiSubWindow *window : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto *frame = dynamic_cast<DocumentFrame *>(window))
+            result.append(frame);
+    }
+    return result;
+}
+
+QList<DocumentFrame *> CMainFrame::framesOf(const CSortanaMdiDoc &document) const
+{
+    QList<DocumentFrame *> result;
+    for (DocumentFrame *frame : frames()) {
+        if (&frame->document() == &document)
+            result.append(frame);
+    }
+    return result;
+}
+
+DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &document)
+{
+    auto *frame = new DocumentFrame(document, m_platform, [this](DocumentFrame &closing) {
+        return mayCloseFrame(closing);
+    });
+    m_area->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this, [this] {
+        // Queued: the area forgets the window only after this signal.
+        QMetaObject::invokeMethod(this, [this] {
+            updateCommands();
+            updateTitles();
+        }, Qt::QueuedConnection);
+    });
+    frame->show();
+    frame->view().OnInitialUpdate();
+    m_area->setActiveSubWindow(frame);
+    updateTitles();
+    updateCommands();
+    return frame;
+}
+
+bool CMainFrame::mayCloseFrame(DocumentFrame &frame)
+{
+    // Only the document's last window asks about its changes.
+    return framesOf(frame.document()).size() > 1 || saveModified(frame.document());
+}
+
+bool CMainFrame::saveModified(CSortanaMdiDoc &document)
+{
+    if (!document.IsModified() || !document.hasStudy())
+        return true;
+    const QString name = document.pathName.isEmpty() ? document.title : QFileInfo(document.pathName).fileName();
+    switch (m_platform.messageBox(formatMessage(u"Save changes to %s?", {name}), MessageIcon::Exclamation,
+                                  MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes: return save(document);
+    case MessageAnswer::No: return true;
+    default: return false;
+    }
+}
+
+bool CMainFrame::save(CSortanaMdiDoc &document)
+{
+    if (!OnUpdateSave(document))
+        return false;
+    if (document.pathName.isEmpty())
+        return saveAs(document);
+    if (!saveDocumentFile(document, document.pathName, m_platform))
+        return false;
+    m_recentFiles.add(document.pathName);
+    updateTitles();
+    return true;
+}
+
+bool CMainFrame::saveAs(CSortanaMdiDoc &document)
+{
+    if (!OnUpdateSave(document))
+        return false;
+    const QString initial = document.pathName.isEmpty() ? document.title + documentExtension : document.pathName;
+    QString path = m_chooseSavePath(initial);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += documentExtension;
+    if (!saveDocumentFile(document, path, m_platform))
+        return false;
+    m_recentFiles.add(path);
+    updateTitles();
+    return true;
+}
+
+void CMainFrame::newDocument()
+{
+    auto document = std::make_shared<CSortanaMdiDoc>();
+    OnNewDocument(*document, context());
+    addFrame(document);
+}
+
+void CMainFrame::openDocument()
+{
+    const QString path = m_chooseOpenPath(QString());
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+bool CMainFrame::openFile(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // A document already open is shown rather than opened twice.
+    for (DocumentFrame *frame : frames()) {
+        if (!frame->document().pathName.isEmpty()
+            && QFileInfo(frame->document().pathName).absoluteFilePath() == absolute) {
+            m_area->setActiveSubWindow(frame);
+            return true;
+        }
+    }
+    auto document = std::make_shared<CSortanaMdiDoc>();
+    const OpenOutcome outcome = openByType(*document, absolute, context());
+    if (outcome == OpenOutcome::Failed)
+        return false;
+    if (outcome == OpenOutcome::Loaded)
+        m_recentFiles.add(absolute);
+    addFrame(document);
+    return true;
+}
+
+void CMainFrame::dropFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (isDocumentPath(paths.constFirst())) {
+        activateWindow();
+        for (const QString &path : paths)
+            openFile(path);
+        return;
+    }
+    PendingImportPath = paths.constFirst();
+    post(action(CommandId::fileNew));
+}
+
+bool CMainFrame::executeRequest(const QString &request)
+{
+    // Nothing opens behind an open dialog's back.
+    if (request.size() >= SingleInstance::maxRequestLength || QApplication::activeModalWidget() || !isEnabled())
+        return false;
+    const QString path = SingleInstance::requestedPath(request);
+    return !path.isEmpty() && openFile(path);
+}
+
+void CMainFrame::closeDocument()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame || !saveModified(frame->document()))
+        return;
+    for (DocumentFrame *sibling : framesOf(frame->document()))
+        sibling->closeSettled();
+}
+
+void CMainFrame::runImportExport()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    // The window may close while the wizard runs; the document stays until the command ends.
+    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    OnImportExport(*document, context());
+    updateTitles();
+    updateCommands();
+}
+
+void CMainFrame::openNewWindow()
+{
+    if (DocumentFrame *frame = activeFrame())
+        addFrame(frame->sharedDocument());
+}
+
+void CMainFrame::arrangeMinimised()
+{
+    // Minimised windows in a row along the bottom of the area.
+    int x = 0;
+    for (DocumentFrame *frame : frames()) {
+        if (!frame->isMinimized())
+            continue;
+        frame->move(x, m_area->viewport()->height() - frame->height());
+        x += frame->width();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    QList<const CSortanaMdiDoc *> asked;
+    for (DocumentFrame *frame : frames()) {
+        if (asked.contains(&frame->document()))
+            continue;
+        asked.append(&frame->document());
+        if (!saveModified(frame->document())) {
+            event->ignore();
+            return;
+        }
+    }
+    for (DocumentFrame *frame : frames())
+        frame->closeSettled();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    dropFiles(paths);
+    event->acceptProposedAction();
+}
+
+} // namespace sortana

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "app/DocumentCommands.h"
+#include "app/DocumentTemplate.h"
+#include "app/RecentFiles.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPrinter>
+
+#include <functional>
+#include <memory>
+
+class QMdiArea;
+class QMenu;
+class QSettings;
+class QToolBar;
+
+namespace sortana {
+
+class CSortanaMdiDlgBar;
+class CSortanaMdiDoc;
+class DocumentFrame;
+class Platform;
+
+// The main window: documents in a window area, the toolbar, the dendrogram settings bar and
+// the status bar, the menus (a short one while no document is open) and every command that
+// is not a document's own. Files dropped on it and open requests from later starts arrive
+// here.
+class CMainFrame : public QMainWindow {
+public:
+    // Asks for a file name: the initial name in, the chosen path out (empty when cancelled).
+    using FileChooser = std::function<QString(const QString &initial)>;
+
+    CMainFrame(Platform &platform, QSettings &settings);
+    ~CMainFrame() override;
+
+    // The command with the id, as its menu entries, buttons and keys trigger it.
+    QAction *action(int commandId) const { return m_actions.value(commandId); }
+    CSortanaMdiDlgBar &dialogBar() const { return *m_dialogBar; }
+    QMdiArea &documentArea() const { return *m_area; }
+    const RecentFiles &recentFiles() const { return m_recentFiles; }
+    DocumentFrame *activeFrame() const;
+    QList<DocumentFrame *> frames() const;
+
+    void setOpenFileChooser(FileChooser chooser) { m_chooseOpenPath = std::move(chooser); }
+    void setSaveFileChooser(FileChooser chooser) { m_chooseSavePath = std::move(chooser); }
+
+    // A new document, which starts the import at once.
+    void newDocument();
+    // Any file, routed by type: documents open, other files become an import's input.
+    // False when the file could not be opened.
+    bool openFile(const QString &path);
+    // The first file decides: a document file opens them all, another file alone becomes the
+    // input of a new import.
+    void dropFiles(const QStringList &paths);
+    // A later start asks this program to open a file. False when the request is refused:
+    // too long, not an open request, or a dialog is open.
+    bool executeRequest(const QString &request);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    QAction *addCommand(int commandId, const QString &text, const std::function<void()> &handler,
+                        const QList<QKeySequence> &keys = {});
+    void createCommands();
+    void createBars();
+    void rebuildMenus();
+    void rebuildRecentFileMenu(QMenu *menu);
+    void updateCommands();
+    void updateTitles();
+    CommandContext context();
+    DocumentFrame *addFrame(const std::shared_ptr<CSortanaMdiDoc> &document);
+    QList<DocumentFrame *> framesOf(const CSortanaMdiDoc &document) const;
+    bool mayCloseFrame(DocumentFrame &frame);
+    // Asks whether to save a modified document; false when the user cancelled.
+    bool saveModified(CSortanaMdiDoc &document);
+    bool save(CSortanaMdiDoc &document);
+    bool saveAs(CSortanaMdiDoc &document);
+
+    void openDocument();
+    void closeDocument();
+    void runImportExport();
+    void openNewWindow();
+    void arrangeMinimised();
+
+    Platform &m_platform;
+    QSettings &m_settings;
+    DocumentTemplate m_documentTemplate;
+    RecentFiles m_recentFiles;
+    QPrinter m_printer{QPrinter::HighResolution};
+    QMdiArea *m_area;
+    QToolBar *m_toolBar = nullptr;
+    CSortanaMdiDlgBar *m_dialogBar = nullptr;
+    QHash<int, QAction *> m_actions;
+    bool m_menusForDocument = false;
+    bool m_menusBuilt = false;
+    FileChooser m_chooseOpenPath;
+    FileChooser m_chooseSavePath;
+};
+
+} // namespace sortana

@@ -1,0 +1,42 @@
+#include "app/DocumentFrame.h"
+
+#include "dendrogram/CSortanaMdiView.h"
+#include "document/CSortanaMdiDoc.h"
+
+#include <QCloseEvent>
+
+namespace sortana {
+
+DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose)
+    : m_document(std::move(document)),
+      m_view(new CSortanaMdiView(m_document.get(), platform)),
+      m_mayClose(std::move(mayClose))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWidget(m_view);
+}
+
+DocumentFrame::~DocumentFrame()
+{
+    // The view goes first: it unregisters from the document, which may go with this frame.
+    delete m_view;
+    if (m_document.use_count() == 1)
+        m_document->OnCloseDocument();
+}
+
+void DocumentFrame::closeSettled()
+{
+    m_settled = true;
+    close();
+}
+
+void DocumentFrame::closeEvent(QCloseEvent *event)
+{
+    if (!m_settled && m_mayClose && !m_mayClose(*this)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+} // namespace sortana

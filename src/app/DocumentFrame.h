@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+#include <functional>
+#include <memory>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+class CSortanaMdiView;
+class Platform;
+
+// One window of the main window's document area: a view on a document that other windows
+// may show as well. The document lives as long as its last window.
+class DocumentFrame : public QMdiSubWindow {
+public:
+    // Asked before the window closes; false keeps it open.
+    using CloseCheck = std::function<bool(DocumentFrame &)>;
+
+    DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose);
+    ~DocumentFrame() override;
+
+    CSortanaMdiDoc &document() const { return *m_document; }
+    const std::shared_ptr<CSortanaMdiDoc> &sharedDocument() const { return m_document; }
+    CSortanaMdiView &view() const { return *m_view; }
+    // Closes without asking: the caller has settled what happens to the document.
+    void closeSettled();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    std::shared_ptr<CSortanaMdiDoc> m_document;
+    CSortanaMdiView *m_view;
+    CloseCheck m_mayClose;
+    bool m_settled = false;
+};
+
+} // namespace sortana
