@@ -154,7 +154,11 @@ void CMainFrame::createCommands()
                {key(Qt::CTRL | Qt::Key_I)});
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&CSortanaMdiView::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&CSortanaMdiView::printDirect));
-    addCommand(printPreview, QStringLiteral("Print Pre&view"), printWith(&CSortanaMdiView::printPreview));
+    addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
+        const QString key = QStringLiteral("Settings/PreviewPages");
+        if (DocumentFrame *frame = activeFrame())
+            m_settings.setValue(key, frame->view().printPreview(m_printer, m_settings.value(key, 1).toInt()));
+    });
     addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();

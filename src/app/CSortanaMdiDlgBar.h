@@ -53,7 +53,7 @@ public:
     explicit CSortanaMdiDlgBar(QWidget *parent = nullptr);
 
     void setDocument(CSortanaMdiDoc *document) override { this->document = document; }
-    CSortanaMdiDoc *attachedDocument() const { return document; }
+    CSortanaMdiDoc *attachedDocument() const override { return document; }
     void LoadFromDocument() override;
     // Corrects the fields, then writes them into the document when any value differs.
     // Returns whether a value changed.

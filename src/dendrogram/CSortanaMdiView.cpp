@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
@@ -339,13 +340,17 @@ void CSortanaMdiView::printDirect(QPrinter &printer)
     printTo(printer);
 }
 
-void CSortanaMdiView::printPreview(QPrinter &printer)
+int CSortanaMdiView::printPreview(QPrinter &printer, int pagesShown)
 {
     if (!m_document)
-        return;
+        return pagesShown;
     QPrintPreviewDialog dialog(&printer, this);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *preview) { printTo(*preview); });
+    auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    if (preview && pagesShown == 2)
+        preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
     dialog.exec();
+    return preview && preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1;
 }
 
 void CSortanaMdiView::message(const QString &text)

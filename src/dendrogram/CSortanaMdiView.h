@@ -59,7 +59,8 @@ public:
     // With the printer and page the user set up.
     void print(QPrinter &printer);
     void printDirect(QPrinter &printer);
-    void printPreview(QPrinter &printer);
+    // Shows one or two pages side by side, as the user last chose; returns the choice.
+    int printPreview(QPrinter &printer, int pagesShown);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -43,7 +43,8 @@ void CSortanaMdiDoc::AttachDialogBar()
 
 void CSortanaMdiDoc::OnCloseDocument()
 {
-    if (dialogBar)
+    // The bar may show another document by now; only this one leaves it.
+    if (dialogBar && dialogBar->attachedDocument() == this)
         dialogBar->setDocument(nullptr);
     dialogBar = nullptr;
 }

@@ -11,6 +11,7 @@ class DocumentBar {
 public:
     virtual ~DocumentBar() = default;
     virtual void setDocument(CSortanaMdiDoc *document) = 0;
+    virtual CSortanaMdiDoc *attachedDocument() const = 0;
     // Fills the bar's controls from its document.
     virtual void LoadFromDocument() = 0;
 };

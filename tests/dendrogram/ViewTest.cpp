@@ -6,6 +6,7 @@
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -333,13 +334,6 @@ TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
     EXPECT_FALSE(orphan.printTo(printer));
     EXPECT_TRUE(platform.messages().isEmpty());
 }
-
-struct RecordingBar : DocumentBar {
-    void setDocument(CSortanaMdiDoc *document) override { shown = document; }
-    void LoadFromDocument() override { ++loads; }
-    CSortanaMdiDoc *shown = nullptr;
-    int loads = 0;
-};
 
 TEST_F(View, TheActiveViewShowsItsDocumentInTheDialogBar)
 {

@@ -2,6 +2,7 @@
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -71,13 +72,6 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
     }
 }
 
-struct RecordingBar : DocumentBar {
-    void setDocument(CSortanaMdiDoc *document) override { shown = document; }
-    void LoadFromDocument() override { ++loads; }
-    CSortanaMdiDoc *shown = nullptr;
-    int loads = 0;
-};
-
 TEST(CompleteImport, TheDialogBarFollowsTheDocument)
 {
     CSortanaMdiDoc document;
@@ -89,7 +83,12 @@ TEST(CompleteImport, TheDialogBarFollowsTheDocument)
     document.AttachDialogBar();
     EXPECT_EQ(bar.shown, &document);
     EXPECT_EQ(bar.loads, 1);
+    // Closing another document leaves the bar on the one it shows.
+    CSortanaMdiDoc other;
+    other.AttachDialogBar();
     document.OnCloseDocument();
+    EXPECT_EQ(bar.shown, &other);
+    other.OnCloseDocument();
     EXPECT_EQ(bar.shown, nullptr);
     CurrentDialogBar = nullptr;
 }
