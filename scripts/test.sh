@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in an ordinary build (with the
-# benchmarks compiled, not run) and once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# benchmarks compiled, not run) and once with AddressSanitizer and UndefinedBehaviorSanitizer,
+# desktop program and widget tests included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +13,7 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORTANA_SANITIZE=ON \
-      -DSORTANA_BUILD_TESTS=ON -DSORTANA_BUILD_GUI=OFF
+      -DSORTANA_BUILD_TESTS=ON
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

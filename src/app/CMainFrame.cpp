@@ -86,8 +86,16 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
     CurrentDialogBar = m_dialogBar;
 
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        for (DocumentFrame *frame : frames())
-            frame->view().OnActivateView(frame == window);
+        // The program losing the focus to another (or to a dialog) changes no window.
+        if (window || !m_area->currentSubWindow()) {
+            // Deactivations first: each one detaches the settings bar.
+            for (DocumentFrame *frame : frames()) {
+                if (frame != window)
+                    frame->view().OnActivateView(false);
+            }
+            if (auto *active = dynamic_cast<DocumentFrame *>(window))
+                active->view().OnActivateView(true);
+        }
         updateCommands();
         updateTitles();
     });
@@ -334,7 +342,9 @@ CommandContext CMainFrame::context()
 
 DocumentFrame *CMainFrame::activeFrame() const
 {
-    return dynamic_cast<DocumentFrame *>(m_area->activeSubWindow());
+    // The current window stays current while another program or a dialog has the focus,
+    // so posted commands still find their document.
+    return dynamic_cast<DocumentFrame *>(m_area->currentSubWindow());
 }
 
 QList<DocumentFrame *> CMainFrame::frames() const

@@ -291,9 +291,9 @@ TEST_F(View, PrintsOnePageCutOffAtItsEdges)
 
 TEST_F(View, ANewDocumentsFrameShowsExactlyTheDefaultDrawing)
 {
+    CSortanaMdiDoc empty;   // outlives the view, which the area deletes
     QMdiArea area;
     area.resize(1200, 900);
-    CSortanaMdiDoc empty;
     auto *fresh = new CSortanaMdiView(&empty, platform);
     area.addSubWindow(fresh);
     area.show();
