@@ -2,6 +2,7 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "document/DocumentLinks.h"
+#include "import/ImportMessages.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -81,6 +82,7 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
         {QString(), u"Please provide the name of a data file to be imported"_s},
         {noGroups, u"There is insufficient data in this file\n(the number of groups, items or participants is 0)"_s},
         {notSortana, u"Unidentified file type\nPlease provide an input file in Sortana format"_s},
+        {dir.filePath(u"missing.txt"_s), QString::fromUtf16(messages::inputOpenFailed)},
     };
     for (const auto &c : cases) {
         platform.clear();
