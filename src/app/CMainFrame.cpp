@@ -35,8 +35,8 @@ namespace sortana {
 
 namespace {
 
-const QString documentFilter = QStringLiteral("Sortana Files (*.klus)");
-const QString documentExtension = QStringLiteral(".klus");
+const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
+const QString documentExtension = documentTypePart(DocumentTypePart::Extension);
 
 // Runs the command once the current event has been handled, as a posted command would.
 void post(QAction *command)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Resources.h"
+
 #include <QString>
 
 namespace sortana {
@@ -7,7 +9,10 @@ namespace sortana {
 // Names documents that have no file: "Untitled" and a number that grows with every one.
 class DocumentTemplate {
 public:
-    QString newDocumentTitle() { return QStringLiteral("Untitled%1").arg(++m_untitledCount); }
+    QString newDocumentTitle()
+    {
+        return documentTypePart(DocumentTypePart::DocumentName) + QString::number(++m_untitledCount);
+    }
 
 private:
     int m_untitledCount = 0;

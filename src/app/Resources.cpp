@@ -30,6 +30,9 @@ QString loadString(int id)
         return QStringLiteral("These files will be written to the same folder as your input file");
     case ControlId::openCsv:
         return QStringLiteral("Open csv files in associated application (usually Microsoft Excel)");
+    case StringId::documentType:
+        return QStringLiteral("\nUntitled\nSortana Dendogram\nSortana Files (*.klus)\n.klus\n"
+                              "SortanaMdi.Document\nSortana Dendogram");
     case StringId::subGroups: return QStringLiteral("Sub-groups");
     case StringId::qualityOfFit: return QStringLiteral("Quality of fit");
     case StringId::noFileName:
@@ -61,6 +64,11 @@ QString loadString(int id)
     case CommandId::viewStatusBar: return QStringLiteral("Show or hide the status bar\nToggle StatusBar");
     default: return {};
     }
+}
+
+QString documentTypePart(DocumentTypePart part)
+{
+    return loadString(StringId::documentType).split(u'\n').value(static_cast<int>(part));
 }
 
 QString controlName(int id)

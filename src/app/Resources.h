@@ -29,6 +29,7 @@ inline constexpr int reset = 1025;
 } // namespace ControlId
 
 namespace StringId {
+inline constexpr int documentType = 129;
 inline constexpr int subGroups = 130;
 inline constexpr int qualityOfFit = 131;
 inline constexpr int noFileName = 132;
@@ -72,6 +73,10 @@ QIcon applicationIcon();
 
 // The string with the id, or an empty string when there is none.
 QString loadString(int id);
+
+// The parts of the document type's string, in the order they stand in it.
+enum class DocumentTypePart { WindowTitle, DocumentName, NewName, FilterName, Extension, TypeId, TypeName };
+QString documentTypePart(DocumentTypePart part);
 
 // Names the control after its id (so tests and tools find it) and gives it the tooltip whose
 // string shares that id, if there is one.

@@ -132,8 +132,7 @@ void StudySummaryPanel::setMaximumScoreText(const QString &text)
 
 void StudySummaryPanel::setReadOnly()
 {
-    for (QWidget *control : {static_cast<QWidget *>(m_useFit), static_cast<QWidget *>(m_useSubGroups),
-                             static_cast<QWidget *>(m_useExpert), static_cast<QWidget *>(m_copies)})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_useFit, m_useSubGroups, m_useExpert, m_copies})
         control->setEnabled(false);
 }
 
