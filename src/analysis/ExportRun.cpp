@@ -3,7 +3,6 @@
 
 #include "analysis/TableRow.h"
 #include "import/CardSortAnalysis.h"
-#include "platform/Platform.h"
 
 namespace sortana {
 
@@ -82,27 +81,6 @@ void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pai
     row.writeLine(a.itemsFile);
 }
 
-bool reportWriteFailures(CardSortAnalysis &a)
-{
-    const struct {
-        const CStdioFileEx &file;
-        const char16_t *message;
-    } outputs[] = {
-        {a.cardsFile, u"Failed to write cards output file\nMake sure there is enough free space on the disk"},
-        {a.itemsFile, u"Failed to write items output file\nMake sure there is enough free space on the disk"},
-        {a.participantsFile, u"Failed to write participants output file\nMake sure there is enough free space on the disk"},
-        {a.matrixFile, u"Failed to write matrix output file\nMake sure there is enough free space on the disk"},
-        {a.weightedMatrixFile, u"Failed to write weighted matrix output file\nMake sure there is enough free space on the disk"},
-    };
-    for (const auto &output : outputs) {
-        if (output.file.failure() == CStdioFileEx::Failure::WriteError) {
-            a.platform().fileFailure(QString::fromUtf16(output.message));
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 bool WriteAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
@@ -119,8 +97,7 @@ bool WriteAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
         if (a.itemPlacements)
             writeItemRow(a, scale, t, pairTotal, counts);
     }
-    a.CloseFiles();
-    return reportWriteFailures(a);
+    return a.CommitFiles();
 }
 
 } // namespace sortana

@@ -3,8 +3,13 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char **argv)
 {
+    // Past a file size limit a write must fail and be reported like a full disk instead of
+    // ending the program with the user's work unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Verdell"));
     QApplication::setApplicationName(QStringLiteral("Sortana"));

@@ -6,6 +6,7 @@
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "platform/ConsolePlatform.h"
+#include "platform/SafeFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -89,11 +90,22 @@ std::optional<ImportOptions> parseOptions(const QStringList &arguments)
 // The analysis files keep their names but go into the given folder.
 void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
 {
-    QDir().mkpath(folder);
     const QDir target(folder);
     for (QString *path : {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath,
                           &names.weightedMatrixPath})
         *path = target.filePath(QFileInfo(*path).fileName());
+}
+
+// The run's own inputs and outputs: a document or picture written over one of them would
+// destroy the study or the analysis it came from.
+bool overwritesRunFile(const QString &output, const AnalysisFileNames &names)
+{
+    for (const QString *path : {&names.inputPath, &names.cardsPath, &names.itemsPath, &names.participantsPath,
+                                &names.matrixPath, &names.weightedMatrixPath}) {
+        if (isSameFile(output, *path))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -110,6 +122,17 @@ int runImport(const QStringList &arguments)
         return exitFailed;
     if (!options->outputFolder.isEmpty())
         moveAnalysisFiles(run.fileNames(), options->outputFolder);
+    for (const QString &output : {options->documentPath, options->picturePath}) {
+        if (output.isEmpty())
+            continue;
+        if (overwritesRunFile(output, run.fileNames())) {
+            platform.error(QStringLiteral("The document or picture cannot be written over the input file or an "
+                                          "analysis file"));
+            return exitUsage;
+        }
+        if (!checkOutputFile(output, platform))
+            return exitFailed;
+    }
 
     StudySummary &summary = run.summary();
     summary.useFit = options->useFit.value_or(summary.useFit);
@@ -118,6 +141,8 @@ int runImport(const QStringList &arguments)
     summary.copiesPerParticipant = options->copies.value_or(summary.copiesPerParticipant);
     if (!run.checkOptions())
         return exitUsage;
+    if (!options->outputFolder.isEmpty())
+        QDir().mkpath(options->outputFolder);
 
     if (!run.finish())
         return exitFailed;

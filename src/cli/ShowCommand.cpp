@@ -6,6 +6,8 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/ColourText.h"
 #include "document/DocumentFile.h"
+#include "platform/Platform.h"
+#include "platform/SafeFiles.h"
 
 #include <QStringList>
 
@@ -62,6 +64,11 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
 
 int runRender(const QString &documentPath, const QString &picturePath, Platform &platform)
 {
+    if (isSameFile(picturePath, documentPath)) {
+        platform.error(QStringLiteral("The document or picture cannot be written over the input file or an "
+                                      "analysis file"));
+        return exitUsage;
+    }
     CSortanaMdiDoc document;
     if (!openDocumentFile(document, documentPath, platform) || !savePicture(document, picturePath, platform))
         return exitFailed;

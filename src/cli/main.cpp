@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -26,6 +27,9 @@ void keepOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext &, const Q
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(keepOnlyFatalQtMessages);
+    // Past a file size limit a write must fail and be reported like a full disk instead of
+    // ending the process with its temporary files behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Pictures need fonts, not a display: without a platform of its own choosing the command
     // line draws off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -4,12 +4,12 @@
 #include "dendrogram/DrawingSurface.h"
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
+#include "platform/SafeFiles.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -58,28 +58,29 @@ void settleDrawingSize(CSortanaMdiDoc &document, double dpi, double scrollBarExt
 bool saveSvg(CSortanaMdiDoc &document, const QString &path)
 {
     const QByteArray picture = svgPicture(document, fileScreen, QStringLiteral("Dendogram"));
-    QSaveFile file(path);
-    return !picture.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size()
-        && file.commit();
+    return !picture.isEmpty()
+        && saveReplacing(path, [&](QIODevice &file) { return file.write(picture) == picture.size(); });
 }
 
 bool savePng(CSortanaMdiDoc &document, const QString &path)
 {
     const QImage image = pictureImage(document, fileScreen, pngDpi);
-    return !image.isNull() && image.save(path, "PNG");
+    return !image.isNull() && saveReplacing(path, [&](QIODevice &file) { return image.save(&file, "PNG"); });
 }
 
 bool savePdf(CSortanaMdiDoc &document, const QString &path)
 {
     settleDrawingSize(document, pdfDpi, fileScreen.scrollBarExtent);
-    QPdfWriter writer(path);
-    writer.setResolution(pdfDpi);
-    writer.setCreator(QStringLiteral("Sortana"));
-    writer.setTitle(QStringLiteral("Dendogram"));
-    writer.setPageSize(QPageSize(QSizeF(document.drawingSize.cx / 100.0, document.drawingSize.cy / 100.0),
-                                 QPageSize::Millimeter));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    return printPage(document, writer, fileScreen.scrollBarExtent);
+    return saveReplacing(path, [&](QIODevice &file) {
+        QPdfWriter writer(&file);
+        writer.setResolution(pdfDpi);
+        writer.setCreator(QStringLiteral("Sortana"));
+        writer.setTitle(QStringLiteral("Dendogram"));
+        writer.setPageSize(QPageSize(QSizeF(document.drawingSize.cx / 100.0, document.drawingSize.cy / 100.0),
+                                     QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        return printPage(document, writer, fileScreen.scrollBarExtent);
+    });
 }
 
 QString suffixOf(const QString &path)
@@ -156,6 +157,8 @@ bool isPicturePath(const QString &path)
 
 bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform)
 {
+    if (!checkOutputFile(path, platform))
+        return false;
     bool saved = false;
     if (document.hasStudy() && document.clusterRoot) {
         const QString suffix = suffixOf(path);

@@ -5,10 +5,10 @@
 #include "document/DocumentLinks.h"
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
+#include "platform/SafeFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace sortana {
 
@@ -72,11 +72,12 @@ bool saveDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &p
         platform.fileFailure(QStringLiteral("Failed to save document."));
         return false;
     }
+    if (!checkOutputFile(path, platform))
+        return false;
     ArchiveWriter archive;
     document.Serialize(archive);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(archive.bytes()) != archive.bytes().size()
-        || !file.commit()) {
+    const QByteArray &bytes = archive.bytes();
+    if (!saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); })) {
         platform.fileFailure(QStringLiteral("Failed to save document."));
         return false;
     }

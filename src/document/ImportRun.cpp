@@ -2,7 +2,14 @@
 
 #include "analysis/AnalysisExport.h"
 #include "analysis/LeafOrder.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <new>
 
 namespace sortana {
 
@@ -53,16 +60,88 @@ bool ImportRun::checkOptions()
 bool ImportRun::finish()
 {
     const BusyCursor busy(m_platform);
-    m_itemCount = m_analysis.Read();
-    if (m_itemCount < 2 || !m_analysis.pairMatrix)
+    if (!fitsInMemory() || !lockAnalysisFiles())
         return false;
-    return m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, *m_summary) != 0;
+    try {
+        m_itemCount = m_analysis.Read();
+        if (m_itemCount >= 2 && m_analysis.pairMatrix
+            && m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, *m_summary) != 0)
+            return true;
+    } catch (const std::bad_alloc &) {
+        reportOutOfMemory();
+    }
+    abandon();
+    return false;
 }
 
 bool ImportRun::exportAnalysisFiles()
 {
     const BusyCursor busy(m_platform);
-    return WriteAnalysisFiles(m_analysis, LeafOrder(m_clusterAnalysis.root));
+    bool written = false;
+    try {
+        written = WriteAnalysisFiles(m_analysis, LeafOrder(m_clusterAnalysis.root));
+    } catch (const std::bad_alloc &) {
+        reportOutOfMemory();
+    }
+    abandon();
+    return written;
+}
+
+namespace {
+
+constexpr char16_t notEnoughMemory[] =
+    u"Error - not enough memory for %d items\nThe analysis needs about %s of memory";
+
+// The peak of a run comes with the clustering, which holds the pair matrix, its candidate
+// pairs and the sums between clusters at once: measured on generated studies of 2,000 and
+// 4,000 items at about 44 bytes per cell of the matrix, taken here with a margin.
+qint64 memoryNeeded(const StudySummary &s)
+{
+    const qint64 cells = qint64(s.itemCount) * s.itemCount;
+    constexpr qint64 bytesPerCell = 48;
+    constexpr qint64 expertBytesPerCell = 4;
+    constexpr qint64 programBytes = 32 << 20;
+    return cells * (bytesPerCell + (s.useExpert ? expertBytesPerCell : 0)) + programBytes;
+}
+
+} // namespace
+
+bool ImportRun::fitsInMemory()
+{
+    if (memoryNeeded(*m_summary) <= m_platform.availableMemory())
+        return true;
+    reportOutOfMemory();
+    return false;
+}
+
+void ImportRun::reportOutOfMemory()
+{
+    const QString need = QLocale::c().formattedDataSize(memoryNeeded(*m_summary), 1, QLocale::DataSizeSIFormat);
+    m_platform.error(formatMessage(notEnoughMemory, {QString::number(m_summary->itemCount), need}));
+}
+
+bool ImportRun::lockAnalysisFiles()
+{
+    const QFileInfo cards(m_fileNames.cardsPath);
+    m_lock = std::make_unique<QLockFile>(cards.dir().filePath(u'.' + cards.fileName() + QStringLiteral(".lock")));
+    // Only a live process holds the lock: Qt frees the lock of one that died, however young.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(2000))
+        return true;
+    const bool heldByAnother = m_lock->error() == QLockFile::LockFailedError;
+    m_lock.reset();
+    if (!heldByAnother)
+        return true; // a folder that refuses the lock refuses the analysis files too, and says so then
+    m_platform.error(formatMessage(u"Another import is writing the analysis files of %s\n"
+                                   u"Try again when it has finished",
+                                   {m_fileNames.inputPath}));
+    return false;
+}
+
+void ImportRun::abandon()
+{
+    m_analysis.CloseFiles();
+    m_lock.reset();
 }
 
 } // namespace sortana

@@ -4,6 +4,8 @@
 #include "import/CardSortAnalysis.h"
 #include "import/StudySummary.h"
 
+#include <QLockFile>
+
 #include <memory>
 #include <vector>
 
@@ -25,9 +27,12 @@ public:
     bool chooseInput(const QString &path);
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
-    // Reads the file and clusters its items. False when the read failed or was cancelled.
+    // Reads the file and clusters its items. False when the study cannot fit in memory, when
+    // another import is writing the same analysis files, or when the read failed or was
+    // cancelled; nothing of the run is left on disk then.
     bool finish();
-    // Writes the remaining analysis files in the tree's leaf order and closes every file.
+    // Writes the remaining analysis files in the tree's leaf order and puts all five in
+    // place. False, after telling the user, when they could not be written.
     bool exportAnalysisFiles();
 
     StudySummary &summary() { return *m_summary; }
@@ -42,12 +47,20 @@ public:
     int itemCount() const { return m_itemCount; }
 
 private:
+    bool fitsInMemory();
+    void reportOutOfMemory();
+    // Held from the read to the last analysis file, so that two imports into one folder
+    // cannot interleave their files.
+    bool lockAnalysisFiles();
+    void abandon();
+
     Platform &m_platform;
     AnalysisFileNames m_fileNames;
     std::unique_ptr<StudySummary> m_summary = std::make_unique<StudySummary>();
     CardSortAnalysis m_analysis;
     ClusterAnalysis m_clusterAnalysis;
     int m_itemCount = 0;
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 } // namespace sortana

@@ -56,21 +56,18 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     m_checkByteOrderMark = true;
     resetBuffer(0);
 
-    m_file.setFileName(path);
+    SetFilePath(path);
     // A directory opens like a file on Linux but is no text file to read or replace.
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         return false;
-    QIODevice::OpenMode mode = QIODevice::Unbuffered;
-    if (m_openFlags & modeCreate)
-        mode |= QIODevice::WriteOnly | QIODevice::Truncate;
-    else if (m_openFlags & modeWrite)
-        mode |= QIODevice::WriteOnly | QIODevice::ExistingOnly;
-    else
-        mode |= QIODevice::ReadOnly;
-    if (!m_file.open(mode))
+    if (isWriting()) {
+        if (!(m_openFlags & modeCreate) && !info.exists())
+            return false;
+        return m_saveFile.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    if (isWriting())
-        return true;
 
     m_buffer.resize(chunkSize);
     while (m_end < 2 && fill()) {
@@ -82,15 +79,40 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
 
 void CStdioFileEx::Close()
 {
-    if (!m_file.isOpen())
-        return;
-    if (isWriting())
+    if (isWriting() && m_saveFile.isOpen()) {
+        // A QSaveFile is only ever closed by a commit; a cancelled one removes its temporary file.
+        m_saveFile.cancelWriting();
+        m_saveFile.commit();
+    } else if (m_file.isOpen()) {
+        m_file.close();
+    }
+    resetBuffer(0);
+    m_buffer = {};
+}
+
+bool CStdioFileEx::Flush()
+{
+    if (IsOpen() && isWriting())
         flushWrites();
-    m_file.close();
-    if (isWriting() && m_file.error() != QFileDevice::NoError && m_failure == Failure::None)
+    return m_failure == Failure::None;
+}
+
+bool CStdioFileEx::Commit()
+{
+    if (!IsOpen() || !isWriting())
+        return false;
+    // QSaveFile would still commit after a failed write or flush: it is told off here.
+    if (!Flush() || !m_saveFile.flush() || m_saveFile.error() != QFileDevice::NoError) {
+        m_failure = Failure::WriteError;
+        Close();
+        return false;
+    }
+    const bool committed = m_saveFile.commit();
+    if (!committed)
         m_failure = Failure::WriteError;
     resetBuffer(0);
     m_buffer = {};
+    return committed;
 }
 
 void CStdioFileEx::resetBuffer(qint64 fileOffset)
@@ -108,7 +130,7 @@ qint64 CStdioFileEx::GetPosition() const
 qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
 {
     m_checkByteOrderMark = true;
-    if (!m_file.isOpen())
+    if (!IsOpen())
         return -1;
     if (isWriting())
         flushWrites();
@@ -116,8 +138,8 @@ qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
     if (origin == current)
         target += GetPosition();
     else if (origin == end)
-        target += m_file.size();
-    if (target < 0 || !m_file.seek(target))
+        target += device().size();
+    if (target < 0 || !device().seek(target))
         return -1;
     resetBuffer(target);
     if (m_failure != Failure::WriteError)
@@ -146,7 +168,7 @@ bool CStdioFileEx::fill()
 
 bool CStdioFileEx::ReadString(QString &line)
 {
-    if (!m_file.isOpen() || isWriting() || m_failure != Failure::None) {
+    if (!IsOpen() || isWriting() || m_failure != Failure::None) {
         line.clear();
         return false;
     }
@@ -219,7 +241,7 @@ void CStdioFileEx::ensureRoom(qsizetype bytes)
 
 void CStdioFileEx::WriteString(QStringView text)
 {
-    if (!m_file.isOpen() || !isWriting())
+    if (!IsOpen() || !isWriting())
         return;
     if (GetPosition() == 0 && (m_openFlags & modeUnicode)) {
         ensureRoom(2);
@@ -240,7 +262,7 @@ void CStdioFileEx::flushWrites()
 {
     if (m_end == 0)
         return;
-    if (m_failure == Failure::None && m_file.write(m_buffer.data(), m_end) != m_end)
+    if (m_failure == Failure::None && m_saveFile.write(m_buffer.data(), m_end) != m_end)
         m_failure = Failure::WriteError;
     m_bufferOffset += m_end;
     m_end = 0;

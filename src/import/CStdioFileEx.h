@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringView>
 
@@ -11,6 +12,10 @@ namespace sortana {
 // The one text file class: reads lines of 8-bit text or of UTF-16LE text with a byte-order
 // mark, and writes UTF-16LE text with a byte-order mark. Files are always handled in binary,
 // so line ends arrive and leave exactly as they are in the strings.
+//
+// A file opened for writing is written under a temporary name beside its path and only
+// Commit puts it in place: closing it uncommitted (or destroying it) throws the writing away
+// and leaves whatever was at the path untouched, so a failed run never destroys a good file.
 class CStdioFileEx {
 public:
     enum OpenFlag : quint32 {
@@ -37,14 +42,24 @@ public:
     CStdioFileEx(const CStdioFileEx &) = delete;
     CStdioFileEx &operator=(const CStdioFileEx &) = delete;
 
-    void SetFilePath(const QString &path) { m_file.setFileName(path); }
-    QString GetFilePath() const { return m_file.fileName(); }
+    void SetFilePath(const QString &path)
+    {
+        m_file.setFileName(path);
+        m_saveFile.setFileName(path);
+    }
+    QString GetFilePath() const { return device().fileName(); }
 
     // Reports failure by its result only; callers word their own messages. Share modes are
     // accepted for the record but Linux has no mandatory locks to enforce them.
     bool Open(const QString &path, quint32 flags);
     void Close();
-    bool IsOpen() const { return m_file.isOpen(); }
+    bool IsOpen() const { return device().isOpen(); }
+
+    // Hands the buffered text to the temporary file; false once any write has failed.
+    bool Flush();
+    // Flushes, syncs and renames the written file over its path; false (and the file
+    // abandoned) when any of it failed. The file is closed either way.
+    bool Commit();
 
     qint64 Seek(qint64 offset, SeekOrigin origin);
     qint64 GetPosition() const;
@@ -64,8 +79,14 @@ private:
     void ensureRoom(qsizetype bytes);
     void flushWrites();
     void resetBuffer(qint64 fileOffset);
+    QFileDevice &device() { return isWriting() ? static_cast<QFileDevice &>(m_saveFile) : m_file; }
+    const QFileDevice &device() const
+    {
+        return isWriting() ? static_cast<const QFileDevice &>(m_saveFile) : m_file;
+    }
 
     QFile m_file;
+    QSaveFile m_saveFile;
     bool m_isUnicode = false;
     quint32 m_openFlags = 0;
     bool m_checkByteOrderMark = true;

@@ -4,6 +4,7 @@
 #include "import/RawRecord.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
+#include "platform/SafeFiles.h"
 
 #include <limits>
 
@@ -92,25 +93,61 @@ bool CardSortAnalysis::BeginRead()
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
-    const struct {
-        CStdioFileEx &file;
-        const QString &path;
-        const char16_t *failure;
-    } outputs[] = {
-        {cardsFile, fileNames->cardsPath,
-         u"Failed to create cards output file\nMake sure it is not in use in other applications"},
-        {itemsFile, fileNames->itemsPath,
-         u"Failed to create items output file\nMake sure it is not in use in other applications"},
-        {participantsFile, fileNames->participantsPath,
-         u"Failed to create participants output file\nMake sure it is not in use in other applications"},
-        {matrixFile, fileNames->matrixPath,
-         u"Failed to create matrix output file\nMake sure it is not in use in other applications"},
-        {weightedMatrixFile, fileNames->weightedMatrixPath,
-         u"Failed to create weighted matrix output file\nMake sure it is not in use in other applications"},
-    };
-    for (const auto &output : outputs) {
+    const std::array<Output, 5> files = outputs();
+    // All five are looked at before any is created, so a refusal leaves nothing behind.
+    for (const Output &output : files) {
+        if (!checkOutputFile(output.path, m_platform)) {
+            CloseFiles();
+            return false;
+        }
+    }
+    for (const Output &output : files) {
         if (!output.file.Open(output.path, outputFlags)) {
-            m_platform.fileFailure(QString::fromUtf16(output.failure));
+            m_platform.fileFailure(QString::fromUtf16(output.createFailure));
+            CloseFiles();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::array<CardSortAnalysis::Output, 5> CardSortAnalysis::outputs()
+{
+    return {{
+        {cardsFile, fileNames->cardsPath,
+         u"Failed to create cards output file\nMake sure it is not in use in other applications",
+         u"Failed to write cards output file\nMake sure there is enough free space on the disk"},
+        {itemsFile, fileNames->itemsPath,
+         u"Failed to create items output file\nMake sure it is not in use in other applications",
+         u"Failed to write items output file\nMake sure there is enough free space on the disk"},
+        {participantsFile, fileNames->participantsPath,
+         u"Failed to create participants output file\nMake sure it is not in use in other applications",
+         u"Failed to write participants output file\nMake sure there is enough free space on the disk"},
+        {matrixFile, fileNames->matrixPath,
+         u"Failed to create matrix output file\nMake sure it is not in use in other applications",
+         u"Failed to write matrix output file\nMake sure there is enough free space on the disk"},
+        {weightedMatrixFile, fileNames->weightedMatrixPath,
+         u"Failed to create weighted matrix output file\nMake sure it is not in use in other applications",
+         u"Failed to write weighted matrix output file\nMake sure there is enough free space on the disk"},
+    }};
+}
+
+bool CardSortAnalysis::CommitFiles()
+{
+    inputFile.Close();
+    const std::array<Output, 5> files = outputs();
+    // Every file must be complete before the first replaces its old version: the five
+    // belong together, and a half-replaced set would mix two runs.
+    for (const Output &output : files) {
+        if (!output.file.Flush()) {
+            m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
+            CloseFiles();
+            return false;
+        }
+    }
+    for (const Output &output : files) {
+        if (!output.file.Commit()) {
+            m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
             CloseFiles();
             return false;
         }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -34,7 +35,13 @@ public:
     // -1 when a file could not be opened or created, 0 after an error or a cancelled
     // warning (files closed), otherwise the item count (at least 2, files left open).
     int Read();
+    // Closes every file; analysis files not yet committed are thrown away, so whatever an
+    // earlier run left under their names stays as it was.
     void CloseFiles();
+    // Closes the input and puts the five finished analysis files in place. False, after
+    // telling the user, when any of them could not be written completely: then none of
+    // them replaces its old version (barring a failed rename halfway).
+    bool CommitFiles();
 
     // Per item: fitSum over the counted card sets. Owned by the caller.
     std::unique_ptr<std::vector<double>> ItemMeanScores() const;
@@ -79,6 +86,14 @@ public:
 private:
     // What a line handler tells the read loop: go on, or stop (a message has been shown).
     enum class Step { Go, Stop };
+
+    struct Output {
+        CStdioFileEx &file;
+        const QString &path;
+        const char16_t *createFailure;
+        const char16_t *writeFailure;
+    };
+    std::array<Output, 5> outputs();
 
     bool BeginRead();
     void CloseGroup();

@@ -5,6 +5,8 @@
 
 namespace sortana {
 
+qint64 systemAvailableMemory();
+
 enum class MessageIcon { None, Stop, Exclamation, Information };
 enum class MessageButtons { Ok, OkCancel, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
@@ -25,6 +27,10 @@ public:
 
     virtual void beginBusy() = 0;
     virtual void endBusy() = 0;
+
+    // Bytes this process can still allocate: the smaller of the system's available memory
+    // and what the address-space and control-group limits leave.
+    virtual qint64 availableMemory() const { return systemAvailableMemory(); }
 
     // Convenience forms for the three kinds of box the program uses.
     void fileFailure(const QString &text) { messageBox(text, MessageIcon::Stop, MessageButtons::Ok); }

@@ -25,6 +25,9 @@ public:
     void shellOpen(const QString &pathOrAddress) override { m_opened.append(pathOrAddress); }
     void beginBusy() override { ++m_busyDepth; }
     void endBusy() override { --m_busyDepth; }
+    // A budget set by the test stands in for the machine's memory.
+    qint64 availableMemory() const override { return m_memoryBudget > 0 ? m_memoryBudget : Platform::availableMemory(); }
+    void setMemoryBudget(qint64 bytes) { m_memoryBudget = bytes; }
 
     const QList<Message> &messages() const { return m_messages; }
     QStringList texts() const;
@@ -37,6 +40,7 @@ private:
     QList<Message> m_messages;
     QStringList m_opened;
     int m_busyDepth = 0;
+    qint64 m_memoryBudget = 0;
 };
 
 } // namespace sortana

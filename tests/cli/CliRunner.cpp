@@ -4,13 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 namespace sortana::test {
 
-CliRun runCli(const QStringList &arguments, const QString &workingFolder)
+CliRun runCli(const QStringList &arguments, const QString &workingFolder, qint64 fileSizeLimit)
 {
     QProcess process;
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
+    if (fileSizeLimit >= 0) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            rlimit limit {};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = rlim_t(fileSizeLimit);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     process.start(QStringLiteral(SORTANA_CLI), arguments);
     EXPECT_TRUE(process.waitForFinished(120'000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),

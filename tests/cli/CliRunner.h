@@ -11,7 +11,8 @@ struct CliRun {
     QString err;
 };
 
-// Runs sortana-cli with the arguments, in the given working folder (or the current one).
-CliRun runCli(const QStringList &arguments, const QString &workingFolder = {});
+// Runs sortana-cli with the arguments, in the given working folder (or the current one),
+// with writes past fileSizeLimit bytes failing as on a full disk when a limit is given.
+CliRun runCli(const QStringList &arguments, const QString &workingFolder = {}, qint64 fileSizeLimit = -1);
 
 } // namespace sortana::test

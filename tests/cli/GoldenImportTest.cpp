@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,18 @@ TEST_P(GoldenImport, AnalysisFilesMessagesAndStatus)
     const QString input = name + u".txt"_s;
     ASSERT_TRUE(QFile::copy(golden(input), dir.filePath(input)));
     const QStringList flags = QString::fromUtf8(readBytes(golden(u"flags"_s))).simplified().split(u' ', Qt::SkipEmptyParts);
+    QStringList analysisFiles;
+    for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
+        analysisFiles.append(u"expected/"_s + name + u'-' + suffix + u".csv"_s);
+
+    // A run that ends without its files must leave an earlier run's files as they were.
+    const bool completes = QFileInfo::exists(golden(u"expected"_s));
+    const QByteArray earlier = "an earlier run's file";
+    if (!completes) {
+        ASSERT_TRUE(QDir(dir.path()).mkdir(u"expected"_s));
+        for (const QString &file : analysisFiles)
+            writeBytes(dir.filePath(file), earlier);
+    }
 
     const QString document = u"expected/"_s + name + u".klus"_s;
     const CliRun run = runCli(QStringList{u"import"_s, input, u"--outdir"_s, u"expected"_s, u"--document"_s, document}
@@ -37,15 +50,22 @@ TEST_P(GoldenImport, AnalysisFilesMessagesAndStatus)
     EXPECT_EQ(run.status, QString::fromUtf8(readBytes(golden(u"exit-status"_s))).trimmed().toInt());
     EXPECT_EQ(run.err, QString::fromUtf8(readBytes(golden(u"messages"_s))));
     EXPECT_TRUE(run.out.isEmpty());
-    for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s}) {
-        const QString file = u"expected/"_s + name + u'-' + suffix + u".csv"_s;
-        EXPECT_EQ(readBytes(dir.filePath(file)), readBytes(golden(file))) << file.toStdString();
-    }
-    // A cancelled import leaves no document.
-    EXPECT_EQ(QFile::exists(dir.filePath(document)), QFile::exists(golden(document)));
-    if (QFile::exists(golden(document))) {
+    if (completes) {
+        for (const QString &file : analysisFiles)
+            EXPECT_EQ(readBytes(dir.filePath(file)), readBytes(golden(file))) << file.toStdString();
         EXPECT_EQ(readBytes(dir.filePath(document)).toHex(' '), readBytes(golden(document)).toHex(' '));
+    } else {
+        for (const QString &file : analysisFiles)
+            EXPECT_EQ(readBytes(dir.filePath(file)), earlier) << file.toStdString();
     }
+    // Nothing else: no document after a cancel, no temporary or lock file after any run.
+    QStringList written = QDir(dir.filePath(u"expected"_s)).entryList(QDir::Files | QDir::Hidden);
+    QStringList wanted = QStringList{name + u".klus"_s}.mid(completes ? 0 : 1);
+    for (const QString &file : analysisFiles)
+        wanted.append(QFileInfo(file).fileName());
+    written.sort();
+    wanted.sort();
+    EXPECT_EQ(written, wanted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Studies, GoldenImport,

@@ -5,6 +5,7 @@
 #include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <numeric>
@@ -103,6 +104,81 @@ TEST(CompleteImport, NewDocumentDefaults)
     EXPECT_EQ(document.colour1, 0xFFFFFFu);
     EXPECT_EQ(document.colour2, 0xFFFFFFu);
     EXPECT_EQ(document.drawingSize, (DrawingSize{15000, 10000}));
+}
+
+// The import run as the wizard and the command line drive it: a run that does not finish
+// leaves the earlier analysis files as they were and nothing of its own.
+class RefusedRun : public ::testing::Test {
+protected:
+    RefusedRun()
+    {
+        writeBytes(input, "IA\nIB\nP1\nG\nI1\nI2\nI2\n");
+        for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
+            writeBytes(dir.filePath(u"study-"_s + suffix + u".csv"_s), "earlier");
+        before = filesIn(dir.path());
+    }
+    bool finish()
+    {
+        EXPECT_TRUE(run.chooseInput(input));
+        EXPECT_TRUE(run.checkOptions());
+        return run.finish();
+    }
+    void expectEarlierFilesKept()
+    {
+        EXPECT_EQ(filesIn(dir.path()), before);
+        for (const QString &name : before) {
+            if (name != u"study.txt"_s) {
+                EXPECT_EQ(readBytes(dir.filePath(name)), "earlier") << name.toStdString();
+            }
+        }
+    }
+    QTemporaryDir dir;
+    QString input = dir.filePath(u"study.txt"_s);
+    QStringList before;
+    ScriptedPlatform platform;
+    ImportRun run{platform};
+};
+
+TEST_F(RefusedRun, CancelAtAWarning)
+{
+    platform.script({MessageAnswer::Cancel});
+    EXPECT_FALSE(finish());
+    EXPECT_EQ(platform.texts(), QStringList{u"Warning - duplicate item found at line 7 (participant id P1)"_s});
+    expectEarlierFilesKept();
+}
+
+TEST_F(RefusedRun, AStudyThatCannotFitInMemory)
+{
+    // Two items need little more than the program itself: 32 MiB and 192 bytes.
+    platform.setMemoryBudget(32 << 20);
+    EXPECT_FALSE(finish());
+    EXPECT_EQ(platform.texts(), QStringList{u"Error - not enough memory for 2 items\n"
+                                            u"The analysis needs about 33.6 MB of memory"_s});
+    expectEarlierFilesKept();
+
+    platform.clear();
+    platform.setMemoryBudget((32 << 20) + 192);
+    EXPECT_TRUE(run.finish());
+    EXPECT_TRUE(run.exportAnalysisFiles());
+}
+
+TEST_F(RefusedRun, AnotherImportIntoTheSameFolder)
+{
+    QLockFile other(dir.filePath(u".study-Cards.csv.lock"_s));
+    ASSERT_TRUE(other.tryLock(0));
+    EXPECT_FALSE(finish());
+    EXPECT_EQ(platform.texts(), QStringList{u"Another import is writing the analysis files of "_s + input
+                                            + u"\nTry again when it has finished"_s});
+    other.unlock();
+    expectEarlierFilesKept();
+
+    // The run holds the lock from the read to the last file, and leaves no lock file behind.
+    platform.clear();
+    ASSERT_TRUE(run.finish());
+    EXPECT_FALSE(QLockFile(dir.filePath(u".study-Cards.csv.lock"_s)).tryLock(0));
+    EXPECT_TRUE(run.exportAnalysisFiles());
+    EXPECT_EQ(filesIn(dir.path()), before);
+    EXPECT_NE(readBytes(dir.filePath(u"study-Cards.csv"_s)), "earlier");
 }
 
 } // namespace

@@ -7,12 +7,12 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace sortana;
 using namespace sortana::test;
@@ -136,21 +136,29 @@ TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)
     EXPECT_EQ(readBytes(target), validFile());
     EXPECT_FALSE(document.IsModified());
 
-    // A file size limit makes the write fail part way, as a full disk would.
-    document.itemNames->first() = QString(100'000, u'n');
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = saveDocumentFile(document, target, platform);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(platform.texts(), QStringList{u"Failed to save document."_s});
-    EXPECT_EQ(readBytes(target), validFile());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    // A full disk, whether the document fits Qt's write buffer or not: the old file stays.
+    const std::pair<qsizetype, rlim_t> failures[] = {{1, 64}, {100'000, 4096}};
+    for (const auto &[nameLength, limit] : failures) {
+        document.itemNames->first() = QString(nameLength, u'n');
+        platform.clear();
+        bool saved = true;
+        {
+            const FileSizeLimit full(limit);
+            saved = saveDocumentFile(document, target, platform);
+        }
+        EXPECT_FALSE(saved) << nameLength;
+        EXPECT_EQ(platform.texts(), QStringList{u"Failed to save document."_s});
+        EXPECT_EQ(readBytes(target), validFile());
+        EXPECT_EQ(filesIn(dir.path()), (QStringList{u"copy.klus"_s, u"doc.klus"_s}));
+    }
+
+    // A FIFO would block the save, or swallow the document.
+    const QString fifo = path(u"pipe.klus"_s);
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    platform.clear();
+    EXPECT_FALSE(saveDocumentFile(document, fifo, platform));
+    EXPECT_EQ(platform.texts(), QStringList{u"The output file "_s + fifo + u" is not a regular file"_s});
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 
     CSortanaMdiDoc empty;
     EXPECT_FALSE(saveDocumentFile(empty, target, platform));

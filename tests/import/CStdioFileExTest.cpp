@@ -118,14 +118,41 @@ TEST_F(CStdioFileExTest, WritingGivesOneMarkThenTheUnitsAsTheyAre)
 {
     const QString path = dir.filePath(QStringLiteral("out.csv"));
     writeBytes(path, "previous content that must go");
-    {
-        CStdioFileEx file;
-        ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite
-                                        | CStdioFileEx::shareExclusive | CStdioFileEx::modeUnicode));
-        file.WriteString(u"A\t\"é\"\r\n");
-        file.WriteString(u"🍎\n");
-    }
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::shareExclusive
+                                    | CStdioFileEx::modeUnicode));
+    file.WriteString(u"A\t\"é\"\r\n");
+    file.WriteString(u"🍎\n");
+    EXPECT_EQ(readBytes(path), "previous content that must go");
+    ASSERT_TRUE(file.Commit());
+    EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(readBytes(path), QByteArray("\xFF\xFE" "A\0\t\0\"\0\xE9\0\"\0\r\0\n\0" "\x3C\xD8\x4E\xDF\n\0", 22));
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("out.csv")});
+}
+
+// Closed without a commit, or failing to write, the file leaves the old one as it was and
+// no temporary file behind.
+TEST_F(CStdioFileExTest, AnUncommittedOrFailedWriteKeepsThePreviousFile)
+{
+    const QString path = dir.filePath(QStringLiteral("out.csv"));
+    const QByteArray previous = "previous content that must stay";
+    const quint32 flags = CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeUnicode;
+    for (const bool fullDisk : {false, true}) {
+        writeBytes(path, previous);
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(path, flags));
+        // Far less than any write buffer: the failure only shows at the last flush.
+        file.WriteString(u"new text");
+        if (fullDisk) {
+            const FileSizeLimit full(4);
+            EXPECT_FALSE(file.Commit());
+            EXPECT_EQ(file.failure(), CStdioFileEx::Failure::WriteError);
+        } else {
+            file.Close();
+        }
+        EXPECT_EQ(readBytes(path), previous);
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("out.csv")});
+    }
 }
 
 TEST_F(CStdioFileExTest, OpenFailsForMissingFilesAndFolders)

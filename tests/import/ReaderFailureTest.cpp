@@ -15,29 +15,29 @@ using ReaderFailure = StudyFixture;
 struct WarningCase {
     const char *study;
     QString message;
-    int linesOfCardsBeforeCancel;
 };
 
-// Every data warning: OK goes on to the end of the file, Cancel stops the read with the
-// Cards file as far as it was written and every file closed.
+// Every data warning: OK goes on to the end of the file, Cancel stops the read with every
+// file closed and an earlier run's Cards file as it was.
 TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
 {
     const WarningCase cases[] = {
         {"IA\nIB\nP1\nG\nI1\nI2\nG\nG\nI1\n",
-         u"Warning - empty group at line 8 (participant id P1)"_s, 5},
+         u"Warning - empty group at line 8 (participant id P1)"_s},
         {"IA\nIB\nP1\nI1\nG\nI1\nI2\n",
-         u"Warning - missing group record at line 4 (participant id P1)"_s, 1},
+         u"Warning - missing group record at line 4 (participant id P1)"_s},
         {"IA\nIB\nP1\nG\nI1\nI2\nI3\n",
-         u"Warning - invalid data ignored at line 7 (participant id P1)"_s, 4},
+         u"Warning - invalid data ignored at line 7 (participant id P1)"_s},
         {"IA\nIB\nP1\nG\nI1\nI2\nI2\n",
-         u"Warning - duplicate item found at line 7 (participant id P1)"_s, 5},
+         u"Warning - duplicate item found at line 7 (participant id P1)"_s},
         {"IA\nIB\nP1\nG\nI1\nS\nS\nI2\n",
-         u"Warning - empty sub-group at line 7 (participant id P1)"_s, 4},
+         u"Warning - empty sub-group at line 7 (participant id P1)"_s},
         {"IA\nIB\nP1\nG\nI1\nI2\nG\nI99999999999\nI2f99999999999\n",
-         u"Warning - invalid data ignored at line 8 (participant id P1)"_s, 5},
+         u"Warning - invalid data ignored at line 8 (participant id P1)"_s},
     };
     for (const WarningCase &c : cases) {
         ASSERT_TRUE(surveyText(c.study)) << c.study;
+        writeBytes(names.cardsPath, "earlier");
         summary.useSubGroups = true;
         platform.clear();
         platform.script({MessageAnswer::Cancel});
@@ -47,7 +47,9 @@ TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
                   (ScriptedPlatform::Message{c.message, MessageIcon::Information, MessageButtons::OkCancel}));
         EXPECT_FALSE(analysis.cardsFile.IsOpen());
         EXPECT_FALSE(analysis.inputFile.IsOpen());
-        EXPECT_EQ(cards().count(u"\r\n"_s), c.linesOfCardsBeforeCancel) << c.study;
+        EXPECT_EQ(readBytes(names.cardsPath), "earlier") << c.study;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{u"study-Cards.csv"_s, u"study.txt"_s}));
 
         platform.clear();
         platform.script({});

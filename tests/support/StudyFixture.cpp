@@ -35,6 +35,8 @@ int StudyFixture::read()
 
 QString StudyFixture::cards()
 {
+    // The Cards file only reaches its name when committed; the read leaves it open.
+    EXPECT_TRUE(analysis.cardsFile.Commit());
     analysis.CloseFiles();
     return readUtf16File(names.cardsPath);
 }

@@ -20,7 +20,7 @@ protected:
     // Options as step 1 presets them from the survey, then adjusted by the test.
     void presetOptions();
     int read();
-    // The Cards file as text, once the engine has closed it.
+    // The Cards file as a successful read left it.
     QString cards();
     int cell(int row, int col) const { return analysis.pairMatrix.at(row, col); }
 

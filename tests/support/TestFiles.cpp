@@ -1,9 +1,12 @@
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace sortana::test {
 
@@ -42,6 +45,26 @@ QString readUtf16File(const QString &path)
     QString text(bytes.size() / 2 - 1, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(bytes.constData() + 2, text.size(), text.data());
     return text;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &m_previous);
+    m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = m_previous;
+    lowered.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_previous);
+    std::signal(SIGXFSZ, m_previousHandler);
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 } // namespace sortana::test

@@ -6,6 +6,8 @@
 
 #include <ostream>
 
+#include <sys/resource.h>
+
 // Readable test failures: gtest finds these through the argument types' namespace.
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QStringList &list, std::ostream *out)
@@ -24,5 +26,22 @@ void writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray utf16LeWithMark(const QString &text);
 // Decodes a UTF-16LE file written by the program; fails the test when the mark is missing.
 QString readUtf16File(const QString &path);
+
+// While it lives, writes past the given size fail as on a full disk: the process's file size
+// limit is lowered and its signal ignored, as the programs themselves ignore it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_previous {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+// The names in a folder, hidden ones included: what a run left behind.
+QStringList filesIn(const QString &folder);
 
 } // namespace sortana::test

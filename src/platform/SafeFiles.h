@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+namespace sortana {
+
+class Platform;
+
+// True when the path exists and is not a regular file (a FIFO, a device, a folder), following
+// links: reading one may block for ever and writing one would not keep what was written.
+bool isIrregularFile(const QString &path);
+
+// Tell the user and return false when the path exists and is not a regular file.
+bool checkInputFile(const QString &path, Platform &platform);
+bool checkOutputFile(const QString &path, Platform &platform);
+
+// Whether two paths name one file: the same device and inode when both exist (so links and
+// other spellings are seen through), otherwise the same absolute path with the existing part
+// of it resolved.
+bool isSameFile(const QString &first, const QString &second);
+
+// Writes a whole file through a temporary file beside it, which replaces the file only when
+// every write and the final flush went through; a failure leaves the old file as it was.
+// `write` puts the content on the device and returns false when it could not.
+bool saveReplacing(const QString &path, const std::function<bool(QIODevice &)> &write);
+
+} // namespace sortana

@@ -1,0 +1,98 @@
+// What sortana-cli promises about the files it writes: a failed or refused run leaves every
+// file that was there as it was, and nothing of its own behind.
+#include "cli/CliRunner.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray study = "IA\nIB\nIC\nP1\nG\nI1\nI3\nG\nI2\nP2\nG\nI1\nI3\nI2\n";
+const QStringList analysisFiles = {u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
+                                   u"study-Participants.csv"_s, u"study-WeightedMatrix.csv"_s};
+
+class SafeOutput : public ::testing::Test {
+protected:
+    SafeOutput() { writeBytes(path(u"study.txt"_s), study); }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void makeFifo(const QString &name) const
+    {
+        ASSERT_EQ(mkfifo(QFile::encodeName(path(name)).constData(), 0600), 0);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(SafeOutput, AFullDiskKeepsEveryEarlierFile)
+{
+    ASSERT_EQ(runCli({u"import"_s, u"study.txt"_s, u"--document"_s, u"study.klus"_s}, dir.path()).status, 0);
+    for (const QString &picture : {u"study.svg"_s, u"study.png"_s, u"study.pdf"_s})
+        ASSERT_EQ(runCli({u"render"_s, u"study.klus"_s, picture}, dir.path()).status, 0);
+    QMap<QString, QByteArray> before;
+    for (const QString &name : filesIn(dir.path()))
+        before[name] = readBytes(path(name));
+
+    // Each picture is larger than the limit, and smaller than Qt's write buffer or not.
+    for (const QString &picture : {u"study.svg"_s, u"study.png"_s, u"study.pdf"_s}) {
+        const CliRun render = runCli({u"render"_s, u"study.klus"_s, picture}, dir.path(), 512);
+        EXPECT_EQ(render.status, 1) << picture.toStdString();
+        EXPECT_EQ(render.err, u"Sortana: Failed to save picture. Make sure the folder exists and is writable\n"_s);
+    }
+    const CliRun import = runCli({u"import"_s, u"study.txt"_s, u"--document"_s, u"study.klus"_s}, dir.path(), 100);
+    EXPECT_EQ(import.status, 1);
+    EXPECT_TRUE(import.err.startsWith(u"Sortana: Failed to write "_s)) << import.err.toStdString();
+
+    EXPECT_EQ(filesIn(dir.path()), QStringList(before.keys()));
+    for (auto file = before.cbegin(); file != before.cend(); ++file)
+        EXPECT_EQ(readBytes(path(file.key())), file.value()) << file.key().toStdString();
+}
+
+TEST_F(SafeOutput, OutputsThatWouldOverwriteTheRunsOwnFilesAreRefused)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));
+    ASSERT_TRUE(QFile::link(path(u"study.txt"_s), path(u"link.txt"_s)));
+    // A picture name can reach an analysis file only through a link, here to one not yet written.
+    ASSERT_TRUE(QFile::link(path(u"study-Cards.csv"_s), path(u"cards.svg"_s)));
+    const QStringList cases[] = {
+        {u"--document"_s, u"study.txt"_s},
+        {u"--document"_s, u"link.txt"_s},
+        {u"--document"_s, u"sub/../study-Cards.csv"_s},
+        {u"--picture"_s, u"cards.svg"_s},
+        {u"--document"_s, path(u"x/study-Items.csv"_s), u"--outdir"_s, u"x/"_s},
+    };
+    for (const QStringList &arguments : cases) {
+        const CliRun run = runCli(QStringList{u"import"_s, u"study.txt"_s} + arguments, dir.path());
+        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err, u"Sortana: The document or picture cannot be written over the input file or an "
+                           u"analysis file\n"_s);
+    }
+    EXPECT_EQ(readBytes(path(u"study.txt"_s)), study);
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{u"cards.svg"_s, u"link.txt"_s, u"study.txt"_s}));
+    EXPECT_FALSE(QFileInfo::exists(path(u"x"_s)));
+}
+
+TEST_F(SafeOutput, OutputsThatAreNotRegularFilesAreRefusedBeforeAnythingIsWritten)
+{
+    makeFifo(u"pipe.klus"_s);
+    const CliRun document = runCli({u"import"_s, u"study.txt"_s, u"--document"_s, u"pipe.klus"_s}, dir.path());
+    EXPECT_EQ(document.status, 1);
+    EXPECT_EQ(document.err, u"Sortana: The output file pipe.klus is not a regular file\n"_s);
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{u"pipe.klus"_s, u"study.txt"_s}));
+
+    makeFifo(u"study-Matrix.csv"_s);
+    const CliRun analysis = runCli({u"import"_s, u"study.txt"_s}, dir.path());
+    EXPECT_EQ(analysis.status, 1);
+    EXPECT_EQ(analysis.err, u"Sortana: The output file study-Matrix.csv is not a regular file\n"_s);
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{u"pipe.klus"_s, u"study-Matrix.csv"_s, u"study.txt"_s}));
+}
+
+} // namespace
