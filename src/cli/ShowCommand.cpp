@@ -6,6 +6,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/ColourText.h"
 #include "document/DocumentFile.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -20,6 +21,14 @@ void printLine(std::FILE *out, const QString &key, const QString &value)
     std::fprintf(out, "%s=%s\n", key.toUtf8().constData(), value.toUtf8().constData());
 }
 
+// Text from the document in one line: a line break or tab in a name would split its entry.
+QString escaped(QString text)
+{
+    return text.replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\t', QStringLiteral("\\t"));
+}
+
 } // namespace
 
 int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
@@ -27,33 +36,33 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     CSortanaMdiDoc document;
     if (!openDocumentFile(document, documentPath, platform))
         return exitFailed;
-
-    if (document.hasStudy()) {
-        const StudySummary &s = *document.summary;
-        printLine(out, QStringLiteral("fileName"), s.fileName);
-        const std::pair<const char *, int> values[] = {
-            {"fileType", s.fileType}, {"hasFitData", s.hasFitData}, {"hasSubGroups", s.hasSubGroups},
-            {"useExpert", s.useExpert}, {"useSubGroups", s.useSubGroups}, {"useFit", s.useFit},
-            {"copiesPerParticipant", s.copiesPerParticipant}, {"itemCount", s.itemCount},
-            {"lineCount", s.lineCount}, {"groupCount", s.groupCount}, {"participantCount", s.participantCount},
-        };
-        for (const auto &[key, value] : values)
-            printLine(out, QString::fromLatin1(key), QString::number(value));
+    // An empty file opens as an empty document, but there is nothing in it to show.
+    if (!document.hasStudy()) {
+        platform.error(formatMessage(u"The document %s holds no study", {documentPath}));
+        return exitFailed;
     }
-    printLine(out, QStringLiteral("fontName"), document.fontName);
+
+    const StudySummary &s = *document.summary;
+    printLine(out, QStringLiteral("fileName"), escaped(s.fileName));
+    const std::pair<const char *, int> values[] = {
+        {"fileType", s.fileType}, {"hasFitData", s.hasFitData}, {"hasSubGroups", s.hasSubGroups},
+        {"useExpert", s.useExpert}, {"useSubGroups", s.useSubGroups}, {"useFit", s.useFit},
+        {"copiesPerParticipant", s.copiesPerParticipant}, {"itemCount", s.itemCount},
+        {"lineCount", s.lineCount}, {"groupCount", s.groupCount}, {"participantCount", s.participantCount},
+    };
+    for (const auto &[key, value] : values)
+        printLine(out, QString::fromLatin1(key), QString::number(value));
+    printLine(out, QStringLiteral("fontName"), escaped(document.fontName));
     printLine(out, QStringLiteral("fontSize"), QString::number(document.fontSize));
     printLine(out, QStringLiteral("numberOfGroups"), QString::number(document.numberOfGroups));
     printLine(out, QStringLiteral("colour1"), colourText(document.colour1));
     printLine(out, QStringLiteral("colour2"), colourText(document.colour2));
     printLine(out, QStringLiteral("drawingSize"),
               QString::number(document.drawingSize.cx) + u'x' + QString::number(document.drawingSize.cy));
-    if (!document.hasStudy())
-        return exitSuccess;
-
     for (qint32 k = 0; k < document.itemCount; ++k) {
         printLine(out, QStringLiteral("item"),
                   QString::number(k + 1) + u'\t' + QString::number((*document.itemAverageFit)[size_t(k)], 'g', 17)
-                      + u'\t' + document.itemNames->at(k));
+                      + u'\t' + escaped(document.itemNames->at(k)));
     }
     QStringList leaves;
     for (const int item : LeafOrder(document.clusterRoot))

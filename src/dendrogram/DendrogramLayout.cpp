@@ -14,6 +14,9 @@ constexpr int joinStep = 200;
 // Bounds that keep every coordinate of a drawing within 32 bits whatever a document file
 // holds: 10 m across, and fonts up to 1000 points.
 constexpr double maxJoinOffset = 1e6;
+// The largest width, height and row stack of a drawing, 10.7 km: the sum or difference of any
+// two of its coordinates still fits in 32 bits, whatever a damaged document file holds.
+constexpr int maxExtent = 1 << 30;
 constexpr int maxFontSize = 1000;
 constexpr int separatorWidth = 50;
 // A font description holds a face name of this many characters.
@@ -34,9 +37,10 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
     : m_meanFits(document.itemAverageFit.get()), m_surface(surface)
 {
     const qsizetype n = itemNames.size();
-    const int w = document.drawingSize.cx;
+    const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
     width = w;
-    paintSize = {std::max(requestedPaintSize.width(), w), std::max(requestedPaintSize.height(), document.drawingSize.cy)};
+    paintSize = {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
+                 std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
 
     QPainter &painter = surface.painter();
     painter.save();
@@ -53,10 +57,11 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
     for (const QString &name : itemNames) {
         const QSize extent = surface.textExtent(name);
         if (extent.width() > maxLabelWidth) {
-            maxLabelWidth = extent.width();
+            maxLabelWidth = std::min(extent.width(), maxExtent);
             rowHeight = extent.height();
         }
     }
+    rowHeight = std::min(rowHeight, maxExtent / int(std::max<qsizetype>(n, 1)));
     const StudySummary defaults;
     const StudySummary &summary = document.summary ? *document.summary : defaults;
     fitBarFullWidth = summary.useFit ? surface.textExtent(FitBarText).width() : -mx;
@@ -110,7 +115,10 @@ NodePlacement DendrogramLayout::placeLeaf(int item, double similarity)
 {
     leafOrder.push_back(item);
     const double meanFit = m_meanFits && item >= 0 && size_t(item) < m_meanFits->size() ? (*m_meanFits)[size_t(item)] : 0.0;
-    fitBarWidths.push_back(truncateToInt(fitBarFullWidth * meanFit / 3 + 0.5));
+    // The bar shows the fit bar text clipped to its width: no wider than the text, whatever
+    // fit a damaged study claims.
+    fitBarWidths.push_back(std::clamp(truncateToInt(fitBarFullWidth * meanFit / 3 + 0.5), 0,
+                                      std::max(fitBarFullWidth, 0)));
     NodePlacement leaf;
     leaf.x = joinX(similarity, 0.0);
     const int row = rowCounter++;

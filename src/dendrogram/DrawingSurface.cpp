@@ -5,18 +5,33 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace sortana {
 
+namespace {
+
+// Rounded, and held within 32 bits: a name of millions of characters measures past them.
+int roundToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int>(std::lround(std::clamp(value, double(std::numeric_limits<int>::min()),
+                                                   double(std::numeric_limits<int>::max()))));
+}
+
+} // namespace
+
 int pixelsToHimetric(double pixels, double dpi)
 {
-    return static_cast<int>(std::lround(pixels * himetricPerInch / dpi));
+    return roundToInt(pixels * himetricPerInch / dpi);
 }
 
 int himetricToPixels(double himetric, double dpi)
 {
-    return static_cast<int>(std::lround(himetric * dpi / himetricPerInch));
+    return roundToInt(himetric * dpi / himetricPerInch);
 }
 
 DrawingSurface::DrawingSurface(QPainter &painter, bool printing, double scrollBarExtent, QPointF origin)

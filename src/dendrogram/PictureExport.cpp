@@ -3,6 +3,7 @@
 #include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DrawingSurface.h"
 #include "document/CSortanaMdiDoc.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -28,6 +29,23 @@ constexpr ReferenceScreen fileScreen;
 int toPixels(int himetric, int dpi)
 {
     return std::max(1, int(std::ceil(himetric * double(dpi) / himetricPerInch)));
+}
+
+// Raster pictures are held whole in memory: a damaged drawing size must not make one of
+// gigabytes.
+constexpr qint64 maxImageBytes = qint64(1) << 30;
+constexpr int maxImageSide = 1'000'000;
+
+bool isAllowedImageSize(QSize pixels)
+{
+    return pixels.width() <= maxImageSide && pixels.height() <= maxImageSide
+        && qint64(pixels.width()) * pixels.height() * 4 <= maxImageBytes;
+}
+
+// The size of the image of the document at that resolution, once its drawing size is settled.
+QSize imageSize(const CSortanaMdiDoc &document, int dpi)
+{
+    return {toPixels(document.drawingSize.cx, dpi), toPixels(document.drawingSize.cy, dpi)};
 }
 
 void setResolution(QImage &image, double dpi)
@@ -66,6 +84,18 @@ bool savePng(CSortanaMdiDoc &document, const QString &path)
 {
     const QImage image = pictureImage(document, fileScreen, pngDpi);
     return !image.isNull() && saveReplacing(path, [&](QIODevice &file) { return image.save(&file, "PNG"); });
+}
+
+// Refuses, before anything is allocated, an image that may not be made.
+bool checkPngSize(CSortanaMdiDoc &document, Platform &platform)
+{
+    settleDrawingSize(document, pngDpi, extentAt(fileScreen, pngDpi));
+    const QSize size = imageSize(document, pngDpi);
+    if (isAllowedImageSize(size))
+        return true;
+    platform.error(formatMessage(u"The picture would be too large (%d x %d pixels)",
+                                 {QString::number(size.width()), QString::number(size.height())}));
+    return false;
 }
 
 bool savePdf(CSortanaMdiDoc &document, const QString &path)
@@ -121,8 +151,10 @@ QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int
 {
     const double extent = extentAt(screen, dpi);
     settleDrawingSize(document, dpi, extent);
-    QImage image(toPixels(document.drawingSize.cx, dpi), toPixels(document.drawingSize.cy, dpi),
-                 QImage::Format_ARGB32_Premultiplied);
+    const QSize size = imageSize(document, dpi);
+    if (!isAllowedImageSize(size))
+        return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
     setResolution(image, dpi);
@@ -159,9 +191,12 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
 {
     if (!checkOutputFile(path, platform))
         return false;
+    const bool hasTree = document.hasStudy() && document.clusterRoot;
+    const QString suffix = suffixOf(path);
+    if (hasTree && suffix == u"png" && !checkPngSize(document, platform))
+        return false;
     bool saved = false;
-    if (document.hasStudy() && document.clusterRoot) {
-        const QString suffix = suffixOf(path);
+    if (hasTree) {
         if (suffix == u"svg")
             saved = saveSvg(document, path);
         else if (suffix == u"png")

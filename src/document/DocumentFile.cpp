@@ -25,8 +25,10 @@ void takePath(CSortanaMdiDoc &document, const QString &path)
 
 bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
 {
+    if (!checkInputFile(path, platform))
+        return false;
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         platform.fileFailure(QStringLiteral("Failed to open document."));
         return false;
     }

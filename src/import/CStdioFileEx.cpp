@@ -173,11 +173,8 @@ bool CStdioFileEx::ReadString(QString &line)
         return false;
     }
     const int unitSize = m_isUnicode ? 2 : 1;
-    if (m_checkByteOrderMark && m_isUnicode && GetPosition() == 0) {
-        while (m_end - m_begin < 2 && fill()) {
-        }
-        m_begin += std::min<qsizetype>(2, m_end - m_begin);
-    }
+    if (m_checkByteOrderMark && GetPosition() == 0)
+        skipByteOrderMark();
 
     const qsizetype limitBytes = maxLineLength * unitSize;
     qsizetype scanFrom = m_begin;
@@ -231,6 +228,19 @@ bool CStdioFileEx::ReadString(QString &line)
         line.truncate(nul);
     m_checkByteOrderMark = false;
     return true;
+}
+
+void CStdioFileEx::skipByteOrderMark()
+{
+    // Editors and spreadsheets save UTF-8 with a mark as often as without: it is no text.
+    static constexpr char utf8Mark[] = "\xEF\xBB\xBF";
+    const qsizetype markSize = m_isUnicode ? 2 : 3;
+    while (m_end - m_begin < markSize && fill()) {
+    }
+    if (m_isUnicode)
+        m_begin += std::min<qsizetype>(2, m_end - m_begin);
+    else if (m_end - m_begin >= 3 && std::memcmp(m_buffer.data() + m_begin, utf8Mark, 3) == 0)
+        m_begin += 3;
 }
 
 void CStdioFileEx::ensureRoom(qsizetype bytes)

@@ -9,8 +9,8 @@
 
 namespace sortana {
 
-// The one text file class: reads lines of 8-bit text or of UTF-16LE text with a byte-order
-// mark, and writes UTF-16LE text with a byte-order mark. Files are always handled in binary,
+// The one text file class: reads lines of 8-bit text (skipping a UTF-8 byte-order mark) or of
+// UTF-16LE text with a byte-order mark, and writes UTF-16LE text with a byte-order mark. Files are always handled in binary,
 // so line ends arrive and leave exactly as they are in the strings.
 //
 // A file opened for writing is written under a temporary name beside its path and only
@@ -76,6 +76,7 @@ public:
 private:
     bool isWriting() const { return (m_openFlags & (modeCreate | modeWrite)) != 0; }
     bool fill();
+    void skipByteOrderMark();
     void ensureRoom(qsizetype bytes);
     void flushWrites();
     void resetBuffer(qint64 fileOffset);

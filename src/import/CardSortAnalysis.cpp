@@ -89,6 +89,8 @@ bool CardSortAnalysis::BeginRead()
     itemAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
     itemExpertAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
 
+    if (!checkInputFile(fileNames->inputPath, m_platform))
+        return false;
     if (!inputFile.Open(fileNames->inputPath, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
@@ -322,6 +324,7 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
     const bool useFit = summary->useFit;
     const bool useSubGroups = summary->useSubGroups;
     const bool oneCopy = summary->copiesPerParticipant == 1;
+    bool duplicateReported = false;
     for (const GroupEntry &entry : currentGroup) {
         if (entry.item == item) {
             if (!oneCopy) {
@@ -329,8 +332,11 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
                     errorAtLine(numberTooLarge);
                     return Step::Stop;
                 }
-            } else if (!warn(duplicateItem)) {
-                return Step::Stop;
+            } else if (!duplicateReported) {
+                // One line, one warning, however often the group already holds the card.
+                duplicateReported = true;
+                if (!warn(duplicateItem))
+                    return Step::Stop;
             }
             continue;
         }

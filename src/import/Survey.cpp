@@ -6,6 +6,7 @@
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/PathParts.h"
+#include "platform/SafeFiles.h"
 
 #include <limits>
 
@@ -13,6 +14,8 @@ namespace sortana {
 
 bool CardSortAnalysis::SurveyInputFile()
 {
+    if (!checkInputFile(summary->fileName, m_platform))
+        return false;
     CStdioFileEx file;
     if (!file.Open(summary->fileName, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
@@ -39,8 +42,10 @@ bool CardSortAnalysis::SurveyInputFile()
                 m_platform.error(formatMessage(messages::lineTooLong, {QString::number(readAttempts)}));
             else if (file.failure() != CStdioFileEx::Failure::None)
                 m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
-            else if (!anyLine)
+            else if (!anyLine) {
+                m_platform.error(formatMessage(u"The input file %s is empty", {summary->fileName}));
                 return false;
+            }
             if (file.failure() != CStdioFileEx::Failure::None)
                 s.fileType = 0;
             break;

@@ -75,6 +75,7 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
     // Items and a participant, but no group record: nothing to analyse.
     const QString noGroups = write("IA\nIB\nP1\n", u"no-groups.txt"_s);
     const QString notSortana = write("hello\n", u"letter.txt"_s);
+    const QString empty = write("\xEF\xBB\xBF \n", u"empty.txt"_s);
     const struct {
         QString input;
         QString message;
@@ -83,6 +84,10 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
         {noGroups, u"There is insufficient data in this file\n(the number of groups, items or participants is 0)"_s},
         {notSortana, u"Unidentified file type\nPlease provide an input file in Sortana format"_s},
         {dir.filePath(u"missing.txt"_s), QString::fromUtf16(messages::inputOpenFailed)},
+        {empty, u"The input file "_s + empty + u" is empty"_s},
+        // A device would be read for ever, a FIFO would block the program.
+        {u"/dev/zero"_s, u"The input file /dev/zero is not a regular file"_s},
+        {dir.path(), u"The input file "_s + dir.path() + u" is not a regular file"_s},
     };
     for (const auto &c : cases) {
         platform.clear();

@@ -2,11 +2,18 @@
 #include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
+#include "dendrogram/PictureExport.h"
+#include "platform/ScriptedPlatform.h"
 
 #include <QFontMetricsF>
+#include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
 
 using namespace sortana;
 using namespace Qt::StringLiterals;
@@ -147,6 +154,66 @@ TEST_F(Layout, DamagedTreesDrawWithoutReadingOutside)
     const DendrogramLayout &layout = draw();
     EXPECT_EQ(layout.leafOrder, (std::vector<int>{7, -3, 1 << 30}));
     EXPECT_EQ(layout.fitBarWidths, (std::vector<int>{0, 0, 0}));
+}
+
+// Values no import gives but a damaged document or an absurd fit score can: the drawing
+// stays within its arithmetic (the sanitized build checks every case).
+TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
+{
+    const int intMax = std::numeric_limits<int>::max();
+    const int intMin = std::numeric_limits<int>::min();
+    const struct {
+        const char *what;
+        std::function<void(CSortanaMdiDoc &)> damage;
+    } cases[] = {
+        {"a mean fit of two billion", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, 2e9); }},
+        {"a negative mean fit", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, -2e9); }},
+        {"the widest drawing", [=](CSortanaMdiDoc &d) { d.drawingSize = {intMax, intMax}; }},
+        {"the narrowest drawing", [=](CSortanaMdiDoc &d) { d.drawingSize = {intMin, intMin}; }},
+        {"a negative width", [](CSortanaMdiDoc &d) { d.drawingSize = {-15000, 10000}; }},
+        {"a name kilometres wide", [](CSortanaMdiDoc &d) {
+             d.itemNames->first() = QString(200'000, u'W');
+             d.fontSize = 1000;
+         }},
+        {"32,767 rows at 1000 points", [](CSortanaMdiDoc &d) {
+             QStringList names(32767, u"x"_s);
+             NodeRegistry &registry = NodeRegistry::instance();
+             ClusterNode *node = registry.create(nullptr, nullptr, 1.0, 0, 1);
+             for (int item = 2; item < names.size(); ++item)
+                 node = registry.create(node, nullptr, 1.0, 0, item);
+             d.clusterRoot = node;
+             d.itemNames = std::make_unique<QStringList>(names);
+             d.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
+             d.fontSize = 1000;
+             d.numberOfGroups = 32767;
+         }},
+    };
+    for (const auto &c : cases) {
+        chain({u"A"_s, u"B"_s}, {2.0});
+        document.summary->useFit = true;
+        c.damage(document);
+        const DendrogramLayout &layout = draw();
+        EXPECT_GE(layout.height, 0) << c.what;
+        EXPECT_GE(document.drawingSize.cy, 0) << c.what;
+    }
+}
+
+// A damaged drawing size must not make a raster picture of gigabytes: refused before
+// anything is allocated, while vector pictures of it are still written.
+TEST_F(Layout, RasterPicturesAreBounded)
+{
+    chain({u"A"_s, u"B"_s}, {2.0});
+    document.drawingSize = {150'000'000, 10000};
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    EXPECT_FALSE(savePicture(document, dir.filePath(u"huge.png"_s), platform));
+    ASSERT_EQ(platform.texts().size(), 1);
+    const QString message = platform.texts().front();
+    EXPECT_TRUE(message.startsWith(u"The picture would be too large (8858268 x "_s)) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(u" pixels)"_s)) << message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"huge.png"_s)));
+    EXPECT_TRUE(pictureImage(document, {}, 150).isNull());
+    EXPECT_TRUE(savePicture(document, dir.filePath(u"huge.svg"_s), platform));
 }
 
 TEST_F(Layout, EmptyDocumentDrawsNothing)

@@ -117,8 +117,15 @@ TEST_F(DocumentFile, EmptyFileIsAnEmptyDocumentAndMissingFilesFail)
     CSortanaMdiDoc document;
     ScriptedPlatform platform;
     EXPECT_FALSE(openDocumentFile(document, path(u"missing.klus"_s), platform));
-    EXPECT_FALSE(openDocumentFile(document, dir.path(), platform));
-    EXPECT_EQ(platform.texts(), (QStringList{u"Failed to open document."_s, u"Failed to open document."_s}));
+    // A folder, a device that reads for ever, a FIFO that blocks: none is a document.
+    const QString fifo = path(u"pipe.klus"_s);
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &irregular : {dir.path(), u"/dev/zero"_s, fifo})
+        EXPECT_FALSE(openDocumentFile(document, irregular, platform));
+    EXPECT_EQ(platform.texts(), (QStringList{u"Failed to open document."_s,
+                                             u"The input file "_s + dir.path() + u" is not a regular file"_s,
+                                             u"The input file /dev/zero is not a regular file"_s,
+                                             u"The input file "_s + fifo + u" is not a regular file"_s}));
 }
 
 TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)

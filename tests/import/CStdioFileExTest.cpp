@@ -49,7 +49,8 @@ TEST_F(CStdioFileExTest, EncodingIsDetectedByTheUtf16Mark)
     };
     const Case cases[] = {
         {"UTF-16LE with mark", utf16LeWithMark(u"Ärger\r\nx\r\r\ny"_s), {u"Ärger"_s, u"x\r"_s, u"y"_s}},
-        {"UTF-8 mark is kept", QByteArray("\xEF\xBB\xBFIApple\n"), {u"\uFEFFIApple"_s}},
+        {"UTF-8 mark is skipped once", QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFIApple\n"), {u"\uFEFFIApple"_s}},
+        {"UTF-8 mark alone", QByteArray("\xEF\xBB\xBF"), {}},
         {"UTF-16BE is 8-bit text", QByteArray("\xFE\xFF\0I", 4), {QString::fromUtf16(u"\u00FE\u00FF")}},
         {"single byte", QByteArray("\xFF"), {u"\u00FF"_s}},
     };

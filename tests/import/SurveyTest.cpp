@@ -1,6 +1,10 @@
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 using namespace sortana;
 using namespace sortana::test;
 using namespace Qt::StringLiterals;
@@ -42,7 +46,7 @@ TEST_F(Survey, SubGroupAnywhereAndFitOnlyAfterTheFirstParticipant)
 TEST_F(Survey, UnidentifiedFiles)
 {
     const QString unidentified = u"Unidentified file type\nPlease provide an input file in Sortana format"_s;
-    for (const QByteArray &study : {QByteArray("\n  \nP1\nIA\n"), QByteArray("\xEF\xBB\xBFIA\nP1\n"),
+    for (const QByteArray &study : {QByteArray("\n  \nP1\nIA\n"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFIA\nP1\n"),
                                     QByteArray(" IA\n")}) {
         platform.clear();
         EXPECT_FALSE(surveyText(study));
@@ -52,16 +56,42 @@ TEST_F(Survey, UnidentifiedFiles)
     }
 }
 
-TEST_F(Survey, FilesWithoutLinesOrThatCannotBeOpened)
+TEST_F(Survey, EmptyAndIrregularFilesAndFilesThatCannotBeOpened)
 {
-    EXPECT_FALSE(surveyText("\r\n \t\n"));
-    EXPECT_TRUE(platform.messages().isEmpty());
-    EXPECT_EQ(summary.itemCount, 0);
+    const QByteArray empties[] = {"", "\r\n \t\n", "\xEF\xBB\xBF", "\xEF\xBB\xBF\n\n", "\xFF\xFE",
+                                  utf16LeWithMark(u" \r\n"_s)};
+    for (const QByteArray &empty : empties) {
+        platform.clear();
+        EXPECT_FALSE(surveyText(empty)) << empty.toHex().toStdString();
+        EXPECT_EQ(platform.texts(), QStringList{u"The input file "_s + path(u"study.txt"_s) + u" is empty"_s});
+        EXPECT_EQ(summary.itemCount, 0);
+    }
 
+    const QString fifo = path(u"pipe.txt"_s);
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &irregular : {fifo, dir.path(), u"/dev/zero"_s}) {
+        platform.clear();
+        summary.fileName = irregular;
+        EXPECT_FALSE(analysis.SurveyInputFile());
+        EXPECT_EQ(platform.texts(), QStringList{u"The input file "_s + irregular + u" is not a regular file"_s});
+    }
+
+    platform.clear();
     summary.fileName = path(u"missing.txt"_s);
     EXPECT_FALSE(analysis.SurveyInputFile());
     EXPECT_EQ(platform.texts(),
               QStringList{u"Failed to open input file\nMake sure it is not in use in other applications"_s});
+}
+
+// Files saved by editors and spreadsheets often start with a UTF-8 mark: it is skipped on
+// every pass, so the study reads as without it.
+TEST_F(Survey, Utf8MarkIsSkippedInEveryPass)
+{
+    ASSERT_TRUE(surveyText("\xEF\xBB\xBFIA\nIB\nP1\nG\nI1\nI2\n"));
+    EXPECT_EQ(summary.itemCount, 2);
+    ASSERT_EQ(analysis.Read(), 2);
+    EXPECT_EQ(analysis.itemNames->first(), u"A"_s);
+    EXPECT_TRUE(platform.messages().isEmpty());
 }
 
 TEST_F(Survey, Utf16File)
