@@ -121,8 +121,6 @@ void import(const std::uint8_t *data, std::size_t size)
         return;
     checkLeafOrder(sortana::LeafOrder(run.clusterAnalysis().root), run.itemCount());
 
-    // Declared after the run, as sortana-cli does, so it goes first while the run still
-    // points to the summary it took.
     sortana::CSortanaMdiDoc document;
     document.CompleteImport(run);
     checkSavedDocumentLoads(document);

@@ -7,12 +7,12 @@ namespace sortana {
 class CardSortAnalysis;
 
 // The export run after a successful read and clustering: the participants file (from a
-// second pass over the input), then the matrix, weighted matrix and items rows in leaf
+// second pass over the input's records), then the matrix, weighted matrix and items rows in leaf
 // order; every file is closed at the end. Returns false, after telling the user, when an
 // analysis file could not be written completely (a full disk, say).
 bool WriteAnalysisFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
 
-// Rebuilds each participant's own pair scores from the input file, writes one line per
+// Rebuilds each participant's own pair scores from the input's records, writes one line per
 // participant and fills the per-item agreement sums that the items file reports.
 void WriteParticipantsFile(CardSortAnalysis &analysis);
 

@@ -115,11 +115,7 @@ int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary
     itemCount = count;
     pairMatrix = &matrix;
     summary = &study;
-    // Unlike the scale of the weighted matrix file this has no sub-group factor: with
-    // sub-groups, a pair that always shares a sub-group scores above one per participant.
-    // A copy count below one cannot come from the wizard; treating it as one keeps the
-    // similarities finite.
-    maxPerCell = (study.useFit ? 2.0 : 1.0) * std::max(1, study.copiesPerParticipant);
+    maxPerCell = study.similarityScale();
     root = nullptr;
 
     m_candidates = CandidateList(candidatesOf(matrix, itemCount, maxPerCell));

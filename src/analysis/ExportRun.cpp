@@ -13,7 +13,7 @@ void writeMatrixHeaders(CardSortAnalysis &a, const std::vector<int> &leafOrder, 
     for (CStdioFileEx *file : {&a.matrixFile, &a.weightedMatrixFile}) {
         row.text(u"ItemNo\t");
         for (const int u : leafOrder)
-            row.text(u"\t").quoted(a.itemNames->at(u));
+            row.text(u"\t").quoted(a.itemNames.at(u));
         row.writeLine(*file);
     }
 }
@@ -23,11 +23,12 @@ qint64 writeMatrixRows(CardSortAnalysis &a, const std::vector<int> &leafOrder, i
                        TableRow &weighted)
 {
     const int n = a.summary->itemCount;
+    const double weightedScale = a.summary->weightedScale();
     const qint32 *cells = a.pairMatrix.data();
     const auto cell = [&](int row, int col) { return cells[static_cast<size_t>(row) * static_cast<size_t>(n) + static_cast<size_t>(col)]; };
     qint64 pairTotal = 0;
     for (TableRow *row : {&counts, &weighted})
-        row->integer(t + 1).text(u"\t").quoted(a.itemNames->at(t)).text(u"\t");
+        row->integer(t + 1).text(u"\t").quoted(a.itemNames.at(t)).text(u"\t");
     for (const int u : leafOrder) {
         if (u == t) {
             counts.text(u"0\t");
@@ -39,7 +40,7 @@ qint64 writeMatrixRows(CardSortAnalysis &a, const std::vector<int> &leafOrder, i
         const qint32 count = cell(lo, hi);
         pairTotal += count;
         counts.integer(count).text(u"\t");
-        weighted.fixed(cell(hi, lo) / a.scoreScale, 1).text(u"\t");
+        weighted.fixed(cell(hi, lo) / weightedScale, 1).text(u"\t");
     }
     counts.writeLine(a.matrixFile);
     weighted.writeLine(a.weightedMatrixFile);
@@ -54,10 +55,7 @@ struct ItemScale {
 
 ItemScale itemScale(const StudySummary &s)
 {
-    const double cardSets = double(s.participantCount) * s.copiesPerParticipant
-        - (s.useExpert ? s.copiesPerParticipant : 0);
-    return {cardSets, double((s.useFit ? 3 : 1) * (s.useSubGroups ? 2 : 1) * s.copiesPerParticipant),
-            s.itemCount * cardSets * 0.5 - 1};
+    return {s.cardSets(), double(s.maxScorePerItem()), s.itemCount * s.cardSets() * 0.5 - 1};
 }
 
 void writeItemsHeader(CardSortAnalysis &a, TableRow &row)
@@ -70,8 +68,8 @@ void writeItemsHeader(CardSortAnalysis &a, TableRow &row)
 
 void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pairTotal, TableRow &row)
 {
-    const ItemPlacement &placement = (*a.itemPlacements)[static_cast<size_t>(t)];
-    row.integer(t + 1).text(u"\t").quoted(a.itemNames->at(t)).text(u"\t")
+    const ItemPlacement &placement = a.itemPlacements[static_cast<size_t>(t)];
+    row.integer(t + 1).text(u"\t").quoted(a.itemNames.at(t)).text(u"\t")
         .integer(placement.placements).text(u"\t").integer(pairTotal).text(u"\t ")
         .integer(placement.fitSum).text(u"\t")
         .quotient(placement.fitSum, scale.cardSets, 1).text(u"\t")
@@ -94,7 +92,7 @@ bool WriteAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
     const ItemScale scale = itemScale(*a.summary);
     for (const int t : leafOrder) {
         const qint64 pairTotal = writeMatrixRows(a, leafOrder, t, counts, weighted);
-        if (a.itemPlacements)
+        if (!a.itemPlacements.empty())
             writeItemRow(a, scale, t, pairTotal, counts);
     }
     return a.CommitFiles();

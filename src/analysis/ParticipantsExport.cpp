@@ -108,7 +108,7 @@ SquareSums addDeviations(CardSortAnalysis &a, const ParticipantScores &scores, c
 void writeParticipantRow(CardSortAnalysis &a, const ParticipantRecord &record, const ParticipantScores &scores,
                          const Agreement &agreement, TableRow &row)
 {
-    const double scale = a.scoreScale;
+    const double scale = a.summary->weightedScale();
     const bool powerOfTwo = scale >= 1.0 && std::has_single_bit(static_cast<quint64>(scale))
         && static_cast<double>(static_cast<quint64>(scale)) == scale;
     const SquareSums sums = powerOfTwo ? addDeviations(a, scores, agreement, MultiplyBy{1.0 / scale})
@@ -131,9 +131,9 @@ void WriteParticipantsFile(CardSortAnalysis &a)
 {
     const StudySummary &s = *a.summary;
     const int n = s.itemCount;
-    const double np = double(s.participantCount - (s.useExpert ? 1 : 0));
+    const double np = double(s.countedParticipants());
     const Agreement agreement = {
-        double((s.useFit ? 3 : 1) * (s.useSubGroups ? 2 : 1) * s.copiesPerParticipant),
+        double(s.maxScorePerItem()),
         np,
         double(n) * (n - 1) * 0.5,
         pairAverages(a.pairMatrix, n, np),
@@ -147,24 +147,22 @@ void WriteParticipantsFile(CardSortAnalysis &a)
 
     // Both passes must agree on which lines are placements, so the reader's rules decide.
     bool inParticipant = false;
-    auto record = a.participants.cbegin();
+    auto participant = a.participants.cbegin();
     int subGroup = 0;
     std::vector<GroupEntry> group;
     const auto endParticipant = [&] {
-        if (inParticipant && record != a.participants.cend())
-            writeParticipantRow(a, *record++, scores, agreement, row);
+        if (inParticipant && participant != a.participants.cend())
+            writeParticipantRow(a, *participant++, scores, agreement, row);
         group.clear();
         scores.clear();
         inParticipant = true;
     };
 
-    a.inputFile.Seek(0, CStdioFileEx::begin);
-    QString line;
-    while (a.inputFile.ReadString(line)) {
-        trimTrailingWhiteSpace(line);
-        if (line.isEmpty())
-            continue;
-        switch (recordKind(line.front())) {
+    RecordSource &records = a.records();
+    records.rewind();
+    StudyRecord record;
+    while (records.next(record)) {
+        switch (record.kind) {
         case RecordKind::Participant:
             endParticipant();
             break;
@@ -178,19 +176,17 @@ void WriteParticipantsFile(CardSortAnalysis &a)
         case RecordKind::Item: {
             if (!inParticipant)
                 break;
-            const Placement placement = parsePlacement(QStringView(line).sliced(1));
+            const Placement placement = parsePlacement(record.value);
             if (!placement.isValid(n, s.useFit))
                 break;
             const int weight = placement.weight(s.useFit);
             for (const GroupEntry &entry : group) {
                 if (entry.item == placement.item)
                     continue;
-                const qint64 pairWeight = (s.useFit ? qint64(entry.fit) + weight : 1)
-                    * (s.useSubGroups && entry.subGroup == subGroup ? 2 : 1);
+                const qint64 pairWeight = s.pairWeight(entry.fit, weight, entry.subGroup == subGroup);
                 qint32 &cell = scores.at(std::max(entry.item, placement.item) - 1,
                                          std::min(entry.item, placement.item) - 1);
-                // The read already refused totals beyond 32 bits; this only guards a file
-                // that was changed since.
+                // The read already refused totals beyond 32 bits, over the same records.
                 cell = static_cast<qint32>(std::min<qint64>(cell + pairWeight, std::numeric_limits<qint32>::max()));
             }
             group.push_back({placement.item, weight, subGroup});
@@ -200,7 +196,7 @@ void WriteParticipantsFile(CardSortAnalysis &a)
             break;
         }
     }
-    // The end of the file ends the last participant.
+    // The end of the input ends the last participant.
     endParticipant();
 }
 

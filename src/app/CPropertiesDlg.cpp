@@ -19,7 +19,7 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : Q
     panel->showOptions(summary);
     panel->setReadOnly();
     // Older documents hold no counts: no line rather than a meaningless one.
-    const bool counted = scorePerItem(summary) >= 1 && summary.participantCount >= 1;
+    const bool counted = summary.maxScorePerItem() >= 1 && summary.participantCount >= 1;
     panel->setMaximumScoreText(counted ? maximumScoreLine(summary) : QString());
 
     auto *line = new QFrame;

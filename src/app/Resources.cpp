@@ -108,20 +108,15 @@ int shownParticipants(const StudySummary &summary)
 {
     // Documents of the older file version hold no participant count but the expert flag:
     // they show no participants rather than minus one.
-    return std::max(0, summary.participantCount - (summary.useExpert ? 1 : 0));
-}
-
-int scorePerItem(const StudySummary &summary)
-{
-    return summary.copiesPerParticipant * (summary.useFit ? 3 : 1) * (summary.useSubGroups ? 2 : 1);
+    return std::max(0, summary.countedParticipants());
 }
 
 QString maximumScoreLine(const StudySummary &summary)
 {
-    const int perItem = scorePerItem(summary);
+    const qint64 perItem = summary.maxScorePerItem();
     const int participants = shownParticipants(summary);
     // Wraps as a 32-bit product would rather than overflowing.
-    const auto perCell = static_cast<qint32>(static_cast<qint64>(perItem) * participants);
+    const auto perCell = static_cast<qint32>(perItem * participants);
     return formatMessage(u"Maximum score %d per item x %d participants = \n%d maximum per cell",
                          {QString::number(perItem), QString::number(participants), QString::number(perCell)});
 }

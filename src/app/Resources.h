@@ -89,8 +89,6 @@ QString fileTypeText(const StudySummary &summary);
 QString featuresText(const StudySummary &summary);
 // Participants as analysed: the expert is not counted.
 int shownParticipants(const StudySummary &summary);
-// Cards per item and participant, as the options weigh them.
-int scorePerItem(const StudySummary &summary);
 QString maximumScoreLine(const StudySummary &summary);
 
 } // namespace sortana

@@ -84,8 +84,9 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
     colour2 = document.colour2;
     numberOfGroups = document.numberOfGroups;
     rowCounter = 0;
-    m_maxScore = (summary.useSubGroups ? 2.0 : 1.0) * (summary.useFit ? 3.0 : 1.0)
-        * (double(summary.copiesPerParticipant) * document.participantCount);
+    // The document's own participant count: a document of the first file version holds none
+    // in its summary.
+    m_maxScore = double(summary.maxScorePerItem()) * document.participantCount;
 }
 
 DendrogramLayout::~DendrogramLayout()
@@ -117,7 +118,7 @@ NodePlacement DendrogramLayout::placeLeaf(int item, double similarity)
     const double meanFit = m_meanFits && item >= 0 && size_t(item) < m_meanFits->size() ? (*m_meanFits)[size_t(item)] : 0.0;
     // The bar shows the fit bar text clipped to its width: no wider than the text, whatever
     // fit a damaged study claims.
-    fitBarWidths.push_back(std::clamp(truncateToInt(fitBarFullWidth * meanFit / 3 + 0.5), 0,
+    fitBarWidths.push_back(std::clamp(truncateToInt(fitBarFullWidth * meanFit / maxFit + 0.5), 0,
                                       std::max(fitBarFullWidth, 0)));
     NodePlacement leaf;
     leaf.x = joinX(similarity, 0.0);

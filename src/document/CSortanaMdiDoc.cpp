@@ -12,9 +12,10 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
 
     clusterRoot = run.clusterAnalysis().root;
     run.clusterAnalysis().root = nullptr;
-    itemNames = run.analysis().takeItemNames();
-    summary = run.takeSummary();
-    itemAverageFit = run.analysis().ItemMeanScores();
+    itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
+    // A copy: the run's engine goes on reading its own summary until the run is destroyed.
+    summary = std::make_unique<StudySummary>(run.summary());
+    itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().ItemMeanScores());
     itemCount = run.itemCount();
     totalGroups = summary->groupCount;
     participantCount = summary->participantCount;

@@ -14,7 +14,7 @@
 namespace sortana {
 
 ImportRun::ImportRun(Platform &platform)
-    : m_platform(platform), m_analysis(m_fileNames, *m_summary, platform)
+    : m_platform(platform), m_analysis(m_fileNames, m_summary, platform)
 {
 }
 
@@ -24,7 +24,7 @@ bool ImportRun::chooseInput(const QString &path)
         m_platform.error(QStringLiteral("Please provide the name of a data file to be imported"));
         return false;
     }
-    StudySummary &s = *m_summary;
+    StudySummary &s = m_summary;
     s.fileName = path;
     if (!m_analysis.SurveyInputFile())
         return false;
@@ -43,7 +43,7 @@ bool ImportRun::chooseInput(const QString &path)
 
 bool ImportRun::checkOptions()
 {
-    const StudySummary &s = *m_summary;
+    const StudySummary &s = m_summary;
     if (s.copiesPerParticipant < 1 || s.copiesPerParticipant > 10) {
         m_platform.error(QStringLiteral("Please provide a value for the number of copies between 1 and 10"));
         return false;
@@ -65,7 +65,7 @@ bool ImportRun::finish()
     try {
         m_itemCount = m_analysis.Read();
         if (m_itemCount >= 2 && m_analysis.pairMatrix
-            && m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, *m_summary) != 0)
+            && m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, m_summary) != 0)
             return true;
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
@@ -94,21 +94,23 @@ constexpr char16_t notEnoughMemory[] =
 
 // The peak of a run comes with the clustering, which holds the pair matrix, its candidate
 // pairs and the sums between clusters at once: measured on generated studies of 2,000 and
-// 4,000 items at about 44 bytes per cell of the matrix, taken here with a margin.
+// 4,000 items at about 44 bytes per cell of the matrix, taken here with a margin. The input
+// is held in memory for the whole run as well.
 qint64 memoryNeeded(const StudySummary &s)
 {
     const qint64 cells = qint64(s.itemCount) * s.itemCount;
     constexpr qint64 bytesPerCell = 48;
     constexpr qint64 expertBytesPerCell = 4;
     constexpr qint64 programBytes = 32 << 20;
-    return cells * (bytesPerCell + (s.useExpert ? expertBytesPerCell : 0)) + programBytes;
+    return cells * (bytesPerCell + (s.useExpert ? expertBytesPerCell : 0)) + programBytes
+        + QFileInfo(s.fileName).size();
 }
 
 } // namespace
 
 bool ImportRun::fitsInMemory()
 {
-    if (memoryNeeded(*m_summary) <= m_platform.availableMemory())
+    if (memoryNeeded(m_summary) <= m_platform.availableMemory())
         return true;
     reportOutOfMemory();
     return false;
@@ -116,8 +118,8 @@ bool ImportRun::fitsInMemory()
 
 void ImportRun::reportOutOfMemory()
 {
-    const QString need = QLocale::c().formattedDataSize(memoryNeeded(*m_summary), 1, QLocale::DataSizeSIFormat);
-    m_platform.error(formatMessage(notEnoughMemory, {QString::number(m_summary->itemCount), need}));
+    const QString need = QLocale::c().formattedDataSize(memoryNeeded(m_summary), 1, QLocale::DataSizeSIFormat);
+    m_platform.error(formatMessage(notEnoughMemory, {QString::number(m_summary.itemCount), need}));
 }
 
 bool ImportRun::lockAnalysisFiles()

@@ -35,10 +35,8 @@ public:
     // place. False, after telling the user, when they could not be written.
     bool exportAnalysisFiles();
 
-    StudySummary &summary() { return *m_summary; }
-    // Hands the summary over (the document keeps it); the engine still reads it until the
-    // run ends, which the new owner allows by outliving the run.
-    std::unique_ptr<StudySummary> takeSummary() { return std::move(m_summary); }
+    StudySummary &summary() { return m_summary; }
+    const StudySummary &summary() const { return m_summary; }
     AnalysisFileNames &fileNames() { return m_fileNames; }
     const AnalysisFileNames &fileNames() const { return m_fileNames; }
     CardSortAnalysis &analysis() { return m_analysis; }
@@ -56,7 +54,7 @@ private:
 
     Platform &m_platform;
     AnalysisFileNames m_fileNames;
-    std::unique_ptr<StudySummary> m_summary = std::make_unique<StudySummary>();
+    StudySummary m_summary;
     CardSortAnalysis m_analysis;
     ClusterAnalysis m_clusterAnalysis;
     int m_itemCount = 0;

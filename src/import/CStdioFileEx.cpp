@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace sortana {
 
@@ -77,8 +78,26 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     return m_failure == Failure::None;
 }
 
+bool CStdioFileEx::Preload()
+{
+    if (!m_file.isOpen() || isWriting() || m_failure != Failure::None)
+        return false;
+    // Room for the whole file at once, so the bytes are not copied as the buffer grows.
+    const qint64 size = m_file.size();
+    if (size > 0 && size < qint64(std::numeric_limits<qsizetype>::max()) - chunkSize)
+        m_buffer.resize(std::max<size_t>(m_buffer.size(), static_cast<size_t>(size + chunkSize)));
+    while (fill()) {
+    }
+    if (m_failure != Failure::None)
+        return false;
+    m_file.close();
+    m_preloaded = true;
+    return true;
+}
+
 void CStdioFileEx::Close()
 {
+    m_preloaded = false;
     if (isWriting() && m_saveFile.isOpen()) {
         // A QSaveFile is only ever closed by a commit; a cancelled one removes its temporary file.
         m_saveFile.cancelWriting();
@@ -138,7 +157,15 @@ qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
     if (origin == current)
         target += GetPosition();
     else if (origin == end)
-        target += device().size();
+        target += m_preloaded ? m_bufferOffset + m_end : device().size();
+    if (m_preloaded) {
+        // Everything from m_bufferOffset on is in memory.
+        if (target < m_bufferOffset || target > m_bufferOffset + m_end)
+            return -1;
+        m_begin = target - m_bufferOffset;
+        m_failure = Failure::None;
+        return target;
+    }
     if (target < 0 || !device().seek(target))
         return -1;
     resetBuffer(target);
@@ -149,6 +176,8 @@ qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
 
 bool CStdioFileEx::fill()
 {
+    if (m_preloaded)
+        return false;
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, static_cast<size_t>(m_end - m_begin));
         m_bufferOffset += m_begin;

@@ -53,7 +53,13 @@ public:
     // accepted for the record but Linux has no mandatory locks to enforce them.
     bool Open(const QString &path, quint32 flags);
     void Close();
-    bool IsOpen() const { return device().isOpen(); }
+    bool IsOpen() const { return m_preloaded || device().isOpen(); }
+
+    // Reads the rest of a file opened for reading into memory and lets go of the file: every
+    // later line, also after a rewind, comes from those bytes, so two passes over the file
+    // read the same text even if it changes or becomes unreadable in between. False when it
+    // could not be read.
+    bool Preload();
 
     // Hands the buffered text to the temporary file; false once any write has failed.
     bool Flush();
@@ -92,6 +98,7 @@ private:
     quint32 m_openFlags = 0;
     bool m_checkByteOrderMark = true;
     Failure m_failure = Failure::None;
+    bool m_preloaded = false;
 
     // Bytes of the file from m_bufferOffset on; [m_begin, m_end) not yet consumed. When
     // writing, [0, m_end) holds bytes not yet handed to the file.

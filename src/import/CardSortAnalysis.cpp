@@ -59,6 +59,7 @@ CardSortAnalysis::~CardSortAnalysis()
 
 void CardSortAnalysis::CloseFiles()
 {
+    m_records.reset();
     for (CStdioFileEx *file : {&inputFile, &cardsFile, &itemsFile, &participantsFile, &matrixFile,
                                &weightedMatrixFile})
         file->Close();
@@ -80,12 +81,11 @@ bool CardSortAnalysis::BeginRead()
     fitTotal = groupCounter = subGroupCounter = itemLineCount = pairCount = 0;
     participantId.clear();
     currentGroup.clear();
-    itemNames = std::make_unique<QStringList>();
+    itemNames.clear();
+    itemPlacements.clear();
     // A read after a failed one must not see the names and records of the failed one.
     groupNames.clear();
     participants.clear();
-    scoreScale = double(summary->copiesPerParticipant) * (summary->useFit ? 2 : 1)
-        * (summary->useSubGroups ? 2 : 1);
     itemAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
     itemExpertAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
 
@@ -95,6 +95,14 @@ bool CardSortAnalysis::BeginRead()
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
+    // The read and the participants pass must see the same bytes, whatever happens to the
+    // file meanwhile: it is read into memory once.
+    if (!inputFile.Preload()) {
+        m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
+        CloseFiles();
+        return false;
+    }
+    m_records = std::make_unique<RawTextRecords>(inputFile);
     const std::array<Output, 5> files = outputs();
     // All five are looked at before any is created, so a refusal leaves nothing behind.
     for (const Output &output : files) {
@@ -136,6 +144,7 @@ std::array<CardSortAnalysis::Output, 5> CardSortAnalysis::outputs()
 
 bool CardSortAnalysis::CommitFiles()
 {
+    m_records.reset();
     inputFile.Close();
     const std::array<Output, 5> files = outputs();
     // Every file must be complete before the first replaces its old version: the five
@@ -165,41 +174,28 @@ int CardSortAnalysis::Read()
     participantCounter = 0;
     m_lineNumber = 0;
 
-    QString line;
-    for (;;) {
-        if (m_lineNumber == intMax - 1) {
-            m_platform.error(QString::fromUtf16(messages::tooManyLines));
-            CloseFiles();
-            return 0;
-        }
-        const bool gotLine = inputFile.ReadString(line);
-        ++m_lineNumber;
-        if (!gotLine) {
-            if (inputFile.failure() == CStdioFileEx::Failure::None)
-                break;
-            if (inputFile.failure() == CStdioFileEx::Failure::LineTooLong)
-                m_platform.error(formatMessage(messages::lineTooLong, {QString::number(m_lineNumber)}));
-            else
-                m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
-            CloseFiles();
-            return 0;
-        }
-        trimTrailingWhiteSpace(line);
-        if (line.isEmpty())
-            continue;
-        const QStringView value = QStringView(line).sliced(1);
+    RecordSource &source = records();
+    source.rewind();
+    StudyRecord record;
+    while (source.next(record)) {
+        m_lineNumber = record.position;
         Step step = Step::Go;
-        switch (recordKind(line.front())) {
-        case RecordKind::Participant: step = handleParticipant(value); break;
-        case RecordKind::Group: step = handleGroup(value); break;
+        switch (record.kind) {
+        case RecordKind::Participant: step = handleParticipant(record.value); break;
+        case RecordKind::Group: step = handleGroup(record.value); break;
         case RecordKind::SubGroup: step = handleSubGroup(); break;
-        case RecordKind::Item: step = handleItem(value); break;
+        case RecordKind::Item: step = handleItem(record.value); break;
         case RecordKind::Other: break;
         }
         if (step == Step::Stop) {
             CloseFiles();
             return 0;
         }
+    }
+    if (source.failed()) {
+        source.reportFailure(m_platform);
+        CloseFiles();
+        return 0;
     }
 
     const int n = itemCount();
@@ -221,7 +217,7 @@ bool CardSortAnalysis::allocateStudyTables(const QString &firstId)
     }
     // Names and item count come from two passes over the file; they differ only when the
     // file changed in between, and then item numbers could point past the names.
-    if (itemNames->size() != n) {
+    if (itemNames.size() != n) {
         m_platform.error(formatMessage(fileChanged, {firstId}));
         return false;
     }
@@ -229,7 +225,7 @@ bool CardSortAnalysis::allocateStudyTables(const QString &firstId)
         m_platform.error(formatMessage(outOfMemory, {QString::number(n)}));
         return false;
     }
-    itemPlacements = std::make_unique<std::vector<ItemPlacement>>(static_cast<size_t>(n));
+    itemPlacements.assign(static_cast<size_t>(n), {});
     return true;
 }
 
@@ -284,7 +280,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleSubGroup()
 CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
 {
     if (!participantSeen) {
-        itemNames->append(value.toString());
+        itemNames.append(value.toString());
         readState = ReadState::ItemName;
         return Step::Go;
     }
@@ -298,12 +294,12 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
         return warn(invalidData) ? Step::Go : Step::Stop;
     const int weight = placement.weight(useFit);
 
-    writeCards(u"\t\t\"", itemNames->at(placement.item - 1), u"\"\r\n");
+    writeCards(u"\t\t\"", itemNames.at(placement.item - 1), u"\"\r\n");
     if (addPairs(placement.item, weight) == Step::Stop)
         return Step::Stop;
     currentGroup.push_back({placement.item, weight, subGroupCounter});
     if (!isExpert) {
-        ItemPlacement &totals = (*itemPlacements)[static_cast<size_t>(placement.item - 1)];
+        ItemPlacement &totals = itemPlacements[static_cast<size_t>(placement.item - 1)];
         ++totals.placements;
         if (!addWithinInt(totals.fitSum, weight)) {
             errorAtLine(numberTooLarge);
@@ -321,8 +317,6 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
 CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
 {
     PairMatrix &matrix = isExpert ? expertMatrix : pairMatrix;
-    const bool useFit = summary->useFit;
-    const bool useSubGroups = summary->useSubGroups;
     const bool oneCopy = summary->copiesPerParticipant == 1;
     bool duplicateReported = false;
     for (const GroupEntry &entry : currentGroup) {
@@ -342,8 +336,7 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
         }
         const int lo = std::min(entry.item, item) - 1;
         const int hi = std::max(entry.item, item) - 1;
-        const qint64 pairWeight = (useFit ? qint64(entry.fit) + weight : 1)
-            * (useSubGroups && entry.subGroup == subGroupCounter ? 2 : 1);
+        const qint64 pairWeight = summary->pairWeight(entry.fit, weight, entry.subGroup == subGroupCounter);
         if (!addWithinInt(matrix.at(lo, hi), 1) || !addWithinInt(matrix.at(hi, lo), pairWeight)
             || !addWithinInt(pairCount, 1)) {
             errorAtLine(numberTooLarge);
@@ -355,11 +348,11 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
 
 void CardSortAnalysis::CloseGroup()
 {
-    if (!itemPlacements)
+    if (itemPlacements.empty())
         return;
     if (currentGroup.size() == 1 && !isExpert) {
         const GroupEntry &lone = currentGroup.front();
-        ItemPlacement &totals = (*itemPlacements)[static_cast<size_t>(lone.item - 1)];
+        ItemPlacement &totals = itemPlacements[static_cast<size_t>(lone.item - 1)];
         --totals.placements;
         totals.fitSum -= lone.fit;
     }
@@ -377,16 +370,14 @@ void CardSortAnalysis::EndParticipant()
     groupCounter = subGroupCounter = itemLineCount = pairCount = fitTotal = 0;
 }
 
-std::unique_ptr<std::vector<double>> CardSortAnalysis::ItemMeanScores() const
+std::vector<double> CardSortAnalysis::ItemMeanScores() const
 {
-    const int n = std::max(itemCount(), 0);
-    auto means = std::make_unique<std::vector<double>>(static_cast<size_t>(n), 0.0);
-    const int counted = summary->useExpert ? summary->participantCount - 1 : summary->participantCount;
-    const double cardSets = double(summary->copiesPerParticipant) * counted;
-    if (!itemPlacements || cardSets == 0.0)
+    std::vector<double> means(static_cast<size_t>(std::max(itemCount(), 0)), 0.0);
+    const double cardSets = summary->cardSets();
+    if (cardSets == 0.0)
         return means;
-    for (size_t k = 0; k < means->size() && k < itemPlacements->size(); ++k)
-        (*means)[k] = (*itemPlacements)[k].fitSum / cardSets;
+    for (size_t k = 0; k < means.size() && k < itemPlacements.size(); ++k)
+        means[k] = itemPlacements[k].fitSum / cardSets;
     return means;
 }
 

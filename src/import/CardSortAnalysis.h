@@ -3,6 +3,7 @@
 #include "import/CStdioFileEx.h"
 #include "import/CardSortRecords.h"
 #include "import/PairMatrix.h"
+#include "import/RecordSource.h"
 #include "import/StudySummary.h"
 
 #include <QString>
@@ -43,14 +44,17 @@ public:
     // them replaces its old version (barring a failed rename halfway).
     bool CommitFiles();
 
-    // Per item: fitSum over the counted card sets. Owned by the caller.
-    std::unique_ptr<std::vector<double>> ItemMeanScores() const;
+    // Per item: fitSum over the counted card sets.
+    std::vector<double> ItemMeanScores() const;
 
     // Where the engine's messages go; the export run reports through it too.
     Platform &platform() const { return m_platform; }
 
     // Hands the item names to the caller (the document keeps them).
-    std::unique_ptr<QStringList> takeItemNames() { return std::move(itemNames); }
+    QStringList takeItemNames() { return std::move(itemNames); }
+
+    // The records of the input while a read and its export run: the same bytes for both.
+    RecordSource &records() { return *m_records; }
 
     AnalysisFileNames *fileNames;
     StudySummary *summary;
@@ -70,16 +74,16 @@ public:
     int itemLineCount = 0;
     int pairCount = 0;
     int subGroupCounter = 0;
-    double scoreScale = 0.0;
     int participantCounter = 0;
     QString participantId;
     std::vector<ParticipantRecord> participants;
     PairMatrix pairMatrix;
     PairMatrix expertMatrix;
     QStringList groupNames;
-    std::unique_ptr<QStringList> itemNames;
+    QStringList itemNames;
     std::vector<GroupEntry> currentGroup;
-    std::unique_ptr<std::vector<ItemPlacement>> itemPlacements;
+    // Empty until a read has seen the first participant.
+    std::vector<ItemPlacement> itemPlacements;
     std::vector<double> itemAlignmentSums;
     std::vector<double> itemExpertAlignmentSums;
 
@@ -112,6 +116,7 @@ private:
     int itemCount() const { return summary->itemCount; }
 
     Platform &m_platform;
+    std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
 };
 

@@ -1,9 +1,60 @@
 #include "import/RawRecord.h"
 
+#include "import/ImportMessages.h"
+#include "platform/MessageText.h"
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace sortana {
+
+bool RawTextRecords::next(StudyRecord &record)
+{
+    for (;;) {
+        // Line numbers are 32 bits in every message.
+        if (m_lineNumber == std::numeric_limits<int>::max() - 1) {
+            m_failure = Failure::TooManyLines;
+            return false;
+        }
+        const bool gotLine = m_file.ReadString(m_line);
+        ++m_lineNumber;
+        if (!gotLine) {
+            switch (m_file.failure()) {
+            case CStdioFileEx::Failure::None: break;
+            case CStdioFileEx::Failure::LineTooLong: m_failure = Failure::LineTooLong; break;
+            default: m_failure = Failure::ReadError; break;
+            }
+            return false;
+        }
+        trimTrailingWhiteSpace(m_line);
+        if (m_line.isEmpty())
+            continue;
+        record.kind = recordKind(m_line.front());
+        record.value = QStringView(m_line).sliced(1);
+        record.position = m_lineNumber;
+        return true;
+    }
+}
+
+void RawTextRecords::rewind()
+{
+    m_file.Seek(0, CStdioFileEx::begin);
+    m_lineNumber = 0;
+    m_failure = Failure::None;
+}
+
+void RawTextRecords::reportFailure(Platform &platform) const
+{
+    switch (m_failure) {
+    case Failure::None: break;
+    case Failure::TooManyLines: platform.error(QString::fromUtf16(messages::tooManyLines)); break;
+    case Failure::LineTooLong:
+        platform.error(formatMessage(messages::lineTooLong, {QString::number(m_lineNumber)}));
+        break;
+    case Failure::ReadError: platform.fileFailure(QString::fromUtf16(messages::inputReadFailed)); break;
+    }
+}
 
 namespace {
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "import/CStdioFileEx.h"
+#include "import/RecordSource.h"
+#include "import/StudySummary.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -9,7 +13,25 @@ namespace sortana {
 // The pieces of one line of a raw card-sort data file. Shared by the reader, the survey
 // and the second pass over the file, so all three read a line the same way.
 
-enum class RecordKind { Item, Group, Participant, SubGroup, Other };
+// The records of a raw data file, one a line: the first letter is the kind, blank lines
+// are skipped, and positions are line numbers.
+class RawTextRecords final : public RecordSource {
+public:
+    explicit RawTextRecords(CStdioFileEx &file) : m_file(file) {}
+
+    bool next(StudyRecord &record) override;
+    void rewind() override;
+    int position() const override { return m_lineNumber; }
+    bool failed() const override { return m_failure != Failure::None; }
+    void reportFailure(Platform &platform) const override;
+
+private:
+    enum class Failure { None, TooManyLines, LineTooLong, ReadError };
+    CStdioFileEx &m_file;
+    QString m_line;
+    int m_lineNumber = 0;
+    Failure m_failure = Failure::None;
+};
 
 // Removes trailing white space as the wide-character classification knows it.
 void trimTrailingWhiteSpace(QString &line);
@@ -28,8 +50,8 @@ struct Placement {
     int fit = 0;
     bool numbersFit = true; // false when a digit run does not fit in 32 bits
 
-    // 1 without quality of fit; with it the score given, or 3 when none was.
-    int weight(bool useFit) const { return useFit ? (fitGiven ? fit : 3) : 1; }
+    // 1 without quality of fit; with it the score given, or the best when none was.
+    int weight(bool useFit) const { return useFit ? (fitGiven ? fit : maxFit) : 1; }
     bool isValid(int itemCount, bool useFit) const
     {
         return numbersFit && item >= 1 && item <= itemCount && weight(useFit) >= 1;

@@ -8,8 +8,6 @@
 #include "platform/PathParts.h"
 #include "platform/SafeFiles.h"
 
-#include <limits>
-
 namespace sortana {
 
 bool CardSortAnalysis::SurveyInputFile()
@@ -26,44 +24,20 @@ bool CardSortAnalysis::SurveyInputFile()
     s.itemCount = s.groupCount = s.participantCount = s.fileType = 0;
     participantCounter = 0;
 
-    int readAttempts = 0;
-    bool anyLine = false;
-    QString line;
-    for (;;) {
-        if (readAttempts == std::numeric_limits<int>::max() - 1) {
-            m_platform.error(QString::fromUtf16(messages::tooManyLines));
-            s.fileType = 0;
-            break;
-        }
-        const bool gotLine = file.ReadString(line);
-        ++readAttempts;
-        if (!gotLine) {
-            if (file.failure() == CStdioFileEx::Failure::LineTooLong)
-                m_platform.error(formatMessage(messages::lineTooLong, {QString::number(readAttempts)}));
-            else if (file.failure() != CStdioFileEx::Failure::None)
-                m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
-            else if (!anyLine) {
-                m_platform.error(formatMessage(u"The input file %s is empty", {summary->fileName}));
-                return false;
-            }
-            if (file.failure() != CStdioFileEx::Failure::None)
-                s.fileType = 0;
-            break;
-        }
-        trimTrailingWhiteSpace(line);
-        if (line.isEmpty())
-            continue;
-        const RecordKind kind = recordKind(line.front());
-        if (!anyLine) {
-            anyLine = true;
-            if (kind != RecordKind::Group && kind != RecordKind::Item) {
+    RawTextRecords records(file);
+    bool anyRecord = false;
+    StudyRecord record;
+    while (records.next(record)) {
+        if (!anyRecord) {
+            anyRecord = true;
+            if (record.kind != RecordKind::Group && record.kind != RecordKind::Item) {
                 m_platform.fileFailure(
                     QStringLiteral("Unidentified file type\nPlease provide an input file in Sortana format"));
                 break;
             }
             s.fileType = 1;
         }
-        switch (kind) {
+        switch (record.kind) {
         case RecordKind::Group:
             if (participantCounter > 0)
                 ++s.groupCount;
@@ -71,7 +45,7 @@ bool CardSortAnalysis::SurveyInputFile()
         case RecordKind::Item:
             if (participantCounter == 0)
                 ++s.itemCount;
-            else if (!s.hasFitData && line.indexOf(QLatin1Char('f'), 1, Qt::CaseInsensitive) >= 0)
+            else if (!s.hasFitData && record.value.contains(QLatin1Char('f'), Qt::CaseInsensitive))
                 s.hasFitData = true;
             break;
         case RecordKind::Participant: ++participantCounter; break;
@@ -79,8 +53,14 @@ bool CardSortAnalysis::SurveyInputFile()
         case RecordKind::Other: break;
         }
     }
-    file.Close();
-    s.lineCount = readAttempts;
+    if (records.failed()) {
+        records.reportFailure(m_platform);
+        s.fileType = 0;
+    } else if (!anyRecord) {
+        m_platform.error(formatMessage(u"The input file %s is empty", {summary->fileName}));
+        return false;
+    }
+    s.lineCount = records.position();
     s.participantCount = participantCounter;
     if (s.fileType != 0 && s.itemCount > PairMatrix::maxItems) {
         m_platform.error(formatMessage(messages::tooManyItems, {QString::number(s.itemCount)}));

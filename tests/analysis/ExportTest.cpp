@@ -2,6 +2,8 @@
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"
 
+#include <QFile>
+
 using namespace sortana;
 using namespace sortana::test;
 using namespace Qt::StringLiterals;
@@ -56,6 +58,29 @@ TEST_F(Export, ThreeCopiesScaleTheDeviations)
     const QStringList rows = readUtf16File(names.participantsPath).split(u"\r\n"_s);
     EXPECT_EQ(rows.value(1), u"P1\t1\t2\t1\t2.0\t1.0\t94%"_s);
     EXPECT_EQ(rows.value(2), u"P2\t2\t2\t0\t1.0\t1.0\t94%"_s);
+}
+
+// The participants pass reads the bytes the read read: a file changed or gone in between
+// changes nothing.
+TEST_F(Export, TheParticipantsPassSeesWhatTheReadSaw)
+{
+    const QByteArray study = "IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\nI3\n";
+    ASSERT_TRUE(surveyText(study));
+    ASSERT_EQ(read(), 3);
+    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+    const QString expected = readUtf16File(names.participantsPath);
+
+    for (const QByteArray &meanwhile : {QByteArray("IA\nIB\nIC\nPX\nG\nI1\nI2\nI3\n"), QByteArray()}) {
+        ASSERT_TRUE(surveyText(study));
+        ASSERT_EQ(read(), 3);
+        if (meanwhile.isEmpty())
+            QFile::remove(summary.fileName);
+        else
+            writeBytes(summary.fileName, meanwhile);
+        ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+        EXPECT_EQ(readUtf16File(names.participantsPath), expected);
+    }
+    EXPECT_TRUE(platform.messages().isEmpty());
 }
 
 // A full disk during the export: the earlier run's five files stay as they were, and the

@@ -5,6 +5,7 @@
 #include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 
@@ -149,16 +150,18 @@ TEST_F(RefusedRun, CancelAtAWarning)
 
 TEST_F(RefusedRun, AStudyThatCannotFitInMemory)
 {
-    // Two items need little more than the program itself: 32 MiB and 192 bytes.
-    platform.setMemoryBudget(32 << 20);
+    // Two items need little more than the program itself: 32 MiB, 192 bytes for the
+    // matrices and the input held in memory.
+    const qint64 need = (32 << 20) + 192 + QFileInfo(input).size();
+    platform.setMemoryBudget(need - 1);
     EXPECT_FALSE(finish());
     EXPECT_EQ(platform.texts(), QStringList{u"Error - not enough memory for 2 items\n"
                                             u"The analysis needs about 33.6 MB of memory"_s});
     expectEarlierFilesKept();
 
     platform.clear();
-    platform.setMemoryBudget((32 << 20) + 192);
-    EXPECT_TRUE(run.finish());
+    platform.setMemoryBudget(need);
+    ASSERT_TRUE(run.finish());
     EXPECT_TRUE(run.exportAnalysisFiles());
 }
 

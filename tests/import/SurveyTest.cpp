@@ -90,7 +90,7 @@ TEST_F(Survey, Utf8MarkIsSkippedInEveryPass)
     ASSERT_TRUE(surveyText("\xEF\xBB\xBFIA\nIB\nP1\nG\nI1\nI2\n"));
     EXPECT_EQ(summary.itemCount, 2);
     ASSERT_EQ(analysis.Read(), 2);
-    EXPECT_EQ(analysis.itemNames->first(), u"A"_s);
+    EXPECT_EQ(analysis.itemNames.first(), u"A"_s);
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 
