@@ -101,8 +101,8 @@ void BM_ClusterAnalysis(benchmark::State &state)
     for (auto _ : state) {
         ClusterAnalysis analysis;
         analysis.Run(itemCount, study.matrix, study.summary);
-        benchmark::DoNotOptimize(analysis.root);
-        passes = analysis.passCount;
+        benchmark::DoNotOptimize(analysis.root());
+        passes = analysis.passCount();
         state.PauseTiming();
         NodeRegistry::instance().clear();
         state.ResumeTiming();

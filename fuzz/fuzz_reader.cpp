@@ -119,7 +119,7 @@ void import(const std::uint8_t *data, std::size_t size)
         broken("options chosen within their limits were refused");
     if (!run.finish())
         return;
-    checkLeafOrder(sortana::LeafOrder(run.clusterAnalysis().root), run.itemCount());
+    checkLeafOrder(sortana::LeafOrder(run.clusterAnalysis().root()), run.itemCount());
 
     sortana::CSortanaMdiDoc document;
     document.CompleteImport(run);

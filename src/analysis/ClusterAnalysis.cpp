@@ -112,33 +112,32 @@ private:
 int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary &study)
 {
     Q_ASSERT(count <= matrix.size());
-    itemCount = count;
-    pairMatrix = &matrix;
-    summary = &study;
-    maxPerCell = study.similarityScale();
-    root = nullptr;
+    m_itemCount = count;
+    m_pairMatrix = &matrix;
+    m_maxPerCell = study.similarityScale();
+    m_root = nullptr;
 
-    m_candidates = CandidateList(candidatesOf(matrix, itemCount, maxPerCell));
+    m_candidates = CandidateList(candidatesOf(matrix, m_itemCount, m_maxPerCell));
     PassWatch watch;
-    for (passCount = 1;; ++passCount) {
+    for (m_passCount = 1;; ++m_passCount) {
         RunPass(m_candidates, PassMode::Normal);
-        if (!rerunNeeded)
+        if (!m_rerunNeeded)
             break;
         // A pass depends on nothing but the list it starts from. Once a list comes round
         // again the passes would repeat for ever, each finding its rising similarity anew;
         // the first pass to start from a list seen before is made the last one instead.
-        const int roundLength = watch.roundLength(passCount, m_candidates.items());
+        const int roundLength = watch.roundLength(m_passCount, m_candidates.items());
         if (roundLength > 0) {
             const int firstRepeated = FindFirstRepeatedPass(roundLength);
             RunPass(m_candidates, PassMode::Last);
-            passCount = firstRepeated + roundLength + 1;
+            m_passCount = firstRepeated + roundLength + 1;
             break;
         }
     }
 
     m_candidates = CandidateList();
     m_sums = ClusterSums();
-    itemClusters = {};
+    m_itemClusters = {};
     m_clusters = {};
     m_nextMember = {};
     return 1;
@@ -148,7 +147,7 @@ int ClusterAnalysis::FindFirstRepeatedPass(int roundLength)
 {
     // Two replays from the first list, one a round ahead of the other, meet at the first
     // list that comes round again.
-    CandidateList behind(candidatesOf(*pairMatrix, itemCount, maxPerCell));
+    CandidateList behind(candidatesOf(*m_pairMatrix, m_itemCount, m_maxPerCell));
     CandidateList ahead = behind;
     for (int pass = 0; pass < roundLength; ++pass)
         RunPass(ahead, PassMode::Replay);
@@ -163,27 +162,27 @@ int ClusterAnalysis::FindFirstRepeatedPass(int roundLength)
 
 void ClusterAnalysis::StartPass()
 {
-    m_sums.reset(*pairMatrix, itemCount);
-    itemClusters.resize(std::size_t(itemCount));
-    std::iota(itemClusters.begin(), itemClusters.end(), 0);
-    m_clusters.assign(std::size_t(itemCount), WorkingCluster{});
-    for (int item = 0; item < itemCount; ++item)
+    m_sums.reset(*m_pairMatrix, m_itemCount);
+    m_itemClusters.resize(std::size_t(m_itemCount));
+    std::iota(m_itemClusters.begin(), m_itemClusters.end(), 0);
+    m_clusters.assign(std::size_t(m_itemCount), WorkingCluster{});
+    for (int item = 0; item < m_itemCount; ++item)
         m_clusters[std::size_t(item)].lastMember = item;
-    m_nextMember.assign(std::size_t(itemCount), -1);
+    m_nextMember.assign(std::size_t(m_itemCount), -1);
 }
 
 void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
 {
     m_passMode = mode;
-    rerunNeeded = false;
+    m_rerunNeeded = false;
     StartPass();
 
-    bool apart = itemCount > 1;
+    bool apart = m_itemCount > 1;
     double lastSimilarity = candidates.empty() ? 0.0 : candidates.items().front().similarity;
     candidates.beginScan();
     while (apart && candidates.current() != nullptr) {
         const CandidatePair pair = *candidates.current();
-        if (pair.first == pair.second || itemClusters[pair.first] == itemClusters[pair.second]) {
+        if (pair.first == pair.second || m_itemClusters[pair.first] == m_itemClusters[pair.second]) {
             candidates.keepCurrent();
             continue;
         }
@@ -194,18 +193,18 @@ void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
             candidates.keepCurrent();
         } else {
             if (similarity > lastSimilarity)
-                rerunNeeded = true;
+                m_rerunNeeded = true;
             candidates.moveCurrent(similarity);
         }
     }
     // After the last pass Run drops the list as it stands.
-    const bool lastPass = mode == PassMode::Last || (mode == PassMode::Normal && !rerunNeeded);
+    const bool lastPass = mode == PassMode::Last || (mode == PassMode::Normal && !m_rerunNeeded);
     if (!lastPass)
         candidates.endScan();
 
     // Items that never met another item, and clusters the scan left apart.
-    for (int item = 1; apart && item < itemCount; ++item) {
-        if (itemClusters[item] != itemClusters[0])
+    for (int item = 1; apart && item < m_itemCount; ++item) {
+        if (m_itemClusters[item] != m_itemClusters[0])
             apart = MergeClusters(CandidatePair{0.0, 0, item}) != 0;
     }
 }
@@ -213,8 +212,8 @@ void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
 int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
 {
     // The joined cluster goes on under the smaller smallest item.
-    const std::int32_t into = std::min(itemClusters[pair.first], itemClusters[pair.second]);
-    const std::int32_t absorbed = std::max(itemClusters[pair.first], itemClusters[pair.second]);
+    const std::int32_t into = std::min(m_itemClusters[pair.first], m_itemClusters[pair.second]);
+    const std::int32_t absorbed = std::max(m_itemClusters[pair.first], m_itemClusters[pair.second]);
     WorkingCluster &kept = m_clusters[std::size_t(into)];
     const WorkingCluster &gone = m_clusters[std::size_t(absorbed)];
 
@@ -223,7 +222,7 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     const std::int32_t leftCluster = absorbedLeft ? absorbed : into;
     ClusterNode *leftNode = absorbedLeft ? gone.node : kept.node;
     ClusterNode *rightNode = absorbedLeft ? kept.node : gone.node;
-    const bool firstOnLeft = itemClusters[pair.first] == leftCluster;
+    const bool firstOnLeft = m_itemClusters[pair.first] == leftCluster;
     const std::int32_t leftItem = firstOnLeft ? pair.first : pair.second;
     const std::int32_t rightItem = firstOnLeft ? pair.second : pair.first;
 
@@ -231,28 +230,28 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     kept.mergeSum = kept.mergeSum + gone.mergeSum + pair.similarity;
     kept.mergeCount = kept.mergeCount + gone.mergeCount + 1;
     // Once a re-run is due, this pass's tree will be thrown away, so it is not built.
-    if (m_passMode == PassMode::Last || (m_passMode == PassMode::Normal && !rerunNeeded)) {
+    if (m_passMode == PassMode::Last || (m_passMode == PassMode::Normal && !m_rerunNeeded)) {
         kept.node = NodeRegistry::instance().create(leftNode, rightNode, pair.similarity, leftItem, rightItem);
-        root = kept.node;
+        m_root = kept.node;
     }
 
     for (std::int32_t member = absorbed; member != -1; member = m_nextMember[std::size_t(member)])
-        itemClusters[std::size_t(member)] = into;
+        m_itemClusters[std::size_t(member)] = into;
     m_nextMember[std::size_t(kept.lastMember)] = absorbed;
     kept.lastMember = gone.lastMember;
     m_sums.merge(into, absorbed);
 
-    return kept.size < itemCount ? 1 : 0;
+    return kept.size < m_itemCount ? 1 : 0;
 }
 
 double ClusterAnalysis::ClusterSimilarity(const CandidatePair &pair) const
 {
-    const std::int32_t a = itemClusters[std::size_t(pair.first)];
-    const std::int32_t b = itemClusters[std::size_t(pair.second)];
+    const std::int32_t a = m_itemClusters[std::size_t(pair.first)];
+    const std::int32_t b = m_itemClusters[std::size_t(pair.second)];
     const std::int64_t pairs = std::int64_t(m_clusters[std::size_t(a)].size) * m_clusters[std::size_t(b)].size;
-    // Two divisions, each rounded: for two single items this is exactly score / maxPerCell,
+    // Two divisions, each rounded: for two single items this is exactly score / m_maxPerCell,
     // the similarity the candidate was stored with.
-    return double(m_sums.sum(a, b)) / double(pairs) / maxPerCell;
+    return double(m_sums.sum(a, b)) / double(pairs) / m_maxPerCell;
 }
 
 } // namespace sortana

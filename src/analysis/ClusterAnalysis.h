@@ -5,6 +5,7 @@
 #include "analysis/ClusterSums.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace sortana {
@@ -24,19 +25,15 @@ public:
     ClusterAnalysis &operator=(const ClusterAnalysis &) = delete;
 
     // Builds the tree of the matrix's weighted scores (its lower triangle) and returns 1.
-    // Meant for two items or more; with fewer there is nothing to join and root stays null.
+    // Meant for two items or more; with fewer there is nothing to join and the root stays null.
     int Run(int itemCount, const PairMatrix &pairMatrix, const StudySummary &summary);
 
-    // The tree after Run. The document takes it and sets this back to null.
-    ClusterNode *root = nullptr;
-    const StudySummary *summary = nullptr;
-    bool rerunNeeded = false;
-    // What one pair can score per participant; scores are divided by it into similarities.
-    double maxPerCell = 1.0;
-    int itemCount = 0;
-    const PairMatrix *pairMatrix = nullptr;
+    // The tree of the last Run; its nodes belong to the NodeRegistry.
+    ClusterNode *root() const { return m_root; }
+    // Hands the tree over (the document keeps it): the analysis no longer holds it.
+    ClusterNode *takeRoot() { return std::exchange(m_root, nullptr); }
     // Passes the last Run made: one, plus one for every re-run.
-    int passCount = 0;
+    int passCount() const { return m_passCount; }
 
 private:
     // A cluster during one pass, stored under its smallest item. Its members are chained
@@ -66,11 +63,19 @@ private:
     // The mean weighted score of the clusters of the pair's two items, per maxPerCell.
     double ClusterSimilarity(const CandidatePair &pair) const;
 
+    ClusterNode *m_root = nullptr;
+    const PairMatrix *m_pairMatrix = nullptr;
+    int m_itemCount = 0;
+    // What one pair can score per participant; scores are divided by it into similarities.
+    double m_maxPerCell = 1.0;
+    int m_passCount = 0;
+    bool m_rerunNeeded = false;
+
     CandidateList m_candidates;
     PassMode m_passMode = PassMode::Normal;
     ClusterSums m_sums;
     // During a pass: the cluster, named by its smallest item, that holds each item.
-    std::vector<std::int32_t> itemClusters;
+    std::vector<std::int32_t> m_itemClusters;
     std::vector<WorkingCluster> m_clusters;
     std::vector<std::int32_t> m_nextMember;
 };

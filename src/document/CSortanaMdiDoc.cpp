@@ -10,8 +10,7 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
 {
     const bool exported = run.exportAnalysisFiles();
 
-    clusterRoot = run.clusterAnalysis().root;
-    run.clusterAnalysis().root = nullptr;
+    clusterRoot = run.clusterAnalysis().takeRoot();
     itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
     // A copy: the run's engine goes on reading its own summary until the run is destroyed.
     summary = std::make_unique<StudySummary>(run.summary());

@@ -79,7 +79,7 @@ bool ImportRun::exportAnalysisFiles()
     const BusyCursor busy(m_platform);
     bool written = false;
     try {
-        written = WriteAnalysisFiles(m_analysis, LeafOrder(m_clusterAnalysis.root));
+        written = WriteAnalysisFiles(m_analysis, LeafOrder(m_clusterAnalysis.root()));
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }

