@@ -5,7 +5,7 @@
 
 #include "analysis/AnalysisExport.h"
 #include "import/CardSortAnalysis.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include <QByteArray>
 #include <QString>

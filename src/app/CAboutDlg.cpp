@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 
 #include "app/Resources.h"
+#include "SortanaVersion.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 

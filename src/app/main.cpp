@@ -1,5 +1,6 @@
 #include "app/CSortanaMdiApp.h"
 #include "app/Resources.h"
+#include "SortanaVersion.h"
 
 #include <QApplication>
 

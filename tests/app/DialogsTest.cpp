@@ -3,7 +3,7 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "import/StudySummary.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QCheckBox>

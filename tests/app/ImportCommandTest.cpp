@@ -5,7 +5,7 @@
 #include "cli/CliRunner.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QAction>

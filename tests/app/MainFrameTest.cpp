@@ -6,7 +6,7 @@
 #include "app/SingleInstance.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "app/StudySummaryPanel.h"
 #include "document/DocumentLinks.h"
 #include "import/ImportMessages.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QCheckBox>
@@ -166,8 +166,9 @@ TEST_F(WizardTest, CopiesOutsideOneToTenAreRefused)
         const bool expert = control<QCheckBox>(ControlId::useExpert).isChecked();
         EXPECT_EQ(summary().useExpert, expert);
         EXPECT_EQ(platform.texts().isEmpty(), c.accepted) << c.copies.toStdString();
-        if (!c.accepted)
+        if (!c.accepted) {
             EXPECT_EQ(text(ControlId::maximumScore), u"Invalid number of copies entered"_s);
+        }
 
         platform.clear();
         wizard.next();

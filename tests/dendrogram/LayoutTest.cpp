@@ -3,7 +3,7 @@
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "dendrogram/PictureExport.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include <QFontMetricsF>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 

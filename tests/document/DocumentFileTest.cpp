@@ -3,7 +3,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

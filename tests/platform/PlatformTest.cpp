@@ -1,6 +1,6 @@
 #include "platform/ConsolePlatform.h"
 #include "platform/MessageText.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/CardSortAnalysis.h"
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include <QTemporaryDir>
 

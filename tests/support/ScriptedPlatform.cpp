@@ -1,4 +1,4 @@
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 namespace sortana {
 
