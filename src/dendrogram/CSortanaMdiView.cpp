@@ -316,7 +316,7 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    const bool printed = printPage(*m_document, printer, scrollBarExtent());
+    const bool printed = printPage(*m_document, printer, referenceScreen());
     // The page was laid out for the printer; the screen needs its own layout back.
     viewport()->update();
     if (!printed)

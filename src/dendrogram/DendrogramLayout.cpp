@@ -74,7 +74,7 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
     document.drawingSize = {w, height};
 
     painter.setBackgroundMode(Qt::TransparentMode);
-    painter.setPen(QPen(Qt::black, 0, Qt::SolidLine));
+    painter.setPen(surface.hairlinePen(Qt::SolidLine));
     colour1 = document.colour1;
     colour2 = document.colour2;
     numberOfGroups = document.numberOfGroups;
