@@ -201,7 +201,8 @@ void CMainFrame::createCommands()
             ->setCheckable(true);
 
     const auto setIcon = [this](int id, const QIcon &icon) { action(id)->setIcon(icon); };
-    setIcon(fileNew, style()->standardIcon(QStyle::SP_FileIcon));
+    // The style's file icon is drawn pale, like a disabled button; New is always available.
+    setIcon(fileNew, QIcon(QStringLiteral(":/icons/new.svg")));
     setIcon(fileOpen, style()->standardIcon(QStyle::SP_DialogOpenButton));
     setIcon(importExport, applicationIcon());
     setIcon(fileSave, style()->standardIcon(QStyle::SP_DialogSaveButton));

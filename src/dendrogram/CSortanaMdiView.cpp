@@ -133,9 +133,16 @@ void CSortanaMdiView::coverBackgroundWithDrawing()
 void CSortanaMdiView::fitFrameToDrawing()
 {
     auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
-    // A maximised window fills the document area already; its size is not its own to change.
-    if (!frame || frame->isMaximized())
+    if (!frame)
         return;
+    // A window that opens maximised, as the area does while the active one is, fills the
+    // area; the fitted size is the one it gets when the user restores it.
+    if (frame->isMaximized()) {
+        frame->showNormal();
+        fitFrameToDrawing();
+        frame->showMaximized();
+        return;
+    }
     // Until the frame is shown its layout may not have placed the view yet, and the size of
     // the frame's own decoration is only known once it has.
     if (frame->layout())

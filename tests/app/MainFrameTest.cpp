@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -109,6 +110,14 @@ TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
     EXPECT_EQ(menuTitles(), documentMenus);
     for (const int id : {CommandId::copy, CommandId::properties, CommandId::fileSave, CommandId::fileSaveAs})
         EXPECT_FALSE(enabled(id)) << id;
+    // New is always available, and its button is drawn in full strength to say so.
+    const QImage icon = frame->action(CommandId::fileNew)->icon().pixmap(16, 16).toImage();
+    int strong = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x)
+            strong += qAlpha(icon.pixel(x, y)) > 200 && qGray(icon.pixel(x, y)) < 100;
+    }
+    EXPECT_GE(strong, 16);
 }
 
 TEST_F(MainFrameTest, FilesAreRoutedByType)
@@ -300,23 +309,31 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
     EXPECT_TRUE(insideArea(scroll));
     EXPECT_GT(scroll.maximum(), 0);
     const QSize firstSize = first->size();
-
-    first->showMaximized();
     frame->openFile(documentFile(u"second.klus"_s));
     settle();
-    DocumentFrame *second = frame->activeFrame();
-    ASSERT_NE(second, first);
-    EXPECT_TRUE(second->isMaximized());
-    EXPECT_EQ(second->geometry(), area.rect());
-    EXPECT_TRUE(insideArea(second->view()));
+    const QSize secondSize = frame->activeFrame()->size();
+
+    // While one window is maximised the next opens maximised; restored, it has the size it
+    // would have had, and the other windows keep theirs.
+    first->showMaximized();
+    frame->openFile(documentFile(u"third.klus"_s));
+    settle();
+    DocumentFrame *third = frame->activeFrame();
+    ASSERT_EQ(frame->frames().size(), 3);
+    ASSERT_EQ(third, frame->frames().back());
+    EXPECT_TRUE(third->isMaximized());
+    EXPECT_EQ(third->geometry(), area.rect());
+    EXPECT_TRUE(insideArea(third->view()));
     EXPECT_FALSE(first->isMaximized());
     EXPECT_EQ(first->size(), firstSize);
+    EXPECT_EQ(frame->frames()[1]->size(), secondSize);
     // The main window names the active document once, maximised or not.
-    EXPECT_EQ(frame->windowTitle(), u"Sortana - second.klus"_s);
-    second->showNormal();
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - third.klus"_s);
+    third->showNormal();
     settle();
-    EXPECT_EQ(frame->windowTitle(), u"Sortana - second.klus"_s);
-    EXPECT_TRUE(insideArea(*second));
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - third.klus"_s);
+    EXPECT_EQ(third->size(), secondSize);
+    EXPECT_TRUE(insideArea(*third));
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 
