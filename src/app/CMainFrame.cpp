@@ -38,9 +38,9 @@ namespace sortana {
 namespace {
 
 const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
+const QString documentExtension = documentTypePart(DocumentTypePart::Extension);
 // Cascaded windows are never made smaller than this, unless the document area is.
 constexpr QSize minimumCascadeSize(400, 300);
-const QString documentExtension = documentTypePart(DocumentTypePart::Extension);
 
 // Runs the command once the current event has been handled, as a posted command would.
 void post(QAction *command)

@@ -134,10 +134,10 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     EXPECT_EQ(across.maximum(), himetricToPixels(drawn.extent.width(), dpiX()) - view.viewport()->width());
 
     // Scrolled to the end: the widest name ends a margin before the window's edge, and the
-    // band behind it reaches that edge.
+    // band behind it reaches that edge. Painting lays the drawing out anew.
+    const int marginPixels = himetricToPixels(drawn.margin.width(), dpiX());
     view.horizontalScrollBar()->setValue(across.maximum());
     const QImage shown = view.viewport()->grab().toImage();
-    const int marginPixels = himetricToPixels(drawn.margin.width(), dpiX());
     // Letters, not the dotted group line, which is one pixel tall.
     int lastInk = 0;
     for (int x = 0; x < shown.width(); ++x) {
