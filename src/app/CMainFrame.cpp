@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -29,6 +30,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolBar>
 
 namespace sortana {
@@ -37,6 +39,8 @@ namespace {
 
 const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
 const QString documentExtension = documentTypePart(DocumentTypePart::Extension);
+// Cascaded windows are never made smaller than this, unless the document area is.
+constexpr QSize minimumCascadeSize(400, 300);
 
 // Runs the command once the current event has been handled, as a posted command would.
 void post(QAction *command)
@@ -75,7 +79,8 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
       m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); })
 {
-    setWindowTitle(applicationName.toString());
+    m_title = applicationName.toString();
+    setWindowTitle(m_title);
     setWindowIcon(applicationIcon());
     setAcceptDrops(true);
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -184,7 +189,7 @@ void CMainFrame::createCommands()
     addCommand(nextPane, QStringLiteral("Next Pane"), {}, {key(Qt::Key_F6)});
     addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
     addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
-    addCommand(cascade, QStringLiteral("&Cascade"), [this] { m_area->cascadeSubWindows(); });
+    addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
     addCommand(about, QStringLiteral("&About Sortana..."), [this] {
@@ -196,7 +201,8 @@ void CMainFrame::createCommands()
             ->setCheckable(true);
 
     const auto setIcon = [this](int id, const QIcon &icon) { action(id)->setIcon(icon); };
-    setIcon(fileNew, style()->standardIcon(QStyle::SP_FileIcon));
+    // The style's file icon is drawn pale, like a disabled button; New is always available.
+    setIcon(fileNew, QIcon(QStringLiteral(":/icons/new.svg")));
     setIcon(fileOpen, style()->standardIcon(QStyle::SP_DialogOpenButton));
     setIcon(importExport, applicationIcon());
     setIcon(fileSave, style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -298,7 +304,7 @@ void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
             entry->setStatusTip(loadString(CommandId::recentFile));
             entry->setToolTip(path);
             connect(entry, &QAction::triggered, this, [this, path] {
-                if (!openFile(path))
+                if (!reportMissingFile(path) && !openFile(path))
                     m_recentFiles.remove(path);
             });
             menu->insertAction(before, entry);
@@ -319,6 +325,8 @@ void CMainFrame::updateCommands()
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
     action(properties)->setEnabled(document && OnUpdateProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
+    // With no document window the settings have nothing to apply to.
+    m_dialogBar->setEnabled(frame != nullptr);
 }
 
 void CMainFrame::updateTitles()
@@ -331,8 +339,19 @@ void CMainFrame::updateTitles()
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
-    setWindowTitle(active ? applicationName.toString() + QStringLiteral(" - ") + active->windowTitle()
-                          : applicationName.toString());
+    m_title = active ? applicationName.toString() + QStringLiteral(" - ") + active->windowTitle()
+                     : applicationName.toString();
+    setWindowTitle(m_title);
+}
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    // A maximised document window adds its own title to the main window's in brackets, and
+    // puts back a stale one when it is restored; the main window already names the active
+    // document, once.
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != m_title)
+        setWindowTitle(m_title);
+    QMainWindow::changeEvent(event);
 }
 
 CommandContext CMainFrame::context()
@@ -451,8 +470,24 @@ void CMainFrame::openDocument()
         openFile(path);
 }
 
+bool CMainFrame::reportMissingFile(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo::exists(absolute))
+        return false;
+    m_platform.fileFailure(
+        formatMessage(u"Cannot open %s.\nThe file does not exist: it may have been moved, renamed or deleted.",
+                      {QDir::toNativeSeparators(absolute)}));
+    m_recentFiles.remove(absolute);
+    return true;
+}
+
 bool CMainFrame::openFile(const QString &path)
 {
+    // A missing document would otherwise count as a data file and start an import of it.
+    if (QFileInfo(path).suffix().compare(documentExtension.mid(1), Qt::CaseInsensitive) == 0
+        && reportMissingFile(path))
+        return false;
     const QString absolute = QFileInfo(path).absoluteFilePath();
     // A document already open is shown rather than opened twice.
     for (DocumentFrame *frame : frames()) {
@@ -520,6 +555,32 @@ void CMainFrame::openNewWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument());
+}
+
+void CMainFrame::cascadeWindows()
+{
+    // Each window keeps its own size, but at least a usable one, and lies one title bar
+    // further down and right than the window under it, starting again at the top-left
+    // corner when the next one would not fit.
+    const QSize room = m_area->viewport()->size();
+    const QSize least = minimumCascadeSize.boundedTo(room);
+    QPoint corner(0, 0);
+    for (QMdiSubWindow *window : m_area->subWindowList(QMdiArea::StackingOrder)) {
+        if (window->isMinimized() || window->isHidden())
+            continue;
+        if (window->isMaximized())
+            window->showNormal();
+        QStyleOptionTitleBar titleBar;
+        titleBar.initFrom(window);
+        const int step = std::max(1, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &titleBar, window));
+        if (corner.x() + least.width() > room.width() || corner.y() + least.height() > room.height())
+            corner = {0, 0};
+        const QSize size = window->size().expandedTo(least).boundedTo(QSize(room.width() - corner.x(),
+                                                                             room.height() - corner.y()));
+        window->setGeometry(QRect(corner, size));
+        window->raise();
+        corner += QPoint(step, step);
+    }
 }
 
 void CMainFrame::arrangeMinimised()

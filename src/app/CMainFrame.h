@@ -59,6 +59,7 @@ public:
     bool executeRequest(const QString &request);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -85,7 +86,11 @@ private:
     void closeDocument();
     void runImportExport();
     void openNewWindow();
+    void cascadeWindows();
     void arrangeMinimised();
+    // Tells the user that the file is gone and drops it from the recent files; false when
+    // the file is there.
+    bool reportMissingFile(const QString &path);
 
     Platform &m_platform;
     QSettings &m_settings;
@@ -96,6 +101,8 @@ private:
     QToolBar *m_toolBar = nullptr;
     CSortanaMdiDlgBar *m_dialogBar = nullptr;
     QHash<int, QAction *> m_actions;
+    // The main window's title: the program's name and the active document's.
+    QString m_title;
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
     FileChooser m_chooseOpenPath;

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyleOption>
@@ -86,6 +87,25 @@ bool isEnterKey(const QEvent *event)
         return false;
     const int key = static_cast<const QKeyEvent *>(event)->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// A field whose text is no colour is tinted, and its tooltip says how it is read.
+void markColourField(QLineEdit &field)
+{
+    const QString text = field.text();
+    if (isColourText(text)) {
+        field.setPalette(QPalette());
+        field.setToolTip(QString());
+        return;
+    }
+    QPalette tinted = field.palette();
+    tinted.setColor(QPalette::Base, QColor(255, 214, 214));
+    tinted.setColor(QPalette::Text, Qt::black);
+    field.setPalette(tinted);
+    const QString shown = text.trimmed().isEmpty() ? QStringLiteral("An empty field") : u'"' + text + u'"';
+    field.setToolTip(QStringLiteral("%1 is not a colour, so it is used as %2.\n"
+                                    "A colour is six hexadecimal digits for red, green and blue, such as FF8000.")
+                         .arg(shown, colourText(colourFromText(text))));
 }
 
 std::optional<QColor> askColourDialog(QWidget *parent, const QColor &initial)
@@ -210,6 +230,8 @@ CSortanaMdiDlgBar::CSortanaMdiDlgBar(QWidget *parent)
     // activated, unlike currentIndexChanged, only comes from the user's own choice.
     connect(m_fontName, &QComboBox::activated, this, [this] { applyChosenEntry(); });
     connect(m_fontSize, &QComboBox::activated, this, [this] { applyChosenEntry(); });
+    for (QLineEdit *field : {m_colour1, m_colour2})
+        connect(field, &QLineEdit::textChanged, field, [field] { markColourField(*field); });
     connect(m_chooseColour1, &QToolButton::clicked, this, [this] { chooseColour(m_colour1); });
     connect(m_chooseColour2, &QToolButton::clicked, this, [this] { chooseColour(m_colour2); });
     for (QWidget *field : std::initializer_list<QWidget *>{m_fontName, m_fontSize, m_groups, m_colour1, m_colour2})

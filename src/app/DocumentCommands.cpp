@@ -5,9 +5,12 @@
 #include "app/DocumentTemplate.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 
 namespace sortana {
 
@@ -22,9 +25,15 @@ void postCommand(QAction *command)
 
 void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
 {
+    bool allOpened = true;
     for (const QString *path : {&names.cardsPath, &names.participantsPath, &names.itemsPath,
                                 &names.matrixPath, &names.weightedMatrixPath})
-        platform.shellOpen(*path);
+        allOpened = platform.shellOpen(*path) && allOpened;
+    // Once for the five files: where one cannot be opened, as a rule none can.
+    if (!allOpened)
+        platform.error(formatMessage(u"The analysis files could not be opened: no application opens them on "
+                                     u"this computer.\nThey are in the folder %s",
+                                     {QDir::toNativeSeparators(QFileInfo(names.cardsPath).absolutePath())}));
 }
 
 } // namespace

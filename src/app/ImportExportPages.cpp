@@ -126,12 +126,16 @@ bool CImportExportOptionsPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Focus lost to another window (a message box among them) is no edit that ended, and
-        // the wizard's own buttons check the options themselves when they need to: checking
-        // here as well would show the same message twice.
-        const bool toWizardButton = qobject_cast<QAbstractButton *>(QApplication::focusWidget())
-            && !isAncestorOf(QApplication::focusWidget());
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toWizardButton) {
+        // Focus lost to another window (a message box among them) is no edit that ended. A
+        // button of the wizard or of this page (Reset and the option boxes) that takes the
+        // focus by a click or its key is being used, and checks the options itself: checking
+        // here as well would show the same message twice, and a message shown between the
+        // press and the release of a button would swallow its click. Tabbing onto a button
+        // only leaves the field.
+        QWidget *next = QApplication::focusWidget();
+        const bool buttonUsed = qobject_cast<QAbstractButton *>(next) && wizard().isAncestorOf(next)
+            && reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason;
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !buttonUsed) {
             // After the focus change has finished, so a refusal can take the focus back.
             QTimer::singleShot(0, this, [this] {
                 if (wizard().currentPage() == this)

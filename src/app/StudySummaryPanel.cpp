@@ -13,6 +13,21 @@
 
 namespace sortana {
 
+QString elidePath(const QString &path, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(path) <= width)
+        return path;
+    // Documents written on Windows name their data files with backslashes.
+    const qsizetype separator = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    if (separator <= 0)
+        return path;
+    const QString name = path.mid(separator);
+    QString folder = metrics.elidedText(path.left(separator), Qt::ElideMiddle, width - metrics.horizontalAdvance(name));
+    if (folder.isEmpty())
+        folder = QString(QChar(0x2026));
+    return folder + name;
+}
+
 void PathLabel::setPath(const QString &path)
 {
     m_path = path;
@@ -28,7 +43,7 @@ void PathLabel::resizeEvent(QResizeEvent *event)
 
 void PathLabel::elide()
 {
-    setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, std::max(width(), 40)));
+    setText(elidePath(m_path, fontMetrics(), width()));
 }
 
 namespace {

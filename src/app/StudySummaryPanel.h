@@ -11,8 +11,11 @@ namespace sortana {
 
 struct StudySummary;
 
-// A label that shortens a long path in the middle, keeping its file name in view; the whole
-// path is its tooltip.
+// The path as it fits the width: a path too long has its folder part shortened in the
+// middle, never its file name, which is shown whole even when it alone is too wide.
+QString elidePath(const QString &path, const QFontMetrics &metrics, int width);
+
+// A label that shortens a long path as elidePath does; the whole path is its tooltip.
 class PathLabel : public QLabel {
 public:
     using QLabel::QLabel;

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDrag>
 #include <QLayout>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -98,11 +99,22 @@ QSize CSortanaMdiView::drawingPixels() const
             himetricToPixels(m_document->drawingSize.cy, viewport()->logicalDpiY())};
 }
 
+QSize CSortanaMdiView::extentPixels() const
+{
+    const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
+    if (!layout)
+        return drawingPixels();
+    return drawingPixels().expandedTo({himetricToPixels(layout->extent.width(), viewport()->logicalDpiX()),
+                                       himetricToPixels(layout->extent.height(), viewport()->logicalDpiY())});
+}
+
 void CSortanaMdiView::setScrollSizes()
 {
     if (!m_document)
         return;
-    m_scrollTotal = drawingPixels();
+    // Long names in a large font run past the drawing's right edge; the user can still
+    // scroll to them, while the drawing's own size stays as the user made it.
+    m_scrollTotal = extentPixels();
     // A drawing that fits the view without scroll bars gets none, even while bars still on
     // view take up the room it would need.
     const QSize room = maximumViewportSize();
@@ -123,13 +135,33 @@ void CSortanaMdiView::fitFrameToDrawing()
     auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
     if (!frame)
         return;
+    // A window that opens maximised, as the area does while the active one is, fills the
+    // area; the fitted size is the one it gets when the user restores it.
+    if (frame->isMaximized()) {
+        frame->showNormal();
+        fitFrameToDrawing();
+        frame->showMaximized();
+        return;
+    }
     // Until the frame is shown its layout may not have placed the view yet, and the size of
     // the frame's own decoration is only known once it has.
     if (frame->layout())
         frame->layout()->activate();
     const int border = 2 * frameWidth();
     // Sized to fit exactly, the view needs no scroll bars, so none is counted.
-    frame->resize(frame->size() - size() + drawingPixels() + QSize(border, border));
+    QSize fitted = frame->size() - size() + drawingPixels() + QSize(border, border);
+    QMdiArea *area = frame->mdiArea();
+    if (!area) {
+        frame->resize(fitted);
+        return;
+    }
+    // A drawing taller or wider than the document area scrolls inside a window that the
+    // area holds whole, title bar and scroll bars included.
+    const QSize room = area->viewport()->size();
+    fitted = fitted.boundedTo(room);
+    const QPoint corner(std::clamp(frame->x(), 0, room.width() - fitted.width()),
+                        std::clamp(frame->y(), 0, room.height() - fitted.height()));
+    frame->setGeometry(QRect(corner, fitted));
 }
 
 void CSortanaMdiView::OnInitialUpdate()
@@ -169,12 +201,16 @@ void CSortanaMdiView::paintEvent(QPaintEvent *)
         return;
     QPainter painter(viewport());
     DrawingSurface surface(painter, false, scrollBarExtent(), -QPointF(scrollPosition()));
-    const QSize paintSize(surface.toHimetricX(viewport()->width()), surface.toHimetricY(viewport()->height()));
+    const QSize client = viewport()->size();
+    // Scrolled past the drawing's right edge to the names beyond it, the bands must still
+    // reach the window's right edge.
+    const QSize paintSize(surface.toHimetricX(client.width() + (client.isEmpty() ? 0 : scrollPosition().x())),
+                          surface.toHimetricY(client.height()));
     if (paintSize.width() != 0 && paintSize.height() != 0)
         Draw(*m_document, surface, paintSize);
     // The layout has just set the drawing's height. The scroll bars follow it once painting
     // is over: changing them now could resize the viewport under the painter.
-    if (drawingPixels() != m_scrollTotal)
+    if (extentPixels() != m_scrollTotal)
         QMetaObject::invokeMethod(this, [this] { setScrollSizes(); }, Qt::QueuedConnection);
 }
 
@@ -316,7 +352,7 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    const bool printed = printPage(*m_document, printer, scrollBarExtent());
+    const bool printed = printPage(*m_document, printer, referenceScreen());
     // The page was laid out for the printer; the screen needs its own layout back.
     viewport()->update();
     if (!printed)

@@ -75,6 +75,8 @@ private:
     ReferenceScreen referenceScreen() const;
     QPoint scrollPosition() const;
     QSize drawingPixels() const;
+    // The drawing size, or the last layout's extent where names run past the drawing.
+    QSize extentPixels() const;
     void setScrollSizes();
     void coverBackgroundWithDrawing();
     void fitFrameToDrawing();
@@ -85,7 +87,7 @@ private:
 
     CSortanaMdiDoc *m_document;
     Platform &m_platform;
-    // The drawing size the scroll bars were last set for, in pixels.
+    // The extent the scroll bars were last set for, in pixels.
     QSize m_scrollTotal;
     bool m_dragging = false;
     QPoint m_lastMousePoint;

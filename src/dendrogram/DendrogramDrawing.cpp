@@ -23,7 +23,7 @@ void paintBackground(const DendrogramLayout &layout, DrawingSurface &surface, in
     QPainter &painter = surface.painter();
     const QPen treePen = painter.pen();
     const QBrush previousBrush = painter.brush();
-    painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
+    painter.setPen(surface.hairlinePen(Qt::DotLine));
     std::set<int> boundaries = layout.groupBoundaries();
     const QBrush bands[] = {QBrush(fromColourValue(layout.colour1)), QBrush(fromColourValue(layout.colour2))};
     const int pw = layout.paintSize.width();

@@ -77,9 +77,11 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
     separatorRect.top = -my;
     separatorRect.bottom = -my - int(n) * rowHeight;
     document.drawingSize = {w, height};
+    const qint64 namesRight = qint64(labelLeft) + maxLabelWidth + mx;
+    extent = {int(std::clamp<qint64>(namesRight, w, std::numeric_limits<int>::max())), height};
 
     painter.setBackgroundMode(Qt::TransparentMode);
-    painter.setPen(QPen(Qt::black, 0, Qt::SolidLine));
+    painter.setPen(surface.hairlinePen(Qt::SolidLine));
     colour1 = document.colour1;
     colour2 = document.colour2;
     numberOfGroups = document.numberOfGroups;

@@ -65,6 +65,9 @@ public:
     int treeRight = 0;
     int width = 0;
     int height = 0;
+    // What the drawing covers: its width and height, widened where the names run past the
+    // right edge so that the widest of them is held whole, with a margin after it.
+    QSize extent;
     QSize margin;
     QSize paintSize;
     quint32 colour1 = 0;

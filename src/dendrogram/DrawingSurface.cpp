@@ -55,6 +55,15 @@ QPointF DrawingSurface::toDevice(QPoint point) const
     return {m_origin.x() + point.x() * m_dpiX / himetricPerInch, m_origin.y() - point.y() * m_dpiY / himetricPerInch};
 }
 
+QPen DrawingSurface::hairlinePen(Qt::PenStyle style) const
+{
+    // A width of 0 would be one device pixel: on a picture's fine grid that is a line too
+    // thin to see, and renderers that ignore non-scaling strokes draw nothing at all.
+    QPen pen(Qt::black, hairlineWidth * m_dpiX / himetricPerInch, style);
+    pen.setCosmetic(false);
+    return pen;
+}
+
 QSize DrawingSurface::textExtent(const QString &text) const
 {
     const QFontMetricsF metrics(m_painter.font(), m_painter.device());

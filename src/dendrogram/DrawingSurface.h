@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QPen>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -10,6 +11,9 @@ namespace sortana {
 
 // The drawing's unit is 0.01 mm.
 inline constexpr double himetricPerInch = 2540.0;
+// Lines are a hairline of this many 0.01 mm on every device: about a pixel on a classic
+// screen, and still a line that other programs draw when a picture is scaled or printed.
+inline constexpr int hairlineWidth = 25;
 
 // Device pixels at the resolution given to 0.01 mm, and back; both rounded, signs kept.
 int pixelsToHimetric(double pixels, double dpi);
@@ -34,6 +38,8 @@ public:
     int toHimetricX(double pixels) const;
     int toHimetricY(double pixels) const;
     QPointF toDevice(QPoint point) const;
+    // A black hairline pen of the style given, as wide in 0.01 mm on this device as on any.
+    QPen hairlinePen(Qt::PenStyle style) const;
 
     // Width and height of the text in the current font, in 0.01 mm.
     QSize textExtent(const QString &text) const;

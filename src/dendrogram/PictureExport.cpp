@@ -100,7 +100,7 @@ bool checkPngSize(CSortanaMdiDoc &document, Platform &platform)
 
 bool savePdf(CSortanaMdiDoc &document, const QString &path)
 {
-    settleDrawingSize(document, pdfDpi, fileScreen.scrollBarExtent);
+    settleDrawingSize(document, pdfDpi, extentAt(fileScreen, pdfDpi));
     return saveReplacing(path, [&](QIODevice &file) {
         QPdfWriter writer(&file);
         writer.setResolution(pdfDpi);
@@ -109,7 +109,7 @@ bool savePdf(CSortanaMdiDoc &document, const QString &path)
         writer.setPageSize(QPageSize(QSizeF(document.drawingSize.cx / 100.0, document.drawingSize.cy / 100.0),
                                      QPageSize::Millimeter));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        return printPage(document, writer, fileScreen.scrollBarExtent);
+        return printPage(document, writer, fileScreen);
     });
 }
 
@@ -168,7 +168,7 @@ QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int
     return image;
 }
 
-bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, double scrollBarExtent)
+bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, const ReferenceScreen &screen)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -176,7 +176,9 @@ bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, double scrol
     // The painter's origin is the printable area's corner; what lies past it is not printed.
     const QRect page(0, 0, device.width(), device.height());
     painter.setClipRect(page);
-    DrawingSurface surface(painter, true, scrollBarExtent);
+    // A printer's dots are far finer than the screen's pixels: margins of as many dots
+    // would all but vanish and crowd the tree, the fit bars and the names together.
+    DrawingSurface surface(painter, true, extentAt(screen, painter.device()->logicalDpiY()));
     Draw(document, surface, {surface.toHimetricX(page.width()), surface.toHimetricY(page.height())});
     return painter.end();
 }

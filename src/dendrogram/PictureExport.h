@@ -27,9 +27,9 @@ QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, c
 QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
 
 // Draws like a printer on the device's current page: at its real size from the top-left
-// corner of the printable area, cut off at its edges. False when the device cannot be
-// painted on.
-bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, double scrollBarExtent);
+// corner of the printable area, cut off at its edges, with the margins the screen shows.
+// False when the device cannot be painted on.
+bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, const ReferenceScreen &screen);
 
 // True for the picture files savePicture can write: .svg, .png and .pdf.
 bool isPicturePath(const QString &path);

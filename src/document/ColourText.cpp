@@ -24,8 +24,14 @@ int hexDigitValue(QChar c)
     return -1;
 }
 
+struct HexReading {
+    qint32 value = 0;
+    qsizetype end = 0;      // where reading stopped
+    bool hasDigits = false;
+};
+
 // A hexadecimal integer as the C library reads one, clamped to the signed 32-bit range.
-qint32 readHexInteger(QStringView text)
+HexReading readHexInteger(QStringView text)
 {
     qsizetype pos = 0;
     while (pos < text.size() && text[pos].isSpace())
@@ -39,11 +45,18 @@ qint32 readHexInteger(QStringView text)
     // One past the limit is enough to know the value must be clamped.
     constexpr qint64 limit = qint64(std::numeric_limits<qint32>::max()) + 2;
     qint64 magnitude = 0;
+    const qsizetype firstDigit = pos;
     for (; pos < text.size() && hexDigitValue(text[pos]) >= 0; ++pos)
         magnitude = std::min(magnitude * 16 + hexDigitValue(text[pos]), limit);
-    return qint32(std::clamp(negative ? -magnitude : magnitude,
-                             qint64(std::numeric_limits<qint32>::min()),
-                             qint64(std::numeric_limits<qint32>::max())));
+    const qint32 value = qint32(std::clamp(negative ? -magnitude : magnitude,
+                                           qint64(std::numeric_limits<qint32>::min()),
+                                           qint64(std::numeric_limits<qint32>::max())));
+    return {value, pos, pos > firstDigit};
+}
+
+QStringView withoutHash(QStringView text)
+{
+    return text.startsWith(u'#') ? text.mid(1) : text;
 }
 
 } // namespace
@@ -55,9 +68,14 @@ QString colourText(quint32 colour)
 
 quint32 colourFromText(QStringView text)
 {
-    if (text.startsWith(u'#'))
-        text = text.mid(1);
-    return swapRedAndBlue(quint32(readHexInteger(text)) & 0xFFFFFF);
+    return swapRedAndBlue(quint32(readHexInteger(withoutHash(text)).value) & 0xFFFFFF);
+}
+
+bool isColourText(QStringView text)
+{
+    text = withoutHash(text);
+    const HexReading reading = readHexInteger(text);
+    return reading.hasDigits && text.mid(reading.end).trimmed().isEmpty();
 }
 
 } // namespace sortana

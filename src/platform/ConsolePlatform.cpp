@@ -32,9 +32,10 @@ MessageAnswer ConsolePlatform::messageBox(const QString &text, MessageIcon, Mess
     return MessageAnswer::Ok;
 }
 
-void ConsolePlatform::shellOpen(const QString &)
+bool ConsolePlatform::shellOpen(const QString &)
 {
     // There is no desktop to hand files to; the paths are reported by the caller instead.
+    return false;
 }
 
 } // namespace sortana

@@ -15,7 +15,7 @@ public:
     explicit ConsolePlatform(WarningPolicy policy = WarningPolicy::Continue, std::FILE *stream = stderr);
 
     MessageAnswer messageBox(const QString &text, MessageIcon icon, MessageButtons buttons) override;
-    void shellOpen(const QString &pathOrAddress) override;
+    bool shellOpen(const QString &pathOrAddress) override;
     void beginBusy() override {}
     void endBusy() override {}
 

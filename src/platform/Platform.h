@@ -22,8 +22,9 @@ public:
     virtual MessageAnswer messageBox(const QString &text, MessageIcon icon,
                                      MessageButtons buttons) = 0;
 
-    // Asks the desktop to open a file or web address in its associated application.
-    virtual void shellOpen(const QString &pathOrAddress) = 0;
+    // Asks the desktop to open a file or web address in its associated application. False
+    // when the desktop reports that it cannot (no application is set up for it, say).
+    virtual bool shellOpen(const QString &pathOrAddress) = 0;
 
     virtual void beginBusy() = 0;
     virtual void endBusy() = 0;

@@ -50,12 +50,12 @@ MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, 
     }
 }
 
-void WidgetPlatform::shellOpen(const QString &pathOrAddress)
+bool WidgetPlatform::shellOpen(const QString &pathOrAddress)
 {
     const QUrl url = pathOrAddress.contains(QLatin1String("://"))
         ? QUrl(pathOrAddress)
         : QUrl::fromLocalFile(pathOrAddress);
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 void WidgetPlatform::beginBusy()

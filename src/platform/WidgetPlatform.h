@@ -15,7 +15,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
     MessageAnswer messageBox(const QString &text, MessageIcon icon, MessageButtons buttons) override;
-    void shellOpen(const QString &pathOrAddress) override;
+    bool shellOpen(const QString &pathOrAddress) override;
     void beginBusy() override;
     void endBusy() override;
 

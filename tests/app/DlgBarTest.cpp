@@ -111,23 +111,28 @@ TEST(ColourTextTest, ReadsTypedTextLeniently)
     struct Case {
         const char *text;
         quint32 value;
+        bool wholeColour;   // nothing left over that the reading ignored
     };
     const Case cases[] = {
-        {"#FF0000", 0x0000FF},
-        {"##FF0000", 0x000000},   // only one hash sign is skipped
-        {"  0x00ff00", 0x00FF00},
-        {"ff", 0xFF0000},         // 0000FF: blue
-        {"12G456", 0x120000},     // stops at the first non-digit: 000012
-        {"", 0x000000},
-        {"blue", 0x0B0000},       // "b" is a digit, "l" stops the number: 00000B
-        {"xyz", 0x000000},
-        {"1FF0000", 0x0000FF},    // only the low 24 bits count
-        {"FFFFFFFFFF", 0xFFFFFF}, // clamped to 7FFFFFFF
-        {"-1", 0xFFFFFF},
-        {"-FFFFFFFFFF", 0x000000}, // clamped to -80000000
+        {"#FF0000", 0x0000FF, true},
+        {"##FF0000", 0x000000, false},   // only one hash sign is skipped
+        {"  0x00ff00 ", 0x00FF00, true},
+        {"ff", 0xFF0000, true},          // 0000FF: blue
+        {"12G456", 0x120000, false},     // stops at the first non-digit: 000012
+        {"", 0x000000, false},
+        {"blue", 0x0B0000, false},       // "b" is a digit, "l" stops the number: 00000B
+        {"xyz", 0x000000, false},
+        {"GGGGGG", 0x000000, false},
+        {"0x", 0x000000, false},
+        {"1FF0000", 0x0000FF, true},     // only the low 24 bits count
+        {"FFFFFFFFFF", 0xFFFFFF, true},  // clamped to 7FFFFFFF
+        {"-1", 0xFFFFFF, true},
+        {"-FFFFFFFFFF", 0x000000, true}, // clamped to -80000000
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(colourFromText(QString::fromLatin1(c.text)), c.value) << c.text;
+        EXPECT_EQ(isColourText(QString::fromLatin1(c.text)), c.wholeColour) << c.text;
+    }
 }
 
 TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
@@ -238,6 +243,26 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
     EXPECT_EQ(offered.back(), QColor(Qt::white));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FFFFFF"));
     EXPECT_EQ(view.hints, std::vector<int>{0}) << "a cancelled chooser applies nothing";
+}
+
+TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
+{
+    const QColor normalBase = colour1()->palette().color(QPalette::Base);
+    type("colour1", QStringLiteral("GGGGGG"));
+    bar.apply();
+    EXPECT_EQ(document.colour1, 0x000000u);
+    EXPECT_NE(colour1()->palette().color(QPalette::Base), normalBase);
+    EXPECT_EQ(colour1()->toolTip(),
+              QStringLiteral("\"GGGGGG\" is not a colour, so it is used as 000000.\n"
+                             "A colour is six hexadecimal digits for red, green and blue, such as FF8000."));
+    EXPECT_EQ(colour2()->palette().color(QPalette::Base), normalBase);
+    EXPECT_TRUE(colour2()->toolTip().isEmpty());
+
+    type("colour1", QStringLiteral("FF8000"));
+    bar.apply();
+    EXPECT_EQ(document.colour1, 0x0080FFu);
+    EXPECT_EQ(colour1()->palette().color(QPalette::Base), normalBase);
+    EXPECT_TRUE(colour1()->toolTip().isEmpty());
 }
 
 TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)

@@ -103,6 +103,20 @@ TEST_F(ImportCommandTest, ImportFillsANamedModifiedDocumentAndWritesWhatTheCliWr
     }
 }
 
+TEST_F(ImportCommandTest, FilesThatCannotBeOpenedAreReportedOnceWithTheirFolder)
+{
+    platform.setCanOpen(false);
+    PendingImportPath = input;
+    ASSERT_EQ(runImport([](CImportExportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
+    EXPECT_EQ(platform.opened().size(), 5);
+    ASSERT_EQ(platform.messages().size(), 1);
+    const ScriptedPlatform::Message &message = platform.messages().constFirst();
+    EXPECT_EQ(message.text, u"The analysis files could not be opened: no application opens them on this computer.\n"
+                            u"They are in the folder "_s + dir.path());
+    EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(document.hasStudy());
+}
+
 TEST_F(ImportCommandTest, CancelLeavesAnEmptyDocumentWithoutAPath)
 {
     OnNewDocument(document, context);

@@ -1,10 +1,13 @@
 #include "analysis/NodeRegistry.h"
 #include "app/CImportExportWizard.h"
 #include "app/CMainFrame.h"
+#include "app/CSortanaMdiDlgBar.h"
 #include "app/DocumentFrame.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
+#include "dendrogram/CSortanaMdiView.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -12,8 +15,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -99,13 +110,21 @@ TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
     EXPECT_EQ(menuTitles(), documentMenus);
     for (const int id : {CommandId::copy, CommandId::properties, CommandId::fileSave, CommandId::fileSaveAs})
         EXPECT_FALSE(enabled(id)) << id;
+    // New is always available, and its button is drawn in full strength to say so.
+    const QImage icon = frame->action(CommandId::fileNew)->icon().pixmap(16, 16).toImage();
+    int strong = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x)
+            strong += qAlpha(icon.pixel(x, y)) > 200 && qGray(icon.pixel(x, y)) < 100;
+    }
+    EXPECT_GE(strong, 16);
 }
 
 TEST_F(MainFrameTest, FilesAreRoutedByType)
 {
     const QString document = documentFile(u"study.KLUS"_s);
     const QString data = dataFile(u"study.txt"_s);
-    const QString missing = dir.filePath(u"missing.klus"_s);
+    const QString missing = dir.filePath(u"missing.txt"_s);
     const struct {
         QString path;
         bool loaded;
@@ -261,6 +280,149 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
     EXPECT_EQ(readBytes(copy + u".klus"_s), readBytes(path));
     EXPECT_EQ(frame->activeFrame()->windowTitle(), u"copy.klus"_s);
     EXPECT_EQ(frame->recentFiles().paths().constFirst(), copy + u".klus"_s);
+}
+
+TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaximised)
+{
+    // A document drawn 300 mm tall, and in letters tall enough to stay so: far taller than
+    // the document area.
+    const QString tall = documentFile(u"tall.klus"_s);
+    {
+        CSortanaMdiDoc document;
+        ASSERT_TRUE(openDocumentFile(document, tall, platform));
+        document.drawingSize.cy = 30000;
+        document.fontSize = 36;
+        ASSERT_TRUE(saveDocumentFile(document, tall, platform));
+    }
+    const QWidget &area = *frame->documentArea().viewport();
+    const auto insideArea = [&](const QWidget &widget) {
+        const QRect placed(widget.mapTo(&area, QPoint(0, 0)), widget.size());
+        return area.rect().contains(placed);
+    };
+    frame->openFile(tall);
+    settle();
+    DocumentFrame *first = frame->activeFrame();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(insideArea(*first));
+    const QScrollBar &scroll = *first->view().verticalScrollBar();
+    EXPECT_TRUE(scroll.isVisible());
+    EXPECT_TRUE(insideArea(scroll));
+    EXPECT_GT(scroll.maximum(), 0);
+    const QSize firstSize = first->size();
+    frame->openFile(documentFile(u"second.klus"_s));
+    settle();
+    const QSize secondSize = frame->activeFrame()->size();
+
+    // While one window is maximised the next opens maximised; restored, it has the size it
+    // would have had, and the other windows keep theirs.
+    first->showMaximized();
+    frame->openFile(documentFile(u"third.klus"_s));
+    settle();
+    DocumentFrame *third = frame->activeFrame();
+    ASSERT_EQ(frame->frames().size(), 3);
+    ASSERT_EQ(third, frame->frames().back());
+    EXPECT_TRUE(third->isMaximized());
+    EXPECT_EQ(third->geometry(), area.rect());
+    EXPECT_TRUE(insideArea(third->view()));
+    EXPECT_FALSE(first->isMaximized());
+    EXPECT_EQ(first->size(), firstSize);
+    EXPECT_EQ(frame->frames()[1]->size(), secondSize);
+    // The main window names the active document once, maximised or not.
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - third.klus"_s);
+    third->showNormal();
+    settle();
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - third.klus"_s);
+    EXPECT_EQ(third->size(), secondSize);
+    EXPECT_TRUE(insideArea(*third));
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)
+{
+    for (const QSize mainSize : {QSize(1000, 760), QSize(420, 330)}) {
+        frame = std::make_unique<CMainFrame>(platform, settings);
+        frame->resize(mainSize);
+        frame->show();
+        for (int i = 1; i <= 4; ++i)
+            frame->openFile(documentFile(u"study%1.klus"_s.arg(i)));
+        settle();
+        // One window very small, one maximised: both are cascaded like the rest.
+        frame->frames()[1]->resize(120, 80);
+        frame->frames()[2]->showMaximized();
+        frame->action(CommandId::cascade)->trigger();
+        settle();
+        const QSize room = frame->documentArea().viewport()->size();
+        const QSize least = QSize(400, 300).boundedTo(room);
+        QList<QMdiSubWindow *> stack = frame->documentArea().subWindowList(QMdiArea::StackingOrder);
+        ASSERT_EQ(stack.size(), 4);
+        QStyleOptionTitleBar titleBar;
+        titleBar.initFrom(stack[0]);
+        const int step = stack[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, &titleBar, stack[0]);
+        for (qsizetype i = 0; i < stack.size(); ++i) {
+            const QMdiSubWindow &window = *stack[i];
+            EXPECT_FALSE(window.isMaximized()) << i;
+            EXPECT_GE(window.width(), least.width()) << i;
+            EXPECT_GE(window.height(), least.height()) << i;
+            EXPECT_TRUE(QRect(QPoint(0, 0), room).contains(window.geometry())) << i;
+            if (i > 0 && window.pos() != QPoint(0, 0)) {
+                EXPECT_EQ(window.pos() - stack[i - 1]->pos(), QPoint(step, step)) << i;
+            }
+        }
+        // In the roomy area no window starts again at the corner.
+        if (mainSize.width() == 1000) {
+            EXPECT_EQ(stack.back()->pos(), QPoint(3 * step, 3 * step));
+        }
+    }
+}
+
+TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindow)
+{
+    EXPECT_FALSE(frame->dialogBar().isEnabled());
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    EXPECT_TRUE(frame->dialogBar().isEnabled());
+    frame->action(CommandId::fileClose)->trigger();
+    settle();
+    EXPECT_FALSE(frame->dialogBar().isEnabled());
+}
+
+TEST_F(MainFrameTest, AMissingDocumentIsNamedAndLeavesTheRecentFiles)
+{
+    const QString gone = documentFile(u"gone.klus"_s);
+    const QString kept = documentFile(u"kept.klus"_s);
+    frame->openFile(gone);
+    frame->openFile(kept);
+    frame->action(CommandId::fileClose)->trigger();
+    frame->action(CommandId::fileClose)->trigger();
+    settle();
+    ASSERT_EQ(frame->recentFiles().paths(), (QStringList{kept, gone}));
+    ASSERT_TRUE(QFile::remove(gone));
+
+    // From the recent files menu, from the command line and from a later start alike.
+    const std::function<void()> opens[] = {
+        [&] {
+            QMenu *file = frame->menuBar()->actions().constFirst()->menu();
+            emit file->aboutToShow();
+            for (QAction *entry : file->actions()) {
+                if (entry->toolTip() == gone)
+                    entry->trigger();
+            }
+        },
+        [&] { EXPECT_FALSE(frame->openFile(gone)); },
+        [&] { EXPECT_FALSE(frame->executeRequest(SingleInstance::openRequest(gone))); },
+    };
+    for (const auto &open : opens) {
+        platform.clear();
+        open();
+        settle();
+        EXPECT_EQ(platform.texts(),
+                  QStringList{u"Cannot open %1.\nThe file does not exist: it may have been moved, renamed or deleted."_s
+                                  .arg(gone)});
+        EXPECT_EQ(platform.messages().value(0).icon, MessageIcon::Stop);
+        EXPECT_TRUE(frame->frames().isEmpty());
+        EXPECT_TRUE(wizardInputs.isEmpty());
+        EXPECT_EQ(frame->recentFiles().paths(), QStringList{kept});
+    }
 }
 
 TEST_F(MainFrameTest, TheNodesGoWithTheMainWindow)

@@ -6,12 +6,17 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +145,69 @@ TEST_F(WizardTest, StepTwoShowsTheSurveyAndTheMaximumScore)
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 
+TEST_F(WizardTest, KeepsOneWidthOverItsSteps)
+{
+    const int width = wizard.width();
+    openStudy(write(study(3, true)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(wizard.width(), width);
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    EXPECT_EQ(wizard.width(), width);
+    wizard.back();
+    wizard.back();
+    EXPECT_EQ(wizard.width(), width);
+}
+
+TEST(PathElision, ShortensTheFolderNeverTheFileName)
+{
+    const QFontMetrics metrics(QApplication::font());
+    const QString folder = u"/home/researcher/studies/2024/library website redesign/round two"_s;
+    const QString name = u"library-website.txt"_s;
+    const QString path = folder + u"/"_s + name;
+    const int full = metrics.horizontalAdvance(path);
+    const int nameOnly = metrics.horizontalAdvance(u"/"_s + name);
+    const QString ellipsis(QChar(0x2026));
+    const struct {
+        int width;
+        QString expected;   // empty: shortened in the folder, to fit
+    } cases[] = {
+        {full, path},
+        {full - 1, QString()},
+        {nameOnly + 4 * metrics.horizontalAdvance(u"m"_s), QString()},
+        {nameOnly, ellipsis + u"/"_s + name},
+        {10, ellipsis + u"/"_s + name},
+    };
+    for (const auto &c : cases) {
+        const QString shown = elidePath(path, metrics, c.width);
+        if (!c.expected.isEmpty()) {
+            EXPECT_EQ(shown, c.expected) << c.width;
+            continue;
+        }
+        EXPECT_TRUE(shown.endsWith(u"/"_s + name)) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(u"/"_s)) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(ellipsis)) << shown.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(shown), c.width) << shown.toStdString();
+    }
+    // A file name without a folder, or a name wider than the room, is never cut.
+    EXPECT_EQ(elidePath(name, metrics, 10), name);
+    EXPECT_EQ(elidePath(u"C:\\data\\"_s + name, metrics, nameOnly), ellipsis + u"\\"_s + name);
+}
+
+TEST_F(WizardTest, StepTwoShowsALongPathWithItsFileNameWhole)
+{
+    const QString deep = u"a folder with a long name/another folder with a long name/and one more"_s;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(deep));
+    const QString path = write(study(3, false), deep + u"/the study itself.txt"_s);
+    openStudy(path);
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    const PathLabel &label = control<PathLabel>(ControlId::fileName);
+    EXPECT_EQ(label.toolTip(), path);
+    EXPECT_TRUE(label.text().endsWith(u"/the study itself.txt"_s)) << label.text().toStdString();
+    EXPECT_TRUE(label.text().contains(QChar(0x2026))) << label.text().toStdString();
+    EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.width());
+}
+
 TEST_F(WizardTest, PlainStudyShowsNoFeaturesAndOneParticipantDisablesTheExpert)
 {
     openStudy(write(study(1, false)));
@@ -214,6 +282,55 @@ TEST_F(WizardTest, ResetReturnsTheBoxesToWhatTheSurveyFound)
         EXPECT_EQ(text(ControlId::participants), u"3"_s);
         wizard.back();
     }
+}
+
+TEST_F(WizardTest, ClickingAnOptionAfterBadCopiesTellsOnceAndTakesEffect)
+{
+    openStudy(write(study(3, true)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    wizard.activateWindow();
+    QApplication::setActiveWindow(&wizard);
+    QLineEdit &copies = control<QLineEdit>(ControlId::copies);
+    QCheckBox &fit = control<QCheckBox>(ControlId::useFit);
+    QCheckBox &expert = control<QCheckBox>(ControlId::useExpert);
+    // A click as the window gets it, so the press takes the focus from the copies field.
+    const auto click = [&](QWidget &target) {
+        const QPoint centre = target.mapTo(&wizard, target.rect().center());
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, centre, wizard.mapToGlobal(centre), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(wizard.windowHandle(), &event);
+        }
+        QCoreApplication::processEvents();
+    };
+    const auto enterBadCopies = [&] {
+        platform.clear();
+        copies.setFocus();
+        ASSERT_TRUE(copies.hasFocus());
+        copies.setText(u"0"_s);
+    };
+
+    expert.setChecked(true);
+    enterBadCopies();
+    click(control<QPushButton>(ControlId::reset));
+    EXPECT_EQ(platform.texts(), QStringList{copiesMessage});
+    EXPECT_FALSE(expert.isChecked());
+    EXPECT_TRUE(copies.hasFocus());
+
+    enterBadCopies();
+    click(fit);
+    EXPECT_EQ(platform.texts(), QStringList{copiesMessage});
+    EXPECT_FALSE(fit.isChecked());
+    EXPECT_FALSE(summary().useFit);
+
+    // Leaving the field for another field still checks it, once.
+    enterBadCopies();
+    click(control<QLineEdit>(ControlId::copies));   // no change of focus: no check
+    EXPECT_TRUE(platform.texts().isEmpty());
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(&copies, &tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(platform.texts(), QStringList{copiesMessage});
 }
 
 TEST_F(WizardTest, FinishWithAReaderErrorStaysOnStepThree)

@@ -89,12 +89,16 @@ TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
     const DendrogramLayout &wider = draw();
     ASSERT_LT(wider.maxLabelWidth, 7500 - margin);
     EXPECT_EQ(wider.labelLeft, 15000 - margin - wider.maxLabelWidth);
+    EXPECT_EQ(wider.extent, QSize(15000, wider.height));
 
     // Names wider than the right half start at the middle and run past the edge.
     document.itemNames->replace(1, QString(40, u'W'));
     const DendrogramLayout &wide = draw();
     ASSERT_GT(wide.maxLabelWidth, 7500 - margin);
     EXPECT_EQ(wide.labelLeft, 7500);
+    // The extent holds them; the drawing keeps its width.
+    EXPECT_EQ(wide.extent, QSize(7500 + wide.maxLabelWidth + margin, wide.height));
+    EXPECT_EQ(document.drawingSize.cx, 15000);
 }
 
 TEST_F(Layout, JoinsStandOnTheGridAndSingleItemsJoinAtTheUpperRow)

@@ -117,6 +117,41 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
     EXPECT_EQ(view.verticalScrollBar()->maximum(), taller - view.viewport()->height());
 }
 
+TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
+{
+    view.resize(400, 300);
+    QCoreApplication::processEvents();
+    import();
+    document.fontSize = 48;
+    document.UpdateAllViews(0);
+    QCoreApplication::processEvents();
+    const DendrogramLayout &drawn = layout();
+    ASSERT_GT(drawn.labelLeft + drawn.maxLabelWidth, 15000) << "the names do not run past the edge";
+    // The drawing keeps its size; the extent holds the widest name and a margin after it.
+    EXPECT_EQ(document.drawingSize.cx, 15000);
+    EXPECT_EQ(drawn.extent, QSize(drawn.labelLeft + drawn.maxLabelWidth + drawn.margin.width(), drawn.height));
+    const QScrollBar &across = *view.horizontalScrollBar();
+    EXPECT_EQ(across.maximum(), himetricToPixels(drawn.extent.width(), dpiX()) - view.viewport()->width());
+
+    // Scrolled to the end: the widest name ends a margin before the window's edge, and the
+    // band behind it reaches that edge. Painting lays the drawing out anew.
+    const int marginPixels = himetricToPixels(drawn.margin.width(), dpiX());
+    view.horizontalScrollBar()->setValue(across.maximum());
+    const QImage shown = view.viewport()->grab().toImage();
+    // Letters, not the dotted group line, which is one pixel tall.
+    int lastInk = 0;
+    for (int x = 0; x < shown.width(); ++x) {
+        int dark = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            dark += qGray(shown.pixel(x, y)) < 128;
+        if (dark > 2)
+            lastInk = x;
+    }
+    EXPECT_NEAR(shown.width() - 1 - lastInk, marginPixels, 3);
+    for (int y = 0; y < shown.height(); y += 10)
+        EXPECT_EQ(shown.pixelColor(shown.width() - 1, y), QColor(Qt::white)) << y;
+}
+
 TEST_F(View, DraggingTheSeparatorStretchesTheDrawingButNotBelowFiftyMillimetres)
 {
     import();

@@ -22,7 +22,13 @@ public:
     void script(QList<MessageAnswer> answers) { m_answers = std::move(answers); }
 
     MessageAnswer messageBox(const QString &text, MessageIcon icon, MessageButtons buttons) override;
-    void shellOpen(const QString &pathOrAddress) override { m_opened.append(pathOrAddress); }
+    // Every request is noted; the desktop accepts them unless told it has no opener.
+    bool shellOpen(const QString &pathOrAddress) override
+    {
+        m_opened.append(pathOrAddress);
+        return m_canOpen;
+    }
+    void setCanOpen(bool canOpen) { m_canOpen = canOpen; }
     void beginBusy() override { ++m_busyDepth; }
     void endBusy() override { --m_busyDepth; }
     // A budget set by the test stands in for the machine's memory.
@@ -39,6 +45,7 @@ private:
     QList<MessageAnswer> m_answers;
     QList<Message> m_messages;
     QStringList m_opened;
+    bool m_canOpen = true;
     int m_busyDepth = 0;
     qint64 m_memoryBudget = 0;
 };

@@ -1,0 +1,213 @@
+// Pictures and printed pages as other programs see them: the SVG drawn by librsvg, the PDF
+// drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
+// missing one fails the test rather than letting it pass unchecked.
+#include "analysis/NodeRegistry.h"
+#include "dendrogram/DendrogramLayout.h"
+#include "dendrogram/DrawingSurface.h"
+#include "dendrogram/PictureExport.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Pages and pictures are rendered at 254 dots per inch: one pixel is 0.1 mm.
+constexpr int renderDpi = 254;
+constexpr int unitsPerPixel = 10;
+// The screen the pictures stand in for: 17 pixels at 96 dots per inch is 4.5 mm.
+constexpr ReferenceScreen screen{17, 96};
+constexpr int screenMargin = 450;
+
+struct PixelRun {
+    int start;
+    int length;
+};
+
+bool isDark(QRgb pixel) { return qGray(pixel) < 128; }
+bool isInked(QRgb pixel) { return qGray(pixel) < 240; }
+
+// The runs of pixels along one column that pass the test.
+std::vector<PixelRun> runsDown(const QImage &image, int x, bool (*test)(QRgb))
+{
+    std::vector<PixelRun> runs;
+    for (int y = 0; y < image.height(); ++y) {
+        if (!test(image.pixel(x, y)))
+            continue;
+        if (!runs.empty() && runs.back().start + runs.back().length == y)
+            ++runs.back().length;
+        else
+            runs.push_back({y, 1});
+    }
+    return runs;
+}
+
+int toPixels(int himetric) { return (std::abs(himetric) + unitsPerPixel / 2) / unitsPerPixel; }
+
+class Picture : public ::testing::Test {
+protected:
+    Picture()
+    {
+        // Six items joined one after the other, in three groups, with fit bars.
+        const QStringList names{u"Apples"_s, u"Pears"_s, u"Plums"_s, u"Leeks"_s, u"Onions"_s, u"Bread"_s};
+        const double similarities[] = {4.0, 3.5, 2.0, 1.5, 0.5};
+        NodeRegistry &registry = NodeRegistry::instance();
+        ClusterNode *node = registry.create(nullptr, nullptr, similarities[0], 0, 1);
+        for (int item = 2; item < names.size(); ++item)
+            node = registry.create(node, nullptr, similarities[item - 1], 0, item);
+        document.clusterRoot = node;
+        document.itemNames = std::make_unique<QStringList>(names);
+        document.itemCount = int(names.size());
+        document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
+        document.summary = std::make_unique<StudySummary>();
+        document.summary->useFit = true;
+        document.participantCount = 4;
+        document.numberOfGroups = 3;
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // Runs a tool and loads the PNG it wrote.
+    static QImage render(const QString &tool, const QStringList &arguments, const QString &png)
+    {
+        const QString program = QStandardPaths::findExecutable(tool);
+        if (program.isEmpty()) {
+            ADD_FAILURE() << tool.toStdString() << " is missing: run scripts/install-deps.sh";
+            return {};
+        }
+        QProcess process;
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000)) << tool.toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        QImage image(png);
+        EXPECT_FALSE(image.isNull()) << tool.toStdString();
+        return image.convertToFormat(QImage::Format_RGB32);
+    }
+    QImage renderPdf(const QString &pdf)
+    {
+        const QString base = pdf.chopped(4);
+        return render(u"pdftoppm"_s, {u"-r"_s, QString::number(renderDpi), u"-png"_s, u"-singlefile"_s, pdf, base},
+                      base + u".png"_s);
+    }
+    const DendrogramLayout &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout); }
+
+    // Every row's leaf line crosses the column just left of the tree's right end, a hairline
+    // thick: 0.25 mm is two and a half pixels, two to four with a renderer's smoothing.
+    void expectHairlineLeafLines(const QImage &image, const DendrogramLayout &drawn, const char *what)
+    {
+        const std::vector<PixelRun> lines = runsDown(image, toPixels(drawn.treeRight - 100), isDark);
+        for (size_t k = 0; k < drawn.leafOrder.size(); ++k) {
+            const int centre = toPixels(drawn.firstRowCentre - int(k) * drawn.rowHeight);
+            const auto line = std::find_if(lines.begin(), lines.end(), [centre](const PixelRun &run) {
+                return run.start - 2 <= centre && centre <= run.start + run.length + 1;
+            });
+            ASSERT_NE(line, lines.end()) << what << ": no line in row " << k;
+            EXPECT_GE(line->length, 2) << what << ": row " << k;
+            EXPECT_LE(line->length, 4) << what << ": row " << k;
+        }
+    }
+
+    QTemporaryDir dir;
+    CSortanaMdiDoc document;
+};
+
+TEST_F(Picture, SvgTreeAndGroupLinesAreDrawnByAnotherRenderer)
+{
+    const QByteArray svg = svgPicture(document, screen, u"Dendogram"_s);
+    ASSERT_FALSE(svg.isEmpty());
+    QFile file(path(u"tree.svg"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(svg);
+    file.close();
+    const QString dpi = QString::number(renderDpi);
+    const QImage image = render(u"rsvg-convert"_s,
+                                {u"-d"_s, dpi, u"-p"_s, dpi, u"-b"_s, u"white"_s, u"-o"_s, path(u"tree.png"_s),
+                                 path(u"tree.svg"_s)},
+                                path(u"tree.png"_s));
+    ASSERT_FALSE(image.isNull());
+    const DendrogramLayout &drawn = layout();
+    expectHairlineLeafLines(image, drawn, "svg");
+
+    // The dotted group lines cross the right margin, where nothing else is drawn.
+    const std::set<int> boundaries = drawn.groupBoundaries();
+    ASSERT_EQ(boundaries.size(), 2u);
+    std::set<int> expectedRows;
+    for (const int boundary : boundaries)
+        expectedRows.insert(toPixels(-drawn.margin.height() + boundary));
+    std::set<int> dottedRows;
+    for (int y = 0; y < image.height(); ++y) {
+        int dots = 0;
+        for (int x = toPixels(15000 - drawn.margin.width()); x < image.width(); ++x)
+            dots += isDark(image.pixel(x, y));
+        if (dots >= 5)
+            dottedRows.insert(y);
+    }
+    ASSERT_FALSE(dottedRows.empty());
+    for (const int row : dottedRows) {
+        const bool nearBoundary = std::any_of(expectedRows.begin(), expectedRows.end(),
+                                              [row](int expected) { return std::abs(row - expected) <= 2; });
+        EXPECT_TRUE(nearBoundary) << row;
+    }
+    for (const int expected : expectedRows) {
+        const bool drawnThere = std::any_of(dottedRows.begin(), dottedRows.end(),
+                                            [expected](int row) { return std::abs(row - expected) <= 2; });
+        EXPECT_TRUE(drawnThere) << expected;
+    }
+}
+
+TEST_F(Picture, PrintedAndPdfPagesKeepTheScreensMarginsAndLineWidth)
+{
+    ScriptedPlatform platform;
+    const struct {
+        const char *what;
+        std::function<bool(const QString &)> write;
+    } cases[] = {
+        {"printed on A4",
+         [&](const QString &pdf) {
+             QPdfWriter printer(pdf);
+             printer.setResolution(1200);
+             printer.setPageSize(QPageSize(QPageSize::A4));
+             printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+             return printPage(document, printer, screen);
+         }},
+        {"saved as a PDF picture", [&](const QString &pdf) { return savePicture(document, pdf, platform); }},
+    };
+    int index = 0;
+    for (const auto &[what, write] : cases) {
+        const QString pdf = path(QStringLiteral("page%1.pdf").arg(index++));
+        ASSERT_TRUE(write(pdf)) << what;
+        const DendrogramLayout &drawn = layout();
+        EXPECT_EQ(drawn.margin, QSize(screenMargin, screenMargin)) << what;
+        const QImage page = renderPdf(pdf);
+        ASSERT_FALSE(page.isNull()) << what;
+        expectHairlineLeafLines(page, drawn, what);
+
+        // The separator strip starts one margin below the top, half a margin right of the
+        // tree's end, and the fit bars one margin right of the strip.
+        const int stripX = toPixels(drawn.separatorRect.left + 25);
+        const std::vector<PixelRun> strip = runsDown(page, stripX, isInked);
+        ASSERT_FALSE(strip.empty()) << what;
+        EXPECT_NEAR(strip.front().start, toPixels(screenMargin), 1) << what;
+        const int firstRow = toPixels(drawn.firstRowCentre);
+        int treeEnd = stripX;
+        while (treeEnd > 0 && !isDark(page.pixel(treeEnd, firstRow)))
+            --treeEnd;
+        int stripLeft = treeEnd + 1;
+        while (stripLeft < stripX && !isInked(page.pixel(stripLeft, firstRow)))
+            ++stripLeft;
+        EXPECT_NEAR(stripLeft - treeEnd, toPixels(screenMargin / 2), 2) << what;
+    }
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+} // namespace
