@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dendrogram/DrawingSurface.h"
 #include "document/ColourText.h"
 #include "document/DocumentLinks.h"
 
@@ -19,7 +20,6 @@ namespace sortana {
 
 class CSortanaMdiDoc;
 
-QColor toQColor(quint32 colour);
 quint32 fromQColor(const QColor &colour);
 
 // The scalable font families for Latin text, one entry per family, sorted without regard

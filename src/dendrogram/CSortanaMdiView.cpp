@@ -104,8 +104,8 @@ QSize CSortanaMdiView::extentPixels() const
     const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
     if (!layout)
         return drawingPixels();
-    return drawingPixels().expandedTo({himetricToPixels(layout->extent.width(), viewport()->logicalDpiX()),
-                                       himetricToPixels(layout->extent.height(), viewport()->logicalDpiY())});
+    return drawingPixels().expandedTo({himetricToPixels(layout->geometry().extent.width(), viewport()->logicalDpiX()),
+                                       himetricToPixels(layout->geometry().extent.height(), viewport()->logicalDpiY())});
 }
 
 void CSortanaMdiView::setScrollSizes()
@@ -227,7 +227,7 @@ bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
     const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
     if (!layout)
         return false;
-    const HimetricRect &strip = layout->separatorRect;
+    const HimetricRect &strip = layout->geometry().separatorRect;
     const auto [left, right] = std::minmax({strip.left - hotZoneWidening, strip.right + hotZoneWidening});
     const auto [bottom, top] = std::minmax({strip.bottom, strip.top});
     // The drawing lies at minus the scroll position, so the zone moves with it.

@@ -11,21 +11,14 @@ namespace sortana {
 
 namespace {
 
-constexpr int separatorWidth = 50;
-
-QColor fromColourValue(quint32 value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-void paintBackground(const DendrogramLayout &layout, DrawingSurface &surface, int rows)
+void paintBackground(const DendrogramGeometry &layout, DrawingSurface &surface)
 {
     QPainter &painter = surface.painter();
     const QPen treePen = painter.pen();
     const QBrush previousBrush = painter.brush();
     painter.setPen(surface.hairlinePen(Qt::DotLine));
-    std::set<int> boundaries = layout.groupBoundaries();
-    const QBrush bands[] = {QBrush(fromColourValue(layout.colour1)), QBrush(fromColourValue(layout.colour2))};
+    std::set<int> boundaries = layout.groupBoundaries;
+    const QBrush bands[] = {QBrush(toQColor(layout.colour1)), QBrush(toQColor(layout.colour2))};
     const int pw = layout.paintSize.width();
     const int ph = layout.paintSize.height();
     const int my = layout.margin.height();
@@ -50,12 +43,13 @@ void paintBackground(const DendrogramLayout &layout, DrawingSurface &surface, in
         surface.fill(0, my - layout.height, pw, -(ph + my - layout.height));
 
     painter.setBrush(QBrush(QGuiApplication::palette().color(QPalette::Dark)));
-    surface.fill(layout.separatorRect.left, layout.separatorRect.top, separatorWidth, -rows * layout.rowHeight);
+    const HimetricRect &strip = layout.separatorRect;
+    surface.fill(strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top);
     painter.setPen(treePen);
     painter.setBrush(previousBrush);
 }
 
-void drawRows(const DendrogramLayout &layout, const QStringList &names, bool useFit, DrawingSurface &surface)
+void drawRows(const DendrogramGeometry &layout, const QStringList &names, bool useFit, DrawingSurface &surface)
 {
     for (size_t k = 0; k < layout.leafOrder.size(); ++k) {
         const int y = layout.rowsTop - int(k) * layout.rowHeight;
@@ -71,10 +65,10 @@ void drawRows(const DendrogramLayout &layout, const QStringList &names, bool use
     }
 }
 
-void drawTree(const DendrogramLayout &layout, DrawingSurface &surface)
+void drawTree(const DendrogramGeometry &layout, DrawingSurface &surface)
 {
     for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
-        if (layout.pathCommands[k] == DendrogramLayout::moveTo)
+        if (layout.pathSteps[k] == PathStep::MoveTo)
             surface.moveTo(layout.pathPoints[k]);
         else
             surface.lineTo(layout.pathPoints[k]);
@@ -92,11 +86,13 @@ void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPain
     if (requestedPaintSize.height() == 0)
         requestedPaintSize = {document.drawingSize.cx, document.drawingSize.cy};
     document.layout.reset();
-    auto layout = std::make_unique<DendrogramLayout>(document, *document.itemNames, surface, requestedPaintSize);
-    layout->PlaceNode(document.clusterRoot);
-    paintBackground(*layout, surface, int(document.itemNames->size()));
-    drawRows(*layout, *document.itemNames, document.summary && document.summary->useFit, surface);
-    drawTree(*layout, surface);
+    auto layout = std::make_unique<DendrogramLayout>(document, surface, requestedPaintSize);
+    const DendrogramGeometry &geometry = layout->geometry();
+    // The drawing's height follows from its rows on this surface.
+    document.drawingSize = {geometry.width, geometry.height};
+    paintBackground(geometry, surface);
+    drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface);
+    drawTree(geometry, surface);
     layout->Restore();
     document.layout = std::move(layout);
 }

@@ -18,7 +18,6 @@ constexpr double maxJoinOffset = 1e6;
 // two of its coordinates still fits in 32 bits, whatever a damaged document file holds.
 constexpr int maxExtent = 1 << 30;
 constexpr int maxFontSize = 1000;
-constexpr int separatorWidth = 50;
 // A font description holds a face name of this many characters.
 constexpr qsizetype maxFaceNameLength = 31;
 
@@ -32,15 +31,17 @@ int truncateToInt(double value)
 
 } // namespace
 
-DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &itemNames,
-                                   DrawingSurface &surface, QSize requestedPaintSize)
+DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
     : m_meanFits(document.itemAverageFit.get()), m_surface(surface)
 {
+    DendrogramGeometry &g = m_geometry;
+    const QStringList noNames;
+    const QStringList &itemNames = document.itemNames ? *document.itemNames : noNames;
     const qsizetype n = itemNames.size();
     const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
-    width = w;
-    paintSize = {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
-                 std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
+    g.width = w;
+    g.paintSize = {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
+                   std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
 
     QPainter &painter = surface.painter();
     painter.save();
@@ -53,42 +54,42 @@ DendrogramLayout::DendrogramLayout(CSortanaMdiDoc &document, const QStringList &
 
     const int mx = surface.toHimetricX(surface.scrollBarExtent());
     const int my = surface.toHimetricY(surface.scrollBarExtent());
-    margin = {mx, my};
+    g.margin = {mx, my};
     for (const QString &name : itemNames) {
         const QSize extent = surface.textExtent(name);
-        if (extent.width() > maxLabelWidth) {
-            maxLabelWidth = std::min(extent.width(), maxExtent);
-            rowHeight = extent.height();
+        if (extent.width() > g.labelWidth) {
+            g.labelWidth = std::min(extent.width(), maxExtent);
+            g.rowHeight = extent.height();
         }
     }
-    rowHeight = std::min(rowHeight, maxExtent / int(std::max<qsizetype>(n, 1)));
+    g.rowHeight = std::min(g.rowHeight, maxExtent / int(std::max<qsizetype>(n, 1)));
     const StudySummary defaults;
     const StudySummary &summary = document.summary ? *document.summary : defaults;
-    fitBarFullWidth = summary.useFit ? surface.textExtent(FitBarText).width() : -mx;
-    labelLeft = std::max(w / 2, w - mx - maxLabelWidth);
-    fitBarLeft = labelLeft - mx - fitBarFullWidth;
-    rowsTop = -my;
-    height = int(n) * rowHeight + 2 * my;
-    treeLeft = mx;
-    firstRowCentre = -my - rowHeight / 2;
-    treeRight = fitBarLeft - mx;
-    separatorRect.left = treeRight + mx / 2;
-    separatorRect.right = separatorRect.left + separatorWidth;
-    separatorRect.top = -my;
-    separatorRect.bottom = -my - int(n) * rowHeight;
-    document.drawingSize = {w, height};
-    const qint64 namesRight = qint64(labelLeft) + maxLabelWidth + mx;
-    extent = {int(std::clamp<qint64>(namesRight, w, std::numeric_limits<int>::max())), height};
+    g.fitBarFullWidth = summary.useFit ? surface.textExtent(FitBarText).width() : -mx;
+    g.labelLeft = std::max(w / 2, w - mx - g.labelWidth);
+    g.fitBarLeft = g.labelLeft - mx - g.fitBarFullWidth;
+    g.rowsTop = -my;
+    g.height = int(n) * g.rowHeight + 2 * my;
+    g.treeLeft = mx;
+    g.firstRowCentre = -my - g.rowHeight / 2;
+    g.treeRight = g.fitBarLeft - mx;
+    g.separatorRect.left = g.treeRight + mx / 2;
+    g.separatorRect.right = g.separatorRect.left + separatorWidth;
+    g.separatorRect.top = -my;
+    g.separatorRect.bottom = -my - int(n) * g.rowHeight;
+    const qint64 namesRight = qint64(g.labelLeft) + g.labelWidth + mx;
+    g.extent = {int(std::clamp<qint64>(namesRight, w, std::numeric_limits<int>::max())), g.height};
+    g.colour1 = document.colour1;
+    g.colour2 = document.colour2;
 
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setPen(surface.hairlinePen(Qt::SolidLine));
-    colour1 = document.colour1;
-    colour2 = document.colour2;
-    numberOfGroups = document.numberOfGroups;
-    rowCounter = 0;
     // The document's own participant count: a document of the first file version holds none
     // in its summary.
     m_maxScore = double(summary.maxScorePerItem()) * document.participantCount;
+    if (document.clusterRoot)
+        placeTree(document.clusterRoot);
+    g.groupBoundaries = groupBoundaries(document.numberOfGroups);
 }
 
 DendrogramLayout::~DendrogramLayout()
@@ -107,34 +108,45 @@ void DendrogramLayout::Restore()
 // Where a join of this similarity stands, from treeLeft, on the grid of 200.
 int DendrogramLayout::joinX(double similarity, double offset) const
 {
-    const double span = treeRight - margin.width() - treeLeft;
+    const DendrogramGeometry &g = m_geometry;
+    const double span = g.treeRight - g.margin.width() - g.treeLeft;
     const double scaled = span * similarity / m_maxScore;
     int x = truncateToInt(std::isfinite(scaled) ? std::min(scaled, maxJoinOffset) + offset : 0.0);
     x = std::max(x, 0);
     return x - x % joinStep;
 }
 
+// A line of the tree, from positions relative to the tree's left edge and the first row's centre.
+void DendrogramLayout::addLine(QPoint from, QPoint to)
+{
+    DendrogramGeometry &g = m_geometry;
+    const QPoint origin(g.treeLeft, g.firstRowCentre);
+    g.pathPoints.push_back(origin + from);
+    g.pathSteps.push_back(PathStep::MoveTo);
+    g.pathPoints.push_back(origin + to);
+    g.pathSteps.push_back(PathStep::LineTo);
+}
+
 NodePlacement DendrogramLayout::placeLeaf(int item, double similarity)
 {
-    leafOrder.push_back(item);
+    DendrogramGeometry &g = m_geometry;
+    g.leafOrder.push_back(item);
     const double meanFit = m_meanFits && item >= 0 && size_t(item) < m_meanFits->size() ? (*m_meanFits)[size_t(item)] : 0.0;
     // The bar shows the fit bar text clipped to its width: no wider than the text, whatever
     // fit a damaged study claims.
-    fitBarWidths.push_back(std::clamp(truncateToInt(fitBarFullWidth * meanFit / maxFit + 0.5), 0,
-                                      std::max(fitBarFullWidth, 0)));
+    g.fitBarWidths.push_back(std::clamp(truncateToInt(g.fitBarFullWidth * meanFit / maxFit + 0.5), 0,
+                                        std::max(g.fitBarFullWidth, 0)));
     NodePlacement leaf;
     leaf.x = joinX(similarity, 0.0);
-    const int row = rowCounter++;
-    leaf.y = leaf.top = -row * rowHeight;
-    leaf.bottom = leaf.top - rowHeight;
-    pathPoints.push_back({treeRight, firstRowCentre + leaf.y});
-    pathCommands.push_back(moveTo);
-    pathPoints.push_back({treeLeft + leaf.x - 1, firstRowCentre + leaf.y});
-    pathCommands.push_back(lineTo);
+    const int row = m_rowCounter++;
+    leaf.y = leaf.top = -row * g.rowHeight;
+    leaf.bottom = leaf.top - g.rowHeight;
+    // From the names' side to one unit short of the join.
+    addLine({g.treeRight - g.treeLeft, leaf.y}, {leaf.x - 1, leaf.y});
     return leaf;
 }
 
-NodePlacement DendrogramLayout::PlaceNode(const ClusterNode *root)
+void DendrogramLayout::placeTree(const ClusterNode *root)
 {
     // Depth first with an explicit stack: a tree has as many levels as it may have items.
     struct Frame {
@@ -144,15 +156,6 @@ NodePlacement DendrogramLayout::PlaceNode(const ClusterNode *root)
         NodePlacement right = {};
     };
     std::vector<Frame> stack{Frame{root}};
-    NodePlacement result;
-    const auto deliver = [&](const NodePlacement &placement) {
-        if (stack.empty()) {
-            result = placement;
-            return;
-        }
-        Frame &parent = stack.back();
-        (parent.stage == 1 ? parent.left : parent.right) = placement;
-    };
     while (!stack.empty()) {
         Frame &frame = stack.back();
         const ClusterNode *node = frame.node;
@@ -173,20 +176,12 @@ NodePlacement DendrogramLayout::PlaceNode(const ClusterNode *root)
         const int xn = joinX(node->similarity, 0.5);
         NodePlacement placement;
         if (node->left || node->right) {
-            for (const auto &[from, to] : {std::pair{QPoint(xn, right.y), QPoint(right.x, right.y)},
-                                           std::pair{QPoint(xn, left.y), QPoint(left.x, left.y)},
-                                           std::pair{QPoint(xn, left.y), QPoint(xn, right.y)}}) {
-                pathPoints.push_back({treeLeft + from.x(), firstRowCentre + from.y()});
-                pathCommands.push_back(moveTo);
-                pathPoints.push_back({treeLeft + to.x(), firstRowCentre + to.y()});
-                pathCommands.push_back(lineTo);
-            }
+            addLine({xn, right.y}, {right.x, right.y});
+            addLine({xn, left.y}, {left.x, left.y});
+            addLine({xn, left.y}, {xn, right.y});
             placement.y = static_cast<int>((left.y + right.y) * 0.5);
         } else {
-            pathPoints.push_back({treeLeft + xn, firstRowCentre + left.y});
-            pathCommands.push_back(moveTo);
-            pathPoints.push_back({treeLeft + xn, firstRowCentre + right.y});
-            pathCommands.push_back(lineTo);
+            addLine({xn, left.y}, {xn, right.y});
             placement.y = left.y;
         }
         placement.x = xn;
@@ -194,19 +189,21 @@ NodePlacement DendrogramLayout::PlaceNode(const ClusterNode *root)
         placement.bottom = right.bottom;
         placement.splitY = left.bottom;
         placement.similarity = node->similarity;
-        nodePlacements.push_back(placement);
+        m_geometry.joins.push_back(placement);
         stack.pop_back();
-        deliver(placement);
+        if (!stack.empty()) {
+            Frame &parent = stack.back();
+            (parent.stage == 1 ? parent.left : parent.right) = placement;
+        }
     }
-    return result;
 }
 
-std::set<int> DendrogramLayout::groupBoundaries() const
+std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const
 {
     std::set<int> boundaries;
     if (numberOfGroups <= 1)
         return boundaries;
-    std::vector<NodePlacement> loosestFirst = nodePlacements;
+    std::vector<NodePlacement> loosestFirst = m_geometry.joins;
     std::stable_sort(loosestFirst.begin(), loosestFirst.end(),
                      [](const NodePlacement &a, const NodePlacement &b) { return a.similarity < b.similarity; });
     int count = 1;

@@ -16,6 +16,8 @@ class DrawingSurface;
 
 // The fit bar is this text, clipped to the bar's width.
 inline const QString FitBarText = QStringLiteral("+++");
+// The strip between the tree and the names, which the view lets the user drag.
+inline constexpr int separatorWidth = 50;
 
 // Left, top, right and bottom in 0.01 mm, y growing upwards (top above bottom).
 struct HimetricRect {
@@ -34,59 +36,64 @@ struct NodePlacement {
     double similarity = 0.0;
 };
 
-// The geometry of one drawing of a document's dendrogram on one surface: columns, rows, the
-// place of every join, the tree's line path and the group boundaries. Built anew for every
-// drawing; while it lives, its font, pen and transparent background are set on the surface.
-class DendrogramLayout final : public DocumentLayout {
-public:
-    static constexpr std::uint8_t moveTo = 6;
-    static constexpr std::uint8_t lineTo = 2;
+// How the tree's path goes on from one point to the next.
+enum class PathStep : std::uint8_t { MoveTo, LineTo };
 
-    DendrogramLayout(CSortanaMdiDoc &document, const QStringList &itemNames, DrawingSurface &surface,
-                     QSize requestedPaintSize);
-    ~DendrogramLayout() override;
-
-    // Places the tree under the node; fills the rows, fit bars, path and node placements.
-    NodePlacement PlaceNode(const ClusterNode *node);
-    // The splits of the loosest joins, one fewer than the number of groups at most.
-    std::set<int> groupBoundaries() const;
-    // Puts back the surface's font, pen and background mode.
-    void Restore();
-
-    std::vector<NodePlacement> nodePlacements;
-    std::vector<int> leafOrder;
-    std::vector<int> fitBarWidths;
-    std::vector<QPoint> pathPoints;
-    std::vector<std::uint8_t> pathCommands;
-    int rowsTop = 0;
-    HimetricRect separatorRect;   // the strip between the tree and the names
-    int treeLeft = 0;
-    int firstRowCentre = 0;
-    int treeRight = 0;
-    int width = 0;
+// Where everything of one drawing of the dendrogram stands, in 0.01 mm with y growing
+// upwards from the drawing's top-left corner: what the drawing, the view and the pictures read.
+struct DendrogramGeometry {
+    QSize margin;                // a scroll bar's thickness on the surface, across and down
+    QSize paintSize;             // the area the background covers
+    int width = 0;               // the drawing's size: its width as stored, the height its rows take
     int height = 0;
     // What the drawing covers: its width and height, widened where the names run past the
     // right edge so that the widest of them is held whole, with a margin after it.
     QSize extent;
-    QSize margin;
-    QSize paintSize;
+    int rowsTop = 0;
+    int rowHeight = 0;
+    int firstRowCentre = 0;
+    int treeLeft = 0;
+    int treeRight = 0;
+    HimetricRect separatorRect;  // the strip between the tree and the names
+    int fitBarLeft = 0;
+    int fitBarFullWidth = 0;     // the whole bar text; negative without fit bars
+    int labelLeft = 0;
+    int labelWidth = 0;          // the widest name's
+    std::vector<int> leafOrder;        // the item of each row, top row first
+    std::vector<int> fitBarWidths;     // the bar of each row
+    std::vector<NodePlacement> joins;  // every join, in the order the tree was walked
+    std::vector<QPoint> pathPoints;    // the tree's lines
+    std::vector<PathStep> pathSteps;
+    // The splits of the loosest joins, one fewer than the number of groups at most.
+    std::set<int> groupBoundaries;
     quint32 colour1 = 0;
     quint32 colour2 = 0;
-    int numberOfGroups = 0;
-    int fitBarFullWidth = 0;
-    int maxLabelWidth = 0;
-    int rowHeight = 0;
-    int rowCounter = 0;
-    int fitBarLeft = 0;
-    int labelLeft = 0;
+};
+
+// One drawing of a document's dendrogram on one surface, laid out at construction. Built
+// anew for every drawing; while it lives, its font, pen and transparent background are set on
+// the surface.
+class DendrogramLayout final : public DocumentLayout {
+public:
+    DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+    ~DendrogramLayout() override;
+
+    const DendrogramGeometry &geometry() const { return m_geometry; }
+    // Puts back the surface's font, pen and background mode.
+    void Restore();
 
 private:
-    int joinX(double similarity, double offset) const;
+    void placeTree(const ClusterNode *root);
     NodePlacement placeLeaf(int item, double similarity);
+    void addLine(QPoint from, QPoint to);
+    int joinX(double similarity, double offset) const;
+    std::set<int> groupBoundaries(int numberOfGroups) const;
 
+    DendrogramGeometry m_geometry;
     const std::vector<double> *m_meanFits;
     DrawingSurface &m_surface;
     double m_maxScore = 0.0;
+    int m_rowCounter = 0;
     bool m_restored = false;
 };
 

@@ -24,6 +24,11 @@ int roundToInt(double value)
 
 } // namespace
 
+QColor toQColor(quint32 colour)
+{
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
 int pixelsToHimetric(double pixels, double dpi)
 {
     return roundToInt(pixels * himetricPerInch / dpi);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPainter>
 #include <QPen>
@@ -14,6 +15,9 @@ inline constexpr double himetricPerInch = 2540.0;
 // Lines are a hairline of this many 0.01 mm on every device: about a pixel on a classic
 // screen, and still a line that other programs draw when a picture is scaled or printed.
 inline constexpr int hairlineWidth = 25;
+
+// A colour as documents hold it, 0x00BBGGRR.
+QColor toQColor(quint32 colour);
 
 // Device pixels at the resolution given to 0.01 mm, and back; both rounded, signs kept.
 int pixelsToHimetric(double pixels, double dpi);

@@ -50,10 +50,10 @@ protected:
         document.summary->useExpert = false;
         document.participantCount = 4;
     }
-    DendrogramLayout &draw()
+    const DendrogramGeometry &draw()
     {
         Draw(document, *surface, {});
-        return static_cast<DendrogramLayout &>(*document.layout);
+        return static_cast<DendrogramLayout &>(*document.layout).geometry();
     }
 
     QImage image;
@@ -65,10 +65,10 @@ protected:
 TEST_F(Layout, ColumnsRowsAndMargins)
 {
     chain({u"A"_s, u"B"_s, u"C"_s}, {4.0, 1.0});
-    const DendrogramLayout &layout = draw();
+    const DendrogramGeometry &layout = draw();
     EXPECT_EQ(layout.margin, QSize(margin, margin));
     // Short names end one margin before the right edge.
-    EXPECT_EQ(layout.labelLeft, 15000 - margin - layout.maxLabelWidth);
+    EXPECT_EQ(layout.labelLeft, 15000 - margin - layout.labelWidth);
     // Without fit bars the tree ends one margin before the names.
     EXPECT_EQ(layout.fitBarLeft, layout.labelLeft);
     EXPECT_EQ(layout.treeRight, layout.labelLeft - margin);
@@ -86,18 +86,18 @@ TEST_F(Layout, ColumnsRowsAndMargins)
 TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
 {
     chain({u"A"_s, QString(10, u'W'), u"C"_s}, {4.0, 1.0});
-    const DendrogramLayout &wider = draw();
-    ASSERT_LT(wider.maxLabelWidth, 7500 - margin);
-    EXPECT_EQ(wider.labelLeft, 15000 - margin - wider.maxLabelWidth);
+    const DendrogramGeometry &wider = draw();
+    ASSERT_LT(wider.labelWidth, 7500 - margin);
+    EXPECT_EQ(wider.labelLeft, 15000 - margin - wider.labelWidth);
     EXPECT_EQ(wider.extent, QSize(15000, wider.height));
 
     // Names wider than the right half start at the middle and run past the edge.
     document.itemNames->replace(1, QString(40, u'W'));
-    const DendrogramLayout &wide = draw();
-    ASSERT_GT(wide.maxLabelWidth, 7500 - margin);
+    const DendrogramGeometry &wide = draw();
+    ASSERT_GT(wide.labelWidth, 7500 - margin);
     EXPECT_EQ(wide.labelLeft, 7500);
     // The extent holds them; the drawing keeps its width.
-    EXPECT_EQ(wide.extent, QSize(7500 + wide.maxLabelWidth + margin, wide.height));
+    EXPECT_EQ(wide.extent, QSize(7500 + wide.labelWidth + margin, wide.height));
     EXPECT_EQ(document.drawingSize.cx, 15000);
 }
 
@@ -105,18 +105,18 @@ TEST_F(Layout, JoinsStandOnTheGridAndSingleItemsJoinAtTheUpperRow)
 {
     // maxScore is 4 participants: a similarity of 4 is the whole span.
     chain({u"A"_s, u"B"_s, u"C"_s, u"D"_s}, {4.0, 2.7, 0.3});
-    const DendrogramLayout &layout = draw();
-    ASSERT_EQ(layout.nodePlacements.size(), 3u);
+    const DendrogramGeometry &layout = draw();
+    ASSERT_EQ(layout.joins.size(), 3u);
     const int span = layout.treeRight - margin - layout.treeLeft;
-    for (const NodePlacement &placement : layout.nodePlacements)
+    for (const NodePlacement &placement : layout.joins)
         EXPECT_EQ(placement.x % 200, 0);
-    EXPECT_EQ(layout.nodePlacements[0].x, int(span + 0.5) / 200 * 200);
-    EXPECT_EQ(layout.nodePlacements[0].y, 0);                       // the upper item's row
-    EXPECT_EQ(layout.nodePlacements[1].y, -layout.rowHeight);       // half way to row 2
-    EXPECT_EQ(layout.nodePlacements[0].splitY, -layout.rowHeight);
+    EXPECT_EQ(layout.joins[0].x, int(span + 0.5) / 200 * 200);
+    EXPECT_EQ(layout.joins[0].y, 0);                       // the upper item's row
+    EXPECT_EQ(layout.joins[1].y, -layout.rowHeight);       // half way to row 2
+    EXPECT_EQ(layout.joins[0].splitY, -layout.rowHeight);
     // Every leaf line starts at treeRight and ends one unit short of a grid step.
     for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
-        if (layout.pathCommands[k] == DendrogramLayout::moveTo && layout.pathPoints[k].x() == layout.treeRight) {
+        if (layout.pathSteps[k] == PathStep::MoveTo && layout.pathPoints[k].x() == layout.treeRight) {
             EXPECT_EQ((layout.pathPoints[k + 1].x() - layout.treeLeft + 1) % 200, 0);
         }
     }
@@ -131,7 +131,7 @@ TEST_F(Layout, GroupBoundariesAreTheLoosestJoins)
     };
     for (const auto &[groups, boundaries] : cases) {
         document.numberOfGroups = groups;
-        EXPECT_EQ(draw().groupBoundaries(), boundaries) << groups;
+        EXPECT_EQ(draw().groupBoundaries, boundaries) << groups;
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(Layout, FitBarsAndTheSurfaceFont)
 {
     chain({u"A"_s, u"B"_s}, {2.0});
     document.summary->useFit = true;
-    const DendrogramLayout &withFit = draw();
+    const DendrogramGeometry &withFit = draw();
     EXPECT_GT(withFit.fitBarFullWidth, 0);
     EXPECT_EQ(withFit.fitBarLeft, withFit.labelLeft - margin - withFit.fitBarFullWidth);
     EXPECT_EQ(withFit.fitBarWidths, (std::vector<int>(2, int(withFit.fitBarFullWidth * 1.5 / 3 + 0.5))));
@@ -155,7 +155,7 @@ TEST_F(Layout, DamagedTreesDrawWithoutReadingOutside)
     chain({u"A"_s, u"B"_s}, {2.0});
     NodeRegistry &registry = NodeRegistry::instance();
     document.clusterRoot = registry.create(registry.create(nullptr, nullptr, 1e300, 7, -3), nullptr, -1.0, 99, 1 << 30);
-    const DendrogramLayout &layout = draw();
+    const DendrogramGeometry &layout = draw();
     EXPECT_EQ(layout.leafOrder, (std::vector<int>{7, -3, 1 << 30}));
     EXPECT_EQ(layout.fitBarWidths, (std::vector<int>{0, 0, 0}));
 }
@@ -196,7 +196,7 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
         chain({u"A"_s, u"B"_s}, {2.0});
         document.summary->useFit = true;
         c.damage(document);
-        const DendrogramLayout &layout = draw();
+        const DendrogramGeometry &layout = draw();
         EXPECT_GE(layout.height, 0) << c.what;
         EXPECT_GE(document.drawingSize.cy, 0) << c.what;
     }

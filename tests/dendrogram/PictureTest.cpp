@@ -99,11 +99,11 @@ protected:
         return render(u"pdftoppm"_s, {u"-r"_s, QString::number(renderDpi), u"-png"_s, u"-singlefile"_s, pdf, base},
                       base + u".png"_s);
     }
-    const DendrogramLayout &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout); }
+    const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
 
     // Every row's leaf line crosses the column just left of the tree's right end, a hairline
     // thick: 0.25 mm is two and a half pixels, two to four with a renderer's smoothing.
-    void expectHairlineLeafLines(const QImage &image, const DendrogramLayout &drawn, const char *what)
+    void expectHairlineLeafLines(const QImage &image, const DendrogramGeometry &drawn, const char *what)
     {
         const std::vector<PixelRun> lines = runsDown(image, toPixels(drawn.treeRight - 100), isDark);
         for (size_t k = 0; k < drawn.leafOrder.size(); ++k) {
@@ -135,11 +135,11 @@ TEST_F(Picture, SvgTreeAndGroupLinesAreDrawnByAnotherRenderer)
                                  path(u"tree.svg"_s)},
                                 path(u"tree.png"_s));
     ASSERT_FALSE(image.isNull());
-    const DendrogramLayout &drawn = layout();
+    const DendrogramGeometry &drawn = layout();
     expectHairlineLeafLines(image, drawn, "svg");
 
     // The dotted group lines cross the right margin, where nothing else is drawn.
-    const std::set<int> boundaries = drawn.groupBoundaries();
+    const std::set<int> boundaries = drawn.groupBoundaries;
     ASSERT_EQ(boundaries.size(), 2u);
     std::set<int> expectedRows;
     for (const int boundary : boundaries)
@@ -186,7 +186,7 @@ TEST_F(Picture, PrintedAndPdfPagesKeepTheScreensMarginsAndLineWidth)
     for (const auto &[what, write] : cases) {
         const QString pdf = path(QStringLiteral("page%1.pdf").arg(index++));
         ASSERT_TRUE(write(pdf)) << what;
-        const DendrogramLayout &drawn = layout();
+        const DendrogramGeometry &drawn = layout();
         EXPECT_EQ(drawn.margin, QSize(screenMargin, screenMargin)) << what;
         const QImage page = renderPdf(pdf);
         ASSERT_FALSE(page.isNull()) << what;

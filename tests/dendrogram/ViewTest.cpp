@@ -66,7 +66,7 @@ protected:
         document.SetModifiedFlag(false);
         ASSERT_NE(document.layout, nullptr) << "the view did not draw";
     }
-    const DendrogramLayout &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout); }
+    const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
     double dpiX() const { return view.viewport()->logicalDpiX(); }
     double dpiY() const { return view.viewport()->logicalDpiY(); }
     // Where the middle of the separator strip is drawn in the viewport.
@@ -125,11 +125,11 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     document.fontSize = 48;
     document.UpdateAllViews(0);
     QCoreApplication::processEvents();
-    const DendrogramLayout &drawn = layout();
-    ASSERT_GT(drawn.labelLeft + drawn.maxLabelWidth, 15000) << "the names do not run past the edge";
+    const DendrogramGeometry &drawn = layout();
+    ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
     // The drawing keeps its size; the extent holds the widest name and a margin after it.
     EXPECT_EQ(document.drawingSize.cx, 15000);
-    EXPECT_EQ(drawn.extent, QSize(drawn.labelLeft + drawn.maxLabelWidth + drawn.margin.width(), drawn.height));
+    EXPECT_EQ(drawn.extent, QSize(drawn.labelLeft + drawn.labelWidth + drawn.margin.width(), drawn.height));
     const QScrollBar &across = *view.horizontalScrollBar();
     EXPECT_EQ(across.maximum(), himetricToPixels(drawn.extent.width(), dpiX()) - view.viewport()->width());
 
@@ -269,7 +269,7 @@ TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
     view.copyToClipboard();
     QSvgRenderer renderer(QGuiApplication::clipboard()->mimeData()->data(u"image/svg+xml"_s));
     ASSERT_TRUE(renderer.isValid());
-    const DendrogramLayout &drawn = layout();
+    const DendrogramGeometry &drawn = layout();
     const auto toPixelX = [&](int x) { return himetricToPixels(x, dpiX()); };
     const auto toPixelY = [&](int y) { return himetricToPixels(-y, dpiY()); };
     QImage picture(toPixelX(document.drawingSize.cx), toPixelY(-document.drawingSize.cy), QImage::Format_RGB32);
