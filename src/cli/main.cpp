@@ -1,10 +1,5 @@
 // sortana-cli: the headless front end on the same core as the desktop program.
-#include "cli/ExitStatus.h"
-#include "cli/ImportCommand.h"
-#include "cli/ShowCommand.h"
-#include "dendrogram/PictureExport.h"
-#include "cli/SurveyCommand.h"
-#include "platform/ConsolePlatform.h"
+#include "cli/CommandLine.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -35,21 +30,5 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    const QString command = args.value(0);
-    if (command == u"import")
-        return sortana::runImport(args.mid(1));
-    if (command == u"survey" && args.size() == 2) {
-        sortana::ConsolePlatform platform;
-        return sortana::runSurvey(args[1], platform, stdout);
-    }
-    if (command == u"show" && args.size() == 2) {
-        sortana::ConsolePlatform platform;
-        return sortana::runShow(args[1], platform, stdout);
-    }
-    if (command == u"render" && args.size() == 3 && sortana::isPicturePath(args[2])) {
-        sortana::ConsolePlatform platform;
-        return sortana::runRender(args[1], args[2], platform);
-    }
-    return sortana::usage();
+    return sortana::runCommandLine(QCoreApplication::arguments().mid(1), stdout, stderr);
 }
