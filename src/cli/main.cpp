@@ -1,5 +1,7 @@
 // sortana-cli: the headless front end on the same core as the desktop program.
 #include "cli/CommandLine.h"
+#include "cli/PrefixedStandardError.h"
+#include "platform/ConsolePlatform.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -13,14 +15,17 @@ namespace {
 // its surroundings (a missing runtime folder, say) would only be noise there.
 void keepOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", sortana::ConsolePlatform::consoleLine(message).toUtf8().constData());
+        std::fflush(stderr);
+    }
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const sortana::PrefixedStandardError prefixedStandardError;
     qInstallMessageHandler(keepOnlyFatalQtMessages);
     // Past a file size limit a write must fail and be reported like a full disk instead of
     // ending the process with its temporary files behind.
