@@ -36,6 +36,40 @@ bool overwritesRunFile(const QString &output, const AnalysisFileNames &names)
     return false;
 }
 
+// The output folder and whichever of its parents were missing, made for one run. A run that
+// ends without its analysis files leaves no new empty folder behind: it takes back what it
+// made unless kept, and only folders that are still empty, so nothing anybody put there goes.
+class NewFolders {
+public:
+    explicit NewFolders(const QString &folder)
+    {
+        QStringList missing;
+        for (QFileInfo info(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())); !info.exists();
+             info.setFile(info.absolutePath()))
+            missing.prepend(info.absoluteFilePath());
+        // One that cannot be made is refused when the analysis files are written, in words of its own.
+        for (const QString &path : std::as_const(missing)) {
+            if (!QDir().mkdir(path))
+                break;
+            m_made.append(path);
+        }
+    }
+    ~NewFolders()
+    {
+        for (auto path = m_made.crbegin(); path != m_made.crend(); ++path) {
+            if (!QDir().rmdir(*path))
+                break;
+        }
+    }
+    NewFolders(const NewFolders &) = delete;
+    NewFolders &operator=(const NewFolders &) = delete;
+
+    void keep() { m_made.clear(); }
+
+private:
+    QStringList m_made;
+};
+
 } // namespace
 
 int runImport(const ImportOptions &options)
@@ -65,14 +99,17 @@ int runImport(const ImportOptions &options)
     summary.copiesPerParticipant = options.copies.value_or(summary.copiesPerParticipant);
     if (!run.checkOptions())
         return exitUsage;
-    if (!options.outputFolder.isEmpty())
-        QDir().mkpath(options.outputFolder);
 
+    std::optional<NewFolders> outputFolder;
+    if (!options.outputFolder.isEmpty())
+        outputFolder.emplace(options.outputFolder);
     if (!run.finish())
         return exitFailed;
     CSortanaMdiDoc document;
     if (!document.CompleteImport(run))
         return exitFailed;
+    if (outputFolder)
+        outputFolder->keep();
     // The document is saved as the import leaves it, before a drawing sets its height.
     if (!options.documentPath.isEmpty() && !saveDocumentFile(document, options.documentPath, platform))
         return exitFailed;

@@ -73,6 +73,37 @@ TEST_F(SafeOutput, ALibrarysOwnReportOfAFullDiskCarriesThePrefixToo)
     EXPECT_FALSE(QFileInfo::exists(path(u"big.png"_s)));
 }
 
+TEST_F(SafeOutput, ARunThatEndsWithoutItsFilesLeavesNoNewFolder)
+{
+    writeBytes(path(u"warning.txt"_s), "IA\nIB\nP1\nG\nI1\nI2\nI9\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"earlier"_s));
+    const struct {
+        QStringList arguments;
+        int status;
+    } cases[] = {
+        {{u"study.txt"_s, u"--copies"_s, u"11"_s}, 2},
+        {{u"study.txt"_s, u"--fitt"_s}, 2},
+        {{u"warning.txt"_s, u"--on-warning"_s, u"cancel"_s}, 1},
+        {{u"study.txt"_s, u"--document"_s, u"study.txt"_s}, 2},
+    };
+    for (const auto &c : cases) {
+        for (const QString &folder : {u"new/deeper"_s, u"earlier/new"_s}) {
+            const CliRun run = runCli(QStringList{u"import"_s} + c.arguments + QStringList{u"--outdir"_s, folder},
+                                      dir.path());
+            EXPECT_EQ(run.status, c.status) << c.arguments.join(u' ').toStdString() << run.err.toStdString();
+        }
+    }
+    const auto entries = [](const QString &folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                      QDir::Name);
+    };
+    EXPECT_EQ(entries(dir.path()), (QStringList{u"earlier"_s, u"study.txt"_s, u"warning.txt"_s}));
+    EXPECT_TRUE(entries(path(u"earlier"_s)).isEmpty());
+
+    ASSERT_EQ(runCli({u"import"_s, u"study.txt"_s, u"--outdir"_s, u"new/deeper"_s}, dir.path()).status, 0);
+    EXPECT_EQ(filesIn(path(u"new/deeper"_s)), analysisFiles);
+}
+
 TEST_F(SafeOutput, OutputsThatWouldOverwriteTheRunsOwnFilesAreRefused)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));
