@@ -6,7 +6,4 @@ inline constexpr int exitSuccess = 0;
 inline constexpr int exitFailed = 1;   // refused, failed or cancelled
 inline constexpr int exitUsage = 2;
 
-// Prints the usage lines to standard error and returns exitUsage.
-int usage();
-
 } // namespace sortana

@@ -11,81 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstdio>
-#include <optional>
-
 namespace sortana {
 
 namespace {
-
-struct ImportOptions {
-    std::optional<QString> input;
-    std::optional<bool> useFit;
-    std::optional<bool> useSubGroups;
-    bool useExpert = false;
-    std::optional<int> copies;
-    ConsolePlatform::WarningPolicy onWarning = ConsolePlatform::WarningPolicy::Continue;
-    QString outputFolder;
-    QString documentPath;
-    QString picturePath;
-};
-
-std::optional<ImportOptions> parseOptions(const QStringList &arguments)
-{
-    ImportOptions options;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        const auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
-            return arguments[++i];
-        };
-        if (argument == u"--fit" || argument == u"--no-fit") {
-            options.useFit = argument == u"--fit";
-        } else if (argument == u"--sub-groups" || argument == u"--no-sub-groups") {
-            options.useSubGroups = argument == u"--sub-groups";
-        } else if (argument == u"--expert") {
-            options.useExpert = true;
-        } else if (argument == u"--copies") {
-            bool isNumber = false;
-            const std::optional<QString> text = value();
-            const int copies = text ? text->toInt(&isNumber) : 0;
-            if (!isNumber)
-                return std::nullopt;
-            options.copies = copies;
-        } else if (argument == u"--on-warning") {
-            const std::optional<QString> policy = value();
-            if (policy == u"continue")
-                options.onWarning = ConsolePlatform::WarningPolicy::Continue;
-            else if (policy == u"cancel")
-                options.onWarning = ConsolePlatform::WarningPolicy::Cancel;
-            else
-                return std::nullopt;
-        } else if (argument == u"--outdir") {
-            const std::optional<QString> folder = value();
-            if (!folder || folder->isEmpty())
-                return std::nullopt;
-            options.outputFolder = *folder;
-        } else if (argument == u"--document") {
-            const std::optional<QString> path = value();
-            if (!path || path->isEmpty())
-                return std::nullopt;
-            options.documentPath = *path;
-        } else if (argument == u"--picture") {
-            const std::optional<QString> path = value();
-            if (!path || !isPicturePath(*path))
-                return std::nullopt;
-            options.picturePath = *path;
-        } else if (argument.startsWith(u"--") || options.input) {
-            return std::nullopt;
-        } else {
-            options.input = argument;
-        }
-    }
-    if (!options.input)
-        return std::nullopt;
-    return options;
-}
 
 // The analysis files keep their names but go into the given folder.
 void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
@@ -108,21 +36,51 @@ bool overwritesRunFile(const QString &output, const AnalysisFileNames &names)
     return false;
 }
 
+// The output folder and whichever of its parents were missing, made for one run. A run that
+// ends without its analysis files leaves no new empty folder behind: it takes back what it
+// made unless kept, and only folders that are still empty, so nothing anybody put there goes.
+class NewFolders {
+public:
+    explicit NewFolders(const QString &folder)
+    {
+        QStringList missing;
+        for (QFileInfo info(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())); !info.exists();
+             info.setFile(info.absolutePath()))
+            missing.prepend(info.absoluteFilePath());
+        // One that cannot be made is refused when the analysis files are written, in words of its own.
+        for (const QString &path : std::as_const(missing)) {
+            if (!QDir().mkdir(path))
+                break;
+            m_made.append(path);
+        }
+    }
+    ~NewFolders()
+    {
+        for (auto path = m_made.crbegin(); path != m_made.crend(); ++path) {
+            if (!QDir().rmdir(*path))
+                break;
+        }
+    }
+    NewFolders(const NewFolders &) = delete;
+    NewFolders &operator=(const NewFolders &) = delete;
+
+    void keep() { m_made.clear(); }
+
+private:
+    QStringList m_made;
+};
+
 } // namespace
 
-int runImport(const QStringList &arguments)
+int runImport(const ImportOptions &options)
 {
-    const std::optional<ImportOptions> options = parseOptions(arguments);
-    if (!options)
-        return usage();
-
-    ConsolePlatform platform(options->onWarning);
+    ConsolePlatform platform(options.onWarning);
     ImportRun run(platform);
-    if (!run.chooseInput(*options->input))
+    if (!run.chooseInput(options.input))
         return exitFailed;
-    if (!options->outputFolder.isEmpty())
-        moveAnalysisFiles(run.fileNames(), options->outputFolder);
-    for (const QString &output : {options->documentPath, options->picturePath}) {
+    if (!options.outputFolder.isEmpty())
+        moveAnalysisFiles(run.fileNames(), options.outputFolder);
+    for (const QString &output : {options.documentPath, options.picturePath}) {
         if (output.isEmpty())
             continue;
         if (overwritesRunFile(output, run.fileNames())) {
@@ -135,24 +93,27 @@ int runImport(const QStringList &arguments)
     }
 
     StudySummary &summary = run.summary();
-    summary.useFit = options->useFit.value_or(summary.useFit);
-    summary.useSubGroups = options->useSubGroups.value_or(summary.useSubGroups);
-    summary.useExpert = options->useExpert;
-    summary.copiesPerParticipant = options->copies.value_or(summary.copiesPerParticipant);
+    summary.useFit = options.useFit.value_or(summary.useFit);
+    summary.useSubGroups = options.useSubGroups.value_or(summary.useSubGroups);
+    summary.useExpert = options.useExpert;
+    summary.copiesPerParticipant = options.copies.value_or(summary.copiesPerParticipant);
     if (!run.checkOptions())
         return exitUsage;
-    if (!options->outputFolder.isEmpty())
-        QDir().mkpath(options->outputFolder);
 
+    std::optional<NewFolders> outputFolder;
+    if (!options.outputFolder.isEmpty())
+        outputFolder.emplace(options.outputFolder);
     if (!run.finish())
         return exitFailed;
     CSortanaMdiDoc document;
     if (!document.CompleteImport(run))
         return exitFailed;
+    if (outputFolder)
+        outputFolder->keep();
     // The document is saved as the import leaves it, before a drawing sets its height.
-    if (!options->documentPath.isEmpty() && !saveDocumentFile(document, options->documentPath, platform))
+    if (!options.documentPath.isEmpty() && !saveDocumentFile(document, options.documentPath, platform))
         return exitFailed;
-    if (!options->picturePath.isEmpty() && !savePicture(document, options->picturePath, platform))
+    if (!options.picturePath.isEmpty() && !savePicture(document, options.picturePath, platform))
         return exitFailed;
     return exitSuccess;
 }

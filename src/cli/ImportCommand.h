@@ -1,11 +1,28 @@
 #pragma once
 
-#include <QStringList>
+#include "platform/ConsolePlatform.h"
+
+#include <QString>
+
+#include <optional>
 
 namespace sortana {
 
+// What the import command line asks for; what it leaves out the survey suggests.
+struct ImportOptions {
+    QString input;
+    std::optional<bool> useFit;
+    std::optional<bool> useSubGroups;
+    bool useExpert = false;
+    std::optional<int> copies;
+    ConsolePlatform::WarningPolicy onWarning = ConsolePlatform::WarningPolicy::Continue;
+    QString outputFolder;
+    QString documentPath;
+    QString picturePath;
+};
+
 // sortana-cli import: survey, options, read, clustering and export of one raw data file.
-// Returns the exit status: 0 done, 1 refused, failed or cancelled, 2 usage or bad options.
-int runImport(const QStringList &arguments);
+// Returns the exit status: 0 done, 1 refused, failed or cancelled, 2 bad options.
+int runImport(const ImportOptions &options);
 
 } // namespace sortana

@@ -1,9 +1,6 @@
 // sortana-cli: the headless front end on the same core as the desktop program.
-#include "cli/ExitStatus.h"
-#include "cli/ImportCommand.h"
-#include "cli/ShowCommand.h"
-#include "dendrogram/PictureExport.h"
-#include "cli/SurveyCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/PrefixedStandardError.h"
 #include "platform/ConsolePlatform.h"
 
 #include <QGuiApplication>
@@ -18,14 +15,17 @@ namespace {
 // its surroundings (a missing runtime folder, say) would only be noise there.
 void keepOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", sortana::ConsolePlatform::consoleLine(message).toUtf8().constData());
+        std::fflush(stderr);
+    }
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const sortana::PrefixedStandardError prefixedStandardError;
     qInstallMessageHandler(keepOnlyFatalQtMessages);
     // Past a file size limit a write must fail and be reported like a full disk instead of
     // ending the process with its temporary files behind.
@@ -35,21 +35,5 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    const QString command = args.value(0);
-    if (command == u"import")
-        return sortana::runImport(args.mid(1));
-    if (command == u"survey" && args.size() == 2) {
-        sortana::ConsolePlatform platform;
-        return sortana::runSurvey(args[1], platform, stdout);
-    }
-    if (command == u"show" && args.size() == 2) {
-        sortana::ConsolePlatform platform;
-        return sortana::runShow(args[1], platform, stdout);
-    }
-    if (command == u"render" && args.size() == 3 && sortana::isPicturePath(args[2])) {
-        sortana::ConsolePlatform platform;
-        return sortana::runRender(args[1], args[2], platform);
-    }
-    return sortana::usage();
+    return sortana::runCommandLine(QCoreApplication::arguments().mid(1), stdout, stderr);
 }

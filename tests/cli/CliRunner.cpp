@@ -8,9 +8,16 @@
 
 namespace sortana::test {
 
-CliRun runCli(const QStringList &arguments, const QString &workingFolder, qint64 fileSizeLimit)
+CliRun runCli(const QStringList &arguments, const QString &workingFolder, qint64 fileSizeLimit,
+              const QStringList &environment)
 {
     QProcess process;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment settings = QProcessEnvironment::systemEnvironment();
+        for (const QString &setting : environment)
+            settings.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        process.setProcessEnvironment(settings);
+    }
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
     if (fileSizeLimit >= 0) {

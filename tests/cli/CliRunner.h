@@ -12,7 +12,9 @@ struct CliRun {
 };
 
 // Runs sortana-cli with the arguments, in the given working folder (or the current one),
-// with writes past fileSizeLimit bytes failing as on a full disk when a limit is given.
-CliRun runCli(const QStringList &arguments, const QString &workingFolder = {}, qint64 fileSizeLimit = -1);
+// with writes past fileSizeLimit bytes failing as on a full disk when a limit is given, and
+// with the given NAME=value settings added to its environment.
+CliRun runCli(const QStringList &arguments, const QString &workingFolder = {}, qint64 fileSizeLimit = -1,
+              const QStringList &environment = {});
 
 } // namespace sortana::test

@@ -56,6 +56,57 @@ TEST_F(SafeOutput, AFullDiskKeepsEveryEarlierFile)
         EXPECT_EQ(readBytes(path(file.key())), file.value()) << file.key().toStdString();
 }
 
+TEST_F(SafeOutput, ALibrarysOwnReportOfAFullDiskCarriesThePrefixToo)
+{
+    // A picture larger than Qt's write buffer: libpng reports the failed write on its own.
+    const QString example = QDir(QStringLiteral(SORTANA_EXAMPLES_DIR)).filePath(u"library-website.txt"_s);
+    ASSERT_EQ(runCli({u"import"_s, example, u"--outdir"_s, dir.path(), u"--document"_s, u"big.klus"_s}, dir.path())
+                  .status,
+              0);
+    // Qt's PNG writer leaks its image when libpng jumps out of the failed write; this run is
+    // about standard error, so the sanitizer build does not look for leaks in it.
+    const CliRun render = runCli({u"render"_s, u"big.klus"_s, u"big.png"_s}, dir.path(), 64 << 10,
+                                 {u"LSAN_OPTIONS=detect_leaks=0"_s});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_TRUE(
+        render.err.endsWith(u"\nSortana: Failed to save picture. Make sure the folder exists and is writable\n"_s))
+        << render.err.toStdString();
+    for (const QString &line : render.err.split(u'\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith(u"Sortana: "_s)) << line.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(u"big.png"_s)));
+}
+
+TEST_F(SafeOutput, ARunThatEndsWithoutItsFilesLeavesNoNewFolder)
+{
+    writeBytes(path(u"warning.txt"_s), "IA\nIB\nP1\nG\nI1\nI2\nI9\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"earlier"_s));
+    const struct {
+        QStringList arguments;
+        int status;
+    } cases[] = {
+        {{u"study.txt"_s, u"--copies"_s, u"11"_s}, 2},
+        {{u"study.txt"_s, u"--fitt"_s}, 2},
+        {{u"warning.txt"_s, u"--on-warning"_s, u"cancel"_s}, 1},
+        {{u"study.txt"_s, u"--document"_s, u"study.txt"_s}, 2},
+    };
+    for (const auto &c : cases) {
+        for (const QString &folder : {u"new/deeper"_s, u"earlier/new"_s}) {
+            const CliRun run = runCli(QStringList{u"import"_s} + c.arguments + QStringList{u"--outdir"_s, folder},
+                                      dir.path());
+            EXPECT_EQ(run.status, c.status) << c.arguments.join(u' ').toStdString() << run.err.toStdString();
+        }
+    }
+    const auto entries = [](const QString &folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                      QDir::Name);
+    };
+    EXPECT_EQ(entries(dir.path()), (QStringList{u"earlier"_s, u"study.txt"_s, u"warning.txt"_s}));
+    EXPECT_TRUE(entries(path(u"earlier"_s)).isEmpty());
+
+    ASSERT_EQ(runCli({u"import"_s, u"study.txt"_s, u"--outdir"_s, u"new/deeper"_s}, dir.path()).status, 0);
+    EXPECT_EQ(filesIn(path(u"new/deeper"_s)), analysisFiles);
+}
+
 TEST_F(SafeOutput, OutputsThatWouldOverwriteTheRunsOwnFilesAreRefused)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));

@@ -1,0 +1,380 @@
+#include "cli/CommandLine.h"
+
+#include "cli/ExitStatus.h"
+#include "cli/ImportCommand.h"
+#include "cli/ShowCommand.h"
+#include "cli/SurveyCommand.h"
+#include "dendrogram/PictureExport.h"
+#include "platform/ConsolePlatform.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <optional>
+#include <variant>
+
+using namespace Qt::StringLiterals;
+
+namespace sortana {
+
+namespace {
+
+const QString programName = u"sortana-cli"_s;
+
+// An option, and what its value must be for the message when it is missing or unusable.
+struct Option {
+    QCommandLineOption option;
+    QString needs;
+};
+
+struct Command {
+    QString name;
+    // What follows the name in the usage, in the lines the help wraps it into.
+    QStringList synopsis;
+    // What each operand is, for the message when it is missing; the first `required` must be given.
+    QStringList operands;
+    qsizetype required;
+    QString summary;
+    QString description;
+    QList<Option> options;
+};
+
+Option helpOption()
+{
+    return {QCommandLineOption({u"h"_s, u"help"_s}, u"Print this help and exit"_s), {}};
+}
+
+Option flag(const QString &name, const QString &description)
+{
+    return {QCommandLineOption(name, description), {}};
+}
+
+Option valueOption(const QString &name, const QString &valueName, const QString &description, const QString &needs)
+{
+    return {QCommandLineOption(name, description, valueName), needs};
+}
+
+const QList<Command> &commands()
+{
+    static const QList<Command> table = {
+        {u"import"_s,
+         {u"INPUT [--fit|--no-fit] [--sub-groups|--no-sub-groups] [--expert]"_s,
+          u"[--copies N] [--on-warning continue|cancel] [--outdir DIR]"_s,
+          u"[--document OUT.klus] [--picture OUT.svg|OUT.png|OUT.pdf]"_s},
+         {u"input file"_s},
+         1,
+         u"Import a raw data file and write its five analysis files"_s,
+         u"Surveys INPUT, takes the options the survey suggests (fit scores and sub-groups when the\n"
+         u"file has them, no expert, one card set per participant) with the flags on top, reads it,\n"
+         u"clusters its items and writes the five analysis files next to INPUT, or into DIR."_s,
+         {flag(u"fit"_s, u"Use the fit scores"_s),
+          flag(u"no-fit"_s, u"Leave the fit scores out"_s),
+          flag(u"sub-groups"_s, u"Use the sub-groups"_s),
+          flag(u"no-sub-groups"_s, u"Leave the sub-groups out"_s),
+          flag(u"expert"_s, u"Compare everybody with the first participant, the expert"_s),
+          valueOption(u"copies"_s, u"N"_s, u"Card sets per participant, 1 to 10"_s, u"a number"_s),
+          valueOption(u"on-warning"_s, u"continue|cancel"_s,
+                      u"Answer a data warning OK and go on (the default), or Cancel and stop"_s,
+                      u"continue or cancel"_s),
+          valueOption(u"outdir"_s, u"DIR"_s, u"Write the analysis files into DIR, made if missing"_s, u"a folder"_s),
+          valueOption(u"document"_s, u"OUT.klus"_s, u"Also save the study as a document"_s, u"a file name"_s),
+          valueOption(u"picture"_s, u"OUT.svg|OUT.png|OUT.pdf"_s, u"Also draw the dendrogram"_s,
+                      u"a file name ending in .svg, .png or .pdf"_s),
+          helpOption()}},
+        {u"survey"_s,
+         {u"INPUT"_s},
+         {u"input file"_s},
+         1,
+         u"Print what a raw data file holds"_s,
+         u"Surveys INPUT as the import does first and prints fileType=, hasFitData=, hasSubGroups=,\n"
+         u"itemCount=, lineCount=, groupCount= and participantCount= lines (flags as 0 or 1)."_s,
+         {helpOption()}},
+        {u"render"_s,
+         {u"DOC.klus OUT.svg|OUT.png|OUT.pdf"_s},
+         {u"document file"_s, u"picture file"_s},
+         2,
+         u"Draw a document's dendrogram"_s,
+         u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
+         u"as on screen, or as a one-page PDF as for a printer."_s,
+         {helpOption()}},
+        {u"show"_s,
+         {u"DOC.klus"_s},
+         {u"document file"_s},
+         1,
+         u"Print a document's summary, settings, items and leaf order"_s,
+         u"Prints the summary of the import, the dendrogram's settings, the items with their mean\n"
+         u"fit scores and the leaf order of a document as key=value lines."_s,
+         {helpOption()}},
+        {u"help"_s,
+         {u"[COMMAND]"_s},
+         {u"command"_s},
+         0,
+         u"Describe a command"_s,
+         u"Describes COMMAND and its options, or lists every command."_s,
+         {helpOption()}},
+    };
+    return table;
+}
+
+const Command *findCommand(const QString &name)
+{
+    const auto found = std::find_if(commands().cbegin(), commands().cend(),
+                                    [&](const Command &command) { return command.name == name; });
+    return found == commands().cend() ? nullptr : &*found;
+}
+
+// The usage of one command, or of every one when there is none: wrapped as in the help, or
+// one line for each form as after a usage error.
+QStringList usageLines(const Command *command, bool wrapped)
+{
+    QStringList forms;
+    for (const Command &each : commands()) {
+        if (command && command != &each)
+            continue;
+        const QString start = programName + u' ' + each.name + u' ';
+        if (!wrapped) {
+            forms.append(start + each.synopsis.join(u' '));
+            continue;
+        }
+        forms.append(start + each.synopsis.constFirst());
+        for (const QString &line : each.synopsis.mid(1))
+            forms.append(QString(start.size(), u' ') + line);
+    }
+    if (!command)
+        forms.append(programName + u" --help|--version"_s);
+    const QString usage = u"Usage: "_s;
+    for (qsizetype i = 0; i < forms.size(); ++i)
+        forms[i].prepend(i == 0 ? usage : QString(usage.size(), u' '));
+    return forms;
+}
+
+QStringList optionLines(const QList<Option> &options)
+{
+    QStringList names;
+    for (const Option &each : options) {
+        QStringList spellings;
+        for (const QString &name : each.option.names())
+            spellings.append((name.size() == 1 ? u"-"_s : u"--"_s) + name);
+        const QString value = each.option.valueName();
+        names.append(spellings.join(u", "_s) + (value.isEmpty() ? QString() : u' ' + value));
+    }
+    const qsizetype width = std::max_element(names.cbegin(), names.cend(), [](const QString &a, const QString &b) {
+                                return a.size() < b.size();
+                            })->size();
+    QStringList lines;
+    for (qsizetype i = 0; i < options.size(); ++i)
+        lines.append(u"  "_s + names[i].leftJustified(width + 2) + options[i].option.description());
+    return lines;
+}
+
+QStringList helpLines(const Command *command)
+{
+    QStringList lines = usageLines(command, true);
+    lines.append(QString());
+    if (command) {
+        lines.append(command->description.split(u'\n'));
+        lines.append(QString());
+        lines.append(u"Options:"_s);
+        lines.append(optionLines(command->options));
+        return lines;
+    }
+    lines.append(u"Commands:"_s);
+    for (const Command &each : commands())
+        lines.append(u"  "_s + each.name.leftJustified(8) + each.summary);
+    lines.append(QString());
+    lines.append(u"Exit status: 0 done, 1 refused, failed or cancelled, 2 for a usage error."_s);
+    lines.append(u"\"sortana-cli help COMMAND\" describes a command and its options."_s);
+    return lines;
+}
+
+void writeLines(std::FILE *stream, const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        const QByteArray bytes = line.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+        std::fputc('\n', stream);
+    }
+    std::fflush(stream);
+}
+
+int printHelp(const Command *command, std::FILE *out)
+{
+    writeLines(out, helpLines(command));
+    return exitSuccess;
+}
+
+// The message names the argument; the usage of the command it belongs to follows.
+int usageError(const QString &message, const Command *command, std::FILE *err)
+{
+    QStringList lines{message};
+    lines.append(usageLines(command, false));
+    for (QString &line : lines)
+        line = ConsolePlatform::consoleLine(line);
+    writeLines(err, lines);
+    return exitUsage;
+}
+
+QString needsMessage(const Option &option)
+{
+    return u"--"_s + option.option.names().constLast() + u" needs "_s + option.needs;
+}
+
+// QCommandLineParser says what went wrong in its own words; this finds the argument, in the
+// order given, and says it in ours.
+std::optional<QString> parseError(const QList<Option> &options, const QStringList &arguments)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--"_s)
+            break;
+        if (!argument.startsWith(u'-') || argument == u"-"_s)
+            continue;
+        const QString spelling = argument.section(u'=', 0, 0);
+        const QString name = spelling.mid(spelling.startsWith(u"--"_s) ? 2 : 1);
+        const auto option = std::find_if(options.cbegin(), options.cend(),
+                                         [&](const Option &each) { return each.option.names().contains(name); });
+        if (option == options.cend())
+            return u"unknown option "_s + spelling;
+        const bool hasValue = argument.size() > spelling.size();
+        if (option->option.valueName().isEmpty()) {
+            if (hasValue)
+                return spelling + u" takes no value"_s;
+        } else if (!hasValue && ++i == arguments.size()) {
+            return needsMessage(*option);
+        }
+    }
+    return std::nullopt;
+}
+
+// Long options may be written with one dash or two; an option's name is then exactly what
+// follows the dashes, so a usage error can name the argument as it was given.
+std::optional<QString> parse(QCommandLineParser &parser, const QList<Option> &options, const QStringList &arguments)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const Option &each : options)
+        parser.addOption(each.option);
+    if (parser.parse(QStringList{programName} + arguments))
+        return std::nullopt;
+    return parseError(options, arguments).value_or(parser.errorText());
+}
+
+const Option &optionNamed(const Command &command, const QString &name)
+{
+    return *std::find_if(command.options.cbegin(), command.options.cend(),
+                         [&](const Option &each) { return each.option.names().contains(name); });
+}
+
+// Of two flags that contradict each other the later one counts.
+std::optional<bool> lastOf(const QCommandLineParser &parser, const QString &yes, const QString &no)
+{
+    std::optional<bool> value;
+    for (const QString &name : parser.optionNames()) {
+        if (name == yes || name == no)
+            value = name == yes;
+    }
+    return value;
+}
+
+std::variant<ImportOptions, QString> importOptions(const Command &command, const QCommandLineParser &parser,
+                                                   const QString &input)
+{
+    ImportOptions options;
+    options.input = input;
+    options.useFit = lastOf(parser, u"fit"_s, u"no-fit"_s);
+    options.useSubGroups = lastOf(parser, u"sub-groups"_s, u"no-sub-groups"_s);
+    options.useExpert = parser.isSet(u"expert"_s);
+    const auto unusable = [&](const QString &name) { return needsMessage(optionNamed(command, name)); };
+    if (parser.isSet(u"copies"_s)) {
+        bool isNumber = false;
+        options.copies = parser.value(u"copies"_s).toInt(&isNumber);
+        if (!isNumber)
+            return unusable(u"copies"_s);
+    }
+    if (parser.isSet(u"on-warning"_s)) {
+        const QString policy = parser.value(u"on-warning"_s);
+        if (policy == u"continue"_s)
+            options.onWarning = ConsolePlatform::WarningPolicy::Continue;
+        else if (policy == u"cancel"_s)
+            options.onWarning = ConsolePlatform::WarningPolicy::Cancel;
+        else
+            return unusable(u"on-warning"_s);
+    }
+    for (const auto &[name, path] : {std::pair{u"outdir"_s, &options.outputFolder},
+                                     std::pair{u"document"_s, &options.documentPath},
+                                     std::pair{u"picture"_s, &options.picturePath}}) {
+        if (!parser.isSet(name))
+            continue;
+        *path = parser.value(name);
+        if (path->isEmpty())
+            return unusable(name);
+    }
+    if (parser.isSet(u"picture"_s) && !isPicturePath(options.picturePath))
+        return unusable(u"picture"_s);
+    return options;
+}
+
+int runCommand(const Command &command, const QStringList &arguments, std::FILE *out, std::FILE *err)
+{
+    QCommandLineParser parser;
+    const std::optional<QString> error = parse(parser, command.options, arguments);
+    if (parser.isSet(u"help"_s))
+        return printHelp(&command, out);
+    if (error)
+        return usageError(*error, &command, err);
+    const QStringList operands = parser.positionalArguments();
+    if (operands.size() < command.required)
+        return usageError(u"missing "_s + command.operands[operands.size()], &command, err);
+    if (operands.size() > command.operands.size())
+        return usageError(u"unexpected argument "_s + operands[command.operands.size()], &command, err);
+
+    if (command.name == u"help"_s) {
+        if (operands.isEmpty())
+            return printHelp(nullptr, out);
+        const Command *described = findCommand(operands.constFirst());
+        if (!described)
+            return usageError(u"unknown command "_s + operands.constFirst(), nullptr, err);
+        return printHelp(described, out);
+    }
+    if (command.name == u"import"_s) {
+        const auto options = importOptions(command, parser, operands[0]);
+        if (const QString *message = std::get_if<QString>(&options))
+            return usageError(*message, &command, err);
+        return runImport(std::get<ImportOptions>(options));
+    }
+    ConsolePlatform platform;
+    if (command.name == u"survey"_s)
+        return runSurvey(operands[0], platform, out);
+    if (command.name == u"show"_s)
+        return runShow(operands[0], platform, out);
+    if (!isPicturePath(operands[1]))
+        return usageError(u"picture "_s + operands[1] + u" does not end in .svg, .png or .pdf"_s, &command, err);
+    return runRender(operands[0], operands[1], platform);
+}
+
+} // namespace
+
+int runCommandLine(const QStringList &arguments, std::FILE *out, std::FILE *err)
+{
+    // Options after the command are the command's own.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QList<Option> options = {helpOption(),
+                                   flag(u"version"_s, u"Print the version and exit"_s)};
+    if (const std::optional<QString> error = parse(parser, options, arguments))
+        return usageError(*error, nullptr, err);
+    if (parser.isSet(u"help"_s))
+        return printHelp(nullptr, out);
+    if (parser.isSet(u"version"_s)) {
+        writeLines(out, {programName + u' ' + QStringLiteral(SORTANA_VERSION)});
+        return exitSuccess;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return usageError(u"missing command"_s, nullptr, err);
+    const Command *command = findCommand(words.constFirst());
+    if (!command)
+        return usageError(u"unknown command "_s + words.constFirst(), nullptr, err);
+    return runCommand(*command, words.mid(1), out, err);
+}
+
+} // namespace sortana
