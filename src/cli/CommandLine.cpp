@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "SortanaVersion.h"
 #include "cli/ExitStatus.h"
 #include "cli/ImportCommand.h"
 #include "cli/ShowCommand.h"

@@ -83,7 +83,15 @@ bool saveSvg(CSortanaMdiDoc &document, const QString &path)
 bool savePng(CSortanaMdiDoc &document, const QString &path)
 {
     const QImage image = pictureImage(document, fileScreen, pngDpi);
-    return !image.isNull() && saveReplacing(path, [&](QIODevice &file) { return image.save(&file, "PNG"); });
+    if (image.isNull())
+        return false;
+    // Encoded in memory first: a disk that fills up then fails our write, not libpng's, which
+    // would print its own report and leave Qt's writer behind.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return false;
+    return saveReplacing(path, [&](QIODevice &file) { return file.write(png) == png.size(); });
 }
 
 // Refuses, before anything is allocated, an image that may not be made.

@@ -1,5 +1,6 @@
 // What sortana-cli says about its own command line: help and version on standard output, and
 // for an argument it cannot use, that argument named on standard error with the usage after it.
+#include "SortanaVersion.h"
 #include "cli/CliRunner.h"
 #include "support/TestFiles.h"
 

@@ -1,5 +1,7 @@
 // The desktop program answers --help and --version on standard output without a display,
 // as scripts and package tools ask them where there is none.
+#include "SortanaVersion.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 

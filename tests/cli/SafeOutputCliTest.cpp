@@ -56,23 +56,17 @@ TEST_F(SafeOutput, AFullDiskKeepsEveryEarlierFile)
         EXPECT_EQ(readBytes(path(file.key())), file.value()) << file.key().toStdString();
 }
 
-TEST_F(SafeOutput, ALibrarysOwnReportOfAFullDiskCarriesThePrefixToo)
+// The picture is made in memory and fails at our write: no library reports it on its own.
+TEST_F(SafeOutput, ALargePictureOnAFullDiskGetsOneMessage)
 {
-    // A picture larger than Qt's write buffer: libpng reports the failed write on its own.
+    // A picture larger than Qt's write buffer, which fails part way through.
     const QString example = QDir(QStringLiteral(SORTANA_EXAMPLES_DIR)).filePath(u"library-website.txt"_s);
     ASSERT_EQ(runCli({u"import"_s, example, u"--outdir"_s, dir.path(), u"--document"_s, u"big.klus"_s}, dir.path())
                   .status,
               0);
-    // Qt's PNG writer leaks its image when libpng jumps out of the failed write; this run is
-    // about standard error, so the sanitizer build does not look for leaks in it.
-    const CliRun render = runCli({u"render"_s, u"big.klus"_s, u"big.png"_s}, dir.path(), 64 << 10,
-                                 {u"LSAN_OPTIONS=detect_leaks=0"_s});
+    const CliRun render = runCli({u"render"_s, u"big.klus"_s, u"big.png"_s}, dir.path(), 64 << 10);
     EXPECT_EQ(render.status, 1);
-    EXPECT_TRUE(
-        render.err.endsWith(u"\nSortana: Failed to save picture. Make sure the folder exists and is writable\n"_s))
-        << render.err.toStdString();
-    for (const QString &line : render.err.split(u'\n', Qt::SkipEmptyParts))
-        EXPECT_TRUE(line.startsWith(u"Sortana: "_s)) << line.toStdString();
+    EXPECT_EQ(render.err, u"Sortana: Failed to save picture. Make sure the folder exists and is writable\n"_s);
     EXPECT_FALSE(QFileInfo::exists(path(u"big.png"_s)));
 }
 
