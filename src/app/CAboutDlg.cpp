@@ -34,7 +34,7 @@ CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
     auto *icon = new QLabel;
     icon->setPixmap(applicationIcon().pixmap(48, 48));
     auto *version = new QLabel(QStringLiteral("Sortana Version 1.0"));
-    version->setObjectName(controlName(1000));
+    version->setObjectName(controlName(ControlId::aboutVersion));
     if (const auto numbers = programVersion()) {
         version->setText(formatMessage(u"Sortana Version %d.%d.%d.%d",
                                        {QString::number((*numbers)[0]), QString::number((*numbers)[1]),
@@ -46,7 +46,7 @@ CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto *webSite = new QPushButton(QStringLiteral("&Web Site"));
-    webSite->setObjectName(controlName(1002));
+    webSite->setObjectName(controlName(ControlId::aboutWebSite));
     connect(webSite, &QPushButton::clicked, this, [&platform, address] { platform.shellOpen(address); });
 
     auto *text = new QVBoxLayout;

@@ -343,7 +343,7 @@ void CSortanaMdiDlgBar::apply()
         return;
     if (StoreToDocument())
         document->SetModifiedFlag(true);
-    document->UpdateAllViews(0);
+    document->UpdateAllViews(UpdateHint::Redraw);
 }
 
 void CSortanaMdiDlgBar::chooseColour(QLineEdit *field)

@@ -26,6 +26,9 @@ inline constexpr int participants = 1021;
 inline constexpr int itemNames = 1022;
 inline constexpr int maximumScore = 1024;
 inline constexpr int reset = 1025;
+// The About box numbers its own controls, some with the wizard's numbers.
+inline constexpr int aboutVersion = 1000;
+inline constexpr int aboutWebSite = 1002;
 } // namespace ControlId
 
 namespace StringId {

@@ -170,16 +170,16 @@ void CSortanaMdiView::OnInitialUpdate()
         return;
     setScrollSizes();
     fitFrameToDrawing();
-    OnUpdate(0);
+    OnUpdate(UpdateHint::Redraw);
 }
 
-void CSortanaMdiView::OnUpdate(int hint)
+void CSortanaMdiView::OnUpdate(UpdateHint hint)
 {
     if (!hasTree())
         return;
     coverBackgroundWithDrawing();
     viewport()->repaint();
-    if (hint != 0)
+    if (hint == UpdateHint::NewStudy)
         setScrollSizes();
 }
 
@@ -242,7 +242,7 @@ void CSortanaMdiView::dragSeparator(int pixels)
     const qint64 width = qint64(m_document->drawingSize.cx) + pixelsToHimetric(pixels, viewport()->logicalDpiX());
     m_document->drawingSize.cx = qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max()));
     // Only the view of the drawing changes, not the study: the document stays unmodified.
-    m_document->UpdateAllViews(0);
+    m_document->UpdateAllViews(UpdateHint::Redraw);
 }
 
 void CSortanaMdiView::mousePressEvent(QMouseEvent *event)

@@ -39,9 +39,9 @@ public:
     // Scroll range from the drawing size, and the document frame resized so that the view
     // shows exactly the whole drawing; then a first update.
     void OnInitialUpdate();
-    // Repaints at once, which lays the drawing out again; hint 1 (a new study) also resets
-    // the scroll range to the new drawing size.
-    void OnUpdate(int hint) override;
+    // Repaints at once, which lays the drawing out again; a new study also resets the scroll
+    // range to the new drawing size.
+    void OnUpdate(UpdateHint hint) override;
     // Shows this document in the dialog bar while the view is active.
     void OnActivateView(bool activate);
 

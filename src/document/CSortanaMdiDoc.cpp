@@ -28,7 +28,7 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     const PathParts input = splitPathAsStored(run.fileNames().inputPath);
     title = input.baseName;
     pathName = input.folder + input.baseName + QStringLiteral(".klus");
-    UpdateAllViews(1);
+    UpdateAllViews(UpdateHint::NewStudy);
     return exported;
 }
 
@@ -49,7 +49,7 @@ void CSortanaMdiDoc::OnCloseDocument()
     dialogBar = nullptr;
 }
 
-void CSortanaMdiDoc::UpdateAllViews(int hint)
+void CSortanaMdiDoc::UpdateAllViews(UpdateHint hint)
 {
     for (DocumentView *view : m_views)
         view->OnUpdate(hint);

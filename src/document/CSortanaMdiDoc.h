@@ -15,6 +15,7 @@ class ArchiveReader;
 class ArchiveWriter;
 class DocumentBar;
 class DocumentView;
+enum class UpdateHint;
 class ImportRun;
 
 // The geometry of the last drawing, kept for the view's mouse handling; the drawing code
@@ -59,7 +60,7 @@ public:
     void OnCloseDocument();
     void addView(DocumentView *view) { m_views.push_back(view); }
     void removeView(DocumentView *view) { std::erase(m_views, view); }
-    void UpdateAllViews(int hint);
+    void UpdateAllViews(UpdateHint hint);
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
     bool IsModified() const { return m_modified; }
     QString title;

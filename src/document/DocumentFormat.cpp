@@ -237,7 +237,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     if (dialogBar)
         dialogBar->LoadFromDocument();
     else
-        UpdateAllViews(0);
+        UpdateAllViews(UpdateHint::Redraw);
     return true;
 }
 

@@ -16,12 +16,17 @@ public:
     virtual void LoadFromDocument() = 0;
 };
 
+// What changed in a document, for the windows that show it.
+enum class UpdateHint {
+    Redraw,     // the settings: draw again
+    NewStudy,   // a new study: its drawing size changed as well
+};
+
 // A window that shows a document and must redraw when it changes.
 class DocumentView {
 public:
     virtual ~DocumentView() = default;
-    // hint 0: redraw; hint 1: a new study, so the drawing size changed as well.
-    virtual void OnUpdate(int hint) = 0;
+    virtual void OnUpdate(UpdateHint hint) = 0;
 };
 
 // The main window's dialog bar once it exists; set again by every view that becomes active.

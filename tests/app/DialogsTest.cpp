@@ -79,7 +79,7 @@ TEST(AboutDialog, ShowsTheBuiltVersionAndOpensTheWebSite)
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), u"About Sortana"_s);
     EXPECT_EQ(text(dialog, 1000), u"Sortana Version 1.6.1.0"_s);
-    dialog.findChild<QPushButton *>(controlName(1002))->click();
+    dialog.findChild<QPushButton *>(controlName(ControlId::aboutWebSite))->click();
     EXPECT_EQ(platform.opened(), QStringList{QString::fromLatin1(makerWebAddress)});
     EXPECT_TRUE(dialog.isVisible());
 }

@@ -19,8 +19,8 @@ namespace {
 
 class RecordingView final : public DocumentView {
 public:
-    void OnUpdate(int hint) override { hints.push_back(hint); }
-    std::vector<int> hints;
+    void OnUpdate(UpdateHint hint) override { hints.push_back(hint); }
+    std::vector<UpdateHint> hints;
 };
 
 void press(QWidget *target, int key)
@@ -155,14 +155,14 @@ TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
 {
     bar.apply();
     EXPECT_FALSE(document.IsModified());
-    EXPECT_EQ(view.hints, std::vector<int>{0});
+    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
     EXPECT_EQ(document.fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
     EXPECT_TRUE(document.IsModified());
     EXPECT_EQ(document.colour1, 0x0000FFu);
-    EXPECT_EQ(view.hints, (std::vector<int>{0, 0}));
+    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
 
 TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
@@ -217,7 +217,7 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
         press(groups(), c.key);
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
         EXPECT_EQ(document.numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
-        EXPECT_EQ(view.hints, std::vector<int>{0}) << c.start;
+        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << c.start;
     }
 }
 
@@ -236,13 +236,13 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
     EXPECT_EQ(colour2()->text(), QStringLiteral("0000FF"));
     EXPECT_EQ(document.colour2, 0xFF0000u);
     EXPECT_TRUE(document.IsModified());
-    EXPECT_EQ(view.hints, std::vector<int>{0});
+    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 
     answer.reset();
     child<QToolButton>("chooseColour1")->click();
     EXPECT_EQ(offered.back(), QColor(Qt::white));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FFFFFF"));
-    EXPECT_EQ(view.hints, std::vector<int>{0}) << "a cancelled chooser applies nothing";
+    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << "a cancelled chooser applies nothing";
 }
 
 TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
@@ -336,7 +336,7 @@ TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
     press(fontName(), substituteEntry == 0 ? Qt::Key_Down : Qt::Key_Up);
     EXPECT_EQ(document.fontName, fontName()->itemText(fontName()->currentIndex()));
     EXPECT_TRUE(document.IsModified());
-    EXPECT_EQ(view.hints, (std::vector<int>{0, 0}));
+    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
 
 // A combo box that finds its typed text among its entries selects that entry and reports it
@@ -357,7 +357,7 @@ TEST_F(DlgBarTest, EnterAppliesOnceFromEveryField)
         type(name, typed);
         view.hints.clear();
         press(child(name), Qt::Key_Return);
-        EXPECT_EQ(view.hints, std::vector<int>{0}) << name << " " << typed.toStdString();
+        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << name << " " << typed.toStdString();
     }
     EXPECT_EQ(document.fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
     EXPECT_EQ(document.colour2, 0xFF0000u);
@@ -400,7 +400,7 @@ TEST_F(DlgBarTest, ChoosingASizeFromTheListApplies)
     press(fontSize(), Qt::Key_Down);
     EXPECT_EQ(document.fontSize, 14);
     EXPECT_TRUE(document.IsModified());
-    EXPECT_EQ(view.hints, std::vector<int>{0});
+    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 }
 
 } // namespace

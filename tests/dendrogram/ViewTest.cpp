@@ -110,7 +110,7 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
 
     // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
     document.fontSize = 24;
-    document.UpdateAllViews(0);
+    document.UpdateAllViews(UpdateHint::Redraw);
     const int taller = himetricToPixels(document.drawingSize.cy, dpiY());
     EXPECT_GT(taller, height);
     QCoreApplication::processEvents();
@@ -123,7 +123,7 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     QCoreApplication::processEvents();
     import();
     document.fontSize = 48;
-    document.UpdateAllViews(0);
+    document.UpdateAllViews(UpdateHint::Redraw);
     QCoreApplication::processEvents();
     const DendrogramGeometry &drawn = layout();
     ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
@@ -348,7 +348,7 @@ TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
     QGuiApplication::clipboard()->setText(u"kept"_s);
     for (CSortanaMdiView *idle : {&orphan, &view}) {
         idle->OnInitialUpdate();
-        idle->OnUpdate(1);
+        idle->OnUpdate(UpdateHint::NewStudy);
         idle->copyToClipboard();
         const QPoint point(200, 100);
         for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {

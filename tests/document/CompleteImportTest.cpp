@@ -33,8 +33,8 @@ QByteArray studyWithGroups(const std::vector<int> &groupsPerParticipant)
 }
 
 struct RecordingView : DocumentView {
-    void OnUpdate(int hint) override { hints.push_back(hint); }
-    std::vector<int> hints;
+    void OnUpdate(UpdateHint hint) override { hints.push_back(hint); }
+    std::vector<UpdateHint> hints;
 };
 
 TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
@@ -70,7 +70,7 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.title, u"Card Sort.Data"_s);
         EXPECT_EQ(document.pathName, dir.filePath(u"Card Sort.Data.klus"_s));
         EXPECT_FALSE(QFileInfo::exists(document.pathName));
-        EXPECT_EQ(view.hints, std::vector<int>{1});
+        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::NewStudy});
     }
 }
 
