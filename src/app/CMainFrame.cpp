@@ -11,7 +11,6 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "platform/MessageText.h"
-#include "platform/PathParts.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -38,7 +37,6 @@ namespace sortana {
 namespace {
 
 const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
-const QString documentExtension = documentTypePart(DocumentTypePart::Extension);
 // Cascaded windows are never made smaller than this, unless the document area is.
 constexpr QSize minimumCascadeSize(400, 300);
 
@@ -58,15 +56,10 @@ QString askSavePath(QWidget *parent, const QString &initial)
 {
     QFileDialog dialog(parent, QStringLiteral("Save As"), initial, documentFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(documentExtension.mid(1));
+    dialog.setDefaultSuffix(documentExtension.toString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
-}
-
-bool isDocumentPath(const QString &path)
-{
-    return splitPathAsStored(path).extension.compare(documentExtension.mid(1), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -415,41 +408,22 @@ bool CMainFrame::mayCloseFrame(DocumentFrame &frame)
 
 bool CMainFrame::saveModified(CSortanaMdiDoc &document)
 {
-    if (!document.IsModified() || !document.hasStudy())
-        return true;
-    const QString name = document.pathName.isEmpty() ? document.title : QFileInfo(document.pathName).fileName();
-    switch (m_platform.messageBox(formatMessage(u"Save changes to %s?", {name}), MessageIcon::Exclamation,
-                                  MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Yes: return save(document);
-    case MessageAnswer::No: return true;
-    default: return false;
-    }
+    return SaveModified(document, m_platform, [&] { return save(document); });
 }
 
 bool CMainFrame::save(CSortanaMdiDoc &document)
 {
-    if (!OnUpdateSave(document))
-        return false;
-    if (document.pathName.isEmpty())
-        return saveAs(document);
-    if (!saveDocumentFile(document, document.pathName, m_platform))
-        return false;
-    m_recentFiles.add(document.pathName);
-    updateTitles();
-    return true;
+    return saved(OnSaveDocument(document, m_platform, m_chooseSavePath));
 }
 
 bool CMainFrame::saveAs(CSortanaMdiDoc &document)
 {
-    if (!OnUpdateSave(document))
-        return false;
-    const QString initial = document.pathName.isEmpty() ? document.title + documentExtension : document.pathName;
-    QString path = m_chooseSavePath(initial);
+    return saved(OnSaveDocumentAs(document, m_platform, m_chooseSavePath));
+}
+
+bool CMainFrame::saved(const QString &path)
+{
     if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += documentExtension;
-    if (!saveDocumentFile(document, path, m_platform))
         return false;
     m_recentFiles.add(path);
     updateTitles();
@@ -485,8 +459,7 @@ bool CMainFrame::reportMissingFile(const QString &path)
 bool CMainFrame::openFile(const QString &path)
 {
     // A missing document would otherwise count as a data file and start an import of it.
-    if (QFileInfo(path).suffix().compare(documentExtension.mid(1), Qt::CaseInsensitive) == 0
-        && reportMissingFile(path))
+    if (hasDocumentExtension(path) && reportMissingFile(path))
         return false;
     const QString absolute = QFileInfo(path).absoluteFilePath();
     // A document already open is shown rather than opened twice.
@@ -511,7 +484,7 @@ void CMainFrame::dropFiles(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    if (isDocumentPath(paths.constFirst())) {
+    if (hasDocumentExtension(paths.constFirst())) {
         activateWindow();
         for (const QString &path : paths)
             openFile(path);

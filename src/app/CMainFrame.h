@@ -81,6 +81,8 @@ private:
     bool saveModified(CSortanaMdiDoc &document);
     bool save(CSortanaMdiDoc &document);
     bool saveAs(CSortanaMdiDoc &document);
+    // After a save: the path written joins the recent files and the titles; false when none was.
+    bool saved(const QString &path);
 
     void openDocument();
     void closeDocument();

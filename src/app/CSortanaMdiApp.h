@@ -16,7 +16,7 @@ class CMainFrame;
 // the command line.
 class CSortanaMdiApp {
 public:
-    enum class Start { Running, PassedOn, Failed };
+    enum class Start { Running, PassedOn };
 
     CSortanaMdiApp();
     ~CSortanaMdiApp();

@@ -6,6 +6,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "platform/MessageText.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -80,6 +81,41 @@ OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const Comm
         postCommand(context.importCommand);
     }
     return outcome;
+}
+
+QString OnSaveDocument(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath)
+{
+    if (!OnUpdateSave(document))
+        return {};
+    if (document.pathName.isEmpty())
+        return OnSaveDocumentAs(document, platform, choosePath);
+    return saveDocumentFile(document, document.pathName, platform) ? document.pathName : QString();
+}
+
+QString OnSaveDocumentAs(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath)
+{
+    if (!OnUpdateSave(document))
+        return {};
+    const QString dottedExtension = u'.' + documentExtension.toString();
+    QString path = choosePath(document.pathName.isEmpty() ? document.title + dottedExtension : document.pathName);
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += dottedExtension;
+    return saveDocumentFile(document, path, platform) ? path : QString();
+}
+
+bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::function<bool()> &save)
+{
+    if (!document.IsModified() || !document.hasStudy())
+        return true;
+    const QString name = document.pathName.isEmpty() ? document.title : QFileInfo(document.pathName).fileName();
+    switch (platform.messageBox(formatMessage(u"Save changes to %s?", {name}), MessageIcon::Exclamation,
+                                MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes: return save();
+    case MessageAnswer::No: return true;
+    default: return false;
+    }
 }
 
 void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)

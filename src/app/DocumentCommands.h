@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QWidget;
 
@@ -32,6 +34,19 @@ bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context);
 // Opens any file: documents are loaded; any other file is the input of an import started as
 // soon as the new document's window exists.
 OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const CommandContext &context);
+
+// Asks where to save, starting from the path given; empty when the user cancels.
+using SavePathChooser = std::function<QString(const QString &initial)>;
+
+// Save writes the document to its own path, or asks for one first when it has none; Save As
+// always asks. The path written, or empty when nothing was (cancelled, or failed after
+// telling the user).
+QString OnSaveDocument(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath);
+QString OnSaveDocumentAs(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath);
+
+// Before a modified document closes: "Save changes to ...?" Yes saves through `save`. True
+// when the document may close.
+bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::function<bool()> &save);
 
 void OnProperties(const CSortanaMdiDoc &document, QWidget *parent);
 

@@ -65,7 +65,6 @@ int main(int argc, char **argv)
     sortana::CSortanaMdiApp app;
     switch (app.InitInstance(arguments)) {
     case sortana::CSortanaMdiApp::Start::PassedOn: return 0;
-    case sortana::CSortanaMdiApp::Start::Failed: return 1;
     case sortana::CSortanaMdiApp::Start::Running: break;
     }
     return QApplication::exec();

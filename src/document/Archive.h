@@ -37,8 +37,6 @@ public:
 
     bool ok() const { return m_ok; }
     qsizetype remaining() const { return m_ok ? m_bytes.size() - m_pos : 0; }
-    // Marks the archive as damaged when a value read is impossible.
-    void fail() { m_ok = false; }
 
     qint32 readInt32();
     quint32 readUInt32();

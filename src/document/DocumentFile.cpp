@@ -3,7 +3,6 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
-#include "platform/PathParts.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -22,6 +21,11 @@ void takePath(CSortanaMdiDoc &document, const QString &path)
 }
 
 } // namespace
+
+bool hasDocumentExtension(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(documentExtension, Qt::CaseInsensitive) == 0;
+}
 
 bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
 {
@@ -56,9 +60,8 @@ bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &p
 
 OpenOutcome OnOpenDocument(CSortanaMdiDoc &document, const QString &path, Platform &platform)
 {
-    // The extension of an existing file comes from its name on disk, without the dot; a
-    // missing file keeps the dot and so never counts as a document.
-    if (splitPathAsStored(path).extension.compare(u"klus", Qt::CaseInsensitive) != 0) {
+    // A missing file never counts as a document: the import then reports it.
+    if (!QFileInfo::exists(path) || !hasDocumentExtension(path)) {
         PendingImportPath = path;
         return OpenOutcome::ImportRequested;
     }

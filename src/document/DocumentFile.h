@@ -1,8 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace sortana {
+
+// The extension of document files, without its dot.
+inline constexpr QStringView documentExtension = u"klus";
+
+// Whether the path's extension is the documents' one, in any letter case.
+bool hasDocumentExtension(const QString &path);
 
 class CSortanaMdiDoc;
 class Platform;

@@ -7,6 +7,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -108,6 +109,28 @@ TEST_F(DocumentFile, DamagedFixturesAreRefused)
     ASSERT_FALSE(files.isEmpty());
     for (const QString &file : files)
         EXPECT_EQ(openTexts(readBytes(fixtures.filePath(file))), unexpectedFormat) << file.toStdString();
+}
+
+// Inputs the fuzzer once found troublesome, named by their hash: whatever each loads as, the
+// load runs clean (the sanitized build checks every one), and what loads saves and loads back.
+TEST_F(DocumentFile, FuzzFindingsLoadCleanly)
+{
+    const QDir fixtures(QStringLiteral(SORTANA_DAMAGED_DIR));
+    const QStringList files = fixtures.entryList(QDir::Files).filter(QRegularExpression(u"^[0-9a-f]{40}$"_s));
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &file : files) {
+        CSortanaMdiDoc document;
+        ScriptedPlatform platform;
+        if (!openDocumentFile(document, fixtures.filePath(file), platform)) {
+            EXPECT_EQ(platform.texts(), unexpectedFormat) << file.toStdString();
+            continue;
+        }
+        ArchiveWriter saved;
+        document.Serialize(saved);
+        ArchiveReader reader(saved.bytes());
+        CSortanaMdiDoc again;
+        EXPECT_TRUE(again.Serialize(reader)) << file.toStdString();
+    }
 }
 
 TEST_F(DocumentFile, EmptyFileIsAnEmptyDocumentAndMissingFilesFail)
