@@ -56,6 +56,7 @@ SimulatedStudy simulate(int itemCount)
     study.summary.itemCount = itemCount;
 
     std::vector<std::pair<int, int>> pile;
+    pile.reserve(std::size_t(itemCount));
     for (int item = 0; item < itemCount; ++item)
         pile.emplace_back(item, 1);
     addGroup(study.matrix, pile);

@@ -68,13 +68,13 @@ protected:
     }
     QString documentFile(const QString &name)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         writeBytes(path, readBytes(u"" SORTANA_GOLDEN_DIR "/medium/expected/medium.klus"_s));
         return path;
     }
     QString dataFile(const QString &name)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         writeBytes(path, readBytes(u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s));
         return path;
     }
@@ -271,7 +271,7 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
 {
     const QString path = documentFile(u"study.klus"_s);
     frame->openFile(path);
-    const QString copy = dir.filePath(u"copy"_s);
+    QString copy = dir.filePath(u"copy"_s);
     frame->setSaveFileChooser([&](const QString &initial) {
         EXPECT_EQ(initial, path);
         return copy;

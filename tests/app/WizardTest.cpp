@@ -51,7 +51,7 @@ protected:
 
     QString write(const QByteArray &bytes, const QString &name = u"study.txt"_s)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         writeBytes(path, bytes);
         return path;
     }

@@ -15,7 +15,7 @@ class CStdioFileExTest : public ::testing::Test {
 protected:
     QString write(const QByteArray &bytes)
     {
-        const QString path = dir.filePath(QStringLiteral("input.txt"));
+        QString path = dir.filePath(QStringLiteral("input.txt"));
         writeBytes(path, bytes);
         return path;
     }
