@@ -1,0 +1,23 @@
+#include "import/Table.h"
+
+namespace sortana {
+
+QString normalisedCell(QStringView text)
+{
+    QString cell;
+    cell.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            // CR LF is one line break.
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            cell += u' ';
+        } else {
+            cell += c;
+        }
+    }
+    return cell.trimmed();
+}
+
+} // namespace sortana
