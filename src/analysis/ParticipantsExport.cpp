@@ -193,6 +193,7 @@ void WriteParticipantsFile(CardSortAnalysis &a)
             break;
         }
         case RecordKind::Other:
+        case RecordKind::Invalid:
             break;
         }
     }

@@ -38,6 +38,8 @@ struct Command {
     QString summary;
     QString description;
     QList<Option> options;
+    // The command's form for a table from another card-sort tool, when it takes one.
+    QStringList tableForm;
 };
 
 Option helpOption()
@@ -55,6 +57,25 @@ Option valueOption(const QString &name, const QString &valueName, const QString 
     return {QCommandLineOption(name, description, valueName), needs};
 }
 
+// How a table is read: its layout, its header and the column of each role.
+QList<Option> tableOptions()
+{
+    const QString column = u"a column number or header text"_s;
+    return {
+        valueOption(u"layout"_s, u"long|wide"_s, u"A table of one row per card, or one row per participant"_s,
+                    u"long or wide"_s),
+        flag(u"header"_s, u"The first row of the table names its columns"_s),
+        flag(u"no-header"_s, u"The table has no header row"_s),
+        valueOption(u"sheet"_s, u"NAME|N"_s, u"The sheet of a workbook to read, by name or number"_s,
+                    u"a sheet name or number"_s),
+        valueOption(u"participant"_s, u"COL"_s, u"The participant column"_s, column),
+        valueOption(u"card"_s, u"COL"_s, u"The card label column"_s, column),
+        valueOption(u"card-id"_s, u"COL"_s, u"The card id column"_s, column),
+        valueOption(u"category"_s, u"COL"_s, u"The category label column"_s, column),
+        valueOption(u"category-id"_s, u"COL"_s, u"The category id column"_s, column),
+    };
+}
+
 const QList<Command> &commands()
 {
     static const QList<Command> table = {
@@ -68,7 +89,7 @@ const QList<Command> &commands()
          u"Surveys INPUT, takes the options the survey suggests (fit scores and sub-groups when the\n"
          u"file has them, no expert, one card set per participant) with the flags on top, reads it,\n"
          u"clusters its items and writes the five analysis files next to INPUT, or into DIR."_s,
-         {flag(u"fit"_s, u"Use the fit scores"_s),
+         QList<Option>{flag(u"fit"_s, u"Use the fit scores"_s),
           flag(u"no-fit"_s, u"Leave the fit scores out"_s),
           flag(u"sub-groups"_s, u"Use the sub-groups"_s),
           flag(u"no-sub-groups"_s, u"Leave the sub-groups out"_s),
@@ -80,16 +101,20 @@ const QList<Command> &commands()
           valueOption(u"outdir"_s, u"DIR"_s, u"Write the analysis files into DIR, made if missing"_s, u"a folder"_s),
           valueOption(u"document"_s, u"OUT.klus"_s, u"Also save the study as a document"_s, u"a file name"_s),
           valueOption(u"picture"_s, u"OUT.svg|OUT.png|OUT.pdf"_s, u"Also draw the dendrogram"_s,
-                      u"a file name ending in .svg, .png or .pdf"_s),
-          helpOption()}},
+                      u"a file name ending in .svg, .png or .pdf"_s)}
+             + tableOptions() + QList<Option>{helpOption()},
+         {u"TABLE [--layout long|wide] [--header|--no-header] [--sheet NAME|N]"_s,
+          u"[--participant COL] [--card COL] [--card-id COL]"_s,
+          u"[--category COL] [--category-id COL]  (+ the options above)"_s}},
         {u"survey"_s,
          {u"INPUT"_s},
          {u"input file"_s},
          1,
-         u"Print what a raw data file holds"_s,
+         u"Print what a raw data file or a table holds"_s,
          u"Surveys INPUT as the import does first and prints fileType=, hasFitData=, hasSubGroups=,\n"
          u"itemCount=, lineCount=, groupCount= and participantCount= lines (flags as 0 or 1)."_s,
-         {helpOption()}},
+         tableOptions() + QList<Option>{helpOption()},
+         {u"TABLE [the table options]"_s}},
         {u"render"_s,
          {u"DOC.klus OUT.svg|OUT.png|OUT.pdf"_s},
          {u"document file"_s, u"picture file"_s},
@@ -97,7 +122,8 @@ const QList<Command> &commands()
          u"Draw a document's dendrogram"_s,
          u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
          u"as on screen, or as a one-page PDF as for a printer."_s,
-         {helpOption()}},
+         {helpOption()},
+         {}},
         {u"show"_s,
          {u"DOC.klus"_s},
          {u"document file"_s},
@@ -105,14 +131,25 @@ const QList<Command> &commands()
          u"Print a document's summary, settings, items and leaf order"_s,
          u"Prints the summary of the import, the dendrogram's settings, the items with their mean\n"
          u"fit scores and the leaf order of a document as key=value lines."_s,
-         {helpOption()}},
+         {helpOption()},
+         {}},
+        {u"convert"_s,
+         {u"TABLE OUT.txt [the table options]"_s},
+         {u"table file"_s, u"raw data file"_s},
+         2,
+         u"Write a table from another card-sort tool as a raw data file"_s,
+         u"Reads TABLE (.csv, .tsv or .xlsx; one row per card or per participant) and writes the\n"
+         u"equivalent raw data file, UTF-8, which imports to the same analysis files."_s,
+         tableOptions() + QList<Option>{helpOption()},
+         {}},
         {u"help"_s,
          {u"[COMMAND]"_s},
          {u"command"_s},
          0,
          u"Describe a command"_s,
          u"Describes COMMAND and its options, or lists every command."_s,
-         {helpOption()}},
+         {helpOption()},
+         {}},
     };
     return table;
 }
@@ -124,21 +161,36 @@ const Command *findCommand(const QString &name)
     return found == commands().cend() ? nullptr : &*found;
 }
 
+// The forms of the usage in the order they are listed: the commands' own, then those for
+// tables, then help.
+QList<std::pair<const Command *, const QStringList *>> usageForms(const Command *only)
+{
+    const std::pair<QString, bool> order[] = {
+        {u"import"_s, false}, {u"survey"_s, false}, {u"render"_s, false}, {u"show"_s, false},
+        {u"import"_s, true},  {u"convert"_s, false}, {u"survey"_s, true}, {u"help"_s, false},
+    };
+    QList<std::pair<const Command *, const QStringList *>> forms;
+    for (const auto &[name, table] : order) {
+        const Command *command = findCommand(name);
+        if (!only || only == command)
+            forms.append({command, table ? &command->tableForm : &command->synopsis});
+    }
+    return forms;
+}
+
 // The usage of one command, or of every one when there is none: wrapped as in the help, or
 // one line for each form as after a usage error.
 QStringList usageLines(const Command *command, bool wrapped)
 {
     QStringList forms;
-    for (const Command &each : commands()) {
-        if (command && command != &each)
-            continue;
-        const QString start = programName + u' ' + each.name + u' ';
+    for (const auto &[each, synopsis] : usageForms(command)) {
+        const QString start = programName + u' ' + each->name + u' ';
         if (!wrapped) {
-            forms.append(start + each.synopsis.join(u' '));
+            forms.append(start + synopsis->join(u' '));
             continue;
         }
-        forms.append(start + each.synopsis.constFirst());
-        for (const QString &line : each.synopsis.mid(1))
+        forms.append(start + synopsis->constFirst());
+        for (const QString &line : synopsis->mid(1))
             forms.append(QString(start.size(), u' ') + line);
     }
     if (!command)
@@ -276,6 +328,43 @@ std::optional<bool> lastOf(const QCommandLineParser &parser, const QString &yes,
     return value;
 }
 
+// How the input is read when it is a table: known by its extension or by any table option.
+std::variant<std::optional<TableOptions>, QString> tableOptionsOf(const Command &command,
+                                                                  const QCommandLineParser &parser,
+                                                                  const QString &input)
+{
+    const QList<Option> all = tableOptions();
+    const bool anyGiven = std::any_of(all.cbegin(), all.cend(), [&](const Option &each) {
+        return parser.isSet(each.option.names().constFirst());
+    });
+    if (!anyGiven && !isTablePath(input))
+        return std::optional<TableOptions>();
+    TableOptions table;
+    const auto unusable = [&](const QString &name) { return needsMessage(optionNamed(command, name)); };
+    if (parser.isSet(u"layout"_s)) {
+        const QString layout = parser.value(u"layout"_s);
+        if (layout == u"long"_s)
+            table.layout = TableOptions::Layout::Long;
+        else if (layout == u"wide"_s)
+            table.layout = TableOptions::Layout::Wide;
+        else
+            return unusable(u"layout"_s);
+    }
+    if (const std::optional<bool> header = lastOf(parser, u"header"_s, u"no-header"_s))
+        table.header = *header ? TableOptions::Header::Present : TableOptions::Header::Absent;
+    for (const auto &[name, value] : {std::pair{u"sheet"_s, &table.sheet}, std::pair{u"participant"_s, &table.participant},
+                                      std::pair{u"card"_s, &table.card}, std::pair{u"card-id"_s, &table.cardId},
+                                      std::pair{u"category"_s, &table.category},
+                                      std::pair{u"category-id"_s, &table.categoryId}}) {
+        if (!parser.isSet(name))
+            continue;
+        *value = parser.value(name);
+        if (value->isEmpty())
+            return unusable(name);
+    }
+    return std::optional<TableOptions>(table);
+}
+
 std::variant<ImportOptions, QString> importOptions(const Command &command, const QCommandLineParser &parser,
                                                    const QString &input)
 {
@@ -311,6 +400,10 @@ std::variant<ImportOptions, QString> importOptions(const Command &command, const
     }
     if (parser.isSet(u"picture"_s) && !isPicturePath(options.picturePath))
         return unusable(u"picture"_s);
+    const auto table = tableOptionsOf(command, parser, input);
+    if (const QString *message = std::get_if<QString>(&table))
+        return *message;
+    options.table = std::get<std::optional<TableOptions>>(table);
     return options;
 }
 
@@ -343,8 +436,15 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
         return runImport(std::get<ImportOptions>(options));
     }
     ConsolePlatform platform;
-    if (command.name == u"survey"_s)
-        return runSurvey(operands[0], platform, out);
+    if (command.name == u"survey"_s || command.name == u"convert"_s) {
+        const auto table = tableOptionsOf(command, parser, operands[0]);
+        if (const QString *message = std::get_if<QString>(&table))
+            return usageError(*message, &command, err);
+        const std::optional<TableOptions> &reading = std::get<std::optional<TableOptions>>(table);
+        if (command.name == u"survey"_s)
+            return runSurvey(operands[0], reading, platform, out);
+        return runConvert(operands[0], operands[1], reading.value_or(TableOptions()), platform);
+    }
     if (command.name == u"show"_s)
         return runShow(operands[0], platform, out);
     if (!isPicturePath(operands[1]))

@@ -76,8 +76,9 @@ int runImport(const ImportOptions &options)
 {
     ConsolePlatform platform(options.onWarning);
     ImportRun run(platform);
+    run.setTableOptions(options.table);
     if (!run.chooseInput(options.input))
-        return exitFailed;
+        return run.analysis().columnsRefused() ? exitUsage : exitFailed;
     if (!options.outputFolder.isEmpty())
         moveAnalysisFiles(run.fileNames(), options.outputFolder);
     for (const QString &output : {options.documentPath, options.picturePath}) {

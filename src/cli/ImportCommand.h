@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/TableStudy.h"
 #include "platform/ConsolePlatform.h"
 
 #include <QString>
@@ -19,9 +20,11 @@ struct ImportOptions {
     QString outputFolder;
     QString documentPath;
     QString picturePath;
+    // Set when the input is to be read as a table this way.
+    std::optional<TableOptions> table;
 };
 
-// sortana-cli import: survey, options, read, clustering and export of one raw data file.
+// sortana-cli import: survey, options, read, clustering and export of one raw data file or table.
 // Returns the exit status: 0 done, 1 refused, failed or cancelled, 2 bad options.
 int runImport(const ImportOptions &options);
 

@@ -26,6 +26,10 @@ bool ImportRun::chooseInput(const QString &path)
     }
     StudySummary &s = m_summary;
     s.fileName = path;
+    // A table from another tool is known by its extension unless its reading was spelt out.
+    m_analysis.setTableInput(m_tableOptions ? m_tableOptions
+                                            : isTablePath(path) ? std::optional<TableOptions>(TableOptions{})
+                                                                : std::nullopt);
     if (!m_analysis.SurveyInputFile())
         return false;
     if (s.participantCount == 0 || s.itemCount == 0 || s.groupCount == 0) {

@@ -22,6 +22,9 @@ public:
     ImportRun(const ImportRun &) = delete;
     ImportRun &operator=(const ImportRun &) = delete;
 
+    // How the next input is read when it is a table: set, every input is read as a table
+    // so; unset, files are told apart by their extension.
+    void setTableOptions(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
@@ -59,6 +62,7 @@ private:
     ClusterAnalysis m_clusterAnalysis;
     int m_itemCount = 0;
     std::unique_ptr<QLockFile> m_lock;
+    std::optional<TableOptions> m_tableOptions;
 };
 
 } // namespace sortana

@@ -89,20 +89,8 @@ bool CardSortAnalysis::BeginRead()
     itemAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
     itemExpertAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
 
-    if (!checkInputFile(fileNames->inputPath, m_platform))
+    if (!openInput())
         return false;
-    if (!inputFile.Open(fileNames->inputPath, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
-        m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
-        return false;
-    }
-    // The read and the participants pass must see the same bytes, whatever happens to the
-    // file meanwhile: it is read into memory once.
-    if (!inputFile.Preload()) {
-        m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
-        CloseFiles();
-        return false;
-    }
-    m_records = std::make_unique<RawTextRecords>(inputFile);
     const std::array<Output, 5> files = outputs();
     // All five are looked at before any is created, so a refusal leaves nothing behind.
     for (const Output &output : files) {
@@ -118,6 +106,32 @@ bool CardSortAnalysis::BeginRead()
             return false;
         }
     }
+    return true;
+}
+
+bool CardSortAnalysis::openInput()
+{
+    if (!checkInputFile(fileNames->inputPath, m_platform))
+        return false;
+    if (m_tableOptions) {
+        auto table = std::make_unique<TableRecords>();
+        if (!loadTable(fileNames->inputPath, *table))
+            return false;
+        m_records = std::move(table);
+        return true;
+    }
+    if (!inputFile.Open(fileNames->inputPath, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
+        m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
+        return false;
+    }
+    // The read and the participants pass must see the same bytes, whatever happens to the
+    // file meanwhile: it is read into memory once.
+    if (!inputFile.Preload()) {
+        m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
+        CloseFiles();
+        return false;
+    }
+    m_records = std::make_unique<RawTextRecords>(inputFile);
     return true;
 }
 
@@ -176,15 +190,20 @@ int CardSortAnalysis::Read()
 
     RecordSource &source = records();
     source.rewind();
+    if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !m_platform.warning(*warning)) {
+        CloseFiles();
+        return 0;
+    }
     StudyRecord record;
     while (source.next(record)) {
         m_lineNumber = record.position;
         Step step = Step::Go;
         switch (record.kind) {
         case RecordKind::Participant: step = handleParticipant(record.value); break;
-        case RecordKind::Group: step = handleGroup(record.value); break;
+        case RecordKind::Group: step = handleGroup(record.value, record.literalName); break;
         case RecordKind::SubGroup: step = handleSubGroup(); break;
         case RecordKind::Item: step = handleItem(record.value); break;
+        case RecordKind::Invalid: step = warn(invalidData) ? Step::Go : Step::Stop; break;
         case RecordKind::Other: break;
         }
         if (step == Step::Stop) {
@@ -251,7 +270,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleParticipant(QStringView value)
     return Step::Go;
 }
 
-CardSortAnalysis::Step CardSortAnalysis::handleGroup(QStringView value)
+CardSortAnalysis::Step CardSortAnalysis::handleGroup(QStringView value, bool literalName)
 {
     if (!participantSeen) {
         groupNames.append(value.toString());
@@ -260,7 +279,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleGroup(QStringView value)
     if ((readState == ReadState::Start || readState == ReadState::Group || readState == ReadState::SubGroup)
         && !warn(emptyGroup))
         return Step::Stop;
-    writeCards(u"\t\"", groupNameFrom(value, groupNames), u"\"\r\n");
+    writeCards(u"\t\"", literalName ? value.toString() : groupNameFrom(value, groupNames), u"\"\r\n");
     CloseGroup();
     readState = ReadState::Group;
     return Step::Go;

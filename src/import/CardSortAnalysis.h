@@ -5,6 +5,7 @@
 #include "import/PairMatrix.h"
 #include "import/RecordSource.h"
 #include "import/StudySummary.h"
+#include "import/TableStudy.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,13 @@ public:
     ~CardSortAnalysis();
     CardSortAnalysis(const CardSortAnalysis &) = delete;
     CardSortAnalysis &operator=(const CardSortAnalysis &) = delete;
+
+    // The input is a table from another card-sort tool, read as the options say; without
+    // options it is a raw data file.
+    void setTableInput(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
+    const std::optional<TableOptions> &tableInput() const { return m_tableOptions; }
+    // After a refused survey: whether the table lacked a column it needs (a usage error).
+    bool columnsRefused() const { return m_columnsRefused; }
 
     // Survey and naming: the counts and features of the file named by the summary's
     // fileName, and the five analysis paths derived from an input path.
@@ -100,11 +108,14 @@ private:
     std::array<Output, 5> outputs();
 
     bool BeginRead();
+    bool openInput();
+    bool surveyRecords(RecordSource &records);
+    bool loadTable(const QString &path, TableRecords &records);
     void CloseGroup();
     void EndParticipant();
 
     Step handleParticipant(QStringView value);
-    Step handleGroup(QStringView value);
+    Step handleGroup(QStringView value, bool literalName);
     Step handleSubGroup();
     Step handleItem(QStringView value);
     Step addPairs(int item, int weight);
@@ -116,6 +127,8 @@ private:
     int itemCount() const { return summary->itemCount; }
 
     Platform &m_platform;
+    std::optional<TableOptions> m_tableOptions;
+    bool m_columnsRefused = false;
     std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
 };

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
+
+#include <optional>
 
 namespace sortana {
 
 class Platform;
 
-enum class RecordKind { Item, Group, Participant, SubGroup, Other };
+// Invalid: a record the input could not make sense of, which the reader reports as invalid
+// data (a table row without a participant or a card).
+enum class RecordKind { Item, Group, Participant, SubGroup, Other, Invalid };
 
 // One record of a study as every pass over it sees it: what kind it is, the text after the
 // kind, and where it stands in its input (a line, or a row of a table), for messages.
@@ -14,6 +19,8 @@ struct StudyRecord {
     RecordKind kind = RecordKind::Other;
     QStringView value;   // valid until the next record is read
     int position = 0;
+    // A group's value is its name as it stands, never a number of a declared group.
+    bool literalName = false;
 };
 
 // Where the passes over a study (the survey, the reader and the participants pass) take
@@ -33,6 +40,8 @@ public:
     virtual bool failed() const = 0;
     // Tells the user why the input could not be read on.
     virtual void reportFailure(Platform &platform) const = 0;
+    // A data warning about the input as a whole, shown before the read begins.
+    virtual std::optional<QString> warningBeforeRead() const { return std::nullopt; }
 };
 
 } // namespace sortana

@@ -1,8 +1,10 @@
-// The quick pass that identifies and counts a raw data file, and the analysis file names.
+// The quick pass that identifies and counts a study, raw data file or table, and the analysis
+// file names.
 #include "import/CardSortAnalysis.h"
 
 #include "import/ImportMessages.h"
 #include "import/RawRecord.h"
+#include "import/TableStudy.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/PathParts.h"
@@ -14,17 +16,32 @@ bool CardSortAnalysis::SurveyInputFile()
 {
     if (!checkInputFile(summary->fileName, m_platform))
         return false;
+    if (m_tableOptions) {
+        TableRecords table;
+        if (!loadTable(summary->fileName, table))
+            return false;
+        if (!surveyRecords(table))
+            return false;
+        summary->fileType = table.fileType;
+        summary->lineCount = table.rowCount;
+        return true;
+    }
     CStdioFileEx file;
     if (!file.Open(summary->fileName, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
+    RawTextRecords records(file);
+    return surveyRecords(records);
+}
+
+bool CardSortAnalysis::surveyRecords(RecordSource &records)
+{
     StudySummary &s = *summary;
     s.hasFitData = s.hasSubGroups = false;
     s.itemCount = s.groupCount = s.participantCount = s.fileType = 0;
     participantCounter = 0;
 
-    RawTextRecords records(file);
     bool anyRecord = false;
     StudyRecord record;
     while (records.next(record)) {
@@ -50,7 +67,8 @@ bool CardSortAnalysis::SurveyInputFile()
             break;
         case RecordKind::Participant: ++participantCounter; break;
         case RecordKind::SubGroup: s.hasSubGroups = true; break;
-        case RecordKind::Other: break;
+        case RecordKind::Other:
+        case RecordKind::Invalid: break;
         }
     }
     if (records.failed()) {
@@ -67,6 +85,13 @@ bool CardSortAnalysis::SurveyInputFile()
         return false;
     }
     return s.fileType != 0;
+}
+
+bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
+{
+    const TableOutcome outcome = readTableStudy(path, *m_tableOptions, m_platform, records);
+    m_columnsRefused = outcome == TableOutcome::ColumnsRefused;
+    return outcome == TableOutcome::Read;
 }
 
 void CardSortAnalysis::SetInputFileName(const QString &path)

@@ -1,5 +1,7 @@
 #include "import/Table.h"
 
+#include <algorithm>
+
 namespace sortana {
 
 QString normalisedCell(QStringView text)
@@ -18,6 +20,11 @@ QString normalisedCell(QStringView text)
         }
     }
     return cell.trimmed();
+}
+
+bool isBlankRow(const QStringList &row)
+{
+    return std::all_of(row.cbegin(), row.cend(), [](const QString &cell) { return cell.isEmpty(); });
 }
 
 } // namespace sortana

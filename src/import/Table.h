@@ -17,4 +17,7 @@ struct Table {
 // inside it one space, since names in a study are one line.
 QString normalisedCell(QStringView text);
 
+// A row with no text in any cell, as a blank line gives.
+bool isBlankRow(const QStringList &row);
+
 } // namespace sortana

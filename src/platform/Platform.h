@@ -5,6 +5,8 @@
 
 namespace sortana {
 
+struct Table;
+
 qint64 systemAvailableMemory();
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
@@ -28,6 +30,10 @@ public:
 
     virtual void beginBusy() = 0;
     virtual void endBusy() = 0;
+
+    // Reads one sheet of a workbook (an XLSX file) into a table, with a library the core does
+    // not link; false, with a message in `error`, when it cannot.
+    virtual bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error);
 
     // Bytes this process can still allocate: the smaller of the system's available memory
     // and what the address-space and control-group limits leave.

@@ -77,7 +77,10 @@ TEST_F(ImportCli, RefusalsAndUsage)
     const QString importUsage =
         u"Sortana: Usage: sortana-cli import INPUT [--fit|--no-fit] [--sub-groups|--no-sub-groups] [--expert] "
         u"[--copies N] [--on-warning continue|cancel] [--outdir DIR] [--document OUT.klus] "
-        u"[--picture OUT.svg|OUT.png|OUT.pdf]\n"_s;
+        u"[--picture OUT.svg|OUT.png|OUT.pdf]\n"
+        u"Sortana:        sortana-cli import TABLE [--layout long|wide] [--header|--no-header] [--sheet NAME|N] "
+        u"[--participant COL] [--card COL] [--card-id COL] [--category COL] [--category-id COL]  "
+        u"(+ the options above)\n"_s;
     const QString study = write("IA\nIB\nP1\nG\nI1\nI2\n");
     const struct {
         QStringList arguments;

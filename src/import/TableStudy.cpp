@@ -1,0 +1,479 @@
+#include "import/TableStudy.h"
+
+#include "import/DelimitedText.h"
+#include "platform/MessageText.h"
+#include "platform/Platform.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+
+namespace sortana {
+
+namespace {
+
+enum class Role { Participant, Card, CardId, Category, CategoryId };
+constexpr std::array roles = {Role::Participant, Role::Card, Role::CardId, Role::Category, Role::CategoryId};
+
+// Header texts compare without regard to case, and spaces, underscores and hyphens alike.
+QString headerKey(QStringView text)
+{
+    QString key = text.toString().toLower();
+    for (QChar &c : key) {
+        if (c == u' ' || c == u'-')
+            c = u'_';
+    }
+    return key;
+}
+
+std::optional<Role> roleOfHeader(QStringView cell)
+{
+    static const QHash<QString, Role> names = {
+        {QStringLiteral("participant"), Role::Participant}, {QStringLiteral("participant_id"), Role::Participant},
+        {QStringLiteral("user"), Role::Participant},        {QStringLiteral("user_id"), Role::Participant},
+        {QStringLiteral("respondent"), Role::Participant},  {QStringLiteral("sorter"), Role::Participant},
+        {QStringLiteral("card"), Role::Card},               {QStringLiteral("card_label"), Role::Card},
+        {QStringLiteral("card_name"), Role::Card},          {QStringLiteral("item"), Role::Card},
+        {QStringLiteral("statement"), Role::Card},          {QStringLiteral("card_id"), Role::CardId},
+        {QStringLiteral("category"), Role::Category},       {QStringLiteral("category_label"), Role::Category},
+        {QStringLiteral("group"), Role::Category},          {QStringLiteral("group_name"), Role::Category},
+        {QStringLiteral("pile"), Role::Category},           {QStringLiteral("category_id"), Role::CategoryId},
+        {QStringLiteral("group_id"), Role::CategoryId},
+    };
+    const auto found = names.constFind(headerKey(cell));
+    return found == names.cend() ? std::nullopt : std::optional<Role>(*found);
+}
+
+QString roleName(Role role)
+{
+    switch (role) {
+    case Role::Participant: return QStringLiteral("participant");
+    case Role::Card: return QStringLiteral("card");
+    case Role::CardId: return QStringLiteral("card id");
+    case Role::Category: return QStringLiteral("category");
+    case Role::CategoryId: return QStringLiteral("category id");
+    }
+    return {};
+}
+
+const QString &givenColumn(const TableOptions &options, Role role)
+{
+    switch (role) {
+    case Role::Participant: return options.participant;
+    case Role::Card: return options.card;
+    case Role::CardId: return options.cardId;
+    case Role::Category: return options.category;
+    case Role::CategoryId: return options.categoryId;
+    }
+    return options.participant;
+}
+
+bool isColumnNumber(const QString &given)
+{
+    bool number = false;
+    given.toInt(&number);
+    return number;
+}
+
+// The 0-based column of each role, -1 where the table has none.
+struct Columns {
+    std::array<int, roles.size()> of{-1, -1, -1, -1, -1};
+    int &operator[](Role role) { return of[std::size_t(role)]; }
+    int operator[](Role role) const { return of[std::size_t(role)]; }
+};
+
+class Mapping {
+public:
+    Mapping(const Table &table, TableRecords &records) : m_table(table), m_records(records) {}
+
+    bool map(const TableOptions &options, QString &error);
+
+private:
+    struct Item {
+        QString key;
+        bool numericKey = false;
+        qint64 number = 0;
+        QString name;
+        int firstRow = 0;
+    };
+    struct Group {
+        QString name;
+        int firstRow = 0;
+        std::vector<std::pair<int, int>> cards;   // item, row
+    };
+    struct Participant {
+        QString id;
+        int firstRow = 0;
+        std::vector<int> invalidRows;
+        std::vector<Group> groups;
+        QHash<QString, int> groupOfKey;
+    };
+
+    bool findColumns(const TableOptions &options, bool wide, QString &error);
+    QString columnsFound() const;
+    QString cell(int row, Role role) const;
+    Participant *participantOf(const QString &id, int row);
+    int itemOf(const QString &key, const QString &label, int row);
+    void place(Participant &participant, const QString &groupKey, const QString &groupLabel, int item, int row);
+    void mapLong();
+    void mapWide();
+    void emitRecords();
+
+    const Table &m_table;
+    TableRecords &m_records;
+    bool m_header = false;
+    Columns m_columns;
+    std::vector<Item> m_items;
+    QHash<QString, int> m_itemOfKey;
+    std::vector<Participant> m_participants;
+    QHash<QString, int> m_participantOfId;
+    std::vector<int> m_rowsWithoutParticipant;
+};
+
+QString Mapping::columnsFound() const
+{
+    QStringList names;
+    const QStringList first = m_table.rows.empty() ? QStringList() : m_table.rows.front();
+    for (qsizetype c = 0; c < first.size(); ++c)
+        names.append(m_header && !first[c].isEmpty() ? first[c] : QString::number(c + 1));
+    return names.join(QStringLiteral(", "));
+}
+
+bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error)
+{
+    const QStringList header = m_header && !m_table.rows.empty() ? m_table.rows.front() : QStringList();
+    for (const Role role : roles) {
+        const QString &given = givenColumn(options, role);
+        if (given.isEmpty()) {
+            for (qsizetype c = 0; c < header.size() && m_columns[role] < 0; ++c) {
+                if (roleOfHeader(header[c]) == role)
+                    m_columns[role] = int(c);
+            }
+            continue;
+        }
+        if (isColumnNumber(given)) {
+            m_columns[role] = given.toInt() - 1;
+        } else {
+            const QString key = headerKey(given);
+            for (qsizetype c = 0; c < header.size() && m_columns[role] < 0; ++c) {
+                if (headerKey(header[c]) == key)
+                    m_columns[role] = int(c);
+            }
+        }
+        if (m_columns[role] < 0) {
+            error = formatMessage(u"The table has no column %s for the %s\nIts columns are: %s",
+                                  {given, roleName(role), columnsFound()});
+            return false;
+        }
+    }
+    if (wide) {
+        // The first column is the participant's unless another is named.
+        if (m_columns[Role::Participant] < 0)
+            m_columns[Role::Participant] = 0;
+        return true;
+    }
+    for (const auto &[needed, alternative] : {std::pair{Role::Participant, Role::Participant},
+                                              std::pair{Role::Card, Role::CardId},
+                                              std::pair{Role::Category, Role::CategoryId}}) {
+        if (m_columns[needed] < 0 && m_columns[alternative] < 0) {
+            error = formatMessage(u"The table has no %s column\nIts columns are: %s",
+                                  {roleName(needed), columnsFound()});
+            return false;
+        }
+    }
+    return true;
+}
+
+QString Mapping::cell(int row, Role role) const
+{
+    const int column = m_columns[role];
+    const QStringList &cells = m_table.rows[std::size_t(row)];
+    return column >= 0 && column < cells.size() ? cells[column] : QString();
+}
+
+Mapping::Participant *Mapping::participantOf(const QString &id, int row)
+{
+    const auto found = m_participantOfId.constFind(id);
+    if (found != m_participantOfId.cend())
+        return &m_participants[std::size_t(*found)];
+    m_participantOfId.insert(id, int(m_participants.size()));
+    m_participants.push_back({id, row, {}, {}, {}});
+    return &m_participants.back();
+}
+
+// Cards with a numeric id are one card whatever the digits look like: "01" is "1".
+int Mapping::itemOf(const QString &key, const QString &label, int row)
+{
+    bool numeric = false;
+    const qint64 number = m_columns[Role::CardId] >= 0 ? key.toLongLong(&numeric) : 0;
+    const QString lookup = numeric ? u'#' + QString::number(number) : u'$' + key;
+    const auto found = m_itemOfKey.constFind(lookup);
+    if (found != m_itemOfKey.cend()) {
+        Item &item = m_items[std::size_t(*found)];
+        if (item.name.isEmpty())
+            item.name = label;
+        return *found;
+    }
+    m_itemOfKey.insert(lookup, int(m_items.size()));
+    m_items.push_back({key, numeric, number, label, row});
+    return int(m_items.size()) - 1;
+}
+
+void Mapping::place(Participant &participant, const QString &groupKey, const QString &groupLabel, int item, int row)
+{
+    const auto found = participant.groupOfKey.constFind(groupKey);
+    Group *group = nullptr;
+    if (found != participant.groupOfKey.cend()) {
+        group = &participant.groups[std::size_t(*found)];
+    } else {
+        participant.groupOfKey.insert(groupKey, int(participant.groups.size()));
+        participant.groups.push_back({groupLabel, row, {}});
+        group = &participant.groups.back();
+    }
+    if (group->name.isEmpty())
+        group->name = groupLabel;
+    group->cards.emplace_back(item, row);
+}
+
+void Mapping::mapLong()
+{
+    const bool byCardId = m_columns[Role::CardId] >= 0;
+    const bool byCategoryId = m_columns[Role::CategoryId] >= 0;
+    for (std::size_t r = m_header ? 1 : 0; r < m_table.rows.size(); ++r) {
+        if (isBlankRow(m_table.rows[r]))
+            continue;
+        const int row = int(r) + 1;
+        const QString id = cell(int(r), Role::Participant);
+        if (id.isEmpty()) {
+            m_rowsWithoutParticipant.push_back(row);
+            continue;
+        }
+        Participant &participant = *participantOf(id, row);
+        const QString cardLabel = cell(int(r), Role::Card);
+        const QString cardKey = byCardId ? cell(int(r), Role::CardId) : cardLabel;
+        if (cardKey.isEmpty()) {
+            participant.invalidRows.push_back(row);
+            continue;
+        }
+        const QString categoryLabel = cell(int(r), Role::Category);
+        const QString categoryKey = byCategoryId ? cell(int(r), Role::CategoryId) : categoryLabel;
+        if (categoryKey.isEmpty()) {
+            ++m_records.unsortedRows;
+            continue;
+        }
+        const int item = itemOf(cardKey, cardLabel, row);
+        place(participant, categoryKey, categoryLabel, item, row);
+    }
+    // A card or group without a label anywhere is called by its id.
+    for (Item &item : m_items) {
+        if (item.name.isEmpty())
+            item.name = item.key;
+    }
+    for (Participant &participant : m_participants) {
+        for (auto group = participant.groupOfKey.cbegin(); group != participant.groupOfKey.cend(); ++group) {
+            Group &named = participant.groups[std::size_t(group.value())];
+            if (named.name.isEmpty())
+                named.name = group.key();
+        }
+    }
+}
+
+void Mapping::mapWide()
+{
+    const QStringList &header = m_table.rows.front();
+    const int participantColumn = m_columns[Role::Participant];
+    std::vector<int> itemOfColumn(std::size_t(header.size()), -1);
+    for (qsizetype c = 0; c < header.size(); ++c) {
+        if (c != participantColumn && !header[c].isEmpty())
+            itemOfColumn[std::size_t(c)] = itemOf(header[c], header[c], 1);
+    }
+    for (std::size_t r = 1; r < m_table.rows.size(); ++r) {
+        const QStringList &cells = m_table.rows[r];
+        if (isBlankRow(cells))
+            continue;
+        const int row = int(r) + 1;
+        const QString id = cell(int(r), Role::Participant);
+        if (id.isEmpty()) {
+            m_rowsWithoutParticipant.push_back(row);
+            continue;
+        }
+        Participant &participant = *participantOf(id, row);
+        for (std::size_t c = 0; c < itemOfColumn.size(); ++c) {
+            if (itemOfColumn[c] < 0)
+                continue;
+            const QString category = qsizetype(c) < cells.size() ? cells[qsizetype(c)] : QString();
+            if (category.isEmpty())
+                ++m_records.unsortedRows;
+            else
+                place(participant, category, category, itemOfColumn[c], row);
+        }
+    }
+}
+
+void Mapping::emitRecords()
+{
+    // With ids the cards are numbered by them: numbers by value, then other ids by their text;
+    // otherwise in the order they first appear.
+    std::vector<int> order(m_items.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (m_columns[Role::CardId] >= 0) {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const Item &first = m_items[std::size_t(a)];
+            const Item &second = m_items[std::size_t(b)];
+            if (first.numericKey != second.numericKey)
+                return first.numericKey;
+            return first.numericKey ? first.number < second.number : first.key < second.key;
+        });
+    }
+    std::vector<int> numberOf(m_items.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        numberOf[std::size_t(order[k])] = int(k) + 1;
+
+    auto &entries = m_records.entries;
+    for (const int item : order)
+        entries.push_back({RecordKind::Item, m_items[std::size_t(item)].name, m_items[std::size_t(item)].firstRow});
+    for (const int row : m_rowsWithoutParticipant)
+        entries.push_back({RecordKind::Invalid, QString(), row});
+    for (const Participant &participant : m_participants) {
+        entries.push_back({RecordKind::Participant, participant.id, participant.firstRow});
+        for (const int row : participant.invalidRows)
+            entries.push_back({RecordKind::Invalid, QString(), row});
+        for (const Group &group : participant.groups) {
+            entries.push_back({RecordKind::Group, group.name, group.firstRow});
+            for (const auto &[item, row] : group.cards)
+                entries.push_back({RecordKind::Item, QString::number(numberOf[std::size_t(item)]), row});
+        }
+    }
+}
+
+} // namespace
+
+bool isWorkbookPath(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(u"xlsx", Qt::CaseInsensitive) == 0;
+}
+
+bool isTablePath(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return isWorkbookPath(path) || suffix.compare(u"csv", Qt::CaseInsensitive) == 0
+        || suffix.compare(u"tsv", Qt::CaseInsensitive) == 0;
+}
+
+bool Mapping::map(const TableOptions &options, QString &error)
+{
+    const QStringList first = m_table.rows.empty() ? QStringList() : m_table.rows.front();
+    const bool namesRoles = std::any_of(first.cbegin(), first.cend(), [](const QString &c) { return roleOfHeader(c).has_value(); });
+    const bool namedByText = std::any_of(roles.cbegin(), roles.cend(), [&](Role role) {
+        const QString &given = givenColumn(options, role);
+        return !given.isEmpty() && !isColumnNumber(given);
+    });
+    m_header = options.header == TableOptions::Header::Present
+        || (options.header == TableOptions::Header::Auto
+            && (namesRoles || namedByText || options.layout == TableOptions::Layout::Wide));
+    bool wide = options.layout == TableOptions::Layout::Wide;
+    if (options.layout == TableOptions::Layout::Auto && m_header) {
+        // A header with a participant column and nothing for the cards is one of card names.
+        const auto has = [&](Role role) {
+            return std::any_of(first.cbegin(), first.cend(), [&](const QString &c) { return roleOfHeader(c) == role; });
+        };
+        wide = has(Role::Participant) && !has(Role::Card) && !has(Role::CardId) && !has(Role::Category)
+            && !has(Role::CategoryId);
+    }
+    if (wide && (!m_header || m_table.rows.empty())) {
+        error = QStringLiteral("A table with one row per participant needs its header row (the card names)");
+        return false;
+    }
+    if (!findColumns(options, wide, error))
+        return false;
+    m_records.fileType = wide ? 3 : 2;
+    m_records.rowCount = int(m_table.rows.size());
+    if (wide)
+        mapWide();
+    else
+        mapLong();
+    emitRecords();
+    return true;
+}
+
+bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error)
+{
+    records = TableRecords();
+    Mapping mapping(table, records);
+    return mapping.map(options, error);
+}
+
+TableOutcome readTableStudy(const QString &path, const TableOptions &options, Platform &platform,
+                            TableRecords &records)
+{
+    Table table;
+    QString error;
+    const bool read = isWorkbookPath(path) ? platform.readWorkbook(path, options.sheet, table, error)
+                                           : readDelimitedText(path, table, error);
+    if (!read) {
+        platform.fileFailure(error);
+        return TableOutcome::FileRefused;
+    }
+    if (!mapTable(table, options, records, error)) {
+        platform.error(error);
+        return TableOutcome::ColumnsRefused;
+    }
+    return TableOutcome::Read;
+}
+
+QByteArray rawDataOf(const TableRecords &records)
+{
+    QStringList groupNames;
+    QHash<QString, int> groupNumber;
+    for (const TableRecords::Entry &entry : records.entries) {
+        if (entry.kind == RecordKind::Group && !groupNumber.contains(entry.value)) {
+            groupNumber.insert(entry.value, int(groupNames.size()) + 1);
+            groupNames.append(entry.value);
+        }
+    }
+    QString text;
+    bool participantsBegun = false;
+    for (const TableRecords::Entry &entry : records.entries) {
+        switch (entry.kind) {
+        case RecordKind::Item: text += u'I' + entry.value + u'\n'; break;
+        case RecordKind::Participant:
+            if (!participantsBegun) {
+                for (const QString &name : std::as_const(groupNames))
+                    text += u'G' + name + u'\n';
+                participantsBegun = true;
+            }
+            text += u'P' + entry.value + u'\n';
+            break;
+        case RecordKind::Group: text += u'G' + QString::number(groupNumber.value(entry.value)) + u'\n'; break;
+        case RecordKind::SubGroup:
+        case RecordKind::Other:
+        case RecordKind::Invalid: break;
+        }
+    }
+    return text.toUtf8();
+}
+
+bool TableRecords::next(StudyRecord &record)
+{
+    if (m_next >= entries.size())
+        return false;
+    const Entry &entry = entries[m_next++];
+    record.kind = entry.kind;
+    record.value = entry.value;
+    record.position = m_position = entry.position;
+    record.literalName = entry.kind == RecordKind::Group;
+    return true;
+}
+
+std::optional<QString> TableRecords::warningBeforeRead() const
+{
+    if (unsortedRows == 0)
+        return std::nullopt;
+    return formatMessage(u"Warning - %d rows without a category were left out (unsorted cards)",
+                         {QString::number(unsortedRows)});
+}
+
+} // namespace sortana

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "import/RecordSource.h"
+#include "import/Table.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace sortana {
+
+// How a table says its study, as the user or the header tells it.
+struct TableOptions {
+    enum class Layout { Auto, Long, Wide };
+    enum class Header { Auto, Present, Absent };
+    Layout layout = Layout::Auto;
+    Header header = Header::Auto;
+    QString sheet;   // of a workbook: a name or a 1-based number; empty for the first
+    // A column per role: a 1-based number or a header text; empty to find it by the header.
+    QString participant;
+    QString card;
+    QString cardId;
+    QString category;
+    QString categoryId;
+};
+
+// Whether the file is a table: by its extension (.csv, .tsv, .xlsx).
+bool isTablePath(const QString &path);
+bool isWorkbookPath(const QString &path);
+
+// The study of a table as records: the item names first, then every participant with its
+// groups and their cards, as a raw data file would give them. Positions are table rows.
+class TableRecords final : public RecordSource {
+public:
+    bool next(StudyRecord &record) override;
+    void rewind() override { m_next = 0; }
+    int position() const override { return m_position; }
+    bool failed() const override { return false; }
+    void reportFailure(Platform &) const override {}
+    std::optional<QString> warningBeforeRead() const override;
+
+    // What the survey reports of a table besides its records.
+    int fileType = 0;       // 2: one row per card, 3: one row per participant
+    int rowCount = 0;       // rows read, header included
+    int unsortedRows = 0;   // rows without a category, left out
+
+    struct Entry {
+        RecordKind kind;
+        QString value;
+        int position;
+    };
+    std::vector<Entry> entries;
+
+private:
+    std::size_t m_next = 0;
+    int m_position = 0;
+};
+
+// Maps the table to its study by the options. False, with a message for the user in
+// `error`, when a column it needs cannot be found.
+bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error);
+
+// Reads the table file (CSV, TSV, or a workbook through the platform) and maps it. The
+// outcome says which refusal it was, after the user has been told.
+enum class TableOutcome { Read, FileRefused, ColumnsRefused };
+TableOutcome readTableStudy(const QString &path, const TableOptions &options, Platform &platform,
+                            TableRecords &records);
+
+// The study as a raw data file, UTF-8: importing it gives the same analysis as the table.
+// Group names are declared before the first participant, so a name that is a number stays a
+// name.
+QByteArray rawDataOf(const TableRecords &records);
+
+} // namespace sortana
