@@ -114,6 +114,7 @@ private:
 
     bool findColumns(const TableOptions &options, bool wide, QString &error);
     QString columnsFound() const;
+    int widest() const;
     QString cell(int row, Role role) const;
     Participant *participantOf(const QString &id, int row);
     int itemOf(const QString &key, const QString &label, int row);
@@ -142,6 +143,14 @@ QString Mapping::columnsFound() const
     return names.join(QStringLiteral(", "));
 }
 
+int Mapping::widest() const
+{
+    qsizetype widest = 0;
+    for (const QStringList &row : m_table.rows)
+        widest = std::max(widest, row.size());
+    return int(widest);
+}
+
 bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error)
 {
     const QStringList header = m_header && !m_table.rows.empty() ? m_table.rows.front() : QStringList();
@@ -155,7 +164,9 @@ bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error
             continue;
         }
         if (isColumnNumber(given)) {
-            m_columns[role] = given.toInt() - 1;
+            const int column = given.toInt() - 1;
+            if (column >= 0 && column < widest())
+                m_columns[role] = column;
         } else {
             const QString key = headerKey(given);
             for (qsizetype c = 0; c < header.size() && m_columns[role] < 0; ++c) {
@@ -258,13 +269,14 @@ void Mapping::mapLong()
             participant.invalidRows.push_back(row);
             continue;
         }
+        // An unsorted card is still one of the study's cards.
+        const int item = itemOf(cardKey, cardLabel, row);
         const QString categoryLabel = cell(int(r), Role::Category);
         const QString categoryKey = byCategoryId ? cell(int(r), Role::CategoryId) : categoryLabel;
         if (categoryKey.isEmpty()) {
             ++m_records.unsortedRows;
             continue;
         }
-        const int item = itemOf(cardKey, cardLabel, row);
         place(participant, categoryKey, categoryLabel, item, row);
     }
     // A card or group without a label anywhere is called by its id.

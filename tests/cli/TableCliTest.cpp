@@ -1,0 +1,116 @@
+// Tables from other card-sort tools through sortana-cli: each fixture converts to the raw data
+// file written by hand beside it, and imports to the same analysis files as that file.
+#include "cli/CliRunner.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList analysisSuffixes = {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s};
+
+struct Fixture {
+    const char *table;
+    QStringList options;
+    QString survey;   // what survey prints
+};
+
+QString fixture(const QString &name)
+{
+    return QDir(QStringLiteral(SORTANA_TABLES_DIR)).filePath(name);
+}
+
+TEST(TableCli, EachFixtureConvertsAndImportsAsItsRawDataFile)
+{
+    const Fixture fixtures[] = {
+        // Ids number the cards ("01" is card 1); labels name them; a participant 12 is P12.
+        {"long-ids.csv", {}, u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=3\nlineCount=7\ngroupCount=3\nparticipantCount=2\n"_s},
+        // Semicolons and quotes; a category named 12; a duplicate, an unsorted card, a row
+        // without a participant and one without a card.
+        {"long-names.csv", {}, u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=4\nlineCount=9\ngroupCount=2\nparticipantCount=2\n"_s},
+        {"headerless.tsv", {u"--no-header"_s, u"--participant"_s, u"3"_s, u"--card"_s, u"1"_s, u"--category"_s, u"2"_s},
+         u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=2\nlineCount=2\ngroupCount=2\nparticipantCount=1\n"_s},
+        // One row per participant, a byte-order mark, CR LF and a line break inside a card name.
+        {"wide.csv", {}, u"fileType=3\nhasFitData=0\nhasSubGroups=0\nitemCount=3\nlineCount=3\ngroupCount=3\nparticipantCount=2\n"_s},
+        // UTF-16 with tabs, and header names with spaces.
+        {"utf16.csv", {}, u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=2\nlineCount=5\ngroupCount=3\nparticipantCount=2\n"_s},
+    };
+    for (const Fixture &f : fixtures) {
+        const QString name = QString::fromLatin1(f.table);
+        SCOPED_TRACE(f.table);
+        QTemporaryDir dir;
+        const QString table = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(fixture(name), table));
+        const QString base = QFileInfo(name).completeBaseName();
+
+        const CliRun survey = runCli(QStringList{u"survey"_s, table} + f.options);
+        EXPECT_EQ(survey.status, 0) << survey.err.toStdString();
+        EXPECT_EQ(survey.out, f.survey);
+
+        const QString raw = dir.filePath(base + u".txt"_s);
+        const CliRun convert = runCli(QStringList{u"convert"_s, table, raw} + f.options);
+        ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(readBytes(raw)), QString::fromUtf8(readBytes(fixture(base + u".expected.txt"_s))));
+
+        const CliRun fromTable = runCli(QStringList{u"import"_s, table, u"--outdir"_s, dir.filePath(u"table"_s)} + f.options);
+        ASSERT_EQ(fromTable.status, 0) << fromTable.err.toStdString();
+        const CliRun fromRaw = runCli({u"import"_s, raw, u"--outdir"_s, dir.filePath(u"raw"_s)});
+        ASSERT_EQ(fromRaw.status, 0) << fromRaw.err.toStdString();
+        for (const QString &suffix : analysisSuffixes) {
+            const QString file = base + u'-' + suffix + u".csv"_s;
+            EXPECT_EQ(readBytes(dir.filePath(u"table/"_s + file)), readBytes(dir.filePath(u"raw/"_s + file)))
+                << file.toStdString();
+        }
+    }
+}
+
+TEST(TableCli, WarningsNameTheTablesRows)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(u"long-names.csv"_s);
+    ASSERT_TRUE(QFile::copy(fixture(u"long-names.csv"_s), table));
+    const CliRun run = runCli({u"import"_s, table});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"
+                       u"Sortana: Warning - invalid data ignored at line 6 (participant id )\n"
+                       u"Sortana: Warning - duplicate item found at line 4 (participant id Anna)\n"
+                       u"Sortana: Warning - invalid data ignored at line 7 (participant id Bob)\n"_s);
+
+    const CliRun cancelled = runCli({u"import"_s, table, u"--on-warning"_s, u"cancel"_s, u"--outdir"_s, dir.filePath(u"out"_s)});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.err, u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"_s);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
+}
+
+TEST(TableCli, ColumnsThatCannotBeFoundAreUsageErrors)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(u"two.csv"_s);
+    writeBytes(table, "Participant,Card\nAnna,Apple\n");
+    const struct {
+        QStringList arguments;
+        QString message;
+    } cases[] = {
+        {{u"import"_s, table}, u"The table has no category column Its columns are: Participant, Card"_s},
+        {{u"survey"_s, table, u"--category"_s, u"Pile"_s},
+         u"The table has no column Pile for the category Its columns are: Participant, Card"_s},
+        {{u"convert"_s, table, dir.filePath(u"x.txt"_s), u"--category"_s, u"7"_s},
+         u"The table has no column 7 for the category Its columns are: Participant, Card"_s},
+        {{u"import"_s, table, u"--layout"_s, u"wide"_s, u"--no-header"_s},
+         u"A table with one row per participant needs its header row (the card names)"_s},
+    };
+    for (const auto &c : cases) {
+        const CliRun run = runCli(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err, u"Sortana: "_s + c.message + u'\n');
+    }
+    EXPECT_EQ(filesIn(dir.path()), QStringList{u"two.csv"_s});
+}
+
+} // namespace
