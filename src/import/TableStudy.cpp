@@ -89,7 +89,10 @@ class Mapping {
 public:
     Mapping(const Table &table, TableRecords &records) : m_table(table), m_records(records) {}
 
+    // Settles the header, the layout and the columns.
+    bool resolve(const TableOptions &options, QString &error);
     bool map(const TableOptions &options, QString &error);
+    TableReading reading() const;
 
 private:
     struct Item {
@@ -126,6 +129,7 @@ private:
     const Table &m_table;
     TableRecords &m_records;
     bool m_header = false;
+    bool m_wide = false;
     Columns m_columns;
     std::vector<Item> m_items;
     QHash<QString, int> m_itemOfKey;
@@ -375,7 +379,7 @@ bool isTablePath(const QString &path)
         || suffix.compare(u"tsv", Qt::CaseInsensitive) == 0;
 }
 
-bool Mapping::map(const TableOptions &options, QString &error)
+bool Mapping::resolve(const TableOptions &options, QString &error)
 {
     const QStringList first = m_table.rows.empty() ? QStringList() : m_table.rows.front();
     const bool namesRoles = std::any_of(first.cbegin(), first.cend(), [](const QString &c) { return roleOfHeader(c).has_value(); });
@@ -386,29 +390,49 @@ bool Mapping::map(const TableOptions &options, QString &error)
     m_header = options.header == TableOptions::Header::Present
         || (options.header == TableOptions::Header::Auto
             && (namesRoles || namedByText || options.layout == TableOptions::Layout::Wide));
-    bool wide = options.layout == TableOptions::Layout::Wide;
+    m_wide = options.layout == TableOptions::Layout::Wide;
     if (options.layout == TableOptions::Layout::Auto && m_header) {
         // A header with a participant column and nothing for the cards is one of card names.
         const auto has = [&](Role role) {
             return std::any_of(first.cbegin(), first.cend(), [&](const QString &c) { return roleOfHeader(c) == role; });
         };
-        wide = has(Role::Participant) && !has(Role::Card) && !has(Role::CardId) && !has(Role::Category)
+        m_wide = has(Role::Participant) && !has(Role::Card) && !has(Role::CardId) && !has(Role::Category)
             && !has(Role::CategoryId);
     }
-    if (wide && (!m_header || m_table.rows.empty())) {
+    if (m_wide && (!m_header || m_table.rows.empty())) {
         error = QStringLiteral("A table with one row per participant needs its header row (the card names)");
         return false;
     }
-    if (!findColumns(options, wide, error))
+    return findColumns(options, m_wide, error);
+}
+
+bool Mapping::map(const TableOptions &options, QString &error)
+{
+    if (!resolve(options, error))
         return false;
-    m_records.fileType = wide ? 3 : 2;
+    m_records.fileType = m_wide ? 3 : 2;
     m_records.rowCount = int(m_table.rows.size());
-    if (wide)
+    if (m_wide)
         mapWide();
     else
         mapLong();
     emitRecords();
     return true;
+}
+
+TableReading Mapping::reading() const
+{
+    return {m_header, m_wide, m_columns[Role::Participant], m_columns[Role::Card], m_columns[Role::CardId],
+            m_columns[Role::Category], m_columns[Role::CategoryId]};
+}
+
+std::optional<TableReading> readingOf(const Table &table, const TableOptions &options, QString &error)
+{
+    TableRecords unused;
+    Mapping mapping(table, unused);
+    if (!mapping.resolve(options, error))
+        return std::nullopt;
+    return mapping.reading();
 }
 
 bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error)

@@ -58,6 +58,20 @@ private:
     int m_position = 0;
 };
 
+// How a table is read with the options given: whether its first row is a header, its layout,
+// and the 0-based column of each role (-1 where it has none). For showing the reading before
+// the import; nullopt, with a message in `error`, when a column it needs cannot be found.
+struct TableReading {
+    bool header = false;
+    bool wide = false;
+    int participant = -1;
+    int card = -1;
+    int cardId = -1;
+    int category = -1;
+    int categoryId = -1;
+};
+std::optional<TableReading> readingOf(const Table &table, const TableOptions &options, QString &error);
+
 // Maps the table to its study by the options. False, with a message for the user in
 // `error`, when a column it needs cannot be found.
 bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error);
