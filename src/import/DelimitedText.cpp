@@ -74,16 +74,22 @@ Table parseDelimitedText(const QByteArray &bytes, bool tsv)
 {
     const QString text = decodeText(bytes);
     const QChar separator = tsv ? QChar(u'\t') : separatorOf(text);
+    const QStringView all(text);
     Table table;
     QStringList row;
-    QString cell;
+    // A cell is read straight from the text unless it has quotes; then its text is gathered.
+    qsizetype cellStart = 0;
+    QString quotedCell;
+    bool hasQuotes = false;
     bool quoted = false;   // inside a quoted part of the cell
-    const auto endCell = [&] {
-        row.append(normalisedCell(cell));
-        cell.clear();
+    const auto endCell = [&](qsizetype end) {
+        row.append(normalisedCell(hasQuotes ? QStringView(quotedCell) : all.sliced(cellStart, end - cellStart)));
+        quotedCell.clear();
+        hasQuotes = false;
+        cellStart = end + 1;
     };
-    const auto endRow = [&] {
-        endCell();
+    const auto endRow = [&](qsizetype end) {
+        endCell(end);
         table.rows.push_back(std::move(row));
         row = {};
     };
@@ -91,25 +97,28 @@ Table parseDelimitedText(const QByteArray &bytes, bool tsv)
         const QChar c = text[i];
         if (quoted) {
             if (c != u'"')
-                cell += c;
+                quotedCell += c;
             else if (i + 1 < text.size() && text[i + 1] == u'"')
-                cell += text[++i];
+                quotedCell += text[++i];
             else
                 quoted = false;
         } else if (c == u'"') {
+            if (!hasQuotes) {
+                quotedCell = all.sliced(cellStart, i - cellStart).toString();
+                hasQuotes = true;
+            }
             quoted = true;
         } else if (c == separator) {
-            endCell();
+            endCell(i);
         } else if (c == u'\n') {
-            endRow();
-        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            // CR LF ends the row at its LF.
-        } else {
-            cell += c;
+            // CR LF ends the row as LF does: the cell's trailing CR is white space.
+            endRow(i);
+        } else if (hasQuotes) {
+            quotedCell += c;
         }
     }
-    if (!cell.isEmpty() || !row.isEmpty() || quoted)
-        endRow();
+    if (cellStart < text.size() || !row.isEmpty() || hasQuotes)
+        endRow(text.size());
     // Blank lines at the end are no rows.
     while (!table.rows.empty() && isBlankRow(table.rows.back()))
         table.rows.pop_back();

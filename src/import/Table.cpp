@@ -6,6 +6,8 @@ namespace sortana {
 
 QString normalisedCell(QStringView text)
 {
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text.trimmed().toString();
     QString cell;
     cell.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

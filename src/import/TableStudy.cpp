@@ -132,9 +132,12 @@ private:
     bool m_wide = false;
     Columns m_columns;
     std::vector<Item> m_items;
+    // 1 + the item's index, 0 for none yet: numeric ids by value, other keys by text.
+    QHash<qint64, int> m_itemOfNumber;
     QHash<QString, int> m_itemOfKey;
     std::vector<Participant> m_participants;
     QHash<QString, int> m_participantOfId;
+    int m_lastParticipant = 0;
     std::vector<int> m_rowsWithoutParticipant;
 };
 
@@ -211,10 +214,16 @@ QString Mapping::cell(int row, Role role) const
 
 Mapping::Participant *Mapping::participantOf(const QString &id, int row)
 {
+    // Tables mostly list a participant's rows together.
+    if (!m_participants.empty() && m_participants[std::size_t(m_lastParticipant)].id == id)
+        return &m_participants[std::size_t(m_lastParticipant)];
     const auto found = m_participantOfId.constFind(id);
-    if (found != m_participantOfId.cend())
+    if (found != m_participantOfId.cend()) {
+        m_lastParticipant = *found;
         return &m_participants[std::size_t(*found)];
-    m_participantOfId.insert(id, int(m_participants.size()));
+    }
+    m_lastParticipant = int(m_participants.size());
+    m_participantOfId.insert(id, m_lastParticipant);
     m_participants.push_back({id, row, {}, {}, {}});
     return &m_participants.back();
 }
@@ -224,17 +233,16 @@ int Mapping::itemOf(const QString &key, const QString &label, int row)
 {
     bool numeric = false;
     const qint64 number = m_columns[Role::CardId] >= 0 ? key.toLongLong(&numeric) : 0;
-    const QString lookup = numeric ? u'#' + QString::number(number) : u'$' + key;
-    const auto found = m_itemOfKey.constFind(lookup);
-    if (found != m_itemOfKey.cend()) {
-        Item &item = m_items[std::size_t(*found)];
+    int &index = numeric ? m_itemOfNumber[number] : m_itemOfKey[key];
+    if (index > 0) {
+        Item &item = m_items[std::size_t(index - 1)];
         if (item.name.isEmpty())
             item.name = label;
-        return *found;
+        return index - 1;
     }
-    m_itemOfKey.insert(lookup, int(m_items.size()));
     m_items.push_back({key, numeric, number, label, row});
-    return int(m_items.size()) - 1;
+    index = int(m_items.size());
+    return index - 1;
 }
 
 void Mapping::place(Participant &participant, const QString &groupKey, const QString &groupLabel, int item, int row)
