@@ -3,6 +3,7 @@
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "dendrogram/PictureExport.h"
+#include "document/DocumentFile.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QFontMetricsF>
@@ -218,6 +219,27 @@ TEST_F(Layout, RasterPicturesAreBounded)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"huge.png"_s)));
     EXPECT_TRUE(pictureImage(document, {}, 150).isNull());
     EXPECT_TRUE(savePicture(document, dir.filePath(u"huge.svg"_s), platform));
+}
+
+// The whole drawing of two studies, as the picture files keep it: columns, rows, joins, bands,
+// fit bars and names in one comparison. Any change of a drawing rule shows here first.
+TEST(Picture, StudiesDrawAsTheyAlwaysHave)
+{
+    for (const QString &study : {u"worked-example"_s, u"expert-fit-subgroups"_s}) {
+        CSortanaMdiDoc document;
+        ScriptedPlatform platform;
+        ASSERT_TRUE(openDocumentFile(document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s
+                                                   + study + u".klus"_s,
+                                     platform));
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(u"picture.svg"_s);
+        ASSERT_TRUE(savePicture(document, picture, platform));
+        QFile expected(QStringLiteral(SORTANA_PICTURES_DIR) + u'/' + study + u".svg"_s);
+        ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+        QFile drawn(picture);
+        ASSERT_TRUE(drawn.open(QIODevice::ReadOnly));
+        EXPECT_EQ(drawn.readAll(), expected.readAll()) << study.toStdString();
+    }
 }
 
 TEST_F(Layout, EmptyDocumentDrawsNothing)
