@@ -223,7 +223,7 @@ TEST_F(Layout, RasterPicturesAreBounded)
 
 // The whole drawing of two studies, as the picture files keep it: columns, rows, joins, bands,
 // fit bars and names in one comparison. Any change of a drawing rule shows here first.
-TEST(Picture, StudiesDrawAsTheyAlwaysHave)
+TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
 {
     for (const QString &study : {u"worked-example"_s, u"expert-fit-subgroups"_s}) {
         CSortanaMdiDoc document;
