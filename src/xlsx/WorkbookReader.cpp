@@ -91,7 +91,7 @@ private:
 // The zip archive of a workbook and its parts, by their names in the archive.
 class Archive {
 public:
-    Archive(QFile &file, const WorkbookLimits &limits) : m_zip(&file), m_limits(limits)
+    Archive(QFile &file, const WorkbookLimits &limits) : m_zip(&file), m_limits(limits), m_fileBytes(file.size())
     {
         if (!m_zip.open(QuaZip::mdUnzip))
             fail(Failure::Damaged);
@@ -115,7 +115,8 @@ public:
         QuaZipFile part(&m_zip);
         if (!part.open(QIODevice::ReadOnly))
             fail(Failure::Damaged);
-        BoundedPart bytes(part, part.csize(), m_limits);
+        // A part's compressed size as the archive declares it, but never more than the file.
+        BoundedPart bytes(part, qMin(part.csize(), m_fileBytes), m_limits);
         bytes.open(QIODevice::ReadOnly);
         QXmlStreamReader xml(&bytes);
         read(xml);
@@ -131,6 +132,7 @@ public:
 private:
     QuaZip m_zip;
     const WorkbookLimits &m_limits;
+    qint64 m_fileBytes;
 };
 
 // Moves on to the next start element of that local name anywhere below the current one; false
@@ -158,9 +160,13 @@ QString unescapedText(const QString &text)
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
-            bool ok = false;
-            const uint code = QStringView(text).mid(i + 2, 4).toUInt(&ok, 16);
-            if (ok && text[i + 2] != u'+' && text[i + 2] != u'-') {
+            // from_chars takes neither a sign, nor white space, nor a 0x in front.
+            char hex[4];
+            for (qsizetype k = 0; k < 4; ++k)
+                hex[k] = text[i + 2 + k].unicode() < 0x80 ? char(text[i + 2 + k].unicode()) : '?';
+            unsigned code = 0;
+            const auto [stop, error] = std::from_chars(hex, hex + 4, code, 16);
+            if (error == std::errc() && stop == hex + 4) {
                 result += QChar(char16_t(code));
                 i += 6;
                 continue;
@@ -245,8 +251,36 @@ struct Relationship {
 bool hasType(const Relationship &relationship, QStringView kind)
 {
     // Transitional and strict workbooks name the same kinds under different URIs.
-    return relationship.type.endsWith(u'/' + kind.toString());
+    return relationship.type.endsWith(kind) && relationship.type.chopped(kind.size()).endsWith(u'/');
 }
+
+// The relationships of a part, by id and in the order written: where a part names two of a
+// kind that should be one (two shared string tables), the first counts, and once only.
+class Relationships {
+public:
+    void add(const QString &id, Relationship relationship)
+    {
+        m_byId.insert(id, m_inOrder.size());
+        m_inOrder.push_back(std::move(relationship));
+    }
+    qint64 size() const { return qint64(m_inOrder.size()); }
+    const Relationship *find(const QString &id) const
+    {
+        const auto found = m_byId.constFind(id);
+        return found == m_byId.cend() ? nullptr : &m_inOrder[*found];
+    }
+    const Relationship *first(QStringView kind) const
+    {
+        for (const Relationship &relationship : m_inOrder)
+            if (hasType(relationship, kind))
+                return &relationship;
+        return nullptr;
+    }
+
+private:
+    std::vector<Relationship> m_inOrder;
+    QHash<QString, std::size_t> m_byId;
+};
 
 // The name in the archive of a relationship's target, relative to the folder of its source.
 QString partName(const QString &sourceFolder, const QString &target)
@@ -275,9 +309,9 @@ QString relationshipsOf(const QString &part)
 }
 
 // The relationships of a part by their ids; none when it has no relationships part.
-QHash<QString, Relationship> readRelationships(Archive &archive, const QString &part)
+Relationships readRelationships(Archive &archive, const QString &part)
 {
-    QHash<QString, Relationship> relationships;
+    Relationships relationships;
     const QString name = relationshipsOf(part);
     if (!archive.contains(name))
         return relationships;
@@ -288,9 +322,9 @@ QHash<QString, Relationship> readRelationships(Archive &archive, const QString &
                 continue;
             if (relationships.size() >= archive.limits().maxCells)
                 fail(Failure::TooLarge);
-            relationships.insert(attributes.value("Id"_L1).toString(),
-                                 {attributes.value("Type"_L1).toString(),
-                                  partName(folderOf(part), attributes.value("Target"_L1).toString())});
+            relationships.add(attributes.value("Id"_L1).toString(),
+                              {attributes.value("Type"_L1).toString(),
+                               partName(folderOf(part), attributes.value("Target"_L1).toString())});
         }
     });
     return relationships;
@@ -298,10 +332,9 @@ QHash<QString, Relationship> readRelationships(Archive &archive, const QString &
 
 QString workbookPart(Archive &archive)
 {
-    for (const Relationship &relationship : readRelationships(archive, QString()))
-        if (hasType(relationship, u"officeDocument"))
-            return relationship.target;
-    return QStringLiteral("xl/workbook.xml");
+    const Relationships relationships = readRelationships(archive, QString());
+    const Relationship *document = relationships.first(u"officeDocument");
+    return document ? document->target : QStringLiteral("xl/workbook.xml");
 }
 
 struct Sheet {
@@ -329,12 +362,12 @@ std::vector<Sheet> readSheets(Archive &archive, const QString &workbook)
 
 // The sheet the caller asked for: the first worksheet, else by name (as the spreadsheet
 // program compares them, ignoring case), else by its place among the tabs.
-const Sheet *chosenSheet(const std::vector<Sheet> &sheets, const QHash<QString, Relationship> &relationships,
+const Sheet *chosenSheet(const std::vector<Sheet> &sheets, const Relationships &relationships,
                          const QString &wanted)
 {
     const auto isWorksheet = [&](const Sheet &sheet) {
-        const auto found = relationships.constFind(sheet.relationshipId);
-        return found != relationships.cend() && hasType(*found, u"worksheet");
+        const Relationship *found = relationships.find(sheet.relationshipId);
+        return found && hasType(*found, u"worksheet");
     };
     const Sheet *chosen = nullptr;
     if (wanted.isEmpty()) {
@@ -517,17 +550,17 @@ void readInto(QFile &file, const QString &wanted, const WorkbookLimits &limits, 
     file.seek(0);
     Archive archive(file, limits);
     const QString workbook = workbookPart(archive);
-    const QHash<QString, Relationship> relationships = readRelationships(archive, workbook);
+    const Relationships relationships = readRelationships(archive, workbook);
     const std::vector<Sheet> sheets = readSheets(archive, workbook);
     const Sheet *sheet = chosenSheet(sheets, relationships, wanted);
     if (!sheet)
         fail(wanted.isEmpty() ? Failure::Damaged : Failure::NoSheet);
     std::vector<QString> sharedStrings;
-    for (const Relationship &relationship : relationships)
-        if (hasType(relationship, u"sharedStrings") && archive.contains(relationship.target))
-            sharedStrings = readSharedStrings(archive, relationship.target);
+    const Relationship *strings = relationships.first(u"sharedStrings");
+    if (strings && archive.contains(strings->target))
+        sharedStrings = readSharedStrings(archive, strings->target);
     SheetReader reader(sharedStrings, limits, table);
-    archive.readXml(relationships.value(sheet->relationshipId).target,
+    archive.readXml(relationships.find(sheet->relationshipId)->target,
                     [&](QXmlStreamReader &xml) { reader.read(xml); });
 }
 
