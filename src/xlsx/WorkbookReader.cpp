@@ -119,7 +119,14 @@ public:
         BoundedPart bytes(part, qMin(part.csize(), m_fileBytes), m_limits);
         bytes.open(QIODevice::ReadOnly);
         QXmlStreamReader xml(&bytes);
-        read(xml);
+        try {
+            read(xml);
+        } catch (const WorkbookFailure &) {
+            // Cut off at a limit, the XML ends anywhere, so what looks damaged was too large.
+            if (bytes.tooLarge())
+                fail(Failure::TooLarge);
+            throw;
+        }
         if (bytes.tooLarge())
             fail(Failure::TooLarge);
         if (xml.hasError())
