@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "SortanaVersion.h"
+#include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "cli/ImportCommand.h"
 #include "cli/ShowCommand.h"
@@ -435,7 +436,7 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
             return usageError(*message, &command, err);
         return runImport(std::get<ImportOptions>(options));
     }
-    ConsolePlatform platform;
+    CliPlatform platform;
     if (command.name == u"survey"_s || command.name == u"convert"_s) {
         const auto table = tableOptionsOf(command, parser, operands[0]);
         if (const QString *message = std::get_if<QString>(&table))

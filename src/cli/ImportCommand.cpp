@@ -1,5 +1,6 @@
 #include "cli/ImportCommand.h"
 
+#include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "dendrogram/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
@@ -74,7 +75,7 @@ private:
 
 int runImport(const ImportOptions &options)
 {
-    ConsolePlatform platform(options.onWarning);
+    CliPlatform platform(options.onWarning);
     ImportRun run(platform);
     run.setTableOptions(options.table);
     if (!run.chooseInput(options.input))

@@ -8,7 +8,7 @@ namespace sortana {
 
 // Headless services: every message becomes one line on an error stream, and warnings are
 // answered by a fixed policy instead of a person.
-class ConsolePlatform final : public Platform {
+class ConsolePlatform : public Platform {
 public:
     enum class WarningPolicy { Continue, Cancel };
 

@@ -1,5 +1,7 @@
 #include "platform/WidgetPlatform.h"
 
+#include "xlsx/WorkbookReader.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -66,6 +68,11 @@ void WidgetPlatform::beginBusy()
 void WidgetPlatform::endBusy()
 {
     QApplication::restoreOverrideCursor();
+}
+
+bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)
+{
+    return sortana::readWorkbook(path, sheet, table, error);
 }
 
 } // namespace sortana

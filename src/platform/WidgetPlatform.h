@@ -18,6 +18,7 @@ public:
     bool shellOpen(const QString &pathOrAddress) override;
     void beginBusy() override;
     void endBusy() override;
+    bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error) override;
 
 private:
     QWidget *m_parent;

@@ -70,6 +70,28 @@ TEST(TableCli, EachFixtureConvertsAndImportsAsItsRawDataFile)
     }
 }
 
+// The library study as a workbook and as a CSV file, the way two tools would export it.
+TEST(TableCli, AWorkbookReadsAsTheSameTableInCsv)
+{
+    QTemporaryDir dir;
+    const QDir examples(QStringLiteral(SORTANA_EXAMPLES_DIR));
+    const CliRun csv = runCli({u"import"_s, examples.filePath(u"library-website-long.csv"_s), u"--outdir"_s,
+                               dir.filePath(u"csv"_s)});
+    ASSERT_EQ(csv.status, 0) << csv.err.toStdString();
+    const CliRun workbook = runCli({u"import"_s, examples.filePath(u"library-website.xlsx"_s), u"--sheet"_s,
+                                    u"Placements"_s, u"--outdir"_s, dir.filePath(u"xlsx"_s)});
+    ASSERT_EQ(workbook.status, 0) << workbook.err.toStdString();
+    for (const QString &suffix : analysisSuffixes) {
+        EXPECT_EQ(readBytes(dir.filePath(u"xlsx/library-website-"_s + suffix + u".csv"_s)),
+                  readBytes(dir.filePath(u"csv/library-website-long-"_s + suffix + u".csv"_s)))
+            << suffix.toStdString();
+    }
+    const CliRun noSheet = runCli({u"survey"_s, examples.filePath(u"library-website.xlsx"_s), u"--sheet"_s, u"2"_s});
+    EXPECT_EQ(noSheet.status, 1);
+    EXPECT_EQ(noSheet.err, u"Sortana: The workbook "_s + examples.filePath(u"library-website.xlsx"_s)
+                               + u" has no sheet 2\n"_s);
+}
+
 TEST(TableCli, WarningsNameTheTablesRows)
 {
     QTemporaryDir dir;

@@ -1,0 +1,12 @@
+#include "cli/CliPlatform.h"
+
+#include "xlsx/WorkbookReader.h"
+
+namespace sortana {
+
+bool CliPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)
+{
+    return sortana::readWorkbook(path, sheet, table, error);
+}
+
+} // namespace sortana
