@@ -160,6 +160,12 @@ void CImportExportOptionsPage::showTable()
         m_tablePanel->showReading(m_table, *reading);
     else
         m_tablePanel->hide();
+    // The wizard was sized for the steps without a table: it grows to show the table's
+    // controls rather than squeeze them, and keeps its width.
+    layout()->activate();
+    const int height = wizard().sizeHint().height();
+    if (height > wizard().height())
+        wizard().resize(wizard().width(), height);
 }
 
 void CImportExportOptionsPage::tableChoiceChanged()

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -90,8 +91,13 @@ TableMappingPanel::TableMappingPanel(QWidget *parent)
     m_preview->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_preview->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
+    // Apart from the options above it: these say how the file is read, not how it is scored.
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(line);
     layout->addLayout(grid);
     layout->addWidget(new QLabel(tr("First rows:")));
     layout->addWidget(m_preview);
