@@ -3,7 +3,10 @@
 #include "app/CImportExportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
+#include "app/TableMappingPanel.h"
 #include "document/DocumentLinks.h"
+#include "import/DelimitedText.h"
+#include "platform/Platform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,23 +67,49 @@ void CImportExportOpenPage::browse()
 {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+    const QString tables = QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)");
+    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"), tables});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (isTablePath(m_input->text()))
+        dialog.selectNameFilter(tables);
     dialog.selectFile(m_input->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         m_input->setText(dialog.selectedFiles().constFirst());
 }
 
+std::optional<TableOptions> CImportExportOpenPage::headerlessGuess(const QString &path)
+{
+    if (!isTablePath(path))
+        return std::nullopt;
+    Table table;
+    QString error;
+    if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, QString(), table, error)
+                             : !readDelimitedText(path, table, error))
+        return std::nullopt;   // the survey tells why
+    if (readingOf(table, TableOptions(), error))
+        return std::nullopt;
+    // Without a header nothing names the columns; step 2 shows this guess to be put right.
+    TableOptions guess;
+    guess.participant = QStringLiteral("1");
+    guess.card = QStringLiteral("2");
+    guess.category = QStringLiteral("3");
+    const auto reading = readingOf(table, guess, error);
+    return reading && !reading->header ? std::optional<TableOptions>(guess) : std::nullopt;
+}
+
 bool CImportExportOpenPage::validatePage()
 {
-    return wizard().run().chooseInput(m_input->text());
+    const QString path = m_input->text();
+    // A new choice of input is read as its kind says, whatever an earlier table was set to.
+    wizard().run().setTableOptions(headerlessGuess(path));
+    return wizard().run().chooseInput(path);
 }
 
 // Step 2 ------------------------------------------------------------------------------------
 
 CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 2 of 3")),
-      m_panel(new StudySummaryPanel)
+      m_panel(new StudySummaryPanel), m_tablePanel(new TableMappingPanel)
 {
     auto *resetButton = new QPushButton(QStringLiteral("&Reset"));
     setControlId(*resetButton, ControlId::reset);
@@ -89,9 +118,12 @@ CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
     for (QCheckBox *box : {&m_panel->useFit(), &m_panel->useSubGroups(), &m_panel->useExpert()})
         connect(box, &QCheckBox::clicked, this, &CImportExportOptionsPage::OnOptionChanged);
     m_panel->copies().installEventFilter(this);
+    m_tablePanel->setOnChange([this] { tableChoiceChanged(); });
+    m_tablePanel->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_panel);
+    layout->addWidget(m_tablePanel);
     layout->addStretch();
 }
 
@@ -102,6 +134,66 @@ void CImportExportOptionsPage::OnSetActive()
     m_panel->useExpert().setEnabled(summary.participantCount > 1);
     m_panel->showOptions(summary);
     OnOptionChanged();
+    showTable();
+}
+
+void CImportExportOptionsPage::showTable()
+{
+    ImportRun &run = wizard().run();
+    const int fileType = run.summary().fileType;
+    const bool isTable = fileType == 2 || fileType == 3;
+    m_tablePanel->setVisible(isTable);
+    if (!isTable) {
+        m_table = Table();
+        return;
+    }
+    const QString path = wizard().GetInputPath();
+    const TableOptions options = run.tableOptions().value_or(TableOptions());
+    QString error;
+    if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, options.sheet, m_table, error)
+                             : !readDelimitedText(path, m_table, error)) {
+        // The survey has just read it; a file gone since is told at Finish.
+        m_tablePanel->hide();
+        return;
+    }
+    if (const auto reading = readingOf(m_table, options, error))
+        m_tablePanel->showReading(m_table, *reading);
+    else
+        m_tablePanel->hide();
+    // The wizard was sized for the steps without a table: it grows to show the table's
+    // controls rather than squeeze them, and keeps its width.
+    layout()->activate();
+    const int height = wizard().sizeHint().height();
+    if (height > wizard().height())
+        wizard().resize(wizard().width(), height);
+}
+
+void CImportExportOptionsPage::tableChoiceChanged()
+{
+    ImportRun &run = wizard().run();
+    const std::optional<TableOptions> previous = run.tableOptions();
+    const TableOptions chosen = m_tablePanel->chosenOptions(previous.value_or(TableOptions()).sheet);
+    QString error;
+    if (!readingOf(m_table, chosen, error)) {
+        wizard().platform().error(error);
+        showTable();
+        return;
+    }
+    const QString path = wizard().GetInputPath();
+    run.setTableOptions(chosen);
+    if (!run.chooseInput(path)) {
+        // The survey has told why; the previous reading was surveyed before and is put back.
+        run.setTableOptions(previous);
+        run.chooseInput(path);
+    }
+    // The counts are the new survey's; the options stay as the user left them.
+    const StudySummary &summary = run.summary();
+    m_panel->showSurvey(summary);
+    m_panel->useExpert().setEnabled(summary.participantCount > 1);
+    if (summary.participantCount <= 1)
+        m_panel->useExpert().setChecked(false);
+    OnOptionChanged();
+    showTable();
 }
 
 bool CImportExportOptionsPage::OnOptionChanged()

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "import/Table.h"
+#include "import/TableStudy.h"
+
 #include <QWizardPage>
+
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -11,6 +16,7 @@ namespace sortana {
 
 class CImportExportWizard;
 class StudySummaryPanel;
+class TableMappingPanel;
 
 // A step of the import wizard. Pages keep no data of their own: everything lives in the
 // wizard's import run, so going back and forth shows what the run holds.
@@ -40,10 +46,14 @@ protected:
 
 private:
     void browse();
+    // A table whose first row names no column cannot be read as it comes; read by position
+    // (participant, card, category) it can, and step 2 lets the user choose other columns.
+    std::optional<TableOptions> headerlessGuess(const QString &path);
     QLineEdit *m_input;
 };
 
-// Step 2: what the survey found and the analysis options.
+// Step 2: what the survey found and the analysis options; for a table from another card-sort
+// tool also how it is read, which can be changed here.
 class CImportExportOptionsPage : public CImportExportPage {
 public:
     explicit CImportExportOptionsPage(CImportExportWizard &wizard);
@@ -58,7 +68,16 @@ protected:
 
 private:
     void reset();
+    // Shows how the input is read when it is a table, and hides the table's controls when it
+    // is not.
+    void showTable();
+    // Surveys the table afresh as the controls now read it; a reading that cannot be used is
+    // told and the previous one kept.
+    void tableChoiceChanged();
     StudySummaryPanel *m_panel;
+    TableMappingPanel *m_tablePanel;
+    // The input table as read for its preview, read again at every arrival on the page.
+    Table m_table;
 };
 
 // Step 3: the files to be written. Finish reads the data file and clusters its items.

@@ -30,6 +30,14 @@ QString loadString(int id)
         return QStringLiteral("These files will be written to the same folder as your input file");
     case ControlId::openCsv:
         return QStringLiteral("Open csv files in associated application (usually Microsoft Excel)");
+    case ControlId::tableLayout:
+        return QStringLiteral("One row per card placement, or one row per participant with a column per card");
+    case ControlId::tableHeader: return QStringLiteral("The first row names the columns");
+    case ControlId::participantColumn: return QStringLiteral("The column of the participant");
+    case ControlId::cardColumn: return QStringLiteral("The column of the card's label");
+    case ControlId::cardIdColumn: return QStringLiteral("The column of the card's id, if any");
+    case ControlId::categoryColumn: return QStringLiteral("The column of the category's label");
+    case ControlId::categoryIdColumn: return QStringLiteral("The column of the category's id, if any");
     case StringId::documentType:
         return QStringLiteral("\nUntitled\nSortana Dendogram\nSortana Files (*.klus)\n.klus\n"
                               "SortanaMdi.Document\nSortana Dendogram");
@@ -39,6 +47,8 @@ QString loadString(int id)
         return QStringLiteral("(Full properties not available for files prior to Sortana V1.1)");
     case StringId::sortanaFileType: return QStringLiteral("Sortana");
     case StringId::otherFileType: return QStringLiteral("EZSort");
+    case StringId::longTableFileType: return QStringLiteral("Card-sort table, one row per card");
+    case StringId::wideTableFileType: return QStringLiteral("Card-sort table, one row per participant");
     case CommandId::importExport: return QStringLiteral("Import raw data and export analysis files\nImport and Export");
     case CommandId::properties: return QStringLiteral("Properties of the processed file\nProperties");
     case CommandId::fileNew: return QStringLiteral("Create a new document\nNew");
@@ -91,7 +101,12 @@ QString fileNameText(const StudySummary &summary)
 
 QString fileTypeText(const StudySummary &summary)
 {
-    return loadString(summary.fileType == 1 ? StringId::sortanaFileType : StringId::otherFileType);
+    switch (summary.fileType) {
+    case 1: return loadString(StringId::sortanaFileType);
+    case 2: return loadString(StringId::longTableFileType);
+    case 3: return loadString(StringId::wideTableFileType);
+    default: return loadString(StringId::otherFileType);
+    }
 }
 
 QString featuresText(const StudySummary &summary)

@@ -26,6 +26,15 @@ inline constexpr int participants = 1021;
 inline constexpr int itemNames = 1022;
 inline constexpr int maximumScore = 1024;
 inline constexpr int reset = 1025;
+// How a table from another card-sort tool is read, on step 2.
+inline constexpr int tableLayout = 1030;
+inline constexpr int tableHeader = 1031;
+inline constexpr int participantColumn = 1032;
+inline constexpr int cardColumn = 1033;
+inline constexpr int cardIdColumn = 1034;
+inline constexpr int categoryColumn = 1035;
+inline constexpr int categoryIdColumn = 1036;
+inline constexpr int tablePreview = 1037;
 // The About box numbers its own controls, some with the wizard's numbers.
 inline constexpr int aboutVersion = 1000;
 inline constexpr int aboutWebSite = 1002;
@@ -38,6 +47,8 @@ inline constexpr int qualityOfFit = 131;
 inline constexpr int noFileName = 132;
 inline constexpr int sortanaFileType = 133;
 inline constexpr int otherFileType = 134;
+inline constexpr int longTableFileType = 135;
+inline constexpr int wideTableFileType = 136;
 } // namespace StringId
 
 // Commands; the string with a command's id is its status-bar prompt, a line break and its

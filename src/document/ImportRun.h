@@ -25,6 +25,7 @@ public:
     // How the next input is read when it is a table: set, every input is read as a table
     // so; unset, files are told apart by their extension.
     void setTableOptions(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
+    const std::optional<TableOptions> &tableOptions() const { return m_tableOptions; }
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);

@@ -72,6 +72,25 @@ TEST(PropertiesDialog, OlderAndIncompleteSummariesShowNoMaximumScore)
     EXPECT_EQ(text(dialog, ControlId::features), QString());
 }
 
+TEST(PropertiesDialog, NamesTheKindOfInputFile)
+{
+    const struct {
+        int fileType;
+        QString text;
+    } cases[] = {
+        {1, u"Sortana"_s},
+        {2, u"Card-sort table, one row per card"_s},
+        {3, u"Card-sort table, one row per participant"_s},
+        {0, u"EZSort"_s},
+    };
+    for (const auto &c : cases) {
+        StudySummary summary;
+        summary.fileType = c.fileType;
+        const CPropertiesDlg dialog(summary);
+        EXPECT_EQ(text(dialog, ControlId::fileType), c.text) << c.fileType;
+    }
+}
+
 TEST(AboutDialog, ShowsTheBuiltVersionAndOpensTheWebSite)
 {
     ScriptedPlatform platform;

@@ -1,6 +1,7 @@
 #include "app/CImportExportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
+#include "app/TableMappingPanel.h"
 #include "document/DocumentLinks.h"
 #include "import/ImportMessages.h"
 #include "support/ScriptedPlatform.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QKeyEvent>
@@ -15,10 +17,13 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 using namespace sortana;
 using namespace sortana::test;
@@ -157,6 +162,154 @@ TEST_F(WizardTest, KeepsOneWidthOverItsSteps)
     wizard.back();
     wizard.back();
     EXPECT_EQ(wizard.width(), width);
+}
+
+// A table's reading as step 2 shows it: layout, header and the column of each role (-1 for
+// "(none)"), in the order participant, card, card id, category, category id.
+struct ShownReading {
+    int layout;
+    bool header;
+    std::array<int, 5> columns;
+};
+
+class WizardTableTest : public WizardTest {
+protected:
+    // The table's controls are shown and hidden together.
+    bool tableShown() { return control<QComboBox>(ControlId::tableLayout).isVisible(); }
+    QComboBox &column(int id) { return control<QComboBox>(id); }
+    ShownReading shown()
+    {
+        ShownReading reading{control<QComboBox>(ControlId::tableLayout).currentIndex(),
+                             control<QCheckBox>(ControlId::tableHeader).isChecked(), {}};
+        const int ids[] = {ControlId::participantColumn, ControlId::cardColumn, ControlId::cardIdColumn,
+                           ControlId::categoryColumn, ControlId::categoryIdColumn};
+        for (std::size_t role = 0; role < 5; ++role)
+            reading.columns[role] = column(ids[role]).currentData().toInt();
+        return reading;
+    }
+    // As the user picks an entry: the entry whose column is given, or the layout by index.
+    void choose(QComboBox &combo, int data)
+    {
+        const int index = &combo == &control<QComboBox>(ControlId::tableLayout) ? data : combo.findData(data);
+        ASSERT_GE(index, 0);
+        combo.setCurrentIndex(index);
+        emit combo.activated(index);
+    }
+};
+
+void expectReading(const ShownReading &shown, const ShownReading &expected, const char *what)
+{
+    EXPECT_EQ(shown.layout, expected.layout) << what;
+    EXPECT_EQ(shown.header, expected.header) << what;
+    EXPECT_EQ(shown.columns, expected.columns) << what;
+}
+
+TEST_F(WizardTableTest, StepTwoShowsHowATableIsReadAndHidesThatForRawData)
+{
+    const struct {
+        const char *name;
+        QByteArray text;
+        QString fileType;
+        ShownReading reading;
+        int participants;
+        int items;
+        QStringList firstPreviewRow;
+        int previewRows;
+    } cases[] = {
+        {"long.csv",
+         "card_id,card_label,category_id,category_label,user_id\n"
+         "1,Apple,10,Fruit,u1\n2,Carrot,11,Veg,u1\n1,Apple,20,Sweet,u2\n2,Carrot,20,Sweet,u2\n"
+         "1,Apple,30,Red,u3\n2,Carrot,31,Orange,u3\n1,Apple,40,Food,u4\n",
+         u"Card-sort table, one row per card"_s, {0, true, {4, 1, 0, 3, 2}}, 4, 2,
+         {u"1"_s, u"Apple"_s, u"10"_s, u"Fruit"_s, u"u1"_s}, TableMappingPanel::previewRows},
+        // Without a header nothing names the columns: they are read by position.
+        {"headerless.csv", "P1;Apple;Fruit\nP1;Carrot;Veg\nP2;Apple;Food\nP2;Carrot;Food\n",
+         u"Card-sort table, one row per card"_s, {0, false, {0, 1, -1, 2, -1}}, 2, 2,
+         {u"P1"_s, u"Apple"_s, u"Fruit"_s}, 4},
+        {"wide.tsv", "Participant\tApple\tCarrot\tPlum\nP1\tFruit\tVeg\tFruit\nP2\tFood\tFood\t\n",
+         u"Card-sort table, one row per participant"_s, {1, true, {0, -1, -1, -1, -1}}, 2, 3,
+         {u"P1"_s, u"Fruit"_s, u"Veg"_s, u"Fruit"_s}, 2},
+    };
+    const int width = wizard.width();
+    for (const auto &c : cases) {
+        openStudy(write(c.text, QString::fromLatin1(c.name)));
+        ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << c.name << platform.texts().join(u'|').toStdString();
+        EXPECT_EQ(text(ControlId::fileType), c.fileType) << c.name;
+        EXPECT_EQ(text(ControlId::participants), QString::number(c.participants)) << c.name;
+        EXPECT_EQ(text(ControlId::itemNames), QString::number(c.items)) << c.name;
+        EXPECT_TRUE(tableShown()) << c.name;
+        expectReading(shown(), c.reading, c.name);
+        // In a table of one row per participant the cards are its columns.
+        EXPECT_EQ(column(ControlId::cardColumn).isEnabled(), c.reading.layout == 0) << c.name;
+        const auto &preview = control<QTableWidget>(ControlId::tablePreview);
+        ASSERT_EQ(preview.rowCount(), c.previewRows) << c.name;
+        QStringList firstRow;
+        for (int col = 0; col < preview.columnCount(); ++col)
+            firstRow << preview.item(0, col)->text();
+        EXPECT_EQ(firstRow, c.firstPreviewRow) << c.name;
+        EXPECT_EQ(wizard.width(), width) << c.name;
+        wizard.back();
+    }
+    EXPECT_TRUE(platform.messages().isEmpty());
+
+    openStudy(write(study(3, false)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(text(ControlId::fileType), u"Sortana"_s);
+    EXPECT_FALSE(tableShown());
+    EXPECT_FALSE(wizard.run().tableOptions().has_value());
+}
+
+TEST_F(WizardTableTest, ChangingTheReadingSurveysAgainAndAReadingThatFailsIsUndone)
+{
+    const QString path = write("Participant,Card,Category,Theme\n"
+                               "P1,Apple,Fruit,Food\nP1,Carrot,Veg,Food\nP1,Plum,Fruit,Food\n"
+                               "P2,Apple,Sweet,Food\nP2,Carrot,Root,Garden\nP2,Plum,Sweet,Garden\n",
+                               u"study.csv"_s);
+    openStudy(path);
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(summary().groupCount, 4);
+    control<QLineEdit>(ControlId::copies).setText(u"2"_s);
+
+    // The theme as the category: Food and Garden.
+    choose(column(ControlId::categoryColumn), 3);
+    EXPECT_EQ(summary().groupCount, 3);   // Food for P1; Food and Garden for P2
+    EXPECT_EQ(summary().itemCount, 3);
+    EXPECT_EQ(summary().copiesPerParticipant, 2) << "the options stay as the user left them";
+    ASSERT_TRUE(wizard.run().tableOptions());
+    EXPECT_EQ(wizard.run().tableOptions()->category, u"4"_s);
+    expectReading(shown(), {0, true, {0, 1, -1, 3, -1}}, "theme");
+
+    // Switched off, the header row becomes a participant's first card; the columns stay.
+    control<QCheckBox>(ControlId::tableHeader).click();
+    EXPECT_EQ(summary().lineCount, 7);
+    EXPECT_EQ(summary().participantCount, 3);
+    expectReading(shown(), {0, false, {0, 1, -1, 3, -1}}, "no header");
+    EXPECT_EQ(control<QTableWidget>(ControlId::tablePreview).item(0, 0)->text(), u"Participant"_s);
+    control<QCheckBox>(ControlId::tableHeader).click();
+    EXPECT_TRUE(platform.messages().isEmpty());
+
+    // The card names of a table of one row per participant are its header row: without it
+    // the reading is refused and the previous one stays, survey and all.
+    choose(control<QComboBox>(ControlId::tableLayout), 1);
+    ASSERT_EQ(summary().fileType, 3);
+    EXPECT_EQ(text(ControlId::fileType), u"Card-sort table, one row per participant"_s);
+    platform.clear();
+    control<QCheckBox>(ControlId::tableHeader).click();
+    EXPECT_EQ(platform.texts(),
+              QStringList{u"A table with one row per participant needs its header row (the card names)"_s});
+    EXPECT_EQ(summary().fileType, 3);
+    expectReading(shown(), {1, true, {0, 1, -1, 2, -1}}, "refused");
+
+    // Back to one row per card, then Finish reads the table as chosen.
+    choose(control<QComboBox>(ControlId::tableLayout), 0);
+    platform.clear();
+    choose(column(ControlId::categoryColumn), 3);
+    EXPECT_EQ(summary().groupCount, 3);   // Food for P1; Food and Garden for P2
+    wizard.next();
+    wizard.button(QWizard::FinishButton)->click();
+    EXPECT_EQ(wizard.result(), QDialog::Accepted) << platform.texts().join(u'|').toStdString();
+    EXPECT_EQ(wizard.run().itemCount(), 3);
+    EXPECT_EQ(wizard.GetInputPath(), path);
 }
 
 TEST(PathElision, ShortensTheFolderNeverTheFileName)
