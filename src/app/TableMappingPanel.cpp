@@ -153,7 +153,7 @@ void TableMappingPanel::fillPreview(const Table &table, bool header, int columnC
     m_preview->setHorizontalHeaderLabels(columnNames);
     QStringList rowNumbers;   // as the file numbers them, the header row included
     for (int r = 0; r < shown; ++r) {
-        const QStringList &cells = table.rows[std::size_t(first + r)];
+        const QStringList &cells = table.rows[std::size_t(first) + std::size_t(r)];
         rowNumbers << QString::number(first + r + 1);
         for (int c = 0; c < columnCount; ++c)
             m_preview->setItem(r, c, new QTableWidgetItem(cells.value(c)));

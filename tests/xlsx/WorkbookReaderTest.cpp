@@ -90,8 +90,8 @@ std::vector<Part> workbookParts(const std::vector<SheetPart> &sheets, const QByt
     QByteArray sheetList;
     QByteArray relationships;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        const QByteArray id = "rId" + QByteArray::number(qulonglong(i + 1));
-        sheetList += "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + QByteArray::number(qulonglong(i + 1))
+        const QByteArray id = "rId" + QByteArray::number(qulonglong(i) + 1);
+        sheetList += "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + QByteArray::number(qulonglong(i) + 1)
                    + "\" r:id=\"" + id + "\"/>";
         relationships += "<Relationship Id=\"" + id + "\" Type=\"" + relationshipType + sheets[i].type
                        + "\" Target=\"" + sheets[i].target + "\"/>";
