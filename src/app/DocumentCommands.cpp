@@ -66,6 +66,7 @@ bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context)
     document.clusterRoot = nullptr;
     document.itemNames.reset();
     document.itemAverageFit.reset();
+    document.similarity.reset();
     postCommand(context.importCommand);
     return true;
 }

@@ -15,6 +15,11 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     // A copy: the run's engine goes on reading its own summary until the run is destroyed.
     summary = std::make_unique<StudySummary>(run.summary());
     itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().ItemMeanScores());
+    // The matrix is the import's own, moved rather than copied: at 2,000 items it is 16 MB.
+    similarity = std::make_unique<SimilarityData>();
+    similarity->matrix = std::move(run.analysis().pairMatrix);
+    similarity->countedParticipants = summary->countedParticipants();
+    similarity->copies = summary->copiesPerParticipant;
     itemCount = run.itemCount();
     totalGroups = summary->groupCount;
     participantCount = summary->participantCount;

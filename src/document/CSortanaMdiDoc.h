@@ -1,11 +1,13 @@
 #pragma once
 
 #include "analysis/ClusterNode.h"
+#include "import/PairMatrix.h"
 #include "import/StudySummary.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -30,6 +32,23 @@ struct DrawingSize {
     qint32 cx = 15000;
     qint32 cy = 10000;
     bool operator==(const DrawingSize &) const = default;
+};
+
+// The pair matrix of the import, kept with the document for the similarity matrix: counts of
+// item indexes i < j in the cell (i, j), weighted scores in the cell (j, i), as the reader
+// fills it (the expert's sort is not in it).
+struct SimilarityData {
+    PairMatrix matrix;
+    qint32 countedParticipants = 0;
+    qint32 copies = 1;
+
+    int itemCount() const { return matrix.size(); }
+    qint32 count(int a, int b) const { return a == b ? 0 : matrix.at(std::min(a, b), std::max(a, b)); }
+    qint32 weightedScore(int a, int b) const { return a == b ? 0 : matrix.at(std::max(a, b), std::min(a, b)); }
+    // The most a pair can count: every copy of each counted participant with every copy.
+    double maxCount() const { return double(countedParticipants) * copies * copies; }
+    // The pair's count as a share of that, 0 to 1; 0 when nobody was counted.
+    double share(int a, int b) const { return maxCount() > 0 ? count(a, b) / maxCount() : 0.0; }
 };
 
 // One processed study as the dendrogram needs it, with the dendrogram's presentation
@@ -72,6 +91,8 @@ public:
     std::unique_ptr<QStringList> itemNames;
     std::unique_ptr<StudySummary> summary;
     std::unique_ptr<std::vector<double>> itemAverageFit;
+    // Null for a document that was saved without it (by an older program).
+    std::unique_ptr<SimilarityData> similarity;
     QString fontName = QStringLiteral("Arial");
     qint32 fontSize = 12;
     qint32 numberOfGroups = 2;
