@@ -132,6 +132,15 @@ bool ArchiveReader::readFlag()
     return readByte() != 0;
 }
 
+QByteArrayView ArchiveReader::readBytes(qsizetype count)
+{
+    if (!has(count))
+        return {};
+    const QByteArrayView bytes = m_bytes.sliced(m_pos, count);
+    m_pos += count;
+    return bytes;
+}
+
 QString ArchiveReader::readString()
 {
     bool unicode = false;

@@ -17,6 +17,7 @@ public:
     void writeString(const QString &text);
     // The number of elements of a string array: 16 bits, or FFFF and 32 bits.
     void writeCount(quint32 count);
+    void writeBytes(QByteArrayView bytes) { m_bytes.append(bytes); }
 
     const QByteArray &bytes() const { return m_bytes; }
 
@@ -45,6 +46,8 @@ public:
     // Tagged UTF-16 text, or untagged 8-bit text converted by the code-page rule.
     QString readString();
     quint32 readCount();
+    // The next bytes as they are; empty (and the archive damaged) when fewer are left.
+    QByteArrayView readBytes(qsizetype count);
 
 private:
     bool has(qsizetype bytes);

@@ -1,9 +1,11 @@
-// The document file: the study and its settings as one flat run of typed fields.
+// The document file: the study and its settings as one flat run of typed fields, and after
+// them the program's own extension block.
 #include "document/CSortanaMdiDoc.h"
 
 #include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/DocumentLinks.h"
+#include "document/ExtensionBlock.h"
 #include "import/PairMatrix.h"
 
 #include <optional>
@@ -164,6 +166,7 @@ void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
                                s.lineCount, s.groupCount})
         archive.writeInt32(value);
     archive.writeInt32(s.participantCount);
+    writeExtensionBlock(archive, similarity.get());
 }
 
 bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
@@ -218,13 +221,15 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
         s.groupCount = archive.readInt32();
         s.participantCount = archive.readInt32();
     }
-    if (!archive.ok())
+    DocumentExtensions extensions;
+    if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
         return false;
 
     participantCount = participants;
     summary = std::move(loaded);
     itemNames = std::move(names);
     itemAverageFit = std::move(means);
+    similarity = std::move(extensions.similarity);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

@@ -53,7 +53,11 @@ TEST_P(GoldenImport, AnalysisFilesMessagesAndStatus)
     if (completes) {
         for (const QString &file : analysisFiles)
             EXPECT_EQ(readBytes(dir.filePath(file)), readBytes(golden(file))) << file.toStdString();
-        EXPECT_EQ(readBytes(dir.filePath(document)).toHex(' '), readBytes(golden(document)).toHex(' '));
+        // The format's fields as the golden document has them; the program's block follows.
+        const QByteArray written = readBytes(dir.filePath(document));
+        const QByteArray expected = readBytes(golden(document));
+        EXPECT_EQ(written.left(expected.size()).toHex(' '), expected.toHex(' '));
+        EXPECT_GT(written.size(), expected.size());
     } else {
         for (const QString &file : analysisFiles)
             EXPECT_EQ(readBytes(dir.filePath(file)), earlier) << file.toStdString();

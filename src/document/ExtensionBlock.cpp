@@ -1,0 +1,131 @@
+#include "document/ExtensionBlock.h"
+
+#include "document/Archive.h"
+#include "document/CSortanaMdiDoc.h"
+
+#include <QtEndian>
+
+namespace sortana {
+
+namespace {
+
+const QString blockName = QStringLiteral("SORTANA-EXTENSIONS");
+constexpr quint32 blockVersion = 1;
+
+enum class Section : quint32 {
+    Similarity = 1,   // the pair matrix, its counted participants and copies
+};
+
+// zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
+// before anything of that size is allocated.
+constexpr qint64 mostInflation = 1100;
+
+QByteArray matrixCells(const PairMatrix &matrix)
+{
+    const qsizetype cells = qsizetype(matrix.size()) * matrix.size();
+    QByteArray bytes(cells * 4, Qt::Uninitialized);
+    qToLittleEndian<qint32>(matrix.data(), cells, bytes.data());
+    return bytes;
+}
+
+QByteArray similaritySection(const SimilarityData &similarity)
+{
+    ArchiveWriter section;
+    section.writeInt32(similarity.itemCount());
+    section.writeInt32(similarity.countedParticipants);
+    section.writeInt32(similarity.copies);
+    // The counts are small numbers in a large square: they pack well, and quickly at level 1.
+    const QByteArray packed = qCompress(matrixCells(similarity.matrix), 1);
+    section.writeUInt32(quint32(packed.size()));
+    section.writeBytes(packed);
+    return section.bytes();
+}
+
+// Both triangles of a matrix as an import fills them: nothing on the diagonal, no negative
+// count or score, and no count above what the counted participants can give.
+bool isPlausible(const SimilarityData &similarity)
+{
+    const int n = similarity.itemCount();
+    const double most = similarity.maxCount();
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const qint32 cell = similarity.matrix.at(i, j);
+            if (cell < 0 || (i == j && cell != 0) || (i < j && cell > most))
+                return false;
+        }
+    }
+    return true;
+}
+
+std::unique_ptr<SimilarityData> readSimilarity(ArchiveReader &section, int itemCount)
+{
+    const qint32 n = section.readInt32();
+    auto similarity = std::make_unique<SimilarityData>();
+    similarity->countedParticipants = section.readInt32();
+    similarity->copies = section.readInt32();
+    const quint32 packedSize = section.readUInt32();
+    if (!section.ok() || n != itemCount || similarity->countedParticipants < 0 || similarity->copies < 1
+        || similarity->copies > 10 || packedSize < 4 || qint64(packedSize) != section.remaining())
+        return nullptr;
+    const QByteArrayView packed = section.readBytes(packedSize);
+    const qint64 cellBytes = qint64(n) * n * 4;
+    // qCompress puts the unpacked size first, big-endian.
+    if (qFromBigEndian<quint32>(packed.data()) != quint64(cellBytes) || cellBytes > qint64(packedSize) * mostInflation)
+        return nullptr;
+    const QByteArray cells = qUncompress(reinterpret_cast<const uchar *>(packed.data()), packed.size());
+    if (cells.size() != cellBytes || !similarity->matrix.allocate(n))
+        return nullptr;
+    qFromLittleEndian<qint32>(cells.constData(), qsizetype(n) * n, similarity->matrix.data());
+    return isPlausible(*similarity) ? std::move(similarity) : nullptr;
+}
+
+} // namespace
+
+void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity)
+{
+    // A document with nothing to add is written as the format alone.
+    if (!similarity)
+        return;
+    archive.writeString(blockName);
+    archive.writeUInt32(blockVersion);
+    const QByteArray section = similaritySection(*similarity);
+    archive.writeUInt32(quint32(Section::Similarity));
+    archive.writeUInt32(quint32(section.size()));
+    archive.writeBytes(section);
+}
+
+bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtensions &extensions)
+{
+    if (archive.remaining() == 0)
+        return archive.ok();
+    if (archive.readString() != blockName || archive.readUInt32() != blockVersion || !archive.ok())
+        return false;
+    // Nothing writes a block without a section: one that holds none was cut short.
+    if (archive.remaining() == 0)
+        return false;
+    DocumentExtensions read;
+    while (archive.ok() && archive.remaining() > 0) {
+        const quint32 tag = archive.readUInt32();
+        const quint32 length = archive.readUInt32();
+        const QByteArrayView bytes = archive.readBytes(qsizetype(length));
+        if (!archive.ok())
+            return false;
+        ArchiveReader section(bytes);
+        switch (Section(tag)) {
+        case Section::Similarity:
+            if (read.similarity)
+                return false;
+            read.similarity = readSimilarity(section, itemCount);
+            if (!read.similarity)
+                return false;
+            break;
+        default:
+            // A later program's section: skipped whole.
+            break;
+        }
+    }
+    extensions = std::move(read);
+    return archive.ok();
+}
+
+} // namespace sortana

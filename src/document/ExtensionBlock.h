@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+namespace sortana {
+
+class ArchiveReader;
+class ArchiveWriter;
+struct SimilarityData;
+
+// What this program keeps in a document beyond the format's own fields, in one block after
+// the last of them, so that other readers of the format, which stop there, still read the
+// file. The block names itself and its version, and holds tagged sections, so that later
+// additions (view settings) go in without disturbing what is there; a reader skips sections
+// it does not know.
+
+// The document's additions, as read from a block.
+struct DocumentExtensions {
+    std::unique_ptr<SimilarityData> similarity;
+};
+
+void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity);
+
+// Reads the block that follows the format's fields, when there is one. False when what
+// follows is no well-formed block, or its contents do not fit the study of `itemCount`
+// items: the document is then damaged.
+bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtensions &extensions);
+
+} // namespace sortana

@@ -1,0 +1,184 @@
+// The program's block after the document format's fields: the similarity matrix kept with the
+// study. It round-trips, a file without it loads as before, and every truncation or corruption
+// of it is refused.
+#include "analysis/NodeRegistry.h"
+#include "document/Archive.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/ImportRun.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A document as an import leaves it, with its matrix: three items, three participants, the
+// first an expert, two copies each.
+class ExtensionBlock : public ::testing::Test {
+protected:
+    ExtensionBlock()
+    {
+        const QString input = dir.filePath(u"study.txt"_s);
+        writeBytes(input, "IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\nI1\nI3\nP3\nG\nI2\nI3\nG\nI1\n");
+        ImportRun run(platform);
+        EXPECT_TRUE(run.chooseInput(input));
+        run.summary().useExpert = true;
+        run.summary().copiesPerParticipant = 2;
+        EXPECT_TRUE(run.checkOptions());
+        EXPECT_TRUE(run.finish());
+        EXPECT_TRUE(document.CompleteImport(run));
+        ArchiveWriter writer;
+        document.Serialize(writer);
+        bytes = writer.bytes();
+        // The same document as a program without the block writes it.
+        ArchiveWriter fieldsOnly;
+        std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
+        document.Serialize(fieldsOnly);
+        document.similarity = std::move(kept);
+        fields = fieldsOnly.bytes();
+    }
+    bool load(const QByteArray &file, CSortanaMdiDoc &into)
+    {
+        ArchiveReader reader(file);
+        return into.Serialize(reader);
+    }
+    // The fields, then a block of the given sections made by hand.
+    QByteArray withBlock(const std::function<void(ArchiveWriter &)> &sections, quint32 version = 1,
+                         const QString &name = u"SORTANA-EXTENSIONS"_s) const
+    {
+        ArchiveWriter block;
+        block.writeString(name);
+        block.writeUInt32(version);
+        sections(block);
+        return fields + block.bytes();
+    }
+    static void section(ArchiveWriter &block, quint32 tag, const QByteArray &content)
+    {
+        block.writeUInt32(tag);
+        block.writeUInt32(quint32(content.size()));
+        block.writeBytes(content);
+    }
+    // A similarity section of n items with the cells given (row by row) and the packing given.
+    static QByteArray similarity(qint32 n, qint32 counted, qint32 copies, std::vector<qint32> cells,
+                                 std::function<QByteArray(const QByteArray &)> pack = {})
+    {
+        QByteArray raw(qsizetype(cells.size()) * 4, Qt::Uninitialized);
+        qToLittleEndian<qint32>(cells.data(), qsizetype(cells.size()), raw.data());
+        const QByteArray packed = pack ? pack(raw) : qCompress(raw);
+        ArchiveWriter content;
+        content.writeInt32(n);
+        content.writeInt32(counted);
+        content.writeInt32(copies);
+        content.writeUInt32(quint32(packed.size()));
+        content.writeBytes(packed);
+        return content.bytes();
+    }
+
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    QByteArray bytes;
+    QByteArray fields;
+};
+
+TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
+{
+    ASSERT_TRUE(bytes.startsWith(fields));
+    ASSERT_GT(bytes.size(), fields.size());
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(load(bytes, loaded));
+    ASSERT_NE(loaded.similarity, nullptr);
+    const SimilarityData &kept = *loaded.similarity;
+    EXPECT_EQ(kept.countedParticipants, 2);
+    EXPECT_EQ(kept.copies, 2);
+    for (int a = 0; a < 3; ++a) {
+        for (int b = 0; b < 3; ++b) {
+            EXPECT_EQ(kept.count(a, b), document.similarity->count(a, b));
+            EXPECT_EQ(kept.weightedScore(a, b), document.similarity->weightedScore(a, b));
+        }
+    }
+    // A and B: each copy of A with B in the second participant's group, out of 2 participants
+    // x 2 copies x 2 copies.
+    EXPECT_EQ(kept.share(0, 1), 2 / 8.0);
+    ArchiveWriter again;
+    loaded.Serialize(again);
+    EXPECT_EQ(again.bytes(), bytes);
+
+    // Without the block the document loads as before, without its matrix.
+    CSortanaMdiDoc older;
+    ASSERT_TRUE(load(fields, older));
+    EXPECT_EQ(older.similarity, nullptr);
+}
+
+TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
+{
+    for (qsizetype length = fields.size() + 1; length < bytes.size(); ++length) {
+        CSortanaMdiDoc loaded;
+        ASSERT_FALSE(load(bytes.left(length), loaded)) << length;
+        EXPECT_FALSE(loaded.hasStudy());
+    }
+}
+
+TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
+{
+    const std::vector<qint32> good = {0, 2, 1, 5, 0, 1, 2, 3, 0};
+    const auto only = [](const QByteArray &content) {
+        return [content](ArchiveWriter &block) { section(block, 1, content); };
+    };
+    const struct {
+        const char *what;
+        QByteArray file;
+        bool loads;
+    } cases[] = {
+        {"made by hand", withBlock(only(similarity(3, 2, 1, good))), true},
+        {"a later section", withBlock([&](ArchiveWriter &block) {
+             section(block, 77, "whatever a later program keeps");
+             section(block, 1, similarity(3, 2, 1, good));
+         }), true},
+        {"no sections, as a cut after the header leaves it", withBlock([](ArchiveWriter &) {}), false},
+        {"another name", withBlock(only(similarity(3, 2, 1, good)), 1, u"SORTANA-EXTENSIONZ"_s), false},
+        {"another version", withBlock(only(similarity(3, 2, 1, good)), 2), false},
+        {"bytes that are no block", fields + QByteArray("garbage after the fields"), false},
+        {"a section longer than the file", withBlock([&](ArchiveWriter &block) {
+             block.writeUInt32(1);
+             block.writeUInt32(1u << 31);
+         }), false},
+        {"the matrix twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 1, similarity(3, 2, 1, good));
+             section(block, 1, similarity(3, 2, 1, good));
+         }), false},
+        {"another item count", withBlock(only(similarity(2, 2, 1, {0, 1, 1, 0}))), false},
+        {"negative participants", withBlock(only(similarity(3, -1, 1, good))), false},
+        {"no copies", withBlock(only(similarity(3, 2, 0, good))), false},
+        {"eleven copies", withBlock(only(similarity(3, 2, 11, good))), false},
+        {"a count on the diagonal", withBlock(only(similarity(3, 2, 1, {1, 2, 1, 5, 0, 1, 2, 3, 0}))), false},
+        {"a negative score", withBlock(only(similarity(3, 2, 1, {0, 2, 1, -5, 0, 1, 2, 3, 0}))), false},
+        {"a count above what the participants give", withBlock(only(similarity(3, 2, 1, {0, 3, 1, 5, 0, 1, 2, 3, 0}))),
+         false},
+        {"too few cells", withBlock(only(similarity(3, 2, 1, {0, 2, 1, 5}))), false},
+        {"a size claim beyond any packing", withBlock(only(similarity(3, 2, 1, good, [](const QByteArray &raw) {
+             QByteArray packed = qCompress(raw);
+             qToBigEndian<quint32>(0x7FFFFFFF, packed.data());
+             return packed;
+         }))), false},
+        {"a packing that is no packing", withBlock(only(similarity(3, 2, 1, good, [](const QByteArray &) {
+             return QByteArray("\x00\x00\x00\x24not zlib at all", 19);
+         }))), false},
+    };
+    for (const auto &c : cases) {
+        CSortanaMdiDoc loaded;
+        EXPECT_EQ(load(c.file, loaded), c.loads) << c.what;
+        EXPECT_EQ(loaded.hasStudy(), c.loads) << c.what;
+    }
+}
+
+} // namespace
