@@ -1,8 +1,10 @@
-// Layout and drawing of a large dendrogram, as every paint of the view does it.
+// Layout and drawing of a large dendrogram, as every paint of the view does it, and one frame
+// of the similarity matrix window.
 #include "analysis/ClusterAnalysis.h"
 #include "analysis/NodeRegistry.h"
 #include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DrawingSurface.h"
+#include "dendrogram/MatrixDrawing.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <benchmark/benchmark.h>
@@ -66,6 +68,38 @@ void BM_LayoutAndDraw(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// One window frame of a 2,000-item similarity matrix: at its real size (a corner of it) and
+// zoomed out to show it whole, where every cell is smaller than a pixel.
+void BM_MatrixFrame(benchmark::State &state)
+{
+    constexpr int items = 2000;
+    CSortanaMdiDoc document;
+    fillDocument(document, items);
+    auto similarity = std::make_unique<SimilarityData>();
+    similarity->matrix.allocate(items);
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> count(0, 30);
+    for (int i = 0; i < items; ++i) {
+        for (int j = i + 1; j < items; ++j)
+            similarity->matrix.at(i, j) = count(random);
+    }
+    similarity->countedParticipants = 30;
+    document.similarity = std::move(similarity);
+    QImage window(1600, 1000, QImage::Format_ARGB32_Premultiplied);
+    const MatrixGeometry geometry = layoutMatrix(document, &window);
+    const bool whole = state.range(0) == 0;
+    const double zoom = whole ? window.width() / (geometry.size.width() * window.logicalDpiX() / himetricPerInch) : 1.0;
+    const QRect visible(0, 0, int(pixelsToHimetric(window.width(), window.logicalDpiX()) / zoom),
+                        int(pixelsToHimetric(window.height(), window.logicalDpiY()) / zoom));
+    for (auto _ : state) {
+        QPainter painter(&window);
+        painter.scale(zoom, zoom);
+        DrawingSurface surface(painter, false, 0);
+        drawMatrix(document, geometry, surface, visible);
+    }
+}
+BENCHMARK(BM_MatrixFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

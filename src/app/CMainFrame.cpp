@@ -132,14 +132,14 @@ void CMainFrame::createCommands()
 {
     using namespace CommandId;
     const auto key = [](QKeyCombination combination) { return QKeySequence(combination); };
-    const auto onView = [this](void (CSortanaMdiView::*member)()) {
+    const auto onView = [this](void (DocumentWindow::*member)()) {
         return [this, member] {
             if (DocumentFrame *frame = activeFrame())
                 (frame->view().*member)();
         };
     };
     // Printing uses the printer and page chosen in Print Setup.
-    const auto printWith = [this](void (CSortanaMdiView::*member)(QPrinter &)) {
+    const auto printWith = [this](void (DocumentWindow::*member)(QPrinter &)) {
         return [this, member] {
             if (DocumentFrame *frame = activeFrame())
                 (frame->view().*member)(m_printer);
@@ -158,8 +158,8 @@ void CMainFrame::createCommands()
     });
     addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
-    addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&CSortanaMdiView::print), {key(Qt::CTRL | Qt::Key_P)});
-    addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&CSortanaMdiView::printDirect));
+    addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
+    addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
         const QString key = QStringLiteral("Settings/PreviewPages");
         if (DocumentFrame *frame = activeFrame())
@@ -174,7 +174,7 @@ void CMainFrame::createCommands()
             OnProperties(frame->document(), this);
     });
     addCommand(CommandId::exit, QStringLiteral("E&xit"), [this] { close(); });
-    addCommand(copy, QStringLiteral("&Copy\tCtrl+C"), onView(&CSortanaMdiView::copyToClipboard),
+    addCommand(copy, QStringLiteral("&Copy\tCtrl+C"), onView(&DocumentWindow::copyToClipboard),
                {key(Qt::CTRL | Qt::Key_C), key(Qt::CTRL | Qt::Key_Insert)});
     addCommand(cut, QStringLiteral("Cu&t\tCtrl+X"), {}, {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)});
     addCommand(paste, QStringLiteral("&Paste\tCtrl+V"), {}, {key(Qt::CTRL | Qt::Key_V), key(Qt::SHIFT | Qt::Key_Insert)});
@@ -182,6 +182,7 @@ void CMainFrame::createCommands()
     addCommand(nextPane, QStringLiteral("Next Pane"), {}, {key(Qt::Key_F6)});
     addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
     addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
+    addCommand(similarityMatrix, QStringLiteral("Similarity &Matrix"), [this] { openMatrixWindow(); });
     addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -204,6 +205,7 @@ void CMainFrame::createCommands()
     setIcon(paste, QIcon(QStringLiteral(":/icons/paste.svg")));
     setIcon(print, QIcon(QStringLiteral(":/icons/print.svg")));
     setIcon(about, style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    setIcon(similarityMatrix, QIcon(QStringLiteral(":/icons/matrix.svg")));
 }
 
 void CMainFrame::createBars()
@@ -212,7 +214,8 @@ void CMainFrame::createBars()
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
-    for (const int id : {fileNew, fileOpen, importExport, fileSave, 0, cut, copy, paste, 0, print, about}) {
+    for (const int id : {fileNew, fileOpen, importExport, fileSave, 0, cut, copy, paste, 0, print, 0, similarityMatrix,
+                         about}) {
         if (id == 0)
             m_toolBar->addSeparator();
         else
@@ -266,7 +269,10 @@ void CMainFrame::rebuildMenus()
     } else {
         addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
     }
-    addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
+    if (forDocument)
+        addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar, 0, similarityMatrix});
+    else
+        addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&Window")), {newWindow, cascade, tile, arrangeIcons});
     addItems(menuBar()->addMenu(QStringLiteral("&Help")), {about});
@@ -311,8 +317,8 @@ void CMainFrame::updateCommands()
     rebuildMenus();
     DocumentFrame *frame = activeFrame();
     const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
-    for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, cascade, tile,
-                         arrangeIcons})
+    for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
+                         cascade, tile, arrangeIcons})
         action(id)->setEnabled(frame != nullptr);
     action(fileSave)->setEnabled(document && OnUpdateSave(*document));
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
@@ -329,6 +335,8 @@ void CMainFrame::updateTitles()
         QString title = frame->document().title;
         if (siblings.size() > 1)
             title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
+        if (frame->kind() == DocumentFrame::Kind::SimilarityMatrix)
+            title += QStringLiteral(" - Similarity Matrix");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -379,11 +387,11 @@ QList<DocumentFrame *> CMainFrame::framesOf(const CSortanaMdiDoc &document) cons
     return result;
 }
 
-DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &document)
+DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &document, DocumentFrame::Kind kind)
 {
     auto *frame = new DocumentFrame(document, m_platform, [this](DocumentFrame &closing) {
         return mayCloseFrame(closing);
-    });
+    }, kind);
     m_area->addSubWindow(frame);
     connect(frame, &QObject::destroyed, this, [this] {
         // Queued: the area forgets the window only after this signal.
@@ -528,6 +536,12 @@ void CMainFrame::openNewWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument());
+}
+
+void CMainFrame::openMatrixWindow()
+{
+    if (DocumentFrame *frame = activeFrame())
+        addFrame(frame->sharedDocument(), DocumentFrame::Kind::SimilarityMatrix);
 }
 
 void CMainFrame::cascadeWindows()

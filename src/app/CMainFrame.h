@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DocumentCommands.h"
+#include "app/DocumentFrame.h"
 #include "app/DocumentTemplate.h"
 #include "app/RecentFiles.h"
 
@@ -74,7 +75,7 @@ private:
     void updateCommands();
     void updateTitles();
     CommandContext context();
-    DocumentFrame *addFrame(const std::shared_ptr<CSortanaMdiDoc> &document);
+    DocumentFrame *addFrame(const std::shared_ptr<CSortanaMdiDoc> &document, DocumentFrame::Kind kind = DocumentFrame::Kind::Dendrogram);
     QList<DocumentFrame *> framesOf(const CSortanaMdiDoc &document) const;
     bool mayCloseFrame(DocumentFrame &frame);
     // Asks whether to save a modified document; false when the user cancelled.
@@ -88,6 +89,7 @@ private:
     void closeDocument();
     void runImportExport();
     void openNewWindow();
+    void openMatrixWindow();
     void cascadeWindows();
     void arrangeMinimised();
     // Tells the user that the file is gone and drops it from the recent files; false when

@@ -1,15 +1,19 @@
 #include "app/DocumentFrame.h"
 
 #include "dendrogram/CSortanaMdiView.h"
+#include "dendrogram/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QCloseEvent>
 
 namespace sortana {
 
-DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose)
+DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
+                             Kind kind)
     : m_document(std::move(document)),
-      m_view(new CSortanaMdiView(m_document.get(), platform)),
+      m_kind(kind),
+      m_view(kind == Kind::SimilarityMatrix ? static_cast<DocumentWindow *>(new MatrixView(m_document.get(), platform))
+                                            : new CSortanaMdiView(m_document.get(), platform)),
       m_mayClose(std::move(mayClose))
 {
     setAttribute(Qt::WA_DeleteOnClose);

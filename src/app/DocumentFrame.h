@@ -8,7 +8,7 @@
 namespace sortana {
 
 class CSortanaMdiDoc;
-class CSortanaMdiView;
+class DocumentWindow;
 class Platform;
 
 // One window of the main window's document area: a view on a document that other windows
@@ -18,12 +18,16 @@ public:
     // Asked before the window closes; false keeps it open.
     using CloseCheck = std::function<bool(DocumentFrame &)>;
 
-    DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose);
+    enum class Kind { Dendrogram, SimilarityMatrix };
+
+    DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
+                  Kind kind = Kind::Dendrogram);
     ~DocumentFrame() override;
 
     CSortanaMdiDoc &document() const { return *m_document; }
     const std::shared_ptr<CSortanaMdiDoc> &sharedDocument() const { return m_document; }
-    CSortanaMdiView &view() const { return *m_view; }
+    DocumentWindow &view() const { return *m_view; }
+    Kind kind() const { return m_kind; }
     // Closes without asking: the caller has settled what happens to the document.
     void closeSettled();
 
@@ -32,7 +36,8 @@ protected:
 
 private:
     std::shared_ptr<CSortanaMdiDoc> m_document;
-    CSortanaMdiView *m_view;
+    Kind m_kind;
+    DocumentWindow *m_view;
     CloseCheck m_mayClose;
     bool m_settled = false;
 };

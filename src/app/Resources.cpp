@@ -63,6 +63,8 @@ QString loadString(int id)
     case CommandId::copy: return QStringLiteral("Copy the selection and put it on the Clipboard\nCopy");
     case CommandId::cut: return QStringLiteral("Cut the selection and put it on the Clipboard\nCut");
     case CommandId::paste: return QStringLiteral("Insert Clipboard contents\nPaste");
+    case CommandId::similarityMatrix:
+        return QStringLiteral("Open a window on the similarity matrix of the active document\nSimilarity Matrix");
     case CommandId::newWindow: return QStringLiteral("Open another window for the active document\nNew Window");
     case CommandId::arrangeIcons: return QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons");
     case CommandId::cascade: return QStringLiteral("Arrange windows so they overlap\nCascade Windows");

@@ -117,13 +117,14 @@ const QList<Command> &commands()
          tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [the table options]"_s}},
         {u"render"_s,
-         {u"DOC.klus OUT.svg|OUT.png|OUT.pdf"_s},
+         {u"DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]"_s},
          {u"document file"_s, u"picture file"_s},
          2,
-         u"Draw a document's dendrogram"_s,
+         u"Draw a document's dendrogram or similarity matrix"_s,
          u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
-         u"as on screen, or as a one-page PDF as for a printer."_s,
-         {helpOption()},
+         u"as on screen, or as a one-page PDF as for a printer. With --matrix it draws the similarity\n"
+         u"matrix instead, at most 400 mm a side."_s,
+         {flag(u"matrix"_s, u"Draw the similarity matrix"_s), helpOption()},
          {}},
         {u"show"_s,
          {u"DOC.klus"_s},
@@ -450,7 +451,8 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
         return runShow(operands[0], platform, out);
     if (!isPicturePath(operands[1]))
         return usageError(u"picture "_s + operands[1] + u" does not end in .svg, .png or .pdf"_s, &command, err);
-    return runRender(operands[0], operands[1], platform);
+    return runRender(operands[0], operands[1], platform,
+                     parser.isSet(u"matrix"_s) ? RenderedPicture::Matrix : RenderedPicture::Dendrogram);
 }
 
 } // namespace

@@ -71,7 +71,7 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     return exitSuccess;
 }
 
-int runRender(const QString &documentPath, const QString &picturePath, Platform &platform)
+int runRender(const QString &documentPath, const QString &picturePath, Platform &platform, RenderedPicture picture)
 {
     if (isSameFile(picturePath, documentPath)) {
         platform.error(QStringLiteral("The document or picture cannot be written over the input file or an "
@@ -79,7 +79,11 @@ int runRender(const QString &documentPath, const QString &picturePath, Platform 
         return exitUsage;
     }
     CSortanaMdiDoc document;
-    if (!openDocumentFile(document, documentPath, platform) || !savePicture(document, picturePath, platform))
+    if (!openDocumentFile(document, documentPath, platform))
+        return exitFailed;
+    const bool saved = picture == RenderedPicture::Matrix ? saveMatrixPicture(document, picturePath, platform)
+                                                          : savePicture(document, picturePath, platform);
+    if (!saved)
         return exitFailed;
     return exitSuccess;
 }

@@ -12,8 +12,12 @@ class Platform;
 // key=value lines. Returns the exit status: 0 shown, 1 when the file could not be loaded.
 int runShow(const QString &documentPath, Platform &platform, std::FILE *out);
 
-// Draws a document's dendrogram with its own settings into an SVG, PNG or PDF file.
-// Returns the exit status: 0 written, 1 when the document or the picture failed.
-int runRender(const QString &documentPath, const QString &picturePath, Platform &platform);
+enum class RenderedPicture { Dendrogram, Matrix };
+
+// Draws a document's dendrogram or similarity matrix with its own settings into an SVG, PNG
+// or PDF file. Returns the exit status: 0 written, 1 when the document or the picture failed
+// (a document saved without its matrix has none to draw).
+int runRender(const QString &documentPath, const QString &picturePath, Platform &platform,
+              RenderedPicture picture = RenderedPicture::Dendrogram);
 
 } // namespace sortana

@@ -8,8 +8,6 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QClipboard>
 #include <QDrag>
 #include <QLayout>
 #include <QMdiArea>
@@ -17,9 +15,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
@@ -31,33 +26,15 @@ namespace sortana {
 
 namespace {
 
-const QString svgMimeType = QStringLiteral("image/svg+xml");
-const QString pngMimeType = QStringLiteral("image/png");
 // Dragging the separator never makes the drawing narrower than 50 mm.
 constexpr qint64 minimumDrawingWidth = 5000;
 // The separator's hot zone reaches this far past the strip on either side.
 constexpr int hotZoneWidening = 50;
 
-void setScrollRange(QScrollBar &bar, int total, int page)
-{
-    bar.setRange(0, std::max(0, total - page));
-    bar.setPageStep(page);
-    bar.setSingleStep(std::max(1, page / 10));
-}
-
-QByteArray pngBytes(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 CSortanaMdiView::CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
-    : QAbstractScrollArea(parent), m_document(document), m_platform(platform)
+    : DocumentWindow(document, platform, parent)
 {
     // The cursor marks the separator's hot zone as the mouse passes over it.
     viewport()->setMouseTracking(true);
@@ -183,18 +160,6 @@ void CSortanaMdiView::OnUpdate(UpdateHint hint)
         setScrollSizes();
 }
 
-void CSortanaMdiView::OnActivateView(bool activate)
-{
-    if (!CurrentDialogBar)
-        return;
-    if (activate && m_document) {
-        CurrentDialogBar->setDocument(m_document);
-        CurrentDialogBar->LoadFromDocument();
-    } else {
-        CurrentDialogBar->setDocument(nullptr);
-    }
-}
-
 void CSortanaMdiView::paintEvent(QPaintEvent *)
 {
     if (!m_document)
@@ -300,14 +265,9 @@ void CSortanaMdiView::mouseReleaseEvent(QMouseEvent *event)
 
 std::unique_ptr<QMimeData> CSortanaMdiView::pictureData(const QString &description)
 {
-    auto data = std::make_unique<QMimeData>();
     const ReferenceScreen screen = referenceScreen();
     const QByteArray svg = svgPicture(*m_document, screen, description);
-    if (!svg.isEmpty())
-        data->setData(svgMimeType, svg);
-    const QImage image = pictureImage(*m_document, screen, qRound(screen.dpi));
-    if (!image.isNull())
-        data->setData(pngMimeType, pngBytes(image));
+    auto data = pictureMimeData(svg, pictureImage(*m_document, screen, qRound(screen.dpi)));
     // The pictures were laid out on devices of their own; the next paint lays the drawing
     // out for the screen again, which the separator's hot zone relies on.
     viewport()->update();
@@ -332,20 +292,7 @@ void CSortanaMdiView::copyToClipboard()
 {
     if (!canCopy())
         return;
-    // Qt opens, empties and fills the clipboard inside setMimeData, which replaces the whole
-    // content in one step and reports nothing, so an emptying failure cannot be told apart.
-    // What can be seen: no clipboard at all (there is none without an application object),
-    // and afterwards whether the clipboard offers the picture, which it does not when a
-    // picture could not be made or the platform refused the new content.
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard) {
-        message(QStringLiteral("Cannot open the Clipboard"));
-        return;
-    }
-    clipboard->setMimeData(pictureData(QStringLiteral("Dendogram")).release());
-    const QMimeData *offered = clipboard->mimeData();
-    if (!offered || !offered->hasFormat(svgMimeType) || !offered->hasFormat(pngMimeType))
-        message(QStringLiteral("Unable to set Clipboard data"));
+    offerOnClipboard(pictureData(QStringLiteral("Dendogram")));
 }
 
 bool CSortanaMdiView::printTo(QPrinter &printer)
@@ -358,40 +305,6 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
     if (!printed)
         m_platform.error(QStringLiteral("The dendrogram could not be printed.\nMake sure the printer is ready"));
     return printed;
-}
-
-void CSortanaMdiView::print(QPrinter &printer)
-{
-    if (!m_document)
-        return;
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        printTo(printer);
-}
-
-void CSortanaMdiView::printDirect(QPrinter &printer)
-{
-    if (!m_document)
-        return;
-    printTo(printer);
-}
-
-int CSortanaMdiView::printPreview(QPrinter &printer, int pagesShown)
-{
-    if (!m_document)
-        return pagesShown;
-    QPrintPreviewDialog dialog(&printer, this);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *preview) { printTo(*preview); });
-    auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-    if (preview && pagesShown == 2)
-        preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
-    dialog.exec();
-    return preview && preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1;
-}
-
-void CSortanaMdiView::message(const QString &text)
-{
-    m_platform.messageBox(text, MessageIcon::None, MessageButtons::Ok);
 }
 
 } // namespace sortana

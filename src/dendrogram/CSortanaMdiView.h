@@ -1,21 +1,16 @@
 #pragma once
 
+#include "dendrogram/DocumentWindow.h"
 #include "document/DocumentLinks.h"
 
-#include <QAbstractScrollArea>
 #include <QPoint>
 #include <QSize>
 
-#include <memory>
 #include <optional>
-
-class QMimeData;
-class QPrinter;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
-class Platform;
+// Declared by DocumentWindow.h: CSortanaMdiDoc, Platform, QMimeData, QPrinter.
 struct ReferenceScreen;
 
 // The window on one document's dendrogram inside a document frame of the main window. It
@@ -27,40 +22,29 @@ struct ReferenceScreen;
 // OnActivateView when a document frame gains or loses activation. Copy and the three kinds
 // of printing are plain member functions to connect actions to. The document must outlive
 // the view; a view without a document does nothing at all.
-class CSortanaMdiView final : public QAbstractScrollArea, public DocumentView {
+class CSortanaMdiView final : public DocumentWindow, public DocumentView {
 public:
     CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~CSortanaMdiView() override;
     CSortanaMdiView(const CSortanaMdiView &) = delete;
     CSortanaMdiView &operator=(const CSortanaMdiView &) = delete;
 
-    CSortanaMdiDoc *document() const { return m_document; }
-
     // Scroll range from the drawing size, and the document frame resized so that the view
     // shows exactly the whole drawing; then a first update.
-    void OnInitialUpdate();
+    void OnInitialUpdate() override;
     // Repaints at once, which lays the drawing out again; a new study also resets the scroll
     // range to the new drawing size.
     void OnUpdate(UpdateHint hint) override;
-    // Shows this document in the dialog bar while the view is active.
-    void OnActivateView(bool activate);
-
     // Copy is offered only while the document holds a tree.
-    bool canCopy() const;
-    void copyToClipboard();
+    bool canCopy() const override;
+    void copyToClipboard() override;
 
     // Whether the point of the viewport lies on the separator strip of the last drawing,
     // give or take half a millimetre on either side.
     bool hitTestSeparator(QPoint viewportPoint) const;
 
-    // One page, drawn at real size from the printable area's corner. False, after telling
-    // the user, when the printer cannot be started.
-    bool printTo(QPrinter &printer);
-    // With the printer and page the user set up.
-    void print(QPrinter &printer);
-    void printDirect(QPrinter &printer);
-    // Shows one or two pages side by side, as the user last chose; returns the choice.
-    int printPreview(QPrinter &printer, int pagesShown);
+    // One page, drawn at real size from the printable area's corner.
+    bool printTo(QPrinter &printer) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -83,10 +67,7 @@ private:
     void dragSeparator(int pixels);
     void startPictureDrag();
     std::unique_ptr<QMimeData> pictureData(const QString &description);
-    void message(const QString &text);
 
-    CSortanaMdiDoc *m_document;
-    Platform &m_platform;
     // The extent the scroll bars were last set for, in pixels.
     QSize m_scrollTotal;
     bool m_dragging = false;

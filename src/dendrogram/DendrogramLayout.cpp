@@ -1,5 +1,6 @@
 #include "dendrogram/DendrogramLayout.h"
 
+#include "analysis/GroupCut.h"
 #include "dendrogram/DrawingSurface.h"
 
 #include <algorithm>
@@ -200,20 +201,11 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
 
 std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const
 {
-    std::set<int> boundaries;
-    if (numberOfGroups <= 1)
-        return boundaries;
-    std::vector<NodePlacement> loosestFirst = m_geometry.joins;
-    std::stable_sort(loosestFirst.begin(), loosestFirst.end(),
-                     [](const NodePlacement &a, const NodePlacement &b) { return a.similarity < b.similarity; });
-    int count = 1;
-    for (const NodePlacement &placement : loosestFirst) {
-        if (count >= numberOfGroups)
-            break;
-        if (boundaries.insert(placement.splitY).second)
-            ++count;
-    }
-    return boundaries;
+    std::vector<JoinSplit> joins;
+    joins.reserve(m_geometry.joins.size());
+    for (const NodePlacement &placement : m_geometry.joins)
+        joins.push_back({placement.similarity, placement.splitY});
+    return loosestSplits(std::move(joins), numberOfGroups);
 }
 
 } // namespace sortana

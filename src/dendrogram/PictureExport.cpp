@@ -2,6 +2,7 @@
 
 #include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DrawingSurface.h"
+#include "dendrogram/MatrixDrawing.h"
 #include "document/CSortanaMdiDoc.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -53,6 +54,19 @@ void setResolution(QImage &image, double dpi)
     const int dotsPerMeter = int(std::lround(dpi / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
+}
+
+// A white image of that size and resolution; null when it may not or cannot be had.
+QImage blankImage(QSize size, int dpi)
+{
+    if (!isAllowedImageSize(size))
+        return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    setResolution(image, dpi);
+    image.fill(Qt::white);
+    return image;
 }
 
 // The screen's scroll bar in pixels of the resolution given, so the margins come out the
@@ -126,6 +140,35 @@ QString suffixOf(const QString &path)
     return QFileInfo(path).suffix().toLower();
 }
 
+// The matrix is laid out once, with text measured as on the screen the picture stands in
+// for, and drawn with that layout on every device.
+MatrixGeometry matrixPictureLayout(const CSortanaMdiDoc &document, const ReferenceScreen &screen)
+{
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    setResolution(scratch, screen.dpi);
+    return layoutMatrix(document, &scratch, maxMatrixPictureSide);
+}
+
+QSize pixelsOf(QSize himetric, int dpi)
+{
+    return {toPixels(himetric.width(), dpi), toPixels(himetric.height(), dpi)};
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    return !bytes.isEmpty()
+        && saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); });
+}
+
+QByteArray pngOf(const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return {};
+    return png;
+}
+
 } // namespace
 
 QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
@@ -159,14 +202,9 @@ QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int
 {
     const double extent = extentAt(screen, dpi);
     settleDrawingSize(document, dpi, extent);
-    const QSize size = imageSize(document, dpi);
-    if (!isAllowedImageSize(size))
-        return {};
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = blankImage(imageSize(document, dpi), dpi);
     if (image.isNull())
         return image;
-    setResolution(image, dpi);
-    image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
@@ -213,6 +251,98 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
             saved = savePng(document, path);
         else if (suffix == u"pdf")
             saved = savePdf(document, path);
+    }
+    if (!saved)
+        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
+    return saved;
+}
+
+QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+{
+    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
+    if (geometry.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(svgDpi);
+    generator.setSize(geometry.size);
+    generator.setViewBox(QRect(QPoint(0, 0), geometry.size));
+    generator.setTitle(applicationName.toString());
+    generator.setDescription(description);
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return {};
+    DrawingSurface surface(painter, false, extentAt(screen, svgDpi));
+    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    if (!painter.end())
+        return {};
+    return buffer.data();
+}
+
+QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
+{
+    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
+    if (geometry.isEmpty())
+        return {};
+    QImage image = blankImage(pixelsOf(geometry.size, dpi), dpi);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawingSurface surface(painter, false, extentAt(screen, dpi));
+    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    return image;
+}
+
+bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const QRect page(0, 0, device.width(), device.height());
+    painter.setClipRect(page);
+    DrawingSurface surface(painter, true, 0);
+    // A matrix is square: unlike the dendrogram it is made to fit the page whole.
+    const int side = std::min(surface.toHimetricX(page.width()), surface.toHimetricY(page.height()));
+    const MatrixGeometry geometry = layoutMatrix(document, painter.device(), std::max(side, 1));
+    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    return painter.end();
+}
+
+bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform)
+{
+    if (!checkOutputFile(path, platform))
+        return false;
+    if (!document.similarity) {
+        platform.error(noMatrixMessage);
+        return false;
+    }
+    const QString suffix = suffixOf(path);
+    bool saved = false;
+    if (suffix == u"svg") {
+        saved = writeBytes(path, matrixSvgPicture(document, fileScreen, QStringLiteral("Similarity Matrix")));
+    } else if (suffix == u"png") {
+        // The bound on the drawing keeps the image well within what may be made.
+        saved = writeBytes(path, pngOf(matrixPictureImage(document, fileScreen, pngDpi)));
+    } else if (suffix == u"pdf") {
+        const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);
+        saved = !geometry.isEmpty() && saveReplacing(path, [&](QIODevice &file) {
+            QPdfWriter writer(&file);
+            writer.setResolution(pdfDpi);
+            writer.setCreator(QStringLiteral("Sortana"));
+            writer.setTitle(QStringLiteral("Similarity Matrix"));
+            writer.setPageSize(QPageSize(QSizeF(geometry.size.width() / 100.0, geometry.size.height() / 100.0),
+                                         QPageSize::Millimeter));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter;
+            if (!painter.begin(&writer))
+                return false;
+            DrawingSurface surface(painter, true, 0);
+            drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+            return painter.end();
+        });
     }
     if (!saved)
         platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 
 namespace sortana {
 
@@ -38,5 +39,24 @@ bool isPicturePath(const QString &path);
 // SVG or PNG picture, drawn like the screen, or a one-page PDF, drawn like a printer. False,
 // after telling the user, when the file cannot be written or the document is empty.
 bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform);
+
+// The similarity matrix as a picture: cells as high as a row of the document's font, the
+// whole at most this many 0.01 mm a side.
+inline constexpr int maxMatrixPictureSide = 40000;
+
+// What a document saved without its matrix shows instead.
+inline const QString noMatrixMessage =
+    QStringLiteral("This document was saved without its similarity matrix. Import the study again to add it.");
+
+// The document's similarity matrix as the dendrogram's pictures are made: SVG in 0.01 mm,
+// an image of the resolution given, or a printer's page (there fitted to the page). Empty,
+// null or false when the document has no matrix or the picture cannot be made.
+QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
+QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
+bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device);
+
+// savePicture for the similarity matrix. A document without the matrix is refused with
+// noMatrixMessage.
+bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform);
 
 } // namespace sortana

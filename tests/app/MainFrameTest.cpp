@@ -6,6 +6,7 @@
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "dendrogram/CSortanaMdiView.h"
+#include "dendrogram/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
@@ -231,6 +232,28 @@ TEST_F(MainFrameTest, MenusAndCommandsFollowTheActiveDocument)
     EXPECT_TRUE(frame->frames().isEmpty());
     EXPECT_EQ(menuTitles(), shortMenus);
     EXPECT_FALSE(enabled(CommandId::fileSave));
+}
+
+TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
+{
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    EXPECT_TRUE(frame->action(CommandId::similarityMatrix)->isEnabled());
+    frame->action(CommandId::similarityMatrix)->trigger();
+    settle();
+    ASSERT_EQ(frame->frames().size(), 2);
+    DocumentFrame *matrix = frame->activeFrame();
+    EXPECT_EQ(matrix->kind(), DocumentFrame::Kind::SimilarityMatrix);
+    EXPECT_NE(dynamic_cast<MatrixView *>(&matrix->view()), nullptr);
+    EXPECT_EQ(matrix->windowTitle(), u"study.klus:2 - Similarity Matrix"_s);
+    // A document saved without its matrix has nothing to copy in that window.
+    EXPECT_FALSE(enabled(CommandId::copy));
+
+    frame->action(CommandId::newWindow)->trigger();
+    settle();
+    ASSERT_EQ(frame->frames().size(), 3);
+    EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Dendrogram);
+    EXPECT_TRUE(enabled(CommandId::copy));
 }
 
 TEST_F(MainFrameTest, RecentFilesKeepTheLastEightNewestFirst)

@@ -19,7 +19,7 @@ const QString interfaceUsage =
     u"                          [--copies N] [--on-warning continue|cancel] [--outdir DIR]\n"
     u"                          [--document OUT.klus] [--picture OUT.svg|OUT.png|OUT.pdf]\n"
     u"       sortana-cli survey INPUT\n"
-    u"       sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf\n"
+    u"       sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]\n"
     u"       sortana-cli show DOC.klus\n"_s;
 
 TEST(CommandLine, HelpAndVersionGoToStandardOutput)
@@ -57,7 +57,7 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutput)
                                   u"--copies N"_s, u"--on-warning continue|cancel"_s, u"--outdir DIR"_s,
                                   u"--document OUT.klus"_s, u"--picture OUT.svg|OUT.png|OUT.pdf"_s})
         EXPECT_TRUE(texts[1].contains(u"\n  "_s + option + u' ')) << option.toStdString();
-    EXPECT_TRUE(texts[2].startsWith(u"Usage: sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf\n\n"_s))
+    EXPECT_TRUE(texts[2].startsWith(u"Usage: sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]\n\n"_s))
         << texts[2].toStdString();
 }
 

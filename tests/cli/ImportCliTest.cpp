@@ -2,6 +2,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -159,6 +160,18 @@ TEST_F(ImportCli, PicturesAtTheirRealSize)
     const CliRun damaged = runCli({u"render"_s, document, dir.filePath(u"again.svg"_s)});
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.err, u"Sortana: Unexpected file format.\n"_s);
+}
+
+TEST_F(ImportCli, AMatrixPictureNeedsADocumentThatKeptItsMatrix)
+{
+    // Written before documents kept their matrix.
+    const QString document = QStringLiteral(SORTANA_GOLDEN_DIR "/medium/expected/medium.klus");
+    const CliRun run = runCli({u"render"_s, document, dir.filePath(u"matrix.png"_s), u"--matrix"_s});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, u"Sortana: This document was saved without its similarity matrix. Import the study again to "
+                       u"add it.\n"_s);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"matrix.png"_s)));
+    EXPECT_EQ(runCli({u"render"_s, document, dir.filePath(u"tree.png"_s)}).status, 0);
 }
 
 TEST_F(ImportCli, EveryExampleGivesFiveFiles)

@@ -1,0 +1,117 @@
+#include "dendrogram/DocumentWindow.h"
+
+#include "document/DocumentLinks.h"
+#include "platform/Platform.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScrollBar>
+
+namespace sortana {
+
+namespace {
+
+const QString svgMimeType = QStringLiteral("image/svg+xml");
+const QString pngMimeType = QStringLiteral("image/png");
+
+} // namespace
+
+DocumentWindow::DocumentWindow(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+    : QAbstractScrollArea(parent), m_document(document), m_platform(platform)
+{
+}
+
+void DocumentWindow::OnActivateView(bool activate)
+{
+    if (!CurrentDialogBar)
+        return;
+    if (activate && m_document) {
+        CurrentDialogBar->setDocument(m_document);
+        CurrentDialogBar->LoadFromDocument();
+    } else {
+        CurrentDialogBar->setDocument(nullptr);
+    }
+}
+
+void DocumentWindow::print(QPrinter &printer)
+{
+    if (!m_document)
+        return;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printTo(printer);
+}
+
+void DocumentWindow::printDirect(QPrinter &printer)
+{
+    if (!m_document)
+        return;
+    printTo(printer);
+}
+
+int DocumentWindow::printPreview(QPrinter &printer, int pagesShown)
+{
+    if (!m_document)
+        return pagesShown;
+    QPrintPreviewDialog dialog(&printer, this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *preview) { printTo(*preview); });
+    auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    if (preview && pagesShown == 2)
+        preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
+    dialog.exec();
+    return preview && preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1;
+}
+
+std::unique_ptr<QMimeData> DocumentWindow::pictureMimeData(const QByteArray &svg, const QImage &image)
+{
+    auto data = std::make_unique<QMimeData>();
+    if (!svg.isEmpty())
+        data->setData(svgMimeType, svg);
+    if (!image.isNull()) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        data->setData(pngMimeType, bytes);
+    }
+    return data;
+}
+
+void DocumentWindow::offerOnClipboard(std::unique_ptr<QMimeData> data)
+{
+    // Qt opens, empties and fills the clipboard inside setMimeData, which replaces the whole
+    // content in one step and reports nothing, so an emptying failure cannot be told apart.
+    // What can be seen: no clipboard at all (there is none without an application object),
+    // and afterwards whether the clipboard offers the picture, which it does not when a
+    // picture could not be made or the platform refused the new content.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        message(QStringLiteral("Cannot open the Clipboard"));
+        return;
+    }
+    clipboard->setMimeData(data.release());
+    const QMimeData *offered = clipboard->mimeData();
+    if (!offered || !offered->hasFormat(svgMimeType) || !offered->hasFormat(pngMimeType))
+        message(QStringLiteral("Unable to set Clipboard data"));
+}
+
+void DocumentWindow::setScrollRange(QScrollBar &bar, int total, int page)
+{
+    bar.setRange(0, std::max(0, total - page));
+    bar.setPageStep(page);
+    bar.setSingleStep(std::max(1, page / 10));
+}
+
+void DocumentWindow::message(const QString &text)
+{
+    m_platform.messageBox(text, MessageIcon::None, MessageButtons::Ok);
+}
+
+} // namespace sortana

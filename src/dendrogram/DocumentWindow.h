@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+#include <functional>
+#include <memory>
+
+class QMimeData;
+class QPrinter;
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+class Platform;
+
+// A window on a document inside a document frame: the dendrogram or the similarity matrix.
+// What the main window asks of every kind: a first update, activation, Copy and printing.
+class DocumentWindow : public QAbstractScrollArea {
+public:
+    DocumentWindow(CSortanaMdiDoc *document, Platform &platform, QWidget *parent);
+
+    CSortanaMdiDoc *document() const { return m_document; }
+
+    // Called once the window sits in its frame.
+    virtual void OnInitialUpdate() = 0;
+    virtual bool canCopy() const = 0;
+    virtual void copyToClipboard() = 0;
+    // One page. False, after telling the user, when the printer cannot be started.
+    virtual bool printTo(QPrinter &printer) = 0;
+
+    // Shows this document in the dialog bar while the window is active.
+    void OnActivateView(bool activate);
+    // With the printer and page the user set up.
+    void print(QPrinter &printer);
+    void printDirect(QPrinter &printer);
+    // Shows one or two pages side by side, as the user last chose; returns the choice.
+    int printPreview(QPrinter &printer, int pagesShown);
+
+protected:
+    // An SVG and a PNG of one picture, as Copy and a picture drag offer it.
+    static std::unique_ptr<QMimeData> pictureMimeData(const QByteArray &svg, const QImage &image);
+    // Puts the picture on the clipboard and tells the user when that failed.
+    void offerOnClipboard(std::unique_ptr<QMimeData> data);
+    // Scroll bars over a total of pixels with a page of pixels on view.
+    static void setScrollRange(class QScrollBar &bar, int total, int page);
+    void message(const QString &text);
+
+    CSortanaMdiDoc *m_document;
+    Platform &m_platform;
+};
+
+} // namespace sortana

@@ -1,0 +1,443 @@
+#include "dendrogram/MatrixDrawing.h"
+
+#include "analysis/GroupCut.h"
+#include "analysis/LeafOrder.h"
+#include "dendrogram/DrawingSurface.h"
+#include "document/CSortanaMdiDoc.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPaintDevice>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace sortana {
+
+namespace {
+
+constexpr int drawingMargin = 300;
+// Between the names and the cells, and between the legend's bar and its labels.
+constexpr int textGap = 100;
+// Names are left out of cells smaller than this.
+constexpr int smallestNamedCell = 200;
+// The legend's bar is this many rows of the document's font tall.
+constexpr int legendRows = 6;
+// Up to this many cells on view are painted one by one (in pictures: one vector shape each);
+// more are painted as an image of one pixel per cell, or per device pixel when cells are
+// smaller than that.
+constexpr qint64 maxSeparateCells = 40'000;
+// Keeps the grid's side within 32 bits whatever a damaged document holds.
+constexpr int maxGridSide = 1 << 30;
+constexpr qsizetype maxFaceNameLength = 31;
+constexpr int maxFontSize = 1000;
+const QColor highlightColour(255, 214, 0);
+const QColor highlightLine(200, 0, 0);
+
+// A sequential scale of blues, lightest first, with strictly falling lightness.
+constexpr std::array<QRgb, 9> scaleStops = {0xFFFFFF, 0xDEEBF7, 0xC6DBEF, 0x9ECAE1, 0x6BAED6,
+                                            0x4292C6, 0x2171B5, 0x08519C, 0x08306B};
+
+constexpr int lookupSteps = 1024;
+
+// The scale sampled finely enough that neighbouring entries cannot be told apart.
+const std::array<QRgb, lookupSteps + 1> &shareLookup()
+{
+    static const std::array<QRgb, lookupSteps + 1> table = [] {
+        std::array<QRgb, lookupSteps + 1> colours{};
+        for (int k = 0; k <= lookupSteps; ++k)
+            colours[size_t(k)] = shareColour(double(k) / lookupSteps).rgb();
+        return colours;
+    }();
+    return table;
+}
+
+QRgb lookupColour(double share)
+{
+    const int k = int(std::lround(std::clamp(share, 0.0, 1.0) * lookupSteps));
+    return shareLookup()[size_t(k)];
+}
+
+QFont documentFont(const CSortanaMdiDoc &document)
+{
+    QFont font;
+    if (document.fontSize > 0) {
+        font = QFont(document.fontName.left(maxFaceNameLength));
+        font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
+        font.setPointSize(std::min(document.fontSize, maxFontSize));
+    }
+    return font;
+}
+
+QFont scaledFont(QFont font, double scale)
+{
+    if (scale >= 1.0)
+        return font;
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(std::max(font.pointSizeF() * scale, 0.5));
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, int(font.pixelSize() * scale)));
+    return font;
+}
+
+double shareOf(const SimilarityData &similarity, int a, int b)
+{
+    // An item is always with itself.
+    return a == b ? 1.0 : similarity.share(a, b);
+}
+
+// Drawing coordinates, y downwards, to the surface's, which grow upwards.
+QPoint up(int x, int y)
+{
+    return {x, -y};
+}
+
+QRectF deviceRect(const DrawingSurface &surface, const QRect &area)
+{
+    return QRectF(surface.toDevice(up(area.left(), area.top())),
+                  surface.toDevice(up(area.left() + area.width(), area.top() + area.height())))
+        .normalized();
+}
+
+// First and one past the last of the rows (or columns) from `from` to `to` along one axis.
+std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
+{
+    const auto index = [&](qint64 position) {
+        return int(std::clamp<qint64>((position - start) / cell, 0, count));
+    };
+    return {index(from), std::min(count, index(qint64(to) + cell - 1))};
+}
+
+class MatrixPainter {
+public:
+    MatrixPainter(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
+                  QRect area)
+        : m_similarity(*document.similarity), m_names(*document.itemNames), m_g(geometry), m_surface(surface),
+          m_painter(surface.painter()), m_area(area),
+          m_rows(indexRange(area.top(), area.bottom() + 1, geometry.grid.y(), geometry.cell, geometry.rows())),
+          m_columns(indexRange(area.left(), area.right() + 1, geometry.grid.x(), geometry.cell, geometry.rows())),
+          m_colours{toQColor(document.colour1), toQColor(document.colour2)}
+    {
+    }
+
+    void background() { fill(m_area, Qt::white); }
+
+    // The groups' colours behind the names, as the dendrogram's bands.
+    void groupBands()
+    {
+        if (m_g.nameWidth == 0)
+            return;
+        for (size_t group = 0; group < m_g.groupStarts.size(); ++group) {
+            const auto [first, end] = m_g.groupRows(group);
+            const QColor &colour = m_colours[group % 2];
+            fill(QRect(m_g.margin, m_g.grid.y() + first * m_g.cell, m_g.nameWidth, (end - first) * m_g.cell), colour);
+            fill(QRect(m_g.grid.x() + first * m_g.cell, m_g.margin, (end - first) * m_g.cell, m_g.nameWidth), colour);
+        }
+    }
+
+    void cells()
+    {
+        const auto [r0, r1] = m_rows;
+        const auto [c0, c1] = m_columns;
+        if (r0 >= r1 || c0 >= c1)
+            return;
+        if (qint64(r1 - r0) * (c1 - c0) > maxSeparateCells) {
+            cellImage();
+            return;
+        }
+        for (int r = r0; r < r1; ++r) {
+            for (int c = c0; c < c1; ++c) {
+                const double share = shareOf(m_similarity, m_g.order[size_t(r)], m_g.order[size_t(c)]);
+                // The background is white already.
+                if (share > 0)
+                    fill(cellRect(r, c, 1), shareColour(share));
+            }
+        }
+    }
+
+    void groupSquares()
+    {
+        QPen pen = m_surface.hairlinePen(Qt::SolidLine);
+        pen.setWidthF(pen.widthF() * 2);
+        outline(pen, [&](auto square) {
+            for (size_t group = 0; group < m_g.groupStarts.size(); ++group) {
+                const auto [first, end] = m_g.groupRows(group);
+                square(cellRect(first, first, end - first));
+            }
+        });
+    }
+
+    void highlightNames(int row)
+    {
+        if (m_g.nameWidth == 0)
+            return;
+        fill(QRect(m_g.margin, m_g.grid.y() + row * m_g.cell, m_g.nameWidth, m_g.cell), highlightColour);
+        fill(QRect(m_g.grid.x() + row * m_g.cell, m_g.margin, m_g.cell, m_g.nameWidth), highlightColour);
+    }
+
+    void highlightLines(int row)
+    {
+        QPen pen = m_surface.hairlinePen(Qt::SolidLine);
+        pen.setColor(highlightLine);
+        pen.setWidthF(pen.widthF() * 2);
+        const int side = m_g.rows() * m_g.cell;
+        outline(pen, [&](auto rectangle) {
+            rectangle(QRect(m_g.grid.x(), m_g.grid.y() + row * m_g.cell, side, m_g.cell));
+            rectangle(QRect(m_g.grid.x() + row * m_g.cell, m_g.grid.y(), m_g.cell, side));
+        });
+    }
+
+    void names()
+    {
+        if (m_g.nameWidth == 0)
+            return;
+        m_painter.setFont(m_g.nameFont);
+        m_painter.setPen(Qt::black);
+        const QFontMetricsF metrics(m_g.nameFont, m_painter.device());
+        if (m_area.left() < m_g.grid.x()) {
+            for (int r = m_rows.first; r < m_rows.second; ++r) {
+                const QString &name = m_names[m_g.order[size_t(r)]];
+                const int width = m_surface.toHimetricX(metrics.horizontalAdvance(name));
+                m_surface.textOut(up(m_g.grid.x() - textGap / 2 - width, m_g.grid.y() + r * m_g.cell), name);
+            }
+        }
+        if (m_area.top() < m_g.grid.y()) {
+            for (int c = m_columns.first; c < m_columns.second; ++c) {
+                // Read from the bottom up, each name starting at the cells.
+                const QPointF start = m_surface.toDevice(up(m_g.grid.x() + c * m_g.cell, m_g.grid.y() - textGap / 2));
+                m_painter.save();
+                m_painter.translate(start);
+                m_painter.rotate(-90);
+                m_painter.drawText(QPointF(0, metrics.ascent()), m_names[m_g.order[size_t(c)]]);
+                m_painter.restore();
+            }
+        }
+    }
+
+    void legend()
+    {
+        const QRect &bar = m_g.legendBar;
+        if (!m_area.intersects(QRect(bar.left(), 0, m_g.size.width() - bar.left(), m_g.size.height())))
+            return;
+        constexpr int slices = 64;
+        for (int k = 0; k < slices; ++k) {
+            const int top = bar.top() + bar.height() * k / slices;
+            const int bottom = bar.top() + bar.height() * (k + 1) / slices;
+            fill(QRect(bar.left(), top, bar.width(), bottom - top), shareColour(1.0 - (k + 0.5) / slices));
+        }
+        outline(m_surface.hairlinePen(Qt::SolidLine), [&](auto rectangle) { rectangle(bar); });
+        m_painter.setFont(m_g.legendFont);
+        m_painter.setPen(Qt::black);
+        const std::pair<int, QString> labels[] = {{0, QStringLiteral("100 %")},
+                                                  {bar.height() / 2, QStringLiteral("50 %")},
+                                                  {bar.height(), QStringLiteral("0 %")}};
+        for (const auto &[offset, label] : labels) {
+            const int halfHeight = m_surface.textExtent(label).height() / 2;
+            m_surface.textOut(up(bar.left() + bar.width() + textGap, bar.top() + offset - halfHeight), label);
+        }
+    }
+
+private:
+    QRect cellRect(int row, int column, int span) const
+    {
+        return {m_g.grid.x() + column * m_g.cell, m_g.grid.y() + row * m_g.cell, span * m_g.cell, span * m_g.cell};
+    }
+
+    void fill(const QRect &area, const QColor &colour)
+    {
+        if (area.intersects(m_area))
+            m_painter.fillRect(deviceRect(m_surface, area), colour);
+    }
+
+    template <typename Shapes>
+    void outline(const QPen &pen, Shapes shapes)
+    {
+        m_painter.save();
+        m_painter.setPen(pen);
+        m_painter.setBrush(Qt::NoBrush);
+        shapes([&](const QRect &area) {
+            if (area.adjusted(-1, -1, 1, 1).intersects(m_area))
+                m_painter.drawRect(deviceRect(m_surface, area));
+        });
+        m_painter.restore();
+    }
+
+    // Many cells on view: one image of them, no finer than the device shows them.
+    void cellImage()
+    {
+        const auto [r0, r1] = m_rows;
+        const auto [c0, c1] = m_columns;
+        const QRectF target = deviceRect(m_surface, cellRect(r0, c0, 1).united(cellRect(r1 - 1, c1 - 1, 1)));
+        const QSizeF onDevice = m_painter.transform().mapRect(target).size();
+        const int width = std::clamp(int(std::ceil(onDevice.width())), 1, c1 - c0);
+        const int height = std::clamp(int(std::ceil(onDevice.height())), 1, r1 - r0);
+        QImage image(width, height, QImage::Format_RGB32);
+        if (image.isNull())
+            return;
+        std::vector<int> columns(static_cast<size_t>(width));
+        for (int x = 0; x < width; ++x)
+            columns[size_t(x)] = m_g.order[size_t(c0 + int((x + 0.5) * (c1 - c0) / width))];
+        for (int y = 0; y < height; ++y) {
+            const int item = m_g.order[size_t(r0 + int((y + 0.5) * (r1 - r0) / height))];
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                line[x] = lookupColour(shareOf(m_similarity, item, columns[size_t(x)]));
+        }
+        m_painter.drawImage(target, image);
+    }
+
+    const SimilarityData &m_similarity;
+    const QStringList &m_names;
+    const MatrixGeometry &m_g;
+    DrawingSurface &m_surface;
+    QPainter &m_painter;
+    QRect m_area;
+    std::pair<int, int> m_rows;
+    std::pair<int, int> m_columns;
+    QColor m_colours[2];
+};
+
+} // namespace
+
+QColor shareColour(double share)
+{
+    const double position = std::clamp(std::isfinite(share) ? share : 0.0, 0.0, 1.0) * (scaleStops.size() - 1);
+    const size_t stop = std::min(size_t(position), scaleStops.size() - 2);
+    const double t = position - double(stop);
+    const QColor from(scaleStops[stop]);
+    const QColor to(scaleStops[stop + 1]);
+    const auto mix = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
+    return {mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue())};
+}
+
+std::pair<int, int> MatrixGeometry::groupRows(size_t group) const
+{
+    const int end = group + 1 < groupStarts.size() ? groupStarts[group + 1] : rows();
+    return {groupStarts[group], end};
+}
+
+MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device, int maxSide)
+{
+    MatrixGeometry g;
+    if (!document.clusterRoot || !document.similarity || !document.itemNames)
+        return g;
+    const int items = int(std::min<qsizetype>(document.similarity->itemCount(), document.itemNames->size()));
+    std::vector<int> order = LeafOrder(document.clusterRoot);
+    // Only a damaged document can name an item the matrix or the names do not hold.
+    if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
+        return g;
+    g.order = std::move(order);
+    g.groupStarts = groupStarts(document.clusterRoot, document.numberOfGroups);
+    g.margin = drawingMargin;
+
+    const QFont font = documentFont(document);
+    const QFontMetricsF metrics(font, device);
+    const double dpiX = device->logicalDpiX();
+    const double dpiY = device->logicalDpiY();
+    const int rowHeight = std::max(1, pixelsToHimetric(metrics.height(), dpiY));
+    double widest = 0;
+    for (const int item : g.order)
+        widest = std::max(widest, metrics.horizontalAdvance((*document.itemNames)[item]));
+    const int nameWidth = pixelsToHimetric(widest, dpiX) + textGap;
+    const int legendLabelWidth = pixelsToHimetric(metrics.horizontalAdvance(QStringLiteral("100 %")), dpiX);
+    const int legendWidth = drawingMargin + rowHeight + textGap + legendLabelWidth;
+    const double n = double(g.rows());
+
+    // The share of the font's size the cells and names get to stay within the bound.
+    const auto fit = [&](int names) {
+        if (maxSide <= 0)
+            return 1.0;
+        const double room = std::min(double(maxSide) - 2 * drawingMargin - legendWidth, double(maxSide) - 2 * drawingMargin);
+        return std::clamp(room / (names + n * rowHeight), 0.0, 1.0);
+    };
+    double scale = fit(nameWidth);
+    const bool withNames = scale * rowHeight >= smallestNamedCell;
+    if (!withNames)
+        scale = fit(0);
+    g.cell = std::clamp(int(scale * rowHeight), 1, std::max(1, maxGridSide / g.rows()));
+    const double cellScale = double(g.cell) / rowHeight;
+    g.nameWidth = withNames ? int(nameWidth * cellScale) : 0;
+    g.nameFont = scaledFont(font, cellScale);
+    g.legendFont = font;
+    g.grid = {drawingMargin + g.nameWidth, drawingMargin + g.nameWidth};
+    const int gridSide = g.rows() * g.cell;
+    g.legendBar = QRect(g.grid.x() + gridSide + drawingMargin, g.grid.y(), rowHeight, legendRows * rowHeight);
+    g.size = {g.legendBar.left() + g.legendBar.width() + textGap + legendLabelWidth + drawingMargin,
+              std::max(g.grid.y() + gridSide, g.legendBar.top() + g.legendBar.height() + rowHeight / 2) + drawingMargin};
+    return g;
+}
+
+void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
+                QRect visible, std::optional<int> highlightedRow)
+{
+    if (geometry.isEmpty() || !document.similarity || !document.itemNames)
+        return;
+    const QRect area = visible & QRect(QPoint(0, 0), geometry.size);
+    if (area.isEmpty())
+        return;
+    QPainter &painter = surface.painter();
+    painter.save();
+    // Whole cells, squares and names are drawn where they touch the area; nothing past it.
+    painter.setClipRect(deviceRect(surface, area), Qt::IntersectClip);
+    MatrixPainter matrix(document, geometry, surface, area);
+    matrix.background();
+    matrix.groupBands();
+    const bool highlighted = highlightedRow && *highlightedRow >= 0 && *highlightedRow < geometry.rows();
+    if (highlighted)
+        matrix.highlightNames(*highlightedRow);
+    matrix.cells();
+    matrix.groupSquares();
+    if (highlighted)
+        matrix.highlightLines(*highlightedRow);
+    matrix.names();
+    matrix.legend();
+    painter.restore();
+}
+
+MatrixHit matrixHitAt(const MatrixGeometry &geometry, QPoint point)
+{
+    MatrixHit hit;
+    if (geometry.isEmpty())
+        return hit;
+    const QRect grid = geometry.gridRect();
+    const auto index = [&](int position, int start) { return (position - start) / geometry.cell; };
+    const bool inRows = point.y() >= grid.top() && point.y() <= grid.bottom();
+    const bool inColumns = point.x() >= grid.left() && point.x() <= grid.right();
+    if (inRows && inColumns) {
+        hit.part = MatrixHit::Part::Cell;
+        hit.row = index(point.y(), grid.top());
+        hit.column = index(point.x(), grid.left());
+    } else if (geometry.nameWidth > 0 && inRows && point.x() >= geometry.margin && point.x() < grid.left()) {
+        hit.part = MatrixHit::Part::RowName;
+        hit.row = index(point.y(), grid.top());
+    } else if (geometry.nameWidth > 0 && inColumns && point.y() >= geometry.margin && point.y() < grid.top()) {
+        hit.part = MatrixHit::Part::ColumnName;
+        hit.column = index(point.x(), grid.left());
+    }
+    return hit;
+}
+
+QString pairDescription(const CSortanaMdiDoc &document, int a, int b)
+{
+    if (!document.similarity || !document.itemNames)
+        return {};
+    const QStringList &names = *document.itemNames;
+    if (a < 0 || b < 0 || a >= names.size() || b >= names.size() || a >= document.similarity->itemCount()
+        || b >= document.similarity->itemCount())
+        return {};
+    if (a == b)
+        return names[a];
+    const SimilarityData &similarity = *document.similarity;
+    // As the weighted matrix file gives it.
+    const double fileScale = document.summary ? document.summary->weightedScale() : 1.0;
+    const double scale = fileScale > 0 ? fileScale : 1.0;
+    return QStringLiteral("%1 and %2\nSorted together %3 of %4 times (%5 %)\nWeighted score %6")
+        .arg(names[a], names[b])
+        .arg(similarity.count(a, b))
+        .arg(qint64(similarity.maxCount()))
+        .arg(QString::number(similarity.share(a, b) * 100, 'f', 0))
+        .arg(QString::number(similarity.weightedScore(a, b) / scale, 'f', 1));
+}
+
+} // namespace sortana

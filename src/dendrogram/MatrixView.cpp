@@ -1,0 +1,318 @@
+#include "dendrogram/MatrixView.h"
+
+#include "dendrogram/DrawingSurface.h"
+#include "dendrogram/PictureExport.h"
+#include "document/CSortanaMdiDoc.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QHelpEvent>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sortana {
+
+namespace {
+
+constexpr double minZoom = 0.01;
+constexpr double maxZoom = 16.0;
+constexpr double wheelZoomStep = 1.25;
+
+} // namespace
+
+MatrixView::MatrixView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+    : DocumentWindow(document, platform, parent)
+{
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    if (m_document)
+        m_document->addView(this);
+}
+
+MatrixView::~MatrixView()
+{
+    if (m_document)
+        m_document->removeView(this);
+}
+
+bool MatrixView::hasMatrix() const
+{
+    return m_document && m_document->clusterRoot && m_document->similarity;
+}
+
+double MatrixView::dpi() const
+{
+    return viewport()->logicalDpiX();
+}
+
+const MatrixGeometry &MatrixView::geometry()
+{
+    if (!m_geometry)
+        m_geometry = m_document ? layoutMatrix(*m_document, viewport()) : MatrixGeometry();
+    return *m_geometry;
+}
+
+QPoint MatrixView::toDrawing(QPoint viewportPoint) const
+{
+    const QPointF pixel = QPointF(viewportPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()))
+                        / m_zoom;
+    return {pixelsToHimetric(pixel.x(), dpi()), pixelsToHimetric(pixel.y(), dpi())};
+}
+
+QSize MatrixView::scaledPixels(QSize himetric) const
+{
+    return {int(std::ceil(himetric.width() * dpi() / himetricPerInch * m_zoom)),
+            int(std::ceil(himetric.height() * dpi() / himetricPerInch * m_zoom))};
+}
+
+void MatrixView::setScrollSizes()
+{
+    if (!m_document)
+        return;
+    const QSize total = scaledPixels(geometry().size);
+    const QSize room = maximumViewportSize();
+    const QSize page = room.expandedTo(total) == room ? room : viewport()->size();
+    setScrollRange(*horizontalScrollBar(), total.width(), page.width());
+    setScrollRange(*verticalScrollBar(), total.height(), page.height());
+}
+
+void MatrixView::fitFrame()
+{
+    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!frame || frame->isMaximized() || geometry().isEmpty())
+        return;
+    if (frame->layout())
+        frame->layout()->activate();
+    const int border = 2 * frameWidth();
+    QSize fitted = frame->size() - size() + scaledPixels(geometry().size) + QSize(border, border);
+    if (QMdiArea *area = frame->mdiArea())
+        fitted = fitted.boundedTo(area->viewport()->size());
+    frame->resize(fitted);
+}
+
+void MatrixView::OnInitialUpdate()
+{
+    if (!m_document)
+        return;
+    setScrollSizes();
+    fitFrame();
+    OnUpdate(UpdateHint::Redraw);
+}
+
+void MatrixView::OnUpdate(UpdateHint hint)
+{
+    // The font and the groups change the layout; a new study changes everything.
+    m_geometry.reset();
+    if (hint == UpdateHint::NewStudy)
+        m_highlight.reset();
+    setScrollSizes();
+    viewport()->update();
+}
+
+void MatrixView::setZoom(double zoom)
+{
+    if (!std::isfinite(zoom))
+        return;
+    const QPoint centre = viewport()->rect().center();
+    const QPoint anchor = toDrawing(centre);
+    m_zoom = std::clamp(zoom, minZoom, maxZoom);
+    setScrollSizes();
+    // The point that was in the middle stays there.
+    const QSize at = scaledPixels(QSize(anchor.x(), anchor.y()));
+    horizontalScrollBar()->setValue(at.width() - centre.x());
+    verticalScrollBar()->setValue(at.height() - centre.y());
+    viewport()->update();
+}
+
+void MatrixView::fitToWindow()
+{
+    const QSize size = geometry().size;
+    if (size.isEmpty())
+        return;
+    const QSize room = maximumViewportSize();
+    const double across = size.width() * dpi() / himetricPerInch;
+    const double down = size.height() * dpi() / himetricPerInch;
+    // Rounding up the drawing's pixels must not bring the scroll bars back.
+    setZoom(std::min((room.width() - 1) / across, (room.height() - 1) / down));
+}
+
+MatrixHit MatrixView::hitAt(QPoint viewportPoint)
+{
+    return matrixHitAt(geometry(), toDrawing(viewportPoint));
+}
+
+QString MatrixView::hoverText(QPoint viewportPoint)
+{
+    const MatrixHit hit = hitAt(viewportPoint);
+    if (hit.part != MatrixHit::Part::Cell)
+        return {};
+    const std::vector<int> &order = geometry().order;
+    return pairDescription(*m_document, order[size_t(hit.row)], order[size_t(hit.column)]);
+}
+
+bool MatrixView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = hasMatrix() ? hoverText(help->pos()) : QString();
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return DocumentWindow::viewportEvent(event);
+}
+
+void MatrixView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    if (!m_document || !m_document->clusterRoot)
+        return;
+    if (!m_document->similarity) {
+        painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(viewport()->rect().adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap,
+                         noMatrixMessage);
+        return;
+    }
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QRect visible(toDrawing(event->rect().topLeft()), toDrawing(event->rect().bottomRight() + QPoint(1, 1)));
+    painter.translate(-scroll);
+    painter.scale(m_zoom, m_zoom);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawingSurface surface(painter, false, 0);
+    drawMatrix(*m_document, geometry(), surface, visible, m_highlight);
+}
+
+void MatrixView::resizeEvent(QResizeEvent *event)
+{
+    DocumentWindow::resizeEvent(event);
+    setScrollSizes();
+}
+
+void MatrixView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        DocumentWindow::wheelEvent(event);
+        return;
+    }
+    setZoom(m_zoom * std::pow(wheelZoomStep, event->angleDelta().y() / 120.0));
+    event->accept();
+}
+
+void MatrixView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_0:
+            fitToWindow();
+            return;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            setZoom(m_zoom * wheelZoomStep);
+            return;
+        case Qt::Key_Minus:
+            setZoom(m_zoom / wheelZoomStep);
+            return;
+        default:
+            break;
+        }
+    }
+    DocumentWindow::keyPressEvent(event);
+}
+
+void MatrixView::mousePressEvent(QMouseEvent *event)
+{
+    if (!hasMatrix() || event->button() != Qt::LeftButton) {
+        DocumentWindow::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint point = event->position().toPoint();
+    const MatrixHit hit = hitAt(point);
+    if (hit.part == MatrixHit::Part::RowName || hit.part == MatrixHit::Part::ColumnName) {
+        const int index = hit.part == MatrixHit::Part::RowName ? hit.row : hit.column;
+        if (m_highlight == index)
+            m_highlight.reset();
+        else
+            m_highlight = index;
+        viewport()->update();
+        return;
+    }
+    m_pressPoint = point;
+}
+
+void MatrixView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        m_pressPoint.reset();
+        // A tooltip on view follows the mouse from cell to cell.
+        if (QToolTip::isVisible() && hasMatrix()) {
+            const QString text = hoverText(point);
+            if (text.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(event->globalPosition().toPoint(), text, viewport());
+        }
+    } else if (m_pressPoint && (point - *m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+        m_pressPoint.reset();
+        // Qt deletes the drag once it is over; the result does not matter.
+        auto *drag = new QDrag(this);
+        drag->setMimeData(pictureData(window()->windowTitle()).release());
+        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+    }
+    DocumentWindow::mouseMoveEvent(event);
+}
+
+void MatrixView::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_pressPoint.reset();
+    DocumentWindow::mouseReleaseEvent(event);
+}
+
+std::unique_ptr<QMimeData> MatrixView::pictureData(const QString &description)
+{
+    const ReferenceScreen screen{double(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this)), dpi()};
+    return pictureMimeData(matrixSvgPicture(*m_document, screen, description),
+                           matrixPictureImage(*m_document, screen, qRound(screen.dpi)));
+}
+
+bool MatrixView::canCopy() const
+{
+    return hasMatrix();
+}
+
+void MatrixView::copyToClipboard()
+{
+    if (!canCopy())
+        return;
+    offerOnClipboard(pictureData(QStringLiteral("Similarity Matrix")));
+}
+
+bool MatrixView::printTo(QPrinter &printer)
+{
+    if (!hasMatrix())
+        return false;
+    const bool printed = printMatrixPage(*m_document, printer);
+    if (!printed)
+        m_platform.error(QStringLiteral("The similarity matrix could not be printed.\nMake sure the printer is ready"));
+    return printed;
+}
+
+} // namespace sortana

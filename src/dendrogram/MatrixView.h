@@ -1,0 +1,68 @@
+#pragma once
+
+#include "dendrogram/DocumentWindow.h"
+#include "dendrogram/MatrixDrawing.h"
+#include "document/DocumentLinks.h"
+
+#include <optional>
+
+namespace sortana {
+
+// The window on one document's similarity matrix. It scrolls and zooms (Ctrl+wheel, Ctrl+0
+// fits the whole matrix), names the pair under the mouse with its count, share and weighted
+// score, highlights the row and column of a clicked name, and copies, drags and prints the
+// matrix picture. It follows the dialog bar's font, groups and colours. A document saved
+// without its matrix gets a line that says so.
+class MatrixView final : public DocumentWindow, public DocumentView {
+public:
+    MatrixView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    ~MatrixView() override;
+    MatrixView(const MatrixView &) = delete;
+    MatrixView &operator=(const MatrixView &) = delete;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(UpdateHint hint) override;
+    bool canCopy() const override;
+    void copyToClipboard() override;
+    bool printTo(QPrinter &printer) override;
+
+    double zoom() const { return m_zoom; }
+    // 1 shows the matrix at its real size.
+    void setZoom(double zoom);
+    // The whole matrix in the window.
+    void fitToWindow();
+    // What the tooltip says at the point of the viewport: the pair of a cell, or nothing.
+    QString hoverText(QPoint viewportPoint);
+    // The row (and column) whose name was clicked last, until it is clicked again.
+    std::optional<int> highlightedRow() const { return m_highlight; }
+    const MatrixGeometry &geometry();
+
+protected:
+    bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool hasMatrix() const;
+    double dpi() const;
+    // Viewport pixels to the drawing's 0.01 mm (y downwards), and sizes the other way.
+    QPoint toDrawing(QPoint viewportPoint) const;
+    QSize scaledPixels(QSize himetric) const;
+    void setScrollSizes();
+    void fitFrame();
+    MatrixHit hitAt(QPoint viewportPoint);
+    std::unique_ptr<QMimeData> pictureData(const QString &description);
+
+    // Laid out for the screen on first need after every change of the document.
+    std::optional<MatrixGeometry> m_geometry;
+    double m_zoom = 1.0;
+    std::optional<int> m_highlight;
+    std::optional<QPoint> m_pressPoint;
+};
+
+} // namespace sortana
