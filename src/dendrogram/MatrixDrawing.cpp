@@ -277,9 +277,9 @@ private:
             return;
         std::vector<int> columns(static_cast<size_t>(width));
         for (int x = 0; x < width; ++x)
-            columns[size_t(x)] = m_g.order[size_t(c0 + int((x + 0.5) * (c1 - c0) / width))];
+            columns[size_t(x)] = m_g.order[size_t(c0) + size_t((x + 0.5) * (c1 - c0) / width)];
         for (int y = 0; y < height; ++y) {
-            const int item = m_g.order[size_t(r0 + int((y + 0.5) * (r1 - r0) / height))];
+            const int item = m_g.order[size_t(r0) + size_t((y + 0.5) * (r1 - r0) / height)];
             auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int x = 0; x < width; ++x)
                 line[x] = lookupColour(shareOf(m_similarity, item, columns[size_t(x)]));

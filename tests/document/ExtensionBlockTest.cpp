@@ -69,7 +69,7 @@ protected:
     }
     // A similarity section of n items with the cells given (row by row) and the packing given.
     static QByteArray similarity(qint32 n, qint32 counted, qint32 copies, std::vector<qint32> cells,
-                                 std::function<QByteArray(const QByteArray &)> pack = {})
+                                 const std::function<QByteArray(const QByteArray &)> &pack = {})
     {
         QByteArray raw(qsizetype(cells.size()) * 4, Qt::Uninitialized);
         qToLittleEndian<qint32>(cells.data(), qsizetype(cells.size()), raw.data());
