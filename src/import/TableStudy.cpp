@@ -119,6 +119,7 @@ private:
     QString columnsFound() const;
     int widest() const;
     QString cell(int row, Role role) const;
+    Participant *participantOfRow(std::size_t r);
     Participant *participantOf(const QString &id, int row);
     int itemOf(const QString &key, const QString &label, int row);
     void place(Participant &participant, const QString &groupKey, const QString &groupLabel, int item, int row);
@@ -212,6 +213,20 @@ QString Mapping::cell(int row, Role role) const
     return column >= 0 && column < cells.size() ? cells[column] : QString();
 }
 
+// The participant of a 0-based row; null for a blank row, and for one without a participant,
+// which is kept for its warning.
+Mapping::Participant *Mapping::participantOfRow(std::size_t r)
+{
+    if (isBlankRow(m_table.rows[r]))
+        return nullptr;
+    const QString id = cell(int(r), Role::Participant);
+    if (id.isEmpty()) {
+        m_rowsWithoutParticipant.push_back(int(r) + 1);
+        return nullptr;
+    }
+    return participantOf(id, int(r) + 1);
+}
+
 Mapping::Participant *Mapping::participantOf(const QString &id, int row)
 {
     // Tables mostly list a participant's rows together.
@@ -266,15 +281,11 @@ void Mapping::mapLong()
     const bool byCardId = m_columns[Role::CardId] >= 0;
     const bool byCategoryId = m_columns[Role::CategoryId] >= 0;
     for (std::size_t r = m_header ? 1 : 0; r < m_table.rows.size(); ++r) {
-        if (isBlankRow(m_table.rows[r]))
+        Participant *sorter = participantOfRow(r);
+        if (!sorter)
             continue;
+        Participant &participant = *sorter;
         const int row = int(r) + 1;
-        const QString id = cell(int(r), Role::Participant);
-        if (id.isEmpty()) {
-            m_rowsWithoutParticipant.push_back(row);
-            continue;
-        }
-        Participant &participant = *participantOf(id, row);
         const QString cardLabel = cell(int(r), Role::Card);
         const QString cardKey = byCardId ? cell(int(r), Role::CardId) : cardLabel;
         if (cardKey.isEmpty()) {
@@ -315,16 +326,12 @@ void Mapping::mapWide()
             itemOfColumn[std::size_t(c)] = itemOf(header[c], header[c], 1);
     }
     for (std::size_t r = 1; r < m_table.rows.size(); ++r) {
+        Participant *sorter = participantOfRow(r);
+        if (!sorter)
+            continue;
+        Participant &participant = *sorter;
         const QStringList &cells = m_table.rows[r];
-        if (isBlankRow(cells))
-            continue;
         const int row = int(r) + 1;
-        const QString id = cell(int(r), Role::Participant);
-        if (id.isEmpty()) {
-            m_rowsWithoutParticipant.push_back(row);
-            continue;
-        }
-        Participant &participant = *participantOf(id, row);
         for (std::size_t c = 0; c < itemOfColumn.size(); ++c) {
             if (itemOfColumn[c] < 0)
                 continue;
