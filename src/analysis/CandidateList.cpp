@@ -54,6 +54,90 @@ private:
     std::size_t m_earliestRun = 0;
 };
 
+CandidateList::Arrivals::Key CandidateList::Arrivals::keyOf(const Moved &moved)
+{
+    return {descendingKey(moved.pair.similarity), moved.stamp};
+}
+
+std::size_t CandidateList::Arrivals::bucketOf(const Key &key) const
+{
+    if (key.high != m_last.high)
+        return 65 + std::size_t(std::bit_width(key.high ^ m_last.high)) - 1;
+    if (key.low != m_last.low)
+        return std::size_t(std::bit_width(key.low ^ m_last.low));
+    return 0;
+}
+
+void CandidateList::Arrivals::push(const Moved &moved)
+{
+    const Key key = keyOf(moved);
+    const std::size_t bucket = bucketOf(key);
+    m_buckets[bucket].push_back(moved);
+    ++m_size;
+    if (m_earliestKnown && key < keyOf(m_buckets[m_earliestBucket][m_earliestIndex])) {
+        m_earliestBucket = bucket;
+        m_earliestIndex = m_buckets[bucket].size() - 1;
+    }
+}
+
+void CandidateList::Arrivals::findEarliest() const
+{
+    // Every key of a bucket is below every key of the buckets after it.
+    std::size_t bucket = 0;
+    while (m_buckets[bucket].empty())
+        ++bucket;
+    const std::vector<Moved> &candidates = m_buckets[bucket];
+    std::size_t earliest = 0;
+    for (std::size_t at = 1; at < candidates.size(); ++at) {
+        if (keyOf(candidates[at]) < keyOf(candidates[earliest]))
+            earliest = at;
+    }
+    m_earliestBucket = bucket;
+    m_earliestIndex = earliest;
+    m_earliestKnown = true;
+}
+
+const CandidateList::Moved &CandidateList::Arrivals::front() const
+{
+    if (!m_earliestKnown)
+        findEarliest();
+    return m_buckets[m_earliestBucket][m_earliestIndex];
+}
+
+void CandidateList::Arrivals::pop()
+{
+    if (!m_earliestKnown)
+        findEarliest();
+    std::vector<Moved> &from = m_buckets[m_earliestBucket];
+    if (m_earliestBucket > 0) {
+        // The earliest becomes the key the others are filed against; those of its bucket
+        // now differ from it in lower bits only, and the later buckets keep their place.
+        m_last = keyOf(from[m_earliestIndex]);
+        for (std::size_t at = 0; at < from.size(); ++at) {
+            if (at != m_earliestIndex)
+                m_buckets[bucketOf(keyOf(from[at]))].push_back(from[at]);
+        }
+    } else {
+        // Keys are unique (stamps are), so this is the bucket's only candidate.
+        assert(from.size() == 1);
+    }
+    from.clear();
+    --m_size;
+    m_earliestKnown = false;
+}
+
+void CandidateList::Arrivals::takeInto(std::vector<Moved> &to)
+{
+    for (std::vector<Moved> &bucket : m_buckets) {
+        to.insert(to.end(), bucket.begin(), bucket.end());
+        bucket.clear();
+    }
+    m_size = 0;
+    m_earliestKnown = false;
+    // The next scan starts from the top of the list again.
+    m_last = Key{};
+}
+
 void CandidateList::WaitingArea::reset(std::size_t blockCount)
 {
     m_blocks.assign(blockCount, Block{});
@@ -170,8 +254,7 @@ void CandidateList::pushAhead(const Moved &moved)
         m_waiting.add(block, moved);
         return;
     }
-    m_arrived.push_back(moved);
-    std::push_heap(m_arrived.begin(), m_arrived.end(), ComesLater());
+    m_arrived.push(moved);
 }
 
 void CandidateList::sortBySimilarity(std::vector<Moved> &moved, std::size_t from)
@@ -267,9 +350,8 @@ void CandidateList::advance()
         m_current = m_opened[m_openedNext++];
         break;
     case Source::Arrived:
-        std::pop_heap(m_arrived.begin(), m_arrived.end(), ComesLater());
-        m_current = m_arrived.back();
-        m_arrived.pop_back();
+        m_current = m_arrived.front();
+        m_arrived.pop();
         break;
     }
 }
@@ -287,11 +369,13 @@ void CandidateList::endScan()
     // arrivals, then the blocks still waiting, each in entry order; every block's candidates
     // come before the next block's, so one stable sort puts all the waiting ones in order.
     sortBySimilarity(m_behind);
-    std::sort(m_arrived.begin(), m_arrived.end(), earlier);
+    m_arrivedInOrder.clear();
+    m_arrived.takeInto(m_arrivedInOrder);
+    std::sort(m_arrivedInOrder.begin(), m_arrivedInOrder.end(), earlier);
     std::vector<Moved> &ahead = m_ahead;
     ahead.clear();
-    std::merge(m_opened.begin() + std::ptrdiff_t(m_openedNext), m_opened.end(), m_arrived.begin(), m_arrived.end(),
-               std::back_inserter(ahead), earlier);
+    std::merge(m_opened.begin() + std::ptrdiff_t(m_openedNext), m_opened.end(), m_arrivedInOrder.begin(),
+               m_arrivedInOrder.end(), std::back_inserter(ahead), earlier);
     const std::size_t waitingFrom = ahead.size();
     for (std::size_t block = m_openBlock + 1; block <= m_blockEnds.size(); ++block)
         m_waiting.takeInto(block, ahead);
@@ -324,7 +408,6 @@ void CandidateList::endScan()
     m_metAgain.clear();
     m_opened.clear();
     m_openedNext = 0;
-    m_arrived.clear();
 }
 
 } // namespace sortana

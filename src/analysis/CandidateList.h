@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -71,6 +72,45 @@ private:
 
     class Runs;
 
+    // The candidates that arrived in the block the scan is in, earliest first. Each arrives
+    // no earlier than the last one taken out (it lands ahead of the scan, and its stamp is
+    // the newest), so a radix heap keeps them: a candidate is filed by the highest bit in
+    // which its key differs from the last one taken, and refiled only when that bucket is
+    // the earliest left. Unlike a binary heap of a million candidates, that reads memory in
+    // order.
+    class Arrivals {
+    public:
+        bool empty() const { return m_size == 0; }
+        void push(const Moved &moved);
+        const Moved &front() const;
+        void pop();
+        // Appends every candidate, in no particular order, and empties the heap.
+        void takeInto(std::vector<Moved> &to);
+
+    private:
+        // (similarity, stamp) as one 128-bit number, earlier candidates smaller.
+        struct Key {
+            std::uint64_t high = 0;
+            std::uint64_t low = 0;
+            bool operator<(const Key &other) const
+            {
+                return high != other.high ? high < other.high : low < other.low;
+            }
+        };
+        static Key keyOf(const Moved &moved);
+        std::size_t bucketOf(const Key &key) const;
+        void findEarliest() const;
+
+        static constexpr std::size_t bucketCount = 129;
+        std::array<std::vector<Moved>, bucketCount> m_buckets;
+        Key m_last;
+        std::size_t m_size = 0;
+        // Where the earliest candidate is, once looked for.
+        mutable bool m_earliestKnown = false;
+        mutable std::size_t m_earliestBucket = 0;
+        mutable std::size_t m_earliestIndex = 0;
+    };
+
     // Moved candidates filed by block, in the order they were filed. They live in chunks of
     // one shared store, so that memory is reused from block to block and scan to scan
     // however the candidates happen to spread over the blocks.
@@ -113,6 +153,7 @@ private:
     std::vector<CandidatePair> m_spare;   // reused as the target of the merge in endScan
     std::vector<Moved> m_sortSpace;       // reused by sortBySimilarity
     std::vector<Moved> m_ahead;           // reused by endScan
+    std::vector<Moved> m_arrivedInOrder;  // reused by endScan
     std::size_t m_nextOrdered = 0;
     std::size_t m_removedOrdered = 0;
 
@@ -120,13 +161,13 @@ private:
     std::vector<double> m_blockEnds;
     // Moved candidates ahead of the scan, by block. Those of the block the scan is in are in
     // m_opened, sorted, from m_openedNext on, and, if they arrived after the scan entered
-    // the block, in m_arrived, a heap under ComesLater with the earliest on top. Every
+    // the block, in m_arrived. Every
     // candidate of an earlier block has been met by then.
     WaitingArea m_waiting;
     std::size_t m_openBlock = 0;
     std::vector<Moved> m_opened;
     std::size_t m_openedNext = 0;
-    std::vector<Moved> m_arrived;
+    Arrivals m_arrived;
     std::vector<Moved> m_behind;
     std::vector<Moved> m_metAgain;
     std::uint64_t m_nextStamp = 0;

@@ -73,7 +73,7 @@ void TableRow::writeLine(CStdioFileEx &file)
 {
     m_line.append(QStringView(u"\r\n"));
     file.WriteString(m_line);
-    m_line.resize(0); // keeps the capacity for the next line
+    clear(); // keeps the capacity for the next line
 }
 
 } // namespace sortana

@@ -22,6 +22,22 @@ public:
     // negative, and an empty cell when count is not positive.
     TableRow &agreement(double sumOfSquares, double count, double maxScore);
 
+    // Appends at most `most` units in one go: `write` gets where they start and returns where
+    // they end. For cells by the million, where appending them one by one would dominate.
+    template <typename Write>
+    TableRow &fill(qsizetype most, Write &&write)
+    {
+        const qsizetype start = m_line.size();
+        m_line.resize(start + most);
+        char16_t *begin = reinterpret_cast<char16_t *>(m_line.data()) + start;
+        m_line.resize(start + (write(begin) - begin)); // shrinking keeps the capacity
+        return *this;
+    }
+
+    // The line so far, and a fresh start without writing it.
+    QStringView line() const { return m_line; }
+    void clear() { m_line.resize(0); }
+
     // Appends CR LF, writes the line and starts the next one.
     void writeLine(CStdioFileEx &file);
 

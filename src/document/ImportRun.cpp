@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisExport.h"
 #include "analysis/LeafOrder.h"
+#include "analysis/SideBySide.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 
@@ -68,8 +69,7 @@ bool ImportRun::finish()
         return false;
     try {
         m_itemCount = m_analysis.Read();
-        if (m_itemCount >= 2 && m_analysis.pairMatrix
-            && m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, m_summary) != 0)
+        if (m_itemCount >= 2 && m_analysis.pairMatrix && clusterBesideParticipants())
             return true;
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
@@ -78,12 +78,22 @@ bool ImportRun::finish()
     return false;
 }
 
+bool ImportRun::clusterBesideParticipants()
+{
+    // The participants' agreement needs nothing of the tree: a second core works it out
+    // while the clustering, which runs on one, goes on.
+    int clustered = 0;
+    runSideBySide([this] { WriteParticipantsFile(m_analysis); },
+                  [&] { clustered = m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, m_summary); });
+    return clustered != 0;
+}
+
 bool ImportRun::exportAnalysisFiles()
 {
     const BusyCursor busy(m_platform);
     bool written = false;
     try {
-        written = WriteAnalysisFiles(m_analysis, LeafOrder(m_clusterAnalysis.root()));
+        written = WriteTreeOrderedFiles(m_analysis, LeafOrder(m_clusterAnalysis.root()));
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }

@@ -31,7 +31,7 @@ public:
     bool chooseInput(const QString &path);
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
-    // Reads the file and clusters its items. False when the study cannot fit in memory, when
+    // Reads the file, clusters its items and writes the participants file. False when the study cannot fit in memory, when
     // another import is writing the same analysis files, or when the read failed or was
     // cancelled; nothing of the run is left on disk then.
     bool finish();
@@ -49,6 +49,7 @@ public:
     int itemCount() const { return m_itemCount; }
 
 private:
+    bool clusterBesideParticipants();
     bool fitsInMemory();
     void reportOutOfMemory();
     // Held from the read to the last analysis file, so that two imports into one folder

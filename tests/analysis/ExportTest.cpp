@@ -1,4 +1,5 @@
 #include "analysis/AnalysisExport.h"
+#include "analysis/MatrixFiles.h"
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"
 
@@ -58,6 +59,32 @@ TEST_F(Export, ThreeCopiesScaleTheDeviations)
     const QStringList rows = readUtf16File(names.participantsPath).split(u"\r\n"_s);
     EXPECT_EQ(rows.value(1), u"P1\t1\t2\t1\t2.0\t1.0\t94%"_s);
     EXPECT_EQ(rows.value(2), u"P2\t2\t2\t0\t1.0\t1.0\t94%"_s);
+}
+
+// Cells are formatted from a table of every value's text, or one by one where the values
+// run past it: both give the same files.
+TEST_F(Export, TabledAndCellByCellMatricesAgree)
+{
+    const QByteArray study = "IA\nIB\nIC\nID\nP1\nG\nI1f3\nI2f1\nS\nI4f2\nG\nI3f1\n"
+                             "P2\nG\nI1f2\nI3f3\nI4f1\nG\nI2f2\nP3\nG\nI4f3\nI3f3\nI2f1\nI1f2\n";
+    const std::vector<int> order = {2, 0, 3, 1};
+    QStringList tabled;
+    for (const qint32 tableLimit : {65535, 0}) {
+        ASSERT_TRUE(surveyText(study));
+        summary.copiesPerParticipant = 3;
+        ASSERT_EQ(read(), 4);
+        WriteParticipantsFile(analysis);
+        writeMatrixFiles(analysis, order, tableLimit);
+        ASSERT_TRUE(analysis.CommitFiles());
+        const QStringList files = {readUtf16File(names.matrixPath), readUtf16File(names.weightedMatrixPath)};
+        if (tabled.isEmpty())
+            tabled = files;
+        else
+            EXPECT_EQ(files, tabled);
+    }
+    // Weighted scores in tenths, and the diagonal a plain 0 in both.
+    EXPECT_TRUE(tabled[1].contains(u"\"C\"\t0\t"_s)) << tabled[1].toStdString();
+    EXPECT_TRUE(tabled[1].contains(u".3\t"_s) || tabled[1].contains(u".7\t"_s)) << tabled[1].toStdString();
 }
 
 // The participants pass reads the bytes the read read: a file changed or gone in between
