@@ -15,8 +15,13 @@ bool WriteAnalysisFiles(CardSortAnalysis &analysis, const std::vector<int> &leaf
 // the clustering does.
 bool WriteTreeOrderedFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
 
+// How the agreement sums are worked out: exactly, going back to adding them up pair by pair
+// only where the exact sum could print otherwise; or always pair by pair, which is slower
+// and the reference the exact way is checked against.
+enum class AgreementSums { Exact, PairByPair };
+
 // Rebuilds each participant's own pair scores from the input's records, writes one line per
 // participant and fills the per-item agreement sums that the items file reports.
-void WriteParticipantsFile(CardSortAnalysis &analysis);
+void WriteParticipantsFile(CardSortAnalysis &analysis, AgreementSums sums = AgreementSums::Exact);
 
 } // namespace sortana

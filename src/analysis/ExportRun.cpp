@@ -17,7 +17,7 @@ struct ItemScale {
 
 ItemScale itemScale(const StudySummary &s)
 {
-    return {s.cardSets(), double(s.maxScorePerItem()), s.itemCount * s.cardSets() * 0.5 - 1};
+    return {s.cardSets(), double(s.maxScorePerItem()), s.itemAgreementCount()};
 }
 
 void writeItemsHeader(CardSortAnalysis &a, TableRow &row)

@@ -53,6 +53,8 @@ struct StudySummary {
     int countedParticipants() const { return participantCount - (useExpert ? 1 : 0); }
     // Their card sets, a set per copy.
     double cardSets() const { return double(copiesPerParticipant) * countedParticipants(); }
+    // What an item's squared deviations are averaged over in its agreement.
+    double itemAgreementCount() const { return itemCount * cardSets() * 0.5 - 1; }
 };
 
 struct AnalysisFileNames {

@@ -5,6 +5,9 @@
 
 #include <QFile>
 
+#include <numeric>
+#include <random>
+
 using namespace sortana;
 using namespace sortana::test;
 using namespace Qt::StringLiterals;
@@ -85,6 +88,54 @@ TEST_F(Export, TabledAndCellByCellMatricesAgree)
     // Weighted scores in tenths, and the diagonal a plain 0 in both.
     EXPECT_TRUE(tabled[1].contains(u"\"C\"\t0\t"_s)) << tabled[1].toStdString();
     EXPECT_TRUE(tabled[1].contains(u".3\t"_s) || tabled[1].contains(u".7\t"_s)) << tabled[1].toStdString();
+}
+
+// Small random studies, where sums of squares often print right at a half percent: the exact
+// agreement sums must print what adding them up pair by pair prints, with copies, sub-groups,
+// cards placed twice and the expert.
+TEST_F(Export, ExactAgreementPrintsWhatThePairByPairSumsPrint)
+{
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        const int items = std::uniform_int_distribution(2, 6)(random);
+        const int participants = std::uniform_int_distribution(2, 5)(random);
+        const bool withFit = std::bernoulli_distribution(0.5)(random);
+        QByteArray study;
+        for (int item = 0; item < items; ++item)
+            study += "I" + QByteArray(1, char('A' + item)) + "\n";
+        for (int participant = 0; participant < participants; ++participant) {
+            study += "P" + QByteArray::number(participant) + "\n";
+            const int groups = std::uniform_int_distribution(1, 3)(random);
+            for (int group = 0; group < groups; ++group) {
+                study += "G\n";
+                for (int item = 1; item <= items; ++item) {
+                    if (std::bernoulli_distribution(0.1)(random))
+                        study += "S\n";
+                    if (std::bernoulli_distribution(1.0 / groups + 0.1)(random))
+                        study += "I" + QByteArray::number(item)
+                                 + (withFit ? "f" + QByteArray::number(std::uniform_int_distribution(1, 3)(random)) : "")
+                                 + "\n";
+                }
+            }
+        }
+        const int copies = std::uniform_int_distribution(1, 3)(random);
+        const bool expert = std::bernoulli_distribution(0.3)(random);
+        QStringList files[2];
+        for (const AgreementSums sums : {AgreementSums::Exact, AgreementSums::PairByPair}) {
+            ASSERT_TRUE(surveyText(study));
+            summary.copiesPerParticipant = copies;
+            summary.useExpert = expert;
+            ASSERT_EQ(read(), items);
+            WriteParticipantsFile(analysis, sums);
+            std::vector<int> order(static_cast<size_t>(items));
+            std::iota(order.begin(), order.end(), 0);
+            ASSERT_TRUE(WriteTreeOrderedFiles(analysis, order));
+            files[sums == AgreementSums::Exact ? 0 : 1] = {readUtf16File(names.participantsPath),
+                                                           readUtf16File(names.itemsPath)};
+        }
+        ASSERT_EQ(files[0], files[1]) << study.toStdString();
+    }
 }
 
 // The participants pass reads the bytes the read read: a file changed or gone in between
