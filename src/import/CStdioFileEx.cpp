@@ -1,6 +1,7 @@
 #include "import/CStdioFileEx.h"
 
 #include "platform/CodePage.h"
+#include "platform/SafeFiles.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -139,6 +140,7 @@ void CStdioFileEx::resetBuffer(qint64 fileOffset)
     m_begin = 0;
     m_end = 0;
     m_bufferOffset = fileOffset;
+    m_writtenBack = fileOffset;
 }
 
 qint64 CStdioFileEx::GetPosition() const
@@ -305,6 +307,13 @@ void CStdioFileEx::flushWrites()
         m_failure = Failure::WriteError;
     m_bufferOffset += m_end;
     m_end = 0;
+    // The analysis files of a large study run to hundreds of megabytes; the disk gets them
+    // piece by piece rather than all at the commit.
+    constexpr qint64 writeBackStep = qint64(8) << 20;
+    if (m_failure == Failure::None && m_bufferOffset - m_writtenBack >= writeBackStep && m_saveFile.flush()) {
+        startWritingBack(int(m_saveFile.handle()), m_writtenBack, m_bufferOffset - m_writtenBack);
+        m_writtenBack = m_bufferOffset;
+    }
 }
 
 } // namespace sortana

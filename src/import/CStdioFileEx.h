@@ -106,6 +106,7 @@ private:
     qsizetype m_begin = 0;
     qsizetype m_end = 0;
     qint64 m_bufferOffset = 0;
+    qint64 m_writtenBack = 0;  // how much of a written file the disk has been asked for
 };
 
 } // namespace sortana

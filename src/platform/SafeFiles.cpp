@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace sortana {
@@ -86,6 +87,18 @@ bool saveReplacing(const QString &path, const std::function<bool(QIODevice &)> &
         return false;
     }
     return file.commit();
+}
+
+void startWritingBack(int fileDescriptor, qint64 offset, qint64 length)
+{
+#ifdef __linux__
+    if (fileDescriptor >= 0)
+        sync_file_range(fileDescriptor, offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(fileDescriptor);
+    Q_UNUSED(offset);
+    Q_UNUSED(length);
+#endif
 }
 
 } // namespace sortana

@@ -26,6 +26,12 @@ bool isSameFile(const QString &first, const QString &second);
 // Writes a whole file through a temporary file beside it, which replaces the file only when
 // every write and the final flush went through; a failure leaves the old file as it was.
 // `write` puts the content on the device and returns false when it could not.
+// Asks the system to start writing the given part of an open file to disk now, without
+// waiting for it: a large file then reaches the disk while the rest is still being made, and
+// the sync before its rename has little left to wait for. Only advice; nothing happens where
+// the system has no such request.
+void startWritingBack(int fileDescriptor, qint64 offset, qint64 length);
+
 bool saveReplacing(const QString &path, const std::function<bool(QIODevice &)> &write);
 
 } // namespace sortana
