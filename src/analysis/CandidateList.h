@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <span>
 #include <vector>
@@ -131,7 +132,9 @@ private:
             std::uint32_t lastFill = 0;
         };
         std::vector<Block> m_blocks;
-        std::vector<Moved> m_store;               // chunk c holds slots c * chunkSize on
+        // Chunk c holds slots c * chunkSize on. A deque grows without moving what it holds: a
+        // growing array would copy everything, and for a moment hold it twice, every time.
+        std::deque<Moved> m_store;
         std::vector<std::uint32_t> m_nextChunk;   // the block's chunk after chunk c
         std::vector<std::uint32_t> m_freeChunks;
     };
