@@ -78,11 +78,9 @@ QSize CSortanaMdiView::drawingPixels() const
 
 QSize CSortanaMdiView::extentPixels() const
 {
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
-    if (!layout)
-        return drawingPixels();
-    return drawingPixels().expandedTo({himetricToPixels(layout->geometry().extent.width(), viewport()->logicalDpiX()),
-                                       himetricToPixels(layout->geometry().extent.height(), viewport()->logicalDpiY())});
+    const QSize extent = drawnExtent(*m_document);
+    return drawingPixels().expandedTo({himetricToPixels(extent.width(), viewport()->logicalDpiX()),
+                                       himetricToPixels(extent.height(), viewport()->logicalDpiY())});
 }
 
 void CSortanaMdiView::setScrollSizes()
@@ -126,7 +124,7 @@ void CSortanaMdiView::fitFrameToDrawing()
         frame->layout()->activate();
     const int border = 2 * frameWidth();
     // Sized to fit exactly, the view needs no scroll bars, so none is counted.
-    QSize fitted = frame->size() - size() + drawingPixels() + QSize(border, border);
+    QSize fitted = frame->size() - size() + extentPixels() + QSize(border, border);
     QMdiArea *area = frame->mdiArea();
     if (!area) {
         frame->resize(fitted);
@@ -145,6 +143,10 @@ void CSortanaMdiView::OnInitialUpdate()
 {
     if (!m_document)
         return;
+    // A first drawing tells what the window shows besides the drawing size: names that run
+    // past its edge and the similarity scale below it.
+    if (hasTree())
+        viewport()->repaint();
     setScrollSizes();
     fitFrameToDrawing();
     OnUpdate(UpdateHint::Redraw);
