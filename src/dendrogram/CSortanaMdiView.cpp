@@ -297,6 +297,16 @@ void CSortanaMdiView::copyToClipboard()
     offerOnClipboard(pictureData(QStringLiteral("Dendogram")));
 }
 
+bool CSortanaMdiView::exportPicture(const QString &path, int pngDpi)
+{
+    if (!m_document)
+        return false;
+    const bool saved = savePicture(*m_document, path, m_platform, pngDpi);
+    // The picture was laid out for its own device; the screen needs its own layout back.
+    viewport()->update();
+    return saved;
+}
+
 bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)

@@ -45,6 +45,7 @@ public:
 
     // One page, drawn at real size from the printable area's corner.
     bool printTo(QPrinter &printer) override;
+    bool exportPicture(const QString &path, int pngDpi) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
