@@ -143,10 +143,11 @@ void CSortanaMdiView::OnInitialUpdate()
 {
     if (!m_document)
         return;
-    // A first drawing tells what the window shows besides the drawing size: names that run
-    // past its edge and the similarity scale below it.
+    // Laid out before the window is ever painted, the drawing tells what the window shows
+    // besides its stored size: its height on this screen, names that run past its edge and
+    // the similarity scale below it.
     if (hasTree())
-        viewport()->repaint();
+        extentOnScreen(*m_document, referenceScreen());
     setScrollSizes();
     fitFrameToDrawing();
     OnUpdate(UpdateHint::Redraw);

@@ -165,12 +165,17 @@ QByteArray pngOf(const QImage &image)
 
 } // namespace
 
+QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen)
+{
+    return settleExtent(document, screen.dpi, screen.scrollBarExtent);
+}
+
 QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
 {
     // Like a metafile's frame, the picture's frame is the drawing's extent as the screen lays
     // it out; text measured at the picture's finer resolution may differ from it by a few
     // hundredths of a millimetre, which the frame cuts off or leaves blank.
-    const QSize size = settleExtent(document, screen.dpi, screen.scrollBarExtent);
+    const QSize size = extentOnScreen(document, screen);
     const double extent = extentAt(screen, svgDpi);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -24,6 +25,10 @@ struct ReferenceScreen {
 // widest name and with the similarity scale below when the document shows it. Empty when it
 // cannot be made.
 QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
+
+// Lays the drawing out as that screen shows it, which settles the document's drawing size,
+// and returns its extent, the frame svgPicture gives it.
+QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen);
 
 // The same drawing as an image of the resolution given, white where nothing is drawn. Null
 // when an image of that size cannot be had.

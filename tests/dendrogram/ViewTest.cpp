@@ -357,6 +357,31 @@ TEST_F(View, ANewDocumentsFrameShowsExactlyTheDefaultDrawing)
     EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
 }
 
+// A window opened on a study shows all of it: the rows at their height on this screen (not
+// the height a document saved without drawing holds), names past the drawing's edge and the
+// similarity scale below it.
+TEST_F(View, AStudysFrameShowsItsWholeExtent)
+{
+    import();
+    document.drawingSize.cy = 10000;
+    document.fontSize = 28;
+    QMdiArea area;
+    area.resize(1600, 1200);
+    auto *opened = new CSortanaMdiView(&document, platform);
+    area.addSubWindow(opened);
+    area.show();
+    opened->OnInitialUpdate();
+    QCoreApplication::processEvents();
+    const QSize extent = drawnExtent(document);
+    EXPECT_GT(extent.width(), 15000);
+    EXPECT_GT(extent.height(), document.drawingSize.cy);
+    EXPECT_NE(document.drawingSize.cy, 10000);
+    EXPECT_EQ(opened->viewport()->size(), QSize(himetricToPixels(extent.width(), dpiX()),
+                                                himetricToPixels(extent.height(), dpiY())));
+    EXPECT_FALSE(opened->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(opened->verticalScrollBar()->isVisible());
+}
+
 TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
 {
     CSortanaMdiView orphan(nullptr, platform);
