@@ -341,45 +341,33 @@ TEST_F(View, PrintsOnePageCutOffAtItsEdges)
     EXPECT_EQ(platform.messages().size(), 1);
 }
 
-TEST_F(View, ANewDocumentsFrameShowsExactlyTheDefaultDrawing)
+// A new window shows the whole drawing: a new document's default one, and a study's extent:
+// its rows at their height on this screen (not the height held by a document saved without
+// drawing), names past the drawing's edge and the similarity scale below it.
+TEST_F(View, ANewFrameShowsTheWholeDrawing)
 {
-    CSortanaMdiDoc empty;   // outlives the view, which the area deletes
-    QMdiArea area;
-    area.resize(1200, 900);
-    auto *fresh = new CSortanaMdiView(&empty, platform);
-    area.addSubWindow(fresh);
-    area.show();
-    fresh->OnInitialUpdate();
-    QCoreApplication::processEvents();
-    const QSize drawing(himetricToPixels(15000, dpiX()), himetricToPixels(10000, dpiY()));
-    EXPECT_EQ(fresh->viewport()->size(), drawing);
-    EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
-}
-
-// A window opened on a study shows all of it: the rows at their height on this screen (not
-// the height a document saved without drawing holds), names past the drawing's edge and the
-// similarity scale below it.
-TEST_F(View, AStudysFrameShowsItsWholeExtent)
-{
+    CSortanaMdiDoc empty;   // outlives the views, which the areas delete
     import();
     document.drawingSize.cy = 10000;
     document.fontSize = 28;
-    QMdiArea area;
-    area.resize(1600, 1200);
-    auto *opened = new CSortanaMdiView(&document, platform);
-    area.addSubWindow(opened);
-    area.show();
-    opened->OnInitialUpdate();
-    QCoreApplication::processEvents();
-    const QSize extent = drawnExtent(document);
-    EXPECT_GT(extent.width(), 15000);
-    EXPECT_GT(extent.height(), document.drawingSize.cy);
+    for (CSortanaMdiDoc *shown : {&empty, &document}) {
+        QMdiArea area;
+        area.resize(1600, 1200);
+        auto *fresh = new CSortanaMdiView(shown, platform);
+        area.addSubWindow(fresh);
+        area.show();
+        fresh->OnInitialUpdate();
+        QCoreApplication::processEvents();
+        const QSize extent = drawnExtent(*shown);
+        EXPECT_EQ(fresh->viewport()->size(),
+                  QSize(himetricToPixels(extent.width(), dpiX()), himetricToPixels(extent.height(), dpiY())));
+        EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
+    }
+    EXPECT_EQ(drawnExtent(empty), QSize(15000, 10000));
+    EXPECT_GT(drawnExtent(document).width(), 15000);
     EXPECT_NE(document.drawingSize.cy, 10000);
-    EXPECT_EQ(opened->viewport()->size(), QSize(himetricToPixels(extent.width(), dpiX()),
-                                                himetricToPixels(extent.height(), dpiY())));
-    EXPECT_FALSE(opened->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(opened->verticalScrollBar()->isVisible());
+    EXPECT_GT(drawnExtent(document).height(), document.drawingSize.cy);
 }
 
 TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
