@@ -88,8 +88,9 @@ TEST(RenderCli, APngHasTheResolutionAskedFor)
             SCOPED_TRACE((matrix ? "matrix at " : "dendrogram at ") + std::to_string(dpi));
             EXPECT_EQ(std::lround(image.dotsPerMeterX() * 0.0254), dpi);
             // The same picture, finer: as many times the pixels, give or take the rounding up.
-            EXPECT_NEAR(image.width(), atDefault.width() * dpi / 150, dpi / 150);
-            EXPECT_NEAR(image.height(), atDefault.height() * dpi / 150, dpi / 150);
+            const double finer = dpi / 150.0;
+            EXPECT_NEAR(image.width(), atDefault.width() * finer, finer);
+            EXPECT_NEAR(image.height(), atDefault.height() * finer, finer);
         }
     }
 }
