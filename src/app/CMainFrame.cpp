@@ -70,7 +70,8 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_recentFiles(settings),
       m_area(new QMdiArea),
       m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
-      m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); })
+      m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); }),
+      m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); })
 {
     m_title = applicationName.toString();
     setWindowTitle(m_title);
@@ -158,6 +159,7 @@ void CMainFrame::createCommands()
     });
     addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
+    addCommand(CommandId::exportPicture, QStringLiteral("&Export Picture..."), [this] { exportPicture(); });
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
@@ -183,6 +185,10 @@ void CMainFrame::createCommands()
     addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
     addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
     addCommand(similarityMatrix, QStringLiteral("Similarity &Matrix"), [this] { openMatrixWindow(); });
+    addCommand(similarityScale, QStringLiteral("Similarity Sc&ale"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
+    })->setCheckable(true);
     addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -263,14 +269,15 @@ void CMainFrame::rebuildMenus()
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     if (forDocument) {
-        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, 0, print, printPreview,
-                        printSetup, 0, properties, 0, recentFile, 0, CommandId::exit});
+        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture, 0,
+                        print, printPreview, printSetup, 0, properties, 0, recentFile, 0, CommandId::exit});
         addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy});
     } else {
         addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
     }
     if (forDocument)
-        addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar, 0, similarityMatrix});
+        addItems(menuBar()->addMenu(QStringLiteral("&View")),
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
@@ -324,6 +331,9 @@ void CMainFrame::updateCommands()
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
     action(properties)->setEnabled(document && OnUpdateProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
+    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
+    action(similarityScale)->setEnabled(document && document->hasStudy());
+    action(similarityScale)->setChecked(document && document->showSimilarityScale);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -542,6 +552,17 @@ void CMainFrame::openMatrixWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument(), DocumentFrame::Kind::SimilarityMatrix);
+}
+
+void CMainFrame::exportPicture()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame || !frame->view().canCopy())
+        return;
+    const bool matrix = frame->kind() == DocumentFrame::Kind::SimilarityMatrix;
+    const PictureTarget target = m_choosePicture(initialPicturePath(frame->document().pathName, matrix));
+    if (!target.path.isEmpty())
+        frame->view().exportPicture(target.path, target.pngDpi);
 }
 
 void CMainFrame::cascadeWindows()

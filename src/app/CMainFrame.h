@@ -3,6 +3,7 @@
 #include "app/DocumentCommands.h"
 #include "app/DocumentFrame.h"
 #include "app/DocumentTemplate.h"
+#include "app/ExportPictureDialog.h"
 #include "app/RecentFiles.h"
 
 #include <QHash>
@@ -32,6 +33,8 @@ class CMainFrame : public QMainWindow {
 public:
     // Asks for a file name: the initial name in, the chosen path out (empty when cancelled).
     using FileChooser = std::function<QString(const QString &initial)>;
+    // The same for a picture, with its resolution when it is a PNG.
+    using PictureChooser = std::function<PictureTarget(const QString &initial)>;
 
     CMainFrame(Platform &platform, QSettings &settings);
     ~CMainFrame() override;
@@ -46,6 +49,7 @@ public:
 
     void setOpenFileChooser(FileChooser chooser) { m_chooseOpenPath = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { m_chooseSavePath = std::move(chooser); }
+    void setPictureChooser(PictureChooser chooser) { m_choosePicture = std::move(chooser); }
 
     // A new document, which starts the import at once.
     void newDocument();
@@ -90,6 +94,7 @@ private:
     void runImportExport();
     void openNewWindow();
     void openMatrixWindow();
+    void exportPicture();
     void cascadeWindows();
     void arrangeMinimised();
     // Tells the user that the file is gone and drops it from the recent files; false when
@@ -111,6 +116,7 @@ private:
     bool m_menusBuilt = false;
     FileChooser m_chooseOpenPath;
     FileChooser m_chooseSavePath;
+    PictureChooser m_choosePicture;
 };
 
 } // namespace sortana

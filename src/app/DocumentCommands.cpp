@@ -6,7 +6,6 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "platform/MessageText.h"
-#include "platform/MessageText.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -125,6 +124,15 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
         return;
     CPropertiesDlg dialog(*document.summary, parent);
     dialog.exec();
+}
+
+void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+{
+    if (document.showSimilarityScale == shown)
+        return;
+    document.showSimilarityScale = shown;
+    document.SetModifiedFlag(true);
+    document.UpdateAllViews(UpdateHint::Redraw);
 }
 
 bool OnUpdateProperties(const CSortanaMdiDoc &document)

@@ -50,6 +50,10 @@ bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::funct
 
 void OnProperties(const CSortanaMdiDoc &document, QWidget *parent);
 
+// View > Similarity Scale: shows or hides the scale under the document's dendrogram in every
+// window, picture and print. A change marks the document modified, as the setting is saved.
+void OnSimilarityScale(CSortanaMdiDoc &document, bool shown);
+
 // Properties and Save have nothing to show or write for an empty document.
 bool OnUpdateProperties(const CSortanaMdiDoc &document);
 bool OnUpdateSave(const CSortanaMdiDoc &document);

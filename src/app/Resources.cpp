@@ -65,6 +65,11 @@ QString loadString(int id)
     case CommandId::paste: return QStringLiteral("Insert Clipboard contents\nPaste");
     case CommandId::similarityMatrix:
         return QStringLiteral("Open a window on the similarity matrix of the active document\nSimilarity Matrix");
+    case CommandId::exportPicture:
+        return QStringLiteral("Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
+                              "Export Picture");
+    case CommandId::similarityScale:
+        return QStringLiteral("Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
     case CommandId::newWindow: return QStringLiteral("Open another window for the active document\nNew Window");
     case CommandId::arrangeIcons: return QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons");
     case CommandId::cascade: return QStringLiteral("Arrange windows so they overlap\nCascade Windows");

@@ -57,6 +57,8 @@ namespace CommandId {
 inline constexpr int importExport = 32771;
 inline constexpr int properties = 32775;
 inline constexpr int similarityMatrix = 32776;
+inline constexpr int exportPicture = 32780;
+inline constexpr int similarityScale = 32781;
 inline constexpr int fileNew = 57600;
 inline constexpr int fileOpen = 57601;
 inline constexpr int fileClose = 57602;

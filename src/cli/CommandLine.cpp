@@ -117,14 +117,20 @@ const QList<Command> &commands()
          tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [the table options]"_s}},
         {u"render"_s,
-         {u"DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]"_s},
+         {u"DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]"_s, u"[--dpi N] [--scale|--no-scale]"_s},
          {u"document file"_s, u"picture file"_s},
          2,
          u"Draw a document's dendrogram or similarity matrix"_s,
          u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
-         u"as on screen, or as a one-page PDF as for a printer. With --matrix it draws the similarity\n"
-         u"matrix instead, at most 400 mm a side."_s,
-         {flag(u"matrix"_s, u"Draw the similarity matrix"_s), helpOption()},
+         u"as on screen, or as a one-page PDF as for a printer, with the similarity scale below it\n"
+         u"when the document shows it. No name is cut off: the picture widens to the widest one.\n"
+         u"With --matrix it draws the similarity matrix instead, at most 400 mm a side."_s,
+         {flag(u"matrix"_s, u"Draw the similarity matrix"_s),
+          valueOption(u"dpi"_s, u"N"_s, u"Dots per inch of a PNG picture, 50 to 1200 (150 by default)"_s,
+                      u"a number from 50 to 1200"_s),
+          flag(u"scale"_s, u"Draw the similarity scale, whatever the document says"_s),
+          flag(u"no-scale"_s, u"Leave the similarity scale out, whatever the document says"_s),
+          helpOption()},
          {}},
         {u"show"_s,
          {u"DOC.klus"_s},
@@ -409,6 +415,25 @@ std::variant<ImportOptions, QString> importOptions(const Command &command, const
     return options;
 }
 
+std::variant<RenderOptions, QString> renderOptions(const Command &command, const QCommandLineParser &parser,
+                                                   const QString &picturePath)
+{
+    RenderOptions options;
+    options.picture = parser.isSet(u"matrix"_s) ? RenderedPicture::Matrix : RenderedPicture::Dendrogram;
+    options.showScale = lastOf(parser, u"scale"_s, u"no-scale"_s);
+    if (options.showScale && options.picture == RenderedPicture::Matrix)
+        return (*options.showScale ? u"--scale"_s : u"--no-scale"_s) + u" is for the dendrogram, not --matrix"_s;
+    if (parser.isSet(u"dpi"_s)) {
+        bool isNumber = false;
+        options.pngDpi = parser.value(u"dpi"_s).toInt(&isNumber);
+        if (!isNumber || options.pngDpi < minimumPngDpi || options.pngDpi > maximumPngDpi)
+            return needsMessage(optionNamed(command, u"dpi"_s));
+        if (!picturePath.endsWith(u".png"_s, Qt::CaseInsensitive))
+            return u"--dpi is for PNG pictures only"_s;
+    }
+    return options;
+}
+
 int runCommand(const Command &command, const QStringList &arguments, std::FILE *out, std::FILE *err)
 {
     QCommandLineParser parser;
@@ -451,8 +476,10 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
         return runShow(operands[0], platform, out);
     if (!isPicturePath(operands[1]))
         return usageError(u"picture "_s + operands[1] + u" does not end in .svg, .png or .pdf"_s, &command, err);
-    return runRender(operands[0], operands[1], platform,
-                     parser.isSet(u"matrix"_s) ? RenderedPicture::Matrix : RenderedPicture::Dendrogram);
+    const auto options = renderOptions(command, parser, operands[1]);
+    if (const QString *message = std::get_if<QString>(&options))
+        return usageError(*message, &command, err);
+    return runRender(operands[0], operands[1], platform, std::get<RenderOptions>(options));
 }
 
 } // namespace

@@ -71,7 +71,8 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     return exitSuccess;
 }
 
-int runRender(const QString &documentPath, const QString &picturePath, Platform &platform, RenderedPicture picture)
+int runRender(const QString &documentPath, const QString &picturePath, Platform &platform,
+              const RenderOptions &options)
 {
     if (isSameFile(picturePath, documentPath)) {
         platform.error(QStringLiteral("The document or picture cannot be written over the input file or an "
@@ -81,8 +82,12 @@ int runRender(const QString &documentPath, const QString &picturePath, Platform 
     CSortanaMdiDoc document;
     if (!openDocumentFile(document, documentPath, platform))
         return exitFailed;
-    const bool saved = picture == RenderedPicture::Matrix ? saveMatrixPicture(document, picturePath, platform)
-                                                          : savePicture(document, picturePath, platform);
+    // The override draws this picture only: the document file is not written.
+    if (options.showScale)
+        document.showSimilarityScale = *options.showScale;
+    const bool saved = options.picture == RenderedPicture::Matrix
+        ? saveMatrixPicture(document, picturePath, platform, options.pngDpi)
+        : savePicture(document, picturePath, platform, options.pngDpi);
     if (!saved)
         return exitFailed;
     return exitSuccess;

@@ -78,11 +78,9 @@ QSize CSortanaMdiView::drawingPixels() const
 
 QSize CSortanaMdiView::extentPixels() const
 {
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
-    if (!layout)
-        return drawingPixels();
-    return drawingPixels().expandedTo({himetricToPixels(layout->geometry().extent.width(), viewport()->logicalDpiX()),
-                                       himetricToPixels(layout->geometry().extent.height(), viewport()->logicalDpiY())});
+    const QSize extent = drawnExtent(*m_document);
+    return drawingPixels().expandedTo({himetricToPixels(extent.width(), viewport()->logicalDpiX()),
+                                       himetricToPixels(extent.height(), viewport()->logicalDpiY())});
 }
 
 void CSortanaMdiView::setScrollSizes()
@@ -126,7 +124,7 @@ void CSortanaMdiView::fitFrameToDrawing()
         frame->layout()->activate();
     const int border = 2 * frameWidth();
     // Sized to fit exactly, the view needs no scroll bars, so none is counted.
-    QSize fitted = frame->size() - size() + drawingPixels() + QSize(border, border);
+    QSize fitted = frame->size() - size() + extentPixels() + QSize(border, border);
     QMdiArea *area = frame->mdiArea();
     if (!area) {
         frame->resize(fitted);
@@ -145,6 +143,11 @@ void CSortanaMdiView::OnInitialUpdate()
 {
     if (!m_document)
         return;
+    // Laid out before the window is ever painted, the drawing tells what the window shows
+    // besides its stored size: its height on this screen, names that run past its edge and
+    // the similarity scale below it.
+    if (hasTree())
+        extentOnScreen(*m_document, referenceScreen());
     setScrollSizes();
     fitFrameToDrawing();
     OnUpdate(UpdateHint::Redraw);
@@ -293,6 +296,16 @@ void CSortanaMdiView::copyToClipboard()
     if (!canCopy())
         return;
     offerOnClipboard(pictureData(QStringLiteral("Dendogram")));
+}
+
+bool CSortanaMdiView::exportPicture(const QString &path, int pngDpi)
+{
+    if (!m_document)
+        return false;
+    const bool saved = savePicture(*m_document, path, m_platform, pngDpi);
+    // The picture was laid out for its own device; the screen needs its own layout back.
+    viewport()->update();
+    return saved;
 }
 
 bool CSortanaMdiView::printTo(QPrinter &printer)

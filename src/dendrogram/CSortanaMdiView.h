@@ -29,8 +29,8 @@ public:
     CSortanaMdiView(const CSortanaMdiView &) = delete;
     CSortanaMdiView &operator=(const CSortanaMdiView &) = delete;
 
-    // Scroll range from the drawing size, and the document frame resized so that the view
-    // shows exactly the whole drawing; then a first update.
+    // Scroll range from the drawing's extent, and the document frame resized so that the
+    // view shows exactly the whole of it; then a first update.
     void OnInitialUpdate() override;
     // Repaints at once, which lays the drawing out again; a new study also resets the scroll
     // range to the new drawing size.
@@ -45,6 +45,7 @@ public:
 
     // One page, drawn at real size from the printable area's corner.
     bool printTo(QPrinter &printer) override;
+    bool exportPicture(const QString &path, int pngDpi) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -59,7 +60,8 @@ private:
     ReferenceScreen referenceScreen() const;
     QPoint scrollPosition() const;
     QSize drawingPixels() const;
-    // The drawing size, or the last layout's extent where names run past the drawing.
+    // The drawing size, or the last layout's extent where names run past the drawing or the
+    // similarity scale lies below it.
     QSize extentPixels() const;
     void setScrollSizes();
     void coverBackgroundWithDrawing();

@@ -75,6 +75,18 @@ void drawTree(const DendrogramGeometry &layout, DrawingSurface &surface)
     }
 }
 
+void drawScale(const SimilarityScale &scale, DrawingSurface &surface)
+{
+    surface.moveTo({scale.tickX.front(), scale.axisY});
+    surface.lineTo({scale.tickX.back(), scale.axisY});
+    for (size_t k = 0; k < scale.tickX.size(); ++k) {
+        surface.moveTo({scale.tickX[k], scale.axisY});
+        surface.lineTo({scale.tickX[k], scale.tickBottom[k]});
+    }
+    for (const ScaleLabel &label : scale.labels)
+        surface.textOut(label.topLeft, label.text);
+}
+
 } // namespace
 
 void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
@@ -93,6 +105,8 @@ void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPain
     paintBackground(geometry, surface);
     drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface);
     drawTree(geometry, surface);
+    if (geometry.scale)
+        drawScale(*geometry.scale, surface);
     layout->Restore();
     document.layout = std::move(layout);
 }

@@ -19,6 +19,12 @@ constexpr double maxJoinOffset = 1e6;
 // two of its coordinates still fits in 32 bits, whatever a damaged document file holds.
 constexpr int maxExtent = 1 << 30;
 constexpr int maxFontSize = 1000;
+// The similarity scale: a tick every 10 %, those with a label longer, and a little room
+// between the ticks and the labels.
+constexpr int scaleSteps = 10;
+constexpr int tickLength = 100;
+constexpr int labelledTickLength = 200;
+constexpr int labelGap = 50;
 // A font description holds a face name of this many characters.
 constexpr qsizetype maxFaceNameLength = 31;
 
@@ -78,8 +84,6 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     g.separatorRect.right = g.separatorRect.left + separatorWidth;
     g.separatorRect.top = -my;
     g.separatorRect.bottom = -my - int(n) * g.rowHeight;
-    const qint64 namesRight = qint64(g.labelLeft) + g.labelWidth + mx;
-    g.extent = {int(std::clamp<qint64>(namesRight, w, std::numeric_limits<int>::max())), g.height};
     g.colour1 = document.colour1;
     g.colour2 = document.colour2;
 
@@ -88,6 +92,17 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     // The document's own participant count: a document of the first file version holds none
     // in its summary.
     m_maxScore = double(summary.maxScorePerItem()) * document.participantCount;
+    if (document.showSimilarityScale)
+        g.scale = layoutScale();
+    qint64 right = qint64(g.labelLeft) + g.labelWidth + mx;
+    qint64 bottom = g.height;
+    if (g.scale) {
+        for (const ScaleLabel &label : g.scale->labels)
+            right = std::max(right, label.topLeft.x() + qint64(label.width) + mx);
+        bottom += g.scale->height;
+    }
+    constexpr qint64 most = std::numeric_limits<int>::max();
+    g.extent = {int(std::clamp<qint64>(right, w, most)), int(std::min(bottom, most))};
     if (document.clusterRoot)
         placeTree(document.clusterRoot);
     g.groupBoundaries = groupBoundaries(document.numberOfGroups);
@@ -115,6 +130,41 @@ int DendrogramLayout::joinX(double similarity, double offset) const
     int x = truncateToInt(std::isfinite(scaled) ? std::min(scaled, maxJoinOffset) + offset : 0.0);
     x = std::max(x, 0);
     return x - x % joinStep;
+}
+
+// Ticks every 10 % of the way from where the layout puts similarity 0 to where it puts the
+// most a pair can score, at their exact positions rather than on the joins' grid; labels in
+// the document's font at 0, 50 and 100 %, or at every tick when they fit there.
+std::optional<SimilarityScale> DendrogramLayout::layoutScale() const
+{
+    const DendrogramGeometry &g = m_geometry;
+    const double span = g.treeRight - g.margin.width() - g.treeLeft;
+    // Without a length, or without a most to score, every join stands at 0: nothing to read.
+    if (span <= 0 || !(m_maxScore > 0) || !std::isfinite(m_maxScore))
+        return std::nullopt;
+    // Joins stop where the layout caps them, and so does the scale.
+    const double full = std::min(span, maxJoinOffset);
+    const auto label = [](int percent) { return QStringLiteral("%1 %").arg(percent); };
+    const QSize widest = m_surface.textExtent(label(100));
+    const int labelEvery = full / scaleSteps >= widest.width() + g.margin.width() ? 1 : scaleSteps / 2;
+    SimilarityScale scale;
+    scale.axisY = -g.height;
+    const int labelTop = scale.axisY - labelledTickLength - labelGap;
+    for (int step = 0; step <= scaleSteps; ++step) {
+        const int x = g.treeLeft + int(std::lround(full * step / scaleSteps));
+        const bool labelled = step % labelEvery == 0;
+        scale.tickX.push_back(x);
+        scale.tickBottom.push_back(scale.axisY - (labelled ? labelledTickLength : tickLength));
+        if (!labelled)
+            continue;
+        const int percent = step * 100 / scaleSteps;
+        const QString text = label(percent);
+        const int width = m_surface.textExtent(text).width();
+        // Centred under its tick, but never past the drawing's left edge.
+        scale.labels.push_back({percent, text, QPoint(std::max(0, x - width / 2), labelTop), width});
+    }
+    scale.height = labelledTickLength + labelGap + widest.height() + g.margin.height();
+    return scale;
 }
 
 // A line of the tree, from positions relative to the tree's left edge and the first row's centre.
@@ -206,6 +256,12 @@ std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const
     for (const NodePlacement &placement : m_geometry.joins)
         joins.push_back({placement.similarity, placement.splitY});
     return loosestSplits(std::move(joins), numberOfGroups);
+}
+
+QSize drawnExtent(const CSortanaMdiDoc &document)
+{
+    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
+    return layout ? layout->geometry().extent : QSize(document.drawingSize.cx, document.drawingSize.cy);
 }
 
 } // namespace sortana

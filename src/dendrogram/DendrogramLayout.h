@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -36,6 +37,25 @@ struct NodePlacement {
     double similarity = 0.0;
 };
 
+// One label of the similarity scale, such as "50 %": its text's top-left corner and width.
+struct ScaleLabel {
+    int percent = 0;
+    QString text;
+    QPoint topLeft;
+    int width = 0;
+};
+
+// The axis under the rows that reads the layout's own similarity axis: 0 % where the layout
+// puts similarity 0, 100 % where it puts the most a pair can score. It lies below the drawing's
+// height, so the stored drawing size is the same with or without it.
+struct SimilarityScale {
+    int axisY = 0;                 // the axis line, and the top of every tick
+    std::vector<int> tickX;        // 0 %, 10 %, ... 100 %, at their exact positions
+    std::vector<int> tickBottom;   // longer where a label stands
+    std::vector<ScaleLabel> labels;
+    int height = 0;                // from the drawing's bottom edge to the scale's, margin included
+};
+
 // How the tree's path goes on from one point to the next.
 enum class PathStep : std::uint8_t { MoveTo, LineTo };
 
@@ -47,7 +67,8 @@ struct DendrogramGeometry {
     int width = 0;               // the drawing's size: its width as stored, the height its rows take
     int height = 0;
     // What the drawing covers: its width and height, widened where the names run past the
-    // right edge so that the widest of them is held whole, with a margin after it.
+    // right edge so that the widest of them is held whole, with a margin after it, and made
+    // taller by the similarity scale when there is one.
     QSize extent;
     int rowsTop = 0;
     int rowHeight = 0;
@@ -66,6 +87,8 @@ struct DendrogramGeometry {
     std::vector<PathStep> pathSteps;
     // The splits of the loosest joins, one fewer than the number of groups at most.
     std::set<int> groupBoundaries;
+    // When the document shows it and the tree has a similarity axis to read.
+    std::optional<SimilarityScale> scale;
     quint32 colour1 = 0;
     quint32 colour2 = 0;
 };
@@ -87,6 +110,7 @@ private:
     NodePlacement placeLeaf(int item, double similarity);
     void addLine(QPoint from, QPoint to);
     int joinX(double similarity, double offset) const;
+    std::optional<SimilarityScale> layoutScale() const;
     std::set<int> groupBoundaries(int numberOfGroups) const;
 
     DendrogramGeometry m_geometry;
@@ -96,5 +120,8 @@ private:
     int m_rowCounter = 0;
     bool m_restored = false;
 };
+
+// What the document's last drawing covered (its extent), or its drawing size before the first.
+QSize drawnExtent(const CSortanaMdiDoc &document);
 
 } // namespace sortana

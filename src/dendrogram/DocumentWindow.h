@@ -27,6 +27,9 @@ public:
     virtual void copyToClipboard() = 0;
     // One page. False, after telling the user, when the printer cannot be started.
     virtual bool printTo(QPrinter &printer) = 0;
+    // What the window shows as a picture file: SVG, PNG at the resolution given, or PDF. False,
+    // after telling the user, when it could not be written.
+    virtual bool exportPicture(const QString &path, int pngDpi) = 0;
 
     // Shows this document in the dialog bar while the window is active.
     void OnActivateView(bool activate);

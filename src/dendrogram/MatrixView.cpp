@@ -305,6 +305,11 @@ void MatrixView::copyToClipboard()
     offerOnClipboard(pictureData(QStringLiteral("Similarity Matrix")));
 }
 
+bool MatrixView::exportPicture(const QString &path, int pngDpi)
+{
+    return m_document && saveMatrixPicture(*m_document, path, m_platform, pngDpi);
+}
+
 bool MatrixView::printTo(QPrinter &printer)
 {
     if (!hasMatrix())

@@ -25,6 +25,7 @@ public:
     bool canCopy() const override;
     void copyToClipboard() override;
     bool printTo(QPrinter &printer) override;
+    bool exportPicture(const QString &path, int pngDpi) override;
 
     double zoom() const { return m_zoom; }
     // 1 shows the matrix at its real size.

@@ -1,6 +1,7 @@
 #include "dendrogram/PictureExport.h"
 
 #include "dendrogram/DendrogramDrawing.h"
+#include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "dendrogram/MatrixDrawing.h"
 #include "document/CSortanaMdiDoc.h"
@@ -22,7 +23,6 @@ namespace {
 
 // At this resolution one device pixel is one unit of the drawing.
 constexpr int svgDpi = int(himetricPerInch);
-constexpr int pngDpi = 150;
 constexpr int pdfDpi = 1200;
 // Pictures written by sortana-cli stand in for a classic desktop screen.
 constexpr ReferenceScreen fileScreen;
@@ -43,11 +43,6 @@ bool isAllowedImageSize(QSize pixels)
         && qint64(pixels.width()) * pixels.height() * 4 <= maxImageBytes;
 }
 
-// The size of the image of the document at that resolution, once its drawing size is settled.
-QSize imageSize(const CSortanaMdiDoc &document, int dpi)
-{
-    return {toPixels(document.drawingSize.cx, dpi), toPixels(document.drawingSize.cy, dpi)};
-}
 
 void setResolution(QImage &image, double dpi)
 {
@@ -76,15 +71,22 @@ double extentAt(const ReferenceScreen &screen, int dpi)
     return screen.scrollBarExtent * dpi / screen.dpi;
 }
 
-// The drawing's height follows from its rows, so one drawing on a scratch image of the
-// same resolution settles the size before the picture itself is made.
-void settleDrawingSize(CSortanaMdiDoc &document, double dpi, double scrollBarExtent)
+QSize pixelsOf(QSize himetric, int dpi)
+{
+    return {toPixels(himetric.width(), dpi), toPixels(himetric.height(), dpi)};
+}
+
+// The drawing's height follows from its rows, and what a picture holds beyond its drawing
+// size (the widest name, the similarity scale) from its text, so one drawing on a scratch
+// image of the same resolution settles the picture's frame before the picture is made.
+QSize settleExtent(CSortanaMdiDoc &document, double dpi, double scrollBarExtent)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
     setResolution(scratch, dpi);
     QPainter painter(&scratch);
     DrawingSurface surface(painter, false, scrollBarExtent);
     Draw(document, surface, {});
+    return drawnExtent(document);
 }
 
 bool saveSvg(CSortanaMdiDoc &document, const QString &path)
@@ -94,9 +96,9 @@ bool saveSvg(CSortanaMdiDoc &document, const QString &path)
         && saveReplacing(path, [&](QIODevice &file) { return file.write(picture) == picture.size(); });
 }
 
-bool savePng(CSortanaMdiDoc &document, const QString &path)
+bool savePng(CSortanaMdiDoc &document, const QString &path, int dpi)
 {
-    const QImage image = pictureImage(document, fileScreen, pngDpi);
+    const QImage image = pictureImage(document, fileScreen, dpi);
     if (image.isNull())
         return false;
     // Encoded in memory first: a disk that fills up then fails our write, not libpng's, which
@@ -109,10 +111,8 @@ bool savePng(CSortanaMdiDoc &document, const QString &path)
 }
 
 // Refuses, before anything is allocated, an image that may not be made.
-bool checkPngSize(CSortanaMdiDoc &document, Platform &platform)
+bool checkImageSize(QSize size, Platform &platform)
 {
-    settleDrawingSize(document, pngDpi, extentAt(fileScreen, pngDpi));
-    const QSize size = imageSize(document, pngDpi);
     if (isAllowedImageSize(size))
         return true;
     platform.error(formatMessage(u"The picture would be too large (%d x %d pixels)",
@@ -122,14 +122,13 @@ bool checkPngSize(CSortanaMdiDoc &document, Platform &platform)
 
 bool savePdf(CSortanaMdiDoc &document, const QString &path)
 {
-    settleDrawingSize(document, pdfDpi, extentAt(fileScreen, pdfDpi));
+    const QSize extent = settleExtent(document, pdfDpi, extentAt(fileScreen, pdfDpi));
     return saveReplacing(path, [&](QIODevice &file) {
         QPdfWriter writer(&file);
         writer.setResolution(pdfDpi);
         writer.setCreator(QStringLiteral("Sortana"));
         writer.setTitle(QStringLiteral("Dendogram"));
-        writer.setPageSize(QPageSize(QSizeF(document.drawingSize.cx / 100.0, document.drawingSize.cy / 100.0),
-                                     QPageSize::Millimeter));
+        writer.setPageSize(QPageSize(QSizeF(extent.width() / 100.0, extent.height() / 100.0), QPageSize::Millimeter));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         return printPage(document, writer, fileScreen);
     });
@@ -149,11 +148,6 @@ MatrixGeometry matrixPictureLayout(const CSortanaMdiDoc &document, const Referen
     return layoutMatrix(document, &scratch, maxMatrixPictureSide);
 }
 
-QSize pixelsOf(QSize himetric, int dpi)
-{
-    return {toPixels(himetric.width(), dpi), toPixels(himetric.height(), dpi)};
-}
-
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     return !bytes.isEmpty()
@@ -171,13 +165,17 @@ QByteArray pngOf(const QImage &image)
 
 } // namespace
 
+QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen)
+{
+    return settleExtent(document, screen.dpi, screen.scrollBarExtent);
+}
+
 QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
 {
-    // Like a metafile's frame, the picture's frame is the drawing's size as the screen lays
+    // Like a metafile's frame, the picture's frame is the drawing's extent as the screen lays
     // it out; text measured at the picture's finer resolution may differ from it by a few
     // hundredths of a millimetre, which the frame cuts off or leaves blank.
-    settleDrawingSize(document, screen.dpi, screen.scrollBarExtent);
-    const QSize size(document.drawingSize.cx, document.drawingSize.cy);
+    const QSize size = extentOnScreen(document, screen);
     const double extent = extentAt(screen, svgDpi);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -191,8 +189,9 @@ QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, c
     QPainter painter;
     if (!painter.begin(&generator))
         return {};
+    // The bands reach under names past the drawing's edge and under the scale, as on screen.
     DrawingSurface surface(painter, false, extent);
-    Draw(document, surface, {});
+    Draw(document, surface, size);
     if (!painter.end())
         return {};
     return buffer.data();
@@ -201,15 +200,15 @@ QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, c
 QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
 {
     const double extent = extentAt(screen, dpi);
-    settleDrawingSize(document, dpi, extent);
-    QImage image = blankImage(imageSize(document, dpi), dpi);
+    const QSize size = settleExtent(document, dpi, extent);
+    QImage image = blankImage(pixelsOf(size, dpi), dpi);
     if (image.isNull())
         return image;
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
         DrawingSurface surface(painter, false, extent);
-        Draw(document, surface, {});
+        Draw(document, surface, size);
     }
     return image;
 }
@@ -235,20 +234,21 @@ bool isPicturePath(const QString &path)
     return suffix == u"svg" || suffix == u"png" || suffix == u"pdf";
 }
 
-bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;
     const bool hasTree = document.hasStudy() && document.clusterRoot;
     const QString suffix = suffixOf(path);
-    if (hasTree && suffix == u"png" && !checkPngSize(document, platform))
+    if (hasTree && suffix == u"png"
+        && !checkImageSize(pixelsOf(settleExtent(document, pngDpi, extentAt(fileScreen, pngDpi)), pngDpi), platform))
         return false;
     bool saved = false;
     if (hasTree) {
         if (suffix == u"svg")
             saved = saveSvg(document, path);
         else if (suffix == u"png")
-            saved = savePng(document, path);
+            saved = savePng(document, path, pngDpi);
         else if (suffix == u"pdf")
             saved = savePdf(document, path);
     }
@@ -311,7 +311,7 @@ bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device)
     return painter.end();
 }
 
-bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform)
+bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;
@@ -324,7 +324,8 @@ bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Plat
     if (suffix == u"svg") {
         saved = writeBytes(path, matrixSvgPicture(document, fileScreen, QStringLiteral("Similarity Matrix")));
     } else if (suffix == u"png") {
-        // The bound on the drawing keeps the image well within what may be made.
+        if (!checkImageSize(pixelsOf(matrixPictureLayout(document, fileScreen).size, pngDpi), platform))
+            return false;
         saved = writeBytes(path, pngOf(matrixPictureImage(document, fileScreen, pngDpi)));
     } else if (suffix == u"pdf") {
         const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -20,8 +21,14 @@ struct ReferenceScreen {
 };
 
 // The drawing at its real size as SVG, drawn like the screen. One SVG unit is 0.01 mm, so
-// the view box and the size are the document's drawing size. Empty when it cannot be made.
+// the view box and the size are the drawing's extent: its drawing size, widened to the
+// widest name and with the similarity scale below when the document shows it. Empty when it
+// cannot be made.
 QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
+
+// Lays the drawing out as that screen shows it, which settles the document's drawing size,
+// and returns its extent, the frame svgPicture gives it.
+QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen);
 
 // The same drawing as an image of the resolution given, white where nothing is drawn. Null
 // when an image of that size cannot be had.
@@ -35,10 +42,14 @@ bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, const Refere
 // True for the picture files savePicture can write: .svg, .png and .pdf.
 bool isPicturePath(const QString &path);
 
-// Draws the document's dendrogram at its real size (its drawing size in 0.01 mm) into an
+// The resolution of a PNG picture unless the user chooses another.
+inline constexpr int defaultPngDpi = 150;
+
+// Draws the document's dendrogram at its real size (its drawing size in 0.01 mm, widened to
+// the widest name and with the similarity scale below when the document shows it) into an
 // SVG or PNG picture, drawn like the screen, or a one-page PDF, drawn like a printer. False,
 // after telling the user, when the file cannot be written or the document is empty.
-bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform);
+bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi = defaultPngDpi);
 
 // The similarity matrix as a picture: cells as high as a row of the document's font, the
 // whole at most this many 0.01 mm a side.
@@ -57,6 +68,7 @@ bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device);
 
 // savePicture for the similarity matrix. A document without the matrix is refused with
 // noMatrixMessage.
-bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform);
+bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
+                       int pngDpi = defaultPngDpi);
 
 } // namespace sortana

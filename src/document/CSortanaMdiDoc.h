@@ -102,6 +102,8 @@ public:
     qint32 itemCount = 0;
     qint32 totalGroups = 0;
     qint32 participantCount = 0;
+    // A view setting kept in the program's extension block: the scale under the dendrogram.
+    bool showSimilarityScale = true;
 
 private:
     bool m_modified = false;

@@ -166,7 +166,7 @@ void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
                                s.lineCount, s.groupCount})
         archive.writeInt32(value);
     archive.writeInt32(s.participantCount);
-    writeExtensionBlock(archive, similarity.get());
+    writeExtensionBlock(archive, similarity.get(), ViewSettings{showSimilarityScale});
 }
 
 bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
@@ -230,6 +230,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     itemNames = std::move(names);
     itemAverageFit = std::move(means);
     similarity = std::move(extensions.similarity);
+    showSimilarityScale = extensions.view.showSimilarityScale;
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

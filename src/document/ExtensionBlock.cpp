@@ -5,6 +5,8 @@
 
 #include <QtEndian>
 
+#include <optional>
+
 namespace sortana {
 
 namespace {
@@ -14,6 +16,7 @@ constexpr quint32 blockVersion = 1;
 
 enum class Section : quint32 {
     Similarity = 1,   // the pair matrix, its counted participants and copies
+    View = 2,         // how the document is shown: the similarity scale on or off
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -79,19 +82,41 @@ std::unique_ptr<SimilarityData> readSimilarity(ArchiveReader &section, int itemC
     return isPlausible(*similarity) ? std::move(similarity) : nullptr;
 }
 
+// One int32, 0 or 1, for the similarity scale, and nothing more: a later setting gets a
+// section of its own, so this one keeps its exact size.
+std::optional<ViewSettings> readView(ArchiveReader &section)
+{
+    const qint32 scale = section.readInt32();
+    if (!section.ok() || section.remaining() != 0 || (scale != 0 && scale != 1))
+        return std::nullopt;
+    return ViewSettings{scale == 1};
+}
+
+void writeSection(ArchiveWriter &archive, Section tag, const QByteArray &section)
+{
+    archive.writeUInt32(quint32(tag));
+    archive.writeUInt32(quint32(section.size()));
+    archive.writeBytes(section);
+}
+
 } // namespace
 
-void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity)
+void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity, const ViewSettings &view)
 {
-    // A document with nothing to add is written as the format alone.
-    if (!similarity)
+    // A document with nothing to add is written as the format alone, and a view as a
+    // document without the section shows it needs no section.
+    const bool viewDiffers = view != ViewSettings();
+    if (!similarity && !viewDiffers)
         return;
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
-    const QByteArray section = similaritySection(*similarity);
-    archive.writeUInt32(quint32(Section::Similarity));
-    archive.writeUInt32(quint32(section.size()));
-    archive.writeBytes(section);
+    if (similarity)
+        writeSection(archive, Section::Similarity, similaritySection(*similarity));
+    if (viewDiffers) {
+        ArchiveWriter section;
+        section.writeInt32(view.showSimilarityScale ? 1 : 0);
+        writeSection(archive, Section::View, section.bytes());
+    }
 }
 
 bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtensions &extensions)
@@ -104,6 +129,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     if (archive.remaining() == 0)
         return false;
     DocumentExtensions read;
+    bool viewRead = false;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -119,6 +145,14 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             if (!read.similarity)
                 return false;
             break;
+        case Section::View: {
+            const std::optional<ViewSettings> view = readView(section);
+            if (viewRead || !view)
+                return false;
+            viewRead = true;
+            read.view = *view;
+            break;
+        }
         default:
             // A later program's section: skipped whole.
             break;

@@ -11,15 +11,24 @@ struct SimilarityData;
 // What this program keeps in a document beyond the format's own fields, in one block after
 // the last of them, so that other readers of the format, which stop there, still read the
 // file. The block names itself and its version, and holds tagged sections, so that later
-// additions (view settings) go in without disturbing what is there; a reader skips sections
+// additions go in without disturbing what is there; a reader skips sections
 // it does not know.
+
+// How the document is shown, beyond the format's own settings.
+struct ViewSettings {
+    bool showSimilarityScale = true;
+    bool operator==(const ViewSettings &) const = default;
+};
 
 // The document's additions, as read from a block.
 struct DocumentExtensions {
     std::unique_ptr<SimilarityData> similarity;
+    ViewSettings view;
 };
 
-void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity);
+// Writes nothing when there is nothing to add: no matrix and the view as a document without
+// the block shows it.
+void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity, const ViewSettings &view);
 
 // Reads the block that follows the format's fields, when there is one. False when what
 // follows is no well-formed block, or its contents do not fit the study of `itemCount`

@@ -5,8 +5,11 @@
 #include "app/DocumentFrame.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
+#include "cli/CliRunner.h"
 #include "dendrogram/CSortanaMdiView.h"
+#include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/MatrixView.h"
+#include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
@@ -256,6 +259,97 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
     EXPECT_TRUE(enabled(CommandId::copy));
 }
 
+// File > Export Picture draws what the active window shows, through the same functions as
+// sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
+TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
+{
+    const QString document = dir.filePath(u"study.klus"_s);
+    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
+                                  u"--document"_s, document});
+    ASSERT_EQ(import.status, 0) << import.err.toStdString();
+    frame->openFile(document);
+    settle();
+    ASSERT_TRUE(enabled(CommandId::exportPicture));
+    QStringList offered;
+    PictureTarget answer{dir.filePath(u"tree.png"_s), 300};
+    frame->setPictureChooser([&](const QString &initial) {
+        offered << initial;
+        return answer;
+    });
+    frame->action(CommandId::exportPicture)->trigger();
+    const QImage tree(dir.filePath(u"tree.png"_s));
+    ASSERT_FALSE(tree.isNull());
+    EXPECT_EQ(std::lround(tree.dotsPerMeterX() * 0.0254), 300);
+    // 150 mm at 300 dots per inch, give or take a name past the drawing's edge.
+    EXPECT_GE(tree.width(), 1772);
+
+    frame->action(CommandId::similarityMatrix)->trigger();
+    settle();
+    answer = {dir.filePath(u"matrix.pdf"_s), 150};
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_TRUE(readBytes(dir.filePath(u"matrix.pdf"_s)).startsWith("%PDF"));
+    EXPECT_EQ(offered, (QStringList{dir.filePath(u"study.svg"_s), dir.filePath(u"study-matrix.svg"_s)}));
+
+    // Cancelled, nothing is written.
+    const QStringList before = filesIn(dir.path());
+    answer = {};
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_EQ(filesIn(dir.path()), before);
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+
+    // A matrix window on a document saved without its matrix has no picture to give.
+    frame->openFile(documentFile(u"older.klus"_s));
+    frame->action(CommandId::similarityMatrix)->trigger();
+    settle();
+    EXPECT_FALSE(enabled(CommandId::exportPicture));
+}
+
+// View > Similarity Scale shows the active document's own setting, and a change applies to the
+// document: its windows, its file and its modified flag.
+TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
+{
+    QAction &scale = *frame->action(CommandId::similarityScale);
+    EXPECT_FALSE(scale.isEnabled());
+    const QString hiddenPath = documentFile(u"hidden.klus"_s);
+    {
+        CSortanaMdiDoc document;
+        ASSERT_TRUE(openDocumentFile(document, hiddenPath, platform));
+        document.showSimilarityScale = false;
+        ASSERT_TRUE(saveDocumentFile(document, hiddenPath, platform));
+    }
+    frame->openFile(documentFile(u"shown.klus"_s));
+    DocumentFrame *shown = frame->activeFrame();
+    frame->openFile(hiddenPath);
+    DocumentFrame *hidden = frame->activeFrame();
+    settle();
+    EXPECT_TRUE(scale.isEnabled());
+    EXPECT_TRUE(scale.isCheckable());
+    EXPECT_FALSE(scale.isChecked());
+    frame->documentArea().setActiveSubWindow(shown);
+    settle();
+    EXPECT_TRUE(scale.isChecked());
+
+    scale.trigger();
+    settle();
+    CSortanaMdiDoc &document = shown->document();
+    EXPECT_FALSE(document.showSimilarityScale);
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    // The other document keeps its own.
+    EXPECT_FALSE(hidden->document().showSimilarityScale);
+    EXPECT_FALSE(hidden->document().IsModified());
+    frame->action(CommandId::fileSave)->trigger();
+    CSortanaMdiDoc saved;
+    ASSERT_TRUE(openDocumentFile(saved, document.pathName, platform));
+    EXPECT_FALSE(saved.showSimilarityScale);
+
+    scale.trigger();
+    settle();
+    EXPECT_TRUE(document.showSimilarityScale);
+    EXPECT_TRUE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+}
+
 TEST_F(MainFrameTest, RecentFilesKeepTheLastEightNewestFirst)
 {
     QStringList opened;
@@ -300,7 +394,10 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
         return copy;
     });
     frame->action(CommandId::fileSaveAs)->trigger();
-    EXPECT_EQ(readBytes(copy + u".klus"_s), readBytes(path));
+    // The document as it stands: its window has laid it out, which settled the drawing's height.
+    ArchiveWriter expected;
+    frame->activeFrame()->document().Serialize(expected);
+    EXPECT_EQ(readBytes(copy + u".klus"_s), expected.bytes());
     EXPECT_EQ(frame->activeFrame()->windowTitle(), u"copy.klus"_s);
     EXPECT_EQ(frame->recentFiles().paths().constFirst(), copy + u".klus"_s);
 }

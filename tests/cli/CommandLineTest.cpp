@@ -20,6 +20,7 @@ const QString interfaceUsage =
     u"                          [--document OUT.klus] [--picture OUT.svg|OUT.png|OUT.pdf]\n"
     u"       sortana-cli survey INPUT\n"
     u"       sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]\n"
+    u"                          [--dpi N] [--scale|--no-scale]\n"
     u"       sortana-cli show DOC.klus\n"_s;
 
 TEST(CommandLine, HelpAndVersionGoToStandardOutput)
@@ -57,8 +58,11 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutput)
                                   u"--copies N"_s, u"--on-warning continue|cancel"_s, u"--outdir DIR"_s,
                                   u"--document OUT.klus"_s, u"--picture OUT.svg|OUT.png|OUT.pdf"_s})
         EXPECT_TRUE(texts[1].contains(u"\n  "_s + option + u' ')) << option.toStdString();
-    EXPECT_TRUE(texts[2].startsWith(u"Usage: sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]\n\n"_s))
+    EXPECT_TRUE(texts[2].startsWith(u"Usage: sortana-cli render DOC.klus OUT.svg|OUT.png|OUT.pdf [--matrix]\n"
+                                    u"                          [--dpi N] [--scale|--no-scale]\n\n"_s))
         << texts[2].toStdString();
+    for (const QString &option : {u"--matrix"_s, u"--dpi N"_s, u"--scale"_s, u"--no-scale"_s})
+        EXPECT_TRUE(texts[2].contains(u"\n  "_s + option + u' ')) << option.toStdString();
 }
 
 TEST(CommandLine, UsageErrorsNameTheArgumentThenGiveTheUsage)
@@ -92,6 +96,19 @@ TEST(CommandLine, UsageErrorsNameTheArgumentThenGiveTheUsage)
         {{u"render"_s, u"study.klus"_s}, u"missing picture file"_s, u"render"_s},
         {{u"render"_s, u"study.klus"_s, u"study.bmp"_s}, u"picture study.bmp does not end in .svg, .png or .pdf"_s,
          u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--dpi"_s}, u"--dpi needs a number from 50 to 1200"_s,
+         u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--dpi=high"_s}, u"--dpi needs a number from 50 to 1200"_s,
+         u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--dpi"_s, u"49"_s},
+         u"--dpi needs a number from 50 to 1200"_s, u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--dpi"_s, u"1201"_s},
+         u"--dpi needs a number from 50 to 1200"_s, u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.svg"_s, u"--dpi"_s, u"300"_s}, u"--dpi is for PNG pictures only"_s,
+         u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--matrix"_s, u"--no-scale"_s},
+         u"--no-scale is for the dendrogram, not --matrix"_s, u"render"_s},
+        {{u"render"_s, u"study.klus"_s, u"study.png"_s, u"--scale=no"_s}, u"--scale takes no value"_s, u"render"_s},
         {{u"help"_s, u"import"_s, u"survey"_s}, u"unexpected argument survey"_s, u"help"_s},
         {{}, u"missing command"_s, {}},
         {{u"frobnicate"_s, u"study.txt"_s}, u"unknown command frobnicate"_s, {}},

@@ -3,8 +3,10 @@
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "dendrogram/PictureExport.h"
+#include "document/Archive.h"
 #include "document/DocumentFile.h"
 #include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
 
 #include <QFontMetricsF>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include <limits>
 
 using namespace sortana;
+using namespace sortana::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -90,7 +93,8 @@ TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
     const DendrogramGeometry &wider = draw();
     ASSERT_LT(wider.labelWidth, 7500 - margin);
     EXPECT_EQ(wider.labelLeft, 15000 - margin - wider.labelWidth);
-    EXPECT_EQ(wider.extent, QSize(15000, wider.height));
+    ASSERT_TRUE(wider.scale);
+    EXPECT_EQ(wider.extent, QSize(15000, wider.height + wider.scale->height));
 
     // Names wider than the right half start at the middle and run past the edge.
     document.itemNames->replace(1, QString(40, u'W'));
@@ -98,8 +102,104 @@ TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
     ASSERT_GT(wide.labelWidth, 7500 - margin);
     EXPECT_EQ(wide.labelLeft, 7500);
     // The extent holds them; the drawing keeps its width.
-    EXPECT_EQ(wide.extent, QSize(7500 + wide.labelWidth + margin, wide.height));
+    ASSERT_TRUE(wide.scale);
+    EXPECT_EQ(wide.extent, QSize(7500 + wide.labelWidth + margin, wide.height + wide.scale->height));
     EXPECT_EQ(document.drawingSize.cx, 15000);
+}
+
+// The scale reads the layout's own similarity axis: a join of similarity s stands where the
+// scale puts s as a share of the most a pair can score, give or take the joins' 2 mm grid.
+// With the expert the most is never reached; a document of the first file version has no
+// summary of its options and reads its axis from the participant count and fit alone.
+TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
+{
+    const auto golden = [](const QString &study) {
+        return QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s + study + u".klus"_s;
+    };
+    // The same study as the first file version writes it: its version, and nothing after the
+    // drawing size (the later version's file name and the summary's eleven numbers).
+    const auto firstVersion = [&](const QString &study) {
+        CSortanaMdiDoc later;
+        ScriptedPlatform platform;
+        EXPECT_TRUE(openDocumentFile(later, golden(study), platform));
+        ArchiveWriter writer;
+        later.Serialize(writer);
+        QByteArray bytes = writer.bytes();
+        bytes.chop(4 + 2 * later.summary->fileName.size() + 11 * 4);
+        bytes[18] = '0';   // KLUS-1-1 becomes KLUS-1-0
+        return bytes;
+    };
+    const struct {
+        const char *what;
+        QByteArray file;
+    } cases[] = {
+        {"without the expert", readBytes(golden(u"worked-example"_s))},
+        {"with the expert", readBytes(golden(u"expert-fit-subgroups"_s))},
+        {"version 1.0, with the expert", firstVersion(u"expert-fit-subgroups"_s)},
+    };
+    std::vector<double> mostScores;
+    for (const auto &c : cases) {
+        ArchiveReader reader(c.file);
+        ASSERT_TRUE(document.Serialize(reader)) << c.what;
+        const StudySummary &s = *document.summary;
+        const double most = (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant
+            * double(document.participantCount);
+        mostScores.push_back(most);
+        const DendrogramGeometry &layout = draw();
+        ASSERT_TRUE(layout.scale) << c.what;
+        const SimilarityScale &scale = *layout.scale;
+        ASSERT_EQ(scale.tickX.size(), 11u) << c.what;
+        // 0 % where the layout puts similarity 0, 100 % at the whole span.
+        EXPECT_EQ(scale.tickX.front(), layout.treeLeft) << c.what;
+        const int span = layout.treeRight - margin - layout.treeLeft;
+        EXPECT_EQ(scale.tickX.back() - scale.tickX.front(), span) << c.what;
+        for (size_t k = 0; k < scale.tickX.size(); ++k)
+            EXPECT_NEAR(scale.tickX[k], layout.treeLeft + span * double(k) / 10, 0.5) << c.what << k;
+        ASSERT_FALSE(layout.joins.empty());
+        for (const NodePlacement &join : layout.joins) {
+            const double read = layout.treeLeft + span * join.similarity / most;
+            EXPECT_LE(layout.treeLeft + join.x, read + 0.5) << c.what << join.similarity;
+            EXPECT_GT(layout.treeLeft + join.x, read - 200.5) << c.what << join.similarity;
+        }
+        // Labels under their ticks at 0, 50 and 100 % at least, below the drawing's height.
+        std::set<int> labelled;
+        for (const ScaleLabel &label : scale.labels) {
+            labelled.insert(label.percent);
+            EXPECT_EQ(label.text, QString::number(label.percent) + u" %"_s);
+            // Centred on the tick, unless that would start it past the drawing's left edge.
+            const int tick = scale.tickX[size_t(label.percent / 10)];
+            EXPECT_NEAR(label.topLeft.x(), std::max(0.0, tick - label.width / 2.0), 1) << c.what;
+            EXPECT_LT(label.topLeft.y(), scale.tickBottom[size_t(label.percent / 10)]) << c.what;
+            EXPECT_GT(label.width, 0) << c.what;
+        }
+        EXPECT_TRUE(labelled.contains(0) && labelled.contains(50) && labelled.contains(100)) << c.what;
+        EXPECT_EQ(scale.axisY, -layout.height) << c.what;
+        EXPECT_EQ(document.drawingSize.cy, layout.height) << c.what;
+        EXPECT_EQ(layout.extent.height(), layout.height + scale.height) << c.what;
+    }
+    // The first version leaves the sub-groups out of the most a pair can score.
+    EXPECT_NE(mostScores[2], mostScores[1]);
+}
+
+TEST_F(Layout, TheScaleIsLeftOutWhenOffOrWithNothingToRead)
+{
+    chain({u"A"_s, u"B"_s, u"C"_s}, {4.0, 1.0});
+    EXPECT_TRUE(draw().scale);
+    const struct {
+        const char *what;
+        std::function<void(CSortanaMdiDoc &)> change;
+    } cases[] = {
+        {"turned off", [](CSortanaMdiDoc &d) { d.showSimilarityScale = false; }},
+        {"no participants, so no most to score", [](CSortanaMdiDoc &d) { d.participantCount = 0; }},
+        {"a drawing too narrow for a tree", [](CSortanaMdiDoc &d) { d.drawingSize.cx = 1000; }},
+    };
+    for (const auto &c : cases) {
+        chain({u"A"_s, u"B"_s, u"C"_s}, {4.0, 1.0});
+        c.change(document);
+        const DendrogramGeometry &layout = draw();
+        EXPECT_FALSE(layout.scale) << c.what;
+        EXPECT_EQ(layout.extent.height(), layout.height) << c.what;
+    }
 }
 
 TEST_F(Layout, JoinsStandOnTheGridAndSingleItemsJoinAtTheUpperRow)
@@ -222,23 +322,25 @@ TEST_F(Layout, RasterPicturesAreBounded)
 }
 
 // The whole drawing of two studies, as the picture files keep it: columns, rows, joins, bands,
-// fit bars and names in one comparison. Any change of a drawing rule shows here first.
+// fit bars, names and the similarity scale in one comparison. Any change of a drawing rule
+// shows here first; without the scale the pictures are those of the program before it.
 TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
 {
     for (const QString &study : {u"worked-example"_s, u"expert-fit-subgroups"_s}) {
-        CSortanaMdiDoc document;
-        ScriptedPlatform platform;
-        ASSERT_TRUE(openDocumentFile(document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s
-                                                   + study + u".klus"_s,
-                                     platform));
-        QTemporaryDir dir;
-        const QString picture = dir.filePath(u"picture.svg"_s);
-        ASSERT_TRUE(savePicture(document, picture, platform));
-        QFile expected(QStringLiteral(SORTANA_PICTURES_DIR) + u'/' + study + u".svg"_s);
-        ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
-        QFile drawn(picture);
-        ASSERT_TRUE(drawn.open(QIODevice::ReadOnly));
-        EXPECT_EQ(drawn.readAll(), expected.readAll()) << study.toStdString();
+        for (const bool scale : {false, true}) {
+            CSortanaMdiDoc document;
+            ScriptedPlatform platform;
+            ASSERT_TRUE(openDocumentFile(document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s
+                                                       + study + u".klus"_s,
+                                         platform));
+            document.showSimilarityScale = scale;
+            QTemporaryDir dir;
+            const QString picture = dir.filePath(u"picture.svg"_s);
+            ASSERT_TRUE(savePicture(document, picture, platform));
+            const QString name = study + (scale ? u"-scale.svg"_s : u".svg"_s);
+            EXPECT_EQ(readBytes(picture), readBytes(QStringLiteral(SORTANA_PICTURES_DIR) + u'/' + name))
+                << name.toStdString();
+        }
     }
 }
 

@@ -99,6 +99,25 @@ protected:
         return render(u"pdftoppm"_s, {u"-r"_s, QString::number(renderDpi), u"-png"_s, u"-singlefile"_s, pdf, base},
                       base + u".png"_s);
     }
+    QImage renderSvg(const QString &svg)
+    {
+        const QString png = svg.chopped(4) + u".png"_s;
+        const QString dpi = QString::number(renderDpi);
+        return render(u"rsvg-convert"_s, {u"-d"_s, dpi, u"-p"_s, dpi, u"-b"_s, u"white"_s, u"-o"_s, png, svg}, png);
+    }
+    // The picture file as another program draws it, at renderDpi: SVG by librsvg, PDF by
+    // poppler, and PNG (written at renderDpi) as it is.
+    QImage saveAndRender(const QString &name, ScriptedPlatform &platform)
+    {
+        const QString file = path(name);
+        if (!savePicture(document, file, platform, renderDpi))
+            return {};
+        if (name.endsWith(u".svg"_s))
+            return renderSvg(file);
+        if (name.endsWith(u".pdf"_s))
+            return renderPdf(file);
+        return QImage(file).convertToFormat(QImage::Format_RGB32);
+    }
     const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
 
     // Every row's leaf line crosses the column just left of the tree's right end, a hairline
@@ -129,11 +148,7 @@ TEST_F(Picture, SvgTreeAndGroupLinesAreDrawnByAnotherRenderer)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(svg);
     file.close();
-    const QString dpi = QString::number(renderDpi);
-    const QImage image = render(u"rsvg-convert"_s,
-                                {u"-d"_s, dpi, u"-p"_s, dpi, u"-b"_s, u"white"_s, u"-o"_s, path(u"tree.png"_s),
-                                 path(u"tree.svg"_s)},
-                                path(u"tree.png"_s));
+    const QImage image = renderSvg(path(u"tree.svg"_s));
     ASSERT_FALSE(image.isNull());
     const DendrogramGeometry &drawn = layout();
     expectHairlineLeafLines(image, drawn, "svg");
@@ -207,6 +222,72 @@ TEST_F(Picture, PrintedAndPdfPagesKeepTheScreensMarginsAndLineWidth)
             ++stripLeft;
         EXPECT_NEAR(stripLeft - treeEnd, toPixels(screenMargin / 2), 2) << what;
     }
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+// A name of 60 characters runs far past the drawing's right edge: every kind of picture widens
+// to hold it whole, a margin after it, while the document's drawing size stays as it was.
+TEST_F(Picture, ANameOfSixtyCharactersIsHeldWholeInEveryPicture)
+{
+    const QString name = u"Opening hours of the reading rooms on public school holidays"_s;
+    ASSERT_EQ(name.size(), 60);
+    document.itemNames->replace(5, name);
+    ScriptedPlatform platform;
+    for (const QString &file : {u"wide.svg"_s, u"wide.png"_s, u"wide.pdf"_s}) {
+        const QImage image = saveAndRender(file, platform);
+        ASSERT_FALSE(image.isNull()) << file.toStdString();
+        EXPECT_EQ(document.drawingSize.cx, 15000) << file.toStdString();
+        EXPECT_GT(image.width(), toPixels(15000) + 200) << file.toStdString();
+        // The last ink in the long name's row, clear of the dotted group lines at its edges.
+        const DendrogramGeometry &drawn = layout();
+        const auto row = size_t(std::find(drawn.leafOrder.begin(), drawn.leafOrder.end(), 5) - drawn.leafOrder.begin());
+        const int top = toPixels(drawn.rowsTop - int(row) * drawn.rowHeight);
+        int lastInk = 0;
+        for (int y = top + 3; y < top + toPixels(drawn.rowHeight) - 3; ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (isDark(image.pixel(x, y)))
+                    lastInk = std::max(lastInk, x);
+            }
+        }
+        EXPECT_GT(lastInk, toPixels(15000)) << file.toStdString();
+        EXPECT_NEAR(image.width() - 1 - lastInk, toPixels(screenMargin), 15) << file.toStdString();
+    }
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+// The scale as other programs draw it: a tick every 10 % where the layout puts it, the
+// labelled ones longer, below the drawing's height; turned off, the picture ends there.
+TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
+{
+    ScriptedPlatform platform;
+    for (const QString &file : {u"scale.svg"_s, u"scale.pdf"_s}) {
+        const QImage image = saveAndRender(file, platform);
+        ASSERT_FALSE(image.isNull()) << file.toStdString();
+        const DendrogramGeometry &drawn = layout();
+        ASSERT_TRUE(drawn.scale);
+        const SimilarityScale &scale = *drawn.scale;
+        EXPECT_EQ(scale.axisY, -document.drawingSize.cy);
+        EXPECT_NEAR(image.height(), toPixels(drawn.height + scale.height), 1) << file.toStdString();
+        const int axis = toPixels(scale.axisY);
+        for (size_t k = 0; k < scale.tickX.size(); ++k) {
+            const int x = toPixels(scale.tickX[k]);
+            const int length = toPixels(scale.axisY - scale.tickBottom[k]);
+            // Down the tick, and not as far again below it (a label's room is further down).
+            int ink = 0;
+            for (int y = axis + 2; y < axis + length - 1; ++y)
+                ink += isDark(image.pixel(x, y)) || isDark(image.pixel(x - 1, y)) || isDark(image.pixel(x + 1, y));
+            EXPECT_EQ(ink, length - 3) << file.toStdString() << " tick " << k;
+            // Halfway to the next tick, nothing hangs from the axis.
+            if (k + 1 < scale.tickX.size()) {
+                const int between = toPixels((scale.tickX[k] + scale.tickX[k + 1]) / 2);
+                EXPECT_FALSE(isDark(image.pixel(between, axis + 5))) << file.toStdString() << " after tick " << k;
+            }
+        }
+    }
+
+    document.showSimilarityScale = false;
+    const QImage without = saveAndRender(u"plain.pdf"_s, platform);
+    EXPECT_NEAR(without.height(), toPixels(document.drawingSize.cy), 1);
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 

@@ -101,9 +101,10 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
     view.resize(300, 120);
     QCoreApplication::processEvents();
     import();
-    // Hint 1: the range is the new drawing's at once.
-    const int height = himetricToPixels(document.drawingSize.cy, dpiY());
+    // Hint 1: the range is the new drawing's at once, with the similarity scale below it.
+    const int height = himetricToPixels(drawnExtent(document).height(), dpiY());
     EXPECT_NE(document.drawingSize.cy, 10000);
+    EXPECT_GT(drawnExtent(document).height(), document.drawingSize.cy);
     EXPECT_EQ(view.verticalScrollBar()->maximum(), height - view.viewport()->height());
     EXPECT_EQ(view.horizontalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cx, dpiX()) - view.viewport()->width());
@@ -111,10 +112,17 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
     // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
     document.fontSize = 24;
     document.UpdateAllViews(UpdateHint::Redraw);
-    const int taller = himetricToPixels(document.drawingSize.cy, dpiY());
+    const int taller = himetricToPixels(drawnExtent(document).height(), dpiY());
     EXPECT_GT(taller, height);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(), taller - view.viewport()->height());
+
+    // So does turning the scale off.
+    document.showSimilarityScale = false;
+    document.UpdateAllViews(UpdateHint::Redraw);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->maximum(),
+              himetricToPixels(document.drawingSize.cy, dpiY()) - view.viewport()->height());
 }
 
 TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
@@ -129,7 +137,9 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
     // The drawing keeps its size; the extent holds the widest name and a margin after it.
     EXPECT_EQ(document.drawingSize.cx, 15000);
-    EXPECT_EQ(drawn.extent, QSize(drawn.labelLeft + drawn.labelWidth + drawn.margin.width(), drawn.height));
+    ASSERT_TRUE(drawn.scale);
+    EXPECT_EQ(drawn.extent, QSize(drawn.labelLeft + drawn.labelWidth + drawn.margin.width(),
+                                  drawn.height + drawn.scale->height));
     const QScrollBar &across = *view.horizontalScrollBar();
     EXPECT_EQ(across.maximum(), himetricToPixels(drawn.extent.width(), dpiX()) - view.viewport()->width());
 
@@ -231,7 +241,9 @@ TEST_F(View, TheHotZoneIsTheStripWidenedByHalfAMillimetreWhereverTheViewIsScroll
     EXPECT_FALSE(view.hitTestSeparator(separatorCentre() + QPoint(100, 30)));
 }
 
-TEST_F(View, CopyOffersAnSvgAndAPngOfTheDrawingSize)
+// The picture's frame is what the view scrolls over: the drawing size and the similarity
+// scale below it.
+TEST_F(View, CopyOffersAnSvgAndAPngOfTheDrawingsExtent)
 {
     EXPECT_FALSE(view.canCopy());
     import();
@@ -242,7 +254,9 @@ TEST_F(View, CopyOffersAnSvgAndAPngOfTheDrawingSize)
     const QMimeData *offered = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(offered, nullptr);
     const QByteArray svg = offered->data(u"image/svg+xml"_s);
-    const QSize size(document.drawingSize.cx, document.drawingSize.cy);
+    const QSize size = drawnExtent(document);
+    EXPECT_EQ(size.width(), document.drawingSize.cx);
+    EXPECT_GT(size.height(), document.drawingSize.cy);
     const QSvgRenderer renderer(svg);
     ASSERT_TRUE(renderer.isValid());
     EXPECT_EQ(renderer.viewBox(), QRect(QPoint(0, 0), size));
@@ -272,10 +286,13 @@ TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
     const DendrogramGeometry &drawn = layout();
     const auto toPixelX = [&](int x) { return himetricToPixels(x, dpiX()); };
     const auto toPixelY = [&](int y) { return himetricToPixels(-y, dpiY()); };
-    QImage picture(toPixelX(document.drawingSize.cx), toPixelY(-document.drawingSize.cy), QImage::Format_RGB32);
+    // Drawn at the screen's scale exactly, so that rows and columns fall where the layout says.
+    const QRectF area(0, 0, renderer.viewBox().width() * dpiX() / himetricPerInch,
+                      renderer.viewBox().height() * dpiY() / himetricPerInch);
+    QImage picture(area.size().toSize() + QSize(1, 1), QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    renderer.render(&painter, QRectF(picture.rect()));
+    renderer.render(&painter, area);
     painter.end();
 
     // Ink in the fit bar column of each row, from the fullest and the emptiest bar.
@@ -324,20 +341,33 @@ TEST_F(View, PrintsOnePageCutOffAtItsEdges)
     EXPECT_EQ(platform.messages().size(), 1);
 }
 
-TEST_F(View, ANewDocumentsFrameShowsExactlyTheDefaultDrawing)
+// A new window shows the whole drawing: a new document's default one, and a study's extent:
+// its rows at their height on this screen (not the height held by a document saved without
+// drawing), names past the drawing's edge and the similarity scale below it.
+TEST_F(View, ANewFrameShowsTheWholeDrawing)
 {
-    CSortanaMdiDoc empty;   // outlives the view, which the area deletes
-    QMdiArea area;
-    area.resize(1200, 900);
-    auto *fresh = new CSortanaMdiView(&empty, platform);
-    area.addSubWindow(fresh);
-    area.show();
-    fresh->OnInitialUpdate();
-    QCoreApplication::processEvents();
-    const QSize drawing(himetricToPixels(15000, dpiX()), himetricToPixels(10000, dpiY()));
-    EXPECT_EQ(fresh->viewport()->size(), drawing);
-    EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
+    CSortanaMdiDoc empty;   // outlives the views, which the areas delete
+    import();
+    document.drawingSize.cy = 10000;
+    document.fontSize = 28;
+    for (CSortanaMdiDoc *shown : {&empty, &document}) {
+        QMdiArea area;
+        area.resize(1600, 1200);
+        auto *fresh = new CSortanaMdiView(shown, platform);
+        area.addSubWindow(fresh);
+        area.show();
+        fresh->OnInitialUpdate();
+        QCoreApplication::processEvents();
+        const QSize extent = drawnExtent(*shown);
+        EXPECT_EQ(fresh->viewport()->size(),
+                  QSize(himetricToPixels(extent.width(), dpiX()), himetricToPixels(extent.height(), dpiY())));
+        EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
+    }
+    EXPECT_EQ(drawnExtent(empty), QSize(15000, 10000));
+    EXPECT_GT(drawnExtent(document).width(), 15000);
+    EXPECT_NE(document.drawingSize.cy, 10000);
+    EXPECT_GT(drawnExtent(document).height(), document.drawingSize.cy);
 }
 
 TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)

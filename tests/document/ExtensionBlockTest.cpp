@@ -1,6 +1,6 @@
 // The program's block after the document format's fields: the similarity matrix kept with the
-// study. It round-trips, a file without it loads as before, and every truncation or corruption
-// of it is refused.
+// study, and the view settings. It round-trips, a file without it loads as before, and every
+// truncation or corruption of it is refused.
 #include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
@@ -83,6 +83,14 @@ protected:
         return content.bytes();
     }
 
+    // A view section that holds the value given for the scale.
+    static QByteArray view(qint32 scale)
+    {
+        ArchiveWriter content;
+        content.writeInt32(scale);
+        return content.bytes();
+    }
+
     QTemporaryDir dir;
     ScriptedPlatform platform;
     CSortanaMdiDoc document;
@@ -117,6 +125,42 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
     CSortanaMdiDoc older;
     ASSERT_TRUE(load(fields, older));
     EXPECT_EQ(older.similarity, nullptr);
+}
+
+// The scale is on unless a document says otherwise, with or without its matrix; a document
+// that keeps neither a matrix nor a setting of its own is the format's fields alone.
+TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatrix)
+{
+    CSortanaMdiDoc older;
+    ASSERT_TRUE(load(fields, older));
+    EXPECT_TRUE(older.showSimilarityScale);
+    CSortanaMdiDoc withMatrix;
+    ASSERT_TRUE(load(bytes, withMatrix));
+    EXPECT_TRUE(withMatrix.showSimilarityScale);
+
+    for (const bool keepMatrix : {true, false}) {
+        if (!keepMatrix)
+            document.similarity.reset();
+        for (const bool shown : {true, false}) {
+            document.showSimilarityScale = shown;
+            ArchiveWriter writer;
+            document.Serialize(writer);
+            const QByteArray saved = writer.bytes();
+            EXPECT_TRUE(saved.startsWith(fields));
+            // Only a matrix or a scale turned off needs the block.
+            EXPECT_EQ(saved == fields, !keepMatrix && shown) << keepMatrix << shown;
+            CSortanaMdiDoc loaded;
+            ASSERT_TRUE(load(saved, loaded)) << keepMatrix << shown;
+            EXPECT_EQ(loaded.showSimilarityScale, shown) << keepMatrix << shown;
+            EXPECT_EQ(loaded.similarity != nullptr, keepMatrix) << keepMatrix << shown;
+            ArchiveWriter again;
+            loaded.Serialize(again);
+            EXPECT_EQ(again.bytes(), saved) << keepMatrix << shown;
+            // Every cut of a block that holds the view alone is a damaged file.
+            for (qsizetype length = fields.size() + 1; !keepMatrix && length < saved.size(); ++length)
+                EXPECT_FALSE(load(saved.left(length), loaded)) << shown << length;
+        }
+    }
 }
 
 TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
@@ -173,6 +217,20 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
         {"a packing that is no packing", withBlock(only(similarity(3, 2, 1, good, [](const QByteArray &) {
              return QByteArray("\x00\x00\x00\x24not zlib at all", 19);
          }))), false},
+        {"the scale off, before the matrix", withBlock([&](ArchiveWriter &block) {
+             section(block, 2, view(0));
+             section(block, 1, similarity(3, 2, 1, good));
+         }), true},
+        {"the scale on, said outright", withBlock([&](ArchiveWriter &block) { section(block, 2, view(1)); }), true},
+        {"the scale neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 2, view(2)); }), false},
+        {"a view section cut short", withBlock([&](ArchiveWriter &block) { section(block, 2, view(0).left(3)); }),
+         false},
+        {"a view section with more after it",
+         withBlock([&](ArchiveWriter &block) { section(block, 2, view(0) + QByteArray(1, '\0')); }), false},
+        {"the view twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 2, view(0));
+             section(block, 2, view(0));
+         }), false},
     };
     for (const auto &c : cases) {
         CSortanaMdiDoc loaded;
