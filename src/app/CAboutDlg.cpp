@@ -48,7 +48,8 @@ CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
     auto *webSite = new QPushButton(QStringLiteral("&Web Site"));
     webSite->setObjectName(controlName(ControlId::aboutWebSite));
     // The guide installed with the program stands in for the web page: it is there offline.
-    connect(webSite, &QPushButton::clicked, this, [this, &platform] { HelpWindow::open(*this, HelpPage::start, platform); });
+    connect(webSite, &QPushButton::clicked, this,
+            [this, &platform] { HelpWindow::open(*this, HelpPage::start, platform); });
 
     auto *text = new QVBoxLayout;
     text->addWidget(version);

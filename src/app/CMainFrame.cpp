@@ -191,8 +191,8 @@ void CMainFrame::createCommands()
         CAboutDlg dialog(m_platform, this);
         dialog.exec();
     });
-    addCommand(help, QStringLiteral("Sortana &Help\tF1"), [this] { HelpWindow::open(*this, HelpPage::start, m_platform); },
-               {key(Qt::Key_F1)});
+    addCommand(help, QStringLiteral("Sortana &Help\tF1"),
+               [this] { HelpWindow::open(*this, HelpPage::start, m_platform); }, {key(Qt::Key_F1)});
     for (const int id : {viewToolbar, viewStatusBar})
         addCommand(id, id == viewToolbar ? QStringLiteral("&Toolbar") : QStringLiteral("&Status Bar"), {})
             ->setCheckable(true);

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace sortana {
 
@@ -61,9 +62,8 @@ HelpWindow::HelpWindow(QWidget &home) : QWidget(&home, Qt::Window), m_browser(ne
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     // The browser's own home is the first page it showed, which need not be the start page.
-    bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"), this, [this] {
-        m_browser->setSource(m_browser->source().resolved(QUrl(HelpPage::start.toString())));
-    });
+    bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"), this,
+                   [this] { m_browser->setSource(m_browser->source().resolved(QUrl(HelpPage::start.toString()))); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -104,11 +104,13 @@ void HelpWindow::moveOnto(QWidget &host)
     if (parentWidget() == &host)
         return;
     const bool shown = isVisible();
-    const QByteArray place = saveGeometry();
+    const QPoint place = pos();
     setParent(&host, windowFlags());
     if (shown) {
-        restoreGeometry(place);
         show();
+        // Shown again, it is placed anew by the desktop. It goes back through its native window:
+        // the widget still holds the old place, so moving the widget would do nothing.
+        windowHandle()->setFramePosition(place);
     }
     if (auto *dialog = qobject_cast<QDialog *>(&host))
         connect(dialog, &QDialog::finished, this, &HelpWindow::returnHome, Qt::UniqueConnection);

@@ -78,8 +78,9 @@ TEST(HelpGuide, IsInstalledWhereTheProgramLooksAndItsLinksResolve)
 {
     QTemporaryDir prefix;
     QProcess install;
-    install.start(u"" SORTANA_CMAKE ""_s,
-                  {u"--install"_s, u"" SORTANA_BUILD_DIR ""_s, u"--prefix"_s, prefix.path(), u"--component"_s, u"help"_s});
+    install.start(
+        u"" SORTANA_CMAKE ""_s,
+        {u"--install"_s, u"" SORTANA_BUILD_DIR ""_s, u"--prefix"_s, prefix.path(), u"--component"_s, u"help"_s});
     ASSERT_TRUE(install.waitForFinished(60000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
 
@@ -117,7 +118,8 @@ TEST(HelpWindow, OneWindowPerMainWindowFollowsItsLinks)
     EXPECT_EQ(HelpWindow::open(mainWindow, u"method.html", platform), window);
     EXPECT_EQ(window->browser().source().fileName(), u"method.html"_s);
     // The pages are UTF-8: the formulas' signs arrive as such.
-    EXPECT_TRUE(window->browser().toPlainText().contains(u"Σ")) << window->browser().toPlainText().left(300).toStdString();
+    EXPECT_TRUE(window->browser().toPlainText().contains(u"Σ"))
+        << window->browser().toPlainText().left(300).toStdString();
     window->browser().backward();
     EXPECT_EQ(window->browser().source().fileName(), HelpPage::start.toString());
     EXPECT_TRUE(platform.messages().isEmpty());

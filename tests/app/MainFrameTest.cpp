@@ -28,8 +28,8 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QSettings>
-#include <QTextBrowser>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <memory>
