@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "SortanaVersion.h"
 #include "platform/MessageText.h"
@@ -40,19 +41,20 @@ CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
                                        {QString::number((*numbers)[0]), QString::number((*numbers)[1]),
                                         QString::number((*numbers)[2]), QString::number((*numbers)[3])}));
     }
-    const QString address = QString::fromLatin1(makerWebAddress);
 
     auto *ok = new QPushButton(QStringLiteral("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto *webSite = new QPushButton(QStringLiteral("&Web Site"));
     webSite->setObjectName(controlName(ControlId::aboutWebSite));
-    connect(webSite, &QPushButton::clicked, this, [&platform, address] { platform.shellOpen(address); });
+    // The guide installed with the program stands in for the web page: it is there offline.
+    connect(webSite, &QPushButton::clicked, this,
+            [this, &platform] { HelpWindow::open(*this, HelpPage::start, platform); });
 
     auto *text = new QVBoxLayout;
     text->addWidget(version);
     text->addWidget(new QLabel(QStringLiteral("Card-sort analysis. Copyright \u00A9 Verdell.")));
-    text->addWidget(new QLabel(address));
+    text->addWidget(new QLabel(QString::fromLatin1(makerWebAddress)));
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(webSite);

@@ -15,7 +15,7 @@ inline constexpr auto makerWebAddress = "https://www.verdell.example/sortana/";
 // reads as such.
 std::optional<std::array<int, 4>> programVersion();
 
-// The program's version and a way to the maker's web page.
+// The program's version, the maker's address, and the Web Site button, which opens the guide.
 class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(Platform &platform, QWidget *parent = nullptr);

@@ -4,6 +4,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CSortanaMdiDlgBar.h"
 #include "app/DocumentFrame.h"
+#include "app/HelpWindow.h"
 #include "app/KeyStateIndicators.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
@@ -196,6 +197,8 @@ void CMainFrame::createCommands()
         CAboutDlg dialog(m_platform, this);
         dialog.exec();
     });
+    addCommand(help, QStringLiteral("Sortana &Help\tF1"),
+               [this] { HelpWindow::open(*this, HelpPage::start, m_platform); }, {key(Qt::Key_F1)});
     for (const int id : {viewToolbar, viewStatusBar})
         addCommand(id, id == viewToolbar ? QStringLiteral("&Toolbar") : QStringLiteral("&Status Bar"), {})
             ->setCheckable(true);
@@ -282,7 +285,7 @@ void CMainFrame::rebuildMenus()
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&Window")), {newWindow, cascade, tile, arrangeIcons});
-    addItems(menuBar()->addMenu(QStringLiteral("&Help")), {about});
+    addItems(menuBar()->addMenu(QStringLiteral("&Help")), {help, 0, about});
 }
 
 void CMainFrame::rebuildRecentFileMenu(QMenu *menu)

@@ -1,6 +1,7 @@
 #include "app/ImportExportPages.h"
 
 #include "app/CImportExportWizard.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
@@ -120,9 +121,16 @@ CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
     m_panel->copies().installEventFilter(this);
     m_tablePanel->setOnChange([this] { tableChoiceChanged(); });
     m_tablePanel->hide();
+    auto *optionsHelp =
+        new QLabel(QStringLiteral("<a href=\"%1\">What do these options mean?</a>").arg(HelpPage::options));
+    setControlId(*optionsHelp, ControlId::optionsHelp);
+    optionsHelp->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(optionsHelp, &QLabel::linkActivated, this,
+            [this, &platform = wizard.platform()](const QString &page) { HelpWindow::open(*this, page, platform); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_panel);
+    layout->addWidget(optionsHelp);
     layout->addWidget(m_tablePanel);
     layout->addStretch();
 }

@@ -76,6 +76,7 @@ QString loadString(int id)
     case CommandId::tile: return QStringLiteral("Arrange windows as non-overlapping tiles\nTile Windows");
     case CommandId::about:
         return QStringLiteral("Display program information, version number and copyright\nAbout");
+    case CommandId::help: return QStringLiteral("Open the Sortana user guide\nSortana Help");
     case CommandId::exit: return QStringLiteral("Quit the application; prompts to save documents\nExit");
     case CommandId::viewToolbar: return QStringLiteral("Show or hide the toolbar\nToggle ToolBar");
     case CommandId::viewStatusBar: return QStringLiteral("Show or hide the status bar\nToggle StatusBar");

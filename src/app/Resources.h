@@ -35,6 +35,8 @@ inline constexpr int cardIdColumn = 1034;
 inline constexpr int categoryColumn = 1035;
 inline constexpr int categoryIdColumn = 1036;
 inline constexpr int tablePreview = 1037;
+// Opens the guide at the analysis options, on step 2.
+inline constexpr int optionsHelp = 1038;
 // The About box numbers its own controls, some with the wizard's numbers.
 inline constexpr int aboutVersion = 1000;
 inline constexpr int aboutWebSite = 1002;
@@ -78,6 +80,7 @@ inline constexpr int arrangeIcons = 57649;
 inline constexpr int cascade = 57650;
 inline constexpr int tile = 57651;
 inline constexpr int about = 57664;
+inline constexpr int help = 57670;
 inline constexpr int exit = 57665;
 inline constexpr int nextPane = 57680;
 inline constexpr int previousPane = 57681;

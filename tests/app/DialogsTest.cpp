@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 #include "app/CPropertiesDlg.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "import/StudySummary.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -91,7 +93,7 @@ TEST(PropertiesDialog, NamesTheKindOfInputFile)
     }
 }
 
-TEST(AboutDialog, ShowsTheBuiltVersionAndOpensTheWebSite)
+TEST(AboutDialog, ShowsTheBuiltVersionAndItsWebSiteButtonOpensTheGuide)
 {
     ScriptedPlatform platform;
     CAboutDlg dialog(platform);
@@ -99,7 +101,11 @@ TEST(AboutDialog, ShowsTheBuiltVersionAndOpensTheWebSite)
     EXPECT_EQ(dialog.windowTitle(), u"About Sortana"_s);
     EXPECT_EQ(text(dialog, 1000), u"Sortana Version 1.6.1.0"_s);
     dialog.findChild<QPushButton *>(controlName(ControlId::aboutWebSite))->click();
-    EXPECT_EQ(platform.opened(), QStringList{QString::fromLatin1(makerWebAddress)});
+    const HelpWindow *help = helpWindowOf(dialog);
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->browser().source().fileName(), u"index.html"_s);
+    EXPECT_TRUE(platform.opened().isEmpty());
     EXPECT_TRUE(dialog.isVisible());
 }
 

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSortanaMdiDlgBar.h"
 #include "app/DocumentFrame.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "cli/CliRunner.h"
@@ -31,6 +32,7 @@
 #include <QStyleOptionTitleBar>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <memory>
@@ -235,6 +237,27 @@ TEST_F(MainFrameTest, MenusAndCommandsFollowTheActiveDocument)
     EXPECT_TRUE(frame->frames().isEmpty());
     EXPECT_EQ(menuTitles(), shortMenus);
     EXPECT_FALSE(enabled(CommandId::fileSave));
+}
+
+TEST_F(MainFrameTest, HelpOpensTheGuideAtItsStartPage)
+{
+    QAction *help = frame->action(CommandId::help);
+    EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+    // In the Help menu with or without a document.
+    for (const bool withDocument : {false, true}) {
+        if (withDocument) {
+            frame->openFile(documentFile(u"study.klus"_s));
+            settle();
+        }
+        const QMenu *helpMenu = frame->menuBar()->actions().constLast()->menu();
+        EXPECT_EQ(helpMenu->actions().constFirst(), help) << withDocument;
+    }
+    help->trigger();
+    HelpWindow *window = helpWindowOf(*frame);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->browser().source().fileName(), u"index.html"_s);
+    EXPECT_TRUE(platform.messages().isEmpty());
 }
 
 TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)

@@ -1,4 +1,5 @@
 #include "app/CImportExportWizard.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
@@ -17,7 +18,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -147,6 +151,38 @@ TEST_F(WizardTest, StepTwoShowsTheSurveyAndTheMaximumScore)
     control<QCheckBox>(ControlId::useFit).click();
     control<QCheckBox>(ControlId::useSubGroups).click();
     EXPECT_EQ(text(ControlId::maximumScore), u"Maximum score 2 per item x 9 participants = \n18 maximum per cell"_s);
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(WizardTest, StepTwoLinksToTheOptionsInTheGuide)
+{
+    openStudy(write(study(3, true)));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    auto &link = control<QLabel>(ControlId::optionsHelp);
+    EXPECT_TRUE(link.isVisible());
+    EXPECT_TRUE(link.text().contains(u">What do these options mean?<"_s));
+    // Clicked as the user clicks it: on the words.
+    const QPoint onText(link.contentsRect().left() + 10, link.height() / 2);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, onText, link.mapToGlobal(onText), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&link, &event);
+    }
+    HelpWindow *help = helpWindowOf(wizard);
+    ASSERT_NE(help, nullptr);
+    QTextBrowser &browser = help->browser();
+    EXPECT_EQ(browser.source().fileName(), u"import.html"_s);
+    EXPECT_EQ(browser.source().fragment(), u"options"_s);
+    // The section's heading is in view, scrolled to rather than left below the top of the page.
+    QTextBlock heading = browser.document()->begin();
+    while (heading.isValid() && heading.text() != u"What do these options mean?"_s)
+        heading = heading.next();
+    ASSERT_TRUE(heading.isValid());
+    const int top = browser.verticalScrollBar()->value();
+    const qreal headingTop = browser.document()->documentLayout()->blockBoundingRect(heading).top();
+    EXPECT_GT(top, 0);
+    EXPECT_GE(headingTop, top);
+    EXPECT_LT(headingTop, top + browser.viewport()->height() / 4);
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 
