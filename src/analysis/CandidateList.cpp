@@ -121,7 +121,12 @@ void CandidateList::Arrivals::pop()
         // Keys are unique (stamps are), so this is the bucket's only candidate.
         assert(from.size() == 1);
     }
-    from.clear();
+    // A bucket refiled is seldom filled as full again: its room goes back, or the buckets
+    // together would keep many times the room of the candidates they hold.
+    if (from.capacity() > 4096)
+        std::vector<Moved>().swap(from);
+    else
+        from.clear();
     --m_size;
     m_earliestKnown = false;
 }
@@ -411,3 +416,4 @@ void CandidateList::endScan()
 }
 
 } // namespace sortana
+
