@@ -416,4 +416,3 @@ void CandidateList::endScan()
 }
 
 } // namespace sortana
-
