@@ -54,27 +54,19 @@ private:
     std::size_t m_earliestRun = 0;
 };
 
-CandidateList::Arrivals::Key CandidateList::Arrivals::keyOf(const Moved &moved)
+std::size_t CandidateList::Arrivals::bucketOf(std::uint64_t key) const
 {
-    return {descendingKey(moved.pair.similarity), moved.stamp};
-}
-
-std::size_t CandidateList::Arrivals::bucketOf(const Key &key) const
-{
-    if (key.high != m_last.high)
-        return 65 + std::size_t(std::bit_width(key.high ^ m_last.high)) - 1;
-    if (key.low != m_last.low)
-        return std::size_t(std::bit_width(key.low ^ m_last.low));
-    return 0;
+    return std::size_t(std::bit_width(key ^ m_last));
 }
 
 void CandidateList::Arrivals::push(const Moved &moved)
 {
-    const Key key = keyOf(moved);
+    const std::uint64_t key = descendingKey(moved.pair.similarity);
     const std::size_t bucket = bucketOf(key);
     m_buckets[bucket].push_back(moved);
     ++m_size;
-    if (m_earliestKnown && key < keyOf(m_buckets[m_earliestBucket][m_earliestIndex])) {
+    // On equal keys the one that arrived first stays the earliest.
+    if (m_earliestKnown && key < descendingKey(m_buckets[m_earliestBucket][m_earliestIndex].pair.similarity)) {
         m_earliestBucket = bucket;
         m_earliestIndex = m_buckets[bucket].size() - 1;
     }
@@ -82,19 +74,28 @@ void CandidateList::Arrivals::push(const Moved &moved)
 
 void CandidateList::Arrivals::findEarliest() const
 {
+    m_earliestKnown = true;
+    if (m_firstOfLast < m_buckets[0].size()) {
+        m_earliestBucket = 0;
+        m_earliestIndex = m_firstOfLast;
+        return;
+    }
     // Every key of a bucket is below every key of the buckets after it.
-    std::size_t bucket = 0;
+    std::size_t bucket = 1;
     while (m_buckets[bucket].empty())
         ++bucket;
     const std::vector<Moved> &candidates = m_buckets[bucket];
     std::size_t earliest = 0;
+    std::uint64_t earliestKey = descendingKey(candidates[0].pair.similarity);
     for (std::size_t at = 1; at < candidates.size(); ++at) {
-        if (keyOf(candidates[at]) < keyOf(candidates[earliest]))
+        const std::uint64_t key = descendingKey(candidates[at].pair.similarity);
+        if (key < earliestKey) {
             earliest = at;
+            earliestKey = key;
+        }
     }
     m_earliestBucket = bucket;
     m_earliestIndex = earliest;
-    m_earliestKnown = true;
 }
 
 const CandidateList::Moved &CandidateList::Arrivals::front() const
@@ -108,39 +109,45 @@ void CandidateList::Arrivals::pop()
 {
     if (!m_earliestKnown)
         findEarliest();
-    std::vector<Moved> &from = m_buckets[m_earliestBucket];
+    std::vector<Moved> &lastKey = m_buckets[0];
     if (m_earliestBucket > 0) {
-        // The earliest becomes the key the others are filed against; those of its bucket
-        // now differ from it in lower bits only, and the later buckets keep their place.
-        m_last = keyOf(from[m_earliestIndex]);
-        for (std::size_t at = 0; at < from.size(); ++at) {
-            if (at != m_earliestIndex)
-                m_buckets[bucketOf(keyOf(from[at]))].push_back(from[at]);
-        }
-    } else {
-        // Keys are unique (stamps are), so this is the bucket's only candidate.
-        assert(from.size() == 1);
+        // The earliest becomes the key the others are filed against: those of its bucket now
+        // differ from it in lower bits only, the later buckets keep their place, and those
+        // of its own key go to bucket 0 in the order they were in, the earliest first.
+        lastKey.clear();
+        m_firstOfLast = 0;
+        std::vector<Moved> &from = m_buckets[m_earliestBucket];
+        m_last = descendingKey(from[m_earliestIndex].pair.similarity);
+        for (const Moved &moved : from)
+            m_buckets[bucketOf(descendingKey(moved.pair.similarity))].push_back(moved);
+        // A bucket refiled is seldom filled as full again: its room goes back, or the
+        // buckets together would keep many times the room of the candidates they hold.
+        if (from.capacity() > 4096)
+            std::vector<Moved>().swap(from);
+        else
+            from.clear();
     }
-    // A bucket refiled is seldom filled as full again: its room goes back, or the buckets
-    // together would keep many times the room of the candidates they hold.
-    if (from.capacity() > 4096)
-        std::vector<Moved>().swap(from);
-    else
-        from.clear();
+    if (++m_firstOfLast == lastKey.size()) {
+        lastKey.clear();
+        m_firstOfLast = 0;
+    }
     --m_size;
     m_earliestKnown = false;
 }
 
 void CandidateList::Arrivals::takeInto(std::vector<Moved> &to)
 {
-    for (std::vector<Moved> &bucket : m_buckets) {
-        to.insert(to.end(), bucket.begin(), bucket.end());
-        bucket.clear();
+    to.insert(to.end(), m_buckets[0].begin() + std::ptrdiff_t(m_firstOfLast), m_buckets[0].end());
+    m_buckets[0].clear();
+    m_firstOfLast = 0;
+    for (std::size_t bucket = 1; bucket < bucketCount; ++bucket) {
+        to.insert(to.end(), m_buckets[bucket].begin(), m_buckets[bucket].end());
+        m_buckets[bucket].clear();
     }
     m_size = 0;
     m_earliestKnown = false;
     // The next scan starts from the top of the list again.
-    m_last = Key{};
+    m_last = 0;
 }
 
 void CandidateList::WaitingArea::reset(std::size_t blockCount)

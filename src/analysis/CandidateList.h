@@ -74,11 +74,12 @@ private:
     class Runs;
 
     // The candidates that arrived in the block the scan is in, earliest first. Each arrives
-    // no earlier than the last one taken out (it lands ahead of the scan, and its stamp is
-    // the newest), so a radix heap keeps them: a candidate is filed by the highest bit in
-    // which its key differs from the last one taken, and refiled only when that bucket is
-    // the earliest left. Unlike a binary heap of a million candidates, that reads memory in
-    // order.
+    // no earlier than the last one taken out (it lands ahead of the scan), so a radix heap
+    // keeps them: a candidate is filed by the highest bit in which its similarity's key
+    // differs from the last one taken, and refiled only when that bucket is the earliest
+    // left. Candidates of equal similarity always share a bucket and keep their order of
+    // arrival in it, which is the order of their stamps. Unlike a binary heap of a million
+    // candidates, that reads memory in order.
     class Arrivals {
     public:
         bool empty() const { return m_size == 0; }
@@ -89,22 +90,14 @@ private:
         void takeInto(std::vector<Moved> &to);
 
     private:
-        // (similarity, stamp) as one 128-bit number, earlier candidates smaller.
-        struct Key {
-            std::uint64_t high = 0;
-            std::uint64_t low = 0;
-            bool operator<(const Key &other) const
-            {
-                return high != other.high ? high < other.high : low < other.low;
-            }
-        };
-        static Key keyOf(const Moved &moved);
-        std::size_t bucketOf(const Key &key) const;
+        std::size_t bucketOf(std::uint64_t key) const;
         void findEarliest() const;
 
-        static constexpr std::size_t bucketCount = 129;
+        // Bucket 0 holds the candidates of the last key taken out, from m_firstOfLast on.
+        static constexpr std::size_t bucketCount = 65;
         std::array<std::vector<Moved>, bucketCount> m_buckets;
-        Key m_last;
+        std::size_t m_firstOfLast = 0;
+        std::uint64_t m_last = 0;
         std::size_t m_size = 0;
         // Where the earliest candidate is, once looked for.
         mutable bool m_earliestKnown = false;
