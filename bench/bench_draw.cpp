@@ -79,13 +79,14 @@ CSortanaMdiDoc &largeStudy()
     return document;
 }
 
-// Shows the window with room for the frame's contents, scroll bars aside.
-void showWindow(QAbstractScrollArea &window)
+// Shows the window with room for the frame's contents, scroll bars aside, and has it paint.
+void showWindow(DocumentWindow &window)
 {
     window.resize(windowSize);
     window.show();
     QCoreApplication::processEvents();
     window.resize(window.size() + windowSize - window.viewport()->size());
+    window.OnInitialUpdate();
     QCoreApplication::processEvents();
 }
 
@@ -96,12 +97,38 @@ void scrollTo(QAbstractScrollArea &window, int percent)
         bar->setValue(bar->maximum() * percent / 100);
 }
 
-// One paint of the whole window, as the window system asks for after a scroll step.
+// One paint of the whole window, as after the window was covered.
 void paintFrames(benchmark::State &state, QAbstractScrollArea &window)
 {
     QImage frame(window.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state)
         window.viewport()->render(&frame);
+}
+
+// One turn of the mouse wheel down, then a paint of the whole window, as the window system
+// asks for after it. At the bottom the window goes back to the top a page further right, out
+// of the timing, as is `forget`, which makes the window forget the frames it painted: every
+// timed frame is a step into a part of the drawing that the window has not shown before.
+template <typename Forget>
+void scrollFrames(benchmark::State &state, QAbstractScrollArea &window, Forget forget)
+{
+    QScrollBar &down = *window.verticalScrollBar();
+    QScrollBar &across = *window.horizontalScrollBar();
+    QImage frame(window.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const int step = QApplication::wheelScrollLines() * down.singleStep();
+        if (down.value() + step > down.maximum()) {
+            down.setValue(0);
+            const int right = across.value() + across.pageStep();
+            across.setValue(right > across.maximum() ? 0 : right);
+        }
+        forget();
+        window.viewport()->render(&frame);
+        state.ResumeTiming();
+        down.setValue(down.value() + step);
+        window.viewport()->render(&frame);
+    }
 }
 
 void BM_LayoutAndDraw(benchmark::State &state)
@@ -125,12 +152,20 @@ void BM_DendrogramWindowFrame(benchmark::State &state)
     ScriptedPlatform platform;
     CSortanaMdiView view(&largeStudy(), platform);
     showWindow(view);
-    view.OnInitialUpdate();
-    QCoreApplication::processEvents();
     scrollTo(view, int(state.range(0)));
     paintFrames(state, view);
 }
 BENCHMARK(BM_DendrogramWindowFrame)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_DendrogramWindowScroll(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    CSortanaMdiView view(&largeStudy(), platform);
+    showWindow(view);
+    // Only the layout is kept, and it stays as long as the document does.
+    scrollFrames(state, view, [] {});
+}
+BENCHMARK(BM_DendrogramWindowScroll)->Iterations(50)->Unit(benchmark::kMillisecond);
 
 // A frame while the user drags the separator: each one lays the drawing out anew.
 void BM_DendrogramWindowDragFrame(benchmark::State &state)
@@ -139,7 +174,6 @@ void BM_DendrogramWindowDragFrame(benchmark::State &state)
     CSortanaMdiDoc &document = largeStudy();
     CSortanaMdiView view(&document, platform);
     showWindow(view);
-    view.OnInitialUpdate();
     QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     const qint32 width = document.drawingSize.cx;
     for (auto _ : state) {
@@ -150,20 +184,26 @@ void BM_DendrogramWindowDragFrame(benchmark::State &state)
 }
 BENCHMARK(BM_DendrogramWindowDragFrame)->Unit(benchmark::kMillisecond);
 
-// The matrix window at a zoom in percent (0: fitted to the window), scrolled a share of the
-// way. At real size a frame shows a few thousand cells; zoomed out, millions.
+// The matrix window at a zoom in percent (0: fitted to the window) and a share of the way
+// down and across.
+void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
+{
+    showWindow(view);
+    if (zoomPercent == 0)
+        view.fitToWindow();
+    else
+        view.setZoom(zoomPercent / 100.0);
+    QCoreApplication::processEvents();
+    scrollTo(view, scrollPercent);
+}
+
+// Painted again where it stands. At real size a frame shows a few thousand cells; zoomed out,
+// millions, and thousands of names.
 void BM_MatrixWindowFrame(benchmark::State &state)
 {
     ScriptedPlatform platform;
     MatrixView view(&largeStudy(), platform);
-    showWindow(view);
-    view.OnInitialUpdate();
-    if (state.range(0) == 0)
-        view.fitToWindow();
-    else
-        view.setZoom(state.range(0) / 100.0);
-    QCoreApplication::processEvents();
-    scrollTo(view, int(state.range(1)));
+    showMatrix(view, int(state.range(0)), int(state.range(1)));
     paintFrames(state, view);
 }
 BENCHMARK(BM_MatrixWindowFrame)
@@ -172,6 +212,51 @@ BENCHMARK(BM_MatrixWindowFrame)
     ->Args({10, 50})
     ->Args({0, 0})
     ->Unit(benchmark::kMillisecond);
+
+// Scrolled down by the wheel from the top left (names in view) or the middle, at real size,
+// zoomed out to cells of about two pixels, and to cells of a third of a pixel.
+void BM_MatrixWindowScroll(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    MatrixView view(&largeStudy(), platform);
+    showMatrix(view, int(state.range(0)), int(state.range(1)));
+    // A change of zoom forgets the frames painted, but not the names shaped for the document.
+    QImage zoomedIn(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    scrollFrames(state, view, [&] {
+        const double zoom = view.zoom();
+        const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+        view.setZoom(zoom * 2);
+        view.viewport()->render(&zoomedIn);
+        view.setZoom(zoom);
+        view.horizontalScrollBar()->setValue(scroll.x());
+        view.verticalScrollBar()->setValue(scroll.y());
+    });
+}
+BENCHMARK(BM_MatrixWindowScroll)
+    ->Args({100, 0})
+    ->Args({100, 50})
+    ->Args({10, 0})
+    ->Args({10, 50})
+    ->Args({4, 0})
+    ->Args({2, 0})
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond);
+
+// The first frame at a new zoom, which has nothing to reuse: each one a wheel step in or out
+// from the whole matrix in the window.
+void BM_MatrixWindowZoomStep(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    MatrixView view(&largeStudy(), platform);
+    showMatrix(view, 0, 0);
+    const double fitted = view.zoom();
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.setZoom(view.zoom() == fitted ? fitted * 1.25 : fitted);
+        view.viewport()->render(&frame);
+    }
+}
+BENCHMARK(BM_MatrixWindowZoomStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
