@@ -193,10 +193,11 @@ void CSortanaMdiView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     DrawingSurface surface(painter, false, scrollBarExtent(), -QPointF(scrollPosition()));
     const QSize client = viewport()->size();
-    // Scrolled past the drawing's right edge to the names beyond it, the bands must still
-    // reach the window's right edge.
-    const QSize paintSize(surface.toHimetricX(client.width() + (client.isEmpty() ? 0 : scrollPosition().x())),
-                          surface.toHimetricY(client.height()));
+    // Scrolled past the drawing's right edge to the names beyond it, or below its bottom edge
+    // to the similarity scale, the bands must still reach the window's edges.
+    const QPoint scrolled = client.isEmpty() ? QPoint() : scrollPosition();
+    const QSize paintSize(surface.toHimetricX(client.width() + scrolled.x()),
+                          surface.toHimetricY(client.height() + scrolled.y()));
     if (paintSize.width() != 0 && paintSize.height() != 0) {
         const LayoutKey key = layoutKey();
         if (!m_screenLayout || m_screenLayout->key != key) {

@@ -93,11 +93,11 @@ protected:
         mouse(QEvent::MouseMove, point, Qt::NoButton);
         return view.viewport()->cursor().shape();
     }
-    // The window's part within `exposed` as it paints it, on a background it would cover.
-    QImage painted(const QRect &exposed) const
+    // The window's part within `exposed` as it paints it, over a background it should cover.
+    QImage painted(const QRect &exposed, const QColor &under = Qt::magenta) const
     {
         QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::magenta);
+        image.fill(under);
         view.viewport()->render(&image, exposed.topLeft(), QRegion(exposed));
         return image.copy(exposed);
     }
@@ -108,7 +108,8 @@ protected:
         QPainter painter(&image);
         const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
         DrawingSurface surface(painter, false, view.style()->pixelMetric(QStyle::PM_ScrollBarExtent), -QPointF(scroll));
-        Draw(document, surface, {surface.toHimetricX(image.width() + scroll.x()), surface.toHimetricY(image.height())});
+        Draw(document, surface,
+             {surface.toHimetricX(image.width() + scroll.x()), surface.toHimetricY(image.height() + scroll.y())});
         return image.copy(exposed);
     }
 
@@ -163,6 +164,8 @@ TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
     ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
     for (const int scroll : {0, down.maximum() / 2, down.maximum()}) {
         view.verticalScrollBar()->setValue(scroll);
+        // Down to the similarity scale at the bottom, every pixel is painted.
+        EXPECT_EQ(largestDifference(painted(window), painted(window, Qt::cyan)), 0) << scroll;
         for (const QRect &part : parts)
             EXPECT_LE(largestDifference(painted(part), fullDrawing(part)), clipShading)
                 << scroll << ' ' << part.x() << ',' << part.y();
