@@ -360,10 +360,10 @@ private:
                 return std::pair{int(std::floor(line)), int(std::floor(line)) + 1};
             return std::pair{int(std::ceil(line - width / 2 - 0.5)), int(std::ceil(line + width / 2 - 0.5))};
         };
-        const auto [left, leftEnd] = pixels(edges.left(), across);
-        const auto [right, rightEnd] = pixels(edges.right(), across);
-        const auto [top, topEnd] = pixels(edges.top(), down);
-        const auto [bottom, bottomEnd] = pixels(edges.bottom(), down);
+        const std::pair<int, int> left = pixels(edges.left(), across);
+        const std::pair<int, int> right = pixels(edges.right(), across);
+        const std::pair<int, int> top = pixels(edges.top(), down);
+        const std::pair<int, int> bottom = pixels(edges.bottom(), down);
         QColor acrossColour = pen.color();
         QColor downColour = pen.color();
         acrossColour.setAlphaF(float(std::min(down, 1.0)));
@@ -374,12 +374,12 @@ private:
                     m_painter.fillRect(QRect(x0, y0, x1 - x0, y1 - y0), colour);
             };
             // Each pixel once: the top and bottom lines with the corners, the sides between them.
-            const int linesEnd = std::max(rightEnd, leftEnd);
-            const int sidesEnd = std::max(bottom, topEnd);
-            fill(left, linesEnd, top, topEnd, acrossColour);
-            fill(left, linesEnd, sidesEnd, bottomEnd, acrossColour);
-            fill(left, leftEnd, topEnd, sidesEnd, downColour);
-            fill(std::max(right, leftEnd), rightEnd, topEnd, sidesEnd, downColour);
+            const int linesEnd = std::max(right.second, left.second);
+            const int sidesEnd = std::max(bottom.first, top.second);
+            fill(left.first, linesEnd, top.first, top.second, acrossColour);
+            fill(left.first, linesEnd, sidesEnd, bottom.second, acrossColour);
+            fill(left.first, left.second, top.second, sidesEnd, downColour);
+            fill(std::max(right.first, left.second), right.second, top.second, sidesEnd, downColour);
         });
         return true;
     }
