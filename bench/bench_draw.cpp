@@ -1,16 +1,19 @@
-// Layout and drawing of a large dendrogram, as every paint of the view does it, and one frame
-// of the similarity matrix window.
-#include "analysis/ClusterAnalysis.h"
+// What one frame of the dendrogram and the similarity matrix windows costs while the user
+// scrolls a large study, painted by the windows themselves; and a whole layout and drawing
+// of the dendrogram, as every picture and printed page makes one.
 #include "analysis/NodeRegistry.h"
+#include "dendrogram/CSortanaMdiView.h"
 #include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DrawingSurface.h"
-#include "dendrogram/MatrixDrawing.h"
+#include "dendrogram/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
+#include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
+#include <QScrollBar>
 
 #include <numeric>
 #include <random>
@@ -18,6 +21,9 @@
 namespace {
 
 using namespace sortana;
+
+// The window on screen, its scroll bars aside.
+const QSize windowSize(1600, 1000);
 
 // A document of `items` items whose tree joins random neighbours at falling similarities,
 // the shape a clustering of a real study has: balanced in places, chains in others.
@@ -52,14 +58,85 @@ void fillDocument(CSortanaMdiDoc &document, int items)
     document.colour1 = 0xE0F0FF;
     document.summary = std::make_unique<StudySummary>();
     document.summary->useFit = true;
+
+    auto pairs = std::make_unique<SimilarityData>();
+    pairs->matrix.allocate(items);
+    std::uniform_int_distribution<int> count(0, 30);
+    for (int i = 0; i < items; ++i) {
+        for (int j = i + 1; j < items; ++j)
+            pairs->matrix.at(i, j) = count(random);
+    }
+    pairs->countedParticipants = 30;
+    document.similarity = std::move(pairs);
+}
+
+// One study of 5,000 items for every window benchmark: making it takes longer than they run.
+CSortanaMdiDoc &largeStudy()
+{
+    static CSortanaMdiDoc document;
+    if (!document.clusterRoot)
+        fillDocument(document, 5000);
+    return document;
+}
+
+// Shows the window with room for the frame's contents, scroll bars aside, and has it paint.
+void showWindow(DocumentWindow &window)
+{
+    window.resize(windowSize);
+    window.show();
+    QCoreApplication::processEvents();
+    window.resize(window.size() + windowSize - window.viewport()->size());
+    window.OnInitialUpdate();
+    QCoreApplication::processEvents();
+}
+
+// Puts the window's scroll bars at a share of their range, 0 to 100 %.
+void scrollTo(QAbstractScrollArea &window, int percent)
+{
+    for (QScrollBar *bar : {window.horizontalScrollBar(), window.verticalScrollBar()})
+        bar->setValue(bar->maximum() * percent / 100);
+}
+
+// One paint of the whole window, as after the window was covered.
+void paintFrames(benchmark::State &state, QAbstractScrollArea &window)
+{
+    QImage frame(window.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state)
+        window.viewport()->render(&frame);
+}
+
+// One turn of the mouse wheel down, then a paint of the whole window, as the window system
+// asks for after it. At the bottom the window goes back to the top a page further right, out
+// of the timing, as is `forget`, which makes the window forget the frames it painted: every
+// timed frame is a step into a part of the drawing that the window has not shown before.
+template <typename Forget>
+void scrollFrames(benchmark::State &state, QAbstractScrollArea &window, Forget forget)
+{
+    QScrollBar &down = *window.verticalScrollBar();
+    QScrollBar &across = *window.horizontalScrollBar();
+    QImage frame(window.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const int step = QApplication::wheelScrollLines() * down.singleStep();
+        if (down.value() + step > down.maximum()) {
+            down.setValue(0);
+            const int right = across.value() + across.pageStep();
+            across.setValue(right > across.maximum() ? 0 : right);
+        }
+        forget();
+        window.viewport()->render(&frame);
+        state.ResumeTiming();
+        down.setValue(down.value() + step);
+        window.viewport()->render(&frame);
+    }
 }
 
 void BM_LayoutAndDraw(benchmark::State &state)
 {
     CSortanaMdiDoc document;
     fillDocument(document, int(state.range(0)));
-    // A window-sized surface: the drawing is clipped to it, as on screen.
-    QImage window(1600, 1000, QImage::Format_ARGB32_Premultiplied);
+    // A window-sized surface: the drawing is clipped to it.
+    QImage window(windowSize, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter painter(&window);
         DrawingSurface surface(painter, false, 17);
@@ -69,37 +146,117 @@ void BM_LayoutAndDraw(benchmark::State &state)
 }
 BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// One window frame of a 2,000-item similarity matrix: at its real size (a corner of it) and
-// zoomed out to show it whole, where every cell is smaller than a pixel.
-void BM_MatrixFrame(benchmark::State &state)
+// The dendrogram window scrolled down a share of the way (0, 50 or 100 %).
+void BM_DendrogramWindowFrame(benchmark::State &state)
 {
-    constexpr int items = 2000;
-    CSortanaMdiDoc document;
-    fillDocument(document, items);
-    auto similarity = std::make_unique<SimilarityData>();
-    similarity->matrix.allocate(items);
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> count(0, 30);
-    for (int i = 0; i < items; ++i) {
-        for (int j = i + 1; j < items; ++j)
-            similarity->matrix.at(i, j) = count(random);
-    }
-    similarity->countedParticipants = 30;
-    document.similarity = std::move(similarity);
-    QImage window(1600, 1000, QImage::Format_ARGB32_Premultiplied);
-    const MatrixGeometry geometry = layoutMatrix(document, &window);
-    const bool whole = state.range(0) == 0;
-    const double zoom = whole ? window.width() / (geometry.size.width() * window.logicalDpiX() / himetricPerInch) : 1.0;
-    const QRect visible(0, 0, int(pixelsToHimetric(window.width(), window.logicalDpiX()) / zoom),
-                        int(pixelsToHimetric(window.height(), window.logicalDpiY()) / zoom));
+    ScriptedPlatform platform;
+    CSortanaMdiView view(&largeStudy(), platform);
+    showWindow(view);
+    scrollTo(view, int(state.range(0)));
+    paintFrames(state, view);
+}
+BENCHMARK(BM_DendrogramWindowFrame)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_DendrogramWindowScroll(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    CSortanaMdiView view(&largeStudy(), platform);
+    showWindow(view);
+    // Only the layout is kept, and it stays as long as the document does.
+    scrollFrames(state, view, [] {});
+}
+BENCHMARK(BM_DendrogramWindowScroll)->Iterations(50)->Unit(benchmark::kMillisecond);
+
+// A frame while the user drags the separator: each one lays the drawing out anew.
+void BM_DendrogramWindowDragFrame(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    CSortanaMdiDoc &document = largeStudy();
+    CSortanaMdiView view(&document, platform);
+    showWindow(view);
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    const qint32 width = document.drawingSize.cx;
     for (auto _ : state) {
-        QPainter painter(&window);
-        painter.scale(zoom, zoom);
-        DrawingSurface surface(painter, false, 0);
-        drawMatrix(document, geometry, surface, visible);
+        document.drawingSize.cx = document.drawingSize.cx == width ? width + 26 : width;
+        view.viewport()->render(&frame);
+    }
+    document.drawingSize.cx = width;
+}
+BENCHMARK(BM_DendrogramWindowDragFrame)->Unit(benchmark::kMillisecond);
+
+// The matrix window at a zoom in percent (0: fitted to the window) and a share of the way
+// down and across.
+void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
+{
+    showWindow(view);
+    if (zoomPercent == 0)
+        view.fitToWindow();
+    else
+        view.setZoom(zoomPercent / 100.0);
+    QCoreApplication::processEvents();
+    scrollTo(view, scrollPercent);
+}
+
+// Painted again where it stands. At real size a frame shows a few thousand cells; zoomed out,
+// millions, and thousands of names.
+void BM_MatrixWindowFrame(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    MatrixView view(&largeStudy(), platform);
+    showMatrix(view, int(state.range(0)), int(state.range(1)));
+    paintFrames(state, view);
+}
+BENCHMARK(BM_MatrixWindowFrame)
+    ->Args({100, 0})
+    ->Args({100, 50})
+    ->Args({10, 50})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// Scrolled down by the wheel from the top left (names in view) or the middle, at real size,
+// zoomed out to cells of about two pixels, and to cells of a third of a pixel.
+void BM_MatrixWindowScroll(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    MatrixView view(&largeStudy(), platform);
+    showMatrix(view, int(state.range(0)), int(state.range(1)));
+    // A change of zoom forgets the frames painted, but not the names shaped for the document.
+    QImage zoomedIn(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    scrollFrames(state, view, [&] {
+        const double zoom = view.zoom();
+        const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+        view.setZoom(zoom * 2);
+        view.viewport()->render(&zoomedIn);
+        view.setZoom(zoom);
+        view.horizontalScrollBar()->setValue(scroll.x());
+        view.verticalScrollBar()->setValue(scroll.y());
+    });
+}
+BENCHMARK(BM_MatrixWindowScroll)
+    ->Args({100, 0})
+    ->Args({100, 50})
+    ->Args({10, 0})
+    ->Args({10, 50})
+    ->Args({4, 0})
+    ->Args({2, 0})
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond);
+
+// The first frame at a new zoom, which has nothing to reuse: each one a wheel step in or out
+// from the whole matrix in the window.
+void BM_MatrixWindowZoomStep(benchmark::State &state)
+{
+    ScriptedPlatform platform;
+    MatrixView view(&largeStudy(), platform);
+    showMatrix(view, 0, 0);
+    const double fitted = view.zoom();
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.setZoom(view.zoom() == fitted ? fitted * 1.25 : fitted);
+        view.viewport()->render(&frame);
     }
 }
-BENCHMARK(BM_MatrixFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatrixWindowZoomStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -107,7 +264,7 @@ int main(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -78,9 +78,31 @@ QSize CSortanaMdiView::drawingPixels() const
 
 QSize CSortanaMdiView::extentPixels() const
 {
-    const QSize extent = drawnExtent(*m_document);
+    const DendrogramGeometry *geometry = screenGeometry();
+    const QSize extent = geometry ? geometry->extent : drawnExtent(*m_document);
     return drawingPixels().expandedTo({himetricToPixels(extent.width(), viewport()->logicalDpiX()),
                                        himetricToPixels(extent.height(), viewport()->logicalDpiY())});
+}
+
+CSortanaMdiView::LayoutKey CSortanaMdiView::layoutKey() const
+{
+    const CSortanaMdiDoc &d = *m_document;
+    return {.fontName = d.fontName,
+            .fontSize = d.fontSize,
+            .numberOfGroups = d.numberOfGroups,
+            .colour1 = d.colour1,
+            .colour2 = d.colour2,
+            .width = d.drawingSize.cx,
+            .scale = d.showSimilarityScale,
+            .dpiX = viewport()->logicalDpiX(),
+            .dpiY = viewport()->logicalDpiY(),
+            .scrollBarExtent = scrollBarExtent(),
+            .windowFont = viewport()->font()};
+}
+
+const DendrogramGeometry *CSortanaMdiView::screenGeometry() const
+{
+    return m_screenLayout ? &m_screenLayout->geometry : nullptr;
 }
 
 void CSortanaMdiView::setScrollSizes()
@@ -155,6 +177,7 @@ void CSortanaMdiView::OnInitialUpdate()
 
 void CSortanaMdiView::OnUpdate(UpdateHint hint)
 {
+    m_screenLayout.reset();
     if (!hasTree())
         return;
     coverBackgroundWithDrawing();
@@ -163,20 +186,32 @@ void CSortanaMdiView::OnUpdate(UpdateHint hint)
         setScrollSizes();
 }
 
-void CSortanaMdiView::paintEvent(QPaintEvent *)
+void CSortanaMdiView::paintEvent(QPaintEvent *event)
 {
     if (!m_document)
         return;
     QPainter painter(viewport());
     DrawingSurface surface(painter, false, scrollBarExtent(), -QPointF(scrollPosition()));
     const QSize client = viewport()->size();
-    // Scrolled past the drawing's right edge to the names beyond it, the bands must still
-    // reach the window's right edge.
-    const QSize paintSize(surface.toHimetricX(client.width() + (client.isEmpty() ? 0 : scrollPosition().x())),
-                          surface.toHimetricY(client.height()));
-    if (paintSize.width() != 0 && paintSize.height() != 0)
-        Draw(*m_document, surface, paintSize);
-    // The layout has just set the drawing's height. The scroll bars follow it once painting
+    // Scrolled past the drawing's right edge to the names beyond it, or below its bottom edge
+    // to the similarity scale, the bands must still reach the window's edges.
+    const QPoint scrolled = client.isEmpty() ? QPoint() : scrollPosition();
+    const QSize paintSize(surface.toHimetricX(client.width() + scrolled.x()),
+                          surface.toHimetricY(client.height() + scrolled.y()));
+    if (paintSize.width() != 0 && paintSize.height() != 0) {
+        const LayoutKey key = layoutKey();
+        if (!m_screenLayout || m_screenLayout->key != key) {
+            m_screenLayout.reset();
+            if (const DendrogramGeometry *laidOut = layOutDendrogram(*m_document, surface, paintSize))
+                m_screenLayout = ScreenLayout{key, *laidOut};
+        }
+        if (m_screenLayout) {
+            // Every drawing settles the height, whichever device drew last.
+            m_document->drawingSize.cy = m_screenLayout->geometry.height;
+            drawDendrogramPart(*m_document, m_screenLayout->geometry, surface, paintSize, event->rect());
+        }
+    }
+    // A layout may just have set the drawing's height. The scroll bars follow it once painting
     // is over: changing them now could resize the viewport under the painter.
     if (extentPixels() != m_scrollTotal)
         QMetaObject::invokeMethod(this, [this] { setScrollSizes(); }, Qt::QueuedConnection);
@@ -190,12 +225,10 @@ void CSortanaMdiView::resizeEvent(QResizeEvent *event)
 
 bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
 {
-    if (!m_document)
+    const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
+    if (!geometry)
         return false;
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(m_document->layout.get());
-    if (!layout)
-        return false;
-    const HimetricRect &strip = layout->geometry().separatorRect;
+    const HimetricRect &strip = geometry->separatorRect;
     const auto [left, right] = std::minmax({strip.left - hotZoneWidening, strip.right + hotZoneWidening});
     const auto [bottom, top] = std::minmax({strip.bottom, strip.top});
     // The drawing lies at minus the scroll position, so the zone moves with it.
@@ -272,7 +305,8 @@ std::unique_ptr<QMimeData> CSortanaMdiView::pictureData(const QString &descripti
     const QByteArray svg = svgPicture(*m_document, screen, description);
     auto data = pictureMimeData(svg, pictureImage(*m_document, screen, qRound(screen.dpi)));
     // The pictures were laid out on devices of their own; the next paint lays the drawing
-    // out for the screen again, which the separator's hot zone relies on.
+    // out for the screen again and gives the document back the screen's layout.
+    m_screenLayout.reset();
     viewport()->update();
     return data;
 }
@@ -304,6 +338,7 @@ bool CSortanaMdiView::exportPicture(const QString &path, int pngDpi)
         return false;
     const bool saved = savePicture(*m_document, path, m_platform, pngDpi);
     // The picture was laid out for its own device; the screen needs its own layout back.
+    m_screenLayout.reset();
     viewport()->update();
     return saved;
 }
@@ -314,6 +349,7 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
         return false;
     const bool printed = printPage(*m_document, printer, referenceScreen());
     // The page was laid out for the printer; the screen needs its own layout back.
+    m_screenLayout.reset();
     viewport()->update();
     if (!printed)
         m_platform.error(QStringLiteral("The dendrogram could not be printed.\nMake sure the printer is ready"));

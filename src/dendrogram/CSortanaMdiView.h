@@ -1,8 +1,10 @@
 #pragma once
 
+#include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DocumentWindow.h"
 #include "document/DocumentLinks.h"
 
+#include <QFont>
 #include <QPoint>
 #include <QSize>
 
@@ -70,12 +72,40 @@ private:
     void startPictureDrag();
     std::unique_ptr<QMimeData> pictureData(const QString &description);
 
+    // What a layout for this window is made from, the study aside: the study changes only
+    // with an update.
+    struct LayoutKey {
+        QString fontName;
+        qint32 fontSize = 0;
+        qint32 numberOfGroups = 0;
+        quint32 colour1 = 0;
+        quint32 colour2 = 0;
+        qint32 width = 0;
+        bool scale = false;
+        int dpiX = 0;
+        int dpiY = 0;
+        double scrollBarExtent = 0;
+        QFont windowFont;   // the names' when the document has no font size
+        bool operator==(const LayoutKey &) const = default;
+    };
+    LayoutKey layoutKey() const;
+    // The window's own layout, which the hot zone and the scroll range follow: pictures and
+    // other windows lay the document out on devices of their own.
+    const DendrogramGeometry *screenGeometry() const;
+
     // The extent the scroll bars were last set for, in pixels.
     QSize m_scrollTotal;
     bool m_dragging = false;
     QPoint m_lastMousePoint;
     // Where the left button went down away from the separator: a picture drag may follow.
     std::optional<QPoint> m_pressPoint;
+    // Laying 5,000 names out takes longer than a frame may, so a paint reuses the last layout
+    // while nothing it was made from has changed.
+    struct ScreenLayout {
+        LayoutKey key;
+        DendrogramGeometry geometry;
+    };
+    std::optional<ScreenLayout> m_screenLayout;
 };
 
 } // namespace sortana

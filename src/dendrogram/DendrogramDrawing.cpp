@@ -7,11 +7,45 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace sortana {
 
 namespace {
 
-void paintBackground(const DendrogramGeometry &layout, DrawingSurface &surface)
+// Of a drawing, what a paint must cover, in 0.01 mm with y upwards: all of it unless a window
+// says which part is exposed.
+struct Reach {
+    int left = std::numeric_limits<int>::min();
+    int top = std::numeric_limits<int>::max();
+    int right = std::numeric_limits<int>::max();
+    int bottom = std::numeric_limits<int>::min();
+
+    // Whether anything of the box with these corners lies within.
+    bool touches(QPoint a, QPoint b) const
+    {
+        return std::max(a.x(), b.x()) >= left && std::min(a.x(), b.x()) <= right && std::max(a.y(), b.y()) >= bottom
+            && std::min(a.y(), b.y()) <= top;
+    }
+};
+
+// The exposed part of a window widened by a few pixels, for the lines' width, and by a row
+// on either side, for glyphs that reach past their row.
+Reach reachOf(const DendrogramGeometry &layout, const DrawingSurface &surface, const QRectF &exposed)
+{
+    constexpr double linePixels = 2;
+    const QPointF topLeft = surface.fromDevice(exposed.topLeft() - QPointF(linePixels, linePixels));
+    const QPointF bottomRight = surface.fromDevice(exposed.bottomRight() + QPointF(linePixels, linePixels));
+    const auto clamped = [](double value) {
+        return int(std::clamp(value, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+    };
+    return {clamped(std::floor(topLeft.x())), clamped(std::ceil(topLeft.y()) + double(layout.rowHeight)),
+            clamped(std::ceil(bottomRight.x())), clamped(std::floor(bottomRight.y()) - double(layout.rowHeight))};
+}
+
+void paintBackground(const DendrogramGeometry &layout, QSize paintSize, DrawingSurface &surface)
 {
     QPainter &painter = surface.painter();
     const QPen treePen = painter.pen();
@@ -19,8 +53,8 @@ void paintBackground(const DendrogramGeometry &layout, DrawingSurface &surface)
     painter.setPen(surface.hairlinePen(Qt::DotLine));
     std::set<int> boundaries = layout.groupBoundaries;
     const QBrush bands[] = {QBrush(toQColor(layout.colour1)), QBrush(toQColor(layout.colour2))};
-    const int pw = layout.paintSize.width();
-    const int ph = layout.paintSize.height();
+    const int pw = paintSize.width();
+    const int ph = paintSize.height();
     const int my = layout.margin.height();
 
     painter.setBrush(bands[0]);
@@ -49,10 +83,13 @@ void paintBackground(const DendrogramGeometry &layout, DrawingSurface &surface)
     painter.setBrush(previousBrush);
 }
 
-void drawRows(const DendrogramGeometry &layout, const QStringList &names, bool useFit, DrawingSurface &surface)
+void drawRows(const DendrogramGeometry &layout, const QStringList &names, bool useFit, DrawingSurface &surface,
+              const Reach &reach)
 {
     for (size_t k = 0; k < layout.leafOrder.size(); ++k) {
         const int y = layout.rowsTop - int(k) * layout.rowHeight;
+        if (!reach.touches({reach.left, y}, {reach.left, y - layout.rowHeight}))
+            continue;
         if (useFit) {
             const QPoint corner(layout.fitBarLeft, y);
             surface.textOutClipped(corner, corner, {layout.fitBarLeft + layout.fitBarWidths[k], y - layout.rowHeight},
@@ -65,13 +102,16 @@ void drawRows(const DendrogramGeometry &layout, const QStringList &names, bool u
     }
 }
 
-void drawTree(const DendrogramGeometry &layout, DrawingSurface &surface)
+void drawTree(const DendrogramGeometry &layout, DrawingSurface &surface, const Reach &reach)
 {
+    QPoint position;
     for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
-        if (layout.pathSteps[k] == PathStep::MoveTo)
-            surface.moveTo(layout.pathPoints[k]);
-        else
-            surface.lineTo(layout.pathPoints[k]);
+        const QPoint point = layout.pathPoints[k];
+        if (layout.pathSteps[k] == PathStep::LineTo && reach.touches(position, point)) {
+            surface.moveTo(position);
+            surface.lineTo(point);
+        }
+        position = point;
     }
 }
 
@@ -87,14 +127,26 @@ void drawScale(const SimilarityScale &scale, DrawingSurface &surface)
         surface.textOut(label.topLeft, label.text);
 }
 
-} // namespace
+void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface, QSize paintSize,
+           const Reach &reach)
+{
+    paintBackground(geometry, paintSize, surface);
+    drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface, reach);
+    drawTree(geometry, surface, reach);
+    // A few lines and labels: left to the clip.
+    if (geometry.scale)
+        drawScale(*geometry.scale, surface);
+}
 
-void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+bool hasDrawing(const CSortanaMdiDoc &document)
 {
     // More rows than any import can give could only come from a damaged file; they would not
     // fit the drawing's coordinates.
-    if (!document.clusterRoot || !document.itemNames || document.itemNames->size() > PairMatrix::maxItems)
-        return;
+    return document.clusterRoot && document.itemNames && document.itemNames->size() <= PairMatrix::maxItems;
+}
+
+std::unique_ptr<DendrogramLayout> layOut(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+{
     if (requestedPaintSize.height() == 0)
         requestedPaintSize = {document.drawingSize.cx, document.drawingSize.cy};
     document.layout.reset();
@@ -102,13 +154,45 @@ void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPain
     const DendrogramGeometry &geometry = layout->geometry();
     // The drawing's height follows from its rows on this surface.
     document.drawingSize = {geometry.width, geometry.height};
-    paintBackground(geometry, surface);
-    drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface);
-    drawTree(geometry, surface);
-    if (geometry.scale)
-        drawScale(*geometry.scale, surface);
+    return layout;
+}
+
+} // namespace
+
+void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+{
+    if (!hasDrawing(document))
+        return;
+    auto layout = layOut(document, surface, requestedPaintSize);
+    paint(document, layout->geometry(), surface, layout->geometry().paintSize, Reach{});
     layout->Restore();
     document.layout = std::move(layout);
+}
+
+const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+{
+    if (!hasDrawing(document))
+        return nullptr;
+    auto layout = layOut(document, surface, requestedPaintSize);
+    layout->Restore();
+    const DendrogramGeometry *geometry = &layout->geometry();
+    document.layout = std::move(layout);
+    return geometry;
+}
+
+void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+                        QSize requestedPaintSize, QRectF exposed)
+{
+    if (!hasDrawing(document))
+        return;
+    // What the layout puts on the surface while Draw paints.
+    QPainter &painter = surface.painter();
+    painter.save();
+    painter.setFont(geometry.labelFont);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setPen(surface.hairlinePen(Qt::SolidLine));
+    paint(document, geometry, surface, paintArea(document, requestedPaintSize), reachOf(geometry, surface, exposed));
+    painter.restore();
 }
 
 } // namespace sortana

@@ -1,16 +1,28 @@
 #pragma once
 
+#include <QRectF>
 #include <QSize>
 
 namespace sortana {
 
 class CSortanaMdiDoc;
 class DrawingSurface;
+struct DendrogramGeometry;
 
 // Lays out and paints the document's dendrogram: group bands with dotted boundaries, the
 // separator strip, fit bars, names, the tree and, when the document shows it, the similarity
 // scale below the drawing's height. The layout stays in the document. An empty
 // document draws nothing; a requested paint height of 0 paints the document's drawing size.
 void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+
+// The first half of Draw: lays the dendrogram out for the surface, keeps the layout in the
+// document and settles the drawing's height, but paints nothing. Null for an empty document.
+const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+
+// The second half, for a window that keeps its layout from frame to frame: paints what Draw
+// would paint with that layout on a surface of the same resolution and margins, leaving out
+// the rows and lines that lie wholly outside `exposed` (the painter's coordinates).
+void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+                        QSize requestedPaintSize, QRectF exposed);
 
 } // namespace sortana

@@ -38,6 +38,13 @@ int truncateToInt(double value)
 
 } // namespace
 
+QSize paintArea(const CSortanaMdiDoc &document, QSize requestedPaintSize)
+{
+    const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
+    return {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
+            std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
+}
+
 DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
     : m_meanFits(document.itemAverageFit.get()), m_surface(surface)
 {
@@ -47,8 +54,7 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     const qsizetype n = itemNames.size();
     const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
     g.width = w;
-    g.paintSize = {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
-                   std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
+    g.paintSize = paintArea(document, requestedPaintSize);
 
     QPainter &painter = surface.painter();
     painter.save();
@@ -58,6 +64,7 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
         font.setPointSize(std::min(document.fontSize, maxFontSize));
         painter.setFont(font);
     }
+    g.labelFont = painter.font();
 
     const int mx = surface.toHimetricX(surface.scrollBarExtent());
     const int my = surface.toHimetricY(surface.scrollBarExtent());

@@ -2,6 +2,7 @@
 
 #include "document/CSortanaMdiDoc.h"
 
+#include <QFont>
 #include <QPoint>
 #include <QSize>
 #include <QStringList>
@@ -80,6 +81,7 @@ struct DendrogramGeometry {
     int fitBarFullWidth = 0;     // the whole bar text; negative without fit bars
     int labelLeft = 0;
     int labelWidth = 0;          // the widest name's
+    QFont labelFont;             // the names' and the fit bars'
     std::vector<int> leafOrder;        // the item of each row, top row first
     std::vector<int> fitBarWidths;     // the bar of each row
     std::vector<NodePlacement> joins;  // every join, in the order the tree was walked
@@ -92,6 +94,10 @@ struct DendrogramGeometry {
     quint32 colour1 = 0;
     quint32 colour2 = 0;
 };
+
+// The area that a drawing at the requested paint size covers with its bands: at least the
+// drawing.
+QSize paintArea(const CSortanaMdiDoc &document, QSize requestedPaintSize);
 
 // One drawing of a document's dendrogram on one surface, laid out at construction. Built
 // anew for every drawing; while it lives, its font, pen and transparent background are set on

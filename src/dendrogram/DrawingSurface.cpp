@@ -60,6 +60,12 @@ QPointF DrawingSurface::toDevice(QPoint point) const
     return {m_origin.x() + point.x() * m_dpiX / himetricPerInch, m_origin.y() - point.y() * m_dpiY / himetricPerInch};
 }
 
+QPointF DrawingSurface::fromDevice(QPointF point) const
+{
+    return {(point.x() - m_origin.x()) * himetricPerInch / m_dpiX,
+            (m_origin.y() - point.y()) * himetricPerInch / m_dpiY};
+}
+
 QPen DrawingSurface::hairlinePen(Qt::PenStyle style) const
 {
     // A width of 0 would be one device pixel: on a picture's fine grid that is a line too

@@ -42,6 +42,8 @@ public:
     int toHimetricX(double pixels) const;
     int toHimetricY(double pixels) const;
     QPointF toDevice(QPoint point) const;
+    // The drawing's position at a point of the device, in 0.01 mm: the inverse of toDevice.
+    QPointF fromDevice(QPointF point) const;
     // A black hairline pen of the style given, as wide in 0.01 mm on this device as on any.
     QPen hairlinePen(Qt::PenStyle style) const;
 

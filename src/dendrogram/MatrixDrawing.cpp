@@ -8,10 +8,13 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
+#include <QTextLayout>
+#include <QTransform>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace sortana {
 
@@ -100,6 +103,37 @@ QRectF deviceRect(const DrawingSurface &surface, const QRect &area)
         .normalized();
 }
 
+// The colour of every pair, as shareColour gives it, from a list of the colours of the counts
+// a pair can have when they are few enough to list.
+class PairColours {
+public:
+    explicit PairColours(const SimilarityData &similarity) : m_similarity(similarity), m_itself(shareColour(1.0).rgb())
+    {
+        const double most = similarity.maxCount();
+        if (most > maxListedCount)
+            return;
+        // Counts outside 0 to the most share the colour of the nearest end of the scale.
+        m_counts.resize(most > 0 ? size_t(most) + 1 : 1);
+        for (size_t count = 0; count < m_counts.size(); ++count)
+            m_counts[count] = shareColour(most > 0 ? double(count) / most : 0.0).rgb();
+    }
+
+    QRgb operator()(int a, int b) const
+    {
+        if (a == b)
+            return m_itself;
+        if (m_counts.empty())
+            return shareColour(m_similarity.share(a, b)).rgb();
+        return m_counts[size_t(std::clamp<qint64>(m_similarity.count(a, b), 0, qint64(m_counts.size()) - 1))];
+    }
+
+private:
+    static constexpr double maxListedCount = 4096;
+    const SimilarityData &m_similarity;
+    QRgb m_itself;
+    std::vector<QRgb> m_counts;
+};
+
 // First and one past the last of the rows (or columns) from `from` to `to` along one axis.
 std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
 {
@@ -112,9 +146,9 @@ std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
 class MatrixPainter {
 public:
     MatrixPainter(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
-                  QRect area)
+                  QRect area, NameGlyphs *windowGlyphs)
         : m_similarity(*document.similarity), m_names(*document.itemNames), m_g(geometry), m_surface(surface),
-          m_painter(surface.painter()), m_area(area),
+          m_painter(surface.painter()), m_area(area), m_windowGlyphs(windowGlyphs),
           m_rows(indexRange(area.top(), area.bottom() + 1, geometry.grid.y(), geometry.cell, geometry.rows())),
           m_columns(indexRange(area.left(), area.right() + 1, geometry.grid.x(), geometry.cell, geometry.rows())),
           m_colours{toQColor(document.colour1), toQColor(document.colour2)}
@@ -141,6 +175,8 @@ public:
         const auto [r0, r1] = m_rows;
         const auto [c0, c1] = m_columns;
         if (r0 >= r1 || c0 >= c1)
+            return;
+        if (forWindow() && cellPixels())
             return;
         if (qint64(r1 - r0) * (c1 - c0) > maxSeparateCells) {
             cellImage();
@@ -195,11 +231,26 @@ public:
         m_painter.setFont(m_g.nameFont);
         m_painter.setPen(Qt::black);
         const QFontMetricsF metrics(m_g.nameFont, m_painter.device());
+        if (m_windowGlyphs)
+            m_windowGlyphs->use(m_painter);
+        // The name's width, and the name drawn from the top-left corner given (device).
+        const auto advance = [&](int item) {
+            return m_windowGlyphs ? m_windowGlyphs->of(item, m_names[item]).advance
+                                  : metrics.horizontalAdvance(m_names[item]);
+        };
+        const auto draw = [&](QPointF topLeft, int item) {
+            if (!m_windowGlyphs) {
+                m_painter.drawText(topLeft + QPointF(0, metrics.ascent()), m_names[item]);
+                return;
+            }
+            for (const QGlyphRun &run : m_windowGlyphs->of(item, m_names[item]).runs)
+                m_painter.drawGlyphRun(topLeft, run);
+        };
         if (m_area.left() < m_g.grid.x()) {
             for (int r = m_rows.first; r < m_rows.second; ++r) {
-                const QString &name = m_names[m_g.order[size_t(r)]];
-                const int width = m_surface.toHimetricX(metrics.horizontalAdvance(name));
-                m_surface.textOut(up(m_g.grid.x() - textGap / 2 - width, m_g.grid.y() + r * m_g.cell), name);
+                const int item = m_g.order[size_t(r)];
+                const int width = m_surface.toHimetricX(advance(item));
+                draw(m_surface.toDevice(up(m_g.grid.x() - textGap / 2 - width, m_g.grid.y() + r * m_g.cell)), item);
             }
         }
         if (m_area.top() < m_g.grid.y()) {
@@ -209,7 +260,7 @@ public:
                 m_painter.save();
                 m_painter.translate(start);
                 m_painter.rotate(-90);
-                m_painter.drawText(QPointF(0, metrics.ascent()), m_names[m_g.order[size_t(c)]]);
+                draw(QPointF(0, 0), m_g.order[size_t(c)]);
                 m_painter.restore();
             }
         }
@@ -239,6 +290,8 @@ public:
     }
 
 private:
+    bool forWindow() const { return m_windowGlyphs != nullptr; }
+
     QRect cellRect(int row, int column, int span) const
     {
         return {m_g.grid.x() + column * m_g.cell, m_g.grid.y() + row * m_g.cell, span * m_g.cell, span * m_g.cell};
@@ -257,10 +310,78 @@ private:
         m_painter.setPen(pen);
         m_painter.setBrush(Qt::NoBrush);
         shapes([&](const QRect &area) {
-            if (area.adjusted(-1, -1, 1, 1).intersects(m_area))
-                m_painter.drawRect(deviceRect(m_surface, area));
+            if (!area.adjusted(-1, -1, 1, 1).intersects(m_area))
+                return;
+            if (forWindow() && pixelOutline(area, pen))
+                return;
+            m_painter.drawRect(deviceRect(m_surface, area));
         });
         m_painter.restore();
+    }
+
+    // Drawing coordinates (0.01 mm, y downwards) to the device's pixels.
+    QTransform drawingToDevice() const
+    {
+        const QPointF origin = m_surface.toDevice(up(0, 0));
+        return QTransform(m_surface.dpiX() / himetricPerInch, 0, 0, m_surface.dpiY() / himetricPerInch, origin.x(),
+                          origin.y())
+             * m_painter.deviceTransform();
+    }
+
+    // Paints device pixels as the device's pixels, whatever the painter's transformation.
+    template <typename Paint>
+    void inDevicePixels(Paint paint)
+    {
+        m_painter.save();
+        m_painter.resetTransform();
+        m_painter.scale(1 / m_painter.device()->devicePixelRatio(), 1 / m_painter.device()->devicePixelRatio());
+        paint();
+        m_painter.restore();
+    }
+
+    // The outline of the area in device pixels, as a stroke of the pen looks on a raster
+    // device: a pen at least a pixel wide covers the pixels whose centres it covers; a thinner
+    // one shades the pixels its middle runs through by how wide it is. Where a frame is cut
+    // into parts, a stroke's pixels change with the cut; these do not. False, having painted
+    // nothing, when the device turns or shears the drawing.
+    bool pixelOutline(const QRect &area, const QPen &pen)
+    {
+        const QTransform toDevice = drawingToDevice();
+        if (toDevice.type() > QTransform::TxScale)
+            return false;
+        const QRectF edges = toDevice.mapRect(QRectF(area));
+        const double across = pen.widthF() * std::abs(m_painter.deviceTransform().m11());
+        const double down = pen.widthF() * std::abs(m_painter.deviceTransform().m22());
+        // The first and one past the last pixel of a line of that width along one axis. Like
+        // the rasterizer, positions are taken to 1/64 of a pixel.
+        const auto pixels = [](double line, double width) {
+            line = std::round(line * 64) / 64;
+            if (width < 1)
+                return std::pair{int(std::floor(line)), int(std::floor(line)) + 1};
+            return std::pair{int(std::ceil(line - width / 2 - 0.5)), int(std::ceil(line + width / 2 - 0.5))};
+        };
+        const std::pair<int, int> left = pixels(edges.left(), across);
+        const std::pair<int, int> right = pixels(edges.right(), across);
+        const std::pair<int, int> top = pixels(edges.top(), down);
+        const std::pair<int, int> bottom = pixels(edges.bottom(), down);
+        QColor acrossColour = pen.color();
+        QColor downColour = pen.color();
+        acrossColour.setAlphaF(float(std::min(down, 1.0)));
+        downColour.setAlphaF(float(std::min(across, 1.0)));
+        inDevicePixels([&] {
+            const auto fill = [&](int x0, int x1, int y0, int y1, const QColor &colour) {
+                if (x1 > x0 && y1 > y0)
+                    m_painter.fillRect(QRect(x0, y0, x1 - x0, y1 - y0), colour);
+            };
+            // Each pixel once: the top and bottom lines with the corners, the sides between them.
+            const int linesEnd = std::max(right.second, left.second);
+            const int sidesEnd = std::max(bottom.first, top.second);
+            fill(left.first, linesEnd, top.first, top.second, acrossColour);
+            fill(left.first, linesEnd, sidesEnd, bottom.second, acrossColour);
+            fill(left.first, left.second, top.second, sidesEnd, downColour);
+            fill(std::max(right.first, left.second), right.second, top.second, sidesEnd, downColour);
+        });
+        return true;
     }
 
     // Many cells on view: one image of them, no finer than the device shows them.
@@ -287,12 +408,71 @@ private:
         m_painter.drawImage(target, image);
     }
 
+    // Each device pixel whose centre lies on a cell in view the colour of that cell, painted
+    // as one image of device pixels. False, having painted nothing, when the device turns or
+    // shears the drawing.
+    bool cellPixels()
+    {
+        const auto [r0, r1] = m_rows;
+        const auto [c0, c1] = m_columns;
+        const QTransform toDevice = drawingToDevice();
+        if (toDevice.type() > QTransform::TxScale || toDevice.m11() <= 0 || toDevice.m22() <= 0)
+            return false;
+        const double dpr = m_painter.device()->devicePixelRatio();
+        const QRectF port = m_painter.viewport();
+        const QRectF onDevice = toDevice.mapRect(QRectF(cellRect(r0, c0, 1).united(cellRect(r1 - 1, c1 - 1, 1))))
+                                    .intersected(m_painter.deviceTransform().mapRect(m_painter.clipBoundingRect()))
+                                    .intersected({port.topLeft() * dpr, port.size() * dpr});
+        // The pixels whose centres lie within.
+        const auto first = [](double edge) { return int(std::ceil(edge - 0.5)); };
+        const int x0 = first(onDevice.left());
+        const int y0 = first(onDevice.top());
+        const int width = first(onDevice.right()) - x0;
+        const int height = first(onDevice.bottom()) - y0;
+        if (width <= 0 || height <= 0)
+            return true;
+        // The cell under each pixel's centre, along one axis.
+        const auto cellsAlong = [&](int from, int count, double scale, double offset, int start, int firstCell,
+                                    int endCell) {
+            std::vector<int> cells(static_cast<size_t>(count));
+            for (int k = 0; k < count; ++k) {
+                const double position = (from + k + 0.5 - offset) / scale;
+                cells[size_t(k)] =
+                    int(std::clamp<double>(std::floor((position - start) / m_g.cell), firstCell, endCell - 1));
+            }
+            return cells;
+        };
+        const std::vector<int> columns = cellsAlong(x0, width, toDevice.m11(), toDevice.dx(), m_g.grid.x(), c0, c1);
+        const std::vector<int> rows = cellsAlong(y0, height, toDevice.m22(), toDevice.dy(), m_g.grid.y(), r0, r1);
+        QImage image(width, height, QImage::Format_RGB32);
+        if (image.isNull())
+            return true;
+        const PairColours colourOf(m_similarity);
+        for (int y = 0; y < height; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            if (y > 0 && rows[size_t(y)] == rows[size_t(y) - 1]) {
+                std::copy_n(reinterpret_cast<const QRgb *>(image.constScanLine(y - 1)), width, line);
+                continue;
+            }
+            const int item = m_g.order[size_t(rows[size_t(y)])];
+            QRgb colour = 0;
+            for (int x = 0; x < width; ++x) {
+                if (x == 0 || columns[size_t(x)] != columns[size_t(x) - 1])
+                    colour = colourOf(item, m_g.order[size_t(columns[size_t(x)])]);
+                line[x] = colour;
+            }
+        }
+        inDevicePixels([&] { m_painter.drawImage(QPoint(x0, y0), image); });
+        return true;
+    }
+
     const SimilarityData &m_similarity;
     const QStringList &m_names;
     const MatrixGeometry &m_g;
     DrawingSurface &m_surface;
     QPainter &m_painter;
     QRect m_area;
+    NameGlyphs *m_windowGlyphs;
     std::pair<int, int> m_rows;
     std::pair<int, int> m_columns;
     QColor m_colours[2];
@@ -368,8 +548,41 @@ MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device
     return g;
 }
 
-void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
-                QRect visible, std::optional<int> highlightedRow)
+void NameGlyphs::use(const QPainter &painter)
+{
+    QPaintDevice *device = painter.device();
+    if (painter.font() != m_font || device->logicalDpiX() != m_dpiX || device->logicalDpiY() != m_dpiY
+        || painter.layoutDirection() != m_direction) {
+        m_names.clear();
+        m_font = painter.font();
+        m_dpiX = device->logicalDpiX();
+        m_dpiY = device->logicalDpiY();
+        m_direction = painter.layoutDirection();
+    }
+    m_device = device;
+}
+
+const NameGlyphs::Name &NameGlyphs::of(int item, const QString &name)
+{
+    if (size_t(item) >= m_names.size())
+        m_names.resize(size_t(item) + 1);
+    std::optional<Name> &shaped = m_names[size_t(item)];
+    if (!shaped) {
+        // As QPainter::drawText lays a line out.
+        QTextLayout layout(name, m_font, m_device);
+        QTextOption option;
+        option.setTextDirection(m_direction);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        shaped = Name{layout.glyphRuns(), QFontMetricsF(m_font, m_device).horizontalAdvance(name)};
+    }
+    return *shaped;
+}
+
+void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
+                std::optional<int> highlightedRow, NameGlyphs *windowGlyphs)
 {
     if (geometry.isEmpty() || !document.similarity || !document.itemNames)
         return;
@@ -380,7 +593,7 @@ void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, 
     painter.save();
     // Whole cells, squares and names are drawn where they touch the area; nothing past it.
     painter.setClipRect(deviceRect(surface, area), Qt::IntersectClip);
-    MatrixPainter matrix(document, geometry, surface, area);
+    MatrixPainter matrix(document, geometry, surface, area, windowGlyphs);
     matrix.background();
     matrix.groupBands();
     const bool highlighted = highlightedRow && *highlightedRow >= 0 && *highlightedRow < geometry.rows();

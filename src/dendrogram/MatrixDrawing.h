@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -10,6 +12,7 @@
 #include <vector>
 
 class QPaintDevice;
+class QPainter;
 
 namespace sortana {
 
@@ -48,11 +51,43 @@ struct MatrixGeometry {
 // holds no tree or no matrix.
 MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device, int maxSide = 0);
 
+// The item names shaped into glyphs, kept by a window that draws them frame after frame:
+// shaping a name takes longer than drawing it. They are shaped for one font, resolution and
+// direction of text at a time.
+class NameGlyphs {
+public:
+    struct Name {
+        QList<QGlyphRun> runs;   // placed from the top-left corner of the text
+        double advance = 0;      // its width, as the font's metrics give it
+    };
+
+    // Shapes the names for the painter's font, device and direction from here on, forgetting
+    // what was shaped for others. The device must outlive the use of `of`.
+    void use(const QPainter &painter);
+    // The item's name, shaped on first need.
+    const Name &of(int item, const QString &name);
+    void clear() { m_names.clear(); }
+
+private:
+    QFont m_font;
+    int m_dpiX = 0;
+    int m_dpiY = 0;
+    Qt::LayoutDirection m_direction = Qt::LayoutDirectionAuto;
+    QPaintDevice *m_device = nullptr;
+    std::vector<std::optional<Name>> m_names;
+};
+
 // Paints the part of the matrix that lies in `visible` (0.01 mm, y downwards): the
 // background, the group colours behind the names, the cells, the groups as squares on the
 // diagonal, a highlighted row and column, the names and the legend.
-void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
-                QRect visible, std::optional<int> highlightedRow = {});
+//
+// A window, which paints the matrix frame after frame and in parts, passes the glyphs it
+// keeps of the names: they are drawn from those, each device pixel gets the colour of the
+// cell under its centre and the squares' outlines are whole device pixels, so that parts
+// painted apart join without a seam. A picture gets one shape per cell, or where too many are
+// in view an image of them scaled to fit them, and stroked outlines.
+void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
+                std::optional<int> highlightedRow = {}, NameGlyphs *windowGlyphs = nullptr);
 
 // What lies under a point of the drawing (0.01 mm, y downwards).
 struct MatrixHit {

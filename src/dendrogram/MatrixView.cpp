@@ -116,6 +116,7 @@ void MatrixView::OnUpdate(UpdateHint hint)
 {
     // The font and the groups change the layout; a new study changes everything.
     m_geometry.reset();
+    m_tiles.clear();
     if (hint == UpdateHint::NewStudy)
         m_highlight.reset();
     setScrollSizes();
@@ -190,13 +191,14 @@ void MatrixView::paintEvent(QPaintEvent *event)
                          noMatrixMessage);
         return;
     }
+    const MatrixTiles::View shown{.zoom = m_zoom,
+                                  .highlightedRow = m_highlight,
+                                  .dpiX = viewport()->logicalDpiX(),
+                                  .dpiY = viewport()->logicalDpiY(),
+                                  .devicePixelRatio = viewport()->devicePixelRatioF(),
+                                  .background = palette().color(QPalette::Dark)};
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    const QRect visible(toDrawing(event->rect().topLeft()), toDrawing(event->rect().bottomRight() + QPoint(1, 1)));
-    painter.translate(-scroll);
-    painter.scale(m_zoom, m_zoom);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawingSurface surface(painter, false, 0);
-    drawMatrix(*m_document, geometry(), surface, visible, m_highlight);
+    m_tiles.paint(painter, *m_document, geometry(), shown, scroll, event->rect());
 }
 
 void MatrixView::resizeEvent(QResizeEvent *event)

@@ -2,6 +2,7 @@
 
 #include "dendrogram/DocumentWindow.h"
 #include "dendrogram/MatrixDrawing.h"
+#include "dendrogram/MatrixTiles.h"
 #include "document/DocumentLinks.h"
 
 #include <optional>
@@ -61,6 +62,8 @@ private:
 
     // Laid out for the screen on first need after every change of the document.
     std::optional<MatrixGeometry> m_geometry;
+    // Painting millions of cells and thousands of names takes longer than a frame may.
+    MatrixTiles m_tiles;
     double m_zoom = 1.0;
     std::optional<int> m_highlight;
     std::optional<QPoint> m_pressPoint;

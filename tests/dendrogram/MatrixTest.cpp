@@ -5,14 +5,17 @@
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "dendrogram/MatrixDrawing.h"
+#include "dendrogram/MatrixTiles.h"
 #include "dendrogram/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
+#include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -216,6 +219,45 @@ TEST_F(MatrixOfChain, OnlyTheVisibleAreaIsPainted)
     }
     EXPECT_EQ(outside, 0);
     EXPECT_GT(inside, pixels.width() * pixels.height() / 2);
+}
+
+TEST_F(MatrixOfChain, AWindowsTilesJoinIntoTheWholeDrawing)
+{
+    const int n = 300;
+    chain(n);
+    // Counts that change from cell to cell, so that a cell painted out of its place shows.
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j)
+            document.similarity->matrix.at(i, j) = (i * 7919 + j * 104729) % (n + 1);
+    }
+    QImage device = screenImage(1, 1);
+    const MatrixGeometry geometry = layoutMatrix(document, &device);
+    const QSize window(700, 500);
+    // Cells of some 18, 4, 1.3 and 0.6 pixels; the names, a highlighted row, and the middle.
+    for (const double zoom : {1.0, 0.23, 0.071, 0.031}) {
+        for (const QPoint scroll : {QPoint(0, 0), QPoint(333, 517)}) {
+            const MatrixTiles::View view{.zoom = zoom, .highlightedRow = 17, .background = Qt::darkGray};
+            // The window's background, and over it the tiles.
+            QImage tiled = screenImage(window.width(), window.height());
+            tiled.fill(Qt::darkGray);
+            {
+                QPainter painter(&tiled);
+                MatrixTiles().paint(painter, document, geometry, view, scroll, QRect(QPoint(0, 0), window));
+            }
+            QImage whole = screenImage(window.width(), window.height());
+            whole.fill(Qt::darkGray);
+            {
+                QPainter painter(&whole);
+                painter.setRenderHint(QPainter::TextAntialiasing);
+                painter.translate(-scroll);
+                painter.scale(zoom, zoom);
+                DrawingSurface surface(painter, false, 0);
+                NameGlyphs glyphs;
+                drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size), 17, &glyphs);
+            }
+            EXPECT_LE(largestDifference(tiled, whole), clipShading) << zoom << ' ' << scroll.x();
+        }
+    }
 }
 
 TEST_F(MatrixOfChain, PointsFindTheirCellOrName)

@@ -3,6 +3,7 @@
 #include "dendrogram/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
+#include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -10,9 +11,12 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +58,33 @@ protected:
     {
         const MatrixGeometry &g = view->geometry();
         return pixelAt(g.grid + QPoint(column * g.cell + g.cell / 2, row * g.cell + g.cell / 2));
+    }
+    // The window's part within `exposed` as it paints it, on a background it would cover.
+    QImage painted(const QRect &exposed) const
+    {
+        QImage image(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::magenta);
+        view->viewport()->render(&image, exposed.topLeft(), QRegion(exposed));
+        return image.copy(exposed);
+    }
+    // The whole matrix drawn in one go, as for a window, where the window shows it.
+    QImage fullDrawing(const QRect &exposed)
+    {
+        QImage image(view->viewport()->size(), QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(view->viewport()->logicalDpiX() / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        image.fill(view->palette().color(QPalette::Dark));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.translate(-QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()));
+        painter.scale(view->zoom(), view->zoom());
+        DrawingSurface surface(painter, false, 0);
+        NameGlyphs glyphs;
+        const MatrixGeometry &g = view->geometry();
+        drawMatrix(document, g, surface, QRect(QPoint(0, 0), g.size), view->highlightedRow(), &glyphs);
+        painter.end();
+        return image.copy(exposed).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     void click(QPoint point)
     {
@@ -130,6 +161,59 @@ TEST_F(MatrixViewTest, TheBarsSettingsApplyAtTheNextUpdate)
     document.UpdateAllViews(UpdateHint::Redraw);
     EXPECT_GT(view->geometry().cell, cell * 3 / 2);
     EXPECT_FALSE(view->grab().isNull());
+}
+
+TEST_F(MatrixViewTest, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
+{
+    const QRect window = view->viewport()->rect();
+    // Across the tiles' edges, within one, and one pixel.
+    const QRect parts[] = {
+        window, {0, 100, window.width(), 60}, {250, 250, 13, 90}, {40, 30, 20, 20}, {255, 256, 1, 1}};
+    // Real size, bigger, cells of about two pixels, and smaller than a pixel.
+    for (const double zoom : {1.0, 1.7, 0.11, 0.03}) {
+        view->setZoom(zoom);
+        for (const int share : {0, 50, 100}) {
+            view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum() * share / 100);
+            view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() * share / 100);
+            for (const QRect &part : parts)
+                EXPECT_LE(largestDifference(painted(part), fullDrawing(part)), clipShading)
+                    << zoom << ' ' << share << ' ' << part.x() << ',' << part.y();
+        }
+    }
+}
+
+TEST_F(MatrixViewTest, TheWindowPaintsAfreshWhenTheMatrixOrHowItIsShownChanges)
+{
+    view->setZoom(0.5);
+    const QRect window = view->viewport()->rect();
+    const QImage before = painted(window);
+    const MatrixGeometry &g = view->geometry();
+    const std::function<void()> changes[] = {
+        [&] {
+            document.colour1 = 0xE0F0FF;
+            document.UpdateAllViews(UpdateHint::Redraw);
+        },
+        [&] {
+            document.numberOfGroups = 4;
+            document.UpdateAllViews(UpdateHint::Redraw);
+        },
+        [&] { click(pixelAt(QPoint(g.grid.x() - g.nameWidth / 2, g.grid.y() + 3 * g.cell))); },
+        [&] { view->setZoom(0.45); },
+        [&] {
+            document.fontSize = 10;
+            document.UpdateAllViews(UpdateHint::Redraw);
+        },
+        [&] {
+            document.similarity->matrix.at(0, 1) = 0;
+            document.similarity->countedParticipants *= 2;
+            document.UpdateAllViews(UpdateHint::NewStudy);
+        },
+    };
+    for (size_t k = 0; k < std::size(changes); ++k) {
+        changes[k]();
+        EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
+    }
+    EXPECT_NE(painted(window), before);
 }
 
 TEST_F(MatrixViewTest, CopyOffersTheMatrixAsSvgAndPngAndNeedsTheMatrix)

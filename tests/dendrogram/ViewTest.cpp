@@ -1,10 +1,12 @@
 #include "dendrogram/CSortanaMdiView.h"
 
+#include "dendrogram/DendrogramDrawing.h"
 #include "dendrogram/DendrogramLayout.h"
 #include "dendrogram/DrawingSurface.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
+#include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/RecordingBar.h"
 #include "support/TestFiles.h"
@@ -20,12 +22,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numeric>
 
 #include <gtest/gtest.h>
@@ -89,6 +93,25 @@ protected:
         mouse(QEvent::MouseMove, point, Qt::NoButton);
         return view.viewport()->cursor().shape();
     }
+    // The window's part within `exposed` as it paints it, over a background it should cover.
+    QImage painted(const QRect &exposed, const QColor &under = Qt::magenta) const
+    {
+        QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(under);
+        view.viewport()->render(&image, exposed.topLeft(), QRegion(exposed));
+        return image.copy(exposed);
+    }
+    // The whole dendrogram laid out and drawn as pictures are, where the window shows it.
+    QImage fullDrawing(const QRect &exposed)
+    {
+        QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+        DrawingSurface surface(painter, false, view.style()->pixelMetric(QStyle::PM_ScrollBarExtent), -QPointF(scroll));
+        Draw(document, surface,
+             {surface.toHimetricX(image.width() + scroll.x()), surface.toHimetricY(image.height() + scroll.y())});
+        return image.copy(exposed);
+    }
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
@@ -123,6 +146,60 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cy, dpiY()) - view.viewport()->height());
+}
+
+TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
+{
+    view.resize(420, 110);
+    QCoreApplication::processEvents();
+    import();
+    document.numberOfGroups = 3;
+    document.colour1 = 0xE0F0FF;
+    document.UpdateAllViews(UpdateHint::Redraw);
+    const QRect window = view.viewport()->rect();
+    // Across rows, through the tree only, over the names, and one pixel.
+    const QRect parts[] = {window, {0, 37, window.width(), 16}, {20, 5, 60, 30}, {window.width() - 90, 60, 90, 40},
+                           {150, 50, 1, 1}};
+    const QScrollBar &down = *view.verticalScrollBar();
+    ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
+    for (const int scroll : {0, down.maximum() / 2, down.maximum()}) {
+        view.verticalScrollBar()->setValue(scroll);
+        // Down to the similarity scale at the bottom, every pixel is painted.
+        EXPECT_EQ(largestDifference(painted(window), painted(window, Qt::cyan)), 0) << scroll;
+        for (const QRect &part : parts)
+            EXPECT_LE(largestDifference(painted(part), fullDrawing(part)), clipShading)
+                << scroll << ' ' << part.x() << ',' << part.y();
+    }
+}
+
+TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
+{
+    view.resize(420, 160);
+    QCoreApplication::processEvents();
+    import();
+    const QRect window = view.viewport()->rect();
+    const QImage before = painted(window);
+    // The settings, told as the settings bar and the separator tell them, or not told at all;
+    // and the study, as loading a document changes it.
+    const struct {
+        std::function<void()> change;
+        bool told;
+    } changes[] = {
+        {[&] { document.colour2 = 0x80FF80; }, true},
+        {[&] { document.numberOfGroups = 4; }, false},
+        {[&] { document.fontSize = 9; }, true},
+        {[&] { document.fontName = u"Liberation Serif"_s; }, false},
+        {[&] { document.drawingSize.cx += 1500; }, true},
+        {[&] { document.summary->useFit = false; }, true},
+        {[&] { (*document.itemNames)[2] = u"Paring knife"_s; }, true},
+    };
+    for (size_t k = 0; k < std::size(changes); ++k) {
+        changes[k].change();
+        if (changes[k].told)
+            document.UpdateAllViews(UpdateHint::Redraw);
+        EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
+    }
+    EXPECT_NE(painted(window), before);
 }
 
 TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
