@@ -47,7 +47,8 @@ struct SimilarityData {
     qint32 weightedScore(int a, int b) const { return a == b ? 0 : matrix.at(std::max(a, b), std::min(a, b)); }
     // The most a pair can count: every copy of each counted participant with every copy.
     double maxCount() const { return double(countedParticipants) * copies * copies; }
-    // The pair's count as a share of that, 0 to 1; 0 when nobody was counted.
+    // The pair's count as a share of that: 0 to 1, unless a card was placed twice in one
+    // group; 0 when nobody was counted.
     double share(int a, int b) const { return maxCount() > 0 ? count(a, b) / maxCount() : 0.0; }
 };
 

@@ -45,15 +45,15 @@ QByteArray similaritySection(const SimilarityData &similarity)
 }
 
 // Both triangles of a matrix as an import fills them: nothing on the diagonal, no negative
-// count or score, and no count above what the counted participants can give.
+// count or score. A count may pass what the counted participants give when a card was placed
+// twice in one group, which the import warns of and allows; such a study must load again.
 bool isPlausible(const SimilarityData &similarity)
 {
     const int n = similarity.itemCount();
-    const double most = similarity.maxCount();
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             const qint32 cell = similarity.matrix.at(i, j);
-            if (cell < 0 || (i == j && cell != 0) || (i < j && cell > most))
+            if (cell < 0 || (i == j && cell != 0))
                 return false;
         }
     }

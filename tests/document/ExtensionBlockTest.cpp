@@ -163,6 +163,29 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
     }
 }
 
+// A card placed twice in one group is warned of and counted twice: more than one pair per
+// participant, and still a study the user can save and open again.
+TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
+{
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    const QString input = dir.filePath(u"study.txt"_s);
+    writeBytes(input, "IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n");
+    ImportRun run(platform);
+    ASSERT_TRUE(run.chooseInput(input));
+    ASSERT_TRUE(run.finish());
+    CSortanaMdiDoc imported;
+    ASSERT_TRUE(imported.CompleteImport(run));
+    ASSERT_GT(imported.similarity->count(0, 1), imported.similarity->maxCount());
+    ArchiveWriter writer;
+    imported.Serialize(writer);
+    ArchiveReader reader(writer.bytes());
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(loaded.Serialize(reader));
+    EXPECT_EQ(loaded.similarity->count(0, 1), imported.similarity->count(0, 1));
+    NodeRegistry::instance().clear();
+}
+
 TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
 {
     for (qsizetype length = fields.size() + 1; length < bytes.size(); ++length) {
@@ -206,8 +229,8 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
         {"eleven copies", withBlock(only(similarity(3, 2, 11, good))), false},
         {"a count on the diagonal", withBlock(only(similarity(3, 2, 1, {1, 2, 1, 5, 0, 1, 2, 3, 0}))), false},
         {"a negative score", withBlock(only(similarity(3, 2, 1, {0, 2, 1, -5, 0, 1, 2, 3, 0}))), false},
-        {"a count above what the participants give", withBlock(only(similarity(3, 2, 1, {0, 3, 1, 5, 0, 1, 2, 3, 0}))),
-         false},
+        {"a count above what the participants give (a card placed twice in a group)",
+         withBlock(only(similarity(3, 2, 1, {0, 3, 1, 5, 0, 1, 2, 3, 0}))), true},
         {"too few cells", withBlock(only(similarity(3, 2, 1, {0, 2, 1, 5}))), false},
         {"a size claim beyond any packing", withBlock(only(similarity(3, 2, 1, good, [](const QByteArray &raw) {
              QByteArray packed = qCompress(raw);
