@@ -2,10 +2,10 @@
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
 #include "analysis/NodeRegistry.h"
-#include "dendrogram/CSortanaMdiView.h"
-#include "dendrogram/DendrogramDrawing.h"
-#include "dendrogram/DrawingSurface.h"
-#include "dendrogram/MatrixView.h"
+#include "views/CSortanaMdiView.h"
+#include "drawing/DendrogramDrawing.h"
+#include "drawing/DrawingSurface.h"
+#include "views/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ScriptedPlatform.h"
 

@@ -8,7 +8,7 @@
 #include "app/KeyStateIndicators.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
-#include "dendrogram/CSortanaMdiView.h"
+#include "views/CSortanaMdiView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "platform/MessageText.h"

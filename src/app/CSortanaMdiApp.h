@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/SingleInstance.h"
-#include "platform/WidgetPlatform.h"
+#include "app/WidgetPlatform.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "document/ColourText.h"
 #include "document/DocumentLinks.h"
 

@@ -1,7 +1,7 @@
 #include "app/DocumentFrame.h"
 
-#include "dendrogram/CSortanaMdiView.h"
-#include "dendrogram/MatrixView.h"
+#include "views/CSortanaMdiView.h"
+#include "views/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 #include "cli/ImportCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/SurveyCommand.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/PictureExport.h"
 #include "platform/ConsolePlatform.h"
 
 #include <QCommandLineParser>

@@ -2,7 +2,7 @@
 
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"

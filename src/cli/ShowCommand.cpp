@@ -2,7 +2,7 @@
 
 #include "analysis/LeafOrder.h"
 #include "cli/ExitStatus.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ColourText.h"
 #include "document/DocumentFile.h"

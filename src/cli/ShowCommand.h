@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dendrogram/PictureExport.h"
+#include "drawing/PictureExport.h"
 
 #include <QString>
 

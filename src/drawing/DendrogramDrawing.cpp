@@ -1,7 +1,7 @@
-#include "dendrogram/DendrogramDrawing.h"
+#include "drawing/DendrogramDrawing.h"
 
-#include "dendrogram/DendrogramLayout.h"
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DendrogramLayout.h"
+#include "drawing/DrawingSurface.h"
 #include "import/PairMatrix.h"
 
 #include <QGuiApplication>

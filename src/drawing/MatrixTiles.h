@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dendrogram/MatrixDrawing.h"
+#include "drawing/MatrixDrawing.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dendrogram/DocumentWindow.h"
-#include "dendrogram/MatrixDrawing.h"
-#include "dendrogram/MatrixTiles.h"
+#include "views/DocumentWindow.h"
+#include "drawing/MatrixDrawing.h"
+#include "drawing/MatrixTiles.h"
 #include "document/DocumentLinks.h"
 
 #include <optional>

@@ -1,8 +1,8 @@
-#include "dendrogram/MatrixDrawing.h"
+#include "drawing/MatrixDrawing.h"
 
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QFontMetricsF>

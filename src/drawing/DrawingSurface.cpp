@@ -1,4 +1,4 @@
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

@@ -1,6 +1,6 @@
-#include "dendrogram/MatrixTiles.h"
+#include "drawing/MatrixTiles.h"
 
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "dendrogram/MatrixView.h"
+#include "views/MatrixView.h"
 
-#include "dendrogram/DrawingSurface.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 

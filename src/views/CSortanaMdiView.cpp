@@ -1,9 +1,9 @@
-#include "dendrogram/CSortanaMdiView.h"
+#include "views/CSortanaMdiView.h"
 
-#include "dendrogram/DendrogramDrawing.h"
-#include "dendrogram/DendrogramLayout.h"
-#include "dendrogram/DrawingSurface.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/DendrogramDrawing.h"
+#include "drawing/DendrogramLayout.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dendrogram/DendrogramLayout.h"
-#include "dendrogram/DocumentWindow.h"
+#include "drawing/DendrogramLayout.h"
+#include "views/DocumentWindow.h"
 #include "document/DocumentLinks.h"
 
 #include <QFont>

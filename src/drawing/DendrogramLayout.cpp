@@ -1,7 +1,7 @@
-#include "dendrogram/DendrogramLayout.h"
+#include "drawing/DendrogramLayout.h"
 
 #include "analysis/GroupCut.h"
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DrawingSurface.h"
 
 #include <algorithm>
 #include <cmath>

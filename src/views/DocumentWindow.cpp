@@ -1,4 +1,4 @@
-#include "dendrogram/DocumentWindow.h"
+#include "views/DocumentWindow.h"
 
 #include "document/DocumentLinks.h"
 #include "platform/Platform.h"

@@ -1,4 +1,4 @@
-#include "platform/WidgetPlatform.h"
+#include "app/WidgetPlatform.h"
 
 #include "xlsx/WorkbookReader.h"
 

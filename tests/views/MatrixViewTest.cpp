@@ -1,6 +1,6 @@
 #include "analysis/NodeRegistry.h"
-#include "dendrogram/DrawingSurface.h"
-#include "dendrogram/MatrixView.h"
+#include "drawing/DrawingSurface.h"
+#include "views/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
 #include "support/Pixels.h"

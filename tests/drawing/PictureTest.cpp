@@ -2,9 +2,9 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/NodeRegistry.h"
-#include "dendrogram/DendrogramLayout.h"
-#include "dendrogram/DrawingSurface.h"
-#include "dendrogram/PictureExport.h"
+#include "drawing/DendrogramLayout.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/PictureExport.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QFile>

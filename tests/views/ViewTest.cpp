@@ -1,8 +1,8 @@
-#include "dendrogram/CSortanaMdiView.h"
+#include "views/CSortanaMdiView.h"
 
-#include "dendrogram/DendrogramDrawing.h"
-#include "dendrogram/DendrogramLayout.h"
-#include "dendrogram/DrawingSurface.h"
+#include "drawing/DendrogramDrawing.h"
+#include "drawing/DendrogramLayout.h"
+#include "drawing/DrawingSurface.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
