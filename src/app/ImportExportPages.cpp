@@ -78,7 +78,7 @@ void CImportExportOpenPage::browse()
         m_input->setText(dialog.selectedFiles().constFirst());
 }
 
-std::optional<TableOptions> CImportExportOpenPage::headerlessGuess(const QString &path)
+std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QString &path)
 {
     if (!isTablePath(path))
         return std::nullopt;
@@ -87,22 +87,26 @@ std::optional<TableOptions> CImportExportOpenPage::headerlessGuess(const QString
     if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, QString(), table, error)
                              : !readDelimitedText(path, table, error))
         return std::nullopt;   // the survey tells why
-    if (readingOf(table, TableOptions(), error))
+    if (readingOf(table, TableOptions(), error) || error != QString::fromUtf16(columnsUndecided))
         return std::nullopt;
-    // Without a header nothing names the columns; step 2 shows this guess to be put right.
+    // Step 2 starts from the columns by position, for the user to put right.
     TableOptions guess;
     guess.participant = QStringLiteral("1");
     guess.card = QStringLiteral("2");
     guess.category = QStringLiteral("3");
-    const auto reading = readingOf(table, guess, error);
-    return reading && !reading->header ? std::optional<TableOptions>(guess) : std::nullopt;
+    if (!readingOf(table, guess, error))
+        return std::nullopt;
+    wizard().platform().messageBox(QStringLiteral("The columns of this table could not be told apart.\n"
+                                                  "Choose its participant, card and category columns on the next step."),
+                                   MessageIcon::Information, MessageButtons::Ok);
+    return guess;
 }
 
 bool CImportExportOpenPage::validatePage()
 {
     const QString path = m_input->text();
     // A new choice of input is read as its kind says, whatever an earlier table was set to.
-    wizard().run().setTableOptions(headerlessGuess(path));
+    wizard().run().setTableOptions(undecidedColumns(path));
     return wizard().run().chooseInput(path);
 }
 

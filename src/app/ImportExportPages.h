@@ -46,9 +46,10 @@ protected:
 
 private:
     void browse();
-    // A table whose first row names no column cannot be read as it comes; read by position
-    // (participant, card, category) it can, and step 2 lets the user choose other columns.
-    std::optional<TableOptions> headerlessGuess(const QString &path);
+    // A table whose columns neither its header nor its content tell apart: the user is asked
+    // to choose them on step 2, which starts from them by position (participant, card,
+    // category). Nullopt for every other input, read as its kind says.
+    std::optional<TableOptions> undecidedColumns(const QString &path);
     QLineEdit *m_input;
 };
 

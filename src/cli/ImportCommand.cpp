@@ -80,6 +80,7 @@ int runImport(const ImportOptions &options)
     run.setTableOptions(options.table);
     if (!run.chooseInput(options.input))
         return run.analysis().columnsRefused() ? exitUsage : exitFailed;
+    tellProposedColumns(run.analysis().tableReading(), platform);
     if (!options.outputFolder.isEmpty())
         moveAnalysisFiles(run.fileNames(), options.outputFolder);
     for (const QString &output : {options.documentPath, options.picturePath}) {

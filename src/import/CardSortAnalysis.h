@@ -35,6 +35,8 @@ public:
     const std::optional<TableOptions> &tableInput() const { return m_tableOptions; }
     // After a refused survey: whether the table lacked a column it needs (a usage error).
     bool columnsRefused() const { return m_columnsRefused; }
+    // After a survey or read of a table: how its columns were read.
+    const TableReading &tableReading() const { return m_tableReading; }
 
     // Survey and naming: the counts and features of the file named by the summary's
     // fileName, and the five analysis paths derived from an input path.
@@ -129,6 +131,7 @@ private:
     Platform &m_platform;
     std::optional<TableOptions> m_tableOptions;
     bool m_columnsRefused = false;
+    TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
 };

@@ -14,6 +14,7 @@ namespace sortana {
 
 bool CardSortAnalysis::SurveyInputFile()
 {
+    m_tableReading = TableReading();
     if (!checkInputFile(summary->fileName, m_platform))
         return false;
     if (m_tableOptions) {
@@ -91,6 +92,7 @@ bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
 {
     const TableOutcome outcome = readTableStudy(path, *m_tableOptions, m_platform, records);
     m_columnsRefused = outcome == TableOutcome::ColumnsRefused;
+    m_tableReading = records.reading;
     return outcome == TableOutcome::Read;
 }
 
