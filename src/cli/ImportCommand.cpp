@@ -81,6 +81,9 @@ int runImport(const ImportOptions &options)
     if (!run.chooseInput(options.input))
         return run.analysis().columnsRefused() ? exitUsage : exitFailed;
     tellProposedColumns(run.analysis().tableReading(), platform);
+    // The messages of raw data files are the reader's alone; a table's columns are the
+    // usual cause of a study that is no card sort.
+    run.setCheckStudyShape(run.analysis().tableInput().has_value());
     if (!options.outputFolder.isEmpty())
         moveAnalysisFiles(run.fileNames(), options.outputFolder);
     for (const QString &output : {options.documentPath, options.picturePath}) {

@@ -69,13 +69,35 @@ bool ImportRun::finish()
         return false;
     try {
         m_itemCount = m_analysis.Read();
-        if (m_itemCount >= 2 && m_analysis.pairMatrix && clusterBesideParticipants())
+        if (m_itemCount >= 2 && m_analysis.pairMatrix && acceptStudyShape() && clusterBesideParticipants())
             return true;
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }
     abandon();
     return false;
+}
+
+bool ImportRun::acceptStudyShape()
+{
+    if (!m_checkStudyShape)
+        return true;
+    QStringList reasons;
+    const bool fewParticipants = m_analysis.countedParticipants() < 2;
+    if (fewParticipants)
+        reasons << QStringLiteral("it has fewer than two participants");
+    if (!m_analysis.cardsSortedTogether())
+        reasons << QStringLiteral("nobody put two cards into one group");
+    // With fewer than two participants that goes without saying.
+    if (!fewParticipants && !m_analysis.cardSortedByTwo())
+        reasons << QStringLiteral("no card was sorted by two participants");
+    if (reasons.isEmpty())
+        return true;
+    // With a table the usual cause is a column taken for another.
+    return m_platform.warning(formatMessage(u"This does not look like a card sort: %s.\n"
+                                            u"If the study is a table, its card or category column may be the wrong one.\n"
+                                            u"OK shows the result anyway, Cancel stops the import.",
+                                            {reasons.join(QStringLiteral("; "))}));
 }
 
 bool ImportRun::clusterBesideParticipants()

@@ -29,11 +29,16 @@ public:
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
+    // Whether finish() asks before going on with a study that cannot be a card sort (no two
+    // cards ever in one group, no card sorted by two participants, or fewer than two
+    // participants); on by default.
+    void setCheckStudyShape(bool check) { m_checkStudyShape = check; }
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
-    // Reads the file, clusters its items and writes the participants file. False when the study cannot fit in memory, when
-    // another import is writing the same analysis files, or when the read failed or was
-    // cancelled; nothing of the run is left on disk then.
+    // Reads the file, clusters its items and writes the participants file. False when the
+    // study cannot fit in memory, when another import is writing the same analysis files,
+    // when the read failed or was cancelled, or when the user stopped at the warning that
+    // the study cannot be a card sort; nothing of the run is left on disk then.
     bool finish();
     // Writes the remaining analysis files in the tree's leaf order and puts all five in
     // place. False, after telling the user, when they could not be written.
@@ -50,6 +55,7 @@ public:
 
 private:
     bool clusterBesideParticipants();
+    bool acceptStudyShape();
     bool fitsInMemory();
     void reportOutOfMemory();
     // Held from the read to the last analysis file, so that two imports into one folder
@@ -65,6 +71,7 @@ private:
     int m_itemCount = 0;
     std::unique_ptr<QLockFile> m_lock;
     std::optional<TableOptions> m_tableOptions;
+    bool m_checkStudyShape = true;
 };
 
 } // namespace sortana

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -79,6 +80,8 @@ bool CardSortAnalysis::BeginRead()
     participantSeen = false;
     readState = ReadState::Start;
     fitTotal = groupCounter = subGroupCounter = itemLineCount = pairCount = 0;
+    m_cardsSortedTogether = m_cardSortedByTwo = false;
+    m_firstSorter.clear();
     participantId.clear();
     currentGroup.clear();
     itemNames.clear();
@@ -245,6 +248,7 @@ bool CardSortAnalysis::allocateStudyTables(const QString &firstId)
         return false;
     }
     itemPlacements.assign(static_cast<size_t>(n), {});
+    m_firstSorter.assign(static_cast<size_t>(n), 0);
     return true;
 }
 
@@ -316,6 +320,8 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
     writeCards(u"\t\t\"", itemNames.at(placement.item - 1), u"\"\r\n");
     if (addPairs(placement.item, weight) == Step::Stop)
         return Step::Stop;
+    if (!isExpert)
+        noteSorted(placement.item);
     currentGroup.push_back({placement.item, weight, subGroupCounter});
     if (!isExpert) {
         ItemPlacement &totals = itemPlacements[static_cast<size_t>(placement.item - 1)];
@@ -369,6 +375,25 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
         }
     }
     return Step::Go;
+}
+
+void CardSortAnalysis::noteSorted(int item)
+{
+    if (!m_cardsSortedTogether) {
+        m_cardsSortedTogether = std::any_of(currentGroup.cbegin(), currentGroup.cend(),
+                                            [item](const GroupEntry &entry) { return entry.item != item; });
+    }
+    int &first = m_firstSorter[static_cast<size_t>(item - 1)];
+    if (first == 0)
+        first = participantCounter + 1;
+    else if (first != participantCounter + 1)
+        m_cardSortedByTwo = true;
+}
+
+int CardSortAnalysis::countedParticipants() const
+{
+    const int all = static_cast<int>(participants.size());
+    return summary->useExpert && all > 0 ? all - 1 : all;
 }
 
 void CardSortAnalysis::CloseGroup()

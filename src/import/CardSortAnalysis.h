@@ -54,6 +54,13 @@ public:
     // them replaces its old version (barring a failed rename halfway).
     bool CommitFiles();
 
+    // What the last read saw of the participants that count (the expert apart): how many
+    // there were, whether one of them put two cards into one group, and whether a card was
+    // sorted by two of them. A study without these cannot be a card sort.
+    int countedParticipants() const;
+    bool cardsSortedTogether() const { return m_cardsSortedTogether; }
+    bool cardSortedByTwo() const { return m_cardSortedByTwo; }
+
     // Per item: fitSum over the counted card sets.
     std::vector<double> ItemMeanScores() const;
 
@@ -121,6 +128,7 @@ private:
     Step handleSubGroup();
     Step handleItem(QStringView value);
     Step addPairs(int item, int weight);
+    void noteSorted(int item);
     bool allocateStudyTables(const QString &firstId);
 
     bool warn(QStringView format);
@@ -134,6 +142,10 @@ private:
     TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
+    bool m_cardsSortedTogether = false;
+    bool m_cardSortedByTwo = false;
+    // Per item, 1 + the index of the first counted participant that sorted it, 0 for none.
+    std::vector<int> m_firstSorter;
 };
 
 } // namespace sortana

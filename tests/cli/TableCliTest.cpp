@@ -142,6 +142,31 @@ TEST(TableCli, ColumnsToldFromTheCellsAreNamedAndUndecidedOnesRefused)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"people.txt"_s)));
 }
 
+TEST(TableCli, ATableThatCannotBeACardSortIsWarnedOfButARawDataFileIsNot)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(u"alone.csv"_s);
+    writeBytes(table, "Participant,Card,Category\nAnn,Apple,Fruit\nAnn,Pear,Fruit\n");
+    const QString warning = u"Sortana: This does not look like a card sort: it has fewer than two participants. "
+                            u"If the study is a table, its card or category column may be the wrong one. "
+                            u"OK shows the result anyway, Cancel stops the import.\n"_s;
+    const CliRun shown = runCli({u"import"_s, table, u"--outdir"_s, dir.filePath(u"shown"_s)});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.err, warning);
+    EXPECT_EQ(filesIn(dir.filePath(u"shown"_s)).size(), 5);
+    const CliRun cancelled =
+        runCli({u"import"_s, table, u"--outdir"_s, dir.filePath(u"cancelled"_s), u"--on-warning"_s, u"cancel"_s});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.err, warning);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"cancelled"_s)));
+
+    const QString raw = dir.filePath(u"alone.txt"_s);
+    writeBytes(raw, "IApple\nIPear\nPAnn\nGFruit\nI1\nI2\n");
+    const CliRun rawRun = runCli({u"import"_s, raw, u"--outdir"_s, dir.filePath(u"raw"_s), u"--on-warning"_s, u"cancel"_s});
+    EXPECT_EQ(rawRun.status, 0);
+    EXPECT_EQ(rawRun.err, QString());
+}
+
 TEST(TableCli, ColumnsThatCannotBeFoundAreUsageErrors)
 {
     QTemporaryDir dir;
