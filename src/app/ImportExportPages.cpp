@@ -68,11 +68,10 @@ void CImportExportOpenPage::browse()
 {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    const QString tables = QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)");
-    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"), tables});
+    // Raw data files and tables alike are shown at first.
+    dialog.setNameFilters({QStringLiteral("Card-sort data (*.txt *.csv *.tsv *.xlsx)"), QStringLiteral("Text Files (*.txt)"),
+                           QStringLiteral("All Files (*)"), QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (isTablePath(m_input->text()))
-        dialog.selectNameFilter(tables);
     dialog.selectFile(m_input->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         m_input->setText(dialog.selectedFiles().constFirst());

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -346,6 +348,48 @@ TEST_F(WizardTableTest, ChangingTheReadingSurveysAgainAndAReadingThatFailsIsUndo
     EXPECT_EQ(wizard.result(), QDialog::Accepted) << platform.texts().join(u'|').toStdString();
     EXPECT_EQ(wizard.run().itemCount(), 3);
     EXPECT_EQ(wizard.GetInputPath(), path);
+}
+
+TEST_F(WizardTableTest, AHeaderlessExportIsReadAsItsCellsTellAndShowsTheRolesFound)
+{
+    openStudy(QDir(QStringLiteral(SORTANA_TABLES_DIR)).filePath(u"export-headerless.csv"_s));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    EXPECT_TRUE(platform.messages().isEmpty());
+    expectReading(shown(), {0, false, {0, 2, 1, 3, -1}}, "export");
+    const auto &preview = control<QTableWidget>(ControlId::tablePreview);
+    QStringList headers;
+    for (int c = 0; c < preview.columnCount(); ++c)
+        headers << preview.horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headers, (QStringList{u"Participant"_s, u"Card id"_s, u"Card"_s, u"Category"_s, u"5"_s, u"6"_s}));
+    EXPECT_EQ(summary().participantCount, 3);
+    EXPECT_EQ(summary().itemCount, 5);
+}
+
+TEST_F(WizardTableTest, ColumnsTheCellsCannotTellAreAskedFor)
+{
+    openStudy(write("name,email,score\nAnn,ann@example.org,3\nBob,bob@example.org,5\nCy,cy@example.org,3\n",
+                    u"people.csv"_s));
+    EXPECT_EQ(platform.texts(), QStringList{u"The columns of this table could not be told apart.\n"
+                                            u"Choose its participant, card and category columns on the next step."_s});
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    expectReading(shown(), {0, false, {0, 1, -1, 2, -1}}, "by position");
+}
+
+TEST_F(WizardTest, BrowseShowsRawDataAndTablesAtFirst)
+{
+    QStringList filters;
+    QString selected;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        selected = dialog->selectedNameFilter();
+        dialog->reject();
+    });
+    control<QPushButton>(ControlId::browse).click();
+    EXPECT_EQ(filters, (QStringList{u"Card-sort data (*.txt *.csv *.tsv *.xlsx)"_s, u"Text Files (*.txt)"_s,
+                                    u"All Files (*)"_s, u"Card-sort tables (*.csv *.tsv *.xlsx)"_s}));
+    EXPECT_EQ(selected, filters.value(0));
 }
 
 TEST(PathElision, ShortensTheFolderNeverTheFileName)
