@@ -190,10 +190,22 @@ int CardSortAnalysis::Read()
     isExpert = false;
     participantCounter = 0;
     m_lineNumber = 0;
+    m_ignoringWarnings = false;
+    m_unshownWarnings = 0;
+    const int result = readRecords();
+    if (m_unshownWarnings > 0) {
+        m_platform.messageBox(formatMessage(u"%d further warnings were answered OK without being shown",
+                                            {QString::number(m_unshownWarnings)}),
+                              MessageIcon::Information, MessageButtons::Ok);
+    }
+    return result;
+}
 
+int CardSortAnalysis::readRecords()
+{
     RecordSource &source = records();
     source.rewind();
-    if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !m_platform.warning(*warning)) {
+    if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !dataWarning(*warning)) {
         CloseFiles();
         return 0;
     }
@@ -433,7 +445,18 @@ std::vector<double> CardSortAnalysis::ItemMeanScores() const
 
 bool CardSortAnalysis::warn(QStringView format)
 {
-    return m_platform.warning(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+    return dataWarning(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+}
+
+bool CardSortAnalysis::dataWarning(const QString &text)
+{
+    if (m_ignoringWarnings) {
+        ++m_unshownWarnings;
+        return true;
+    }
+    const MessageAnswer answer = m_platform.messageBox(text, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll);
+    m_ignoringWarnings = answer == MessageAnswer::IgnoreAll;
+    return answer != MessageAnswer::Cancel;
 }
 
 void CardSortAnalysis::errorAtLine(QStringView format)

@@ -131,7 +131,10 @@ private:
     void noteSorted(int item);
     bool allocateStudyTables(const QString &firstId);
 
+    int readRecords();
     bool warn(QStringView format);
+    // A data warning, or none once the user answered one with Ignore All: true to go on.
+    bool dataWarning(const QString &text);
     void errorAtLine(QStringView format);
     void writeCards(QStringView prefix, QStringView text, QStringView suffix);
     int itemCount() const { return summary->itemCount; }
@@ -142,6 +145,8 @@ private:
     TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
+    bool m_ignoringWarnings = false;
+    int m_unshownWarnings = 0;
     bool m_cardsSortedTogether = false;
     bool m_cardSortedByTwo = false;
     // Per item, 1 + the index of the first counted participant that sorted it, 0 for none.

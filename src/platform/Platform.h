@@ -10,8 +10,10 @@ struct Table;
 qint64 systemAvailableMemory();
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
-enum class MessageButtons { Ok, OkCancel, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+// OkCancelIgnoreAll: a data warning that can also be answered OK for the rest of the read.
+// ChooseFolderCancel: a folder that cannot be used, with the choice of another.
+enum class MessageButtons { Ok, OkCancel, YesNoCancel, OkCancelIgnoreAll, ChooseFolderCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, IgnoreAll, ChooseFolder };
 
 // The few services the core needs from its surroundings. The desktop program shows real
 // dialogs, the command line prints, tests script the answers; the core cannot tell which.
