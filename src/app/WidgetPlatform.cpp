@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -84,6 +85,13 @@ void WidgetPlatform::beginBusy()
 void WidgetPlatform::endBusy()
 {
     QApplication::restoreOverrideCursor();
+}
+
+QString WidgetPlatform::chooseFolder(const QString &start)
+{
+    QWidget *parent = QApplication::activeModalWidget();
+    return QFileDialog::getExistingDirectory(parent ? parent : m_parent, QStringLiteral("Folder for the Analysis Files"),
+                                             start);
 }
 
 bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)

@@ -38,12 +38,52 @@ bool ImportRun::chooseInput(const QString &path)
                                         "(the number of groups, items or participants is 0)"));
         return false;
     }
-    m_analysis.SetInputFileName(path);
+    nameAnalysisFiles(path);
     s.useFit = s.hasFitData;
     s.useSubGroups = s.hasSubGroups;
     s.useExpert = false;
     s.copiesPerParticipant = 1;
     return true;
+}
+
+void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
+{
+    const QDir target(folder);
+    for (QString *path : {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath,
+                          &names.weightedMatrixPath})
+        *path = target.filePath(QFileInfo(*path).fileName());
+}
+
+QStringList existingAnalysisFiles(const AnalysisFileNames &names)
+{
+    QStringList existing;
+    for (const QString *path : {&names.cardsPath, &names.itemsPath, &names.matrixPath, &names.participantsPath,
+                                &names.weightedMatrixPath}) {
+        const QFileInfo file(*path);
+        if (file.exists())
+            existing.append(file.fileName());
+    }
+    return existing;
+}
+
+void ImportRun::setOutputFolder(const QString &folder)
+{
+    m_outputFolder = folder;
+    if (!m_fileNames.inputPath.isEmpty())
+        nameAnalysisFiles(m_fileNames.inputPath);
+}
+
+QString ImportRun::outputFolder() const
+{
+    const QString &cards = m_fileNames.cardsPath;
+    return cards.left(cards.lastIndexOf(u'/') + 1);
+}
+
+void ImportRun::nameAnalysisFiles(const QString &inputPath)
+{
+    m_analysis.SetInputFileName(inputPath);
+    if (!m_outputFolder.isEmpty())
+        moveAnalysisFiles(m_fileNames, m_outputFolder);
 }
 
 bool ImportRun::checkOptions()

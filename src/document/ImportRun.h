@@ -13,6 +13,12 @@ namespace sortana {
 
 class Platform;
 
+// The analysis files keep their names but go into the given folder.
+void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder);
+// The file names of those of the five analysis files that exist, in the order step 3 of the
+// wizard lists them.
+QStringList existingAnalysisFiles(const AnalysisFileNames &names);
+
 // One import from raw data file to analysis files, in the steps the import wizard gates:
 // choosing the input, checking the options, finishing (read and clustering) and the export.
 // The desktop wizard and sortana-cli both drive it; each step tells the user why it refuses.
@@ -26,6 +32,11 @@ public:
     // so; unset, files are told apart by their extension.
     void setTableOptions(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     const std::optional<TableOptions> &tableOptions() const { return m_tableOptions; }
+    // The folder the analysis files go into; empty for the input's own folder.
+    void setOutputFolder(const QString &folder);
+    // The folder of the analysis files as their paths spell it, with its final separator;
+    // empty when they go into the current folder.
+    QString outputFolder() const;
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
@@ -54,6 +65,7 @@ public:
     int itemCount() const { return m_itemCount; }
 
 private:
+    void nameAnalysisFiles(const QString &inputPath);
     bool clusterBesideParticipants();
     bool acceptStudyShape();
     bool fitsInMemory();
@@ -72,6 +84,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     std::optional<TableOptions> m_tableOptions;
     bool m_checkStudyShape = true;
+    QString m_outputFolder;
 };
 
 } // namespace sortana

@@ -18,6 +18,9 @@ namespace sortana {
 
 class Platform;
 
+// The five analysis paths of an input file: beside it, named after it as it is stored.
+AnalysisFileNames analysisFileNames(const QString &inputPath);
+
 // The import engine of one card-sort study: surveys the raw data file, reads it into pair
 // matrices and totals, and holds the open analysis files until the export run.
 class CardSortAnalysis {

@@ -96,19 +96,24 @@ bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
     return outcome == TableOutcome::Read;
 }
 
-void CardSortAnalysis::SetInputFileName(const QString &path)
+AnalysisFileNames analysisFileNames(const QString &inputPath)
 {
-    fileNames->inputPath = path;
     // The analysis files carry the letter case of the input file as it is stored.
-    const PathParts parts = splitPathAsStored(path);
+    const PathParts parts = splitPathAsStored(inputPath);
     const auto analysisPath = [&](QStringView suffix) {
         return parts.folder + parts.baseName + suffix.toString() + QStringLiteral(".csv");
     };
-    fileNames->cardsPath = analysisPath(u"-Cards");
-    fileNames->itemsPath = analysisPath(u"-Items");
-    fileNames->participantsPath = analysisPath(u"-Participants");
-    fileNames->matrixPath = analysisPath(u"-Matrix");
-    fileNames->weightedMatrixPath = analysisPath(u"-WeightedMatrix");
+    return {inputPath,
+            analysisPath(u"-Cards"),
+            analysisPath(u"-Items"),
+            analysisPath(u"-Participants"),
+            analysisPath(u"-Matrix"),
+            analysisPath(u"-WeightedMatrix")};
+}
+
+void CardSortAnalysis::SetInputFileName(const QString &path)
+{
+    *fileNames = analysisFileNames(path);
 }
 
 } // namespace sortana

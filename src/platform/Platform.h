@@ -37,6 +37,12 @@ public:
     // not link; false, with a message in `error`, when it cannot.
     virtual bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error);
 
+    // Whether files can be written in the folder, found by writing a temporary file there and
+    // taking it back.
+    virtual bool canWriteIn(const QString &folder);
+    // Asks the user for a folder, starting at `start`; empty when none was chosen.
+    virtual QString chooseFolder(const QString &) { return {}; }
+
     // Bytes this process can still allocate: the smaller of the system's available memory
     // and what the address-space and control-group limits leave.
     virtual qint64 availableMemory() const { return systemAvailableMemory(); }

@@ -392,6 +392,103 @@ TEST_F(WizardTest, BrowseShowsRawDataAndTablesAtFirst)
     EXPECT_EQ(selected, filters.value(0));
 }
 
+QStringList analysisFiles(const QString &folder, const QString &base)
+{
+    QStringList paths;
+    for (const char *suffix : {"Cards", "Items", "Matrix", "Participants", "WeightedMatrix"})
+        paths << QDir(folder).filePath(base + u'-' + QLatin1String(suffix) + u".csv"_s);
+    return paths;
+}
+
+TEST_F(WizardTest, TheAnalysisFilesGoToTheFolderChosenOnStepOne)
+{
+    const QString input = write(study(3, false));
+    QTemporaryDir other;
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(dir.path()))
+        << "the input's folder at first";
+    platform.scriptFolders({other.path()});
+    control<QPushButton>(ControlId::chooseFolder).click();
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(other.path()));
+    // Another input keeps the folder chosen.
+    control<QLineEdit>(ControlId::inputFile).setText(input + u"x"_s);
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(other.path()));
+
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    wizard.next();
+    EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText().split(u'\n', Qt::SkipEmptyParts),
+              analysisFiles(other.path(), u"study"_s));
+    wizard.button(QWizard::FinishButton)->click();
+    ASSERT_EQ(wizard.result(), QDialog::Accepted);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
+    EXPECT_EQ(wizard.run().outputFolder(), other.path() + u'/');
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
+{
+    const QString input = write(study(3, false));
+    platform.setUnwritable(dir.path());
+    const QString refusal = u"The folder "_s + QDir::toNativeSeparators(dir.path())
+        + u" cannot be written to.\nChoose another folder for the analysis files."_s;
+
+    platform.script({MessageAnswer::Cancel});
+    openStudy(input);
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    ASSERT_EQ(platform.messages().size(), 1);
+    EXPECT_EQ(platform.messages().front(),
+              (ScriptedPlatform::Message{refusal, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel}));
+
+    // Choose Folder... with the dialog cancelled stays too.
+    platform.clear();
+    platform.script({MessageAnswer::ChooseFolder});
+    wizard.next();
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    EXPECT_EQ(platform.texts(), QStringList{refusal});
+
+    // A folder that cannot be written either is refused in turn; then one that can.
+    QTemporaryDir unwritable;
+    QTemporaryDir writable;
+    platform.setUnwritable(unwritable.path());
+    platform.clear();
+    platform.script({MessageAnswer::ChooseFolder, MessageAnswer::ChooseFolder});
+    platform.scriptFolders({unwritable.path(), writable.path()});
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(platform.texts(), (QStringList{refusal, u"The folder "_s + QDir::toNativeSeparators(unwritable.path())
+                                                          + u" cannot be written to.\nChoose another folder for the "
+                                                            u"analysis files."_s}));
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(writable.path()));
+    EXPECT_EQ(wizard.run().fileNames().cardsPath, analysisFiles(writable.path(), u"study"_s).front());
+    EXPECT_EQ(filesIn(writable.path()), QStringList()) << "the trial file is taken back";
+}
+
+TEST_F(WizardTest, StepsOneAndThreeNameTheAnalysisFilesThatWillBeReplaced)
+{
+    const QString input = write(study(3, false));
+    writeBytes(dir.filePath(u"study-Matrix.csv"_s), "earlier");
+    writeBytes(dir.filePath(u"study-Cards.csv"_s), "earlier");
+    const auto existing = [this]() -> QLabel & { return control<QLabel>(ControlId::existingFiles); };
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    const QString replaced = u"These files exist and will be replaced:\nstudy-Cards.csv\nstudy-Matrix.csv"_s;
+    EXPECT_EQ(existing().text(), replaced);
+    EXPECT_TRUE(existing().isVisible());
+    wizard.next();
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    auto *finishPage = wizard.currentPage();
+    EXPECT_EQ(finishPage->findChild<QLabel *>(controlName(ControlId::existingFiles))->text(), replaced);
+
+    // Another folder holds none of them.
+    wizard.back();
+    wizard.back();
+    QTemporaryDir other;
+    control<QLineEdit>(ControlId::outputFolder).setText(other.path());
+    EXPECT_FALSE(existing().isVisible());
+}
+
 TEST(PathElision, ShortensTheFolderNeverTheFileName)
 {
     const QFontMetrics metrics(QApplication::font());
