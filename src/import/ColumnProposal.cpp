@@ -1,7 +1,6 @@
 #include "import/ColumnProposal.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -10,146 +9,139 @@ namespace sortana {
 
 namespace {
 
-// What a column holds, seen participant by participant.
-struct ColumnTraits {
-    int varyingParticipants = 0;   // participants with two values or more in it
-    qsizetype distinctValues = 0;  // its values counted once per participant, summed
-    bool wholeNumbers = false;     // every value it has is a whole number
+constexpr int none = -1;
+
+// One column with its values numbered in the order they first appear: large tables are read
+// as numbers, each text hashed once.
+struct Column {
+    std::vector<int> value;   // per row, none for an empty cell
+    int distinct = 0;
+    bool wholeNumbers = false;   // every value it has is a whole number
 };
 
-// Notes that `key` goes with `value`; false when it went with another.
-bool pairsWith(QHash<QString, QString> &pairs, const QString &key, const QString &value)
+Column numbered(const Table &table, const std::vector<std::size_t> &rows, int column)
 {
-    const auto found = pairs.constFind(key);
-    if (found == pairs.cend()) {
-        pairs.insert(key, value);
-        return true;
+    Column result;
+    result.value.reserve(rows.size());
+    QHash<QString, int> numberOf;
+    bool allWhole = true;
+    for (const std::size_t r : rows) {
+        const QStringList &cells = table.rows[r];
+        if (column >= cells.size() || cells[column].isEmpty()) {
+            result.value.push_back(none);
+            continue;
+        }
+        const QString &text = cells[column];
+        auto found = numberOf.constFind(text);
+        if (found == numberOf.cend()) {
+            found = numberOf.insert(text, result.distinct++);
+            if (allWhole) {
+                bool number = false;
+                text.toLongLong(&number);
+                allWhole = number;
+            }
+        }
+        result.value.push_back(*found);
     }
-    return *found == value;
+    result.wholeNumbers = result.distinct > 0 && allWhole;
+    return result;
 }
 
-class TableColumns {
-public:
-    TableColumns(const Table &table, int firstRow) : m_table(table)
-    {
-        for (std::size_t r = std::size_t(std::max(firstRow, 0)); r < table.rows.size(); ++r) {
-            if (!isBlankRow(table.rows[r]))
-                m_rows.push_back(r);
-        }
-        for (const std::size_t r : m_rows)
-            m_width = std::max(m_width, int(table.rows[r].size()));
+// Every value in one run of rows, and at least one value.
+bool formsBlocks(const Column &column)
+{
+    std::vector<bool> ended(std::size_t(column.distinct), false);
+    int current = none;
+    for (const int value : column.value) {
+        if (value == none || value == current)
+            continue;
+        if (current != none)
+            ended[std::size_t(current)] = true;
+        if (ended[std::size_t(value)])
+            return false;
+        current = value;
     }
+    return current != none;
+}
 
-    int width() const { return m_width; }
-    QString cell(std::size_t row, int column) const { return m_table.rows[row].value(column); }
-
-    // Every value in one run of rows, and at least one value.
-    bool formsBlocks(int column) const
-    {
-        QSet<QString> ended;
-        QString current;
-        for (const std::size_t r : m_rows) {
-            const QString value = cell(r, column);
-            if (value.isEmpty() || value == current)
-                continue;
-            if (!current.isEmpty())
-                ended.insert(current);
-            if (ended.contains(value))
-                return false;
-            current = value;
-        }
-        return !current.isEmpty();
-    }
-
-    // The rows of each participant of the column, in the order they first appear.
-    std::vector<std::vector<std::size_t>> participants(int column) const
-    {
-        std::vector<std::vector<std::size_t>> rowsOf;
-        QHash<QString, std::size_t> indexOf;
-        for (const std::size_t r : m_rows) {
-            const QString id = cell(r, column);
-            if (id.isEmpty())
-                continue;
-            const auto found = indexOf.constFind(id);
-            if (found == indexOf.cend()) {
-                indexOf.insert(id, rowsOf.size());
-                rowsOf.push_back({r});
-            } else {
-                rowsOf[*found].push_back(r);
-            }
-        }
-        return rowsOf;
-    }
-
-    ColumnTraits traits(int column, const std::vector<std::vector<std::size_t>> &participants) const
-    {
-        ColumnTraits traits;
-        bool anyValue = false;
-        bool allWhole = true;
-        for (const auto &rows : participants) {
-            QSet<QString> values;
-            for (const std::size_t r : rows) {
-                const QString value = cell(r, column);
-                if (value.isEmpty())
-                    continue;
-                anyValue = true;
-                if (allWhole) {
-                    bool number = false;
-                    value.toLongLong(&number);
-                    allWhole = number;
-                }
-                values.insert(value);
-            }
-            traits.distinctValues += values.size();
-            if (values.size() >= 2)
-                ++traits.varyingParticipants;
-        }
-        traits.wholeNumbers = anyValue && allWhole;
-        return traits;
-    }
-
-    // Each value of one column goes with one value of the other, both ways, where both have one.
-    bool matchOneToOne(int first, int second) const
-    {
-        QHash<QString, QString> forward;
-        QHash<QString, QString> backward;
-        for (const std::size_t r : m_rows) {
-            const QString a = cell(r, first);
-            const QString b = cell(r, second);
-            if (a.isEmpty() || b.isEmpty())
-                continue;
-            if (!pairsWith(forward, a, b) || !pairsWith(backward, b, a))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    const Table &m_table;
-    std::vector<std::size_t> m_rows;
-    int m_width = 0;
+// What a column holds, seen participant by participant.
+struct Traits {
+    int varyingParticipants = 0;   // participants with two values or more in it
+    qint64 distinctValues = 0;     // its values counted once per participant, summed
 };
+
+Traits traitsOf(const Column &column, const Column &participant)
+{
+    Traits traits;
+    // Per value, the last participant it was seen with (participants come in blocks of rows,
+    // so that tells whether this one has it already); per participant, its values so far.
+    std::vector<int> seenWith(std::size_t(column.distinct), none);
+    std::vector<int> valuesOf(std::size_t(participant.distinct), 0);
+    for (std::size_t r = 0; r < column.value.size(); ++r) {
+        const int value = column.value[r];
+        const int who = participant.value[r];
+        if (value == none || who == none || seenWith[std::size_t(value)] == who)
+            continue;
+        seenWith[std::size_t(value)] = who;
+        if (++valuesOf[std::size_t(who)] == 2)
+            ++traits.varyingParticipants;
+        ++traits.distinctValues;
+    }
+    return traits;
+}
+
+// Each value of one column goes with one value of the other, both ways, where both have one.
+bool matchOneToOne(const Column &first, const Column &second)
+{
+    std::vector<int> forward(std::size_t(first.distinct), none);
+    std::vector<int> backward(std::size_t(second.distinct), none);
+    for (std::size_t r = 0; r < first.value.size(); ++r) {
+        const int a = first.value[r];
+        const int b = second.value[r];
+        if (a == none || b == none)
+            continue;
+        int &toB = forward[std::size_t(a)];
+        int &toA = backward[std::size_t(b)];
+        if ((toB != none && toB != b) || (toA != none && toA != a))
+            return false;
+        toB = b;
+        toA = a;
+    }
+    return true;
+}
 
 } // namespace
 
 std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
 {
-    const TableColumns columns(table, firstRow);
+    std::vector<std::size_t> rows;
+    int width = 0;
+    for (std::size_t r = std::size_t(std::max(firstRow, 0)); r < table.rows.size(); ++r) {
+        if (!isBlankRow(table.rows[r])) {
+            rows.push_back(r);
+            width = std::max(width, int(table.rows[r].size()));
+        }
+    }
+    std::vector<Column> columns;
+    columns.reserve(std::size_t(width));
+    for (int c = 0; c < width; ++c)
+        columns.push_back(numbered(table, rows, c));
+
     ProposedColumns proposed;
-    for (int c = 0; c < columns.width() && proposed.participant < 0; ++c) {
-        if (columns.formsBlocks(c))
+    for (int c = 0; c < width && proposed.participant < 0; ++c) {
+        if (formsBlocks(columns[std::size_t(c)]))
             proposed.participant = c;
     }
     if (proposed.participant < 0)
         return std::nullopt;
 
-    const auto participants = columns.participants(proposed.participant);
-    std::vector<ColumnTraits> traits(std::size_t(columns.width()));
+    const Column &participant = columns[std::size_t(proposed.participant)];
+    std::vector<Traits> traits(static_cast<std::size_t>(width));
     std::vector<int> varying;   // the columns that can hold cards
-    for (int c = 0; c < columns.width(); ++c) {
+    for (int c = 0; c < width; ++c) {
         if (c == proposed.participant)
             continue;
-        traits[std::size_t(c)] = columns.traits(c, participants);
+        traits[std::size_t(c)] = traitsOf(columns[std::size_t(c)], participant);
         if (traits[std::size_t(c)].varyingParticipants > 0)
             varying.push_back(c);
     }
@@ -159,11 +151,11 @@ std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
         for (std::size_t j = i + 1; j < varying.size() && proposed.card < 0; ++j) {
             const int first = varying[i];
             const int second = varying[j];
-            if (!columns.matchOneToOne(first, second))
+            if (!matchOneToOne(columns[std::size_t(first)], columns[std::size_t(second)]))
                 continue;
             // Two names of one card: the numbers are its id; two texts, the first names it.
-            const bool secondIsId = traits[std::size_t(second)].wholeNumbers && !traits[std::size_t(first)].wholeNumbers;
-            const bool firstIsId = traits[std::size_t(first)].wholeNumbers && !secondIsId;
+            const bool secondIsId = columns[std::size_t(second)].wholeNumbers && !columns[std::size_t(first)].wholeNumbers;
+            const bool firstIsId = columns[std::size_t(first)].wholeNumbers && !secondIsId;
             proposed.cardId = firstIsId ? first : secondIsId ? second : -1;
             proposed.card = secondIsId ? first : firstIsId ? second : first;
             taken.insert(taken.end(), {first, second});
@@ -180,10 +172,9 @@ std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
         taken.push_back(proposed.card);
     }
 
-    const auto participantCount = qsizetype(participants.size());
     for (const int c : varying) {
         if (std::find(taken.cbegin(), taken.cend(), c) == taken.cend()
-            && 2 * qsizetype(traits[std::size_t(c)].varyingParticipants) >= participantCount) {
+            && 2 * traits[std::size_t(c)].varyingParticipants >= participant.distinct) {
             proposed.category = c;
             break;
         }
