@@ -14,8 +14,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -45,8 +45,9 @@ namespace {
 // "These files exist and will be replaced:" and their names, on a label hidden when none do.
 void showExisting(QLabel &label, const QStringList &existing)
 {
-    label.setText(existing.isEmpty() ? QString()
-                                     : QStringLiteral("These files exist and will be replaced:\n") + existing.join(u'\n'));
+    label.setText(existing.isEmpty()
+                      ? QString()
+                      : QStringLiteral("These files exist and will be replaced:\n") + existing.join(u'\n'));
     label.setVisible(!existing.isEmpty());
 }
 
@@ -68,7 +69,9 @@ QString absoluteFolder(const QString &folder)
 
 CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 1 of 3")),
-      m_input(new QLineEdit), m_folder(new QLineEdit), m_existingFiles(existingFilesLabel())
+      m_input(new QLineEdit),
+      m_folder(new QLineEdit),
+      m_existingFiles(existingFilesLabel())
 {
     setControlId(*m_input, ControlId::inputFile);
     setControlId(*m_folder, ControlId::outputFolder);
@@ -155,8 +158,9 @@ bool CImportExportOpenPage::settleWritableFolder()
 {
     Platform &platform = wizard().platform();
     while (!platform.canWriteIn(outputFolder())) {
-        const QString text = QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
-                                 .arg(QDir::toNativeSeparators(outputFolder()));
+        const QString text =
+            QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
+                .arg(QDir::toNativeSeparators(outputFolder()));
         if (platform.messageBox(text, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel)
             != MessageAnswer::ChooseFolder)
             return false;
@@ -175,8 +179,9 @@ void CImportExportOpenPage::browse()
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Raw data files and tables alike are shown at first.
-    dialog.setNameFilters({QStringLiteral("Card-sort data (*.txt *.csv *.tsv *.xlsx)"), QStringLiteral("Text Files (*.txt)"),
-                           QStringLiteral("All Files (*)"), QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)")});
+    dialog.setNameFilters({QStringLiteral("Card-sort data (*.txt *.csv *.tsv *.xlsx)"),
+                           QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"),
+                           QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.selectFile(m_input->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -201,9 +206,10 @@ std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QStrin
     guess.category = QStringLiteral("3");
     if (!readingOf(table, guess, error))
         return std::nullopt;
-    wizard().platform().messageBox(QStringLiteral("The columns of this table could not be told apart.\n"
-                                                  "Choose its participant, card and category columns on the next step."),
-                                   MessageIcon::Information, MessageButtons::Ok);
+    wizard().platform().messageBox(
+        QStringLiteral("The columns of this table could not be told apart.\n"
+                       "Choose its participant, card and category columns on the next step."),
+        MessageIcon::Information, MessageButtons::Ok);
     return guess;
 }
 
@@ -375,9 +381,10 @@ bool CImportExportOptionsPage::validatePage()
 
 CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 3 of 3")),
-      m_exportList(new QPlainTextEdit), m_existingFiles(existingFilesLabel()),
-      m_openCsv(new QCheckBox(QStringLiteral(
-          "&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
+      m_exportList(new QPlainTextEdit),
+      m_existingFiles(existingFilesLabel()),
+      m_openCsv(new QCheckBox(
+          QStringLiteral("&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
 {
     setControlId(*m_exportList, ControlId::exportList);
     setControlId(*m_openCsv, ControlId::openCsv);

@@ -90,8 +90,8 @@ void WidgetPlatform::endBusy()
 QString WidgetPlatform::chooseFolder(const QString &start)
 {
     QWidget *parent = QApplication::activeModalWidget();
-    return QFileDialog::getExistingDirectory(parent ? parent : m_parent, QStringLiteral("Folder for the Analysis Files"),
-                                             start);
+    return QFileDialog::getExistingDirectory(parent ? parent : m_parent,
+                                             QStringLiteral("Folder for the Analysis Files"), start);
 }
 
 bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)

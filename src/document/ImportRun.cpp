@@ -49,16 +49,16 @@ bool ImportRun::chooseInput(const QString &path)
 void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
 {
     const QDir target(folder);
-    for (QString *path : {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath,
-                          &names.weightedMatrixPath})
+    for (QString *path :
+         {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath, &names.weightedMatrixPath})
         *path = target.filePath(QFileInfo(*path).fileName());
 }
 
 QStringList existingAnalysisFiles(const AnalysisFileNames &names)
 {
     QStringList existing;
-    for (const QString *path : {&names.cardsPath, &names.itemsPath, &names.matrixPath, &names.participantsPath,
-                                &names.weightedMatrixPath}) {
+    for (const QString *path :
+         {&names.cardsPath, &names.itemsPath, &names.matrixPath, &names.participantsPath, &names.weightedMatrixPath}) {
         const QFileInfo file(*path);
         if (file.exists())
             existing.append(file.fileName());
@@ -134,10 +134,11 @@ bool ImportRun::acceptStudyShape()
     if (reasons.isEmpty())
         return true;
     // With a table the usual cause is a column taken for another.
-    return m_platform.warning(formatMessage(u"This does not look like a card sort: %s.\n"
-                                            u"If the study is a table, its card or category column may be the wrong one.\n"
-                                            u"OK shows the result anyway, Cancel stops the import.",
-                                            {reasons.join(QStringLiteral("; "))}));
+    return m_platform.warning(
+        formatMessage(u"This does not look like a card sort: %s.\n"
+                      u"If the study is a table, its card or category column may be the wrong one.\n"
+                      u"OK shows the result anyway, Cancel stops the import.",
+                      {reasons.join(QStringLiteral("; "))}));
 }
 
 bool ImportRun::clusterBesideParticipants()

@@ -454,7 +454,8 @@ bool CardSortAnalysis::dataWarning(const QString &text)
         ++m_unshownWarnings;
         return true;
     }
-    const MessageAnswer answer = m_platform.messageBox(text, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll);
+    const MessageAnswer answer =
+        m_platform.messageBox(text, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll);
     m_ignoringWarnings = answer == MessageAnswer::IgnoreAll;
     return answer != MessageAnswer::Cancel;
 }

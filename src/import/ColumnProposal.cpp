@@ -14,9 +14,9 @@ constexpr int none = -1;
 // One column with its values numbered in the order they first appear: large tables are read
 // as numbers, each text hashed once.
 struct Column {
-    std::vector<int> value;   // per row, none for an empty cell
+    std::vector<int> value; // per row, none for an empty cell
     int distinct = 0;
-    bool wholeNumbers = false;   // every value it has is a whole number
+    bool wholeNumbers = false; // every value it has is a whole number
 };
 
 Column numbered(const Table &table, const std::vector<std::size_t> &rows, int column)
@@ -66,8 +66,8 @@ bool formsBlocks(const Column &column)
 
 // What a column holds, seen participant by participant.
 struct Traits {
-    int varyingParticipants = 0;   // participants with two values or more in it
-    qint64 distinctValues = 0;     // its values counted once per participant, summed
+    int varyingParticipants = 0; // participants with two values or more in it
+    qint64 distinctValues = 0; // its values counted once per participant, summed
 };
 
 Traits traitsOf(const Column &column, const Column &participant)
@@ -137,7 +137,7 @@ std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
 
     const Column &participant = columns[std::size_t(proposed.participant)];
     std::vector<Traits> traits(static_cast<std::size_t>(width));
-    std::vector<int> varying;   // the columns that can hold cards
+    std::vector<int> varying; // the columns that can hold cards
     for (int c = 0; c < width; ++c) {
         if (c == proposed.participant)
             continue;
@@ -154,7 +154,8 @@ std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
             if (!matchOneToOne(columns[std::size_t(first)], columns[std::size_t(second)]))
                 continue;
             // Two names of one card: the numbers are its id; two texts, the first names it.
-            const bool secondIsId = columns[std::size_t(second)].wholeNumbers && !columns[std::size_t(first)].wholeNumbers;
+            const bool secondIsId =
+                columns[std::size_t(second)].wholeNumbers && !columns[std::size_t(first)].wholeNumbers;
             const bool firstIsId = columns[std::size_t(first)].wholeNumbers && !secondIsId;
             proposed.cardId = firstIsId ? first : secondIsId ? second : -1;
             proposed.card = secondIsId ? first : firstIsId ? second : first;
@@ -164,7 +165,8 @@ std::optional<ProposedColumns> proposeColumns(const Table &table, int firstRow)
     if (proposed.card < 0) {
         // A participant places many cards into few categories: the cards vary the most.
         for (const int c : varying) {
-            if (proposed.card < 0 || traits[std::size_t(c)].distinctValues > traits[std::size_t(proposed.card)].distinctValues)
+            if (proposed.card < 0
+                || traits[std::size_t(c)].distinctValues > traits[std::size_t(proposed.card)].distinctValues)
                 proposed.card = c;
         }
         if (proposed.card < 0)

@@ -436,7 +436,8 @@ bool Mapping::resolve(const TableOptions &options, QString &error)
         error = QStringLiteral("A table with one row per participant needs its header row (the card names)");
         return false;
     }
-    const bool anyGiven = std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return !givenColumn(options, role).isEmpty(); });
+    const bool anyGiven =
+        std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return !givenColumn(options, role).isEmpty(); });
     if (!m_wide && !namesRoles && !anyGiven)
         return proposeColumns(error);
     return findColumns(options, m_wide, error);
@@ -459,17 +460,23 @@ bool Mapping::map(const TableOptions &options, QString &error)
 
 TableReading Mapping::reading() const
 {
-    return {m_header, m_wide, m_columns[Role::Participant], m_columns[Role::Card], m_columns[Role::CardId],
-            m_columns[Role::Category], m_columns[Role::CategoryId], m_proposed};
+    return {m_header,
+            m_wide,
+            m_columns[Role::Participant],
+            m_columns[Role::Card],
+            m_columns[Role::CardId],
+            m_columns[Role::Category],
+            m_columns[Role::CategoryId],
+            m_proposed};
 }
 
 QString columnsUsed(const TableReading &reading)
 {
     QStringList used;
-    for (const auto &[role, column] : {std::pair{Role::Participant, reading.participant},
-                                       std::pair{Role::CardId, reading.cardId}, std::pair{Role::Card, reading.card},
-                                       std::pair{Role::Category, reading.category},
-                                       std::pair{Role::CategoryId, reading.categoryId}}) {
+    for (const auto &[role, column] :
+         {std::pair{Role::Participant, reading.participant}, std::pair{Role::CardId, reading.cardId},
+          std::pair{Role::Card, reading.card}, std::pair{Role::Category, reading.category},
+          std::pair{Role::CategoryId, reading.categoryId}}) {
         if (column >= 0)
             used.append(roleName(role) + u' ' + QString::number(column + 1));
     }

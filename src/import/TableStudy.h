@@ -60,7 +60,7 @@ public:
     int fileType = 0;       // 2: one row per card, 3: one row per participant
     int rowCount = 0;       // rows read, header included
     int unsortedRows = 0;   // rows without a category, left out
-    TableReading reading;   // how it was read
+    TableReading reading; // how it was read
 
     struct Entry {
         RecordKind kind;

@@ -17,19 +17,24 @@ TEST(WidgetPlatform, EachBoxOffersItsButtonsAndAnswersTheOneClicked)
 {
     const struct {
         MessageButtons buttons;
-        QStringList offered;   // sorted
+        QStringList offered; // sorted
         QString clicked;
         MessageAnswer answer;
     } cases[] = {
-        {MessageButtons::OkCancelIgnoreAll, {u"Cancel"_s, u"Ignore &All"_s, u"OK"_s}, u"Ignore &All"_s,
+        {MessageButtons::OkCancelIgnoreAll,
+         {u"Cancel"_s, u"Ignore &All"_s, u"OK"_s},
+         u"Ignore &All"_s,
          MessageAnswer::IgnoreAll},
         {MessageButtons::OkCancelIgnoreAll, {u"Cancel"_s, u"Ignore &All"_s, u"OK"_s}, u"OK"_s, MessageAnswer::Ok},
-        {MessageButtons::OkCancelIgnoreAll, {u"Cancel"_s, u"Ignore &All"_s, u"OK"_s}, u"Cancel"_s,
+        {MessageButtons::OkCancelIgnoreAll,
+         {u"Cancel"_s, u"Ignore &All"_s, u"OK"_s},
+         u"Cancel"_s,
          MessageAnswer::Cancel},
-        {MessageButtons::ChooseFolderCancel, {u"&Choose Folder..."_s, u"Cancel"_s}, u"&Choose Folder..."_s,
+        {MessageButtons::ChooseFolderCancel,
+         {u"&Choose Folder..."_s, u"Cancel"_s},
+         u"&Choose Folder..."_s,
          MessageAnswer::ChooseFolder},
-        {MessageButtons::ChooseFolderCancel, {u"&Choose Folder..."_s, u"Cancel"_s}, u"Cancel"_s,
-         MessageAnswer::Cancel},
+        {MessageButtons::ChooseFolderCancel, {u"&Choose Folder..."_s, u"Cancel"_s}, u"Cancel"_s, MessageAnswer::Cancel},
     };
     WidgetPlatform platform;
     for (const auto &c : cases) {

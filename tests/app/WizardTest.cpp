@@ -13,17 +13,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
@@ -369,8 +369,9 @@ TEST_F(WizardTableTest, ColumnsTheCellsCannotTellAreAskedFor)
 {
     openStudy(write("name,email,score\nAnn,ann@example.org,3\nBob,bob@example.org,5\nCy,cy@example.org,3\n",
                     u"people.csv"_s));
-    EXPECT_EQ(platform.texts(), QStringList{u"The columns of this table could not be told apart.\n"
-                                            u"Choose its participant, card and category columns on the next step."_s});
+    EXPECT_EQ(platform.texts(),
+              QStringList{u"The columns of this table could not be told apart.\n"
+                          u"Choose its participant, card and category columns on the next step."_s});
     ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
     expectReading(shown(), {0, false, {0, 1, -1, 2, -1}}, "by position");
 }
@@ -387,8 +388,9 @@ TEST_F(WizardTest, BrowseShowsRawDataAndTablesAtFirst)
         dialog->reject();
     });
     control<QPushButton>(ControlId::browse).click();
-    EXPECT_EQ(filters, (QStringList{u"Card-sort data (*.txt *.csv *.tsv *.xlsx)"_s, u"Text Files (*.txt)"_s,
-                                    u"All Files (*)"_s, u"Card-sort tables (*.csv *.tsv *.xlsx)"_s}));
+    EXPECT_EQ(filters,
+              (QStringList{u"Card-sort data (*.txt *.csv *.tsv *.xlsx)"_s, u"Text Files (*.txt)"_s, u"All Files (*)"_s,
+                           u"Card-sort tables (*.csv *.tsv *.xlsx)"_s}));
     EXPECT_EQ(selected, filters.value(0));
 }
 
@@ -457,9 +459,11 @@ TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
     platform.scriptFolders({unwritable.path(), writable.path()});
     wizard.next();
     ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
-    EXPECT_EQ(platform.texts(), (QStringList{refusal, u"The folder "_s + QDir::toNativeSeparators(unwritable.path())
-                                                          + u" cannot be written to.\nChoose another folder for the "
-                                                            u"analysis files."_s}));
+    EXPECT_EQ(platform.texts(),
+              (QStringList{refusal,
+                           u"The folder "_s + QDir::toNativeSeparators(unwritable.path())
+                               + u" cannot be written to.\nChoose another folder for the "
+                                 u"analysis files."_s}));
     EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(writable.path()));
     EXPECT_EQ(wizard.run().fileNames().cardsPath, analysisFiles(writable.path(), u"study"_s).front());
     EXPECT_EQ(filesIn(writable.path()), QStringList()) << "the trial file is taken back";

@@ -38,7 +38,9 @@ TEST(TableCli, EachFixtureConvertsAndImportsAsItsRawDataFile)
          u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=2\nlineCount=2\ngroupCount=2\nparticipantCount=1\n"_s},
         // A web tool's export: no header; participant, card number, card label, category, then
         // the participant's answers to a questionnaire.
-        {"export-headerless.csv", {}, u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=5\nlineCount=15\ngroupCount=7\nparticipantCount=3\n"_s},
+        {"export-headerless.csv",
+         {},
+         u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=5\nlineCount=15\ngroupCount=7\nparticipantCount=3\n"_s},
         // One row per participant, a byte-order mark, CR LF and a line break inside a card name.
         {"wide.csv", {}, u"fileType=3\nhasFitData=0\nhasSubGroups=0\nitemCount=3\nlineCount=3\ngroupCount=3\nparticipantCount=2\n"_s},
         // UTF-16 with tabs, and header names with spaces.
@@ -162,7 +164,8 @@ TEST(TableCli, ATableThatCannotBeACardSortIsWarnedOfButARawDataFileIsNot)
 
     const QString raw = dir.filePath(u"alone.txt"_s);
     writeBytes(raw, "IApple\nIPear\nPAnn\nGFruit\nI1\nI2\n");
-    const CliRun rawRun = runCli({u"import"_s, raw, u"--outdir"_s, dir.filePath(u"raw"_s), u"--on-warning"_s, u"cancel"_s});
+    const CliRun rawRun =
+        runCli({u"import"_s, raw, u"--outdir"_s, dir.filePath(u"raw"_s), u"--on-warning"_s, u"cancel"_s});
     EXPECT_EQ(rawRun.status, 0);
     EXPECT_EQ(rawRun.err, QString());
 }

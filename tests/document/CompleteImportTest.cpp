@@ -90,8 +90,9 @@ TEST(CompleteImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
     CSortanaMdiDoc document;
     ASSERT_TRUE(document.CompleteImport(run));
     EXPECT_EQ(document.pathName, QDir(other).filePath(u"study.klus"_s));
-    EXPECT_EQ(filesIn(other), (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
-                                           u"study-Participants.csv"_s, u"study-WeightedMatrix.csv"_s}));
+    EXPECT_EQ(filesIn(other),
+              (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
+                           u"study-Participants.csv"_s, u"study-WeightedMatrix.csv"_s}));
     EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
 }
 

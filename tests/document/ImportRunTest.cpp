@@ -25,19 +25,18 @@ TEST(ImportRun, AStudyThatCannotBeACardSortIsNamedAndCancelWritesNothing)
         const char *what;
         QByteArray study;
         bool expert;
-        QString reasons;   // empty: no warning
+        QString reasons; // empty: no warning
     } cases[] = {
         {"a card sort", "IA\nIB\nIC\nP1\nG\nI1\nI2\nG\nI3\nP2\nG\nI1\nG\nI2\nI3\n", false, {}},
         {"one participant", "IA\nIB\nP1\nG\nI1\nI2\n", false, u"it has fewer than two participants"_s},
-        {"every card alone, as a category column of card names gives",
-         "IA\nIB\nP1\nG\nI1\nG\nI2\nP2\nG\nI1\nG\nI2\n", false, u"nobody put two cards into one group"_s},
-        {"each participant sorted other cards",
-         "IA\nIB\nIC\nID\nP1\nG\nI1\nI2\nP2\nG\nI3\nI4\n", false, u"no card was sorted by two participants"_s},
+        {"every card alone, as a category column of card names gives", "IA\nIB\nP1\nG\nI1\nG\nI2\nP2\nG\nI1\nG\nI2\n",
+         false, u"nobody put two cards into one group"_s},
+        {"each participant sorted other cards", "IA\nIB\nIC\nID\nP1\nG\nI1\nI2\nP2\nG\nI3\nI4\n", false,
+         u"no card was sorted by two participants"_s},
         {"the expert is not counted", "IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI2\nI3\n", true,
          u"it has fewer than two participants"_s},
         {"nobody besides the expert put two cards together",
-         "IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\nP3\nG\nI2\nG\nI1\n", true,
-         u"nobody put two cards into one group"_s},
+         "IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\nP3\nG\nI2\nG\nI1\n", true, u"nobody put two cards into one group"_s},
     };
     for (const auto &c : cases) {
         for (const MessageAnswer answer : {MessageAnswer::Ok, MessageAnswer::Cancel}) {

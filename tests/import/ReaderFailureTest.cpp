@@ -25,9 +25,10 @@ TEST_F(ReaderFailure, IgnoreAllGoesOnWithoutShowingTheRestAndCountsThem)
     ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\nI7\nI8\nP2\nG\nI1\nI9\nI2\nI6\n"));
     platform.script({MessageAnswer::Ok, MessageAnswer::IgnoreAll, MessageAnswer::Cancel});
     EXPECT_EQ(read(), 2);
-    EXPECT_EQ(platform.texts(), (QStringList{u"Warning - invalid data ignored at line 7 (participant id P1)"_s,
-                                             u"Warning - invalid data ignored at line 8 (participant id P1)"_s,
-                                             u"2 further warnings were answered OK without being shown"_s}));
+    EXPECT_EQ(platform.texts(),
+              (QStringList{u"Warning - invalid data ignored at line 7 (participant id P1)"_s,
+                           u"Warning - invalid data ignored at line 8 (participant id P1)"_s,
+                           u"2 further warnings were answered OK without being shown"_s}));
     EXPECT_EQ(platform.messages().back().buttons, MessageButtons::Ok);
     EXPECT_EQ(cell(0, 1), 2) << "the lines after Ignore All are read as after OK";
     analysis.CloseFiles();
