@@ -117,7 +117,7 @@ private:
     };
 
     bool findColumns(const TableOptions &options, bool wide, QString &error);
-    bool proposeColumns(QString &error);
+    bool proposeColumns(bool headerKnown, QString &error);
     QString columnsFound() const;
     int widest() const;
     QString cell(int row, Role role) const;
@@ -209,9 +209,22 @@ bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error
     return true;
 }
 
-bool Mapping::proposeColumns(QString &error)
+bool Mapping::proposeColumns(bool headerKnown, QString &error)
 {
-    const auto proposed = sortana::proposeColumns(m_table, m_header ? 1 : 0);
+    auto proposed = sortana::proposeColumns(m_table, m_header ? 1 : 0);
+    // A first row of names this reader does not know would spoil the card ids it heads: read
+    // without it, the ids are whole numbers and its own cell there is not, so it is a header.
+    if (!headerKnown && !m_header && !m_table.rows.empty() && (!proposed || proposed->cardId < 0)) {
+        const auto belowFirst = sortana::proposeColumns(m_table, 1);
+        if (belowFirst && belowFirst->cardId >= 0) {
+            bool number = false;
+            m_table.rows.front().value(belowFirst->cardId).toLongLong(&number);
+            if (!number) {
+                m_header = true;
+                proposed = belowFirst;
+            }
+        }
+    }
     if (!proposed) {
         error = QString::fromUtf16(columnsUndecided);
         return false;
@@ -439,7 +452,7 @@ bool Mapping::resolve(const TableOptions &options, QString &error)
     const bool anyGiven =
         std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return !givenColumn(options, role).isEmpty(); });
     if (!m_wide && !namesRoles && !anyGiven)
-        return proposeColumns(error);
+        return proposeColumns(options.header != TableOptions::Header::Auto, error);
     return findColumns(options, m_wide, error);
 }
 

@@ -1,5 +1,6 @@
 // The roles of a table's columns told from its cells when nothing names them.
 #include "import/ColumnProposal.h"
+#include "import/TableStudy.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,52 @@ TEST(ColumnProposal, TellsTheRolesFromTheCellsOrDeclines)
     };
     for (const auto &c : cases)
         EXPECT_EQ(proposeColumns(tableOf(c.table), c.firstRow), c.expected) << c.what;
+}
+
+// The reader proposes only where nothing names the columns, and takes a first row of unknown
+// names over card ids for the header it is.
+TEST(ColumnProposal, TheReaderProposesWhereNothingNamesTheColumns)
+{
+    const char *rows = "a,1,Apple,Fruit\na,2,Pear,Fruit\na,3,Leek,Veg\nb,2,Pear,Sweet\nb,1,Apple,Sweet\nb,3,Leek,Green\n";
+    const struct {
+        const char *what;
+        QByteArray table;
+        TableOptions options;
+        TableReading expected;
+    } cases[] = {
+        {"no header", rows, {}, {false, false, 0, 2, 1, 3, -1, true}},
+        {"a header of other names", QByteArray("Who,Number,Label,Topic\n") + rows, {}, {true, false, 0, 2, 1, 3, -1, true}},
+        {"said to have no header: the first row is a participant's, and spoils the ids",
+         QByteArray("Who,Number,Label,Topic\n") + rows,
+         [] {
+             TableOptions options;
+             options.header = TableOptions::Header::Absent;
+             return options;
+         }(),
+         {false, false, 0, 1, -1, 3, -1, true}},
+        {"a header that names the roles is read as it says",
+         QByteArray("user,card_id,card,category\n") + rows, {}, {true, false, 0, 2, 1, 3, -1, false}},
+        {"a column named by an option", rows,
+         [] {
+             TableOptions options;
+             options.participant = QStringLiteral("1");
+             options.card = QStringLiteral("3");
+             options.category = QStringLiteral("4");
+             return options;
+         }(),
+         {false, false, 0, 2, -1, 3, -1, false}},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        const auto reading = readingOf(tableOf(c.table.constData()), c.options, error);
+        ASSERT_TRUE(reading) << c.what << ": " << error.toStdString();
+        EXPECT_EQ(reading->header, c.expected.header) << c.what;
+        EXPECT_EQ(reading->participant, c.expected.participant) << c.what;
+        EXPECT_EQ(reading->card, c.expected.card) << c.what;
+        EXPECT_EQ(reading->cardId, c.expected.cardId) << c.what;
+        EXPECT_EQ(reading->category, c.expected.category) << c.what;
+        EXPECT_EQ(reading->proposed, c.expected.proposed) << c.what;
+    }
 }
 
 } // namespace
