@@ -60,7 +60,8 @@ TEST(ColumnProposal, TellsTheRolesFromTheCellsOrDeclines)
 // names over card ids for the header it is.
 TEST(ColumnProposal, TheReaderProposesWhereNothingNamesTheColumns)
 {
-    const char *rows = "a,1,Apple,Fruit\na,2,Pear,Fruit\na,3,Leek,Veg\nb,2,Pear,Sweet\nb,1,Apple,Sweet\nb,3,Leek,Green\n";
+    const char *rows =
+        "a,1,Apple,Fruit\na,2,Pear,Fruit\na,3,Leek,Veg\nb,2,Pear,Sweet\nb,1,Apple,Sweet\nb,3,Leek,Green\n";
     const struct {
         const char *what;
         QByteArray table;
@@ -68,7 +69,10 @@ TEST(ColumnProposal, TheReaderProposesWhereNothingNamesTheColumns)
         TableReading expected;
     } cases[] = {
         {"no header", rows, {}, {false, false, 0, 2, 1, 3, -1, true}},
-        {"a header of other names", QByteArray("Who,Number,Label,Topic\n") + rows, {}, {true, false, 0, 2, 1, 3, -1, true}},
+        {"a header of other names",
+         QByteArray("Who,Number,Label,Topic\n") + rows,
+         {},
+         {true, false, 0, 2, 1, 3, -1, true}},
         {"said to have no header: the first row is a participant's, and spoils the ids",
          QByteArray("Who,Number,Label,Topic\n") + rows,
          [] {
@@ -78,8 +82,11 @@ TEST(ColumnProposal, TheReaderProposesWhereNothingNamesTheColumns)
          }(),
          {false, false, 0, 1, -1, 3, -1, true}},
         {"a header that names the roles is read as it says",
-         QByteArray("user,card_id,card,category\n") + rows, {}, {true, false, 0, 2, 1, 3, -1, false}},
-        {"a column named by an option", rows,
+         QByteArray("user,card_id,card,category\n") + rows,
+         {},
+         {true, false, 0, 2, 1, 3, -1, false}},
+        {"a column named by an option",
+         rows,
          [] {
              TableOptions options;
              options.participant = QStringLiteral("1");
