@@ -6,13 +6,16 @@
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
 #include "document/DocumentLinks.h"
+#include "document/ImportRun.h"
 #include "import/DelimitedText.h"
 #include "platform/Platform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,23 +40,68 @@ void CImportExportPage::activate()
 
 // Step 1 ------------------------------------------------------------------------------------
 
+namespace {
+
+// "These files exist and will be replaced:" and their names, on a label hidden when none do.
+void showExisting(QLabel &label, const QStringList &existing)
+{
+    label.setText(existing.isEmpty()
+                      ? QString()
+                      : QStringLiteral("These files exist and will be replaced:\n") + existing.join(u'\n'));
+    label.setVisible(!existing.isEmpty());
+}
+
+QLabel *existingFilesLabel()
+{
+    auto *label = new QLabel;
+    setControlId(*label, ControlId::existingFiles);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->hide();
+    return label;
+}
+
+QString absoluteFolder(const QString &folder)
+{
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+} // namespace
+
 CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 1 of 3")),
-      m_input(new QLineEdit)
+      m_input(new QLineEdit),
+      m_folder(new QLineEdit),
+      m_existingFiles(existingFilesLabel())
 {
     setControlId(*m_input, ControlId::inputFile);
+    setControlId(*m_folder, ControlId::outputFolder);
     auto *browseButton = new QPushButton(QStringLiteral("&Browse..."));
     setControlId(*browseButton, ControlId::browse);
     connect(browseButton, &QPushButton::clicked, this, &CImportExportOpenPage::browse);
+    auto *chooseButton = new QPushButton(QStringLiteral("Choose &Folder..."));
+    setControlId(*chooseButton, ControlId::chooseFolder);
+    connect(chooseButton, &QPushButton::clicked, this, &CImportExportOpenPage::chooseFolder);
+    connect(m_input, &QLineEdit::textChanged, this, &CImportExportOpenPage::inputChanged);
+    connect(m_folder, &QLineEdit::textEdited, this, [this] { m_folderFollowsInput = false; });
+    connect(m_folder, &QLineEdit::textChanged, this, &CImportExportOpenPage::showExistingFiles);
 
     auto *label = new QLabel(QStringLiteral("&Input file:"));
     label->setBuddy(m_input);
     auto *row = new QHBoxLayout;
     row->addWidget(m_input, 1);
     row->addWidget(browseButton);
+    auto *folderLabel = new QLabel(QStringLiteral("&Write the analysis files to:"));
+    folderLabel->setBuddy(m_folder);
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_folder, 1);
+    folderRow->addWidget(chooseButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addLayout(row);
+    layout->addSpacing(label->sizeHint().height() / 2);
+    layout->addWidget(folderLabel);
+    layout->addLayout(folderRow);
+    layout->addWidget(m_existingFiles);
     layout->addStretch();
 }
 
@@ -64,21 +112,83 @@ void CImportExportOpenPage::OnSetActive()
         m_input->setText(PendingImportPath);
 }
 
+void CImportExportOpenPage::inputChanged()
+{
+    const QString input = m_input->text();
+    if (m_folderFollowsInput)
+        m_folder->setText(input.isEmpty() ? QString() : QDir::toNativeSeparators(QFileInfo(input).absolutePath()));
+    showExistingFiles();
+}
+
+void CImportExportOpenPage::chooseFolder()
+{
+    const QString chosen = wizard().platform().chooseFolder(outputFolder());
+    if (chosen.isEmpty())
+        return;
+    m_folderFollowsInput = false;
+    m_folder->setText(QDir::toNativeSeparators(chosen));
+}
+
+QString CImportExportOpenPage::outputFolder() const
+{
+    const QString shown = m_folder->text().trimmed();
+    return shown.isEmpty() ? QFileInfo(m_input->text()).absolutePath() : QDir::fromNativeSeparators(shown);
+}
+
+QString CImportExportOpenPage::otherFolder() const
+{
+    const QString folder = outputFolder();
+    return absoluteFolder(folder) == absoluteFolder(QFileInfo(m_input->text()).absolutePath()) ? QString() : folder;
+}
+
+void CImportExportOpenPage::showExistingFiles()
+{
+    const QString input = m_input->text();
+    if (input.isEmpty()) {
+        showExisting(*m_existingFiles, {});
+        return;
+    }
+    AnalysisFileNames names = analysisFileNames(input);
+    if (const QString other = otherFolder(); !other.isEmpty())
+        moveAnalysisFiles(names, other);
+    showExisting(*m_existingFiles, existingAnalysisFiles(names));
+}
+
+bool CImportExportOpenPage::settleWritableFolder()
+{
+    Platform &platform = wizard().platform();
+    while (!platform.canWriteIn(outputFolder())) {
+        const QString text =
+            QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
+                .arg(QDir::toNativeSeparators(outputFolder()));
+        if (platform.messageBox(text, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel)
+            != MessageAnswer::ChooseFolder)
+            return false;
+        const QString chosen = platform.chooseFolder(outputFolder());
+        if (chosen.isEmpty())
+            return false;
+        m_folderFollowsInput = false;
+        m_folder->setText(QDir::toNativeSeparators(chosen));
+        wizard().run().setOutputFolder(otherFolder());
+    }
+    return true;
+}
+
 void CImportExportOpenPage::browse()
 {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    const QString tables = QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)");
-    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"), tables});
+    // Raw data files and tables alike are shown at first.
+    dialog.setNameFilters({QStringLiteral("Card-sort data (*.txt *.csv *.tsv *.xlsx)"),
+                           QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"),
+                           QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (isTablePath(m_input->text()))
-        dialog.selectNameFilter(tables);
     dialog.selectFile(m_input->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         m_input->setText(dialog.selectedFiles().constFirst());
 }
 
-std::optional<TableOptions> CImportExportOpenPage::headerlessGuess(const QString &path)
+std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QString &path)
 {
     if (!isTablePath(path))
         return std::nullopt;
@@ -87,23 +197,30 @@ std::optional<TableOptions> CImportExportOpenPage::headerlessGuess(const QString
     if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, QString(), table, error)
                              : !readDelimitedText(path, table, error))
         return std::nullopt;   // the survey tells why
-    if (readingOf(table, TableOptions(), error))
+    if (readingOf(table, TableOptions(), error) || error != QString::fromUtf16(columnsUndecided))
         return std::nullopt;
-    // Without a header nothing names the columns; step 2 shows this guess to be put right.
+    // Step 2 starts from the columns by position, for the user to put right.
     TableOptions guess;
     guess.participant = QStringLiteral("1");
     guess.card = QStringLiteral("2");
     guess.category = QStringLiteral("3");
-    const auto reading = readingOf(table, guess, error);
-    return reading && !reading->header ? std::optional<TableOptions>(guess) : std::nullopt;
+    if (!readingOf(table, guess, error))
+        return std::nullopt;
+    wizard().platform().messageBox(
+        QStringLiteral("The columns of this table could not be told apart.\n"
+                       "Choose its participant, card and category columns on the next step."),
+        MessageIcon::Information, MessageButtons::Ok);
+    return guess;
 }
 
 bool CImportExportOpenPage::validatePage()
 {
     const QString path = m_input->text();
     // A new choice of input is read as its kind says, whatever an earlier table was set to.
-    wizard().run().setTableOptions(headerlessGuess(path));
-    return wizard().run().chooseInput(path);
+    wizard().run().setTableOptions(undecidedColumns(path));
+    wizard().run().setOutputFolder(path.isEmpty() ? QString() : otherFolder());
+    // Better found now than when the reading has begun.
+    return wizard().run().chooseInput(path) && settleWritableFolder();
 }
 
 // Step 2 ------------------------------------------------------------------------------------
@@ -265,8 +382,9 @@ bool CImportExportOptionsPage::validatePage()
 CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 3 of 3")),
       m_exportList(new QPlainTextEdit),
-      m_openCsv(new QCheckBox(QStringLiteral(
-          "&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
+      m_existingFiles(existingFilesLabel()),
+      m_openCsv(new QCheckBox(
+          QStringLiteral("&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
 {
     setControlId(*m_exportList, ControlId::exportList);
     setControlId(*m_openCsv, ControlId::openCsv);
@@ -277,6 +395,7 @@ CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Export files:")));
     layout->addWidget(m_exportList, 1);
+    layout->addWidget(m_existingFiles);
     layout->addWidget(m_openCsv);
 }
 
@@ -288,6 +407,7 @@ void CImportExportFinishPage::OnSetActive()
                                 &names.participantsPath, &names.weightedMatrixPath})
         list += *path + u'\n';
     m_exportList->setPlainText(list);
+    showExisting(*m_existingFiles, existingAnalysisFiles(names));
 }
 
 bool CImportExportFinishPage::validatePage()

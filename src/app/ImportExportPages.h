@@ -8,6 +8,7 @@
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -35,7 +36,8 @@ private:
     QString m_caption;
 };
 
-// Step 1: the input file. Next surveys it and presets the options from what it found.
+// Step 1: the input file and the folder of the analysis files. Next surveys the file, presets
+// the options from what it found, and makes sure the folder can be written to.
 class CImportExportOpenPage : public CImportExportPage {
 public:
     explicit CImportExportOpenPage(CImportExportWizard &wizard);
@@ -46,10 +48,24 @@ protected:
 
 private:
     void browse();
-    // A table whose first row names no column cannot be read as it comes; read by position
-    // (participant, card, category) it can, and step 2 lets the user choose other columns.
-    std::optional<TableOptions> headerlessGuess(const QString &path);
+    void chooseFolder();
+    void inputChanged();
+    // The folder the analysis files go into: the one shown, or the input's when none is.
+    QString outputFolder() const;
+    // Empty when that is the input's own folder, which the analysis files' names already say.
+    QString otherFolder() const;
+    void showExistingFiles();
+    // Asks for another folder until one can be written to; false when the user gives up.
+    bool settleWritableFolder();
+    // A table whose columns neither its header nor its content tell apart: the user is asked
+    // to choose them on step 2, which starts from them by position (participant, card,
+    // category). Nullopt for every other input, read as its kind says.
+    std::optional<TableOptions> undecidedColumns(const QString &path);
     QLineEdit *m_input;
+    QLineEdit *m_folder;
+    QLabel *m_existingFiles;
+    // Until the user picks a folder, it is the input's.
+    bool m_folderFollowsInput = true;
 };
 
 // Step 2: what the survey found and the analysis options; for a table from another card-sort
@@ -91,6 +107,7 @@ protected:
 
 private:
     QPlainTextEdit *m_exportList;
+    QLabel *m_existingFiles;
     QCheckBox *m_openCsv;
 };
 

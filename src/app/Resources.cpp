@@ -30,6 +30,10 @@ QString loadString(int id)
         return QStringLiteral("These files will be written to the same folder as your input file");
     case ControlId::openCsv:
         return QStringLiteral("Open csv files in associated application (usually Microsoft Excel)");
+    case ControlId::outputFolder:
+        return QStringLiteral("The folder the five analysis files are written to: the input file's folder unless "
+                              "you choose another");
+    case ControlId::chooseFolder: return QStringLiteral("Choose another folder for the analysis files");
     case ControlId::tableLayout:
         return QStringLiteral("One row per card placement, or one row per participant with a column per card");
     case ControlId::tableHeader: return QStringLiteral("The first row names the columns");

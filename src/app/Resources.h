@@ -37,6 +37,10 @@ inline constexpr int categoryIdColumn = 1036;
 inline constexpr int tablePreview = 1037;
 // Opens the guide at the analysis options, on step 2.
 inline constexpr int optionsHelp = 1038;
+// Where the analysis files go, on step 1, and which of them exist, on steps 1 and 3.
+inline constexpr int outputFolder = 1039;
+inline constexpr int chooseFolder = 1040;
+inline constexpr int existingFiles = 1041;
 // The About box numbers its own controls, some with the wizard's numbers.
 inline constexpr int aboutVersion = 1000;
 inline constexpr int aboutWebSite = 1002;

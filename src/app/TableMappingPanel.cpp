@@ -119,7 +119,7 @@ void TableMappingPanel::showReading(const Table &table, const TableReading &read
         // In a table of one row per participant every other column is a card.
         combo.setEnabled(role == Participant || !reading.wide);
     }
-    fillPreview(table, reading.header, columnCount);
+    fillPreview(table, reading, columnCount);
 }
 
 void TableMappingPanel::fillColumns(const Table &table, bool header, int columnCount)
@@ -138,16 +138,23 @@ void TableMappingPanel::fillColumns(const Table &table, bool header, int columnC
     }
 }
 
-void TableMappingPanel::fillPreview(const Table &table, bool header, int columnCount)
+void TableMappingPanel::fillPreview(const Table &table, const TableReading &reading, int columnCount)
 {
+    const bool header = reading.header;
     const int first = header ? 1 : 0;
     const int shown = std::clamp(int(table.rows.size()) - first, 0, previewRows);
     m_preview->clear();
     m_preview->setColumnCount(columnCount);
     m_preview->setRowCount(shown);
+    // Without a header row the columns are called by the roles they were given.
+    const QString roleNames[] = {tr("Participant"), tr("Card"), tr("Card id"), tr("Category"), tr("Category id")};
     QStringList columnNames;
     for (int c = 0; c < columnCount; ++c) {
-        const QString name = header ? table.rows.front().value(c) : QString();
+        QString name = header ? table.rows.front().value(c) : QString();
+        for (int role = 0; role < RoleCount && name.isEmpty() && !reading.wide; ++role) {
+            if (columnOf(reading, role) == c)
+                name = roleNames[role];
+        }
         columnNames << (name.isEmpty() ? QString::number(c + 1) : name);
     }
     m_preview->setHorizontalHeaderLabels(columnNames);

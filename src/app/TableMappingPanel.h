@@ -35,7 +35,7 @@ public:
 
 private:
     void fillColumns(const Table &table, bool header, int columnCount);
-    void fillPreview(const Table &table, bool header, int columnCount);
+    void fillPreview(const Table &table, const TableReading &reading, int columnCount);
     void changed();
 
     QComboBox *m_layout;

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace sortana {
@@ -27,16 +29,27 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
 MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, MessageButtons buttons)
 {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
-    if (buttons == MessageButtons::OkCancel)
+    if (buttons == MessageButtons::OkCancel || buttons == MessageButtons::OkCancelIgnoreAll)
         qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
     else if (buttons == MessageButtons::YesNoCancel)
         qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    else if (buttons == MessageButtons::ChooseFolderCancel)
+        qtButtons = QMessageBox::Cancel;
     // Over a modal dialog (the wizard) the box belongs to it, so it never shows behind it.
     QWidget *parent = QApplication::activeModalWidget();
     if (!parent)
         parent = m_parent ? m_parent : QApplication::activeWindow();
     QMessageBox box(toQtIcon(icon), applicationName.toString(), text, qtButtons, parent);
     box.setTextFormat(Qt::PlainText);
+    QPushButton *ignoreAll = nullptr;
+    QPushButton *chooseFolder = nullptr;
+    if (buttons == MessageButtons::OkCancelIgnoreAll) {
+        ignoreAll = box.addButton(QStringLiteral("Ignore &All"), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Ok);
+    } else if (buttons == MessageButtons::ChooseFolderCancel) {
+        chooseFolder = box.addButton(QStringLiteral("&Choose Folder..."), QMessageBox::AcceptRole);
+        box.setDefaultButton(chooseFolder);
+    }
     // A box over a busy cursor must still be answerable with the ordinary pointer.
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy)
@@ -44,6 +57,10 @@ MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, 
     const int answer = box.exec();
     if (busy)
         QApplication::restoreOverrideCursor();
+    if (box.clickedButton() && box.clickedButton() == ignoreAll)
+        return MessageAnswer::IgnoreAll;
+    if (box.clickedButton() && box.clickedButton() == chooseFolder)
+        return MessageAnswer::ChooseFolder;
     switch (answer) {
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     case QMessageBox::Yes: return MessageAnswer::Yes;
@@ -68,6 +85,13 @@ void WidgetPlatform::beginBusy()
 void WidgetPlatform::endBusy()
 {
     QApplication::restoreOverrideCursor();
+}
+
+QString WidgetPlatform::chooseFolder(const QString &start)
+{
+    QWidget *parent = QApplication::activeModalWidget();
+    return QFileDialog::getExistingDirectory(parent ? parent : m_parent,
+                                             QStringLiteral("Folder for the Analysis Files"), start);
 }
 
 bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)

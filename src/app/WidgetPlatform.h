@@ -19,6 +19,7 @@ public:
     void beginBusy() override;
     void endBusy() override;
     bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error) override;
+    QString chooseFolder(const QString &start) override;
 
 private:
     QWidget *m_parent;

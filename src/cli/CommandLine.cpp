@@ -89,7 +89,10 @@ const QList<Command> &commands()
          u"Import a raw data file and write its five analysis files"_s,
          u"Surveys INPUT, takes the options the survey suggests (fit scores and sub-groups when the\n"
          u"file has them, no expert, one card set per participant) with the flags on top, reads it,\n"
-         u"clusters its items and writes the five analysis files next to INPUT, or into DIR."_s,
+         u"clusters its items and writes the five analysis files next to INPUT, or into DIR.\n"
+         u"A table whose header and options name no columns has them told from its cells, and the\n"
+         u"columns used are printed. A table that cannot be a card sort (fewer than two participants,\n"
+         u"no two cards in one group, no card sorted by two) is warned of before anything is written."_s,
          QList<Option>{flag(u"fit"_s, u"Use the fit scores"_s),
           flag(u"no-fit"_s, u"Leave the fit scores out"_s),
           flag(u"sub-groups"_s, u"Use the sub-groups"_s),
@@ -113,7 +116,8 @@ const QList<Command> &commands()
          1,
          u"Print what a raw data file or a table holds"_s,
          u"Surveys INPUT as the import does first and prints fileType=, hasFitData=, hasSubGroups=,\n"
-         u"itemCount=, lineCount=, groupCount= and participantCount= lines (flags as 0 or 1)."_s,
+         u"itemCount=, lineCount=, groupCount= and participantCount= lines (flags as 0 or 1).\n"
+         u"A table whose header and options name no columns has them told from its cells."_s,
          tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [the table options]"_s}},
         {u"render"_s,
@@ -147,7 +151,8 @@ const QList<Command> &commands()
          2,
          u"Write a table from another card-sort tool as a raw data file"_s,
          u"Reads TABLE (.csv, .tsv or .xlsx; one row per card or per participant) and writes the\n"
-         u"equivalent raw data file, UTF-8, which imports to the same analysis files."_s,
+         u"equivalent raw data file, UTF-8, which imports to the same analysis files. A table whose\n"
+         u"header and options name no columns has them told from its cells."_s,
          tableOptions() + QList<Option>{helpOption()},
          {}},
         {u"help"_s,

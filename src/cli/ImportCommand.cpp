@@ -16,15 +16,6 @@ namespace sortana {
 
 namespace {
 
-// The analysis files keep their names but go into the given folder.
-void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
-{
-    const QDir target(folder);
-    for (QString *path : {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath,
-                          &names.weightedMatrixPath})
-        *path = target.filePath(QFileInfo(*path).fileName());
-}
-
 // The run's own inputs and outputs: a document or picture written over one of them would
 // destroy the study or the analysis it came from.
 bool overwritesRunFile(const QString &output, const AnalysisFileNames &names)
@@ -78,10 +69,13 @@ int runImport(const ImportOptions &options)
     CliPlatform platform(options.onWarning);
     ImportRun run(platform);
     run.setTableOptions(options.table);
+    run.setOutputFolder(options.outputFolder);
     if (!run.chooseInput(options.input))
         return run.analysis().columnsRefused() ? exitUsage : exitFailed;
-    if (!options.outputFolder.isEmpty())
-        moveAnalysisFiles(run.fileNames(), options.outputFolder);
+    tellProposedColumns(run.analysis().tableReading(), platform);
+    // The messages of raw data files are the reader's alone; a table's columns are the
+    // usual cause of a study that is no card sort.
+    run.setCheckStudyShape(run.analysis().tableInput().has_value());
     for (const QString &output : {options.documentPath, options.picturePath}) {
         if (output.isEmpty())
             continue;

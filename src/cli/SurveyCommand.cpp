@@ -20,6 +20,7 @@ int runSurvey(const QString &inputPath, const std::optional<TableOptions> &table
     const bool identified = analysis.SurveyInputFile();
     if (!identified && analysis.columnsRefused())
         return exitUsage;
+    tellProposedColumns(analysis.tableReading(), platform);
     std::fprintf(out,
                  "fileType=%d\nhasFitData=%d\nhasSubGroups=%d\nitemCount=%d\nlineCount=%d\n"
                  "groupCount=%d\nparticipantCount=%d\n",
@@ -42,6 +43,7 @@ int runConvert(const QString &tablePath, const QString &outputPath, const TableO
     case TableOutcome::FileRefused: return exitFailed;
     case TableOutcome::ColumnsRefused: return exitUsage;
     }
+    tellProposedColumns(records.reading, platform);
     const QByteArray raw = rawDataOf(records);
     if (!saveReplacing(outputPath, [&](QIODevice &file) { return file.write(raw) == raw.size(); })) {
         platform.fileFailure(QStringLiteral("Failed to write the raw data file\nMake sure the folder exists and is writable"));

@@ -29,10 +29,11 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     SetModifiedFlag(true);
     AttachDialogBar();
 
-    // Named after the input as it is stored, but not written until the user saves.
+    // Named after the input as it is stored, beside the analysis files, but not written until
+    // the user saves.
     const PathParts input = splitPathAsStored(run.fileNames().inputPath);
     title = input.baseName;
-    pathName = input.folder + input.baseName + QStringLiteral(".klus");
+    pathName = run.outputFolder() + input.baseName + QStringLiteral(".klus");
     UpdateAllViews(UpdateHint::NewStudy);
     return exported;
 }

@@ -38,12 +38,52 @@ bool ImportRun::chooseInput(const QString &path)
                                         "(the number of groups, items or participants is 0)"));
         return false;
     }
-    m_analysis.SetInputFileName(path);
+    nameAnalysisFiles(path);
     s.useFit = s.hasFitData;
     s.useSubGroups = s.hasSubGroups;
     s.useExpert = false;
     s.copiesPerParticipant = 1;
     return true;
+}
+
+void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
+{
+    const QDir target(folder);
+    for (QString *path :
+         {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath, &names.weightedMatrixPath})
+        *path = target.filePath(QFileInfo(*path).fileName());
+}
+
+QStringList existingAnalysisFiles(const AnalysisFileNames &names)
+{
+    QStringList existing;
+    for (const QString *path :
+         {&names.cardsPath, &names.itemsPath, &names.matrixPath, &names.participantsPath, &names.weightedMatrixPath}) {
+        const QFileInfo file(*path);
+        if (file.exists())
+            existing.append(file.fileName());
+    }
+    return existing;
+}
+
+void ImportRun::setOutputFolder(const QString &folder)
+{
+    m_outputFolder = folder;
+    if (!m_fileNames.inputPath.isEmpty())
+        nameAnalysisFiles(m_fileNames.inputPath);
+}
+
+QString ImportRun::outputFolder() const
+{
+    const QString &cards = m_fileNames.cardsPath;
+    return cards.left(cards.lastIndexOf(u'/') + 1);
+}
+
+void ImportRun::nameAnalysisFiles(const QString &inputPath)
+{
+    m_analysis.SetInputFileName(inputPath);
+    if (!m_outputFolder.isEmpty())
+        moveAnalysisFiles(m_fileNames, m_outputFolder);
 }
 
 bool ImportRun::checkOptions()
@@ -69,13 +109,36 @@ bool ImportRun::finish()
         return false;
     try {
         m_itemCount = m_analysis.Read();
-        if (m_itemCount >= 2 && m_analysis.pairMatrix && clusterBesideParticipants())
+        if (m_itemCount >= 2 && m_analysis.pairMatrix && acceptStudyShape() && clusterBesideParticipants())
             return true;
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }
     abandon();
     return false;
+}
+
+bool ImportRun::acceptStudyShape()
+{
+    if (!m_checkStudyShape)
+        return true;
+    QStringList reasons;
+    const bool fewParticipants = m_analysis.countedParticipants() < 2;
+    if (fewParticipants)
+        reasons << QStringLiteral("it has fewer than two participants");
+    if (!m_analysis.cardsSortedTogether())
+        reasons << QStringLiteral("nobody put two cards into one group");
+    // With fewer than two participants that goes without saying.
+    if (!fewParticipants && !m_analysis.cardSortedByTwo())
+        reasons << QStringLiteral("no card was sorted by two participants");
+    if (reasons.isEmpty())
+        return true;
+    // With a table the usual cause is a column taken for another.
+    return m_platform.warning(
+        formatMessage(u"This does not look like a card sort: %s.\n"
+                      u"If the study is a table, its card or category column may be the wrong one.\n"
+                      u"OK shows the result anyway, Cancel stops the import.",
+                      {reasons.join(QStringLiteral("; "))}));
 }
 
 bool ImportRun::clusterBesideParticipants()

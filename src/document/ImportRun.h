@@ -13,6 +13,12 @@ namespace sortana {
 
 class Platform;
 
+// The analysis files keep their names but go into the given folder.
+void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder);
+// The file names of those of the five analysis files that exist, in the order step 3 of the
+// wizard lists them.
+QStringList existingAnalysisFiles(const AnalysisFileNames &names);
+
 // One import from raw data file to analysis files, in the steps the import wizard gates:
 // choosing the input, checking the options, finishing (read and clustering) and the export.
 // The desktop wizard and sortana-cli both drive it; each step tells the user why it refuses.
@@ -26,14 +32,24 @@ public:
     // so; unset, files are told apart by their extension.
     void setTableOptions(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     const std::optional<TableOptions> &tableOptions() const { return m_tableOptions; }
+    // The folder the analysis files go into; empty for the input's own folder.
+    void setOutputFolder(const QString &folder);
+    // The folder of the analysis files as their paths spell it, with its final separator;
+    // empty when they go into the current folder.
+    QString outputFolder() const;
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
+    // Whether finish() asks before going on with a study that cannot be a card sort (no two
+    // cards ever in one group, no card sorted by two participants, or fewer than two
+    // participants); on by default.
+    void setCheckStudyShape(bool check) { m_checkStudyShape = check; }
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
-    // Reads the file, clusters its items and writes the participants file. False when the study cannot fit in memory, when
-    // another import is writing the same analysis files, or when the read failed or was
-    // cancelled; nothing of the run is left on disk then.
+    // Reads the file, clusters its items and writes the participants file. False when the
+    // study cannot fit in memory, when another import is writing the same analysis files,
+    // when the read failed or was cancelled, or when the user stopped at the warning that
+    // the study cannot be a card sort; nothing of the run is left on disk then.
     bool finish();
     // Writes the remaining analysis files in the tree's leaf order and puts all five in
     // place. False, after telling the user, when they could not be written.
@@ -49,7 +65,9 @@ public:
     int itemCount() const { return m_itemCount; }
 
 private:
+    void nameAnalysisFiles(const QString &inputPath);
     bool clusterBesideParticipants();
+    bool acceptStudyShape();
     bool fitsInMemory();
     void reportOutOfMemory();
     // Held from the read to the last analysis file, so that two imports into one folder
@@ -65,6 +83,8 @@ private:
     int m_itemCount = 0;
     std::unique_ptr<QLockFile> m_lock;
     std::optional<TableOptions> m_tableOptions;
+    bool m_checkStudyShape = true;
+    QString m_outputFolder;
 };
 
 } // namespace sortana

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -79,6 +80,8 @@ bool CardSortAnalysis::BeginRead()
     participantSeen = false;
     readState = ReadState::Start;
     fitTotal = groupCounter = subGroupCounter = itemLineCount = pairCount = 0;
+    m_cardsSortedTogether = m_cardSortedByTwo = false;
+    m_firstSorter.clear();
     participantId.clear();
     currentGroup.clear();
     itemNames.clear();
@@ -187,10 +190,22 @@ int CardSortAnalysis::Read()
     isExpert = false;
     participantCounter = 0;
     m_lineNumber = 0;
+    m_ignoringWarnings = false;
+    m_unshownWarnings = 0;
+    const int result = readRecords();
+    if (m_unshownWarnings > 0) {
+        m_platform.messageBox(formatMessage(u"%d further warnings were answered OK without being shown",
+                                            {QString::number(m_unshownWarnings)}),
+                              MessageIcon::Information, MessageButtons::Ok);
+    }
+    return result;
+}
 
+int CardSortAnalysis::readRecords()
+{
     RecordSource &source = records();
     source.rewind();
-    if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !m_platform.warning(*warning)) {
+    if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !dataWarning(*warning)) {
         CloseFiles();
         return 0;
     }
@@ -245,6 +260,7 @@ bool CardSortAnalysis::allocateStudyTables(const QString &firstId)
         return false;
     }
     itemPlacements.assign(static_cast<size_t>(n), {});
+    m_firstSorter.assign(static_cast<size_t>(n), 0);
     return true;
 }
 
@@ -316,6 +332,8 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
     writeCards(u"\t\t\"", itemNames.at(placement.item - 1), u"\"\r\n");
     if (addPairs(placement.item, weight) == Step::Stop)
         return Step::Stop;
+    if (!isExpert)
+        noteSorted(placement.item);
     currentGroup.push_back({placement.item, weight, subGroupCounter});
     if (!isExpert) {
         ItemPlacement &totals = itemPlacements[static_cast<size_t>(placement.item - 1)];
@@ -371,6 +389,25 @@ CardSortAnalysis::Step CardSortAnalysis::addPairs(int item, int weight)
     return Step::Go;
 }
 
+void CardSortAnalysis::noteSorted(int item)
+{
+    if (!m_cardsSortedTogether) {
+        m_cardsSortedTogether = std::any_of(currentGroup.cbegin(), currentGroup.cend(),
+                                            [item](const GroupEntry &entry) { return entry.item != item; });
+    }
+    int &first = m_firstSorter[static_cast<size_t>(item - 1)];
+    if (first == 0)
+        first = participantCounter + 1;
+    else if (first != participantCounter + 1)
+        m_cardSortedByTwo = true;
+}
+
+int CardSortAnalysis::countedParticipants() const
+{
+    const int all = static_cast<int>(participants.size());
+    return summary->useExpert && all > 0 ? all - 1 : all;
+}
+
 void CardSortAnalysis::CloseGroup()
 {
     if (itemPlacements.empty())
@@ -408,7 +445,19 @@ std::vector<double> CardSortAnalysis::ItemMeanScores() const
 
 bool CardSortAnalysis::warn(QStringView format)
 {
-    return m_platform.warning(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+    return dataWarning(formatMessage(format, {QString::number(m_lineNumber), participantId}));
+}
+
+bool CardSortAnalysis::dataWarning(const QString &text)
+{
+    if (m_ignoringWarnings) {
+        ++m_unshownWarnings;
+        return true;
+    }
+    const MessageAnswer answer =
+        m_platform.messageBox(text, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll);
+    m_ignoringWarnings = answer == MessageAnswer::IgnoreAll;
+    return answer != MessageAnswer::Cancel;
 }
 
 void CardSortAnalysis::errorAtLine(QStringView format)

@@ -18,6 +18,9 @@ namespace sortana {
 
 class Platform;
 
+// The five analysis paths of an input file: beside it, named after it as it is stored.
+AnalysisFileNames analysisFileNames(const QString &inputPath);
+
 // The import engine of one card-sort study: surveys the raw data file, reads it into pair
 // matrices and totals, and holds the open analysis files until the export run.
 class CardSortAnalysis {
@@ -35,6 +38,8 @@ public:
     const std::optional<TableOptions> &tableInput() const { return m_tableOptions; }
     // After a refused survey: whether the table lacked a column it needs (a usage error).
     bool columnsRefused() const { return m_columnsRefused; }
+    // After a survey or read of a table: how its columns were read.
+    const TableReading &tableReading() const { return m_tableReading; }
 
     // Survey and naming: the counts and features of the file named by the summary's
     // fileName, and the five analysis paths derived from an input path.
@@ -51,6 +56,13 @@ public:
     // telling the user, when any of them could not be written completely: then none of
     // them replaces its old version (barring a failed rename halfway).
     bool CommitFiles();
+
+    // What the last read saw of the participants that count (the expert apart): how many
+    // there were, whether one of them put two cards into one group, and whether a card was
+    // sorted by two of them. A study without these cannot be a card sort.
+    int countedParticipants() const;
+    bool cardsSortedTogether() const { return m_cardsSortedTogether; }
+    bool cardSortedByTwo() const { return m_cardSortedByTwo; }
 
     // Per item: fitSum over the counted card sets.
     std::vector<double> ItemMeanScores() const;
@@ -119,9 +131,13 @@ private:
     Step handleSubGroup();
     Step handleItem(QStringView value);
     Step addPairs(int item, int weight);
+    void noteSorted(int item);
     bool allocateStudyTables(const QString &firstId);
 
+    int readRecords();
     bool warn(QStringView format);
+    // A data warning, or none once the user answered one with Ignore All: true to go on.
+    bool dataWarning(const QString &text);
     void errorAtLine(QStringView format);
     void writeCards(QStringView prefix, QStringView text, QStringView suffix);
     int itemCount() const { return summary->itemCount; }
@@ -129,8 +145,15 @@ private:
     Platform &m_platform;
     std::optional<TableOptions> m_tableOptions;
     bool m_columnsRefused = false;
+    TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;
     int m_lineNumber = 0;
+    bool m_ignoringWarnings = false;
+    int m_unshownWarnings = 0;
+    bool m_cardsSortedTogether = false;
+    bool m_cardSortedByTwo = false;
+    // Per item, 1 + the index of the first counted participant that sorted it, 0 for none.
+    std::vector<int> m_firstSorter;
 };
 
 } // namespace sortana

@@ -14,6 +14,7 @@ namespace sortana {
 
 bool CardSortAnalysis::SurveyInputFile()
 {
+    m_tableReading = TableReading();
     if (!checkInputFile(summary->fileName, m_platform))
         return false;
     if (m_tableOptions) {
@@ -91,22 +92,28 @@ bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
 {
     const TableOutcome outcome = readTableStudy(path, *m_tableOptions, m_platform, records);
     m_columnsRefused = outcome == TableOutcome::ColumnsRefused;
+    m_tableReading = records.reading;
     return outcome == TableOutcome::Read;
+}
+
+AnalysisFileNames analysisFileNames(const QString &inputPath)
+{
+    // The analysis files carry the letter case of the input file as it is stored.
+    const PathParts parts = splitPathAsStored(inputPath);
+    const auto analysisPath = [&](QStringView suffix) {
+        return parts.folder + parts.baseName + suffix.toString() + QStringLiteral(".csv");
+    };
+    return {inputPath,
+            analysisPath(u"-Cards"),
+            analysisPath(u"-Items"),
+            analysisPath(u"-Participants"),
+            analysisPath(u"-Matrix"),
+            analysisPath(u"-WeightedMatrix")};
 }
 
 void CardSortAnalysis::SetInputFileName(const QString &path)
 {
-    fileNames->inputPath = path;
-    // The analysis files carry the letter case of the input file as it is stored.
-    const PathParts parts = splitPathAsStored(path);
-    const auto analysisPath = [&](QStringView suffix) {
-        return parts.folder + parts.baseName + suffix.toString() + QStringLiteral(".csv");
-    };
-    fileNames->cardsPath = analysisPath(u"-Cards");
-    fileNames->itemsPath = analysisPath(u"-Items");
-    fileNames->participantsPath = analysisPath(u"-Participants");
-    fileNames->matrixPath = analysisPath(u"-Matrix");
-    fileNames->weightedMatrixPath = analysisPath(u"-WeightedMatrix");
+    *fileNames = analysisFileNames(path);
 }
 
 } // namespace sortana

@@ -1,5 +1,6 @@
 #include "import/TableStudy.h"
 
+#include "import/ColumnProposal.h"
 #include "import/DelimitedText.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -116,6 +117,7 @@ private:
     };
 
     bool findColumns(const TableOptions &options, bool wide, QString &error);
+    bool proposeColumns(bool headerKnown, QString &error);
     QString columnsFound() const;
     int widest() const;
     QString cell(int row, Role role) const;
@@ -131,6 +133,7 @@ private:
     TableRecords &m_records;
     bool m_header = false;
     bool m_wide = false;
+    bool m_proposed = false;
     Columns m_columns;
     std::vector<Item> m_items;
     // 1 + the item's index, 0 for none yet: numeric ids by value, other keys by text.
@@ -203,6 +206,34 @@ bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error
             return false;
         }
     }
+    return true;
+}
+
+bool Mapping::proposeColumns(bool headerKnown, QString &error)
+{
+    auto proposed = sortana::proposeColumns(m_table, m_header ? 1 : 0);
+    // A first row of names this reader does not know would spoil the card ids it heads: read
+    // without it, the ids are whole numbers and its own cell there is not, so it is a header.
+    if (!headerKnown && !m_header && !m_table.rows.empty() && (!proposed || proposed->cardId < 0)) {
+        const auto belowFirst = sortana::proposeColumns(m_table, 1);
+        if (belowFirst && belowFirst->cardId >= 0) {
+            bool number = false;
+            m_table.rows.front().value(belowFirst->cardId).toLongLong(&number);
+            if (!number) {
+                m_header = true;
+                proposed = belowFirst;
+            }
+        }
+    }
+    if (!proposed) {
+        error = QString::fromUtf16(columnsUndecided);
+        return false;
+    }
+    m_columns[Role::Participant] = proposed->participant;
+    m_columns[Role::CardId] = proposed->cardId;
+    m_columns[Role::Card] = proposed->card;
+    m_columns[Role::Category] = proposed->category;
+    m_proposed = true;
     return true;
 }
 
@@ -418,6 +449,10 @@ bool Mapping::resolve(const TableOptions &options, QString &error)
         error = QStringLiteral("A table with one row per participant needs its header row (the card names)");
         return false;
     }
+    const bool anyGiven =
+        std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return !givenColumn(options, role).isEmpty(); });
+    if (!m_wide && !namesRoles && !anyGiven)
+        return proposeColumns(options.header != TableOptions::Header::Auto, error);
     return findColumns(options, m_wide, error);
 }
 
@@ -427,6 +462,7 @@ bool Mapping::map(const TableOptions &options, QString &error)
         return false;
     m_records.fileType = m_wide ? 3 : 2;
     m_records.rowCount = int(m_table.rows.size());
+    m_records.reading = reading();
     if (m_wide)
         mapWide();
     else
@@ -437,8 +473,33 @@ bool Mapping::map(const TableOptions &options, QString &error)
 
 TableReading Mapping::reading() const
 {
-    return {m_header, m_wide, m_columns[Role::Participant], m_columns[Role::Card], m_columns[Role::CardId],
-            m_columns[Role::Category], m_columns[Role::CategoryId]};
+    return {m_header,
+            m_wide,
+            m_columns[Role::Participant],
+            m_columns[Role::Card],
+            m_columns[Role::CardId],
+            m_columns[Role::Category],
+            m_columns[Role::CategoryId],
+            m_proposed};
+}
+
+QString columnsUsed(const TableReading &reading)
+{
+    QStringList used;
+    for (const auto &[role, column] :
+         {std::pair{Role::Participant, reading.participant}, std::pair{Role::CardId, reading.cardId},
+          std::pair{Role::Card, reading.card}, std::pair{Role::Category, reading.category},
+          std::pair{Role::CategoryId, reading.categoryId}}) {
+        if (column >= 0)
+            used.append(roleName(role) + u' ' + QString::number(column + 1));
+    }
+    return QStringLiteral("Columns used: ") + used.join(QStringLiteral(", "));
+}
+
+void tellProposedColumns(const TableReading &reading, Platform &platform)
+{
+    if (reading.proposed)
+        platform.messageBox(columnsUsed(reading), MessageIcon::Information, MessageButtons::Ok);
 }
 
 std::optional<TableReading> readingOf(const Table &table, const TableOptions &options, QString &error)

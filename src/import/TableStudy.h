@@ -30,6 +30,21 @@ struct TableOptions {
 bool isTablePath(const QString &path);
 bool isWorkbookPath(const QString &path);
 
+// How a table is read with the options given: whether its first row is a header, its layout,
+// and the 0-based column of each role (-1 where it has none). For showing the reading before
+// the import; nullopt, with a message in `error`, when a column it needs cannot be found.
+struct TableReading {
+    bool header = false;
+    bool wide = false;
+    int participant = -1;
+    int card = -1;
+    int cardId = -1;
+    int category = -1;
+    int categoryId = -1;
+    // Nothing named the columns: their content told them.
+    bool proposed = false;
+};
+
 // The study of a table as records: the item names first, then every participant with its
 // groups and their cards, as a raw data file would give them. Positions are table rows.
 class TableRecords final : public RecordSource {
@@ -45,6 +60,7 @@ public:
     int fileType = 0;       // 2: one row per card, 3: one row per participant
     int rowCount = 0;       // rows read, header included
     int unsortedRows = 0;   // rows without a category, left out
+    TableReading reading; // how it was read
 
     struct Entry {
         RecordKind kind;
@@ -58,18 +74,16 @@ private:
     int m_position = 0;
 };
 
-// How a table is read with the options given: whether its first row is a header, its layout,
-// and the 0-based column of each role (-1 where it has none). For showing the reading before
-// the import; nullopt, with a message in `error`, when a column it needs cannot be found.
-struct TableReading {
-    bool header = false;
-    bool wide = false;
-    int participant = -1;
-    int card = -1;
-    int cardId = -1;
-    int category = -1;
-    int categoryId = -1;
-};
+// The refusal of a table whose columns nothing names and whose content does not tell them.
+inline constexpr char16_t columnsUndecided[] =
+    u"The columns of this table could not be told apart.\nName them with --participant, --card and --category";
+
+// "Columns used: participant 1, card id 2, card 3, category 4", the columns numbered from 1.
+QString columnsUsed(const TableReading &reading);
+// Tells the user which columns the content decided, as a message without a question; nothing
+// when the header or the options named them.
+void tellProposedColumns(const TableReading &reading, Platform &platform);
+
 std::optional<TableReading> readingOf(const Table &table, const TableOptions &options, QString &error);
 
 // Maps the table to its study by the options. False, with a message for the user in

@@ -27,7 +27,12 @@ MessageAnswer ConsolePlatform::messageBox(const QString &text, MessageIcon, Mess
     // Nobody can answer whether to save: keep everything as it is.
     if (buttons == MessageButtons::YesNoCancel)
         return MessageAnswer::Cancel;
-    if (buttons == MessageButtons::OkCancel && m_policy == WarningPolicy::Cancel)
+    // Every warning is answered by the policy, one at a time.
+    if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::OkCancelIgnoreAll)
+        && m_policy == WarningPolicy::Cancel)
+        return MessageAnswer::Cancel;
+    // Nobody can choose a folder here: the command line names it.
+    if (buttons == MessageButtons::ChooseFolderCancel)
         return MessageAnswer::Cancel;
     return MessageAnswer::Ok;
 }

@@ -10,8 +10,10 @@ struct Table;
 qint64 systemAvailableMemory();
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
-enum class MessageButtons { Ok, OkCancel, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+// OkCancelIgnoreAll: a data warning that can also be answered OK for the rest of the read.
+// ChooseFolderCancel: a folder that cannot be used, with the choice of another.
+enum class MessageButtons { Ok, OkCancel, YesNoCancel, OkCancelIgnoreAll, ChooseFolderCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, IgnoreAll, ChooseFolder };
 
 // The few services the core needs from its surroundings. The desktop program shows real
 // dialogs, the command line prints, tests script the answers; the core cannot tell which.
@@ -34,6 +36,12 @@ public:
     // Reads one sheet of a workbook (an XLSX file) into a table, with a library the core does
     // not link; false, with a message in `error`, when it cannot.
     virtual bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error);
+
+    // Whether files can be written in the folder, found by writing a temporary file there and
+    // taking it back.
+    virtual bool canWriteIn(const QString &folder);
+    // Asks the user for a folder, starting at `start`; empty when none was chosen.
+    virtual QString chooseFolder(const QString &) { return {}; }
 
     // Bytes this process can still allocate: the smaller of the system's available memory
     // and what the address-space and control-group limits leave.

@@ -12,17 +12,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -346,6 +348,149 @@ TEST_F(WizardTableTest, ChangingTheReadingSurveysAgainAndAReadingThatFailsIsUndo
     EXPECT_EQ(wizard.result(), QDialog::Accepted) << platform.texts().join(u'|').toStdString();
     EXPECT_EQ(wizard.run().itemCount(), 3);
     EXPECT_EQ(wizard.GetInputPath(), path);
+}
+
+TEST_F(WizardTableTest, AHeaderlessExportIsReadAsItsCellsTellAndShowsTheRolesFound)
+{
+    openStudy(QDir(QStringLiteral(SORTANA_TABLES_DIR)).filePath(u"export-headerless.csv"_s));
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    EXPECT_TRUE(platform.messages().isEmpty());
+    expectReading(shown(), {0, false, {0, 2, 1, 3, -1}}, "export");
+    const auto &preview = control<QTableWidget>(ControlId::tablePreview);
+    QStringList headers;
+    for (int c = 0; c < preview.columnCount(); ++c)
+        headers << preview.horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headers, (QStringList{u"Participant"_s, u"Card id"_s, u"Card"_s, u"Category"_s, u"5"_s, u"6"_s}));
+    EXPECT_EQ(summary().participantCount, 3);
+    EXPECT_EQ(summary().itemCount, 5);
+}
+
+TEST_F(WizardTableTest, ColumnsTheCellsCannotTellAreAskedFor)
+{
+    openStudy(write("name,email,score\nAnn,ann@example.org,3\nBob,bob@example.org,5\nCy,cy@example.org,3\n",
+                    u"people.csv"_s));
+    EXPECT_EQ(platform.texts(),
+              QStringList{u"The columns of this table could not be told apart.\n"
+                          u"Choose its participant, card and category columns on the next step."_s});
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    expectReading(shown(), {0, false, {0, 1, -1, 2, -1}}, "by position");
+}
+
+TEST_F(WizardTest, BrowseShowsRawDataAndTablesAtFirst)
+{
+    QStringList filters;
+    QString selected;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        selected = dialog->selectedNameFilter();
+        dialog->reject();
+    });
+    control<QPushButton>(ControlId::browse).click();
+    EXPECT_EQ(filters,
+              (QStringList{u"Card-sort data (*.txt *.csv *.tsv *.xlsx)"_s, u"Text Files (*.txt)"_s, u"All Files (*)"_s,
+                           u"Card-sort tables (*.csv *.tsv *.xlsx)"_s}));
+    EXPECT_EQ(selected, filters.value(0));
+}
+
+QStringList analysisFiles(const QString &folder, const QString &base)
+{
+    QStringList paths;
+    for (const char *suffix : {"Cards", "Items", "Matrix", "Participants", "WeightedMatrix"})
+        paths << QDir(folder).filePath(base + u'-' + QLatin1String(suffix) + u".csv"_s);
+    return paths;
+}
+
+TEST_F(WizardTest, TheAnalysisFilesGoToTheFolderChosenOnStepOne)
+{
+    const QString input = write(study(3, false));
+    QTemporaryDir other;
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(dir.path()))
+        << "the input's folder at first";
+    platform.scriptFolders({other.path()});
+    control<QPushButton>(ControlId::chooseFolder).click();
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(other.path()));
+    // Another input keeps the folder chosen.
+    control<QLineEdit>(ControlId::inputFile).setText(input + u"x"_s);
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(other.path()));
+
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    wizard.next();
+    EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText().split(u'\n', Qt::SkipEmptyParts),
+              analysisFiles(other.path(), u"study"_s));
+    wizard.button(QWizard::FinishButton)->click();
+    ASSERT_EQ(wizard.result(), QDialog::Accepted);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
+    EXPECT_EQ(wizard.run().outputFolder(), other.path() + u'/');
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
+{
+    const QString input = write(study(3, false));
+    platform.setUnwritable(dir.path());
+    const QString refusal = u"The folder "_s + QDir::toNativeSeparators(dir.path())
+        + u" cannot be written to.\nChoose another folder for the analysis files."_s;
+
+    platform.script({MessageAnswer::Cancel});
+    openStudy(input);
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    ASSERT_EQ(platform.messages().size(), 1);
+    EXPECT_EQ(platform.messages().front(),
+              (ScriptedPlatform::Message{refusal, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel}));
+
+    // Choose Folder... with the dialog cancelled stays too.
+    platform.clear();
+    platform.script({MessageAnswer::ChooseFolder});
+    wizard.next();
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    EXPECT_EQ(platform.texts(), QStringList{refusal});
+
+    // A folder that cannot be written either is refused in turn; then one that can.
+    QTemporaryDir unwritable;
+    QTemporaryDir writable;
+    platform.setUnwritable(unwritable.path());
+    platform.clear();
+    platform.script({MessageAnswer::ChooseFolder, MessageAnswer::ChooseFolder});
+    platform.scriptFolders({unwritable.path(), writable.path()});
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    EXPECT_EQ(platform.texts(),
+              (QStringList{refusal,
+                           u"The folder "_s + QDir::toNativeSeparators(unwritable.path())
+                               + u" cannot be written to.\nChoose another folder for the "
+                                 u"analysis files."_s}));
+    EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(writable.path()));
+    EXPECT_EQ(wizard.run().fileNames().cardsPath, analysisFiles(writable.path(), u"study"_s).front());
+    EXPECT_EQ(filesIn(writable.path()), QStringList()) << "the trial file is taken back";
+}
+
+TEST_F(WizardTest, StepsOneAndThreeNameTheAnalysisFilesThatWillBeReplaced)
+{
+    const QString input = write(study(3, false));
+    writeBytes(dir.filePath(u"study-Matrix.csv"_s), "earlier");
+    writeBytes(dir.filePath(u"study-Cards.csv"_s), "earlier");
+    const auto existing = [this]() -> QLabel & { return control<QLabel>(ControlId::existingFiles); };
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    const QString replaced = u"These files exist and will be replaced:\nstudy-Cards.csv\nstudy-Matrix.csv"_s;
+    EXPECT_EQ(existing().text(), replaced);
+    EXPECT_TRUE(existing().isVisible());
+    wizard.next();
+    wizard.next();
+    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    auto *finishPage = wizard.currentPage();
+    EXPECT_EQ(finishPage->findChild<QLabel *>(controlName(ControlId::existingFiles))->text(), replaced);
+
+    // Another folder holds none of them.
+    wizard.back();
+    wizard.back();
+    QTemporaryDir other;
+    control<QLineEdit>(ControlId::outputFolder).setText(other.path());
+    EXPECT_FALSE(existing().isVisible());
 }
 
 TEST(PathElision, ShortensTheFolderNeverTheFileName)

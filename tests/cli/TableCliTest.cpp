@@ -36,6 +36,11 @@ TEST(TableCli, EachFixtureConvertsAndImportsAsItsRawDataFile)
         {"long-names.csv", {}, u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=4\nlineCount=9\ngroupCount=2\nparticipantCount=2\n"_s},
         {"headerless.tsv", {u"--no-header"_s, u"--participant"_s, u"3"_s, u"--card"_s, u"1"_s, u"--category"_s, u"2"_s},
          u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=2\nlineCount=2\ngroupCount=2\nparticipantCount=1\n"_s},
+        // A web tool's export: no header; participant, card number, card label, category, then
+        // the participant's answers to a questionnaire.
+        {"export-headerless.csv",
+         {},
+         u"fileType=2\nhasFitData=0\nhasSubGroups=0\nitemCount=5\nlineCount=15\ngroupCount=7\nparticipantCount=3\n"_s},
         // One row per participant, a byte-order mark, CR LF and a line break inside a card name.
         {"wide.csv", {}, u"fileType=3\nhasFitData=0\nhasSubGroups=0\nitemCount=3\nlineCount=3\ngroupCount=3\nparticipantCount=2\n"_s},
         // UTF-16 with tabs, and header names with spaces.
@@ -108,6 +113,61 @@ TEST(TableCli, WarningsNameTheTablesRows)
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.err, u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"_s);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
+}
+
+TEST(TableCli, ColumnsToldFromTheCellsAreNamedAndUndecidedOnesRefused)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(u"export.csv"_s);
+    ASSERT_TRUE(QFile::copy(fixture(u"export-headerless.csv"_s), table));
+    const QString used = u"Sortana: Columns used: participant 1, card id 2, card 3, category 4\n"_s;
+    for (const QStringList &arguments : {QStringList{u"survey"_s, table}, QStringList{u"import"_s, table},
+                                         QStringList{u"convert"_s, table, dir.filePath(u"raw.txt"_s)}}) {
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 0) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err, used) << arguments.join(u' ').toStdString();
+    }
+    // Named columns are the user's: nothing to tell.
+    const CliRun named = runCli({u"survey"_s, table, u"--participant"_s, u"1"_s, u"--card-id"_s, u"2"_s,
+                                 u"--card"_s, u"3"_s, u"--category"_s, u"4"_s});
+    EXPECT_EQ(named.err, QString());
+
+    const QString people = dir.filePath(u"people.csv"_s);
+    writeBytes(people, "name,email,score\nAnn,ann@example.org,3\nBob,bob@example.org,5\n");
+    for (const QStringList &arguments : {QStringList{u"survey"_s, people}, QStringList{u"import"_s, people},
+                                         QStringList{u"convert"_s, people, dir.filePath(u"people.txt"_s)}}) {
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err, u"Sortana: The columns of this table could not be told apart. Name them with "
+                           u"--participant, --card and --category\n"_s);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"people.txt"_s)));
+}
+
+TEST(TableCli, ATableThatCannotBeACardSortIsWarnedOfButARawDataFileIsNot)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(u"alone.csv"_s);
+    writeBytes(table, "Participant,Card,Category\nAnn,Apple,Fruit\nAnn,Pear,Fruit\n");
+    const QString warning = u"Sortana: This does not look like a card sort: it has fewer than two participants. "
+                            u"If the study is a table, its card or category column may be the wrong one. "
+                            u"OK shows the result anyway, Cancel stops the import.\n"_s;
+    const CliRun shown = runCli({u"import"_s, table, u"--outdir"_s, dir.filePath(u"shown"_s)});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.err, warning);
+    EXPECT_EQ(filesIn(dir.filePath(u"shown"_s)).size(), 5);
+    const CliRun cancelled =
+        runCli({u"import"_s, table, u"--outdir"_s, dir.filePath(u"cancelled"_s), u"--on-warning"_s, u"cancel"_s});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.err, warning);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"cancelled"_s)));
+
+    const QString raw = dir.filePath(u"alone.txt"_s);
+    writeBytes(raw, "IApple\nIPear\nPAnn\nGFruit\nI1\nI2\n");
+    const CliRun rawRun =
+        runCli({u"import"_s, raw, u"--outdir"_s, dir.filePath(u"raw"_s), u"--on-warning"_s, u"cancel"_s});
+    EXPECT_EQ(rawRun.status, 0);
+    EXPECT_EQ(rawRun.err, QString());
 }
 
 TEST(TableCli, ColumnsThatCannotBeFoundAreUsageErrors)

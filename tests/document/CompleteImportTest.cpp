@@ -5,6 +5,7 @@
 #include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
@@ -72,6 +73,27 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_FALSE(QFileInfo::exists(document.pathName));
         EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::NewStudy});
     }
+}
+
+TEST(CompleteImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"study.txt"_s);
+    writeBytes(input, studyWithGroups({2, 3}));
+    const QString other = dir.filePath(u"analysis"_s);
+    ASSERT_TRUE(QDir().mkdir(other));
+    ScriptedPlatform platform;
+    ImportRun run(platform);
+    run.setOutputFolder(other);
+    ASSERT_TRUE(run.chooseInput(input));
+    ASSERT_TRUE(run.finish());
+    CSortanaMdiDoc document;
+    ASSERT_TRUE(document.CompleteImport(run));
+    EXPECT_EQ(document.pathName, QDir(other).filePath(u"study.klus"_s));
+    EXPECT_EQ(filesIn(other),
+              (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
+                           u"study-Participants.csv"_s, u"study-WeightedMatrix.csv"_s}));
+    EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
 }
 
 TEST(CompleteImport, TheDialogBarFollowsTheDocument)

@@ -19,6 +19,27 @@ struct WarningCase {
 
 // Every data warning: OK goes on to the end of the file, Cancel stops the read with every
 // file closed and an earlier run's Cards file as it was.
+TEST_F(ReaderFailure, IgnoreAllGoesOnWithoutShowingTheRestAndCountsThem)
+{
+    // Four faulty lines; the second warning is answered Ignore All.
+    ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\nI7\nI8\nP2\nG\nI1\nI9\nI2\nI6\n"));
+    platform.script({MessageAnswer::Ok, MessageAnswer::IgnoreAll, MessageAnswer::Cancel});
+    EXPECT_EQ(read(), 2);
+    EXPECT_EQ(platform.texts(),
+              (QStringList{u"Warning - invalid data ignored at line 7 (participant id P1)"_s,
+                           u"Warning - invalid data ignored at line 8 (participant id P1)"_s,
+                           u"2 further warnings were answered OK without being shown"_s}));
+    EXPECT_EQ(platform.messages().back().buttons, MessageButtons::Ok);
+    EXPECT_EQ(cell(0, 1), 2) << "the lines after Ignore All are read as after OK";
+    analysis.CloseFiles();
+
+    // The next read shows its warnings again.
+    platform.clear();
+    platform.script({MessageAnswer::Cancel});
+    EXPECT_EQ(read(), 0);
+    EXPECT_EQ(platform.texts(), QStringList{u"Warning - invalid data ignored at line 7 (participant id P1)"_s});
+}
+
 TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
 {
     const WarningCase cases[] = {
@@ -44,7 +65,7 @@ TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
         EXPECT_EQ(read(), 0) << c.study;
         ASSERT_EQ(platform.messages().size(), 1) << c.study;
         EXPECT_EQ(platform.messages().front(),
-                  (ScriptedPlatform::Message{c.message, MessageIcon::Information, MessageButtons::OkCancel}));
+                  (ScriptedPlatform::Message{c.message, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll}));
         EXPECT_FALSE(analysis.cardsFile.IsOpen());
         EXPECT_FALSE(analysis.inputFile.IsOpen());
         EXPECT_EQ(readBytes(names.cardsPath), "earlier") << c.study;

@@ -1,5 +1,7 @@
 #include "support/ScriptedPlatform.h"
 
+#include <QDir>
+
 namespace sortana {
 
 MessageAnswer ScriptedPlatform::messageBox(const QString &text, MessageIcon icon, MessageButtons buttons)
@@ -10,6 +12,20 @@ MessageAnswer ScriptedPlatform::messageBox(const QString &text, MessageIcon icon
     if (m_answers.isEmpty())
         return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
     return m_answers.takeFirst();
+}
+
+bool ScriptedPlatform::canWriteIn(const QString &folder)
+{
+    for (const QString &unwritable : std::as_const(m_unwritable)) {
+        if (QDir::cleanPath(folder) == QDir::cleanPath(unwritable))
+            return false;
+    }
+    return Platform::canWriteIn(folder);
+}
+
+QString ScriptedPlatform::chooseFolder(const QString &)
+{
+    return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
 }
 
 QStringList ScriptedPlatform::texts() const

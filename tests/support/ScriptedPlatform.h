@@ -31,6 +31,13 @@ public:
     void setCanOpen(bool canOpen) { m_canOpen = canOpen; }
     void beginBusy() override { ++m_busyDepth; }
     void endBusy() override { --m_busyDepth; }
+    // Folders set unwritable by the test refuse files (tests run as root, which permission
+    // bits do not stop); the others are tried.
+    bool canWriteIn(const QString &folder) override;
+    void setUnwritable(const QString &folder) { m_unwritable.append(folder); }
+    // The folders the user chooses, in order; none (a cancelled dialog) once used up.
+    QString chooseFolder(const QString &start) override;
+    void scriptFolders(QStringList folders) { m_folders = std::move(folders); }
     // A budget set by the test stands in for the machine's memory.
     qint64 availableMemory() const override { return m_memoryBudget > 0 ? m_memoryBudget : Platform::availableMemory(); }
     void setMemoryBudget(qint64 bytes) { m_memoryBudget = bytes; }
@@ -45,6 +52,8 @@ private:
     QList<MessageAnswer> m_answers;
     QList<Message> m_messages;
     QStringList m_opened;
+    QStringList m_unwritable;
+    QStringList m_folders;
     bool m_canOpen = true;
     int m_busyDepth = 0;
     qint64 m_memoryBudget = 0;
