@@ -3,6 +3,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentText.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -148,6 +149,25 @@ void MatrixView::fitToWindow()
     const double down = size.height() * dpi() / himetricPerInch;
     // Rounding up the drawing's pixels must not bring the scroll bars back.
     setZoom(std::min((room.width() - 1) / across, (room.height() - 1) / down));
+}
+
+bool MatrixView::findNext(const QString &text)
+{
+    if (!hasMatrix() || !m_document->itemNames)
+        return false;
+    const MatrixGeometry &laidOut = geometry();
+    const std::optional<int> row = findRow(*m_document->itemNames, laidOut.order, text, m_highlight);
+    if (!row)
+        return false;
+    // The found card's row and column are highlighted as a clicked name's are, with its cell
+    // on the diagonal in the middle of the window.
+    m_highlight = row;
+    const int middle = *row * laidOut.cell + laidOut.cell / 2;
+    const QSize at = scaledPixels(QSize(laidOut.grid.x() + middle, laidOut.grid.y() + middle));
+    horizontalScrollBar()->setValue(at.width() - viewport()->width() / 2);
+    verticalScrollBar()->setValue(at.height() - viewport()->height() / 2);
+    viewport()->update();
+    return true;
 }
 
 MatrixHit MatrixView::hitAt(QPoint viewportPoint)

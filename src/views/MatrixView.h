@@ -27,6 +27,8 @@ public:
     void copyToClipboard() override;
     bool printTo(QPrinter &printer) override;
     bool exportPicture(const QString &path, int pngDpi) override;
+    // Highlights the found card's row and column, as a click on its name does.
+    bool findNext(const QString &text) override;
 
     double zoom() const { return m_zoom; }
     // 1 shows the matrix at its real size.
