@@ -3,6 +3,7 @@
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
+#include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 
@@ -54,6 +55,29 @@ void drawFooter(QPainter &painter, const QFont &font, int page, int pages)
     painter.drawText(QRect(0, device.height() - footer, device.width(), footer), Qt::AlignCenter,
                      pageFooter(page, pages));
     painter.restore();
+}
+
+PagedDrawing pagedMatrix(const MatrixGeometry &geometry)
+{
+    PagedDrawing drawing;
+    drawing.rows = drawing.columns = geometry.rows();
+    drawing.rowHeight = drawing.columnWidth = geometry.cell;
+    drawing.above = geometry.grid.y();
+    drawing.before = geometry.grid.x();
+    const int gridSide = geometry.rows() * geometry.cell;
+    drawing.below = geometry.size.height() - geometry.grid.y() - gridSide;
+    drawing.after = geometry.size.width() - geometry.grid.x() - gridSide;
+    return drawing;
+}
+
+// One part of the matrix drawing, moved across and down on the page.
+void drawMatrixPart(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPainter &painter, QRect part,
+                    QPoint shift)
+{
+    const double perUnitX = painter.device()->logicalDpiX() / himetricPerInch;
+    const double perUnitY = painter.device()->logicalDpiY() / himetricPerInch;
+    DrawingSurface surface(painter, true, 0, QPointF(shift.x() * perUnitX, shift.y() * perUnitY));
+    drawMatrix(document, geometry, surface, part);
 }
 
 } // namespace
@@ -116,6 +140,56 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
         drawSimilarityScale(geometry, scaleSurface, drawing.columnWidth);
         painter.restore();
         drawFooter(painter, geometry.labelFont, k + 1, count);
+    }
+    return painter.isActive();
+}
+
+MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling)
+{
+    QPaintDevice &device = *painter.device();
+    const DrawingSurface surface(painter, true, 0);
+    const MatrixGeometry geometry = layoutMatrix(document, &device);
+    if (geometry.isEmpty())
+        return {};
+    MatrixPages pages;
+    pages.drawing = pagedMatrix(geometry);
+    pages.plan = planPages(pages.drawing, pageBody(surface, device), scaling);
+    return pages;
+}
+
+bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                      PrintScaling scaling)
+{
+    const MatrixGeometry geometry = layoutMatrix(document, painter.device());
+    const MatrixPages pages = planMatrixPages(document, painter, scaling);
+    if (geometry.isEmpty() || pages.plan.pages.empty())
+        return painter.isActive();
+    const int count = int(pages.plan.pages.size());
+    const int n = geometry.rows();
+    const int cell = geometry.cell;
+    const QPoint grid = geometry.grid;
+    const QSize size = geometry.size;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && !newPage())
+            return false;
+        const PrintedPage &page = pages.plan.pages[size_t(k)];
+        const int left = grid.x() + page.firstColumn * cell;
+        const int top = grid.y() + page.firstRow * cell;
+        const int across = page.columns * cell;
+        const int down = page.rows * cell;
+        painter.save();
+        painter.scale(pages.plan.scale, pages.plan.scale);
+        // The names of the page's columns above its cells, those of its rows before them, and
+        // the colour scale after them, each moved to where the page shows it.
+        const QPoint shift(grid.x() - left, grid.y() - top);
+        drawMatrixPart(document, geometry, painter, QRect(left, 0, across, grid.y()), {shift.x(), 0});
+        drawMatrixPart(document, geometry, painter, QRect(0, top, grid.x(), down), {0, shift.y()});
+        drawMatrixPart(document, geometry, painter, QRect(left, top, across, down), shift);
+        const int legendLeft = grid.x() + n * cell;
+        drawMatrixPart(document, geometry, painter, QRect(legendLeft, 0, size.width() - legendLeft, size.height()),
+                       {left + across - legendLeft, 0});
+        painter.restore();
+        drawFooter(painter, geometry.legendFont, k + 1, count);
     }
     return painter.isActive();
 }

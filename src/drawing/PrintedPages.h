@@ -19,6 +19,8 @@ inline constexpr int pageFooterHeight = 800;
 // The footer of a printed page.
 QString pageFooter(int page, int pages);
 
+struct MatrixGeometry;
+
 // How the dendrogram goes onto pages of the painter's device, laid out for that device.
 struct DendrogramPages {
     PagedDrawing drawing;
@@ -34,5 +36,15 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
 // when that or the painter failed.
 bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
                           const ReferenceScreen &screen, PrintScaling scaling);
+
+// The same for the similarity matrix: at real size it splits over pages both ways, each page
+// with the names of its rows and columns and the colour scale; the fits make it smaller.
+struct MatrixPages {
+    PagedDrawing drawing;
+    PagePlan plan;
+};
+MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling);
+bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                      PrintScaling scaling);
 
 } // namespace sortana

@@ -60,6 +60,12 @@ private:
     void setScrollSizes();
     void fitFrame();
     MatrixHit hitAt(QPoint viewportPoint);
+    // The names keep to the window's left and top edges while the cells scroll: the pixels
+    // they take there, across and down, 0 where the names are still in their own place.
+    QSize pinnedNames() const;
+    // How far left and up of their own place the pinned names are shown, in pixels.
+    QPoint pinnedShift() const;
+    void paintPinnedNames(QPainter &painter);
     std::unique_ptr<QMimeData> pictureData(const QString &description);
 
     // Laid out for the screen on first need after every change of the document.

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 using namespace sortana;
 using namespace Qt::StringLiterals;
@@ -177,6 +178,51 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
             for (const auto &[number, footer] : footers)
                 EXPECT_EQ(footer, pageFooter(number, expectedPages));
         }
+    }
+}
+
+TEST(PrintedPages, A120CardMatrixSplitsBothWaysWithTheNamesOfEveryPagesRowsAndColumns)
+{
+    CSortanaMdiDoc document;
+    makeStudy(document);
+    document.similarity = std::make_unique<SimilarityData>();
+    document.similarity->countedParticipants = 4;
+    ASSERT_TRUE(document.similarity->matrix.allocate(120));
+    for (const PrintScaling scaling : {PrintScaling::RealSize, PrintScaling::FitToPageWidth, PrintScaling::FitToOnePage}) {
+        SCOPED_TRACE(int(scaling));
+        RecordingPage device;
+        QPainter painter(&device);
+        const MatrixPages planned = planMatrixPages(document, painter, scaling);
+        std::set<int> firstRows;
+        std::set<int> firstColumns;
+        for (const PrintedPage &page : planned.plan.pages) {
+            firstRows.insert(page.firstRow);
+            firstColumns.insert(page.firstColumn);
+        }
+        const size_t down = firstRows.size();
+        const size_t across = firstColumns.size();
+        EXPECT_EQ(planned.plan.pages.size(), down * across);
+        if (scaling == PrintScaling::RealSize) {
+            EXPECT_GE(across, 2u);
+            EXPECT_GE(down, 2u);
+        } else {
+            EXPECT_EQ(across, 1u);
+        }
+        if (scaling == PrintScaling::FitToOnePage) {
+            EXPECT_EQ(down, 1u);
+        }
+        const int pages = int(planned.plan.pages.size());
+        ASSERT_TRUE(printMatrixPages(document, painter, [&] { return ++device.engine.page <= pages; }, scaling));
+        painter.end();
+        // A name stands before its row on every page across, and over its column on every page down.
+        std::map<QString, size_t> printed;
+        for (const RecordingEngine::Text &text : device.engine.texts) {
+            if (text.text.startsWith(u"Card "_s))
+                ++printed[text.text];
+        }
+        ASSERT_EQ(printed.size(), 120u);
+        for (const auto &[name, times] : printed)
+            EXPECT_EQ(times, across + down) << name.toStdString();
     }
 }
 
