@@ -135,7 +135,7 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
         painter.setClipping(false);
         // The scale's axis right under the page's rows and their margin, where it stands under
         // the last row of the whole drawing.
-        const double scaleShift = double(page.firstRow + page.rows - rows) * drawing.rowHeight * perUnitY;
+        const double scaleShift = double(page.rows - rows) * drawing.rowHeight * perUnitY;
         DrawingSurface scaleSurface(painter, true, printMargin(screen, device), QPointF(0, scaleShift));
         drawSimilarityScale(geometry, scaleSurface, drawing.columnWidth);
         painter.restore();

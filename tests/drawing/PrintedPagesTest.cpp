@@ -156,6 +156,7 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
             painter.end();
             std::map<QString, int> printed;
             std::map<int, QString> footers;
+            std::map<int, int> scaleLabels;
             const double bodyDots = himetricToPixels(bodyHeight, RecordingPage::dpi);
             const double rowDots = drawing.rowHeight * planned.plan.scale * RecordingPage::dpi / himetricPerInch;
             for (const RecordingEngine::Text &text : device.engine.texts) {
@@ -164,6 +165,10 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
                     // The whole row on the page, above the footer.
                     EXPECT_GE(text.at.y() - rowDots, 0) << text.text.toStdString();
                     EXPECT_LE(text.at.y(), bodyDots) << text.text.toStdString();
+                } else if (text.text == u"50 %"_s) {
+                    // Under the page's rows, above the footer.
+                    ++scaleLabels[text.page];
+                    EXPECT_LE(text.at.y(), bodyDots);
                 } else if (text.text.startsWith(u"Page "_s)) {
                     footers[text.page] = text.text;
                     EXPECT_GT(text.at.y(), bodyDots);
@@ -174,6 +179,9 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
             ASSERT_EQ(printed.size(), 120u);
             for (const auto &[name, times] : printed)
                 EXPECT_EQ(times, 1) << name.toStdString();
+            EXPECT_EQ(int(scaleLabels.size()), scale ? expectedPages : 0);
+            for (const auto &[number, labels] : scaleLabels)
+                EXPECT_EQ(labels, 1) << number;
             ASSERT_EQ(int(footers.size()), expectedPages);
             for (const auto &[number, footer] : footers)
                 EXPECT_EQ(footer, pageFooter(number, expectedPages));
