@@ -265,10 +265,9 @@ void MatrixView::paintPinnedNames(QPainter &painter)
     const QPoint firstPinned = toDrawing(-shift - scroll);
     const int gridSide = g.rows() * g.cell;
     // A strip of the drawing shown at the window's edge, scrolled the other way as the cells are.
-    const auto strip = [&](QRect part, QPointF origin) {
+    const auto strip = [&](QRect part, QPointF origin, QSize shown) {
         painter.save();
-        painter.setClipRect(QRect(QPoint(0, 0), QSize(part.left() == 0 ? pinned.width() : viewport()->width(),
-                                                      part.top() == 0 ? pinned.height() : viewport()->height())));
+        painter.setClipRect(QRect(QPoint(0, 0), shown), Qt::IntersectClip);
         painter.scale(m_zoom, m_zoom);
         DrawingSurface surface(painter, false, 0, origin / m_zoom);
         drawMatrix(*m_document, g, surface, part, m_highlight);
@@ -276,10 +275,10 @@ void MatrixView::paintPinnedNames(QPainter &painter)
     };
     if (pinned.width() > 0)
         strip(QRect(QPoint(firstPinned.x(), first.y()), QPoint(g.grid.x(), std::min(last.y(), g.grid.y() + gridSide))),
-              QPointF(shift.x(), -scroll.y()));
+              QPointF(shift.x(), -scroll.y()), QSize(pinned.width(), viewport()->height()));
     if (pinned.height() > 0)
         strip(QRect(QPoint(first.x(), firstPinned.y()), QPoint(std::min(last.x(), g.grid.x() + gridSide), g.grid.y())),
-              QPointF(-scroll.x(), shift.y()));
+              QPointF(-scroll.x(), shift.y()), QSize(viewport()->width(), pinned.height()));
     if (pinned.width() > 0 && pinned.height() > 0)
         painter.fillRect(QRect(QPoint(0, 0), pinned), Qt::white);
 }
