@@ -80,6 +80,17 @@ void drawMatrixPart(const CSortanaMdiDoc &document, const MatrixGeometry &geomet
     drawMatrix(document, geometry, surface, part);
 }
 
+MatrixPages matrixPagesOf(const MatrixGeometry &geometry, QPainter &painter, PrintScaling scaling)
+{
+    if (geometry.isEmpty())
+        return {};
+    const DrawingSurface surface(painter, true, 0);
+    MatrixPages pages;
+    pages.drawing = pagedMatrix(geometry);
+    pages.plan = planPages(pages.drawing, pageBody(surface, *painter.device()), scaling);
+    return pages;
+}
+
 } // namespace
 
 QString pageFooter(int page, int pages)
@@ -146,23 +157,15 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
 
 MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling)
 {
-    QPaintDevice &device = *painter.device();
-    const DrawingSurface surface(painter, true, 0);
-    const MatrixGeometry geometry = layoutMatrix(document, &device);
-    if (geometry.isEmpty())
-        return {};
-    MatrixPages pages;
-    pages.drawing = pagedMatrix(geometry);
-    pages.plan = planPages(pages.drawing, pageBody(surface, device), scaling);
-    return pages;
+    return matrixPagesOf(layoutMatrix(document, painter.device()), painter, scaling);
 }
 
 bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
                       PrintScaling scaling)
 {
     const MatrixGeometry geometry = layoutMatrix(document, painter.device());
-    const MatrixPages pages = planMatrixPages(document, painter, scaling);
-    if (geometry.isEmpty() || pages.plan.pages.empty())
+    const MatrixPages pages = matrixPagesOf(geometry, painter, scaling);
+    if (pages.plan.pages.empty())
         return painter.isActive();
     const int count = int(pages.plan.pages.size());
     const int n = geometry.rows();

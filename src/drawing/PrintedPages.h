@@ -19,8 +19,6 @@ inline constexpr int pageFooterHeight = 800;
 // The footer of a printed page.
 QString pageFooter(int page, int pages);
 
-struct MatrixGeometry;
-
 // How the dendrogram goes onto pages of the painter's device, laid out for that device.
 struct DendrogramPages {
     PagedDrawing drawing;
