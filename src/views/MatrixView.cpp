@@ -119,6 +119,7 @@ void MatrixView::OnUpdate(UpdateHint hint)
     // The font and the groups change the layout; a new study changes everything.
     m_geometry.reset();
     m_tiles.clear();
+    m_pinnedGlyphs.clear();
     if (hint == UpdateHint::NewStudy)
         m_highlight.reset();
     setScrollSizes();
@@ -270,7 +271,7 @@ void MatrixView::paintPinnedNames(QPainter &painter)
         painter.setClipRect(QRect(QPoint(0, 0), shown), Qt::IntersectClip);
         painter.scale(m_zoom, m_zoom);
         DrawingSurface surface(painter, false, 0, origin / m_zoom);
-        drawMatrix(*m_document, g, surface, part, m_highlight);
+        drawMatrix(*m_document, g, surface, part, m_highlight, &m_pinnedGlyphs);
         painter.restore();
     };
     if (pinned.width() > 0)

@@ -72,6 +72,8 @@ private:
     std::optional<MatrixGeometry> m_geometry;
     // Painting millions of cells and thousands of names takes longer than a frame may.
     MatrixTiles m_tiles;
+    // The names drawn at the window's edges, shaped once.
+    NameGlyphs m_pinnedGlyphs;
     double m_zoom = 1.0;
     std::optional<int> m_highlight;
     std::optional<QPoint> m_pressPoint;
