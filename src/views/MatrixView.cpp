@@ -31,6 +31,9 @@ namespace {
 constexpr double minZoom = 0.01;
 constexpr double maxZoom = 16.0;
 constexpr double wheelZoomStep = 1.25;
+// Names in cells lower than this cannot be read: they are not kept at the window's edges,
+// which would only slow the frames down.
+constexpr int legibleCellPixels = 6;
 
 } // namespace
 
@@ -237,9 +240,9 @@ void MatrixView::paintEvent(QPaintEvent *event)
 QSize MatrixView::pinnedNames() const
 {
     // Where the names stand in the window while they would scroll out of it: none is pinned
-    // while it is still in its own place, and a strip takes at most a third of the window,
-    // showing the ends of the names, next to the cells.
-    if (!m_geometry || m_geometry->nameWidth == 0)
+    // while it is still in its own place or too small to read, and a strip takes at most a
+    // third of the window, showing the ends of the names, next to the cells.
+    if (!m_geometry || m_geometry->nameWidth == 0 || scaledPixels({0, m_geometry->cell}).height() < legibleCellPixels)
         return {};
     const QSize strips = scaledPixels(QSize(m_geometry->grid.x(), m_geometry->grid.y()));
     return {horizontalScrollBar()->value() > 0 ? std::min(strips.width(), viewport()->width() / 3) : 0,
