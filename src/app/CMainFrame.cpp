@@ -414,8 +414,9 @@ void CMainFrame::updateCommands()
     action(copy)->setEnabled(frame && frame->view().canCopy());
     const bool hasTree = document && document->clusterRoot;
     action(copyGroups)->setEnabled(hasTree);
-    action(CommandId::find)->setEnabled(hasTree);
-    action(findNext)->setEnabled(hasTree);
+    // Find looks in what the window shows: a matrix window without its matrix shows no names.
+    action(CommandId::find)->setEnabled(frame && frame->view().canCopy());
+    action(findNext)->setEnabled(frame && frame->view().canCopy());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
