@@ -11,10 +11,12 @@
 #include "views/CSortanaMdiView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
+#include "document/DocumentText.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -40,6 +43,18 @@ namespace {
 const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
 // Cascaded windows are never made smaller than this, unless the document area is.
 constexpr QSize minimumCascadeSize(400, 300);
+const QString geometryKey = QStringLiteral("MainWindow/Geometry");
+const QString printScalingKey = QStringLiteral("Settings/PrintScaling");
+// The Window menu's entries for the open windows carry this property.
+const char *const windowEntry = "documentWindow";
+
+QString askFindText(QWidget *parent, const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, QStringLiteral("Find"), QStringLiteral("Find what:"),
+                                               QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
+}
 
 // Runs the command once the current event has been handled, as a posted command would.
 void post(QAction *command)
@@ -72,7 +87,8 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_area(new QMdiArea),
       m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
       m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); }),
-      m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); })
+      m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); }),
+      m_chooseFindText([this](const QString &initial) { return askFindText(this, initial); })
 {
     m_title = applicationName.toString();
     setWindowTitle(m_title);
@@ -99,8 +115,14 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
         updateCommands();
         updateTitles();
     });
+    const int scaling = settings.value(printScalingKey, int(PrintScaling::RealSize)).toInt();
+    setPrintScaling(scaling >= int(PrintScaling::RealSize) && scaling <= int(PrintScaling::FitToOnePage)
+                        ? PrintScaling(scaling)
+                        : PrintScaling::RealSize);
     updateCommands();
-    resize(1000, 760);
+    // Where the user left it last time.
+    if (!restoreGeometry(settings.value(geometryKey).toByteArray()))
+        resize(1000, 760);
 }
 
 CMainFrame::~CMainFrame()
@@ -171,6 +193,26 @@ void CMainFrame::createCommands()
     addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();
+    });
+    const std::pair<int, PrintScaling> scalings[] = {{printRealSize, PrintScaling::RealSize},
+                                                     {printFitToPageWidth, PrintScaling::FitToPageWidth},
+                                                     {printFitToOnePage, PrintScaling::FitToOnePage}};
+    auto *scalingGroup = new QActionGroup(this);
+    for (const auto &[id, scaling] : scalings) {
+        const QString text = loadString(id).split(u'\n').value(1);
+        QAction *choice = addCommand(id, text, [this, scaling] { setPrintScaling(scaling); });
+        choice->setCheckable(true);
+        scalingGroup->addAction(choice);
+    }
+    addCommand(CommandId::find, QStringLiteral("&Find...\tCtrl+F"), [this] { findCard(true); }, {key(Qt::CTRL | Qt::Key_F)});
+    addCommand(findNext, QStringLiteral("Find &Next\tF3"), [this] { findCard(false); }, {key(Qt::Key_F3)});
+    addCommand(copyGroups, QStringLiteral("Copy &Groups"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            copyAsText(groupsText(frame->document()), m_platform);
+    });
+    addCommand(copyMatrixText, QStringLiteral("Copy Matrix as &Text"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            copyAsText(matrixText(frame->document()), m_platform);
     });
     addCommand(properties, QStringLiteral("Propert&ies"), [this] {
         if (DocumentFrame *frame = activeFrame())
@@ -273,8 +315,10 @@ void CMainFrame::rebuildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     if (forDocument) {
         addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture, 0,
-                        print, printPreview, printSetup, 0, properties, 0, recentFile, 0, CommandId::exit});
-        addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy});
+                        print, printPreview, printSetup});
+        addItems(file->addMenu(QStringLiteral("Print Scal&ing")), {printRealSize, printFitToPageWidth, printFitToOnePage});
+        addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
+        addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
     } else {
         addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
     }
@@ -283,8 +327,11 @@ void CMainFrame::rebuildMenus()
                  {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
-    if (forDocument)
-        addItems(menuBar()->addMenu(QStringLiteral("&Window")), {newWindow, cascade, tile, arrangeIcons});
+    if (forDocument) {
+        QMenu *windows = menuBar()->addMenu(QStringLiteral("&Window"));
+        addItems(windows, {newWindow, cascade, tile, arrangeIcons});
+        listWindows(windows);
+    }
     addItems(menuBar()->addMenu(QStringLiteral("&Help")), {help, 0, about});
 }
 
@@ -321,6 +368,37 @@ void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
     });
 }
 
+void CMainFrame::listWindows(QMenu *menu)
+{
+    QAction *marker = menu->addSeparator();
+    // Rebuilt whenever the menu opens, so the list follows the windows and their titles.
+    connect(menu, &QMenu::aboutToShow, menu, [this, menu, marker] {
+        for (QAction *entry : menu->actions()) {
+            if (entry->property(windowEntry).isValid())
+                delete entry;
+        }
+        const QList<DocumentFrame *> open = frames();
+        marker->setVisible(!open.isEmpty());
+        DocumentFrame *active = activeFrame();
+        for (int i = 0; i < open.size(); ++i) {
+            DocumentFrame *frame = open[i];
+            // Numbers up to 9 are the entries' keys.
+            const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+            QString title = frame->windowTitle();
+            auto *entry = new QAction(number + u' ' + title.replace(u'&', QStringLiteral("&&")), menu);
+            entry->setProperty(windowEntry, true);
+            entry->setCheckable(true);
+            entry->setChecked(frame == active);
+            entry->setStatusTip(QStringLiteral("Activate this window"));
+            connect(entry, &QAction::triggered, this, [this, frame] {
+                if (frames().contains(frame))
+                    m_area->setActiveSubWindow(frame);
+            });
+            menu->addAction(entry);
+        }
+    });
+}
+
 void CMainFrame::updateCommands()
 {
     using namespace CommandId;
@@ -334,6 +412,13 @@ void CMainFrame::updateCommands()
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
     action(properties)->setEnabled(document && OnUpdateProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
+    const bool hasTree = document && document->clusterRoot;
+    action(copyGroups)->setEnabled(hasTree);
+    // Find looks in what the window shows: a matrix window without its matrix shows no names.
+    action(CommandId::find)->setEnabled(frame && frame->view().canCopy());
+    action(findNext)->setEnabled(frame && frame->view().canCopy());
+    action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
+                                       && frame->view().canCopy());
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
@@ -413,7 +498,12 @@ DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &docum
             updateTitles();
         }, Qt::QueuedConnection);
     });
-    frame->show();
+    frame->view().setPrintScaling(m_printScaling);
+    // The first document gets the whole area; later ones open as the area holds them.
+    if (frames().size() == 1)
+        frame->showMaximized();
+    else
+        frame->show();
     frame->view().OnInitialUpdate();
     m_area->setActiveSubWindow(frame);
     updateTitles();
@@ -568,6 +658,32 @@ void CMainFrame::exportPicture()
         frame->view().exportPicture(target.path, target.pngDpi);
 }
 
+void CMainFrame::findCard(bool askForText)
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    if (askForText || m_findText.isEmpty()) {
+        const QString text = m_chooseFindText(m_findText);
+        if (text.isEmpty())
+            return;
+        m_findText = text;
+    }
+    if (!frame->view().findNext(m_findText))
+        m_platform.messageBox(formatMessage(u"Cannot find \"%s\".", {m_findText}), MessageIcon::Information,
+                              MessageButtons::Ok);
+}
+
+void CMainFrame::setPrintScaling(PrintScaling scaling)
+{
+    m_printScaling = scaling;
+    m_settings.setValue(printScalingKey, int(scaling));
+    const int ids[] = {CommandId::printRealSize, CommandId::printFitToPageWidth, CommandId::printFitToOnePage};
+    action(ids[int(scaling)])->setChecked(true);
+    for (DocumentFrame *frame : frames())
+        frame->view().setPrintScaling(scaling);
+}
+
 void CMainFrame::cascadeWindows()
 {
     // Each window keeps its own size, but at least a usable one, and lies one title bar
@@ -620,6 +736,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     }
     for (DocumentFrame *frame : frames())
         frame->closeSettled();
+    m_settings.setValue(geometryKey, saveGeometry());
     event->accept();
 }
 

@@ -5,6 +5,7 @@
 #include "app/DocumentTemplate.h"
 #include "app/ExportPictureDialog.h"
 #include "app/RecentFiles.h"
+#include "drawing/PageSplit.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -50,6 +51,9 @@ public:
     void setOpenFileChooser(FileChooser chooser) { m_chooseOpenPath = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { m_chooseSavePath = std::move(chooser); }
     void setPictureChooser(PictureChooser chooser) { m_choosePicture = std::move(chooser); }
+    // Asks for the text to find, the last one in; empty when cancelled.
+    void setFindTextChooser(FileChooser chooser) { m_chooseFindText = std::move(chooser); }
+    PrintScaling printScaling() const { return m_printScaling; }
 
     // A new document, which starts the import at once.
     void newDocument();
@@ -97,6 +101,10 @@ private:
     void exportPicture();
     void cascadeWindows();
     void arrangeMinimised();
+    void findCard(bool askForText);
+    void setPrintScaling(PrintScaling scaling);
+    // The open windows, numbered, at the end of the Window menu, the active one checked.
+    void listWindows(QMenu *menu);
     // Tells the user that the file is gone and drops it from the recent files; false when
     // the file is there.
     bool reportMissingFile(const QString &path);
@@ -117,6 +125,9 @@ private:
     FileChooser m_chooseOpenPath;
     FileChooser m_chooseSavePath;
     PictureChooser m_choosePicture;
+    FileChooser m_chooseFindText;
+    QString m_findText;
+    PrintScaling m_printScaling = PrintScaling::RealSize;
 };
 
 } // namespace sortana

@@ -9,6 +9,9 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QDir>
 #include <QFileInfo>
 
@@ -143,6 +146,23 @@ bool OnUpdateProperties(const CSortanaMdiDoc &document)
 bool OnUpdateSave(const CSortanaMdiDoc &document)
 {
     return document.hasStudy();
+}
+
+void copyAsText(const QString &text, Platform &platform)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        platform.messageBox(QStringLiteral("Cannot open the Clipboard"), MessageIcon::None, MessageButtons::Ok);
+        return;
+    }
+    auto data = std::make_unique<QMimeData>();
+    // Said outright for programs that read plain text in a code page of their own otherwise.
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
+    data->setText(text);
+    clipboard->setMimeData(data.release());
+    const QMimeData *offered = clipboard->mimeData();
+    if (!offered || !offered->hasText())
+        platform.messageBox(QStringLiteral("Unable to set Clipboard data"), MessageIcon::None, MessageButtons::Ok);
 }
 
 } // namespace sortana

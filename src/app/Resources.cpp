@@ -74,6 +74,17 @@ QString loadString(int id)
                               "Export Picture");
     case CommandId::similarityScale:
         return QStringLiteral("Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
+    case CommandId::copyGroups:
+        return QStringLiteral("Copy the groups of the current cut as text, one card a line\nCopy Groups");
+    case CommandId::copyMatrixText:
+        return QStringLiteral("Copy the whole similarity matrix as tab-separated text\nCopy Matrix as Text");
+    case CommandId::find: return QStringLiteral("Find a card by a part of its name\nFind");
+    case CommandId::findNext: return QStringLiteral("Find the next card whose name holds the same text\nFind Next");
+    case CommandId::printRealSize:
+        return QStringLiteral("Print at real size, on as many pages as the rows need\nReal Size");
+    case CommandId::printFitToPageWidth:
+        return QStringLiteral("Print as wide as the page, on as many pages as the rows need\nFit to Page Width");
+    case CommandId::printFitToOnePage: return QStringLiteral("Print the whole of it on one page\nFit to One Page");
     case CommandId::newWindow: return QStringLiteral("Open another window for the active document\nNew Window");
     case CommandId::arrangeIcons: return QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons");
     case CommandId::cascade: return QStringLiteral("Arrange windows so they overlap\nCascade Windows");

@@ -59,7 +59,9 @@ void paintBackground(const DendrogramGeometry &layout, QSize paintSize, DrawingS
 
     painter.setBrush(bands[0]);
     surface.fill(0, 0, pw, -my);
-    boundaries.insert(-layout.height);
+    // The last band reaches a margin past the drawing's bottom edge, except where the scale
+    // stands there: the scale reads on a plain background.
+    boundaries.insert(layout.scale ? my - layout.height : -layout.height);
     int previous = 0;
     int band = 0;
     for (auto boundary = boundaries.rbegin(); boundary != boundaries.rend(); ++boundary) {
@@ -72,9 +74,14 @@ void paintBackground(const DendrogramGeometry &layout, QSize paintSize, DrawingS
         }
         previous = *boundary;
     }
-    // On screen and in pictures the last band's colour goes on below the rows.
-    if (!surface.isPrinting())
+    // On screen and in pictures the last band's colour goes on below the rows, or with the
+    // scale the plain background does, below the drawing.
+    if (!surface.isPrinting() && layout.scale) {
+        painter.setBrush(plainBackground);
+        surface.fill(0, -layout.height, pw, -(ph - layout.height));
+    } else if (!surface.isPrinting()) {
         surface.fill(0, my - layout.height, pw, -(ph + my - layout.height));
+    }
 
     painter.setBrush(QBrush(QGuiApplication::palette().color(QPalette::Dark)));
     const HimetricRect &strip = layout.separatorRect;
@@ -127,15 +134,31 @@ void drawScale(const SimilarityScale &scale, DrawingSurface &surface)
         surface.textOut(label.topLeft, label.text);
 }
 
+enum class Scale { Drawn, LeftOut };
+
 void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface, QSize paintSize,
-           const Reach &reach)
+           const Reach &reach, Scale scale)
 {
     paintBackground(geometry, paintSize, surface);
     drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface, reach);
     drawTree(geometry, surface, reach);
     // A few lines and labels: left to the clip.
-    if (geometry.scale)
+    if (geometry.scale && scale == Scale::Drawn)
         drawScale(*geometry.scale, surface);
+}
+
+// Paints with the layout as Draw would, what the reach takes in, without the scale.
+void paintPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+               QSize requestedPaintSize, const Reach &reach)
+{
+    // What the layout puts on the surface while Draw paints.
+    QPainter &painter = surface.painter();
+    painter.save();
+    painter.setFont(geometry.labelFont);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setPen(surface.hairlinePen(Qt::SolidLine));
+    paint(document, geometry, surface, paintArea(document, requestedPaintSize), reach, Scale::LeftOut);
+    painter.restore();
 }
 
 bool hasDrawing(const CSortanaMdiDoc &document)
@@ -164,7 +187,7 @@ void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPain
     if (!hasDrawing(document))
         return;
     auto layout = layOut(document, surface, requestedPaintSize);
-    paint(document, layout->geometry(), surface, layout->geometry().paintSize, Reach{});
+    paint(document, layout->geometry(), surface, layout->geometry().paintSize, Reach{}, Scale::Drawn);
     layout->Restore();
     document.layout = std::move(layout);
 }
@@ -183,15 +206,34 @@ const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurf
 void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, QRectF exposed)
 {
+    if (hasDrawing(document))
+        paintPart(document, geometry, surface, requestedPaintSize, reachOf(geometry, surface, exposed));
+}
+
+void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+                        QSize requestedPaintSize, int firstRow, int rows)
+{
     if (!hasDrawing(document))
         return;
-    // What the layout puts on the surface while Draw paints.
+    // Exactly the rows' band: a row that only borders it is left out.
+    Reach reach;
+    reach.top = geometry.rowsTop - firstRow * geometry.rowHeight - 1;
+    reach.bottom = geometry.rowsTop - (firstRow + rows) * geometry.rowHeight + 1;
+    paintPart(document, geometry, surface, requestedPaintSize, reach);
+}
+
+void drawSimilarityScale(const DendrogramGeometry &geometry, DrawingSurface &surface, int width)
+{
+    if (!geometry.scale)
+        return;
     QPainter &painter = surface.painter();
     painter.save();
     painter.setFont(geometry.labelFont);
     painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setBrush(plainBackground);
+    surface.fill(0, geometry.scale->axisY, width, -geometry.scale->height);
     painter.setPen(surface.hairlinePen(Qt::SolidLine));
-    paint(document, geometry, surface, paintArea(document, requestedPaintSize), reachOf(geometry, surface, exposed));
+    drawScale(*geometry.scale, surface);
     painter.restore();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QRectF>
 #include <QSize>
 
@@ -21,8 +22,21 @@ const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurf
 
 // The second half, for a window that keeps its layout from frame to frame: paints what Draw
 // would paint with that layout on a surface of the same resolution and margins, leaving out
-// the rows and lines that lie wholly outside `exposed` (the painter's coordinates).
+// the rows and lines that lie wholly outside `exposed` (the painter's coordinates), and the
+// similarity scale, which the window keeps in view itself.
 void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, QRectF exposed);
+
+// For a printed page: paints the rows from `firstRow` on, `rows` of them, whole, with the bands
+// and the tree's lines across them, and nothing of any other row; the scale is left out.
+void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+                        QSize requestedPaintSize, int firstRow, int rows);
+
+// The similarity scale of the layout alone, on the plain background over the width given,
+// where the surface puts it: under the rows of a page, or at the bottom of a window.
+void drawSimilarityScale(const DendrogramGeometry &geometry, DrawingSurface &surface, int width);
+
+// What stands under the similarity scale instead of the bands.
+inline const QColor plainBackground = Qt::white;
 
 } // namespace sortana

@@ -296,21 +296,6 @@ QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen 
     return image;
 }
 
-bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device)
-{
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    const QRect page(0, 0, device.width(), device.height());
-    painter.setClipRect(page);
-    DrawingSurface surface(painter, true, 0);
-    // A matrix is square: unlike the dendrogram it is made to fit the page whole.
-    const int side = std::min(surface.toHimetricX(page.width()), surface.toHimetricY(page.height()));
-    const MatrixGeometry geometry = layoutMatrix(document, painter.device(), std::max(side, 1));
-    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-    return painter.end();
-}
-
 bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))

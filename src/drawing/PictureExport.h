@@ -59,12 +59,11 @@ inline constexpr int maxMatrixPictureSide = 40000;
 inline const QString noMatrixMessage =
     QStringLiteral("This document was saved without its similarity matrix. Import the study again to add it.");
 
-// The document's similarity matrix as the dendrogram's pictures are made: SVG in 0.01 mm,
-// an image of the resolution given, or a printer's page (there fitted to the page). Empty,
-// null or false when the document has no matrix or the picture cannot be made.
+// The document's similarity matrix as the dendrogram's pictures are made: SVG in 0.01 mm or
+// an image of the resolution given. Empty or null when the document has no matrix or the
+// picture cannot be made.
 QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
 QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
-bool printMatrixPage(const CSortanaMdiDoc &document, QPagedPaintDevice &device);
 
 // savePicture for the similarity matrix. A document without the matrix is refused with
 // noMatrixMessage.

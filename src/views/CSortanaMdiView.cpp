@@ -4,7 +4,10 @@
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "drawing/PrintedPages.h"
+#include "analysis/LeafOrder.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentText.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -30,6 +33,8 @@ namespace {
 constexpr qint64 minimumDrawingWidth = 5000;
 // The separator's hot zone reaches this far past the strip on either side.
 constexpr int hotZoneWidening = 50;
+// The card found last, behind its name: marked, yet the name still reads.
+const QColor foundColour(255, 200, 0, 110);
 
 } // namespace
 
@@ -178,6 +183,8 @@ void CSortanaMdiView::OnInitialUpdate()
 void CSortanaMdiView::OnUpdate(UpdateHint hint)
 {
     m_screenLayout.reset();
+    if (hint == UpdateHint::NewStudy)
+        m_found.reset();
     if (!hasTree())
         return;
     coverBackgroundWithDrawing();
@@ -206,15 +213,76 @@ void CSortanaMdiView::paintEvent(QPaintEvent *event)
                 m_screenLayout = ScreenLayout{key, *laidOut};
         }
         if (m_screenLayout) {
+            const DendrogramGeometry &geometry = m_screenLayout->geometry;
             // Every drawing settles the height, whichever device drew last.
-            m_document->drawingSize.cy = m_screenLayout->geometry.height;
-            drawDendrogramPart(*m_document, m_screenLayout->geometry, surface, paintSize, event->rect());
+            m_document->drawingSize.cy = geometry.height;
+            drawDendrogramPart(*m_document, geometry, surface, paintSize, event->rect());
+            paintFound(surface, geometry);
+            paintScaleInView(painter, geometry, paintSize.width());
         }
     }
     // A layout may just have set the drawing's height. The scroll bars follow it once painting
     // is over: changing them now could resize the viewport under the painter.
     if (extentPixels() != m_scrollTotal)
         QMetaObject::invokeMethod(this, [this] { setScrollSizes(); }, Qt::QueuedConnection);
+}
+
+void CSortanaMdiView::paintFound(DrawingSurface &surface, const DendrogramGeometry &geometry)
+{
+    if (!m_found || size_t(*m_found) >= geometry.leafOrder.size())
+        return;
+    const int top = geometry.rowsTop - *m_found * geometry.rowHeight;
+    const QRectF row(surface.toDevice({geometry.labelLeft - geometry.margin.width() / 2, top}),
+                     surface.toDevice({geometry.extent.width(), top - geometry.rowHeight}));
+    surface.painter().fillRect(row, foundColour);
+}
+
+double CSortanaMdiView::scaleStripTop(const DendrogramGeometry &geometry) const
+{
+    // Under the rows where the window reaches that far, otherwise at the window's bottom.
+    const double perUnit = viewport()->logicalDpiY() / himetricPerInch;
+    const double underRows = geometry.height * perUnit - verticalScrollBar()->value();
+    return std::min(underRows, viewport()->height() - geometry.scale->height * perUnit);
+}
+
+void CSortanaMdiView::paintScaleInView(QPainter &painter, const DendrogramGeometry &geometry, int width)
+{
+    if (!geometry.scale)
+        return;
+    const double down = geometry.height * viewport()->logicalDpiY() / himetricPerInch;
+    DrawingSurface surface(painter, false, scrollBarExtent(),
+                           QPointF(-horizontalScrollBar()->value(), scaleStripTop(geometry) - down));
+    drawSimilarityScale(geometry, surface, width);
+}
+
+bool CSortanaMdiView::findNext(const QString &text)
+{
+    if (!hasTree() || !m_document->itemNames)
+        return false;
+    const std::optional<int> row = findRow(*m_document->itemNames, LeafOrder(m_document->clusterRoot), text, m_found);
+    if (!row)
+        return false;
+    m_found = row;
+    if (!m_screenLayout)
+        viewport()->repaint();
+    if (const DendrogramGeometry *geometry = screenGeometry())
+        scrollToRow(*geometry, *row);
+    viewport()->update();
+    return true;
+}
+
+void CSortanaMdiView::scrollToRow(const DendrogramGeometry &geometry, int row)
+{
+    const double dpiY = viewport()->logicalDpiY();
+    const double dpiX = viewport()->logicalDpiX();
+    // The row in the middle of what the scale leaves of the window.
+    const int centre = himetricToPixels(-geometry.firstRowCentre + double(row) * geometry.rowHeight, dpiY);
+    const int strip = geometry.scale ? himetricToPixels(geometry.scale->height, dpiY) : 0;
+    verticalScrollBar()->setValue(centre - (viewport()->height() - strip) / 2);
+    const int nameLeft = himetricToPixels(geometry.labelLeft, dpiX);
+    QScrollBar &across = *horizontalScrollBar();
+    if (nameLeft < across.value() || nameLeft > across.value() + viewport()->width() * 3 / 4)
+        across.setValue(nameLeft - viewport()->width() / 4);
 }
 
 void CSortanaMdiView::resizeEvent(QResizeEvent *event)
@@ -347,7 +415,13 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    const bool printed = printPage(*m_document, printer, referenceScreen());
+    QPainter painter;
+    bool printed = painter.begin(&printer);
+    if (printed) {
+        printed = printDendrogramPages(*m_document, painter, [&printer] { return printer.newPage(); },
+                                       referenceScreen(), printScaling());
+        printed = painter.end() && printed;
+    }
     // The page was laid out for the printer; the screen needs its own layout back.
     m_screenLayout.reset();
     viewport()->update();

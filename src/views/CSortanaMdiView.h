@@ -14,6 +14,7 @@ namespace sortana {
 
 // Declared by DocumentWindow.h: CSortanaMdiDoc, Platform, QMimeData, QPrinter.
 struct ReferenceScreen;
+class DrawingSurface;
 
 // The window on one document's dendrogram inside a document frame of the main window. It
 // scrolls over the drawing at its real size, prints it on one page, copies it to the
@@ -45,8 +46,11 @@ public:
     // give or take half a millimetre on either side.
     bool hitTestSeparator(QPoint viewportPoint) const;
 
-    // One page, drawn at real size from the printable area's corner.
+    // Whole rows on as many pages as the print scaling needs.
     bool printTo(QPrinter &printer) override;
+    bool findNext(const QString &text) override;
+    // The row of the card found last, until a new study comes.
+    std::optional<int> foundRow() const { return m_found; }
     bool exportPicture(const QString &path, int pngDpi) override;
 
 protected:
@@ -70,6 +74,12 @@ private:
     void fitFrameToDrawing();
     void dragSeparator(int pixels);
     void startPictureDrag();
+    void paintFound(DrawingSurface &surface, const DendrogramGeometry &geometry);
+    // The similarity scale stays in view: under the rows, or at the window's bottom while
+    // rows go on below it.
+    void paintScaleInView(QPainter &painter, const DendrogramGeometry &geometry, int width);
+    double scaleStripTop(const DendrogramGeometry &geometry) const;
+    void scrollToRow(const DendrogramGeometry &geometry, int row);
     std::unique_ptr<QMimeData> pictureData(const QString &description);
 
     // What a layout for this window is made from, the study aside: the study changes only
@@ -99,6 +109,7 @@ private:
     QPoint m_lastMousePoint;
     // Where the left button went down away from the separator: a picture drag may follow.
     std::optional<QPoint> m_pressPoint;
+    std::optional<int> m_found;
     // Laying 5,000 names out takes longer than a frame may, so a paint reuses the last layout
     // while nothing it was made from has changed.
     struct ScreenLayout {

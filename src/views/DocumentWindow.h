@@ -1,5 +1,7 @@
 #pragma once
 
+#include "drawing/PageSplit.h"
+
 #include <QAbstractScrollArea>
 
 #include <functional>
@@ -25,8 +27,15 @@ public:
     virtual void OnInitialUpdate() = 0;
     virtual bool canCopy() const = 0;
     virtual void copyToClipboard() = 0;
-    // One page. False, after telling the user, when the printer cannot be started.
+    // As many pages as the print scaling needs. False, after telling the user, when the
+    // printer cannot be started.
     virtual bool printTo(QPrinter &printer) = 0;
+    PrintScaling printScaling() const { return m_printScaling; }
+    void setPrintScaling(PrintScaling scaling) { m_printScaling = scaling; }
+    // Finds the next card whose name holds the text, whatever its case, after the one found
+    // last, going round past the end; scrolls to it and highlights it on screen. False when
+    // no name holds it.
+    virtual bool findNext(const QString &text) = 0;
     // What the window shows as a picture file: SVG, PNG at the resolution given, or PDF. False,
     // after telling the user, when it could not be written.
     virtual bool exportPicture(const QString &path, int pngDpi) = 0;
@@ -50,6 +59,7 @@ protected:
 
     CSortanaMdiDoc *m_document;
     Platform &m_platform;
+    PrintScaling m_printScaling = PrintScaling::RealSize;
 };
 
 } // namespace sortana

@@ -2,7 +2,9 @@
 
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "drawing/PrintedPages.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentText.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -29,6 +31,9 @@ namespace {
 constexpr double minZoom = 0.01;
 constexpr double maxZoom = 16.0;
 constexpr double wheelZoomStep = 1.25;
+// Names in cells lower than this cannot be read: they are not kept at the window's edges,
+// which would only slow the frames down.
+constexpr int legibleCellPixels = 6;
 
 } // namespace
 
@@ -117,6 +122,7 @@ void MatrixView::OnUpdate(UpdateHint hint)
     // The font and the groups change the layout; a new study changes everything.
     m_geometry.reset();
     m_tiles.clear();
+    m_pinnedGlyphs.clear();
     if (hint == UpdateHint::NewStudy)
         m_highlight.reset();
     setScrollSizes();
@@ -150,9 +156,38 @@ void MatrixView::fitToWindow()
     setZoom(std::min((room.width() - 1) / across, (room.height() - 1) / down));
 }
 
+bool MatrixView::findNext(const QString &text)
+{
+    if (!hasMatrix() || !m_document->itemNames)
+        return false;
+    const MatrixGeometry &laidOut = geometry();
+    const std::optional<int> row = findRow(*m_document->itemNames, laidOut.order, text, m_highlight);
+    if (!row)
+        return false;
+    // The found card's row and column are highlighted as a clicked name's are, with its cell
+    // on the diagonal in the middle of the window.
+    m_highlight = row;
+    const int middle = *row * laidOut.cell + laidOut.cell / 2;
+    const QSize at = scaledPixels(QSize(laidOut.grid.x() + middle, laidOut.grid.y() + middle));
+    horizontalScrollBar()->setValue(at.width() - viewport()->width() / 2);
+    verticalScrollBar()->setValue(at.height() - viewport()->height() / 2);
+    viewport()->update();
+    return true;
+}
+
 MatrixHit MatrixView::hitAt(QPoint viewportPoint)
 {
-    return matrixHitAt(geometry(), toDrawing(viewportPoint));
+    const MatrixGeometry &laidOut = geometry();
+    QPoint point = toDrawing(viewportPoint);
+    // A pinned name is hit where it is shown.
+    const QSize pinned = pinnedNames();
+    const QPoint unscrolled =
+        toDrawing(viewportPoint - pinnedShift() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    if (viewportPoint.x() < pinned.width())
+        point.setX(unscrolled.x());
+    if (viewportPoint.y() < pinned.height())
+        point.setY(unscrolled.y());
+    return matrixHitAt(laidOut, point);
 }
 
 QString MatrixView::hoverText(QPoint viewportPoint)
@@ -199,6 +234,57 @@ void MatrixView::paintEvent(QPaintEvent *event)
                                   .background = palette().color(QPalette::Dark)};
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     m_tiles.paint(painter, *m_document, geometry(), shown, scroll, event->rect());
+    paintPinnedNames(painter);
+}
+
+QSize MatrixView::pinnedNames() const
+{
+    // Where the names stand in the window while they would scroll out of it: none is pinned
+    // while it is still in its own place or too small to read, and a strip takes at most a
+    // third of the window, showing the ends of the names, next to the cells.
+    if (!m_geometry || m_geometry->nameWidth == 0 || scaledPixels({0, m_geometry->cell}).height() < legibleCellPixels)
+        return {};
+    const QSize strips = scaledPixels(QSize(m_geometry->grid.x(), m_geometry->grid.y()));
+    return {horizontalScrollBar()->value() > 0 ? std::min(strips.width(), viewport()->width() / 3) : 0,
+            verticalScrollBar()->value() > 0 ? std::min(strips.height(), viewport()->height() / 3) : 0};
+}
+
+QPoint MatrixView::pinnedShift() const
+{
+    const QSize strips = scaledPixels(QSize(m_geometry->grid.x(), m_geometry->grid.y()));
+    const QSize pinned = pinnedNames();
+    return {pinned.width() - strips.width(), pinned.height() - strips.height()};
+}
+
+void MatrixView::paintPinnedNames(QPainter &painter)
+{
+    const MatrixGeometry &g = geometry();
+    const QSize pinned = pinnedNames();
+    if (pinned.width() == 0 && pinned.height() == 0)
+        return;
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QPoint shift = pinnedShift();
+    const QPoint first = toDrawing({0, 0});
+    const QPoint last = toDrawing({viewport()->width(), viewport()->height()});
+    const QPoint firstPinned = toDrawing(-shift - scroll);
+    const int gridSide = g.rows() * g.cell;
+    // A strip of the drawing shown at the window's edge, scrolled the other way as the cells are.
+    const auto strip = [&](QRect part, QPointF origin, QSize shown) {
+        painter.save();
+        painter.setClipRect(QRect(QPoint(0, 0), shown), Qt::IntersectClip);
+        painter.scale(m_zoom, m_zoom);
+        DrawingSurface surface(painter, false, 0, origin / m_zoom);
+        drawMatrix(*m_document, g, surface, part, m_highlight, &m_pinnedGlyphs);
+        painter.restore();
+    };
+    if (pinned.width() > 0)
+        strip(QRect(QPoint(firstPinned.x(), first.y()), QPoint(g.grid.x(), std::min(last.y(), g.grid.y() + gridSide))),
+              QPointF(shift.x(), -scroll.y()), QSize(pinned.width(), viewport()->height()));
+    if (pinned.height() > 0)
+        strip(QRect(QPoint(first.x(), firstPinned.y()), QPoint(std::min(last.x(), g.grid.x() + gridSide), g.grid.y())),
+              QPointF(-scroll.x(), shift.y()), QSize(viewport()->width(), pinned.height()));
+    if (pinned.width() > 0 && pinned.height() > 0)
+        painter.fillRect(QRect(QPoint(0, 0), pinned), Qt::white);
 }
 
 void MatrixView::resizeEvent(QResizeEvent *event)
@@ -316,7 +402,12 @@ bool MatrixView::printTo(QPrinter &printer)
 {
     if (!hasMatrix())
         return false;
-    const bool printed = printMatrixPage(*m_document, printer);
+    QPainter painter;
+    bool printed = painter.begin(&printer);
+    if (printed) {
+        printed = printMatrixPages(*m_document, painter, [&printer] { return printer.newPage(); }, printScaling());
+        printed = painter.end() && printed;
+    }
     if (!printed)
         m_platform.error(QStringLiteral("The similarity matrix could not be printed.\nMake sure the printer is ready"));
     return printed;

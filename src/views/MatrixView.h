@@ -27,6 +27,8 @@ public:
     void copyToClipboard() override;
     bool printTo(QPrinter &printer) override;
     bool exportPicture(const QString &path, int pngDpi) override;
+    // Highlights the found card's row and column, as a click on its name does.
+    bool findNext(const QString &text) override;
 
     double zoom() const { return m_zoom; }
     // 1 shows the matrix at its real size.
@@ -58,12 +60,20 @@ private:
     void setScrollSizes();
     void fitFrame();
     MatrixHit hitAt(QPoint viewportPoint);
+    // The names keep to the window's left and top edges while the cells scroll: the pixels
+    // they take there, across and down, 0 where the names are still in their own place.
+    QSize pinnedNames() const;
+    // How far left and up of their own place the pinned names are shown, in pixels.
+    QPoint pinnedShift() const;
+    void paintPinnedNames(QPainter &painter);
     std::unique_ptr<QMimeData> pictureData(const QString &description);
 
     // Laid out for the screen on first need after every change of the document.
     std::optional<MatrixGeometry> m_geometry;
     // Painting millions of cells and thousands of names takes longer than a frame may.
     MatrixTiles m_tiles;
+    // The names drawn at the window's edges, shaped once.
+    NameGlyphs m_pinnedGlyphs;
     double m_zoom = 1.0;
     std::optional<int> m_highlight;
     std::optional<QPoint> m_pressPoint;

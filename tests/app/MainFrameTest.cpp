@@ -31,6 +31,10 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QSettings>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include "document/DocumentText.h"
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -446,6 +450,10 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
     settle();
     DocumentFrame *first = frame->activeFrame();
     ASSERT_NE(first, nullptr);
+    // The first document window fills the area; restored, it fits the area.
+    EXPECT_TRUE(first->isMaximized());
+    first->showNormal();
+    settle();
     EXPECT_TRUE(insideArea(*first));
     const QScrollBar &scroll = *first->view().verticalScrollBar();
     EXPECT_TRUE(scroll.isVisible());
@@ -478,6 +486,83 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
     EXPECT_EQ(third->size(), secondSize);
     EXPECT_TRUE(insideArea(*third));
     EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+TEST_F(MainFrameTest, TheWindowMenuListsTheOpenWindowsWithTheActiveOneChecked)
+{
+    for (const QString &name : {u"one.klus"_s, u"two.klus"_s, u"three.klus"_s})
+        frame->openFile(documentFile(name));
+    settle();
+    frame->action(CommandId::similarityMatrix)->trigger();
+    settle();
+    QMenu *windows = nullptr;
+    for (QAction *menu : frame->menuBar()->actions()) {
+        if (menu->text() == u"&Window"_s)
+            windows = menu->menu();
+    }
+    ASSERT_NE(windows, nullptr);
+    const auto entries = [&] {
+        emit windows->aboutToShow();
+        QStringList texts;
+        for (const QAction *entry : windows->actions()) {
+            if (entry->isCheckable())
+                texts << (entry->isChecked() ? u"* "_s : u"  "_s) + entry->text();
+        }
+        return texts;
+    };
+    EXPECT_EQ(entries(), (QStringList{u"  &1 one.klus"_s, u"  &2 two.klus"_s, u"  &3 three.klus:1"_s,
+                                      u"* &4 three.klus:2 - Similarity Matrix"_s}));
+    // Choosing an entry activates its window; the list follows a window that closed.
+    emit windows->aboutToShow();
+    windows->actions()[windows->actions().size() - 3]->trigger();
+    settle();
+    EXPECT_EQ(frame->activeFrame(), frame->frames()[1]);
+    frame->frames()[0]->close();
+    settle();
+    EXPECT_EQ(entries(), (QStringList{u"* &1 two.klus"_s, u"  &2 three.klus:1"_s,
+                                      u"  &3 three.klus:2 - Similarity Matrix"_s}));
+}
+
+TEST_F(MainFrameTest, TheMainWindowsPlaceAndThePrintScalingAreRemembered)
+{
+    frame->setGeometry(120, 90, 830, 610);
+    frame->action(CommandId::printFitToOnePage)->trigger();
+    settle();
+    const QRect placed = frame->geometry();
+    frame->close();
+    frame = std::make_unique<CMainFrame>(platform, settings);
+    EXPECT_EQ(frame->geometry().size(), placed.size());
+    EXPECT_EQ(frame->printScaling(), PrintScaling::FitToOnePage);
+    EXPECT_TRUE(frame->action(CommandId::printFitToOnePage)->isChecked());
+    EXPECT_FALSE(frame->action(CommandId::printRealSize)->isChecked());
+}
+
+TEST_F(MainFrameTest, CopyGroupsAndFindWorkOnTheActiveDocument)
+{
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    DocumentFrame *active = frame->activeFrame();
+    ASSERT_NE(active, nullptr);
+    frame->action(CommandId::copyGroups)->trigger();
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->text(), groupsText(active->document()));
+    EXPECT_EQ(copied->data(u"text/plain;charset=utf-8"_s), groupsText(active->document()).toUtf8());
+    EXPECT_FALSE(enabled(CommandId::copyMatrixText));
+
+    QStringList asked;
+    frame->setFindTextChooser([&](const QString &initial) {
+        asked << initial;
+        return u"zzz-no-such-card"_s;
+    });
+    frame->action(CommandId::find)->trigger();
+    EXPECT_EQ(asked, QStringList{QString()});
+    ASSERT_EQ(platform.messages().size(), 1);
+    EXPECT_EQ(platform.messages()[0].text, u"Cannot find \"zzz-no-such-card\"."_s);
+    // Find Next asks no more while it has a text.
+    frame->action(CommandId::findNext)->trigger();
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(platform.messages().size(), 2);
 }
 
 TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)

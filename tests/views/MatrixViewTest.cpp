@@ -18,6 +18,8 @@
 
 #include <functional>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 using namespace sortana;
@@ -86,6 +88,13 @@ protected:
         painter.end();
         return image.copy(exposed).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
+    // The names' strips in the window's pixels, at the left and at the top.
+    QSize namesStrip() const
+    {
+        const QPoint grid = pixelAt(view->geometry().grid)
+                          + QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+        return {grid.x() + 1, grid.y() + 1};
+    }
     void click(QPoint point)
     {
         for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -127,6 +136,78 @@ TEST_F(MatrixViewTest, ClickingANameHighlightsItsRowAndColumnUntilClickedAgain)
     // A cell highlights nothing.
     click(cellCentre(1, 1));
     EXPECT_EQ(view->highlightedRow(), std::nullopt);
+}
+
+TEST_F(MatrixViewTest, TheNamesStayAtTheWindowsEdgesWhenItScrollsOrZooms)
+{
+    const MatrixGeometry &g = view->geometry();
+    const QRect window = view->viewport()->rect();
+    const auto dark = [&](const QRect &part) {
+        const QImage names = painted(part);
+        int count = 0;
+        for (int y = 0; y < names.height(); ++y)
+            for (int x = 0; x < names.width(); ++x)
+                count += qGray(names.pixel(x, y)) < 80;
+        return count;
+    };
+    for (const double zoom : {1.0, 2.5}) {
+        view->setZoom(zoom);
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum() / 2);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        // A strip takes a third of the window at most.
+        const QSize strip = namesStrip().boundedTo(window.size() / 3);
+        // A row whose cells are on view is named at the window's left edge, and the name
+        // answers a click there as in its own place; the same for a column at the top.
+        const QPoint cells = (QPoint(strip.width(), strip.height()) + window.bottomRight()) / 2;
+        const MatrixHit cell = matrixHitAt(g, QPoint(pixelsToHimetric((cells.x() + view->horizontalScrollBar()->value()) / zoom,
+                                                                       view->viewport()->logicalDpiX()),
+                                                     pixelsToHimetric((cells.y() + view->verticalScrollBar()->value()) / zoom,
+                                                                      view->viewport()->logicalDpiY())));
+        ASSERT_EQ(cell.part, MatrixHit::Part::Cell) << zoom;
+        ASSERT_NE(cell.row, cell.column) << zoom;
+        click(QPoint(strip.width() - 3, cells.y()));
+        EXPECT_EQ(view->highlightedRow(), cell.row) << zoom;
+        click(QPoint(cells.x(), strip.height() - 3));
+        EXPECT_EQ(view->highlightedRow(), cell.column) << zoom;
+        painted(window).save(QStringLiteral("/tmp/pinned-%1.png").arg(zoom));
+        // Names are drawn there: dark pixels on the strips.
+        const QRect left(0, strip.height(), strip.width(), window.height() - strip.height());
+        const QRect top(strip.width(), 0, window.width() - strip.width(), strip.height());
+        EXPECT_GT(dark(left), 50) << zoom;
+        EXPECT_GT(dark(top), 50) << zoom;
+    }
+    // Scrolled one way only, the names of that way stay; at real size the cells start inside
+    // the window, so the other way's names are in their own place.
+    view->setZoom(1.0);
+    view->horizontalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    const QSize strip = namesStrip().boundedTo(window.size() / 3);
+    EXPECT_GT(dark(QRect(namesStrip().width(), 0, window.width() - namesStrip().width(), strip.height())), 50);
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum() / 2);
+    view->verticalScrollBar()->setValue(0);
+    EXPECT_GT(dark(QRect(0, namesStrip().height(), strip.width(), window.height() - namesStrip().height())), 50);
+}
+
+TEST_F(MatrixViewTest, FindHighlightsTheNextCardWhoseNameHoldsTheText)
+{
+    const QStringList &names = *document.itemNames;
+    const std::vector<int> &order = view->geometry().order;
+    ASSERT_TRUE(view->findNext(u"CATALOGUE"_s));
+    ASSERT_TRUE(view->highlightedRow().has_value());
+    EXPECT_TRUE(names[order[size_t(*view->highlightedRow())]].contains(u"catalogue"_s, Qt::CaseInsensitive));
+    // The found cell on the diagonal is in the window.
+    EXPECT_TRUE(view->viewport()->rect().contains(cellCentre(*view->highlightedRow(), *view->highlightedRow())));
+    const std::optional<int> first = view->highlightedRow();
+    // Round the whole list and back to the same card.
+    std::set<int> seen{*first};
+    while (view->findNext(u"catalogue"_s) && view->highlightedRow() != first)
+        seen.insert(*view->highlightedRow());
+    EXPECT_EQ(view->highlightedRow(), first);
+    EXPECT_EQ(seen.size(), size_t(std::count_if(names.begin(), names.end(), [](const QString &name) {
+                  return name.contains(u"catalogue"_s, Qt::CaseInsensitive);
+              })));
+    EXPECT_FALSE(view->findNext(u"no such card here"_s));
+    EXPECT_EQ(view->highlightedRow(), first);
 }
 
 TEST_F(MatrixViewTest, CtrlWheelZoomsAndCtrlZeroFitsTheWholeMatrix)
@@ -175,9 +256,16 @@ TEST_F(MatrixViewTest, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsTher
         for (const int share : {0, 50, 100}) {
             view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum() * share / 100);
             view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() * share / 100);
-            for (const QRect &part : parts)
-                EXPECT_LE(largestDifference(painted(part), fullDrawing(part)), clipShading)
-                    << zoom << ' ' << share << ' ' << part.x() << ',' << part.y();
+            // Scrolled, the names stay at the window's edges, over what a whole drawing has there.
+            const QSize names = share > 0 ? namesStrip() : QSize();
+            const QRect unpinned(names.width(), names.height(), window.width(), window.height());
+            for (const QRect &part : parts) {
+                const QRect compared = part & unpinned;
+                if (!compared.isEmpty()) {
+                    EXPECT_LE(largestDifference(painted(compared), fullDrawing(compared)), clipShading)
+                        << zoom << ' ' << share << ' ' << part.x() << ',' << part.y();
+                }
+            }
         }
     }
 }

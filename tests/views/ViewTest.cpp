@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -155,6 +156,8 @@ TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
     import();
     document.numberOfGroups = 3;
     document.colour1 = 0xE0F0FF;
+    // The window keeps the scale in view, where a whole drawing has it under the rows.
+    document.showSimilarityScale = false;
     document.UpdateAllViews(UpdateHint::Redraw);
     const QRect window = view.viewport()->rect();
     // Across rows, through the tree only, over the names, and one pixel.
@@ -177,6 +180,8 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
     view.resize(420, 160);
     QCoreApplication::processEvents();
     import();
+    document.showSimilarityScale = false;
+    document.UpdateAllViews(UpdateHint::Redraw);
     const QRect window = view.viewport()->rect();
     const QImage before = painted(window);
     // The settings, told as the settings bar and the separator tell them, or not told at all;
@@ -200,6 +205,62 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
         EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
     }
     EXPECT_NE(painted(window), before);
+}
+
+// The similarity scale stays at the window's bottom, on a plain background, while the rows
+// scroll under it, and stands under the last row once the window reaches it.
+TEST_F(View, TheScaleStaysInViewAtTheWindowsBottom)
+{
+    view.resize(420, 150);
+    QCoreApplication::processEvents();
+    import();
+    document.colour1 = document.colour2 = 0xE0F0FF;
+    document.UpdateAllViews(UpdateHint::Redraw);
+    const QRect window = view.viewport()->rect();
+    QScrollBar &down = *view.verticalScrollBar();
+    ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
+    const int strip = himetricToPixels(layout().scale->height, dpiY());
+    const QRect bottom(0, window.height() - strip, window.width(), strip);
+    down.setValue(down.maximum());
+    EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading);
+    const QImage underRows = painted(bottom);
+    for (const int scroll : {0, down.maximum() / 2}) {
+        down.setValue(scroll);
+        EXPECT_EQ(painted(bottom), underRows) << scroll;
+    }
+    // Plain white under the scale, not the last band's colour.
+    EXPECT_EQ(underRows.pixelColor(2, strip - 2), QColor(Qt::white));
+}
+
+TEST_F(View, FindGoesToTheNextNameThatHoldsTheTextAndRoundAgain)
+{
+    view.resize(420, 90);
+    QCoreApplication::processEvents();
+    import();
+    const QStringList &names = *document.itemNames;
+    const auto foundName = [&] { return names[layout().leafOrder[size_t(*view.foundRow())]]; };
+    ASSERT_TRUE(view.findNext(u"KNIFE"_s));
+    EXPECT_EQ(foundName(), u"Chef's knife"_s);
+    // Two names hold "ing": each in turn, then the first again.
+    QStringList found;
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(view.findNext(u"ing"_s));
+        found << foundName();
+    }
+    EXPECT_EQ(found.size(), 3);
+    EXPECT_NE(found[0], found[1]);
+    EXPECT_EQ(found[2], found[0]);
+    EXPECT_EQ(QSet<QString>(found.begin(), found.end()), (QSet<QString>{u"Cutting board"_s, u"Measuring cups"_s}));
+    // The found row is in view, clear of the scale.
+    const QScrollBar &down = *view.verticalScrollBar();
+    const int rowTop = himetricToPixels(-layout().rowsTop + *view.foundRow() * layout().rowHeight, dpiY()) - down.value();
+    const int strip = himetricToPixels(layout().scale->height, dpiY());
+    EXPECT_GE(rowTop, 0);
+    EXPECT_LE(rowTop + himetricToPixels(layout().rowHeight, dpiY()), view.viewport()->height() - strip);
+    // No match leaves the last one found.
+    const std::optional<int> last = view.foundRow();
+    EXPECT_FALSE(view.findNext(u"spoon"_s));
+    EXPECT_EQ(view.foundRow(), last);
 }
 
 TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
@@ -393,10 +454,10 @@ TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
     EXPECT_LT(ink(*emptiest) * 3, ink(*fullest) * 2);
 }
 
-TEST_F(View, PrintsOnePageCutOffAtItsEdges)
+TEST_F(View, PrintsWholeOnAPageAsWideAsItIs)
 {
     import();
-    // The second drawing is a metre wide, far wider than the page.
+    // The second drawing is a metre wide, far wider than the page: it is made smaller.
     for (const qint32 width : {15000, 100000}) {
         document.drawingSize.cx = width;
         QPrinter printer(QPrinter::HighResolution);

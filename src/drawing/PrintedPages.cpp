@@ -1,0 +1,200 @@
+#include "drawing/PrintedPages.h"
+
+#include "drawing/DendrogramDrawing.h"
+#include "drawing/DendrogramLayout.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/MatrixDrawing.h"
+#include "drawing/PictureExport.h"
+#include "document/CSortanaMdiDoc.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace sortana {
+
+namespace {
+
+constexpr int footerPointSize = 9;
+
+// A printer's dots are far finer than the screen's pixels: margins of as many dots would all
+// but vanish and crowd the tree, the fit bars and the names together.
+double printMargin(const ReferenceScreen &screen, const QPaintDevice &device)
+{
+    return screen.scrollBarExtent * device.logicalDpiY() / screen.dpi;
+}
+
+// The printable area below which the footer stands, in 0.01 mm.
+QSize pageBody(const DrawingSurface &surface, const QPaintDevice &device)
+{
+    return {surface.toHimetricX(device.width()), surface.toHimetricY(device.height()) - pageFooterHeight};
+}
+
+PagedDrawing pagedDendrogram(const DendrogramGeometry &geometry)
+{
+    PagedDrawing drawing;
+    drawing.rows = int(geometry.leafOrder.size());
+    drawing.rowHeight = geometry.rowHeight;
+    drawing.columns = 1;
+    drawing.columnWidth = geometry.extent.width();
+    drawing.above = geometry.margin.height();
+    drawing.below = geometry.extent.height() - drawing.above - drawing.rows * drawing.rowHeight;
+    return drawing;
+}
+
+void drawFooter(QPainter &painter, const QFont &font, int page, int pages)
+{
+    painter.save();
+    painter.resetTransform();
+    painter.setClipping(false);
+    QFont footerFont = font;
+    footerFont.setPointSize(footerPointSize);
+    painter.setFont(footerFont);
+    painter.setPen(Qt::black);
+    const QPaintDevice &device = *painter.device();
+    const int footer = himetricToPixels(pageFooterHeight, device.logicalDpiY());
+    painter.drawText(QRect(0, device.height() - footer, device.width(), footer), Qt::AlignCenter,
+                     pageFooter(page, pages));
+    painter.restore();
+}
+
+PagedDrawing pagedMatrix(const MatrixGeometry &geometry)
+{
+    PagedDrawing drawing;
+    drawing.rows = drawing.columns = geometry.rows();
+    drawing.rowHeight = drawing.columnWidth = geometry.cell;
+    drawing.above = geometry.grid.y();
+    drawing.before = geometry.grid.x();
+    const int gridSide = geometry.rows() * geometry.cell;
+    drawing.below = geometry.size.height() - geometry.grid.y() - gridSide;
+    drawing.after = geometry.size.width() - geometry.grid.x() - gridSide;
+    return drawing;
+}
+
+// One part of the matrix drawing, moved across and down on the page.
+void drawMatrixPart(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPainter &painter, QRect part,
+                    QPoint shift)
+{
+    const double perUnitX = painter.device()->logicalDpiX() / himetricPerInch;
+    const double perUnitY = painter.device()->logicalDpiY() / himetricPerInch;
+    DrawingSurface surface(painter, true, 0, QPointF(shift.x() * perUnitX, shift.y() * perUnitY));
+    drawMatrix(document, geometry, surface, part);
+}
+
+MatrixPages matrixPagesOf(const MatrixGeometry &geometry, QPainter &painter, PrintScaling scaling)
+{
+    if (geometry.isEmpty())
+        return {};
+    const DrawingSurface surface(painter, true, 0);
+    MatrixPages pages;
+    pages.drawing = pagedMatrix(geometry);
+    pages.plan = planPages(pages.drawing, pageBody(surface, *painter.device()), scaling);
+    return pages;
+}
+
+} // namespace
+
+QString pageFooter(int page, int pages)
+{
+    return QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+}
+
+DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
+                                    PrintScaling scaling)
+{
+    QPaintDevice &device = *painter.device();
+    DrawingSurface surface(painter, true, printMargin(screen, device));
+    const QSize body = pageBody(surface, device);
+    const DendrogramGeometry *geometry = layOutDendrogram(document, surface, body);
+    if (!geometry)
+        return {};
+    DendrogramPages pages;
+    pages.drawing = pagedDendrogram(*geometry);
+    pages.plan = planPages(pages.drawing, body, scaling);
+    return pages;
+}
+
+bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                          const ReferenceScreen &screen, PrintScaling scaling)
+{
+    const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling);
+    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
+    if (!layout || pages.plan.pages.empty())
+        return painter.isActive();
+    const DendrogramGeometry &geometry = layout->geometry();
+    const QPaintDevice &device = *painter.device();
+    const double perUnitX = device.logicalDpiX() / himetricPerInch;
+    const double perUnitY = device.logicalDpiY() / himetricPerInch;
+    const PagedDrawing &drawing = pages.drawing;
+    const int count = int(pages.plan.pages.size());
+    const int rows = drawing.rows;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && !newPage())
+            return false;
+        const PrintedPage &page = pages.plan.pages[size_t(k)];
+        const bool lastRows = page.firstRow + page.rows >= rows;
+        painter.save();
+        painter.scale(pages.plan.scale, pages.plan.scale);
+        // The page's first row stands a margin below the page's top, as the first row does on
+        // the first page; the rows after its last are cut off at the bottom margin.
+        const double shift = double(page.firstRow) * drawing.rowHeight * perUnitY;
+        const double rowsBottom = (drawing.above + double(page.rows) * drawing.rowHeight) * perUnitY;
+        const double clipTop = page.firstRow == 0 ? 0.0 : drawing.above * perUnitY;
+        const double clipBottom = rowsBottom + (lastRows ? drawing.above * perUnitY : 0.0);
+        painter.setClipRect(QRectF(0, clipTop, drawing.columnWidth * perUnitX, clipBottom - clipTop));
+        DrawingSurface rowsSurface(painter, true, printMargin(screen, device), QPointF(0, -shift));
+        drawDendrogramRows(document, geometry, rowsSurface, geometry.extent, page.firstRow, page.rows);
+        painter.setClipping(false);
+        // The scale's axis right under the page's rows and their margin, where it stands under
+        // the last row of the whole drawing.
+        const double scaleShift = double(page.rows - rows) * drawing.rowHeight * perUnitY;
+        DrawingSurface scaleSurface(painter, true, printMargin(screen, device), QPointF(0, scaleShift));
+        drawSimilarityScale(geometry, scaleSurface, drawing.columnWidth);
+        painter.restore();
+        drawFooter(painter, geometry.labelFont, k + 1, count);
+    }
+    return painter.isActive();
+}
+
+MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling)
+{
+    return matrixPagesOf(layoutMatrix(document, painter.device()), painter, scaling);
+}
+
+bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                      PrintScaling scaling)
+{
+    const MatrixGeometry geometry = layoutMatrix(document, painter.device());
+    const MatrixPages pages = matrixPagesOf(geometry, painter, scaling);
+    if (pages.plan.pages.empty())
+        return painter.isActive();
+    const int count = int(pages.plan.pages.size());
+    const int n = geometry.rows();
+    const int cell = geometry.cell;
+    const QPoint grid = geometry.grid;
+    const QSize size = geometry.size;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && !newPage())
+            return false;
+        const PrintedPage &page = pages.plan.pages[size_t(k)];
+        const int left = grid.x() + page.firstColumn * cell;
+        const int top = grid.y() + page.firstRow * cell;
+        const int across = page.columns * cell;
+        const int down = page.rows * cell;
+        painter.save();
+        painter.scale(pages.plan.scale, pages.plan.scale);
+        // The names of the page's columns above its cells, those of its rows before them, and
+        // the colour scale after them, each moved to where the page shows it.
+        const QPoint shift(grid.x() - left, grid.y() - top);
+        drawMatrixPart(document, geometry, painter, QRect(left, 0, across, grid.y()), {shift.x(), 0});
+        drawMatrixPart(document, geometry, painter, QRect(0, top, grid.x(), down), {0, shift.y()});
+        drawMatrixPart(document, geometry, painter, QRect(left, top, across, down), shift);
+        const int legendLeft = grid.x() + n * cell;
+        drawMatrixPart(document, geometry, painter, QRect(legendLeft, 0, size.width() - legendLeft, size.height()),
+                       {left + across - legendLeft, 0});
+        painter.restore();
+        drawFooter(painter, geometry.legendFont, k + 1, count);
+    }
+    return painter.isActive();
+}
+
+} // namespace sortana

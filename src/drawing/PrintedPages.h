@@ -1,0 +1,48 @@
+#pragma once
+
+#include "drawing/PageSplit.h"
+
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+struct ReferenceScreen;
+
+// Room kept at the bottom of every printed page for its footer, in 0.01 mm.
+inline constexpr int pageFooterHeight = 800;
+
+// The footer of a printed page.
+QString pageFooter(int page, int pages);
+
+// How the dendrogram goes onto pages of the painter's device, laid out for that device.
+struct DendrogramPages {
+    PagedDrawing drawing;
+    PagePlan plan;
+};
+DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
+                                    PrintScaling scaling);
+
+// Prints the dendrogram with a painter begun on the printer's device, over as many pages as
+// the scaling needs: every page holds whole rows at the same horizontal scale, the tree's
+// lines running on over the page breaks, the similarity scale under its rows when the
+// document shows it and the footer "Page N of M". `newPage` starts the next page; false
+// when that or the painter failed.
+bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                          const ReferenceScreen &screen, PrintScaling scaling);
+
+// The same for the similarity matrix: at real size it splits over pages both ways, each page
+// with the names of its rows and columns and the colour scale; the fits make it smaller.
+struct MatrixPages {
+    PagedDrawing drawing;
+    PagePlan plan;
+};
+MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling);
+bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+                      PrintScaling scaling);
+
+} // namespace sortana
