@@ -63,8 +63,10 @@ std::vector<Gathering> gather(const StudySorts &sorts, const Standardisation &st
 // Scratch arrays over the items, reset only where a category touched them.
 struct ItemScratch {
     explicit ItemScratch(int itemCount)
-        : holdingGroups(std::size_t(itemCount), 0), placedBy(std::size_t(itemCount), 0),
-          lastGroup(std::size_t(itemCount), -1), lastParticipant(std::size_t(itemCount), -1)
+        : holdingGroups(std::size_t(itemCount), 0),
+          placedBy(std::size_t(itemCount), 0),
+          lastGroup(std::size_t(itemCount), -1),
+          lastParticipant(std::size_t(itemCount), -1)
     {
     }
     std::vector<int> holdingGroups;
@@ -87,7 +89,7 @@ Category measure(const Gathering &gathering, ItemScratch &scratch, const Standar
         for (const SortedCard &card : ref.group->cards) {
             const auto x = std::size_t(card.item);
             if (scratch.lastGroup[x] == int(g))
-                continue;   // placed twice in one group: held once
+                continue; // placed twice in one group: held once
             if (scratch.lastGroup[x] < 0)
                 scratch.touched.push_back(card.item);
             scratch.lastGroup[x] = int(g);

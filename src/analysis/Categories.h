@@ -21,12 +21,12 @@ struct Spelling {
 // (or of the standard name it counts under). Groups without a name or without a card belong
 // to none.
 struct Category {
-    QString name;                   // the standard name, or the most frequent spelling
-    int participants = 0;           // counted participants with a group in it
+    QString name; // the standard name, or the most frequent spelling
+    int participants = 0; // counted participants with a group in it
     int groups = 0;
-    int cards = 0;                  // distinct cards placed in its groups
-    double agreement = 0.0;         // percent, 0 to 100
-    std::vector<Spelling> spellings;  // in the order first met
+    int cards = 0; // distinct cards placed in its groups
+    double agreement = 0.0; // percent, 0 to 100
+    std::vector<Spelling> spellings; // in the order first met
     // P(x, c): per card placed in it (item index, ascending), the counted participants who
     // placed that card in at least one of its groups.
     std::vector<std::pair<int, int>> placements;

@@ -36,8 +36,8 @@ QByteArray groupsCsv(const std::vector<GroupName> &groups, const CategoryTable &
     QByteArray text = csvLine({QStringLiteral("group"), QStringLiteral("name"), QStringLiteral("card")});
     for (std::size_t g = 0; g < groups.size(); ++g) {
         const GroupName &group = groups[g];
-        const QString name = group.candidates.empty() ? QString()
-                                                      : table.categories[group.candidates.front().category].name;
+        const QString name =
+            group.candidates.empty() ? QString() : table.categories[group.candidates.front().category].name;
         for (int row = group.firstRow; row < group.firstRow + group.rowCount; ++row)
             text += csvLine({QString::number(g + 1), name, itemNames.value(leafOrder[std::size_t(row)])});
     }

@@ -48,7 +48,7 @@ private:
 
     std::vector<StandardEntry> m_entries;
     QHash<QString, qsizetype> m_byOriginalKey;
-    QHash<QString, QString> m_standardOfKey;   // a standard's key, its first written spelling
+    QHash<QString, QString> m_standardOfKey; // a standard's key, its first written spelling
 };
 
 } // namespace sortana

@@ -29,7 +29,7 @@ std::optional<Standardisation> readStandardisationFile(const QString &path, QStr
         return std::nullopt;
     }
     std::vector<StandardEntry> entries;
-    QHash<QString, std::size_t> lineOfOriginal;   // an original's key, the row that gave it
+    QHash<QString, std::size_t> lineOfOriginal; // an original's key, the row that gave it
     for (std::size_t r = 1; r < table.rows.size(); ++r) {
         const QStringList &row = table.rows[r];
         const QString original = row.value(0);
@@ -45,9 +45,9 @@ std::optional<Standardisation> readStandardisationFile(const QString &path, QStr
         }
         const QStringList &first = table.rows[*earlier];
         if (categoryKey(first.value(1)) != categoryKey(standard)) {
-            error = formatMessage(u"Error - lines %d and %d of %s give \"%s\" two standards, \"%s\" and \"%s\"",
-                                  {QString::number(*earlier + 1), QString::number(r + 1), path, original,
-                                   first.value(1), standard});
+            error = formatMessage(
+                u"Error - lines %d and %d of %s give \"%s\" two standards, \"%s\" and \"%s\"",
+                {QString::number(*earlier + 1), QString::number(r + 1), path, original, first.value(1), standard});
             return std::nullopt;
         }
     }

@@ -42,7 +42,8 @@ bool writeOutputFile(const QString &path, const QByteArray &bytes, Platform &pla
 {
     if (saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); }))
         return true;
-    platform.fileFailure(formatMessage(u"Failed to write %s\nMake sure there is enough free space on the disk", {path}));
+    platform.fileFailure(
+        formatMessage(u"Failed to write %s\nMake sure there is enough free space on the disk", {path}));
     return false;
 }
 

@@ -2,8 +2,8 @@
 
 #include "analysis/CategoryExport.h"
 #include "analysis/LeafOrder.h"
-#include "cli/ExitStatus.h"
 #include "cli/CommandFiles.h"
+#include "cli/ExitStatus.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"

@@ -243,6 +243,26 @@ std::optional<bool> readSwitchSection(ArchiveReader &section)
 }
 
 
+// A section that may stand in a block once: false when it came before or is damaged.
+template <typename T, typename Read>
+bool readOnce(std::unique_ptr<T> &into, Read read)
+{
+    if (into)
+        return false;
+    into = read();
+    return into != nullptr;
+}
+
+bool readSwitchOnce(ArchiveReader &section, bool &seen, bool &setting)
+{
+    const std::optional<bool> on = readSwitchSection(section);
+    if (seen || !on)
+        return false;
+    seen = true;
+    setting = *on;
+    return true;
+}
+
 void writeSection(ArchiveWriter &archive, Section tag, const QByteArray &section)
 {
     archive.writeUInt32(quint32(tag));
@@ -315,25 +335,15 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
         ++sectionsRead;
         switch (Section(tag)) {
         case Section::Similarity:
-            if (read.similarity)
-                return false;
-            read.similarity = readSimilarity(section, itemCount);
-            if (!read.similarity)
+            if (!readOnce(read.similarity, [&] { return readSimilarity(section, itemCount); }))
                 return false;
             break;
-        case Section::View: {
-            const std::optional<bool> scale = readSwitchSection(section);
-            if (viewRead || !scale)
+        case Section::View:
+            if (!readSwitchOnce(section, viewRead, read.view.showSimilarityScale))
                 return false;
-            viewRead = true;
-            read.view.showSimilarityScale = *scale;
             break;
-        }
         case Section::Sorts:
-            if (read.sorts)
-                return false;
-            read.sorts = readSorts(section, itemCount);
-            if (!read.sorts)
+            if (!readOnce(read.sorts, [&] { return readSorts(section, itemCount); }))
                 return false;
             break;
         case Section::Standardisation: {
@@ -344,14 +354,10 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             read.standardisation = std::move(*standardisation);
             break;
         }
-        case Section::GroupNames: {
-            const std::optional<bool> names = readSwitchSection(section);
-            if (groupNamesRead || !names)
+        case Section::GroupNames:
+            if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
                 return false;
-            groupNamesRead = true;
-            read.view.showGroupNames = *names;
             break;
-        }
         case Section::Contents:
             break;
         default:

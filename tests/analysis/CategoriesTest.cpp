@@ -61,7 +61,7 @@ TEST_F(Categories, AnOpenSortGivesTheFiguresWorkedOutByHand)
     const CategoryTable table = computeCategories(readSorts(openSort, true), 4, {});
     ASSERT_EQ(table.categories.size(), 2u);
     const Category &fruit = table.categories[0];
-    EXPECT_EQ(fruit.name, u"fruit"_s);   // three groups against one each
+    EXPECT_EQ(fruit.name, u"fruit"_s); // three groups against one each
     EXPECT_EQ(fruit.participants, 4);
     EXPECT_EQ(fruit.groups, 5);
     EXPECT_EQ(fruit.cards, 4);
@@ -75,7 +75,7 @@ TEST_F(Categories, AnOpenSortGivesTheFiguresWorkedOutByHand)
     EXPECT_EQ(veg.participants, 3);
     EXPECT_EQ(veg.groups, 3);
     EXPECT_EQ(veg.cards, 2);
-    EXPECT_EQ(formatAgreement(veg.agreement), u"66.7"_s);   // (3/3 + 1/3) / 2
+    EXPECT_EQ(formatAgreement(veg.agreement), u"66.7"_s); // (3/3 + 1/3) / 2
     EXPECT_EQ(placed(veg), (std::vector<std::pair<int, int>>{{2, 3}, {3, 1}}));
     EXPECT_EQ(veg.placed(0), 0);
 
@@ -94,9 +94,8 @@ TEST_F(Categories, AnOpenSortGivesTheFiguresWorkedOutByHand)
 // Declared groups named by number, equal participants ordered by name.
 TEST_F(Categories, AClosedSortUsesTheDeclaredNames)
 {
-    const CategoryTable table =
-        computeCategories(readSorts("IA\nIB\nIC\nGVeg\nGFruit\nP1\nG2\nI1\nI2\nG1\nI3\nP2\nG2\nI1\nG1\nI2\nI3\n", false),
-                          3, {});
+    const CategoryTable table = computeCategories(
+        readSorts("IA\nIB\nIC\nGVeg\nGFruit\nP1\nG2\nI1\nI2\nG1\nI3\nP2\nG2\nI1\nG1\nI2\nI3\n", false), 3, {});
     ASSERT_EQ(table.categories.size(), 2u);
     EXPECT_EQ(table.categories[0].name, u"Fruit"_s);
     EXPECT_EQ(table.categories[1].name, u"Veg"_s);
@@ -137,8 +136,8 @@ TEST(CategoryKey, NamesAreOneCategoryWhenTheirKeysAreEqual)
     } cases[] = {
         {u"Fruit", u"fRUIT", true},
         {u"  root \t veg ", u"root veg", true},
-        {u"ﬁsh", u"FISH", true},          // NFKC takes the ligature apart
-        {u"Straße", u"STRASSE", false},   // Qt's folding keeps the sharp s
+        {u"ﬁsh", u"FISH", true}, // NFKC takes the ligature apart
+        {u"Straße", u"STRASSE", false}, // Qt's folding keeps the sharp s
         {u"\u00A0tea\u2003time", u"tea time", true},
         {u"root veg", u"rootveg", false},
         {u"café", u"cafe", false},
@@ -166,7 +165,7 @@ TEST_F(Categories, MergesRenamesAndSplitsFollowTheStandardisation)
     EXPECT_EQ(produce.name, u"Produce"_s);
     EXPECT_EQ(produce.participants, 4);
     EXPECT_EQ(produce.groups, 8);
-    EXPECT_EQ(produce.placed(2), 4);   // Carrot: in P2's, P3's, P4's and P5's
+    EXPECT_EQ(produce.placed(2), 4); // Carrot: in P2's, P3's, P4's and P5's
 
     // A standard matched by its key: the category whose key it has joins it, shown as written.
     Standardisation joining;
@@ -197,8 +196,9 @@ TEST_F(Categories, TheStandardisationFileRoundTripsAndRefusesTwoStandardsForOneO
     standardisation.merge({u"Fruit"_s, u"Root veg"_s}, u"Food, \"fresh\""_s);
     standardisation.merge({u"Tea"_s}, u"Drinks"_s);
     const QByteArray csv = standardisationCsv(standardisation);
-    EXPECT_EQ(csv, "original,standard\r\nFruit,\"Food, \"\"fresh\"\"\"\r\nRoot veg,\"Food, \"\"fresh\"\"\"\r\n"
-                   "Tea,Drinks\r\n");
+    EXPECT_EQ(csv,
+              "original,standard\r\nFruit,\"Food, \"\"fresh\"\"\"\r\nRoot veg,\"Food, \"\"fresh\"\"\"\r\n"
+              "Tea,Drinks\r\n");
     writeBytes(path(u"map.csv"_s), csv);
     QString error;
     const std::optional<Standardisation> read = readStandardisationFile(path(u"map.csv"_s), error);
@@ -211,8 +211,9 @@ TEST_F(Categories, TheStandardisationFileRoundTripsAndRefusesTwoStandardsForOneO
 
     writeBytes(path(u"two.csv"_s), "original,standard\nFruit,Food\nTea,Drinks\n fruit,Produce\n");
     EXPECT_FALSE(readStandardisationFile(path(u"two.csv"_s), error));
-    EXPECT_EQ(error, u"Error - lines 2 and 4 of "_s + path(u"two.csv"_s)
-                         + u" give \"fruit\" two standards, \"Food\" and \"Produce\""_s);
+    EXPECT_EQ(error,
+              u"Error - lines 2 and 4 of "_s + path(u"two.csv"_s)
+                  + u" give \"fruit\" two standards, \"Food\" and \"Produce\""_s);
 
     writeBytes(path(u"headless.csv"_s), "Fruit,Food\n");
     EXPECT_FALSE(readStandardisationFile(path(u"headless.csv"_s), error));

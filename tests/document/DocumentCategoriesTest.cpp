@@ -1,13 +1,9 @@
 // The categories of an imported document, and its standardisation changed as the windows
 // change it: the figures follow and the document is modified.
+#include "document/DocumentCategories.h"
 #include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
-#include "document/DocumentCategories.h"
-#include "document/ImportRun.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestFiles.h"
-
-#include <QTemporaryDir>
+#include "support/ImportedDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +15,9 @@ namespace {
 
 TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
 {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    const QString input = dir.filePath(u"study.txt"_s);
-    writeBytes(input, "IA\nIB\nIC\nID\nP1\nGFruit\nI1\nI2\nGVeg\nI3\nI4\nP2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n");
-    ImportRun run(platform);
-    ASSERT_TRUE(run.chooseInput(input));
-    ASSERT_TRUE(run.finish());
     CSortanaMdiDoc document;
-    ASSERT_TRUE(document.CompleteImport(run));
+    ASSERT_NO_FATAL_FAILURE(importDocument(
+        "IA\nIB\nIC\nID\nP1\nGFruit\nI1\nI2\nGVeg\nI3\nI4\nP2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n", document));
     document.SetModifiedFlag(false);
 
     std::optional<CategoryTable> table = documentCategories(document);

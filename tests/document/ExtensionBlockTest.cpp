@@ -5,6 +5,7 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
+#include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -76,21 +77,26 @@ protected:
     {
         QByteArray raw(qsizetype(cells.size()) * 4, Qt::Uninitialized);
         qToLittleEndian<qint32>(cells.data(), qsizetype(cells.size()), raw.data());
-        const QByteArray packed = pack ? pack(raw) : qCompress(raw);
         ArchiveWriter content;
         content.writeInt32(n);
         content.writeInt32(counted);
         content.writeInt32(copies);
-        content.writeUInt32(quint32(packed.size()));
-        content.writeBytes(packed);
-        return content.bytes();
+        return content.bytes() + packedWithSize(pack ? pack(raw) : qCompress(raw));
+    }
+    static QByteArray packedWithSize(const QByteArray &packed)
+    {
+        ArchiveWriter section;
+        section.writeUInt32(quint32(packed.size()));
+        section.writeBytes(packed);
+        return section.bytes();
     }
 
-    // A view section that holds the value given for the scale.
-    static QByteArray view(qint32 scale)
+    // A section of one 32-bit number: a setting's value (the scale, the group names), or the
+    // count of sections.
+    static QByteArray word(qint32 value)
     {
         ArchiveWriter content;
-        content.writeInt32(scale);
+        content.writeInt32(value);
         return content.bytes();
     }
 
@@ -110,11 +116,7 @@ protected:
         for (const qint32 value : cards)
             content.writeInt32(value);
         content.writeBytes(extra);
-        const QByteArray packed = qCompress(content.bytes());
-        ArchiveWriter section;
-        section.writeUInt32(quint32(packed.size()));
-        section.writeBytes(packed);
-        return section.bytes();
+        return packedWithSize(qCompress(content.bytes()));
     }
     static QByteArray standards(const std::vector<std::pair<QString, QString>> &entries)
     {
@@ -124,12 +126,6 @@ protected:
             content.writeString(original);
             content.writeString(standard);
         }
-        return content.bytes();
-    }
-    static QByteArray count(quint32 sections)
-    {
-        ArchiveWriter content;
-        content.writeUInt32(sections);
         return content.bytes();
     }
 
@@ -211,15 +207,8 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
 // participant, and still a study the user can save and open again.
 TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
 {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    const QString input = dir.filePath(u"study.txt"_s);
-    writeBytes(input, "IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n");
-    ImportRun run(platform);
-    ASSERT_TRUE(run.chooseInput(input));
-    ASSERT_TRUE(run.finish());
     CSortanaMdiDoc imported;
-    ASSERT_TRUE(imported.CompleteImport(run));
+    ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n", imported));
     ASSERT_GT(imported.similarity->count(0, 1), imported.similarity->maxCount());
     ArchiveWriter writer;
     imported.Serialize(writer);
@@ -319,18 +308,18 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
              return QByteArray("\x00\x00\x00\x24not zlib at all", 19);
          }))), false},
         {"the scale off, before the matrix", withBlock([&](ArchiveWriter &block) {
-             section(block, 2, view(0));
+             section(block, 2, word(0));
              section(block, 1, similarity(3, 2, 1, good));
          }), true},
-        {"the scale on, said outright", withBlock([&](ArchiveWriter &block) { section(block, 2, view(1)); }), true},
-        {"the scale neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 2, view(2)); }), false},
-        {"a view section cut short", withBlock([&](ArchiveWriter &block) { section(block, 2, view(0).left(3)); }),
+        {"the scale on, said outright", withBlock([&](ArchiveWriter &block) { section(block, 2, word(1)); }), true},
+        {"the scale neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 2, word(2)); }), false},
+        {"a view section cut short", withBlock([&](ArchiveWriter &block) { section(block, 2, word(0).left(3)); }),
          false},
         {"a view section with more after it",
-         withBlock([&](ArchiveWriter &block) { section(block, 2, view(0) + QByteArray(1, '\0')); }), false},
+         withBlock([&](ArchiveWriter &block) { section(block, 2, word(0) + QByteArray(1, '\0')); }), false},
         {"the view twice", withBlock([&](ArchiveWriter &block) {
-             section(block, 2, view(0));
-             section(block, 2, view(0));
+             section(block, 2, word(0));
+             section(block, 2, word(0));
          }), false},
         {"sorts made by hand", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1, 2, 3, 1})); }),
          true},
@@ -362,20 +351,20 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
         {"a standardisation cut short", withBlock([&](ArchiveWriter &block) {
              section(block, 4, standards({{u"fruit"_s, u"Food"_s}}).chopped(1));
          }), false},
-        {"group names on", withBlock([&](ArchiveWriter &block) { section(block, 5, view(1)); }), true},
-        {"group names neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 5, view(3)); }), false},
+        {"group names on", withBlock([&](ArchiveWriter &block) { section(block, 5, word(1)); }), true},
+        {"group names neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 5, word(3)); }), false},
         {"the sections counted", withBlock([&](ArchiveWriter &block) {
-             section(block, 6, count(2));
-             section(block, 2, view(0));
-             section(block, 5, view(1));
+             section(block, 6, word(2));
+             section(block, 2, word(0));
+             section(block, 5, word(1));
          }), true},
         {"fewer sections than counted", withBlock([&](ArchiveWriter &block) {
-             section(block, 6, count(2));
-             section(block, 2, view(0));
+             section(block, 6, word(2));
+             section(block, 2, word(0));
          }), false},
         {"the count after a section", withBlock([&](ArchiveWriter &block) {
-             section(block, 2, view(0));
-             section(block, 6, count(1));
+             section(block, 2, word(0));
+             section(block, 6, word(1));
          }), false},
     };
     for (const auto &c : cases) {
