@@ -22,7 +22,7 @@ constexpr int labels = 60;
 
 QString spelling(int label, quint32 variant)
 {
-    const QString name = QStringLiteral("Topic number %1").arg(label);
+    QString name = QStringLiteral("Topic number %1").arg(label);
     switch (variant % 4) {
     case 0: return name;
     case 1: return name.toLower();

@@ -358,8 +358,6 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
                 return false;
             break;
-        case Section::Contents:
-            break;
         default:
             // A later program's section: skipped whole.
             break;
