@@ -56,6 +56,19 @@ TEST_F(Categories, TheReaderKeepsEverySortAsTheCardsFileWritesIt)
     EXPECT_TRUE(sorts.participants[4].groups[1].cards.empty());
 }
 
+// A card before the participant's first group line (the warning answered OK) stands in a group
+// without a name; a sub-group line starts a new sub-group number within the group.
+TEST_F(Categories, CardsWithoutAGroupLineAndSubGroupsAreKept)
+{
+    const StudySorts sorts = readSorts("IA\nIB\nIC\nP1\nI1\nGFruit\nI2\nS\nI3f2\n", false);
+    ASSERT_EQ(sorts.participants.size(), 1u);
+    const std::vector<SortGroup> &groups = sorts.participants[0].groups;
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0], (SortGroup{QString(), false, {{0, 3, 0}}}));
+    EXPECT_EQ(groups[1], (SortGroup{u"Fruit"_s, false, {{1, 3, 1}, {2, 2, 2}}}));
+    EXPECT_EQ(computeCategories(sorts, 3, {}).categories.size(), 1u);
+}
+
 TEST_F(Categories, AnOpenSortGivesTheFiguresWorkedOutByHand)
 {
     const CategoryTable table = computeCategories(readSorts(openSort, true), 4, {});
