@@ -3,8 +3,10 @@
 #include "SortanaVersion.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
+#include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/StandardiseCommand.h"
 #include "cli/SurveyCommand.h"
 #include "drawing/PictureExport.h"
 #include "platform/ConsolePlatform.h"
@@ -105,7 +107,9 @@ const QList<Command> &commands()
           valueOption(u"outdir"_s, u"DIR"_s, u"Write the analysis files into DIR, made if missing"_s, u"a folder"_s),
           valueOption(u"document"_s, u"OUT.klus"_s, u"Also save the study as a document"_s, u"a file name"_s),
           valueOption(u"picture"_s, u"OUT.svg|OUT.png|OUT.pdf"_s, u"Also draw the dendrogram"_s,
-                      u"a file name ending in .svg, .png or .pdf"_s)}
+                      u"a file name ending in .svg, .png or .pdf"_s),
+          valueOption(u"standard"_s, u"MAP.csv"_s,
+                      u"Keep the standard names of this original,standard file in the document"_s, u"a file name"_s)}
              + tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [--layout long|wide] [--header|--no-header] [--sheet NAME|N]"_s,
           u"[--participant COL] [--card COL] [--card-id COL]"_s,
@@ -145,6 +149,37 @@ const QList<Command> &commands()
          u"fit scores and the leaf order of a document as key=value lines."_s,
          {helpOption()},
          {}},
+        {u"export"_s,
+         {u"DOC.klus [--categories OUT.csv] [--placements OUT.csv]"_s,
+          u"[--groups OUT.csv] [--group-count N]"_s},
+         {u"document file"_s},
+         1,
+         u"Write what participants called their groups as CSV files"_s,
+         u"Writes the categories of a document's study (the participants' group names, under its\n"
+         u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
+         u"participants, groups, cards and agreement; --placements one row per card in the\n"
+         u"dendrogram's order with how many participants placed it in each category; --groups one\n"
+         u"row per card with its group of the dendrogram (numbered from 1 at the top, cut into the\n"
+         u"document's number of groups or N) and that group's suggested name."_s,
+         {valueOption(u"categories"_s, u"OUT.csv"_s, u"Write the categories and their figures"_s, u"a file name"_s),
+          valueOption(u"placements"_s, u"OUT.csv"_s, u"Write the cards by categories placement matrix"_s,
+                      u"a file name"_s),
+          valueOption(u"groups"_s, u"OUT.csv"_s, u"Write the dendrogram's groups with their suggested names"_s,
+                      u"a file name"_s),
+          valueOption(u"group-count"_s, u"N"_s, u"Cut the dendrogram into N groups for --groups"_s,
+                      u"a number of 1 or more"_s),
+          helpOption()},
+         {}},
+        {u"standardise"_s,
+         {u"DOC.klus MAP.csv"_s},
+         {u"document file"_s, u"standardisation file"_s},
+         2,
+         u"Keep standard names for the participants' group names in a document"_s,
+         u"Reads MAP.csv, a UTF-8 CSV file with the header original,standard and one row per\n"
+         u"original group name (matched in any case and spacing), and stores it in the document,\n"
+         u"replacing its standardisation. A file that gives one original two standards is refused."_s,
+         {helpOption()},
+         {}},
         {u"convert"_s,
          {u"TABLE OUT.txt [the table options]"_s},
          {u"table file"_s, u"raw data file"_s},
@@ -180,7 +215,8 @@ QList<std::pair<const Command *, const QStringList *>> usageForms(const Command 
 {
     const std::pair<QString, bool> order[] = {
         {u"import"_s, false}, {u"survey"_s, false}, {u"render"_s, false}, {u"show"_s, false},
-        {u"import"_s, true},  {u"convert"_s, false}, {u"survey"_s, true}, {u"help"_s, false},
+        {u"export"_s, false}, {u"standardise"_s, false}, {u"import"_s, true},  {u"convert"_s, false},
+        {u"survey"_s, true}, {u"help"_s, false},
     };
     QList<std::pair<const Command *, const QStringList *>> forms;
     for (const auto &[name, table] : order) {
@@ -245,8 +281,11 @@ QStringList helpLines(const Command *command)
         return lines;
     }
     lines.append(u"Commands:"_s);
+    qsizetype width = 0;
     for (const Command &each : commands())
-        lines.append(u"  "_s + each.name.leftJustified(8) + each.summary);
+        width = std::max(width, each.name.size());
+    for (const Command &each : commands())
+        lines.append(u"  "_s + each.name.leftJustified(width + 2) + each.summary);
     lines.append(QString());
     lines.append(u"Exit status: 0 done, 1 refused, failed or cancelled, 2 for a usage error."_s);
     lines.append(u"\"sortana-cli help COMMAND\" describes a command and its options."_s);
@@ -404,7 +443,8 @@ std::variant<ImportOptions, QString> importOptions(const Command &command, const
     }
     for (const auto &[name, path] : {std::pair{u"outdir"_s, &options.outputFolder},
                                      std::pair{u"document"_s, &options.documentPath},
-                                     std::pair{u"picture"_s, &options.picturePath}}) {
+                                     std::pair{u"picture"_s, &options.picturePath},
+                                     std::pair{u"standard"_s, &options.standardPath}}) {
         if (!parser.isSet(name))
             continue;
         *path = parser.value(name);
@@ -436,6 +476,31 @@ std::variant<RenderOptions, QString> renderOptions(const Command &command, const
         if (!picturePath.endsWith(u".png"_s, Qt::CaseInsensitive))
             return u"--dpi is for PNG pictures only"_s;
     }
+    return options;
+}
+
+std::variant<ExportOptions, QString> exportOptions(const Command &command, const QCommandLineParser &parser,
+                                                   const QString &documentPath)
+{
+    ExportOptions options;
+    options.documentPath = documentPath;
+    for (const auto &[name, path] : {std::pair{u"categories"_s, &options.categoriesPath},
+                                     std::pair{u"placements"_s, &options.placementsPath},
+                                     std::pair{u"groups"_s, &options.groupsPath}}) {
+        if (!parser.isSet(name))
+            continue;
+        *path = parser.value(name);
+        if (path->isEmpty())
+            return needsMessage(optionNamed(command, name));
+    }
+    if (parser.isSet(u"group-count"_s)) {
+        bool isNumber = false;
+        options.groupCount = parser.value(u"group-count"_s).toInt(&isNumber);
+        if (!isNumber || *options.groupCount < 1)
+            return needsMessage(optionNamed(command, u"group-count"_s));
+    }
+    if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty())
+        return u"export needs --categories, --placements or --groups"_s;
     return options;
 }
 
@@ -479,6 +544,14 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
     }
     if (command.name == u"show"_s)
         return runShow(operands[0], platform, out);
+    if (command.name == u"standardise"_s)
+        return runStandardise(operands[0], operands[1], platform);
+    if (command.name == u"export"_s) {
+        const auto options = exportOptions(command, parser, operands[0]);
+        if (const QString *message = std::get_if<QString>(&options))
+            return usageError(*message, &command, err);
+        return runExport(std::get<ExportOptions>(options), platform);
+    }
     if (!isPicturePath(operands[1]))
         return usageError(u"picture "_s + operands[1] + u" does not end in .svg, .png or .pdf"_s, &command, err);
     const auto options = renderOptions(command, parser, operands[1]);

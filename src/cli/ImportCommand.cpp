@@ -1,5 +1,6 @@
 #include "cli/ImportCommand.h"
 
+#include "analysis/StandardisationFile.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "drawing/PictureExport.h"
@@ -88,6 +89,17 @@ int runImport(const ImportOptions &options)
             return exitFailed;
     }
 
+    // A file that cannot be used is refused before the import reads anything.
+    std::optional<Standardisation> standardisation;
+    if (!options.standardPath.isEmpty()) {
+        QString error;
+        standardisation = readStandardisationFile(options.standardPath, error);
+        if (!standardisation) {
+            platform.error(error);
+            return exitFailed;
+        }
+    }
+
     StudySummary &summary = run.summary();
     summary.useFit = options.useFit.value_or(summary.useFit);
     summary.useSubGroups = options.useSubGroups.value_or(summary.useSubGroups);
@@ -106,6 +118,8 @@ int runImport(const ImportOptions &options)
         return exitFailed;
     if (outputFolder)
         outputFolder->keep();
+    if (standardisation)
+        document.standardisation = std::move(*standardisation);
     // The document is saved as the import leaves it, before a drawing sets its height.
     if (!options.documentPath.isEmpty() && !saveDocumentFile(document, options.documentPath, platform))
         return exitFailed;

@@ -20,6 +20,8 @@ struct ImportOptions {
     QString outputFolder;
     QString documentPath;
     QString picturePath;
+    // A standardisation file (original,standard) kept in the document.
+    QString standardPath;
     // Set when the input is to be read as a table this way.
     std::optional<TableOptions> table;
 };

@@ -1,12 +1,12 @@
 #include "cli/ShowCommand.h"
 
 #include "analysis/LeafOrder.h"
+#include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ColourText.h"
 #include "document/DocumentFile.h"
-#include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -34,13 +34,8 @@ QString escaped(QString text)
 int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
 {
     CSortanaMdiDoc document;
-    if (!openDocumentFile(document, documentPath, platform))
+    if (!openStudyDocument(document, documentPath, platform))
         return exitFailed;
-    // An empty file opens as an empty document, but there is nothing in it to show.
-    if (!document.hasStudy()) {
-        platform.error(formatMessage(u"The document %s holds no study", {documentPath}));
-        return exitFailed;
-    }
 
     const StudySummary &s = *document.summary;
     printLine(out, QStringLiteral("fileName"), escaped(s.fileName));

@@ -20,6 +20,7 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     similarity->matrix = std::move(run.analysis().pairMatrix);
     similarity->countedParticipants = summary->countedParticipants();
     similarity->copies = summary->copiesPerParticipant;
+    sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
     itemCount = run.itemCount();
     totalGroups = summary->groupCount;
     participantCount = summary->participantCount;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "analysis/ClusterNode.h"
+#include "analysis/Standardisation.h"
 #include "import/PairMatrix.h"
+#include "import/StudySorts.h"
 #include "import/StudySummary.h"
 
 #include <QString>
@@ -105,6 +107,13 @@ public:
     qint32 participantCount = 0;
     // A view setting kept in the program's extension block: the scale under the dendrogram.
     bool showSimilarityScale = true;
+    // Every participant's sort; null for a document saved without them (by an older
+    // program), which the analyses of group names then cannot serve.
+    std::unique_ptr<StudySorts> sorts;
+    // The user's standard names for the participants' group names.
+    Standardisation standardisation;
+    // A view setting: the suggested names of the dendrogram's groups, off unless saved on.
+    bool showGroupNames = false;
 
 private:
     bool m_modified = false;

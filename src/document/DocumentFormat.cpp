@@ -166,7 +166,7 @@ void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
                                s.lineCount, s.groupCount})
         archive.writeInt32(value);
     archive.writeInt32(s.participantCount);
-    writeExtensionBlock(archive, similarity.get(), ViewSettings{showSimilarityScale});
+    writeExtensionBlock(archive, *this);
 }
 
 bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
@@ -231,6 +231,9 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     itemAverageFit = std::move(means);
     similarity = std::move(extensions.similarity);
     showSimilarityScale = extensions.view.showSimilarityScale;
+    sorts = std::move(extensions.sorts);
+    standardisation = std::move(extensions.standardisation);
+    showGroupNames = extensions.view.showGroupNames;
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

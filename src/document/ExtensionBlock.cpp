@@ -17,6 +17,12 @@ constexpr quint32 blockVersion = 1;
 enum class Section : quint32 {
     Similarity = 1,   // the pair matrix, its counted participants and copies
     View = 2,         // how the document is shown: the similarity scale on or off
+    Sorts = 3,        // every participant's sort, packed
+    Standardisation = 4,  // the standard names of group names
+    GroupNames = 5,   // the dendrogram's suggested group names on or off
+    // First, when there: how many sections follow it. A block cut between two sections is
+    // otherwise well formed; older programs wrote none and skip it.
+    Contents = 6,
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -31,6 +37,33 @@ QByteArray matrixCells(const PairMatrix &matrix)
     return bytes;
 }
 
+// zlib's packing of a section's bytes, after their unpacked size as qCompress writes it.
+QByteArray packedSection(const QByteArray &bytes, int level)
+{
+    ArchiveWriter section;
+    const QByteArray packed = qCompress(bytes, level);
+    section.writeUInt32(quint32(packed.size()));
+    section.writeBytes(packed);
+    return section.bytes();
+}
+
+// The bytes packedSection() packed, or nothing when they are damaged; an unpacked size zlib
+// could not have reached is refused before anything of that size is allocated.
+std::optional<QByteArray> unpackedSection(ArchiveReader &section)
+{
+    const quint32 packedSize = section.readUInt32();
+    if (!section.ok() || packedSize < 4 || qint64(packedSize) != section.remaining())
+        return std::nullopt;
+    const QByteArrayView packed = section.readBytes(packedSize);
+    const quint32 claimed = qFromBigEndian<quint32>(packed.data());
+    if (claimed == 0 || claimed > qint64(packedSize) * mostInflation)
+        return std::nullopt;
+    QByteArray bytes = qUncompress(reinterpret_cast<const uchar *>(packed.data()), packed.size());
+    if (bytes.size() != qsizetype(claimed))
+        return std::nullopt;
+    return bytes;
+}
+
 QByteArray similaritySection(const SimilarityData &similarity)
 {
     ArchiveWriter section;
@@ -38,9 +71,7 @@ QByteArray similaritySection(const SimilarityData &similarity)
     section.writeInt32(similarity.countedParticipants);
     section.writeInt32(similarity.copies);
     // The counts are small numbers in a large square: they pack well, and quickly at level 1.
-    const QByteArray packed = qCompress(matrixCells(similarity.matrix), 1);
-    section.writeUInt32(quint32(packed.size()));
-    section.writeBytes(packed);
+    section.writeBytes(packedSection(matrixCells(similarity.matrix), 1));
     return section.bytes();
 }
 
@@ -66,30 +97,170 @@ std::unique_ptr<SimilarityData> readSimilarity(ArchiveReader &section, int itemC
     auto similarity = std::make_unique<SimilarityData>();
     similarity->countedParticipants = section.readInt32();
     similarity->copies = section.readInt32();
-    const quint32 packedSize = section.readUInt32();
     if (!section.ok() || n != itemCount || similarity->countedParticipants < 0 || similarity->copies < 1
-        || similarity->copies > 10 || packedSize < 4 || qint64(packedSize) != section.remaining())
+        || similarity->copies > 10)
         return nullptr;
-    const QByteArrayView packed = section.readBytes(packedSize);
-    const qint64 cellBytes = qint64(n) * n * 4;
-    // qCompress puts the unpacked size first, big-endian.
-    if (qFromBigEndian<quint32>(packed.data()) != quint64(cellBytes) || cellBytes > qint64(packedSize) * mostInflation)
+    const std::optional<QByteArray> cells = unpackedSection(section);
+    if (!cells || cells->size() != qint64(n) * n * 4 || !similarity->matrix.allocate(n))
         return nullptr;
-    const QByteArray cells = qUncompress(reinterpret_cast<const uchar *>(packed.data()), packed.size());
-    if (cells.size() != cellBytes || !similarity->matrix.allocate(n))
-        return nullptr;
-    qFromLittleEndian<qint32>(cells.constData(), qsizetype(n) * n, similarity->matrix.data());
+    qFromLittleEndian<qint32>(cells->constData(), qsizetype(n) * n, similarity->matrix.data());
     return isPlausible(*similarity) ? std::move(similarity) : nullptr;
 }
 
-// One int32, 0 or 1, for the similarity scale, and nothing more: a later setting gets a
-// section of its own, so this one keeps its exact size.
-std::optional<ViewSettings> readView(ArchiveReader &section)
+QByteArray sortsSection(const StudySorts &sorts)
 {
-    const qint32 scale = section.readInt32();
-    if (!section.ok() || section.remaining() != 0 || (scale != 0 && scale != 1))
+    ArchiveWriter bytes;
+    bytes.writeUInt32(quint32(sorts.participants.size()));
+    for (const ParticipantSort &participant : sorts.participants) {
+        bytes.writeString(participant.id);
+        bytes.writeInt32(participant.counted ? 1 : 0);
+        bytes.writeUInt32(quint32(participant.groups.size()));
+        for (const SortGroup &group : participant.groups) {
+            bytes.writeString(group.name);
+            bytes.writeInt32(group.idOnly ? 1 : 0);
+            bytes.writeUInt32(quint32(group.cards.size()));
+            for (const SortedCard &card : group.cards) {
+                bytes.writeInt32(card.item);
+                bytes.writeInt32(card.fit);
+                bytes.writeInt32(card.subGroup);
+            }
+        }
+    }
+    return packedSection(bytes.bytes(), 6);
+}
+
+// The least a participant, a group and a card take in the section: a count is only believed
+// when the bytes left can hold that many.
+constexpr qint64 leastParticipantBytes = 3 + 4 + 4;
+constexpr qint64 leastGroupBytes = 3 + 4 + 4;
+constexpr qint64 cardBytes = 12;
+
+std::optional<bool> readSwitch(ArchiveReader &reader)
+{
+    const qint32 value = reader.readInt32();
+    if (!reader.ok() || (value != 0 && value != 1))
         return std::nullopt;
-    return ViewSettings{scale == 1};
+    return value == 1;
+}
+
+std::optional<SortGroup> readSortGroup(ArchiveReader &reader, int itemCount)
+{
+    SortGroup group;
+    group.name = reader.readString();
+    const std::optional<bool> idOnly = readSwitch(reader);
+    const quint32 cards = reader.readUInt32();
+    if (!idOnly || !reader.ok() || qint64(cards) * cardBytes > reader.remaining())
+        return std::nullopt;
+    group.idOnly = *idOnly;
+    group.cards.resize(cards);
+    for (SortedCard &card : group.cards) {
+        card.item = reader.readInt32();
+        card.fit = reader.readInt32();
+        card.subGroup = reader.readInt32();
+        if (card.item < 0 || card.item >= itemCount || card.fit < 0 || card.subGroup < 0)
+            return std::nullopt;
+    }
+    return reader.ok() ? std::optional<SortGroup>(std::move(group)) : std::nullopt;
+}
+
+std::unique_ptr<StudySorts> readSorts(ArchiveReader &section, int itemCount)
+{
+    const std::optional<QByteArray> bytes = unpackedSection(section);
+    if (!bytes)
+        return nullptr;
+    ArchiveReader reader(*bytes);
+    auto sorts = std::make_unique<StudySorts>();
+    const quint32 participants = reader.readUInt32();
+    if (!reader.ok() || qint64(participants) * leastParticipantBytes > reader.remaining())
+        return nullptr;
+    sorts->participants.resize(participants);
+    for (ParticipantSort &participant : sorts->participants) {
+        participant.id = reader.readString();
+        const std::optional<bool> counted = readSwitch(reader);
+        const quint32 groups = reader.readUInt32();
+        if (!counted || !reader.ok() || qint64(groups) * leastGroupBytes > reader.remaining())
+            return nullptr;
+        participant.counted = *counted;
+        participant.groups.reserve(groups);
+        for (quint32 g = 0; g < groups; ++g) {
+            std::optional<SortGroup> group = readSortGroup(reader, itemCount);
+            if (!group)
+                return nullptr;
+            participant.groups.push_back(std::move(*group));
+        }
+    }
+    return reader.ok() && reader.remaining() == 0 ? std::move(sorts) : nullptr;
+}
+
+QByteArray standardisationSection(const Standardisation &standardisation)
+{
+    ArchiveWriter section;
+    section.writeUInt32(quint32(standardisation.entries().size()));
+    for (const StandardEntry &entry : standardisation.entries()) {
+        section.writeString(entry.original);
+        section.writeString(entry.standard);
+    }
+    return section.bytes();
+}
+
+// Every original once (by its key), and neither side empty, as the standardisation keeps
+// them: anything else was not written by this program.
+std::optional<Standardisation> readStandardisation(ArchiveReader &section)
+{
+    const quint32 count = section.readUInt32();
+    if (!section.ok() || qint64(count) * 6 > section.remaining())
+        return std::nullopt;
+    std::vector<StandardEntry> entries(count);
+    for (StandardEntry &entry : entries) {
+        entry.original = section.readString();
+        entry.standard = section.readString();
+        if (entry.original.isEmpty() || entry.standard.isEmpty())
+            return std::nullopt;
+    }
+    if (!section.ok() || section.remaining() != 0)
+        return std::nullopt;
+    Standardisation standardisation(entries);
+    if (standardisation.entries().size() != entries.size())
+        return std::nullopt;
+    return standardisation;
+}
+
+QByteArray switchSection(bool on)
+{
+    ArchiveWriter section;
+    section.writeInt32(on ? 1 : 0);
+    return section.bytes();
+}
+
+// One int32, 0 or 1, and nothing more: a later setting gets a section of its own, so that
+// each keeps its exact size.
+std::optional<bool> readSwitchSection(ArchiveReader &section)
+{
+    const std::optional<bool> on = readSwitch(section);
+    if (!on || section.remaining() != 0)
+        return std::nullopt;
+    return on;
+}
+
+
+// A section that may stand in a block once: false when it came before or is damaged.
+template <typename T, typename Read>
+bool readOnce(std::unique_ptr<T> &into, Read read)
+{
+    if (into)
+        return false;
+    into = read();
+    return into != nullptr;
+}
+
+bool readSwitchOnce(ArchiveReader &section, bool &seen, bool &setting)
+{
+    const std::optional<bool> on = readSwitchSection(section);
+    if (seen || !on)
+        return false;
+    seen = true;
+    setting = *on;
+    return true;
 }
 
 void writeSection(ArchiveWriter &archive, Section tag, const QByteArray &section)
@@ -101,22 +272,34 @@ void writeSection(ArchiveWriter &archive, Section tag, const QByteArray &section
 
 } // namespace
 
-void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity, const ViewSettings &view)
+void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
 {
-    // A document with nothing to add is written as the format alone, and a view as a
-    // document without the section shows it needs no section.
-    const bool viewDiffers = view != ViewSettings();
-    if (!similarity && !viewDiffers)
+    // A document with nothing to add is written as the format alone, and a setting as a
+    // document without its section shows it needs no section.
+    const ViewSettings unsaid;
+    const bool scaleDiffers = document.showSimilarityScale != unsaid.showSimilarityScale;
+    const bool groupNamesDiffer = document.showGroupNames != unsaid.showGroupNames;
+    const bool standardised = !document.standardisation.isEmpty();
+    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer)
         return;
+    std::vector<std::pair<Section, QByteArray>> sections;
+    if (document.similarity)
+        sections.emplace_back(Section::Similarity, similaritySection(*document.similarity));
+    if (scaleDiffers)
+        sections.emplace_back(Section::View, switchSection(document.showSimilarityScale));
+    if (document.sorts)
+        sections.emplace_back(Section::Sorts, sortsSection(*document.sorts));
+    if (standardised)
+        sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation));
+    if (groupNamesDiffer)
+        sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
-    if (similarity)
-        writeSection(archive, Section::Similarity, similaritySection(*similarity));
-    if (viewDiffers) {
-        ArchiveWriter section;
-        section.writeInt32(view.showSimilarityScale ? 1 : 0);
-        writeSection(archive, Section::View, section.bytes());
-    }
+    ArchiveWriter contents;
+    contents.writeUInt32(quint32(sections.size()));
+    writeSection(archive, Section::Contents, contents.bytes());
+    for (const auto &[tag, bytes] : sections)
+        writeSection(archive, tag, bytes);
 }
 
 bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtensions &extensions)
@@ -130,6 +313,10 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
         return false;
     DocumentExtensions read;
     bool viewRead = false;
+    bool standardisationRead = false;
+    bool groupNamesRead = false;
+    std::optional<quint32> sectionsAnnounced;
+    quint32 sectionsRead = 0;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -137,27 +324,47 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
         if (!archive.ok())
             return false;
         ArchiveReader section(bytes);
+        if (Section(tag) == Section::Contents) {
+            if (sectionsRead > 0 || sectionsAnnounced)
+                return false;
+            sectionsAnnounced = section.readUInt32();
+            if (!section.ok() || section.remaining() != 0)
+                return false;
+            continue;
+        }
+        ++sectionsRead;
         switch (Section(tag)) {
         case Section::Similarity:
-            if (read.similarity)
-                return false;
-            read.similarity = readSimilarity(section, itemCount);
-            if (!read.similarity)
+            if (!readOnce(read.similarity, [&] { return readSimilarity(section, itemCount); }))
                 return false;
             break;
-        case Section::View: {
-            const std::optional<ViewSettings> view = readView(section);
-            if (viewRead || !view)
+        case Section::View:
+            if (!readSwitchOnce(section, viewRead, read.view.showSimilarityScale))
                 return false;
-            viewRead = true;
-            read.view = *view;
+            break;
+        case Section::Sorts:
+            if (!readOnce(read.sorts, [&] { return readSorts(section, itemCount); }))
+                return false;
+            break;
+        case Section::Standardisation: {
+            std::optional<Standardisation> standardisation = readStandardisation(section);
+            if (standardisationRead || !standardisation)
+                return false;
+            standardisationRead = true;
+            read.standardisation = std::move(*standardisation);
             break;
         }
+        case Section::GroupNames:
+            if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
+                return false;
+            break;
         default:
             // A later program's section: skipped whole.
             break;
         }
     }
+    if (sectionsAnnounced && *sectionsAnnounced != sectionsRead)
+        return false;
     extensions = std::move(read);
     return archive.ok();
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "analysis/Standardisation.h"
+#include "import/StudySorts.h"
+
 #include <memory>
 
 namespace sortana {
 
 class ArchiveReader;
 class ArchiveWriter;
+class CSortanaMdiDoc;
 struct SimilarityData;
 
 // What this program keeps in a document beyond the format's own fields, in one block after
@@ -17,18 +21,23 @@ struct SimilarityData;
 // How the document is shown, beyond the format's own settings.
 struct ViewSettings {
     bool showSimilarityScale = true;
+    // The suggested names of the dendrogram's groups; off for documents that never said.
+    bool showGroupNames = false;
     bool operator==(const ViewSettings &) const = default;
 };
 
 // The document's additions, as read from a block.
 struct DocumentExtensions {
     std::unique_ptr<SimilarityData> similarity;
+    // Null for a document saved without the participants' sorts.
+    std::unique_ptr<StudySorts> sorts;
+    Standardisation standardisation;
     ViewSettings view;
 };
 
-// Writes nothing when there is nothing to add: no matrix and the view as a document without
-// the block shows it.
-void writeExtensionBlock(ArchiveWriter &archive, const SimilarityData *similarity, const ViewSettings &view);
+// Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and
+// the view as a document without the block shows it.
+void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document);
 
 // Reads the block that follows the format's fields, when there is one. False when what
 // follows is no well-formed block, or its contents do not fit the study of `itemCount`

@@ -89,6 +89,7 @@ bool CardSortAnalysis::BeginRead()
     // A read after a failed one must not see the names and records of the failed one.
     groupNames.clear();
     participants.clear();
+    sorts.participants.clear();
     itemAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
     itemExpertAlignmentSums.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
 
@@ -215,7 +216,7 @@ int CardSortAnalysis::readRecords()
         Step step = Step::Go;
         switch (record.kind) {
         case RecordKind::Participant: step = handleParticipant(record.value); break;
-        case RecordKind::Group: step = handleGroup(record.value, record.literalName); break;
+        case RecordKind::Group: step = handleGroup(record); break;
         case RecordKind::SubGroup: step = handleSubGroup(); break;
         case RecordKind::Item: step = handleItem(record.value); break;
         case RecordKind::Invalid: step = warn(invalidData) ? Step::Go : Step::Stop; break;
@@ -283,19 +284,22 @@ CardSortAnalysis::Step CardSortAnalysis::handleParticipant(QStringView value)
         return Step::Stop;
     }
     writeCards({}, participantId, u"\r\n");
+    sorts.participants.push_back({participantId, !isExpert, {}});
     return Step::Go;
 }
 
-CardSortAnalysis::Step CardSortAnalysis::handleGroup(QStringView value, bool literalName)
+CardSortAnalysis::Step CardSortAnalysis::handleGroup(const StudyRecord &record)
 {
     if (!participantSeen) {
-        groupNames.append(value.toString());
+        groupNames.append(record.value.toString());
         return Step::Go;
     }
     if ((readState == ReadState::Start || readState == ReadState::Group || readState == ReadState::SubGroup)
         && !warn(emptyGroup))
         return Step::Stop;
-    writeCards(u"\t\"", literalName ? value.toString() : groupNameFrom(value, groupNames), u"\"\r\n");
+    const QString name = record.literalName ? record.value.toString() : groupNameFrom(record.value, groupNames);
+    writeCards(u"\t\"", name, u"\"\r\n");
+    sorts.participants.back().groups.push_back({name, record.idOnly, {}});
     CloseGroup();
     readState = ReadState::Group;
     return Step::Go;
@@ -335,6 +339,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
     if (!isExpert)
         noteSorted(placement.item);
     currentGroup.push_back({placement.item, weight, subGroupCounter});
+    keepSortedCard({placement.item - 1, weight, subGroupCounter});
     if (!isExpert) {
         ItemPlacement &totals = itemPlacements[static_cast<size_t>(placement.item - 1)];
         ++totals.placements;
@@ -406,6 +411,16 @@ int CardSortAnalysis::countedParticipants() const
 {
     const int all = static_cast<int>(participants.size());
     return summary->useExpert && all > 0 ? all - 1 : all;
+}
+
+void CardSortAnalysis::keepSortedCard(const SortedCard &card)
+{
+    std::vector<SortGroup> &groups = sorts.participants.back().groups;
+    // Cards before the participant's first group line (answered OK to the missing group
+    // warning) form a group of their own, without a name.
+    if (groups.empty())
+        groups.push_back({});
+    groups.back().cards.push_back(card);
 }
 
 void CardSortAnalysis::CloseGroup()

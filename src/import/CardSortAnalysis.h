@@ -4,6 +4,7 @@
 #include "import/CardSortRecords.h"
 #include "import/PairMatrix.h"
 #include "import/RecordSource.h"
+#include "import/StudySorts.h"
 #include "import/StudySummary.h"
 #include "import/TableStudy.h"
 
@@ -97,6 +98,8 @@ public:
     int participantCounter = 0;
     QString participantId;
     std::vector<ParticipantRecord> participants;
+    // Every participant's sort as read, for the analyses of the groups and their names.
+    StudySorts sorts;
     PairMatrix pairMatrix;
     PairMatrix expertMatrix;
     QStringList groupNames;
@@ -124,10 +127,11 @@ private:
     bool surveyRecords(RecordSource &records);
     bool loadTable(const QString &path, TableRecords &records);
     void CloseGroup();
+    void keepSortedCard(const SortedCard &card);
     void EndParticipant();
 
     Step handleParticipant(QStringView value);
-    Step handleGroup(QStringView value, bool literalName);
+    Step handleGroup(const StudyRecord &record);
     Step handleSubGroup();
     Step handleItem(QStringView value);
     Step addPairs(int item, int weight);

@@ -21,6 +21,8 @@ struct StudyRecord {
     int position = 0;
     // A group's value is its name as it stands, never a number of a declared group.
     bool literalName = false;
+    // A group given no name, called by its id (a table's category id without a label).
+    bool idOnly = false;
 };
 
 // Where the passes over a study (the survey, the reader and the participants pass) take

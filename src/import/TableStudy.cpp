@@ -107,6 +107,7 @@ private:
         QString name;
         int firstRow = 0;
         std::vector<std::pair<int, int>> cards;   // item, row
+        bool idOnly = false;
     };
     struct Participant {
         QString id;
@@ -341,8 +342,10 @@ void Mapping::mapLong()
     for (Participant &participant : m_participants) {
         for (auto group = participant.groupOfKey.cbegin(); group != participant.groupOfKey.cend(); ++group) {
             Group &named = participant.groups[std::size_t(group.value())];
-            if (named.name.isEmpty())
+            if (named.name.isEmpty()) {
                 named.name = group.key();
+                named.idOnly = true;
+            }
         }
     }
 }
@@ -404,7 +407,7 @@ void Mapping::emitRecords()
         for (const int row : participant.invalidRows)
             entries.push_back({RecordKind::Invalid, QString(), row});
         for (const Group &group : participant.groups) {
-            entries.push_back({RecordKind::Group, group.name, group.firstRow});
+            entries.push_back({RecordKind::Group, group.name, group.firstRow, group.idOnly});
             for (const auto &[item, row] : group.cards)
                 entries.push_back({RecordKind::Item, QString::number(numberOf[std::size_t(item)]), row});
         }
@@ -577,6 +580,7 @@ bool TableRecords::next(StudyRecord &record)
     record.value = entry.value;
     record.position = m_position = entry.position;
     record.literalName = entry.kind == RecordKind::Group;
+    record.idOnly = entry.idOnly;
     return true;
 }
 

@@ -66,6 +66,7 @@ public:
         RecordKind kind;
         QString value;
         int position;
+        bool idOnly = false;
     };
     std::vector<Entry> entries;
 

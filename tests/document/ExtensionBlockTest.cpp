@@ -5,6 +5,7 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
+#include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -12,6 +13,7 @@
 #include <QtEndian>
 
 #include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -42,8 +44,10 @@ protected:
         // The same document as a program without the block writes it.
         ArchiveWriter fieldsOnly;
         std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
+        std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
         document.Serialize(fieldsOnly);
         document.similarity = std::move(kept);
+        document.sorts = std::move(keptSorts);
         fields = fieldsOnly.bytes();
     }
     bool load(const QByteArray &file, CSortanaMdiDoc &into)
@@ -73,21 +77,55 @@ protected:
     {
         QByteArray raw(qsizetype(cells.size()) * 4, Qt::Uninitialized);
         qToLittleEndian<qint32>(cells.data(), qsizetype(cells.size()), raw.data());
-        const QByteArray packed = pack ? pack(raw) : qCompress(raw);
         ArchiveWriter content;
         content.writeInt32(n);
         content.writeInt32(counted);
         content.writeInt32(copies);
-        content.writeUInt32(quint32(packed.size()));
-        content.writeBytes(packed);
+        return content.bytes() + packedWithSize(pack ? pack(raw) : qCompress(raw));
+    }
+    static QByteArray packedWithSize(const QByteArray &packed)
+    {
+        ArchiveWriter section;
+        section.writeUInt32(quint32(packed.size()));
+        section.writeBytes(packed);
+        return section.bytes();
+    }
+
+    // A section of one 32-bit number: a setting's value (the scale, the group names), or the
+    // count of sections.
+    static QByteArray word(qint32 value)
+    {
+        ArchiveWriter content;
+        content.writeInt32(value);
         return content.bytes();
     }
 
-    // A view section that holds the value given for the scale.
-    static QByteArray view(qint32 scale)
+    // A sorts section: one participant (counted as given) with one group of the cards given,
+    // each card as item, fit, sub-group; `extra` follows the packed bytes' content.
+    static QByteArray sorts(qint32 counted, std::vector<qint32> cards, const QByteArray &extra = {},
+                            std::optional<quint32> cardCount = std::nullopt)
     {
         ArchiveWriter content;
-        content.writeInt32(scale);
+        content.writeUInt32(1);
+        content.writeString(u"P1"_s);
+        content.writeInt32(counted);
+        content.writeUInt32(1);
+        content.writeString(u"Fruit"_s);
+        content.writeInt32(0);
+        content.writeUInt32(cardCount.value_or(quint32(cards.size() / 3)));
+        for (const qint32 value : cards)
+            content.writeInt32(value);
+        content.writeBytes(extra);
+        return packedWithSize(qCompress(content.bytes()));
+    }
+    static QByteArray standards(const std::vector<std::pair<QString, QString>> &entries)
+    {
+        ArchiveWriter content;
+        content.writeUInt32(quint32(entries.size()));
+        for (const auto &[original, standard] : entries) {
+            content.writeString(original);
+            content.writeString(standard);
+        }
         return content.bytes();
     }
 
@@ -139,8 +177,10 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
     EXPECT_TRUE(withMatrix.showSimilarityScale);
 
     for (const bool keepMatrix : {true, false}) {
-        if (!keepMatrix)
+        if (!keepMatrix) {
             document.similarity.reset();
+            document.sorts.reset();
+        }
         for (const bool shown : {true, false}) {
             document.showSimilarityScale = shown;
             ArchiveWriter writer;
@@ -167,15 +207,8 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
 // participant, and still a study the user can save and open again.
 TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
 {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    const QString input = dir.filePath(u"study.txt"_s);
-    writeBytes(input, "IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n");
-    ImportRun run(platform);
-    ASSERT_TRUE(run.chooseInput(input));
-    ASSERT_TRUE(run.finish());
     CSortanaMdiDoc imported;
-    ASSERT_TRUE(imported.CompleteImport(run));
+    ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n", imported));
     ASSERT_GT(imported.similarity->count(0, 1), imported.similarity->maxCount());
     ArchiveWriter writer;
     imported.Serialize(writer);
@@ -186,12 +219,46 @@ TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
     NodeRegistry::instance().clear();
 }
 
+// The participants' sorts, the standardisation and the group names setting come back as they
+// were saved; a document without them has no sorts, no standards and the names off.
+TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
+{
+    ASSERT_NE(document.sorts, nullptr);
+    document.standardisation.merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
+    document.showGroupNames = true;
+    ArchiveWriter writer;
+    document.Serialize(writer);
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(load(writer.bytes(), loaded));
+    ASSERT_NE(loaded.sorts, nullptr);
+    EXPECT_EQ(*loaded.sorts, *document.sorts);
+    ASSERT_EQ(loaded.sorts->participants.size(), 3u);
+    EXPECT_FALSE(loaded.sorts->participants[0].counted);   // the expert
+    EXPECT_EQ(loaded.standardisation, document.standardisation);
+    EXPECT_TRUE(loaded.showGroupNames);
+    ArchiveWriter again;
+    loaded.Serialize(again);
+    EXPECT_EQ(again.bytes(), writer.bytes());
+
+    CSortanaMdiDoc older;
+    ASSERT_TRUE(load(fields, older));
+    EXPECT_EQ(older.sorts, nullptr);
+    EXPECT_TRUE(older.standardisation.isEmpty());
+    EXPECT_FALSE(older.showGroupNames);
+}
+
 TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
 {
-    for (qsizetype length = fields.size() + 1; length < bytes.size(); ++length) {
-        CSortanaMdiDoc loaded;
-        ASSERT_FALSE(load(bytes.left(length), loaded)) << length;
-        EXPECT_FALSE(loaded.hasStudy());
+    document.standardisation.merge({u"Other"_s}, u"Misc"_s);
+    document.showGroupNames = true;
+    ArchiveWriter writer;
+    document.Serialize(writer);
+    for (const QByteArray &file : {bytes, writer.bytes()}) {
+        for (qsizetype length = fields.size() + 1; length < file.size(); ++length) {
+            CSortanaMdiDoc loaded;
+            ASSERT_FALSE(load(file.left(length), loaded)) << length;
+            EXPECT_FALSE(loaded.hasStudy());
+        }
     }
 }
 
@@ -241,18 +308,63 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
              return QByteArray("\x00\x00\x00\x24not zlib at all", 19);
          }))), false},
         {"the scale off, before the matrix", withBlock([&](ArchiveWriter &block) {
-             section(block, 2, view(0));
+             section(block, 2, word(0));
              section(block, 1, similarity(3, 2, 1, good));
          }), true},
-        {"the scale on, said outright", withBlock([&](ArchiveWriter &block) { section(block, 2, view(1)); }), true},
-        {"the scale neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 2, view(2)); }), false},
-        {"a view section cut short", withBlock([&](ArchiveWriter &block) { section(block, 2, view(0).left(3)); }),
+        {"the scale on, said outright", withBlock([&](ArchiveWriter &block) { section(block, 2, word(1)); }), true},
+        {"the scale neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 2, word(2)); }), false},
+        {"a view section cut short", withBlock([&](ArchiveWriter &block) { section(block, 2, word(0).left(3)); }),
          false},
         {"a view section with more after it",
-         withBlock([&](ArchiveWriter &block) { section(block, 2, view(0) + QByteArray(1, '\0')); }), false},
+         withBlock([&](ArchiveWriter &block) { section(block, 2, word(0) + QByteArray(1, '\0')); }), false},
         {"the view twice", withBlock([&](ArchiveWriter &block) {
-             section(block, 2, view(0));
-             section(block, 2, view(0));
+             section(block, 2, word(0));
+             section(block, 2, word(0));
+         }), false},
+        {"sorts made by hand", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1, 2, 3, 1})); }),
+         true},
+        {"sorts twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 3, sorts(1, {0, 1, 1}));
+         }), false},
+        {"a card past the items", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {3, 1, 1})); }),
+         false},
+        {"a negative card", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {-1, 1, 1})); }), false},
+        {"a negative fit", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, -1, 1})); }), false},
+        {"counted neither yes nor no", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(2, {0, 1, 1})); }),
+         false},
+        {"more cards claimed than the bytes hold",
+         withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1}, {}, 0x10000000)); }), false},
+        {"bytes after the last participant",
+         withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1}, "x")); }), false},
+        {"sorts that are no packing", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, QByteArray("\x00\x00\x00\x13\x00\x00\x00\x24not zlib at all", 23));
+         }), false},
+        {"a standardisation", withBlock([&](ArchiveWriter &block) {
+             section(block, 4, standards({{u"fruit"_s, u"Food"_s}, {u"veg"_s, u"Food"_s}}));
+         }), true},
+        {"one original twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 4, standards({{u"fruit"_s, u"Food"_s}, {u"FRUIT"_s, u"Food"_s}}));
+         }), false},
+        {"an empty standard",
+         withBlock([&](ArchiveWriter &block) { section(block, 4, standards({{u"fruit"_s, QString()}})); }), false},
+        {"a standardisation cut short", withBlock([&](ArchiveWriter &block) {
+             section(block, 4, standards({{u"fruit"_s, u"Food"_s}}).chopped(1));
+         }), false},
+        {"group names on", withBlock([&](ArchiveWriter &block) { section(block, 5, word(1)); }), true},
+        {"group names neither on nor off", withBlock([&](ArchiveWriter &block) { section(block, 5, word(3)); }), false},
+        {"the sections counted", withBlock([&](ArchiveWriter &block) {
+             section(block, 6, word(2));
+             section(block, 2, word(0));
+             section(block, 5, word(1));
+         }), true},
+        {"fewer sections than counted", withBlock([&](ArchiveWriter &block) {
+             section(block, 6, word(2));
+             section(block, 2, word(0));
+         }), false},
+        {"the count after a section", withBlock([&](ArchiveWriter &block) {
+             section(block, 2, word(0));
+             section(block, 6, word(1));
          }), false},
     };
     for (const auto &c : cases) {

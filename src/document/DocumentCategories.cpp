@@ -1,0 +1,49 @@
+#include "document/DocumentCategories.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+
+namespace sortana {
+
+namespace {
+
+void standardisationChanged(CSortanaMdiDoc &document)
+{
+    document.SetModifiedFlag(true);
+    document.UpdateAllViews(UpdateHint::Redraw);
+}
+
+} // namespace
+
+std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document)
+{
+    if (!document.sorts)
+        return std::nullopt;
+    return computeCategories(*document.sorts, document.itemCount, document.standardisation);
+}
+
+std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const CategoryTable &table,
+                                          std::optional<int> numberOfGroups)
+{
+    return suggestGroupNames(document.clusterRoot, numberOfGroups.value_or(document.numberOfGroups), table);
+}
+
+void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard)
+{
+    document.standardisation.merge(spellings, standard);
+    standardisationChanged(document);
+}
+
+void splitCategory(CSortanaMdiDoc &document, const QString &standard)
+{
+    document.standardisation.split(standard);
+    standardisationChanged(document);
+}
+
+void setStandardisation(CSortanaMdiDoc &document, Standardisation standardisation)
+{
+    document.standardisation = std::move(standardisation);
+    standardisationChanged(document);
+}
+
+} // namespace sortana

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "analysis/Categories.h"
+#include "analysis/GroupNames.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+
+// What the windows and commands on group names say of a document saved without the sorts.
+inline constexpr char16_t sortsMissingMessage[] =
+    u"This document was saved without the participants' sorts. Import the study again to add them.";
+
+// The categories of the document's study under its standardisation; nothing for a document
+// saved without the participants' sorts.
+std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document);
+
+// The suggested names of the dendrogram's groups, cut into the document's number of groups
+// unless another is given.
+std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const CategoryTable &table,
+                                          std::optional<int> numberOfGroups = std::nullopt);
+
+// Changes of the standardisation: the document is then modified and its windows redrawn.
+// A rename is a merge of one category's spellings.
+void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard);
+void splitCategory(CSortanaMdiDoc &document, const QString &standard);
+void setStandardisation(CSortanaMdiDoc &document, Standardisation standardisation);
+
+} // namespace sortana

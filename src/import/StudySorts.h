@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace sortana {
+
+// One card in a participant's group: the item's index (from 0), the fit score it was read
+// with, and the sub-group it stands in (cards of a group with the same number share one).
+struct SortedCard {
+    qint32 item = 0;
+    qint32 fit = 0;
+    qint32 subGroup = 0;
+    bool operator==(const SortedCard &) const = default;
+};
+
+// A group as the participant made it: its name as the Cards file writes it, and whether it
+// was given no name at all (a table's group known only by its category id; the raw data's
+// unnamed groups are told apart by their names). A card placed twice stands in it twice.
+struct SortGroup {
+    QString name;
+    bool idOnly = false;
+    std::vector<SortedCard> cards;
+    bool operator==(const SortGroup &) const = default;
+};
+
+// One participant's sort: the id, whether the analysis counts it (the expert is not
+// counted), and the groups in the order of the input.
+struct ParticipantSort {
+    QString id;
+    bool counted = true;
+    std::vector<SortGroup> groups;
+    bool operator==(const ParticipantSort &) const = default;
+};
+
+// Every participant's sort of a study, in the order of the input: what each analysis of the
+// participants' groups reads, and what a document keeps of them.
+struct StudySorts {
+    std::vector<ParticipantSort> participants;
+    bool operator==(const StudySorts &) const = default;
+};
+
+} // namespace sortana

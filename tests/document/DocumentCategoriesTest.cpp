@@ -1,0 +1,46 @@
+// The categories of an imported document, and its standardisation changed as the windows
+// change it: the figures follow and the document is modified.
+#include "document/DocumentCategories.h"
+#include "analysis/NodeRegistry.h"
+#include "document/CSortanaMdiDoc.h"
+#include "support/ImportedDocument.h"
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
+{
+    CSortanaMdiDoc document;
+    ASSERT_NO_FATAL_FAILURE(importDocument(
+        "IA\nIB\nIC\nID\nP1\nGFruit\nI1\nI2\nGVeg\nI3\nI4\nP2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n", document));
+    document.SetModifiedFlag(false);
+
+    std::optional<CategoryTable> table = documentCategories(document);
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->categories.size(), 3u);
+    EXPECT_EQ(table->categories[0].name, u"Fruit"_s);
+    const std::vector<GroupName> names = documentGroupNames(document, *table);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(table->categories[names[0].candidates.at(0).category].name, u"Fruit"_s);
+
+    mergeCategories(document, {u"Veg"_s, u"Greens"_s}, u"Vegetables"_s);
+    EXPECT_TRUE(document.IsModified());
+    table = documentCategories(document);
+    ASSERT_EQ(table->categories.size(), 2u);
+    EXPECT_EQ(table->categories[1].name, u"Vegetables"_s);
+    EXPECT_EQ(table->categories[1].participants, 2);
+
+    splitCategory(document, u"vegetables"_s);
+    EXPECT_EQ(documentCategories(document)->categories.size(), 3u);
+
+    document.sorts.reset();
+    EXPECT_FALSE(documentCategories(document));
+    NodeRegistry::instance().clear();
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+#include "support/ImportedDocument.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "document/ImportRun.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace sortana::test {
+
+void importDocument(const QByteArray &study, CSortanaMdiDoc &document)
+{
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    const QString input = dir.filePath(QStringLiteral("study.txt"));
+    writeBytes(input, study);
+    ImportRun run(platform);
+    ASSERT_TRUE(run.chooseInput(input));
+    ASSERT_TRUE(run.finish());
+    ASSERT_TRUE(document.CompleteImport(run));
+}
+
+} // namespace sortana::test
