@@ -30,6 +30,7 @@ struct Adequacy {
     // The smallest size whose mean correlation reaches 0.90 and 0.95.
     std::optional<qint32> enough90;
     std::optional<qint32> enough95;
+    bool operator==(const Adequacy &) const;
 };
 
 // The sizes the curve is drawn at for a study of this many counted participants.
@@ -37,6 +38,16 @@ std::vector<int> adequacySizes(int participants);
 
 std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, quint64 seed,
                                         const ResamplingProgress &progress);
+
+// How a sub-sample's sums are found: from a table of the products of every two
+// participants' pair counts, or from its own pair counts. Both give the same exact sums;
+// Automatic takes the table when it is small enough.
+enum class AdequacyMethod { Automatic, ProductTable, PairCounts };
+std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, quint64 seed,
+                                        const ResamplingProgress &progress, AdequacyMethod method);
+
+// Sets enough90 and enough95 from the points.
+void settleAnswers(Adequacy &adequacy);
 
 // The chart's answer in one sentence.
 QString adequacySentence(const Adequacy &a);
