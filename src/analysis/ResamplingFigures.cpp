@@ -22,7 +22,8 @@ std::optional<double> pearson(const PairSums &s)
     if (spreadX == 0 || spreadY == 0)
         return std::nullopt;
     const WideSum together = s.n * s.sumXY - s.sumX * s.sumY;
-    return double(together) / std::sqrt(double(spreadX) * double(spreadY));
+    // Rounding may take a perfect correlation a hair past 1.
+    return std::clamp(double(together) / std::sqrt(double(spreadX) * double(spreadY)), -1.0, 1.0);
 }
 
 std::optional<double> pearson(std::span<const double> x, std::span<const double> y)
@@ -52,7 +53,7 @@ std::optional<double> pearson(std::span<const double> x, std::span<const double>
         spreadX += dx * dx;
         spreadY += dy * dy;
     }
-    return together / std::sqrt(spreadX * spreadY);
+    return std::clamp(together / std::sqrt(spreadX * spreadY), -1.0, 1.0);
 }
 
 double nearestRankPercentile(const std::vector<double> &ascending, int percent)
