@@ -35,7 +35,9 @@ SubStudies::SubStudies(const CSortanaMdiDoc &doc)
         for (const SortGroup &group : doc.sorts->participants[std::size_t(index)].groups) {
             if (group.cards.size() < 2)
                 continue;
-            m_cards.insert(m_cards.end(), group.cards.begin(), group.cards.end());
+            const auto first = m_cards.insert(m_cards.end(), group.cards.begin(), group.cards.end());
+            std::stable_sort(first, m_cards.end(),
+                             [](const SortedCard &a, const SortedCard &b) { return a.item < b.item; });
             m_cardEnds.push_back(m_cards.size());
         }
         m_groupEnds.push_back(m_cardEnds.size());

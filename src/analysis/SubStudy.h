@@ -40,7 +40,7 @@ public:
     std::size_t pairTotal() const { return pairIndex(0, m_itemCount); }
 
     // Calls visit(lo, hi, weight) for every pairing the participant at `position` adds: one
-    // per two placements of distinct cards in one group.
+    // per two placements of distinct cards in one group, lo < hi.
     template <typename Visit>
     void forEachPairing(int position, Visit visit) const
     {
@@ -48,13 +48,15 @@ public:
         for (std::size_t g = firstGroup; g < m_groupEnds[std::size_t(position)]; ++g) {
             const SortedCard *cards = m_cards.data() + (g == 0 ? 0 : m_cardEnds[g - 1]);
             const std::size_t size = m_cardEnds[g] - (g == 0 ? 0 : m_cardEnds[g - 1]);
+            // A group's cards are kept in item order, so the later card of a pair is the higher.
             for (std::size_t i = 1; i < size; ++i) {
+                const SortedCard later = cards[i];
                 for (std::size_t j = 0; j < i; ++j) {
-                    if (cards[i].item == cards[j].item)
+                    if (cards[j].item == later.item)
                         continue;
-                    const qint32 weight = qint32(m_options.pairWeight(cards[j].fit, cards[i].fit,
-                                                                      cards[j].subGroup == cards[i].subGroup));
-                    visit(std::min(cards[i].item, cards[j].item), std::max(cards[i].item, cards[j].item), weight);
+                    const auto weight = qint32(m_options.pairWeight(cards[j].fit, later.fit,
+                                                                    cards[j].subGroup == later.subGroup));
+                    visit(cards[j].item, later.item, weight);
                 }
             }
         }
@@ -68,8 +70,9 @@ private:
     QString m_problem;
     int m_itemCount = 0;
     StudySummary m_options;
-    // The cards of every group of two or more, group after group; per group the end of its
-    // cards, per participant the end of its groups.
+    // The cards of every group of two or more, group after group and each group's in item
+    // order (a pairing does not depend on the order of its two cards); per group the end of
+    // its cards, per participant the end of its groups.
     std::vector<SortedCard> m_cards;
     std::vector<std::size_t> m_cardEnds;
     std::vector<std::size_t> m_groupEnds;
