@@ -1,5 +1,6 @@
 #include "analysis/Resampling.h"
 
+#include "analysis/SubStudy.h"
 #include "document/CSortanaMdiDoc.h"
 
 namespace sortana {
@@ -15,6 +16,11 @@ std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
             drawn.push_back(int(p));
     }
     return drawn;
+}
+
+QString resamplingProblem(const CSortanaMdiDoc &doc)
+{
+    return SubStudies(doc).problem();
 }
 
 void dropResamplingResults(CSortanaMdiDoc &doc)
