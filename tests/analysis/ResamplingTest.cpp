@@ -279,6 +279,12 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     }
     EXPECT_EQ(adequacy->enough90, 2);
     EXPECT_EQ(adequacy->enough95, 2);
+
+    // Results of another study are not this one's.
+    document.treeSupport = support;
+    document.adequacy = adequacy;
+    ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
+    EXPECT_FALSE(document.treeSupport || document.adequacy);
     NodeRegistry::instance().clear();
 }
 
