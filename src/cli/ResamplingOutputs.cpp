@@ -8,13 +8,16 @@
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 
-#include <mutex>
+#include <memory>
+#include <new>
 
 #include <unistd.h>
 
 namespace sortana {
 
 namespace {
+
+constexpr char16_t notEnoughMemory[] = u"Error - not enough memory to resample this study";
 
 // Percent done on one line of a terminal, rewritten as it grows; nothing when `err` is
 // redirected, so that logs hold only messages.
@@ -32,6 +35,17 @@ ResamplingProgress terminalProgress(std::FILE *err, const char *what)
         }
         return true;
     };
+}
+
+// A run's result, or nothing when its tables did not fit in memory.
+template <typename Run>
+auto orNothingWithoutMemory(Run run) -> decltype(run())
+{
+    try {
+        return run();
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -57,9 +71,13 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int replicates = options.replicates.value_or(defaultReplicates);
         std::optional<TreeSupport> support = document.treeSupport;
         if (!support || support->replicates != replicates || support->seed != seed)
-            support = computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support"));
-        if (!support)
+            support = orNothingWithoutMemory(
+                [&] { return computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support")); });
+        // Nothing here cancels: a run that stopped could not have its matrices.
+        if (!support) {
+            platform.error(QString::fromUtf16(notEnoughMemory));
             return exitFailed;
+        }
         const int groups = options.groupCount.value_or(document.numberOfGroups);
         if ((!options.supportPath.isEmpty()
              && !writeOutputFile(options.supportPath, supportCsv(*support, document), platform))
@@ -71,8 +89,13 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int subsets = options.subsets.value_or(defaultSubsets);
         std::optional<Adequacy> adequacy = document.adequacy;
         if (!adequacy || adequacy->subsets != subsets || adequacy->seed != seed)
-            adequacy = computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
-        if (!adequacy || !writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
+            adequacy = orNothingWithoutMemory(
+                [&] { return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants")); });
+        if (!adequacy) {
+            platform.error(QString::fromUtf16(notEnoughMemory));
+            return exitFailed;
+        }
+        if (!writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
             return exitFailed;
     }
     if (options.cophenetic) {
