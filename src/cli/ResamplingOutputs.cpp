@@ -37,15 +37,19 @@ ResamplingProgress terminalProgress(std::FILE *err, const char *what)
     };
 }
 
-// A run's result, or nothing when its tables did not fit in memory.
+// A run's result; nothing, after telling the user, when its tables did not fit in memory
+// (nothing here cancels a run).
 template <typename Run>
-auto orNothingWithoutMemory(Run run) -> decltype(run())
+auto runOrTell(Platform &platform, Run run) -> decltype(run())
 {
+    decltype(run()) result;
     try {
-        return run();
+        result = run();
     } catch (const std::bad_alloc &) {
-        return std::nullopt;
     }
+    if (!result)
+        platform.error(QString::fromUtf16(notEnoughMemory));
+    return result;
 }
 
 } // namespace
@@ -71,13 +75,11 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int replicates = options.replicates.value_or(defaultReplicates);
         std::optional<TreeSupport> support = document.treeSupport;
         if (!support || support->replicates != replicates || support->seed != seed)
-            support = orNothingWithoutMemory(
-                [&] { return computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support")); });
-        // Nothing here cancels: a run that stopped could not have its matrices.
-        if (!support) {
-            platform.error(QString::fromUtf16(notEnoughMemory));
+            support = runOrTell(platform, [&] {
+                return computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support"));
+            });
+        if (!support)
             return exitFailed;
-        }
         const int groups = options.groupCount.value_or(document.numberOfGroups);
         if ((!options.supportPath.isEmpty()
              && !writeOutputFile(options.supportPath, supportCsv(*support, document), platform))
@@ -89,13 +91,10 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int subsets = options.subsets.value_or(defaultSubsets);
         std::optional<Adequacy> adequacy = document.adequacy;
         if (!adequacy || adequacy->subsets != subsets || adequacy->seed != seed)
-            adequacy = orNothingWithoutMemory(
-                [&] { return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants")); });
-        if (!adequacy) {
-            platform.error(QString::fromUtf16(notEnoughMemory));
-            return exitFailed;
-        }
-        if (!writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
+            adequacy = runOrTell(platform, [&] {
+                return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
+            });
+        if (!adequacy || !writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
             return exitFailed;
     }
     if (options.cophenetic) {
