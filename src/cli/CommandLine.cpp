@@ -157,7 +157,7 @@ const QList<Command> &commands()
           u"[--cophenetic] [--replicates B] [--subsets R] [--seed S]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups, and how far to trust the tree, as CSV files"_s,
+         u"Write what participants called their groups, and how far to trust the tree"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
