@@ -231,7 +231,9 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     kept.mergeCount = kept.mergeCount + gone.mergeCount + 1;
     // Once a re-run is due, this pass's tree will be thrown away, so it is not built.
     if (m_passMode == PassMode::Last || (m_passMode == PassMode::Normal && !m_rerunNeeded)) {
-        kept.node = NodeRegistry::instance().create(leftNode, rightNode, pair.similarity, leftItem, rightItem);
+        kept.node = m_ownNodes
+            ? &m_ownNodes->emplace_back(ClusterNode{leftNode, rightNode, pair.similarity, leftItem, rightItem})
+            : NodeRegistry::instance().create(leftNode, rightNode, pair.similarity, leftItem, rightItem);
         m_root = kept.node;
     }
 

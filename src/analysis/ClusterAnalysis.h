@@ -5,6 +5,7 @@
 #include "analysis/ClusterSums.h"
 
 #include <cstdint>
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct StudySummary;
 class ClusterAnalysis {
 public:
     ClusterAnalysis() = default;
+    // Keeps its nodes in `nodes` instead of the registry: for clusterings off the
+    // user-interface thread, whose trees the caller reads and throws away.
+    explicit ClusterAnalysis(std::deque<ClusterNode> &nodes) : m_ownNodes(&nodes) {}
     ClusterAnalysis(const ClusterAnalysis &) = delete;
     ClusterAnalysis &operator=(const ClusterAnalysis &) = delete;
 
@@ -64,6 +68,7 @@ private:
     double ClusterSimilarity(const CandidatePair &pair) const;
 
     ClusterNode *m_root = nullptr;
+    std::deque<ClusterNode> *m_ownNodes = nullptr;
     const PairMatrix *m_pairMatrix = nullptr;
     int m_itemCount = 0;
     // What one pair can score per participant; scores are divided by it into similarities.

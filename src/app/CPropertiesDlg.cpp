@@ -1,17 +1,20 @@
 #include "app/CPropertiesDlg.h"
 
+#include "analysis/ResamplingExport.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "import/StudySummary.h"
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace sortana {
 
-CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : QDialog(parent)
+CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic, QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Properties"));
     auto *panel = new StudySummaryPanel;
@@ -30,6 +33,12 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : Q
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel);
+    if (cophenetic) {
+        auto *label = new QLabel(QStringLiteral("Cophenetic correlation %1 (how well the tree keeps the pair scores)")
+                                     .arg(formatCorrelation(*cophenetic)));
+        label->setObjectName(QStringLiteral("copheneticCorrelation"));
+        layout->addWidget(label);
+    }
     layout->addWidget(line);
     layout->addWidget(buttons);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

@@ -1,5 +1,6 @@
 #include "app/DocumentCommands.h"
 
+#include "analysis/Cophenetic.h"
 #include "app/CImportExportWizard.h"
 #include "app/CPropertiesDlg.h"
 #include "app/DocumentTemplate.h"
@@ -125,7 +126,7 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
 {
     if (!document.summary)
         return;
-    CPropertiesDlg dialog(*document.summary, parent);
+    CPropertiesDlg dialog(*document.summary, copheneticCorrelation(document), parent);
     dialog.exec();
 }
 

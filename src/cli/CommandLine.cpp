@@ -5,6 +5,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/ResamplingOutputs.h"
 #include "cli/ShowCommand.h"
 #include "cli/StandardiseCommand.h"
 #include "cli/SurveyCommand.h"
@@ -151,23 +152,43 @@ const QList<Command> &commands()
          {}},
         {u"export"_s,
          {u"DOC.klus [--categories OUT.csv] [--placements OUT.csv]"_s,
-          u"[--groups OUT.csv] [--group-count N]"_s},
+          u"[--groups OUT.csv] [--group-count N]"_s,
+          u"[--support OUT.csv] [--stability OUT.csv] [--adequacy OUT.csv]"_s,
+          u"[--cophenetic] [--replicates B] [--subsets R] [--seed S]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups as CSV files"_s,
+         u"Write what participants called their groups, and how far to trust the tree"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
          u"dendrogram's order with how many participants placed it in each category; --groups one\n"
          u"row per card with its group of the dendrogram (numbered from 1 at the top, cut into the\n"
-         u"document's number of groups or N) and that group's suggested name."_s,
+         u"document's number of groups or N) and that group's suggested name.\n"
+         u"\n"
+         u"How far to trust the tree, from the participants drawn again at random (a generator\n"
+         u"seeded with S, 1 unless given, so that a run can be repeated): --support the share of\n"
+         u"B replicates (1000 unless given) that have each join of the tree, the joins numbered\n"
+         u"from 1 left before right and the root last; --stability how well each group of the\n"
+         u"cut (the document's number of groups or N) comes back in those replicates; --adequacy\n"
+         u"how closely sub-samples of growing size (R of each, 200 unless given) correlate with\n"
+         u"the whole study; --cophenetic prints how well the tree keeps the pair scores, one\n"
+         u"number. Figures a document holds for the same B, R and S are used as they are."_s,
          {valueOption(u"categories"_s, u"OUT.csv"_s, u"Write the categories and their figures"_s, u"a file name"_s),
           valueOption(u"placements"_s, u"OUT.csv"_s, u"Write the cards by categories placement matrix"_s,
                       u"a file name"_s),
           valueOption(u"groups"_s, u"OUT.csv"_s, u"Write the dendrogram's groups with their suggested names"_s,
                       u"a file name"_s),
-          valueOption(u"group-count"_s, u"N"_s, u"Cut the dendrogram into N groups for --groups"_s,
+          valueOption(u"group-count"_s, u"N"_s, u"Cut the dendrogram into N groups for --groups and --stability"_s,
                       u"a number of 1 or more"_s),
+          valueOption(u"support"_s, u"OUT.csv"_s, u"Write the support of every join"_s, u"a file name"_s),
+          valueOption(u"stability"_s, u"OUT.csv"_s, u"Write the stability of every group"_s, u"a file name"_s),
+          valueOption(u"adequacy"_s, u"OUT.csv"_s, u"Write the participants-enough curve"_s, u"a file name"_s),
+          flag(u"cophenetic"_s, u"Print the cophenetic correlation"_s),
+          valueOption(u"replicates"_s, u"B"_s, u"Draw B replicates for --support and --stability"_s,
+                      u"a number from 10 to 10000"_s),
+          valueOption(u"subsets"_s, u"R"_s, u"Draw R sub-samples of each size for --adequacy"_s,
+                      u"a number from 10 to 10000"_s),
+          valueOption(u"seed"_s, u"S"_s, u"Seed the draws with S"_s, u"a whole number from 0 to 18446744073709551615"_s),
           helpOption()},
          {}},
         {u"standardise"_s,
@@ -479,6 +500,38 @@ std::variant<RenderOptions, QString> renderOptions(const Command &command, const
     return options;
 }
 
+// The numbers of the resampling runs; a message when one is unusable or has no output to serve.
+std::optional<QString> resamplingOptions(const Command &command, const QCommandLineParser &parser,
+                                         ExportOptions &options)
+{
+    options.cophenetic = parser.isSet(u"cophenetic"_s);
+    for (const auto &[name, runs] : {std::pair{u"replicates"_s, &options.replicates},
+                                     std::pair{u"subsets"_s, &options.subsets}}) {
+        if (!parser.isSet(name))
+            continue;
+        bool isNumber = false;
+        *runs = parser.value(name).toInt(&isNumber);
+        if (!isNumber || **runs < fewestRuns || **runs > mostRuns)
+            return needsMessage(optionNamed(command, name));
+    }
+    if (parser.isSet(u"seed"_s)) {
+        bool isNumber = false;
+        const QString text = parser.value(u"seed"_s);
+        options.seed = text.toULongLong(&isNumber);
+        // toULongLong takes a sign and surrounding spaces; a seed is digits only.
+        if (!isNumber || text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+            return needsMessage(optionNamed(command, u"seed"_s));
+    }
+    const bool replicated = !options.supportPath.isEmpty() || !options.stabilityPath.isEmpty();
+    if (options.replicates && !replicated)
+        return u"--replicates is for --support and --stability"_s;
+    if (options.subsets && options.adequacyPath.isEmpty())
+        return u"--subsets is for --adequacy"_s;
+    if (options.seed && !replicated && options.adequacyPath.isEmpty())
+        return u"--seed is for --support, --stability and --adequacy"_s;
+    return std::nullopt;
+}
+
 std::variant<ExportOptions, QString> exportOptions(const Command &command, const QCommandLineParser &parser,
                                                    const QString &documentPath)
 {
@@ -486,7 +539,10 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
     options.documentPath = documentPath;
     for (const auto &[name, path] : {std::pair{u"categories"_s, &options.categoriesPath},
                                      std::pair{u"placements"_s, &options.placementsPath},
-                                     std::pair{u"groups"_s, &options.groupsPath}}) {
+                                     std::pair{u"groups"_s, &options.groupsPath},
+                                     std::pair{u"support"_s, &options.supportPath},
+                                     std::pair{u"stability"_s, &options.stabilityPath},
+                                     std::pair{u"adequacy"_s, &options.adequacyPath}}) {
         if (!parser.isSet(name))
             continue;
         *path = parser.value(name);
@@ -499,8 +555,12 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
         if (!isNumber || *options.groupCount < 1)
             return needsMessage(optionNamed(command, u"group-count"_s));
     }
-    if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty())
-        return u"export needs --categories, --placements or --groups"_s;
+    if (const std::optional<QString> refused = resamplingOptions(command, parser, options))
+        return *refused;
+    if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty()
+        && !wantsResampling(options))
+        return u"export needs --categories, --placements, --groups, --support, --stability, --adequacy or "
+               u"--cophenetic"_s;
     return options;
 }
 
@@ -550,7 +610,7 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
         const auto options = exportOptions(command, parser, operands[0]);
         if (const QString *message = std::get_if<QString>(&options))
             return usageError(*message, &command, err);
-        return runExport(std::get<ExportOptions>(options), platform);
+        return runExport(std::get<ExportOptions>(options), platform, out, err);
     }
     if (!isPicturePath(operands[1]))
         return usageError(u"picture "_s + operands[1] + u" does not end in .svg, .png or .pdf"_s, &command, err);

@@ -4,6 +4,7 @@
 #include "analysis/LeafOrder.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
+#include "cli/ResamplingOutputs.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"
@@ -13,10 +14,11 @@
 
 namespace sortana {
 
-int runExport(const ExportOptions &options, Platform &platform)
+int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, std::FILE *err)
 {
     const std::vector<const QString *> outputs = {&options.categoriesPath, &options.placementsPath,
-                                                  &options.groupsPath};
+                                                  &options.groupsPath,     &options.supportPath,
+                                                  &options.stabilityPath,  &options.adequacyPath};
     std::vector<QString> given;
     for (const QString *path : outputs) {
         if (!path->isEmpty())
@@ -28,6 +30,10 @@ int runExport(const ExportOptions &options, Platform &platform)
     CSortanaMdiDoc document;
     if (!openStudyDocument(document, options.documentPath, platform))
         return exitFailed;
+    const bool categorised = !options.categoriesPath.isEmpty() || !options.placementsPath.isEmpty()
+        || !options.groupsPath.isEmpty();
+    if (!categorised)
+        return writeResamplingOutputs(options, document, platform, out, err);
     const std::optional<CategoryTable> table = documentCategories(document);
     if (!table) {
         platform.error(QString::fromUtf16(sortsMissingMessage));
@@ -45,7 +51,7 @@ int runExport(const ExportOptions &options, Platform &platform)
         if (!path->isEmpty() && !writeOutputFile(*path, contents(), platform))
             return exitFailed;
     }
-    return exitSuccess;
+    return wantsResampling(options) ? writeResamplingOutputs(options, document, platform, out, err) : exitSuccess;
 }
 
 } // namespace sortana

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdio>
 #include <optional>
 
 namespace sortana {
@@ -16,12 +17,22 @@ struct ExportOptions {
     QString groupsPath;
     // The number of the dendrogram's groups for --groups; unset, the document's own.
     std::optional<int> groupCount;
+    // The resampling figures: each file that has a path, the cophenetic correlation on
+    // standard output, and the runs' replicates, sub-samples and seed when given.
+    QString supportPath;
+    QString stabilityPath;
+    QString adequacyPath;
+    bool cophenetic = false;
+    std::optional<int> replicates;
+    std::optional<int> subsets;
+    std::optional<quint64> seed;
 };
 
-// Writes the categories, placements and group names of a document as CSV files. Returns the
+// Writes the categories, placements and group names of a document as CSV files, and the
+// resampling figures (the cophenetic correlation to `out`, progress to `err`). Returns the
 // exit status: 0 written, 1 when the document could not be loaded, was saved without the
 // participants' sorts or a file could not be written, 2 when an output would replace the
 // document or another output.
-int runExport(const ExportOptions &options, Platform &platform);
+int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, std::FILE *err);
 
 } // namespace sortana

@@ -1,5 +1,6 @@
 #include "document/CSortanaMdiDoc.h"
 
+#include "analysis/Resampling.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "platform/PathParts.h"
@@ -21,6 +22,7 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     similarity->countedParticipants = summary->countedParticipants();
     similarity->copies = summary->copiesPerParticipant;
     sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
+    dropResamplingResults(*this);
     itemCount = run.itemCount();
     totalGroups = summary->groupCount;
     participantCount = summary->participantCount;

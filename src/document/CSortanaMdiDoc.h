@@ -1,7 +1,9 @@
 #pragma once
 
+#include "analysis/Adequacy.h"
 #include "analysis/ClusterNode.h"
 #include "analysis/Standardisation.h"
+#include "analysis/TreeSupport.h"
 #include "import/PairMatrix.h"
 #include "import/StudySorts.h"
 #include "import/StudySummary.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sortana {
@@ -114,6 +117,12 @@ public:
     Standardisation standardisation;
     // A view setting: the suggested names of the dendrogram's groups, off unless saved on.
     bool showGroupNames = false;
+    // The resampling results of the study as it stands, kept so that they open without
+    // running again; resamplingParticipants() and dropResamplingResults() go with them.
+    std::optional<TreeSupport> treeSupport;
+    std::optional<Adequacy> adequacy;
+    // A view setting: each join's support drawn beside it, off unless saved on.
+    bool showJoinSupport = false;
 
 private:
     bool m_modified = false;

@@ -234,6 +234,9 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     sorts = std::move(extensions.sorts);
     standardisation = std::move(extensions.standardisation);
     showGroupNames = extensions.view.showGroupNames;
+    showJoinSupport = extensions.view.showJoinSupport;
+    treeSupport = std::move(extensions.treeSupport);
+    adequacy = std::move(extensions.adequacy);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 
+#include <cmath>
 #include <optional>
 
 namespace sortana {
@@ -23,6 +24,9 @@ enum class Section : quint32 {
     // First, when there: how many sections follow it. A block cut between two sections is
     // otherwise well formed; older programs wrote none and skip it.
     Contents = 6,
+    // The resampling results with their replicates, sub-samples and seeds, and whether the
+    // dendrogram shows each join's support.
+    Resampling = 8,
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -243,6 +247,176 @@ std::optional<bool> readSwitchSection(ArchiveReader &section)
 }
 
 
+// The most replicates or sub-samples a run takes.
+constexpr qint32 mostRuns = 10000;
+
+void writeSeed(ArchiveWriter &section, quint64 seed)
+{
+    section.writeUInt32(quint32(seed));
+    section.writeUInt32(quint32(seed >> 32));
+}
+
+quint64 readSeed(ArchiveReader &section)
+{
+    const quint64 low = section.readUInt32();
+    return low | quint64(section.readUInt32()) << 32;
+}
+
+void writeAdequacy(ArchiveWriter &section, const Adequacy &adequacy)
+{
+    writeSeed(section, adequacy.seed);
+    section.writeInt32(adequacy.subsets);
+    section.writeInt32(adequacy.studyParticipants);
+    section.writeUInt32(quint32(adequacy.points.size()));
+    for (const AdequacyPoint &point : adequacy.points) {
+        section.writeInt32(point.participants);
+        section.writeInt32(point.kept);
+        section.writeDouble(point.mean);
+        section.writeDouble(point.p05);
+        section.writeDouble(point.p95);
+    }
+}
+
+// A point as a run leaves it: its figures absent exactly when no sub-sample was kept, and
+// otherwise correlations, the percentiles in order (the mean may lie outside them).
+bool isPlausible(const AdequacyPoint &point, qint32 subsets)
+{
+    if (point.kept < 0 || point.kept > subsets)
+        return false;
+    if (point.kept == 0)
+        return std::isnan(point.mean) && std::isnan(point.p05) && std::isnan(point.p95);
+    return point.mean >= -1.0 && point.mean <= 1.0 && point.p05 >= -1.0 && point.p05 <= point.p95
+        && point.p95 <= 1.0;
+}
+
+std::optional<Adequacy> readAdequacy(ArchiveReader &section)
+{
+    Adequacy adequacy;
+    adequacy.seed = readSeed(section);
+    adequacy.subsets = section.readInt32();
+    adequacy.studyParticipants = section.readInt32();
+    const quint32 count = section.readUInt32();
+    if (!section.ok() || adequacy.subsets < 1 || adequacy.subsets > mostRuns || adequacy.studyParticipants < 0)
+        return std::nullopt;
+    const std::vector<int> sizes = adequacySizes(adequacy.studyParticipants);
+    if (count != sizes.size())
+        return std::nullopt;
+    for (const int size : sizes) {
+        AdequacyPoint point;
+        point.participants = section.readInt32();
+        point.kept = section.readInt32();
+        point.mean = section.readDouble();
+        point.p05 = section.readDouble();
+        point.p95 = section.readDouble();
+        if (!section.ok() || point.participants != size || !isPlausible(point, adequacy.subsets))
+            return std::nullopt;
+        adequacy.points.push_back(point);
+    }
+    settleAnswers(adequacy);
+    return adequacy;
+}
+
+void writeTreeSupport(ArchiveWriter &section, const TreeSupport &support)
+{
+    writeSeed(section, support.seed);
+    section.writeInt32(support.replicates);
+    section.writeUInt32(quint32(support.joinSupport.size()));
+    for (const double value : support.joinSupport)
+        section.writeDouble(value);
+    // The replicates' trees, packed: leaf orders and splits, little-endian.
+    std::vector<qint32> trees(support.replicateLeaves);
+    trees.insert(trees.end(), support.replicateSplits.begin(), support.replicateSplits.end());
+    QByteArray bytes(qsizetype(trees.size()) * 4, Qt::Uninitialized);
+    qToLittleEndian<qint32>(trees.data(), qsizetype(trees.size()), bytes.data());
+    section.writeBytes(packedSection(bytes, 6));
+}
+
+// Every run of `per` values holds each of first to first + per - 1 once.
+bool arePermutations(const qint32 *values, std::size_t runs, int per, int first)
+{
+    std::vector<bool> seen(static_cast<std::size_t>(per));
+    for (std::size_t run = 0; run < runs; ++run) {
+        std::fill(seen.begin(), seen.end(), false);
+        for (int i = 0; i < per; ++i) {
+            const qint64 at = qint64(values[run * std::size_t(per) + std::size_t(i)]) - first;
+            if (at < 0 || at >= per || seen[std::size_t(at)])
+                return false;
+            seen[std::size_t(at)] = true;
+        }
+    }
+    return true;
+}
+
+std::optional<TreeSupport> readTreeSupport(ArchiveReader &section, int itemCount)
+{
+    TreeSupport support;
+    support.seed = readSeed(section);
+    support.replicates = section.readInt32();
+    const quint32 joins = section.readUInt32();
+    if (!section.ok() || itemCount < 2 || support.replicates < 1 || support.replicates > mostRuns
+        || qint64(joins) != itemCount - 1 || qint64(joins) * 8 > section.remaining())
+        return std::nullopt;
+    for (quint32 j = 0; j < joins; ++j) {
+        const double value = section.readDouble();
+        if (!(value >= 0.0 && value <= 100.0))
+            return std::nullopt;
+        support.joinSupport.push_back(value);
+    }
+    const std::optional<QByteArray> bytes = unpackedSection(section);
+    const std::size_t replicates = std::size_t(support.replicates);
+    const std::size_t leaves = replicates * std::size_t(itemCount);
+    const std::size_t splits = replicates * std::size_t(itemCount - 1);
+    if (!bytes || std::size_t(bytes->size()) != (leaves + splits) * 4)
+        return std::nullopt;
+    std::vector<qint32> trees(leaves + splits);
+    qFromLittleEndian<qint32>(bytes->constData(), qsizetype(trees.size()), trees.data());
+    if (!arePermutations(trees.data(), replicates, itemCount, 0)
+        || !arePermutations(trees.data() + leaves, replicates, itemCount - 1, 1))
+        return std::nullopt;
+    support.replicateLeaves.assign(trees.begin(), trees.begin() + std::ptrdiff_t(leaves));
+    support.replicateSplits.assign(trees.begin() + std::ptrdiff_t(leaves), trees.end());
+    return support;
+}
+
+// The view switch, then each result behind a switch of its own; the replicates' trees,
+// packed, come last.
+QByteArray resamplingSection(const CSortanaMdiDoc &document)
+{
+    ArchiveWriter section;
+    section.writeInt32(document.showJoinSupport ? 1 : 0);
+    section.writeInt32(document.adequacy ? 1 : 0);
+    if (document.adequacy)
+        writeAdequacy(section, *document.adequacy);
+    section.writeInt32(document.treeSupport ? 1 : 0);
+    if (document.treeSupport)
+        writeTreeSupport(section, *document.treeSupport);
+    return section.bytes();
+}
+
+bool readResampling(ArchiveReader &section, int itemCount, DocumentExtensions &read)
+{
+    const std::optional<bool> showJoinSupport = readSwitch(section);
+    const std::optional<bool> hasAdequacy = readSwitch(section);
+    if (!showJoinSupport || !hasAdequacy)
+        return false;
+    read.view.showJoinSupport = *showJoinSupport;
+    if (*hasAdequacy) {
+        read.adequacy = readAdequacy(section);
+        if (!read.adequacy)
+            return false;
+    }
+    const std::optional<bool> hasSupport = readSwitch(section);
+    if (!hasSupport)
+        return false;
+    if (*hasSupport) {
+        read.treeSupport = readTreeSupport(section, itemCount);
+        if (!read.treeSupport)
+            return false;
+    }
+    return section.ok() && section.remaining() == 0;
+}
+
+
 // A section that may stand in a block once: false when it came before or is damaged.
 template <typename T, typename Read>
 bool readOnce(std::unique_ptr<T> &into, Read read)
@@ -280,7 +454,10 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
     const bool scaleDiffers = document.showSimilarityScale != unsaid.showSimilarityScale;
     const bool groupNamesDiffer = document.showGroupNames != unsaid.showGroupNames;
     const bool standardised = !document.standardisation.isEmpty();
-    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer)
+    const bool resampled = document.treeSupport || document.adequacy
+        || document.showJoinSupport != unsaid.showJoinSupport;
+    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
+        && !resampled)
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
     if (document.similarity)
@@ -293,6 +470,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation));
     if (groupNamesDiffer)
         sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
+    if (resampled)
+        sections.emplace_back(Section::Resampling, resamplingSection(document));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -315,6 +494,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool viewRead = false;
     bool standardisationRead = false;
     bool groupNamesRead = false;
+    bool resamplingRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
     while (archive.ok() && archive.remaining() > 0) {
@@ -357,6 +537,11 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
         case Section::GroupNames:
             if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
                 return false;
+            break;
+        case Section::Resampling:
+            if (resamplingRead || !readResampling(section, itemCount, read))
+                return false;
+            resamplingRead = true;
             break;
         default:
             // A later program's section: skipped whole.

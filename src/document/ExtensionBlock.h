@@ -1,9 +1,12 @@
 #pragma once
 
+#include "analysis/Adequacy.h"
 #include "analysis/Standardisation.h"
+#include "analysis/TreeSupport.h"
 #include "import/StudySorts.h"
 
 #include <memory>
+#include <optional>
 
 namespace sortana {
 
@@ -23,6 +26,8 @@ struct ViewSettings {
     bool showSimilarityScale = true;
     // The suggested names of the dendrogram's groups; off for documents that never said.
     bool showGroupNames = false;
+    // The support of each join drawn beside it; off for documents that never said.
+    bool showJoinSupport = false;
     bool operator==(const ViewSettings &) const = default;
 };
 
@@ -33,6 +38,8 @@ struct DocumentExtensions {
     std::unique_ptr<StudySorts> sorts;
     Standardisation standardisation;
     ViewSettings view;
+    std::optional<TreeSupport> treeSupport;
+    std::optional<Adequacy> adequacy;
 };
 
 // Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and

@@ -11,7 +11,7 @@
 
 namespace sortana::test {
 
-void importDocument(const QByteArray &study, CSortanaMdiDoc &document)
+void importDocument(const QByteArray &study, CSortanaMdiDoc &document, const std::function<void(ImportRun &)> &options)
 {
     QTemporaryDir dir;
     ScriptedPlatform platform;
@@ -19,6 +19,10 @@ void importDocument(const QByteArray &study, CSortanaMdiDoc &document)
     writeBytes(input, study);
     ImportRun run(platform);
     ASSERT_TRUE(run.chooseInput(input));
+    if (options) {
+        options(run);
+        ASSERT_TRUE(run.checkOptions());
+    }
     ASSERT_TRUE(run.finish());
     ASSERT_TRUE(document.CompleteImport(run));
 }

@@ -1,0 +1,66 @@
+#include "analysis/ParallelRuns.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <new>
+#include <thread>
+
+namespace sortana {
+
+int resamplingWorkers()
+{
+    return std::max(1, QThread::idealThreadCount());
+}
+
+bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,
+              const ResamplingProgress &progress)
+{
+    std::mutex taking;
+    qint64 next = 0;
+    std::mutex telling;
+    qint64 done = 0;
+    // A few hundred calls at most, however many tasks.
+    const qint64 step = std::max<qint64>(1, count / 200);
+    std::atomic<bool> cancelled = false;
+    if (progress && !progress(0, count))
+        return false;
+
+    auto runTasksOn = [&](int worker) {
+        std::vector<qint32> draws;
+        while (!cancelled.load(std::memory_order_relaxed)) {
+            qint64 task = 0;
+            {
+                const std::lock_guard lock(taking);
+                if (next >= count)
+                    return;
+                task = next++;
+                prepare(task, draws);
+            }
+            work(task, draws, worker);
+            const std::lock_guard lock(telling);
+            ++done;
+            if (progress && (done % step == 0 || done == count) && !progress(done, count))
+                cancelled = true;
+        }
+    };
+    // A study too large for a worker's matrices stops the run, as a cancel does, rather than
+    // ending the program from a thread.
+    auto run = [&](int worker) {
+        try {
+            runTasksOn(worker);
+        } catch (const std::bad_alloc &) {
+            cancelled = true;
+        }
+    };
+    std::vector<std::jthread> threads;
+    for (int worker = 1; worker < workers; ++worker)
+        threads.emplace_back(run, worker);
+    run(0);
+    threads.clear();
+    return !cancelled;
+}
+
+} // namespace sortana

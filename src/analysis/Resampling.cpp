@@ -1,0 +1,32 @@
+#include "analysis/Resampling.h"
+
+#include "analysis/SubStudy.h"
+#include "document/CSortanaMdiDoc.h"
+
+namespace sortana {
+
+std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
+{
+    std::vector<int> drawn;
+    if (!doc.sorts)
+        return drawn;
+    const std::vector<ParticipantSort> &all = doc.sorts->participants;
+    for (std::size_t p = 0; p < all.size(); ++p) {
+        if (all[p].counted)
+            drawn.push_back(int(p));
+    }
+    return drawn;
+}
+
+QString resamplingProblem(const CSortanaMdiDoc &doc)
+{
+    return SubStudies(doc).problem();
+}
+
+void dropResamplingResults(CSortanaMdiDoc &doc)
+{
+    doc.treeSupport.reset();
+    doc.adequacy.reset();
+}
+
+} // namespace sortana

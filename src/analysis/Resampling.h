@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+
+// Told how far a run has come; called from worker threads, a few hundred times a run at
+// most, so the caller makes it thread-safe. Returning false cancels the run.
+using ResamplingProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// The participants a sub-study draws from: the counted ones, by their index in the
+// document's sorts, in file order (never the expert). Empty without the sorts.
+std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc);
+
+// Why the study cannot be resampled, in a sentence for the user; empty when it can.
+QString resamplingProblem(const CSortanaMdiDoc &doc);
+
+// Forgets the stored support, stability and adequacy figures: what the code that changes
+// the study calls, as they no longer describe it.
+void dropResamplingResults(CSortanaMdiDoc &doc);
+
+} // namespace sortana
