@@ -138,6 +138,15 @@ void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
     document.UpdateAllViews(UpdateHint::Redraw);
 }
 
+void OnGroupNames(CSortanaMdiDoc &document, bool shown)
+{
+    if (document.showGroupNames == shown)
+        return;
+    document.showGroupNames = shown;
+    document.SetModifiedFlag(true);
+    document.UpdateAllViews(UpdateHint::Redraw);
+}
+
 bool OnUpdateProperties(const CSortanaMdiDoc &document)
 {
     return document.summary != nullptr;
