@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QHelpEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,6 +22,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -191,6 +193,38 @@ void CSortanaMdiView::OnUpdate(UpdateHint hint)
     viewport()->repaint();
     if (hint == UpdateHint::NewStudy)
         setScrollSizes();
+}
+
+QString CSortanaMdiView::groupNameTip(QPoint viewportPoint) const
+{
+    const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
+    if (!geometry || geometry->groupNames.empty())
+        return {};
+    const QPoint pixel = viewportPoint + scrollPosition();
+    const int x = pixelsToHimetric(pixel.x(), viewport()->logicalDpiX());
+    const int y = -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY());
+    if (x < geometry->labelLeft + geometry->labelWidth || x >= geometry->groupNameRight + geometry->margin.width())
+        return {};
+    for (const BandLabel &label : geometry->groupNames) {
+        const int top = geometry->rowsTop - label.firstRow * geometry->rowHeight;
+        if (y <= top && y > top - geometry->rowHeight)
+            return label.detail;
+    }
+    return {};
+}
+
+bool CSortanaMdiView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = groupNameTip(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return DocumentWindow::viewportEvent(event);
 }
 
 void CSortanaMdiView::paintEvent(QPaintEvent *event)

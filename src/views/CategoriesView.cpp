@@ -136,7 +136,8 @@ void CategoriesView::OnInitialUpdate()
 void CategoriesView::OnUpdate(UpdateHint)
 {
     m_table = m_document ? documentCategories(*m_document) : std::nullopt;
-    m_message->setVisible(!m_table);
+    // An empty document, before its first import, has nothing to say.
+    m_message->setVisible(!m_table && m_document && m_document->hasStudy());
     m_splitter->setVisible(m_table.has_value());
     fillCategories();
 }

@@ -331,6 +331,45 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
     EXPECT_FALSE(enabled(CommandId::exportPicture));
 }
 
+// View > Categories and View > Placements open windows of their own; the placement matrix
+// is exported as a picture like the other windows, and View > Group Names is the document's
+// setting, which marks it modified.
+TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
+{
+    const QString document = dir.filePath(u"study.klus"_s);
+    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
+                                  u"--document"_s, document});
+    ASSERT_EQ(import.status, 0) << import.err.toStdString();
+    frame->openFile(document);
+    settle();
+    QAction &names = *frame->action(CommandId::groupNames);
+    ASSERT_TRUE(names.isEnabled());
+    EXPECT_FALSE(names.isChecked());
+    names.trigger();
+    EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
+    EXPECT_TRUE(frame->activeFrame()->document().IsModified());
+
+    frame->action(CommandId::categoriesWindow)->trigger();
+    settle();
+    EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Categories);
+    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"study.klus:2 - Categories"_s);
+    EXPECT_FALSE(enabled(CommandId::exportPicture));
+
+    frame->action(CommandId::placementsWindow)->trigger();
+    settle();
+    EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Placements);
+    QStringList offered;
+    frame->setPictureChooser([&](const QString &initial) {
+        offered << initial;
+        return PictureTarget{dir.filePath(u"placements.svg"_s), 150};
+    });
+    ASSERT_TRUE(enabled(CommandId::exportPicture));
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study-placements.svg"_s)});
+    EXPECT_TRUE(readBytes(dir.filePath(u"placements.svg"_s)).contains("<svg"));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+}
+
 // View > Similarity Scale shows the active document's own setting, and a change applies to the
 // document: its windows, its file and its modified flag.
 TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)

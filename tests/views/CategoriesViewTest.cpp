@@ -1,6 +1,8 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "analysis/NodeRegistry.h"
+#include "drawing/DendrogramLayout.h"
+#include "views/CSortanaMdiView.h"
 #include "views/CategoriesView.h"
 #include "views/PlacementView.h"
 #include "document/CSortanaMdiDoc.h"
@@ -9,6 +11,7 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -151,6 +154,31 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
     EXPECT_TRUE(placements.hoverText(cell).startsWith(name + u"\nFruit\nPlaced there by "_s))
         << placements.hoverText(cell).toStdString();
     EXPECT_TRUE(placements.hoverText({1, 1}).isEmpty());
+}
+
+TEST_F(CategoriesWindow, TheDendrogramsGroupNameTellsTheTopThreeInItsTooltip)
+{
+    document.numberOfGroups = 2;
+    document.showGroupNames = true;
+    CSortanaMdiView dendrogram(&document, platform);
+    dendrogram.resize(800, 400);
+    dendrogram.show();
+    QCoreApplication::processEvents();
+    dendrogram.OnInitialUpdate();
+    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
+    ASSERT_TRUE(layout);
+    const DendrogramGeometry &g = layout->geometry();
+    ASSERT_EQ(g.groupNames.size(), 2u);
+    const double dpi = dendrogram.viewport()->logicalDpiX();
+    const auto pixel = [dpi](int himetric) { return int(std::abs(himetric) * dpi / 2540.0); };
+    const BandLabel &second = g.groupNames[1];
+    const QPoint onName(pixel(g.groupNameRight) - 3,
+                        pixel(g.rowsTop - second.firstRow * g.rowHeight - g.rowHeight / 2));
+    // Fruit takes all of the fruit's placements; the vegetables' band shares them out.
+    const QString fruitBand = g.groupNames[0].text == u"Fruit"_s ? g.groupNames[0].detail : second.detail;
+    EXPECT_EQ(fruitBand, u"Fruit: 100 %"_s);
+    EXPECT_EQ(dendrogram.groupNameTip(onName), second.detail);
+    EXPECT_TRUE(dendrogram.groupNameTip({2, onName.y()}).isEmpty());
 }
 
 } // namespace
