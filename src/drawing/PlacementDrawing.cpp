@@ -3,9 +3,9 @@
 #include "analysis/Categories.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
+#include "document/CSortanaMdiDoc.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
-#include "document/CSortanaMdiDoc.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

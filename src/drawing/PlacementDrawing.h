@@ -20,18 +20,18 @@ struct CategoryTable;
 // drawing's top-left corner with y growing downwards: cards down in the dendrogram's leaf
 // order, the categories across in their order.
 struct PlacementGeometry {
-    std::vector<int> order;         // the item of each row
-    std::vector<int> groupStarts;   // the first row of every group, 0 first
+    std::vector<int> order; // the item of each row
+    std::vector<int> groupStarts; // the first row of every group, 0 first
     int columns = 0;
     int margin = 0;
     int cellWidth = 0;
     int cellHeight = 0;
-    int rowNameWidth = 0;           // the cards' names at the left
-    int columnNameHeight = 0;       // the categories' names on top, read from the bottom up
+    int rowNameWidth = 0; // the cards' names at the left
+    int columnNameHeight = 0; // the categories' names on top, read from the bottom up
     QFont font;
-    QPoint grid;                    // the first cell's top-left corner
-    QRect legendBar;                // the colour scale, 100 % at its top
-    QSize size;                     // the whole drawing
+    QPoint grid; // the first cell's top-left corner
+    QRect legendBar; // the colour scale, 100 % at its top
+    QSize size; // the whole drawing
 
     bool isEmpty() const { return order.empty() || columns == 0; }
     int rows() const { return int(order.size()); }

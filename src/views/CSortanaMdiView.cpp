@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QDrag>
-#include <QHelpEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,7 +21,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -211,20 +209,6 @@ QString CSortanaMdiView::groupNameTip(QPoint viewportPoint) const
             return label.detail;
     }
     return {};
-}
-
-bool CSortanaMdiView::viewportEvent(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = groupNameTip(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, viewport());
-        return true;
-    }
-    return DocumentWindow::viewportEvent(event);
 }
 
 void CSortanaMdiView::paintEvent(QPaintEvent *event)
@@ -449,18 +433,13 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    QPainter painter;
-    bool printed = painter.begin(&printer);
-    if (printed) {
-        printed = printDendrogramPages(*m_document, painter, [&printer] { return printer.newPage(); },
-                                       referenceScreen(), printScaling());
-        printed = painter.end() && printed;
-    }
+    const bool printed =
+        printPagesOn(printer, QStringLiteral("The dendrogram"), [this](QPainter &painter, const auto &newPage) {
+            return printDendrogramPages(*m_document, painter, newPage, referenceScreen(), printScaling());
+        });
     // The page was laid out for the printer; the screen needs its own layout back.
     m_screenLayout.reset();
     viewport()->update();
-    if (!printed)
-        m_platform.error(QStringLiteral("The dendrogram could not be printed.\nMake sure the printer is ready"));
     return printed;
 }
 

@@ -57,7 +57,7 @@ public:
     bool exportPicture(const QString &path, int pngDpi) override;
 
 protected:
-    bool viewportEvent(QEvent *event) override;
+    QString tipAt(QPoint viewportPoint) override { return groupNameTip(viewportPoint); }
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -217,7 +217,7 @@ void CategoriesView::updateButtons()
 {
     const std::vector<const Category *> chosen = selectedCategories();
     const bool merged = chosen.size() == 1 && m_document
-                     && m_document->standardisation.standardWithKey(categoryKey(chosen.front()->name));
+        && m_document->standardisation.standardWithKey(categoryKey(chosen.front()->name));
     m_merge->setEnabled(chosen.size() >= 2);
     m_rename->setEnabled(chosen.size() == 1);
     m_split->setEnabled(merged);
@@ -274,14 +274,16 @@ void CategoriesView::exportStandardisation()
         return;
     const QByteArray csv = standardisationCsv(m_document->standardisation);
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(csv) == csv.size(); }))
-        m_platform.fileFailure(QStringLiteral("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
+        m_platform.fileFailure(
+            QStringLiteral("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
 }
 
 void CategoriesView::importStandardisation()
 {
     if (!m_table)
         return;
-    const QString path = m_chooseOpenFile(QStringLiteral("Import Standardisation"), QFileInfo(m_document->pathName).path());
+    const QString path =
+        m_chooseOpenFile(QStringLiteral("Import Standardisation"), QFileInfo(m_document->pathName).path());
     if (path.isEmpty())
         return;
     QString error;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/Categories.h"
-#include "views/DocumentWindow.h"
 #include "document/DocumentLinks.h"
+#include "views/DocumentWindow.h"
 
 #include <functional>
 #include <optional>

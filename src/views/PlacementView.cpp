@@ -1,23 +1,19 @@
 #include "views/PlacementView.h"
 
-#include "drawing/DrawingSurface.h"
-#include "drawing/PictureExport.h"
-#include "drawing/PrintedPages.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentText.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/PictureExport.h"
+#include "drawing/PrintedPages.h"
 #include "platform/Platform.h"
 
-#include <QApplication>
-#include <QDrag>
-#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
-#include <QToolTip>
 
 namespace sortana {
 
@@ -97,20 +93,6 @@ QString PlacementView::hoverText(QPoint viewportPoint) const
     return placementDescription(*m_document, *m_table, m_geometry.order[size_t(row)], column);
 }
 
-bool PlacementView::viewportEvent(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = hoverText(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, viewport());
-        return true;
-    }
-    return DocumentWindow::viewportEvent(event);
-}
-
 void PlacementView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
@@ -146,24 +128,7 @@ void PlacementView::mousePressEvent(QMouseEvent *event)
 
 void PlacementView::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint point = event->position().toPoint();
-    if (!(event->buttons() & Qt::LeftButton)) {
-        m_pressPoint.reset();
-        // A tooltip on view follows the mouse from cell to cell.
-        if (QToolTip::isVisible()) {
-            const QString text = hoverText(point);
-            if (text.isEmpty())
-                QToolTip::hideText();
-            else
-                QToolTip::showText(event->globalPosition().toPoint(), text, viewport());
-        }
-    } else if (m_pressPoint && (point - *m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
-        m_pressPoint.reset();
-        // Qt deletes the drag once it is over; the result does not matter.
-        auto *drag = new QDrag(this);
-        drag->setMimeData(pictureData(window()->windowTitle()).release());
-        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
-    }
+    followMouse(*event, m_pressPoint, [this] { return pictureData(window()->windowTitle()); });
     DocumentWindow::mouseMoveEvent(event);
 }
 
@@ -194,16 +159,9 @@ bool PlacementView::printTo(QPrinter &printer)
 {
     if (!canCopy())
         return false;
-    QPainter painter;
-    bool printed = painter.begin(&printer);
-    if (printed) {
-        printed = printPlacementPages(*m_document, *m_table, painter, [&printer] { return printer.newPage(); },
-                                      printScaling());
-        printed = painter.end() && printed;
-    }
-    if (!printed)
-        m_platform.error(QStringLiteral("The placements could not be printed.\nMake sure the printer is ready"));
-    return printed;
+    return printPagesOn(printer, QStringLiteral("The placements"), [this](QPainter &painter, const auto &newPage) {
+        return printPlacementPages(*m_document, *m_table, painter, newPage, printScaling());
+    });
 }
 
 } // namespace sortana

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/Categories.h"
+#include "document/DocumentLinks.h"
 #include "drawing/PlacementDrawing.h"
 #include "views/DocumentWindow.h"
-#include "document/DocumentLinks.h"
 
 #include <optional>
 
@@ -37,7 +37,7 @@ public:
     const PlacementGeometry &geometry() const { return m_geometry; }
 
 protected:
-    bool viewportEvent(QEvent *event) override;
+    QString tipAt(QPoint viewportPoint) override { return hoverText(viewportPoint); }
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

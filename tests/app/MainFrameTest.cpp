@@ -88,6 +88,16 @@ protected:
         writeBytes(path, readBytes(u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s));
         return path;
     }
+    // The small example imported by sortana-cli into a document of the study's own: its sorts
+    // included.
+    QString importedDocument()
+    {
+        const QString document = dir.filePath(u"study.klus"_s);
+        const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s,
+                                      dir.path(), u"--document"_s, document});
+        EXPECT_EQ(import.status, 0) << import.err.toStdString();
+        return document;
+    }
     QStringList menuTitles() const
     {
         QStringList titles;
@@ -290,11 +300,7 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
 // sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 {
-    const QString document = dir.filePath(u"study.klus"_s);
-    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
-                                  u"--document"_s, document});
-    ASSERT_EQ(import.status, 0) << import.err.toStdString();
-    frame->openFile(document);
+    frame->openFile(importedDocument());
     settle();
     ASSERT_TRUE(enabled(CommandId::exportPicture));
     QStringList offered;
@@ -336,11 +342,7 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 // setting, which marks it modified.
 TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
 {
-    const QString document = dir.filePath(u"study.klus"_s);
-    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
-                                  u"--document"_s, document});
-    ASSERT_EQ(import.status, 0) << import.err.toStdString();
-    frame->openFile(document);
+    frame->openFile(importedDocument());
     settle();
     QAction &names = *frame->action(CommandId::groupNames);
     ASSERT_TRUE(names.isEnabled());

@@ -1,13 +1,13 @@
 // The placement matrix as a picture, and the groups' suggested names in the dendrogram's
 // pictures.
+#include "drawing/PlacementDrawing.h"
 #include "analysis/NodeRegistry.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
-#include "drawing/PlacementDrawing.h"
-#include "document/CSortanaMdiDoc.h"
-#include "document/DocumentCategories.h"
 #include "support/ImportedDocument.h"
 
 #include <QImage>
@@ -51,8 +51,8 @@ TEST_F(Placements, EachCellIsColouredByItsShareOnTheMatrixScale)
         for (int column = 0; column < g.columns; ++column) {
             const int item = g.order[size_t(row)];
             // A corner of the cell, away from the count written in its middle.
-            const QPoint corner = g.grid + QPoint(column * g.cellWidth + g.cellWidth / 8,
-                                                  row * g.cellHeight + g.cellHeight / 6);
+            const QPoint corner =
+                g.grid + QPoint(column * g.cellWidth + g.cellWidth / 8, row * g.cellHeight + g.cellHeight / 6);
             const QRgb pixel = image.pixel(himetricToPixels(corner.x(), dpi), himetricToPixels(corner.y(), dpi));
             const QColor expected = shareColour(table.share(item, size_t(column)));
             EXPECT_NEAR(qRed(pixel), expected.red(), 2) << row << ',' << column;

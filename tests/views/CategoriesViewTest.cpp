@@ -1,15 +1,15 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
-#include "analysis/NodeRegistry.h"
-#include "drawing/DendrogramLayout.h"
-#include "views/CSortanaMdiView.h"
 #include "views/CategoriesView.h"
-#include "views/PlacementView.h"
+#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
+#include "drawing/DendrogramLayout.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "views/CSortanaMdiView.h"
+#include "views/PlacementView.h"
 
 #include <QCoreApplication>
 #include <QLabel>
