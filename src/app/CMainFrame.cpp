@@ -428,8 +428,8 @@ void CMainFrame::updateCommands()
     const bool hasTree = document && document->clusterRoot;
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
-    action(CommandId::find)->setEnabled(frame && frame->view().canCopy());
-    action(findNext)->setEnabled(frame && frame->view().canCopy());
+    action(CommandId::find)->setEnabled(frame && frame->view().canFind());
+    action(findNext)->setEnabled(frame && frame->view().canFind());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());

@@ -39,6 +39,7 @@ public:
     bool exportPicture(const QString &, int) override { return false; }
     // Selects the next category whose name holds the text.
     bool findNext(const QString &text) override;
+    bool canFind() const override { return m_table.has_value(); }
     // The categories' table, on as many pages as it takes.
     bool printTo(QPrinter &printer) override;
 

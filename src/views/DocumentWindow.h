@@ -37,6 +37,8 @@ public:
     // last, going round past the end; scrolls to it and highlights it on screen. False when
     // no name holds it.
     virtual bool findNext(const QString &text) = 0;
+    // Find looks in what the window shows: the names of its picture, unless it says otherwise.
+    virtual bool canFind() const { return canCopy(); }
     // What the window shows as a picture file: SVG, PNG at the resolution given, or PDF. False,
     // after telling the user, when it could not be written.
     virtual bool exportPicture(const QString &path, int pngDpi) = 0;

@@ -89,6 +89,13 @@ TEST_F(CategoriesWindow, MergeAndSplitChangeTheFiguresAtOnce)
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"Fruit"_s, u"Veg"_s, u"Greens"_s}));
     EXPECT_EQ(view->selectedNames(), (QStringList{u"Veg"_s, u"Greens"_s}));
 
+    // Find selects the next category whose name holds the text, going round.
+    EXPECT_TRUE(view->findNext(u"E"_s));
+    EXPECT_EQ(view->selectedNames(), QStringList{u"Greens"_s});
+    EXPECT_TRUE(view->findNext(u"E"_s));
+    EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
+    EXPECT_FALSE(view->findNext(u"Kale"_s));
+
     // A cancelled name changes nothing.
     chosenName.clear();
     document.SetModifiedFlag(false);
