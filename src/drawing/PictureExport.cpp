@@ -334,8 +334,8 @@ bool saveDrawing(const QString &path, Platform &platform, QSize size, const QStr
 
 DrawOn matrixDrawing(const CSortanaMdiDoc &document, const MatrixGeometry &geometry)
 {
-    return [&](DrawingSurface &surface) {
-        drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    return [document = &document, geometry = &geometry](DrawingSurface &surface) {
+        drawMatrix(*document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
     };
 }
 
@@ -349,8 +349,8 @@ PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const C
 
 DrawOn placementDrawing(const CSortanaMdiDoc &document, const CategoryTable &table, const PlacementGeometry &geometry)
 {
-    return [&](DrawingSurface &surface) {
-        drawPlacements(document, table, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    return [document = &document, table = &table, geometry = &geometry](DrawingSurface &surface) {
+        drawPlacements(*document, *table, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
     };
 }
 

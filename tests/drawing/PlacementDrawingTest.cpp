@@ -8,9 +8,13 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
+#include "drawing/PrintedPages.h"
 #include "support/ImportedDocument.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +80,28 @@ TEST_F(Placements, ASvgHoldsEveryCategoryAndFollowsTheStandardisation)
     for (const char *name : {"Fruit", "Vegetables", "Apple", "Leek", "100 %"})
         EXPECT_TRUE(svg.contains(name)) << name;
     EXPECT_FALSE(svg.contains(">Greens<"));
+}
+
+// Printed at real size on a page too small for it, the matrix goes over several pages; fitted
+// to one page, onto one.
+TEST_F(Placements, PrintedPagesFollowTheScaling)
+{
+    const CategoryTable table = *documentCategories(document);
+    const auto pagesPrinted = [&](PrintScaling scaling) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QSizeF(20, 30), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        int pages = 1;
+        EXPECT_TRUE(printPlacementPages(
+            document, table, painter, [&] { return writer.newPage() && ++pages; }, scaling));
+        return pages;
+    };
+    EXPECT_EQ(pagesPrinted(PrintScaling::FitToOnePage), 1);
+    EXPECT_GT(pagesPrinted(PrintScaling::RealSize), 1);
 }
 
 TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
