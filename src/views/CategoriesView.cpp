@@ -154,8 +154,6 @@ void CategoriesView::fillCategories()
         m_categories->addTopLevelItems(rows);
     }
     selectCategories(selected);
-    showSelected();
-    updateButtons();
 }
 
 std::vector<const Category *> CategoriesView::selectedCategories() const
@@ -257,9 +255,11 @@ void CategoriesView::splitSelected()
     const std::vector<const Category *> chosen = selectedCategories();
     if (chosen.size() != 1)
         return;
-    // The originals come back selected, under their own names.
+    // The originals come back selected, under their own names. The names are copied: the
+    // change works the categories out again.
     const QStringList originals = chosen.front()->spellingTexts();
-    splitCategory(*m_document, chosen.front()->name);
+    const QString standard = chosen.front()->name;
+    splitCategory(*m_document, standard);
     selectCategories(originals);
 }
 
