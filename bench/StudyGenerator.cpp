@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <numeric>
@@ -80,6 +81,39 @@ qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed)
         return -1;
     file.close();
     return file.error() == QFileDevice::NoError ? file.size() : -1;
+}
+
+QString labelSpelling(int label, quint32 variant)
+{
+    QString name = QStringLiteral("Topic number %1").arg(label);
+    switch (variant % 4) {
+    case 0: return name;
+    case 1: return name.toLower();
+    case 2: return QStringLiteral("  ") + name.toUpper();
+    default: return QStringLiteral("Topic  number %1 ").arg(label);
+    }
+}
+
+StudySorts openSortOf(int cards, int participants, int labels)
+{
+    StudySorts study;
+    QRandomGenerator random(7);
+    std::vector<int> order(static_cast<std::size_t>(cards));
+    std::iota(order.begin(), order.end(), 0);
+    for (int p = 0; p < participants; ++p) {
+        ParticipantSort participant{QStringLiteral("P%1").arg(p + 1), true, {}};
+        const int groups = 6 + int(random.bounded(9));
+        std::shuffle(order.begin(), order.end(), random);
+        participant.groups.resize(std::size_t(groups));
+        for (SortGroup &group : participant.groups) {
+            group.name = random.bounded(20) == 0 ? QStringLiteral("-----")
+                                                 : labelSpelling(int(random.bounded(labels)), random.generate());
+        }
+        for (int k = 0; k < cards; ++k)
+            participant.groups[std::size_t(k % groups)].cards.push_back({order[std::size_t(k)], 1, 0});
+        study.participants.push_back(std::move(participant));
+    }
+    return study;
 }
 
 } // namespace sortana::bench

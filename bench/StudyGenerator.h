@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/StudySorts.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -20,5 +22,13 @@ struct StudyShape {
 // bytes, or -1 when the shape is impossible (no items, no participants, or fewer items
 // than groups, which would leave a group empty) or the file cannot be written.
 qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed = 1);
+
+// A label of an open sort's vocabulary in one of four spellings that are one category.
+QString labelSpelling(int label, quint32 variant);
+
+// The sorts of an open card sort: every participant places every card once, in 6 to 14
+// groups named from a vocabulary of `labels` labels in several spellings, one group in twenty
+// left unnamed; the same sizes always give the same sorts.
+StudySorts openSortOf(int cards, int participants, int labels);
 
 } // namespace sortana::bench

@@ -3,14 +3,10 @@
 // written in several spellings, some groups left unnamed. Measures the categories with
 // their figures and the full placement matrix (every card by every category), as the
 // Categories and Placements windows ask for them after each change; goal under 50 ms.
+#include "StudyGenerator.h"
 #include "analysis/Categories.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QRandomGenerator>
-
-#include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -20,39 +16,9 @@ constexpr int cards = 200;
 constexpr int participants = 300;
 constexpr int labels = 60;
 
-QString spelling(int label, quint32 variant)
-{
-    QString name = QStringLiteral("Topic number %1").arg(label);
-    switch (variant % 4) {
-    case 0: return name;
-    case 1: return name.toLower();
-    case 2: return QStringLiteral("  ") + name.toUpper();
-    default: return QStringLiteral("Topic  number %1 ").arg(label);
-    }
-}
-
 const StudySorts &openSort()
 {
-    static const StudySorts sorts = [] {
-        StudySorts study;
-        QRandomGenerator random(7);
-        std::vector<int> order(cards);
-        std::iota(order.begin(), order.end(), 0);
-        for (int p = 0; p < participants; ++p) {
-            ParticipantSort participant{QStringLiteral("P%1").arg(p + 1), true, {}};
-            const int groups = 6 + int(random.bounded(9));
-            std::shuffle(order.begin(), order.end(), random);
-            participant.groups.resize(std::size_t(groups));
-            for (SortGroup &group : participant.groups) {
-                group.name = random.bounded(20) == 0 ? QStringLiteral("-----")
-                                                     : spelling(int(random.bounded(labels)), random.generate());
-            }
-            for (int k = 0; k < cards; ++k)
-                participant.groups[std::size_t(k % groups)].cards.push_back({order[std::size_t(k)], 1, 0});
-            study.participants.push_back(std::move(participant));
-        }
-        return study;
-    }();
+    static const StudySorts sorts = bench::openSortOf(cards, participants, labels);
     return sorts;
 }
 
@@ -63,7 +29,7 @@ void BM_CategoriesAndPlacements(benchmark::State &state)
     if (state.range(0) == 1) {
         // Half the labels merged in pairs, as after a round of standardising.
         for (int label = 0; label < labels; label += 2)
-            standardisation.merge({spelling(label, 0), spelling(label + 1, 0)}, QStringLiteral("Merged %1").arg(label));
+            standardisation.merge({bench::labelSpelling(label, 0), bench::labelSpelling(label + 1, 0)}, QStringLiteral("Merged %1").arg(label));
     }
     std::vector<int> matrix;
     for (auto _ : state) {

@@ -6,6 +6,9 @@
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DrawingSurface.h"
 #include "views/MatrixView.h"
+#include "views/PlacementView.h"
+#include "StudyGenerator.h"
+#include "document/DocumentCategories.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ScriptedPlatform.h"
 
@@ -196,6 +199,28 @@ void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
     QCoreApplication::processEvents();
     scrollTo(view, scrollPercent);
 }
+
+// The Placements window of an open sort of 200 cards by 300 participants after a change of
+// the standardisation: the categories worked out again, the matrix laid out and the whole
+// window painted.
+void BM_PlacementWindowAfterAChange(benchmark::State &state)
+{
+    static CSortanaMdiDoc document;
+    if (!document.clusterRoot) {
+        fillDocument(document, 200);
+        document.sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
+    }
+    ScriptedPlatform platform;
+    PlacementView view(&document, platform);
+    showWindow(view);
+    QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.OnUpdate(UpdateHint::Redraw);
+        view.viewport()->render(&frame);
+    }
+    state.counters["categories"] = double(view.table() ? view.table()->categories.size() : 0);
+}
+BENCHMARK(BM_PlacementWindowAfterAChange)->Unit(benchmark::kMillisecond);
 
 // Painted again where it stands. At real size a frame shows a few thousand cells; zoomed out,
 // millions, and thousands of names.

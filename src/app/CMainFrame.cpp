@@ -228,6 +228,18 @@ void CMainFrame::createCommands()
     addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
     addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
     addCommand(similarityMatrix, QStringLiteral("Similarity &Matrix"), [this] { openMatrixWindow(); });
+    addCommand(categoriesWindow, QStringLiteral("&Categories"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            addFrame(frame->sharedDocument(), DocumentFrame::Kind::Categories);
+    });
+    addCommand(placementsWindow, QStringLiteral("&Placements"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            addFrame(frame->sharedDocument(), DocumentFrame::Kind::Placements);
+    });
+    addCommand(groupNames, QStringLiteral("&Group Names"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            OnGroupNames(frame->document(), action(groupNames)->isChecked());
+    })->setCheckable(true);
     addCommand(similarityScale, QStringLiteral("Similarity Sc&ale"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
@@ -324,7 +336,8 @@ void CMainFrame::rebuildMenus()
     }
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale});
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale, 0, categoriesWindow,
+                  placementsWindow, groupNames});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument) {
@@ -406,7 +419,7 @@ void CMainFrame::updateCommands()
     DocumentFrame *frame = activeFrame();
     const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
     for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
-                         cascade, tile, arrangeIcons})
+                         categoriesWindow, placementsWindow, cascade, tile, arrangeIcons})
         action(id)->setEnabled(frame != nullptr);
     action(fileSave)->setEnabled(document && OnUpdateSave(*document));
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
@@ -415,13 +428,15 @@ void CMainFrame::updateCommands()
     const bool hasTree = document && document->clusterRoot;
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
-    action(CommandId::find)->setEnabled(frame && frame->view().canCopy());
-    action(findNext)->setEnabled(frame && frame->view().canCopy());
+    action(CommandId::find)->setEnabled(frame && frame->view().canFind());
+    action(findNext)->setEnabled(frame && frame->view().canFind());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
+    action(groupNames)->setEnabled(document && document->hasStudy());
+    action(groupNames)->setChecked(document && document->showGroupNames);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -435,6 +450,10 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
         if (frame->kind() == DocumentFrame::Kind::SimilarityMatrix)
             title += QStringLiteral(" - Similarity Matrix");
+        else if (frame->kind() == DocumentFrame::Kind::Categories)
+            title += QStringLiteral(" - Categories");
+        else if (frame->kind() == DocumentFrame::Kind::Placements)
+            title += QStringLiteral(" - Placements");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -652,8 +671,11 @@ void CMainFrame::exportPicture()
     DocumentFrame *frame = activeFrame();
     if (!frame || !frame->view().canCopy())
         return;
-    const bool matrix = frame->kind() == DocumentFrame::Kind::SimilarityMatrix;
-    const PictureTarget target = m_choosePicture(initialPicturePath(frame->document().pathName, matrix));
+    const QString documentPath = frame->document().pathName;
+    const PictureTarget target = m_choosePicture(
+        frame->kind() == DocumentFrame::Kind::Placements
+            ? initialPicturePath(documentPath, QStringLiteral("-placements"))
+            : initialPicturePath(documentPath, frame->kind() == DocumentFrame::Kind::SimilarityMatrix));
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
 }

@@ -130,13 +130,28 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
     dialog.exec();
 }
 
-void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+namespace {
+
+// A view setting is saved with the document: a change marks it modified.
+void setViewSetting(CSortanaMdiDoc &document, bool CSortanaMdiDoc::*setting, bool shown)
 {
-    if (document.showSimilarityScale == shown)
+    if (document.*setting == shown)
         return;
-    document.showSimilarityScale = shown;
+    document.*setting = shown;
     document.SetModifiedFlag(true);
     document.UpdateAllViews(UpdateHint::Redraw);
+}
+
+} // namespace
+
+void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+{
+    setViewSetting(document, &CSortanaMdiDoc::showSimilarityScale, shown);
+}
+
+void OnGroupNames(CSortanaMdiDoc &document, bool shown)
+{
+    setViewSetting(document, &CSortanaMdiDoc::showGroupNames, shown);
 }
 
 bool OnUpdateProperties(const CSortanaMdiDoc &document)

@@ -1,19 +1,35 @@
 #include "app/DocumentFrame.h"
 
 #include "views/CSortanaMdiView.h"
+#include "views/CategoriesView.h"
 #include "views/MatrixView.h"
+#include "views/PlacementView.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QCloseEvent>
 
 namespace sortana {
 
+namespace {
+
+DocumentWindow *newWindow(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Platform &platform)
+{
+    switch (kind) {
+    case DocumentFrame::Kind::SimilarityMatrix: return new MatrixView(document, platform);
+    case DocumentFrame::Kind::Categories: return new CategoriesView(document, platform);
+    case DocumentFrame::Kind::Placements: return new PlacementView(document, platform);
+    case DocumentFrame::Kind::Dendrogram: break;
+    }
+    return new CSortanaMdiView(document, platform);
+}
+
+} // namespace
+
 DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
                              Kind kind)
     : m_document(std::move(document)),
       m_kind(kind),
-      m_view(kind == Kind::SimilarityMatrix ? static_cast<DocumentWindow *>(new MatrixView(m_document.get(), platform))
-                                            : new CSortanaMdiView(m_document.get(), platform)),
+      m_view(newWindow(kind, m_document.get(), platform)),
       m_mayClose(std::move(mayClose))
 {
     setAttribute(Qt::WA_DeleteOnClose);

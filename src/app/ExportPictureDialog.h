@@ -26,6 +26,8 @@ PictureTarget pictureTarget(const QString &chosenPath, const QString &chosenFilt
 // A first name for the picture: the document's, beside it, as an SVG; a matrix window's picture
 // says so in its name.
 QString initialPicturePath(const QString &documentPath, bool matrix);
+// The same for a window whose picture's name ends in the text given, such as "-placements".
+QString initialPicturePath(const QString &documentPath, const QString &nameEnd);
 
 // Asks with a file dialog, starting from the path given.
 PictureTarget askPictureTarget(QWidget *parent, const QString &initial);

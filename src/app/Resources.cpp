@@ -74,6 +74,13 @@ QString loadString(int id)
                               "Export Picture");
     case CommandId::similarityScale:
         return QStringLiteral("Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
+    case CommandId::categoriesWindow:
+        return QStringLiteral("Open a window on the categories the participants named, to merge and rename them\n"
+                              "Categories");
+    case CommandId::placementsWindow:
+        return QStringLiteral("Open a window on where the participants placed each card\nPlacements");
+    case CommandId::groupNames:
+        return QStringLiteral("Show or hide the groups' suggested names on the dendrogram\nGroup Names");
     case CommandId::copyGroups:
         return QStringLiteral("Copy the groups of the current cut as text, one card a line\nCopy Groups");
     case CommandId::copyMatrixText:

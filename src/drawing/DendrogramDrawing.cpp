@@ -109,6 +109,15 @@ void drawRows(const DendrogramGeometry &layout, const QStringList &names, bool u
     }
 }
 
+void drawGroupNames(const DendrogramGeometry &layout, DrawingSurface &surface, const Reach &reach)
+{
+    for (const BandLabel &label : layout.groupNames) {
+        const int y = layout.rowsTop - label.firstRow * layout.rowHeight;
+        if (reach.touches({reach.left, y}, {reach.left, y - layout.rowHeight}))
+            drawBandLabel(layout, surface, label.firstRow, layout.groupNameRight, label.text);
+    }
+}
+
 void drawTree(const DendrogramGeometry &layout, DrawingSurface &surface, const Reach &reach)
 {
     QPoint position;
@@ -141,6 +150,7 @@ void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, D
 {
     paintBackground(geometry, paintSize, surface);
     drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface, reach);
+    drawGroupNames(geometry, surface, reach);
     drawTree(geometry, surface, reach);
     // A few lines and labels: left to the clip.
     if (geometry.scale && scale == Scale::Drawn)
@@ -220,6 +230,13 @@ void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry
     reach.top = geometry.rowsTop - firstRow * geometry.rowHeight - 1;
     reach.bottom = geometry.rowsTop - (firstRow + rows) * geometry.rowHeight + 1;
     paintPart(document, geometry, surface, requestedPaintSize, reach);
+}
+
+void drawBandLabel(const DendrogramGeometry &geometry, DrawingSurface &surface, int firstRow, int right,
+                   const QString &text)
+{
+    const int y = geometry.rowsTop - firstRow * geometry.rowHeight;
+    surface.textOut({right - surface.textExtent(text).width(), y}, text);
 }
 
 void drawSimilarityScale(const DendrogramGeometry &geometry, DrawingSurface &surface, int width)

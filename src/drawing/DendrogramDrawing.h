@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QRectF>
 #include <QSize>
+#include <QString>
 
 namespace sortana {
 
@@ -35,6 +36,11 @@ void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry
 // The similarity scale of the layout alone, on the plain background over the width given,
 // where the surface puts it: under the rows of a page, or at the bottom of a window.
 void drawSimilarityScale(const DendrogramGeometry &geometry, DrawingSurface &surface, int width);
+
+// A text at the top right of a band whose first row is given, in the names' font, its right
+// end at `right` (0.01 mm).
+void drawBandLabel(const DendrogramGeometry &geometry, DrawingSurface &surface, int firstRow, int right,
+                   const QString &text);
 
 // What stands under the similarity scale instead of the bands.
 inline const QColor plainBackground = Qt::white;

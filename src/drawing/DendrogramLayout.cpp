@@ -2,6 +2,7 @@
 
 #include "analysis/GroupCut.h"
 #include "drawing/DrawingSurface.h"
+#include "document/DocumentCategories.h"
 
 #include <algorithm>
 #include <cmath>
@@ -103,6 +104,7 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
         g.scale = layoutScale();
     qint64 right = qint64(g.labelLeft) + g.labelWidth + mx;
     qint64 bottom = g.height;
+    right = layoutGroupNames(document, right);
     if (g.scale) {
         for (const ScaleLabel &label : g.scale->labels)
             right = std::max(right, label.topLeft.x() + qint64(label.width) + mx);
@@ -254,6 +256,34 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
             (parent.stage == 1 ? parent.left : parent.right) = placement;
         }
     }
+}
+
+qint64 DendrogramLayout::layoutGroupNames(const CSortanaMdiDoc &document, qint64 right)
+{
+    if (!document.showGroupNames || !document.clusterRoot)
+        return right;
+    const std::optional<CategoryTable> table = documentCategories(document);
+    if (!table)
+        return right;
+    DendrogramGeometry &g = m_geometry;
+    int widest = 0;
+    for (const GroupName &group : documentGroupNames(document, *table)) {
+        if (group.candidates.empty())
+            continue;
+        BandLabel label{group.firstRow, table->categories[group.candidates.front().category].name, {}};
+        QStringList lines;
+        for (const NameCandidate &candidate : group.candidates)
+            lines << QStringLiteral("%1: %2 %")
+                         .arg(table->categories[candidate.category].name,
+                              QString::number(candidate.share * 100, 'f', 0));
+        label.detail = lines.join(u'\n');
+        widest = std::max(widest, std::min(m_surface.textExtent(label.text).width(), maxExtent));
+        g.groupNames.push_back(std::move(label));
+    }
+    if (g.groupNames.empty())
+        return right;
+    g.groupNameRight = int(std::min<qint64>(qint64(g.labelLeft) + g.labelWidth + g.margin.width() + widest, maxExtent));
+    return std::max(right, qint64(g.groupNameRight) + g.margin.width());
 }
 
 std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const

@@ -57,6 +57,14 @@ struct SimilarityScale {
     int height = 0;                // from the drawing's bottom edge to the scale's, margin included
 };
 
+// A text at the top right of a band, such as its group's suggested name: the band's first
+// row, the text, and what its tooltip says.
+struct BandLabel {
+    int firstRow = 0;
+    QString text;
+    QString detail;
+};
+
 // How the tree's path goes on from one point to the next.
 enum class PathStep : std::uint8_t { MoveTo, LineTo };
 
@@ -89,6 +97,10 @@ struct DendrogramGeometry {
     std::vector<PathStep> pathSteps;
     // The splits of the loosest joins, one fewer than the number of groups at most.
     std::set<int> groupBoundaries;
+    // The groups' suggested names when the document shows them, in a column right of the
+    // cards' names, each right-aligned with the column's right edge.
+    std::vector<BandLabel> groupNames;
+    int groupNameRight = 0;
     // When the document shows it and the tree has a similarity axis to read.
     std::optional<SimilarityScale> scale;
     quint32 colour1 = 0;
@@ -118,6 +130,8 @@ private:
     int joinX(double similarity, double offset) const;
     std::optional<SimilarityScale> layoutScale() const;
     std::set<int> groupBoundaries(int numberOfGroups) const;
+    // The names' column: its right edge, or the right edge given when there is none.
+    qint64 layoutGroupNames(const CSortanaMdiDoc &document, qint64 right);
 
     DendrogramGeometry m_geometry;
     const std::vector<double> *m_meanFits;

@@ -62,17 +62,6 @@ QRgb lookupColour(double share)
     return shareLookup()[size_t(k)];
 }
 
-QFont documentFont(const CSortanaMdiDoc &document)
-{
-    QFont font;
-    if (document.fontSize > 0) {
-        font = QFont(document.fontName.left(maxFaceNameLength));
-        font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
-        font.setPointSize(std::min(document.fontSize, maxFontSize));
-    }
-    return font;
-}
-
 QFont scaledFont(QFont font, double scale)
 {
     if (scale >= 1.0)
@@ -271,22 +260,9 @@ public:
         const QRect &bar = m_g.legendBar;
         if (!m_area.intersects(QRect(bar.left(), 0, m_g.size.width() - bar.left(), m_g.size.height())))
             return;
-        constexpr int slices = 64;
-        for (int k = 0; k < slices; ++k) {
-            const int top = bar.top() + bar.height() * k / slices;
-            const int bottom = bar.top() + bar.height() * (k + 1) / slices;
-            fill(QRect(bar.left(), top, bar.width(), bottom - top), shareColour(1.0 - (k + 0.5) / slices));
-        }
+        drawShareScale(m_surface, bar);
         outline(m_surface.hairlinePen(Qt::SolidLine), [&](auto rectangle) { rectangle(bar); });
-        m_painter.setFont(m_g.legendFont);
-        m_painter.setPen(Qt::black);
-        const std::pair<int, QString> labels[] = {{0, QStringLiteral("100 %")},
-                                                  {bar.height() / 2, QStringLiteral("50 %")},
-                                                  {bar.height(), QStringLiteral("0 %")}};
-        for (const auto &[offset, label] : labels) {
-            const int halfHeight = m_surface.textExtent(label).height() / 2;
-            m_surface.textOut(up(bar.left() + bar.width() + textGap, bar.top() + offset - halfHeight), label);
-        }
+        drawShareLabels(m_surface, bar, m_g.legendFont);
     }
 
 private:
@@ -479,6 +455,42 @@ private:
 };
 
 } // namespace
+
+QFont documentFont(const CSortanaMdiDoc &document)
+{
+    QFont font;
+    if (document.fontSize > 0) {
+        font = QFont(document.fontName.left(maxFaceNameLength));
+        font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
+        font.setPointSize(std::min(document.fontSize, maxFontSize));
+    }
+    return font;
+}
+
+void drawShareScale(DrawingSurface &surface, QRect bar)
+{
+    constexpr int slices = 64;
+    for (int k = 0; k < slices; ++k) {
+        const int top = bar.top() + bar.height() * k / slices;
+        const int bottom = bar.top() + bar.height() * (k + 1) / slices;
+        surface.painter().fillRect(deviceRect(surface, QRect(bar.left(), top, bar.width(), bottom - top)),
+                                   shareColour(1.0 - (k + 0.5) / slices));
+    }
+}
+
+void drawShareLabels(DrawingSurface &surface, QRect bar, const QFont &font)
+{
+    QPainter &painter = surface.painter();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const std::pair<int, QString> labels[] = {{0, QStringLiteral("100 %")},
+                                              {bar.height() / 2, QStringLiteral("50 %")},
+                                              {bar.height(), QStringLiteral("0 %")}};
+    for (const auto &[offset, label] : labels) {
+        const int halfHeight = surface.textExtent(label).height() / 2;
+        surface.textOut(up(bar.left() + bar.width() + textGap, bar.top() + offset - halfHeight), label);
+    }
+}
 
 QColor shareColour(double share)
 {

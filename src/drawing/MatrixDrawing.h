@@ -23,6 +23,14 @@ class DrawingSurface;
 // blues, so that the order of the shares still reads when printed in grey.
 QColor shareColour(double share);
 
+// The document's font for names, or the device's default where the document names none.
+QFont documentFont(const CSortanaMdiDoc &document);
+
+// The share scale standing in a bar (0.01 mm, y downwards), 100 % at its top: its colours,
+// and its labels right of it in the font given. Whoever draws it outlines the bar between the two.
+void drawShareScale(DrawingSurface &surface, QRect bar);
+void drawShareLabels(DrawingSurface &surface, QRect bar, const QFont &font);
+
 // Where everything of one drawing of the similarity matrix stands, in 0.01 mm from the
 // drawing's top-left corner with y growing downwards (the drawing surface's y is its
 // negative). Rows and columns hold the same items, in the dendrogram's leaf order.

@@ -4,6 +4,8 @@
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
+#include "drawing/PlacementDrawing.h"
+#include "document/DocumentCategories.h"
 #include "document/CSortanaMdiDoc.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -16,6 +18,7 @@
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <functional>
 
 namespace sortana {
 
@@ -257,28 +260,108 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
     return saved;
 }
 
-QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+namespace {
+
+// A drawing of the size given (0.01 mm) that draws itself on a surface at its real size.
+using DrawOn = std::function<void(DrawingSurface &surface)>;
+
+QByteArray svgOfDrawing(QSize size, const ReferenceScreen &screen, const QString &description, const DrawOn &draw)
 {
-    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
-    if (geometry.isEmpty())
-        return {};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
     generator.setResolution(svgDpi);
-    generator.setSize(geometry.size);
-    generator.setViewBox(QRect(QPoint(0, 0), geometry.size));
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setTitle(applicationName.toString());
     generator.setDescription(description);
     QPainter painter;
     if (!painter.begin(&generator))
         return {};
     DrawingSurface surface(painter, false, extentAt(screen, svgDpi));
-    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
+    draw(surface);
     if (!painter.end())
         return {};
     return buffer.data();
+}
+
+QImage imageOfDrawing(QSize size, const ReferenceScreen &screen, int dpi, const DrawOn &draw)
+{
+    QImage image = blankImage(pixelsOf(size, dpi), dpi);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawingSurface surface(painter, false, extentAt(screen, dpi));
+    draw(surface);
+    return image;
+}
+
+// An SVG, PNG or one-page PDF of the drawing, laid out as the file screen shows it; the title
+// names it in the SVG and the PDF.
+bool saveDrawing(const QString &path, Platform &platform, QSize size, const QString &title, int pngDpi,
+                 const DrawOn &draw)
+{
+    const QString suffix = suffixOf(path);
+    bool saved = false;
+    if (suffix == u"svg") {
+        saved = writeBytes(path, svgOfDrawing(size, fileScreen, title, draw));
+    } else if (suffix == u"png") {
+        if (!checkImageSize(pixelsOf(size, pngDpi), platform))
+            return false;
+        saved = writeBytes(path, pngOf(imageOfDrawing(size, fileScreen, pngDpi, draw)));
+    } else if (suffix == u"pdf") {
+        saved = saveReplacing(path, [&](QIODevice &file) {
+            QPdfWriter writer(&file);
+            writer.setResolution(pdfDpi);
+            writer.setCreator(QStringLiteral("Sortana"));
+            writer.setTitle(title);
+            writer.setPageSize(QPageSize(QSizeF(size.width() / 100.0, size.height() / 100.0), QPageSize::Millimeter));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter;
+            if (!painter.begin(&writer))
+                return false;
+            DrawingSurface surface(painter, true, 0);
+            draw(surface);
+            return painter.end();
+        });
+    }
+    if (!saved)
+        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
+    return saved;
+}
+
+DrawOn matrixDrawing(const CSortanaMdiDoc &document, const MatrixGeometry &geometry)
+{
+    return [document = &document, geometry = &geometry](DrawingSurface &surface) {
+        drawMatrix(*document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+    };
+}
+
+PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const CategoryTable &table,
+                                         const ReferenceScreen &screen)
+{
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    setResolution(scratch, screen.dpi);
+    return layoutPlacements(document, table, &scratch);
+}
+
+DrawOn placementDrawing(const CSortanaMdiDoc &document, const CategoryTable &table, const PlacementGeometry &geometry)
+{
+    return [document = &document, table = &table, geometry = &geometry](DrawingSurface &surface) {
+        drawPlacements(*document, *table, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+    };
+}
+
+} // namespace
+
+QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+{
+    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
+    if (geometry.isEmpty())
+        return {};
+    return svgOfDrawing(geometry.size, screen, description, matrixDrawing(document, geometry));
 }
 
 QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
@@ -286,14 +369,7 @@ QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen 
     const MatrixGeometry geometry = matrixPictureLayout(document, screen);
     if (geometry.isEmpty())
         return {};
-    QImage image = blankImage(pixelsOf(geometry.size, dpi), dpi);
-    if (image.isNull())
-        return image;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawingSurface surface(painter, false, extentAt(screen, dpi));
-    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-    return image;
+    return imageOfDrawing(geometry.size, screen, dpi, matrixDrawing(document, geometry));
 }
 
 bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
@@ -304,35 +380,49 @@ bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Plat
         platform.error(noMatrixMessage);
         return false;
     }
-    const QString suffix = suffixOf(path);
-    bool saved = false;
-    if (suffix == u"svg") {
-        saved = writeBytes(path, matrixSvgPicture(document, fileScreen, QStringLiteral("Similarity Matrix")));
-    } else if (suffix == u"png") {
-        if (!checkImageSize(pixelsOf(matrixPictureLayout(document, fileScreen).size, pngDpi), platform))
-            return false;
-        saved = writeBytes(path, pngOf(matrixPictureImage(document, fileScreen, pngDpi)));
-    } else if (suffix == u"pdf") {
-        const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);
-        saved = !geometry.isEmpty() && saveReplacing(path, [&](QIODevice &file) {
-            QPdfWriter writer(&file);
-            writer.setResolution(pdfDpi);
-            writer.setCreator(QStringLiteral("Sortana"));
-            writer.setTitle(QStringLiteral("Similarity Matrix"));
-            writer.setPageSize(QPageSize(QSizeF(geometry.size.width() / 100.0, geometry.size.height() / 100.0),
-                                         QPageSize::Millimeter));
-            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter;
-            if (!painter.begin(&writer))
-                return false;
-            DrawingSurface surface(painter, true, 0);
-            drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-            return painter.end();
-        });
-    }
-    if (!saved)
+    const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);
+    if (geometry.isEmpty()) {
         platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
-    return saved;
+        return false;
+    }
+    return saveDrawing(path, platform, geometry.size, QStringLiteral("Similarity Matrix"), pngDpi,
+                       matrixDrawing(document, geometry));
+}
+
+QByteArray placementSvgPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+                               const ReferenceScreen &screen, const QString &description)
+{
+    const PlacementGeometry geometry = placementPictureLayout(document, table, screen);
+    if (geometry.isEmpty())
+        return {};
+    return svgOfDrawing(geometry.size, screen, description, placementDrawing(document, table, geometry));
+}
+
+QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable &table,
+                             const ReferenceScreen &screen, int dpi)
+{
+    const PlacementGeometry geometry = placementPictureLayout(document, table, screen);
+    if (geometry.isEmpty())
+        return {};
+    return imageOfDrawing(geometry.size, screen, dpi, placementDrawing(document, table, geometry));
+}
+
+bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
+{
+    if (!checkOutputFile(path, platform))
+        return false;
+    const std::optional<CategoryTable> table = documentCategories(document);
+    if (!table) {
+        platform.error(QString::fromUtf16(sortsMissingMessage));
+        return false;
+    }
+    const PlacementGeometry geometry = placementPictureLayout(document, *table, fileScreen);
+    if (geometry.isEmpty()) {
+        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
+        return false;
+    }
+    return saveDrawing(path, platform, geometry.size, QStringLiteral("Placements"), pngDpi,
+                       placementDrawing(document, *table, geometry));
 }
 
 } // namespace sortana

@@ -12,6 +12,7 @@ namespace sortana {
 
 class CSortanaMdiDoc;
 class Platform;
+struct CategoryTable;
 
 // The screen a picture stands in for, as a metafile's reference device does: a picture's
 // margins are a scroll bar's thickness on that screen, whatever the picture's own resolution.
@@ -69,5 +70,17 @@ QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen 
 // noMatrixMessage.
 bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
                        int pngDpi = defaultPngDpi);
+
+// The placement matrix of the document's categories as pictures, made as the similarity
+// matrix's are. Empty or null when the study has no category.
+QByteArray placementSvgPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+                               const ReferenceScreen &screen, const QString &description);
+QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable &table,
+                             const ReferenceScreen &screen, int dpi);
+
+// savePicture for the placement matrix. A document saved without the sorts is refused with
+// the message that says so.
+bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
+                          int pngDpi = defaultPngDpi);
 
 } // namespace sortana

@@ -5,6 +5,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
+#include "drawing/PlacementDrawing.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QPaintDevice>
@@ -70,13 +71,18 @@ PagedDrawing pagedMatrix(const MatrixGeometry &geometry)
     return drawing;
 }
 
+// A point of the drawing (0.01 mm) in the painter's device pixels.
+QPointF devicePoint(const QPainter &painter, QPoint himetric)
+{
+    return {himetric.x() * painter.device()->logicalDpiX() / himetricPerInch,
+            himetric.y() * painter.device()->logicalDpiY() / himetricPerInch};
+}
+
 // One part of the matrix drawing, moved across and down on the page.
 void drawMatrixPart(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPainter &painter, QRect part,
                     QPoint shift)
 {
-    const double perUnitX = painter.device()->logicalDpiX() / himetricPerInch;
-    const double perUnitY = painter.device()->logicalDpiY() / himetricPerInch;
-    DrawingSurface surface(painter, true, 0, QPointF(shift.x() * perUnitX, shift.y() * perUnitY));
+    DrawingSurface surface(painter, true, 0, devicePoint(painter, shift));
     drawMatrix(document, geometry, surface, part);
 }
 
@@ -89,6 +95,48 @@ MatrixPages matrixPagesOf(const MatrixGeometry &geometry, QPainter &painter, Pri
     pages.drawing = pagedMatrix(geometry);
     pages.plan = planPages(pages.drawing, pageBody(surface, *painter.device()), scaling);
     return pages;
+}
+
+// A drawing of whole cells with names above and before them and a scale after them, as the
+// pages show it.
+struct PrintedGrid {
+    QPoint grid;     // the first cell's top-left corner
+    QSize cell;
+    int columns = 0;
+    QSize size;      // the whole drawing
+    QFont footerFont;
+};
+
+// Prints the pages of the plan: on each the names of its columns above its cells, those of
+// its rows before them, and the scale after them, each drawn by `drawPart` moved to where the
+// page shows it.
+bool printGridPages(QPainter &painter, const std::function<bool()> &newPage, const PagePlan &plan,
+                    const PrintedGrid &g, const std::function<void(QPainter &, QRect, QPoint)> &drawPart)
+{
+    if (plan.pages.empty())
+        return painter.isActive();
+    const int count = int(plan.pages.size());
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && !newPage())
+            return false;
+        const PrintedPage &page = plan.pages[size_t(k)];
+        const int left = g.grid.x() + page.firstColumn * g.cell.width();
+        const int top = g.grid.y() + page.firstRow * g.cell.height();
+        const int across = page.columns * g.cell.width();
+        const int down = page.rows * g.cell.height();
+        painter.save();
+        painter.scale(plan.scale, plan.scale);
+        const QPoint shift(g.grid.x() - left, g.grid.y() - top);
+        drawPart(painter, QRect(left, 0, across, g.grid.y()), {shift.x(), 0});
+        drawPart(painter, QRect(0, top, g.grid.x(), down), {0, shift.y()});
+        drawPart(painter, QRect(left, top, across, down), shift);
+        const int legendLeft = g.grid.x() + g.columns * g.cell.width();
+        drawPart(painter, QRect(legendLeft, 0, g.size.width() - legendLeft, g.size.height()),
+                 {left + across - legendLeft, 0});
+        painter.restore();
+        drawFooter(painter, g.footerFont, k + 1, count);
+    }
+    return painter.isActive();
 }
 
 } // namespace
@@ -165,36 +213,36 @@ bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const s
 {
     const MatrixGeometry geometry = layoutMatrix(document, painter.device());
     const MatrixPages pages = matrixPagesOf(geometry, painter, scaling);
-    if (pages.plan.pages.empty())
+    const PrintedGrid grid{geometry.grid, QSize(geometry.cell, geometry.cell), geometry.rows(), geometry.size,
+                           geometry.legendFont};
+    return printGridPages(painter, newPage, pages.plan, grid, [&](QPainter &onPage, QRect part, QPoint shift) {
+        drawMatrixPart(document, geometry, onPage, part, shift);
+    });
+}
+
+bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+                         const std::function<bool()> &newPage, PrintScaling scaling)
+{
+    const PlacementGeometry geometry = layoutPlacements(document, table, painter.device());
+    if (geometry.isEmpty())
         return painter.isActive();
-    const int count = int(pages.plan.pages.size());
-    const int n = geometry.rows();
-    const int cell = geometry.cell;
-    const QPoint grid = geometry.grid;
-    const QSize size = geometry.size;
-    for (int k = 0; k < count; ++k) {
-        if (k > 0 && !newPage())
-            return false;
-        const PrintedPage &page = pages.plan.pages[size_t(k)];
-        const int left = grid.x() + page.firstColumn * cell;
-        const int top = grid.y() + page.firstRow * cell;
-        const int across = page.columns * cell;
-        const int down = page.rows * cell;
-        painter.save();
-        painter.scale(pages.plan.scale, pages.plan.scale);
-        // The names of the page's columns above its cells, those of its rows before them, and
-        // the colour scale after them, each moved to where the page shows it.
-        const QPoint shift(grid.x() - left, grid.y() - top);
-        drawMatrixPart(document, geometry, painter, QRect(left, 0, across, grid.y()), {shift.x(), 0});
-        drawMatrixPart(document, geometry, painter, QRect(0, top, grid.x(), down), {0, shift.y()});
-        drawMatrixPart(document, geometry, painter, QRect(left, top, across, down), shift);
-        const int legendLeft = grid.x() + n * cell;
-        drawMatrixPart(document, geometry, painter, QRect(legendLeft, 0, size.width() - legendLeft, size.height()),
-                       {left + across - legendLeft, 0});
-        painter.restore();
-        drawFooter(painter, geometry.legendFont, k + 1, count);
-    }
-    return painter.isActive();
+    PagedDrawing drawing;
+    drawing.rows = geometry.rows();
+    drawing.columns = geometry.columns;
+    drawing.rowHeight = geometry.cellHeight;
+    drawing.columnWidth = geometry.cellWidth;
+    drawing.above = geometry.grid.y();
+    drawing.before = geometry.grid.x();
+    drawing.below = geometry.size.height() - geometry.grid.y() - geometry.rows() * geometry.cellHeight;
+    drawing.after = geometry.size.width() - geometry.grid.x() - geometry.columns * geometry.cellWidth;
+    const DrawingSurface surface(painter, true, 0);
+    const PagePlan plan = planPages(drawing, pageBody(surface, *painter.device()), scaling);
+    const PrintedGrid grid{geometry.grid, QSize(geometry.cellWidth, geometry.cellHeight), geometry.columns,
+                           geometry.size, geometry.font};
+    return printGridPages(painter, newPage, plan, grid, [&](QPainter &onPage, QRect part, QPoint shift) {
+        DrawingSurface moved(onPage, true, 0, devicePoint(onPage, shift));
+        drawPlacements(document, table, geometry, moved, part);
+    });
 }
 
 } // namespace sortana

@@ -12,6 +12,7 @@ namespace sortana {
 
 class CSortanaMdiDoc;
 struct ReferenceScreen;
+struct CategoryTable;
 
 // Room kept at the bottom of every printed page for its footer, in 0.01 mm.
 inline constexpr int pageFooterHeight = 800;
@@ -44,5 +45,10 @@ struct MatrixPages {
 MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling);
 bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
                       PrintScaling scaling);
+
+// The placement matrix of the document's categories, split over pages as the similarity
+// matrix is.
+bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+                         const std::function<bool()> &newPage, PrintScaling scaling);
 
 } // namespace sortana

@@ -193,6 +193,24 @@ void CSortanaMdiView::OnUpdate(UpdateHint hint)
         setScrollSizes();
 }
 
+QString CSortanaMdiView::groupNameTip(QPoint viewportPoint) const
+{
+    const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
+    if (!geometry || geometry->groupNames.empty())
+        return {};
+    const QPoint pixel = viewportPoint + scrollPosition();
+    const int x = pixelsToHimetric(pixel.x(), viewport()->logicalDpiX());
+    const int y = -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY());
+    if (x < geometry->labelLeft + geometry->labelWidth || x >= geometry->groupNameRight + geometry->margin.width())
+        return {};
+    for (const BandLabel &label : geometry->groupNames) {
+        const int top = geometry->rowsTop - label.firstRow * geometry->rowHeight;
+        if (y <= top && y > top - geometry->rowHeight)
+            return label.detail;
+    }
+    return {};
+}
+
 void CSortanaMdiView::paintEvent(QPaintEvent *event)
 {
     if (!m_document)
@@ -415,18 +433,13 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    QPainter painter;
-    bool printed = painter.begin(&printer);
-    if (printed) {
-        printed = printDendrogramPages(*m_document, painter, [&printer] { return printer.newPage(); },
-                                       referenceScreen(), printScaling());
-        printed = painter.end() && printed;
-    }
+    const bool printed =
+        printPagesOn(printer, QStringLiteral("The dendrogram"), [this](QPainter &painter, const auto &newPage) {
+            return printDendrogramPages(*m_document, painter, newPage, referenceScreen(), printScaling());
+        });
     // The page was laid out for the printer; the screen needs its own layout back.
     m_screenLayout.reset();
     viewport()->update();
-    if (!printed)
-        m_platform.error(QStringLiteral("The dendrogram could not be printed.\nMake sure the printer is ready"));
     return printed;
 }
 

@@ -45,6 +45,9 @@ public:
     // Whether the point of the viewport lies on the separator strip of the last drawing,
     // give or take half a millimetre on either side.
     bool hitTestSeparator(QPoint viewportPoint) const;
+    // The top three names of the group whose suggested name lies at the point, with their
+    // shares, as its tooltip says; empty elsewhere.
+    QString groupNameTip(QPoint viewportPoint) const;
 
     // Whole rows on as many pages as the print scaling needs.
     bool printTo(QPrinter &printer) override;
@@ -54,6 +57,7 @@ public:
     bool exportPicture(const QString &path, int pngDpi) override;
 
 protected:
+    QString tipAt(QPoint viewportPoint) override { return groupNameTip(viewportPoint); }
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -3,8 +3,13 @@
 #include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDrag>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -13,6 +18,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace sortana {
 
@@ -69,6 +75,42 @@ int DocumentWindow::printPreview(QPrinter &printer, int pagesShown)
     return preview && preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1;
 }
 
+bool DocumentWindow::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = tipAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void DocumentWindow::followMouse(const QMouseEvent &event, std::optional<QPoint> &pressPoint,
+                                 const std::function<std::unique_ptr<QMimeData>()> &picture)
+{
+    const QPoint point = event.position().toPoint();
+    if (!(event.buttons() & Qt::LeftButton)) {
+        pressPoint.reset();
+        if (QToolTip::isVisible()) {
+            const QString text = tipAt(point);
+            if (text.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(event.globalPosition().toPoint(), text, viewport());
+        }
+    } else if (pressPoint && (point - *pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+        pressPoint.reset();
+        // Qt deletes the drag once it is over; the result does not matter.
+        auto *drag = new QDrag(this);
+        drag->setMimeData(picture().release());
+        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+    }
+}
+
 std::unique_ptr<QMimeData> DocumentWindow::pictureMimeData(const QByteArray &svg, const QImage &image)
 {
     auto data = std::make_unique<QMimeData>();
@@ -82,6 +124,20 @@ std::unique_ptr<QMimeData> DocumentWindow::pictureMimeData(const QByteArray &svg
         data->setData(pngMimeType, bytes);
     }
     return data;
+}
+
+bool DocumentWindow::printPagesOn(QPrinter &printer, const QString &what,
+                                  const std::function<bool(QPainter &, const std::function<bool()> &)> &printPages)
+{
+    QPainter painter;
+    bool printed = painter.begin(&printer);
+    if (printed) {
+        printed = printPages(painter, [&printer] { return printer.newPage(); });
+        printed = painter.end() && printed;
+    }
+    if (!printed)
+        m_platform.error(what + QStringLiteral(" could not be printed.\nMake sure the printer is ready"));
+    return printed;
 }
 
 void DocumentWindow::offerOnClipboard(std::unique_ptr<QMimeData> data)

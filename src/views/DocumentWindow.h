@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMimeData;
 class QPrinter;
@@ -36,6 +37,8 @@ public:
     // last, going round past the end; scrolls to it and highlights it on screen. False when
     // no name holds it.
     virtual bool findNext(const QString &text) = 0;
+    // Find looks in what the window shows: the names of its picture, unless it says otherwise.
+    virtual bool canFind() const { return canCopy(); }
     // What the window shows as a picture file: SVG, PNG at the resolution given, or PDF. False,
     // after telling the user, when it could not be written.
     virtual bool exportPicture(const QString &path, int pngDpi) = 0;
@@ -49,8 +52,20 @@ public:
     int printPreview(QPrinter &printer, int pagesShown);
 
 protected:
+    // What the tooltip says at a point of the viewport; an empty text shows none.
+    virtual QString tipAt(QPoint) { return {}; }
+    bool viewportEvent(QEvent *event) override;
+    // For a mouse move: with no button down, a tooltip on view follows the mouse from place to
+    // place; with the left button down since the press point, once far enough from it, the
+    // picture is dragged out and the press forgotten.
+    void followMouse(const class QMouseEvent &event, std::optional<QPoint> &pressPoint,
+                     const std::function<std::unique_ptr<QMimeData>()> &picture);
     // An SVG and a PNG of one picture, as Copy and a picture drag offer it.
     static std::unique_ptr<QMimeData> pictureMimeData(const QByteArray &svg, const QImage &image);
+    // Prints the pages that `printPages` draws with a painter begun on the printer; false, after
+    // telling the user what could not be printed, when the printer failed.
+    bool printPagesOn(QPrinter &printer, const QString &what,
+                      const std::function<bool(QPainter &, const std::function<bool()> &newPage)> &printPages);
     // Puts the picture on the clipboard and tells the user when that failed.
     void offerOnClipboard(std::unique_ptr<QMimeData> data);
     // Scroll bars over a total of pixels with a page of pixels on view.

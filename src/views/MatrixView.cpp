@@ -7,9 +7,6 @@
 #include "document/DocumentText.h"
 #include "platform/Platform.h"
 
-#include <QApplication>
-#include <QDrag>
-#include <QHelpEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,7 +16,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -199,18 +195,9 @@ QString MatrixView::hoverText(QPoint viewportPoint)
     return pairDescription(*m_document, order[size_t(hit.row)], order[size_t(hit.column)]);
 }
 
-bool MatrixView::viewportEvent(QEvent *event)
+QString MatrixView::tipAt(QPoint viewportPoint)
 {
-    if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = hasMatrix() ? hoverText(help->pos()) : QString();
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, viewport());
-        return true;
-    }
-    return DocumentWindow::viewportEvent(event);
+    return hasMatrix() ? hoverText(viewportPoint) : QString();
 }
 
 void MatrixView::paintEvent(QPaintEvent *event)
@@ -347,24 +334,7 @@ void MatrixView::mousePressEvent(QMouseEvent *event)
 
 void MatrixView::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint point = event->position().toPoint();
-    if (!(event->buttons() & Qt::LeftButton)) {
-        m_pressPoint.reset();
-        // A tooltip on view follows the mouse from cell to cell.
-        if (QToolTip::isVisible() && hasMatrix()) {
-            const QString text = hoverText(point);
-            if (text.isEmpty())
-                QToolTip::hideText();
-            else
-                QToolTip::showText(event->globalPosition().toPoint(), text, viewport());
-        }
-    } else if (m_pressPoint && (point - *m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
-        m_pressPoint.reset();
-        // Qt deletes the drag once it is over; the result does not matter.
-        auto *drag = new QDrag(this);
-        drag->setMimeData(pictureData(window()->windowTitle()).release());
-        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
-    }
+    followMouse(*event, m_pressPoint, [this] { return pictureData(window()->windowTitle()); });
     DocumentWindow::mouseMoveEvent(event);
 }
 
@@ -402,15 +372,9 @@ bool MatrixView::printTo(QPrinter &printer)
 {
     if (!hasMatrix())
         return false;
-    QPainter painter;
-    bool printed = painter.begin(&printer);
-    if (printed) {
-        printed = printMatrixPages(*m_document, painter, [&printer] { return printer.newPage(); }, printScaling());
-        printed = painter.end() && printed;
-    }
-    if (!printed)
-        m_platform.error(QStringLiteral("The similarity matrix could not be printed.\nMake sure the printer is ready"));
-    return printed;
+    return printPagesOn(printer, QStringLiteral("The similarity matrix"), [this](QPainter &painter, const auto &newPage) {
+        return printMatrixPages(*m_document, painter, newPage, printScaling());
+    });
 }
 
 } // namespace sortana

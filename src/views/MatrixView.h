@@ -42,7 +42,7 @@ public:
     const MatrixGeometry &geometry();
 
 protected:
-    bool viewportEvent(QEvent *event) override;
+    QString tipAt(QPoint viewportPoint) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;

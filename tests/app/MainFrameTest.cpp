@@ -88,6 +88,16 @@ protected:
         writeBytes(path, readBytes(u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s));
         return path;
     }
+    // The small example imported by sortana-cli into a document of the study's own: its sorts
+    // included.
+    QString importedDocument()
+    {
+        const QString document = dir.filePath(u"study.klus"_s);
+        const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s,
+                                      dir.path(), u"--document"_s, document});
+        EXPECT_EQ(import.status, 0) << import.err.toStdString();
+        return document;
+    }
     QStringList menuTitles() const
     {
         QStringList titles;
@@ -290,11 +300,7 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
 // sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 {
-    const QString document = dir.filePath(u"study.klus"_s);
-    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
-                                  u"--document"_s, document});
-    ASSERT_EQ(import.status, 0) << import.err.toStdString();
-    frame->openFile(document);
+    frame->openFile(importedDocument());
     settle();
     ASSERT_TRUE(enabled(CommandId::exportPicture));
     QStringList offered;
@@ -329,6 +335,41 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
     frame->action(CommandId::similarityMatrix)->trigger();
     settle();
     EXPECT_FALSE(enabled(CommandId::exportPicture));
+}
+
+// View > Categories and View > Placements open windows of their own; the placement matrix
+// is exported as a picture like the other windows, and View > Group Names is the document's
+// setting, which marks it modified.
+TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
+{
+    frame->openFile(importedDocument());
+    settle();
+    QAction &names = *frame->action(CommandId::groupNames);
+    ASSERT_TRUE(names.isEnabled());
+    EXPECT_FALSE(names.isChecked());
+    names.trigger();
+    EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
+    EXPECT_TRUE(frame->activeFrame()->document().IsModified());
+
+    frame->action(CommandId::categoriesWindow)->trigger();
+    settle();
+    EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Categories);
+    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"study.klus:2 - Categories"_s);
+    EXPECT_FALSE(enabled(CommandId::exportPicture));
+
+    frame->action(CommandId::placementsWindow)->trigger();
+    settle();
+    EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Placements);
+    QStringList offered;
+    frame->setPictureChooser([&](const QString &initial) {
+        offered << initial;
+        return PictureTarget{dir.filePath(u"placements.svg"_s), 150};
+    });
+    ASSERT_TRUE(enabled(CommandId::exportPicture));
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study-placements.svg"_s)});
+    EXPECT_TRUE(readBytes(dir.filePath(u"placements.svg"_s)).contains("<svg"));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 
 // View > Similarity Scale shows the active document's own setting, and a change applies to the
