@@ -6,6 +6,7 @@
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
 #include "app/KeyStateIndicators.h"
+#include "app/ResamplingCommands.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "views/CSortanaMdiView.h"
@@ -232,6 +233,12 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
     })->setCheckable(true);
+    addCommand(joinSupport, QStringLiteral("&Join Support"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            OnJoinSupport(frame->document(), action(joinSupport)->isChecked());
+    })->setCheckable(true);
+    addCommand(CommandId::checkStability, QStringLiteral("Check &Stability..."), [this] { checkStability(); });
+    addCommand(CommandId::enoughParticipants, QStringLiteral("&Enough Participants..."), [this] { enoughParticipants(); });
     addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -324,9 +331,11 @@ void CMainFrame::rebuildMenus()
     }
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale});
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale, joinSupport});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
+    if (forDocument)
+        addItems(menuBar()->addMenu(QStringLiteral("&Analysis")), {CommandId::checkStability, CommandId::enoughParticipants});
     if (forDocument) {
         QMenu *windows = menuBar()->addMenu(QStringLiteral("&Window"));
         addItems(windows, {newWindow, cascade, tile, arrangeIcons});
@@ -422,6 +431,10 @@ void CMainFrame::updateCommands()
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
+    action(joinSupport)->setEnabled(hasTree && document->treeSupport);
+    action(joinSupport)->setChecked(hasTree && document->treeSupport && document->showJoinSupport);
+    for (const int id : {CommandId::checkStability, CommandId::enoughParticipants})
+        action(id)->setEnabled(hasTree && document->sorts);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -435,6 +448,8 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
         if (frame->kind() == DocumentFrame::Kind::SimilarityMatrix)
             title += QStringLiteral(" - Similarity Matrix");
+        else if (frame->kind() == DocumentFrame::Kind::EnoughParticipants)
+            title += QStringLiteral(" - Enough Participants");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -656,6 +671,44 @@ void CMainFrame::exportPicture()
     const PictureTarget target = m_choosePicture(initialPicturePath(frame->document().pathName, matrix));
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
+}
+
+void CMainFrame::checkStability()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const auto &held = document->treeSupport;
+    const std::optional<ResamplingOptions> options = askResamplingOptions(
+        this, QStringLiteral("Check Stability"), QStringLiteral("&Replicates:"),
+        held ? ResamplingOptions{held->replicates, held->seed} : ResamplingOptions{defaultReplicates, 1});
+    if (options)
+        sortana::checkStability(*document, *options, m_platform, this);
+    updateCommands();
+    updateTitles();
+}
+
+void CMainFrame::enoughParticipants()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const auto &held = document->adequacy;
+    const std::optional<ResamplingOptions> options = askResamplingOptions(
+        this, QStringLiteral("Enough Participants"), QStringLiteral("Sub-samples of each &size:"),
+        held ? ResamplingOptions{held->subsets, held->seed} : ResamplingOptions{defaultSubsets, 1});
+    if (!options || !checkEnoughParticipants(*document, *options, m_platform, this))
+        return;
+    // One chart window a document: shown again rather than opened twice.
+    for (DocumentFrame *open : framesOf(*document)) {
+        if (open->kind() == DocumentFrame::Kind::EnoughParticipants) {
+            m_area->setActiveSubWindow(open);
+            return;
+        }
+    }
+    addFrame(document, DocumentFrame::Kind::EnoughParticipants);
 }
 
 void CMainFrame::findCard(bool askForText)

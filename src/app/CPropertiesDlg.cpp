@@ -6,12 +6,19 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace sortana {
 
-CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : QDialog(parent)
+QString copheneticLine(double correlation)
+{
+    return QStringLiteral("Cophenetic correlation of the tree with the pair scores: %1").arg(correlation, 0, 'f', 4);
+}
+
+CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic, QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Properties"));
     auto *panel = new StudySummaryPanel;
@@ -30,6 +37,12 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : Q
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel);
+    if (cophenetic) {
+        auto *fit = new QLabel(copheneticLine(*cophenetic));
+        fit->setObjectName(QStringLiteral("cophenetic"));
+        fit->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(fit);
+    }
     layout->addWidget(line);
     layout->addWidget(buttons);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

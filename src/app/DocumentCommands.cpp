@@ -1,5 +1,6 @@
 #include "app/DocumentCommands.h"
 
+#include "analysis/Cophenetic.h"
 #include "app/CImportExportWizard.h"
 #include "app/CPropertiesDlg.h"
 #include "app/DocumentTemplate.h"
@@ -125,17 +126,32 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
 {
     if (!document.summary)
         return;
-    CPropertiesDlg dialog(*document.summary, parent);
+    CPropertiesDlg dialog(*document.summary, copheneticCorrelation(document), parent);
     dialog.exec();
 }
 
-void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+namespace {
+
+// A view setting kept in the document: saved with it, so a change modifies it.
+void setViewSetting(CSortanaMdiDoc &document, bool CSortanaMdiDoc::*setting, bool shown)
 {
-    if (document.showSimilarityScale == shown)
+    if (document.*setting == shown)
         return;
-    document.showSimilarityScale = shown;
+    document.*setting = shown;
     document.SetModifiedFlag(true);
     document.UpdateAllViews(UpdateHint::Redraw);
+}
+
+} // namespace
+
+void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+{
+    setViewSetting(document, &CSortanaMdiDoc::showSimilarityScale, shown);
+}
+
+void OnJoinSupport(CSortanaMdiDoc &document, bool shown)
+{
+    setViewSetting(document, &CSortanaMdiDoc::showJoinSupport, shown);
 }
 
 bool OnUpdateProperties(const CSortanaMdiDoc &document)

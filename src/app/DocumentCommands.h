@@ -54,6 +54,9 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent);
 // window, picture and print. A change marks the document modified, as the setting is saved.
 void OnSimilarityScale(CSortanaMdiDoc &document, bool shown);
 
+// View > Join Support: the same for each join's support and each group's stability.
+void OnJoinSupport(CSortanaMdiDoc &document, bool shown);
+
 // Puts the text on the clipboard as UTF-8 plain text; tells the user when that failed.
 void copyAsText(const QString &text, Platform &platform);
 

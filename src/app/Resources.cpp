@@ -74,6 +74,15 @@ QString loadString(int id)
                               "Export Picture");
     case CommandId::similarityScale:
         return QStringLiteral("Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
+    case CommandId::joinSupport:
+        return QStringLiteral("Show or hide each join's support and each group's stability in the dendrogram\n"
+                              "Join Support");
+    case CommandId::checkStability:
+        return QStringLiteral("Cluster resampled participants to tell how far each join and group holds\n"
+                              "Check Stability");
+    case CommandId::enoughParticipants:
+        return QStringLiteral("Chart how close smaller samples of the participants come to the whole study\n"
+                              "Enough Participants");
     case CommandId::copyGroups:
         return QStringLiteral("Copy the groups of the current cut as text, one card a line\nCopy Groups");
     case CommandId::copyMatrixText:

@@ -1,5 +1,6 @@
 #include "drawing/PictureExport.h"
 
+#include "drawing/AdequacyChart.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
@@ -16,6 +17,8 @@
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 
 namespace sortana {
 
@@ -163,6 +166,102 @@ QByteArray pngOf(const QImage &image)
     return png;
 }
 
+// A picture drawn by a function of its own on any device: its size in 0.01 mm, the title a
+// PDF gets, and the painting, given the painter, a scroll bar's thickness on the device and
+// whether the device prints. Empty when there is nothing to draw.
+struct DrawnPicture {
+    QSize size;
+    QString title;
+    std::function<void(QPainter &, double scrollBarExtent, bool printing)> paint;
+    bool isEmpty() const { return size.isEmpty(); }
+};
+
+DrawnPicture matrixPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen)
+{
+    auto geometry = std::make_shared<const MatrixGeometry>(matrixPictureLayout(document, screen));
+    if (geometry->isEmpty())
+        return {};
+    return {geometry->size, QStringLiteral("Similarity Matrix"),
+            [&document, geometry](QPainter &painter, double scrollBarExtent, bool printing) {
+                DrawingSurface surface(painter, printing, scrollBarExtent);
+                drawMatrix(document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+            }};
+}
+
+DrawnPicture adequacyPicture(const Adequacy &adequacy, const QString &fontName)
+{
+    return {adequacyChartSize, QStringLiteral("Enough Participants"),
+            [&adequacy, fontName](QPainter &painter, double, bool) { drawAdequacyChart(adequacy, painter, fontName); }};
+}
+
+QByteArray svgOf(const DrawnPicture &picture, const ReferenceScreen &screen, const QString &description)
+{
+    if (picture.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(svgDpi);
+    generator.setSize(picture.size);
+    generator.setViewBox(QRect(QPoint(0, 0), picture.size));
+    generator.setTitle(applicationName.toString());
+    generator.setDescription(description);
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return {};
+    picture.paint(painter, extentAt(screen, svgDpi), false);
+    if (!painter.end())
+        return {};
+    return buffer.data();
+}
+
+QImage imageOf(const DrawnPicture &picture, const ReferenceScreen &screen, int dpi)
+{
+    if (picture.isEmpty())
+        return {};
+    QImage image = blankImage(pixelsOf(picture.size, dpi), dpi);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    picture.paint(painter, extentAt(screen, dpi), false);
+    return image;
+}
+
+// SVG, PNG or a one-page PDF of the picture, by the path's suffix; false, after telling the
+// user, when it could not be written.
+bool saveDrawnPicture(const DrawnPicture &picture, const QString &path, Platform &platform, int pngDpi)
+{
+    const QString suffix = suffixOf(path);
+    bool saved = false;
+    if (suffix == u"svg") {
+        saved = writeBytes(path, svgOf(picture, fileScreen, picture.title));
+    } else if (suffix == u"png") {
+        if (!checkImageSize(pixelsOf(picture.size, pngDpi), platform))
+            return false;
+        saved = writeBytes(path, pngOf(imageOf(picture, fileScreen, pngDpi)));
+    } else if (suffix == u"pdf") {
+        saved = !picture.isEmpty() && saveReplacing(path, [&](QIODevice &file) {
+            QPdfWriter writer(&file);
+            writer.setResolution(pdfDpi);
+            writer.setCreator(QStringLiteral("Sortana"));
+            writer.setTitle(picture.title);
+            writer.setPageSize(QPageSize(QSizeF(picture.size.width() / 100.0, picture.size.height() / 100.0),
+                                         QPageSize::Millimeter));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter;
+            if (!painter.begin(&writer))
+                return false;
+            picture.paint(painter, 0, true);
+            return painter.end();
+        });
+    }
+    if (!saved)
+        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
+    return saved;
+}
+
 } // namespace
 
 QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen)
@@ -259,41 +358,12 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
 
 QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
 {
-    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
-    if (geometry.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setResolution(svgDpi);
-    generator.setSize(geometry.size);
-    generator.setViewBox(QRect(QPoint(0, 0), geometry.size));
-    generator.setTitle(applicationName.toString());
-    generator.setDescription(description);
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return {};
-    DrawingSurface surface(painter, false, extentAt(screen, svgDpi));
-    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-    if (!painter.end())
-        return {};
-    return buffer.data();
+    return svgOf(matrixPicture(document, screen), screen, description);
 }
 
 QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
 {
-    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
-    if (geometry.isEmpty())
-        return {};
-    QImage image = blankImage(pixelsOf(geometry.size, dpi), dpi);
-    if (image.isNull())
-        return image;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawingSurface surface(painter, false, extentAt(screen, dpi));
-    drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-    return image;
+    return imageOf(matrixPicture(document, screen), screen, dpi);
 }
 
 bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
@@ -304,35 +374,23 @@ bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Plat
         platform.error(noMatrixMessage);
         return false;
     }
-    const QString suffix = suffixOf(path);
-    bool saved = false;
-    if (suffix == u"svg") {
-        saved = writeBytes(path, matrixSvgPicture(document, fileScreen, QStringLiteral("Similarity Matrix")));
-    } else if (suffix == u"png") {
-        if (!checkImageSize(pixelsOf(matrixPictureLayout(document, fileScreen).size, pngDpi), platform))
-            return false;
-        saved = writeBytes(path, pngOf(matrixPictureImage(document, fileScreen, pngDpi)));
-    } else if (suffix == u"pdf") {
-        const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);
-        saved = !geometry.isEmpty() && saveReplacing(path, [&](QIODevice &file) {
-            QPdfWriter writer(&file);
-            writer.setResolution(pdfDpi);
-            writer.setCreator(QStringLiteral("Sortana"));
-            writer.setTitle(QStringLiteral("Similarity Matrix"));
-            writer.setPageSize(QPageSize(QSizeF(geometry.size.width() / 100.0, geometry.size.height() / 100.0),
-                                         QPageSize::Millimeter));
-            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter;
-            if (!painter.begin(&writer))
-                return false;
-            DrawingSurface surface(painter, true, 0);
-            drawMatrix(document, geometry, surface, QRect(QPoint(0, 0), geometry.size));
-            return painter.end();
-        });
-    }
-    if (!saved)
-        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
-    return saved;
+    return saveDrawnPicture(matrixPicture(document, fileScreen), path, platform, pngDpi);
+}
+
+QByteArray adequacySvgPicture(const Adequacy &adequacy, const QString &fontName, const QString &description)
+{
+    return svgOf(adequacyPicture(adequacy, fontName), fileScreen, description);
+}
+
+QImage adequacyPictureImage(const Adequacy &adequacy, const QString &fontName, int dpi)
+{
+    return imageOf(adequacyPicture(adequacy, fontName), fileScreen, dpi);
+}
+
+bool saveAdequacyPicture(const Adequacy &adequacy, const QString &fontName, const QString &path, Platform &platform,
+                         int pngDpi)
+{
+    return checkOutputFile(path, platform) && saveDrawnPicture(adequacyPicture(adequacy, fontName), path, platform, pngDpi);
 }
 
 } // namespace sortana

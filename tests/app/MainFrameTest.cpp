@@ -106,7 +106,7 @@ protected:
 };
 
 const QStringList shortMenus = {u"&File"_s, u"&View"_s, u"&Help"_s};
-const QStringList documentMenus = {u"&File"_s, u"&Edit"_s, u"&View"_s, u"&Window"_s, u"&Help"_s};
+const QStringList documentMenus = {u"&File"_s, u"&Edit"_s, u"&View"_s, u"&Analysis"_s, u"&Window"_s, u"&Help"_s};
 
 TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
 {
