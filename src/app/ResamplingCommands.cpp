@@ -125,7 +125,7 @@ bool runWithProgress(QWidget *parent, const QString &label, const std::function<
     loop.exec();
     worker->wait();
     // Cancel said after the last step still leaves the earlier results, as the user asked.
-    return finished && !shared->cancelled;
+    return finished && !shared->cancelled && !dialog.wasCanceled();
 }
 
 bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)
