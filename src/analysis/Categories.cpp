@@ -1,11 +1,11 @@
 #include "analysis/Categories.h"
 
 #include "analysis/CategoryKey.h"
+#include "analysis/CsvText.h"
 
 #include <QHash>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace sortana {
 
@@ -202,9 +202,7 @@ CategoryTable computeCategories(const StudySorts &sorts, int itemCount, const St
 
 QString formatAgreement(double agreement)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", agreement);
-    return QString::fromLatin1(text);
+    return fixedText(agreement, 1);
 }
 
 } // namespace sortana

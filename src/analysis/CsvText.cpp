@@ -1,5 +1,7 @@
 #include "analysis/CsvText.h"
 
+#include <charconv>
+
 namespace sortana {
 
 QByteArray csvLine(const QStringList &cells)
@@ -18,6 +20,13 @@ QByteArray csvLine(const QStringList &cells)
     }
     line += QStringLiteral("\r\n");
     return line.toUtf8();
+}
+
+QString fixedText(double value, int decimals)
+{
+    char text[400];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return QString::fromLatin1(text, written.ptr - text);
 }
 
 } // namespace sortana

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 namespace sortana {
@@ -9,5 +10,10 @@ namespace sortana {
 // comma, a double quote or a line break is put in double quotes, its own quotes doubled.
 // The line ends in CR LF.
 QByteArray csvLine(const QStringList &cells);
+
+// A number with that many decimals, as printf's "%.Nf" writes it in the C locale (ties of
+// the exact binary value to even), whatever locale the program runs in: printf itself
+// would write a decimal comma where the user's locale has one.
+QString fixedText(double value, int decimals);
 
 } // namespace sortana

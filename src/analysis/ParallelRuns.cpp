@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace sortana {
@@ -27,7 +28,7 @@ bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkT
     if (progress && !progress(0, count))
         return false;
 
-    auto run = [&](int worker) {
+    auto runTasksOn = [&](int worker) {
         std::vector<qint32> draws;
         while (!cancelled.load(std::memory_order_relaxed)) {
             qint64 task = 0;
@@ -43,6 +44,15 @@ bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkT
             ++done;
             if (progress && (done % step == 0 || done == count) && !progress(done, count))
                 cancelled = true;
+        }
+    };
+    // A study too large for a worker's matrices stops the run, as a cancel does, rather than
+    // ending the program from a thread.
+    auto run = [&](int worker) {
+        try {
+            runTasksOn(worker);
+        } catch (const std::bad_alloc &) {
+            cancelled = true;
         }
     };
     std::vector<std::jthread> threads;

@@ -16,7 +16,7 @@ int resamplingWorkers();
 // time, in task order, so it can take a generator's next outputs into the task's draws,
 // and the results never depend on the number of threads; `work` then runs on the worker
 // numbered 0 to workers - 1 that prepared it. `progress` is told after every few tasks,
-// never by two threads at once. False when it asked to cancel.
+// never by two threads at once. False when it asked to cancel, or memory ran out.
 using PrepareTask = std::function<void(qint64 task, std::vector<qint32> &draws)>;
 using WorkTask = std::function<void(qint64 task, const std::vector<qint32> &draws, int worker)>;
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,

@@ -9,18 +9,9 @@
 
 namespace sortana {
 
-namespace {
-
-QString oneDecimal(double percent)
-{
-    return QString::asprintf("%.1f", percent);
-}
-
-} // namespace
-
 QString formatCorrelation(double r)
 {
-    return QString::asprintf("%.4f", r);
+    return fixedText(r, 4);
 }
 
 QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc)
@@ -33,8 +24,8 @@ QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc)
         QStringList cards;
         for (int row = joins[j].first; row < joins[j].end; ++row)
             cards.append(doc.itemNames->value(leaves[std::size_t(row)]));
-        text += csvLine({QString::number(j + 1), QString::asprintf("%.6f", joins[j].node->similarity),
-                         oneDecimal(support.joinSupport[j]), cards.join(QLatin1Char('|'))});
+        text += csvLine({QString::number(j + 1), fixedText(joins[j].node->similarity, 6),
+                         fixedText(support.joinSupport[j], 1), cards.join(QLatin1Char('|'))});
     }
     return text;
 }
@@ -47,7 +38,7 @@ QByteArray stabilityCsv(const TreeSupport &support, const CSortanaMdiDoc &doc, i
     starts.push_back(doc.itemCount);
     for (std::size_t g = 0; g < stability.size(); ++g) {
         text += csvLine({QString::number(g + 1), QString::number(starts[g + 1] - starts[g]),
-                         oneDecimal(stability[g])});
+                         fixedText(stability[g], 1)});
     }
     return text;
 }

@@ -1,17 +1,15 @@
 #include "analysis/ResamplingFigures.h"
 
+#include "analysis/CsvText.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace sortana {
 
 double percentWithOneDecimal(double part, qint64 whole)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", 100.0 * part / double(whole));
-    return std::strtod(text, nullptr);
+    return fixedText(100.0 * part / double(whole), 1).toDouble();
 }
 
 std::optional<double> pearson(const PairSums &s)

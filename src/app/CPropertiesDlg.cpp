@@ -1,5 +1,6 @@
 #include "app/CPropertiesDlg.h"
 
+#include "analysis/ResamplingExport.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "import/StudySummary.h"
@@ -11,11 +12,6 @@
 #include <QVBoxLayout>
 
 namespace sortana {
-
-QString copheneticLine(double correlation)
-{
-    return QStringLiteral("Cophenetic correlation of the tree with the pair scores: %1").arg(correlation, 0, 'f', 4);
-}
 
 CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic, QWidget *parent)
     : QDialog(parent)
@@ -38,10 +34,10 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel);
     if (cophenetic) {
-        auto *fit = new QLabel(copheneticLine(*cophenetic));
-        fit->setObjectName(QStringLiteral("cophenetic"));
-        fit->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        layout->addWidget(fit);
+        auto *label = new QLabel(QStringLiteral("Cophenetic correlation %1 (how well the tree keeps the pair scores)")
+                                     .arg(formatCorrelation(*cophenetic)));
+        label->setObjectName(QStringLiteral("copheneticCorrelation"));
+        layout->addWidget(label);
     }
     layout->addWidget(line);
     layout->addWidget(buttons);

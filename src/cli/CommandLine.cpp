@@ -157,7 +157,7 @@ const QList<Command> &commands()
           u"[--cophenetic] [--replicates B] [--subsets R] [--seed S]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups as CSV files"_s,
+         u"Write what participants called their groups, and how far to trust the tree"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
@@ -500,19 +500,10 @@ std::variant<RenderOptions, QString> renderOptions(const Command &command, const
     return options;
 }
 
-// The resampling outputs and the numbers of their runs; a message when one is unusable.
+// The numbers of the resampling runs; a message when one is unusable or has no output to serve.
 std::optional<QString> resamplingOptions(const Command &command, const QCommandLineParser &parser,
                                          ExportOptions &options)
 {
-    for (const auto &[name, path] : {std::pair{u"support"_s, &options.supportPath},
-                                     std::pair{u"stability"_s, &options.stabilityPath},
-                                     std::pair{u"adequacy"_s, &options.adequacyPath}}) {
-        if (!parser.isSet(name))
-            continue;
-        *path = parser.value(name);
-        if (path->isEmpty())
-            return needsMessage(optionNamed(command, name));
-    }
     options.cophenetic = parser.isSet(u"cophenetic"_s);
     for (const auto &[name, runs] : {std::pair{u"replicates"_s, &options.replicates},
                                      std::pair{u"subsets"_s, &options.subsets}}) {
@@ -548,7 +539,10 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
     options.documentPath = documentPath;
     for (const auto &[name, path] : {std::pair{u"categories"_s, &options.categoriesPath},
                                      std::pair{u"placements"_s, &options.placementsPath},
-                                     std::pair{u"groups"_s, &options.groupsPath}}) {
+                                     std::pair{u"groups"_s, &options.groupsPath},
+                                     std::pair{u"support"_s, &options.supportPath},
+                                     std::pair{u"stability"_s, &options.stabilityPath},
+                                     std::pair{u"adequacy"_s, &options.adequacyPath}}) {
         if (!parser.isSet(name))
             continue;
         *path = parser.value(name);

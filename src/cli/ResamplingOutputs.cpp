@@ -8,13 +8,16 @@
 #include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 
-#include <mutex>
+#include <memory>
+#include <new>
 
 #include <unistd.h>
 
 namespace sortana {
 
 namespace {
+
+constexpr char16_t notEnoughMemory[] = u"Error - not enough memory to resample this study";
 
 // Percent done on one line of a terminal, rewritten as it grows; nothing when `err` is
 // redirected, so that logs hold only messages.
@@ -32,6 +35,21 @@ ResamplingProgress terminalProgress(std::FILE *err, const char *what)
         }
         return true;
     };
+}
+
+// A run's result; nothing, after telling the user, when its tables did not fit in memory
+// (nothing here cancels a run).
+template <typename Run>
+auto runOrTell(Platform &platform, Run run) -> decltype(run())
+{
+    decltype(run()) result;
+    try {
+        result = run();
+    } catch (const std::bad_alloc &) {
+    }
+    if (!result)
+        platform.error(QString::fromUtf16(notEnoughMemory));
+    return result;
 }
 
 } // namespace
@@ -57,7 +75,9 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int replicates = options.replicates.value_or(defaultReplicates);
         std::optional<TreeSupport> support = document.treeSupport;
         if (!support || support->replicates != replicates || support->seed != seed)
-            support = computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support"));
+            support = runOrTell(platform, [&] {
+                return computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support"));
+            });
         if (!support)
             return exitFailed;
         const int groups = options.groupCount.value_or(document.numberOfGroups);
@@ -71,7 +91,9 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         const int subsets = options.subsets.value_or(defaultSubsets);
         std::optional<Adequacy> adequacy = document.adequacy;
         if (!adequacy || adequacy->subsets != subsets || adequacy->seed != seed)
-            adequacy = computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
+            adequacy = runOrTell(platform, [&] {
+                return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
+            });
         if (!adequacy || !writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
             return exitFailed;
     }

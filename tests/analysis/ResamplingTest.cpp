@@ -2,6 +2,8 @@
 // the long way: each replicate's raw data file cut from the study's own lines and imported.
 #include "analysis/Adequacy.h"
 #include "analysis/Cophenetic.h"
+#include "analysis/CsvText.h"
+#include "analysis/Categories.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/NodeRegistry.h"
@@ -16,7 +18,10 @@
 #include <QList>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numeric>
 #include <mutex>
 #include <random>
@@ -124,9 +129,12 @@ std::vector<std::set<int>> groupsOf(const ClusterNode *root, int numberOfGroups)
     return groups;
 }
 
+// As printf's %.1f shows it (the tests run in the C locale).
 double oneDecimal(double percent)
 {
-    return QString::asprintf("%.1f", percent).toDouble();
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", percent);
+    return std::strtod(text, nullptr);
 }
 
 TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
@@ -279,6 +287,12 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     }
     EXPECT_EQ(adequacy->enough90, 2);
     EXPECT_EQ(adequacy->enough95, 2);
+
+    // Results of another study are not this one's.
+    document.treeSupport = support;
+    document.adequacy = adequacy;
+    ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
+    EXPECT_FALSE(document.treeSupport || document.adequacy);
     NodeRegistry::instance().clear();
 }
 
@@ -330,6 +344,28 @@ TEST(Resampling, TheResultsDoNotDependOnTheNumberOfThreads)
         return results;
     };
     EXPECT_EQ(run(1), run(4));
+}
+
+TEST(Resampling, FiguresAreWrittenAsPrintfDoesInTheCLocale)
+{
+    const struct {
+        double value;
+        int decimals;
+        const char *text;
+    } cases[] = {
+        {12.25, 1, "12.2"},           // a tie of the exact value goes to even
+        {12.35, 1, "12.3"},           // 12.3499999...
+        {0.0078125, 6, "0.007812"},   // a similarity of 1 / 128
+        {-0.00001, 4, "-0.0000"},
+        {100.0, 1, "100.0"},
+    };
+    // In a locale with a decimal comma, where printf would write one (on machines that have
+    // that locale; the programs take the user's).
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    for (const auto &c : cases)
+        EXPECT_EQ(fixedText(c.value, c.decimals), QLatin1String(c.text)) << c.text;
+    EXPECT_EQ(formatAgreement(83.33333), u"83.3"_s);
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(Resampling, SizesOfTheCurve)

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace sortana;
@@ -52,6 +54,11 @@ TEST(PropertiesDialog, ShowsTheSummaryReadOnly)
         EXPECT_FALSE(box->isEnabled());
     }
     EXPECT_FALSE(dialog.findChild<QLineEdit *>(controlName(ControlId::copies))->isEnabled());
+    EXPECT_EQ(dialog.findChild<QLabel *>(u"copheneticCorrelation"_s), nullptr);
+
+    const CPropertiesDlg withTree(summary, 1.5 / std::sqrt(3.0));
+    EXPECT_EQ(withTree.findChild<QLabel *>(u"copheneticCorrelation"_s)->text(),
+              u"Cophenetic correlation 0.8660 (how well the tree keeps the pair scores)"_s);
 }
 
 TEST(PropertiesDialog, OlderAndIncompleteSummariesShowNoMaximumScore)

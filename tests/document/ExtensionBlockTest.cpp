@@ -1,7 +1,9 @@
 // The program's block after the document format's fields: the similarity matrix kept with the
 // study, and the view settings. It round-trips, a file without it loads as before, and every
 // truncation or corruption of it is refused.
+#include "analysis/Adequacy.h"
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
@@ -12,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -372,6 +376,134 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
         EXPECT_EQ(load(c.file, loaded), c.loads) << c.what;
         EXPECT_EQ(loaded.hasStudy(), c.loads) << c.what;
     }
+}
+
+// The resampling section of a study of three items: the join-support switch, then the curve
+// and the support, each behind a switch; `trees` is the replicates' packed trees.
+struct Resampled {
+    qint32 show = 0;
+    std::optional<std::vector<double>> points;   // per point: size, kept, mean, p05, p95
+    qint32 participants = 2;
+    qint32 subsets = 10;
+    std::optional<std::vector<double>> support;
+    qint32 replicates = 1;
+    std::vector<qint32> trees = {0, 1, 2, 2, 1};
+    QByteArray extra;
+
+    QByteArray bytes() const
+    {
+        ArchiveWriter content;
+        content.writeInt32(show);
+        content.writeInt32(points ? 1 : 0);
+        if (points) {
+            content.writeUInt32(7);
+            content.writeUInt32(0);
+            content.writeInt32(subsets);
+            content.writeInt32(participants);
+            content.writeUInt32(quint32(points->size() / 5));
+            for (std::size_t i = 0; i < points->size(); i += 5) {
+                content.writeInt32(qint32((*points)[i]));
+                content.writeInt32(qint32((*points)[i + 1]));
+                for (std::size_t k = 2; k < 5; ++k)
+                    content.writeDouble((*points)[i + k]);
+            }
+        }
+        content.writeInt32(support ? 1 : 0);
+        if (support) {
+            content.writeUInt32(7);
+            content.writeUInt32(0);
+            content.writeInt32(replicates);
+            content.writeUInt32(quint32(support->size()));
+            for (const double value : *support)
+                content.writeDouble(value);
+            QByteArray raw(qsizetype(trees.size()) * 4, Qt::Uninitialized);
+            qToLittleEndian<qint32>(trees.data(), qsizetype(trees.size()), raw.data());
+            const QByteArray packed = qCompress(raw);
+            content.writeUInt32(quint32(packed.size()));
+            content.writeBytes(packed);
+        }
+        content.writeBytes(extra);
+        return content.bytes();
+    }
+};
+
+TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
+{
+    document.treeSupport = computeTreeSupport(document, 12, 77, {});
+    document.adequacy = computeAdequacy(document, 10, 77, {});
+    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    document.showJoinSupport = true;
+    ArchiveWriter writer;
+    document.Serialize(writer);
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(load(writer.bytes(), loaded));
+    EXPECT_EQ(loaded.treeSupport, document.treeSupport);
+    EXPECT_EQ(loaded.adequacy, document.adequacy);
+    EXPECT_TRUE(loaded.showJoinSupport);
+    ArchiveWriter again;
+    loaded.Serialize(again);
+    EXPECT_EQ(again.bytes(), writer.bytes());
+    for (qsizetype length = fields.size() + 1; length < writer.bytes().size(); ++length) {
+        CSortanaMdiDoc cut;
+        ASSERT_FALSE(load(writer.bytes().left(length), cut)) << length;
+    }
+    CSortanaMdiDoc older;
+    ASSERT_TRUE(load(bytes, older));
+    EXPECT_FALSE(older.treeSupport || older.adequacy || older.showJoinSupport);
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto block = [&](const Resampled &r) {
+        return withBlock([&](ArchiveWriter &b) { section(b, 8, r.bytes()); });
+    };
+    const auto switchOnly = [](qint32 show) {
+        Resampled r;
+        r.show = show;
+        return r;
+    };
+    const auto with = [](std::function<void(Resampled &)> change) {
+        Resampled r;
+        r.points = {2, 10, 0.5, 0.4, 0.6};
+        r.support = {50.0, 100.0};
+        change(r);
+        return r;
+    };
+    const struct {
+        const char *what;
+        QByteArray file;
+        bool loads;
+    } cases[] = {
+        {"both results", block(with([](Resampled &) {})), true},
+        {"the switch alone", block(switchOnly(1)), true},
+        {"the switch neither on nor off", block(switchOnly(2)), false},
+        {"the section twice", withBlock([&](ArchiveWriter &b) {
+             section(b, 8, Resampled{}.bytes());
+             section(b, 8, Resampled{}.bytes());
+         }), false},
+        {"bytes after the section's end", block(with([](Resampled &r) { r.extra = "x"; })), false},
+        {"no replicate", block(with([](Resampled &r) { r.replicates = 0; })), false},
+        {"too many replicates", block(with([](Resampled &r) { r.replicates = 10001; })), false},
+        {"trees of two replicates for one", block(with([](Resampled &r) { r.replicates = 2; })), false},
+        {"a join missing", block(with([](Resampled &r) { r.support = {50.0}; })), false},
+        {"a support above 100", block(with([](Resampled &r) { r.support = {50.0, 100.5}; })), false},
+        {"a support that is no number", block(with([&](Resampled &r) { r.support = {nan, 100.0}; })), false},
+        {"a card twice in a leaf order", block(with([](Resampled &r) { r.trees = {0, 0, 2, 2, 1}; })), false},
+        {"a split outside the rows", block(with([](Resampled &r) { r.trees = {0, 1, 2, 0, 1}; })), false},
+        {"no sub-sample", block(with([](Resampled &r) { r.subsets = 0; })), false},
+        {"a size the study does not have", block(with([](Resampled &r) { r.points = {3, 10, 0.5, 0.4, 0.6}; })),
+         false},
+        {"a size missing", block(with([](Resampled &r) { r.participants = 3; })), false},
+        {"more kept than drawn", block(with([](Resampled &r) { r.points = {2, 11, 0.5, 0.4, 0.6}; })), false},
+        {"none kept, figures absent", block(with([&](Resampled &r) { r.points = {2, 0, nan, nan, nan}; })), true},
+        {"none kept, yet a figure", block(with([&](Resampled &r) { r.points = {2, 0, 0.5, nan, nan}; })), false},
+        {"some kept, yet no figure", block(with([&](Resampled &r) { r.points = {2, 3, nan, 0.4, 0.6}; })), false},
+        {"percentiles out of order", block(with([](Resampled &r) { r.points = {2, 10, 0.5, 0.7, 0.6}; })), false},
+        {"a correlation past 1", block(with([](Resampled &r) { r.points = {2, 10, 1.5, 0.4, 1.6}; })), false},
+    };
+    for (const auto &c : cases) {
+        CSortanaMdiDoc read;
+        EXPECT_EQ(load(c.file, read), c.loads) << c.what;
+    }
+    NodeRegistry::instance().clear();
 }
 
 } // namespace
