@@ -668,7 +668,10 @@ void CMainFrame::exportPicture()
     if (!frame || !frame->view().canCopy())
         return;
     const bool matrix = frame->kind() == DocumentFrame::Kind::SimilarityMatrix;
-    const PictureTarget target = m_choosePicture(initialPicturePath(frame->document().pathName, matrix));
+    const PictureTarget target = m_choosePicture(
+        frame->kind() == DocumentFrame::Kind::EnoughParticipants
+            ? initialPicturePath(frame->document().pathName, QStringLiteral("-enough-participants"))
+            : initialPicturePath(frame->document().pathName, matrix));
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
 }

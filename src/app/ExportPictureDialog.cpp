@@ -58,9 +58,13 @@ PictureTarget pictureTarget(const QString &chosenPath, const QString &chosenFilt
 
 QString initialPicturePath(const QString &documentPath, bool matrix)
 {
+    return initialPicturePath(documentPath, matrix ? QStringLiteral("-matrix") : QString());
+}
+
+QString initialPicturePath(const QString &documentPath, const QString &windowSuffix)
+{
     const QFileInfo document(documentPath);
-    const QString name = document.completeBaseName() + (matrix ? QStringLiteral("-matrix.svg") : QStringLiteral(".svg"));
-    return document.dir().filePath(name);
+    return document.dir().filePath(document.completeBaseName() + windowSuffix + QStringLiteral(".svg"));
 }
 
 PictureTarget askPictureTarget(QWidget *parent, const QString &initial)

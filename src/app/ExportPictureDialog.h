@@ -26,6 +26,8 @@ PictureTarget pictureTarget(const QString &chosenPath, const QString &chosenFilt
 // A first name for the picture: the document's, beside it, as an SVG; a matrix window's picture
 // says so in its name.
 QString initialPicturePath(const QString &documentPath, bool matrix);
+// The same for any window, whose picture carries the suffix given after the document's name.
+QString initialPicturePath(const QString &documentPath, const QString &windowSuffix);
 
 // Asks with a file dialog, starting from the path given.
 PictureTarget askPictureTarget(QWidget *parent, const QString &initial);

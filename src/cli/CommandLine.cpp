@@ -132,7 +132,9 @@ const QList<Command> &commands()
          u"Draw a document's dendrogram or similarity matrix"_s,
          u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
          u"as on screen, or as a one-page PDF as for a printer, with the similarity scale below it\n"
-         u"when the document shows it. No name is cut off: the picture widens to the widest one.\n"
+         u"when the document shows it, and each join's support and each group's stability when the\n"
+         u"document holds them and shows them (View > Join Support).\n"
+         u"No name is cut off: the picture widens to the widest one.\n"
          u"With --matrix it draws the similarity matrix instead, at most 400 mm a side."_s,
          {flag(u"matrix"_s, u"Draw the similarity matrix"_s),
           valueOption(u"dpi"_s, u"N"_s, u"Dots per inch of a PNG picture, 50 to 1200 (150 by default)"_s,

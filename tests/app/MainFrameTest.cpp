@@ -32,6 +32,7 @@
 #include <QStyleOptionTitleBar>
 #include <QSettings>
 #include <QClipboard>
+#include <QDialog>
 #include <QMenu>
 #include <QMimeData>
 #include "document/DocumentText.h"
@@ -333,6 +334,56 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 
 // View > Similarity Scale shows the active document's own setting, and a change applies to the
 // document: its windows, its file and its modified flag.
+// The resampling commands, their options taken as offered: Check Stability turns the join
+// support on, Enough Participants opens its chart once a document and exports it.
+TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
+{
+    const QString path = dir.filePath(u"study.klus"_s);
+    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
+                                  u"--document"_s, path});
+    ASSERT_EQ(import.status, 0) << import.err.toStdString();
+    frame->openFile(path);
+    settle();
+    CSortanaMdiDoc &document = frame->activeFrame()->document();
+    QAction &support = *frame->action(CommandId::joinSupport);
+    EXPECT_FALSE(support.isEnabled());
+    const auto acceptOptions = [] {
+        QTimer::singleShot(0, [] {
+            if (auto *options = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                options->accept();
+        });
+    };
+
+    acceptOptions();
+    frame->action(CommandId::checkStability)->trigger();
+    settle();
+    ASSERT_TRUE(document.treeSupport);
+    EXPECT_EQ(document.treeSupport->replicates, 1000);
+    EXPECT_TRUE(support.isEnabled());
+    EXPECT_TRUE(support.isChecked());
+    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().joinSupport.empty());
+
+    for (int time = 0; time < 2; ++time) {
+        acceptOptions();
+        frame->action(CommandId::enoughParticipants)->trigger();
+        settle();
+    }
+    ASSERT_TRUE(document.adequacy);
+    EXPECT_EQ(document.adequacy->subsets, 200);
+    EXPECT_EQ(frame->frames().size(), 2);
+    ASSERT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::EnoughParticipants);
+    QStringList offered;
+    frame->setPictureChooser([&](const QString &initial) {
+        offered << initial;
+        return PictureTarget{dir.filePath(u"chart.png"_s), 150};
+    });
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study-enough-participants.svg"_s)});
+    // 160 by 110 mm at 150 dots per inch.
+    EXPECT_EQ(QImage(dir.filePath(u"chart.png"_s)).size(), QSize(945, 650));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'\n').toStdString();
+}
+
 TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
 {
     QAction &scale = *frame->action(CommandId::similarityScale);
