@@ -22,7 +22,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -357,12 +356,7 @@ QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
 bool CSortanaMdiView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = joinTipText(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, viewport());
+        showViewportTip(*event, joinTipText(static_cast<QHelpEvent *>(event)->pos()));
         return true;
     }
     return DocumentWindow::viewportEvent(event);

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -13,6 +14,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace sortana {
 
@@ -107,6 +109,15 @@ void DocumentWindow::setScrollRange(QScrollBar &bar, int total, int page)
     bar.setRange(0, std::max(0, total - page));
     bar.setPageStep(page);
     bar.setSingleStep(std::max(1, page / 10));
+}
+
+void DocumentWindow::showViewportTip(const QEvent &event, const QString &text)
+{
+    const auto &help = static_cast<const QHelpEvent &>(event);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help.globalPos(), text, viewport());
 }
 
 void DocumentWindow::message(const QString &text)

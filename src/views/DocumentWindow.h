@@ -56,6 +56,9 @@ protected:
     // Scroll bars over a total of pixels with a page of pixels on view.
     static void setScrollRange(class QScrollBar &bar, int total, int page);
     void message(const QString &text);
+    // Answers a tooltip event of the viewport with the text, or hides the tooltip when the
+    // text is empty.
+    void showViewportTip(const QEvent &event, const QString &text);
 
     CSortanaMdiDoc *m_document;
     Platform &m_platform;

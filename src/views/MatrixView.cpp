@@ -202,12 +202,7 @@ QString MatrixView::hoverText(QPoint viewportPoint)
 bool MatrixView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = hasMatrix() ? hoverText(help->pos()) : QString();
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, viewport());
+        showViewportTip(*event, hasMatrix() ? hoverText(static_cast<QHelpEvent *>(event)->pos()) : QString());
         return true;
     }
     return DocumentWindow::viewportEvent(event);

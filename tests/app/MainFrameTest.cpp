@@ -83,6 +83,16 @@ protected:
         writeBytes(path, readBytes(u"" SORTANA_GOLDEN_DIR "/medium/expected/medium.klus"_s));
         return path;
     }
+    // The small example study imported by sortana-cli as study.klus, open in a window.
+    void openImportedStudy()
+    {
+        const QString document = dir.filePath(u"study.klus"_s);
+        const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s,
+                                      dir.path(), u"--document"_s, document});
+        ASSERT_EQ(import.status, 0) << import.err.toStdString();
+        frame->openFile(document);
+        settle();
+    }
     QString dataFile(const QString &name)
     {
         QString path = dir.filePath(name);
@@ -291,12 +301,7 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
 // sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 {
-    const QString document = dir.filePath(u"study.klus"_s);
-    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
-                                  u"--document"_s, document});
-    ASSERT_EQ(import.status, 0) << import.err.toStdString();
-    frame->openFile(document);
-    settle();
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
     ASSERT_TRUE(enabled(CommandId::exportPicture));
     QStringList offered;
     PictureTarget answer{dir.filePath(u"tree.png"_s), 300};
@@ -332,18 +337,11 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
     EXPECT_FALSE(enabled(CommandId::exportPicture));
 }
 
-// View > Similarity Scale shows the active document's own setting, and a change applies to the
-// document: its windows, its file and its modified flag.
 // The resampling commands, their options taken as offered: Check Stability turns the join
 // support on, Enough Participants opens its chart once a document and exports it.
 TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
 {
-    const QString path = dir.filePath(u"study.klus"_s);
-    const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s, dir.path(),
-                                  u"--document"_s, path});
-    ASSERT_EQ(import.status, 0) << import.err.toStdString();
-    frame->openFile(path);
-    settle();
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
     CSortanaMdiDoc &document = frame->activeFrame()->document();
     QAction &support = *frame->action(CommandId::joinSupport);
     EXPECT_FALSE(support.isEnabled());
@@ -384,6 +382,8 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'\n').toStdString();
 }
 
+// View > Similarity Scale shows the active document's own setting, and a change applies to the
+// document: its windows, its file and its modified flag.
 TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
 {
     QAction &scale = *frame->action(CommandId::similarityScale);
