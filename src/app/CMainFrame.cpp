@@ -424,8 +424,9 @@ void CMainFrame::updateCommands()
     const bool hasTree = document && document->clusterRoot;
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
-    action(CommandId::find)->setEnabled(frame && frame->view().canCopy());
-    action(findNext)->setEnabled(frame && frame->view().canCopy());
+    const bool showsNames = frame && frame->view().canCopy() && frame->kind() != DocumentFrame::Kind::EnoughParticipants;
+    action(CommandId::find)->setEnabled(showsNames);
+    action(findNext)->setEnabled(showsNames);
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
