@@ -238,7 +238,8 @@ void CMainFrame::createCommands()
             OnJoinSupport(frame->document(), action(joinSupport)->isChecked());
     })->setCheckable(true);
     addCommand(CommandId::checkStability, QStringLiteral("Check &Stability..."), [this] { checkStability(); });
-    addCommand(CommandId::enoughParticipants, QStringLiteral("&Enough Participants..."), [this] { enoughParticipants(); });
+    addCommand(CommandId::enoughParticipants, QStringLiteral("&Enough Participants..."),
+               [this] { enoughParticipants(); });
     addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -335,7 +336,8 @@ void CMainFrame::rebuildMenus()
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
-        addItems(menuBar()->addMenu(QStringLiteral("&Analysis")), {CommandId::checkStability, CommandId::enoughParticipants});
+        addItems(menuBar()->addMenu(QStringLiteral("&Analysis")),
+                 {CommandId::checkStability, CommandId::enoughParticipants});
     if (forDocument) {
         QMenu *windows = menuBar()->addMenu(QStringLiteral("&Window"));
         addItems(windows, {newWindow, cascade, tile, arrangeIcons});
@@ -424,7 +426,8 @@ void CMainFrame::updateCommands()
     const bool hasTree = document && document->clusterRoot;
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
-    const bool showsNames = frame && frame->view().canCopy() && frame->kind() != DocumentFrame::Kind::EnoughParticipants;
+    const bool showsNames =
+        frame && frame->view().canCopy() && frame->kind() != DocumentFrame::Kind::EnoughParticipants;
     action(CommandId::find)->setEnabled(showsNames);
     action(findNext)->setEnabled(showsNames);
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
@@ -669,10 +672,10 @@ void CMainFrame::exportPicture()
     if (!frame || !frame->view().canCopy())
         return;
     const bool matrix = frame->kind() == DocumentFrame::Kind::SimilarityMatrix;
-    const PictureTarget target = m_choosePicture(
-        frame->kind() == DocumentFrame::Kind::EnoughParticipants
-            ? initialPicturePath(frame->document().pathName, QStringLiteral("-enough-participants"))
-            : initialPicturePath(frame->document().pathName, matrix));
+    const PictureTarget target =
+        m_choosePicture(frame->kind() == DocumentFrame::Kind::EnoughParticipants
+                            ? initialPicturePath(frame->document().pathName, QStringLiteral("-enough-participants"))
+                            : initialPicturePath(frame->document().pathName, matrix));
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
 }

@@ -72,8 +72,9 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
         return ok ? std::optional<quint64>(value) : std::nullopt;
     };
     // A seed beyond 64 bits, or none, cannot be taken.
-    QObject::connect(seed, &QLineEdit::textChanged, buttons,
-                     [buttons, seedValue] { buttons->button(QDialogButtonBox::Ok)->setEnabled(seedValue().has_value()); });
+    QObject::connect(seed, &QLineEdit::textChanged, buttons, [buttons, seedValue] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(seedValue().has_value());
+    });
     auto *form = new QFormLayout(&dialog);
     form->addRow(countLabel, count);
     form->addRow(QStringLiteral("&Seed:"), seed);
@@ -131,12 +132,13 @@ bool runWithProgress(QWidget *parent, const QString &label, const std::function<
 bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
     const bool held = document.treeSupport && document.treeSupport->replicates == options.count
-                   && document.treeSupport->seed == options.seed;
-    if (!held && !runInto(document.treeSupport, document, platform, parent,
-                          QStringLiteral("Clustering %L1 replicates of the study...").arg(options.count),
-                          [&](const ResamplingProgress &progress) {
-                              return computeTreeSupport(document, options.count, options.seed, progress);
-                          }))
+        && document.treeSupport->seed == options.seed;
+    if (!held
+        && !runInto(document.treeSupport, document, platform, parent,
+                    QStringLiteral("Clustering %L1 replicates of the study...").arg(options.count),
+                    [&](const ResamplingProgress &progress) {
+                        return computeTreeSupport(document, options.count, options.seed, progress);
+                    }))
         return false;
     if (!document.showJoinSupport) {
         document.showJoinSupport = true;
@@ -148,14 +150,15 @@ bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platfor
 
 bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
-    const bool held = document.adequacy && document.adequacy->subsets == options.count
-                   && document.adequacy->seed == options.seed;
-    if (!held && !runInto(document.adequacy, document, platform, parent,
-                          QStringLiteral("Comparing %L1 sub-samples of every size with the whole study...")
-                              .arg(options.count),
-                          [&](const ResamplingProgress &progress) {
-                              return computeAdequacy(document, options.count, options.seed, progress);
-                          }))
+    const bool held =
+        document.adequacy && document.adequacy->subsets == options.count && document.adequacy->seed == options.seed;
+    if (!held
+        && !runInto(
+            document.adequacy, document, platform, parent,
+            QStringLiteral("Comparing %L1 sub-samples of every size with the whole study...").arg(options.count),
+            [&](const ResamplingProgress &progress) {
+                return computeAdequacy(document, options.count, options.seed, progress);
+            }))
         return false;
     document.UpdateAllViews(UpdateHint::Redraw);
     return true;

@@ -48,7 +48,8 @@ int sizeStep(int span)
 class ChartDevice {
 public:
     explicit ChartDevice(const QPainter &painter)
-        : m_x(painter.device()->logicalDpiX() / himetricPerInch), m_y(painter.device()->logicalDpiY() / himetricPerInch)
+        : m_x(painter.device()->logicalDpiX() / himetricPerInch),
+          m_y(painter.device()->logicalDpiY() / himetricPerInch)
     {
     }
     QPointF point(QPointF himetric) const { return {himetric.x() * m_x, himetric.y() * m_y}; }

@@ -18,9 +18,9 @@ inline constexpr QSize adequacyChartSize(16000, 11000);
 // downwards, and the ranges its axes read.
 struct ChartFrame {
     QRect plot;
-    int firstSize = 0;        // participants at the left and right ends
+    int firstSize = 0; // participants at the left and right ends
     int lastSize = 1;
-    double lowest = 0.0;      // correlation at the bottom and the top
+    double lowest = 0.0; // correlation at the bottom and the top
     double highest = 1.0;
     // The point of the plot for that many participants and that correlation.
     QPointF at(double participants, double r) const;

@@ -118,8 +118,8 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     if (document.clusterRoot)
         placeTree(document.clusterRoot);
     g.groupBoundaries = groupBoundaries(document.numberOfGroups);
-    if (document.showJoinSupport && document.treeSupport
-        && document.treeSupport->joinSupport.size() == g.joins.size() && !g.joins.empty()) {
+    if (document.showJoinSupport && document.treeSupport && document.treeSupport->joinSupport.size() == g.joins.size()
+        && !g.joins.empty()) {
         g.supportFont = g.labelFont;
         if (g.supportFont.pointSizeF() > 0)
             g.supportFont.setPointSizeF(g.supportFont.pointSizeF() * supportFontScale);

@@ -105,7 +105,7 @@ struct DendrogramGeometry {
     // band's stability, top band first, in the band's label area. Empty otherwise.
     std::vector<PlacedText> joinSupport;
     std::vector<PlacedText> bandStability;
-    QFont supportFont;           // smaller than the names'
+    QFont supportFont; // smaller than the names'
 };
 
 // The support of a join as it stands beside it: a percentage with one decimal, the

@@ -1,11 +1,11 @@
 #include "drawing/PictureExport.h"
 
+#include "document/CSortanaMdiDoc.h"
 #include "drawing/AdequacyChart.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
-#include "document/CSortanaMdiDoc.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
@@ -247,8 +247,8 @@ bool saveDrawnPicture(const DrawnPicture &picture, const QString &path, Platform
             writer.setResolution(pdfDpi);
             writer.setCreator(QStringLiteral("Sortana"));
             writer.setTitle(picture.title);
-            writer.setPageSize(QPageSize(QSizeF(picture.size.width() / 100.0, picture.size.height() / 100.0),
-                                         QPageSize::Millimeter));
+            writer.setPageSize(
+                QPageSize(QSizeF(picture.size.width() / 100.0, picture.size.height() / 100.0), QPageSize::Millimeter));
             writer.setPageMargins(QMarginsF(0, 0, 0, 0));
             QPainter painter;
             if (!painter.begin(&writer))
@@ -390,7 +390,8 @@ QImage adequacyPictureImage(const Adequacy &adequacy, const QString &fontName, i
 bool saveAdequacyPicture(const Adequacy &adequacy, const QString &fontName, const QString &path, Platform &platform,
                          int pngDpi)
 {
-    return checkOutputFile(path, platform) && saveDrawnPicture(adequacyPicture(adequacy, fontName), path, platform, pngDpi);
+    return checkOutputFile(path, platform)
+        && saveDrawnPicture(adequacyPicture(adequacy, fontName), path, platform, pngDpi);
 }
 
 } // namespace sortana

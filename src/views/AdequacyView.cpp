@@ -1,9 +1,9 @@
 #include "views/AdequacyView.h"
 
+#include "document/CSortanaMdiDoc.h"
 #include "drawing/AdequacyChart.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
-#include "document/CSortanaMdiDoc.h"
 #include "platform/Platform.h"
 
 #include <QMimeData>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "views/DocumentWindow.h"
 #include "document/DocumentLinks.h"
+#include "views/DocumentWindow.h"
 
 namespace sortana {
 

@@ -310,7 +310,8 @@ QPoint CSortanaMdiView::toDrawing(QPoint viewportPoint) const
 {
     // The drawing lies at minus the scroll position, so its points move with it.
     const QPoint pixel = viewportPoint + scrollPosition();
-    return {pixelsToHimetric(pixel.x(), viewport()->logicalDpiX()), -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY())};
+    return {pixelsToHimetric(pixel.x(), viewport()->logicalDpiX()),
+            -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY())};
 }
 
 QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
@@ -331,7 +332,8 @@ QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
         if (found) {
             const NodePlacement &best = geometry->joins[*found];
             const int bestDistance = std::abs(geometry->treeLeft + best.x - at.x());
-            if (distance > bestDistance || (distance == bestDistance && join.top - join.bottom >= best.top - best.bottom))
+            if (distance > bestDistance
+                || (distance == bestDistance && join.top - join.bottom >= best.top - best.bottom))
                 continue;
         }
         found = j;
@@ -339,9 +341,8 @@ QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
     if (!found)
         return {};
     const double similarity = geometry->joins[*found].similarity;
-    const double most = m_document->summary
-                            ? double(m_document->summary->maxScorePerItem()) * m_document->participantCount
-                            : 0.0;
+    const double most =
+        m_document->summary ? double(m_document->summary->maxScorePerItem()) * m_document->participantCount : 0.0;
     QStringList lines;
     const auto &support = m_document->treeSupport;
     if (support && support->joinSupport.size() == geometry->joins.size())

@@ -17,9 +17,12 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
+#include "document/DocumentText.h"
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -27,15 +30,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
-#include <QSettings>
-#include <QClipboard>
-#include <QDialog>
-#include <QMenu>
-#include <QMimeData>
-#include "document/DocumentText.h"
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>

@@ -1,6 +1,6 @@
+#include "app/ResamplingCommands.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
-#include "app/ResamplingCommands.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"

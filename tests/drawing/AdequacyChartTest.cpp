@@ -33,7 +33,8 @@ Adequacy risingCurve()
         adequacy.points.push_back({k, 50, mean, mean - 0.15, std::min(1.0, mean + 0.04)});
     }
     adequacy.points[1].kept = 0;
-    adequacy.points[1].mean = adequacy.points[1].p05 = adequacy.points[1].p95 = std::numeric_limits<double>::quiet_NaN();
+    adequacy.points[1].mean = adequacy.points[1].p05 = adequacy.points[1].p95 =
+        std::numeric_limits<double>::quiet_NaN();
     settleAnswers(adequacy);
     return adequacy;
 }
@@ -52,7 +53,8 @@ TEST(AdequacyChart, DrawsTheMeanInsideItsBandAndSaysTheAnswer)
     EXPECT_DOUBLE_EQ(frame.lowest, 0.2);
     EXPECT_EQ(frame.lastSize, 30);
 
-    const QImage image = adequacyPictureImage(adequacy, u"Liberation Sans"_s, dpi).convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        adequacyPictureImage(adequacy, u"Liberation Sans"_s, dpi).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(image.size(), QSize(1600, 1100));
     for (const AdequacyPoint &point : adequacy.points) {
         // The study's own size carries its mark.

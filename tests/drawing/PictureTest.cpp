@@ -2,11 +2,11 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
-#include "analysis/TreeSupport.h"
-#include "document/ImportRun.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 

@@ -400,10 +400,11 @@ TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
     document.UpdateAllViews(UpdateHint::Redraw);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.joinTipText(pointOf(root)),
-              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back())) + similarity);
+              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back()))
+                  + similarity);
     const size_t first = 0;
-    EXPECT_TRUE(view.joinTipText(pointOf(layout().joins[first])).startsWith(
-        u"Support: %1 %"_s.arg(supportText(document.treeSupport->joinSupport[first]))));
+    EXPECT_TRUE(view.joinTipText(pointOf(layout().joins[first]))
+                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport->joinSupport[first]))));
     EXPECT_EQ(view.joinTipText(separatorCentre()), QString());
 }
 
