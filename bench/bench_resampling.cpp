@@ -97,8 +97,7 @@ void BM_JoinSupport(benchmark::State &state)
         benchmark::DoNotOptimize(stability.data());
     }
 }
-BENCHMARK(BM_JoinSupport)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_JoinSupport)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Adequacy(benchmark::State &state)
 {
@@ -108,8 +107,7 @@ void BM_Adequacy(benchmark::State &state)
         benchmark::DoNotOptimize(adequacy->points.data());
     }
 }
-BENCHMARK(BM_Adequacy)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_Adequacy)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Cophenetic(benchmark::State &state)
 {

@@ -52,12 +52,14 @@ public:
             m_study.forEachPairing(p, [&](int lo, int hi, qint32) { ++counts[SubStudies::pairIndex(lo, hi)]; });
             for (int q = 0; q <= p; ++q) {
                 qint64 product = 0;
-                m_study.forEachPairing(q, [&](int lo, int hi, qint32) { product += counts[SubStudies::pairIndex(lo, hi)]; });
+                m_study.forEachPairing(
+                    q, [&](int lo, int hi, qint32) { product += counts[SubStudies::pairIndex(lo, hi)]; });
                 m_products[index(p, q)] = m_products[index(q, p)] = product;
             }
             m_study.forEachPairing(p, [&](int lo, int hi, qint32) { counts[SubStudies::pairIndex(lo, hi)] = 0; });
         };
-        if (!runTasks(participants, workers, [](qint64, std::vector<qint32> &) {}, row, progress))
+        const PrepareTask nothingToDraw = [](qint64, std::vector<qint32> &) {};
+        if (!runTasks(participants, workers, nothingToDraw, row, progress))
             return false;
         m_withWhole.assign(std::size_t(participants), 0);
         for (int p = 0; p < participants; ++p) {
@@ -112,7 +114,10 @@ public:
     }
 
 private:
-    std::size_t index(int p, int q) const { return std::size_t(p) * std::size_t(m_study.participants()) + std::size_t(q); }
+    std::size_t index(int p, int q) const
+    {
+        return std::size_t(p) * std::size_t(m_study.participants()) + std::size_t(q);
+    }
 
     // The sum of the products of every two participants of the set (each with itself too).
     WideSum withinSet(const std::vector<qint32> &set) const
@@ -131,11 +136,11 @@ private:
 
     const SubStudies &m_study;
     const bool m_table;
-    std::vector<qint64> m_pairings;     // per participant: the pairings they add (sum of counts)
-    std::vector<qint64> m_products;     // P x P: the sum over pairs of cards of two count products
-    std::vector<qint64> m_withWhole;    // per participant: its products with the whole study
-    std::vector<qint32> m_wholeCounts;  // without the table: the whole study's counts
-    PairSums m_whole;                   // the whole study as x: its sums
+    std::vector<qint64> m_pairings; // per participant: the pairings they add (sum of counts)
+    std::vector<qint64> m_products; // P x P: the sum over pairs of cards of two count products
+    std::vector<qint64> m_withWhole; // per participant: its products with the whole study
+    std::vector<qint32> m_wholeCounts; // without the table: the whole study's counts
+    PairSums m_whole; // the whole study as x: its sums
 };
 
 // Tells `progress` of one phase of a run as a part of the whole run.
@@ -192,7 +197,8 @@ std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, 
         list.resize(std::size_t(participants));
         std::iota(list.begin(), list.end(), 0);
         for (int i = 0; i < k; ++i)
-            std::swap(list[std::size_t(i)], list[std::size_t(i) + std::size_t(generator() % quint64(participants - i))]);
+            std::swap(list[std::size_t(i)],
+                      list[std::size_t(i) + std::size_t(generator() % quint64(participants - i))]);
         draws.assign(list.begin(), list.begin() + k);
     };
     std::vector<std::optional<double>> correlations(static_cast<std::size_t>(samples));

@@ -16,8 +16,8 @@ QString formatCorrelation(double r)
 
 QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc)
 {
-    QByteArray text = csvLine({QStringLiteral("join"), QStringLiteral("similarity"), QStringLiteral("support"),
-                               QStringLiteral("items")});
+    QByteArray text = csvLine(
+        {QStringLiteral("join"), QStringLiteral("similarity"), QStringLiteral("support"), QStringLiteral("items")});
     const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
     const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot);
     for (std::size_t j = 0; j < joins.size() && j < support.joinSupport.size(); ++j) {
@@ -37,8 +37,8 @@ QByteArray stabilityCsv(const TreeSupport &support, const CSortanaMdiDoc &doc, i
     std::vector<int> starts = groupStarts(doc.clusterRoot, numberOfGroups);
     starts.push_back(doc.itemCount);
     for (std::size_t g = 0; g < stability.size(); ++g) {
-        text += csvLine({QString::number(g + 1), QString::number(starts[g + 1] - starts[g]),
-                         fixedText(stability[g], 1)});
+        text +=
+            csvLine({QString::number(g + 1), QString::number(starts[g + 1] - starts[g]), fixedText(stability[g], 1)});
     }
     return text;
 }
@@ -50,8 +50,8 @@ QByteArray adequacyCsv(const Adequacy &adequacy)
     for (const AdequacyPoint &point : adequacy.points) {
         const bool kept = point.kept > 0;
         text += csvLine({QString::number(point.participants), kept ? formatCorrelation(point.mean) : QString(),
-                         kept ? formatCorrelation(point.p05) : QString(), kept ? formatCorrelation(point.p95) : QString(),
-                         QString::number(point.kept)});
+                         kept ? formatCorrelation(point.p05) : QString(),
+                         kept ? formatCorrelation(point.p95) : QString(), QString::number(point.kept)});
     }
     return text;
 }

@@ -64,9 +64,10 @@ qint64 SubStudies::largestCell(int position, std::vector<bool> &seen) const
     // Most sorts hold every card once: then no pair is counted twice, and no table of the
     // cells is needed.
     const std::size_t firstCard = position == 0 || m_groupEnds[std::size_t(position) - 1] == 0
-        ? 0 : m_cardEnds[m_groupEnds[std::size_t(position) - 1] - 1];
-    const std::size_t endCard = m_groupEnds[std::size_t(position)] == 0
-        ? 0 : m_cardEnds[m_groupEnds[std::size_t(position)] - 1];
+        ? 0
+        : m_cardEnds[m_groupEnds[std::size_t(position) - 1] - 1];
+    const std::size_t endCard =
+        m_groupEnds[std::size_t(position)] == 0 ? 0 : m_cardEnds[m_groupEnds[std::size_t(position)] - 1];
     std::fill(seen.begin(), seen.end(), false);
     bool repeated = false;
     for (std::size_t c = firstCard; c < endCard && !repeated; ++c) {

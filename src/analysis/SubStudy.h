@@ -41,8 +41,7 @@ public:
 
     // Calls visit(lo, hi, weight) for every pairing the participant at `position` adds: one
     // per two placements of distinct cards in one group, lo < hi.
-    template <typename Visit>
-    void forEachPairing(int position, Visit visit) const
+    template <typename Visit> void forEachPairing(int position, Visit visit) const
     {
         const std::size_t firstGroup = position == 0 ? 0 : m_groupEnds[std::size_t(position) - 1];
         for (std::size_t g = firstGroup; g < m_groupEnds[std::size_t(position)]; ++g) {
@@ -54,8 +53,8 @@ public:
                 for (std::size_t j = 0; j < i; ++j) {
                     if (cards[j].item == later.item)
                         continue;
-                    const auto weight = qint32(m_options.pairWeight(cards[j].fit, later.fit,
-                                                                    cards[j].subGroup == later.subGroup));
+                    const auto weight =
+                        qint32(m_options.pairWeight(cards[j].fit, later.fit, cards[j].subGroup == later.subGroup));
                     visit(cards[j].item, later.item, weight);
                 }
             }

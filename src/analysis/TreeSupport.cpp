@@ -93,8 +93,7 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
         ClusterAnalysis analysis(worker.nodes);
         analysis.Run(n, worker.matrix, study.options());
         const std::vector<int> replicateLeaves = LeafOrder(analysis.root());
-        std::copy(replicateLeaves.begin(), replicateLeaves.end(),
-                  support.replicateLeaves.begin() + replicate * n);
+        std::copy(replicateLeaves.begin(), replicateLeaves.end(), support.replicateLeaves.begin() + replicate * n);
         std::vector<JoinSplit> splits;
         // Joins come after their two sides, so the spans of the sides that are joins are
         // the last two on the stack.

@@ -39,8 +39,7 @@ ResamplingProgress terminalProgress(std::FILE *err, const char *what)
 
 // A run's result; nothing, after telling the user, when its tables did not fit in memory
 // (nothing here cancels a run).
-template <typename Run>
-auto runOrTell(Platform &platform, Run run) -> decltype(run())
+template <typename Run> auto runOrTell(Platform &platform, Run run) -> decltype(run())
 {
     decltype(run()) result;
     try {

@@ -1,14 +1,14 @@
 // Support, stability and the participants-enough curve, checked against sub-studies built
 // the long way: each replicate's raw data file cut from the study's own lines and imported.
+#include "analysis/Resampling.h"
 #include "analysis/Adequacy.h"
+#include "analysis/Categories.h"
 #include "analysis/Cophenetic.h"
 #include "analysis/CsvText.h"
-#include "analysis/Categories.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/NodeRegistry.h"
 #include "analysis/ParallelRuns.h"
-#include "analysis/Resampling.h"
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
@@ -22,8 +22,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <mutex>
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -299,7 +299,8 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
 TEST(Resampling, TheSeedDecidesAndCancelStops)
 {
     CSortanaMdiDoc document;
-    ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(QStringLiteral(SORTANA_GOLDEN_DIR "/medium/medium.txt")), document));
+    ASSERT_NO_FATAL_FAILURE(
+        importDocument(readBytes(QStringLiteral(SORTANA_GOLDEN_DIR "/medium/medium.txt")), document));
     const std::optional<TreeSupport> first = computeTreeSupport(document, 40, 3, {});
     ASSERT_TRUE(first);
     EXPECT_EQ(computeTreeSupport(document, 40, 3, {}), first);
@@ -323,7 +324,8 @@ TEST(Resampling, TheSeedDecidesAndCancelStops)
     EXPECT_LE(told.size(), 300u);
     EXPECT_EQ(told.back(), (std::pair<qint64, qint64>(1000, 1000)));
     int calls = 0;
-    EXPECT_FALSE(computeTreeSupport(document, 1000, 3, [&](qint64 done, qint64) { return ++calls < 3 && done < 1000; }));
+    EXPECT_FALSE(
+        computeTreeSupport(document, 1000, 3, [&](qint64 done, qint64) { return ++calls < 3 && done < 1000; }));
     EXPECT_FALSE(computeAdequacy(document, 50, 3, [](qint64 done, qint64) { return done == 0; }));
     NodeRegistry::instance().clear();
 }
@@ -353,11 +355,10 @@ TEST(Resampling, FiguresAreWrittenAsPrintfDoesInTheCLocale)
         int decimals;
         const char *text;
     } cases[] = {
-        {12.25, 1, "12.2"},           // a tie of the exact value goes to even
-        {12.35, 1, "12.3"},           // 12.3499999...
-        {0.0078125, 6, "0.007812"},   // a similarity of 1 / 128
-        {-0.00001, 4, "-0.0000"},
-        {100.0, 1, "100.0"},
+        {12.25, 1, "12.2"}, // a tie of the exact value goes to even
+        {12.35, 1, "12.3"}, // 12.3499999...
+        {0.0078125, 6, "0.007812"}, // a similarity of 1 / 128
+        {-0.00001, 4, "-0.0000"},   {100.0, 1, "100.0"},
     };
     // In a locale with a decimal comma, where printf would write one (on machines that have
     // that locale; the programs take the user's).
@@ -377,7 +378,7 @@ TEST(Resampling, SizesOfTheCurve)
     const std::vector<int> sizes = adequacySizes(300);
     ASSERT_EQ(sizes.size(), 40u);
     EXPECT_EQ(sizes.front(), 2);
-    EXPECT_EQ(sizes[1], 10);   // 2 + 298 / 39 = 9.64
+    EXPECT_EQ(sizes[1], 10); // 2 + 298 / 39 = 9.64
     EXPECT_EQ(sizes.back(), 300);
 }
 

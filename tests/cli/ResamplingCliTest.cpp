@@ -62,8 +62,7 @@ TEST_F(ResamplingCli, ConstantPairCountsLeaveTheFiguresEmpty)
 {
     // Every pair of cards is sorted together exactly once: the whole study's counts are
     // constant, so no sub-sample is kept, and the tree cannot follow the pair scores.
-    import("IA\nIB\nIC\nID\nP1\nG\nI1\nI2\nG\nI3\nI4\nP2\nG\nI1\nI3\nG\nI2\nI4\nP3\nG\nI1\nI4\nG\nI2\nI3\n",
-           u"even"_s);
+    import("IA\nIB\nIC\nID\nP1\nG\nI1\nI2\nG\nI3\nI4\nP2\nG\nI1\nI3\nG\nI2\nI4\nP3\nG\nI1\nI4\nG\nI2\nI3\n", u"even"_s);
     ASSERT_EQ(run({u"export"_s, u"even.klus"_s, u"--adequacy"_s, u"a.csv"_s}).status, 0);
     EXPECT_EQ(readBytes(path(u"a.csv"_s)),
               "participants,mean,p05,p95,kept\r\n"
@@ -80,8 +79,9 @@ TEST_F(ResamplingCli, TheSeedDecides)
     writeBytes(path(u"medium.txt"_s), readBytes(QStringLiteral(SORTANA_GOLDEN_DIR "/medium/medium.txt")));
     ASSERT_EQ(run({u"import"_s, u"medium.txt"_s, u"--document"_s, u"medium.klus"_s}).status, 0);
     const auto figures = [&](const QString &seed, const QString &name) {
-        QStringList arguments{u"export"_s, u"medium.klus"_s, u"--support"_s, name + u"-s.csv"_s, u"--adequacy"_s,
-                              name + u"-a.csv"_s, u"--replicates"_s, u"50"_s, u"--subsets"_s, u"20"_s};
+        QStringList arguments{
+            u"export"_s,        u"medium.klus"_s,  u"--support"_s, name + u"-s.csv"_s, u"--adequacy"_s,
+            name + u"-a.csv"_s, u"--replicates"_s, u"50"_s,        u"--subsets"_s,     u"20"_s};
         if (!seed.isEmpty())
             arguments << u"--seed"_s << seed;
         EXPECT_EQ(run(arguments).status, 0);
@@ -101,26 +101,38 @@ TEST_F(ResamplingCli, RefusesWhatItCannotUse)
         int status;
         QString message;
     } cases[] = {
-        {{}, 2, u"Sortana: export needs --categories, --placements, --groups, --support, --stability, --adequacy or "
-                u"--cophenetic\n"_s + usage},
-        {{u"--support"_s, u"s.csv"_s, u"--replicates"_s, u"9"_s}, 2,
+        {{},
+         2,
+         u"Sortana: export needs --categories, --placements, --groups, --support, --stability, --adequacy or "
+         u"--cophenetic\n"_s
+             + usage},
+        {{u"--support"_s, u"s.csv"_s, u"--replicates"_s, u"9"_s},
+         2,
          u"Sortana: --replicates needs a number from 10 to 10000\n"_s},
-        {{u"--support"_s, u"s.csv"_s, u"--replicates"_s, u"10001"_s}, 2,
+        {{u"--support"_s, u"s.csv"_s, u"--replicates"_s, u"10001"_s},
+         2,
          u"Sortana: --replicates needs a number from 10 to 10000\n"_s},
-        {{u"--adequacy"_s, u"a.csv"_s, u"--subsets"_s, u"many"_s}, 2,
+        {{u"--adequacy"_s, u"a.csv"_s, u"--subsets"_s, u"many"_s},
+         2,
          u"Sortana: --subsets needs a number from 10 to 10000\n"_s},
-        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u"-1"_s}, 2,
+        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u"-1"_s},
+         2,
          u"Sortana: --seed needs a whole number from 0 to 18446744073709551615\n"_s},
-        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u"18446744073709551616"_s}, 2,
+        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u"18446744073709551616"_s},
+         2,
          u"Sortana: --seed needs a whole number from 0 to 18446744073709551615\n"_s},
-        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u" 7"_s}, 2,
+        {{u"--adequacy"_s, u"a.csv"_s, u"--seed"_s, u" 7"_s},
+         2,
          u"Sortana: --seed needs a whole number from 0 to 18446744073709551615\n"_s},
-        {{u"--adequacy"_s, u"a.csv"_s, u"--replicates"_s, u"100"_s}, 2,
+        {{u"--adequacy"_s, u"a.csv"_s, u"--replicates"_s, u"100"_s},
+         2,
          u"Sortana: --replicates is for --support and --stability\n"_s},
         {{u"--support"_s, u"s.csv"_s, u"--subsets"_s, u"100"_s}, 2, u"Sortana: --subsets is for --adequacy\n"_s},
-        {{u"--cophenetic"_s, u"--seed"_s, u"3"_s}, 2,
+        {{u"--cophenetic"_s, u"--seed"_s, u"3"_s},
+         2,
          u"Sortana: --seed is for --support, --stability and --adequacy\n"_s},
-        {{u"--support"_s, u"study.klus"_s}, 2,
+        {{u"--support"_s, u"study.klus"_s},
+         2,
          u"Sortana: study.klus cannot be written over the document or another output\n"_s},
     };
     for (const auto &c : cases) {
@@ -129,11 +141,13 @@ TEST_F(ResamplingCli, RefusesWhatItCannotUse)
         EXPECT_TRUE(refused.err.startsWith(c.message)) << refused.err.toStdString();
     }
 
-    const CliRun withoutSorts = run({u"export"_s, QStringLiteral(SORTANA_GOLDEN_DIR "/worked-example/expected/worked-example.klus"),
-                                     u"--support"_s, u"s.csv"_s});
+    const CliRun withoutSorts =
+        run({u"export"_s, QStringLiteral(SORTANA_GOLDEN_DIR "/worked-example/expected/worked-example.klus"),
+             u"--support"_s, u"s.csv"_s});
     EXPECT_EQ(withoutSorts.status, 1);
-    EXPECT_EQ(withoutSorts.err, u"Sortana: This document was saved without the participants' sorts. Import the "
-                                u"study again to add them.\n"_s);
+    EXPECT_EQ(withoutSorts.err,
+              u"Sortana: This document was saved without the participants' sorts. Import the "
+              u"study again to add them.\n"_s);
     EXPECT_FALSE(QFile::exists(path(u"s.csv"_s)));
     EXPECT_FALSE(QFile::exists(path(u"a.csv"_s)));
 }
