@@ -33,14 +33,14 @@ constexpr int progressInterval = 100;
 // the user why, or when cancelled.
 template <typename Result, typename Compute>
 bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &platform, QWidget *parent,
-             const QString &label, Compute compute)
+             const QString &title, const QString &label, Compute compute)
 {
     if (const QString problem = resamplingProblem(document); !problem.isEmpty()) {
         platform.error(problem);
         return false;
     }
     std::optional<Result> result;
-    if (!runWithProgress(parent, label, [&](const ResamplingProgress &progress) {
+    if (!runWithProgress(parent, title, label, [&](const ResamplingProgress &progress) {
             result = compute(progress);
             return result.has_value();
         }))
@@ -84,7 +84,8 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
     return ResamplingOptions{count->value(), *seedValue()};
 }
 
-bool runWithProgress(QWidget *parent, const QString &label, const std::function<bool(const ResamplingProgress &)> &job)
+bool runWithProgress(QWidget *parent, const QString &title, const QString &label,
+                     const std::function<bool(const ResamplingProgress &)> &job)
 {
     // Shared with the worker, which may still report while the dialog goes.
     struct Shared {
@@ -103,6 +104,7 @@ bool runWithProgress(QWidget *parent, const QString &label, const std::function<
 
     QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, progressSteps, parent);
     dialog.setObjectName(QStringLiteral("resamplingProgress"));
+    dialog.setWindowTitle(title);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
@@ -134,7 +136,7 @@ bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platfor
     const bool held = document.treeSupport && document.treeSupport->replicates == options.count
         && document.treeSupport->seed == options.seed;
     if (!held
-        && !runInto(document.treeSupport, document, platform, parent,
+        && !runInto(document.treeSupport, document, platform, parent, QStringLiteral("Check Stability"),
                     QStringLiteral("Clustering %L1 replicates of the study...").arg(options.count),
                     [&](const ResamplingProgress &progress) {
                         return computeTreeSupport(document, options.count, options.seed, progress);
@@ -154,7 +156,7 @@ bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options
         document.adequacy && document.adequacy->subsets == options.count && document.adequacy->seed == options.seed;
     if (!held
         && !runInto(
-            document.adequacy, document, platform, parent,
+            document.adequacy, document, platform, parent, QStringLiteral("Enough Participants"),
             QStringLiteral("Comparing %L1 sub-samples of every size with the whole study...").arg(options.count),
             [&](const ResamplingProgress &progress) {
                 return computeAdequacy(document, options.count, options.seed, progress);

@@ -30,9 +30,10 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
                                                       ResamplingOptions initial);
 
 // Runs the job on a thread of its own while a progress dialog (object name
-// "resamplingProgress") shows how far it has come; its Cancel asks the job to stop. True
+// "resamplingProgress") with the title and label given shows how far it has come; its Cancel asks the job to stop. True
 // when the job ran to its end and gave a result.
-bool runWithProgress(QWidget *parent, const QString &label, const std::function<bool(const ResamplingProgress &)> &job);
+bool runWithProgress(QWidget *parent, const QString &title, const QString &label,
+                     const std::function<bool(const ResamplingProgress &)> &job);
 
 // Analysis > Check Stability: the join support and the replicates the group stability is
 // read from, with these options, kept in the document (which is then modified) and shown at
