@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 
 namespace sortana {
 
@@ -29,8 +30,8 @@ namespace {
 constexpr int progressSteps = 1000;
 constexpr int progressInterval = 100;
 
-// Runs and keeps the result when the study can be resampled; false otherwise, after telling
-// the user why, or when cancelled.
+// Runs and keeps the result when the study can be resampled; false otherwise, or when the
+// run failed, after telling the user why, or when cancelled.
 template <typename Result, typename Compute>
 bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &platform, QWidget *parent,
              const QString &title, const QString &label, Compute compute)
@@ -40,10 +41,13 @@ bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &
         return false;
     }
     std::optional<Result> result;
-    if (!runWithProgress(parent, title, label, [&](const ResamplingProgress &progress) {
-            result = compute(progress);
-            return result.has_value();
-        }))
+    const RunOutcome outcome = runWithProgress(parent, title, label, [&](const ResamplingProgress &progress) {
+        result = compute(progress);
+        return result.has_value();
+    });
+    if (outcome == RunOutcome::Failed)
+        platform.error(notEnoughMemoryMessage);
+    if (outcome != RunOutcome::Finished)
         return false;
     stored = std::move(result);
     document.SetModifiedFlag(true);
@@ -84,8 +88,8 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
     return ResamplingOptions{count->value(), *seedValue()};
 }
 
-bool runWithProgress(QWidget *parent, const QString &title, const QString &label,
-                     const std::function<bool(const ResamplingProgress &)> &job)
+RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString &label,
+                           const std::function<bool(const ResamplingProgress &)> &job)
 {
     // Shared with the worker, which may still report while the dialog goes.
     struct Shared {
@@ -100,7 +104,15 @@ bool runWithProgress(QWidget *parent, const QString &title, const QString &label
         return !shared->cancelled;
     };
     bool finished = false;
-    std::unique_ptr<QThread> worker(QThread::create([&] { finished = job(progress); }));
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        // What runs out of memory stops the run; thrown out of the thread it would end the
+        // program.
+        try {
+            finished = job(progress);
+        } catch (const std::bad_alloc &) {
+            finished = false;
+        }
+    }));
 
     QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, progressSteps, parent);
     dialog.setObjectName(QStringLiteral("resamplingProgress"));
@@ -128,7 +140,9 @@ bool runWithProgress(QWidget *parent, const QString &title, const QString &label
     loop.exec();
     worker->wait();
     // Cancel said after the last step still leaves the earlier results, as the user asked.
-    return finished && !shared->cancelled && !dialog.wasCanceled();
+    if (shared->cancelled || dialog.wasCanceled())
+        return RunOutcome::Cancelled;
+    return finished ? RunOutcome::Finished : RunOutcome::Failed;
 }
 
 bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)

@@ -29,11 +29,18 @@ inline constexpr int defaultSubsets = 200;
 std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QString &title, const QString &countLabel,
                                                       ResamplingOptions initial);
 
+// How a run ended: with a result, cancelled by the user, or without a result that nobody
+// cancelled (the job gave none, or memory ran out).
+enum class RunOutcome { Finished, Cancelled, Failed };
+
+// What the user is told when a run fails.
+inline const QString notEnoughMemoryMessage = QStringLiteral("There is not enough memory to resample this study.");
+
 // Runs the job on a thread of its own while a progress dialog (object name
-// "resamplingProgress") with the title and label given shows how far it has come; its Cancel asks the job to stop. True
-// when the job ran to its end and gave a result.
-bool runWithProgress(QWidget *parent, const QString &title, const QString &label,
-                     const std::function<bool(const ResamplingProgress &)> &job);
+// "resamplingProgress") with the title and label given shows how far it has come; its
+// Cancel asks the job to stop.
+RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString &label,
+                           const std::function<bool(const ResamplingProgress &)> &job);
 
 // Analysis > Check Stability: the join support and the replicates the group stability is
 // read from, with these options, kept in the document (which is then modified) and shown at

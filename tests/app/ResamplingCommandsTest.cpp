@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <random>
 
 using namespace sortana;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -111,6 +113,20 @@ TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
     EXPECT_FALSE(document.treeSupport);
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages().front().text, resamplingProblem(document));
+}
+
+// A job that gives no result, or runs out of memory on its thread, fails the run and
+// leaves the program running.
+TEST_F(ResamplingCommands, AJobWithoutAResultFailsTheRun)
+{
+    const std::function<bool(const ResamplingProgress &)> jobs[] = {
+        [](const ResamplingProgress &) { return false; },
+        [](const ResamplingProgress &) -> bool { throw std::bad_alloc(); },
+    };
+    for (const auto &job : jobs)
+        EXPECT_EQ(runWithProgress(&window, u"Run"_s, u"Running"_s, job), RunOutcome::Failed);
+    EXPECT_EQ(runWithProgress(&window, u"Run"_s, u"Running"_s, [](const ResamplingProgress &) { return true; }),
+              RunOutcome::Finished);
 }
 
 } // namespace
