@@ -2,6 +2,7 @@
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
 #include "views/CSortanaMdiView.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DrawingSurface.h"
@@ -10,6 +11,8 @@
 #include "StudyGenerator.h"
 #include "document/DocumentCategories.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/ImportRun.h"
+#include "StudyGenerator.h"
 #include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +20,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <numeric>
 #include <random>
@@ -148,6 +152,35 @@ void BM_LayoutAndDraw(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// The same for a study of 200 cards by 300 participants with 1,000 replicates of join
+// support held, drawn without them (0) and with them (1): each layout places every join's
+// support and cuts every replicate for the bands' stability.
+void BM_LayoutAndDrawWithSupport(benchmark::State &state)
+{
+    static const std::unique_ptr<CSortanaMdiDoc> study = [] {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("study.txt"));
+        bench::writeStudy(path, {200, 300, 10});
+        ScriptedPlatform platform;
+        ImportRun run(platform);
+        auto document = std::make_unique<CSortanaMdiDoc>();
+        if (!run.chooseInput(path) || !run.finish() || !document->CompleteImport(run))
+            std::abort();
+        document->numberOfGroups = 8;
+        document->treeSupport = computeTreeSupport(*document, 1000, 1, {});
+        return document;
+    }();
+    study->showJoinSupport = state.range(0) != 0;
+    QImage window(windowSize, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        DrawingSurface surface(painter, false, 17);
+        Draw(*study, surface, {15000, 26000});
+        benchmark::DoNotOptimize(study->layout.get());
+    }
+}
+BENCHMARK(BM_LayoutAndDrawWithSupport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The dendrogram window scrolled down a share of the way (0, 50 or 100 %).
 void BM_DendrogramWindowFrame(benchmark::State &state)

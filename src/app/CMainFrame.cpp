@@ -6,6 +6,7 @@
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
 #include "app/KeyStateIndicators.h"
+#include "app/ResamplingCommands.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "views/CSortanaMdiView.h"
@@ -244,6 +245,13 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
     })->setCheckable(true);
+    addCommand(joinSupport, QStringLiteral("&Join Support"), [this] {
+        if (DocumentFrame *frame = activeFrame())
+            OnJoinSupport(frame->document(), action(joinSupport)->isChecked());
+    })->setCheckable(true);
+    addCommand(CommandId::checkStability, QStringLiteral("Check &Stability..."), [this] { checkStability(); });
+    addCommand(CommandId::enoughParticipants, QStringLiteral("&Enough Participants..."),
+               [this] { enoughParticipants(); });
     addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -337,9 +345,12 @@ void CMainFrame::rebuildMenus()
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&View")),
                  {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale, 0, categoriesWindow,
-                  placementsWindow, groupNames});
+                  placementsWindow, groupNames, joinSupport});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
+    if (forDocument)
+        addItems(menuBar()->addMenu(QStringLiteral("&Analysis")),
+                 {CommandId::checkStability, CommandId::enoughParticipants});
     if (forDocument) {
         QMenu *windows = menuBar()->addMenu(QStringLiteral("&Window"));
         addItems(windows, {newWindow, cascade, tile, arrangeIcons});
@@ -437,6 +448,10 @@ void CMainFrame::updateCommands()
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
     action(groupNames)->setChecked(document && document->showGroupNames);
+    action(joinSupport)->setEnabled(hasTree && document->treeSupport);
+    action(joinSupport)->setChecked(hasTree && document->treeSupport && document->showJoinSupport);
+    for (const int id : {CommandId::checkStability, CommandId::enoughParticipants})
+        action(id)->setEnabled(hasTree && document->sorts);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -454,6 +469,8 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(" - Categories");
         else if (frame->kind() == DocumentFrame::Kind::Placements)
             title += QStringLiteral(" - Placements");
+        else if (frame->kind() == DocumentFrame::Kind::EnoughParticipants)
+            title += QStringLiteral(" - Enough Participants");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -672,12 +689,58 @@ void CMainFrame::exportPicture()
     if (!frame || !frame->view().canCopy())
         return;
     const QString documentPath = frame->document().pathName;
-    const PictureTarget target = m_choosePicture(
-        frame->kind() == DocumentFrame::Kind::Placements
-            ? initialPicturePath(documentPath, QStringLiteral("-placements"))
-            : initialPicturePath(documentPath, frame->kind() == DocumentFrame::Kind::SimilarityMatrix));
+    QString initial;
+    switch (frame->kind()) {
+    case DocumentFrame::Kind::Placements:
+        initial = initialPicturePath(documentPath, QStringLiteral("-placements"));
+        break;
+    case DocumentFrame::Kind::EnoughParticipants:
+        initial = initialPicturePath(documentPath, QStringLiteral("-enough-participants"));
+        break;
+    default:
+        initial = initialPicturePath(documentPath, frame->kind() == DocumentFrame::Kind::SimilarityMatrix);
+    }
+    const PictureTarget target = m_choosePicture(initial);
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
+}
+
+void CMainFrame::checkStability()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const auto &held = document->treeSupport;
+    const std::optional<ResamplingOptions> options = askResamplingOptions(
+        this, QStringLiteral("Check Stability"), QStringLiteral("&Replicates:"),
+        held ? ResamplingOptions{held->replicates, held->seed} : ResamplingOptions{defaultReplicates, 1});
+    if (options)
+        sortana::checkStability(*document, *options, m_platform, this);
+    updateCommands();
+    updateTitles();
+}
+
+void CMainFrame::enoughParticipants()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const auto &held = document->adequacy;
+    const std::optional<ResamplingOptions> options = askResamplingOptions(
+        this, QStringLiteral("Enough Participants"), QStringLiteral("Sub-samples of each &size:"),
+        held ? ResamplingOptions{held->subsets, held->seed} : ResamplingOptions{defaultSubsets, 1});
+    if (!options || !checkEnoughParticipants(*document, *options, m_platform, this))
+        return;
+    // One chart window a document: shown again rather than opened twice.
+    for (DocumentFrame *open : framesOf(*document)) {
+        if (open->kind() == DocumentFrame::Kind::EnoughParticipants) {
+            m_area->setActiveSubWindow(open);
+            return;
+        }
+    }
+    addFrame(document, DocumentFrame::Kind::EnoughParticipants);
 }
 
 void CMainFrame::findCard(bool askForText)

@@ -102,6 +102,10 @@ private:
     void cascadeWindows();
     void arrangeMinimised();
     void findCard(bool askForText);
+    // Analysis > Check Stability and Enough Participants: the options asked for, the run, and
+    // the results shown.
+    void checkStability();
+    void enoughParticipants();
     void setPrintScaling(PrintScaling scaling);
     // The open windows, numbered, at the end of the Window menu, the active one checked.
     void listWindows(QMenu *menu);

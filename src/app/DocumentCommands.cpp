@@ -154,6 +154,11 @@ void OnGroupNames(CSortanaMdiDoc &document, bool shown)
     setViewSetting(document, &CSortanaMdiDoc::showGroupNames, shown);
 }
 
+void OnJoinSupport(CSortanaMdiDoc &document, bool shown)
+{
+    setViewSetting(document, &CSortanaMdiDoc::showJoinSupport, shown);
+}
+
 bool OnUpdateProperties(const CSortanaMdiDoc &document)
 {
     return document.summary != nullptr;

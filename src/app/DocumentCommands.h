@@ -56,6 +56,8 @@ void OnSimilarityScale(CSortanaMdiDoc &document, bool shown);
 
 // View > Group Names: the same for the groups' suggested names at the top right of the bands.
 void OnGroupNames(CSortanaMdiDoc &document, bool shown);
+// View > Join Support: the same for each join's support and each group's stability.
+void OnJoinSupport(CSortanaMdiDoc &document, bool shown);
 
 // Puts the text on the clipboard as UTF-8 plain text; tells the user when that failed.
 void copyAsText(const QString &text, Platform &platform);

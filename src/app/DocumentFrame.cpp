@@ -1,5 +1,6 @@
 #include "app/DocumentFrame.h"
 
+#include "views/AdequacyView.h"
 #include "views/CSortanaMdiView.h"
 #include "views/CategoriesView.h"
 #include "views/MatrixView.h"
@@ -18,6 +19,7 @@ DocumentWindow *newWindow(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Pl
     case DocumentFrame::Kind::SimilarityMatrix: return new MatrixView(document, platform);
     case DocumentFrame::Kind::Categories: return new CategoriesView(document, platform);
     case DocumentFrame::Kind::Placements: return new PlacementView(document, platform);
+    case DocumentFrame::Kind::EnoughParticipants: return new AdequacyView(document, platform);
     case DocumentFrame::Kind::Dendrogram: break;
     }
     return new CSortanaMdiView(document, platform);

@@ -81,6 +81,15 @@ QString loadString(int id)
         return QStringLiteral("Open a window on where the participants placed each card\nPlacements");
     case CommandId::groupNames:
         return QStringLiteral("Show or hide the groups' suggested names on the dendrogram\nGroup Names");
+    case CommandId::joinSupport:
+        return QStringLiteral("Show or hide each join's support and each group's stability in the dendrogram\n"
+                              "Join Support");
+    case CommandId::checkStability:
+        return QStringLiteral("Cluster resampled participants to tell how far each join and group holds\n"
+                              "Check Stability");
+    case CommandId::enoughParticipants:
+        return QStringLiteral("Chart how close smaller samples of the participants come to the whole study\n"
+                              "Enough Participants");
     case CommandId::copyGroups:
         return QStringLiteral("Copy the groups of the current cut as text, one card a line\nCopy Groups");
     case CommandId::copyMatrixText:

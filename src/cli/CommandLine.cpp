@@ -132,8 +132,10 @@ const QList<Command> &commands()
          u"Draw a document's dendrogram or similarity matrix"_s,
          u"Draws the dendrogram of a document with its own settings at its real size, as SVG or PNG\n"
          u"as on screen, or as a one-page PDF as for a printer, with the similarity scale below it\n"
-         u"when the document shows it, and each group's suggested name at the top right of its band\n"
-         u"when it shows those. No name is cut off: the picture widens to the widest one.\n"
+         u"when the document shows it, each group's suggested name at the top right of its band when\n"
+         u"it shows those, and each join's support and each group's stability when the document holds\n"
+         u"them and shows them (View > Join Support).\n"
+         u"No name is cut off: the picture widens to the widest one.\n"
          u"With --matrix it draws the similarity matrix instead, at most 400 mm a side."_s,
          {flag(u"matrix"_s, u"Draw the similarity matrix"_s),
           valueOption(u"dpi"_s, u"N"_s, u"Dots per inch of a PNG picture, 50 to 1200 (150 by default)"_s,

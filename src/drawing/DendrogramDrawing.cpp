@@ -143,6 +143,25 @@ void drawScale(const SimilarityScale &scale, DrawingSurface &surface)
         surface.textOut(label.topLeft, label.text);
 }
 
+// The join support and the band stability, in their smaller font, where the reach takes
+// them in.
+void drawSupport(const DendrogramGeometry &layout, DrawingSurface &surface, const Reach &reach)
+{
+    if (layout.joinSupport.empty())
+        return;
+    QPainter &painter = surface.painter();
+    const QFont previous = painter.font();
+    painter.setFont(layout.supportFont);
+    for (const std::vector<PlacedText> *texts : {&layout.joinSupport, &layout.bandStability}) {
+        for (const PlacedText &text : *texts) {
+            const QPoint bottomRight = text.topLeft + QPoint(text.size.width(), -text.size.height());
+            if (reach.touches(text.topLeft, bottomRight))
+                surface.textOut(text.topLeft, text.text);
+        }
+    }
+    painter.setFont(previous);
+}
+
 enum class Scale { Drawn, LeftOut };
 
 void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface, QSize paintSize,
@@ -152,6 +171,7 @@ void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, D
     drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface, reach);
     drawGroupNames(geometry, surface, reach);
     drawTree(geometry, surface, reach);
+    drawSupport(geometry, surface, reach);
     // A few lines and labels: left to the clip.
     if (geometry.scale && scale == Scale::Drawn)
         drawScale(*geometry.scale, surface);

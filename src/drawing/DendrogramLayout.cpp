@@ -1,6 +1,7 @@
 #include "drawing/DendrogramLayout.h"
 
 #include "analysis/GroupCut.h"
+#include "analysis/TreeSupport.h"
 #include "drawing/DrawingSurface.h"
 #include "document/DocumentCategories.h"
 
@@ -26,6 +27,10 @@ constexpr int scaleSteps = 10;
 constexpr int tickLength = 100;
 constexpr int labelledTickLength = 200;
 constexpr int labelGap = 50;
+// The support and stability texts: three quarters of the names' size, a little way off the
+// lines they stand by.
+constexpr double supportFontScale = 0.75;
+constexpr int supportGap = 30;
 // A font description holds a face name of this many characters.
 constexpr qsizetype maxFaceNameLength = 31;
 
@@ -115,6 +120,72 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     if (document.clusterRoot)
         placeTree(document.clusterRoot);
     g.groupBoundaries = groupBoundaries(document.numberOfGroups);
+    if (document.showJoinSupport && document.treeSupport && document.treeSupport->joinSupport.size() == g.joins.size()
+        && !g.joins.empty()) {
+        g.supportFont = g.labelFont;
+        if (g.supportFont.pointSizeF() > 0)
+            g.supportFont.setPointSizeF(g.supportFont.pointSizeF() * supportFontScale);
+        else
+            g.supportFont.setPixelSize(std::max(1, int(g.supportFont.pixelSize() * supportFontScale)));
+        painter.setFont(g.supportFont);
+        placeJoinSupport(document.treeSupport->joinSupport);
+        placeBandStability(groupStability(*document.treeSupport, document, document.numberOfGroups));
+        painter.setFont(g.labelFont);
+    }
+}
+
+QString supportText(double percent)
+{
+    QString text = QString::number(percent, 'f', 1);
+    if (text.endsWith(QStringLiteral(".0")))
+        text.chop(2);
+    return text;
+}
+
+QString stabilityText(double percent)
+{
+    return QStringLiteral("stability %1 %").arg(percent, 0, 'f', 1);
+}
+
+// Each join's support to the left of its line, just above where the line to its parent
+// meets it: read along that line, as trees of species are read. Never past the drawing's
+// left edge.
+void DendrogramLayout::placeJoinSupport(const std::vector<double> &support)
+{
+    DendrogramGeometry &g = m_geometry;
+    g.joinSupport.reserve(g.joins.size());
+    for (size_t j = 0; j < g.joins.size(); ++j) {
+        const NodePlacement &join = g.joins[j];
+        PlacedText label{supportText(support[j]), {}, {}};
+        label.size = m_surface.textExtent(label.text);
+        const int x = g.treeLeft + join.x - supportGap - label.size.width();
+        label.topLeft = {std::max(0, x), g.firstRowCentre + join.y + supportGap + label.size.height()};
+        g.joinSupport.push_back(std::move(label));
+    }
+}
+
+// The band's label area is its top right, past the widest name (and its group name): the stability of each
+// band there, which widens what the drawing covers. Nothing when the figures do not fit
+// the bands.
+void DendrogramLayout::placeBandStability(const std::vector<double> &stability)
+{
+    DendrogramGeometry &g = m_geometry;
+    if (stability.size() != g.groupBoundaries.size() + 1)
+        return;
+    // Beside the group names when they are shown, so a band's name and stability read as one.
+    const int left = g.groupNames.empty() ? g.labelLeft + g.labelWidth + g.margin.width()
+                                          : g.groupNameRight + g.margin.width();
+    std::vector<int> tops{g.rowsTop};
+    for (auto boundary = g.groupBoundaries.rbegin(); boundary != g.groupBoundaries.rend(); ++boundary)
+        tops.push_back(g.rowsTop + *boundary);
+    qint64 right = g.extent.width();
+    for (size_t band = 0; band < stability.size(); ++band) {
+        PlacedText label{stabilityText(stability[band]), {left, tops[band]}, {}};
+        label.size = m_surface.textExtent(label.text);
+        right = std::max(right, qint64(left) + label.size.width() + g.margin.width());
+        g.bandStability.push_back(std::move(label));
+    }
+    g.extent.setWidth(int(std::min<qint64>(right, maxExtent)));
 }
 
 DendrogramLayout::~DendrogramLayout()

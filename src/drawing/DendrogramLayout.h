@@ -65,6 +65,13 @@ struct BandLabel {
     QString detail;
 };
 
+// A small text the layout places beside a join or a band: its top-left corner and size.
+struct PlacedText {
+    QString text;
+    QPoint topLeft;
+    QSize size;
+};
+
 // How the tree's path goes on from one point to the next.
 enum class PathStep : std::uint8_t { MoveTo, LineTo };
 
@@ -105,7 +112,19 @@ struct DendrogramGeometry {
     std::optional<SimilarityScale> scale;
     quint32 colour1 = 0;
     quint32 colour2 = 0;
+    // When the document shows the join support and holds it for this tree: each join's
+    // support in the order of `joins`, left of where its parent's line meets it, and each
+    // band's stability, top band first, in the band's label area. Empty otherwise.
+    std::vector<PlacedText> joinSupport;
+    std::vector<PlacedText> bandStability;
+    QFont supportFont; // smaller than the names'
 };
+
+// The support of a join as it stands beside it: a percentage with one decimal, the
+// decimal left off when it is 0.
+QString supportText(double percent);
+// A band's stability as its label area shows it.
+QString stabilityText(double percent);
 
 // The area that a drawing at the requested paint size covers with its bands: at least the
 // drawing.
@@ -132,6 +151,8 @@ private:
     std::set<int> groupBoundaries(int numberOfGroups) const;
     // The names' column: its right edge, or the right edge given when there is none.
     qint64 layoutGroupNames(const CSortanaMdiDoc &document, qint64 right);
+    void placeJoinSupport(const std::vector<double> &support);
+    void placeBandStability(const std::vector<double> &stability);
 
     DendrogramGeometry m_geometry;
     const std::vector<double> *m_meanFits;

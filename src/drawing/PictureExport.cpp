@@ -1,12 +1,13 @@
 #include "drawing/PictureExport.h"
 
+#include "document/CSortanaMdiDoc.h"
+#include "drawing/AdequacyChart.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PlacementDrawing.h"
 #include "document/DocumentCategories.h"
-#include "document/CSortanaMdiDoc.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
@@ -19,6 +20,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace sortana {
 
@@ -166,6 +168,123 @@ QByteArray pngOf(const QImage &image)
     return png;
 }
 
+// A picture drawn by a function of its own on any device: its size in 0.01 mm, the title a
+// PDF gets, and the painting, given the painter, a scroll bar's thickness on the device and
+// whether the device prints. Empty when there is nothing to draw.
+struct DrawnPicture {
+    QSize size;
+    QString title;
+    std::function<void(QPainter &, double scrollBarExtent, bool printing)> paint;
+    bool isEmpty() const { return size.isEmpty(); }
+};
+
+DrawnPicture matrixPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen)
+{
+    auto geometry = std::make_shared<const MatrixGeometry>(matrixPictureLayout(document, screen));
+    if (geometry->isEmpty())
+        return {};
+    return {geometry->size, QStringLiteral("Similarity Matrix"),
+            [&document, geometry](QPainter &painter, double scrollBarExtent, bool printing) {
+                DrawingSurface surface(painter, printing, scrollBarExtent);
+                drawMatrix(document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+            }};
+}
+
+PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const CategoryTable &table,
+                                         const ReferenceScreen &screen)
+{
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    setResolution(scratch, screen.dpi);
+    return layoutPlacements(document, table, &scratch);
+}
+
+DrawnPicture placementPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+                              const ReferenceScreen &screen)
+{
+    auto geometry = std::make_shared<const PlacementGeometry>(placementPictureLayout(document, table, screen));
+    if (geometry->isEmpty())
+        return {};
+    return {geometry->size, QStringLiteral("Placements"),
+            [&document, &table, geometry](QPainter &painter, double scrollBarExtent, bool printing) {
+                DrawingSurface surface(painter, printing, scrollBarExtent);
+                drawPlacements(document, table, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+            }};
+}
+
+DrawnPicture adequacyPicture(const Adequacy &adequacy, const QString &fontName)
+{
+    return {adequacyChartSize, QStringLiteral("Enough Participants"),
+            [&adequacy, fontName](QPainter &painter, double, bool) { drawAdequacyChart(adequacy, painter, fontName); }};
+}
+
+QByteArray svgOf(const DrawnPicture &picture, const ReferenceScreen &screen, const QString &description)
+{
+    if (picture.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(svgDpi);
+    generator.setSize(picture.size);
+    generator.setViewBox(QRect(QPoint(0, 0), picture.size));
+    generator.setTitle(applicationName.toString());
+    generator.setDescription(description);
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return {};
+    picture.paint(painter, extentAt(screen, svgDpi), false);
+    if (!painter.end())
+        return {};
+    return buffer.data();
+}
+
+QImage imageOf(const DrawnPicture &picture, const ReferenceScreen &screen, int dpi)
+{
+    if (picture.isEmpty())
+        return {};
+    QImage image = blankImage(pixelsOf(picture.size, dpi), dpi);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    picture.paint(painter, extentAt(screen, dpi), false);
+    return image;
+}
+
+// SVG, PNG or a one-page PDF of the picture, by the path's suffix; false, after telling the
+// user, when it could not be written.
+bool saveDrawnPicture(const DrawnPicture &picture, const QString &path, Platform &platform, int pngDpi)
+{
+    const QString suffix = suffixOf(path);
+    bool saved = false;
+    if (suffix == u"svg") {
+        saved = writeBytes(path, svgOf(picture, fileScreen, picture.title));
+    } else if (suffix == u"png") {
+        if (!checkImageSize(pixelsOf(picture.size, pngDpi), platform))
+            return false;
+        saved = writeBytes(path, pngOf(imageOf(picture, fileScreen, pngDpi)));
+    } else if (suffix == u"pdf") {
+        saved = !picture.isEmpty() && saveReplacing(path, [&](QIODevice &file) {
+            QPdfWriter writer(&file);
+            writer.setResolution(pdfDpi);
+            writer.setCreator(QStringLiteral("Sortana"));
+            writer.setTitle(picture.title);
+            writer.setPageSize(
+                QPageSize(QSizeF(picture.size.width() / 100.0, picture.size.height() / 100.0), QPageSize::Millimeter));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter;
+            if (!painter.begin(&writer))
+                return false;
+            picture.paint(painter, 0, true);
+            return painter.end();
+        });
+    }
+    if (!saved)
+        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
+    return saved;
+}
+
 } // namespace
 
 QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen)
@@ -260,116 +379,14 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
     return saved;
 }
 
-namespace {
-
-// A drawing of the size given (0.01 mm) that draws itself on a surface at its real size.
-using DrawOn = std::function<void(DrawingSurface &surface)>;
-
-QByteArray svgOfDrawing(QSize size, const ReferenceScreen &screen, const QString &description, const DrawOn &draw)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setResolution(svgDpi);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(applicationName.toString());
-    generator.setDescription(description);
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return {};
-    DrawingSurface surface(painter, false, extentAt(screen, svgDpi));
-    draw(surface);
-    if (!painter.end())
-        return {};
-    return buffer.data();
-}
-
-QImage imageOfDrawing(QSize size, const ReferenceScreen &screen, int dpi, const DrawOn &draw)
-{
-    QImage image = blankImage(pixelsOf(size, dpi), dpi);
-    if (image.isNull())
-        return image;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawingSurface surface(painter, false, extentAt(screen, dpi));
-    draw(surface);
-    return image;
-}
-
-// An SVG, PNG or one-page PDF of the drawing, laid out as the file screen shows it; the title
-// names it in the SVG and the PDF.
-bool saveDrawing(const QString &path, Platform &platform, QSize size, const QString &title, int pngDpi,
-                 const DrawOn &draw)
-{
-    const QString suffix = suffixOf(path);
-    bool saved = false;
-    if (suffix == u"svg") {
-        saved = writeBytes(path, svgOfDrawing(size, fileScreen, title, draw));
-    } else if (suffix == u"png") {
-        if (!checkImageSize(pixelsOf(size, pngDpi), platform))
-            return false;
-        saved = writeBytes(path, pngOf(imageOfDrawing(size, fileScreen, pngDpi, draw)));
-    } else if (suffix == u"pdf") {
-        saved = saveReplacing(path, [&](QIODevice &file) {
-            QPdfWriter writer(&file);
-            writer.setResolution(pdfDpi);
-            writer.setCreator(QStringLiteral("Sortana"));
-            writer.setTitle(title);
-            writer.setPageSize(QPageSize(QSizeF(size.width() / 100.0, size.height() / 100.0), QPageSize::Millimeter));
-            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter;
-            if (!painter.begin(&writer))
-                return false;
-            DrawingSurface surface(painter, true, 0);
-            draw(surface);
-            return painter.end();
-        });
-    }
-    if (!saved)
-        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
-    return saved;
-}
-
-DrawOn matrixDrawing(const CSortanaMdiDoc &document, const MatrixGeometry &geometry)
-{
-    return [document = &document, geometry = &geometry](DrawingSurface &surface) {
-        drawMatrix(*document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
-    };
-}
-
-PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const CategoryTable &table,
-                                         const ReferenceScreen &screen)
-{
-    QImage scratch(1, 1, QImage::Format_ARGB32);
-    setResolution(scratch, screen.dpi);
-    return layoutPlacements(document, table, &scratch);
-}
-
-DrawOn placementDrawing(const CSortanaMdiDoc &document, const CategoryTable &table, const PlacementGeometry &geometry)
-{
-    return [document = &document, table = &table, geometry = &geometry](DrawingSurface &surface) {
-        drawPlacements(*document, *table, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
-    };
-}
-
-} // namespace
-
 QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
 {
-    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
-    if (geometry.isEmpty())
-        return {};
-    return svgOfDrawing(geometry.size, screen, description, matrixDrawing(document, geometry));
+    return svgOf(matrixPicture(document, screen), screen, description);
 }
 
 QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
 {
-    const MatrixGeometry geometry = matrixPictureLayout(document, screen);
-    if (geometry.isEmpty())
-        return {};
-    return imageOfDrawing(geometry.size, screen, dpi, matrixDrawing(document, geometry));
+    return imageOf(matrixPicture(document, screen), screen, dpi);
 }
 
 bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
@@ -380,31 +397,19 @@ bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Plat
         platform.error(noMatrixMessage);
         return false;
     }
-    const MatrixGeometry geometry = matrixPictureLayout(document, fileScreen);
-    if (geometry.isEmpty()) {
-        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
-        return false;
-    }
-    return saveDrawing(path, platform, geometry.size, QStringLiteral("Similarity Matrix"), pngDpi,
-                       matrixDrawing(document, geometry));
+    return saveDrawnPicture(matrixPicture(document, fileScreen), path, platform, pngDpi);
 }
 
 QByteArray placementSvgPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
                                const ReferenceScreen &screen, const QString &description)
 {
-    const PlacementGeometry geometry = placementPictureLayout(document, table, screen);
-    if (geometry.isEmpty())
-        return {};
-    return svgOfDrawing(geometry.size, screen, description, placementDrawing(document, table, geometry));
+    return svgOf(placementPicture(document, table, screen), screen, description);
 }
 
 QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable &table,
                              const ReferenceScreen &screen, int dpi)
 {
-    const PlacementGeometry geometry = placementPictureLayout(document, table, screen);
-    if (geometry.isEmpty())
-        return {};
-    return imageOfDrawing(geometry.size, screen, dpi, placementDrawing(document, table, geometry));
+    return imageOf(placementPicture(document, table, screen), screen, dpi);
 }
 
 bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
@@ -416,13 +421,24 @@ bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, P
         platform.error(QString::fromUtf16(sortsMissingMessage));
         return false;
     }
-    const PlacementGeometry geometry = placementPictureLayout(document, *table, fileScreen);
-    if (geometry.isEmpty()) {
-        platform.fileFailure(QStringLiteral("Failed to save picture.\nMake sure the folder exists and is writable"));
-        return false;
-    }
-    return saveDrawing(path, platform, geometry.size, QStringLiteral("Placements"), pngDpi,
-                       placementDrawing(document, *table, geometry));
+    return saveDrawnPicture(placementPicture(document, *table, fileScreen), path, platform, pngDpi);
+}
+
+QByteArray adequacySvgPicture(const Adequacy &adequacy, const QString &fontName, const QString &description)
+{
+    return svgOf(adequacyPicture(adequacy, fontName), fileScreen, description);
+}
+
+QImage adequacyPictureImage(const Adequacy &adequacy, const QString &fontName, int dpi)
+{
+    return imageOf(adequacyPicture(adequacy, fontName), fileScreen, dpi);
+}
+
+bool saveAdequacyPicture(const Adequacy &adequacy, const QString &fontName, const QString &path, Platform &platform,
+                         int pngDpi)
+{
+    return checkOutputFile(path, platform)
+        && saveDrawnPicture(adequacyPicture(adequacy, fontName), path, platform, pngDpi);
 }
 
 } // namespace sortana

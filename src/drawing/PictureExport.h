@@ -11,6 +11,7 @@ class QPaintDevice;
 namespace sortana {
 
 class CSortanaMdiDoc;
+struct Adequacy;
 class Platform;
 struct CategoryTable;
 
@@ -82,5 +83,12 @@ QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable
 // the message that says so.
 bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
                           int pngDpi = defaultPngDpi);
+
+// The participants-enough chart as pictures, drawn at its real size with its text in the
+// font named; the same types as the other pictures.
+QByteArray adequacySvgPicture(const Adequacy &adequacy, const QString &fontName, const QString &description);
+QImage adequacyPictureImage(const Adequacy &adequacy, const QString &fontName, int dpi);
+bool saveAdequacyPicture(const Adequacy &adequacy, const QString &fontName, const QString &path, Platform &platform,
+                         int pngDpi = defaultPngDpi);
 
 } // namespace sortana

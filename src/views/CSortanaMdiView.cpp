@@ -7,6 +7,7 @@
 #include "drawing/PrintedPages.h"
 #include "analysis/LeafOrder.h"
 #include "document/CSortanaMdiDoc.h"
+#include "import/StudySummary.h"
 #include "document/DocumentText.h"
 #include "platform/Platform.h"
 
@@ -35,6 +36,8 @@ constexpr qint64 minimumDrawingWidth = 5000;
 constexpr int hotZoneWidening = 50;
 // The card found last, behind its name: marked, yet the name still reads.
 const QColor foundColour(255, 200, 0, 110);
+// A join's tooltip shows this many pixels either side of its line.
+constexpr double joinTipPixels = 4;
 
 } // namespace
 
@@ -317,11 +320,62 @@ bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
     const HimetricRect &strip = geometry->separatorRect;
     const auto [left, right] = std::minmax({strip.left - hotZoneWidening, strip.right + hotZoneWidening});
     const auto [bottom, top] = std::minmax({strip.bottom, strip.top});
-    // The drawing lies at minus the scroll position, so the zone moves with it.
+    const QPoint at = toDrawing(viewportPoint);
+    return left <= at.x() && at.x() < right && bottom <= at.y() && at.y() < top;
+}
+
+QPoint CSortanaMdiView::toDrawing(QPoint viewportPoint) const
+{
+    // The drawing lies at minus the scroll position, so its points move with it.
     const QPoint pixel = viewportPoint + scrollPosition();
-    const int x = pixelsToHimetric(pixel.x(), viewport()->logicalDpiX());
-    const int y = -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY());
-    return left <= x && x < right && bottom <= y && y < top;
+    return {pixelsToHimetric(pixel.x(), viewport()->logicalDpiX()),
+            -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY())};
+}
+
+QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
+{
+    const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
+    if (!geometry)
+        return {};
+    const QPoint at = toDrawing(viewportPoint);
+    // The join whose line lies nearest across, among those whose rows hold the point; of
+    // joins at the same place, the one of the fewest rows.
+    const int reach = pixelsToHimetric(joinTipPixels, viewport()->logicalDpiX());
+    std::optional<size_t> found;
+    for (size_t j = 0; j < geometry->joins.size(); ++j) {
+        const NodePlacement &join = geometry->joins[j];
+        const int distance = std::abs(geometry->treeLeft + join.x - at.x());
+        if (distance > reach || at.y() > geometry->rowsTop + join.top || at.y() < geometry->rowsTop + join.bottom)
+            continue;
+        if (found) {
+            const NodePlacement &best = geometry->joins[*found];
+            const int bestDistance = std::abs(geometry->treeLeft + best.x - at.x());
+            if (distance > bestDistance
+                || (distance == bestDistance && join.top - join.bottom >= best.top - best.bottom))
+                continue;
+        }
+        found = j;
+    }
+    if (!found)
+        return {};
+    const double similarity = geometry->joins[*found].similarity;
+    const double most =
+        m_document->summary ? double(m_document->summary->maxScorePerItem()) * m_document->participantCount : 0.0;
+    QStringList lines;
+    const auto &support = m_document->treeSupport;
+    if (support && support->joinSupport.size() == geometry->joins.size())
+        lines << QStringLiteral("Support: %1 % of %L2 replicates")
+                     .arg(supportText(support->joinSupport[*found]))
+                     .arg(support->replicates);
+    lines << (most > 0 ? QStringLiteral("Similarity: %1 %").arg(100.0 * similarity / most, 0, 'f', 1)
+                       : QStringLiteral("Similarity: %1").arg(similarity, 0, 'f', 6));
+    return lines.join(u'\n');
+}
+
+QString CSortanaMdiView::tipAt(QPoint viewportPoint)
+{
+    QString text = joinTipText(viewportPoint);
+    return text.isEmpty() ? groupNameTip(viewportPoint) : text;
 }
 
 void CSortanaMdiView::dragSeparator(int pixels)

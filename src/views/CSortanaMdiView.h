@@ -55,9 +55,12 @@ public:
     // The row of the card found last, until a new study comes.
     std::optional<int> foundRow() const { return m_found; }
     bool exportPicture(const QString &path, int pngDpi) override;
+    // What the tooltip says at the point of the viewport: the support and the similarity of
+    // the join whose line is there, or nothing.
+    QString joinTipText(QPoint viewportPoint) const;
 
 protected:
-    QString tipAt(QPoint viewportPoint) override { return groupNameTip(viewportPoint); }
+    QString tipAt(QPoint viewportPoint) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -69,6 +72,8 @@ private:
     double scrollBarExtent() const;
     ReferenceScreen referenceScreen() const;
     QPoint scrollPosition() const;
+    // The viewport's point in the drawing's 0.01 mm, y upwards.
+    QPoint toDrawing(QPoint viewportPoint) const;
     QSize drawingPixels() const;
     // The drawing size, or the last layout's extent where names run past the drawing or the
     // similarity scale lies below it.

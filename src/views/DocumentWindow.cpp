@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QMimeData>
 #include <QPrintDialog>

@@ -44,6 +44,7 @@ TEST(ExportPictureDialog, AChoiceGivesAPictureFileAndItsResolution)
     }
     EXPECT_EQ(initialPicturePath(u"/d/study.klus"_s, false), u"/d/study.svg"_s);
     EXPECT_EQ(initialPicturePath(u"/d/study.klus"_s, true), u"/d/study-matrix.svg"_s);
+    EXPECT_EQ(initialPicturePath(u"/d/study.klus"_s, u"-enough-participants"_s), u"/d/study-enough-participants.svg"_s);
 }
 
 // Choosing another type changes the name's suffix too, so the picture written is of the type

@@ -17,9 +17,12 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
+#include "document/DocumentText.h"
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -27,14 +30,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
-#include <QSettings>
-#include <QClipboard>
-#include <QMenu>
-#include <QMimeData>
-#include "document/DocumentText.h"
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -82,6 +82,16 @@ protected:
         writeBytes(path, readBytes(u"" SORTANA_GOLDEN_DIR "/medium/expected/medium.klus"_s));
         return path;
     }
+    // The small example study imported by sortana-cli as study.klus, open in a window.
+    void openImportedStudy()
+    {
+        const QString document = dir.filePath(u"study.klus"_s);
+        const CliRun import = runCli({u"import"_s, u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s, u"--outdir"_s,
+                                      dir.path(), u"--document"_s, document});
+        ASSERT_EQ(import.status, 0) << import.err.toStdString();
+        frame->openFile(document);
+        settle();
+    }
     QString dataFile(const QString &name)
     {
         QString path = dir.filePath(name);
@@ -116,7 +126,7 @@ protected:
 };
 
 const QStringList shortMenus = {u"&File"_s, u"&View"_s, u"&Help"_s};
-const QStringList documentMenus = {u"&File"_s, u"&Edit"_s, u"&View"_s, u"&Window"_s, u"&Help"_s};
+const QStringList documentMenus = {u"&File"_s, u"&Edit"_s, u"&View"_s, u"&Analysis"_s, u"&Window"_s, u"&Help"_s};
 
 TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
 {
@@ -300,8 +310,7 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
 // sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 {
-    frame->openFile(importedDocument());
-    settle();
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
     ASSERT_TRUE(enabled(CommandId::exportPicture));
     QStringList offered;
     PictureTarget answer{dir.filePath(u"tree.png"_s), 300};
@@ -370,6 +379,51 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
     EXPECT_EQ(offered, QStringList{dir.filePath(u"study-placements.svg"_s)});
     EXPECT_TRUE(readBytes(dir.filePath(u"placements.svg"_s)).contains("<svg"));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+}
+
+// The resampling commands, their options taken as offered: Check Stability turns the join
+// support on, Enough Participants opens its chart once a document and exports it.
+TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
+{
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
+    CSortanaMdiDoc &document = frame->activeFrame()->document();
+    QAction &support = *frame->action(CommandId::joinSupport);
+    EXPECT_FALSE(support.isEnabled());
+    const auto acceptOptions = [] {
+        QTimer::singleShot(0, [] {
+            if (auto *options = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                options->accept();
+        });
+    };
+
+    acceptOptions();
+    frame->action(CommandId::checkStability)->trigger();
+    settle();
+    ASSERT_TRUE(document.treeSupport);
+    EXPECT_EQ(document.treeSupport->replicates, 1000);
+    EXPECT_TRUE(support.isEnabled());
+    EXPECT_TRUE(support.isChecked());
+    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().joinSupport.empty());
+
+    for (int time = 0; time < 2; ++time) {
+        acceptOptions();
+        frame->action(CommandId::enoughParticipants)->trigger();
+        settle();
+    }
+    ASSERT_TRUE(document.adequacy);
+    EXPECT_EQ(document.adequacy->subsets, 200);
+    EXPECT_EQ(frame->frames().size(), 2);
+    ASSERT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::EnoughParticipants);
+    QStringList offered;
+    frame->setPictureChooser([&](const QString &initial) {
+        offered << initial;
+        return PictureTarget{dir.filePath(u"chart.png"_s), 150};
+    });
+    frame->action(CommandId::exportPicture)->trigger();
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study-enough-participants.svg"_s)});
+    // 160 by 110 mm at 150 dots per inch.
+    EXPECT_EQ(QImage(dir.filePath(u"chart.png"_s)).size(), QSize(945, 650));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'\n').toStdString();
 }
 
 // View > Similarity Scale shows the active document's own setting, and a change applies to the

@@ -2,9 +2,12 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QFile>
@@ -288,6 +291,60 @@ TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
     document.showSimilarityScale = false;
     const QImage without = saveAndRender(u"plain.pdf"_s, platform);
     EXPECT_NEAR(without.height(), toPixels(document.drawingSize.cy), 1);
+    EXPECT_TRUE(platform.messages().isEmpty());
+}
+
+// The support of every join and the stability of every band, of seven cards that six
+// participants all sorted alike: drawn where the layout puts them when shown, and the
+// picture as it was without them when not.
+TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
+{
+    CSortanaMdiDoc study;
+    QByteArray raw = "IA\nIB\nIC\nID\nIE\nIF\nIG\n";
+    for (int p = 1; p <= 6; ++p)
+        raw += "P" + QByteArray::number(p) + "\nG\nI1\nI2\nI3\nG\nI4\nI5\nG\nI6\nI7\n";
+    ASSERT_NO_FATAL_FAILURE(test::importDocument(raw, study, [](ImportRun &run) { run.setCheckStudyShape(false); }));
+    study.numberOfGroups = 3;
+    ScriptedPlatform platform;
+    const QString plain = path(u"plain.svg"_s);
+    ASSERT_TRUE(savePicture(study, plain, platform));
+
+    study.treeSupport = computeTreeSupport(study, 20, 1, {});
+    ASSERT_TRUE(study.treeSupport);
+    const QString held = path(u"held.svg"_s);
+    ASSERT_TRUE(savePicture(study, held, platform));
+    QFile plainFile(plain);
+    QFile heldFile(held);
+    ASSERT_TRUE(plainFile.open(QIODevice::ReadOnly) && heldFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(heldFile.readAll(), plainFile.readAll());
+
+    study.showJoinSupport = true;
+    const QString shown = path(u"shown.svg"_s);
+    ASSERT_TRUE(savePicture(study, shown, platform));
+    QFile shownFile(shown);
+    ASSERT_TRUE(shownFile.open(QIODevice::ReadOnly));
+    const QByteArray svg = shownFile.readAll();
+    EXPECT_EQ(svg.count(">100<"), 6);
+    EXPECT_EQ(svg.count(">stability 100.0 %<"), 3);
+
+    // As another program draws it, ink where each label stands, and the names held whole to
+    // the right of the widest.
+    const QImage image = renderSvg(shown);
+    ASSERT_FALSE(image.isNull());
+    const DendrogramGeometry &drawn = dynamic_cast<const DendrogramLayout &>(*study.layout).geometry();
+    ASSERT_EQ(drawn.joinSupport.size(), 6u);
+    ASSERT_EQ(drawn.bandStability.size(), 3u);
+    for (const std::vector<PlacedText> *texts : {&drawn.joinSupport, &drawn.bandStability}) {
+        for (const PlacedText &text : *texts) {
+            int ink = 0;
+            for (int x = toPixels(text.topLeft.x()); x < toPixels(text.topLeft.x() + text.size.width()); ++x) {
+                for (int y = toPixels(text.topLeft.y()); y < toPixels(text.topLeft.y() - text.size.height()); ++y)
+                    ink += isDark(image.pixel(x, y));
+            }
+            EXPECT_GT(ink, 10) << text.text.toStdString();
+            EXPECT_LE(toPixels(text.topLeft.x() + text.size.width()), image.width());
+        }
+    }
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 

@@ -1,3 +1,4 @@
+#include "analysis/TreeSupport.h"
 #include "views/CSortanaMdiView.h"
 
 #include "drawing/DendrogramDrawing.h"
@@ -377,6 +378,34 @@ TEST_F(View, TheHotZoneIsTheStripWidenedByHalfAMillimetreWhereverTheViewIsScroll
     }
     // Scrolled, the strip is no longer where it is drawn unscrolled.
     EXPECT_FALSE(view.hitTestSeparator(separatorCentre() + QPoint(100, 30)));
+}
+
+// Resting on a join's line, the tooltip gives its support once there is one, and its
+// similarity as the scale reads it; away from the joins, nothing.
+TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
+{
+    import();
+    const auto pointOf = [&](const NodePlacement &join) {
+        const DendrogramGeometry &drawn = layout();
+        return QPoint(himetricToPixels(drawn.treeLeft + join.x, dpiX()),
+                      himetricToPixels(-(drawn.rowsTop + (join.top + join.bottom) / 2), dpiY()));
+    };
+    const NodePlacement root = layout().joins.back();
+    const double most = double(document.summary->maxScorePerItem()) * document.participantCount;
+    const QString similarity = u"Similarity: %1 %"_s.arg(100.0 * root.similarity / most, 0, 'f', 1);
+    EXPECT_EQ(view.joinTipText(pointOf(root)), similarity);
+
+    document.treeSupport = computeTreeSupport(document, 20, 1, {});
+    ASSERT_TRUE(document.treeSupport);
+    document.UpdateAllViews(UpdateHint::Redraw);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.joinTipText(pointOf(root)),
+              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back()))
+                  + similarity);
+    const size_t first = 0;
+    EXPECT_TRUE(view.joinTipText(pointOf(layout().joins[first]))
+                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport->joinSupport[first]))));
+    EXPECT_EQ(view.joinTipText(separatorCentre()), QString());
 }
 
 // The picture's frame is what the view scrolls over: the drawing size and the similarity

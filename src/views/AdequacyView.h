@@ -1,0 +1,40 @@
+#pragma once
+
+#include "document/DocumentLinks.h"
+#include "views/DocumentWindow.h"
+
+namespace sortana {
+
+// The window on a document's participants-enough chart: the chart made to fit the window,
+// copied, dragged and printed as a picture. A document without the curve shows a line that
+// says how to make it.
+class AdequacyView final : public DocumentWindow, public DocumentView {
+public:
+    AdequacyView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    ~AdequacyView() override;
+    AdequacyView(const AdequacyView &) = delete;
+    AdequacyView &operator=(const AdequacyView &) = delete;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(UpdateHint hint) override;
+    bool canCopy() const override;
+    void copyToClipboard() override;
+    // On one page, as large as it fits.
+    bool printTo(QPrinter &printer) override;
+    // The chart holds no card names to find.
+    bool canFind() const override { return false; }
+    bool findNext(const QString &) override { return false; }
+    bool exportPicture(const QString &path, int pngDpi) override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString fontName() const;
+};
+
+// What the window says while the document holds no curve.
+inline const QString noAdequacyMessage =
+    QStringLiteral("Choose Analysis > Enough Participants to draw how close smaller samples come to the whole study.");
+
+} // namespace sortana
