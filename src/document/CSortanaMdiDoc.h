@@ -114,6 +114,9 @@ public:
     Standardisation standardisation;
     // A view setting: the suggested names of the dendrogram's groups, off unless saved on.
     bool showGroupNames = false;
+    // The participants the study leaves out: indexes into the sorts, in file order,
+    // ascending; empty when everybody counts.
+    std::vector<qint32> leftOut;
 
 private:
     bool m_modified = false;

@@ -1,0 +1,76 @@
+#include "document/LeaveOut.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "import/CardSortAnalysis.h"
+#include "platform/PathParts.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace sortana {
+
+std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
+{
+    if (!document.sorts)
+        return QStringLiteral("This document was saved without the participants' sorts. Import the study again to add them.");
+    const std::vector<ParticipantSort> &participants = document.sorts->participants;
+    if (!std::is_sorted(leftOut.begin(), leftOut.end())
+        || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
+        || (!leftOut.empty() && (leftOut.front() < 0 || size_t(leftOut.back()) >= participants.size())))
+        return QStringLiteral("The participants to leave out are not participants of this study.");
+    for (const qint32 index : leftOut) {
+        if (!participants[size_t(index)].counted)
+            return QStringLiteral("The expert cannot be left out.");
+    }
+    const auto counted = std::count_if(participants.begin(), participants.end(),
+                                       [](const ParticipantSort &sort) { return sort.counted; });
+    if (qsizetype(leftOut.size()) >= counted)
+        return QStringLiteral("Nobody would be left to analyse.");
+    return std::nullopt;
+}
+
+AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
+{
+    const QString input = document.summary ? document.summary->fileName : document.pathName;
+    const PathParts parts = splitPathAsStored(input);
+    AnalysisFileNames names = analysisFileNames(parts.folder + parts.baseName + QStringLiteral("-without-")
+                                                + QString::number(leftOutCount) + QStringLiteral(".csv"));
+    names.inputPath = input;
+    return names;
+}
+
+StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut)
+{
+    StudySorts kept;
+    for (size_t p = 0; p < sorts.participants.size(); ++p) {
+        if (!std::binary_search(leftOut.begin(), leftOut.end(), qint32(p)))
+            kept.participants.push_back(sorts.participants[p]);
+    }
+    return kept;
+}
+
+QString leftOutText(const CSortanaMdiDoc &document)
+{
+    if (document.leftOut.empty() || !document.sorts)
+        return {};
+    QStringList names;
+    for (const qint32 index : document.leftOut)
+        names << QStringLiteral("%1 (#%2)").arg(document.sorts->participants[size_t(index)].id).arg(index + 1);
+    return QStringLiteral("%1 of %2: %3")
+        .arg(document.leftOut.size())
+        .arg(document.sorts->participants.size())
+        .arg(names.join(QStringLiteral(", ")));
+}
+
+bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
+                  Platform &platform)
+{
+    // Not yet: the engine's run on the kept sorts comes next.
+    (void)document;
+    (void)leftOut;
+    (void)files;
+    platform.error(QStringLiteral("Analyse Again is not available yet."));
+    return false;
+}
+
+} // namespace sortana
