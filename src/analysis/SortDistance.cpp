@@ -35,7 +35,7 @@ struct Cell {
     qint32 row;
     qint32 column;
     qint32 weight;
-    qint32 part = 0;   // the connected part of the overlaps it belongs to
+    qint32 part = 0; // the connected part of the overlaps it belongs to
 };
 
 // What one pair's matching needs, kept between pairs so that a thread allocates once.
@@ -251,7 +251,7 @@ private:
     }
 
     std::vector<std::pair<qint32, qint32>> m_overlaps;
-    std::vector<qint32> m_cellOf;   // per (row, column), its index in m_cells or -1
+    std::vector<qint32> m_cellOf; // per (row, column), its index in m_cells or -1
     std::vector<Cell> m_cells;
     std::vector<qint32> m_parent;
     std::vector<qint32> m_localRow;

@@ -15,7 +15,8 @@ namespace sortana {
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
 {
     if (!document.sorts)
-        return QStringLiteral("This document was saved without the participants' sorts. Import the study again to add them.");
+        return QStringLiteral(
+            "This document was saved without the participants' sorts. Import the study again to add them.");
     const std::vector<ParticipantSort> &participants = document.sorts->participants;
     if (!std::is_sorted(leftOut.begin(), leftOut.end())
         || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
