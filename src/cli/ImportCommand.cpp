@@ -126,7 +126,8 @@ int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &docum
         platform.error(*error);
         return exitUsage;
     }
-    return analyseAgain(document, indexes, run.fileNames(), platform) ? exitSuccess : exitFailed;
+    const bool checkStudyShape = run.analysis().tableInput().has_value();
+    return analyseAgain(document, indexes, run.fileNames(), platform, checkStudyShape) ? exitSuccess : exitFailed;
 }
 
 } // namespace

@@ -97,7 +97,7 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
 } // namespace
 
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform)
+                  Platform &platform, bool checkStudyShape)
 {
     if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
         platform.error(*error);
@@ -107,11 +107,15 @@ bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const A
     const QStringList itemNames = *document.itemNames;
     ImportRun run(platform);
     run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    run.setCheckStudyShape(checkStudyShape);
     if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
         return false;
     document.takeStudy(run);
     document.leftOut = std::move(leftOut);
     document.SetModifiedFlag(true);
+    // The number of groups follows the study: the bar shows it.
+    if (document.dialogBar)
+        document.dialogBar->LoadFromDocument();
     document.UpdateAllViews(UpdateHint::NewStudy);
     return true;
 }

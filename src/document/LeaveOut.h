@@ -25,9 +25,10 @@ AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCo
 // Runs the import engine again on the kept sorts without the participants left out (none:
 // everybody counts again), writes the five analysis files as a set and takes the new study
 // into the document, keeping every participant's sort and noting who was left out. False,
-// after telling the user, when it could not: the document is then as it was.
+// after telling the user, when it could not: the document is then as it was. Whether a study
+// that cannot be a card sort is warned of is as for an import (ImportRun::setCheckStudyShape).
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform);
+                  Platform &platform, bool checkStudyShape = true);
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);
