@@ -8,13 +8,16 @@
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace sortana {
 
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
 {
-    if (!document.sorts)
+    if (!document.sorts || !document.hasStudy())
         return QStringLiteral(
             "This document was saved without the participants' sorts. Import the study again to add them.");
     const std::vector<ParticipantSort> &participants = document.sorts->participants;
@@ -35,7 +38,10 @@ std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::
 
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
 {
-    const QString input = document.summary ? document.summary->fileName : document.pathName;
+    QString input = document.summary ? document.summary->fileName : document.pathName;
+    // An input named relative to wherever the import ran is looked for beside the document.
+    if (QFileInfo(input).isRelative() && !document.pathName.isEmpty())
+        input = QFileInfo(document.pathName).dir().filePath(input);
     if (leftOutCount == 0)
         return analysisFileNames(input);
     const PathParts parts = splitPathAsStored(input);

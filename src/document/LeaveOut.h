@@ -19,7 +19,8 @@ class Platform;
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
-// input with "-without-N" added, in the input's folder; with nobody left out, the input's own.
+// input with "-without-N" added, in the input's folder (for an input named relative to where
+// it was imported, beside the document); with nobody left out, the input's own.
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
 
 // Runs the import engine again on the kept sorts without the participants left out (none:

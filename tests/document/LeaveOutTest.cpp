@@ -126,6 +126,7 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(document.sorts->participants.size(), raw.participants.size());
         EXPECT_EQ(document.participantCount, expected.participantCount);
         EXPECT_EQ(document.totalGroups, expected.totalGroups);
+        EXPECT_EQ(document.summary->lineCount, expected.summary->lineCount);
         EXPECT_EQ(document.numberOfGroups, expected.numberOfGroups);
         EXPECT_EQ(*document.itemAverageFit, *expected.itemAverageFit);
         EXPECT_EQ(document.similarity->matrix.size(), expected.similarity->matrix.size());
@@ -205,6 +206,25 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     CSortanaMdiDoc withoutSorts;
     EXPECT_EQ(leaveOutError(withoutSorts, {}),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
+}
+
+TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.filePath(u"study.v2.txt"_s), raw.without({}));
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(dir.filePath(u"study.v2.txt"_s), {}, document, platform);
+    const AnalysisFileNames three = leftOutFileNames(document, 3);
+    EXPECT_EQ(three.inputPath, dir.filePath(u"study.v2.txt"_s));
+    EXPECT_EQ(three.cardsPath, dir.filePath(u"study.v2-without-3-Cards.csv"_s));
+    EXPECT_EQ(three.weightedMatrixPath, dir.filePath(u"study.v2-without-3-WeightedMatrix.csv"_s));
+    EXPECT_EQ(leftOutFileNames(document, 0).itemsPath, dir.filePath(u"study.v2-Items.csv"_s));
+    // A document saved elsewhere whose input was named from the folder of the import.
+    document.summary->fileName = u"study.v2.txt"_s;
+    document.pathName = u"/somewhere/else/study.klus"_s;
+    EXPECT_EQ(leftOutFileNames(document, 1).participantsPath,
+              u"/somewhere/else/study.v2-without-1-Participants.csv"_s);
 }
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
