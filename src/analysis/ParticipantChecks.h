@@ -49,6 +49,9 @@ ParticipantChecks checkParticipants(const StudySorts &sorts);
 // d(a, b) for every pair of the sorts, row-major, worked out on every core.
 std::vector<int> sortDistances(const std::vector<CardSets> &sets);
 
+// The participants with a flag, as indexes in file order: "all flagged".
+std::vector<qint32> flaggedParticipants(const ParticipantChecks &checks);
+
 // printf's "%.1f" of the mean distance as a percentage, or nothing for a participant not checked.
 QString meanDistanceText(const ParticipantCheck &check);
 

@@ -116,10 +116,8 @@ int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &docum
         leftOut.insert(index);
     }
     if (options.excludeFlagged) {
-        for (const ParticipantCheck &check : checkParticipants(*document.sorts).rows) {
-            if (check.flags != 0)
-                leftOut.insert(qint32(check.index));
-        }
+        for (const qint32 index : flaggedParticipants(checkParticipants(*document.sorts)))
+            leftOut.insert(index);
     }
     const std::vector<qint32> indexes(leftOut.begin(), leftOut.end());
     if (const std::optional<QString> error = leaveOutError(document, indexes)) {

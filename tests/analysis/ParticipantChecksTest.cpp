@@ -98,6 +98,7 @@ TEST(ParticipantChecks, MeansQuartilesAndTheMostRepresentative)
     EXPECT_EQ(checks.rows[2].flags, unsigned(FarFromOthers));
     EXPECT_EQ(checks.rows[1].flags, 0u);
     EXPECT_EQ(checks.representative, (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(flaggedParticipants(checks), std::vector<qint32>{2});
     ASSERT_EQ(checks.distances.size(), 36u);
     EXPECT_EQ(checks.distance(0, 1), 4);
     EXPECT_EQ(checks.distance(1, 0), 4);
