@@ -133,7 +133,7 @@ private:
     // Labels every cell with its connected part and puts the cells of each part together.
     void findParts(int rows, int columns)
     {
-        m_parent.resize(size_t(rows + columns));
+        m_parent.resize(size_t(rows) + size_t(columns));
         std::iota(m_parent.begin(), m_parent.end(), 0);
         bool onePart = true;
         for (const Cell &cell : m_cells) {
