@@ -7,6 +7,7 @@
 #include "document/DocumentLinks.h"
 #include "document/ExtensionBlock.h"
 #include "import/PairMatrix.h"
+#include "import/SortsRecords.h"
 
 #include <optional>
 
@@ -224,6 +225,15 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     DocumentExtensions extensions;
     if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
         return false;
+    // The sub-group lines the sorts stand for were lines of the input: more than it had is
+    // damage, and would have a new analysis of the sorts write them all.
+    if (extensions.sorts) {
+        qint64 subGroupLines = 0;
+        for (const ParticipantSort &sort : extensions.sorts->participants)
+            subGroupLines += SortsRecords::subGroupLineCount(sort);
+        if (subGroupLines > loaded->lineCount)
+            return false;
+    }
 
     participantCount = participants;
     summary = std::move(loaded);

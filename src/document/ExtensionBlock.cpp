@@ -26,7 +26,9 @@ enum class Section : quint32 {
     Contents = 6,
     LeftOut = 7,      // the participants the study leaves out, as indexes into the sorts
     // 8 holds the resampled support of the tree.
-    UnplacedLines = 9, // per participant of the sorts, the item lines that placed no card
+    // Per participant of the sorts, the lines they do not hold: item lines that placed no
+    // card, and sub-group lines that no card followed.
+    OtherLines = 9,
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -268,33 +270,45 @@ bool fitsTheSorts(const std::vector<qint32> &leftOut, const StudySorts *sorts)
                        [&](qint32 index) { return sorts->participants[size_t(index)].counted; });
 }
 
-bool anyUnplacedLines(const StudySorts *sorts)
+bool anyOtherLines(const StudySorts *sorts)
 {
     return sorts && std::any_of(sorts->participants.begin(), sorts->participants.end(),
-                                [](const ParticipantSort &sort) { return sort.unplacedLines != 0; });
+                                [](const ParticipantSort &sort) { return sort.hasOtherLines(); });
 }
 
-QByteArray unplacedLinesSection(const StudySorts &sorts)
+QByteArray otherLinesSection(const StudySorts &sorts)
 {
     ArchiveWriter section;
     section.writeUInt32(quint32(sorts.participants.size()));
-    for (const ParticipantSort &sort : sorts.participants)
+    for (const ParticipantSort &sort : sorts.participants) {
         section.writeInt32(sort.unplacedLines);
+        section.writeInt32(sort.openingSubGroupLines);
+        for (const SortGroup &group : sort.groups)
+            section.writeInt32(group.closingSubGroupLines);
+    }
     return section.bytes();
 }
 
-std::optional<std::vector<qint32>> readUnplacedLines(ArchiveReader &section)
+// Gives the sorts the counts of the section: one participant for each of theirs, with a count
+// for each of its groups, none negative, and not all 0.
+bool readOtherLines(ArchiveReader &section, StudySorts *sorts)
 {
     const quint32 count = section.readUInt32();
-    if (!section.ok() || qint64(count) * 4 != section.remaining())
-        return std::nullopt;
-    std::vector<qint32> lines(count);
-    for (qint32 &line : lines) {
-        line = section.readInt32();
-        if (line < 0)
-            return std::nullopt;
+    if (!sorts || !section.ok() || count != sorts->participants.size())
+        return false;
+    const auto next = [&](qint32 &into) {
+        into = section.readInt32();
+        return section.ok() && into >= 0;
+    };
+    for (ParticipantSort &sort : sorts->participants) {
+        if (!next(sort.unplacedLines) || !next(sort.openingSubGroupLines))
+            return false;
+        for (SortGroup &group : sort.groups) {
+            if (!next(group.closingSubGroupLines))
+                return false;
+        }
     }
-    return section.ok() ? std::optional(std::move(lines)) : std::nullopt;
+    return section.remaining() == 0 && anyOtherLines(sorts);
 }
 
 QByteArray switchSection(bool on)
@@ -368,8 +382,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
     if (!document.leftOut.empty())
         sections.emplace_back(Section::LeftOut, leftOutSection(document.leftOut));
-    if (anyUnplacedLines(document.sorts.get()))
-        sections.emplace_back(Section::UnplacedLines, unplacedLinesSection(*document.sorts));
+    if (anyOtherLines(document.sorts.get()))
+        sections.emplace_back(Section::OtherLines, otherLinesSection(*document.sorts));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -394,7 +408,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool groupNamesRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
-    std::optional<std::vector<qint32>> unplacedLines;
+    std::optional<QByteArrayView> otherLines;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -443,13 +457,12 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             read.leftOut = std::move(*leftOut);
             break;
         }
-        case Section::UnplacedLines: {
-            std::optional<std::vector<qint32>> lines = readUnplacedLines(section);
-            if (unplacedLines || !lines)
+        case Section::OtherLines:
+            // Read once the sorts it belongs to are.
+            if (otherLines)
                 return false;
-            unplacedLines = std::move(lines);
+            otherLines = bytes;
             break;
-        }
         default:
             // A later program's section: skipped whole.
             break;
@@ -457,13 +470,9 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     }
     if ((sectionsAnnounced && *sectionsAnnounced != sectionsRead) || !fitsTheSorts(read.leftOut, read.sorts.get()))
         return false;
-    if (unplacedLines) {
-        // Written only beside the sorts, one count for each of their participants, not all 0.
-        if (!read.sorts || unplacedLines->size() != read.sorts->participants.size())
-            return false;
-        for (size_t p = 0; p < unplacedLines->size(); ++p)
-            read.sorts->participants[p].unplacedLines = (*unplacedLines)[p];
-        if (!anyUnplacedLines(read.sorts.get()))
+    if (otherLines) {
+        ArchiveReader section(*otherLines);
+        if (!readOtherLines(section, read.sorts.get()))
             return false;
     }
     extensions = std::move(read);

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <limits>
 
 namespace sortana {
 
@@ -77,9 +78,9 @@ QString leftOutText(const CSortanaMdiDoc &document)
 namespace {
 
 // The lines of the input the participants' sorts stood on.
-int linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
+qint64 linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
 {
-    int lines = 0;
+    qint64 lines = 0;
     for (const qint32 index : participants)
         lines += SortsRecords::recordCount(sorts.participants[size_t(index)]);
     return lines;
@@ -96,7 +97,9 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
         for (size_t g = 0; g < sort.groups.size(); ++g)
             summary.groupCount += SortsRecords::hasGroupLine(sort, g) ? 1 : 0;
     }
-    summary.lineCount += linesOf(*document.sorts, document.leftOut) - linesOf(*document.sorts, leftOut);
+    summary.lineCount = int(std::clamp<qint64>(
+        summary.lineCount + linesOf(*document.sorts, document.leftOut) - linesOf(*document.sorts, leftOut), 0,
+        std::numeric_limits<int>::max()));
     return summary;
 }
 

@@ -133,6 +133,8 @@ private:
     bool loadTable(const QString &path, TableRecords &records);
     void CloseGroup();
     void keepSortedCard(const SortedCard &card);
+    // Gives the sub-group lines that no card followed to the group they closed.
+    void keepSubGroupLinesWithoutCards();
     void EndParticipant();
 
     Step handleParticipant(QStringView value);
@@ -162,6 +164,8 @@ private:
     int m_unshownWarnings = 0;
     bool m_cardsSortedTogether = false;
     bool m_cardSortedByTwo = false;
+    // Sub-group lines of the participant since the last card placed.
+    int m_subGroupLinesSinceCard = 0;
     // Per item, 1 + the index of the first counted participant that sorted it, 0 for none.
     std::vector<int> m_firstSorter;
 };

@@ -24,8 +24,9 @@ public:
     bool failed() const override { return false; }
     void reportFailure(Platform &) const override {}
 
-    // How many records a participant's sort gives.
-    static int recordCount(const ParticipantSort &sort);
+    // How many records a participant's sort gives, and how many of them are sub-group lines.
+    static qint64 recordCount(const ParticipantSort &sort);
+    static qint64 subGroupLineCount(const ParticipantSort &sort);
     // Whether a group of the sort came from a group line: all but the group of cards read
     // before the participant's first group line, which has no name.
     static bool hasGroupLine(const ParticipantSort &sort, size_t group)
