@@ -225,13 +225,14 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     DocumentExtensions extensions;
     if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
         return false;
-    // The sub-group lines the sorts stand for were lines of the input: more than it had is
-    // damage, and would have a new analysis of the sorts write them all.
+    // The sub-group lines and the item lines that placed nothing the sorts stand for were
+    // lines of the input: more than it had is damage, and would have a new analysis of the
+    // sorts make them all.
     if (extensions.sorts) {
-        qint64 subGroupLines = 0;
+        qint64 lines = 0;
         for (const ParticipantSort &sort : extensions.sorts->participants)
-            subGroupLines += SortsRecords::subGroupLineCount(sort);
-        if (subGroupLines > loaded->lineCount)
+            lines += SortsRecords::subGroupLineCount(sort) + sort.unplacedLines;
+        if (lines > loaded->lineCount)
             return false;
     }
 

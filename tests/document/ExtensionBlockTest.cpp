@@ -433,6 +433,8 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
         {"not ascending", saved({2, 1})},
         {"one participant twice", saved({1, 1})},
         {"a negative count of lines", saved({}, [](StudySorts &sorts) { sorts.participants[1].unplacedLines = -1; })},
+        {"more item lines than the input had lines",
+         saved({}, [](StudySorts &sorts) { sorts.participants[1].unplacedLines = 1000; })},
         {"more sub-group lines than the input had lines",
          saved({}, [](StudySorts &sorts) { sorts.participants[1].groups[0].closingSubGroupLines = 1000; })},
         {"a sub-group number beyond the input's lines",
