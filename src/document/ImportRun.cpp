@@ -124,6 +124,9 @@ bool ImportRun::finish()
             if (!m_readOnly && clusterBesideParticipants())
                 return true;
             if (m_readOnly) {
+                // Only the sorts are wanted: the matrices go before the next run needs its own.
+                m_analysis.pairMatrix.reset();
+                m_analysis.expertMatrix.reset();
                 abandon();
                 return true;
             }

@@ -48,8 +48,8 @@ public:
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.
     void setCheckStudyShape(bool check) { m_checkStudyShape = check; }
-    // Whether finish() stops once the study is read, for its sorts: then nothing is clustered
-    // and no analysis file is written. Off by default.
+    // Whether finish() stops once the study is read, for its sorts: then nothing is clustered,
+    // no analysis file is written and the pair matrices are not kept. Off by default.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
