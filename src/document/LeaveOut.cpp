@@ -1,6 +1,7 @@
 #include "document/LeaveOut.h"
 
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
@@ -19,8 +20,7 @@ namespace sortana {
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
 {
     if (!document.sorts || !document.hasStudy())
-        return QStringLiteral(
-            "This document was saved without the participants' sorts. Import the study again to add them.");
+        return QString::fromUtf16(sortsMissingMessage);
     const std::vector<ParticipantSort> &participants = document.sorts->participants;
     if (!std::is_sorted(leftOut.begin(), leftOut.end())
         || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
