@@ -98,6 +98,28 @@ TEST_F(ParticipantsCli, ImportLeavesParticipantsOutAsIfTheirLinesWereNotThere)
     }
 }
 
+// The document of an import that left participants out keeps every sort: its participants'
+// figures are the whole study's, while its categories leave them out.
+TEST_F(ParticipantsCli, TheDocumentKeepsEverySortAndWhoWasLeftOut)
+{
+    ASSERT_EQ(run({u"import"_s, u"study.txt"_s, u"--document"_s, u"all.klus"_s}).status, 0);
+    ASSERT_EQ(run({u"import"_s, u"study.txt"_s, u"--exclude-flagged"_s, u"--document"_s, u"some.klus"_s}).status, 0);
+    for (const char *document : {"all", "some"}) {
+        const QString name = QString::fromLatin1(document);
+        ASSERT_EQ(run({u"export"_s, name + u".klus"_s, u"--participants"_s, name + u"-p.csv"_s, u"--categories"_s,
+                       name + u"-c.csv"_s})
+                      .status,
+                  0);
+    }
+    EXPECT_EQ(readBytes(path(u"some-p.csv"_s)), readBytes(path(u"all-p.csv"_s)));
+    // P1's, P3's and P5's groups are gone: Fruit and Veg are P2's and P4's.
+    EXPECT_EQ(readBytes(path(u"some-c.csv"_s)),
+              "category,participants,groups,cards,agreement\r\n"
+              "Fruit,2,2,2,100.0\r\n"
+              "Veg,1,1,2,100.0\r\n"
+              "\"Veg, roots\",1,1,2,100.0\r\n");
+}
+
 TEST_F(ParticipantsCli, WhatCannotBeLeftOutIsAUsageError)
 {
     const struct {
