@@ -3,6 +3,8 @@
 #include "analysis/SubStudy.h"
 #include "document/CSortanaMdiDoc.h"
 
+#include <algorithm>
+
 namespace sortana {
 
 std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
@@ -12,7 +14,7 @@ std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
         return drawn;
     const std::vector<ParticipantSort> &all = doc.sorts->participants;
     for (std::size_t p = 0; p < all.size(); ++p) {
-        if (all[p].counted)
+        if (all[p].counted && !std::binary_search(doc.leftOut.begin(), doc.leftOut.end(), qint32(p)))
             drawn.push_back(int(p));
     }
     return drawn;

@@ -2,6 +2,7 @@
 
 #include "analysis/CategoryExport.h"
 #include "analysis/LeafOrder.h"
+#include "analysis/ParticipantChecksCsv.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "cli/ResamplingOutputs.h"
@@ -18,7 +19,8 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
 {
     const std::vector<const QString *> outputs = {&options.categoriesPath, &options.placementsPath,
                                                   &options.groupsPath,     &options.supportPath,
-                                                  &options.stabilityPath,  &options.adequacyPath};
+                                                  &options.stabilityPath,  &options.adequacyPath,
+                                                  &options.participantsPath, &options.distancesPath};
     std::vector<QString> given;
     for (const QString *path : outputs) {
         if (!path->isEmpty())
@@ -46,6 +48,8 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
         {&options.placementsPath, [&] { return placementsCsv(*table, names, order); }},
         {&options.groupsPath,
          [&] { return groupsCsv(documentGroupNames(document, *table, options.groupCount), *table, names, order); }},
+        {&options.participantsPath, [&] { return participantsCsv(checkParticipants(*document.sorts)); }},
+        {&options.distancesPath, [&] { return distancesCsv(*document.sorts); }},
     };
     for (const auto &[path, contents] : files) {
         if (!path->isEmpty() && !writeOutputFile(*path, contents(), platform))

@@ -15,6 +15,8 @@ struct ExportOptions {
     QString categoriesPath;
     QString placementsPath;
     QString groupsPath;
+    QString participantsPath;
+    QString distancesPath;
     // The number of the dendrogram's groups for --groups; unset, the document's own.
     std::optional<int> groupCount;
     // The resampling figures: each file that has a path, the cophenetic correlation on
@@ -28,8 +30,9 @@ struct ExportOptions {
     std::optional<quint64> seed;
 };
 
-// Writes the categories, placements and group names of a document as CSV files, and the
-// resampling figures (the cophenetic correlation to `out`, progress to `err`). Returns the
+// Writes the categories, placements and group names of a document, its participants' checks
+// and distances, as CSV files, and the resampling figures (the cophenetic correlation to
+// `out`, progress to `err`). Returns the
 // exit status: 0 written, 1 when the document could not be loaded, was saved without the
 // participants' sorts or a file could not be written, 2 when an output would replace the
 // document or another output.

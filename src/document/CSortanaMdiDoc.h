@@ -80,6 +80,9 @@ public:
     // (after telling the user) when an analysis file could not be written; the study is
     // taken all the same.
     bool CompleteImport(ImportRun &run);
+    // Takes a finished run's study (tree, names, summary, fit, matrix) in place of the
+    // document's, keeping its sorts and settings; the number of groups follows the study.
+    void takeStudy(ImportRun &run);
 
     void AttachDialogBar();
     void OnCloseDocument();
@@ -123,6 +126,9 @@ public:
     std::optional<Adequacy> adequacy;
     // A view setting: each join's support drawn beside it, off unless saved on.
     bool showJoinSupport = false;
+    // The participants the study leaves out: indexes into the sorts, in file order,
+    // ascending; empty when everybody counts.
+    std::vector<qint32> leftOut;
 
 private:
     bool m_modified = false;

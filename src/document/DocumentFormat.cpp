@@ -7,6 +7,7 @@
 #include "document/DocumentLinks.h"
 #include "document/ExtensionBlock.h"
 #include "import/PairMatrix.h"
+#include "import/SortsRecords.h"
 
 #include <optional>
 
@@ -224,6 +225,16 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     DocumentExtensions extensions;
     if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
         return false;
+    // The sub-group lines and the item lines that placed nothing the sorts stand for were
+    // lines of the input: more than it had is damage, and would have a new analysis of the
+    // sorts make them all.
+    if (extensions.sorts) {
+        qint64 lines = 0;
+        for (const ParticipantSort &sort : extensions.sorts->participants)
+            lines += SortsRecords::subGroupLineCount(sort) + sort.unplacedLines;
+        if (lines > loaded->lineCount)
+            return false;
+    }
 
     participantCount = participants;
     summary = std::move(loaded);
@@ -237,6 +248,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     showJoinSupport = extensions.view.showJoinSupport;
     treeSupport = std::move(extensions.treeSupport);
     adequacy = std::move(extensions.adequacy);
+    leftOut = std::move(extensions.leftOut);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

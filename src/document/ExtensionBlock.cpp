@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -24,9 +25,13 @@ enum class Section : quint32 {
     // First, when there: how many sections follow it. A block cut between two sections is
     // otherwise well formed; older programs wrote none and skip it.
     Contents = 6,
+    LeftOut = 7,      // the participants the study leaves out, as indexes into the sorts
     // The resampling results with their replicates, sub-samples and seeds, and whether the
     // dendrogram shows each join's support.
     Resampling = 8,
+    // Per participant of the sorts, the lines they do not hold: item lines that placed no
+    // card, and sub-group lines that no card followed.
+    OtherLines = 9,
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -227,6 +232,86 @@ std::optional<Standardisation> readStandardisation(ArchiveReader &section)
     if (standardisation.entries().size() != entries.size())
         return std::nullopt;
     return standardisation;
+}
+
+QByteArray leftOutSection(const std::vector<qint32> &leftOut)
+{
+    ArchiveWriter section;
+    section.writeUInt32(quint32(leftOut.size()));
+    for (const qint32 index : leftOut)
+        section.writeInt32(index);
+    return section.bytes();
+}
+
+// Ascending indexes into the sorts, none twice, none the expert's, and somebody left: what
+// leaving out allows.
+std::optional<std::vector<qint32>> readLeftOut(ArchiveReader &section)
+{
+    const quint32 count = section.readUInt32();
+    if (!section.ok() || count == 0 || qint64(count) * 4 != section.remaining())
+        return std::nullopt;
+    std::vector<qint32> leftOut(count);
+    for (qint32 &index : leftOut)
+        index = section.readInt32();
+    if (!section.ok() || !std::is_sorted(leftOut.begin(), leftOut.end())
+        || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end())
+        return std::nullopt;
+    return leftOut;
+}
+
+bool fitsTheSorts(const std::vector<qint32> &leftOut, const StudySorts *sorts)
+{
+    if (leftOut.empty())
+        return true;
+    if (!sorts || leftOut.front() < 0 || size_t(leftOut.back()) >= sorts->participants.size())
+        return false;
+    qsizetype counted = 0;
+    for (const ParticipantSort &sort : sorts->participants)
+        counted += sort.counted ? 1 : 0;
+    return qsizetype(leftOut.size()) < counted
+        && std::all_of(leftOut.begin(), leftOut.end(),
+                       [&](qint32 index) { return sorts->participants[size_t(index)].counted; });
+}
+
+bool anyOtherLines(const StudySorts *sorts)
+{
+    return sorts && std::any_of(sorts->participants.begin(), sorts->participants.end(),
+                                [](const ParticipantSort &sort) { return sort.hasOtherLines(); });
+}
+
+QByteArray otherLinesSection(const StudySorts &sorts)
+{
+    ArchiveWriter section;
+    section.writeUInt32(quint32(sorts.participants.size()));
+    for (const ParticipantSort &sort : sorts.participants) {
+        section.writeInt32(sort.unplacedLines);
+        section.writeInt32(sort.openingSubGroupLines);
+        for (const SortGroup &group : sort.groups)
+            section.writeInt32(group.closingSubGroupLines);
+    }
+    return section.bytes();
+}
+
+// Gives the sorts the counts of the section: one participant for each of theirs, with a count
+// for each of its groups, none negative, and not all 0.
+bool readOtherLines(ArchiveReader &section, StudySorts *sorts)
+{
+    const quint32 count = section.readUInt32();
+    if (!sorts || !section.ok() || count != sorts->participants.size())
+        return false;
+    const auto next = [&](qint32 &into) {
+        into = section.readInt32();
+        return section.ok() && into >= 0;
+    };
+    for (ParticipantSort &sort : sorts->participants) {
+        if (!next(sort.unplacedLines) || !next(sort.openingSubGroupLines))
+            return false;
+        for (SortGroup &group : sort.groups) {
+            if (!next(group.closingSubGroupLines))
+                return false;
+        }
+    }
+    return section.remaining() == 0 && anyOtherLines(sorts);
 }
 
 QByteArray switchSection(bool on)
@@ -457,7 +542,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
     const bool resampled = document.treeSupport || document.adequacy
         || document.showJoinSupport != unsaid.showJoinSupport;
     if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
-        && !resampled)
+        && !resampled
+        && document.leftOut.empty())
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
     if (document.similarity)
@@ -470,8 +556,12 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation));
     if (groupNamesDiffer)
         sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
+    if (!document.leftOut.empty())
+        sections.emplace_back(Section::LeftOut, leftOutSection(document.leftOut));
     if (resampled)
         sections.emplace_back(Section::Resampling, resamplingSection(document));
+    if (anyOtherLines(document.sorts.get()))
+        sections.emplace_back(Section::OtherLines, otherLinesSection(*document.sorts));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -497,6 +587,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool resamplingRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
+    std::optional<QByteArrayView> otherLines;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -538,6 +629,18 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
                 return false;
             break;
+        case Section::LeftOut: {
+            std::optional<std::vector<qint32>> leftOut = readLeftOut(section);
+            if (!read.leftOut.empty() || !leftOut)
+                return false;
+            read.leftOut = std::move(*leftOut);
+            break;
+        }
+        case Section::OtherLines:
+            // Read once the sorts it belongs to are.
+            if (otherLines)
+                return false;
+            otherLines = bytes;
         case Section::Resampling:
             if (resamplingRead || !readResampling(section, itemCount, read))
                 return false;
@@ -548,8 +651,13 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             break;
         }
     }
-    if (sectionsAnnounced && *sectionsAnnounced != sectionsRead)
+    if ((sectionsAnnounced && *sectionsAnnounced != sectionsRead) || !fitsTheSorts(read.leftOut, read.sorts.get()))
         return false;
+    if (otherLines) {
+        ArchiveReader section(*otherLines);
+        if (!readOtherLines(section, read.sorts.get()))
+            return false;
+    }
     extensions = std::move(read);
     return archive.ok();
 }

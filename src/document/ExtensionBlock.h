@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace sortana {
 
@@ -40,6 +41,8 @@ struct DocumentExtensions {
     ViewSettings view;
     std::optional<TreeSupport> treeSupport;
     std::optional<Adequacy> adequacy;
+    // Indexes into the sorts of the participants the study leaves out; empty for none.
+    std::vector<qint32> leftOut;
 };
 
 // Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and

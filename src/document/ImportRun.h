@@ -40,10 +40,17 @@ public:
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
+    // Instead of an input: a study said by its item names and sorts (which must outlive the
+    // run), read with the options and totals of `summary` into the given analysis files.
+    void chooseSorts(const QStringList &itemNames, const StudySorts &sorts, const StudySummary &summary,
+                     const AnalysisFileNames &files);
     // Whether finish() asks before going on with a study that cannot be a card sort (no two
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.
     void setCheckStudyShape(bool check) { m_checkStudyShape = check; }
+    // Whether finish() stops once the study is read, for its sorts: then nothing is clustered,
+    // no analysis file is written and the pair matrices are not kept. Off by default.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
     // Reads the file, clusters its items and writes the participants file. False when the
@@ -84,6 +91,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     std::optional<TableOptions> m_tableOptions;
     bool m_checkStudyShape = true;
+    bool m_readOnly = false;
     QString m_outputFolder;
 };
 

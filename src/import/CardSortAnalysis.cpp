@@ -81,6 +81,7 @@ bool CardSortAnalysis::BeginRead()
     readState = ReadState::Start;
     fitTotal = groupCounter = subGroupCounter = itemLineCount = pairCount = 0;
     m_cardsSortedTogether = m_cardSortedByTwo = false;
+    m_subGroupLinesSinceCard = 0;
     m_firstSorter.clear();
     participantId.clear();
     currentGroup.clear();
@@ -115,6 +116,10 @@ bool CardSortAnalysis::BeginRead()
 
 bool CardSortAnalysis::openInput()
 {
+    if (m_recordSource) {
+        m_records = m_recordSource();
+        return true;
+    }
     if (!checkInputFile(fileNames->inputPath, m_platform))
         return false;
     if (m_tableOptions) {
@@ -235,6 +240,7 @@ int CardSortAnalysis::readRecords()
 
     const int n = itemCount();
     if (pairMatrix && n >= 2) {
+        keepSubGroupLinesWithoutCards();
         EndParticipant();
         return n;
     }
@@ -274,6 +280,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleParticipant(QStringView value)
     } else {
         // Only a participant that began is ended: a sub-group line before the first
         // participant must not produce a record for nobody.
+        keepSubGroupLinesWithoutCards();
         EndParticipant();
     }
     participantId = participantIdFrom(value);
@@ -297,6 +304,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleGroup(const StudyRecord &record)
     if ((readState == ReadState::Start || readState == ReadState::Group || readState == ReadState::SubGroup)
         && !warn(emptyGroup))
         return Step::Stop;
+    keepSubGroupLinesWithoutCards();
     const QString name = record.literalName ? record.value.toString() : groupNameFrom(record.value, groupNames);
     writeCards(u"\t\"", name, u"\"\r\n");
     sorts.participants.back().groups.push_back({name, record.idOnly, {}});
@@ -309,8 +317,11 @@ CardSortAnalysis::Step CardSortAnalysis::handleSubGroup()
 {
     if ((readState == ReadState::Start || readState == ReadState::SubGroup) && !warn(emptySubGroup))
         return Step::Stop;
-    if (summary->useSubGroups)
-        ++subGroupCounter;
+    // Counted with sub-groups unused too, where it changes no score, so that the kept sorts
+    // know where every sub-group line stood.
+    ++subGroupCounter;
+    if (participantSeen)
+        ++m_subGroupLinesSinceCard;
     readState = ReadState::SubGroup;
     writeCards(u"\t\t\"---\"\r\n", {}, {});
     return Step::Go;
@@ -329,8 +340,10 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
     ++itemLineCount;
     const Placement placement = parsePlacement(value);
     const bool useFit = summary->useFit;
-    if (!placement.isValid(itemCount(), useFit))
+    if (!placement.isValid(itemCount(), useFit)) {
+        ++sorts.participants.back().unplacedLines;
         return warn(invalidData) ? Step::Go : Step::Stop;
+    }
     const int weight = placement.weight(useFit);
 
     writeCards(u"\t\t\"", itemNames.at(placement.item - 1), u"\"\r\n");
@@ -413,8 +426,20 @@ int CardSortAnalysis::countedParticipants() const
     return summary->useExpert && all > 0 ? all - 1 : all;
 }
 
+void CardSortAnalysis::keepSubGroupLinesWithoutCards()
+{
+    if (m_subGroupLinesSinceCard == 0)
+        return;
+    ParticipantSort &participant = sorts.participants.back();
+    qint32 &lines = participant.groups.empty() ? participant.openingSubGroupLines
+                                               : participant.groups.back().closingSubGroupLines;
+    lines += m_subGroupLinesSinceCard;
+    m_subGroupLinesSinceCard = 0;
+}
+
 void CardSortAnalysis::keepSortedCard(const SortedCard &card)
 {
+    m_subGroupLinesSinceCard = 0;
     std::vector<SortGroup> &groups = sorts.participants.back().groups;
     // Cards before the participant's first group line (answered OK to the missing group
     // warning) form a group of their own, without a name.
@@ -465,6 +490,8 @@ bool CardSortAnalysis::warn(QStringView format)
 
 bool CardSortAnalysis::dataWarning(const QString &text)
 {
+    if (m_recordSource)
+        return true;
     if (m_ignoringWarnings) {
         ++m_unshownWarnings;
         return true;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 namespace sortana {
@@ -22,6 +23,9 @@ struct SortGroup {
     QString name;
     bool idOnly = false;
     std::vector<SortedCard> cards;
+    // Sub-group lines after the group's last card (or its group line) that no card followed
+    // before the next group or participant.
+    qint32 closingSubGroupLines = 0;
     bool operator==(const SortGroup &) const = default;
 };
 
@@ -31,6 +35,19 @@ struct ParticipantSort {
     QString id;
     bool counted = true;
     std::vector<SortGroup> groups;
+    // Item lines of the participant that placed no card (answered OK to the warning): the
+    // Participants file counts them among the participant's items.
+    qint32 unplacedLines = 0;
+    // Sub-group lines between the participant's line and the first group that no card followed.
+    qint32 openingSubGroupLines = 0;
+
+    // Whether the sort holds lines beyond its groups and cards.
+    bool hasOtherLines() const
+    {
+        return unplacedLines != 0 || openingSubGroupLines != 0
+            || std::any_of(groups.begin(), groups.end(),
+                           [](const SortGroup &group) { return group.closingSubGroupLines != 0; });
+    }
     bool operator==(const ParticipantSort &) const = default;
 };
 

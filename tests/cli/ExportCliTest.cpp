@@ -103,8 +103,8 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
     } cases[] = {
         {{u"export"_s, u"study.klus"_s},
          2,
-         "Sortana: export needs --categories, --placements, --groups, --support, --stability, --adequacy or "
-         "--cophenetic\n"},
+         "Sortana: export needs --categories, --placements, --groups, --participants, --distances, --support, "
+         "--stability, --adequacy or --cophenetic\n"},
         {{u"export"_s, u"study.klus"_s, u"--groups"_s, u"g.csv"_s, u"--group-count"_s, u"0"_s},
          2,
          "Sortana: --group-count needs a number of 1 or more\n"},

@@ -507,3 +507,113 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
 }
 
 } // namespace
+TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIsRefused)
+{
+    // The fixture's participants: P1 the expert, P2 and P3, each with one group.
+    const auto saved = [this](std::vector<qint32> leftOut, const std::function<void(StudySorts &)> &lines = {}) {
+        StudySorts kept = *document.sorts;
+        document.leftOut = std::move(leftOut);
+        if (lines)
+            lines(*document.sorts);
+        ArchiveWriter writer;
+        document.Serialize(writer);
+        *document.sorts = kept;
+        return writer.bytes();
+    };
+    const QByteArray good = saved({1}, [](StudySorts &sorts) {
+        sorts.participants[2].unplacedLines = 2;
+        sorts.participants[1].openingSubGroupLines = 1;
+        sorts.participants[2].groups[0].closingSubGroupLines = 1;
+    });
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(load(good, loaded));
+    EXPECT_EQ(loaded.leftOut, std::vector<qint32>{1});
+    EXPECT_EQ(loaded.sorts->participants[2].unplacedLines, 2);
+    EXPECT_EQ(loaded.sorts->participants[1].openingSubGroupLines, 1);
+    EXPECT_EQ(loaded.sorts->participants[2].groups[0].closingSubGroupLines, 1);
+    ArchiveWriter again;
+    loaded.Serialize(again);
+    EXPECT_EQ(again.bytes(), good);
+    for (qsizetype length = fields.size() + 1; length < good.size(); ++length) {
+        CSortanaMdiDoc cut;
+        ASSERT_FALSE(load(good.left(length), cut)) << length;
+    }
+    // Nobody left out and no such lines: neither section is written.
+    EXPECT_EQ(saved({}), bytes);
+
+    const auto list = [](std::vector<qint32> values, std::optional<quint32> count = std::nullopt) {
+        ArchiveWriter content;
+        content.writeUInt32(count.value_or(quint32(values.size())));
+        for (const qint32 value : values)
+            content.writeInt32(value);
+        return content.bytes();
+    };
+    // One participant of one group: its item lines, its opening and its group's closing lines.
+    const auto linesOfOne = [](std::vector<qint32> values) {
+        ArchiveWriter content;
+        content.writeUInt32(1);
+        for (const qint32 value : values)
+            content.writeInt32(value);
+        return content.bytes();
+    };
+    const struct {
+        const char *what;
+        QByteArray file;
+    } refused[] = {
+        {"the expert left out", saved({0})},
+        {"nobody left", saved({1, 2})},
+        {"past the last participant", saved({3})},
+        {"not ascending", saved({2, 1})},
+        {"one participant twice", saved({1, 1})},
+        {"a negative count of lines", saved({}, [](StudySorts &sorts) { sorts.participants[1].unplacedLines = -1; })},
+        {"more item lines than the input had lines",
+         saved({}, [](StudySorts &sorts) { sorts.participants[1].unplacedLines = 1000; })},
+        {"more sub-group lines than the input had lines",
+         saved({}, [](StudySorts &sorts) { sorts.participants[1].groups[0].closingSubGroupLines = 1000; })},
+        {"a sub-group number beyond the input's lines",
+         saved({}, [](StudySorts &sorts) { sorts.participants[1].groups[0].cards[0].subGroup = 1000; })},
+        {"left out without the sorts", withBlock([&](ArchiveWriter &block) { section(block, 7, list({0})); })},
+        {"an empty list", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 7, list({}));
+         })},
+        {"a list cut short", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 7, list({0}, 2));
+         })},
+        {"lines without the sorts", withBlock([&](ArchiveWriter &block) { section(block, 9, linesOfOne({1, 0, 0})); })},
+        {"lines for more participants than the sorts hold", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, list({1, 0, 0, 1, 0, 0}));
+         })},
+        {"lines for more groups than the sorts hold", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, linesOfOne({1, 0, 0, 0}));
+         })},
+        {"lines cut short", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, linesOfOne({1, 0}));
+         })},
+        {"no lines at all", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, linesOfOne({0, 0, 0}));
+         })},
+        {"lines twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, linesOfOne({1, 0, 0}));
+             section(block, 9, linesOfOne({1, 0, 0}));
+         })},
+    };
+    for (const auto &c : refused) {
+        CSortanaMdiDoc damaged;
+        EXPECT_FALSE(load(c.file, damaged)) << c.what;
+        EXPECT_FALSE(damaged.hasStudy()) << c.what;
+    }
+    const QByteArray handMade = withBlock([&](ArchiveWriter &block) {
+        section(block, 3, sorts(1, {0, 1, 1}));
+        section(block, 9, linesOfOne({1, 0, 0}));
+    });
+    CSortanaMdiDoc fromHand;
+    EXPECT_TRUE(load(handMade, fromHand));
+}
+

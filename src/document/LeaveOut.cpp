@@ -1,0 +1,132 @@
+#include "document/LeaveOut.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
+#include "document/DocumentLinks.h"
+#include "document/ImportRun.h"
+#include "import/CardSortAnalysis.h"
+#include "import/SortsRecords.h"
+#include "platform/PathParts.h"
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace sortana {
+
+std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
+{
+    if (!document.sorts || !document.hasStudy())
+        return QString::fromUtf16(sortsMissingMessage);
+    const std::vector<ParticipantSort> &participants = document.sorts->participants;
+    if (!std::is_sorted(leftOut.begin(), leftOut.end())
+        || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
+        || (!leftOut.empty() && (leftOut.front() < 0 || size_t(leftOut.back()) >= participants.size())))
+        return QStringLiteral("The participants to leave out are not participants of this study.");
+    for (const qint32 index : leftOut) {
+        if (!participants[size_t(index)].counted)
+            return QStringLiteral("The expert cannot be left out.");
+    }
+    const auto counted = std::count_if(participants.begin(), participants.end(),
+                                       [](const ParticipantSort &sort) { return sort.counted; });
+    if (qsizetype(leftOut.size()) >= counted)
+        return QStringLiteral("Nobody would be left to analyse.");
+    return std::nullopt;
+}
+
+AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
+{
+    QString input = document.summary ? document.summary->fileName : document.pathName;
+    // An input named relative to wherever the import ran is looked for beside the document.
+    if (QFileInfo(input).isRelative() && !document.pathName.isEmpty())
+        input = QFileInfo(document.pathName).dir().filePath(input);
+    if (leftOutCount == 0)
+        return analysisFileNames(input);
+    const PathParts parts = splitPathAsStored(input);
+    AnalysisFileNames names = analysisFileNames(parts.folder + parts.baseName + QStringLiteral("-without-")
+                                                + QString::number(leftOutCount) + QStringLiteral(".csv"));
+    names.inputPath = input;
+    return names;
+}
+
+StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut)
+{
+    StudySorts kept;
+    for (size_t p = 0; p < sorts.participants.size(); ++p) {
+        if (!std::binary_search(leftOut.begin(), leftOut.end(), qint32(p)))
+            kept.participants.push_back(sorts.participants[p]);
+    }
+    return kept;
+}
+
+QString leftOutText(const CSortanaMdiDoc &document)
+{
+    if (document.leftOut.empty() || !document.sorts)
+        return {};
+    QStringList names;
+    for (const qint32 index : document.leftOut)
+        names << QStringLiteral("%1 (#%2)").arg(document.sorts->participants[size_t(index)].id).arg(index + 1);
+    return QStringLiteral("%1 of %2: %3")
+        .arg(document.leftOut.size())
+        .arg(document.sorts->participants.size())
+        .arg(names.join(QStringLiteral(", ")));
+}
+
+namespace {
+
+// The lines of the input the participants' sorts stood on.
+qint64 linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
+{
+    qint64 lines = 0;
+    for (const qint32 index : participants)
+        lines += SortsRecords::recordCount(sorts.participants[size_t(index)]);
+    return lines;
+}
+
+// The totals a survey of the input without the left-out participants' lines would find:
+// the lines as far as the sorts tell them.
+StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept, const std::vector<qint32> &leftOut)
+{
+    StudySummary summary = *document.summary;
+    summary.participantCount = int(kept.participants.size());
+    summary.groupCount = 0;
+    for (const ParticipantSort &sort : kept.participants) {
+        for (size_t g = 0; g < sort.groups.size(); ++g)
+            summary.groupCount += SortsRecords::hasGroupLine(sort, g) ? 1 : 0;
+    }
+    summary.lineCount = int(std::clamp<qint64>(
+        summary.lineCount + linesOf(*document.sorts, document.leftOut) - linesOf(*document.sorts, leftOut), 0,
+        std::numeric_limits<int>::max()));
+    return summary;
+}
+
+} // namespace
+
+bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
+                  Platform &platform, bool checkStudyShape)
+{
+    if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
+        platform.error(*error);
+        return false;
+    }
+    const StudySorts kept = keptSorts(*document.sorts, leftOut);
+    const QStringList itemNames = *document.itemNames;
+    ImportRun run(platform);
+    run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    run.setCheckStudyShape(checkStudyShape);
+    if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
+        return false;
+    document.takeStudy(run);
+    document.leftOut = std::move(leftOut);
+    document.SetModifiedFlag(true);
+    // The number of groups follows the study: the bar shows it.
+    if (document.dialogBar)
+        document.dialogBar->LoadFromDocument();
+    document.UpdateAllViews(UpdateHint::NewStudy);
+    return true;
+}
+
+} // namespace sortana
