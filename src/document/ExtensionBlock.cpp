@@ -641,6 +641,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             if (otherLines)
                 return false;
             otherLines = bytes;
+            break;
         case Section::Resampling:
             if (resamplingRead || !readResampling(section, itemCount, read))
                 return false;
