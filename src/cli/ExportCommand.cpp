@@ -32,9 +32,10 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
     CSortanaMdiDoc document;
     if (!openStudyDocument(document, options.documentPath, platform))
         return exitFailed;
-    const bool categorised = !options.categoriesPath.isEmpty() || !options.placementsPath.isEmpty()
-        || !options.groupsPath.isEmpty();
-    if (!categorised)
+    // Every file but the resampling figures is read from the participants' sorts.
+    const bool fromSorts = !options.categoriesPath.isEmpty() || !options.placementsPath.isEmpty()
+        || !options.groupsPath.isEmpty() || !options.participantsPath.isEmpty() || !options.distancesPath.isEmpty();
+    if (!fromSorts)
         return writeResamplingOutputs(options, document, platform, out, err);
     const std::optional<CategoryTable> table = documentCategories(document);
     if (!table) {
