@@ -228,6 +228,7 @@ void CMainFrame::createCommands()
     addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
     addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
     addCommand(similarityMatrix, QStringLiteral("Similarity &Matrix"), [this] { openMatrixWindow(); });
+    addCommand(participants, QStringLiteral("&Participants"), [this] { openParticipantsWindow(); });
     addCommand(similarityScale, QStringLiteral("Similarity Sc&ale"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
@@ -324,7 +325,7 @@ void CMainFrame::rebuildMenus()
     }
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale});
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, participants, similarityScale});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument) {
@@ -406,7 +407,7 @@ void CMainFrame::updateCommands()
     DocumentFrame *frame = activeFrame();
     const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
     for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
-                         cascade, tile, arrangeIcons})
+                         participants, cascade, tile, arrangeIcons})
         action(id)->setEnabled(frame != nullptr);
     action(fileSave)->setEnabled(document && OnUpdateSave(*document));
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
@@ -419,7 +420,9 @@ void CMainFrame::updateCommands()
     action(findNext)->setEnabled(frame && frame->view().canCopy());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
-    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
+    // The participants are a table, copied as text rather than drawn.
+    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy()
+                                                 && frame->kind() != DocumentFrame::Kind::Participants);
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     // With no document window the settings have nothing to apply to.
@@ -435,6 +438,8 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
         if (frame->kind() == DocumentFrame::Kind::SimilarityMatrix)
             title += QStringLiteral(" - Similarity Matrix");
+        else if (frame->kind() == DocumentFrame::Kind::Participants)
+            title += QStringLiteral(" - Participants");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -645,6 +650,12 @@ void CMainFrame::openMatrixWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument(), DocumentFrame::Kind::SimilarityMatrix);
+}
+
+void CMainFrame::openParticipantsWindow()
+{
+    if (DocumentFrame *frame = activeFrame())
+        addFrame(frame->sharedDocument(), DocumentFrame::Kind::Participants);
 }
 
 void CMainFrame::exportPicture()

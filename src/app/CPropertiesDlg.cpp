@@ -6,12 +6,13 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace sortana {
 
-CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : QDialog(parent)
+CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent, const QString &leftOut) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Properties"));
     auto *panel = new StudySummaryPanel;
@@ -30,6 +31,13 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, QWidget *parent) : Q
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel);
+    if (!leftOut.isEmpty()) {
+        auto *leftOutLine = new QLabel(QStringLiteral("Left out of the analysis: ") + leftOut);
+        leftOutLine->setObjectName(QStringLiteral("leftOut"));
+        leftOutLine->setWordWrap(true);
+        leftOutLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(leftOutLine);
+    }
     layout->addWidget(line);
     layout->addWidget(buttons);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

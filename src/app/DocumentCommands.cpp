@@ -5,6 +5,7 @@
 #include "app/DocumentTemplate.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
+#include "document/LeaveOut.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 
@@ -125,7 +126,7 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
 {
     if (!document.summary)
         return;
-    CPropertiesDlg dialog(*document.summary, parent);
+    CPropertiesDlg dialog(*document.summary, parent, leftOutText(document));
     dialog.exec();
 }
 

@@ -2,18 +2,32 @@
 
 #include "views/CSortanaMdiView.h"
 #include "views/MatrixView.h"
+#include "views/ParticipantsView.h"
 #include "document/CSortanaMdiDoc.h"
 
 #include <QCloseEvent>
 
 namespace sortana {
 
+namespace {
+
+DocumentWindow *makeView(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Platform &platform)
+{
+    switch (kind) {
+    case DocumentFrame::Kind::SimilarityMatrix: return new MatrixView(document, platform);
+    case DocumentFrame::Kind::Participants: return new ParticipantsView(document, platform);
+    case DocumentFrame::Kind::Dendrogram: break;
+    }
+    return new CSortanaMdiView(document, platform);
+}
+
+} // namespace
+
 DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
                              Kind kind)
     : m_document(std::move(document)),
       m_kind(kind),
-      m_view(kind == Kind::SimilarityMatrix ? static_cast<DocumentWindow *>(new MatrixView(m_document.get(), platform))
-                                            : new CSortanaMdiView(m_document.get(), platform)),
+      m_view(makeView(kind, m_document.get(), platform)),
       m_mayClose(std::move(mayClose))
 {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -70,6 +70,7 @@ inline constexpr int copyMatrixText = 32783;
 inline constexpr int printRealSize = 32784;
 inline constexpr int printFitToPageWidth = 32785;
 inline constexpr int printFitToOnePage = 32786;
+inline constexpr int participants = 32797;
 inline constexpr int find = 57636;
 inline constexpr int findNext = 57640;
 inline constexpr int fileNew = 57600;
