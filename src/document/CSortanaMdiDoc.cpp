@@ -9,24 +9,9 @@ namespace sortana {
 bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
 {
     const bool exported = run.exportAnalysisFiles();
-
-    clusterRoot = run.clusterAnalysis().takeRoot();
-    itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
-    // A copy: the run's engine goes on reading its own summary until the run is destroyed.
-    summary = std::make_unique<StudySummary>(run.summary());
-    itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().ItemMeanScores());
-    // The matrix is the import's own, moved rather than copied: at 2,000 items it is 16 MB.
-    similarity = std::make_unique<SimilarityData>();
-    similarity->matrix = std::move(run.analysis().pairMatrix);
-    similarity->countedParticipants = summary->countedParticipants();
-    similarity->copies = summary->copiesPerParticipant;
+    takeStudy(run);
     sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
-    itemCount = run.itemCount();
-    totalGroups = summary->groupCount;
-    participantCount = summary->participantCount;
-    // The average number of groups per participant, rounded half up.
-    if (participantCount > 0)
-        numberOfGroups = static_cast<qint32>(double(totalGroups) / participantCount + 0.5);
+    leftOut.clear();
     SetModifiedFlag(true);
     AttachDialogBar();
 
@@ -37,6 +22,26 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
     pathName = run.outputFolder() + input.baseName + QStringLiteral(".klus");
     UpdateAllViews(UpdateHint::NewStudy);
     return exported;
+}
+
+void CSortanaMdiDoc::takeStudy(ImportRun &run)
+{
+    clusterRoot = run.clusterAnalysis().takeRoot();
+    itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
+    // A copy: the run's engine goes on reading its own summary until the run is destroyed.
+    summary = std::make_unique<StudySummary>(run.summary());
+    itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().ItemMeanScores());
+    // The matrix is the import's own, moved rather than copied: at 2,000 items it is 16 MB.
+    similarity = std::make_unique<SimilarityData>();
+    similarity->matrix = std::move(run.analysis().pairMatrix);
+    similarity->countedParticipants = summary->countedParticipants();
+    similarity->copies = summary->copiesPerParticipant;
+    itemCount = run.itemCount();
+    totalGroups = summary->groupCount;
+    participantCount = summary->participantCount;
+    // The average number of groups per participant, rounded half up.
+    if (participantCount > 0)
+        numberOfGroups = static_cast<qint32>(double(totalGroups) / participantCount + 0.5);
 }
 
 void CSortanaMdiDoc::AttachDialogBar()

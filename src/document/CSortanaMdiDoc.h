@@ -77,6 +77,9 @@ public:
     // (after telling the user) when an analysis file could not be written; the study is
     // taken all the same.
     bool CompleteImport(ImportRun &run);
+    // Takes a finished run's study (tree, names, summary, fit, matrix) in place of the
+    // document's, keeping its sorts and settings; the number of groups follows the study.
+    void takeStudy(ImportRun &run);
 
     void AttachDialogBar();
     void OnCloseDocument();

@@ -2,6 +2,7 @@
 
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
+#include "document/LeaveOut.h"
 
 namespace sortana {
 
@@ -19,6 +20,10 @@ std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document)
 {
     if (!document.sorts)
         return std::nullopt;
+    // Participants left out of the study are left out of what it says of their groups too.
+    if (!document.leftOut.empty())
+        return computeCategories(keptSorts(*document.sorts, document.leftOut), document.itemCount,
+                                 document.standardisation);
     return computeCategories(*document.sorts, document.itemCount, document.standardisation);
 }
 

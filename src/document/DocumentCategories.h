@@ -17,8 +17,8 @@ class CSortanaMdiDoc;
 inline constexpr char16_t sortsMissingMessage[] =
     u"This document was saved without the participants' sorts. Import the study again to add them.";
 
-// The categories of the document's study under its standardisation; nothing for a document
-// saved without the participants' sorts.
+// The categories of the document's study (without the participants it leaves out) under its
+// standardisation; nothing for a document saved without the participants' sorts.
 std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document);
 
 // The suggested names of the dendrogram's groups, cut into the document's number of groups

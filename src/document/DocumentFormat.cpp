@@ -234,6 +234,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     sorts = std::move(extensions.sorts);
     standardisation = std::move(extensions.standardisation);
     showGroupNames = extensions.view.showGroupNames;
+    leftOut = std::move(extensions.leftOut);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <optional>
 
 namespace sortana {
@@ -23,6 +24,9 @@ enum class Section : quint32 {
     // First, when there: how many sections follow it. A block cut between two sections is
     // otherwise well formed; older programs wrote none and skip it.
     Contents = 6,
+    LeftOut = 7,      // the participants the study leaves out, as indexes into the sorts
+    // 8 holds the resampled support of the tree.
+    UnplacedLines = 9, // per participant of the sorts, the item lines that placed no card
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -225,6 +229,74 @@ std::optional<Standardisation> readStandardisation(ArchiveReader &section)
     return standardisation;
 }
 
+QByteArray leftOutSection(const std::vector<qint32> &leftOut)
+{
+    ArchiveWriter section;
+    section.writeUInt32(quint32(leftOut.size()));
+    for (const qint32 index : leftOut)
+        section.writeInt32(index);
+    return section.bytes();
+}
+
+// Ascending indexes into the sorts, none twice, none the expert's, and somebody left: what
+// leaving out allows.
+std::optional<std::vector<qint32>> readLeftOut(ArchiveReader &section)
+{
+    const quint32 count = section.readUInt32();
+    if (!section.ok() || count == 0 || qint64(count) * 4 != section.remaining())
+        return std::nullopt;
+    std::vector<qint32> leftOut(count);
+    for (qint32 &index : leftOut)
+        index = section.readInt32();
+    if (!section.ok() || !std::is_sorted(leftOut.begin(), leftOut.end())
+        || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end())
+        return std::nullopt;
+    return leftOut;
+}
+
+bool fitsTheSorts(const std::vector<qint32> &leftOut, const StudySorts *sorts)
+{
+    if (leftOut.empty())
+        return true;
+    if (!sorts || leftOut.front() < 0 || size_t(leftOut.back()) >= sorts->participants.size())
+        return false;
+    qsizetype counted = 0;
+    for (const ParticipantSort &sort : sorts->participants)
+        counted += sort.counted ? 1 : 0;
+    return qsizetype(leftOut.size()) < counted
+        && std::all_of(leftOut.begin(), leftOut.end(),
+                       [&](qint32 index) { return sorts->participants[size_t(index)].counted; });
+}
+
+bool anyUnplacedLines(const StudySorts *sorts)
+{
+    return sorts && std::any_of(sorts->participants.begin(), sorts->participants.end(),
+                                [](const ParticipantSort &sort) { return sort.unplacedLines != 0; });
+}
+
+QByteArray unplacedLinesSection(const StudySorts &sorts)
+{
+    ArchiveWriter section;
+    section.writeUInt32(quint32(sorts.participants.size()));
+    for (const ParticipantSort &sort : sorts.participants)
+        section.writeInt32(sort.unplacedLines);
+    return section.bytes();
+}
+
+std::optional<std::vector<qint32>> readUnplacedLines(ArchiveReader &section)
+{
+    const quint32 count = section.readUInt32();
+    if (!section.ok() || qint64(count) * 4 != section.remaining())
+        return std::nullopt;
+    std::vector<qint32> lines(count);
+    for (qint32 &line : lines) {
+        line = section.readInt32();
+        if (line < 0)
+            return std::nullopt;
+    }
+    return section.ok() ? std::optional(std::move(lines)) : std::nullopt;
+}
+
 QByteArray switchSection(bool on)
 {
     ArchiveWriter section;
@@ -280,7 +352,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
     const bool scaleDiffers = document.showSimilarityScale != unsaid.showSimilarityScale;
     const bool groupNamesDiffer = document.showGroupNames != unsaid.showGroupNames;
     const bool standardised = !document.standardisation.isEmpty();
-    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer)
+    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
+        && document.leftOut.empty())
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
     if (document.similarity)
@@ -293,6 +366,10 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation));
     if (groupNamesDiffer)
         sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
+    if (!document.leftOut.empty())
+        sections.emplace_back(Section::LeftOut, leftOutSection(document.leftOut));
+    if (anyUnplacedLines(document.sorts.get()))
+        sections.emplace_back(Section::UnplacedLines, unplacedLinesSection(*document.sorts));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -317,6 +394,7 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool groupNamesRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
+    std::optional<std::vector<qint32>> unplacedLines;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -358,13 +436,36 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             if (!readSwitchOnce(section, groupNamesRead, read.view.showGroupNames))
                 return false;
             break;
+        case Section::LeftOut: {
+            std::optional<std::vector<qint32>> leftOut = readLeftOut(section);
+            if (!read.leftOut.empty() || !leftOut)
+                return false;
+            read.leftOut = std::move(*leftOut);
+            break;
+        }
+        case Section::UnplacedLines: {
+            std::optional<std::vector<qint32>> lines = readUnplacedLines(section);
+            if (unplacedLines || !lines)
+                return false;
+            unplacedLines = std::move(lines);
+            break;
+        }
         default:
             // A later program's section: skipped whole.
             break;
         }
     }
-    if (sectionsAnnounced && *sectionsAnnounced != sectionsRead)
+    if ((sectionsAnnounced && *sectionsAnnounced != sectionsRead) || !fitsTheSorts(read.leftOut, read.sorts.get()))
         return false;
+    if (unplacedLines) {
+        // Written only beside the sorts, one count for each of their participants, not all 0.
+        if (!read.sorts || unplacedLines->size() != read.sorts->participants.size())
+            return false;
+        for (size_t p = 0; p < unplacedLines->size(); ++p)
+            read.sorts->participants[p].unplacedLines = (*unplacedLines)[p];
+        if (!anyUnplacedLines(read.sorts.get()))
+            return false;
+    }
     extensions = std::move(read);
     return archive.ok();
 }

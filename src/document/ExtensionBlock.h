@@ -4,6 +4,7 @@
 #include "import/StudySorts.h"
 
 #include <memory>
+#include <vector>
 
 namespace sortana {
 
@@ -33,6 +34,8 @@ struct DocumentExtensions {
     std::unique_ptr<StudySorts> sorts;
     Standardisation standardisation;
     ViewSettings view;
+    // Indexes into the sorts of the participants the study leaves out; empty for none.
+    std::vector<qint32> leftOut;
 };
 
 // Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and

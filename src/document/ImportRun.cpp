@@ -3,6 +3,7 @@
 #include "analysis/AnalysisExport.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/SideBySide.h"
+#include "import/SortsRecords.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 
@@ -44,6 +45,16 @@ bool ImportRun::chooseInput(const QString &path)
     s.useExpert = false;
     s.copiesPerParticipant = 1;
     return true;
+}
+
+void ImportRun::chooseSorts(const QStringList &itemNames, const StudySorts &sorts, const StudySummary &summary,
+                           const AnalysisFileNames &files)
+{
+    m_summary = summary;
+    m_fileNames = files;
+    m_outputFolder.clear();
+    m_analysis.setTableInput(std::nullopt);
+    m_analysis.setRecordSource([&itemNames, &sorts] { return std::make_unique<SortsRecords>(itemNames, sorts); });
 }
 
 void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)

@@ -40,6 +40,10 @@ public:
     // Surveys the file, derives the analysis file names and presets the options from what
     // the survey found. False when the file is refused.
     bool chooseInput(const QString &path);
+    // Instead of an input: a study said by its item names and sorts (which must outlive the
+    // run), read with the options and totals of `summary` into the given analysis files.
+    void chooseSorts(const QStringList &itemNames, const StudySorts &sorts, const StudySummary &summary,
+                     const AnalysisFileNames &files);
     // Whether finish() asks before going on with a study that cannot be a card sort (no two
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.

@@ -1,7 +1,10 @@
 #include "document/LeaveOut.h"
 
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentLinks.h"
+#include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
+#include "import/SortsRecords.h"
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
 
@@ -32,6 +35,8 @@ std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
 {
     const QString input = document.summary ? document.summary->fileName : document.pathName;
+    if (leftOutCount == 0)
+        return analysisFileNames(input);
     const PathParts parts = splitPathAsStored(input);
     AnalysisFileNames names = analysisFileNames(parts.folder + parts.baseName + QStringLiteral("-without-")
                                                 + QString::number(leftOutCount) + QStringLiteral(".csv"));
@@ -62,15 +67,52 @@ QString leftOutText(const CSortanaMdiDoc &document)
         .arg(names.join(QStringLiteral(", ")));
 }
 
+namespace {
+
+// The lines of the input the participants' sorts stood on.
+int linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
+{
+    int lines = 0;
+    for (const qint32 index : participants)
+        lines += SortsRecords::recordCount(sorts.participants[size_t(index)]);
+    return lines;
+}
+
+// The totals a survey of the input without the left-out participants' lines would find:
+// the lines as far as the sorts tell them.
+StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept, const std::vector<qint32> &leftOut)
+{
+    StudySummary summary = *document.summary;
+    summary.participantCount = int(kept.participants.size());
+    summary.groupCount = 0;
+    for (const ParticipantSort &sort : kept.participants) {
+        for (size_t g = 0; g < sort.groups.size(); ++g)
+            summary.groupCount += SortsRecords::hasGroupLine(sort, g) ? 1 : 0;
+    }
+    summary.lineCount += linesOf(*document.sorts, document.leftOut) - linesOf(*document.sorts, leftOut);
+    return summary;
+}
+
+} // namespace
+
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform)
 {
-    // Not yet: the engine's run on the kept sorts comes next.
-    (void)document;
-    (void)leftOut;
-    (void)files;
-    platform.error(QStringLiteral("Analyse Again is not available yet."));
-    return false;
+    if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
+        platform.error(*error);
+        return false;
+    }
+    const StudySorts kept = keptSorts(*document.sorts, leftOut);
+    const QStringList itemNames = *document.itemNames;
+    ImportRun run(platform);
+    run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
+        return false;
+    document.takeStudy(run);
+    document.leftOut = std::move(leftOut);
+    document.SetModifiedFlag(true);
+    document.UpdateAllViews(UpdateHint::NewStudy);
+    return true;
 }
 
 } // namespace sortana

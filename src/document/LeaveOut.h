@@ -19,7 +19,7 @@ class Platform;
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
-// input with "-without-N" added, in the input's folder.
+// input with "-without-N" added, in the input's folder; with nobody left out, the input's own.
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
 
 // Runs the import engine again on the kept sorts without the participants left out (none:

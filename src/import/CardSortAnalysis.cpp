@@ -115,6 +115,10 @@ bool CardSortAnalysis::BeginRead()
 
 bool CardSortAnalysis::openInput()
 {
+    if (m_recordSource) {
+        m_records = m_recordSource();
+        return true;
+    }
     if (!checkInputFile(fileNames->inputPath, m_platform))
         return false;
     if (m_tableOptions) {
@@ -309,8 +313,9 @@ CardSortAnalysis::Step CardSortAnalysis::handleSubGroup()
 {
     if ((readState == ReadState::Start || readState == ReadState::SubGroup) && !warn(emptySubGroup))
         return Step::Stop;
-    if (summary->useSubGroups)
-        ++subGroupCounter;
+    // Counted with sub-groups unused too, where it changes no score, so that the kept sorts
+    // know where every sub-group line stood.
+    ++subGroupCounter;
     readState = ReadState::SubGroup;
     writeCards(u"\t\t\"---\"\r\n", {}, {});
     return Step::Go;
@@ -329,8 +334,10 @@ CardSortAnalysis::Step CardSortAnalysis::handleItem(QStringView value)
     ++itemLineCount;
     const Placement placement = parsePlacement(value);
     const bool useFit = summary->useFit;
-    if (!placement.isValid(itemCount(), useFit))
+    if (!placement.isValid(itemCount(), useFit)) {
+        ++sorts.participants.back().unplacedLines;
         return warn(invalidData) ? Step::Go : Step::Stop;
+    }
     const int weight = placement.weight(useFit);
 
     writeCards(u"\t\t\"", itemNames.at(placement.item - 1), u"\"\r\n");
@@ -465,6 +472,8 @@ bool CardSortAnalysis::warn(QStringView format)
 
 bool CardSortAnalysis::dataWarning(const QString &text)
 {
+    if (m_recordSource)
+        return true;
     if (m_ignoringWarnings) {
         ++m_unshownWarnings;
         return true;

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +38,10 @@ public:
     // options it is a raw data file.
     void setTableInput(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     const std::optional<TableOptions> &tableInput() const { return m_tableOptions; }
+    // The study is read from the records this makes instead of from the input file. Their
+    // data warnings were answered when the study was first read: they are answered OK
+    // without being shown again.
+    void setRecordSource(std::function<std::unique_ptr<RecordSource>()> source) { m_recordSource = std::move(source); }
     // After a refused survey: whether the table lacked a column it needs (a usage error).
     bool columnsRefused() const { return m_columnsRefused; }
     // After a survey or read of a table: how its columns were read.
@@ -148,6 +153,7 @@ private:
 
     Platform &m_platform;
     std::optional<TableOptions> m_tableOptions;
+    std::function<std::unique_ptr<RecordSource>()> m_recordSource;
     bool m_columnsRefused = false;
     TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;

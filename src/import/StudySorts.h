@@ -31,6 +31,9 @@ struct ParticipantSort {
     QString id;
     bool counted = true;
     std::vector<SortGroup> groups;
+    // Item lines of the participant that placed no card (answered OK to the warning): the
+    // Participants file counts them among the participant's items.
+    qint32 unplacedLines = 0;
     bool operator==(const ParticipantSort &) const = default;
 };
 

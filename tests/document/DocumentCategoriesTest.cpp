@@ -38,6 +38,13 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
     splitCategory(document, u"vegetables"_s);
     EXPECT_EQ(documentCategories(document)->categories.size(), 3u);
 
+    // A participant left out takes their groups along.
+    document.leftOut = {1};
+    table = documentCategories(document);
+    ASSERT_EQ(table->categories.size(), 2u);
+    EXPECT_EQ(table->categories[0].participants, 1);
+    document.leftOut.clear();
+
     document.sorts.reset();
     EXPECT_FALSE(documentCategories(document));
     NodeRegistry::instance().clear();

@@ -374,4 +374,79 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
     }
 }
 
+TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesThatPlacedNothingRoundTripAndDamageIsRefused)
+{
+    // The fixture's participants: P1 the expert, P2 and P3.
+    const auto saved = [this](std::vector<qint32> leftOut, std::vector<qint32> unplaced) {
+        document.leftOut = std::move(leftOut);
+        for (size_t p = 0; p < unplaced.size(); ++p)
+            document.sorts->participants[p].unplacedLines = unplaced[p];
+        ArchiveWriter writer;
+        document.Serialize(writer);
+        return writer.bytes();
+    };
+    const QByteArray good = saved({1}, {0, 0, 2});
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(load(good, loaded));
+    EXPECT_EQ(loaded.leftOut, std::vector<qint32>{1});
+    EXPECT_EQ(*loaded.sorts, *document.sorts);
+    EXPECT_EQ(loaded.sorts->participants[2].unplacedLines, 2);
+    ArchiveWriter again;
+    loaded.Serialize(again);
+    EXPECT_EQ(again.bytes(), good);
+    for (qsizetype length = fields.size() + 1; length < good.size(); ++length) {
+        CSortanaMdiDoc cut;
+        ASSERT_FALSE(load(good.left(length), cut)) << length;
+    }
+    // Nobody left out and no such lines: neither section is written.
+    EXPECT_EQ(saved({}, {0, 0, 0}), bytes);
+
+    const auto list = [](std::vector<qint32> values, std::optional<quint32> count = std::nullopt) {
+        ArchiveWriter content;
+        content.writeUInt32(count.value_or(quint32(values.size())));
+        for (const qint32 value : values)
+            content.writeInt32(value);
+        return content.bytes();
+    };
+    const struct {
+        const char *what;
+        QByteArray file;
+    } refused[] = {
+        {"the expert left out", saved({0}, {})},
+        {"nobody left", saved({1, 2}, {})},
+        {"past the last participant", saved({3}, {})},
+        {"not ascending", saved({2, 1}, {})},
+        {"one participant twice", saved({1, 1}, {})},
+        {"a negative count of lines", saved({}, {0, -1, 1})},
+        {"left out without the sorts", withBlock([&](ArchiveWriter &block) { section(block, 7, list({0})); })},
+        {"an empty list", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 7, list({}));
+         })},
+        {"a list cut short", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 7, list({0}, 2));
+         })},
+        {"lines without the sorts", withBlock([&](ArchiveWriter &block) { section(block, 9, list({1})); })},
+        {"lines for more participants than the sorts hold", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, list({1, 1}));
+         })},
+        {"no lines at all", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, list({0}));
+         })},
+        {"lines twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 3, sorts(1, {0, 1, 1}));
+             section(block, 9, list({1}));
+             section(block, 9, list({1}));
+         })},
+    };
+    for (const auto &c : refused) {
+        CSortanaMdiDoc damaged;
+        EXPECT_FALSE(load(c.file, damaged)) << c.what;
+        EXPECT_FALSE(damaged.hasStudy()) << c.what;
+    }
+}
+
 } // namespace

@@ -1,0 +1,223 @@
+// Leaving participants out runs the import engine again on the kept sorts: the analysis
+// files must be those of importing the input without those participants' lines.
+#include "document/LeaveOut.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "document/ImportRun.h"
+#include "import/CardSortAnalysis.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Options {
+    bool fit = false;
+    bool subGroups = false;
+    bool expert = false;
+    int copies = 1;
+};
+
+// A study as its opening lines (items, declared groups, a header) and one block of lines
+// per participant.
+struct Study {
+    QByteArray head;
+    std::vector<QByteArray> participants;
+
+    QByteArray without(const std::vector<qint32> &leftOut) const
+    {
+        QByteArray text = head;
+        for (size_t p = 0; p < participants.size(); ++p) {
+            if (std::find(leftOut.begin(), leftOut.end(), qint32(p)) == leftOut.end())
+                text += participants[p];
+        }
+        return text;
+    }
+};
+
+// The five files' texts, each after its kind, so that a difference reads as text.
+QStringList fiveFiles(const AnalysisFileNames &names)
+{
+    QStringList texts;
+    for (const QString *path :
+         {&names.cardsPath, &names.itemsPath, &names.participantsPath, &names.matrixPath, &names.weightedMatrixPath}) {
+        const QByteArray bytes = readBytes(*path);
+        texts << path->section(u'-', -1) + u'\n'
+                + QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+    }
+    return texts;
+}
+
+// Imports the file with the options into the document; the test fails when it cannot.
+void import(const QString &path, const Options &options, CSortanaMdiDoc &document, ScriptedPlatform &platform)
+{
+    ImportRun run(platform);
+    ASSERT_TRUE(run.chooseInput(path));
+    StudySummary &s = run.summary();
+    s.useFit = options.fit;
+    s.useSubGroups = options.subGroups;
+    s.useExpert = options.expert;
+    s.copiesPerParticipant = options.copies;
+    run.setCheckStudyShape(false);
+    ASSERT_TRUE(run.checkOptions());
+    ASSERT_TRUE(run.finish());
+    ASSERT_TRUE(document.CompleteImport(run));
+}
+
+// Declared groups, fit scores, sub-groups, a card placed twice, cards before any group line,
+// an empty group and an item line that places nothing: the files must come out the same.
+const Study raw{
+    "IApple\nIBanana\nICarrot\nIDate\nIEgg\nIFig\nGFruit\nGVeg\n",
+    {
+        "P1\nG1\nI1f3\nI2f3\nI4f2\nG2\nI3\nI5f1\nG\nI6\n",
+        "P2\nGSweet things\nS\nI1f2\nI2f1\nS\nI4\nI6f3\nGOther\nI3f1\nI5f2\n",
+        "P3\nG1\nI1\nI2\nI9\nI3\nI4\nI5\nI6\n",
+        "P4\nGa\nI1f1\nGb\nI2f2\nGc\nI3f3\nGd\nI4\nGe\nI5\nI6\n",
+        "P5\nG\nI1f3\nI1f2\nI2\nS\nI3\nG2\nI4\nI5f2\nI6\nG7\n",
+        "P6\nI2\nI3\nGFruit\nI1\nI4\nGVeg\nI5\nI6\n",
+        "PAnn\nG1\nI1\nI6\nG2\nS\nI2\nI3\nS\nI4\nI5\n",
+    }};
+
+TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
+{
+    const struct {
+        const char *what;
+        Options options;
+        std::vector<qint32> leftOut;
+    } cases[] = {
+        {"fit, sub-groups, two copies and the expert", {true, true, true, 2}, {2, 4}},
+        {"no options", {}, {0, 6}},
+        {"sub-groups in the input but not used", {true, false, false, 1}, {3}},
+        {"the expert and all but two", {false, true, true, 2}, {1, 2, 3, 4}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString input = dir.filePath(u"study.txt"_s);
+        writeBytes(input, raw.without({}));
+        QDir().mkdir(dir.filePath(u"by-hand"_s));
+        const QString byHand = dir.filePath(u"by-hand/study-without.txt"_s);
+        writeBytes(byHand, raw.without(c.leftOut));
+
+        ScriptedPlatform platform;
+        CSortanaMdiDoc document;
+        import(input, c.options, document, platform);
+        CSortanaMdiDoc expected;
+        import(byHand, c.options, expected, platform);
+        platform.clear();
+
+        const AnalysisFileNames files = leftOutFileNames(document, int(c.leftOut.size()));
+        EXPECT_EQ(QDir(dir.path()).relativeFilePath(files.cardsPath),
+                  u"study-without-%1-Cards.csv"_s.arg(c.leftOut.size()));
+        ASSERT_TRUE(analyseAgain(document, c.leftOut, files, platform));
+        EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+        EXPECT_EQ(fiveFiles(files), fiveFiles(analysisFileNames(byHand)));
+
+        // The document holds the study of the kept participants, and still every sort.
+        EXPECT_EQ(document.leftOut, c.leftOut);
+        EXPECT_TRUE(document.IsModified());
+        EXPECT_EQ(document.sorts->participants.size(), raw.participants.size());
+        EXPECT_EQ(document.participantCount, expected.participantCount);
+        EXPECT_EQ(document.totalGroups, expected.totalGroups);
+        EXPECT_EQ(document.numberOfGroups, expected.numberOfGroups);
+        EXPECT_EQ(*document.itemAverageFit, *expected.itemAverageFit);
+        EXPECT_EQ(document.similarity->matrix.size(), expected.similarity->matrix.size());
+        EXPECT_TRUE(std::equal(document.similarity->matrix.data(),
+                               document.similarity->matrix.data() + 36, expected.similarity->matrix.data()));
+        EXPECT_EQ(document.similarity->countedParticipants, expected.similarity->countedParticipants);
+
+        // Include All brings everybody back, under the input's own names.
+        const QStringList everybody = fiveFiles(analysisFileNames(input));
+        ASSERT_TRUE(analyseAgain(document, {}, leftOutFileNames(document, 0), platform));
+        EXPECT_TRUE(document.leftOut.empty());
+        EXPECT_EQ(fiveFiles(analysisFileNames(input)), everybody);
+    }
+}
+
+TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
+{
+    const Study table{"Participant,Card,Category\n",
+                      {"ann,Apple,Fruit\nann,Banana,Fruit\nann,Carrot,Veg\n",
+                       "bob,Apple,Red\nbob,Carrot,Red\nbob,Banana,Long\n",
+                       "cy,Banana,Fruit\ncy,Apple,fruit\ncy,Carrot,Veg\n",
+                       "dee,Apple,X\ndee,Banana,X\ndee,Carrot,X\n"}};
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"study.csv"_s);
+    writeBytes(input, table.without({}));
+    QDir().mkdir(dir.filePath(u"by-hand"_s));
+    const QString byHand = dir.filePath(u"by-hand/study.csv"_s);
+    writeBytes(byHand, table.without({1}));
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(input, {}, document, platform);
+    CSortanaMdiDoc expected;
+    import(byHand, {}, expected, platform);
+    const AnalysisFileNames files = leftOutFileNames(document, 1);
+    ASSERT_TRUE(analyseAgain(document, {1}, files, platform));
+    EXPECT_EQ(fiveFiles(files), fiveFiles(analysisFileNames(byHand)));
+}
+
+TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"study.txt"_s);
+    writeBytes(input, raw.without({}));
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(input, {false, false, true, 1}, document, platform);
+    document.SetModifiedFlag(false);
+    const struct {
+        std::vector<qint32> leftOut;
+        QString message;
+    } cases[] = {
+        {{0, 3}, u"The expert cannot be left out."_s},
+        {{1, 2, 3, 4, 5, 6}, u"Nobody would be left to analyse."_s},
+        {{7}, u"The participants to leave out are not participants of this study."_s},
+        {{3, 2}, u"The participants to leave out are not participants of this study."_s},
+        {{2, 2}, u"The participants to leave out are not participants of this study."_s},
+    };
+    const ClusterNode *root = document.clusterRoot;
+    for (const auto &c : cases) {
+        EXPECT_EQ(leaveOutError(document, c.leftOut), c.message);
+        platform.clear();
+        EXPECT_FALSE(analyseAgain(document, c.leftOut, leftOutFileNames(document, 1), platform));
+        EXPECT_EQ(platform.texts(), QStringList{c.message});
+    }
+    EXPECT_EQ(leaveOutError(document, {1, 2}), std::nullopt);
+
+    // A failed write leaves the document as it was, and no file of the run behind.
+    platform.clear();
+    AnalysisFileNames files = leftOutFileNames(document, 1);
+    files.itemsPath = dir.filePath(u"missing/folder/items.csv"_s);
+    EXPECT_FALSE(analyseAgain(document, {2}, files, platform));
+    EXPECT_FALSE(platform.messages().isEmpty());
+    EXPECT_EQ(document.clusterRoot, root);
+    EXPECT_TRUE(document.leftOut.empty());
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
+
+    CSortanaMdiDoc withoutSorts;
+    EXPECT_EQ(leaveOutError(withoutSorts, {}),
+              u"This document was saved without the participants' sorts. Import the study again to add them."_s);
+}
+
+TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
+{
+    CSortanaMdiDoc document;
+    EXPECT_EQ(leftOutText(document), QString());
+    document.sorts = std::make_unique<StudySorts>();
+    for (const char *id : {"P1", "P2", "P2", "Ann"})
+        document.sorts->participants.push_back({QString::fromLatin1(id), true, {}});
+    document.leftOut = {2, 3};
+    EXPECT_EQ(leftOutText(document), u"2 of 4: P2 (#3), Ann (#4)"_s);
+}
+
+} // namespace
