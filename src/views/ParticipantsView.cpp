@@ -54,11 +54,6 @@ QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
     return dialog.selectedFiles().constFirst();
 }
 
-QString inputOf(const CSortanaMdiDoc &document)
-{
-    return leftOutFileNames(document, 0).inputPath;
-}
-
 // A group's cards once each, in the order placed.
 QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames)
 {
@@ -349,13 +344,11 @@ bool ParticipantsView::runAnalysis(std::vector<qint32> leftOut)
         m_platform.error(*error);
         return false;
     }
-    // Everybody back: the files an import of the whole study writes.
-    const AnalysisFileNames defaults = leftOut.empty() ? analysisFileNames(inputOf(*m_document))
-                                                       : leftOutFileNames(*m_document, int(leftOut.size()));
+    const AnalysisFileNames defaults = leftOutFileNames(*m_document, int(leftOut.size()));
     const QString chosen = m_chooseFiles(defaults.cardsPath);
     if (chosen.isEmpty())
         return false;
-    const AnalysisFileNames files = analysisFilesNamedBy(chosen, inputOf(*m_document));
+    const AnalysisFileNames files = analysisFilesNamedBy(chosen, defaults.inputPath);
     return sortana::analyseAgain(*m_document, std::move(leftOut), files, m_platform);
 }
 
