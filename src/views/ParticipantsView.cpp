@@ -91,7 +91,7 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
       m_sorted(new QSortFilterProxyModel(this)),
       m_table(new QTableView),
       m_representative(new QTextBrowser),
-      m_tickFlagged(new QPushButton(QStringLiteral("Tick All &Flagged"))),
+      m_tickFlagged(new QPushButton(QStringLiteral("&Tick All Flagged"))),
       m_analyseAgain(new QPushButton(QStringLiteral("&Analyse Again..."))),
       m_includeAll(new QPushButton(QStringLiteral("&Include All..."))),
       m_chooseFiles([this](const QString &initial) { return askAnalysisFiles(this, initial); })
@@ -111,7 +111,7 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(Flags, QHeaderView::Stretch);
 
     m_representative->setOpenLinks(false);
     m_leftOut->setWordWrap(true);
@@ -194,7 +194,6 @@ void ParticipantsView::fill()
     for (const ParticipantCheck &check : m_checks->rows)
         fillRow(check);
     m_table->setSortingEnabled(true);
-    m_table->resizeColumnsToContents();
     m_representative->setHtml(representativeHtml());
 }
 
@@ -284,6 +283,9 @@ void ParticipantsView::showLeftOut()
                                                           ? QString()
                                                           : QStringLiteral("The expert cannot be left out"));
     }
+    // Italics take more room; the flags take the rest.
+    for (int c = 0; c < Flags; ++c)
+        m_table->resizeColumnToContents(c);
     updateButtons();
 }
 
