@@ -407,7 +407,7 @@ void CMainFrame::updateCommands()
     DocumentFrame *frame = activeFrame();
     const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
     for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
-                         participants, cascade, tile, arrangeIcons})
+                         cascade, tile, arrangeIcons})
         action(id)->setEnabled(frame != nullptr);
     action(fileSave)->setEnabled(document && OnUpdateSave(*document));
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
@@ -424,6 +424,7 @@ void CMainFrame::updateCommands()
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy()
                                                  && frame->kind() != DocumentFrame::Kind::Participants);
     action(similarityScale)->setEnabled(document && document->hasStudy());
+    action(participants)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);

@@ -291,6 +291,7 @@ TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
 {
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
+    ASSERT_TRUE(enabled(CommandId::participants));
     frame->action(CommandId::participants)->trigger();
     settle();
     ASSERT_EQ(frame->frames().size(), 2);
@@ -301,6 +302,11 @@ TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
     // This document was saved without the sorts: nothing to copy, and never a picture.
     EXPECT_FALSE(enabled(CommandId::copy));
     EXPECT_FALSE(enabled(CommandId::exportPicture));
+
+    // An empty document has no participants to show.
+    frame->newDocument();
+    settle();
+    EXPECT_FALSE(enabled(CommandId::participants));
 }
 
 // File > Export Picture draws what the active window shows, through the same functions as
