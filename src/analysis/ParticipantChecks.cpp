@@ -1,7 +1,6 @@
 #include "analysis/ParticipantChecks.h"
 
 #include "analysis/CategoryKey.h"
-#include "analysis/SortDistance.h"
 
 #include <algorithm>
 #include <atomic>
@@ -91,16 +90,22 @@ double quartile(const std::vector<double> &sorted, double p)
     return t >= 0.5 ? b - difference * (1 - t) : a + difference * t;
 }
 
-// The largest overlaps of every pair of sorts, upper triangle, worked out on every core.
-std::vector<int> allOverlaps(const std::vector<CardSets> &sets)
+} // namespace
+
+std::vector<int> sortDistances(const std::vector<CardSets> &sets)
 {
+    // The matching is the same both ways: each pair is matched once, rows dealt out to the
+    // cores as they come free, as their lengths differ.
     const size_t k = sets.size();
-    std::vector<int> overlaps(k * k, 0);
+    std::vector<int> distances(k * k, 0);
     std::atomic<size_t> nextRow{0};
     const auto work = [&] {
         for (size_t i = nextRow++; i < k; i = nextRow++) {
-            for (size_t j = i + 1; j < k; ++j)
-                overlaps[i * k + j] = largestOverlap(sets[i], sets[j]);
+            for (size_t j = i + 1; j < k; ++j) {
+                const int overlap = largestOverlap(sets[i], sets[j]);
+                distances[i * k + j] = sets[i].placements() - overlap;
+                distances[j * k + i] = sets[j].placements() - overlap;
+            }
         }
     };
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -110,10 +115,8 @@ std::vector<int> allOverlaps(const std::vector<CardSets> &sets)
             helpers.emplace_back(work);
         work();
     }
-    return overlaps;
+    return distances;
 }
-
-} // namespace
 
 ParticipantChecks checkParticipants(const StudySorts &sorts)
 {
@@ -137,14 +140,7 @@ ParticipantChecks checkParticipants(const StudySorts &sorts)
     }
 
     const size_t k = sets.size();
-    const std::vector<int> overlaps = allOverlaps(sets);
-    result.distances.assign(k * k, 0);
-    for (size_t i = 0; i < k; ++i) {
-        for (size_t j = 0; j < k; ++j) {
-            if (i != j)
-                result.distances[i * k + j] = sets[i].placements() - overlaps[std::min(i, j) * k + std::max(i, j)];
-        }
-    }
+    result.distances = sortDistances(sets);
 
     std::vector<double> means;
     for (size_t i = 0; i < k; ++i) {

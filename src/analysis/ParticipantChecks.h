@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/SortDistance.h"
 #include "import/StudySorts.h"
 
 #include <QString>
@@ -44,6 +45,9 @@ struct ParticipantChecks {
 
 // The figures of every participant of the whole study, on every core.
 ParticipantChecks checkParticipants(const StudySorts &sorts);
+
+// d(a, b) for every pair of the sorts, row-major, worked out on every core.
+std::vector<int> sortDistances(const std::vector<CardSets> &sets);
 
 // printf's "%.1f" of the mean distance as a percentage, or nothing for a participant not checked.
 QString meanDistanceText(const ParticipantCheck &check);

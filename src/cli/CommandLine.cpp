@@ -94,7 +94,12 @@ const QList<Command> &commands()
          u"clusters its items and writes the five analysis files next to INPUT, or into DIR.\n"
          u"A table whose header and options name no columns has them told from its cells, and the\n"
          u"columns used are printed. A table that cannot be a card sort (fewer than two participants,\n"
-         u"no two cards in one group, no card sorted by two) is warned of before anything is written."_s,
+         u"no two cards in one group, no card sorted by two) is warned of before anything is written.\n"
+         u"--exclude and --exclude-flagged leave participants out: the files are those of the input\n"
+         u"without their lines. LIST is comma-separated participant ids (each leaves out every\n"
+         u"participant with that id) or #N for the N-th participant in the file, from 1; the\n"
+         u"expert cannot be left out. Flagged are sorts in one group, with every card alone, with\n"
+         u"mostly one-letter group names, or far from the others (see export --participants)."_s,
          QList<Option>{flag(u"fit"_s, u"Use the fit scores"_s),
           flag(u"no-fit"_s, u"Leave the fit scores out"_s),
           flag(u"sub-groups"_s, u"Use the sub-groups"_s),
@@ -109,7 +114,10 @@ const QList<Command> &commands()
           valueOption(u"picture"_s, u"OUT.svg|OUT.png|OUT.pdf"_s, u"Also draw the dendrogram"_s,
                       u"a file name ending in .svg, .png or .pdf"_s),
           valueOption(u"standard"_s, u"MAP.csv"_s,
-                      u"Keep the standard names of this original,standard file in the document"_s, u"a file name"_s)}
+                      u"Keep the standard names of this original,standard file in the document"_s, u"a file name"_s),
+          valueOption(u"exclude"_s, u"LIST"_s, u"Leave out these participants: ids or #N, comma-separated"_s,
+                      u"participant ids or #N, separated by commas"_s),
+          flag(u"exclude-flagged"_s, u"Leave out the participants whose sorts are flagged"_s)}
              + tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [--layout long|wide] [--header|--no-header] [--sheet NAME|N]"_s,
           u"[--participant COL] [--card COL] [--card-id COL]"_s,
@@ -151,16 +159,20 @@ const QList<Command> &commands()
          {}},
         {u"export"_s,
          {u"DOC.klus [--categories OUT.csv] [--placements OUT.csv]"_s,
-          u"[--groups OUT.csv] [--group-count N]"_s},
+          u"[--groups OUT.csv] [--group-count N]"_s,
+          u"[--participants OUT.csv] [--distances OUT.csv]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups as CSV files"_s,
+         u"Write what participants called their groups, and how they sorted, as CSV files"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
          u"dendrogram's order with how many participants placed it in each category; --groups one\n"
          u"row per card with its group of the dendrogram (numbered from 1 at the top, cut into the\n"
-         u"document's number of groups or N) and that group's suggested name."_s,
+         u"document's number of groups or N) and that group's suggested name. --participants writes\n"
+         u"one row per participant with their groups, cards, mean distance to the others (the\n"
+         u"percentage of their cards to move, on average, to sort as another did) and flags;\n"
+         u"--distances the cards to move between every two participants but the expert."_s,
          {valueOption(u"categories"_s, u"OUT.csv"_s, u"Write the categories and their figures"_s, u"a file name"_s),
           valueOption(u"placements"_s, u"OUT.csv"_s, u"Write the cards by categories placement matrix"_s,
                       u"a file name"_s),
@@ -168,6 +180,10 @@ const QList<Command> &commands()
                       u"a file name"_s),
           valueOption(u"group-count"_s, u"N"_s, u"Cut the dendrogram into N groups for --groups"_s,
                       u"a number of 1 or more"_s),
+          valueOption(u"participants"_s, u"OUT.csv"_s, u"Write each participant's figures and flags"_s,
+                      u"a file name"_s),
+          valueOption(u"distances"_s, u"OUT.csv"_s, u"Write the distances between the participants' sorts"_s,
+                      u"a file name"_s),
           helpOption()},
          {}},
         {u"standardise"_s,
@@ -453,6 +469,17 @@ std::variant<ImportOptions, QString> importOptions(const Command &command, const
     }
     if (parser.isSet(u"picture"_s) && !isPicturePath(options.picturePath))
         return unusable(u"picture"_s);
+    if (parser.isSet(u"exclude"_s)) {
+        options.exclude = parser.value(u"exclude"_s).split(u',');
+        for (const QString &entry : std::as_const(options.exclude)) {
+            bool isNumber = true;
+            if (entry.startsWith(u'#') && entry.mid(1).toInt(&isNumber) < 1)
+                isNumber = false;
+            if (entry.isEmpty() || !isNumber)
+                return unusable(u"exclude"_s);
+        }
+    }
+    options.excludeFlagged = parser.isSet(u"exclude-flagged"_s);
     const auto table = tableOptionsOf(command, parser, input);
     if (const QString *message = std::get_if<QString>(&table))
         return *message;
@@ -486,7 +513,9 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
     options.documentPath = documentPath;
     for (const auto &[name, path] : {std::pair{u"categories"_s, &options.categoriesPath},
                                      std::pair{u"placements"_s, &options.placementsPath},
-                                     std::pair{u"groups"_s, &options.groupsPath}}) {
+                                     std::pair{u"groups"_s, &options.groupsPath},
+                                     std::pair{u"participants"_s, &options.participantsPath},
+                                     std::pair{u"distances"_s, &options.distancesPath}}) {
         if (!parser.isSet(name))
             continue;
         *path = parser.value(name);
@@ -499,8 +528,9 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
         if (!isNumber || *options.groupCount < 1)
             return needsMessage(optionNamed(command, u"group-count"_s));
     }
-    if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty())
-        return u"export needs --categories, --placements or --groups"_s;
+    if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty()
+        && options.participantsPath.isEmpty() && options.distancesPath.isEmpty())
+        return u"export needs --categories, --placements, --groups, --participants or --distances"_s;
     return options;
 }
 

@@ -2,6 +2,7 @@
 
 #include "analysis/CategoryExport.h"
 #include "analysis/LeafOrder.h"
+#include "analysis/ParticipantChecksCsv.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "document/CSortanaMdiDoc.h"
@@ -16,7 +17,8 @@ namespace sortana {
 int runExport(const ExportOptions &options, Platform &platform)
 {
     const std::vector<const QString *> outputs = {&options.categoriesPath, &options.placementsPath,
-                                                  &options.groupsPath};
+                                                  &options.groupsPath, &options.participantsPath,
+                                                  &options.distancesPath};
     std::vector<QString> given;
     for (const QString *path : outputs) {
         if (!path->isEmpty())
@@ -40,6 +42,8 @@ int runExport(const ExportOptions &options, Platform &platform)
         {&options.placementsPath, [&] { return placementsCsv(*table, names, order); }},
         {&options.groupsPath,
          [&] { return groupsCsv(documentGroupNames(document, *table, options.groupCount), *table, names, order); }},
+        {&options.participantsPath, [&] { return participantsCsv(checkParticipants(*document.sorts)); }},
+        {&options.distancesPath, [&] { return distancesCsv(*document.sorts); }},
     };
     for (const auto &[path, contents] : files) {
         if (!path->isEmpty() && !writeOutputFile(*path, contents(), platform))

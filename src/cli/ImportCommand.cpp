@@ -1,5 +1,6 @@
 #include "cli/ImportCommand.h"
 
+#include "analysis/ParticipantChecks.h"
 #include "analysis/StandardisationFile.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
@@ -7,11 +8,15 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
+#include "document/LeaveOut.h"
 #include "platform/ConsolePlatform.h"
 #include "platform/SafeFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <set>
+#include <variant>
 
 namespace sortana {
 
@@ -63,6 +68,67 @@ private:
     QStringList m_made;
 };
 
+// The participants the entries name, as indexes into the sorts in file order; or why one
+// cannot be left out.
+std::variant<std::vector<qint32>, QString> namedParticipants(const StudySorts &sorts, const QStringList &entries)
+{
+    std::set<qint32> named;
+    const auto count = qint32(sorts.participants.size());
+    for (const QString &entry : entries) {
+        if (entry.startsWith(u'#')) {
+            const qint32 number = entry.mid(1).toInt();
+            if (number > count)
+                return QStringLiteral("there is no participant %1 (the study has %2)").arg(entry).arg(count);
+            named.insert(number - 1);
+            continue;
+        }
+        bool found = false;
+        for (qint32 p = 0; p < count; ++p) {
+            if (sorts.participants[size_t(p)].id == entry) {
+                named.insert(p);
+                found = true;
+            }
+        }
+        if (!found)
+            return QStringLiteral("no participant has the id %1").arg(entry);
+    }
+    return std::vector<qint32>(named.begin(), named.end());
+}
+
+// Runs the engine again without the participants the options leave out, on the sorts of the
+// study the run has read, into the run's analysis files.
+int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &document, Platform &platform)
+{
+    document.summary = std::make_unique<StudySummary>(run.summary());
+    document.itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
+    document.sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
+    const auto named = namedParticipants(*document.sorts, options.exclude);
+    if (const QString *message = std::get_if<QString>(&named)) {
+        platform.error(*message);
+        return exitUsage;
+    }
+    std::set<qint32> leftOut;
+    for (const qint32 index : std::get<std::vector<qint32>>(named)) {
+        if (!document.sorts->participants[size_t(index)].counted) {
+            platform.error(QStringLiteral("the expert cannot be left out"));
+            return exitUsage;
+        }
+        leftOut.insert(index);
+    }
+    if (options.excludeFlagged) {
+        for (const ParticipantCheck &check : checkParticipants(*document.sorts).rows) {
+            if (check.flags != 0)
+                leftOut.insert(qint32(check.index));
+        }
+    }
+    const std::vector<qint32> indexes(leftOut.begin(), leftOut.end());
+    if (const std::optional<QString> error = leaveOutError(document, indexes)) {
+        platform.error(*error);
+        return exitUsage;
+    }
+    return analyseAgain(document, indexes, run.fileNames(), platform) ? exitSuccess : exitFailed;
+}
+
 } // namespace
 
 int runImport(const ImportOptions &options)
@@ -111,11 +177,22 @@ int runImport(const ImportOptions &options)
     std::optional<NewFolders> outputFolder;
     if (!options.outputFolder.isEmpty())
         outputFolder.emplace(options.outputFolder);
+    // Leaving participants out needs the study's sorts: it is read first, then analysed
+    // without them.
+    const bool leavingOut = !options.exclude.isEmpty() || options.excludeFlagged;
+    if (leavingOut) {
+        run.setReadOnly(true);
+        run.setCheckStudyShape(false);
+    }
     if (!run.finish())
         return exitFailed;
     CSortanaMdiDoc document;
-    if (!document.CompleteImport(run))
+    if (leavingOut) {
+        if (const int status = leaveOut(run, options, document, platform); status != exitSuccess)
+            return status;
+    } else if (!document.CompleteImport(run)) {
         return exitFailed;
+    }
     if (outputFolder)
         outputFolder->keep();
     if (standardisation)

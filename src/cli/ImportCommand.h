@@ -24,6 +24,10 @@ struct ImportOptions {
     QString standardPath;
     // Set when the input is to be read as a table this way.
     std::optional<TableOptions> table;
+    // Participants to leave out: ids (every participant with the id) or #N (the N-th in the
+    // file, from 1); and whether the flagged ones go too.
+    QStringList exclude;
+    bool excludeFlagged = false;
 };
 
 // sortana-cli import: survey, options, read, clustering and export of one raw data file or table.

@@ -120,8 +120,14 @@ bool ImportRun::finish()
         return false;
     try {
         m_itemCount = m_analysis.Read();
-        if (m_itemCount >= 2 && m_analysis.pairMatrix && acceptStudyShape() && clusterBesideParticipants())
-            return true;
+        if (m_itemCount >= 2 && m_analysis.pairMatrix && acceptStudyShape()) {
+            if (!m_readOnly && clusterBesideParticipants())
+                return true;
+            if (m_readOnly) {
+                abandon();
+                return true;
+            }
+        }
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }

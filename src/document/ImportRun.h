@@ -48,6 +48,9 @@ public:
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.
     void setCheckStudyShape(bool check) { m_checkStudyShape = check; }
+    // Whether finish() stops once the study is read, for its sorts: then nothing is clustered
+    // and no analysis file is written. Off by default.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // False when the options cannot be used (copies outside 1..10, an expert without others).
     bool checkOptions();
     // Reads the file, clusters its items and writes the participants file. False when the
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     std::optional<TableOptions> m_tableOptions;
     bool m_checkStudyShape = true;
+    bool m_readOnly = false;
     QString m_outputFolder;
 };
 

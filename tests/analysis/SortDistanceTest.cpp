@@ -55,6 +55,22 @@ TEST(SortDistance, HandWorkedCases)
     EXPECT_EQ(sortDistance(sortOf({}), sortOf({{0, 1}})), 0);
 }
 
+// Past a million pairs of groups the overlaps are counted by sorting rather than in a table.
+TEST(SortDistance, SortsOfVeryManyGroups)
+{
+    std::vector<std::vector<int>> alone;
+    std::vector<std::vector<int>> oneBigGroup(1);
+    for (int card = 0; card < 1100; ++card) {
+        alone.push_back({card});
+        if (card < 76)
+            oneBigGroup[0].push_back(card);
+        else
+            oneBigGroup.push_back({card});
+    }
+    EXPECT_EQ(sortDistance(sortOf(alone), sortOf(oneBigGroup)), 75);
+    EXPECT_EQ(sortDistance(sortOf(oneBigGroup), sortOf(alone)), 75);
+}
+
 TEST(SortDistance, SubGroupsAreIgnored)
 {
     ParticipantSort a = sortOf({{0, 1, 2, 3}});

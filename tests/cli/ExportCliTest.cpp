@@ -101,7 +101,7 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
         int status;
         const char *message;
     } cases[] = {
-        {{u"export"_s, u"study.klus"_s}, 2, "Sortana: export needs --categories, --placements or --groups\n"},
+        {{u"export"_s, u"study.klus"_s}, 2, "Sortana: export needs --categories, --placements, --groups, --participants or --distances\n"},
         {{u"export"_s, u"study.klus"_s, u"--groups"_s, u"g.csv"_s, u"--group-count"_s, u"0"_s},
          2,
          "Sortana: --group-count needs a number of 1 or more\n"},
