@@ -32,6 +32,16 @@ QString meanDistanceText(const ParticipantCheck &check)
     return check.checked ? QString::asprintf("%.1f", 100.0 * check.meanDistance) : QString();
 }
 
+std::vector<qint32> flaggedParticipants(const ParticipantChecks &checks)
+{
+    std::vector<qint32> flagged;
+    for (const ParticipantCheck &row : checks.rows) {
+        if (row.flags != 0)
+            flagged.push_back(qint32(row.index));
+    }
+    return flagged;
+}
+
 namespace {
 
 int codePoints(const QString &text)

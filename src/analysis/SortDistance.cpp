@@ -35,7 +35,7 @@ struct Cell {
     qint32 row;
     qint32 column;
     qint32 weight;
-    qint32 part = 0;   // the connected part of the overlaps it belongs to
+    qint32 part = 0; // the connected part of the overlaps it belongs to
 };
 
 // What one pair's matching needs, kept between pairs so that a thread allocates once.
@@ -133,7 +133,7 @@ private:
     // Labels every cell with its connected part and puts the cells of each part together.
     void findParts(int rows, int columns)
     {
-        m_parent.resize(size_t(rows + columns));
+        m_parent.resize(size_t(rows) + size_t(columns));
         std::iota(m_parent.begin(), m_parent.end(), 0);
         bool onePart = true;
         for (const Cell &cell : m_cells) {
@@ -251,7 +251,7 @@ private:
     }
 
     std::vector<std::pair<qint32, qint32>> m_overlaps;
-    std::vector<qint32> m_cellOf;   // per (row, column), its index in m_cells or -1
+    std::vector<qint32> m_cellOf; // per (row, column), its index in m_cells or -1
     std::vector<Cell> m_cells;
     std::vector<qint32> m_parent;
     std::vector<qint32> m_localRow;

@@ -116,17 +116,16 @@ int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &docum
         leftOut.insert(index);
     }
     if (options.excludeFlagged) {
-        for (const ParticipantCheck &check : checkParticipants(*document.sorts).rows) {
-            if (check.flags != 0)
-                leftOut.insert(qint32(check.index));
-        }
+        for (const qint32 index : flaggedParticipants(checkParticipants(*document.sorts)))
+            leftOut.insert(index);
     }
     const std::vector<qint32> indexes(leftOut.begin(), leftOut.end());
     if (const std::optional<QString> error = leaveOutError(document, indexes)) {
         platform.error(*error);
         return exitUsage;
     }
-    return analyseAgain(document, indexes, run.fileNames(), platform) ? exitSuccess : exitFailed;
+    const bool checkStudyShape = run.analysis().tableInput().has_value();
+    return analyseAgain(document, indexes, run.fileNames(), platform, checkStudyShape) ? exitSuccess : exitFailed;
 }
 
 } // namespace

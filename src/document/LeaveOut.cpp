@@ -8,14 +8,18 @@
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace sortana {
 
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
 {
-    if (!document.sorts)
-        return QStringLiteral("This document was saved without the participants' sorts. Import the study again to add them.");
+    if (!document.sorts || !document.hasStudy())
+        return QStringLiteral(
+            "This document was saved without the participants' sorts. Import the study again to add them.");
     const std::vector<ParticipantSort> &participants = document.sorts->participants;
     if (!std::is_sorted(leftOut.begin(), leftOut.end())
         || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
@@ -34,7 +38,10 @@ std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::
 
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
 {
-    const QString input = document.summary ? document.summary->fileName : document.pathName;
+    QString input = document.summary ? document.summary->fileName : document.pathName;
+    // An input named relative to wherever the import ran is looked for beside the document.
+    if (QFileInfo(input).isRelative() && !document.pathName.isEmpty())
+        input = QFileInfo(document.pathName).dir().filePath(input);
     if (leftOutCount == 0)
         return analysisFileNames(input);
     const PathParts parts = splitPathAsStored(input);
@@ -96,7 +103,7 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
 } // namespace
 
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform)
+                  Platform &platform, bool checkStudyShape)
 {
     if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
         platform.error(*error);
@@ -106,11 +113,15 @@ bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const A
     const QStringList itemNames = *document.itemNames;
     ImportRun run(platform);
     run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    run.setCheckStudyShape(checkStudyShape);
     if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
         return false;
     document.takeStudy(run);
     document.leftOut = std::move(leftOut);
     document.SetModifiedFlag(true);
+    // The number of groups follows the study: the bar shows it.
+    if (document.dialogBar)
+        document.dialogBar->LoadFromDocument();
     document.UpdateAllViews(UpdateHint::NewStudy);
     return true;
 }

@@ -19,15 +19,17 @@ class Platform;
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
-// input with "-without-N" added, in the input's folder; with nobody left out, the input's own.
+// input with "-without-N" added, in the input's folder (for an input named relative to where
+// it was imported, beside the document); with nobody left out, the input's own.
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
 
 // Runs the import engine again on the kept sorts without the participants left out (none:
 // everybody counts again), writes the five analysis files as a set and takes the new study
 // into the document, keeping every participant's sort and noting who was left out. False,
-// after telling the user, when it could not: the document is then as it was.
+// after telling the user, when it could not: the document is then as it was. Whether a study
+// that cannot be a card sort is warned of is as for an import (ImportRun::setCheckStudyShape).
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform);
+                  Platform &platform, bool checkStudyShape = true);
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);

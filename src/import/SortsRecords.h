@@ -36,7 +36,7 @@ public:
 private:
     struct Entry {
         RecordKind kind;
-        const QString *text;   // a name or id; null for a placement
+        const QString *text; // a name or id; null for a placement
         SortedCard card;
         bool idOnly;
     };

@@ -37,17 +37,20 @@ TEST(ParticipantChecks, FlagsOnATableOfSorts)
         {"one group", {{u"All"_s, {0, 1, 2, 3}}}, OneGroup},
         {"one group holding every card, another some again", {{u"All"_s, {0, 1, 2}}, {u"Too"_s, {1}}}, OneGroup},
         {"one group, and an empty one", {{u"All"_s, {0, 1, 2, 3}}, {u"Nothing"_s, {}}}, OneGroup},
-        {"each card alone", {{u"w"_s, {0}}, {u"x"_s, {1}}, {u"y"_s, {2}}, {u"zz"_s, {3}}},
+        {"each card alone",
+         {{u"w"_s, {0}}, {u"x"_s, {1}}, {u"y"_s, {2}}, {u"zz"_s, {3}}},
          EachCardAlone | OneLetterNames},
         {"each card alone, one placed twice in its group", {{u"Apple"_s, {0, 0}}, {u"Pear"_s, {1}}}, EachCardAlone},
         {"a single card", {{u"Fruit"_s, {0}}}, OneGroup | EachCardAlone},
         {"three one-letter names", {{u"a"_s, {0, 1}}, {u"b"_s, {2, 3}}, {u"c"_s, {4, 5}}}, OneLetterNames},
         {"two of three, one in spaces and one beyond UTF-16's plane",
-         {{u" a "_s, {0, 1}}, {surrogatePair, {2, 3}}, {u"Fruit"_s, {4, 5}}}, OneLetterNames},
+         {{u" a "_s, {0, 1}}, {surrogatePair, {2, 3}}, {u"Fruit"_s, {4, 5}}},
+         OneLetterNames},
         {"half, not more", {{u"a"_s, {0, 1}}, {u"b"_s, {2, 3}}, {u"Fruit"_s, {4, 5}}, {u"Veg"_s, {6}}}, 0},
         {"two named groups only", {{u"a"_s, {0, 1}}, {u"b"_s, {2, 3}}, {u"-----"_s, {4, 5}}}, 0},
         {"empty groups are not named groups",
-         {{u"a"_s, {0, 1}}, {u"b"_s, {2, 3}}, {u"c"_s, {}}, {u"Long"_s, {4}}, {u"Veg"_s, {5}}}, 0},
+         {{u"a"_s, {0, 1}}, {u"b"_s, {2, 3}}, {u"c"_s, {}}, {u"Long"_s, {4}}, {u"Veg"_s, {5}}},
+         0},
     };
     for (const auto &c : cases) {
         StudySorts sorts;
@@ -95,6 +98,7 @@ TEST(ParticipantChecks, MeansQuartilesAndTheMostRepresentative)
     EXPECT_EQ(checks.rows[2].flags, unsigned(FarFromOthers));
     EXPECT_EQ(checks.rows[1].flags, 0u);
     EXPECT_EQ(checks.representative, (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(flaggedParticipants(checks), std::vector<qint32>{2});
     ASSERT_EQ(checks.distances.size(), 36u);
     EXPECT_EQ(checks.distance(0, 1), 4);
     EXPECT_EQ(checks.distance(1, 0), 4);

@@ -74,17 +74,16 @@ void import(const QString &path, const Options &options, CSortanaMdiDoc &documen
 
 // Declared groups, fit scores, sub-groups, a card placed twice, cards before any group line,
 // an empty group and an item line that places nothing: the files must come out the same.
-const Study raw{
-    "IApple\nIBanana\nICarrot\nIDate\nIEgg\nIFig\nGFruit\nGVeg\n",
-    {
-        "P1\nG1\nI1f3\nI2f3\nI4f2\nG2\nI3\nI5f1\nG\nI6\n",
-        "P2\nGSweet things\nS\nI1f2\nI2f1\nS\nI4\nI6f3\nGOther\nI3f1\nI5f2\n",
-        "P3\nG1\nI1\nI2\nI9\nI3\nI4\nI5\nI6\n",
-        "P4\nGa\nI1f1\nGb\nI2f2\nGc\nI3f3\nGd\nI4\nGe\nI5\nI6\n",
-        "P5\nG\nI1f3\nI1f2\nI2\nS\nI3\nG2\nI4\nI5f2\nI6\nG7\n",
-        "P6\nI2\nI3\nGFruit\nI1\nI4\nGVeg\nI5\nI6\n",
-        "PAnn\nG1\nI1\nI6\nG2\nS\nI2\nI3\nS\nI4\nI5\n",
-    }};
+const Study raw{"IApple\nIBanana\nICarrot\nIDate\nIEgg\nIFig\nGFruit\nGVeg\n",
+                {
+                    "P1\nG1\nI1f3\nI2f3\nI4f2\nG2\nI3\nI5f1\nG\nI6\n",
+                    "P2\nGSweet things\nS\nI1f2\nI2f1\nS\nI4\nI6f3\nGOther\nI3f1\nI5f2\n",
+                    "P3\nG1\nI1\nI2\nI9\nI3\nI4\nI5\nI6\n",
+                    "P4\nGa\nI1f1\nGb\nI2f2\nGc\nI3f3\nGd\nI4\nGe\nI5\nI6\n",
+                    "P5\nG\nI1f3\nI1f2\nI2\nS\nI3\nG2\nI4\nI5f2\nI6\nG7\n",
+                    "P6\nI2\nI3\nGFruit\nI1\nI4\nGVeg\nI5\nI6\n",
+                    "PAnn\nG1\nI1\nI6\nG2\nS\nI2\nI3\nS\nI4\nI5\n",
+                }};
 
 TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
 {
@@ -127,11 +126,12 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(document.sorts->participants.size(), raw.participants.size());
         EXPECT_EQ(document.participantCount, expected.participantCount);
         EXPECT_EQ(document.totalGroups, expected.totalGroups);
+        EXPECT_EQ(document.summary->lineCount, expected.summary->lineCount);
         EXPECT_EQ(document.numberOfGroups, expected.numberOfGroups);
         EXPECT_EQ(*document.itemAverageFit, *expected.itemAverageFit);
         EXPECT_EQ(document.similarity->matrix.size(), expected.similarity->matrix.size());
-        EXPECT_TRUE(std::equal(document.similarity->matrix.data(),
-                               document.similarity->matrix.data() + 36, expected.similarity->matrix.data()));
+        EXPECT_TRUE(std::equal(document.similarity->matrix.data(), document.similarity->matrix.data() + 36,
+                               expected.similarity->matrix.data()));
         EXPECT_EQ(document.similarity->countedParticipants, expected.similarity->countedParticipants);
 
         // Include All brings everybody back, under the input's own names.
@@ -144,11 +144,10 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
 
 TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
 {
-    const Study table{"Participant,Card,Category\n",
-                      {"ann,Apple,Fruit\nann,Banana,Fruit\nann,Carrot,Veg\n",
-                       "bob,Apple,Red\nbob,Carrot,Red\nbob,Banana,Long\n",
-                       "cy,Banana,Fruit\ncy,Apple,fruit\ncy,Carrot,Veg\n",
-                       "dee,Apple,X\ndee,Banana,X\ndee,Carrot,X\n"}};
+    const Study table{
+        "Participant,Card,Category\n",
+        {"ann,Apple,Fruit\nann,Banana,Fruit\nann,Carrot,Veg\n", "bob,Apple,Red\nbob,Carrot,Red\nbob,Banana,Long\n",
+         "cy,Banana,Fruit\ncy,Apple,fruit\ncy,Carrot,Veg\n", "dee,Apple,X\ndee,Banana,X\ndee,Carrot,X\n"}};
     QTemporaryDir dir;
     const QString input = dir.filePath(u"study.csv"_s);
     writeBytes(input, table.without({}));
@@ -207,6 +206,25 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     CSortanaMdiDoc withoutSorts;
     EXPECT_EQ(leaveOutError(withoutSorts, {}),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
+}
+
+TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.filePath(u"study.v2.txt"_s), raw.without({}));
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(dir.filePath(u"study.v2.txt"_s), {}, document, platform);
+    const AnalysisFileNames three = leftOutFileNames(document, 3);
+    EXPECT_EQ(three.inputPath, dir.filePath(u"study.v2.txt"_s));
+    EXPECT_EQ(three.cardsPath, dir.filePath(u"study.v2-without-3-Cards.csv"_s));
+    EXPECT_EQ(three.weightedMatrixPath, dir.filePath(u"study.v2-without-3-WeightedMatrix.csv"_s));
+    EXPECT_EQ(leftOutFileNames(document, 0).itemsPath, dir.filePath(u"study.v2-Items.csv"_s));
+    // A document saved elsewhere whose input was named from the folder of the import.
+    document.summary->fileName = u"study.v2.txt"_s;
+    document.pathName = u"/somewhere/else/study.klus"_s;
+    EXPECT_EQ(leftOutFileNames(document, 1).participantsPath,
+              u"/somewhere/else/study.v2-without-1-Participants.csv"_s);
 }
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
