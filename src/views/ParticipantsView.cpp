@@ -293,8 +293,7 @@ void ParticipantsView::updateButtons()
 {
     const bool hasSorts = m_checks.has_value();
     const std::vector<qint32> chosen = ticked();
-    m_tickFlagged->setEnabled(hasSorts && std::any_of(m_checks->rows.begin(), m_checks->rows.end(),
-                                                      [](const ParticipantCheck &check) { return check.flags != 0; }));
+    m_tickFlagged->setEnabled(hasSorts && !flaggedParticipants(*m_checks).empty());
     m_analyseAgain->setEnabled(hasSorts && chosen != m_document->leftOut && !chosen.empty());
     m_includeAll->setEnabled(hasSorts && !m_document->leftOut.empty());
 }
@@ -322,10 +321,8 @@ void ParticipantsView::tickAllFlagged()
 {
     if (!m_checks)
         return;
-    for (const ParticipantCheck &check : m_checks->rows) {
-        if (check.flags != 0)
-            setTicked(check.index, true);
-    }
+    for (const qint32 participant : flaggedParticipants(*m_checks))
+        setTicked(participant, true);
 }
 
 bool ParticipantsView::analyseAgain()
