@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -162,6 +164,13 @@ ParticipantsView::~ParticipantsView()
 
 void ParticipantsView::OnInitialUpdate()
 {
+    // The table and the sorts beside it need room: what the area gives, up to a comfortable size.
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()); frame && !frame->isMaximized()) {
+        QSize size(960, 600);
+        if (QMdiArea *area = frame->mdiArea())
+            size = size.boundedTo(area->viewport()->size());
+        frame->resize(size);
+    }
     OnUpdate(UpdateHint::NewStudy);
 }
 

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -237,7 +238,7 @@ TEST_F(ParticipantsViewTest, ADocumentWithoutTheSortsSaysSo)
     }));
 }
 
-TEST_F(ParticipantsViewTest, CopyAndFindWorkOnTheTable)
+TEST_F(ParticipantsViewTest, CopyFindAndPrintWorkOnTheTable)
 {
     view->copyToClipboard();
     const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
@@ -252,6 +253,13 @@ TEST_F(ParticipantsViewTest, CopyAndFindWorkOnTheTable)
     EXPECT_TRUE(view->findNext(u"an"_s));
     EXPECT_EQ(view->table().currentIndex().data().toString(), u"Anna"_s);
     EXPECT_FALSE(view->findNext(u"zz"_s));
+
+    // Printed as a table with the representative sorts.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(u"participants.pdf"_s));
+    ASSERT_TRUE(view->printTo(printer));
+    EXPECT_TRUE(readBytes(dir.filePath(u"participants.pdf"_s)).startsWith("%PDF"));
 }
 
 TEST(AnalysisFileNaming, TheChosenNameNamesAllFive)
