@@ -41,9 +41,9 @@ const QColor flaggedBackground(255, 224, 208);
 const QColor flagColour(150, 30, 0);
 const QColor leftOutColour(128, 128, 128);
 
-const QStringList columnTitles = {QStringLiteral("#"), QStringLiteral("Participant"), QStringLiteral("Groups"),
-                                  QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"),
-                                  QStringLiteral("Flags")};
+const QStringList columnTitles = {
+    QStringLiteral("#"),     QStringLiteral("Participant"),       QStringLiteral("Groups"),
+    QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")};
 
 QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
 {
@@ -232,11 +232,10 @@ void ParticipantsView::fillRow(const ParticipantCheck &check)
         item->setEditable(false);
     for (const int figure : {Groups, Cards, MeanDistance})
         row[figure]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The expert gets no box to tick.
     if (sort.counted) {
         row[Participant]->setCheckable(true);
         row[Participant]->setCheckState(Qt::Unchecked);
-    } else {
-        row[Participant]->setToolTip(QStringLiteral("The expert cannot be left out"));
     }
     if (!note.isEmpty()) {
         QFont italic;
@@ -287,10 +286,11 @@ void ParticipantsView::showLeftOut()
             if (c != Flags || m_checks->rows[size_t(p)].flags == 0)
                 item->setForeground(out ? QBrush(leftOutColour) : QBrush());
         }
-        m_model->item(p, Participant)->setToolTip(out ? QStringLiteral("Left out of the analysis")
-                                                      : m_model->item(p, Participant)->isCheckable()
-                                                          ? QString()
-                                                          : QStringLiteral("The expert cannot be left out"));
+        QStandardItem *id = m_model->item(p, Participant);
+        if (out)
+            id->setToolTip(QStringLiteral("Left out of the analysis"));
+        else
+            id->setToolTip(id->isCheckable() ? QString() : QStringLiteral("The expert cannot be left out"));
     }
     // Italics take more room; the flags take the rest.
     for (int c = 0; c < Flags; ++c)

@@ -246,7 +246,7 @@ TEST_F(ParticipantsViewTest, CopyFindAndPrintWorkOnTheTable)
     EXPECT_EQ(lines[0], u"#\tParticipant\tGroups\tCards\tMean distance (%)\tFlags"_s);
     EXPECT_TRUE(lines[7].startsWith(u"7\tFinn\t1\t9\t"_s)) << lines[7].toStdString();
 
-    EXPECT_TRUE(view->findNext(u"an"_s));   // Anna, then Dan, then Anna again
+    EXPECT_TRUE(view->findNext(u"an"_s)); // Anna, then Dan, then Anna again
     EXPECT_EQ(view->table().currentIndex().data().toString(), u"Anna"_s);
     EXPECT_TRUE(view->findNext(u"an"_s));
     EXPECT_EQ(view->table().currentIndex().data().toString(), u"Dan"_s);
@@ -264,8 +264,8 @@ TEST_F(ParticipantsViewTest, CopyFindAndPrintWorkOnTheTable)
 
 TEST(AnalysisFileNaming, TheChosenNameNamesAllFive)
 {
-    for (const QString &chosen : {u"/data/out/new-Cards.csv"_s, u"/data/out/new-cards.CSV"_s, u"/data/out/new.csv"_s,
-                                 u"/data/out/new"_s}) {
+    for (const QString &chosen :
+         {u"/data/out/new-Cards.csv"_s, u"/data/out/new-cards.CSV"_s, u"/data/out/new.csv"_s, u"/data/out/new"_s}) {
         const AnalysisFileNames names = analysisFilesNamedBy(chosen, u"/data/study.txt"_s);
         EXPECT_EQ(names.inputPath, u"/data/study.txt"_s);
         EXPECT_EQ(names.cardsPath, u"/data/out/new-Cards.csv"_s) << chosen.toStdString();
