@@ -139,6 +139,11 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         ASSERT_TRUE(analyseAgain(document, {}, leftOutFileNames(document, 0), platform));
         EXPECT_TRUE(document.leftOut.empty());
         EXPECT_EQ(fiveFiles(analysisFileNames(input)), everybody);
+        CSortanaMdiDoc whole;
+        import(input, c.options, whole, platform);
+        EXPECT_EQ(document.summary->lineCount, whole.summary->lineCount);
+        EXPECT_EQ(document.summary->groupCount, whole.summary->groupCount);
+        EXPECT_EQ(document.summary->participantCount, whole.summary->participantCount);
     }
 }
 
