@@ -237,11 +237,6 @@ void ParticipantsView::fillRow(const ParticipantCheck &check)
         row[Participant]->setCheckable(true);
         row[Participant]->setCheckState(Qt::Unchecked);
     }
-    if (!note.isEmpty()) {
-        QFont italic;
-        italic.setItalic(true);
-        row[Flags]->setFont(italic);
-    }
     if (check.flags != 0) {
         for (QStandardItem *item : row)
             item->setBackground(flaggedBackground);
