@@ -241,6 +241,7 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             OnGroupNames(frame->document(), action(groupNames)->isChecked());
     })->setCheckable(true);
+    addCommand(participants, QStringLiteral("&Participants"), [this] { openParticipantsWindow(); });
     addCommand(similarityScale, QStringLiteral("Similarity Sc&ale"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
@@ -344,8 +345,8 @@ void CMainFrame::rebuildMenus()
     }
     if (forDocument)
         addItems(menuBar()->addMenu(QStringLiteral("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, similarityScale, 0, categoriesWindow,
-                  placementsWindow, groupNames, joinSupport});
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, participants, similarityScale, 0,
+                  categoriesWindow, placementsWindow, groupNames, joinSupport});
     else
         addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
@@ -443,8 +444,11 @@ void CMainFrame::updateCommands()
     action(findNext)->setEnabled(frame && frame->view().canFind());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
-    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy());
+    // The participants are a table, copied as text rather than drawn.
+    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy()
+                                                 && frame->kind() != DocumentFrame::Kind::Participants);
     action(similarityScale)->setEnabled(document && document->hasStudy());
+    action(participants)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
     action(groupNames)->setChecked(document && document->showGroupNames);
@@ -471,6 +475,8 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(" - Placements");
         else if (frame->kind() == DocumentFrame::Kind::EnoughParticipants)
             title += QStringLiteral(" - Enough Participants");
+        else if (frame->kind() == DocumentFrame::Kind::Participants)
+            title += QStringLiteral(" - Participants");
         frame->setWindowTitle(title);
     }
     DocumentFrame *active = activeFrame();
@@ -681,6 +687,12 @@ void CMainFrame::openMatrixWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument(), DocumentFrame::Kind::SimilarityMatrix);
+}
+
+void CMainFrame::openParticipantsWindow()
+{
+    if (DocumentFrame *frame = activeFrame())
+        addFrame(frame->sharedDocument(), DocumentFrame::Kind::Participants);
 }
 
 void CMainFrame::exportPicture()

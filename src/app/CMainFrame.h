@@ -98,6 +98,7 @@ private:
     void runImportExport();
     void openNewWindow();
     void openMatrixWindow();
+    void openParticipantsWindow();
     void exportPicture();
     void cascadeWindows();
     void arrangeMinimised();

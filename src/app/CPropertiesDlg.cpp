@@ -13,7 +13,8 @@
 
 namespace sortana {
 
-CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic, QWidget *parent)
+CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic,
+                               const QString &leftOut, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Properties"));
@@ -38,6 +39,13 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double
                                      .arg(formatCorrelation(*cophenetic)));
         label->setObjectName(QStringLiteral("copheneticCorrelation"));
         layout->addWidget(label);
+    }
+    if (!leftOut.isEmpty()) {
+        auto *leftOutLine = new QLabel(QStringLiteral("Left out of the analysis: ") + leftOut);
+        leftOutLine->setObjectName(QStringLiteral("leftOut"));
+        leftOutLine->setWordWrap(true);
+        leftOutLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(leftOutLine);
     }
     layout->addWidget(line);
     layout->addWidget(buttons);

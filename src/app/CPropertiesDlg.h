@@ -8,12 +8,13 @@ namespace sortana {
 
 struct StudySummary;
 
-// How the document's study was imported, read-only, and how well its tree keeps the pair
-// scores (the cophenetic correlation, when there is one).
+// How the document's study was imported, read-only, how well its tree keeps the pair scores
+// (the cophenetic correlation, when there is one), and who the analysis leaves out (a line
+// only when someone is).
 class CPropertiesDlg : public QDialog {
 public:
     explicit CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic = std::nullopt,
-                            QWidget *parent = nullptr);
+                            const QString &leftOut = {}, QWidget *parent = nullptr);
 };
 
 } // namespace sortana

@@ -6,6 +6,7 @@
 #include "app/DocumentTemplate.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
+#include "document/LeaveOut.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 
@@ -126,7 +127,7 @@ void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
 {
     if (!document.summary)
         return;
-    CPropertiesDlg dialog(*document.summary, copheneticCorrelation(document), parent);
+    CPropertiesDlg dialog(*document.summary, copheneticCorrelation(document), leftOutText(document), parent);
     dialog.exec();
 }
 

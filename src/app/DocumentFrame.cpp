@@ -4,6 +4,7 @@
 #include "views/CSortanaMdiView.h"
 #include "views/CategoriesView.h"
 #include "views/MatrixView.h"
+#include "views/ParticipantsView.h"
 #include "views/PlacementView.h"
 #include "document/CSortanaMdiDoc.h"
 
@@ -20,6 +21,7 @@ DocumentWindow *newWindow(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Pl
     case DocumentFrame::Kind::Categories: return new CategoriesView(document, platform);
     case DocumentFrame::Kind::Placements: return new PlacementView(document, platform);
     case DocumentFrame::Kind::EnoughParticipants: return new AdequacyView(document, platform);
+    case DocumentFrame::Kind::Participants: return new ParticipantsView(document, platform);
     case DocumentFrame::Kind::Dendrogram: break;
     }
     return new CSortanaMdiView(document, platform);

@@ -18,7 +18,7 @@ public:
     // Asked before the window closes; false keeps it open.
     using CloseCheck = std::function<bool(DocumentFrame &)>;
 
-    enum class Kind { Dendrogram, SimilarityMatrix, Categories, Placements, EnoughParticipants };
+    enum class Kind { Dendrogram, SimilarityMatrix, Categories, Placements, EnoughParticipants, Participants };
 
     DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
                   Kind kind = Kind::Dendrogram);

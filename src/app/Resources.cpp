@@ -72,6 +72,9 @@ QString loadString(int id)
     case CommandId::exportPicture:
         return QStringLiteral("Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
                               "Export Picture");
+    case CommandId::participants:
+        return QStringLiteral("Open a window on the participants of the active document: their sorts compared, "
+                              "flagged and left out\nParticipants");
     case CommandId::similarityScale:
         return QStringLiteral("Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
     case CommandId::categoriesWindow:

@@ -61,6 +61,17 @@ TEST(PropertiesDialog, ShowsTheSummaryReadOnly)
               u"Cophenetic correlation 0.8660 (how well the tree keeps the pair scores)"_s);
 }
 
+TEST(PropertiesDialog, SaysWhoIsLeftOutOnlyWhenSomeoneIs)
+{
+    StudySummary summary;
+    summary.participantCount = 20;
+    const CPropertiesDlg everybody(summary);
+    EXPECT_EQ(everybody.findChild<QLabel *>(u"leftOut"_s), nullptr);
+    const CPropertiesDlg some(summary, std::nullopt, u"2 of 20: P3 (#3), P7 (#7)"_s);
+    ASSERT_NE(some.findChild<QLabel *>(u"leftOut"_s), nullptr);
+    EXPECT_EQ(some.findChild<QLabel *>(u"leftOut"_s)->text(), u"Left out of the analysis: 2 of 20: P3 (#3), P7 (#7)"_s);
+}
+
 TEST(PropertiesDialog, OlderAndIncompleteSummariesShowNoMaximumScore)
 {
     StudySummary older;   // what a document of the older file version holds

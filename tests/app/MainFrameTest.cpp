@@ -10,6 +10,7 @@
 #include "views/CSortanaMdiView.h"
 #include "drawing/DendrogramLayout.h"
 #include "views/MatrixView.h"
+#include "views/ParticipantsView.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
@@ -304,6 +305,28 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
     ASSERT_EQ(frame->frames().size(), 3);
     EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Dendrogram);
     EXPECT_TRUE(enabled(CommandId::copy));
+}
+
+TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
+{
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    ASSERT_TRUE(enabled(CommandId::participants));
+    frame->action(CommandId::participants)->trigger();
+    settle();
+    ASSERT_EQ(frame->frames().size(), 2);
+    DocumentFrame *participants = frame->activeFrame();
+    EXPECT_EQ(participants->kind(), DocumentFrame::Kind::Participants);
+    EXPECT_NE(dynamic_cast<ParticipantsView *>(&participants->view()), nullptr);
+    EXPECT_EQ(participants->windowTitle(), u"study.klus:2 - Participants"_s);
+    // This document was saved without the sorts: nothing to copy, and never a picture.
+    EXPECT_FALSE(enabled(CommandId::copy));
+    EXPECT_FALSE(enabled(CommandId::exportPicture));
+
+    // An empty document has no participants to show.
+    frame->newDocument();
+    settle();
+    EXPECT_FALSE(enabled(CommandId::participants));
 }
 
 // File > Export Picture draws what the active window shows, through the same functions as

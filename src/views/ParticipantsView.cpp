@@ -1,0 +1,476 @@
+#include "views/ParticipantsView.h"
+
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
+#include "document/LeaveOut.h"
+#include "import/CardSortAnalysis.h"
+#include "platform/Platform.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+namespace sortana {
+
+namespace {
+
+constexpr int sortRole = Qt::UserRole + 1;
+// Shaded so that the sorts that may not count stand out in a long table.
+const QColor flaggedBackground(255, 224, 208);
+const QColor flagColour(150, 30, 0);
+const QColor leftOutColour(128, 128, 128);
+
+const QStringList columnTitles = {
+    QStringLiteral("#"),     QStringLiteral("Participant"),       QStringLiteral("Groups"),
+    QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")};
+
+QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
+{
+    QFileDialog dialog(parent, QStringLiteral("Analyse Again: Name the Analysis Files"), initialCardsPath,
+                       QStringLiteral("Analysis files (*-Cards.csv);;All Files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+// A group's cards once each, in the order placed.
+QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames)
+{
+    QStringList names;
+    std::set<qint32> seen;
+    for (const SortedCard &card : group.cards) {
+        if (seen.insert(card.item).second)
+            names << itemNames.value(card.item, QStringLiteral("#%1").arg(card.item + 1));
+    }
+    return names;
+}
+
+} // namespace
+
+AnalysisFileNames analysisFilesNamedBy(const QString &chosenCardsPath, const QString &inputPath)
+{
+    QString base = chosenCardsPath;
+    for (const QString &suffix : {QStringLiteral("-Cards.csv"), QStringLiteral(".csv")}) {
+        if (base.endsWith(suffix, Qt::CaseInsensitive)) {
+            base.chop(suffix.size());
+            break;
+        }
+    }
+    AnalysisFileNames names = analysisFileNames(base + QStringLiteral(".csv"));
+    names.inputPath = inputPath;
+    return names;
+}
+
+ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+    : DocumentWindow(document, platform, parent),
+      m_pages(new QStackedWidget),
+      m_missing(new QLabel(QString::fromUtf16(sortsMissingMessage))),
+      m_leftOut(new QLabel),
+      m_model(new QStandardItemModel(0, ColumnCount, this)),
+      m_sorted(new QSortFilterProxyModel(this)),
+      m_table(new QTableView),
+      m_representative(new QTextBrowser),
+      m_tickFlagged(new QPushButton(QStringLiteral("&Tick All Flagged"))),
+      m_analyseAgain(new QPushButton(QStringLiteral("&Analyse Again..."))),
+      m_includeAll(new QPushButton(QStringLiteral("&Include All..."))),
+      m_chooseFiles([this](const QString &initial) { return askAnalysisFiles(this, initial); })
+{
+    // The window is made of widgets that scroll themselves.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+
+    m_model->setHorizontalHeaderLabels(columnTitles);
+    m_sorted->setSourceModel(m_model);
+    m_sorted->setSortRole(sortRole);
+    m_sorted->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_table->setModel(m_sorted);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(Number, Qt::AscendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(Flags, QHeaderView::Stretch);
+
+    m_representative->setOpenLinks(false);
+    m_leftOut->setWordWrap(true);
+    m_leftOut->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_missing->setWordWrap(true);
+    m_missing->setAlignment(Qt::AlignCenter);
+    m_tickFlagged->setObjectName(QStringLiteral("tickAllFlagged"));
+    m_tickFlagged->setToolTip(QStringLiteral("Tick every participant with a flag"));
+    m_analyseAgain->setObjectName(QStringLiteral("analyseAgain"));
+    m_analyseAgain->setToolTip(QStringLiteral("Analyse the study again without the ticked participants"));
+    m_includeAll->setObjectName(QStringLiteral("includeAll"));
+    m_includeAll->setToolTip(QStringLiteral("Analyse the study again with every participant"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_tickFlagged);
+    buttons->addStretch(1);
+    buttons->addWidget(m_analyseAgain);
+    buttons->addWidget(m_includeAll);
+    auto *left = new QWidget;
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(m_leftOut);
+    leftLayout->addWidget(m_table, 1);
+    leftLayout->addLayout(buttons);
+    auto *splitter = new QSplitter;
+    splitter->addWidget(left);
+    splitter->addWidget(m_representative);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    m_pages->addWidget(m_missing);
+    m_pages->addWidget(splitter);
+    auto *layout = new QVBoxLayout(viewport());
+    layout->addWidget(m_pages);
+
+    connect(m_model, &QStandardItemModel::itemChanged, this, [this] { updateButtons(); });
+    connect(m_tickFlagged, &QPushButton::clicked, this, [this] { tickAllFlagged(); });
+    connect(m_analyseAgain, &QPushButton::clicked, this, [this] { analyseAgain(); });
+    connect(m_includeAll, &QPushButton::clicked, this, [this] { includeAll(); });
+    if (m_document)
+        m_document->addView(this);
+}
+
+ParticipantsView::~ParticipantsView()
+{
+    if (m_document)
+        m_document->removeView(this);
+}
+
+void ParticipantsView::OnInitialUpdate()
+{
+    // The table and the sorts beside it need room: what the area gives, up to a comfortable size.
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()); frame && !frame->isMaximized()) {
+        QSize size(960, 600);
+        if (QMdiArea *area = frame->mdiArea())
+            size = size.boundedTo(area->viewport()->size());
+        frame->resize(size);
+    }
+    OnUpdate(UpdateHint::NewStudy);
+}
+
+void ParticipantsView::OnUpdate(UpdateHint)
+{
+    if (!m_document || !m_document->sorts) {
+        m_checks.reset();
+        m_checkedSorts = {};
+        m_model->removeRows(0, m_model->rowCount());
+        m_pages->setCurrentWidget(m_missing);
+        return;
+    }
+    m_pages->setCurrentIndex(1);
+    if (!m_checks || !(m_checkedSorts == *m_document->sorts))
+        fill();
+    showLeftOut();
+}
+
+void ParticipantsView::fill()
+{
+    {
+        BusyCursor busy(m_platform);
+        m_checks = checkParticipants(*m_document->sorts);
+    }
+    m_checkedSorts = *m_document->sorts;
+    m_shownLeftOut.clear();
+    // Filled in file order, then shown in the order the user chose.
+    m_table->setSortingEnabled(false);
+    m_model->removeRows(0, m_model->rowCount());
+    for (const ParticipantCheck &check : m_checks->rows)
+        fillRow(check);
+    m_table->setSortingEnabled(true);
+    m_representative->setHtml(representativeHtml());
+}
+
+void ParticipantsView::fillRow(const ParticipantCheck &check)
+{
+    const ParticipantSort &sort = m_document->sorts->participants[size_t(check.index)];
+    const auto cell = [](const QString &text, const QVariant &key) {
+        auto *item = new QStandardItem(text);
+        item->setData(key, sortRole);
+        return item;
+    };
+    QString flags = flagTexts(check.flags).join(QStringLiteral(", "));
+    QString note;
+    if (!sort.counted)
+        note = QStringLiteral("the expert: not compared, cannot be left out");
+    else if (!check.checked)
+        note = QStringLiteral("no card placed: not compared");
+    QList<QStandardItem *> row = {
+        cell(QString::number(check.index + 1), check.index),
+        cell(check.id, check.id),
+        cell(QString::number(check.groups), check.groups),
+        cell(QString::number(check.cards), check.cards),
+        cell(meanDistanceText(check), check.checked ? check.meanDistance : -1.0),
+        cell(note.isEmpty() ? flags : note, note.isEmpty() ? flags : QString()),
+    };
+    for (QStandardItem *item : row)
+        item->setEditable(false);
+    for (const int figure : {Groups, Cards, MeanDistance})
+        row[figure]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The expert gets no box to tick.
+    if (sort.counted) {
+        row[Participant]->setCheckable(true);
+        row[Participant]->setCheckState(Qt::Unchecked);
+    }
+    if (check.flags != 0) {
+        for (QStandardItem *item : row)
+            item->setBackground(flaggedBackground);
+        QFont bold;
+        bold.setBold(true);
+        row[Flags]->setFont(bold);
+        row[Flags]->setForeground(flagColour);
+    }
+    m_model->appendRow(row);
+}
+
+QStandardItem *ParticipantsView::tickItem(qint32 participant) const
+{
+    if (participant < 0 || participant >= m_model->rowCount())
+        return nullptr;
+    QStandardItem *item = m_model->item(participant, Participant);
+    return item->isCheckable() ? item : nullptr;
+}
+
+void ParticipantsView::showLeftOut()
+{
+    const std::vector<qint32> &leftOut = m_document->leftOut;
+    const QString text = leftOutText(*m_document);
+    m_leftOut->setText(text.isEmpty() ? QStringLiteral("Every participant is counted.")
+                                      : QStringLiteral("Left out of the analysis: ") + text);
+    // The ticks start from who is left out, and keep the user's changes until that changes.
+    if (leftOut != m_shownLeftOut) {
+        m_shownLeftOut = leftOut;
+        for (int p = 0; p < m_model->rowCount(); ++p) {
+            if (QStandardItem *item = tickItem(p))
+                item->setCheckState(std::binary_search(leftOut.begin(), leftOut.end(), p) ? Qt::Checked
+                                                                                          : Qt::Unchecked);
+        }
+    }
+    for (int p = 0; p < m_model->rowCount(); ++p) {
+        const bool out = std::binary_search(leftOut.begin(), leftOut.end(), p);
+        for (int c = 0; c < ColumnCount; ++c) {
+            QStandardItem *item = m_model->item(p, c);
+            QFont font = item->font();
+            font.setItalic(out || (c == Flags && !m_checks->rows[size_t(p)].checked));
+            item->setFont(font);
+            if (c != Flags || m_checks->rows[size_t(p)].flags == 0)
+                item->setForeground(out ? QBrush(leftOutColour) : QBrush());
+        }
+        QStandardItem *id = m_model->item(p, Participant);
+        if (out)
+            id->setToolTip(QStringLiteral("Left out of the analysis"));
+        else
+            id->setToolTip(id->isCheckable() ? QString() : QStringLiteral("The expert cannot be left out"));
+    }
+    // Italics take more room; the flags take the rest.
+    for (int c = 0; c < Flags; ++c)
+        m_table->resizeColumnToContents(c);
+    updateButtons();
+}
+
+void ParticipantsView::updateButtons()
+{
+    const bool hasSorts = m_checks.has_value();
+    const std::vector<qint32> chosen = ticked();
+    m_tickFlagged->setEnabled(hasSorts && !flaggedParticipants(*m_checks).empty());
+    m_analyseAgain->setEnabled(hasSorts && chosen != m_document->leftOut && !chosen.empty());
+    m_includeAll->setEnabled(hasSorts && !m_document->leftOut.empty());
+}
+
+std::vector<qint32> ParticipantsView::ticked() const
+{
+    std::vector<qint32> result;
+    for (int p = 0; p < m_model->rowCount(); ++p) {
+        if (const QStandardItem *item = tickItem(p); item && item->checkState() == Qt::Checked)
+            result.push_back(p);
+    }
+    return result;
+}
+
+bool ParticipantsView::setTicked(qint32 participant, bool ticked)
+{
+    QStandardItem *item = tickItem(participant);
+    if (!item)
+        return false;
+    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    return true;
+}
+
+void ParticipantsView::tickAllFlagged()
+{
+    if (!m_checks)
+        return;
+    for (const qint32 participant : flaggedParticipants(*m_checks))
+        setTicked(participant, true);
+}
+
+bool ParticipantsView::analyseAgain()
+{
+    return runAnalysis(ticked());
+}
+
+bool ParticipantsView::includeAll()
+{
+    return runAnalysis({});
+}
+
+bool ParticipantsView::runAnalysis(std::vector<qint32> leftOut)
+{
+    if (!m_document)
+        return false;
+    if (const std::optional<QString> error = leaveOutError(*m_document, leftOut)) {
+        m_platform.error(*error);
+        return false;
+    }
+    const AnalysisFileNames defaults = leftOutFileNames(*m_document, int(leftOut.size()));
+    const QString chosen = m_chooseFiles(defaults.cardsPath);
+    if (chosen.isEmpty())
+        return false;
+    const AnalysisFileNames files = analysisFilesNamedBy(chosen, defaults.inputPath);
+    return sortana::analyseAgain(*m_document, std::move(leftOut), files, m_platform);
+}
+
+QString ParticipantsView::leftOutLine() const
+{
+    return m_leftOut->text();
+}
+
+QString ParticipantsView::representativeText() const
+{
+    return m_representative->toPlainText();
+}
+
+QString ParticipantsView::representativeHtml() const
+{
+    const QStringList names = m_document->itemNames ? *m_document->itemNames : QStringList();
+    QString html = QStringLiteral("<h3>The most representative sorts</h3>");
+    if (m_checks->representative.empty())
+        html += QStringLiteral("<p>No two participants placed cards to compare.</p>");
+    int rank = 0;
+    for (const int row : m_checks->representative) {
+        const ParticipantCheck &check = m_checks->rows[size_t(row)];
+        html += QStringLiteral("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
+                    .arg(++rank)
+                    .arg(check.id.toHtmlEscaped())
+                    .arg(check.index + 1)
+                    .arg(meanDistanceText(check));
+        for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
+            const QStringList cards = distinctCardNames(group, names);
+            if (cards.isEmpty())
+                continue;
+            html += QStringLiteral("<li><b>%1</b>: %2</li>")
+                        .arg(group.name.toHtmlEscaped(), cards.join(QStringLiteral(", ")).toHtmlEscaped());
+        }
+        html += QStringLiteral("</ul>");
+    }
+    return html;
+}
+
+QString ParticipantsView::tableText() const
+{
+    QStringList lines = {columnTitles.join(u'\t')};
+    for (int r = 0; r < m_sorted->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < ColumnCount; ++c)
+            cells << m_sorted->index(r, c).data().toString().replace(u'\t', u' ').replace(u'\n', u' ');
+        lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+QString ParticipantsView::printedHtml() const
+{
+    QString html = QStringLiteral("<h2>%1: participants</h2><p>%2</p><table border=\"1\" cellspacing=\"0\" "
+                                  "cellpadding=\"3\"><tr>")
+                       .arg(m_document->title.toHtmlEscaped(), m_leftOut->text().toHtmlEscaped());
+    for (const QString &title : columnTitles)
+        html += QStringLiteral("<th>%1</th>").arg(title.toHtmlEscaped());
+    html += QStringLiteral("</tr>");
+    for (int r = 0; r < m_sorted->rowCount(); ++r) {
+        html += QStringLiteral("<tr>");
+        for (int c = 0; c < ColumnCount; ++c)
+            html += QStringLiteral("<td>%1</td>").arg(m_sorted->index(r, c).data().toString().toHtmlEscaped());
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>") + representativeHtml();
+}
+
+bool ParticipantsView::canCopy() const
+{
+    return m_checks.has_value();
+}
+
+void ParticipantsView::copyToClipboard()
+{
+    if (!canCopy())
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        message(QStringLiteral("Cannot open the Clipboard"));
+        return;
+    }
+    clipboard->setText(tableText());
+    if (!clipboard->mimeData() || !clipboard->mimeData()->hasText())
+        message(QStringLiteral("Unable to set Clipboard data"));
+}
+
+bool ParticipantsView::printTo(QPrinter &printer)
+{
+    if (!m_checks)
+        return false;
+    QTextDocument text;
+    text.setHtml(printedHtml());
+    text.print(&printer);
+    return true;
+}
+
+bool ParticipantsView::findNext(const QString &text)
+{
+    const int rows = m_sorted->rowCount();
+    const QModelIndex current = m_table->currentIndex();
+    const int start = current.isValid() ? current.row() + 1 : 0;
+    for (int step = 0; step < rows; ++step) {
+        const int r = (start + step) % rows;
+        const QModelIndex id = m_sorted->index(r, Participant);
+        if (id.data().toString().contains(text, Qt::CaseInsensitive)) {
+            m_table->setCurrentIndex(id);
+            m_table->selectionModel()->select(id, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            m_table->scrollTo(id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParticipantsView::exportPicture(const QString &, int)
+{
+    message(QStringLiteral("The participants are a table, not a picture: copy it or print it instead."));
+    return false;
+}
+
+} // namespace sortana
