@@ -2,6 +2,8 @@
 // files must be those of importing the input without those participants' lines.
 #include "document/LeaveOut.h"
 
+#include "analysis/Adequacy.h"
+#include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
@@ -146,6 +148,32 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(document.summary->groupCount, whole.summary->groupCount);
         EXPECT_EQ(document.summary->participantCount, whole.summary->participantCount);
     }
+}
+
+// Resampling draws from the participants the study keeps: once some are left out, its figures
+// are those of the study imported without them, and the figures of before are dropped.
+TEST(LeaveOut, ResamplingDrawsOnlyTheKeptParticipants)
+{
+    const std::vector<qint32> leftOut{1, 4};
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"study.txt"_s);
+    writeBytes(input, raw.without({}));
+    const QString byHand = dir.filePath(u"without.txt"_s);
+    writeBytes(byHand, raw.without(leftOut));
+    const Options options{true, true, true, 2};
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(input, options, document, platform);
+    CSortanaMdiDoc expected;
+    import(byHand, options, expected, platform);
+
+    document.treeSupport = computeTreeSupport(document, 20, 5, {});
+    document.adequacy = computeAdequacy(document, 10, 5, {});
+    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    ASSERT_TRUE(analyseAgain(document, leftOut, leftOutFileNames(document, 2), platform));
+    EXPECT_FALSE(document.treeSupport || document.adequacy);
+    EXPECT_EQ(computeTreeSupport(document, 20, 5, {}), computeTreeSupport(expected, 20, 5, {}));
+    EXPECT_EQ(computeAdequacy(document, 10, 5, {}), computeAdequacy(expected, 10, 5, {}));
 }
 
 TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
