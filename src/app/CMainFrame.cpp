@@ -233,7 +233,7 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             addFrame(frame->sharedDocument(), DocumentFrame::Kind::Categories);
     });
-    addCommand(placementsWindow, QStringLiteral("&Placements"), [this] {
+    addCommand(placementsWindow, QStringLiteral("P&lacements"), [this] {
         if (DocumentFrame *frame = activeFrame())
             addFrame(frame->sharedDocument(), DocumentFrame::Kind::Placements);
     });
@@ -337,7 +337,7 @@ void CMainFrame::rebuildMenus()
     if (forDocument) {
         addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture, 0,
                         print, printPreview, printSetup});
-        addItems(file->addMenu(QStringLiteral("Print Scal&ing")), {printRealSize, printFitToPageWidth, printFitToOnePage});
+        addItems(file->addMenu(QStringLiteral("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
         addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
         addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
     } else {
