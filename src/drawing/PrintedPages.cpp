@@ -42,7 +42,9 @@ PagedDrawing pagedDendrogram(const DendrogramGeometry &geometry)
     return drawing;
 }
 
-void drawFooter(QPainter &painter, const QFont &font, int page, int pages)
+} // namespace
+
+void drawPageFooter(QPainter &painter, const QFont &font, int page, int pages)
 {
     painter.save();
     painter.resetTransform();
@@ -57,6 +59,8 @@ void drawFooter(QPainter &painter, const QFont &font, int page, int pages)
                      pageFooter(page, pages));
     painter.restore();
 }
+
+namespace {
 
 PagedDrawing pagedMatrix(const MatrixGeometry &geometry)
 {
@@ -134,7 +138,7 @@ bool printGridPages(QPainter &painter, const std::function<bool()> &newPage, con
         drawPart(painter, QRect(legendLeft, 0, g.size.width() - legendLeft, g.size.height()),
                  {left + across - legendLeft, 0});
         painter.restore();
-        drawFooter(painter, g.footerFont, k + 1, count);
+        drawPageFooter(painter, g.footerFont, k + 1, count);
     }
     return painter.isActive();
 }
@@ -162,7 +166,7 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
 }
 
 bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
-                          const ReferenceScreen &screen, PrintScaling scaling)
+                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers)
 {
     const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling);
     const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
@@ -198,7 +202,7 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
         DrawingSurface scaleSurface(painter, true, printMargin(screen, device), QPointF(0, scaleShift));
         drawSimilarityScale(geometry, scaleSurface, drawing.columnWidth);
         painter.restore();
-        drawFooter(painter, geometry.labelFont, k + 1, count);
+        drawPageFooter(painter, geometry.labelFont, numbers.first + k, numbers.total > 0 ? numbers.total : count);
     }
     return painter.isActive();
 }

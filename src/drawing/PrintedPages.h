@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QFont;
 class QPainter;
 
 namespace sortana {
@@ -19,6 +20,17 @@ inline constexpr int pageFooterHeight = 800;
 
 // The footer of a printed page.
 QString pageFooter(int page, int pages);
+
+// Draws that footer centred in the room kept for it at the bottom of the painter's page, in
+// the font given at the footer's size.
+void drawPageFooter(QPainter &painter, const QFont &font, int page, int pages);
+
+// How a drawing's pages are numbered in their footers: from `first`, out of `total` (0: out
+// of the drawing's own pages), so that a drawing can stand inside a longer document.
+struct PageNumbers {
+    int first = 1;
+    int total = 0;
+};
 
 // How the dendrogram goes onto pages of the painter's device, laid out for that device.
 struct DendrogramPages {
@@ -34,7 +46,7 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
 // document shows it and the footer "Page N of M". `newPage` starts the next page; false
 // when that or the painter failed.
 bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
-                          const ReferenceScreen &screen, PrintScaling scaling);
+                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers = {});
 
 // The same for the similarity matrix: at real size it splits over pages both ways, each page
 // with the names of its rows and columns and the colour scale; the fits make it smaller.

@@ -1,11 +1,235 @@
 #include "report/ReportWriters.h"
 
+#include "document/CSortanaMdiDoc.h"
+#include "drawing/AdequacyChart.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/MatrixDrawing.h"
+#include "drawing/PictureExport.h"
+#include "drawing/PlacementDrawing.h"
+#include "drawing/PrintedPages.h"
+#include "report/PageFlow.h"
+#include "report/ReportContent.h"
+#include "report/TextFlow.h"
+
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+
 namespace sortana {
 
-// Placeholder until the PDF is drawn.
-bool printReport(const ReportContent &, CSortanaMdiDoc &, QPdfWriter &, const ResamplingProgress &)
+namespace {
+
+constexpr double titlePoints = 18;
+constexpr double headingPoints = 13;
+constexpr double bodyPoints = 10;
+constexpr double tablePoints = 9;
+// Space after a paragraph, a table or a picture, and before a section, in millimetres.
+constexpr double blockGapMm = 3;
+constexpr double sectionGapMm = 6;
+// A heading keeps about this much of what follows on its page.
+constexpr double headingKeepMm = 25;
+
+struct ReportFonts {
+    QFont title;
+    QFont heading;
+    QFont body;
+    QFont caption;
+    QFont table;
+};
+
+// The document's font, as its drawings choose it, at the sizes a report's text needs.
+ReportFonts reportFonts(const CSortanaMdiDoc &document)
 {
-    return false;
+    const QFont base = documentFont(document);
+    const auto sized = [&base](double points, bool bold, bool italic) {
+        QFont font = base;
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        font.setItalic(italic);
+        return font;
+    };
+    return {sized(titlePoints, true, false), sized(headingPoints, true, false), sized(bodyPoints, false, false),
+            sized(bodyPoints, false, true), sized(tablePoints, false, false)};
+}
+
+double toPixels(int himetric, double dpi)
+{
+    return himetric * dpi / himetricPerInch;
+}
+
+// Lays the report's pages out on the writer's page, then draws them.
+class ReportPrinter {
+public:
+    ReportPrinter(const ReportContent &content, CSortanaMdiDoc &document, QPdfWriter &writer, QPainter &painter)
+        : m_content(content), m_document(document), m_writer(writer), m_painter(painter),
+          m_fonts(reportFonts(document)),
+          m_flow(QSizeF(writer.width(), writer.height() - toPixels(pageFooterHeight, writer.logicalDpiY()))),
+          m_text(m_flow, writer)
+    {
+    }
+
+    void plan()
+    {
+        m_text.paragraph(m_content.title, m_fonts.title);
+        for (const ReportSection &section : m_content.sections) {
+            m_flow.skip(m_text.millimetres(sectionGapMm));
+            m_text.paragraph(section.title, m_fonts.heading, m_text.millimetres(headingKeepMm));
+            m_flow.skip(m_text.millimetres(blockGapMm / 2));
+            for (const ReportBlock &block : section.blocks) {
+                planBlock(block);
+                m_flow.skip(m_text.millimetres(blockGapMm));
+            }
+        }
+    }
+
+    int pages() const { return m_flow.pageCount(); }
+
+    bool paint(const std::function<bool()> &newPage)
+    {
+        return m_flow.paint(m_painter, newPage, [this](QPainter &painter, int page, int pages) {
+            drawPageFooter(painter, m_fonts.body, page, pages);
+        });
+    }
+
+private:
+    void planBlock(const ReportBlock &block)
+    {
+        switch (block.kind) {
+        case ReportBlock::Kind::Paragraph:
+            m_text.paragraph(block.text, m_fonts.body);
+            break;
+        case ReportBlock::Kind::Table:
+            m_text.table(block.table, m_fonts.table);
+            break;
+        case ReportBlock::Kind::Picture:
+            planPicture(block);
+            break;
+        }
+    }
+
+    void planPicture(const ReportBlock &block)
+    {
+        switch (block.picture) {
+        case ReportPicture::Dendrogram:
+            planDendrogram(block.text);
+            break;
+        case ReportPicture::SimilarityMatrix:
+            planMatrix(block.text);
+            break;
+        case ReportPicture::PlacementMatrix:
+            planPlacements(block.text);
+            break;
+        case ReportPicture::AdequacyChart:
+            planAdequacy(block.text);
+            break;
+        }
+    }
+
+    // The tree at its real size over pages of its own, as the dendrogram window prints it.
+    void planDendrogram(const QString &caption)
+    {
+        const DendrogramPages pages = planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize);
+        if (pages.plan.pages.empty())
+            return;
+        m_text.paragraph(caption, m_fonts.caption);
+        m_flow.addRun(int(pages.plan.pages.size()),
+                      [this](QPainter &painter, int first, int total, const std::function<bool()> &newPage) {
+                          return printDendrogramPages(m_document, painter, newPage, m_screen, PrintScaling::RealSize,
+                                                      {first, total});
+                      });
+    }
+
+    void planMatrix(const QString &caption)
+    {
+        const QSizeF body = m_flow.body();
+        const int side = std::min(toHimetric(body.width()), toHimetric(body.height() * 0.85));
+        auto geometry = std::make_shared<const MatrixGeometry>(layoutMatrix(m_document, &m_writer, side));
+        if (geometry->isEmpty())
+            return;
+        planScaled(caption, geometry->size, [this, geometry](QPainter &painter) {
+            DrawingSurface surface(painter, true, 0);
+            drawMatrix(m_document, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+        });
+    }
+
+    void planPlacements(const QString &caption)
+    {
+        if (!m_content.placements)
+            return;
+        const CategoryTable &table = *m_content.placements;
+        auto geometry = std::make_shared<const PlacementGeometry>(layoutPlacements(m_document, table, &m_writer));
+        if (geometry->isEmpty())
+            return;
+        planScaled(caption, geometry->size, [this, geometry, &table](QPainter &painter) {
+            DrawingSurface surface(painter, true, 0);
+            drawPlacements(m_document, table, *geometry, surface, QRect(QPoint(0, 0), geometry->size));
+        });
+    }
+
+    void planAdequacy(const QString &caption)
+    {
+        if (!m_document.adequacy)
+            return;
+        planScaled(caption, adequacyChartSize, [this](QPainter &painter) {
+            drawAdequacyChart(*m_document.adequacy, painter, m_document.fontName);
+        });
+    }
+
+    // A picture of that size (0.01 mm) under its caption, made smaller where it would not
+    // fit a page, on the next page when it does not fit what is left of this one.
+    void planScaled(const QString &caption, QSize himetric, std::function<void(QPainter &)> draw)
+    {
+        const double dpiX = m_writer.logicalDpiX();
+        const double dpiY = m_writer.logicalDpiY();
+        const QSizeF size(toPixels(himetric.width(), dpiX), toPixels(himetric.height(), dpiY));
+        const QSizeF body = m_flow.body();
+        const double captionRoom = m_text.millimetres(headingKeepMm) / 2;
+        const double scale =
+            std::min({1.0, body.width() / size.width(), (body.height() - captionRoom) / size.height()});
+        const double height = size.height() * scale;
+        m_text.paragraph(caption, m_fonts.caption, height + m_text.millimetres(blockGapMm / 2));
+        m_flow.skip(m_text.millimetres(blockGapMm / 2));
+        m_flow.place(height, [draw = std::move(draw), scale](QPainter &painter, QPointF at) {
+            painter.translate(at);
+            painter.scale(scale, scale);
+            draw(painter);
+        });
+    }
+
+    int toHimetric(double pixels) const { return pixelsToHimetric(pixels, m_writer.logicalDpiX()); }
+
+    const ReportContent &m_content;
+    CSortanaMdiDoc &m_document;
+    QPdfWriter &m_writer;
+    QPainter &m_painter;
+    const ReferenceScreen m_screen;
+    const ReportFonts m_fonts;
+    PageFlow m_flow;
+    TextFlow m_text;
+};
+
+} // namespace
+
+bool printReport(const ReportContent &content, CSortanaMdiDoc &document, QPdfWriter &writer,
+                 const ResamplingProgress &progress)
+{
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    ReportPrinter printer(content, document, writer, painter);
+    printer.plan();
+    const int pages = printer.pages();
+    int done = 0;
+    const auto told = [&] { return !progress || progress(done, pages); };
+    // Told as each page is finished: a stop leaves the pages drawn so far to be thrown away.
+    const bool painted = printer.paint([&] {
+        ++done;
+        return told() && writer.newPage();
+    });
+    done = pages;
+    const bool ended = painter.end();
+    return painted && ended && told();
 }
 
 } // namespace sortana

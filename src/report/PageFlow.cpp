@@ -1,0 +1,87 @@
+#include "report/PageFlow.h"
+
+#include <QPainter>
+
+namespace sortana {
+
+PageFlow::Page &PageFlow::current()
+{
+    if (!m_open) {
+        m_pages.emplace_back();
+        m_open = true;
+        m_y = 0;
+    }
+    return m_pages.back();
+}
+
+void PageFlow::keepRoom(double height)
+{
+    if (m_open && !atPageTop() && room() < height)
+        breakPage();
+}
+
+void PageFlow::breakPage()
+{
+    m_open = false;
+    m_y = 0;
+}
+
+void PageFlow::place(double height, Paint paint, double indent)
+{
+    keepRoom(height);
+    Page &page = current();
+    page.pieces.push_back({QPointF(indent, m_y), std::move(paint)});
+    m_y += height;
+}
+
+void PageFlow::skip(double height)
+{
+    if (m_open && !atPageTop())
+        m_y = std::min(m_y + height, m_body.height());
+}
+
+void PageFlow::addRun(int pages, PaintRun paint)
+{
+    if (pages <= 0)
+        return;
+    breakPage();
+    Page run;
+    run.runPages = pages;
+    run.run = std::move(paint);
+    m_pages.push_back(std::move(run));
+}
+
+int PageFlow::pageCount() const
+{
+    int count = 0;
+    for (const Page &page : m_pages)
+        count += page.runPages > 0 ? page.runPages : 1;
+    return count;
+}
+
+bool PageFlow::paint(QPainter &painter, const std::function<bool()> &newPage,
+                     const std::function<void(QPainter &, int, int)> &footer) const
+{
+    const int pages = pageCount();
+    int number = 1;
+    for (const Page &page : m_pages) {
+        if (number > 1 && !newPage())
+            return false;
+        if (page.runPages > 0) {
+            if (!page.run(painter, number, pages, newPage))
+                return false;
+            number += page.runPages;
+            continue;
+        }
+        for (const Piece &piece : page.pieces) {
+            painter.save();
+            piece.paint(painter, piece.at);
+            painter.restore();
+        }
+        footer(painter, number, pages);
+        ++number;
+    }
+    return painter.isActive();
+}
+
+} // namespace sortana

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPointF>
+#include <QSizeF>
+
+#include <functional>
+#include <vector>
+
+class QPainter;
+
+namespace sortana {
+
+// Pages planned in full before any is drawn, so that every footer can give their count.
+// Content flows down pages of one body (the printable area above the footer, in device
+// pixels); a drawing that lays out pages of its own joins as a run of whole pages.
+class PageFlow {
+public:
+    // Paints one placed piece, with its top-left corner at the point given.
+    using Paint = std::function<void(QPainter &, QPointF)>;
+    // Paints a run's pages: the painter on its first page, the report's number of that page
+    // and the report's page count, and how to start each next page. False when it failed.
+    using PaintRun = std::function<bool(QPainter &, int firstPage, int pages, const std::function<bool()> &newPage)>;
+
+    explicit PageFlow(QSizeF body) : m_body(body) {}
+
+    QSizeF body() const { return m_body; }
+    // The height still free on the current page.
+    double room() const { return m_body.height() - m_y; }
+    bool atPageTop() const { return m_y <= 0; }
+
+    // Starts a new page unless this much room is left, or nothing stands on the page yet.
+    void keepRoom(double height);
+    void breakPage();
+    // Places a piece this high at the current position (moved right by `indent`) and moves
+    // below it.
+    void place(double height, Paint paint, double indent = 0);
+    // Leaves space below the last piece, unless at the top of a page.
+    void skip(double height);
+    // Adds `pages` whole pages painted by `paint`; what follows starts on a page after them.
+    void addRun(int pages, PaintRun paint);
+
+    int pageCount() const;
+    // Paints every page, calling `newPage` between them, and the footer after each page's
+    // content with the page's number and the count. False as soon as anything fails.
+    bool paint(QPainter &painter, const std::function<bool()> &newPage,
+               const std::function<void(QPainter &, int page, int pages)> &footer) const;
+
+private:
+    struct Piece {
+        QPointF at;
+        Paint paint;
+    };
+    struct Page {
+        std::vector<Piece> pieces;
+        int runPages = 0; // a run's pages instead of pieces
+        PaintRun run;
+    };
+    Page &current();
+
+    QSizeF m_body;
+    std::vector<Page> m_pages;
+    double m_y = 0;
+    bool m_open = false; // whether the last page takes more pieces
+};
+
+} // namespace sortana

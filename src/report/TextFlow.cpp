@@ -1,0 +1,199 @@
+#include "report/TextFlow.h"
+
+#include "report/ReportContent.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace sortana {
+
+namespace {
+
+// A cell longer than this many lines ends in an ellipsis: a row should never outgrow a page.
+constexpr int maxCellLines = 6;
+constexpr double cellPaddingMm = 1.2;
+constexpr QRgb headerShade = 0xffe4e4e4;
+constexpr QRgb ruleGrey = 0xffa0a0a0;
+
+// The text broken into lines no wider than `width`: at line breaks of its own, then at word
+// boundaries, and inside a word only where the word alone is wider.
+QStringList wrapLines(const QString &text, const QFont &font, QPaintDevice &device, double width)
+{
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString &part : text.split(u'\n')) {
+        QTextLayout layout(part, font, &device);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << part.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (part.isEmpty())
+            lines << QString();
+    }
+    return lines;
+}
+
+void drawLine(QPainter &painter, const QFont &font, QRectF box, int alignment, const QString &text)
+{
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(box, alignment | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+// Columns as wide as their widest cell, or, when they do not fit side by side, the narrow
+// ones as they are and the rest sharing what is left evenly.
+std::vector<double> columnWidths(std::vector<double> natural, double available)
+{
+    const double total = std::accumulate(natural.begin(), natural.end(), 0.0);
+    if (total <= available || natural.empty())
+        return natural;
+    std::vector<bool> shared(natural.size(), true);
+    double left = available;
+    size_t sharing = natural.size();
+    for (bool settled = false; !settled && sharing > 0;) {
+        settled = true;
+        const double share = left / double(sharing);
+        for (size_t c = 0; c < natural.size(); ++c) {
+            if (shared[c] && natural[c] <= share) {
+                shared[c] = false;
+                left -= natural[c];
+                --sharing;
+                settled = false;
+            }
+        }
+    }
+    for (size_t c = 0; c < natural.size(); ++c) {
+        if (shared[c])
+            natural[c] = left / double(sharing);
+    }
+    return natural;
+}
+
+struct LaidRow {
+    std::vector<QStringList> cells;
+    double height = 0;
+};
+
+} // namespace
+
+double TextFlow::millimetres(double mm) const
+{
+    return mm * m_device.logicalDpiY() / 25.4;
+}
+
+void TextFlow::paragraph(const QString &text, const QFont &font, double keepWith)
+{
+    const QFontMetricsF metrics(font, &m_device);
+    const double lineHeight = metrics.lineSpacing();
+    const QStringList lines = wrapLines(text, font, m_device, m_pages.body().width());
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const double height = k + 1 == lines.size() ? lineHeight + keepWith : lineHeight;
+        m_pages.keepRoom(height);
+        const QString line = lines[k];
+        const double width = m_pages.body().width();
+        m_pages.place(lineHeight, [font, line, width, lineHeight](QPainter &painter, QPointF at) {
+            drawLine(painter, font, QRectF(at, QSizeF(width, lineHeight)), Qt::AlignLeft, line);
+        });
+    }
+}
+
+void TextFlow::table(const ReportTable &table, const QFont &font)
+{
+    const size_t columns = table.header.size();
+    if (columns == 0)
+        return;
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetricsF metrics(font, &m_device);
+    const QFontMetricsF boldMetrics(bold, &m_device);
+    const double padding = millimetres(cellPaddingMm);
+    const double lineHeight = std::max(metrics.lineSpacing(), boldMetrics.lineSpacing());
+    const auto cell = [&](const QStringList &row, size_t c) { return c < size_t(row.size()) ? row[qsizetype(c)] : QString(); };
+
+    // A line laid out exactly as wide as its text may still break: text is laid out in
+    // fixed-point units that round up.
+    const double slack = 1;
+    std::vector<double> natural(columns, 0.0);
+    for (size_t c = 0; c < columns; ++c)
+        natural[c] = boldMetrics.horizontalAdvance(table.header[qsizetype(c)]);
+    for (const QStringList &row : table.rows) {
+        for (size_t c = 0; c < columns; ++c)
+            natural[c] = std::max(natural[c], metrics.horizontalAdvance(cell(row, c)));
+    }
+    for (double &width : natural)
+        width = std::ceil(width) + slack + 2 * padding;
+    const std::vector<double> widths = columnWidths(natural, m_pages.body().width());
+    const double tableWidth = std::accumulate(widths.begin(), widths.end(), 0.0);
+
+    const auto layRow = [&](const QStringList &row, const QFont &rowFont) {
+        LaidRow laid;
+        int most = 1;
+        for (size_t c = 0; c < columns; ++c) {
+            const double inner = std::max(1.0, widths[c] - 2 * padding);
+            QStringList lines = wrapLines(cell(row, c), rowFont, m_device, inner);
+            if (lines.size() > maxCellLines) {
+                const QString rest = lines.mid(maxCellLines - 1).join(u' ');
+                lines = lines.first(maxCellLines - 1);
+                lines << QFontMetricsF(rowFont, &m_device).elidedText(rest + QChar(0x2026), Qt::ElideRight, inner);
+            }
+            most = std::max(most, int(lines.size()));
+            laid.cells.push_back(lines);
+        }
+        laid.height = most * lineHeight + 2 * padding;
+        return laid;
+    };
+
+    const auto paintRow = [widths, padding, lineHeight, tableWidth, numeric = table.numeric](
+                              const LaidRow &row, const QFont &rowFont, bool header) {
+        return [=](QPainter &painter, QPointF at) {
+            if (header)
+                painter.fillRect(QRectF(at, QSizeF(tableWidth, row.height)), QColor::fromRgb(headerShade));
+            double x = at.x();
+            for (size_t c = 0; c < row.cells.size(); ++c) {
+                const bool right = !header && c < numeric.size() && numeric[c];
+                double y = at.y() + padding;
+                for (const QString &line : row.cells[c]) {
+                    const QRectF box(x + padding, y, widths[c] - 2 * padding, lineHeight);
+                    drawLine(painter, rowFont, box, right ? Qt::AlignRight : Qt::AlignLeft, line);
+                    y += lineHeight;
+                }
+                x += widths[c];
+            }
+            QPen rule(QColor::fromRgb(ruleGrey));
+            rule.setWidthF(0);
+            painter.setPen(rule);
+            const double bottom = at.y() + row.height;
+            painter.drawLine(QPointF(at.x(), bottom), QPointF(at.x() + tableWidth, bottom));
+        };
+    };
+
+    const LaidRow header = layRow(table.header, bold);
+    const auto placeHeader = [&] { m_pages.place(header.height, paintRow(header, bold, true)); };
+    bool first = true;
+    for (const QStringList &row : table.rows) {
+        const LaidRow laid = layRow(row, font);
+        if (first) {
+            m_pages.keepRoom(header.height + laid.height);
+            placeHeader();
+            first = false;
+        } else if (m_pages.room() < laid.height) {
+            m_pages.breakPage();
+            placeHeader();
+        }
+        m_pages.place(laid.height, paintRow(laid, font, false));
+    }
+    if (first)
+        placeHeader();
+}
+
+} // namespace sortana

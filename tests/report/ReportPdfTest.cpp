@@ -1,0 +1,209 @@
+// The report drawn into a PDF, read back with poppler's tools as a reader would see it.
+#include "report/ReportWriters.h"
+
+#include "analysis/Adequacy.h"
+#include "analysis/NodeRegistry.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
+#include "report/ReportContent.h"
+#include "support/ImportedDocument.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sortana;
+using namespace sortana::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString hostile = u"<b>&\"'"_s;
+
+class ReportPdf : public ::testing::Test {
+protected:
+    void TearDown() override { NodeRegistry::instance().clear(); }
+
+    // Prints the report into report.pdf on A4 as the program sets the writer up.
+    bool print(const ReportContent &content, const ResamplingProgress &progress = {})
+    {
+        QPdfWriter writer(pdfPath());
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 10),
+                                         QPageLayout::Millimeter));
+        return printReport(content, document, writer, progress);
+    }
+
+    QString pdfPath() const { return dir.filePath(u"report.pdf"_s); }
+
+    // The text of every page, as pdftotext reads it.
+    QStringList pageTexts() const
+    {
+        QProcess tool;
+        tool.start(u"pdftotext"_s, {u"-layout"_s, pdfPath(), u"-"_s});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        QStringList pages = QString::fromUtf8(tool.readAllStandardOutput()).split(u'\f');
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        return pages;
+    }
+
+    static void expectFooters(const QStringList &pages)
+    {
+        for (qsizetype k = 0; k < pages.size(); ++k)
+            EXPECT_TRUE(pages[k].contains(u"Page %1 of %2"_s.arg(k + 1).arg(pages.size()))) << "page " << k + 1;
+    }
+
+    QTemporaryDir dir;
+    CSortanaMdiDoc document;
+};
+
+ReportBlock paragraph(const QString &text)
+{
+    ReportBlock block;
+    block.text = text;
+    return block;
+}
+
+ReportBlock picture(ReportPicture which, const QString &caption)
+{
+    ReportBlock block;
+    block.kind = ReportBlock::Kind::Picture;
+    block.picture = which;
+    block.text = caption;
+    return block;
+}
+
+QString rowName(int row)
+{
+    return u"Row %1"_s.arg(row, 3, 10, QChar(u'0'));
+}
+
+TEST_F(ReportPdf, SectionsTablesAndPicturesComeOutWholeOnNumberedPages)
+{
+    ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
+    document.adequacy = computeAdequacy(document, 20, 1, {});
+    ASSERT_TRUE(document.adequacy);
+
+    ReportContent content;
+    content.title = u"Card sort of "_s + hostile;
+    content.placements = documentCategories(document);
+    ASSERT_TRUE(content.placements);
+    ReportSection study{u"The study"_s, {paragraph(u"A card named "_s + hostile + u" shows as written. "_s
+                                                   + u"This sentence runs on long enough to wrap. "_s.repeated(12))}};
+    ReportBlock table;
+    table.kind = ReportBlock::Kind::Table;
+    table.table.header = {u"Card name"_s, u"Times sorted"_s, u"Notes"_s};
+    table.table.numeric = {false, true, false};
+    for (int row = 1; row <= 150; ++row)
+        table.table.rows.push_back({rowName(row), QString::number(row * 7), row == 40 ? u"word "_s.repeated(400) : u""_s});
+    ReportSection cards{u"Cards"_s, {table}};
+    ReportSection pictures{u"Pictures"_s,
+                           {picture(ReportPicture::SimilarityMatrix, u"Similarity"_s),
+                            picture(ReportPicture::PlacementMatrix, u"Placements"_s),
+                            picture(ReportPicture::AdequacyChart, u"Enough participants"_s),
+                            picture(ReportPicture::Dendrogram, u"The tree"_s)}};
+    content.sections = {study, cards, pictures};
+
+    std::vector<std::pair<qint64, qint64>> told;
+    ASSERT_TRUE(print(content, [&](qint64 done, qint64 total) {
+        told.emplace_back(done, total);
+        return true;
+    }));
+
+    const QStringList pages = pageTexts();
+    ASSERT_GE(pages.size(), 5);
+    expectFooters(pages);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), std::make_pair(qint64(pages.size()), qint64(pages.size())));
+
+    const QString all = pages.join(u'\f');
+    EXPECT_GE(all.count(hostile), 2) << "drawn as written in the title and the text";
+    int pagesWithRows = 0;
+    for (const QString &page : pages) {
+        if (!page.contains(u"Row "_s))
+            continue;
+        ++pagesWithRows;
+        EXPECT_TRUE(page.contains(u"Card name"_s) && page.contains(u"Times sorted"_s)) << page.toStdString();
+    }
+    EXPECT_GE(pagesWithRows, 2);
+    for (int row = 1; row <= 150; ++row) {
+        const QRegularExpression once(QRegularExpression::escape(rowName(row)) + u"\\s+"_s + QString::number(row * 7)
+                                      + u"\\b"_s);
+        EXPECT_EQ(all.count(once), 1) << rowName(row).toStdString();
+    }
+    EXPECT_TRUE(all.contains(QChar(0x2026))) << "the long cell ends in an ellipsis";
+
+    QProcess render;
+    render.start(u"pdftoppm"_s, {u"-r"_s, u"20"_s, u"-png"_s, pdfPath(), dir.filePath(u"page"_s)});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    EXPECT_EQ(render.exitCode(), 0);
+    const QStringList images = QDir(dir.path()).entryList({u"page*.png"_s}, QDir::Files, QDir::Name);
+    ASSERT_EQ(images.size(), pages.size());
+    for (const QString &image : images)
+        EXPECT_FALSE(QImage(dir.filePath(image)).isNull()) << image.toStdString();
+}
+
+// 120 cards: three participants sort them in tens, each a different way round.
+QByteArray longStudy()
+{
+    QByteArray study;
+    for (int card = 1; card <= 120; ++card)
+        study += "ICard " + QByteArray::number(card).rightJustified(3, '0') + '\n';
+    for (int participant = 1; participant <= 3; ++participant) {
+        study += "P" + QByteArray::number(participant) + '\n';
+        for (int group = 0; group < 12; ++group) {
+            study += "GGroup " + QByteArray::number(group) + '\n';
+            for (int k = 0; k < 10; ++k)
+                study += 'I' + QByteArray::number((group * 10 + k + participant * 3) % 120 + 1) + '\n';
+        }
+    }
+    return study;
+}
+
+TEST_F(ReportPdf, ALongDendrogramRunsOverPagesOfItsOwn)
+{
+    ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
+    ReportContent content;
+    content.title = u"Tree"_s;
+    content.sections = {{u"Dendrogram"_s, {paragraph(u"Before the tree."_s), picture(ReportPicture::Dendrogram, u"It"_s)}},
+                        {u"Afterwards"_s, {paragraph(u"After the tree."_s)}}};
+    ASSERT_TRUE(print(content));
+
+    const QStringList pages = pageTexts();
+    expectFooters(pages);
+    int treePages = 0;
+    for (const QString &page : pages) {
+        if (!page.contains(u"Card "_s))
+            continue;
+        ++treePages;
+        EXPECT_FALSE(page.contains(u"Before the tree."_s) || page.contains(u"After the tree."_s))
+            << "the tree has pages of its own";
+    }
+    EXPECT_GE(treePages, 2);
+    const QString all = pages.join(u'\f');
+    for (int card = 1; card <= 120; ++card) {
+        const QString name = u"Card %1"_s.arg(card, 3, 10, QChar(u'0'));
+        EXPECT_EQ(all.count(name), 1) << name.toStdString();
+    }
+}
+
+TEST_F(ReportPdf, AStopSaidBetweenPagesFailsThePrint)
+{
+    ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
+    ReportContent content;
+    content.sections = {{u"Dendrogram"_s, {picture(ReportPicture::Dendrogram, u"It"_s)}}};
+    int calls = 0;
+    EXPECT_FALSE(print(content, [&](qint64, qint64) { return ++calls < 2; }));
+    EXPECT_EQ(calls, 2);
+}
+
+} // namespace
