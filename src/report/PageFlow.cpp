@@ -53,6 +53,9 @@ void PageFlow::addRun(int pages, PaintRun paint)
 
 int PageFlow::pageCount() const
 {
+    // A report with nothing to show is still a page, numbered as any other.
+    if (m_pages.empty())
+        return 1;
     int count = 0;
     for (const Page &page : m_pages)
         count += page.runPages > 0 ? page.runPages : 1;
@@ -63,6 +66,8 @@ bool PageFlow::paint(QPainter &painter, const std::function<bool()> &newPage,
                      const std::function<void(QPainter &, int, int)> &footer) const
 {
     const int pages = pageCount();
+    if (m_pages.empty())
+        footer(painter, 1, 1);
     int number = 1;
     for (const Page &page : m_pages) {
         if (number > 1 && !newPage())

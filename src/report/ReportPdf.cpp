@@ -83,6 +83,9 @@ public:
         }
     }
 
+    // A page must have room for text above its footer.
+    bool hasRoom() const { return m_flow.body().height() >= m_text.millimetres(headingKeepMm) && m_flow.body().width() > 0; }
+
     int pages() const { return m_flow.pageCount(); }
 
     bool paint(const std::function<bool()> &newPage)
@@ -132,7 +135,8 @@ private:
         const DendrogramPages pages = planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize);
         if (pages.plan.pages.empty())
             return;
-        m_text.paragraph(caption, m_fonts.caption);
+        if (!caption.isEmpty())
+            m_text.paragraph(caption, m_fonts.caption);
         m_flow.addRun(int(pages.plan.pages.size()),
                       [this](QPainter &painter, int first, int total, const std::function<bool()> &newPage) {
                           return printDendrogramPages(m_document, painter, newPage, m_screen, PrintScaling::RealSize,
@@ -184,12 +188,15 @@ private:
         const double dpiY = m_writer.logicalDpiY();
         const QSizeF size(toPixels(himetric.width(), dpiX), toPixels(himetric.height(), dpiY));
         const QSizeF body = m_flow.body();
-        const double captionRoom = m_text.millimetres(headingKeepMm) / 2;
+        // Room for the caption above it, unless the page is too short to keep that much free.
+        const double captionRoom = std::min(m_text.millimetres(headingKeepMm) / 2, body.height() / 2);
         const double scale =
             std::min({1.0, body.width() / size.width(), (body.height() - captionRoom) / size.height()});
         const double height = size.height() * scale;
-        m_text.paragraph(caption, m_fonts.caption, height + m_text.millimetres(blockGapMm / 2));
-        m_flow.skip(m_text.millimetres(blockGapMm / 2));
+        if (!caption.isEmpty()) {
+            m_text.paragraph(caption, m_fonts.caption, height + m_text.millimetres(blockGapMm / 2));
+            m_flow.skip(m_text.millimetres(blockGapMm / 2));
+        }
         m_flow.place(height, [draw = std::move(draw), scale](QPainter &painter, QPointF at) {
             painter.translate(at);
             painter.scale(scale, scale);
@@ -218,6 +225,10 @@ bool printReport(const ReportContent &content, CSortanaMdiDoc &document, QPdfWri
     if (!painter.begin(&writer))
         return false;
     ReportPrinter printer(content, document, writer, painter);
+    if (!printer.hasRoom()) {
+        painter.end();
+        return false;
+    }
     printer.plan();
     const int pages = printer.pages();
     int done = 0;

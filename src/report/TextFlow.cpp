@@ -37,8 +37,6 @@ QStringList wrapLines(const QString &text, const QFont &font, QPaintDevice &devi
             lines << part.mid(line.textStart(), line.textLength()).trimmed();
         }
         layout.endLayout();
-        if (part.isEmpty())
-            lines << QString();
     }
     return lines;
 }

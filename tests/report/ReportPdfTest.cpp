@@ -196,6 +196,17 @@ TEST_F(ReportPdf, ALongDendrogramRunsOverPagesOfItsOwn)
     }
 }
 
+TEST_F(ReportPdf, APageWithNoRoomAboveItsFooterIsRefused)
+{
+    ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
+    ReportContent content;
+    content.sections = {{u"Dendrogram"_s, {picture(ReportPicture::Dendrogram, u"It"_s)}}};
+    QPdfWriter writer(pdfPath());
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(40, 12), QPageSize::Millimeter), QPageLayout::Portrait,
+                                     QMarginsF(1, 1, 1, 1), QPageLayout::Millimeter));
+    EXPECT_FALSE(printReport(content, document, writer));
+}
+
 TEST_F(ReportPdf, AStopSaidBetweenPagesFailsThePrint)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
