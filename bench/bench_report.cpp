@@ -68,19 +68,12 @@ qint64 printed(const ReportContent &content, CSortanaMdiDoc &document)
 
 ReportBlock tableBlock(ReportTable table)
 {
-    ReportBlock block;
-    block.kind = ReportBlock::Kind::Table;
-    block.table = std::move(table);
-    return block;
+    return {ReportBlock::Kind::Table, {}, std::move(table), {}};
 }
 
 ReportBlock pictureBlock(ReportPicture picture, const QString &caption)
 {
-    ReportBlock block;
-    block.kind = ReportBlock::Kind::Picture;
-    block.picture = picture;
-    block.text = caption;
-    return block;
+    return {ReportBlock::Kind::Picture, caption, {}, picture};
 }
 
 ReportContent handBuiltReport(const CSortanaMdiDoc &document)

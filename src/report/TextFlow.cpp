@@ -158,7 +158,7 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
                 painter.fillRect(QRectF(at, QSizeF(tableWidth, row.height)), QColor::fromRgb(headerShade));
             double x = at.x();
             for (size_t c = 0; c < row.cells.size(); ++c) {
-                const bool right = !header && c < numeric.size() && numeric[c];
+                const bool right = c < numeric.size() && numeric[c];
                 double y = at.y() + padding;
                 for (const QString &line : row.cells[c]) {
                     const QRectF box(x + padding, y, widths[c] - 2 * padding, lineHeight);

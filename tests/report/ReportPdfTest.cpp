@@ -68,18 +68,12 @@ protected:
 
 ReportBlock paragraph(const QString &text)
 {
-    ReportBlock block;
-    block.text = text;
-    return block;
+    return {ReportBlock::Kind::Paragraph, text, {}, {}};
 }
 
 ReportBlock picture(ReportPicture which, const QString &caption)
 {
-    ReportBlock block;
-    block.kind = ReportBlock::Kind::Picture;
-    block.picture = which;
-    block.text = caption;
-    return block;
+    return {ReportBlock::Kind::Picture, caption, {}, which};
 }
 
 QString rowName(int row)
@@ -99,8 +93,7 @@ TEST_F(ReportPdf, SectionsTablesAndPicturesComeOutWholeOnNumberedPages)
     ASSERT_TRUE(content.placements);
     ReportSection study{u"The study"_s, {paragraph(u"A card named "_s + hostile + u" shows as written. "_s
                                                    + u"This sentence runs on long enough to wrap. "_s.repeated(12))}};
-    ReportBlock table;
-    table.kind = ReportBlock::Kind::Table;
+    ReportBlock table{ReportBlock::Kind::Table, {}, {}, {}};
     table.table.header = {u"Card name"_s, u"Times sorted"_s, u"Notes"_s};
     table.table.numeric = {false, true, false};
     for (int row = 1; row <= 150; ++row)
