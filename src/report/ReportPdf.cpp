@@ -62,7 +62,10 @@ double toPixels(int himetric, double dpi)
 class ReportPrinter {
 public:
     ReportPrinter(const ReportContent &content, CSortanaMdiDoc &document, QPdfWriter &writer, QPainter &painter)
-        : m_content(content), m_document(document), m_writer(writer), m_painter(painter),
+        : m_content(content),
+          m_document(document),
+          m_writer(writer),
+          m_painter(painter),
           m_fonts(reportFonts(document)),
           m_flow(QSizeF(writer.width(), writer.height() - toPixels(pageFooterHeight, writer.logicalDpiY()))),
           m_text(m_flow, writer)
@@ -84,7 +87,10 @@ public:
     }
 
     // A page must have room for text above its footer.
-    bool hasRoom() const { return m_flow.body().height() >= m_text.millimetres(headingKeepMm) && m_flow.body().width() > 0; }
+    bool hasRoom() const
+    {
+        return m_flow.body().height() >= m_text.millimetres(headingKeepMm) && m_flow.body().width() > 0;
+    }
 
     int pages() const { return m_flow.pageCount(); }
 
@@ -99,33 +105,19 @@ private:
     void planBlock(const ReportBlock &block)
     {
         switch (block.kind) {
-        case ReportBlock::Kind::Paragraph:
-            m_text.paragraph(block.text, m_fonts.body);
-            break;
-        case ReportBlock::Kind::Table:
-            m_text.table(block.table, m_fonts.table);
-            break;
-        case ReportBlock::Kind::Picture:
-            planPicture(block);
-            break;
+        case ReportBlock::Kind::Paragraph: m_text.paragraph(block.text, m_fonts.body); break;
+        case ReportBlock::Kind::Table: m_text.table(block.table, m_fonts.table); break;
+        case ReportBlock::Kind::Picture: planPicture(block); break;
         }
     }
 
     void planPicture(const ReportBlock &block)
     {
         switch (block.picture) {
-        case ReportPicture::Dendrogram:
-            planDendrogram(block.text);
-            break;
-        case ReportPicture::SimilarityMatrix:
-            planMatrix(block.text);
-            break;
-        case ReportPicture::PlacementMatrix:
-            planPlacements(block.text);
-            break;
-        case ReportPicture::AdequacyChart:
-            planAdequacy(block.text);
-            break;
+        case ReportPicture::Dendrogram: planDendrogram(block.text); break;
+        case ReportPicture::SimilarityMatrix: planMatrix(block.text); break;
+        case ReportPicture::PlacementMatrix: planPlacements(block.text); break;
+        case ReportPicture::AdequacyChart: planAdequacy(block.text); break;
         }
     }
 

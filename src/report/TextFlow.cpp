@@ -116,7 +116,9 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
     const QFontMetricsF boldMetrics(bold, &m_device);
     const double padding = millimetres(cellPaddingMm);
     const double lineHeight = std::max(metrics.lineSpacing(), boldMetrics.lineSpacing());
-    const auto cell = [&](const QStringList &row, size_t c) { return c < size_t(row.size()) ? row[qsizetype(c)] : QString(); };
+    const auto cell = [&](const QStringList &row, size_t c) {
+        return c < size_t(row.size()) ? row[qsizetype(c)] : QString();
+    };
 
     // A line laid out exactly as wide as its text may still break: text is laid out in
     // fixed-point units that round up.
@@ -151,8 +153,8 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
         return laid;
     };
 
-    const auto paintRow = [widths, padding, lineHeight, tableWidth, numeric = table.numeric](
-                              const LaidRow &row, const QFont &rowFont, bool header) {
+    const auto paintRow = [widths, padding, lineHeight, tableWidth,
+                           numeric = table.numeric](const LaidRow &row, const QFont &rowFont, bool header) {
         return [=](QPainter &painter, QPointF at) {
             if (header)
                 painter.fillRect(QRectF(at, QSizeF(tableWidth, row.height)), QColor::fromRgb(headerShade));
