@@ -97,9 +97,8 @@ void TextFlow::paragraph(const QString &text, const QFont &font, double keepWith
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const double height = k + 1 == lines.size() ? lineHeight + keepWith : lineHeight;
         m_pages.keepRoom(height);
-        const QString line = lines[k];
         const double width = m_pages.body().width();
-        m_pages.place(lineHeight, [font, line, width, lineHeight](QPainter &painter, QPointF at) {
+        m_pages.place(lineHeight, [font, line = lines[k], width, lineHeight](QPainter &painter, QPointF at) {
             drawLine(painter, font, QRectF(at, QSizeF(width, lineHeight)), Qt::AlignLeft, line);
         });
     }
