@@ -29,7 +29,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <set>
 
 namespace sortana {
 
@@ -54,18 +53,6 @@ QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
-}
-
-// A group's cards once each, in the order placed.
-QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames)
-{
-    QStringList names;
-    std::set<qint32> seen;
-    for (const SortedCard &card : group.cards) {
-        if (seen.insert(card.item).second)
-            names << itemNames.value(card.item, QStringLiteral("#%1").arg(card.item + 1));
-    }
-    return names;
 }
 
 } // namespace
