@@ -88,7 +88,7 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document)
         shown << QStringLiteral("each join's support and each group's stability from %1 replicates (seed %2)")
                      .arg(QString::number(document.treeSupport->replicates),
                           QString::number(document.treeSupport->seed));
-    QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 groups (the coloured bands)")
+    QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 groups (the bands)")
                           .arg(document.numberOfGroups);
     if (!shown.isEmpty())
         caption += QStringLiteral(", with ") + shown.join(QStringLiteral(", "));
