@@ -2,7 +2,9 @@
 // says instead of a section the document cannot serve.
 #include "report/ReportContent.h"
 
+#include "analysis/Adequacy.h"
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "drawing/PictureExport.h"
@@ -118,6 +120,27 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
             EXPECT_EQ(row.value(1), u"Fruit"_s);
         }
     }
+}
+
+TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
+{
+    document.treeSupport = computeTreeSupport(document, 20, 1, {});
+    document.adequacy = computeAdequacy(document, 10, 1, {});
+    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    const ReportContent content = buildReport(document, created);
+    EXPECT_EQ(titles(content).mid(5, 3),
+              (QStringList{u"Who sorted how"_s, u"How many participants are enough"_s,
+                           u"How well the tree keeps the pair scores"_s}));
+    const ReportSection &adequacy = section(content, u"How many participants are enough"_s);
+    ASSERT_EQ(adequacy.blocks.size(), 2u);
+    EXPECT_EQ(adequacy.blocks[1].picture, ReportPicture::AdequacyChart);
+    EXPECT_EQ(adequacy.blocks[1].text, adequacySentence(*document.adequacy));
+    const ReportTable &groups = firstTable(section(content, u"The groups"_s));
+    ASSERT_EQ(groups.header, (QStringList{u"Group"_s, u"Suggested name"_s, u"Stability (%)"_s, u"Card"_s}));
+    const std::vector<double> stability = groupStability(*document.treeSupport, document, document.numberOfGroups);
+    EXPECT_EQ(groups.rows.front().value(2), QString::asprintf("%.1f", stability.front()));
+    EXPECT_EQ(groups.rows.back().value(2), QString::asprintf("%.1f", stability.back()));
+    EXPECT_EQ(groups.numeric, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(Report, WithoutTheSortsSaysWhichSectionsAreMissingAndWhy)
