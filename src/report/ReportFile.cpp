@@ -93,12 +93,18 @@ bool saveReport(CSortanaMdiDoc &document, const QString &path, Platform &platfor
         return !stopped;
     };
     const QDateTime created = reportCreationTime();
+    const bool pdf = suffixOf(path) == u"pdf";
+    // The PDF's pages say how far they have come; the web page has two steps.
+    if (!pdf && !watched(0, 2))
+        return false;
     const ReportContent content = buildReport(document, created);
+    if (!pdf && !watched(1, 2))
+        return false;
     bool drawn = true;
-    const QByteArray bytes = suffixOf(path) == u"pdf" ? reportPdf(content, document, created, watched, drawn)
-                                                      : reportHtml(content, document);
+    const QByteArray bytes =
+        pdf ? reportPdf(content, document, created, watched, drawn) : reportHtml(content, document);
     // Whoever stopped it knows; the old file stays as it was.
-    if (stopped || !watched(1, 1))
+    if (stopped || !watched(2, 2))
         return false;
     const bool saved = drawn && saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); });
     if (!saved)
