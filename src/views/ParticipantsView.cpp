@@ -362,10 +362,8 @@ QString ParticipantsView::representativeHtml() const
     for (const int row : m_checks->representative) {
         const ParticipantCheck &check = m_checks->rows[size_t(row)];
         html += QStringLiteral("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
-                    .arg(++rank)
-                    .arg(check.id.toHtmlEscaped())
-                    .arg(check.index + 1)
-                    .arg(meanDistanceText(check));
+                    .arg(QString::number(++rank), check.id.toHtmlEscaped(), QString::number(check.index + 1),
+                         meanDistanceText(check));
         for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
             const QStringList cards = distinctCardNames(group, names);
             if (cards.isEmpty())

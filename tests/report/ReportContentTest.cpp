@@ -170,6 +170,25 @@ TEST_F(Report, WithoutTheMatrixSaysSo)
     EXPECT_FALSE(titles(content).contains(u"How well the tree keeps the pair scores"_s));
 }
 
+TEST(ReportParticipants, NameWhoIsLeftOutAsWritten)
+{
+    // An id that looks like a placeholder of a text with more to fill in.
+    const QByteArray leftOutStudy = "IA\nIB\nIC\nP1\nGx\nI1\nI2\nGy\nI3\nP%2\nGx\nI1\nI2\nI3\nP3\nGx\nI1\nI2\nGz\nI3\n";
+    CSortanaMdiDoc document;
+    ASSERT_NO_FATAL_FAILURE(importDocument(leftOutStudy, document));
+    document.leftOut = {1};
+    const ReportContent content = buildReport(document, created);
+    NodeRegistry::instance().clear();
+    const ReportSection &participants = section(content, u"Who sorted how"_s);
+    EXPECT_TRUE(paragraphs(participants).contains(u"Left out of the analysis: 1 of 3: %2 (#2)"_s))
+        << paragraphs(participants).toStdString();
+    const ReportTable &table = firstTable(participants);
+    ASSERT_EQ(table.rows.size(), 3u);
+    EXPECT_EQ(table.rows[1].value(1), u"%2"_s);
+    EXPECT_TRUE(table.rows[1].value(5).endsWith(u"left out"_s));
+    EXPECT_FALSE(table.rows[0].value(5).contains(u"left out"_s));
+}
+
 TEST(ReportCategories, ShowsTheFirstThirtyAndCountsTheRest)
 {
     QByteArray many = "IA\nIB\nIC\n";
