@@ -64,8 +64,15 @@ QString askReportPath(QWidget *parent, const QString &initial)
     QFileDialog dialog(parent, QStringLiteral("Export Report"), initial);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({webPageFilter, pdfFilter});
-    if (initial.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        dialog.selectNameFilter(pdfFilter);
+    dialog.setDefaultSuffix(QStringLiteral("html"));
+    // The name follows the type chosen, so that what is written is what was chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QString suffix = filter == pdfFilter ? QStringLiteral("pdf") : QStringLiteral("html");
+        dialog.setDefaultSuffix(suffix);
+        const QStringList typed = dialog.selectedFiles();
+        if (!typed.isEmpty() && isReportPath(typed.constFirst()))
+            dialog.selectFile(QFileInfo(typed.constFirst()).completeBaseName() + u'.' + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return reportPathChosen(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
