@@ -59,6 +59,7 @@ QByteArray reportPdf(const ReportContent &content, CSortanaMdiDoc &document, con
         QPdfWriter writer(&buffer);
         writer.setResolution(reportPdfDpi);
         writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
         writer.setTitle(content.title);
         writer.setCreator(QStringLiteral("Sortana"));
         drawn = printReport(content, document, writer, progress);
