@@ -86,9 +86,9 @@ bool exportReport(const CSortanaMdiDoc &document, const QString &path, Platform 
         return false;
     }
     KeptMessages messages;
-    const RunOutcome outcome =
-        runWithProgress(parent, QStringLiteral("Export Report"), QStringLiteral("Writing the report..."),
-                        [&](const ResamplingProgress &progress) { return saveReport(*copy, path, messages, progress); });
+    const RunOutcome outcome = runWithProgress(
+        parent, QStringLiteral("Export Report"), QStringLiteral("Writing the report..."),
+        [&](const ResamplingProgress &progress) { return saveReport(*copy, path, messages, progress); });
     messages.showOn(platform);
     // A failure with nothing said ran out of memory.
     if (outcome == RunOutcome::Failed && messages.isEmpty())

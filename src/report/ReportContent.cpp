@@ -46,6 +46,14 @@ ReportBlock picture(ReportPicture which, const QString &caption)
     return block;
 }
 
+// The bands the dendrogram is cut into: the document's number of groups, unless the tree
+// has fewer cards or joins to cut.
+QString groupsCut(const CSortanaMdiDoc &document)
+{
+    const std::size_t groups = groupStarts(document.clusterRoot, document.numberOfGroups).size();
+    return groups == 1 ? QStringLiteral("1 group") : QStringLiteral("%1 groups").arg(groups);
+}
+
 QString yesNo(bool value)
 {
     return value ? QStringLiteral("yes") : QStringLiteral("no");
@@ -69,8 +77,8 @@ ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &crea
         {QStringLiteral("Cards"), QString::number(s.itemCount)},
         {QStringLiteral("Quality of fit used"), yesNo(s.useFit)},
         {QStringLiteral("Sub-groups used"), yesNo(s.useSubGroups)},
-        {QStringLiteral("Expert"), s.useExpert ? QStringLiteral("the first participant, not counted")
-                                               : QStringLiteral("none")},
+        {QStringLiteral("Expert"),
+         s.useExpert ? QStringLiteral("the first participant, not counted") : QStringLiteral("none")},
         {QStringLiteral("Card sets per participant"), QString::number(s.copiesPerParticipant)},
         {QStringLiteral("Report made"), created.toUTC().toString(Qt::ISODate)},
     };
@@ -88,8 +96,8 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document)
         shown << QStringLiteral("each join's support and each group's stability from %1 replicates (seed %2)")
                      .arg(QString::number(document.treeSupport->replicates),
                           QString::number(document.treeSupport->seed));
-    QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 groups (the bands)")
-                          .arg(document.numberOfGroups);
+    QString caption =
+        QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(document));
     if (!shown.isEmpty())
         caption += QStringLiteral(", with ") + shown.join(QStringLiteral(", "));
     return {QStringLiteral("The dendrogram"),
@@ -136,9 +144,9 @@ ReportSection groupsSection(const CSortanaMdiDoc &document, const std::optional<
     }
 
     ReportSection section{QStringLiteral("The groups"),
-                          {paragraph(QStringLiteral("The dendrogram cut into %1 groups, numbered from the top, each "
-                                                    "card in the dendrogram's order.")
-                                         .arg(document.numberOfGroups))}};
+                          {paragraph(QStringLiteral("The dendrogram cut into %1, numbered from the top, each card "
+                                                    "in the dendrogram's order.")
+                                         .arg(groupsCut(document)))}};
     if (named)
         section.blocks.push_back(paragraph(QStringLiteral(
             "A group's suggested name is the name participants most often gave the groups they put its cards in.")));
@@ -169,9 +177,8 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
         return {title, {paragraph(QStringLiteral("No participant gave a group of cards a name."))}};
 
     shown = *categories;
-    const std::size_t more = shown->categories.size() > reportedCategories
-        ? shown->categories.size() - reportedCategories
-        : 0;
+    const std::size_t more =
+        shown->categories.size() > reportedCategories ? shown->categories.size() - reportedCategories : 0;
     shown->categories.resize(shown->categories.size() - more);
     ReportTable rows{{QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Agreement (%)")},
@@ -237,9 +244,9 @@ ReportSection participantsSection(const CSortanaMdiDoc &document)
     int rank = 0;
     for (const int row : checks.representative) {
         const ParticipantCheck &check = checks.rows[std::size_t(row)];
-        section.blocks.push_back(paragraph(QStringLiteral("%1. %2 (#%3), mean distance %4 %")
-                                               .arg(QString::number(++rank), check.id,
-                                                    QString::number(check.index + 1), meanDistanceText(check))));
+        section.blocks.push_back(paragraph(
+            QStringLiteral("%1. %2 (#%3), mean distance %4 %")
+                .arg(QString::number(++rank), check.id, QString::number(check.index + 1), meanDistanceText(check))));
         ReportTable groups{{QStringLiteral("Group"), QStringLiteral("Cards")}, {}, {false, false}};
         for (const SortGroup &group : document.sorts->participants[std::size_t(check.index)].groups) {
             const QStringList cards = distinctCardNames(group, *document.itemNames);

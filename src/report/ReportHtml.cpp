@@ -37,17 +37,16 @@ QString cssString(const QString &text)
 
 QString styleSheet(const QString &fontName)
 {
-    return QStringLiteral(
-               "body{font-family:%1,sans-serif;color:#000;background:#fff;margin:2em auto;max-width:60em;"
-               "padding:0 1em;line-height:1.4}\n"
-               "h1{font-size:1.6em}h2{font-size:1.3em;border-bottom:1px solid #888;margin-top:2em}\n"
-               "table{border-collapse:collapse;margin:0.5em 0}\n"
-               "th,td{border:1px solid #999;padding:0.15em 0.5em;text-align:left;vertical-align:top}\n"
-               "th{background:#eee}td.n,th.n{text-align:right}\n"
-               "figure{margin:1em 0}figure svg,figure img{max-width:100%;height:auto;display:block}\n"
-               "figcaption{font-style:italic;margin-top:0.3em}\n"
-               "@media print{body{margin:0;max-width:none}h2{break-after:avoid}"
-               "figure,tr{break-inside:avoid}thead{display:table-header-group}}\n")
+    return QStringLiteral("body{font-family:%1,sans-serif;color:#000;background:#fff;margin:2em auto;max-width:60em;"
+                          "padding:0 1em;line-height:1.4}\n"
+                          "h1{font-size:1.6em}h2{font-size:1.3em;border-bottom:1px solid #888;margin-top:2em}\n"
+                          "table{border-collapse:collapse;margin:0.5em 0}\n"
+                          "th,td{border:1px solid #999;padding:0.15em 0.5em;text-align:left;vertical-align:top}\n"
+                          "th{background:#eee}td.n,th.n{text-align:right}\n"
+                          "figure{margin:1em 0}figure svg,figure img{max-width:100%;height:auto;display:block}\n"
+                          "figcaption{font-style:italic;margin-top:0.3em}\n"
+                          "@media print{body{margin:0;max-width:none}h2{break-after:avoid}"
+                          "figure,tr{break-inside:avoid}thead{display:table-header-group}}\n")
         .arg(cssString(fontName));
 }
 
@@ -91,14 +90,12 @@ QString inlinePng(const QImage &image, const QString &description)
         .arg(escaped(description), QString::fromLatin1(png.toBase64()));
 }
 
-QString pictureHtml(ReportPicture which, const ReportContent &content, CSortanaMdiDoc &document,
-                    const QString &caption)
+QString pictureHtml(ReportPicture which, const ReportContent &content, CSortanaMdiDoc &document, const QString &caption)
 {
     const ReferenceScreen screen;
     const bool large = document.itemCount > maxSvgMatrixCards;
     switch (which) {
-    case ReportPicture::Dendrogram:
-        return inlineSvg(svgPicture(document, screen, caption));
+    case ReportPicture::Dendrogram: return inlineSvg(svgPicture(document, screen, caption));
     case ReportPicture::SimilarityMatrix:
         return large ? inlinePng(matrixPictureImage(document, screen, imageDpi), caption)
                      : inlineSvg(matrixSvgPicture(document, screen, caption));
@@ -117,10 +114,8 @@ QString pictureHtml(ReportPicture which, const ReportContent &content, CSortanaM
 QString blockHtml(const ReportBlock &block, const ReportContent &content, CSortanaMdiDoc &document)
 {
     switch (block.kind) {
-    case ReportBlock::Kind::Paragraph:
-        return QStringLiteral("<p>%1</p>\n").arg(escaped(block.text));
-    case ReportBlock::Kind::Table:
-        return tableHtml(block.table);
+    case ReportBlock::Kind::Paragraph: return QStringLiteral("<p>%1</p>\n").arg(escaped(block.text));
+    case ReportBlock::Kind::Table: return tableHtml(block.table);
     case ReportBlock::Kind::Picture: {
         const QString drawn = pictureHtml(block.picture, content, document, block.text);
         return QStringLiteral("<figure>\n%1\n<figcaption>%2</figcaption>\n</figure>\n")

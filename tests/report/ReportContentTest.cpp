@@ -95,9 +95,13 @@ TEST_F(Report, SaysWhatTheStudyHoldsInItsOrder)
 
 TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
 {
-    for (const int groups : {1, 2, 3, 5}) {
+    // More groups than cards cut the tree into one per card.
+    for (const int groups : {1, 2, 3, 5, 9}) {
         document.numberOfGroups = groups;
         const ReportContent content = buildReport(document, created);
+        const int cut = std::min(groups, 5);
+        EXPECT_TRUE(paragraphs(section(content, u"The groups"_s))
+                        .contains(cut == 1 ? u"cut into 1 group,"_s : u"cut into %1 groups,"_s.arg(cut)));
         const ReportTable &table = firstTable(section(content, u"The groups"_s));
         ASSERT_EQ(table.header, (QStringList{u"Group"_s, u"Suggested name"_s, u"Card"_s}));
         QStringList cards;
@@ -111,7 +115,7 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
         QStringList items = *document.itemNames;
         items.sort();
         EXPECT_EQ(cards, items) << groups << " groups";
-        EXPECT_EQ(numbers.size(), groups);
+        EXPECT_EQ(numbers.size(), cut);
     }
     // The fruit band is named after the category most of its cards were placed in.
     const ReportContent content = buildReport(document, created);
