@@ -32,6 +32,17 @@ QString meanDistanceText(const ParticipantCheck &check)
     return check.checked ? QString::asprintf("%.1f", 100.0 * check.meanDistance) : QString();
 }
 
+QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames)
+{
+    QStringList names;
+    std::set<qint32> seen;
+    for (const SortedCard &card : group.cards) {
+        if (seen.insert(card.item).second)
+            names << itemNames.value(card.item, QStringLiteral("#%1").arg(card.item + 1));
+    }
+    return names;
+}
+
 std::vector<qint32> flaggedParticipants(const ParticipantChecks &checks)
 {
     std::vector<qint32> flagged;

@@ -55,4 +55,7 @@ std::vector<qint32> flaggedParticipants(const ParticipantChecks &checks);
 // printf's "%.1f" of the mean distance as a percentage, or nothing for a participant not checked.
 QString meanDistanceText(const ParticipantCheck &check);
 
+// A group's cards once each, in the order placed, by name (an item without one by its number).
+QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames);
+
 } // namespace sortana

@@ -6,6 +6,7 @@
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
 #include "app/KeyStateIndicators.h"
+#include "app/ReportCommands.h"
 #include "app/ResamplingCommands.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
@@ -89,6 +90,7 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
       m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); }),
       m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); }),
+      m_chooseReport([this](const QString &initial) { return askReportPath(this, initial); }),
       m_chooseFindText([this](const QString &initial) { return askFindText(this, initial); })
 {
     m_title = applicationName.toString();
@@ -184,6 +186,7 @@ void CMainFrame::createCommands()
     addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
     addCommand(CommandId::exportPicture, QStringLiteral("&Export Picture..."), [this] { exportPicture(); });
+    addCommand(CommandId::exportReport, QStringLiteral("Export &Report..."), [this] { exportReport(); });
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
@@ -191,7 +194,7 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             m_settings.setValue(key, frame->view().printPreview(m_printer, m_settings.value(key, 1).toInt()));
     });
-    addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
+    addCommand(printSetup, QStringLiteral("Print Set&up..."), [this] {
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();
     });
@@ -335,7 +338,8 @@ void CMainFrame::rebuildMenus()
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     if (forDocument) {
-        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture, 0,
+        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture,
+                        CommandId::exportReport, 0,
                         print, printPreview, printSetup});
         addItems(file->addMenu(QStringLiteral("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
         addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
@@ -447,6 +451,7 @@ void CMainFrame::updateCommands()
     // The participants are a table, copied as text rather than drawn.
     action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy()
                                                  && frame->kind() != DocumentFrame::Kind::Participants);
+    action(CommandId::exportReport)->setEnabled(hasTree);
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(participants)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
@@ -715,6 +720,16 @@ void CMainFrame::exportPicture()
     const PictureTarget target = m_choosePicture(initial);
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
+}
+
+void CMainFrame::exportReport()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame || !frame->document().clusterRoot)
+        return;
+    const QString path = m_chooseReport(initialReportPath(frame->document().pathName));
+    if (!path.isEmpty())
+        sortana::exportReport(frame->document(), path, m_platform, this);
 }
 
 void CMainFrame::checkStability()

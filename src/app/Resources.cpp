@@ -72,6 +72,9 @@ QString loadString(int id)
     case CommandId::exportPicture:
         return QStringLiteral("Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
                               "Export Picture");
+    case CommandId::exportReport:
+        return QStringLiteral("Save a report of the active document for readers without Sortana, as a web page or "
+                              "PDF\nExport Report");
     case CommandId::participants:
         return QStringLiteral("Open a window on the participants of the active document: their sorts compared, "
                               "flagged and left out\nParticipants");

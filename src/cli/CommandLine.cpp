@@ -5,12 +5,14 @@
 #include "cli/ExitStatus.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/ResamplingOutputs.h"
 #include "cli/ShowCommand.h"
 #include "cli/StandardiseCommand.h"
 #include "cli/SurveyCommand.h"
 #include "drawing/PictureExport.h"
 #include "platform/ConsolePlatform.h"
+#include "report/ReportWriters.h"
 
 #include <QCommandLineParser>
 
@@ -220,6 +222,21 @@ const QList<Command> &commands()
          u"replacing its standardisation. A file that gives one original two standards is refused."_s,
          {helpOption()},
          {}},
+        {u"report"_s,
+         {u"DOC.klus OUT.html|OUT.pdf"_s},
+         {u"document file"_s, u"report file"_s},
+         2,
+         u"Write a document's report for readers who do not use Sortana"_s,
+         u"Writes the report of a document: the study, the dendrogram, the groups of its cut with\n"
+         u"their suggested names, the similarity matrix, the categories and placement matrix (the\n"
+         u"first 30 categories), the participants with their flags and the most representative\n"
+         u"sorts, the participants-enough chart and the cophenetic correlation when the document\n"
+         u"holds them, and a short account of the method. OUT.html is one web page that needs no\n"
+         u"other file; OUT.pdf has the same content on A4 pages. A document saved without the\n"
+         u"participants' sorts or its matrix gets the report of what it has, saying what is missing.\n"
+         u"The date in the report is SOURCE_DATE_EPOCH's when that is set, otherwise now."_s,
+         {helpOption()},
+         {}},
         {u"convert"_s,
          {u"TABLE OUT.txt [the table options]"_s},
          {u"table file"_s, u"raw data file"_s},
@@ -255,7 +272,8 @@ QList<std::pair<const Command *, const QStringList *>> usageForms(const Command 
 {
     const std::pair<QString, bool> order[] = {
         {u"import"_s, false}, {u"survey"_s, false}, {u"render"_s, false}, {u"show"_s, false},
-        {u"export"_s, false}, {u"standardise"_s, false}, {u"import"_s, true},  {u"convert"_s, false},
+        {u"export"_s, false}, {u"standardise"_s, false}, {u"report"_s, false}, {u"import"_s, true},
+        {u"convert"_s, false},
         {u"survey"_s, true}, {u"help"_s, false},
     };
     QList<std::pair<const Command *, const QStringList *>> forms;
@@ -638,6 +656,11 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
         return runShow(operands[0], platform, out);
     if (command.name == u"standardise"_s)
         return runStandardise(operands[0], operands[1], platform);
+    if (command.name == u"report"_s) {
+        if (!isReportPath(operands[1]))
+            return usageError(u"report "_s + operands[1] + u" does not end in .html, .htm or .pdf"_s, &command, err);
+        return runReport(operands[0], operands[1], platform);
+    }
     if (command.name == u"export"_s) {
         const auto options = exportOptions(command, parser, operands[0]);
         if (const QString *message = std::get_if<QString>(&options))

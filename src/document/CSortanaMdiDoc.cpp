@@ -47,6 +47,53 @@ void CSortanaMdiDoc::takeStudy(ImportRun &run)
     dropResamplingResults(*this);
 }
 
+namespace {
+
+template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T> &from)
+{
+    return from ? std::make_unique<T>(*from) : nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<CSortanaMdiDoc> CSortanaMdiDoc::studyCopy() const
+{
+    auto copy = std::make_unique<CSortanaMdiDoc>();
+    if (similarity) {
+        copy->similarity = std::make_unique<SimilarityData>();
+        const int n = similarity->itemCount();
+        if (!copy->similarity->matrix.allocate(n))
+            return nullptr;
+        std::copy_n(similarity->matrix.data(), std::size_t(n) * std::size_t(n), copy->similarity->matrix.data());
+        copy->similarity->countedParticipants = similarity->countedParticipants;
+        copy->similarity->copies = similarity->copies;
+    }
+    copy->title = title;
+    copy->pathName = pathName;
+    copy->clusterRoot = clusterRoot;
+    copy->itemNames = copyOf(itemNames);
+    copy->summary = copyOf(summary);
+    copy->itemAverageFit = copyOf(itemAverageFit);
+    copy->fontName = fontName;
+    copy->fontSize = fontSize;
+    copy->numberOfGroups = numberOfGroups;
+    copy->colour1 = colour1;
+    copy->colour2 = colour2;
+    copy->drawingSize = drawingSize;
+    copy->itemCount = itemCount;
+    copy->totalGroups = totalGroups;
+    copy->participantCount = participantCount;
+    copy->showSimilarityScale = showSimilarityScale;
+    copy->sorts = copyOf(sorts);
+    copy->standardisation = standardisation;
+    copy->showGroupNames = showGroupNames;
+    copy->treeSupport = treeSupport;
+    copy->adequacy = adequacy;
+    copy->showJoinSupport = showJoinSupport;
+    copy->leftOut = leftOut;
+    return copy;
+}
+
 void CSortanaMdiDoc::AttachDialogBar()
 {
     dialogBar = CurrentDialogBar;

@@ -84,6 +84,11 @@ public:
     // document's, keeping its sorts and settings; the number of groups follows the study.
     void takeStudy(ImportRun &run);
 
+    // The study and its settings, without views, bar or layout, for work on another thread
+    // while this document stays on screen: the tree is shared, as nodes never change. Null
+    // when there is not the memory for its matrix.
+    std::unique_ptr<CSortanaMdiDoc> studyCopy() const;
+
     void AttachDialogBar();
     void OnCloseDocument();
     void addView(DocumentView *view) { m_views.push_back(view); }

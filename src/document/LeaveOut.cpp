@@ -68,11 +68,10 @@ QString leftOutText(const CSortanaMdiDoc &document)
         return {};
     QStringList names;
     for (const qint32 index : document.leftOut)
-        names << QStringLiteral("%1 (#%2)").arg(document.sorts->participants[size_t(index)].id).arg(index + 1);
+        names << QStringLiteral("%1 (#%2)").arg(document.sorts->participants[size_t(index)].id, QString::number(index + 1));
     return QStringLiteral("%1 of %2: %3")
-        .arg(document.leftOut.size())
-        .arg(document.sorts->participants.size())
-        .arg(names.join(QStringLiteral(", ")));
+        .arg(QString::number(document.leftOut.size()), QString::number(document.sorts->participants.size()),
+             names.join(QStringLiteral(", ")));
 }
 
 namespace {

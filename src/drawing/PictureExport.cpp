@@ -217,6 +217,26 @@ DrawnPicture adequacyPicture(const Adequacy &adequacy, const QString &fontName)
             [&adequacy, fontName](QPainter &painter, double, bool) { drawAdequacyChart(adequacy, painter, fontName); }};
 }
 
+// The SVG generator writes a font's family into its attribute as it stands, so a document's
+// font named with a quote or markup would end the attribute early, or the picture's text
+// where it stands inside a web page. The attribute is always followed by the size.
+QByteArray withFamiliesEscaped(QByteArray svg)
+{
+    const QByteArray start = "font-family=\"";
+    const QByteArray end = "\" font-size=\"";
+    for (qsizetype from = svg.indexOf(start); from >= 0; from = svg.indexOf(start, from)) {
+        from += start.size();
+        const qsizetype to = svg.indexOf(end, from);
+        if (to < 0)
+            break;
+        const QByteArray family = svg.mid(from, to - from);
+        const QByteArray escaped = QString::fromUtf8(family).toHtmlEscaped().toUtf8();
+        svg.replace(from, family.size(), escaped);
+        from += escaped.size();
+    }
+    return svg;
+}
+
 QByteArray svgOf(const DrawnPicture &picture, const ReferenceScreen &screen, const QString &description)
 {
     if (picture.isEmpty())
@@ -236,7 +256,7 @@ QByteArray svgOf(const DrawnPicture &picture, const ReferenceScreen &screen, con
     picture.paint(painter, extentAt(screen, svgDpi), false);
     if (!painter.end())
         return {};
-    return buffer.data();
+    return withFamiliesEscaped(buffer.data());
 }
 
 QImage imageOf(const DrawnPicture &picture, const ReferenceScreen &screen, int dpi)
@@ -316,7 +336,7 @@ QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, c
     Draw(document, surface, size);
     if (!painter.end())
         return {};
-    return buffer.data();
+    return withFamiliesEscaped(buffer.data());
 }
 
 QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)

@@ -29,7 +29,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <set>
 
 namespace sortana {
 
@@ -54,18 +53,6 @@ QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
-}
-
-// A group's cards once each, in the order placed.
-QStringList distinctCardNames(const SortGroup &group, const QStringList &itemNames)
-{
-    QStringList names;
-    std::set<qint32> seen;
-    for (const SortedCard &card : group.cards) {
-        if (seen.insert(card.item).second)
-            names << itemNames.value(card.item, QStringLiteral("#%1").arg(card.item + 1));
-    }
-    return names;
 }
 
 } // namespace
@@ -375,10 +362,8 @@ QString ParticipantsView::representativeHtml() const
     for (const int row : m_checks->representative) {
         const ParticipantCheck &check = m_checks->rows[size_t(row)];
         html += QStringLiteral("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
-                    .arg(++rank)
-                    .arg(check.id.toHtmlEscaped())
-                    .arg(check.index + 1)
-                    .arg(meanDistanceText(check));
+                    .arg(QString::number(++rank), check.id.toHtmlEscaped(), QString::number(check.index + 1),
+                         meanDistanceText(check));
         for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
             const QStringList cards = distinctCardNames(group, names);
             if (cards.isEmpty())

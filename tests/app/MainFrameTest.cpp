@@ -369,6 +369,61 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
     EXPECT_FALSE(enabled(CommandId::exportPicture));
 }
 
+// The report is written from a copy of the study on a thread of its own: it says what the
+// command line's report of the same document says, byte for byte.
+TEST_F(MainFrameTest, ExportReportWritesTheActiveDocumentsReport)
+{
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
+    ASSERT_TRUE(enabled(CommandId::exportReport));
+    QStringList offered;
+    QString answer = dir.filePath(u"report.html"_s);
+    frame->setReportChooser([&](const QString &initial) {
+        offered << initial;
+        return answer;
+    });
+    qputenv("SOURCE_DATE_EPOCH", "1700000000");
+    frame->action(CommandId::exportReport)->trigger();
+    const CliRun cli = runCli({u"report"_s, dir.filePath(u"study.klus"_s), dir.filePath(u"cli.html"_s)}, {}, -1,
+                              {u"SOURCE_DATE_EPOCH=1700000000"_s});
+    qunsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_EQ(cli.status, 0);
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study-report.html"_s)});
+    EXPECT_EQ(readBytes(dir.filePath(u"report.html"_s)), readBytes(dir.filePath(u"cli.html"_s)));
+    EXPECT_FALSE(frame->activeFrame()->document().IsModified());
+
+    // Cancelled, nothing is written; a folder that is not there is told of.
+    const QStringList before = filesIn(dir.path());
+    answer.clear();
+    frame->action(CommandId::exportReport)->trigger();
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+    answer = dir.filePath(u"missing/report.pdf"_s);
+    frame->action(CommandId::exportReport)->trigger();
+    EXPECT_EQ(filesIn(dir.path()), before);
+    EXPECT_EQ(platform.texts(), QStringList{u"Failed to save report.\nMake sure the folder exists and is writable"_s});
+}
+
+// Every menu reaches each of its entries with a key of its own.
+TEST_F(MainFrameTest, AccessKeysAreUniqueInEveryMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(openImportedStudy());
+    const std::function<void(const QMenu &)> check = [&](const QMenu &menu) {
+        QStringList keys;
+        for (const QAction *action : menu.actions()) {
+            if (action->menu())
+                check(*action->menu());
+            const QString text = action->text();
+            const qsizetype amp = text.indexOf(u'&');
+            if (amp >= 0 && amp + 1 < text.size() && !action->isSeparator()) {
+                const QString key = text.mid(amp + 1, 1).toLower();
+                EXPECT_FALSE(keys.contains(key)) << menu.title().toStdString() << ": " << text.toStdString();
+                keys << key;
+            }
+        }
+    };
+    for (const QAction *menu : frame->menuBar()->actions())
+        check(*menu->menu());
+}
+
 // View > Categories and View > Placements open windows of their own; the placement matrix
 // is exported as a picture like the other windows, and View > Group Names is the document's
 // setting, which marks it modified.

@@ -127,9 +127,10 @@ TEST(CommandLine, UsageErrorsNameTheArgumentThenGiveTheUsage)
         for (const QString &line : lines)
             EXPECT_TRUE(line.startsWith(u"Sortana: "_s));
         if (c.usageOf.isEmpty()) {
-            ASSERT_EQ(lines.size(), 12);
+            ASSERT_EQ(lines.size(), 13);
             EXPECT_TRUE(lines[1].startsWith(u"Sortana: Usage: sortana-cli import INPUT "_s));
-            for (const QString &command : {u"survey"_s, u"render"_s, u"show"_s, u"export"_s, u"standardise"_s, u"help"_s})
+            for (const QString &command : {u"survey"_s, u"render"_s, u"show"_s, u"export"_s, u"standardise"_s, u"report"_s,
+                                          u"help"_s})
                 EXPECT_TRUE(run.err.contains(u"Sortana:        sortana-cli "_s + command + u' '))
                     << command.toStdString();
         } else {
