@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "analysis/AnalysisFileCells.h"
+
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
@@ -37,14 +39,12 @@ QByteArray utf16LeWithMark(const QString &text)
 
 QString readUtf16File(const QString &path)
 {
-    const QByteArray bytes = readBytes(path);
-    if (!bytes.startsWith("\xFF\xFE")) {
-        ADD_FAILURE() << path.toStdString() << " does not start with a UTF-16LE byte-order mark";
+    const std::optional<QString> text = readAnalysisFile(path);
+    if (!text) {
+        ADD_FAILURE() << path.toStdString() << " is no UTF-16LE text with a byte-order mark";
         return {};
     }
-    QString text(bytes.size() / 2 - 1, Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(bytes.constData() + 2, text.size(), text.data());
-    return text;
+    return *text;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
