@@ -19,6 +19,11 @@ bool utf8CsvCopiesChosen(const QSettings &settings)
     return settings.value(utf8CsvKey, false).toBool();
 }
 
+void chooseUtf8CsvCopies(QSettings &settings, bool chosen)
+{
+    settings.setValue(utf8CsvKey, chosen);
+}
+
 CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent, QSettings *settings)
     : QWizard(parent), m_platform(platform), m_settings(settings), m_run(platform)
 {
@@ -44,7 +49,7 @@ CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent, QS
 void CImportExportWizard::rememberChoices()
 {
     if (m_settings)
-        m_settings->setValue(utf8CsvKey, m_run.utf8CsvCopies());
+        chooseUtf8CsvCopies(*m_settings, m_run.utf8CsvCopies());
 }
 
 } // namespace sortana

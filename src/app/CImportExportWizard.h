@@ -13,6 +13,7 @@ class Platform;
 // The user's last choice on step 3, kept per user: whether the analysis files also get their
 // UTF-8 copies for spreadsheets, at an import and at Analyse Again.
 bool utf8CsvCopiesChosen(const QSettings &settings);
+void chooseUtf8CsvCopies(QSettings &settings, bool chosen);
 
 // The three steps from a raw data file to a clustered study: the input file and its survey,
 // the analysis options, and the list of files to be written, where Finish reads and
