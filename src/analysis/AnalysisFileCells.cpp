@@ -8,11 +8,7 @@ namespace sortana {
 QStringList analysisLineCells(QStringView line)
 {
     QStringList cells;
-    for (QStringView cell : line.split(u'\t')) {
-        if (cell.size() >= 2 && cell.front() == u'"' && cell.back() == u'"')
-            cell = cell.sliced(1, cell.size() - 2);
-        cells.append(cell.toString());
-    }
+    forEachAnalysisCell(line, [&cells](QStringView cell) { cells.append(cell.toString()); });
     return cells;
 }
 

@@ -15,6 +15,16 @@ namespace sortana {
 // than it has tabs, so a blank line is one empty cell and a line that ends in a tab ends in
 // an empty cell: another format written from these cells keeps the file's columns.
 QStringList analysisLineCells(QStringView line);
+// The same cells one by one, as views into the line.
+template <typename Visit>
+void forEachAnalysisCell(QStringView line, Visit &&visit)
+{
+    for (QStringView cell : line.tokenize(u'\t')) {
+        if (cell.size() >= 2 && cell.front() == u'"' && cell.back() == u'"')
+            cell = cell.sliced(1, cell.size() - 2);
+        visit(cell);
+    }
+}
 
 // Hands `row` the cells of every line of an analysis file's text, in order. Lines end in
 // CR LF only: a lone CR or LF belongs to a cell (a name from a table may hold one). The line

@@ -2,6 +2,9 @@
 
 #include "analysis/AnalysisFileCells.h"
 #include "analysis/CsvText.h"
+#include "platform/SafeFiles.h"
+
+#include <utility>
 
 namespace sortana {
 
@@ -28,6 +31,7 @@ bool Utf8CsvCopy::open(const QString &path)
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     m_failed = false;
+    m_written = m_writtenBack = 0;
     m_bytes = QByteArray("\xEF\xBB\xBF");
     return true;
 }
@@ -47,7 +51,15 @@ void Utf8CsvCopy::write(QStringView text)
 
 void Utf8CsvCopy::writeLine(QStringView line)
 {
-    m_bytes += csvLine(analysisLineCells(line));
+    m_line.resize(0); // keeps the capacity for the next line
+    bool first = true;
+    forEachAnalysisCell(line, [this, &first](QStringView cell) {
+        if (!std::exchange(first, false))
+            m_line += u',';
+        appendCsvCell(m_line, cell);
+    });
+    m_line += lineEnd;
+    m_bytes += m_line.toUtf8();
 }
 
 bool Utf8CsvCopy::flush()
@@ -57,7 +69,15 @@ bool Utf8CsvCopy::flush()
     if (!m_bytes.isEmpty()) {
         if (!m_failed && m_file.write(m_bytes) != m_bytes.size())
             m_failed = true;
+        m_written += m_bytes.size();
         m_bytes.resize(0); // keeps the capacity for what follows
+    }
+    // A copy of a large study's matrix runs to tens of megabytes: the disk gets it piece by
+    // piece rather than all at the commit.
+    constexpr qint64 writeBackStep = qint64(8) << 20;
+    if (!m_failed && m_written - m_writtenBack >= writeBackStep) {
+        startWritingBack(int(m_file.handle()), m_writtenBack, m_written - m_writtenBack);
+        m_writtenBack = m_written;
     }
     return !m_failed;
 }

@@ -33,7 +33,10 @@ private:
     QSaveFile m_file;
     // The text after the last complete line: a line end may arrive in two pieces.
     QString m_partial;
+    QString m_line;
     QByteArray m_bytes;
+    qint64 m_written = 0;
+    qint64 m_writtenBack = 0;  // how much of it the disk has been asked for
     bool m_failed = false;
 };
 
