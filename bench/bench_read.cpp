@@ -115,8 +115,8 @@ void BM_SurveyInputFile(benchmark::State &state)
 BENCHMARK(BM_SurveyInputFile)->Unit(benchmark::kMillisecond);
 
 // The export run on the same study: the second pass over the input with its per-participant
-// agreement sums, then the matrix and items rows. Each iteration needs a fresh read, which
-// is not timed.
+// agreement sums, then the matrix and items rows, with or without their UTF-8 copies. Each
+// iteration needs a fresh read, which is not timed.
 void BM_WriteAnalysisFiles(benchmark::State &state)
 {
     const GeneratedStudy *const prepared = preparedStudy(state);
@@ -132,6 +132,7 @@ void BM_WriteAnalysisFiles(benchmark::State &state)
         ScriptedPlatform platform;
         CardSortAnalysis analysis(names, summary, platform);
         analysis.SetInputFileName(study.path);
+        analysis.setUtf8CsvCopies(state.range(0) != 0);
         const bool readCleanly = analysis.Read() == summary.itemCount && platform.messages().isEmpty();
         state.ResumeTiming();
         if (!readCleanly || !WriteAnalysisFiles(analysis, leafOrder)) {
@@ -141,7 +142,7 @@ void BM_WriteAnalysisFiles(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * study.bytes);
 }
-BENCHMARK(BM_WriteAnalysisFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAnalysisFiles)->ArgName("utf8Copies")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "analysis/CsvText.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace sortana {
@@ -10,16 +11,28 @@ QByteArray csvLine(const QStringList &cells)
     for (qsizetype k = 0; k < cells.size(); ++k) {
         if (k > 0)
             line += u',';
-        const QString &cell = cells[k];
-        if (cell.contains(u',') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
-            QString quoted = cell;
-            line += u'"' + quoted.replace(u'"', QStringLiteral("\"\"")) + u'"';
-        } else {
-            line += cell;
-        }
+        appendCsvCell(line, cells[k]);
     }
     line += QStringLiteral("\r\n");
     return line.toUtf8();
+}
+
+void appendCsvCell(QString &line, QStringView cell)
+{
+    const bool quoted = std::any_of(cell.begin(), cell.end(), [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\n' || c == u'\r';
+    });
+    if (!quoted) {
+        line += cell;
+        return;
+    }
+    line += u'"';
+    for (const QChar c : cell) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
 }
 
 QString fixedText(double value, int decimals)

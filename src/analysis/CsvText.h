@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace sortana {
 
@@ -10,6 +11,8 @@ namespace sortana {
 // comma, a double quote or a line break is put in double quotes, its own quotes doubled.
 // The line ends in CR LF.
 QByteArray csvLine(const QStringList &cells);
+// One cell of such a line appended to it, quoted where it needs to be.
+void appendCsvCell(QString &line, QStringView cell);
 
 // A number with that many decimals, as printf's "%.Nf" writes it in the C locale (ties of
 // the exact binary value to even), whatever locale the program runs in: printf itself

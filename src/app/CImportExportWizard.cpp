@@ -2,13 +2,33 @@
 
 #include "app/ImportExportPages.h"
 
+#include <QSettings>
+
 #include <algorithm>
 
 namespace sortana {
 
-CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent)
-    : QWizard(parent), m_platform(platform), m_run(platform)
+namespace {
+
+const QString utf8CsvKey = QStringLiteral("Settings/CsvUtf8");
+
+} // namespace
+
+bool utf8CsvCopiesChosen(const QSettings &settings)
 {
+    return settings.value(utf8CsvKey, false).toBool();
+}
+
+void chooseUtf8CsvCopies(QSettings &settings, bool chosen)
+{
+    settings.setValue(utf8CsvKey, chosen);
+}
+
+CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent, QSettings *settings)
+    : QWizard(parent), m_platform(platform), m_settings(settings), m_run(platform)
+{
+    if (m_settings)
+        m_run.setUtf8CsvCopies(utf8CsvCopiesChosen(*m_settings));
     setWizardStyle(QWizard::ClassicStyle);
     setPage(OpenStep, new CImportExportOpenPage(*this));
     setPage(OptionsStep, new CImportExportOptionsPage(*this));
@@ -24,6 +44,12 @@ CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent)
         if (auto *step = dynamic_cast<CImportExportPage *>(page(id)))
             step->activate();
     });
+}
+
+void CImportExportWizard::rememberChoices()
+{
+    if (m_settings)
+        chooseUtf8CsvCopies(*m_settings, m_run.utf8CsvCopies());
 }
 
 } // namespace sortana

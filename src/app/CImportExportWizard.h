@@ -4,9 +4,16 @@
 
 #include <QWizard>
 
+class QSettings;
+
 namespace sortana {
 
 class Platform;
+
+// The user's last choice on step 3, kept per user: whether the analysis files also get their
+// UTF-8 copies for spreadsheets, at an import and at Analyse Again.
+bool utf8CsvCopiesChosen(const QSettings &settings);
+void chooseUtf8CsvCopies(QSettings &settings, bool chosen);
 
 // The three steps from a raw data file to a clustered study: the input file and its survey,
 // the analysis options, and the list of files to be written, where Finish reads and
@@ -16,7 +23,9 @@ class CImportExportWizard : public QWizard {
 public:
     enum Step { OpenStep, OptionsStep, FinishStep };
 
-    explicit CImportExportWizard(Platform &platform, QWidget *parent = nullptr);
+    // The choices the user makes for every import start as they were last time and are kept
+    // at Finish, in the settings when there are any.
+    explicit CImportExportWizard(Platform &platform, QWidget *parent = nullptr, QSettings *settings = nullptr);
 
     // Runs the wizard; QDialog::Accepted once Finish succeeded.
     int DoModal() { return exec(); }
@@ -27,9 +36,12 @@ public:
 
     // The open-csv box as it was at Finish.
     bool openCsvOnCompletion = false;
+    // Keeps the choices for the next import; called at Finish.
+    void rememberChoices();
 
 private:
     Platform &m_platform;
+    QSettings *m_settings;
     ImportRun m_run;
 };
 

@@ -2,6 +2,7 @@
 
 #include "analysis/NodeRegistry.h"
 #include "app/CAboutDlg.h"
+#include "app/CImportExportWizard.h"
 #include "app/CSortanaMdiDlgBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
@@ -11,6 +12,7 @@
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "views/CSortanaMdiView.h"
+#include "views/ParticipantsView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
 #include "document/DocumentText.h"
@@ -502,7 +504,7 @@ void CMainFrame::changeEvent(QEvent *event)
 
 CommandContext CMainFrame::context()
 {
-    return {m_platform, m_documentTemplate, this, action(CommandId::importExport)};
+    return {m_platform, m_documentTemplate, this, action(CommandId::importExport), &m_settings};
 }
 
 DocumentFrame *CMainFrame::activeFrame() const
@@ -546,6 +548,9 @@ DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &docum
         }, Qt::QueuedConnection);
     });
     frame->view().setPrintScaling(m_printScaling);
+    // Analyse Again writes the analysis files as the last import chose to.
+    if (auto *participants = dynamic_cast<ParticipantsView *>(&frame->view()))
+        participants->setUtf8CsvChoice([this] { return utf8CsvCopiesChosen(m_settings); });
     // The first document gets the whole area; later ones open as the area holds them.
     if (frames().size() == 1)
         frame->showMaximized();

@@ -45,7 +45,7 @@ void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
 
 int OnImportExport(CSortanaMdiDoc &document, const CommandContext &context)
 {
-    CImportExportWizard wizard(context.platform, context.mainWindow);
+    CImportExportWizard wizard(context.platform, context.mainWindow, context.settings);
     document.AttachDialogBar();
     const int result = wizard.DoModal();
     if (result == QDialog::Accepted) {

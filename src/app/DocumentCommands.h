@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QSettings;
 class QWidget;
 
 namespace sortana {
@@ -21,6 +22,7 @@ struct CommandContext {
     DocumentTemplate &documentTemplate;
     QWidget *mainWindow;     // owner of the dialogs
     QAction *importCommand;  // the Import and Export command, which New and data files start
+    QSettings *settings = nullptr;  // the user's, where the wizard keeps its choices
 };
 
 // Import and Export: runs the wizard and, when it finished, exports, moves the results into

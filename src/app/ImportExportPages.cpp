@@ -151,7 +151,7 @@ void CImportExportOpenPage::showExistingFiles()
     AnalysisFileNames names = analysisFileNames(input);
     if (const QString other = otherFolder(); !other.isEmpty())
         moveAnalysisFiles(names, other);
-    showExisting(*m_existingFiles, existingAnalysisFiles(names));
+    showExisting(*m_existingFiles, existingAnalysisFiles(names, wizard().run().utf8CsvCopies()));
 }
 
 bool CImportExportOpenPage::settleWritableFolder()
@@ -383,31 +383,44 @@ CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 3 of 3")),
       m_exportList(new QPlainTextEdit),
       m_existingFiles(existingFilesLabel()),
+      m_utf8Csv(new QCheckBox(QStringLiteral("Also write the files as &UTF-8 CSV for spreadsheets"))),
       m_openCsv(new QCheckBox(
           QStringLiteral("&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
 {
     setControlId(*m_exportList, ControlId::exportList);
+    setControlId(*m_utf8Csv, ControlId::utf8Csv);
     setControlId(*m_openCsv, ControlId::openCsv);
     m_exportList->setReadOnly(true);
     m_exportList->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_exportList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(m_utf8Csv, &QCheckBox::toggled, this, [this](bool checked) {
+        this->wizard().run().setUtf8CsvCopies(checked);
+        showFiles();
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Export files:")));
     layout->addWidget(m_exportList, 1);
     layout->addWidget(m_existingFiles);
+    layout->addWidget(m_utf8Csv);
     layout->addWidget(m_openCsv);
 }
 
 void CImportExportFinishPage::OnSetActive()
 {
+    m_utf8Csv->setChecked(wizard().run().utf8CsvCopies());
+    showFiles();
+}
+
+void CImportExportFinishPage::showFiles()
+{
     const AnalysisFileNames &names = wizard().run().fileNames();
+    const bool copies = wizard().run().utf8CsvCopies();
     QString list;
-    for (const QString *path : {&names.cardsPath, &names.itemsPath, &names.matrixPath,
-                                &names.participantsPath, &names.weightedMatrixPath})
-        list += *path + u'\n';
+    for (const QString &path : analysisFilePaths(names, copies))
+        list += path + u'\n';
     m_exportList->setPlainText(list);
-    showExisting(*m_existingFiles, existingAnalysisFiles(names));
+    showExisting(*m_existingFiles, existingAnalysisFiles(names, copies));
 }
 
 bool CImportExportFinishPage::validatePage()
@@ -415,6 +428,7 @@ bool CImportExportFinishPage::validatePage()
     if (!wizard().run().finish())
         return false;
     wizard().openCsvOnCompletion = m_openCsv->isChecked();
+    wizard().rememberChoices();
     return true;
 }
 

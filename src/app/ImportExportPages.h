@@ -106,8 +106,11 @@ protected:
     void OnSetActive() override;
 
 private:
+    // The files to be written and those of them that exist, with the UTF-8 copies when on.
+    void showFiles();
     QPlainTextEdit *m_exportList;
     QLabel *m_existingFiles;
+    QCheckBox *m_utf8Csv;
     QCheckBox *m_openCsv;
 };
 

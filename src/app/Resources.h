@@ -41,6 +41,8 @@ inline constexpr int optionsHelp = 1038;
 inline constexpr int outputFolder = 1039;
 inline constexpr int chooseFolder = 1040;
 inline constexpr int existingFiles = 1041;
+// Whether the analysis files also get their UTF-8 copies, on step 3.
+inline constexpr int utf8Csv = 1042;
 // The About box numbers its own controls, some with the wizard's numbers.
 inline constexpr int aboutVersion = 1000;
 inline constexpr int aboutWebSite = 1002;

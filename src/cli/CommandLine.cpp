@@ -102,7 +102,10 @@ const QList<Command> &commands()
          u"without their lines. LIST is comma-separated participant ids (each leaves out every\n"
          u"participant with that id) or #N for the N-th participant in the file, from 1; the\n"
          u"expert cannot be left out. Flagged are sorts in one group, with every card alone, with\n"
-         u"mostly one-letter group names, or far from the others (see export --participants)."_s,
+         u"mostly one-letter group names, or far from the others (see export --participants).\n"
+         u"--csv-utf8 also writes the five files as NAME-Cards-utf8.csv ... NAME-WeightedMatrix-utf8.csv:\n"
+         u"the same cells, comma-separated UTF-8 with a byte-order mark, for spreadsheets. The ten\n"
+         u"files are put in place together, or none of them is."_s,
          QList<Option>{flag(u"fit"_s, u"Use the fit scores"_s),
           flag(u"no-fit"_s, u"Leave the fit scores out"_s),
           flag(u"sub-groups"_s, u"Use the sub-groups"_s),
@@ -120,7 +123,8 @@ const QList<Command> &commands()
                       u"Keep the standard names of this original,standard file in the document"_s, u"a file name"_s),
           valueOption(u"exclude"_s, u"LIST"_s, u"Leave out these participants: ids or #N, comma-separated"_s,
                       u"participant ids or #N, separated by commas"_s),
-          flag(u"exclude-flagged"_s, u"Leave out the participants whose sorts are flagged"_s)}
+          flag(u"exclude-flagged"_s, u"Leave out the participants whose sorts are flagged"_s),
+          flag(u"csv-utf8"_s, u"Also write the five files as UTF-8 CSV for spreadsheets"_s)}
              + tableOptions() + QList<Option>{helpOption()},
          {u"TABLE [--layout long|wide] [--header|--no-header] [--sheet NAME|N]"_s,
           u"[--participant COL] [--card COL] [--card-id COL]"_s,
@@ -522,6 +526,7 @@ std::variant<ImportOptions, QString> importOptions(const Command &command, const
         }
     }
     options.excludeFlagged = parser.isSet(u"exclude-flagged"_s);
+    options.utf8CsvCopies = parser.isSet(u"csv-utf8"_s);
     const auto table = tableOptionsOf(command, parser, input);
     if (const QString *message = std::get_if<QString>(&table))
         return *message;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <set>
 #include <variant>
 
@@ -24,14 +25,11 @@ namespace {
 
 // The run's own inputs and outputs: a document or picture written over one of them would
 // destroy the study or the analysis it came from.
-bool overwritesRunFile(const QString &output, const AnalysisFileNames &names)
+bool overwritesRunFile(const QString &output, const ImportRun &run)
 {
-    for (const QString *path : {&names.inputPath, &names.cardsPath, &names.itemsPath, &names.participantsPath,
-                                &names.matrixPath, &names.weightedMatrixPath}) {
-        if (isSameFile(output, *path))
-            return true;
-    }
-    return false;
+    const AnalysisFileNames &names = run.fileNames();
+    const QStringList paths = analysisFilePaths(names, run.utf8CsvCopies()) << names.inputPath;
+    return std::any_of(paths.cbegin(), paths.cend(), [&output](const QString &path) { return isSameFile(output, path); });
 }
 
 // The output folder and whichever of its parents were missing, made for one run. A run that
@@ -125,7 +123,10 @@ int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &docum
         return exitUsage;
     }
     const bool checkStudyShape = run.analysis().tableInput().has_value();
-    return analyseAgain(document, indexes, run.fileNames(), platform, checkStudyShape) ? exitSuccess : exitFailed;
+    return analyseAgain(document, indexes, run.fileNames(), platform,
+                        {.checkStudyShape = checkStudyShape, .utf8CsvCopies = options.utf8CsvCopies})
+        ? exitSuccess
+        : exitFailed;
 }
 
 } // namespace
@@ -136,6 +137,7 @@ int runImport(const ImportOptions &options)
     ImportRun run(platform);
     run.setTableOptions(options.table);
     run.setOutputFolder(options.outputFolder);
+    run.setUtf8CsvCopies(options.utf8CsvCopies);
     if (!run.chooseInput(options.input))
         return run.analysis().columnsRefused() ? exitUsage : exitFailed;
     tellProposedColumns(run.analysis().tableReading(), platform);
@@ -145,7 +147,7 @@ int runImport(const ImportOptions &options)
     for (const QString &output : {options.documentPath, options.picturePath}) {
         if (output.isEmpty())
             continue;
-        if (overwritesRunFile(output, run.fileNames())) {
+        if (overwritesRunFile(output, run)) {
             platform.error(QStringLiteral("The document or picture cannot be written over the input file or an "
                                           "analysis file"));
             return exitUsage;

@@ -28,6 +28,8 @@ struct ImportOptions {
     // file, from 1); and whether the flagged ones go too.
     QStringList exclude;
     bool excludeFlagged = false;
+    // Whether the analysis files also get their UTF-8 copies for spreadsheets.
+    bool utf8CsvCopies = false;
 };
 
 // sortana-cli import: survey, options, read, clustering and export of one raw data file or table.

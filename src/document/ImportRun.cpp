@@ -3,6 +3,7 @@
 #include "analysis/AnalysisExport.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/SideBySide.h"
+#include "analysis/Utf8CsvCopy.h"
 #include "import/SortsRecords.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -65,12 +66,23 @@ void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder)
         *path = target.filePath(QFileInfo(*path).fileName());
 }
 
-QStringList existingAnalysisFiles(const AnalysisFileNames &names)
+QStringList analysisFilePaths(const AnalysisFileNames &names, bool utf8CsvCopies)
 {
-    QStringList existing;
+    QStringList paths;
     for (const QString *path :
          {&names.cardsPath, &names.itemsPath, &names.matrixPath, &names.participantsPath, &names.weightedMatrixPath}) {
-        const QFileInfo file(*path);
+        paths.append(*path);
+        if (utf8CsvCopies)
+            paths.append(utf8CsvPath(*path));
+    }
+    return paths;
+}
+
+QStringList existingAnalysisFiles(const AnalysisFileNames &names, bool utf8CsvCopies)
+{
+    QStringList existing;
+    for (const QString &path : analysisFilePaths(names, utf8CsvCopies)) {
+        const QFileInfo file(path);
         if (file.exists())
             existing.append(file.fileName());
     }

@@ -15,9 +15,11 @@ class Platform;
 
 // The analysis files keep their names but go into the given folder.
 void moveAnalysisFiles(AnalysisFileNames &names, const QString &folder);
-// The file names of those of the five analysis files that exist, in the order step 3 of the
-// wizard lists them.
-QStringList existingAnalysisFiles(const AnalysisFileNames &names);
+// The paths of the five analysis files in the order step 3 of the wizard lists them, each
+// followed by its UTF-8 copy when those are written too.
+QStringList analysisFilePaths(const AnalysisFileNames &names, bool utf8CsvCopies);
+// The file names of those of them that exist, in the same order.
+QStringList existingAnalysisFiles(const AnalysisFileNames &names, bool utf8CsvCopies);
 
 // One import from raw data file to analysis files, in the steps the import wizard gates:
 // choosing the input, checking the options, finishing (read and clustering) and the export.
@@ -44,6 +46,10 @@ public:
     // run), read with the options and totals of `summary` into the given analysis files.
     void chooseSorts(const QStringList &itemNames, const StudySorts &sorts, const StudySummary &summary,
                      const AnalysisFileNames &files);
+    // Whether the analysis files also get their UTF-8 copies for spreadsheets, put in place
+    // with them as one set. Off by default.
+    void setUtf8CsvCopies(bool on) { m_analysis.setUtf8CsvCopies(on); }
+    bool utf8CsvCopies() const { return m_analysis.utf8CsvCopies(); }
     // Whether finish() asks before going on with a study that cannot be a card sort (no two
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.

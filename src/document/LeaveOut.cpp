@@ -105,7 +105,7 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
 } // namespace
 
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform, bool checkStudyShape)
+                  Platform &platform, AnalyseAgainOptions options)
 {
     if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
         platform.error(*error);
@@ -115,7 +115,8 @@ bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const A
     const QStringList itemNames = *document.itemNames;
     ImportRun run(platform);
     run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
-    run.setCheckStudyShape(checkStudyShape);
+    run.setCheckStudyShape(options.checkStudyShape);
+    run.setUtf8CsvCopies(options.utf8CsvCopies);
     if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
         return false;
     document.takeStudy(run);

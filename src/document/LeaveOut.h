@@ -23,13 +23,20 @@ std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::
 // it was imported, beside the document); with nobody left out, the input's own.
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
 
+// How Analyse Again runs, as for an import: whether a study that cannot be a card sort is
+// warned of (ImportRun::setCheckStudyShape), and whether the analysis files get their UTF-8
+// copies (ImportRun::setUtf8CsvCopies).
+struct AnalyseAgainOptions {
+    bool checkStudyShape = true;
+    bool utf8CsvCopies = false;
+};
+
 // Runs the import engine again on the kept sorts without the participants left out (none:
 // everybody counts again), writes the five analysis files as a set and takes the new study
 // into the document, keeping every participant's sort and noting who was left out. False,
-// after telling the user, when it could not: the document is then as it was. Whether a study
-// that cannot be a card sort is warned of is as for an import (ImportRun::setCheckStudyShape).
+// after telling the user, when it could not: the document is then as it was.
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
-                  Platform &platform, bool checkStudyShape = true);
+                  Platform &platform, AnalyseAgainOptions options = {});
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);

@@ -291,6 +291,8 @@ void CStdioFileEx::WriteString(QStringView text)
     }
     if (text.isEmpty())
         return;
+    if (m_copy)
+        m_copy(text);
     const qsizetype bytes = text.size() * 2;
     ensureRoom(bytes);
     qToLittleEndian<char16_t>(text.utf16(), text.size(), m_buffer.data() + m_end);

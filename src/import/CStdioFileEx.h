@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace sortana {
@@ -74,6 +75,8 @@ public:
     // read: failure() tells those apart from a plain end.
     bool ReadString(QString &line);
     void WriteString(QStringView text);
+    // Every text written from now on is handed to `copy` as well; an empty one stops that.
+    void setCopy(std::function<void(QStringView)> copy) { m_copy = std::move(copy); }
 
     bool isUnicode() const { return m_isUnicode; }
     quint32 openFlags() const { return m_openFlags; }
@@ -107,6 +110,7 @@ private:
     qsizetype m_end = 0;
     qint64 m_bufferOffset = 0;
     qint64 m_writtenBack = 0;  // how much of a written file the disk has been asked for
+    std::function<void(QStringView)> m_copy;
 };
 
 } // namespace sortana

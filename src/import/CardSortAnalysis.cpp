@@ -64,6 +64,8 @@ void CardSortAnalysis::CloseFiles()
     for (CStdioFileEx *file : {&inputFile, &cardsFile, &itemsFile, &participantsFile, &matrixFile,
                                &weightedMatrixFile})
         file->Close();
+    for (Utf8CsvCopy &copy : m_copies)
+        copy.close();
 }
 
 bool CardSortAnalysis::BeginRead()
@@ -97,19 +99,25 @@ bool CardSortAnalysis::BeginRead()
     if (!openInput())
         return false;
     const std::array<Output, 5> files = outputs();
-    // All five are looked at before any is created, so a refusal leaves nothing behind.
+    // All are looked at before any is created, so a refusal leaves nothing behind.
     for (const Output &output : files) {
-        if (!checkOutputFile(output.path, m_platform)) {
+        if (!checkOutputFile(output.path, m_platform)
+            || (m_utf8CsvCopies && !checkOutputFile(utf8CsvPath(output.path), m_platform))) {
             CloseFiles();
             return false;
         }
     }
     for (const Output &output : files) {
-        if (!output.file.Open(output.path, outputFlags)) {
+        if (!output.file.Open(output.path, outputFlags)
+            || (m_utf8CsvCopies && !output.copy.open(utf8CsvPath(output.path)))) {
             m_platform.fileFailure(QString::fromUtf16(output.createFailure));
             CloseFiles();
             return false;
         }
+        if (m_utf8CsvCopies)
+            output.file.setCopy([&copy = output.copy](QStringView text) { copy.write(text); });
+        else
+            output.file.setCopy({});
     }
     return true;
 }
@@ -147,19 +155,19 @@ bool CardSortAnalysis::openInput()
 std::array<CardSortAnalysis::Output, 5> CardSortAnalysis::outputs()
 {
     return {{
-        {cardsFile, fileNames->cardsPath,
+        {cardsFile, m_copies[0], fileNames->cardsPath,
          u"Failed to create cards output file\nMake sure it is not in use in other applications",
          u"Failed to write cards output file\nMake sure there is enough free space on the disk"},
-        {itemsFile, fileNames->itemsPath,
+        {itemsFile, m_copies[1], fileNames->itemsPath,
          u"Failed to create items output file\nMake sure it is not in use in other applications",
          u"Failed to write items output file\nMake sure there is enough free space on the disk"},
-        {participantsFile, fileNames->participantsPath,
+        {participantsFile, m_copies[2], fileNames->participantsPath,
          u"Failed to create participants output file\nMake sure it is not in use in other applications",
          u"Failed to write participants output file\nMake sure there is enough free space on the disk"},
-        {matrixFile, fileNames->matrixPath,
+        {matrixFile, m_copies[3], fileNames->matrixPath,
          u"Failed to create matrix output file\nMake sure it is not in use in other applications",
          u"Failed to write matrix output file\nMake sure there is enough free space on the disk"},
-        {weightedMatrixFile, fileNames->weightedMatrixPath,
+        {weightedMatrixFile, m_copies[4], fileNames->weightedMatrixPath,
          u"Failed to create weighted matrix output file\nMake sure it is not in use in other applications",
          u"Failed to write weighted matrix output file\nMake sure there is enough free space on the disk"},
     }};
@@ -170,17 +178,17 @@ bool CardSortAnalysis::CommitFiles()
     m_records.reset();
     inputFile.Close();
     const std::array<Output, 5> files = outputs();
-    // Every file must be complete before the first replaces its old version: the five
-    // belong together, and a half-replaced set would mix two runs.
+    // Every file must be complete before the first replaces its old version: the five and
+    // their copies belong together, and a half-replaced set would mix two runs.
     for (const Output &output : files) {
-        if (!output.file.Flush()) {
+        if (!output.file.Flush() || (m_utf8CsvCopies && !output.copy.flush())) {
             m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
             CloseFiles();
             return false;
         }
     }
     for (const Output &output : files) {
-        if (!output.file.Commit()) {
+        if (!output.file.Commit() || (m_utf8CsvCopies && !output.copy.commit())) {
             m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
             CloseFiles();
             return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Utf8CsvCopy.h"
 #include "import/CStdioFileEx.h"
 #include "import/CardSortRecords.h"
 #include "import/PairMatrix.h"
@@ -42,6 +43,10 @@ public:
     // data warnings were answered when the study was first read: they are answered OK
     // without being shown again.
     void setRecordSource(std::function<std::unique_ptr<RecordSource>()> source) { m_recordSource = std::move(source); }
+    // Whether the analysis files also get their spreadsheet copies (Utf8CsvCopy), written
+    // and put in place with them as one set. Off by default.
+    void setUtf8CsvCopies(bool on) { m_utf8CsvCopies = on; }
+    bool utf8CsvCopies() const { return m_utf8CsvCopies; }
     // After a refused survey: whether the table lacked a column it needs (a usage error).
     bool columnsRefused() const { return m_columnsRefused; }
     // After a survey or read of a table: how its columns were read.
@@ -58,9 +63,9 @@ public:
     // Closes every file; analysis files not yet committed are thrown away, so whatever an
     // earlier run left under their names stays as it was.
     void CloseFiles();
-    // Closes the input and puts the five finished analysis files in place. False, after
-    // telling the user, when any of them could not be written completely: then none of
-    // them replaces its old version (barring a failed rename halfway).
+    // Closes the input and puts the five finished analysis files (and their copies) in
+    // place. False, after telling the user, when any of them could not be written
+    // completely: then none of them replaces its old version (barring a failed rename halfway).
     bool CommitFiles();
 
     // What the last read saw of the participants that count (the expert apart): how many
@@ -121,6 +126,7 @@ private:
 
     struct Output {
         CStdioFileEx &file;
+        Utf8CsvCopy &copy;
         const QString &path;
         const char16_t *createFailure;
         const char16_t *writeFailure;
@@ -156,6 +162,8 @@ private:
     Platform &m_platform;
     std::optional<TableOptions> m_tableOptions;
     std::function<std::unique_ptr<RecordSource>()> m_recordSource;
+    bool m_utf8CsvCopies = false;
+    std::array<Utf8CsvCopy, 5> m_copies;
     bool m_columnsRefused = false;
     TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;

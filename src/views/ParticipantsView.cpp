@@ -339,7 +339,8 @@ bool ParticipantsView::runAnalysis(std::vector<qint32> leftOut)
     if (chosen.isEmpty())
         return false;
     const AnalysisFileNames files = analysisFilesNamedBy(chosen, defaults.inputPath);
-    return sortana::analyseAgain(*m_document, std::move(leftOut), files, m_platform);
+    return sortana::analyseAgain(*m_document, std::move(leftOut), files, m_platform,
+                                 {.utf8CsvCopies = m_utf8CsvChoice && m_utf8CsvChoice()});
 }
 
 QString ParticipantsView::leftOutLine() const

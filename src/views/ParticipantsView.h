@@ -56,6 +56,8 @@ public:
     bool exportPicture(const QString &path, int pngDpi) override;
 
     void setFilesChooser(FilesChooser chooser) { m_chooseFiles = std::move(chooser); }
+    // Asked at every Analyse Again: whether the analysis files also get their UTF-8 copies.
+    void setUtf8CsvChoice(std::function<bool()> choice) { m_utf8CsvChoice = std::move(choice); }
 
     // The participants ticked to be left out at the next Analyse Again, in file order.
     std::vector<qint32> ticked() const;
@@ -99,6 +101,7 @@ private:
     QPushButton *m_analyseAgain;
     QPushButton *m_includeAll;
     FilesChooser m_chooseFiles;
+    std::function<bool()> m_utf8CsvChoice;
     std::optional<ParticipantChecks> m_checks;
     // The sorts the figures were worked out from, to tell when they must be worked out again.
     StudySorts m_checkedSorts;

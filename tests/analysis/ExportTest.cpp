@@ -188,4 +188,39 @@ TEST_F(Export, AFileThatCannotBeWrittenLeavesTheEarlierFiles)
     EXPECT_FALSE(analysis.inputFile.IsOpen());
 }
 
+// The UTF-8 copies belong to the set: one that cannot be written keeps every earlier file of
+// the ten, although the five UTF-16 files alone fit.
+TEST_F(Export, ACopyThatCannotBeWrittenKeepsAllTenEarlierFiles)
+{
+    // Names of three-byte characters take half as much room again in UTF-8 as in UTF-16.
+    const QByteArray name = QString(500, QChar(0x8A9E)).toUtf8();
+    ASSERT_TRUE(surveyText("I" + name + "A\nI" + name + "B\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\n"));
+    constexpr rlim_t limit = 5000;
+    ASSERT_EQ(read(), 2);
+    {
+        const FileSizeLimit full(limit);
+        ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1}));
+    }
+
+    QStringList targets;
+    for (const QString &path : {names.cardsPath, names.itemsPath, names.participantsPath, names.matrixPath,
+                                names.weightedMatrixPath})
+        targets << path << utf8CsvPath(path);
+    for (const QString &target : targets)
+        writeBytes(target, "earlier");
+    analysis.setUtf8CsvCopies(true);
+    ASSERT_EQ(read(), 2);
+    bool written = true;
+    {
+        const FileSizeLimit full(limit);
+        written = WriteAnalysisFiles(analysis, {0, 1});
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(platform.texts(),
+              QStringList{u"Failed to write cards output file\nMake sure there is enough free space on the disk"_s});
+    for (const QString &target : targets)
+        EXPECT_EQ(readBytes(target), "earlier") << target.toStdString();
+    EXPECT_EQ(filesIn(dir.path()).size(), 11);
+}
+
 } // namespace

@@ -329,6 +329,26 @@ TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
     EXPECT_FALSE(enabled(CommandId::participants));
 }
 
+// Analyse Again in the participants window writes the UTF-8 copies as the user last chose on
+// the wizard's step 3.
+TEST_F(MainFrameTest, AnalyseAgainFollowsTheRememberedChoiceOfUtf8Copies)
+{
+    frame->openFile(importedDocument());
+    settle();
+    frame->action(CommandId::participants)->trigger();
+    settle();
+    auto *view = dynamic_cast<ParticipantsView *>(&frame->activeFrame()->view());
+    ASSERT_NE(view, nullptr);
+    for (const bool chosen : {false, true}) {
+        chooseUtf8CsvCopies(settings, chosen);
+        const QString name = chosen ? u"with"_s : u"without"_s;
+        view->setFilesChooser([&](const QString &) { return dir.filePath(name + u"-Cards.csv"_s); });
+        ASSERT_TRUE(view->includeAll()) << platform.texts().join(u" | "_s).toStdString();
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath(name + u"-Matrix.csv"_s)));
+        EXPECT_EQ(QFileInfo::exists(dir.filePath(name + u"-Matrix-utf8.csv"_s)), chosen);
+    }
+}
+
 // File > Export Picture draws what the active window shows, through the same functions as
 // sortana-cli render: the dendrogram or the matrix, as the type and resolution chosen.
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -83,7 +84,9 @@ protected:
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CImportExportWizard wizard{platform};
+    QTemporaryDir settingsDir;
+    QSettings settings{settingsDir.filePath(u"settings.ini"_s), QSettings::IniFormat};
+    CImportExportWizard wizard{platform, nullptr, &settings};
 };
 
 TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
@@ -491,6 +494,46 @@ TEST_F(WizardTest, StepsOneAndThreeNameTheAnalysisFilesThatWillBeReplaced)
     QTemporaryDir other;
     control<QLineEdit>(ControlId::outputFolder).setText(other.path());
     EXPECT_FALSE(existing().isVisible());
+}
+
+// The box for the UTF-8 copies starts as the user left it at the last Finish (a cancel keeps
+// nothing); when it is on, both lists of files name the copies too.
+TEST_F(WizardTest, TheUtf8CopiesAreRememberedAndListed)
+{
+    const QString input = write(study(3, false));
+    writeBytes(dir.filePath(u"study-Cards-utf8.csv"_s), "earlier");
+    const auto existing = [](QWizard &shown) {
+        return shown.currentPage()->findChild<QLabel *>(controlName(ControlId::existingFiles))->text();
+    };
+    const QString copyReplaced = u"These files exist and will be replaced:\nstudy-Cards-utf8.csv"_s;
+
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    EXPECT_EQ(existing(wizard), QString());
+    wizard.next();
+    wizard.next();
+    auto &box = control<QCheckBox>(ControlId::utf8Csv);
+    EXPECT_FALSE(box.isChecked());
+    box.setChecked(true);
+    QStringList written;
+    for (const QString &path : analysisFiles(dir.path(), u"study"_s))
+        written << path << path.chopped(4) + u"-utf8.csv"_s;
+    EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText().split(u'\n', Qt::SkipEmptyParts), written);
+    EXPECT_EQ(existing(wizard), copyReplaced);
+    wizard.button(QWizard::FinishButton)->click();
+    ASSERT_EQ(wizard.result(), QDialog::Accepted);
+    EXPECT_TRUE(wizard.run().utf8CsvCopies());
+
+    CImportExportWizard next(platform, nullptr, &settings);
+    next.show();
+    next.findChild<QLineEdit *>(controlName(ControlId::inputFile))->setText(input);
+    EXPECT_EQ(existing(next), copyReplaced);
+    next.next();
+    next.next();
+    auto *nextBox = next.findChild<QCheckBox *>(controlName(ControlId::utf8Csv));
+    EXPECT_TRUE(nextBox->isChecked());
+    nextBox->setChecked(false);
+    next.reject();
+    EXPECT_TRUE(CImportExportWizard(platform, nullptr, &settings).run().utf8CsvCopies());
 }
 
 TEST(PathElision, ShortensTheFolderNeverTheFileName)

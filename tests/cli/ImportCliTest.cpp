@@ -1,3 +1,4 @@
+#include "analysis/AnalysisFileCells.h"
 #include "cli/CliRunner.h"
 #include "support/TestFiles.h"
 
@@ -185,6 +186,30 @@ TEST_F(ImportCli, EveryExampleGivesFiveFiles)
         for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
             EXPECT_GT(readUtf16File(dir.filePath(base + u'-' + suffix + u".csv"_s)).count(u"\r\n"_s), 1);
     }
+}
+
+// Names a spreadsheet needs quoted and one beyond ASCII, in the copies beside the five files;
+// leaving participants out writes the copies too.
+TEST_F(ImportCli, Utf8CopiesBesideTheFiveFiles)
+{
+    const QString input =
+        write("Ia,b\nIsay \"hi\"\nI\xC3\x84rger\nP1\nG\nI1\nI2\nI3\nP2\nG\nI1\nI2\nG\nI3\nP3\nG\nI3\nI1\nG\nI2\n");
+    const QStringList suffixes = {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s};
+    for (const QStringList &extra : {QStringList{}, QStringList{u"--exclude"_s, u"P3"_s}}) {
+        SCOPED_TRACE(extra.join(u' ').toStdString());
+        const CliRun run = runCli(QStringList{u"import"_s, input, u"--csv-utf8"_s} + extra);
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        for (const QString &suffix : suffixes) {
+            const QString copy = dir.filePath(u"study-"_s + suffix + u"-utf8.csv"_s);
+            EXPECT_EQ(readUtf8CsvFile(copy), sortana::analysisFileRows(analysisFile(suffix))) << suffix.toStdString();
+        }
+        const QByteArray cards = readBytes(dir.filePath(u"study-Cards-utf8.csv"_s));
+        EXPECT_TRUE(cards.startsWith("\xEF\xBB\xBFP1\r\n,")) << cards.toStdString();
+        for (const QByteArray line : {",,\"a,b\"\r\n", ",,\"say \"\"hi\"\"\"\r\n", ",,\xC3\x84rger\r\n"})
+            EXPECT_TRUE(cards.contains(line)) << line.toStdString();
+        EXPECT_EQ(cards.contains("P3\r\n"), extra.isEmpty());
+    }
+    EXPECT_TRUE(runCli({u"help"_s, u"import"_s}).out.contains(u"\n  --csv-utf8 "_s));
 }
 
 } // namespace

@@ -1,12 +1,16 @@
 #include "support/TestFiles.h"
 
+#include "analysis/AnalysisFileCells.h"
+
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <utility>
 
 namespace sortana::test {
 
@@ -37,14 +41,54 @@ QByteArray utf16LeWithMark(const QString &text)
 
 QString readUtf16File(const QString &path)
 {
-    const QByteArray bytes = readBytes(path);
-    if (!bytes.startsWith("\xFF\xFE")) {
-        ADD_FAILURE() << path.toStdString() << " does not start with a UTF-16LE byte-order mark";
+    const std::optional<QString> text = readAnalysisFile(path);
+    if (!text) {
+        ADD_FAILURE() << path.toStdString() << " is no UTF-16LE text with a byte-order mark";
         return {};
     }
-    QString text(bytes.size() / 2 - 1, Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(bytes.constData() + 2, text.size(), text.data());
-    return text;
+    return *text;
+}
+
+std::vector<QStringList> readUtf8CsvFile(const QString &path)
+{
+    const QByteArray bytes = readBytes(path);
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        ADD_FAILURE() << path.toStdString() << " does not start with a UTF-8 byte-order mark";
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes.mid(3));
+    if (utf8.hasError())
+        ADD_FAILURE() << path.toStdString() << " is not UTF-8";
+
+    std::vector<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c != u'"')
+                cell += c;
+            else if (i + 1 < text.size() && text[i + 1] == u'"')
+                cell += text[++i];
+            else
+                quoted = false;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            row.append(std::exchange(cell, {}));
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            row.append(std::exchange(cell, {}));
+            rows.push_back(std::exchange(row, {}));
+            ++i;
+        } else {
+            cell += c;
+        }
+    }
+    if (!row.isEmpty() || !cell.isEmpty()) {
+        row.append(cell);
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes)

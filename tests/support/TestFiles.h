@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <ostream>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -26,6 +27,10 @@ void writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray utf16LeWithMark(const QString &text);
 // Decodes a UTF-16LE file written by the program; fails the test when the mark is missing.
 QString readUtf16File(const QString &path);
+// The rows of a comma-separated file as a spreadsheet reads them (RFC 4180: quoted cells hold
+// commas, doubled quotes and line breaks; rows end in CR LF); fails the test unless the file
+// is UTF-8 after a byte-order mark.
+std::vector<QStringList> readUtf8CsvFile(const QString &path);
 
 // While it lives, writes past the given size fail as on a full disk: the process's file size
 // limit is lowered and its signal ignored, as the programs themselves ignore it.
