@@ -124,6 +124,7 @@ bool syncFile(const QString &path)
 struct WorkbookWriter::Book {
     lxw_workbook *workbook = nullptr;
     lxw_format *header = nullptr;
+    QByteArray folder;
     // Percent formats by their decimals.
     std::map<int, lxw_format *> percents;
 
@@ -147,52 +148,60 @@ WorkbookWriter::WorkbookWriter(const QString &path, qint64 largestSheetCells)
 
 WorkbookWriter::~WorkbookWriter()
 {
+    abandon();
+}
+
+void WorkbookWriter::abandon()
+{
     if (m_book && m_book->workbook) {
         // Closing is the only way to free a workbook; what it writes is thrown away.
         xlsx().close(m_book->workbook);
+        m_book->workbook = nullptr;
     }
     if (!m_temporaryPath.isEmpty())
         QFile::remove(m_temporaryPath);
+    m_temporaryPath.clear();
 }
 
 bool WorkbookWriter::fail(const QString &message)
 {
     if (m_error.isEmpty())
         m_error = message;
+    abandon();
     return false;
+}
+
+bool WorkbookWriter::open()
+{
+    if (!xlsx().loaded())
+        return fail(QStringLiteral("The library that writes workbooks, %1, could not be loaded.")
+                        .arg(QLatin1StringView(SORTANA_XLSXWRITER_LIBRARY)));
+    if (isIrregularFile(m_path))
+        return fail(formatMessage(u"The output file %s is not a regular file", {m_path}));
+    m_temporaryPath = createTemporaryBeside(m_path);
+    if (m_temporaryPath.isEmpty())
+        return fail(writeFailedMessage(m_path));
+    m_book = std::make_unique<Book>();
+    m_book->folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    lxw_workbook_options options{};
+    // The mode is the whole workbook's; it asks for rows in order, which every sheet keeps,
+    // and forbids merged cells, which none has.
+    options.constant_memory = m_largestSheetCells > constantMemoryCells ? LXW_TRUE : LXW_FALSE;
+    // Its temporary files go beside the workbook rather than into a /tmp that may be memory.
+    options.tmpdir = m_book->folder.data();
+    options.use_zip64 = LXW_TRUE;
+    m_book->workbook = xlsx().newWorkbook(QFile::encodeName(m_temporaryPath).constData(), &options);
+    if (!m_book->workbook)
+        return fail(writeFailedMessage(m_path));
+    m_book->header = xlsx().addFormat(m_book->workbook);
+    xlsx().setBold(m_book->header);
+    return true;
 }
 
 bool WorkbookWriter::add(const WorkbookSheet &sheet)
 {
-    if (!m_error.isEmpty())
+    if (!m_error.isEmpty() || (!m_book && !open()))
         return false;
-    if (!m_book) {
-        if (!xlsx().loaded())
-            return fail(QStringLiteral("The library that writes workbooks, %1, could not be loaded.")
-                            .arg(QLatin1StringView(SORTANA_XLSXWRITER_LIBRARY)));
-        if (isIrregularFile(m_path))
-            return fail(formatMessage(u"The output file %s is not a regular file", {m_path}));
-        m_temporaryPath = createTemporaryBeside(m_path);
-        if (m_temporaryPath.isEmpty())
-            return fail(writeFailedMessage(m_path));
-        m_book = std::make_unique<Book>();
-    }
-    if (!m_book->workbook) {
-        const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
-        lxw_workbook_options options{};
-        // The mode is the whole workbook's; it asks for rows in order, which every sheet
-        // keeps, and forbids merged cells, which none has.
-        options.constant_memory = m_largestSheetCells > constantMemoryCells ? LXW_TRUE : LXW_FALSE;
-        // Its temporary files go beside the workbook rather than into a /tmp that may be
-        // memory.
-        options.tmpdir = const_cast<char *>(folder.constData());
-        options.use_zip64 = LXW_TRUE;
-        m_book->workbook = xlsx().newWorkbook(QFile::encodeName(m_temporaryPath).constData(), &options);
-        if (!m_book->workbook)
-            return fail(writeFailedMessage(m_path));
-        m_book->header = xlsx().addFormat(m_book->workbook);
-        xlsx().setBold(m_book->header);
-    }
     if (qint64(sheet.rows.size()) > LXW_ROW_MAX)
         return fail(QStringLiteral("The sheet %1 would need more rows than a workbook allows.").arg(sheet.name));
     lxw_worksheet *worksheet = xlsx().addWorksheet(m_book->workbook, sheet.name.toUtf8().constData());

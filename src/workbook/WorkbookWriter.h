@@ -27,7 +27,9 @@ public:
 
 private:
     struct Book;
+    bool open();
     bool fail(const QString &message);
+    void abandon();
 
     QString m_path;
     qint64 m_largestSheetCells = 0;
