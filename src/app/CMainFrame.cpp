@@ -9,6 +9,7 @@
 #include "app/ResamplingCommands.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
+#include "app/WorkbookCommand.h"
 #include "views/CSortanaMdiView.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentLinks.h"
@@ -89,6 +90,7 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_chooseOpenPath([this](const QString &initial) { return askOpenPath(this, initial); }),
       m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); }),
       m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); }),
+      m_chooseWorkbookPath([this](const QString &initial) { return askWorkbookPath(this, initial); }),
       m_chooseFindText([this](const QString &initial) { return askFindText(this, initial); })
 {
     m_title = applicationName.toString();
@@ -184,6 +186,7 @@ void CMainFrame::createCommands()
     addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
     addCommand(CommandId::exportPicture, QStringLiteral("&Export Picture..."), [this] { exportPicture(); });
+    addCommand(CommandId::exportWorkbook, QStringLiteral("Export &Workbook..."), [this] { exportWorkbook(); });
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
@@ -335,8 +338,8 @@ void CMainFrame::rebuildMenus()
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     if (forDocument) {
-        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture, 0,
-                        print, printPreview, printSetup});
+        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture,
+                        CommandId::exportWorkbook, 0, print, printPreview, printSetup});
         addItems(file->addMenu(QStringLiteral("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
         addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
         addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
@@ -449,6 +452,7 @@ void CMainFrame::updateCommands()
                                                  && frame->kind() != DocumentFrame::Kind::Participants);
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(participants)->setEnabled(document && document->hasStudy());
+    action(CommandId::exportWorkbook)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
     action(groupNames)->setChecked(document && document->showGroupNames);
@@ -715,6 +719,16 @@ void CMainFrame::exportPicture()
     const PictureTarget target = m_choosePicture(initial);
     if (!target.path.isEmpty())
         frame->view().exportPicture(target.path, target.pngDpi);
+}
+
+void CMainFrame::exportWorkbook()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const QString path = m_chooseWorkbookPath(initialWorkbookPath(frame->document()));
+    if (!path.isEmpty())
+        sortana::exportWorkbook(frame->document(), path, m_platform, this);
 }
 
 void CMainFrame::checkStability()

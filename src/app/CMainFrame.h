@@ -51,6 +51,7 @@ public:
     void setOpenFileChooser(FileChooser chooser) { m_chooseOpenPath = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { m_chooseSavePath = std::move(chooser); }
     void setPictureChooser(PictureChooser chooser) { m_choosePicture = std::move(chooser); }
+    void setWorkbookChooser(FileChooser chooser) { m_chooseWorkbookPath = std::move(chooser); }
     // Asks for the text to find, the last one in; empty when cancelled.
     void setFindTextChooser(FileChooser chooser) { m_chooseFindText = std::move(chooser); }
     PrintScaling printScaling() const { return m_printScaling; }
@@ -100,6 +101,7 @@ private:
     void openMatrixWindow();
     void openParticipantsWindow();
     void exportPicture();
+    void exportWorkbook();
     void cascadeWindows();
     void arrangeMinimised();
     void findCard(bool askForText);
@@ -130,6 +132,7 @@ private:
     FileChooser m_chooseOpenPath;
     FileChooser m_chooseSavePath;
     PictureChooser m_choosePicture;
+    FileChooser m_chooseWorkbookPath;
     FileChooser m_chooseFindText;
     QString m_findText;
     PrintScaling m_printScaling = PrintScaling::RealSize;

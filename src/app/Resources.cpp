@@ -72,6 +72,9 @@ QString loadString(int id)
     case CommandId::exportPicture:
         return QStringLiteral("Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
                               "Export Picture");
+    case CommandId::exportWorkbook:
+        return QStringLiteral("Save the analysis files and the figures of the active document as one Excel "
+                              "workbook\nExport Workbook");
     case CommandId::participants:
         return QStringLiteral("Open a window on the participants of the active document: their sorts compared, "
                               "flagged and left out\nParticipants");

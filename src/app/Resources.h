@@ -77,6 +77,7 @@ inline constexpr int joinSupport = 32795;
 inline constexpr int checkStability = 32796;
 inline constexpr int enoughParticipants = 32797;
 inline constexpr int participants = 32804;
+inline constexpr int exportWorkbook = 32806;
 inline constexpr int find = 57636;
 inline constexpr int findNext = 57640;
 inline constexpr int fileNew = 57600;
