@@ -1,6 +1,10 @@
 #include "workbook/WorkbookFile.h"
 
+#include "document/CSortanaMdiDoc.h"
+#include "document/LeaveOut.h"
 #include "document/WorkbookSheets.h"
+#include "platform/MessageText.h"
+#include "platform/SafeFiles.h"
 #include "workbook/WorkbookWriter.h"
 
 namespace sortana {
@@ -8,6 +12,12 @@ namespace sortana {
 bool saveWorkbook(const CSortanaMdiDoc &document, const QString &path, const ResamplingProgress &progress,
                   QString &error)
 {
+    // A file dialog takes any name typed: the document or its raw data would be lost.
+    if (isSameFile(path, document.pathName)
+        || (document.summary && isSameFile(path, leftOutFileNames(document, 0).inputPath))) {
+        error = formatMessage(u"%s cannot be written over the document or its input", {path});
+        return false;
+    }
     WorkbookWriter writer(path, largestWorkbookSheet(document));
     const bool built = buildWorkbookSheets(
         document, [&](WorkbookSheet &&sheet) { return writer.add(sheet); }, progress, error);

@@ -255,6 +255,17 @@ TEST_F(Workbook, AFailedOrStoppedWriteKeepsTheOldFile)
     }
     EXPECT_EQ(filesIn(out.path()), QStringList{u"study.xlsx"_s});
 
+    // The document and its raw data are never written over.
+    document.pathName = out.filePath(u"study.klus"_s);
+    writeBytes(document.pathName, "the document");
+    for (const QString &kept : {document.pathName, path(u"study.txt"_s)}) {
+        const QByteArray before = readBytes(kept);
+        EXPECT_FALSE(saveWorkbook(document, kept, {}, error));
+        EXPECT_EQ(error, kept + u" cannot be written over the document or its input"_s);
+        EXPECT_EQ(readBytes(kept), before);
+    }
+    QFile::remove(document.pathName);
+
     // More columns than a sheet can have.
     WorkbookWriter writer(target, 0);
     WorkbookSheet wide;
