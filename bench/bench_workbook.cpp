@@ -6,16 +6,12 @@
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
-#include "document/ImportRun.h"
-#include "support/ScriptedPlatform.h"
 #include "workbook/WorkbookFile.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <cstdlib>
 
 namespace {
 
@@ -24,14 +20,7 @@ using namespace sortana;
 const CSortanaMdiDoc &study()
 {
     static const std::unique_ptr<CSortanaMdiDoc> document = [] {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("study.txt"));
-        bench::writeStudy(path, {200, 300, 10});
-        ScriptedPlatform platform;
-        ImportRun run(platform);
-        auto imported = std::make_unique<CSortanaMdiDoc>();
-        if (!run.chooseInput(path) || !run.finish() || !imported->CompleteImport(run))
-            std::abort();
+        auto imported = bench::importedStudy({200, 300, 10});
         imported->treeSupport = computeTreeSupport(*imported, 100, 1, {});
         imported->adequacy = computeAdequacy(*imported, 20, 1, {});
         return imported;
