@@ -19,10 +19,23 @@ bool saveWorkbook(const CSortanaMdiDoc &document, const QString &path, const Res
         return false;
     }
     WorkbookWriter writer(path, largestWorkbookSheet(document));
+    // Closing the workbook zips it all, a step as long as a few sheets: the bar keeps one
+    // step for it.
+    qint64 steps = 0;
+    ResamplingProgress sheetProgress;
+    if (progress) {
+        sheetProgress = [&](qint64 done, qint64 total) {
+            steps = total + 1;
+            return progress(done, steps);
+        };
+    }
     const bool built = buildWorkbookSheets(
-        document, [&](WorkbookSheet &&sheet) { return writer.add(sheet); }, progress, error);
-    if (built && writer.commit())
+        document, [&](WorkbookSheet &&sheet) { return writer.add(sheet); }, sheetProgress, error);
+    if (built && writer.commit()) {
+        if (progress)
+            progress(steps, steps);
         return true;
+    }
     if (error.isEmpty())
         error = writer.error();
     return false;

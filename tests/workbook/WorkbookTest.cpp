@@ -193,7 +193,14 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     document.treeSupport = computeTreeSupport(document, 10, 1, {});
     document.adequacy = computeAdequacy(document, 10, 1, {});
     ASSERT_TRUE(document.treeSupport && document.adequacy);
-    ASSERT_TRUE(saveWorkbook(document, workbook, {}, error)) << error.toStdString();
+    // The progress counts up to its total once, the zipping at the end included.
+    std::vector<std::pair<qint64, qint64>> progress;
+    ASSERT_TRUE(saveWorkbook(
+        document, workbook, [&](qint64 done, qint64 total) { progress.emplace_back(done, total); return true; }, error))
+        << error.toStdString();
+    ASSERT_FALSE(progress.empty());
+    for (std::size_t k = 0; k < progress.size(); ++k)
+        EXPECT_EQ(progress[k], std::make_pair(qint64(k + 1), qint64(progress.size())));
     ASSERT_TRUE(readWorkbook(workbook, u"Support"_s, table, error));
     EXPECT_EQ(table.rows.front(), (QStringList{u"join"_s, u"similarity"_s, u"support"_s, u"items"_s}));
     // The last join is the root's, with every card in the dendrogram's order.
