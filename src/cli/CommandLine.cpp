@@ -169,7 +169,8 @@ const QList<Command> &commands()
           u"[--participants OUT.csv] [--distances OUT.csv] [--workbook OUT.xlsx]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups, how they sorted, and how far to trust the tree"_s,
+         u"Write what participants called their groups, how they sorted, how far to trust the tree, or a "
+         u"workbook of it all"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
