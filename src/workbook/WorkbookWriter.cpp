@@ -109,6 +109,16 @@ QString createTemporaryBeside(const QString &path)
     return {};
 }
 
+// A link is written through, as the program's other files are: the file it names is
+// replaced and the link stays.
+QString linkTarget(const QString &path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.filePath();
+}
+
 // What libxlsxwriter closed is on the disk before it takes the target's name.
 bool syncFile(const QString &path)
 {
@@ -178,11 +188,12 @@ bool WorkbookWriter::open()
                         .arg(QLatin1StringView(SORTANA_XLSXWRITER_LIBRARY)));
     if (isIrregularFile(m_path))
         return fail(formatMessage(u"The output file %s is not a regular file", {m_path}));
-    m_temporaryPath = createTemporaryBeside(m_path);
+    m_target = linkTarget(m_path);
+    m_temporaryPath = createTemporaryBeside(m_target);
     if (m_temporaryPath.isEmpty())
         return fail(writeFailedMessage(m_path));
     m_book = std::make_unique<Book>();
-    m_book->folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    m_book->folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
     lxw_workbook_options options{};
     // The mode is the whole workbook's; it asks for rows in order, which every sheet keeps,
     // and forbids merged cells, which none has.
@@ -274,8 +285,11 @@ bool WorkbookWriter::commit()
         return fail(writeFailedMessage(m_path));
     const lxw_error closed = xlsx().close(m_book->workbook);
     m_book->workbook = nullptr;
+    // A workbook written again keeps who may read it.
+    if (QFileInfo::exists(m_target))
+        QFile::setPermissions(m_temporaryPath, QFile::permissions(m_target));
     if (closed != LXW_NO_ERROR || !syncFile(m_temporaryPath)
-        || std::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_path).constData()) != 0)
+        || std::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_target).constData()) != 0)
         return fail(writeFailedMessage(m_path));
     m_temporaryPath.clear();
     return true;

@@ -32,6 +32,8 @@ private:
     void abandon();
 
     QString m_path;
+    // The file written: the path's own, or the one its link names.
+    QString m_target;
     qint64 m_largestSheetCells = 0;
     QString m_temporaryPath;
     QString m_error;

@@ -18,6 +18,7 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -284,6 +285,23 @@ TEST_F(Workbook, AFailedOrStoppedWriteKeepsTheOldFile)
 
     EXPECT_EQ(readBytes(target), "the old workbook");
     EXPECT_EQ(filesIn(out.path()), QStringList{u"study.xlsx"_s});
+}
+
+// A workbook written over a link replaces the file the link names, with its permissions.
+TEST_F(Workbook, ALinkIsWrittenThroughAndTheOldFilesPermissionsKept)
+{
+    QTemporaryDir elsewhere;
+    const QString file = elsewhere.filePath(u"shared.xlsx"_s);
+    writeBytes(file, "the old workbook");
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::link(file, path(u"link.xlsx"_s)));
+    QString error;
+    ASSERT_TRUE(saveWorkbook(document, path(u"link.xlsx"_s), {}, error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(path(u"link.xlsx"_s)).symLinkTarget(), file);
+    EXPECT_TRUE(readBytes(file).startsWith("PK"));
+    EXPECT_EQ(QFile::permissions(file) & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(filesIn(elsewhere.path()), QStringList{u"shared.xlsx"_s});
 }
 
 // The rows held in memory or streamed to disk as they come: the same workbook either way.
