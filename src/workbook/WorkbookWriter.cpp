@@ -2,21 +2,18 @@
 
 #include "platform/MessageText.h"
 #include "platform/SafeFiles.h"
+#include "workbook/XlsxLibrary.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <map>
-#include <type_traits>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -31,63 +28,6 @@ constexpr int mostStringLength = 32'767;
 // The colour scale's ends: white for the least, the matrix picture's darkest blue for the most.
 constexpr lxw_color_t scaleLeast = 0xFFFFFF;
 constexpr lxw_color_t scaleMost = 0x08306B;
-
-// libxlsxwriter zips through the system's minizip, and QuaZip, which the workbook reader
-// links, exports a fork of minizip under the same C names with other argument types. In one
-// link namespace the dynamic linker binds each name to one of them for both, and either the
-// reader or the writer crashes; so libxlsxwriter and what it needs are loaded into a
-// namespace of their own and called through this table.
-struct Xlsx {
-    decltype(&workbook_new_opt) newWorkbook = nullptr;
-    decltype(&workbook_add_worksheet) addWorksheet = nullptr;
-    decltype(&workbook_add_format) addFormat = nullptr;
-    decltype(&workbook_close) close = nullptr;
-    decltype(&format_set_num_format) setNumberFormat = nullptr;
-    decltype(&format_set_bold) setBold = nullptr;
-    decltype(&worksheet_write_string) writeString = nullptr;
-    decltype(&worksheet_write_number) writeNumber = nullptr;
-    decltype(&worksheet_set_column) setColumn = nullptr;
-    decltype(&worksheet_freeze_panes) freezePanes = nullptr;
-    decltype(&worksheet_conditional_format_range) conditionalFormat = nullptr;
-
-    bool loaded() const
-    {
-        return newWorkbook && addWorksheet && addFormat && close && setNumberFormat && setBold && writeString
-            && writeNumber && setColumn && freezePanes && conditionalFormat;
-    }
-};
-
-const Xlsx &xlsx()
-{
-    static const Xlsx functions = [] {
-        Xlsx table;
-        // Kept loaded for the rest of the run, as a library linked would be.
-        void *library = dlmopen(LM_ID_NEWLM, SORTANA_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (!library)
-            return table;
-        const auto load = [library](auto &function, const char *name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-        };
-        load(table.newWorkbook, "workbook_new_opt");
-        load(table.addWorksheet, "workbook_add_worksheet");
-        load(table.addFormat, "workbook_add_format");
-        load(table.close, "workbook_close");
-        load(table.setNumberFormat, "format_set_num_format");
-        load(table.setBold, "format_set_bold");
-        load(table.writeString, "worksheet_write_string");
-        load(table.writeNumber, "worksheet_write_number");
-        load(table.setColumn, "worksheet_set_column");
-        load(table.freezePanes, "worksheet_freeze_panes");
-        load(table.conditionalFormat, "worksheet_conditional_format_range");
-        return table;
-    }();
-    return functions;
-}
-
-QString writeFailedMessage(const QString &path)
-{
-    return formatMessage(u"Failed to write %s\nMake sure there is enough free space on the disk", {path});
-}
 
 // A new empty file beside the target, made with the permissions a new file gets there.
 QString createTemporaryBeside(const QString &path)
@@ -142,9 +82,9 @@ struct WorkbookWriter::Book {
     {
         auto found = percents.find(decimals);
         if (found == percents.end()) {
-            lxw_format *format = xlsx().addFormat(workbook);
+            lxw_format *format = xlsxLibrary().addFormat(workbook);
             const QByteArray pattern = decimals > 0 ? "0." + QByteArray(decimals, '0') + "%" : QByteArray("0%");
-            xlsx().setNumberFormat(format, pattern.constData());
+            xlsxLibrary().setNumberFormat(format, pattern.constData());
             found = percents.emplace(decimals, format).first;
         }
         return found->second;
@@ -165,7 +105,7 @@ void WorkbookWriter::abandon()
 {
     if (m_book && m_book->workbook) {
         // Closing is the only way to free a workbook; what it writes is thrown away.
-        xlsx().close(m_book->workbook);
+        xlsxLibrary().close(m_book->workbook);
         m_book->workbook = nullptr;
     }
     if (!m_temporaryPath.isEmpty())
@@ -183,7 +123,7 @@ bool WorkbookWriter::fail(const QString &message)
 
 bool WorkbookWriter::open()
 {
-    if (!xlsx().loaded())
+    if (!xlsxLibrary().loaded())
         return fail(QStringLiteral("The library that writes workbooks, %1, could not be loaded.")
                         .arg(QLatin1StringView(SORTANA_XLSXWRITER_LIBRARY)));
     if (isIrregularFile(m_path))
@@ -201,11 +141,11 @@ bool WorkbookWriter::open()
     // Its temporary files go beside the workbook rather than into a /tmp that may be memory.
     options.tmpdir = m_book->folder.data();
     options.use_zip64 = LXW_TRUE;
-    m_book->workbook = xlsx().newWorkbook(QFile::encodeName(m_temporaryPath).constData(), &options);
+    m_book->workbook = xlsxLibrary().newWorkbook(QFile::encodeName(m_temporaryPath).constData(), &options);
     if (!m_book->workbook)
         return fail(writeFailedMessage(m_path));
-    m_book->header = xlsx().addFormat(m_book->workbook);
-    xlsx().setBold(m_book->header);
+    m_book->header = xlsxLibrary().addFormat(m_book->workbook);
+    xlsxLibrary().setBold(m_book->header);
     return true;
 }
 
@@ -215,7 +155,7 @@ bool WorkbookWriter::add(const WorkbookSheet &sheet)
         return false;
     if (qint64(sheet.rows.size()) > LXW_ROW_MAX)
         return fail(QStringLiteral("The sheet %1 would need more rows than a workbook allows.").arg(sheet.name));
-    lxw_worksheet *worksheet = xlsx().addWorksheet(m_book->workbook, sheet.name.toUtf8().constData());
+    lxw_worksheet *worksheet = xlsxLibrary().addWorksheet(m_book->workbook, sheet.name.toUtf8().constData());
     if (!worksheet)
         return fail(writeFailedMessage(m_path));
     std::vector<qsizetype> widths;
@@ -228,40 +168,47 @@ bool WorkbookWriter::add(const WorkbookSheet &sheet)
             widths.resize(row.size(), 0);
         lxw_format *rowFormat = sheet.hasHeader && r == 0 ? m_book->header : nullptr;
         for (std::size_t c = 0; c < row.size(); ++c) {
-            const SheetCell &cell = row[c];
-            widths[c] = std::max(widths[c], cell.text.size());
-            const lxw_row_t at = lxw_row_t(r);
-            const lxw_col_t column = lxw_col_t(c);
-            lxw_error error = LXW_NO_ERROR;
-            switch (cell.kind) {
-            case SheetCell::Kind::Empty: break;
-            case SheetCell::Kind::Text:
-                if (cell.text.size() > mostStringLength)
-                    return fail(QStringLiteral("A cell of the sheet %1 holds more text than a workbook allows.")
-                                    .arg(sheet.name));
-                error = xlsx().writeString(worksheet, at, column, cell.text.toUtf8().constData(), rowFormat);
-                break;
-            case SheetCell::Kind::Number:
-                error = xlsx().writeNumber(worksheet, at, column, cell.number, rowFormat);
-                break;
-            case SheetCell::Kind::Percent:
-                error = xlsx().writeNumber(worksheet, at, column, cell.number, m_book->percent(cell.decimals));
-                break;
-            }
-            if (error != LXW_NO_ERROR)
-                return fail(writeFailedMessage(m_path));
+            widths[c] = std::max(widths[c], row[c].text.size());
+            if (!writeCell(worksheet, lxw_row_t(r), lxw_col_t(c), row[c], rowFormat, sheet.name))
+                return false;
         }
     }
+    return finishSheet(worksheet, sheet, widths);
+}
+
+bool WorkbookWriter::writeCell(lxw_worksheet *worksheet, lxw_row_t row, lxw_col_t column, const SheetCell &cell,
+                               lxw_format *format, const QString &sheetName)
+{
+    lxw_error error = LXW_NO_ERROR;
+    switch (cell.kind) {
+    case SheetCell::Kind::Empty: break;
+    case SheetCell::Kind::Text:
+        if (cell.text.size() > mostStringLength)
+            return fail(
+                QStringLiteral("A cell of the sheet %1 holds more text than a workbook allows.").arg(sheetName));
+        error = xlsxLibrary().writeString(worksheet, row, column, cell.text.toUtf8().constData(), format);
+        break;
+    case SheetCell::Kind::Number: error = xlsxLibrary().writeNumber(worksheet, row, column, cell.number, format); break;
+    case SheetCell::Kind::Percent:
+        error = xlsxLibrary().writeNumber(worksheet, row, column, cell.number, m_book->percent(cell.decimals));
+        break;
+    }
+    return error == LXW_NO_ERROR || fail(writeFailedMessage(m_path));
+}
+
+bool WorkbookWriter::finishSheet(lxw_worksheet *worksheet, const WorkbookSheet &sheet,
+                                 const std::vector<qsizetype> &widths)
+{
     // A column without text keeps the default width: a width of 0 would hide it.
     for (std::size_t c = 0; c < widths.size(); ++c) {
         if (widths[c] > 0
-            && xlsx().setColumn(worksheet, lxw_col_t(c), lxw_col_t(c),
-                                    double(std::min<qsizetype>(widths[c], mostColumnWidth)), nullptr)
+            && xlsxLibrary().setColumn(worksheet, lxw_col_t(c), lxw_col_t(c),
+                                       double(std::min<qsizetype>(widths[c], mostColumnWidth)), nullptr)
                 != LXW_NO_ERROR)
             return fail(writeFailedMessage(m_path));
     }
     if (sheet.hasHeader && !sheet.rows.empty())
-        xlsx().freezePanes(worksheet, 1, 0);
+        xlsxLibrary().freezePanes(worksheet, 1, 0);
     if (sheet.colourScale) {
         const SheetRange &range = *sheet.colourScale;
         lxw_conditional_format scale{};
@@ -271,8 +218,8 @@ bool WorkbookWriter::add(const WorkbookSheet &sheet)
         scale.min_color = scaleLeast;
         scale.max_rule_type = LXW_CONDITIONAL_RULE_TYPE_MAXIMUM;
         scale.max_color = scaleMost;
-        if (xlsx().conditionalFormat(worksheet, lxw_row_t(range.firstRow), lxw_col_t(range.firstColumn),
-                                               lxw_row_t(range.lastRow), lxw_col_t(range.lastColumn), &scale)
+        if (xlsxLibrary().conditionalFormat(worksheet, lxw_row_t(range.firstRow), lxw_col_t(range.firstColumn),
+                                            lxw_row_t(range.lastRow), lxw_col_t(range.lastColumn), &scale)
             != LXW_NO_ERROR)
             return fail(writeFailedMessage(m_path));
     }
@@ -283,7 +230,7 @@ bool WorkbookWriter::commit()
 {
     if (!m_error.isEmpty() || !m_book || !m_book->workbook)
         return fail(writeFailedMessage(m_path));
-    const lxw_error closed = xlsx().close(m_book->workbook);
+    const lxw_error closed = xlsxLibrary().close(m_book->workbook);
     m_book->workbook = nullptr;
     // A workbook written again keeps who may read it.
     if (QFileInfo::exists(m_target))

@@ -5,6 +5,10 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+struct lxw_format;
+struct lxw_worksheet;
 
 namespace sortana {
 
@@ -28,6 +32,10 @@ public:
 private:
     struct Book;
     bool open();
+    bool writeCell(lxw_worksheet *worksheet, quint32 row, quint16 column, const SheetCell &cell, lxw_format *format,
+                   const QString &sheetName);
+    // The widths, the frozen header and the colour scale, once the rows are written.
+    bool finishSheet(lxw_worksheet *worksheet, const WorkbookSheet &sheet, const std::vector<qsizetype> &widths);
     bool fail(const QString &message);
     void abandon();
 
