@@ -135,7 +135,8 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
     const AnalysisFileNames files = analysisFileNames(QDir(folder.path()).filePath(QStringLiteral("study.txt")));
     QuietPlatform quiet;
     if (!writeKeptAnalysisFiles(document, files, quiet)) {
-        error = quiet.message;
+        // Never an empty message: that would read as a cancel.
+        error = quiet.message.isEmpty() ? QStringLiteral("The analysis files could not be made again.") : quiet.message;
         return false;
     }
     if (progress && !progress(++done, total))
