@@ -1,10 +1,16 @@
 #include "StudyGenerator.h"
 
+#include "document/CSortanaMdiDoc.h"
+#include "document/ImportRun.h"
+#include "support/ScriptedPlatform.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -114,6 +120,19 @@ StudySorts openSortOf(int cards, int participants, int labels)
         study.participants.push_back(std::move(participant));
     }
     return study;
+}
+
+std::unique_ptr<CSortanaMdiDoc> importedStudy(const StudyShape &shape)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("study.txt"));
+    writeStudy(path, shape);
+    ScriptedPlatform platform;
+    ImportRun run(platform);
+    auto document = std::make_unique<CSortanaMdiDoc>();
+    if (!run.chooseInput(path) || !run.finish() || !document->CompleteImport(run))
+        std::abort();
+    return document;
 }
 
 } // namespace sortana::bench

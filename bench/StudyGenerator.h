@@ -5,6 +5,12 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
+namespace sortana {
+class CSortanaMdiDoc;
+}
+
 namespace sortana::bench {
 
 // The size of a generated card-sort study.
@@ -22,6 +28,10 @@ struct StudyShape {
 // bytes, or -1 when the shape is impossible (no items, no participants, or fewer items
 // than groups, which would leave a group empty) or the file cannot be written.
 qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed = 1);
+
+// A document of that study, imported with the options its survey suggests; the program
+// stops when it cannot be.
+std::unique_ptr<CSortanaMdiDoc> importedStudy(const StudyShape &shape);
 
 // A label of an open sort's vocabulary in one of four spellings that are one category.
 QString labelSpelling(int label, quint32 variant);

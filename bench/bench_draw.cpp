@@ -11,7 +11,6 @@
 #include "StudyGenerator.h"
 #include "document/DocumentCategories.h"
 #include "document/CSortanaMdiDoc.h"
-#include "document/ImportRun.h"
 #include "StudyGenerator.h"
 #include "support/ScriptedPlatform.h"
 
@@ -20,7 +19,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include <numeric>
 #include <random>
@@ -159,14 +157,7 @@ BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
 void BM_LayoutAndDrawWithSupport(benchmark::State &state)
 {
     static const std::unique_ptr<CSortanaMdiDoc> study = [] {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("study.txt"));
-        bench::writeStudy(path, {200, 300, 10});
-        ScriptedPlatform platform;
-        ImportRun run(platform);
-        auto document = std::make_unique<CSortanaMdiDoc>();
-        if (!run.chooseInput(path) || !run.finish() || !document->CompleteImport(run))
-            std::abort();
+        auto document = bench::importedStudy({200, 300, 10});
         document->numberOfGroups = 8;
         document->treeSupport = computeTreeSupport(*document, 1000, 1, {});
         return document;

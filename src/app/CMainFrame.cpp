@@ -11,6 +11,7 @@
 #include "app/ResamplingCommands.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
+#include "app/WorkbookCommand.h"
 #include "views/CSortanaMdiView.h"
 #include "views/ParticipantsView.h"
 #include "document/CSortanaMdiDoc.h"
@@ -93,6 +94,7 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
       m_chooseSavePath([this](const QString &initial) { return askSavePath(this, initial); }),
       m_choosePicture([this](const QString &initial) { return askPictureTarget(this, initial); }),
       m_chooseReport([this](const QString &initial) { return askReportPath(this, initial); }),
+      m_chooseWorkbookPath([this](const QString &initial) { return askWorkbookPath(this, initial); }),
       m_chooseFindText([this](const QString &initial) { return askFindText(this, initial); })
 {
     m_title = applicationName.toString();
@@ -189,6 +191,7 @@ void CMainFrame::createCommands()
                {key(Qt::CTRL | Qt::Key_I)});
     addCommand(CommandId::exportPicture, QStringLiteral("&Export Picture..."), [this] { exportPicture(); });
     addCommand(CommandId::exportReport, QStringLiteral("Export &Report..."), [this] { exportReport(); });
+    addCommand(CommandId::exportWorkbook, QStringLiteral("Export &Workbook..."), [this] { exportWorkbook(); });
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
@@ -341,8 +344,7 @@ void CMainFrame::rebuildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     if (forDocument) {
         addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture,
-                        CommandId::exportReport, 0,
-                        print, printPreview, printSetup});
+                        CommandId::exportReport, CommandId::exportWorkbook, 0, print, printPreview, printSetup});
         addItems(file->addMenu(QStringLiteral("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
         addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
         addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
@@ -456,6 +458,7 @@ void CMainFrame::updateCommands()
     action(CommandId::exportReport)->setEnabled(hasTree);
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(participants)->setEnabled(document && document->hasStudy());
+    action(CommandId::exportWorkbook)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
     action(groupNames)->setChecked(document && document->showGroupNames);
@@ -735,6 +738,16 @@ void CMainFrame::exportReport()
     const QString path = m_chooseReport(initialReportPath(frame->document().pathName));
     if (!path.isEmpty())
         sortana::exportReport(frame->document(), path, m_platform, this);
+}
+
+void CMainFrame::exportWorkbook()
+{
+    DocumentFrame *frame = activeFrame();
+    if (!frame)
+        return;
+    const QString path = m_chooseWorkbookPath(initialWorkbookPath(frame->document()));
+    if (!path.isEmpty())
+        sortana::exportWorkbook(frame->document(), path, m_platform, this);
 }
 
 void CMainFrame::checkStability()

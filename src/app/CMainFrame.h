@@ -52,6 +52,7 @@ public:
     void setSaveFileChooser(FileChooser chooser) { m_chooseSavePath = std::move(chooser); }
     void setPictureChooser(PictureChooser chooser) { m_choosePicture = std::move(chooser); }
     void setReportChooser(FileChooser chooser) { m_chooseReport = std::move(chooser); }
+    void setWorkbookChooser(FileChooser chooser) { m_chooseWorkbookPath = std::move(chooser); }
     // Asks for the text to find, the last one in; empty when cancelled.
     void setFindTextChooser(FileChooser chooser) { m_chooseFindText = std::move(chooser); }
     PrintScaling printScaling() const { return m_printScaling; }
@@ -102,6 +103,7 @@ private:
     void openParticipantsWindow();
     void exportPicture();
     void exportReport();
+    void exportWorkbook();
     void cascadeWindows();
     void arrangeMinimised();
     void findCard(bool askForText);
@@ -133,6 +135,7 @@ private:
     FileChooser m_chooseSavePath;
     PictureChooser m_choosePicture;
     FileChooser m_chooseReport;
+    FileChooser m_chooseWorkbookPath;
     FileChooser m_chooseFindText;
     QString m_findText;
     PrintScaling m_printScaling = PrintScaling::RealSize;

@@ -75,6 +75,9 @@ QString loadString(int id)
     case CommandId::exportReport:
         return QStringLiteral("Save a report of the active document for readers without Sortana, as a web page or "
                               "PDF\nExport Report");
+    case CommandId::exportWorkbook:
+        return QStringLiteral("Save the analysis files and the figures of the active document as one Excel "
+                              "workbook\nExport Workbook");
     case CommandId::participants:
         return QStringLiteral("Open a window on the participants of the active document: their sorts compared, "
                               "flagged and left out\nParticipants");

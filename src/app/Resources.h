@@ -80,6 +80,7 @@ inline constexpr int checkStability = 32796;
 inline constexpr int enoughParticipants = 32797;
 inline constexpr int participants = 32804;
 inline constexpr int exportReport = 32805;
+inline constexpr int exportWorkbook = 32806;
 inline constexpr int find = 57636;
 inline constexpr int findNext = 57640;
 inline constexpr int fileNew = 57600;

@@ -42,8 +42,7 @@ bool writeOutputFile(const QString &path, const QByteArray &bytes, Platform &pla
 {
     if (saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); }))
         return true;
-    platform.fileFailure(
-        formatMessage(u"Failed to write %s\nMake sure there is enough free space on the disk", {path}));
+    platform.fileFailure(writeFailedMessage(path));
     return false;
 }
 

@@ -172,10 +172,11 @@ const QList<Command> &commands()
           u"[--groups OUT.csv] [--group-count N]"_s,
           u"[--support OUT.csv] [--stability OUT.csv] [--adequacy OUT.csv]"_s,
           u"[--cophenetic] [--replicates B] [--subsets R] [--seed S]"_s,
-          u"[--participants OUT.csv] [--distances OUT.csv]"_s},
+          u"[--participants OUT.csv] [--distances OUT.csv] [--workbook OUT.xlsx]"_s},
          {u"document file"_s},
          1,
-         u"Write what participants called their groups, how they sorted, and how far to trust the tree"_s,
+         u"Write what participants called their groups, how they sorted, how far to trust the tree, or a "
+         u"workbook of it all"_s,
          u"Writes the categories of a document's study (the participants' group names, under its\n"
          u"standardisation) as UTF-8 CSV files: --categories one row per category with its\n"
          u"participants, groups, cards and agreement; --placements one row per card in the\n"
@@ -193,7 +194,13 @@ const QList<Command> &commands()
          u"cut (the document's number of groups or N) comes back in those replicates; --adequacy\n"
          u"how closely sub-samples of growing size (R of each, 200 unless given) correlate with\n"
          u"the whole study; --cophenetic prints how well the tree keeps the pair scores, one\n"
-         u"number. Figures a document holds for the same B, R and S are used as they are."_s,
+         u"number. Figures a document holds for the same B, R and S are used as they are.\n"
+         u"\n"
+         u"--workbook writes one Excel workbook for spreadsheets: the five analysis files of the\n"
+         u"participants the study keeps (Cards, Items, Participants, Matrix, Weighted Matrix), then\n"
+         u"Categories, Placements, Groups, Participant Checks and Distances as the files above, and\n"
+         u"Support, Stability and Adequacy when the document holds them, one sheet each; its groups\n"
+         u"are the document's own cut."_s,
          {valueOption(u"categories"_s, u"OUT.csv"_s, u"Write the categories and their figures"_s, u"a file name"_s),
           valueOption(u"placements"_s, u"OUT.csv"_s, u"Write the cards by categories placement matrix"_s,
                       u"a file name"_s),
@@ -213,6 +220,8 @@ const QList<Command> &commands()
           valueOption(u"participants"_s, u"OUT.csv"_s, u"Write each participant's figures and flags"_s,
                       u"a file name"_s),
           valueOption(u"distances"_s, u"OUT.csv"_s, u"Write the distances between the participants' sorts"_s,
+                      u"a file name"_s),
+          valueOption(u"workbook"_s, u"OUT.xlsx"_s, u"Write the analysis and its figures as one workbook"_s,
                       u"a file name"_s),
           helpOption()},
          {}},
@@ -597,7 +606,8 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
                                      std::pair{u"stability"_s, &options.stabilityPath},
                                      std::pair{u"adequacy"_s, &options.adequacyPath},
                                      std::pair{u"participants"_s, &options.participantsPath},
-                                     std::pair{u"distances"_s, &options.distancesPath}}) {
+                                     std::pair{u"distances"_s, &options.distancesPath},
+                                     std::pair{u"workbook"_s, &options.workbookPath}}) {
         if (!parser.isSet(name))
             continue;
         *path = parser.value(name);
@@ -613,9 +623,10 @@ std::variant<ExportOptions, QString> exportOptions(const Command &command, const
     if (const std::optional<QString> refused = resamplingOptions(command, parser, options))
         return *refused;
     if (options.categoriesPath.isEmpty() && options.placementsPath.isEmpty() && options.groupsPath.isEmpty()
-        && options.participantsPath.isEmpty() && options.distancesPath.isEmpty() && !wantsResampling(options))
-        return u"export needs --categories, --placements, --groups, --participants, --distances, --support, "
-               u"--stability, --adequacy or --cophenetic"_s;
+        && options.participantsPath.isEmpty() && options.distancesPath.isEmpty() && options.workbookPath.isEmpty()
+        && !wantsResampling(options))
+        return u"export needs --categories, --placements, --groups, --participants, --distances, --workbook, "
+               u"--support, --stability, --adequacy or --cophenetic"_s;
     return options;
 }
 

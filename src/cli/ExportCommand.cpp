@@ -9,6 +9,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"
+#include "workbook/WorkbookFile.h"
 
 #include <functional>
 #include <vector>
@@ -20,7 +21,8 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
     const std::vector<const QString *> outputs = {&options.categoriesPath, &options.placementsPath,
                                                   &options.groupsPath,     &options.supportPath,
                                                   &options.stabilityPath,  &options.adequacyPath,
-                                                  &options.participantsPath, &options.distancesPath};
+                                                  &options.participantsPath, &options.distancesPath,
+                                                  &options.workbookPath};
     std::vector<QString> given;
     for (const QString *path : outputs) {
         if (!path->isEmpty())
@@ -34,7 +36,8 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
         return exitFailed;
     // Every file but the resampling figures is read from the participants' sorts.
     const bool fromSorts = !options.categoriesPath.isEmpty() || !options.placementsPath.isEmpty()
-        || !options.groupsPath.isEmpty() || !options.participantsPath.isEmpty() || !options.distancesPath.isEmpty();
+        || !options.groupsPath.isEmpty() || !options.participantsPath.isEmpty() || !options.distancesPath.isEmpty()
+        || !options.workbookPath.isEmpty();
     if (!fromSorts)
         return writeResamplingOutputs(options, document, platform, out, err);
     const std::optional<CategoryTable> table = documentCategories(document);
@@ -55,6 +58,13 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
     for (const auto &[path, contents] : files) {
         if (!path->isEmpty() && !writeOutputFile(*path, contents(), platform))
             return exitFailed;
+    }
+    if (!options.workbookPath.isEmpty()) {
+        QString error;
+        if (!saveWorkbook(document, options.workbookPath, {}, error)) {
+            platform.fileFailure(error);
+            return exitFailed;
+        }
     }
     return wantsResampling(options) ? writeResamplingOutputs(options, document, platform, out, err) : exitSuccess;
 }

@@ -102,7 +102,29 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
     return summary;
 }
 
+// Runs the engine on the kept sorts into the files: the run then holds the study.
+bool runOnKept(ImportRun &run, const CSortanaMdiDoc &document, const QStringList &itemNames, const StudySorts &kept,
+               const std::vector<qint32> &leftOut, const AnalysisFileNames &files, AnalyseAgainOptions options)
+{
+    run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    run.setCheckStudyShape(options.checkStudyShape);
+    run.setUtf8CsvCopies(options.utf8CsvCopies);
+    return run.checkOptions() && run.finish() && run.exportAnalysisFiles();
+}
+
 } // namespace
+
+bool writeKeptAnalysisFiles(const CSortanaMdiDoc &document, const AnalysisFileNames &files, Platform &platform)
+{
+    if (const std::optional<QString> error = leaveOutError(document, document.leftOut)) {
+        platform.error(*error);
+        return false;
+    }
+    const StudySorts kept = keptSorts(*document.sorts, document.leftOut);
+    ImportRun run(platform);
+    return runOnKept(run, document, *document.itemNames, kept, document.leftOut, files,
+                     AnalyseAgainOptions{.checkStudyShape = false, .utf8CsvCopies = false});
+}
 
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options)
@@ -114,10 +136,7 @@ bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const A
     const StudySorts kept = keptSorts(*document.sorts, leftOut);
     const QStringList itemNames = *document.itemNames;
     ImportRun run(platform);
-    run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
-    run.setCheckStudyShape(options.checkStudyShape);
-    run.setUtf8CsvCopies(options.utf8CsvCopies);
-    if (!run.checkOptions() || !run.finish() || !run.exportAnalysisFiles())
+    if (!runOnKept(run, document, itemNames, kept, leftOut, files, options))
         return false;
     document.takeStudy(run);
     document.leftOut = std::move(leftOut);

@@ -38,6 +38,11 @@ struct AnalyseAgainOptions {
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options = {});
 
+// Writes the five analysis files of the document's study as it stands, from the sorts it
+// keeps, with the engine analyseAgain() runs, into the files given; the document does not
+// change. False, after telling the user, when they could not be written.
+bool writeKeptAnalysisFiles(const CSortanaMdiDoc &document, const AnalysisFileNames &files, Platform &platform);
+
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);
 

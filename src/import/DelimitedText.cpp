@@ -68,12 +68,8 @@ QChar separatorOf(QStringView text)
     return best;
 }
 
-} // namespace
-
-Table parseDelimitedText(const QByteArray &bytes, bool tsv)
+Table parseText(const QString &text, QChar separator)
 {
-    const QString text = decodeText(bytes);
-    const QChar separator = tsv ? QChar(u'\t') : separatorOf(text);
     const QStringView all(text);
     Table table;
     QStringList row;
@@ -123,6 +119,19 @@ Table parseDelimitedText(const QByteArray &bytes, bool tsv)
     while (!table.rows.empty() && isBlankRow(table.rows.back()))
         table.rows.pop_back();
     return table;
+}
+
+} // namespace
+
+Table parseDelimitedText(const QByteArray &bytes, bool tsv)
+{
+    const QString text = decodeText(bytes);
+    return parseText(text, tsv ? QChar(u'\t') : separatorOf(text));
+}
+
+Table parseDelimitedText(const QByteArray &bytes, QChar separator)
+{
+    return parseText(decodeText(bytes), separator);
 }
 
 bool readDelimitedText(const QString &path, Table &table, QString &error)

@@ -16,5 +16,7 @@ bool readDelimitedText(const QString &path, Table &table, QString &error);
 
 // The same from bytes already read; `tsv` fixes the separator to a tab.
 Table parseDelimitedText(const QByteArray &bytes, bool tsv);
+// The same with the separator given, for files whose first line may hold more of another.
+Table parseDelimitedText(const QByteArray &bytes, QChar separator);
 
 } // namespace sortana

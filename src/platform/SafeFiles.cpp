@@ -64,6 +64,11 @@ bool checkOutputFile(const QString &path, Platform &platform)
     return false;
 }
 
+QString writeFailedMessage(const QString &path)
+{
+    return formatMessage(u"Failed to write %s\nMake sure there is enough free space on the disk", {path});
+}
+
 bool isSameFile(const QString &first, const QString &second)
 {
     const std::optional<FileIdentity> a = identityOf(first);

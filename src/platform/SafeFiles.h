@@ -18,6 +18,9 @@ bool isIrregularFile(const QString &path);
 bool checkInputFile(const QString &path, Platform &platform);
 bool checkOutputFile(const QString &path, Platform &platform);
 
+// What the user is told when a file could not be written.
+QString writeFailedMessage(const QString &path);
+
 // Whether two paths name one file: the same device and inode when both exist (so links and
 // other spellings are seen through), otherwise the same absolute path with the existing part
 // of it resolved.

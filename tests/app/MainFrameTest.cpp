@@ -13,6 +13,7 @@
 #include "views/ParticipantsView.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
@@ -28,6 +29,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QSet>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -442,6 +445,32 @@ TEST_F(MainFrameTest, AccessKeysAreUniqueInEveryMenu)
     };
     for (const QAction *menu : frame->menuBar()->actions())
         check(*menu->menu());
+}
+
+// File > Export Workbook writes the active document's workbook beside it; a document saved
+// without the sorts is refused with the reason and nothing is written.
+TEST_F(MainFrameTest, ExportWorkbookWritesTheActiveDocumentsWorkbook)
+{
+    frame->openFile(importedDocument());
+    settle();
+    ASSERT_TRUE(enabled(CommandId::exportWorkbook));
+    QStringList offered;
+    QString answer = dir.filePath(u"study.xlsx"_s);
+    frame->setWorkbookChooser([&](const QString &initial) {
+        offered << initial;
+        return answer;
+    });
+    frame->action(CommandId::exportWorkbook)->trigger();
+    EXPECT_EQ(offered, QStringList{dir.filePath(u"study.xlsx"_s)});
+    EXPECT_TRUE(readBytes(dir.filePath(u"study.xlsx"_s)).startsWith("PK"));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+
+    frame->openFile(documentFile(u"older.klus"_s));
+    settle();
+    answer = dir.filePath(u"older.xlsx"_s);
+    frame->action(CommandId::exportWorkbook)->trigger();
+    EXPECT_FALSE(QFile::exists(answer));
+    EXPECT_EQ(platform.texts(), QStringList{QString::fromUtf16(sortsMissingMessage)});
 }
 
 // View > Categories and View > Placements open windows of their own; the placement matrix

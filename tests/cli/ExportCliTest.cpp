@@ -103,8 +103,8 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
     } cases[] = {
         {{u"export"_s, u"study.klus"_s},
          2,
-         "Sortana: export needs --categories, --placements, --groups, --participants, --distances, --support, "
-         "--stability, --adequacy or --cophenetic\n"},
+         "Sortana: export needs --categories, --placements, --groups, --participants, --distances, --workbook, "
+         "--support, --stability, --adequacy or --cophenetic\n"},
         {{u"export"_s, u"study.klus"_s, u"--groups"_s, u"g.csv"_s, u"--group-count"_s, u"0"_s},
          2,
          "Sortana: --group-count needs a number of 1 or more\n"},
@@ -119,6 +119,11 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
          1,
          "Sortana: This document was saved without the participants' sorts. Import the study again to add "
          "them.\n"},
+        {{u"export"_s, QStringLiteral(SORTANA_GOLDEN_DIR "/worked-example/expected/worked-example.klus"),
+          u"--workbook"_s, u"w.xlsx"_s},
+         1,
+         "Sortana: This document was saved without the participants' sorts. Import the study again to add "
+         "them.\n"},
     };
     for (const auto &c : cases) {
         const CliRun refused = run(c.arguments);
@@ -127,6 +132,7 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
     }
     EXPECT_FALSE(QFile::exists(path(u"c.csv"_s)));
     EXPECT_FALSE(QFile::exists(path(u"x.csv"_s)));
+    EXPECT_FALSE(QFile::exists(path(u"w.xlsx"_s)));
 }
 
 } // namespace

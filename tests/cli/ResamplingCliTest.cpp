@@ -103,8 +103,8 @@ TEST_F(ResamplingCli, RefusesWhatItCannotUse)
     } cases[] = {
         {{},
          2,
-         u"Sortana: export needs --categories, --placements, --groups, --participants, --distances, --support, "
-         u"--stability, --adequacy or --cophenetic\n"_s
+         u"Sortana: export needs --categories, --placements, --groups, --participants, --distances, --workbook, "
+         u"--support, --stability, --adequacy or --cophenetic\n"_s
              + usage},
         {{u"--support"_s, u"s.csv"_s, u"--replicates"_s, u"9"_s},
          2,

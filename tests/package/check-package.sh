@@ -42,7 +42,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Architecture)" = amd64 ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6printsupport6 libqt6network6 \
-               libquazip1-qt6-1 fonts-liberation2 shared-mime-info; do
+               libquazip1-qt6-1 libxlsxwriter4 fonts-liberation2 shared-mime-info; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 

@@ -1,0 +1,66 @@
+#include "app/WorkbookCommand.h"
+
+#include "app/ResamplingCommands.h"
+#include "document/CSortanaMdiDoc.h"
+#include "document/WorkbookSheets.h"
+#include "platform/Platform.h"
+#include "workbook/WorkbookFile.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace sortana {
+
+namespace {
+
+// Below this many cells in the largest sheet the workbook is written before a progress bar
+// would have shown.
+constexpr qint64 progressCells = 100'000;
+
+} // namespace
+
+QString initialWorkbookPath(const CSortanaMdiDoc &document)
+{
+    if (document.pathName.isEmpty())
+        return document.title + QStringLiteral(".xlsx");
+    const QFileInfo file(document.pathName);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".xlsx"));
+}
+
+QString askWorkbookPath(QWidget *parent, const QString &initial)
+{
+    QFileDialog dialog(parent, QStringLiteral("Export Workbook"), initial, QStringLiteral("Excel workbooks (*.xlsx)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool exportWorkbook(const CSortanaMdiDoc &document, const QString &path, Platform &platform, QWidget *parent)
+{
+    QString error;
+    bool written = false;
+    if (largestWorkbookSheet(document) < progressCells) {
+        const BusyCursor busy(platform);
+        written = saveWorkbook(document, path, {}, error);
+    } else {
+        // The document cannot change under the run: the progress dialog is modal.
+        const RunOutcome outcome =
+            runWithProgress(parent, QStringLiteral("Export Workbook"), QStringLiteral("Writing the workbook..."),
+                            [&](const ResamplingProgress &progress) {
+                                written = saveWorkbook(document, path, progress, error);
+                                return written;
+                            });
+        if (outcome == RunOutcome::Cancelled)
+            return false;
+        if (outcome == RunOutcome::Failed && error.isEmpty())
+            error = QStringLiteral("There is not enough memory to write this workbook.");
+    }
+    if (!written)
+        platform.fileFailure(error);
+    return written;
+}
+
+} // namespace sortana

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "analysis/Resampling.h"
+#include "document/WorkbookSheet.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+
+// The workbook of a document's study, sheet by sheet: Cards, Items, Participants, Matrix and
+// Weighted Matrix as the five analysis files of the sorts it keeps hold them; Categories,
+// Placements, Groups, Participant Checks and Distances as sortana-cli export writes them;
+// then Support, Stability and Adequacy when the document holds those figures. Each sheet is
+// handed to `take` as soon as it is made, so that only one is in memory at a time.
+// Returns false with a message for the user in `error` when the document has no sorts or a
+// sheet could not be made, and with `error` empty when `progress` or `take` said to stop.
+bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<bool(WorkbookSheet &&)> &take,
+                         const ResamplingProgress &progress, QString &error);
+
+// About how many cells the workbook's largest sheet has.
+qint64 largestWorkbookSheet(const CSortanaMdiDoc &document);
+
+// A cell of a column of text, or of a column of figures: there a number stays a number
+// ("81%" a percent of 0.81) and anything else is text.
+SheetCell sheetCell(const QString &text, bool textColumn);
+
+} // namespace sortana

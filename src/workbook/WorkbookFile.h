@@ -1,0 +1,17 @@
+#pragma once
+
+#include "analysis/Resampling.h"
+
+#include <QString>
+
+namespace sortana {
+
+class CSortanaMdiDoc;
+
+// Writes the workbook of a document's study (see buildWorkbookSheets) to `path`, safely.
+// False with a message for the user in `error`, or with `error` empty when `progress` said
+// to stop; the file that was there is then as it was.
+bool saveWorkbook(const CSortanaMdiDoc &document, const QString &path, const ResamplingProgress &progress,
+                  QString &error);
+
+} // namespace sortana
