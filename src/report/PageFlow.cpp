@@ -22,14 +22,41 @@ void PageFlow::keepRoom(double height)
 
 void PageFlow::breakPage()
 {
+    if (m_open && m_keptFrom && m_keptY > 0 && keptHeight() <= m_body.height() / 2) {
+        moveKeptPieces();
+        return;
+    }
+    m_keptFrom.reset();
     m_open = false;
     m_y = 0;
+}
+
+void PageFlow::moveKeptPieces()
+{
+    std::vector<Piece> &from = m_pages.back().pieces;
+    Page next;
+    const auto first = from.begin() + std::ptrdiff_t(*m_keptFrom);
+    for (auto piece = first; piece != from.end(); ++piece) {
+        next.pieces.push_back(std::move(*piece));
+        next.pieces.back().at.ry() -= m_keptY;
+    }
+    from.erase(first, from.end());
+    m_pages.push_back(std::move(next));
+    m_y -= m_keptY;
+    m_keptFrom = 0;
+    m_keptY = 0;
 }
 
 void PageFlow::place(double height, Paint paint, double indent)
 {
     keepRoom(height);
     Page &page = current();
+    if (m_keeping && !m_keptFrom) {
+        m_keptFrom = page.pieces.size();
+        m_keptY = m_y;
+    } else if (!m_keeping) {
+        m_keptFrom.reset();
+    }
     page.pieces.push_back({QPointF(indent, m_y), std::move(paint)});
     m_y += height;
 }
@@ -44,11 +71,14 @@ void PageFlow::addRun(int pages, PaintRun paint)
 {
     if (pages <= 0)
         return;
-    breakPage();
-    Page run;
-    run.runPages = pages;
-    run.run = std::move(paint);
-    m_pages.push_back(std::move(run));
+    if (!m_open)
+        m_pages.emplace_back();
+    Page &page = m_pages.back();
+    page.runPages = pages;
+    page.run = std::move(paint);
+    m_keptFrom.reset();
+    m_open = false;
+    m_y = 0;
 }
 
 int PageFlow::pageCount() const
@@ -72,16 +102,16 @@ bool PageFlow::paint(QPainter &painter, const std::function<bool()> &newPage,
     for (const Page &page : m_pages) {
         if (number > 1 && !newPage())
             return false;
+        for (const Piece &piece : page.pieces) {
+            painter.save();
+            piece.paint(painter, piece.at);
+            painter.restore();
+        }
         if (page.runPages > 0) {
             if (!page.run(painter, number, pages, newPage))
                 return false;
             number += page.runPages;
             continue;
-        }
-        for (const Piece &piece : page.pieces) {
-            painter.save();
-            piece.paint(painter, piece.at);
-            painter.restore();
         }
         footer(painter, number, pages);
         ++number;

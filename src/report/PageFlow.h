@@ -4,6 +4,7 @@
 #include <QSizeF>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -28,15 +29,27 @@ public:
     double room() const { return m_body.height() - m_y; }
     bool atPageTop() const { return m_y <= 0; }
 
+    // The height taken on the current page so far.
+    double used() const { return m_open ? m_y : 0; }
+
     // Starts a new page unless this much room is left, or nothing stands on the page yet.
     void keepRoom(double height);
+    // Starts a new page. Pieces kept with what follows them move on to it, unless they begin
+    // the page they stand on or would take more than half of the new one.
     void breakPage();
+    // While on, the pieces placed are kept with the next piece placed while off (or the next
+    // run), so that a heading or a caption never ends a page apart from what it introduces.
+    void keepWithNext(bool keep) { m_keeping = keep; }
+    // The height of the pieces now kept with what follows, from the top of the first of them.
+    double keptHeight() const { return m_keptFrom ? m_y - m_keptY : 0; }
     // Places a piece this high at the current position (moved right by `indent`) and moves
     // below it.
     void place(double height, Paint paint, double indent = 0);
     // Leaves space below the last piece, unless at the top of a page.
     void skip(double height);
-    // Adds `pages` whole pages painted by `paint`; what follows starts on a page after them.
+    // Adds `pages` pages painted by `paint`, the first of them the current page below what
+    // stands on it (`used()` high), or a new page when none is open; what follows starts on a
+    // page after them.
     void addRun(int pages, PaintRun paint);
 
     int pageCount() const;
@@ -52,15 +65,20 @@ private:
     };
     struct Page {
         std::vector<Piece> pieces;
-        int runPages = 0; // a run's pages instead of pieces
+        int runPages = 0; // a run's pages, the first of them painted over the pieces
         PaintRun run;
     };
     Page &current();
+    void moveKeptPieces();
 
     QSizeF m_body;
     std::vector<Page> m_pages;
     double m_y = 0;
     bool m_open = false; // whether the last page takes more pieces
+    bool m_keeping = false;
+    // The first kept piece of the current page, and where it stands.
+    std::optional<size_t> m_keptFrom;
+    double m_keptY = 0;
 };
 
 } // namespace sortana
