@@ -231,6 +231,30 @@ TEST_F(ReportPdf, AHeadingAndCaptionStandOnThePageWhereTheirPictureStarts)
     }
 }
 
+TEST_F(ReportPdf, APageBreakLeavesNoLoneLineOrTableRow)
+{
+    // The page break moves through every line and row as the filler grows.
+    for (int fillerLines = 40; fillerLines <= 68; ++fillerLines) {
+        SCOPED_TRACE(fillerLines);
+        ReportBlock table{ReportBlock::Kind::Table, {}, {}, {}};
+        table.table.header = {u"Name"_s};
+        for (int row = 1; row <= 6; ++row)
+            table.table.rows.push_back({u"Table row %1"_s.arg(row)});
+        ReportContent content;
+        content.title = u"Breaks"_s;
+        content.sections = {{u"Filler"_s,
+                             {paragraph(filler(fillerLines)), paragraph(u"Short line\nShort line\nShort line"_s),
+                              paragraph(u"Long line\nLong line\nLong line\nLong line\nLong line"_s), table}}};
+        ASSERT_TRUE(print(content));
+        for (const QString &page : pageTexts()) {
+            EXPECT_NE(page.count(u"Short line"_s) % 3, 1) << page.toStdString();
+            EXPECT_NE(page.count(u"Short line"_s) % 3, 2) << page.toStdString();
+            EXPECT_NE(page.count(u"Long line"_s), 1) << page.toStdString();
+            EXPECT_NE(page.count(u"Table row"_s), 1) << page.toStdString();
+        }
+    }
+}
+
 TEST_F(ReportPdf, APageWithNoRoomAboveItsFooterIsRefused)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
