@@ -22,7 +22,7 @@ void PageFlow::keepRoom(double height)
 
 void PageFlow::breakPage()
 {
-    if (m_open && m_keptFrom && m_keptY > 0 && keptHeight() <= m_body.height() / 2) {
+    if (m_open && m_keptFrom && breakKeepsTogether()) {
         moveKeptPieces();
         return;
     }

@@ -145,7 +145,7 @@ private:
         const int perPage = whole.plan.pages.front().rows;
         const bool fitsUnderItsLead = planTree(m_flow.keptHeight()).plan.pages.size() == 1;
         const int here = planTree(m_flow.used()).plan.pages.front().rows;
-        if (here < rows && (fitsUnderItsLead || here < std::max(1, perPage / 3)))
+        if (m_flow.breakKeepsTogether() && here < rows && (fitsUnderItsLead || here < std::max(1, perPage / 3)))
             m_flow.breakPage();
         const PageStart start{toHimetricY(m_flow.used()), true};
         const DendrogramPages pages = planTree(m_flow.used());
