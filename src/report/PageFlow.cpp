@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace sortana {
 
 PageFlow::Page &PageFlow::current()
@@ -67,7 +69,7 @@ void PageFlow::skip(double height)
         m_y = std::min(m_y + height, m_body.height());
 }
 
-void PageFlow::addRun(int pages, PaintRun paint)
+void PageFlow::addRun(int pages, double lastPageUsed, PaintRun paint)
 {
     if (pages <= 0)
         return;
@@ -77,8 +79,11 @@ void PageFlow::addRun(int pages, PaintRun paint)
     page.runPages = pages;
     page.run = std::move(paint);
     m_keptFrom.reset();
-    m_open = false;
-    m_y = 0;
+    Page last;
+    last.afterRun = true;
+    m_pages.push_back(std::move(last));
+    m_open = true;
+    m_y = std::clamp(lastPageUsed, 0.0, m_body.height());
 }
 
 int PageFlow::pageCount() const
@@ -87,8 +92,10 @@ int PageFlow::pageCount() const
     if (m_pages.empty())
         return 1;
     int count = 0;
-    for (const Page &page : m_pages)
-        count += page.runPages > 0 ? page.runPages : 1;
+    for (const Page &page : m_pages) {
+        if (!page.afterRun)
+            count += std::max(page.runPages, 1);
+    }
     return count;
 }
 
@@ -100,13 +107,15 @@ bool PageFlow::paint(QPainter &painter, const std::function<bool()> &newPage,
         footer(painter, 1, 1);
     int number = 1;
     for (const Page &page : m_pages) {
-        if (number > 1 && !newPage())
+        if (!page.afterRun && number > 1 && !newPage())
             return false;
         for (const Piece &piece : page.pieces) {
             painter.save();
             piece.paint(painter, piece.at);
             painter.restore();
         }
+        if (page.afterRun)
+            continue;
         if (page.runPages > 0) {
             if (!page.run(painter, number, pages, newPage))
                 return false;

@@ -52,10 +52,10 @@ public:
     void place(double height, Paint paint, double indent = 0);
     // Leaves space below the last piece, unless at the top of a page.
     void skip(double height);
-    // Adds `pages` pages painted by `paint`, the first of them the current page below what
-    // stands on it (`used()` high), or a new page when none is open; what follows starts on a
-    // page after them.
-    void addRun(int pages, PaintRun paint);
+    // Adds `pages` pages painted by `paint`, footers and all, the first of them the current
+    // page below what stands on it (`used()` high), or a new page when none is open; what
+    // follows goes on the run's last page below the `lastPageUsed` the run takes there.
+    void addRun(int pages, double lastPageUsed, PaintRun paint);
 
     int pageCount() const;
     // Paints every page, calling `newPage` between them, and the footer after each page's
@@ -72,6 +72,7 @@ private:
         std::vector<Piece> pieces;
         int runPages = 0; // a run's pages, the first of them painted over the pieces
         PaintRun run;
+        bool afterRun = false; // pieces on the last page of the run before, which drew its footer
     };
     Page &current();
     void moveKeptPieces();

@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sortana {
 
@@ -149,7 +150,14 @@ private:
             m_flow.breakPage();
         const PageStart start{toHimetricY(m_flow.used()), true};
         const DendrogramPages pages = planTree(m_flow.used());
-        m_flow.addRun(int(pages.plan.pages.size()),
+        // What follows goes under the last page's rows and scale.
+        const PagedDrawing &drawing = pages.drawing;
+        const PrintedPage &last = pages.plan.pages.back();
+        const double lastHimetric =
+            (double(drawing.above) + double(last.rows) * drawing.rowHeight + drawing.below) * pages.plan.scale;
+        const double lastTop = pages.plan.pages.size() == 1 ? m_flow.used() : 0;
+        const double lastUsed = lastTop + toPixels(int(std::ceil(lastHimetric)), m_writer.logicalDpiY());
+        m_flow.addRun(int(pages.plan.pages.size()), lastUsed,
                       [this, start](QPainter &painter, int first, int total, const std::function<bool()> &newPage) {
                           return printDendrogramPages(m_document, painter, newPage, m_screen, PrintScaling::RealSize,
                                                       {first, total}, start);
