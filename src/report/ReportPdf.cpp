@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace sortana {
 
@@ -81,12 +82,9 @@ public:
             m_flow.keepWithNext(true);
             m_text.paragraph(section.title, m_fonts.heading, m_text.millimetres(headingKeepMm));
             m_flow.skip(m_text.millimetres(blockGapMm / 2));
+            const std::vector<bool> leads = leadIns(section.blocks);
             for (size_t k = 0; k < section.blocks.size(); ++k) {
-                // A paragraph that leads into a table or a picture stays with its start.
-                const bool leads = section.blocks[k].kind == ReportBlock::Kind::Paragraph
-                                   && k + 1 < section.blocks.size()
-                                   && section.blocks[k + 1].kind != ReportBlock::Kind::Paragraph;
-                m_flow.keepWithNext(leads);
+                m_flow.keepWithNext(leads[k]);
                 planBlock(section.blocks[k]);
                 m_flow.skip(m_text.millimetres(blockGapMm));
             }
@@ -110,6 +108,18 @@ public:
     }
 
 private:
+    // The paragraphs that lead into a table or a picture, straight before it or through other
+    // such paragraphs: they stay with its start.
+    static std::vector<bool> leadIns(const std::vector<ReportBlock> &blocks)
+    {
+        std::vector<bool> leads(blocks.size(), false);
+        for (size_t k = blocks.size(); k-- > 1;) {
+            const bool intoBlock = blocks[k].kind != ReportBlock::Kind::Paragraph || leads[k];
+            leads[k - 1] = blocks[k - 1].kind == ReportBlock::Kind::Paragraph && intoBlock;
+        }
+        return leads;
+    }
+
     void planBlock(const ReportBlock &block)
     {
         switch (block.kind) {
