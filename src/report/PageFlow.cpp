@@ -73,6 +73,8 @@ void PageFlow::addRun(int pages, double lastPageUsed, PaintRun paint)
 {
     if (pages <= 0)
         return;
+    if (!runMayStartHere())
+        breakPage();
     if (!m_open)
         m_pages.emplace_back();
     Page &page = m_pages.back();

@@ -52,9 +52,13 @@ public:
     void place(double height, Paint paint, double indent = 0);
     // Leaves space below the last piece, unless at the top of a page.
     void skip(double height);
+    // Whether a run may start on the current page: not on another run's last page, whose
+    // footer that run has drawn already.
+    bool runMayStartHere() const { return !m_open || !m_pages.back().afterRun; }
     // Adds `pages` pages painted by `paint`, footers and all, the first of them the current
-    // page below what stands on it (`used()` high), or a new page when none is open; what
-    // follows goes on the run's last page below the `lastPageUsed` the run takes there.
+    // page below what stands on it (`used()` high), or a new page when none is open or a run
+    // may not start here; what follows goes on the run's last page below the `lastPageUsed`
+    // the run takes there.
     void addRun(int pages, double lastPageUsed, PaintRun paint);
 
     int pageCount() const;

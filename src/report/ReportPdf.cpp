@@ -147,6 +147,8 @@ private:
         const DendrogramPages whole = planTree(0);
         if (whole.plan.pages.empty())
             return;
+        if (!m_flow.runMayStartHere())
+            m_flow.breakPage();
         if (!caption.isEmpty()) {
             m_flow.keepWithNext(true);
             m_text.paragraph(caption, m_fonts.caption);

@@ -259,6 +259,23 @@ TEST_F(ReportPdf, APageBreakLeavesNoLoneLineOrTableRow)
     }
 }
 
+TEST_F(ReportPdf, ATreeRightAfterAnotherStartsOnAPageOfItsOwn)
+{
+    // Each tree draws its own pages' footers: the second may not start on the half-empty last
+    // page of the first.
+    ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
+    ReportContent content;
+    content.sections = {{u"Trees"_s, {picture(ReportPicture::Dendrogram, u"One"_s)}},
+                        {u"Again"_s, {picture(ReportPicture::Dendrogram, u"Two"_s)}}};
+    ASSERT_TRUE(print(content));
+    const QStringList pages = pageTexts();
+    expectFooters(pages);
+    const QString all = pages.join(u'\f');
+    for (const QString &name : {u"Book clubs"_s, u"Jobs at the library"_s, u"Fines and fees"_s})
+        EXPECT_EQ(all.count(name), 2) << name.toStdString();
+    EXPECT_EQ(all.count(u"Page "_s), pages.size()) << "one footer a page";
+}
+
 TEST_F(ReportPdf, APageWithNoRoomAboveItsFooterIsRefused)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
