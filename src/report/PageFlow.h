@@ -43,10 +43,7 @@ public:
     // The height of the pieces now kept with what follows, from the top of the first of them.
     double keptHeight() const { return m_keptFrom ? m_y - m_keptY : 0; }
     // Whether a page break now would leave no piece kept with what follows at this page's foot.
-    bool breakKeepsTogether() const
-    {
-        return !m_keptFrom || (m_keptY > 0 && keptHeight() <= m_body.height() / 2);
-    }
+    bool breakKeepsTogether() const { return !m_keptFrom || (m_keptY > 0 && keptHeight() <= m_body.height() / 2); }
     // Places a piece this high at the current position (moved right by `indent`) and moves
     // below it.
     void place(double height, Paint paint, double indent = 0);

@@ -179,8 +179,7 @@ private:
     // The tree's pages when the first of them has this much (device pixels) above the tree.
     DendrogramPages planTree(double top)
     {
-        return planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize,
-                                   {toHimetricY(top), true});
+        return planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize, {toHimetricY(top), true});
     }
 
     void planMatrix(const QString &caption)

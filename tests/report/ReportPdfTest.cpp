@@ -183,19 +183,19 @@ TEST_F(ReportPdf, AHeadingAndCaptionStandOnThePageWhereTheirPictureStarts)
         ReportPicture picture;
         QString drawn; // text the picture itself draws
     };
-    for (const Case &c : {Case{0, ReportPicture::Dendrogram, u"Card 0"_s},
-                          Case{48, ReportPicture::Dendrogram, u"Card 0"_s},
-                          Case{56, ReportPicture::Dendrogram, u"Card 0"_s},
-                          Case{40, ReportPicture::SimilarityMatrix, u"50 %"_s}}) {
+    for (const Case &c :
+         {Case{0, ReportPicture::Dendrogram, u"Card 0"_s}, Case{48, ReportPicture::Dendrogram, u"Card 0"_s},
+          Case{56, ReportPicture::Dendrogram, u"Card 0"_s}, Case{40, ReportPicture::SimilarityMatrix, u"50 %"_s}}) {
         SCOPED_TRACE(c.fillerLines);
         ReportContent content;
         content.title = u"Pictures"_s;
-        content.sections = {{u"Filler"_s, {paragraph(filler(c.fillerLines))}},
-                            {u"The picture"_s,
-                             {paragraph(u"Before the picture."_s),
-                              picture(c.picture, u"A caption long enough to wrap onto a second line. "_s.repeated(3)
-                                                     + u"Its last words."_s)}},
-                            {u"Afterwards"_s, {paragraph(u"After the picture."_s)}}};
+        content.sections = {
+            {u"Filler"_s, {paragraph(filler(c.fillerLines))}},
+            {u"The picture"_s,
+             {paragraph(u"Before the picture."_s),
+              picture(c.picture,
+                      u"A caption long enough to wrap onto a second line. "_s.repeated(3) + u"Its last words."_s)}},
+            {u"Afterwards"_s, {paragraph(u"After the picture."_s)}}};
         ASSERT_TRUE(print(content));
 
         const QStringList pages = pageTexts();
