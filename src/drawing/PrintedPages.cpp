@@ -11,6 +11,9 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace sortana {
 
 namespace {
@@ -40,6 +43,31 @@ PagedDrawing pagedDendrogram(const DendrogramGeometry &geometry)
     drawing.above = geometry.margin.height();
     drawing.below = geometry.extent.height() - drawing.above - drawing.rows * drawing.rowHeight;
     return drawing;
+}
+
+// The rows of a one-column plan made for whole pages, moved to start below `start.top` on the
+// first page, at the plan's scale.
+PagePlan startedAt(PagePlan plan, const PagedDrawing &drawing, QSize body, PageStart start)
+{
+    const int rows = drawing.rows;
+    if ((start.top <= 0 && !start.evenRows) || rows <= 0 || drawing.rowHeight <= 0 || plan.pages.empty())
+        return plan;
+    const int perPage = std::max(plan.pages.front().rows, 1);
+    int first = std::min(perPage, rows);
+    if (start.top > 0) {
+        const double room = (body.height() - start.top) / plan.scale - drawing.above - drawing.below;
+        first = int(std::clamp(std::floor(room / drawing.rowHeight + 1e-9), 1.0, double(rows)));
+    }
+    const PrintedPage whole = plan.pages.front();
+    plan.pages = {{0, first, whole.firstColumn, whole.columns}};
+    const int rest = rows - first;
+    const int pages = (rest + perPage - 1) / perPage;
+    for (int k = 0, row = first; k < pages; ++k) {
+        const int count = start.evenRows ? rest / pages + (k < rest % pages ? 1 : 0) : std::min(perPage, rows - row);
+        plan.pages.push_back({row, count, whole.firstColumn, whole.columns});
+        row += count;
+    }
+    return plan;
 }
 
 } // namespace
@@ -151,7 +179,7 @@ QString pageFooter(int page, int pages)
 }
 
 DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
-                                    PrintScaling scaling)
+                                    PrintScaling scaling, PageStart start)
 {
     QPaintDevice &device = *painter.device();
     DrawingSurface surface(painter, true, printMargin(screen, device));
@@ -161,14 +189,14 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
         return {};
     DendrogramPages pages;
     pages.drawing = pagedDendrogram(*geometry);
-    pages.plan = planPages(pages.drawing, body, scaling);
+    pages.plan = startedAt(planPages(pages.drawing, body, scaling), pages.drawing, body, start);
     return pages;
 }
 
 bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
-                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers)
+                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers, PageStart start)
 {
-    const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling);
+    const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling, start);
     const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
     if (!layout || pages.plan.pages.empty())
         return painter.isActive();
@@ -185,6 +213,8 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
         const PrintedPage &page = pages.plan.pages[size_t(k)];
         const bool lastRows = page.firstRow + page.rows >= rows;
         painter.save();
+        if (k == 0)
+            painter.translate(0, start.top * perUnitY);
         painter.scale(pages.plan.scale, pages.plan.scale);
         // The page's first row stands a margin below the page's top, as the first row does on
         // the first page; the rows after its last are cut off at the bottom margin.

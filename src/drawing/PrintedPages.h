@@ -32,13 +32,22 @@ struct PageNumbers {
     int total = 0;
 };
 
+// Where a drawing's pages start inside a longer document: its first page below what the
+// document put at the top of it, `top` high (0.01 mm), holding the rows that fit under that
+// (at least one); with `evenRows` the rows after that page are shared evenly over the pages
+// they need, so that the last page never holds a lone row.
+struct PageStart {
+    int top = 0;
+    bool evenRows = false;
+};
+
 // How the dendrogram goes onto pages of the painter's device, laid out for that device.
 struct DendrogramPages {
     PagedDrawing drawing;
     PagePlan plan;
 };
 DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
-                                    PrintScaling scaling);
+                                    PrintScaling scaling, PageStart start = {});
 
 // Prints the dendrogram with a painter begun on the printer's device, over as many pages as
 // the scaling needs: every page holds whole rows at the same horizontal scale, the tree's
@@ -46,7 +55,8 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
 // document shows it and the footer "Page N of M". `newPage` starts the next page; false
 // when that or the painter failed.
 bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
-                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers = {});
+                          const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers = {},
+                          PageStart start = {});
 
 // The same for the similarity matrix: at real size it splits over pages both ways, each page
 // with the names of its rows and columns and the colour scale; the fits make it smaller.

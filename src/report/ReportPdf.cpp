@@ -15,6 +15,8 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace sortana {
 
@@ -77,12 +79,16 @@ public:
         m_text.paragraph(m_content.title, m_fonts.title);
         for (const ReportSection &section : m_content.sections) {
             m_flow.skip(m_text.millimetres(sectionGapMm));
+            m_flow.keepWithNext(true);
             m_text.paragraph(section.title, m_fonts.heading, m_text.millimetres(headingKeepMm));
             m_flow.skip(m_text.millimetres(blockGapMm / 2));
-            for (const ReportBlock &block : section.blocks) {
-                planBlock(block);
+            const std::vector<bool> leads = leadIns(section.blocks);
+            for (size_t k = 0; k < section.blocks.size(); ++k) {
+                m_flow.keepWithNext(leads[k]);
+                planBlock(section.blocks[k]);
                 m_flow.skip(m_text.millimetres(blockGapMm));
             }
+            m_flow.keepWithNext(false);
         }
     }
 
@@ -102,6 +108,18 @@ public:
     }
 
 private:
+    // The paragraphs that lead into a table or a picture, straight before it or through other
+    // such paragraphs: they stay with its start.
+    static std::vector<bool> leadIns(const std::vector<ReportBlock> &blocks)
+    {
+        std::vector<bool> leads(blocks.size(), false);
+        for (size_t k = blocks.size(); k-- > 1;) {
+            const bool intoBlock = blocks[k].kind != ReportBlock::Kind::Paragraph || leads[k];
+            leads[k - 1] = blocks[k - 1].kind == ReportBlock::Kind::Paragraph && intoBlock;
+        }
+        return leads;
+    }
+
     void planBlock(const ReportBlock &block)
     {
         switch (block.kind) {
@@ -121,19 +139,47 @@ private:
         }
     }
 
-    // The tree at its real size over pages of its own, as the dendrogram window prints it.
+    // The tree at its real size over pages, as the dendrogram window prints it, starting under
+    // its caption: on this page when enough of it fits there, else on the next with all that
+    // introduces it.
     void planDendrogram(const QString &caption)
     {
-        const DendrogramPages pages = planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize);
-        if (pages.plan.pages.empty())
+        const DendrogramPages whole = planTree(0);
+        if (whole.plan.pages.empty())
             return;
-        if (!caption.isEmpty())
+        if (!m_flow.runMayStartHere())
+            m_flow.breakPage();
+        if (!caption.isEmpty()) {
+            m_flow.keepWithNext(true);
             m_text.paragraph(caption, m_fonts.caption);
-        m_flow.addRun(int(pages.plan.pages.size()),
-                      [this](QPainter &painter, int first, int total, const std::function<bool()> &newPage) {
+            m_flow.skip(m_text.millimetres(blockGapMm / 2));
+        }
+        const int rows = whole.drawing.rows;
+        const int perPage = whole.plan.pages.front().rows;
+        const bool fitsUnderItsLead = planTree(m_flow.keptHeight()).plan.pages.size() == 1;
+        const int here = planTree(m_flow.used()).plan.pages.front().rows;
+        if (m_flow.breakKeepsTogether() && here < rows && (fitsUnderItsLead || here < std::max(1, perPage / 3)))
+            m_flow.breakPage();
+        const PageStart start{toHimetricY(m_flow.used()), true};
+        const DendrogramPages pages = planTree(m_flow.used());
+        // What follows goes under the last page's rows and scale.
+        const PagedDrawing &drawing = pages.drawing;
+        const PrintedPage &last = pages.plan.pages.back();
+        const double lastHimetric =
+            (double(drawing.above) + double(last.rows) * drawing.rowHeight + drawing.below) * pages.plan.scale;
+        const double lastTop = pages.plan.pages.size() == 1 ? m_flow.used() : 0;
+        const double lastUsed = lastTop + toPixels(int(std::ceil(lastHimetric)), m_writer.logicalDpiY());
+        m_flow.addRun(int(pages.plan.pages.size()), lastUsed,
+                      [this, start](QPainter &painter, int first, int total, const std::function<bool()> &newPage) {
                           return printDendrogramPages(m_document, painter, newPage, m_screen, PrintScaling::RealSize,
-                                                      {first, total});
+                                                      {first, total}, start);
                       });
+    }
+
+    // The tree's pages when the first of them has this much (device pixels) above the tree.
+    DendrogramPages planTree(double top)
+    {
+        return planDendrogramPages(m_document, m_painter, m_screen, PrintScaling::RealSize, {toHimetricY(top), true});
     }
 
     void planMatrix(const QString &caption)
@@ -173,23 +219,24 @@ private:
     }
 
     // A picture of that size (0.01 mm) under its caption, made smaller where it would not
-    // fit a page, on the next page when it does not fit what is left of this one.
+    // fit a page under what introduces it, on the next page with all that when it does not
+    // fit what is left of this one.
     void planScaled(const QString &caption, QSize himetric, std::function<void(QPainter &)> draw)
     {
+        if (!caption.isEmpty()) {
+            m_flow.keepWithNext(true);
+            m_text.paragraph(caption, m_fonts.caption);
+            m_flow.skip(m_text.millimetres(blockGapMm / 2));
+        }
         const double dpiX = m_writer.logicalDpiX();
         const double dpiY = m_writer.logicalDpiY();
         const QSizeF size(toPixels(himetric.width(), dpiX), toPixels(himetric.height(), dpiY));
         const QSizeF body = m_flow.body();
-        // Room for the caption above it, unless the page is too short to keep that much free.
-        const double captionRoom = std::min(m_text.millimetres(headingKeepMm) / 2, body.height() / 2);
-        const double scale =
-            std::min({1.0, body.width() / size.width(), (body.height() - captionRoom) / size.height()});
-        const double height = size.height() * scale;
-        if (!caption.isEmpty()) {
-            m_text.paragraph(caption, m_fonts.caption, height + m_text.millimetres(blockGapMm / 2));
-            m_flow.skip(m_text.millimetres(blockGapMm / 2));
-        }
-        m_flow.place(height, [draw = std::move(draw), scale](QPainter &painter, QPointF at) {
+        // What introduces it moves along only while it takes at most half a page.
+        const double lead = std::min(m_flow.keptHeight(), body.height() / 2);
+        const double scale = std::min({1.0, body.width() / size.width(), (body.height() - lead) / size.height()});
+        m_flow.keepWithNext(false);
+        m_flow.place(size.height() * scale, [draw = std::move(draw), scale](QPainter &painter, QPointF at) {
             painter.translate(at);
             painter.scale(scale, scale);
             draw(painter);
@@ -197,6 +244,7 @@ private:
     }
 
     int toHimetric(double pixels) const { return pixelsToHimetric(pixels, m_writer.logicalDpiX()); }
+    int toHimetricY(double pixels) const { return pixelsToHimetric(pixels, m_writer.logicalDpiY()); }
 
     const ReportContent &m_content;
     CSortanaMdiDoc &m_document;

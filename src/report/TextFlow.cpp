@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 namespace sortana {
 
@@ -77,6 +78,16 @@ std::vector<double> columnWidths(std::vector<double> natural, double available)
     return natural;
 }
 
+// How many lines (or rows) from the k-th of `count` go onto one page together, so that neither
+// the first nor the last stands alone on a page: three or fewer are kept whole, more break
+// with two on either side.
+size_t keptTogether(size_t k, size_t count)
+{
+    if (k == 0)
+        return count <= 3 ? count : 2;
+    return k + 2 == count ? 2 : 1;
+}
+
 struct LaidRow {
     std::vector<QStringList> cells;
     double height = 0;
@@ -94,8 +105,10 @@ void TextFlow::paragraph(const QString &text, const QFont &font, double keepWith
     const QFontMetricsF metrics(font, &m_device);
     const double lineHeight = metrics.lineSpacing();
     const QStringList lines = wrapLines(text, font, m_device, m_pages.body().width());
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const double height = k + 1 == lines.size() ? lineHeight + keepWith : lineHeight;
+    const qsizetype count = lines.size();
+    for (qsizetype k = 0; k < count; ++k) {
+        const size_t together = keptTogether(size_t(k), size_t(count));
+        const double height = double(together) * lineHeight + (size_t(k) + together >= size_t(count) ? keepWith : 0);
         m_pages.keepRoom(height);
         const double width = m_pages.body().width();
         m_pages.place(lineHeight, [font, line = lines[k], width, lineHeight](QPainter &painter, QPointF at) {
@@ -178,21 +191,25 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
 
     const LaidRow header = layRow(table.header, bold);
     const auto placeHeader = [&] { m_pages.place(header.height, paintRow(header, bold, true)); };
-    bool first = true;
-    for (const QStringList &row : table.rows) {
-        const LaidRow laid = layRow(row, font);
-        if (first) {
-            m_pages.keepRoom(header.height + laid.height);
+    std::vector<LaidRow> rows;
+    rows.reserve(table.rows.size());
+    for (const QStringList &row : table.rows)
+        rows.push_back(layRow(row, font));
+    if (rows.empty())
+        placeHeader();
+    for (size_t k = 0; k < rows.size(); ++k) {
+        double height = 0;
+        for (size_t n = k; n < k + keptTogether(k, rows.size()); ++n)
+            height += rows[n].height;
+        if (k == 0) {
+            m_pages.keepRoom(header.height + height);
             placeHeader();
-            first = false;
-        } else if (m_pages.room() < laid.height) {
+        } else if (m_pages.room() < height) {
             m_pages.breakPage();
             placeHeader();
         }
-        m_pages.place(laid.height, paintRow(laid, font, false));
+        m_pages.place(rows[k].height, paintRow(rows[k], font, false));
     }
-    if (first)
-        placeHeader();
 }
 
 } // namespace sortana

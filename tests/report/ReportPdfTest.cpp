@@ -165,32 +165,115 @@ QByteArray longStudy()
     return study;
 }
 
-TEST_F(ReportPdf, ALongDendrogramRunsOverPagesOfItsOwn)
+// Lines enough to leave room at the foot of page 1 for a heading and a caption, but not
+// for the picture they introduce.
+QString filler(int lines)
+{
+    QStringList text;
+    for (int line = 1; line <= lines; ++line)
+        text << u"Filler line %1"_s.arg(line);
+    return text.join(u'\n');
+}
+
+TEST_F(ReportPdf, AHeadingAndCaptionStandOnThePageWhereTheirPictureStarts)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
-    ReportContent content;
-    content.title = u"Tree"_s;
-    content.sections = {
-        {u"Dendrogram"_s, {paragraph(u"Before the tree."_s), picture(ReportPicture::Dendrogram, u"It"_s)}},
-        {u"Afterwards"_s, {paragraph(u"After the tree."_s)}}};
-    ASSERT_TRUE(print(content));
+    struct Case {
+        int fillerLines;
+        ReportPicture picture;
+        QString drawn; // text the picture itself draws
+    };
+    for (const Case &c :
+         {Case{0, ReportPicture::Dendrogram, u"Card 0"_s}, Case{48, ReportPicture::Dendrogram, u"Card 0"_s},
+          Case{56, ReportPicture::Dendrogram, u"Card 0"_s}, Case{40, ReportPicture::SimilarityMatrix, u"50 %"_s}}) {
+        SCOPED_TRACE(c.fillerLines);
+        ReportContent content;
+        content.title = u"Pictures"_s;
+        content.sections = {
+            {u"Filler"_s, {paragraph(filler(c.fillerLines))}},
+            {u"The picture"_s,
+             {paragraph(u"Before the picture."_s),
+              picture(c.picture,
+                      u"A caption long enough to wrap onto a second line. "_s.repeated(3) + u"Its last words."_s)}},
+            {u"Afterwards"_s, {paragraph(u"After the picture."_s)}}};
+        ASSERT_TRUE(print(content));
 
+        const QStringList pages = pageTexts();
+        expectFooters(pages);
+        const auto pageOf = [&](const QString &text) {
+            for (qsizetype k = 0; k < pages.size(); ++k) {
+                if (pages[k].contains(text))
+                    return k;
+            }
+            return qsizetype(-1);
+        };
+        const qsizetype heading = pageOf(u"The picture"_s);
+        ASSERT_GE(heading, 0);
+        EXPECT_TRUE(pages[heading].contains(u"Before the picture."_s) && pages[heading].contains(u"Its last words."_s)
+                    && pages[heading].contains(c.drawn))
+            << pages[heading].toStdString();
+        if (c.picture != ReportPicture::Dendrogram)
+            continue;
+
+        const QString all = pages.join(u'\f');
+        for (int card = 1; card <= 120; ++card) {
+            const QString name = u"Card %1"_s.arg(card, 3, 10, QChar(u'0'));
+            EXPECT_EQ(all.count(name), 1) << name.toStdString();
+        }
+        const qsizetype after = pageOf(u"After the picture."_s);
+        ASSERT_GE(after, heading);
+        for (qsizetype k = heading; k < pages.size(); ++k) {
+            const qsizetype cards = pages[k].count(u"Card "_s);
+            if (k < after) {
+                EXPECT_GE(cards, 10) << "page " << k + 1 << " of the tree holds a handful of rows";
+            } else if (k > after) {
+                EXPECT_EQ(cards, 0) << "page " << k + 1;
+            }
+        }
+        EXPECT_GT(pages[after].indexOf(u"After the picture."_s), pages[after].lastIndexOf(u"Card "_s))
+            << "what follows the tree stands under it";
+    }
+}
+
+TEST_F(ReportPdf, APageBreakLeavesNoLoneLineOrTableRow)
+{
+    // The page break moves through every line and row as the filler grows.
+    for (int fillerLines = 40; fillerLines <= 68; ++fillerLines) {
+        SCOPED_TRACE(fillerLines);
+        ReportBlock table{ReportBlock::Kind::Table, {}, {}, {}};
+        table.table.header = {u"Name"_s};
+        for (int row = 1; row <= 6; ++row)
+            table.table.rows.push_back({u"Table row %1"_s.arg(row)});
+        ReportContent content;
+        content.title = u"Breaks"_s;
+        content.sections = {{u"Filler"_s,
+                             {paragraph(filler(fillerLines)), paragraph(u"Short line\nShort line\nShort line"_s),
+                              paragraph(u"Long line\nLong line\nLong line\nLong line\nLong line"_s), table}}};
+        ASSERT_TRUE(print(content));
+        for (const QString &page : pageTexts()) {
+            EXPECT_NE(page.count(u"Short line"_s) % 3, 1) << page.toStdString();
+            EXPECT_NE(page.count(u"Short line"_s) % 3, 2) << page.toStdString();
+            EXPECT_NE(page.count(u"Long line"_s), 1) << page.toStdString();
+            EXPECT_NE(page.count(u"Table row"_s), 1) << page.toStdString();
+        }
+    }
+}
+
+TEST_F(ReportPdf, ATreeRightAfterAnotherStartsOnAPageOfItsOwn)
+{
+    // Each tree draws its own pages' footers: the second may not start on the half-empty last
+    // page of the first.
+    ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
+    ReportContent content;
+    content.sections = {{u"Trees"_s, {picture(ReportPicture::Dendrogram, u"One"_s)}},
+                        {u"Again"_s, {picture(ReportPicture::Dendrogram, u"Two"_s)}}};
+    ASSERT_TRUE(print(content));
     const QStringList pages = pageTexts();
     expectFooters(pages);
-    int treePages = 0;
-    for (const QString &page : pages) {
-        if (!page.contains(u"Card "_s))
-            continue;
-        ++treePages;
-        EXPECT_FALSE(page.contains(u"Before the tree."_s) || page.contains(u"After the tree."_s))
-            << "the tree has pages of its own";
-    }
-    EXPECT_GE(treePages, 2);
     const QString all = pages.join(u'\f');
-    for (int card = 1; card <= 120; ++card) {
-        const QString name = u"Card %1"_s.arg(card, 3, 10, QChar(u'0'));
-        EXPECT_EQ(all.count(name), 1) << name.toStdString();
-    }
+    for (const QString &name : {u"Book clubs"_s, u"Jobs at the library"_s, u"Fines and fees"_s})
+        EXPECT_EQ(all.count(name), 2) << name.toStdString();
+    EXPECT_EQ(all.count(u"Page "_s), pages.size()) << "one footer a page";
 }
 
 TEST_F(ReportPdf, APageWithNoRoomAboveItsFooterIsRefused)
