@@ -189,8 +189,8 @@ void CMainFrame::createCommands()
     });
     addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
-    addCommand(CommandId::exportPicture, QStringLiteral("&Export Picture..."), [this] { exportPicture(); });
-    addCommand(CommandId::exportReport, QStringLiteral("Export &Report..."), [this] { exportReport(); });
+    addCommand(CommandId::exportPicture, QStringLiteral("Export Pict&ure..."), [this] { exportPicture(); });
+    addCommand(CommandId::exportReport, QStringLiteral("&Export Report..."), [this] { exportReport(); });
     addCommand(CommandId::exportWorkbook, QStringLiteral("Export &Workbook..."), [this] { exportWorkbook(); });
     addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
@@ -199,7 +199,7 @@ void CMainFrame::createCommands()
         if (DocumentFrame *frame = activeFrame())
             m_settings.setValue(key, frame->view().printPreview(m_printer, m_settings.value(key, 1).toInt()));
     });
-    addCommand(printSetup, QStringLiteral("Print Set&up..."), [this] {
+    addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();
     });

@@ -4,6 +4,7 @@
 #include "platform/ConsolePlatform.h"
 
 #include <QGuiApplication>
+#include <QHashSeed>
 #include <QStringList>
 
 #include <csignal>
@@ -34,6 +35,10 @@ int main(int argc, char *argv[])
     // line draws off screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A report for a fixed date is made again byte for byte: otherwise the order of a PDF's
+    // fonts follows hashes seeded anew in every run.
+    if (qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"))
+        QHashSeed::setDeterministicGlobalSeed();
     QGuiApplication app(argc, argv);
     return sortana::runCommandLine(QCoreApplication::arguments().mid(1), stdout, stderr);
 }

@@ -1,4 +1,4 @@
-// sortana-cli report: the web page of a document, made again byte for byte with
+// sortana-cli report: the web page and the PDF of a document, made again byte for byte with
 // SOURCE_DATE_EPOCH, and the arguments and documents it refuses.
 #include "cli/CliRunner.h"
 #include "document/DocumentCategories.h"
@@ -19,7 +19,7 @@ const QString example = QStringLiteral(SORTANA_EXAMPLES_DIR "/library-website.tx
 const QString withoutSorts = QStringLiteral(SORTANA_GOLDEN_DIR "/worked-example/expected/worked-example.klus");
 const QStringList fixedDate{u"SOURCE_DATE_EPOCH=1700000000"_s};
 
-TEST(ReportCli, WritesTheSameWebPageAgainForTheSameDate)
+TEST(ReportCli, WritesTheSameReportAgainForTheSameDate)
 {
     QTemporaryDir dir;
     const QString document = dir.filePath(u"library.klus"_s);
@@ -34,6 +34,15 @@ TEST(ReportCli, WritesTheSameWebPageAgainForTheSameDate)
     EXPECT_EQ(bytes.count("<svg"), 3);
     ASSERT_EQ(runCli({u"report"_s, document, dir.filePath(u"again.HTM"_s)}, {}, -1, fixedDate).status, 0);
     EXPECT_EQ(readBytes(dir.filePath(u"again.HTM"_s)), bytes);
+
+    // Each run of the program seeds its hashes anew, which must not reorder the PDF's objects.
+    QList<QByteArray> pdfs;
+    for (const QString &name : {u"first.pdf"_s, u"second.pdf"_s}) {
+        ASSERT_EQ(runCli({u"report"_s, document, dir.filePath(name)}, {}, -1, fixedDate).status, 0);
+        pdfs << readBytes(dir.filePath(name));
+    }
+    EXPECT_TRUE(pdfs[0].contains("/CreationDate (D:20231114221320"));
+    EXPECT_EQ(pdfs[0], pdfs[1]);
 }
 
 TEST(ReportCli, ADocumentWithoutTheSortsGetsWhatItHas)
