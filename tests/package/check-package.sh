@@ -5,6 +5,11 @@
 set -euo pipefail
 cpack=$1 build=$2 version=$3 help_source=$4
 
+# A missing tool fails the test: skipping would let a missing install step pass.
+for tool in dpkg-deb dpkg-shlibdeps file; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing: run scripts/install-deps.sh"; exit 1; }
+done
+
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 failures=0
