@@ -45,6 +45,13 @@ namespace sortana {
 
 namespace {
 
+// A window's title as its title bar shows it, with the mark of unsaved changes in its place.
+QString shownTitle(const QWidget &window)
+{
+    QString title = window.windowTitle();
+    return title.replace(QStringLiteral("[*]"), window.isWindowModified() ? QStringLiteral("*") : QString());
+}
+
 const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
 // Cascaded windows are never made smaller than this, unless the document area is.
 constexpr QSize minimumCascadeSize(400, 300);
@@ -417,7 +424,7 @@ void CMainFrame::listWindows(QMenu *menu)
             DocumentFrame *frame = open[i];
             // Numbers up to 9 are the entries' keys.
             const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
-            QString title = frame->windowTitle();
+            QString title = shownTitle(*frame);
             auto *entry = new QAction(number + u' ' + title.replace(u'&', QStringLiteral("&&")), menu);
             entry->setProperty(windowEntry, true);
             entry->setCheckable(true);
@@ -487,11 +494,13 @@ void CMainFrame::updateTitles()
             title += QStringLiteral(" - Enough Participants");
         else if (frame->kind() == DocumentFrame::Kind::Participants)
             title += QStringLiteral(" - Participants");
-        frame->setWindowTitle(title);
+        // Qt's place for the mark of unsaved changes.
+        frame->setWindowTitle(title + QStringLiteral("[*]"));
+        frame->setWindowModified(frame->document().IsModified());
     }
     DocumentFrame *active = activeFrame();
-    m_title = active ? applicationName.toString() + QStringLiteral(" - ") + active->windowTitle()
-                     : applicationName.toString();
+    m_title =
+        active ? applicationName.toString() + QStringLiteral(" - ") + shownTitle(*active) : applicationName.toString();
     setWindowTitle(m_title);
 }
 
@@ -502,6 +511,8 @@ void CMainFrame::changeEvent(QEvent *event)
     // document, once.
     if (event->type() == QEvent::WindowTitleChange && windowTitle() != m_title)
         setWindowTitle(m_title);
+    if (event->type() == QEvent::EnabledChange && isEnabled() && !m_waitingRequests.isEmpty())
+        QMetaObject::invokeMethod(this, &CMainFrame::openWaitingRequests, Qt::QueuedConnection);
     QMainWindow::changeEvent(event);
 }
 
@@ -543,6 +554,8 @@ DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &docum
         return mayCloseFrame(closing);
     }, kind);
     m_area->addSubWindow(frame);
+    // However the document changes, its windows' titles say whether it has unsaved changes.
+    document->modifiedChanged = [this] { updateTitles(); };
     connect(frame, &QObject::destroyed, this, [this] {
         // Queued: the area forgets the window only after this signal.
         QMetaObject::invokeMethod(this, [this] {
@@ -662,11 +675,38 @@ void CMainFrame::dropFiles(const QStringList &paths)
 
 bool CMainFrame::executeRequest(const QString &request)
 {
-    // Nothing opens behind an open dialog's back.
-    if (request.size() >= SingleInstance::maxRequestLength || QApplication::activeModalWidget() || !isEnabled())
+    if (request.size() >= SingleInstance::maxRequestLength)
         return false;
     const QString path = SingleInstance::requestedPath(request);
-    return !path.isEmpty() && openFile(path);
+    if (path.isEmpty())
+        return false;
+    // Nothing opens behind an open dialog's back: the file waits for the last one to close,
+    // behind any that came before it.
+    if (blockedByDialog() || !m_waitingRequests.isEmpty()) {
+        m_waitingRequests.append(path);
+        return true;
+    }
+    return openFile(path);
+}
+
+bool CMainFrame::blockedByDialog() const
+{
+    return QApplication::activeModalWidget() || !isEnabled();
+}
+
+void CMainFrame::openWaitingRequests()
+{
+    // A file may bring up a dialog of its own (the import wizard): the rest wait for it.
+    while (!m_waitingRequests.isEmpty() && !blockedByDialog())
+        openFile(m_waitingRequests.takeFirst());
+}
+
+bool CMainFrame::event(QEvent *event)
+{
+    // Posted: the dialog's caller finishes its command before the files open.
+    if (event->type() == QEvent::WindowUnblocked && !m_waitingRequests.isEmpty())
+        QMetaObject::invokeMethod(this, &CMainFrame::openWaitingRequests, Qt::QueuedConnection);
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeDocument()

@@ -65,11 +65,13 @@ public:
     // The first file decides: a document file opens them all, another file alone becomes the
     // input of a new import.
     void dropFiles(const QStringList &paths);
-    // A later start asks this program to open a file. False when the request is refused:
-    // too long, not an open request, or a dialog is open.
+    // A later start asks this program to open a file. False when the request is refused
+    // (too long, or not an open request) or the file could not be opened. While a dialog is
+    // open the file waits, in order, until the last dialog has closed.
     bool executeRequest(const QString &request);
 
 protected:
+    bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -117,6 +119,8 @@ private:
     // Tells the user that the file is gone and drops it from the recent files; false when
     // the file is there.
     bool reportMissingFile(const QString &path);
+    bool blockedByDialog() const;
+    void openWaitingRequests();
 
     Platform &m_platform;
     QSettings &m_settings;
@@ -139,6 +143,8 @@ private:
     FileChooser m_chooseFindText;
     QString m_findText;
     PrintScaling m_printScaling = PrintScaling::RealSize;
+    // Files later starts asked to open while a dialog was open, oldest first.
+    QStringList m_waitingRequests;
 };
 
 } // namespace sortana

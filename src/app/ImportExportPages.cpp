@@ -8,6 +8,8 @@
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "import/DelimitedText.h"
+#include "import/ImportMessages.h"
+#include "platform/MessageText.h"
 #include "platform/Platform.h"
 
 #include <QAbstractButton>
@@ -154,13 +156,23 @@ void CImportExportOpenPage::showExistingFiles()
     showExisting(*m_existingFiles, existingAnalysisFiles(names, wizard().run().utf8CsvCopies()));
 }
 
+QString CImportExportOpenPage::folderRefusal()
+{
+    const QString folder = outputFolder();
+    const QString shown = QDir::toNativeSeparators(folder);
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return formatMessage(messages::folderIsAFile, {shown});
+    if (!wizard().platform().canWriteIn(folder))
+        return QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
+            .arg(shown);
+    return {};
+}
+
 bool CImportExportOpenPage::settleWritableFolder()
 {
     Platform &platform = wizard().platform();
-    while (!platform.canWriteIn(outputFolder())) {
-        const QString text =
-            QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
-                .arg(QDir::toNativeSeparators(outputFolder()));
+    for (QString text = folderRefusal(); !text.isEmpty(); text = folderRefusal()) {
         if (platform.messageBox(text, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel)
             != MessageAnswer::ChooseFolder)
             return false;
@@ -197,20 +209,18 @@ std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QStrin
     if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, QString(), table, error)
                              : !readDelimitedText(path, table, error))
         return std::nullopt;   // the survey tells why
-    if (readingOf(table, TableOptions(), error) || error != QString::fromUtf16(columnsUndecided))
+    if (readingOf(table, TableOptions(), error))
         return std::nullopt;
-    // Step 2 starts from the columns by position, for the user to put right.
-    TableOptions guess;
-    guess.participant = QStringLiteral("1");
-    guess.card = QStringLiteral("2");
-    guess.category = QStringLiteral("3");
-    if (!readingOf(table, guess, error))
+    // Step 2 starts from what the header and the cells tell, for the user to put right.
+    const std::optional<TableOptions> suggested = suggestedColumns(table);
+    QString unused;
+    if (!suggested || !readingOf(table, *suggested, unused))
         return std::nullopt;
     wizard().platform().messageBox(
-        QStringLiteral("The columns of this table could not be told apart.\n"
-                       "Choose its participant, card and category columns on the next step."),
+        error.section(u'\n', 0, 0)
+            + QStringLiteral("\nChoose its participant, card and category columns on the next step."),
         MessageIcon::Information, MessageButtons::Ok);
-    return guess;
+    return suggested;
 }
 
 bool CImportExportOpenPage::validatePage()

@@ -55,11 +55,13 @@ private:
     // Empty when that is the input's own folder, which the analysis files' names already say.
     QString otherFolder() const;
     void showExistingFiles();
+    // Why the analysis files cannot go into the folder; empty when they can.
+    QString folderRefusal();
     // Asks for another folder until one can be written to; false when the user gives up.
     bool settleWritableFolder();
-    // A table whose columns neither its header nor its content tell apart: the user is asked
-    // to choose them on step 2, which starts from them by position (participant, card,
-    // category). Nullopt for every other input, read as its kind says.
+    // A table whose columns neither its header nor its content tell apart, or whose header
+    // names some roles and not all: the user is asked to choose them on step 2, which starts
+    // from the columns suggested. Nullopt for every other input, read as its kind says.
     std::optional<TableOptions> undecidedColumns(const QString &path);
     QLineEdit *m_input;
     QLineEdit *m_folder;

@@ -4,12 +4,14 @@
 #include "analysis/StandardisationFile.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
-#include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "document/LeaveOut.h"
+#include "drawing/PictureExport.h"
+#include "import/ImportMessages.h"
 #include "platform/ConsolePlatform.h"
+#include "platform/MessageText.h"
 #include "platform/SafeFiles.h"
 
 #include <QDir>
@@ -140,6 +142,11 @@ int runImport(const ImportOptions &options)
     run.setUtf8CsvCopies(options.utf8CsvCopies);
     if (!run.chooseInput(options.input))
         return run.analysis().columnsRefused() ? exitUsage : exitFailed;
+    if (const QFileInfo folder(options.outputFolder);
+        !options.outputFolder.isEmpty() && folder.exists() && !folder.isDir()) {
+        platform.error(formatMessage(messages::folderIsAFile, {options.outputFolder}));
+        return exitFailed;
+    }
     tellProposedColumns(run.analysis().tableReading(), platform);
     // The messages of raw data files are the reader's alone; a table's columns are the
     // usual cause of a study that is no card sort.

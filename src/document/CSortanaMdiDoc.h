@@ -12,8 +12,10 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace sortana {
@@ -94,8 +96,14 @@ public:
     void addView(DocumentView *view) { m_views.push_back(view); }
     void removeView(DocumentView *view) { std::erase(m_views, view); }
     void UpdateAllViews(UpdateHint hint);
-    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    void SetModifiedFlag(bool modified = true)
+    {
+        if (std::exchange(m_modified, modified) != modified && modifiedChanged)
+            modifiedChanged();
+    }
     bool IsModified() const { return m_modified; }
+    // Told when the modified flag changes, for the windows' titles.
+    std::function<void()> modifiedChanged;
     QString title;
     QString pathName;
 

@@ -22,6 +22,7 @@ constexpr quint32 outputFlags = CStdioFileEx::modeCreate | CStdioFileEx::modeWri
 constexpr char16_t emptyGroup[] = u"Warning - empty group at line %d (participant id %s)";
 constexpr char16_t missingGroup[] = u"Warning - missing group record at line %d (participant id %s)";
 constexpr char16_t invalidData[] = u"Warning - invalid data ignored at line %d (participant id %s)";
+constexpr char16_t rowWithoutParticipant[] = u"Warning - row %d has no participant id and was ignored";
 constexpr char16_t duplicateItem[] = u"Warning - duplicate item found at line %d (participant id %s)";
 constexpr char16_t emptySubGroup[] = u"Warning - empty sub-group at line %d (participant id %s)";
 constexpr char16_t noItemNames[] =
@@ -232,7 +233,9 @@ int CardSortAnalysis::readRecords()
         case RecordKind::Group: step = handleGroup(record); break;
         case RecordKind::SubGroup: step = handleSubGroup(); break;
         case RecordKind::Item: step = handleItem(record.value); break;
-        case RecordKind::Invalid: step = warn(invalidData) ? Step::Go : Step::Stop; break;
+        case RecordKind::Invalid:
+            step = warn(record.withoutParticipant ? rowWithoutParticipant : invalidData) ? Step::Go : Step::Stop;
+            break;
         case RecordKind::Other: break;
         }
         if (step == Step::Stop) {

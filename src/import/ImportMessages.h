@@ -14,4 +14,8 @@ inline constexpr char16_t tooManyLines[] =
 inline constexpr char16_t tooManyItems[] =
     u"Error - too many items for analysis (%d)\nAt most 32767 items can be analysed";
 
+// The folder chosen for the analysis files is a file.
+inline constexpr char16_t folderIsAFile[] =
+    u"%s is a file, not a folder.\nChoose another folder for the analysis files.";
+
 } // namespace sortana::messages

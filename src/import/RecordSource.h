@@ -23,6 +23,8 @@ struct StudyRecord {
     bool literalName = false;
     // A group given no name, called by its id (a table's category id without a label).
     bool idOnly = false;
+    // An invalid table row for want of a participant id, which its warning names.
+    bool withoutParticipant = false;
 };
 
 // Where the passes over a study (the survey, the reader and the participants pass) take

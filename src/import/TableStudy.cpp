@@ -19,10 +19,11 @@ namespace {
 enum class Role { Participant, Card, CardId, Category, CategoryId };
 constexpr std::array roles = {Role::Participant, Role::Card, Role::CardId, Role::Category, Role::CategoryId};
 
-// Header texts compare without regard to case, and spaces, underscores and hyphens alike.
+// Header texts compare without regard to case, and spaces, underscores and hyphens alike; a
+// run of white space is one space.
 QString headerKey(QStringView text)
 {
-    QString key = text.toString().toLower();
+    QString key = text.toString().simplified().toLower();
     for (QChar &c : key) {
         if (c == u' ' || c == u'-')
             c = u'_';
@@ -33,19 +34,51 @@ QString headerKey(QStringView text)
 std::optional<Role> roleOfHeader(QStringView cell)
 {
     static const QHash<QString, Role> names = {
-        {QStringLiteral("participant"), Role::Participant}, {QStringLiteral("participant_id"), Role::Participant},
-        {QStringLiteral("user"), Role::Participant},        {QStringLiteral("user_id"), Role::Participant},
-        {QStringLiteral("respondent"), Role::Participant},  {QStringLiteral("sorter"), Role::Participant},
-        {QStringLiteral("card"), Role::Card},               {QStringLiteral("card_label"), Role::Card},
-        {QStringLiteral("card_name"), Role::Card},          {QStringLiteral("item"), Role::Card},
-        {QStringLiteral("statement"), Role::Card},          {QStringLiteral("card_id"), Role::CardId},
-        {QStringLiteral("category"), Role::Category},       {QStringLiteral("category_label"), Role::Category},
-        {QStringLiteral("group"), Role::Category},          {QStringLiteral("group_name"), Role::Category},
-        {QStringLiteral("pile"), Role::Category},           {QStringLiteral("category_id"), Role::CategoryId},
+        {QStringLiteral("participant"), Role::Participant},
+        {QStringLiteral("participant_id"), Role::Participant},
+        {QStringLiteral("user"), Role::Participant},
+        {QStringLiteral("user_id"), Role::Participant},
+        {QStringLiteral("respondent"), Role::Participant},
+        {QStringLiteral("respondent_id"), Role::Participant},
+        {QStringLiteral("sorter"), Role::Participant},
+        {QStringLiteral("card"), Role::Card},
+        {QStringLiteral("card_label"), Role::Card},
+        {QStringLiteral("card_name"), Role::Card},
+        {QStringLiteral("item"), Role::Card},
+        {QStringLiteral("statement"), Role::Card},
+        {QStringLiteral("card_id"), Role::CardId},
+        {QStringLiteral("category"), Role::Category},
+        {QStringLiteral("category_label"), Role::Category},
+        {QStringLiteral("group"), Role::Category},
+        {QStringLiteral("group_name"), Role::Category},
+        {QStringLiteral("pile"), Role::Category},
+        {QStringLiteral("category_id"), Role::CategoryId},
         {QStringLiteral("group_id"), Role::CategoryId},
     };
     const auto found = names.constFind(headerKey(cell));
     return found == names.cend() ? std::nullopt : std::optional<Role>(*found);
+}
+
+// The first column the header gives the role. A bare "ID" could be anything's id; it is the
+// participant's only when no other heading names the participant.
+int headerColumn(const QStringList &header, Role role)
+{
+    for (qsizetype c = 0; c < header.size(); ++c) {
+        if (roleOfHeader(header[c]) == role)
+            return int(c);
+    }
+    if (role == Role::Participant) {
+        for (qsizetype c = 0; c < header.size(); ++c) {
+            if (headerKey(header[c]) == u"id")
+                return int(c);
+        }
+    }
+    return -1;
+}
+
+bool namesRoles(const QStringList &header)
+{
+    return std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return headerColumn(header, role) >= 0; });
 }
 
 QString roleName(Role role)
@@ -60,7 +93,8 @@ QString roleName(Role role)
     return {};
 }
 
-const QString &givenColumn(const TableOptions &options, Role role)
+// The option of the role, to read or to set.
+template <typename Options> auto &givenColumn(Options &options, Role role)
 {
     switch (role) {
     case Role::Participant: return options.participant;
@@ -169,10 +203,7 @@ bool Mapping::findColumns(const TableOptions &options, bool wide, QString &error
     for (const Role role : roles) {
         const QString &given = givenColumn(options, role);
         if (given.isEmpty()) {
-            for (qsizetype c = 0; c < header.size() && m_columns[role] < 0; ++c) {
-                if (roleOfHeader(header[c]) == role)
-                    m_columns[role] = int(c);
-            }
+            m_columns[role] = headerColumn(header, role);
             continue;
         }
         if (isColumnNumber(given)) {
@@ -401,7 +432,7 @@ void Mapping::emitRecords()
     for (const int item : order)
         entries.push_back({RecordKind::Item, m_items[std::size_t(item)].name, m_items[std::size_t(item)].firstRow});
     for (const int row : m_rowsWithoutParticipant)
-        entries.push_back({RecordKind::Invalid, QString(), row});
+        entries.push_back({RecordKind::Invalid, QString(), row, false, true});
     for (const Participant &participant : m_participants) {
         entries.push_back({RecordKind::Participant, participant.id, participant.firstRow});
         for (const int row : participant.invalidRows)
@@ -431,20 +462,18 @@ bool isTablePath(const QString &path)
 bool Mapping::resolve(const TableOptions &options, QString &error)
 {
     const QStringList first = m_table.rows.empty() ? QStringList() : m_table.rows.front();
-    const bool namesRoles = std::any_of(first.cbegin(), first.cend(), [](const QString &c) { return roleOfHeader(c).has_value(); });
+    const bool headerNamesRoles = namesRoles(first);
     const bool namedByText = std::any_of(roles.cbegin(), roles.cend(), [&](Role role) {
         const QString &given = givenColumn(options, role);
         return !given.isEmpty() && !isColumnNumber(given);
     });
     m_header = options.header == TableOptions::Header::Present
         || (options.header == TableOptions::Header::Auto
-            && (namesRoles || namedByText || options.layout == TableOptions::Layout::Wide));
+            && (headerNamesRoles || namedByText || options.layout == TableOptions::Layout::Wide));
     m_wide = options.layout == TableOptions::Layout::Wide;
     if (options.layout == TableOptions::Layout::Auto && m_header) {
         // A header with a participant column and nothing for the cards is one of card names.
-        const auto has = [&](Role role) {
-            return std::any_of(first.cbegin(), first.cend(), [&](const QString &c) { return roleOfHeader(c) == role; });
-        };
+        const auto has = [&](Role role) { return headerColumn(first, role) >= 0; };
         m_wide = has(Role::Participant) && !has(Role::Card) && !has(Role::CardId) && !has(Role::Category)
             && !has(Role::CategoryId);
     }
@@ -454,7 +483,7 @@ bool Mapping::resolve(const TableOptions &options, QString &error)
     }
     const bool anyGiven =
         std::any_of(roles.cbegin(), roles.cend(), [&](Role role) { return !givenColumn(options, role).isEmpty(); });
-    if (!m_wide && !namesRoles && !anyGiven)
+    if (!m_wide && !headerNamesRoles && !anyGiven)
         return proposeColumns(options.header != TableOptions::Header::Auto, error);
     return findColumns(options, m_wide, error);
 }
@@ -512,6 +541,45 @@ std::optional<TableReading> readingOf(const Table &table, const TableOptions &op
     if (!mapping.resolve(options, error))
         return std::nullopt;
     return mapping.reading();
+}
+
+std::optional<TableOptions> suggestedColumns(const Table &table)
+{
+    const QStringList first = table.rows.empty() ? QStringList() : table.rows.front();
+    const bool header = namesRoles(first);
+    Columns columns;
+    if (header) {
+        for (const Role role : roles)
+            columns[role] = headerColumn(first, role);
+    }
+    const std::optional<ProposedColumns> proposed = proposeColumns(table, header ? 1 : 0);
+    int width = 0;
+    for (const QStringList &row : table.rows)
+        width = std::max(width, int(row.size()));
+    const auto taken = [&](int c) { return std::find(columns.of.cbegin(), columns.of.cend(), c) != columns.of.cend(); };
+    // What the cells proposed where it is free, else the first column nothing has.
+    const auto fill = [&](Role role, int proposal) {
+        int column = proposal >= 0 && !taken(proposal) ? proposal : 0;
+        while (taken(column))
+            ++column;
+        columns[role] = column;
+    };
+    if (columns[Role::Participant] < 0)
+        fill(Role::Participant, proposed ? proposed->participant : -1);
+    if (columns[Role::Card] < 0 && columns[Role::CardId] < 0)
+        fill(Role::Card, proposed ? proposed->card : -1);
+    if (columns[Role::Category] < 0 && columns[Role::CategoryId] < 0)
+        fill(Role::Category, proposed ? proposed->category : -1);
+    if (std::any_of(columns.of.cbegin(), columns.of.cend(), [width](int c) { return c >= width; }))
+        return std::nullopt;
+    TableOptions options;
+    options.layout = TableOptions::Layout::Long;
+    options.header = header ? TableOptions::Header::Present : TableOptions::Header::Absent;
+    for (const Role role : roles) {
+        if (columns[role] >= 0)
+            givenColumn(options, role) = QString::number(columns[role] + 1);
+    }
+    return options;
 }
 
 bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error)
@@ -581,6 +649,7 @@ bool TableRecords::next(StudyRecord &record)
     record.position = m_position = entry.position;
     record.literalName = entry.kind == RecordKind::Group;
     record.idOnly = entry.idOnly;
+    record.withoutParticipant = entry.withoutParticipant;
     return true;
 }
 

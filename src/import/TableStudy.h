@@ -67,6 +67,7 @@ public:
         QString value;
         int position;
         bool idOnly = false;
+        bool withoutParticipant = false;
     };
     std::vector<Entry> entries;
 
@@ -86,6 +87,12 @@ QString columnsUsed(const TableReading &reading);
 void tellProposedColumns(const TableReading &reading, Platform &platform);
 
 std::optional<TableReading> readingOf(const Table &table, const TableOptions &options, QString &error);
+
+// A reading of one row per card for the user to put right, where neither the header nor the
+// cells tell every column: each role by its column number, the header's own where it names
+// them, else the cells' proposal or the first column not yet taken. Nullopt when the table
+// has too few columns for a participant, a card and a category.
+std::optional<TableOptions> suggestedColumns(const Table &table);
 
 // Maps the table to its study by the options. False, with a message for the user in
 // `error`, when a column it needs cannot be found.

@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
     ASSERT_EQ(frame->frames().size(), 1);
     EXPECT_EQ(wizardInputs, QStringList{QString()});
     EXPECT_FALSE(frame->activeFrame()->document().hasStudy());
-    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"Untitled1"_s);
+    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"Untitled1[*]"_s);
     EXPECT_EQ(menuTitles(), documentMenus);
     for (const int id : {CommandId::copy, CommandId::properties, CommandId::fileSave, CommandId::fileSaveAs})
         EXPECT_FALSE(enabled(id)) << id;
@@ -202,7 +202,7 @@ TEST_F(MainFrameTest, TheFirstDroppedFileDecides)
     EXPECT_EQ(wizardInputs, QStringList{data});
 }
 
-TEST_F(MainFrameTest, OpenRequestsOfTheLimitLengthOrOpenDialogsAreRefused)
+TEST_F(MainFrameTest, OpenRequestsOfTheLimitLengthAreRefused)
 {
     const QString document = documentFile(u"study.klus"_s);
     // Padding the path with "./" and "/" keeps it naming the same file.
@@ -218,13 +218,62 @@ TEST_F(MainFrameTest, OpenRequestsOfTheLimitLengthOrOpenDialogsAreRefused)
     EXPECT_FALSE(frame->executeRequest(u"open the file"_s));
     EXPECT_TRUE(frame->frames().isEmpty());
 
-    QDialog dialog(frame.get());
-    dialog.setModal(true);
-    dialog.show();
-    EXPECT_FALSE(frame->executeRequest(longest));
-    dialog.hide();
     EXPECT_TRUE(frame->executeRequest(longest));
     EXPECT_EQ(frame->frames().size(), 1);
+}
+
+// Files sent while dialogs are open wait for the last one to close, then open in the order
+// they came.
+TEST_F(MainFrameTest, OpenRequestsWaitForTheLastDialogToClose)
+{
+    const QString first = documentFile(u"first.klus"_s);
+    const QString second = documentFile(u"second.klus"_s);
+    const QString third = documentFile(u"third.klus"_s);
+    QDialog outer(frame.get());
+    outer.setModal(true);
+    outer.show();
+    QDialog inner(&outer);
+    inner.setModal(true);
+    inner.show();
+    EXPECT_TRUE(frame->executeRequest(SingleInstance::openRequest(first)));
+    EXPECT_TRUE(frame->executeRequest(SingleInstance::openRequest(second)));
+    settle();
+    EXPECT_TRUE(frame->frames().isEmpty());
+    inner.hide();
+    settle();
+    EXPECT_TRUE(frame->frames().isEmpty()) << "a dialog is still open";
+    outer.hide();
+    // One that arrives before the waiting ones have opened goes after them.
+    EXPECT_TRUE(frame->executeRequest(SingleInstance::openRequest(third)));
+    settle();
+    QStringList opened;
+    for (const DocumentFrame *window : frame->frames())
+        opened << window->document().pathName;
+    EXPECT_EQ(opened, (QStringList{first, second, third}));
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+}
+
+// A document window's title carries Qt's mark of unsaved changes, and so does the main
+// window's while that document is the active one.
+TEST_F(MainFrameTest, TheTitlesMarkUnsavedChanges)
+{
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    DocumentFrame *window = frame->activeFrame();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), u"study.klus[*]"_s);
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus"_s);
+
+    frame->action(CommandId::similarityScale)->trigger();
+    settle();
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus*"_s);
+
+    frame->action(CommandId::fileSave)->trigger();
+    settle();
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus"_s);
 }
 
 TEST_F(MainFrameTest, RequestsTravelFromALaterStart)
@@ -299,7 +348,7 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
     DocumentFrame *matrix = frame->activeFrame();
     EXPECT_EQ(matrix->kind(), DocumentFrame::Kind::SimilarityMatrix);
     EXPECT_NE(dynamic_cast<MatrixView *>(&matrix->view()), nullptr);
-    EXPECT_EQ(matrix->windowTitle(), u"study.klus:2 - Similarity Matrix"_s);
+    EXPECT_EQ(matrix->windowTitle(), u"study.klus:2 - Similarity Matrix[*]"_s);
     // A document saved without its matrix has nothing to copy in that window.
     EXPECT_FALSE(enabled(CommandId::copy));
 
@@ -321,7 +370,7 @@ TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
     DocumentFrame *participants = frame->activeFrame();
     EXPECT_EQ(participants->kind(), DocumentFrame::Kind::Participants);
     EXPECT_NE(dynamic_cast<ParticipantsView *>(&participants->view()), nullptr);
-    EXPECT_EQ(participants->windowTitle(), u"study.klus:2 - Participants"_s);
+    EXPECT_EQ(participants->windowTitle(), u"study.klus:2 - Participants[*]"_s);
     // This document was saved without the sorts: nothing to copy, and never a picture.
     EXPECT_FALSE(enabled(CommandId::copy));
     EXPECT_FALSE(enabled(CommandId::exportPicture));
@@ -490,7 +539,7 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
     frame->action(CommandId::categoriesWindow)->trigger();
     settle();
     EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Categories);
-    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"study.klus:2 - Categories"_s);
+    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"study.klus:2 - Categories[*]"_s);
     EXPECT_FALSE(enabled(CommandId::exportPicture));
 
     frame->action(CommandId::placementsWindow)->trigger();
@@ -647,7 +696,7 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
     ArchiveWriter expected;
     frame->activeFrame()->document().Serialize(expected);
     EXPECT_EQ(readBytes(copy + u".klus"_s), expected.bytes());
-    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"copy.klus"_s);
+    EXPECT_EQ(frame->activeFrame()->windowTitle(), u"copy.klus[*]"_s);
     EXPECT_EQ(frame->recentFiles().paths().constFirst(), copy + u".klus"_s);
 }
 

@@ -379,6 +379,49 @@ TEST_F(WizardTableTest, ColumnsTheCellsCannotTellAreAskedFor)
     expectReading(shown(), {0, false, {0, 1, -1, 2, -1}}, "by position");
 }
 
+// A header that leaves the participant unnamed, or names it by a bare "ID", still reaches step 2,
+// where the participant column is chosen from the table's headings.
+TEST_F(WizardTableTest, TheParticipantColumnIsChosenOnStepTwoFromTheHeadings)
+{
+    QByteArray table = readBytes(QDir(QStringLiteral(SORTANA_TABLES_DIR)).filePath(u"id-column.csv"_s));
+    const struct {
+        const char *what;
+        QString path;
+        QStringList messages;
+    } cases[] = {
+        {"headed ID", write(table, u"id-column.csv"_s), {}},
+        {"headed with a name nothing knows",
+         write(table.replace(",ID,", ",Person,"), u"person.csv"_s),
+         {u"The table has no participant column\nChoose its participant, card and category columns on the next step."_s}},
+    };
+    for (const auto &c : cases) {
+        platform.clear();
+        openStudy(c.path);
+        ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << c.what;
+        EXPECT_EQ(platform.texts(), c.messages) << c.what;
+        QComboBox &participant = column(ControlId::participantColumn);
+        QStringList headings;
+        for (int i = 0; i < participant.count(); ++i)
+            headings << participant.itemText(i);
+        EXPECT_EQ(headings.mid(0, 4),
+                  (QStringList{u"1: Card_id"_s, u"2: Card"_s, u"3: Group_id"_s, u"4: Group_name"_s}))
+            << c.what;
+        // The user tries the card column, then takes the right one.
+        choose(participant, 1);
+        EXPECT_EQ(summary().participantCount, 4) << c.what;
+        choose(participant, 4);
+        EXPECT_EQ(summary().participantCount, 3) << c.what;
+        expectReading(shown(), {0, true, {4, 1, 0, 3, 2}}, c.what);
+        EXPECT_EQ(control<QTableWidget>(ControlId::tablePreview).rowCount(), TableMappingPanel::previewRows) << c.what;
+        wizard.next();
+        wizard.button(QWizard::FinishButton)->click();
+        EXPECT_EQ(wizard.result(), QDialog::Accepted) << c.what << platform.texts().join(u'|').toStdString();
+        EXPECT_EQ(wizard.run().itemCount(), 4) << c.what;
+        wizard.restart();
+        wizard.show();
+    }
+}
+
 TEST_F(WizardTest, BrowseShowsRawDataAndTablesAtFirst)
 {
     QStringList filters;
@@ -470,6 +513,31 @@ TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
     EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(writable.path()));
     EXPECT_EQ(wizard.run().fileNames().cardsPath, analysisFiles(writable.path(), u"study"_s).front());
     EXPECT_EQ(filesIn(writable.path()), QStringList()) << "the trial file is taken back";
+}
+
+TEST_F(WizardTest, AFileGivenAsTheFolderIsRefusedOnStepOne)
+{
+    const QString input = write(study(3, false));
+    const QString notes = write("kept", u"notes"_s);
+    control<QLineEdit>(ControlId::inputFile).setText(input);
+    control<QLineEdit>(ControlId::outputFolder).setText(notes);
+    platform.script({MessageAnswer::Cancel});
+    wizard.next();
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    ASSERT_EQ(platform.messages().size(), 1);
+    EXPECT_EQ(
+        platform.messages().front(),
+        (ScriptedPlatform::Message{QDir::toNativeSeparators(notes)
+                                       + u" is a file, not a folder.\nChoose another folder for the analysis files."_s,
+                                   MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel}));
+
+    QTemporaryDir other;
+    platform.clear();
+    platform.script({MessageAnswer::ChooseFolder});
+    platform.scriptFolders({other.path()});
+    wizard.next();
+    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    EXPECT_EQ(readBytes(notes), "kept");
 }
 
 TEST_F(WizardTest, StepsOneAndThreeNameTheAnalysisFilesThatWillBeReplaced)

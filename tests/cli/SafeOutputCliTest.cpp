@@ -101,6 +101,16 @@ TEST_F(SafeOutput, ARunThatEndsWithoutItsFilesLeavesNoNewFolder)
     EXPECT_EQ(filesIn(path(u"new/deeper"_s)), analysisFiles);
 }
 
+TEST_F(SafeOutput, AFileGivenAsTheOutputFolderIsRefusedAndKept)
+{
+    writeBytes(path(u"notes"_s), "kept");
+    const CliRun run = runCli({u"import"_s, u"study.txt"_s, u"--outdir"_s, u"notes"_s}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, u"Sortana: notes is a file, not a folder. Choose another folder for the analysis files.\n"_s);
+    EXPECT_EQ(readBytes(path(u"notes"_s)), "kept");
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{u"notes"_s, u"study.txt"_s}));
+}
+
 TEST_F(SafeOutput, OutputsThatWouldOverwriteTheRunsOwnFilesAreRefused)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));

@@ -104,15 +104,27 @@ TEST(TableCli, WarningsNameTheTablesRows)
     ASSERT_TRUE(QFile::copy(fixture(u"long-names.csv"_s), table));
     const CliRun run = runCli({u"import"_s, table});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"
-                       u"Sortana: Warning - invalid data ignored at line 6 (participant id )\n"
-                       u"Sortana: Warning - duplicate item found at line 4 (participant id Anna)\n"
-                       u"Sortana: Warning - invalid data ignored at line 7 (participant id Bob)\n"_s);
+    EXPECT_EQ(run.err,
+              u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"
+              u"Sortana: Warning - row 6 has no participant id and was ignored\n"
+              u"Sortana: Warning - duplicate item found at line 4 (participant id Anna)\n"
+              u"Sortana: Warning - invalid data ignored at line 7 (participant id Bob)\n"_s);
 
     const CliRun cancelled = runCli({u"import"_s, table, u"--on-warning"_s, u"cancel"_s, u"--outdir"_s, dir.filePath(u"out"_s)});
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.err, u"Sortana: Warning - 1 rows without a category were left out (unsorted cards)\n"_s);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"out"_s)));
+}
+
+TEST(TableCli, AParticipantColumnHeadedIdIsReadWithoutBeingNamed)
+{
+    const QString table = fixture(u"id-column.csv"_s);
+    const CliRun found = runCli({u"survey"_s, table});
+    EXPECT_EQ(found.status, 0) << found.err.toStdString();
+    EXPECT_EQ(found.err, QString());
+    EXPECT_TRUE(found.out.contains(u"participantCount=3\n"_s)) << found.out.toStdString();
+    const CliRun named = runCli({u"survey"_s, table, u"--participant"_s, u"ID"_s});
+    EXPECT_EQ(named.out, found.out);
 }
 
 TEST(TableCli, ColumnsToldFromTheCellsAreNamedAndUndecidedOnesRefused)

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
+using namespace Qt::StringLiterals;
+
 namespace sortana {
 namespace {
 
@@ -106,6 +110,72 @@ TEST(ColumnProposal, TheReaderProposesWhereNothingNamesTheColumns)
         EXPECT_EQ(reading->cardId, c.expected.cardId) << c.what;
         EXPECT_EQ(reading->category, c.expected.category) << c.what;
         EXPECT_EQ(reading->proposed, c.expected.proposed) << c.what;
+    }
+}
+
+// Headings name the roles in any case, a run of white space as one space; a bare "ID" is the
+// participant's only when no other heading is.
+TEST(ColumnProposal, HeadingsNameTheParticipant)
+{
+    const char *rows = "1,Apple,10,Fruit,p1,x\n2,Pear,10,Fruit,p1,x\n1,Apple,20,Sweet,p2,y\n2,Pear,21,Green,p2,y\n";
+    const struct {
+        const char *header;
+        int participant;
+        int cardId;
+    } cases[] = {
+        {"Card_id,Card,Group_id,Group_name,ID,Group_tag", 4, 0},
+        {"Card_id,Card,Group_id,Group_name,id,Group_tag", 4, 0},
+        {"Card_id,Card,Group_id,Group_name,Respondent ID,Group_tag", 4, 0},
+        {"Card_id,Card,Group_id,Group_name,respondent \t  id,Group_tag", 4, 0},
+        {"Card_id,Card,Group_id,Group_name,RESPONDENT-ID,Group_tag", 4, 0},
+        {"ID,Card,Group_id,Group_name,Participant,Group_tag", 4, -1},
+        {"Card ID,Card,Group_id,Group_name,ID,Group_tag", 4, 0},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        const auto reading = readingOf(tableOf((QByteArray(c.header) + '\n' + rows).constData()), {}, error);
+        ASSERT_TRUE(reading) << c.header << ": " << error.toStdString();
+        EXPECT_TRUE(reading->header) << c.header;
+        EXPECT_EQ(reading->participant, c.participant) << c.header;
+        EXPECT_EQ(reading->cardId, c.cardId) << c.header;
+        EXPECT_EQ(reading->card, 1) << c.header;
+        EXPECT_EQ(reading->categoryId, 2) << c.header;
+        EXPECT_EQ(reading->category, 3) << c.header;
+    }
+}
+
+// Where the header or the cells leave a role open, every role gets a column to start from: the
+// header's, then the cells' proposal, then the first one free.
+TEST(ColumnProposal, ColumnsLeftOpenAreSuggested)
+{
+    const char *rows = "1,Apple,10,Fruit,p1,x\n2,Pear,10,Fruit,p1,x\n1,Apple,20,Sweet,p2,y\n2,Pear,21,Green,p2,y\n";
+    const auto table = [&](const char *header) { return tableOf((QByteArray(header) + '\n' + rows).constData()); };
+    const struct {
+        const char *what;
+        Table table;
+        std::optional<std::array<QString, 5>> expected; // participant, card, card id, category, category id
+    } cases[] = {
+        {"a participant heading nobody knows", table("Card_id,Card,Group_id,Group_name,Person,Group_tag"),
+         std::array<QString, 5>{u"5"_s, u"2"_s, u"1"_s, u"4"_s, u"3"_s}},
+        {"a header with the card and the category alone, the cells telling nothing: the first column free",
+         table("Who,Card,Pile number,Pile,Person,Tag"),
+         std::array<QString, 5>{u"1"_s, u"2"_s, QString(), u"4"_s, QString()}},
+        {"nothing the cells tell", tableOf("name,email,score\nAnn,ann@example.org,3\nBob,bob@example.org,5\n"),
+         std::array<QString, 5>{u"1"_s, u"2"_s, QString(), u"3"_s, QString()}},
+        {"too few columns", tableOf("Participant,Card\np1,Apple\n"), std::nullopt},
+    };
+    for (const auto &c : cases) {
+        const std::optional<TableOptions> suggested = suggestedColumns(c.table);
+        ASSERT_EQ(suggested.has_value(), c.expected.has_value()) << c.what;
+        if (!suggested)
+            continue;
+        EXPECT_EQ((std::array<QString, 5>{suggested->participant, suggested->card, suggested->cardId,
+                                          suggested->category, suggested->categoryId}),
+                  *c.expected)
+            << c.what;
+        EXPECT_EQ(suggested->layout, TableOptions::Layout::Long) << c.what;
+        QString error;
+        EXPECT_TRUE(readingOf(c.table, *suggested, error)) << c.what << ": " << error.toStdString();
     }
 }
 
