@@ -74,7 +74,7 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
       m_merge(new QPushButton(QStringLiteral("&Merge..."))),
       m_rename(new QPushButton(QStringLiteral("&Rename..."))),
       m_split(new QPushButton(QStringLiteral("&Split"))),
-      m_suggest(new QPushButton(QStringLiteral("Su&ggest Merges..."))),
+      m_suggest(new QPushButton(QStringLiteral("S&uggest Merges..."))),
       m_import(new QPushButton(QStringLiteral("&Import Standardisation..."))),
       m_export(new QPushButton(QStringLiteral("&Export Standardisation...")))
 {
