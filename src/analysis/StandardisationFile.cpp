@@ -6,15 +6,33 @@
 #include "platform/MessageText.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace sortana {
 
-QByteArray standardisationCsv(const Standardisation &standardisation)
+QByteArray standardisationCsv(const std::vector<StandardEntry> &rows)
 {
     QByteArray text = csvLine({QStringLiteral("original"), QStringLiteral("standard")});
-    for (const StandardEntry &entry : standardisation.entries())
-        text += csvLine({entry.original, entry.standard});
+    for (const StandardEntry &row : rows)
+        text += csvLine({row.original, row.standard});
     return text;
+}
+
+std::vector<StandardEntry> standardisationRows(const CategoryTable &table, const Standardisation &standardisation)
+{
+    std::vector<StandardEntry> rows;
+    QSet<QString> listed; // the keys of the spellings written
+    for (const Category &category : table.categories) {
+        for (const Spelling &spelling : category.spellings) {
+            rows.push_back({spelling.text, category.name});
+            listed.insert(categoryKey(spelling.text));
+        }
+    }
+    for (const StandardEntry &entry : standardisation.entries()) {
+        if (!listed.contains(categoryKey(entry.original)))
+            rows.push_back(entry);
+    }
+    return rows;
 }
 
 std::optional<Standardisation> readStandardisationFile(const QString &path, QString &error)

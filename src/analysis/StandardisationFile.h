@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Categories.h"
 #include "analysis/Standardisation.h"
 
 #include <QByteArray>
@@ -9,9 +10,15 @@
 
 namespace sortana {
 
-// The standardisation as a comma-separated file in UTF-8 that a spreadsheet can edit: the
-// header original,standard, then one row per original spelling.
-QByteArray standardisationCsv(const Standardisation &standardisation);
+// Rows original,standard as a comma-separated file in UTF-8 that a spreadsheet can edit,
+// under the header original,standard.
+QByteArray standardisationCsv(const std::vector<StandardEntry> &rows);
+
+// The whole standardisation as the user edits it: every original spelling of every category
+// under its shown name, the categories left as they were included, then the entries that
+// match none of those spellings (names only the expert or left-out participants used), so
+// that reading it back changes nothing.
+std::vector<StandardEntry> standardisationRows(const CategoryTable &table, const Standardisation &standardisation);
 
 // Reads such a file. Rows with an empty original or standard are skipped; an original
 // (matched by its key) given two different standards is refused, naming both lines.

@@ -226,14 +226,22 @@ const QList<Command> &commands()
           helpOption()},
          {}},
         {u"standardise"_s,
-         {u"DOC.klus MAP.csv"_s},
+         {u"DOC.klus MAP.csv|--suggest|--export OUT.csv"_s},
          {u"document file"_s, u"standardisation file"_s},
-         2,
+         1,
          u"Keep standard names for the participants' group names in a document"_s,
          u"Reads MAP.csv, a UTF-8 CSV file with the header original,standard and one row per\n"
          u"original group name (matched in any case and spacing), and stores it in the document,\n"
-         u"replacing its standardisation. A file that gives one original two standards is refused."_s,
-         {helpOption()},
+         u"replacing its standardisation. A file that gives one original two standards is refused.\n"
+         u"--suggest prints the merges the Categories window suggests, as such a file: every set\n"
+         u"of categories whose names differ only in accents, one row per category under the name\n"
+         u"of the one with the most groups; the header alone when there is none. --export writes\n"
+         u"the whole standardisation: every original spelling of every category under its name,\n"
+         u"then the document's standard names for spellings its study leaves out, so that\n"
+         u"storing the file unchanged changes nothing."_s,
+         {flag(u"suggest"_s, u"Print the suggested merges"_s),
+          valueOption(u"export"_s, u"OUT.csv"_s, u"Write the whole standardisation"_s, u"a file name"_s),
+          helpOption()},
          {}},
         {u"report"_s,
          {u"DOC.klus OUT.html|OUT.pdf"_s},
@@ -670,8 +678,18 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
     }
     if (command.name == u"show"_s)
         return runShow(operands[0], platform, out);
-    if (command.name == u"standardise"_s)
+    if (command.name == u"standardise"_s) {
+        const bool exporting = parser.isSet(u"export"_s);
+        if (int(operands.size() > 1) + int(parser.isSet(u"suggest"_s)) + int(exporting) != 1)
+            return usageError(u"standardise takes one of MAP.csv, --suggest and --export"_s, &command, err);
+        if (exporting && parser.value(u"export"_s).isEmpty())
+            return usageError(needsMessage(optionNamed(command, u"export"_s)), &command, err);
+        if (exporting)
+            return runExportStandardisation(operands[0], parser.value(u"export"_s), platform);
+        if (parser.isSet(u"suggest"_s))
+            return runSuggestMerges(operands[0], platform, out);
         return runStandardise(operands[0], operands[1], platform);
+    }
     if (command.name == u"report"_s) {
         if (!isReportPath(operands[1]))
             return usageError(u"report "_s + operands[1] + u" does not end in .html, .htm or .pdf"_s, &command, err);

@@ -39,6 +39,19 @@ void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, con
     standardisationChanged(document);
 }
 
+void mergeSuggested(CSortanaMdiDoc &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted)
+{
+    if (accepted.empty())
+        return;
+    for (const SuggestedMerge &suggestion : accepted) {
+        QStringList spellings;
+        for (const std::size_t member : suggestion.members)
+            spellings << table.categories[member].spellingTexts();
+        document.standardisation.merge(spellings, suggestion.standard);
+    }
+    standardisationChanged(document);
+}
+
 void splitCategory(CSortanaMdiDoc &document, const QString &standard)
 {
     document.standardisation.split(standard);

@@ -2,6 +2,7 @@
 
 #include "analysis/Categories.h"
 #include "analysis/GroupNames.h"
+#include "analysis/StandardisationSuggestions.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,8 @@ std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const 
 // Changes of the standardisation: the document is then modified and its windows redrawn.
 // A rename is a merge of one category's spellings.
 void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard);
+// Each accepted suggestion merges its members' spellings under its standard, as one change.
+void mergeSuggested(CSortanaMdiDoc &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted);
 void splitCategory(CSortanaMdiDoc &document, const QString &standard);
 void setStandardisation(CSortanaMdiDoc &document, Standardisation standardisation);
 

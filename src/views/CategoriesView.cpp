@@ -5,8 +5,10 @@
 #include "analysis/StandardisationFile.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
+#include "platform/PathParts.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
+#include "views/CategoriesViewDialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -72,6 +74,7 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
       m_merge(new QPushButton(QStringLiteral("&Merge..."))),
       m_rename(new QPushButton(QStringLiteral("&Rename..."))),
       m_split(new QPushButton(QStringLiteral("&Split"))),
+      m_suggest(new QPushButton(QStringLiteral("S&uggest Merges..."))),
       m_import(new QPushButton(QStringLiteral("&Import Standardisation..."))),
       m_export(new QPushButton(QStringLiteral("&Export Standardisation...")))
 {
@@ -90,7 +93,7 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 2);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {m_merge, m_rename, m_split})
+    for (QPushButton *button : {m_merge, m_rename, m_split, m_suggest})
         buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(m_import);
@@ -101,7 +104,12 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
     layout->addLayout(buttons);
 
     m_chooseName = [this](const QString &title, const QString &initial) {
-        return QInputDialog::getText(this, title, QStringLiteral("Name:"), QLineEdit::Normal, initial).trimmed();
+        const std::unique_ptr<QInputDialog> dialog = newNameDialog(this, title, initial);
+        return dialog->exec() == QDialog::Accepted ? dialog->textValue().trimmed() : QString();
+    };
+    m_chooseMerges = [this](const CategoryTable &table, const std::vector<SuggestedMerge> &suggestions) {
+        SuggestMergesDialog dialog(table, suggestions, this);
+        return dialog.exec() == QDialog::Accepted ? dialog.ticked() : std::vector<SuggestedMerge>();
     };
     m_chooseSaveFile = [this](const QString &title, const QString &initial) {
         return QFileDialog::getSaveFileName(this, title, initial, csvFilter);
@@ -116,6 +124,7 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
     connect(m_merge, &QPushButton::clicked, this, [this] { mergeSelected(); });
     connect(m_rename, &QPushButton::clicked, this, [this] { renameSelected(); });
     connect(m_split, &QPushButton::clicked, this, [this] { splitSelected(); });
+    connect(m_suggest, &QPushButton::clicked, this, [this] { suggestMerges(); });
     connect(m_import, &QPushButton::clicked, this, [this] { importStandardisation(); });
     connect(m_export, &QPushButton::clicked, this, [this] { exportStandardisation(); });
     if (m_document)
@@ -135,16 +144,18 @@ void CategoriesView::OnInitialUpdate()
 
 void CategoriesView::OnUpdate(UpdateHint)
 {
+    // Taken while the rows still stand for the old table: a change may reorder the
+    // categories, and the selection goes with them rather than staying on its rows.
+    const QStringList selected = selectedNames();
     m_table = m_document ? documentCategories(*m_document) : std::nullopt;
     // An empty document, before its first import, has nothing to say.
     m_message->setVisible(!m_table && m_document && m_document->hasStudy());
     m_splitter->setVisible(m_table.has_value());
-    fillCategories();
+    fillCategories(selected);
 }
 
-void CategoriesView::fillCategories()
+void CategoriesView::fillCategories(const QStringList &selected)
 {
-    const QStringList selected = selectedNames();
     const QSignalBlocker blocker(m_categories);
     m_categories->clear();
     if (m_table) {
@@ -219,6 +230,7 @@ void CategoriesView::updateButtons()
     m_merge->setEnabled(chosen.size() >= 2);
     m_rename->setEnabled(chosen.size() == 1);
     m_split->setEnabled(merged);
+    m_suggest->setEnabled(m_table.has_value());
     m_import->setEnabled(m_table.has_value());
     m_export->setEnabled(m_table.has_value());
 }
@@ -263,16 +275,41 @@ void CategoriesView::splitSelected()
     selectCategories(originals);
 }
 
+void CategoriesView::suggestMerges()
+{
+    if (!m_table)
+        return;
+    // A copy: the merge works the categories out again.
+    const CategoryTable table = *m_table;
+    const std::vector<SuggestedMerge> suggestions = sortana::suggestMerges(table);
+    if (suggestions.empty()) {
+        m_platform.messageBox(QStringLiteral("No categories differ only in their accents."), MessageIcon::Information,
+                              MessageButtons::Ok);
+        return;
+    }
+    const std::vector<SuggestedMerge> accepted = m_chooseMerges(table, suggestions);
+    if (accepted.empty())
+        return;
+    mergeSuggested(*m_document, table, accepted);
+    QStringList standards;
+    for (const SuggestedMerge &merge : accepted)
+        standards << merge.standard;
+    selectCategories(standards);
+}
+
 void CategoriesView::exportStandardisation()
 {
     if (!m_table)
         return;
-    const QString folder = m_document->pathName.isEmpty() ? QString() : QFileInfo(m_document->pathName).path();
-    const QString initial = QFileInfo(folder, QStringLiteral("standardisation.csv")).filePath();
+    // Beside the document once it is saved, beside the study's input until then.
+    const bool saved = !m_document->pathName.isEmpty() && QFileInfo::exists(m_document->pathName);
+    const QString named = saved || !m_document->summary ? m_document->pathName : m_document->summary->fileName;
+    const PathParts parts = splitPathAsStored(named);
+    const QString initial = parts.folder + parts.baseName + QStringLiteral("-standardisation.csv");
     const QString path = m_chooseSaveFile(QStringLiteral("Export Standardisation"), initial);
     if (path.isEmpty())
         return;
-    const QByteArray csv = standardisationCsv(m_document->standardisation);
+    const QByteArray csv = standardisationCsv(standardisationRows(*m_table, m_document->standardisation));
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(csv) == csv.size(); }))
         m_platform.fileFailure(
             QStringLiteral("Failed to save the standardisation.\nMake sure the folder exists and is writable"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/Categories.h"
+#include "analysis/StandardisationSuggestions.h"
 #include "document/DocumentLinks.h"
 #include "views/DocumentWindow.h"
 
@@ -17,7 +18,8 @@ namespace sortana {
 // The window on what the participants called their groups: the categories with their
 // figures; for the one selected, its cards with the participants who placed each there and
 // its original spellings. The user merges several categories under a name of their own,
-// renames one, splits a merged one again, and exports or imports the standardisation as a
+// renames one, splits a merged one again, merges those that differ only in accents when
+// the user accepts the suggestion, and exports or imports the standardisation as a
 // file a spreadsheet can edit; every change is the document's, which is then modified, and
 // every window follows it at once. A document saved without the sorts gets a line that says
 // so.
@@ -25,6 +27,9 @@ class CategoriesView final : public DocumentWindow, public DocumentView {
 public:
     // Asks for a text, the initial one in; empty when cancelled.
     using TextChooser = std::function<QString(const QString &title, const QString &initial)>;
+    // Shows the suggested merges and returns those the user accepted; none when cancelled.
+    using MergeChooser =
+        std::function<std::vector<SuggestedMerge>(const CategoryTable &, const std::vector<SuggestedMerge> &)>;
 
     CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~CategoriesView() override;
@@ -47,11 +52,14 @@ public:
     void setNameChooser(TextChooser chooser) { m_chooseName = std::move(chooser); }
     void setSaveFileChooser(TextChooser chooser) { m_chooseSaveFile = std::move(chooser); }
     void setOpenFileChooser(TextChooser chooser) { m_chooseOpenFile = std::move(chooser); }
+    void setMergeChooser(MergeChooser chooser) { m_chooseMerges = std::move(chooser); }
 
     // The commands of the window's buttons, on the categories selected.
     void mergeSelected();
     void renameSelected();
     void splitSelected();
+    // Offers the categories that differ only in accents for merging.
+    void suggestMerges();
     void exportStandardisation();
     void importStandardisation();
 
@@ -66,7 +74,7 @@ public:
 
 private:
     std::vector<const Category *> selectedCategories() const;
-    void fillCategories();
+    void fillCategories(const QStringList &selected);
     void showSelected();
     void updateButtons();
 
@@ -80,11 +88,13 @@ private:
     QPushButton *m_merge;
     QPushButton *m_rename;
     QPushButton *m_split;
+    QPushButton *m_suggest;
     QPushButton *m_import;
     QPushButton *m_export;
     TextChooser m_chooseName;
     TextChooser m_chooseSaveFile;
     TextChooser m_chooseOpenFile;
+    MergeChooser m_chooseMerges;
 };
 
 } // namespace sortana

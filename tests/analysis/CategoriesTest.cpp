@@ -6,6 +6,7 @@
 #include "analysis/GroupNames.h"
 #include "analysis/NodeRegistry.h"
 #include "analysis/StandardisationFile.h"
+#include "analysis/StandardisationSuggestions.h"
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"
 
@@ -208,7 +209,7 @@ TEST_F(Categories, TheStandardisationFileRoundTripsAndRefusesTwoStandardsForOneO
     Standardisation standardisation;
     standardisation.merge({u"Fruit"_s, u"Root veg"_s}, u"Food, \"fresh\""_s);
     standardisation.merge({u"Tea"_s}, u"Drinks"_s);
-    const QByteArray csv = standardisationCsv(standardisation);
+    const QByteArray csv = standardisationCsv(standardisation.entries());
     EXPECT_EQ(csv,
               "original,standard\r\nFruit,\"Food, \"\"fresh\"\"\"\r\nRoot veg,\"Food, \"\"fresh\"\"\"\r\n"
               "Tea,Drinks\r\n");
@@ -264,6 +265,84 @@ TEST_F(Categories, EachBandIsNamedByItsLargestSumOfPlacements)
             group.name = u"-----"_s;
     EXPECT_TRUE(suggestGroupNames(root, 2, computeCategories(unnamed, 3, {}))[1].candidates.empty());
     registry.clear();
+}
+
+} // namespace
+
+namespace {
+
+// Spellings that differ only in accents meet; letters of their own stay apart.
+TEST(SuggestionKeys, AccentsMeetAndLettersOfTheirOwnStayApart)
+{
+    const struct {
+        const char16_t *a;
+        const char16_t *b;
+        bool together;
+    } cases[] = {
+        // Greek: accents, dialytika and a final sigma.
+        {u"ΠΡΟΓΡΑΜΜΑ ΕΠΙΒΡΑΒΕΥΣΗΣ", u"Πρόγραμμα επιβράβευσης", true},
+        {u"Προϊόντα", u"ΠΡΟΙΟΝΤΑ", true},
+        {u"Πρόγραμμα", u"Programma", false},
+        // French: accents and cedillas; the ligature is a letter.
+        {u"Café", u"CAFE", true},
+        {u"Élève", u"eleve", true},
+        {u"Français", u"francais", true},
+        {u"Œuvre", u"oeuvre", false},
+        // German: umlauts meet their vowels, not their spelled-out forms; ß is no ss.
+        {u"Müller", u"MULLER", true},
+        {u"Müller", u"Mueller", false},
+        {u"Straße", u"Strasse", false},
+        {u"STRAẞE", u"straße", true},
+        // Turkish: the dotted capital İ is an I with a dot; the dotless ı is a letter.
+        {u"İstanbul", u"istanbul", true},
+        {u"İstanbul", u"ISTANBUL", true},
+        {u"ıstanbul", u"istanbul", false},
+        {u"Işık", u"ışık", false},
+        {u"Şeker", u"seker", true},
+        {u"Çay", u"cay", true},
+        {u"Göz", u"goz", true},
+    };
+    for (const auto &c : cases) {
+        const QString a = QString::fromUtf16(c.a);
+        const QString b = QString::fromUtf16(c.b);
+        EXPECT_EQ(suggestionKey(a) == suggestionKey(b), c.together) << a.toStdString() << " / " << b.toStdString();
+    }
+}
+
+Category named(const char16_t *name, int groups)
+{
+    Category category;
+    category.name = QString::fromUtf16(name);
+    category.groups = groups;
+    category.spellings = {{category.name, groups}};
+    return category;
+}
+
+// Sets come in the order of their first members; the member with the most groups gives the
+// name, the first of equals in the category order; a category alone is no set.
+TEST(SuggestedMerges, SetsTheirOrderAndTheirStandards)
+{
+    CategoryTable table;
+    table.categories = {named(u"ΠΡΟΓΡΑΜΜΑ ΕΠΙΒΡΑΒΕΥΣΗΣ", 12), named(u"Café", 3),       named(u"Straße", 5),
+                        named(u"Πρόγραμμα επιβράβευσης", 56), named(u"cafe", 3),       named(u"Strasse", 4),
+                        named(u"Cafè", 3),                    named(u"ıstanbul", 2),   named(u"İstanbul", 1),
+                        named(u"Istanbul", 1)};
+    const std::vector<SuggestedMerge> suggestions = suggestMerges(table);
+    ASSERT_EQ(suggestions.size(), 3u);
+    EXPECT_EQ(suggestions[0].standard, u"Πρόγραμμα επιβράβευσης"_s);
+    EXPECT_EQ(suggestions[0].members, (std::vector<std::size_t>{0, 3}));
+    EXPECT_EQ(suggestions[1].standard, u"Café"_s);
+    EXPECT_EQ(suggestions[1].members, (std::vector<std::size_t>{1, 4, 6}));
+    // "Istanbul" and "istanbul" are one category already; "İstanbul" joins them, "ıstanbul" not.
+    EXPECT_EQ(suggestions[2].standard, u"İstanbul"_s);
+    EXPECT_EQ(suggestions[2].members, (std::vector<std::size_t>{8, 9}));
+    EXPECT_EQ(standardisationCsv(suggestionRows(table, suggestions)),
+              QByteArray("original,standard\r\n"
+                         "ΠΡΟΓΡΑΜΜΑ ΕΠΙΒΡΑΒΕΥΣΗΣ,Πρόγραμμα επιβράβευσης\r\n"
+                         "Πρόγραμμα επιβράβευσης,Πρόγραμμα επιβράβευσης\r\n"
+                         "Café,Café\r\ncafe,Café\r\nCafè,Café\r\n"
+                         "İstanbul,İstanbul\r\nIstanbul,İstanbul\r\n"));
+    EXPECT_TRUE(suggestMerges(CategoryTable{{named(u"Straße", 1), named(u"Strasse", 1)}, {}}).empty());
 }
 
 } // namespace

@@ -135,4 +135,53 @@ TEST_F(ExportCli, RefusesWhatItCannotUse)
     EXPECT_FALSE(QFile::exists(path(u"w.xlsx"_s)));
 }
 
+// --suggest prints the sets that differ only in accents (the header alone when there are
+// none); --export writes every spelling and the entries for spellings nobody counted uses,
+// and storing that file again changes no figure.
+TEST_F(ExportCli, StandardiseSuggestsMergesAndExportsTheWholeStandardisation)
+{
+    const CliRun none = run({u"standardise"_s, u"study.klus"_s, u"--suggest"_s});
+    EXPECT_EQ(none.status, 0) << none.err.toStdString();
+    EXPECT_EQ(none.out, u"original,standard\r\n"_s);
+
+    writeBytes(path(u"accents.txt"_s), "IA\nIB\nIC\nID\n"
+                                       "P1\nGCaf\xc3\xa9\nI1\nI2\nGVeg\nI3\nI4\n"
+                                       "P2\nGcafe\nI1\nI2\nGVeg\nI3\nI4\n"
+                                       "P3\nGCAFE\nI1\nGV\xc3\xa9g\nI2\nI3\nI4\n");
+    ASSERT_EQ(run({u"import"_s, u"accents.txt"_s, u"--document"_s, u"accents.klus"_s}).status, 0);
+    const CliRun suggested = run({u"standardise"_s, u"accents.klus"_s, u"--suggest"_s});
+    EXPECT_EQ(suggested.status, 0) << suggested.err.toStdString();
+    EXPECT_EQ(suggested.out, u"original,standard\r\ncafe,cafe\r\nCaf\u00e9,cafe\r\nVeg,Veg\r\nV\u00e9g,Veg\r\n"_s);
+
+    writeBytes(path(u"map.csv"_s), "original,standard\nfruit,Produce\n\" veg,  ROOTS \",Produce\nKale,Produce\n");
+    ASSERT_EQ(run({u"standardise"_s, u"study.klus"_s, u"map.csv"_s}).status, 0);
+    ASSERT_EQ(run({u"export"_s, u"study.klus"_s, u"--categories"_s, u"before.csv"_s}).status, 0);
+    const CliRun exported = run({u"standardise"_s, u"study.klus"_s, u"--export"_s, u"whole.csv"_s});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_EQ(readBytes(path(u"whole.csv"_s)), "original,standard\r\nFruit,Produce\r\n\"Veg, roots\",Produce\r\n"
+                                                "fruit,Produce\r\nFRUIT,Produce\r\nKale,Produce\r\n");
+    ASSERT_EQ(run({u"standardise"_s, u"study.klus"_s, u"whole.csv"_s}).status, 0);
+    ASSERT_EQ(run({u"export"_s, u"study.klus"_s, u"--categories"_s, u"after.csv"_s}).status, 0);
+    EXPECT_EQ(readBytes(path(u"after.csv"_s)), readBytes(path(u"before.csv"_s)));
+
+    const struct {
+        QStringList arguments;
+        int status;
+        QString message;
+    } refused[] = {
+        {{u"standardise"_s, u"study.klus"_s}, 2, u"Sortana: standardise takes one of MAP.csv, --suggest and --export"_s},
+        {{u"standardise"_s, u"study.klus"_s, u"map.csv"_s, u"--suggest"_s},
+         2,
+         u"Sortana: standardise takes one of MAP.csv, --suggest and --export"_s},
+        {{u"standardise"_s, u"study.klus"_s, u"--export"_s, u"study.klus"_s},
+         2,
+         u"Sortana: study.klus cannot be written over the document or another output"_s},
+    };
+    for (const auto &c : refused) {
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith(c.message)) << result.err.toStdString();
+    }
+}
+
 } // namespace

@@ -9,9 +9,13 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "views/CSortanaMdiView.h"
+#include "views/CategoriesViewDialogs.h"
 #include "views/PlacementView.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -111,7 +115,8 @@ TEST_F(CategoriesWindow, TheStandardisationGoesOutAndComesBackThroughItsFile)
     view->mergeSelected();
     chosenFile = dir.filePath(u"map.csv"_s);
     view->exportStandardisation();
-    EXPECT_EQ(readBytes(chosenFile), QByteArray("original,standard\r\nVeg,Vegetables\r\nGreens,Vegetables\r\n"));
+    EXPECT_EQ(readBytes(chosenFile), QByteArray("original,standard\r\nFruit,Fruit\r\nfruit,Fruit\r\nVeg,Vegetables\r\n"
+                                                "Greens,Vegetables\r\n"));
 
     setStandardisation(document, {});
     ASSERT_EQ(view->categoryList().topLevelItemCount(), 3);
@@ -124,6 +129,162 @@ TEST_F(CategoriesWindow, TheStandardisationGoesOutAndComesBackThroughItsFile)
     ASSERT_EQ(platform.texts().size(), 1);
     EXPECT_TRUE(platform.texts().front().contains(u"lines 2 and 3"_s)) << platform.texts().front().toStdString();
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"Fruit"_s, u"Vegetables"_s}));
+}
+
+// The selection stays with the categories it held, whatever rows they move to, and goes when
+// they are gone: a merge offered afterwards is one of categories the user chose.
+TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
+{
+    QTemporaryDir dir;
+    chosenFile = dir.filePath(u"map.csv"_s);
+    writeBytes(chosenFile, "original,standard\nFruit,Zest\nVeg,Zest\n");
+
+    view->selectCategories({u"Greens"_s});
+    view->importStandardisation();
+    EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"Zest"_s, u"Greens"_s}));
+    EXPECT_EQ(view->selectedNames(), QStringList{u"Greens"_s});
+
+    setStandardisation(document, {});
+    view->selectCategories({u"Fruit"_s, u"Veg"_s});
+    view->importStandardisation();
+    EXPECT_TRUE(view->selectedNames().isEmpty());
+
+    // Leaving P1 out puts Greens before Veg; Include All puts them back.
+    setStandardisation(document, {});
+    view->selectCategories({u"Veg"_s});
+    document.leftOut = {0};
+    document.UpdateAllViews(UpdateHint::NewStudy);
+    EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"fruit"_s, u"Greens"_s, u"Veg"_s}));
+    EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
+    document.leftOut.clear();
+    document.UpdateAllViews(UpdateHint::NewStudy);
+    EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
+}
+
+// Export Standardisation writes every spelling under its category's name, then what the
+// standardisation says of spellings the study leaves out; reading it back changes nothing,
+// with the participant left out and with everybody included again.
+TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
+{
+    CSortanaMdiDoc leaving;
+    ASSERT_NO_FATAL_FAILURE(importDocument(study + "P4\nGLeafy\nI3\nI4\nGfruit\nI1\n", leaving));
+    CategoriesView window(&leaving, platform);
+    window.setNameChooser([](const QString &, const QString &) { return u"Vegetables"_s; });
+    QTemporaryDir dir;
+    window.setSaveFileChooser([&](const QString &, const QString &initial) {
+        EXPECT_EQ(QFileInfo(initial).fileName(), u"study-standardisation.csv"_s);
+        return dir.filePath(u"map.csv"_s);
+    });
+    window.setOpenFileChooser([&](const QString &, const QString &) { return dir.filePath(u"map.csv"_s); });
+    window.OnInitialUpdate();
+    window.selectCategories({u"Veg"_s, u"Greens"_s, u"Leafy"_s});
+    window.mergeSelected();
+    leaving.leftOut = {3};
+    leaving.UpdateAllViews(UpdateHint::NewStudy);
+
+    const auto shown = [&] {
+        QStringList rows;
+        for (int row = 0; row < window.categoryList().topLevelItemCount(); ++row) {
+            window.selectCategories({window.categoryList().topLevelItem(row)->text(0)});
+            QStringList cells;
+            for (int c = 0; c < window.categoryList().columnCount(); ++c)
+                cells << window.categoryList().topLevelItem(row)->text(c);
+            rows << cells.join(u',') + u" | "_s + column(window.cardList(), 1).join(u',') + u" | "_s
+                    + column(window.spellingList(), 0).join(u',');
+        }
+        return rows;
+    };
+    const QStringList leftOut = shown();
+    leaving.leftOut.clear();
+    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    const QStringList everybody = shown();
+    leaving.leftOut = {3};
+    leaving.UpdateAllViews(UpdateHint::NewStudy);
+
+    window.exportStandardisation();
+    EXPECT_EQ(readBytes(dir.filePath(u"map.csv"_s)),
+              QByteArray("original,standard\r\nFruit,Fruit\r\nfruit,Fruit\r\nVeg,Vegetables\r\n"
+                         "Greens,Vegetables\r\nLeafy,Vegetables\r\n"));
+    setStandardisation(leaving, {});
+    window.importStandardisation();
+    EXPECT_EQ(shown(), leftOut);
+    leaving.leftOut.clear();
+    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    EXPECT_EQ(shown(), everybody);
+}
+
+// Categories apart only in accents are offered as sets; only the sets the user ticks are
+// merged, each under the name of its member with the most groups, as a merge by hand.
+TEST_F(CategoriesWindow, SuggestMergesMergesTheTickedSetsOnly)
+{
+    CSortanaMdiDoc greek;
+    ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nID\n"
+                                           "P1\nG\xce\xa0\xce\xa1\xce\x9f\xce\x93\xce\xa1\xce\x91\xce\x9c\xce\x9c\xce\x91\nI1\nI2\nGCaf\xc3\xa9\nI3\nI4\n"
+                                           "P2\nG\xce\xa0\xcf\x81\xcf\x8c\xce\xb3\xcf\x81\xce\xb1\xce\xbc\xce\xbc\xce\xb1\nI1\nI2\nGcafe\nI3\nI4\n"
+                                           "P3\nG\xce\xa0\xcf\x81\xcf\x8c\xce\xb3\xcf\x81\xce\xb1\xce\xbc\xce\xbc\xce\xb1\nI1\nGcafe\nI2\nI3\nI4\n",
+                                           greek));
+    greek.SetModifiedFlag(false);
+    CategoriesView window(&greek, platform);
+    std::vector<SuggestedMerge> offered;
+    std::size_t tick = 1;
+    window.setMergeChooser([&](const CategoryTable &table, const std::vector<SuggestedMerge> &suggestions) {
+        offered = suggestions;
+        SuggestMergesDialog dialog(table, suggestions);
+        EXPECT_EQ(dialog.list().topLevelItemCount(), int(suggestions.size()));
+        EXPECT_TRUE(dialog.ticked().empty());
+        if (tick < suggestions.size())
+            dialog.list().topLevelItem(int(tick))->setCheckState(0, Qt::Checked);
+        return dialog.ticked();
+    });
+    window.OnInitialUpdate();
+    const QString programma = u"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1"_s;
+    EXPECT_EQ(column(window.categoryList(), 0),
+              (QStringList{u"cafe"_s, programma, u"Caf\u00e9"_s, u"\u03a0\u03a1\u039f\u0393\u03a1\u0391\u039c\u039c\u0391"_s}));
+
+    // Nothing ticked: nothing changes.
+    tick = 9;
+    window.suggestMerges();
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[0].standard, u"cafe"_s);
+    EXPECT_EQ(offered[0].members, (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(offered[1].standard, programma);
+    EXPECT_EQ(offered[1].members, (std::vector<std::size_t>{1, 3}));
+    EXPECT_FALSE(greek.IsModified());
+
+    tick = 1;
+    window.suggestMerges();
+    EXPECT_TRUE(greek.IsModified());
+    EXPECT_EQ(column(window.categoryList(), 0), (QStringList{programma, u"cafe"_s, u"Caf\u00e9"_s}));
+    EXPECT_EQ(column(window.categoryList(), 2), (QStringList{u"3"_s, u"2"_s, u"1"_s}));
+    EXPECT_EQ(window.selectedNames(), QStringList{programma});
+
+    // What is left to offer is the other set; with none left, a message says so.
+    tick = 0;
+    window.suggestMerges();
+    EXPECT_EQ(column(window.categoryList(), 0), (QStringList{u"cafe"_s, programma}));
+    window.suggestMerges();
+    EXPECT_EQ(platform.texts(), QStringList{u"No categories differ only in their accents."_s});
+}
+
+// The name dialogs are wide enough for their title in the title bar and the whole name.
+TEST_F(CategoriesWindow, TheNameDialogShowsItsWholeTitleAndName)
+{
+    for (const QString &title : {u"Merge Categories"_s, u"Rename Category"_s}) {
+        for (const QString &name : {u"Veg"_s, u"Customer loyalty and reward programme for members"_s}) {
+            const std::unique_ptr<QInputDialog> dialog = newNameDialog(view.get(), title, name);
+            const QFontMetrics metrics = dialog->fontMetrics();
+            const QSize hint = dialog->sizeHint();
+            // The title bar's icon and buttons take some lines' height beside the title.
+            EXPECT_GE(hint.width(), metrics.horizontalAdvance(title) + 4 * metrics.height()) << title.toStdString();
+            dialog->resize(hint);
+            dialog->show();
+            QCoreApplication::processEvents();
+            const auto *field = dialog->findChild<QLineEdit *>();
+            ASSERT_TRUE(field);
+            EXPECT_GE(field->contentsRect().width(), metrics.horizontalAdvance(name)) << name.toStdString();
+            EXPECT_EQ(field->text(), name);
+        }
+    }
 }
 
 TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
