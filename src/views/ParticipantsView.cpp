@@ -400,7 +400,7 @@ QString ParticipantsView::printedHtml() const
         table.rows.push_back(cells);
     }
     return QStringLiteral("<h2>Participants</h2><p>%1</p>").arg(m_leftOut->text().toHtmlEscaped()) + tableHtml(table)
-           + representativeHtml();
+        + representativeHtml();
 }
 
 bool ParticipantsView::canCopy() const

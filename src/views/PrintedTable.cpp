@@ -10,7 +10,6 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cmath>
 
 namespace sortana {
 
@@ -42,8 +41,7 @@ QString tableHtml(const PrintedTable &table)
     return html + QStringLiteral("</tbody></table>");
 }
 
-bool printTextPages(QPainter &painter, const std::function<bool()> &newPage, const QString &title,
-                    const QString &html)
+bool printTextPages(QPainter &painter, const std::function<bool()> &newPage, const QString &title, const QString &html)
 {
     QPaintDevice &device = *painter.device();
     QFont titleFont = painter.font();

@@ -25,7 +25,6 @@ QString tableHtml(const PrintedTable &table);
 // takes: the study's title at the top of every page, the header row of a table repeated on
 // every page the table runs onto, and the footer "Page N of M". `newPage` starts the next
 // page; false when that or the painter failed.
-bool printTextPages(QPainter &painter, const std::function<bool()> &newPage, const QString &title,
-                    const QString &html);
+bool printTextPages(QPainter &painter, const std::function<bool()> &newPage, const QString &title, const QString &html);
 
 } // namespace sortana

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTextFragment>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTimer>
 #include <QUrl>
 

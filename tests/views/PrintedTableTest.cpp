@@ -126,8 +126,7 @@ TEST_F(PrintedTables, TheCategoriesRepeatTheirHeaderRowUnderTheTitleOnEveryPage)
 TEST_F(PrintedTables, TheParticipantsRepeatTheirHeaderRowUnderTheTitleOnEveryPage)
 {
     ParticipantsView view(&document, platform);
-    expectEveryPageHeaded(view,
-                          {u"#"_s, u"Participant"_s, u"Groups"_s, u"Cards"_s, u"Mean distance (%)"_s, u"Flags"_s},
+    expectEveryPageHeaded(view, {u"#"_s, u"Participant"_s, u"Groups"_s, u"Cards"_s, u"Mean distance (%)"_s, u"Flags"_s},
                           QRegularExpression(u"^\\d+ +Person \\d+ +3 +6 "_s), 150);
 }
 
