@@ -147,6 +147,11 @@ bool printGridPages(QPainter &painter, const std::function<bool()> &newPage, con
 {
     if (plan.pages.empty())
         return painter.isActive();
+    // The scale stands right of the page's own cells, as tall as the page's room at most: the
+    // whole drawing's height would paint its background past the page's edge.
+    const QSize body = pageBody(DrawingSurface(painter, true, 0), *painter.device());
+    const int legendHeight = std::min(g.size.height(), int(body.height() / plan.scale));
+    const int legendLeft = g.grid.x() + g.columns * g.cell.width();
     const int count = int(plan.pages.size());
     for (int k = 0; k < count; ++k) {
         if (k > 0 && !newPage())
@@ -162,9 +167,8 @@ bool printGridPages(QPainter &painter, const std::function<bool()> &newPage, con
         drawPart(painter, QRect(left, 0, across, g.grid.y()), {shift.x(), 0});
         drawPart(painter, QRect(0, top, g.grid.x(), down), {0, shift.y()});
         drawPart(painter, QRect(left, top, across, down), shift);
-        const int legendLeft = g.grid.x() + g.columns * g.cell.width();
-        drawPart(painter, QRect(legendLeft, 0, g.size.width() - legendLeft, g.size.height()),
-                 {left + across - legendLeft, 0});
+        drawPart(painter, QRect(legendLeft, 0, g.size.width() - legendLeft, legendHeight),
+                 {g.grid.x() + across - legendLeft, 0});
         painter.restore();
         drawPageFooter(painter, g.footerFont, k + 1, count);
     }
@@ -254,13 +258,14 @@ bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const s
     });
 }
 
-bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
-                         const std::function<bool()> &newPage, PrintScaling scaling)
+namespace {
+
+MatrixPages placementPagesOf(const PlacementGeometry &geometry, QPainter &painter, PrintScaling scaling)
 {
-    const PlacementGeometry geometry = layoutPlacements(document, table, painter.device());
     if (geometry.isEmpty())
-        return painter.isActive();
-    PagedDrawing drawing;
+        return {};
+    MatrixPages pages;
+    PagedDrawing &drawing = pages.drawing;
     drawing.rows = geometry.rows();
     drawing.columns = geometry.columns;
     drawing.rowHeight = geometry.cellHeight;
@@ -270,10 +275,28 @@ bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &ta
     drawing.below = geometry.size.height() - geometry.grid.y() - geometry.rows() * geometry.cellHeight;
     drawing.after = geometry.size.width() - geometry.grid.x() - geometry.columns * geometry.cellWidth;
     const DrawingSurface surface(painter, true, 0);
-    const PagePlan plan = planPages(drawing, pageBody(surface, *painter.device()), scaling);
+    pages.plan = planPages(drawing, pageBody(surface, *painter.device()), scaling);
+    return pages;
+}
+
+} // namespace
+
+MatrixPages planPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+                               PrintScaling scaling)
+{
+    return placementPagesOf(layoutPlacements(document, table, painter.device()), painter, scaling);
+}
+
+bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+                         const std::function<bool()> &newPage, PrintScaling scaling)
+{
+    const PlacementGeometry geometry = layoutPlacements(document, table, painter.device());
+    if (geometry.isEmpty())
+        return painter.isActive();
+    const MatrixPages pages = placementPagesOf(geometry, painter, scaling);
     const PrintedGrid grid{geometry.grid, QSize(geometry.cellWidth, geometry.cellHeight), geometry.columns,
                            geometry.size, geometry.font};
-    return printGridPages(painter, newPage, plan, grid, [&](QPainter &onPage, QRect part, QPoint shift) {
+    return printGridPages(painter, newPage, pages.plan, grid, [&](QPainter &onPage, QRect part, QPoint shift) {
         DrawingSurface moved(onPage, true, 0, devicePoint(onPage, shift));
         drawPlacements(document, table, geometry, moved, part);
     });

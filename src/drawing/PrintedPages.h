@@ -70,6 +70,8 @@ bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const s
 
 // The placement matrix of the document's categories, split over pages as the similarity
 // matrix is.
+MatrixPages planPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+                               PrintScaling scaling);
 bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
                          const std::function<bool()> &newPage, PrintScaling scaling);
 

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 #include "views/CategoriesViewDialogs.h"
+#include "views/PrintedTable.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,7 +20,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -354,22 +354,17 @@ bool CategoriesView::printTo(QPrinter &printer)
 {
     if (!m_table)
         return false;
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>");
-    for (int column = 0; column < m_categories->columnCount(); ++column)
-        html += QStringLiteral("<th>%1</th>").arg(m_categories->headerItem()->text(column).toHtmlEscaped());
-    html += QStringLiteral("</tr>");
-    for (const Category &category : m_table->categories) {
-        const QStringList cells = figures(category);
-        html += QStringLiteral("<tr><td>%1</td>").arg(cells.front().toHtmlEscaped());
-        for (qsizetype column = 1; column < cells.size(); ++column)
-            html += QStringLiteral("<td align=\"right\">%1</td>").arg(cells[column]);
-        html += QStringLiteral("</tr>");
+    PrintedTable table;
+    for (int column = 0; column < m_categories->columnCount(); ++column) {
+        table.headings << m_categories->headerItem()->text(column);
+        table.flushRight.push_back(column > 0);
     }
-    html += QStringLiteral("</table>");
-    QTextDocument text;
-    text.setHtml(html);
-    text.print(&printer);
-    return true;
+    for (const Category &category : m_table->categories)
+        table.rows.push_back(figures(category));
+    return printPagesOn(printer, QStringLiteral("The categories"), [&](QPainter &painter, const auto &newPage) {
+        return printTextPages(painter, newPage, m_document->title,
+                              QStringLiteral("<h2>Categories</h2>") + tableHtml(table));
+    });
 }
 
 } // namespace sortana

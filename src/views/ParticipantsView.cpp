@@ -5,6 +5,7 @@
 #include "document/LeaveOut.h"
 #include "import/CardSortAnalysis.h"
 #include "platform/Platform.h"
+#include "views/PrintedTable.h"
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -25,7 +26,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -391,19 +391,16 @@ QString ParticipantsView::tableText() const
 
 QString ParticipantsView::printedHtml() const
 {
-    QString html = QStringLiteral("<h2>%1: participants</h2><p>%2</p><table border=\"1\" cellspacing=\"0\" "
-                                  "cellpadding=\"3\"><tr>")
-                       .arg(m_document->title.toHtmlEscaped(), m_leftOut->text().toHtmlEscaped());
-    for (const QString &title : columnTitles)
-        html += QStringLiteral("<th>%1</th>").arg(title.toHtmlEscaped());
-    html += QStringLiteral("</tr>");
+    PrintedTable table;
+    table.headings = columnTitles;
     for (int r = 0; r < m_sorted->rowCount(); ++r) {
-        html += QStringLiteral("<tr>");
+        QStringList cells;
         for (int c = 0; c < ColumnCount; ++c)
-            html += QStringLiteral("<td>%1</td>").arg(m_sorted->index(r, c).data().toString().toHtmlEscaped());
-        html += QStringLiteral("</tr>");
+            cells << m_sorted->index(r, c).data().toString();
+        table.rows.push_back(cells);
     }
-    return html + QStringLiteral("</table>") + representativeHtml();
+    return QStringLiteral("<h2>Participants</h2><p>%1</p>").arg(m_leftOut->text().toHtmlEscaped()) + tableHtml(table)
+        + representativeHtml();
 }
 
 bool ParticipantsView::canCopy() const
@@ -429,10 +426,9 @@ bool ParticipantsView::printTo(QPrinter &printer)
 {
     if (!m_checks)
         return false;
-    QTextDocument text;
-    text.setHtml(printedHtml());
-    text.print(&printer);
-    return true;
+    return printPagesOn(printer, QStringLiteral("The participants"), [this](QPainter &painter, const auto &newPage) {
+        return printTextPages(painter, newPage, m_document->title, printedHtml());
+    });
 }
 
 bool ParticipantsView::findNext(const QString &text)

@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTimer>
 #include <QUrl>
 
@@ -72,6 +73,55 @@ void expectLinksResolve(const QString &folder)
     all.sort();
     reached.sort();
     EXPECT_EQ(reached, all);
+}
+
+// The pages a page's links lead to whose text starts with the word given, in their order.
+QStringList linkedPages(const QString &path, const QString &word)
+{
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(readBytes(path)));
+    QStringList pages;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment part = fragment.fragment();
+            const QUrl link(part.charFormat().anchorHref());
+            if (part.charFormat().isAnchor() && link.scheme().isEmpty() && !link.path().isEmpty()
+                && part.text().startsWith(word))
+                pages += link.path();
+        }
+    }
+    return pages;
+}
+
+TEST(HelpGuide, PreviousAndNextLeadThroughEveryPageOnceInTheContentsOrder)
+{
+    const QDir folder(u"" SORTANA_HELP_DIR ""_s);
+    // The contents: the start page, then every page its links lead to, in their order.
+    QStringList contents{HelpPage::start.toString()};
+    for (const QString &page : linkedPages(folder.filePath(contents.front()), QString()))
+        if (!contents.contains(page))
+            contents += page;
+    QStringList all = folder.entryList({u"*.html"_s}, QDir::Files);
+    QStringList sorted = contents;
+    sorted.sort();
+    ASSERT_EQ(sorted, all) << "the contents lead to every page";
+
+    QStringList walked{contents.front()};
+    for (;;) {
+        SCOPED_TRACE(walked.back().toStdString());
+        const QStringList next = linkedPages(folder.filePath(walked.back()), u"Next:"_s);
+        if (next.isEmpty())
+            break;
+        // The links at the top and at the bottom of a page agree.
+        EXPECT_EQ(next.size(), next.count(next.front()));
+        ASSERT_FALSE(walked.contains(next.front())) << "comes back to " << next.front().toStdString();
+        walked += next.front();
+    }
+    EXPECT_EQ(walked, contents);
+    for (qsizetype k = 1; k < walked.size(); ++k) {
+        const QStringList previous = linkedPages(folder.filePath(walked[k]), u"Previous:"_s);
+        EXPECT_EQ(previous, QStringList{walked[k - 1]}) << walked[k].toStdString();
+    }
 }
 
 TEST(HelpGuide, IsInstalledWhereTheProgramLooksAndItsLinksResolve)

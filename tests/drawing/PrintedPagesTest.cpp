@@ -1,12 +1,17 @@
 #include "drawing/PrintedPages.h"
 
+#include "analysis/Categories.h"
 #include "analysis/NodeRegistry.h"
 #include "drawing/DrawingSurface.h"
+#include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
+#include "drawing/PlacementDrawing.h"
 #include "document/CSortanaMdiDoc.h"
 
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPicture>
 #include <QTransform>
 
 #include <gtest/gtest.h>
@@ -98,13 +103,13 @@ QString cardName(int card)
     return u"Card %1"_s.arg(card, 3, 10, QChar(u'0'));
 }
 
-// 120 cards joined pairwise, then the pairs in a chain: a tree with lines across every page.
-void makeStudy(CSortanaMdiDoc &document)
+// Cards joined pairwise, then the pairs in a chain: a tree with lines across every page.
+void makeStudy(CSortanaMdiDoc &document, int pairs = 60)
 {
     NodeRegistry &registry = NodeRegistry::instance();
     QStringList names;
     ClusterNode *chain = nullptr;
-    for (int pair = 0; pair < 60; ++pair) {
+    for (int pair = 0; pair < pairs; ++pair) {
         names << cardName(2 * pair + 1) << cardName(2 * pair + 2);
         ClusterNode *joined = registry.create(nullptr, nullptr, 3.0, 2 * pair, 2 * pair + 1);
         chain = chain ? registry.create(chain, joined, 1.0 + pair % 2, 0, 0) : joined;
@@ -232,6 +237,155 @@ TEST(PrintedPages, A120CardMatrixSplitsBothWaysWithTheNamesOfEveryPagesRowsAndCo
         for (const auto &[name, times] : printed)
             EXPECT_EQ(times, across + down) << name.toStdString();
     }
+}
+
+// A printed page as the print preview keeps it: a picture of what was painted on a page of
+// 190 by 277 mm at 100 dots per inch, which keeps whatever is painted past the page's edge.
+class PagePicture final : public QPicture {
+public:
+    static constexpr int dpi = 100;
+    static constexpr QSize size{int(190 * dpi / 25.4), int(277 * dpi / 25.4)};
+
+    // The page as paper shows it.
+    QImage image() const
+    {
+        QImage paper(size, QImage::Format_RGB32);
+        paper.setDotsPerMeterX(qRound(dpi / 0.0254));
+        paper.setDotsPerMeterY(qRound(dpi / 0.0254));
+        paper.fill(Qt::white);
+        QPainter painter(&paper);
+        painter.drawPicture(0, 0, *this);
+        return paper;
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return size.width();
+        case PdmHeight:
+            return size.height();
+        case PdmWidthMM:
+            return 190;
+        case PdmHeightMM:
+            return 277;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return dpi;
+        default:
+            return QPicture::metric(metric);
+        }
+    }
+};
+
+using PrintPages = std::function<bool(QPainter &, const std::function<bool()> &)>;
+
+std::vector<std::unique_ptr<PagePicture>> printedPages(const PrintPages &print)
+{
+    std::vector<std::unique_ptr<PagePicture>> pages;
+    pages.push_back(std::make_unique<PagePicture>());
+    QPainter painter(pages.back().get());
+    const bool printed = print(painter, [&] {
+        painter.end();
+        pages.push_back(std::make_unique<PagePicture>());
+        return painter.begin(pages.back().get());
+    });
+    painter.end();
+    EXPECT_TRUE(printed);
+    return pages;
+}
+
+// The pixels of the middle of the colour scale, which neither the white or darkest cells nor
+// the black names and lines have.
+QRect scalePixels(const QImage &page, int &count)
+{
+    QRect bounds;
+    count = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor pixel = page.pixelColor(x, y);
+            if (pixel.blue() > pixel.red() + 40 && qGray(pixel.rgb()) > 80 && qGray(pixel.rgb()) < 220) {
+                bounds |= QRect(x, y, 1, 1);
+                ++count;
+            }
+        }
+    }
+    return bounds;
+}
+
+// Every page of a split print shows the colour scale right of its own cells and paints
+// nothing past its edges.
+void expectTheScaleOnEveryPage(const std::vector<std::unique_ptr<PagePicture>> &pages, const PagePlan &plan,
+                               QPoint grid, QSize cell, QSize bar)
+{
+    const double perUnit = plan.scale * PagePicture::dpi / himetricPerInch;
+    const int bodyBottom = PagePicture::size.height() - himetricToPixels(pageFooterHeight, PagePicture::dpi);
+    ASSERT_EQ(pages.size(), plan.pages.size());
+    for (size_t k = 0; k < pages.size(); ++k) {
+        SCOPED_TRACE(testing::Message() << "page " << k + 1 << " of " << pages.size());
+        EXPECT_TRUE(QRect(QPoint(0, 0), PagePicture::size).contains(pages[k]->boundingRect()))
+            << "painted over " << pages[k]->boundingRect().x() << "," << pages[k]->boundingRect().y() << " "
+            << pages[k]->boundingRect().width() << "x" << pages[k]->boundingRect().height();
+        int count = 0;
+        const QRect scale = scalePixels(pages[k]->image(), count);
+        // Most of the bar's middle three quarters.
+        EXPECT_GT(count, 0.5 * 0.75 * bar.width() * bar.height() * perUnit * perUnit);
+        const double cellsRight = (grid.x() + plan.pages[k].columns * cell.width()) * perUnit;
+        EXPECT_GT(scale.left(), cellsRight);
+        EXPECT_NEAR(scale.top(), (grid.y() + bar.height() / 8) * perUnit, bar.height() / 8 * perUnit + 2);
+        EXPECT_LT(scale.bottom(), bodyBottom);
+    }
+}
+
+TEST(PrintedPages, EveryPageOfASplitMatrixShowsTheColourScaleInsideThePage)
+{
+    CSortanaMdiDoc document;
+    makeStudy(document, 75);
+    document.similarity = std::make_unique<SimilarityData>();
+    document.similarity->countedParticipants = 4;
+    ASSERT_TRUE(document.similarity->matrix.allocate(150));
+    PagePicture measure;
+    const MatrixGeometry geometry = layoutMatrix(document, &measure);
+    QPainter planner(&measure);
+    const MatrixPages planned = planMatrixPages(document, planner, PrintScaling::RealSize);
+    planner.end();
+    ASSERT_GE(planned.plan.pages.size(), 6u);
+    ASSERT_GT(planned.plan.pages.back().firstColumn, 0);
+    const auto pages = printedPages([&](QPainter &painter, const std::function<bool()> &newPage) {
+        return printMatrixPages(document, painter, newPage, PrintScaling::RealSize);
+    });
+    expectTheScaleOnEveryPage(pages, planned.plan, geometry.grid, {geometry.cell, geometry.cell},
+                              geometry.legendBar.size());
+}
+
+TEST(PrintedPages, EveryPageOfASplitPlacementMatrixShowsTheColourScaleInsideThePage)
+{
+    CSortanaMdiDoc document;
+    makeStudy(document, 75);
+    // Categories that hold no card leave every cell white.
+    CategoryTable table;
+    table.placedAnywhere.assign(150, 4);
+    for (int k = 0; k < 40; ++k) {
+        Category category;
+        category.name = u"Category %1"_s.arg(k + 1);
+        table.categories.push_back(category);
+    }
+    PagePicture measure;
+    const PlacementGeometry geometry = layoutPlacements(document, table, &measure);
+    ASSERT_FALSE(geometry.isEmpty());
+    QPainter planner(&measure);
+    const PagePlan plan = planPlacementPages(document, table, planner, PrintScaling::RealSize).plan;
+    planner.end();
+    ASSERT_GE(plan.pages.size(), 3u);
+    ASSERT_GT(plan.pages.back().firstColumn, 0);
+    const auto pages = printedPages([&](QPainter &painter, const std::function<bool()> &newPage) {
+        return printPlacementPages(document, table, painter, newPage, PrintScaling::RealSize);
+    });
+    expectTheScaleOnEveryPage(pages, plan, geometry.grid, {geometry.cellWidth, geometry.cellHeight},
+                              geometry.legendBar.size());
 }
 
 TEST(PageSplit, RowsAndColumnsLandWholeOnExactlyOnePage)
