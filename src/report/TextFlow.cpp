@@ -16,8 +16,6 @@ namespace sortana {
 
 namespace {
 
-// A cell longer than this many lines ends in an ellipsis: a row should never outgrow a page.
-constexpr int maxCellLines = 6;
 constexpr double cellPaddingMm = 1.2;
 constexpr QRgb headerShade = 0xffe4e4e4;
 constexpr QRgb ruleGrey = 0xffa0a0a0;
@@ -91,7 +89,19 @@ size_t keptTogether(size_t k, size_t count)
 struct LaidRow {
     std::vector<QStringList> cells;
     double height = 0;
+    int lines = 1; // of its tallest cell
 };
+
+// Lines [from, from + count) of every cell of the row, as a row of their own.
+LaidRow rowSlice(const LaidRow &row, int from, int count, double lineHeight, double padding)
+{
+    LaidRow slice;
+    for (const QStringList &cell : row.cells)
+        slice.cells.push_back(cell.mid(from, count));
+    slice.lines = count;
+    slice.height = count * lineHeight + 2 * padding;
+    return slice;
+}
 
 } // namespace
 
@@ -152,15 +162,11 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
         int most = 1;
         for (size_t c = 0; c < columns; ++c) {
             const double inner = std::max(1.0, widths[c] - 2 * padding);
-            QStringList lines = wrapLines(cell(row, c), rowFont, m_device, inner);
-            if (lines.size() > maxCellLines) {
-                const QString rest = lines.mid(maxCellLines - 1).join(u' ');
-                lines = lines.first(maxCellLines - 1);
-                lines << QFontMetricsF(rowFont, &m_device).elidedText(rest + QChar(0x2026), Qt::ElideRight, inner);
-            }
+            const QStringList lines = wrapLines(cell(row, c), rowFont, m_device, inner);
             most = std::max(most, int(lines.size()));
             laid.cells.push_back(lines);
         }
+        laid.lines = most;
         laid.height = most * lineHeight + 2 * padding;
         return laid;
     };
@@ -197,7 +203,32 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
         rows.push_back(layRow(row, font));
     if (rows.empty())
         placeHeader();
+    // A row taller than a page under the header goes on over as many pages as it needs, a
+    // few lines at least on each.
+    const double pageBelowHeader = m_pages.body().height() - header.height;
+    const auto placeLong = [&](const LaidRow &row) {
+        for (int from = 0; from < row.lines;) {
+            const int fit = int((m_pages.room() - 2 * padding) / lineHeight);
+            if (fit < std::min(2, row.lines - from) && !m_pages.atPageTop()) {
+                m_pages.breakPage();
+                placeHeader();
+                continue;
+            }
+            const int count = std::clamp(fit, 1, row.lines - from);
+            const LaidRow slice = rowSlice(row, from, count, lineHeight, padding);
+            m_pages.place(slice.height, paintRow(slice, font, false));
+            from += count;
+        }
+    };
     for (size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k].height > pageBelowHeader) {
+            if (k == 0) {
+                m_pages.keepRoom(header.height + 2 * lineHeight + 2 * padding);
+                placeHeader();
+            }
+            placeLong(rows[k]);
+            continue;
+        }
         double height = 0;
         for (size_t n = k; n < k + keptTogether(k, rows.size()); ++n)
             height += rows[n].height;

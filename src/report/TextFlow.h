@@ -22,8 +22,8 @@ public:
     // heading does not end a page.
     void paragraph(const QString &text, const QFont &font, double keepWith = 0);
     // A table as wide as its columns need, at most the page: columns too wide for their share
-    // wrap their cells, a cell keeps a few lines and elides the rest, and the header row
-    // stands again on top of every page the rows run on to.
+    // wrap their cells onto as many lines as they need, a row taller than a page goes on to
+    // the next, and the header row stands again on top of every page the rows run on to.
     void table(const ReportTable &table, const QFont &font);
 
     // Device pixels for a length in millimetres.
