@@ -175,7 +175,9 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
     ReportTable rows{{QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Agreement (%)")},
                      {},
-                     {false, true, true, true, true}, {}, {}};
+                     {false, true, true, true, true},
+                     {},
+                     {}};
     for (const Category &category : shown->categories) {
         rows.rows.push_back({category.name, QString::number(category.participants), QString::number(category.groups),
                              QString::number(category.cards), formatAgreement(category.agreement)});
@@ -206,7 +208,9 @@ ReportSection participantsSection(const CSortanaMdiDoc &document)
     ReportTable rows{{QStringLiteral("#"), QStringLiteral("Participant"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")},
                      {},
-                     {true, false, true, true, true, false}, {}, {}};
+                     {true, false, true, true, true, false},
+                     {},
+                     {}};
     for (const ParticipantCheck &check : checks.rows) {
         QStringList notes;
         if (!document.sorts->participants[std::size_t(check.index)].counted)

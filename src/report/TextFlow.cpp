@@ -170,8 +170,8 @@ void TextFlow::table(const ReportTable &table, const QFont &font, double keepWit
     for (double &width : natural)
         width = std::ceil(width) + slack + 2 * padding;
     // A heading row wider than the columns widens the last.
-    natural.back() += std::max(0.0, std::ceil(widestHeading) + slack + 2 * padding
-                                         - std::accumulate(natural.begin(), natural.end(), 0.0));
+    natural.back() += std::max(
+        0.0, std::ceil(widestHeading) + slack + 2 * padding - std::accumulate(natural.begin(), natural.end(), 0.0));
     const std::vector<double> widths = columnWidths(natural, m_pages.body().width());
     const double tableWidth = std::accumulate(widths.begin(), widths.end(), 0.0);
 

@@ -111,8 +111,8 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
         QStringList cards;
         for (size_t r = 0; r < table.rows.size(); ++r) {
             if (table.headings.contains(r)) {
-                EXPECT_TRUE(table.rows[r].value(0).startsWith(u"Group %1"_s.arg(std::distance(
-                    table.headings.begin(), table.headings.find(r)) + 1)));
+                EXPECT_TRUE(table.rows[r].value(0).startsWith(
+                    u"Group %1"_s.arg(std::distance(table.headings.begin(), table.headings.find(r)) + 1)));
                 EXPECT_FALSE(table.headings.contains(r + 1)) << "a group with no card";
             } else {
                 cards << table.rows[r];

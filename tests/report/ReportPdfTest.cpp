@@ -147,18 +147,18 @@ TEST_F(ReportPdf, SectionsTablesAndPicturesComeOutWholeOnNumberedPages)
         EXPECT_FALSE(QImage(dir.filePath(image)).isNull()) << image.toStdString();
 }
 
-// 120 cards: three participants sort them in tens, each a different way round.
-QByteArray longStudy()
+// Cards in tens: three participants sort them in groups of ten, each a different way round.
+QByteArray longStudy(int cards = 120)
 {
     QByteArray study;
-    for (int card = 1; card <= 120; ++card)
+    for (int card = 1; card <= cards; ++card)
         study += "ICard " + QByteArray::number(card).rightJustified(3, '0') + '\n';
     for (int participant = 1; participant <= 3; ++participant) {
         study += "P" + QByteArray::number(participant) + '\n';
-        for (int group = 0; group < 12; ++group) {
+        for (int group = 0; group < cards / 10; ++group) {
             study += "GGroup " + QByteArray::number(group) + '\n';
             for (int k = 0; k < 10; ++k)
-                study += 'I' + QByteArray::number((group * 10 + k + participant * 3) % 120 + 1) + '\n';
+                study += 'I' + QByteArray::number((group * 10 + k + participant * 3) % cards + 1) + '\n';
         }
     }
     return study;
@@ -319,6 +319,67 @@ TEST_F(ReportPdf, ARepresentativeSortShowsEveryCardOfALargeGroup)
     for (const QString &name : names)
         EXPECT_GE(text.count(name), 2) << "in both participants' group: " << name.toStdString();
     EXPECT_FALSE(text.contains(QChar(0x2026)));
+}
+
+TEST_F(ReportPdf, TheTreeStartsOnPageOneUnderTheStudy)
+{
+    // A tree that fits a page of its own, but not what is left of page 1.
+    ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(40), document));
+    ASSERT_TRUE(print(buildReport(document, QDateTime::fromSecsSinceEpoch(0, Qt::UTC))));
+    const QStringList pages = pageTexts();
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains(u"The dendrogram"_s));
+    EXPECT_GE(pages[0].count(u"Card 0"_s), 10) << pages[0].toStdString();
+}
+
+TEST_F(ReportPdf, TheGroupsTableNamesEachGroupOnceAndTheChartsSentenceStandsOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
+    document.adequacy = computeAdequacy(document, 20, 1, {});
+    ASSERT_TRUE(document.adequacy);
+    const ReportContent content = buildReport(document, QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    ASSERT_TRUE(print(content));
+    const QString all = simplified(pageTexts(false));
+    EXPECT_EQ(all.count(adequacySentence(*document.adequacy)), 1);
+
+    const qsizetype from = all.indexOf(u"The groups"_s);
+    const QString groups = all.mid(from, all.indexOf(u"The similarity matrix"_s, from) - from);
+    ASSERT_FALSE(groups.isEmpty());
+    const std::vector<GroupName> names = documentGroupNames(document, *documentCategories(document));
+    ASSERT_EQ(names.size(), 6u);
+    for (size_t g = 0; g < names.size(); ++g) {
+        const QString name = content.placements->categories[names[g].candidates.front().category].name;
+        EXPECT_EQ(groups.count(u"Group %1: %2"_s.arg(g + 1).arg(name)), 1) << name.toStdString();
+    }
+}
+
+TEST_F(ReportPdf, TheNoteOfCategoriesNotShownStaysWithTheTablesLastRow)
+{
+    QByteArray many = "IA\nIB\nIC\n";
+    for (int p = 1; p <= 33; ++p)
+        many += "P" + QByteArray::number(p) + "\nGName " + QByteArray::number(p) + "\nI1\nI2\nGRest\nI3\n";
+    ASSERT_NO_FATAL_FAILURE(importDocument(many, document));
+    ReportContent report = buildReport(document, QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    const auto categories = std::find_if(report.sections.begin(), report.sections.end(), [](const ReportSection &s) {
+        return s.title == u"What participants called their groups"_s;
+    });
+    ASSERT_NE(categories, report.sections.end());
+    const QString last = report.placements->categories.back().name;
+    // The page break moves through the table's last rows as the filler grows.
+    for (int fillerLines = 0; fillerLines <= 30; fillerLines += 2) {
+        SCOPED_TRACE(fillerLines);
+        ReportContent content;
+        content.placements = report.placements;
+        content.sections = {{u"Filler"_s, {paragraph(filler(fillerLines))}}, *categories};
+        ASSERT_TRUE(print(content));
+        const QStringList pages = pageTexts();
+        const auto note = std::find_if(pages.begin(), pages.end(), [](const QString &page) {
+            return page.contains(u"4 more categories are not shown."_s);
+        });
+        ASSERT_NE(note, pages.end());
+        EXPECT_TRUE(note->contains(QRegularExpression(QRegularExpression::escape(last) + u"\\s+1\\s+1\\s+2"_s)))
+            << note->toStdString();
+    }
 }
 
 TEST_F(ReportPdf, ATreeRightAfterAnotherStartsOnAPageOfItsOwn)
