@@ -84,22 +84,29 @@ ReportContent handBuiltReport(const CSortanaMdiDoc &document)
     if (content.placements && content.placements->categories.size() > size_t(shownCategories))
         content.placements->categories.resize(shownCategories);
 
-    ReportTable cardTable{
-        {QStringLiteral("Group"), QStringLiteral("Card"), QStringLiteral("Suggested name")}, {}, {true, false, false}};
+    ReportTable cardTable{{QStringLiteral("Group"), QStringLiteral("Card"), QStringLiteral("Suggested name")},
+                          {},
+                          {true, false, false},
+                          {},
+                          {}};
     for (int item = 0; item < document.itemCount; ++item)
         cardTable.rows.push_back({QString::number(item % groups + 1), document.itemNames->at(item),
                                   QStringLiteral("Topic %1").arg(item % groups + 1)});
     ReportTable people{{QStringLiteral("Participant"), QStringLiteral("Groups"), QStringLiteral("Cards"),
                         QStringLiteral("Agreement"), QStringLiteral("Flags")},
                        {},
-                       {false, true, true, true, false}};
+                       {false, true, true, true, false},
+                       {},
+                       {}};
     for (int p = 1; p <= participants; ++p)
         people.rows.push_back({QStringLiteral("P%1").arg(p), QString::number(groups), QString::number(cards),
                                QStringLiteral("%1 %").arg(40 + p % 50),
                                p % 17 == 0 ? QStringLiteral("fast") : QString()});
     ReportTable categories{{QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Agreement")},
                            {},
-                           {false, true, true}};
+                           {false, true, true},
+                           {},
+                           {}};
     if (content.placements) {
         for (const Category &category : content.placements->categories)
             categories.rows.push_back(

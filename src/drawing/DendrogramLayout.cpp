@@ -2,8 +2,8 @@
 
 #include "analysis/GroupCut.h"
 #include "analysis/TreeSupport.h"
-#include "drawing/DrawingSurface.h"
 #include "document/DocumentCategories.h"
+#include "drawing/DrawingSurface.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,8 +38,8 @@ int truncateToInt(double value)
 {
     if (!std::isfinite(value))
         return 0;
-    return static_cast<int>(std::clamp(value, double(std::numeric_limits<int>::min()),
-                                       double(std::numeric_limits<int>::max())));
+    return static_cast<int>(
+        std::clamp(value, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
 } // namespace
@@ -52,7 +52,8 @@ QSize paintArea(const CSortanaMdiDoc &document, QSize requestedPaintSize)
 }
 
 DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
-    : m_meanFits(document.itemAverageFit.get()), m_surface(surface)
+    : m_meanFits(document.itemAverageFit.get()),
+      m_surface(surface)
 {
     DendrogramGeometry &g = m_geometry;
     const QStringList noNames;
@@ -149,7 +150,7 @@ QString stabilityText(double percent)
 
 // Each join's support to the left of its line, just above where the line to its parent
 // meets it: read along that line, as trees of species are read. Never past the drawing's
-// left edge.
+// left edge, and never across the line between two bands: it moves up clear of it.
 void DendrogramLayout::placeJoinSupport(const std::vector<double> &support)
 {
     DendrogramGeometry &g = m_geometry;
@@ -159,7 +160,14 @@ void DendrogramLayout::placeJoinSupport(const std::vector<double> &support)
         PlacedText label{supportText(support[j]), {}, {}};
         label.size = m_surface.textExtent(label.text);
         const int x = g.treeLeft + join.x - supportGap - label.size.width();
-        label.topLeft = {std::max(0, x), g.firstRowCentre + join.y + supportGap + label.size.height()};
+        int top = g.firstRowCentre + join.y + supportGap + label.size.height();
+        // From the lowest line up, so that a move is checked against the lines above it.
+        for (const int boundary : g.groupBoundaries) {
+            const int line = g.rowsTop + boundary;
+            if (top - label.size.height() - supportGap < line && line < top + supportGap)
+                top = line + supportGap + label.size.height();
+        }
+        label.topLeft = {std::max(0, x), top};
         g.joinSupport.push_back(std::move(label));
     }
 }
@@ -173,8 +181,8 @@ void DendrogramLayout::placeBandStability(const std::vector<double> &stability)
     if (stability.size() != g.groupBoundaries.size() + 1)
         return;
     // Beside the group names when they are shown, so a band's name and stability read as one.
-    const int left = g.groupNames.empty() ? g.labelLeft + g.labelWidth + g.margin.width()
-                                          : g.groupNameRight + g.margin.width();
+    const int left =
+        g.groupNames.empty() ? g.labelLeft + g.labelWidth + g.margin.width() : g.groupNameRight + g.margin.width();
     std::vector<int> tops{g.rowsTop};
     for (auto boundary = g.groupBoundaries.rbegin(); boundary != g.groupBoundaries.rend(); ++boundary)
         tops.push_back(g.rowsTop + *boundary);
@@ -262,11 +270,12 @@ NodePlacement DendrogramLayout::placeLeaf(int item, double similarity)
 {
     DendrogramGeometry &g = m_geometry;
     g.leafOrder.push_back(item);
-    const double meanFit = m_meanFits && item >= 0 && size_t(item) < m_meanFits->size() ? (*m_meanFits)[size_t(item)] : 0.0;
+    const double meanFit =
+        m_meanFits && item >= 0 && size_t(item) < m_meanFits->size() ? (*m_meanFits)[size_t(item)] : 0.0;
     // The bar shows the fit bar text clipped to its width: no wider than the text, whatever
     // fit a damaged study claims.
-    g.fitBarWidths.push_back(std::clamp(truncateToInt(g.fitBarFullWidth * meanFit / maxFit + 0.5), 0,
-                                        std::max(g.fitBarFullWidth, 0)));
+    g.fitBarWidths.push_back(
+        std::clamp(truncateToInt(g.fitBarFullWidth * meanFit / maxFit + 0.5), 0, std::max(g.fitBarFullWidth, 0)));
     NodePlacement leaf;
     leaf.x = joinX(similarity, 0.0);
     const int row = m_rowCounter++;
@@ -282,7 +291,7 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
     // Depth first with an explicit stack: a tree has as many levels as it may have items.
     struct Frame {
         const ClusterNode *node;
-        int stage = 0;   // 0: left side next, 1: right side next, 2: the node itself
+        int stage = 0; // 0: left side next, 1: right side next, 2: the node itself
         NodePlacement left = {};
         NodePlacement right = {};
     };

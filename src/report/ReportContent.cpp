@@ -69,7 +69,7 @@ ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &crea
 {
     const StudySummary &s = *document.summary;
     const QString leftOut = leftOutText(document);
-    ReportTable facts{{QStringLiteral("Study"), QString()}, {}, {false, false}};
+    ReportTable facts{{QStringLiteral("Study"), QString()}, {}, {false, false}, {}, {}};
     facts.rows = {
         {QStringLiteral("Input file"), s.fileName},
         {QStringLiteral("Participants counted"), QString::number(s.countedParticipants())},
@@ -121,26 +121,18 @@ ReportSection groupsSection(const CSortanaMdiDoc &document, const std::optional<
     const bool named = names.size() + 1 == starts.size();
     const bool stable = stability.size() + 1 == starts.size();
 
-    ReportTable cards{{QStringLiteral("Group")}, {}, {true}};
-    if (named)
-        cards.header << QStringLiteral("Suggested name");
-    if (stable)
-        cards.header << QStringLiteral("Stability (%)");
-    cards.header << QStringLiteral("Card");
-    cards.numeric.resize(std::size_t(cards.header.size()), false);
-    cards.numeric[0] = true;
-    if (stable)
-        cards.numeric[named ? 2 : 1] = true;
+    // A group's number, name and stability head its cards once.
+    ReportTable cards{{QStringLiteral("Card")}, {}, {false}, {}, {}};
     for (std::size_t g = 0; g + 1 < starts.size(); ++g) {
-        QStringList lead{QString::number(g + 1)};
-        if (named) {
-            const std::vector<NameCandidate> &candidates = names[g].candidates;
-            lead << (candidates.empty() ? QString() : categories->categories[candidates.front().category].name);
-        }
+        QString heading = QStringLiteral("Group %1").arg(g + 1);
+        if (named && !names[g].candidates.empty())
+            heading += QStringLiteral(": ") + categories->categories[names[g].candidates.front().category].name;
         if (stable)
-            lead << fixedText(stability[g], 1);
+            heading += QStringLiteral(" (stability %1 %)").arg(fixedText(stability[g], 1));
+        cards.headings.insert(cards.rows.size());
+        cards.rows.push_back({heading});
         for (int row = starts[g]; row < starts[g + 1]; ++row)
-            cards.rows.push_back(lead + QStringList{document.itemNames->value(leaves[std::size_t(row)])});
+            cards.rows.push_back({document.itemNames->value(leaves[std::size_t(row)])});
     }
 
     ReportSection section{QStringLiteral("The groups"),
@@ -183,10 +175,16 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
     ReportTable rows{{QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Agreement (%)")},
                      {},
-                     {false, true, true, true, true}};
+                     {false, true, true, true, true},
+                     {},
+                     {}};
     for (const Category &category : shown->categories) {
         rows.rows.push_back({category.name, QString::number(category.participants), QString::number(category.groups),
                              QString::number(category.cards), formatAgreement(category.agreement)});
+    }
+    if (more > 0) {
+        rows.note = more == 1 ? QStringLiteral("1 more category is not shown.")
+                              : QStringLiteral("%1 more categories are not shown.").arg(more);
     }
     ReportSection section{
         title,
@@ -194,10 +192,6 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
                                   "Agreement is how much the participants who used a category agreed on its "
                                   "cards, from 0 to 100.")),
          table(std::move(rows))}};
-    if (more > 0) {
-        section.blocks.push_back(paragraph(more == 1 ? QStringLiteral("1 more category is not shown.")
-                                                     : QStringLiteral("%1 more categories are not shown.").arg(more)));
-    }
     section.blocks.push_back(
         picture(ReportPicture::PlacementMatrix,
                 QStringLiteral("Where the participants placed each card: the darker a cell, the larger the share of "
@@ -214,7 +208,9 @@ ReportSection participantsSection(const CSortanaMdiDoc &document)
     ReportTable rows{{QStringLiteral("#"), QStringLiteral("Participant"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")},
                      {},
-                     {true, false, true, true, true, false}};
+                     {true, false, true, true, true, false},
+                     {},
+                     {}};
     for (const ParticipantCheck &check : checks.rows) {
         QStringList notes;
         if (!document.sorts->participants[std::size_t(check.index)].counted)
@@ -247,7 +243,7 @@ ReportSection participantsSection(const CSortanaMdiDoc &document)
         section.blocks.push_back(paragraph(
             QStringLiteral("%1. %2 (#%3), mean distance %4 %")
                 .arg(QString::number(++rank), check.id, QString::number(check.index + 1), meanDistanceText(check))));
-        ReportTable groups{{QStringLiteral("Group"), QStringLiteral("Cards")}, {}, {false, false}};
+        ReportTable groups{{QStringLiteral("Group"), QStringLiteral("Cards")}, {}, {false, false}, {}, {}};
         for (const SortGroup &group : document.sorts->participants[std::size_t(check.index)].groups) {
             const QStringList cards = distinctCardNames(group, *document.itemNames);
             if (!cards.isEmpty())
@@ -265,7 +261,9 @@ ReportSection adequacySection(const Adequacy &adequacy)
                                       "compared with the whole study: the closer their correlation comes to 1, "
                                       "the less more participants would change the result.")
                            .arg(QString::number(adequacy.subsets), QString::number(adequacy.seed))),
-             picture(ReportPicture::AdequacyChart, adequacySentence(adequacy))}};
+             // The chart says how many are enough itself.
+             picture(ReportPicture::AdequacyChart,
+                     QStringLiteral("The mean correlation of the samples of each size with the whole study."))}};
 }
 
 ReportSection copheneticSection(double correlation)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace sortana {
@@ -22,6 +23,11 @@ struct ReportTable {
     std::vector<QStringList> rows;
     // Per column: figures, set flush right.
     std::vector<bool> numeric;
+    // The rows that head the rows below them, up to the next such row: their one cell spans
+    // the table.
+    std::set<std::size_t> headings;
+    // A line under the table, on the page of its last row; none when empty.
+    QString note;
 };
 
 struct ReportBlock {

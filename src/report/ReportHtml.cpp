@@ -61,13 +61,22 @@ QString tableHtml(const ReportTable &table)
     for (qsizetype c = 0; c < table.header.size(); ++c)
         html += QStringLiteral("<th%1>%2</th>").arg(cellClass(c), escaped(table.header[c]));
     html += QStringLiteral("</tr></thead>\n<tbody>\n");
-    for (const QStringList &row : table.rows) {
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const QStringList &row = table.rows[r];
+        if (table.headings.contains(r)) {
+            html += QStringLiteral("<tr><th colspan=\"%1\" scope=\"rowgroup\">%2</th></tr>\n")
+                        .arg(QString::number(table.header.size()), escaped(row.join(u' ')));
+            continue;
+        }
         html += QStringLiteral("<tr>");
         for (qsizetype c = 0; c < row.size(); ++c)
             html += QStringLiteral("<td%1>%2</td>").arg(cellClass(c), escaped(row[c]));
         html += QStringLiteral("</tr>\n");
     }
-    return html + QStringLiteral("</tbody>\n</table>\n");
+    html += QStringLiteral("</tbody>\n</table>\n");
+    if (!table.note.isEmpty())
+        html += QStringLiteral("<p>%1</p>\n").arg(escaped(table.note));
+    return html;
 }
 
 // An SVG document as an element of the page: without the XML declaration before it.

@@ -124,9 +124,22 @@ private:
     {
         switch (block.kind) {
         case ReportBlock::Kind::Paragraph: m_text.paragraph(block.text, m_fonts.body); break;
-        case ReportBlock::Kind::Table: m_text.table(block.table, m_fonts.table); break;
+        case ReportBlock::Kind::Table: planTable(block.table); break;
         case ReportBlock::Kind::Picture: planPicture(block); break;
         }
+    }
+
+    // A table, and its note under it on the page of its last row.
+    void planTable(const ReportTable &table)
+    {
+        const double gap = m_text.millimetres(blockGapMm);
+        if (table.note.isEmpty()) {
+            m_text.table(table, m_fonts.table);
+            return;
+        }
+        m_text.table(table, m_fonts.table, gap + m_text.height(table.note, m_fonts.body));
+        m_flow.skip(gap);
+        m_text.paragraph(table.note, m_fonts.body);
     }
 
     void planPicture(const ReportBlock &block)
@@ -140,8 +153,8 @@ private:
     }
 
     // The tree at its real size over pages, as the dendrogram window prints it, starting under
-    // its caption: on this page when enough of it fits there, else on the next with all that
-    // introduces it.
+    // its caption: on this page when a third of the page is left there, else on the next with
+    // all that introduces it.
     void planDendrogram(const QString &caption)
     {
         const DendrogramPages whole = planTree(0);
@@ -154,11 +167,10 @@ private:
             m_text.paragraph(caption, m_fonts.caption);
             m_flow.skip(m_text.millimetres(blockGapMm / 2));
         }
-        const int rows = whole.drawing.rows;
-        const int perPage = whole.plan.pages.front().rows;
-        const bool fitsUnderItsLead = planTree(m_flow.keptHeight()).plan.pages.size() == 1;
+        // A third of a page left before what introduces the tree is room enough to start it.
+        const bool roomToStart = m_flow.room() + m_flow.keptHeight() >= m_flow.body().height() / 3;
         const int here = planTree(m_flow.used()).plan.pages.front().rows;
-        if (m_flow.breakKeepsTogether() && here < rows && (fitsUnderItsLead || here < std::max(1, perPage / 3)))
+        if (m_flow.breakKeepsTogether() && here < whole.drawing.rows && (!roomToStart || here < 1))
             m_flow.breakPage();
         const PageStart start{toHimetricY(m_flow.used()), true};
         const DendrogramPages pages = planTree(m_flow.used());

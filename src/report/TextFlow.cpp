@@ -16,10 +16,9 @@ namespace sortana {
 
 namespace {
 
-// A cell longer than this many lines ends in an ellipsis: a row should never outgrow a page.
-constexpr int maxCellLines = 6;
 constexpr double cellPaddingMm = 1.2;
 constexpr QRgb headerShade = 0xffe4e4e4;
+constexpr QRgb headingShade = 0xfff2f2f2;
 constexpr QRgb ruleGrey = 0xffa0a0a0;
 
 // The text broken into lines no wider than `width`: at line breaks of its own, then at word
@@ -91,7 +90,21 @@ size_t keptTogether(size_t k, size_t count)
 struct LaidRow {
     std::vector<QStringList> cells;
     double height = 0;
+    int lines = 1; // of its tallest cell
+    bool spans = false; // one cell across the table
 };
+
+// Lines [from, from + count) of every cell of the row, as a row of their own.
+LaidRow rowSlice(const LaidRow &row, int from, int count, double lineHeight, double padding)
+{
+    LaidRow slice;
+    for (const QStringList &cell : row.cells)
+        slice.cells.push_back(cell.mid(from, count));
+    slice.lines = count;
+    slice.spans = row.spans;
+    slice.height = count * lineHeight + 2 * padding;
+    return slice;
+}
 
 } // namespace
 
@@ -117,7 +130,13 @@ void TextFlow::paragraph(const QString &text, const QFont &font, double keepWith
     }
 }
 
-void TextFlow::table(const ReportTable &table, const QFont &font)
+double TextFlow::height(const QString &text, const QFont &font) const
+{
+    return double(wrapLines(text, font, m_device, m_pages.body().width()).size())
+        * QFontMetricsF(font, &m_device).lineSpacing();
+}
+
+void TextFlow::table(const ReportTable &table, const QFont &font, double keepWith)
 {
     const size_t columns = table.header.size();
     if (columns == 0)
@@ -138,48 +157,55 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
     std::vector<double> natural(columns, 0.0);
     for (size_t c = 0; c < columns; ++c)
         natural[c] = boldMetrics.horizontalAdvance(table.header[qsizetype(c)]);
-    for (const QStringList &row : table.rows) {
+    double widestHeading = 0;
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        const QStringList &row = table.rows[r];
+        if (table.headings.contains(r)) {
+            widestHeading = std::max(widestHeading, boldMetrics.horizontalAdvance(row.join(u' ')));
+            continue;
+        }
         for (size_t c = 0; c < columns; ++c)
             natural[c] = std::max(natural[c], metrics.horizontalAdvance(cell(row, c)));
     }
     for (double &width : natural)
         width = std::ceil(width) + slack + 2 * padding;
+    // A heading row wider than the columns widens the last.
+    natural.back() += std::max(
+        0.0, std::ceil(widestHeading) + slack + 2 * padding - std::accumulate(natural.begin(), natural.end(), 0.0));
     const std::vector<double> widths = columnWidths(natural, m_pages.body().width());
     const double tableWidth = std::accumulate(widths.begin(), widths.end(), 0.0);
 
-    const auto layRow = [&](const QStringList &row, const QFont &rowFont) {
+    const auto layRow = [&](const QStringList &row, const QFont &rowFont, bool spans) {
         LaidRow laid;
+        laid.spans = spans;
         int most = 1;
-        for (size_t c = 0; c < columns; ++c) {
-            const double inner = std::max(1.0, widths[c] - 2 * padding);
-            QStringList lines = wrapLines(cell(row, c), rowFont, m_device, inner);
-            if (lines.size() > maxCellLines) {
-                const QString rest = lines.mid(maxCellLines - 1).join(u' ');
-                lines = lines.first(maxCellLines - 1);
-                lines << QFontMetricsF(rowFont, &m_device).elidedText(rest + QChar(0x2026), Qt::ElideRight, inner);
-            }
+        for (size_t c = 0; c < (spans ? 1 : columns); ++c) {
+            const double inner = std::max(1.0, (spans ? tableWidth : widths[c]) - 2 * padding);
+            const QStringList lines = wrapLines(spans ? row.join(u' ') : cell(row, c), rowFont, m_device, inner);
             most = std::max(most, int(lines.size()));
             laid.cells.push_back(lines);
         }
+        laid.lines = most;
         laid.height = most * lineHeight + 2 * padding;
         return laid;
     };
 
     const auto paintRow = [widths, padding, lineHeight, tableWidth,
-                           numeric = table.numeric](const LaidRow &row, const QFont &rowFont, bool header) {
+                           numeric = table.numeric](const LaidRow &row, const QFont &rowFont, QRgb shade) {
         return [=](QPainter &painter, QPointF at) {
-            if (header)
-                painter.fillRect(QRectF(at, QSizeF(tableWidth, row.height)), QColor::fromRgb(headerShade));
+            if (shade != 0)
+                painter.fillRect(QRectF(at, QSizeF(tableWidth, row.height)), QColor::fromRgb(shade));
             double x = at.x();
             for (size_t c = 0; c < row.cells.size(); ++c) {
-                const bool right = c < numeric.size() && numeric[c];
+                const bool right = !row.spans && c < numeric.size() && numeric[c];
+                const double width = row.spans ? tableWidth : widths[c];
                 double y = at.y() + padding;
                 for (const QString &line : row.cells[c]) {
-                    const QRectF box(x + padding, y, widths[c] - 2 * padding, lineHeight);
+                    const QRectF box(x + padding, y, width - 2 * padding, lineHeight);
                     drawLine(painter, rowFont, box, right ? Qt::AlignRight : Qt::AlignLeft, line);
                     y += lineHeight;
                 }
-                x += widths[c];
+                x += width;
             }
             QPen rule(QColor::fromRgb(ruleGrey));
             rule.setWidthF(0);
@@ -189,17 +215,51 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
         };
     };
 
-    const LaidRow header = layRow(table.header, bold);
-    const auto placeHeader = [&] { m_pages.place(header.height, paintRow(header, bold, true)); };
+    const LaidRow header = layRow(table.header, bold, false);
+    const auto placeHeader = [&] { m_pages.place(header.height, paintRow(header, bold, headerShade)); };
     std::vector<LaidRow> rows;
     rows.reserve(table.rows.size());
-    for (const QStringList &row : table.rows)
-        rows.push_back(layRow(row, font));
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        const bool heading = table.headings.contains(r);
+        rows.push_back(layRow(table.rows[r], heading ? bold : font, heading));
+    }
+    const auto paintBodyRow = [&](const LaidRow &row) {
+        return row.spans ? paintRow(row, bold, headingShade) : paintRow(row, font, 0);
+    };
     if (rows.empty())
         placeHeader();
+    // A row taller than a page under the header goes on over as many pages as it needs, a
+    // few lines at least on each.
+    const double pageBelowHeader = m_pages.body().height() - header.height;
+    const auto placeLong = [&](const LaidRow &row) {
+        for (int from = 0; from < row.lines;) {
+            const int fit = int((m_pages.room() - 2 * padding) / lineHeight);
+            if (fit < std::min(2, row.lines - from) && !m_pages.atPageTop()) {
+                m_pages.breakPage();
+                placeHeader();
+                continue;
+            }
+            const int count = std::clamp(fit, 1, row.lines - from);
+            const LaidRow slice = rowSlice(row, from, count, lineHeight, padding);
+            m_pages.place(slice.height, paintBodyRow(slice));
+            from += count;
+        }
+    };
     for (size_t k = 0; k < rows.size(); ++k) {
-        double height = 0;
-        for (size_t n = k; n < k + keptTogether(k, rows.size()); ++n)
+        if (rows[k].height > pageBelowHeader) {
+            if (k == 0) {
+                m_pages.keepRoom(header.height + 2 * lineHeight + 2 * padding);
+                placeHeader();
+            }
+            placeLong(rows[k]);
+            continue;
+        }
+        // A heading row stays with the row below it, and the last row with the room kept below.
+        size_t end = k + keptTogether(k, rows.size());
+        while (end < rows.size() && table.headings.contains(end - 1))
+            ++end;
+        double height = end == rows.size() ? keepWith : 0;
+        for (size_t n = k; n < end; ++n)
             height += rows[n].height;
         if (k == 0) {
             m_pages.keepRoom(header.height + height);
@@ -208,7 +268,7 @@ void TextFlow::table(const ReportTable &table, const QFont &font)
             m_pages.breakPage();
             placeHeader();
         }
-        m_pages.place(rows[k].height, paintRow(rows[k], font, false));
+        m_pages.place(rows[k].height, paintBodyRow(rows[k]));
     }
 }
 

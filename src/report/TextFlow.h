@@ -22,9 +22,13 @@ public:
     // heading does not end a page.
     void paragraph(const QString &text, const QFont &font, double keepWith = 0);
     // A table as wide as its columns need, at most the page: columns too wide for their share
-    // wrap their cells, a cell keeps a few lines and elides the rest, and the header row
-    // stands again on top of every page the rows run on to.
-    void table(const ReportTable &table, const QFont &font);
+    // wrap their cells onto as many lines as they need, a row taller than a page goes on to
+    // the next, and the header row stands again on top of every page the rows run on to. A
+    // heading row spans the table and stays with the row below it; `keepWith` keeps that much
+    // room below the last row on its page.
+    void table(const ReportTable &table, const QFont &font, double keepWith = 0);
+    // How high a paragraph of this text is.
+    double height(const QString &text, const QFont &font) const;
 
     // Device pixels for a length in millimetres.
     double millimetres(double mm) const;

@@ -1,15 +1,16 @@
 #include "analysis/NodeRegistry.h"
+#include "analysis/TreeSupport.h"
+#include "document/Archive.h"
+#include "document/DocumentFile.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
-#include "document/Archive.h"
-#include "document/DocumentFile.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
-#include <QFontMetricsF>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -126,7 +127,7 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
         later.Serialize(writer);
         QByteArray bytes = writer.bytes();
         bytes.chop(4 + 2 * later.summary->fileName.size() + 11 * 4);
-        bytes[18] = '0';   // KLUS-1-1 becomes KLUS-1-0
+        bytes[18] = '0'; // KLUS-1-1 becomes KLUS-1-0
         return bytes;
     };
     const struct {
@@ -142,8 +143,8 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
         ArchiveReader reader(c.file);
         ASSERT_TRUE(document.Serialize(reader)) << c.what;
         const StudySummary &s = *document.summary;
-        const double most = (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant
-            * double(document.participantCount);
+        const double most =
+            (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant * double(document.participantCount);
         mostScores.push_back(most);
         const DendrogramGeometry &layout = draw();
         ASSERT_TRUE(layout.scale) << c.what;
@@ -212,8 +213,8 @@ TEST_F(Layout, JoinsStandOnTheGridAndSingleItemsJoinAtTheUpperRow)
     for (const NodePlacement &placement : layout.joins)
         EXPECT_EQ(placement.x % 200, 0);
     EXPECT_EQ(layout.joins[0].x, int(span + 0.5) / 200 * 200);
-    EXPECT_EQ(layout.joins[0].y, 0);                       // the upper item's row
-    EXPECT_EQ(layout.joins[1].y, -layout.rowHeight);       // half way to row 2
+    EXPECT_EQ(layout.joins[0].y, 0); // the upper item's row
+    EXPECT_EQ(layout.joins[1].y, -layout.rowHeight); // half way to row 2
     EXPECT_EQ(layout.joins[0].splitY, -layout.rowHeight);
     // Every leaf line starts at treeRight and ends one unit short of a grid step.
     for (size_t k = 0; k < layout.pathPoints.size(); ++k) {
@@ -228,11 +229,39 @@ TEST_F(Layout, GroupBoundariesAreTheLoosestJoins)
     chain({u"A"_s, u"B"_s, u"C"_s, u"D"_s}, {4.0, 2.7, 0.3});
     const int row = draw().rowHeight;
     const std::pair<int, std::set<int>> cases[] = {
-        {1, {}}, {2, {-3 * row}}, {3, {-3 * row, -2 * row}}, {9, {-3 * row, -2 * row, -row}},
+        {1, {}},
+        {2, {-3 * row}},
+        {3, {-3 * row, -2 * row}},
+        {9, {-3 * row, -2 * row, -row}},
     };
     for (const auto &[groups, boundaries] : cases) {
         document.numberOfGroups = groups;
         EXPECT_EQ(draw().groupBoundaries, boundaries) << groups;
+    }
+}
+
+TEST_F(Layout, NoBandLineCrossesAJoinsSupport)
+{
+    // Joins every row apart, their figures just above them: with a group a row, every band
+    // line runs close by one.
+    const QStringList names{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"G"_s, u"H"_s};
+    chain(names, {7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0});
+    TreeSupport support;
+    support.replicates = 20;
+    support.joinSupport = {100.0, 95.5, 90.0, 85.0, 80.0, 75.0, 70.0};
+    document.treeSupport = support;
+    document.showJoinSupport = true;
+    for (const int groups : {2, 4, 8}) {
+        document.numberOfGroups = groups;
+        const DendrogramGeometry &drawn = draw();
+        ASSERT_EQ(drawn.joinSupport.size(), names.size() - 1);
+        for (const PlacedText &label : drawn.joinSupport) {
+            for (const int boundary : drawn.groupBoundaries) {
+                const int line = drawn.rowsTop + boundary;
+                EXPECT_FALSE(label.topLeft.y() - label.size.height() <= line && line <= label.topLeft.y())
+                    << groups << " groups: " << label.text.toStdString() << " across the line at " << line;
+            }
+        }
     }
 }
 
@@ -273,14 +302,25 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
     } cases[] = {
         {"a mean fit of two billion", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, 2e9); }},
         {"a negative mean fit", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, -2e9); }},
-        {"the widest drawing", [=](CSortanaMdiDoc &d) { d.drawingSize = {intMax, intMax}; }},
-        {"the narrowest drawing", [=](CSortanaMdiDoc &d) { d.drawingSize = {intMin, intMin}; }},
-        {"a negative width", [](CSortanaMdiDoc &d) { d.drawingSize = {-15000, 10000}; }},
-        {"a name kilometres wide", [](CSortanaMdiDoc &d) {
+        {"the widest drawing",
+         [=](CSortanaMdiDoc &d) {
+             d.drawingSize = {intMax, intMax};
+         }},
+        {"the narrowest drawing",
+         [=](CSortanaMdiDoc &d) {
+             d.drawingSize = {intMin, intMin};
+         }},
+        {"a negative width",
+         [](CSortanaMdiDoc &d) {
+             d.drawingSize = {-15000, 10000};
+         }},
+        {"a name kilometres wide",
+         [](CSortanaMdiDoc &d) {
              d.itemNames->first() = QString(200'000, u'W');
              d.fontSize = 1000;
          }},
-        {"32,767 rows at 1000 points", [](CSortanaMdiDoc &d) {
+        {"32,767 rows at 1000 points",
+         [](CSortanaMdiDoc &d) {
              QStringList names(32767, u"x"_s);
              NodeRegistry &registry = NodeRegistry::instance();
              ClusterNode *node = registry.create(nullptr, nullptr, 1.0, 0, 1);
@@ -330,9 +370,9 @@ TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
         for (const bool scale : {false, true}) {
             CSortanaMdiDoc document;
             ScriptedPlatform platform;
-            ASSERT_TRUE(openDocumentFile(document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s
-                                                       + study + u".klus"_s,
-                                         platform));
+            ASSERT_TRUE(openDocumentFile(
+                document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s + study + u".klus"_s,
+                platform));
             document.showSimilarityScale = scale;
             QTemporaryDir dir;
             const QString picture = dir.filePath(u"picture.svg"_s);

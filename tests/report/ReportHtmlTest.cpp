@@ -83,6 +83,22 @@ TEST_F(HtmlReport, ShowsStudyTextAsWrittenWhereverItStands)
         EXPECT_TRUE(text.contains(markup)) << text.toStdString();
 }
 
+TEST_F(HtmlReport, TheGroupsTableHeadsEachGroupOnce)
+{
+    const QString page = html();
+    const qsizetype from = page.indexOf(u"<h2>The groups</h2>"_s);
+    const QString groups = page.mid(from, page.indexOf(u"</table>"_s, from) - from);
+    ASSERT_GE(from, 0);
+    static const QRegularExpression heading(uR"(<tr><th colspan="1" scope="rowgroup">Group (\d+)[^<]*</th></tr>)"_s);
+    QStringList numbers;
+    for (auto match = heading.globalMatch(groups); match.hasNext();)
+        numbers << match.next().captured(1);
+    ASSERT_TRUE(groups.contains(u"cut into %1 groups"_s.arg(numbers.size())));
+    for (qsizetype k = 0; k < numbers.size(); ++k)
+        EXPECT_EQ(numbers[k], QString::number(k + 1));
+    EXPECT_EQ(groups.count(u"<td>"_s), 5) << "a card a row, nothing more";
+}
+
 TEST_F(HtmlReport, NeedsNoOtherFile)
 {
     const QString page = html();
