@@ -7,6 +7,7 @@
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 
@@ -14,13 +15,12 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace sortana;
+using sortana::test::runTool;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -83,15 +83,7 @@ protected:
     // Runs a tool and loads the PNG it wrote.
     static QImage render(const QString &tool, const QStringList &arguments, const QString &png)
     {
-        const QString program = QStandardPaths::findExecutable(tool);
-        if (program.isEmpty()) {
-            ADD_FAILURE() << tool.toStdString() << " is missing: run scripts/install-deps.sh";
-            return {};
-        }
-        QProcess process;
-        process.start(program, arguments);
-        EXPECT_TRUE(process.waitForFinished(60000)) << tool.toStdString();
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        runTool(tool, arguments);
         QImage image(png);
         EXPECT_FALSE(image.isNull()) << tool.toStdString();
         return image.convertToFormat(QImage::Format_RGB32);

@@ -3,15 +3,14 @@
 // the test rather than letting it pass unchecked.
 #include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
+#include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "views/CategoriesView.h"
 #include "views/ParticipantsView.h"
 
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -44,18 +43,7 @@ QByteArray longStudy()
 // The text of every page of a PDF, as pdftotext reads it.
 QStringList pdfPages(const QString &pdf)
 {
-    const QString tool = QStandardPaths::findExecutable(u"pdftotext"_s);
-    if (tool.isEmpty()) {
-        ADD_FAILURE() << "pdftotext is missing: run scripts/install-deps.sh";
-        return {};
-    }
-    QProcess process;
-    process.start(tool, {u"-layout"_s, pdf, u"-"_s});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext failed: " << process.readAllStandardError().toStdString();
-        return {};
-    }
-    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(u'\f');
+    QStringList pages = QString::fromUtf8(runTool(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s})).split(u'\f');
     // The text ends with a form feed after the last page.
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
