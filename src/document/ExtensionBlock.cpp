@@ -259,16 +259,19 @@ std::optional<std::vector<qint32>> readLeftOut(ArchiveReader &section)
     return leftOut;
 }
 
+qsizetype countedParticipants(const StudySorts &sorts)
+{
+    return std::count_if(sorts.participants.begin(), sorts.participants.end(),
+                         [](const ParticipantSort &sort) { return sort.counted; });
+}
+
 bool fitsTheSorts(const std::vector<qint32> &leftOut, const StudySorts *sorts)
 {
     if (leftOut.empty())
         return true;
     if (!sorts || leftOut.front() < 0 || size_t(leftOut.back()) >= sorts->participants.size())
         return false;
-    qsizetype counted = 0;
-    for (const ParticipantSort &sort : sorts->participants)
-        counted += sort.counted ? 1 : 0;
-    return qsizetype(leftOut.size()) < counted
+    return qsizetype(leftOut.size()) < countedParticipants(*sorts)
         && std::all_of(leftOut.begin(), leftOut.end(),
                        [&](qint32 index) { return sorts->participants[size_t(index)].counted; });
 }
@@ -374,14 +377,17 @@ bool isPlausible(const AdequacyPoint &point, qint32 subsets)
         && point.p95 <= 1.0;
 }
 
-std::optional<Adequacy> readAdequacy(ArchiveReader &section)
+// A curve drawn from at most `countedParticipants`, the participants the document's sorts
+// count: a larger study is damage, refused before its sizes are worked out.
+std::optional<Adequacy> readAdequacy(ArchiveReader &section, qsizetype countedParticipants)
 {
     Adequacy adequacy;
     adequacy.seed = readSeed(section);
     adequacy.subsets = section.readInt32();
     adequacy.studyParticipants = section.readInt32();
     const quint32 count = section.readUInt32();
-    if (!section.ok() || adequacy.subsets < 1 || adequacy.subsets > mostRuns || adequacy.studyParticipants < 0)
+    if (!section.ok() || adequacy.subsets < 1 || adequacy.subsets > mostRuns || adequacy.studyParticipants < 0
+        || adequacy.studyParticipants > countedParticipants)
         return std::nullopt;
     const std::vector<int> sizes = adequacySizes(adequacy.studyParticipants);
     if (count != sizes.size())
@@ -480,13 +486,14 @@ QByteArray resamplingSection(const CSortanaMdiDoc &document)
 
 bool readResampling(ArchiveReader &section, int itemCount, DocumentExtensions &read)
 {
+    const qsizetype counted = read.sorts ? countedParticipants(*read.sorts) : 0;
     const std::optional<bool> showJoinSupport = readSwitch(section);
     const std::optional<bool> hasAdequacy = readSwitch(section);
     if (!showJoinSupport || !hasAdequacy)
         return false;
     read.view.showJoinSupport = *showJoinSupport;
     if (*hasAdequacy) {
-        read.adequacy = readAdequacy(section);
+        read.adequacy = readAdequacy(section, counted);
         if (!read.adequacy)
             return false;
     }
@@ -584,10 +591,10 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool viewRead = false;
     bool standardisationRead = false;
     bool groupNamesRead = false;
-    bool resamplingRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
     std::optional<QByteArrayView> otherLines;
+    std::optional<QByteArrayView> resampling;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -643,9 +650,10 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
             otherLines = bytes;
             break;
         case Section::Resampling:
-            if (resamplingRead || !readResampling(section, itemCount, read))
+            // Read once the sorts, which bound its counts, are.
+            if (resampling)
                 return false;
-            resamplingRead = true;
+            resampling = bytes;
             break;
         default:
             // A later program's section: skipped whole.
@@ -657,6 +665,11 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     if (otherLines) {
         ArchiveReader section(*otherLines);
         if (!readOtherLines(section, read.sorts.get()))
+            return false;
+    }
+    if (resampling) {
+        ArchiveReader section(*resampling);
+        if (!readResampling(section, itemCount, read))
             return false;
     }
     extensions = std::move(read);

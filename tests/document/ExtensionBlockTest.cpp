@@ -106,19 +106,22 @@ protected:
 
     // A sorts section: one participant (counted as given) with one group of the cards given,
     // each card as item, fit, sub-group; `extra` follows the packed bytes' content.
+    // `participants` alike sorts of one group.
     static QByteArray sorts(qint32 counted, std::vector<qint32> cards, const QByteArray &extra = {},
-                            std::optional<quint32> cardCount = std::nullopt)
+                            std::optional<quint32> cardCount = std::nullopt, quint32 participants = 1)
     {
         ArchiveWriter content;
-        content.writeUInt32(1);
-        content.writeString(u"P1"_s);
-        content.writeInt32(counted);
-        content.writeUInt32(1);
-        content.writeString(u"Fruit"_s);
-        content.writeInt32(0);
-        content.writeUInt32(cardCount.value_or(quint32(cards.size() / 3)));
-        for (const qint32 value : cards)
-            content.writeInt32(value);
+        content.writeUInt32(participants);
+        for (quint32 p = 0; p < participants; ++p) {
+            content.writeString(u"P%1"_s.arg(p + 1));
+            content.writeInt32(counted);
+            content.writeUInt32(1);
+            content.writeString(u"Fruit"_s);
+            content.writeInt32(0);
+            content.writeUInt32(cardCount.value_or(quint32(cards.size() / 3)));
+            for (const qint32 value : cards)
+                content.writeInt32(value);
+        }
         content.writeBytes(extra);
         return packedWithSize(qCompress(content.bytes()));
     }
@@ -452,8 +455,12 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
     EXPECT_FALSE(older.treeSupport || older.adequacy || older.showJoinSupport);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The curve's study counts at most the two participants of the sorts.
     const auto block = [&](const Resampled &r) {
-        return withBlock([&](ArchiveWriter &b) { section(b, 8, r.bytes()); });
+        return withBlock([&](ArchiveWriter &b) {
+            section(b, 8, r.bytes());
+            section(b, 3, sorts(1, {0, 1, 1}, {}, std::nullopt, 2));
+        });
     };
     const auto switchOnly = [](qint32 show) {
         Resampled r;
@@ -492,6 +499,16 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
         {"a size the study does not have", block(with([](Resampled &r) { r.points = {3, 10, 0.5, 0.4, 0.6}; })),
          false},
         {"a size missing", block(with([](Resampled &r) { r.participants = 3; })), false},
+        {"more participants than the sorts count",
+         block(with([](Resampled &r) {
+             r.participants = 3;
+             r.points = {2, 10, 0.5, 0.4, 0.6, 3, 10, 0.5, 0.4, 0.6};
+         })),
+         false},
+        {"more participants than a count holds", block(with([](Resampled &r) { r.participants = 587202564; })),
+         false},
+        {"a curve without the sorts",
+         withBlock([&](ArchiveWriter &b) { section(b, 8, with([](Resampled &) {}).bytes()); }), false},
         {"more kept than drawn", block(with([](Resampled &r) { r.points = {2, 11, 0.5, 0.4, 0.6}; })), false},
         {"none kept, figures absent", block(with([&](Resampled &r) { r.points = {2, 0, nan, nan, nan}; })), true},
         {"none kept, yet a figure", block(with([&](Resampled &r) { r.points = {2, 0, 0.5, nan, nan}; })), false},
