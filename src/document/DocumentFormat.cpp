@@ -249,6 +249,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     treeSupport = std::move(extensions.treeSupport);
     adequacy = std::move(extensions.adequacy);
     leftOut = std::move(extensions.leftOut);
+    analysisFolder = std::move(extensions.analysisFolder);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

@@ -3,6 +3,7 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -32,6 +33,7 @@ enum class Section : quint32 {
     // Per participant of the sorts, the lines they do not hold: item lines that placed no
     // card, and sub-group lines that no card followed.
     OtherLines = 9,
+    AnalysisFolder = 10,  // the absolute folder the analysis files were last written to
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -469,6 +471,22 @@ std::optional<TreeSupport> readTreeSupport(ArchiveReader &section, int itemCount
     return support;
 }
 
+QByteArray folderSection(const QString &folder)
+{
+    ArchiveWriter section;
+    section.writeString(folder);
+    return section.bytes();
+}
+
+// One absolute folder, as an import or Analyse Again names it.
+std::optional<QString> readFolder(ArchiveReader &section)
+{
+    QString folder = section.readString();
+    if (!section.ok() || section.remaining() != 0 || folder.isEmpty() || QFileInfo(folder).isRelative())
+        return std::nullopt;
+    return folder;
+}
+
 // The view switch, then each result behind a switch of its own; the replicates' trees,
 // packed, come last.
 QByteArray resamplingSection(const CSortanaMdiDoc &document)
@@ -549,8 +567,7 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
     const bool resampled = document.treeSupport || document.adequacy
         || document.showJoinSupport != unsaid.showJoinSupport;
     if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
-        && !resampled
-        && document.leftOut.empty())
+        && !resampled && document.leftOut.empty() && document.analysisFolder.isEmpty())
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
     if (document.similarity)
@@ -569,6 +586,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::Resampling, resamplingSection(document));
     if (anyOtherLines(document.sorts.get()))
         sections.emplace_back(Section::OtherLines, otherLinesSection(*document.sorts));
+    if (!document.analysisFolder.isEmpty())
+        sections.emplace_back(Section::AnalysisFolder, folderSection(document.analysisFolder));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -649,6 +668,13 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
                 return false;
             otherLines = bytes;
             break;
+        case Section::AnalysisFolder: {
+            std::optional<QString> folder = readFolder(section);
+            if (!read.analysisFolder.isEmpty() || !folder)
+                return false;
+            read.analysisFolder = std::move(*folder);
+            break;
+        }
         case Section::Resampling:
             // Read once the sorts, which bound its counts, are.
             if (resampling)

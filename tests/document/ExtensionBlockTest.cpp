@@ -18,6 +18,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -49,9 +50,11 @@ protected:
         ArchiveWriter fieldsOnly;
         std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
         std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
+        const QString folder = std::exchange(document.analysisFolder, {});
         document.Serialize(fieldsOnly);
         document.similarity = std::move(kept);
         document.sorts = std::move(keptSorts);
+        document.analysisFolder = folder;
         fields = fieldsOnly.bytes();
     }
     bool load(const QByteArray &file, CSortanaMdiDoc &into)
@@ -93,6 +96,13 @@ protected:
         section.writeUInt32(quint32(packed.size()));
         section.writeBytes(packed);
         return section.bytes();
+    }
+
+    static QByteArray text(const QString &value)
+    {
+        ArchiveWriter content;
+        content.writeString(value);
+        return content.bytes();
     }
 
     // A section of one 32-bit number: a setting's value (the scale, the group names), or the
@@ -187,6 +197,7 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
         if (!keepMatrix) {
             document.similarity.reset();
             document.sorts.reset();
+            document.analysisFolder.clear();
         }
         for (const bool shown : {true, false}) {
             document.showSimilarityScale = shown;
@@ -327,6 +338,17 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
         {"the view twice", withBlock([&](ArchiveWriter &block) {
              section(block, 2, word(0));
              section(block, 2, word(0));
+         }), false},
+        {"the analysis files' folder", withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"/data/out"_s)); }),
+         true},
+        {"a folder named from nowhere",
+         withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"data/out"_s)); }), false},
+        {"no folder", withBlock([&](ArchiveWriter &block) { section(block, 10, text({})); }), false},
+        {"a folder with more after it",
+         withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"/data"_s) + word(0)); }), false},
+        {"the folder twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 10, text(u"/data"_s));
+             section(block, 10, text(u"/data"_s));
          }), false},
         {"sorts made by hand", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1, 2, 3, 1})); }),
          true},
