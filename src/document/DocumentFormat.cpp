@@ -221,6 +221,9 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
         s.lineCount = archive.readInt32();
         s.groupCount = archive.readInt32();
         s.participantCount = archive.readInt32();
+        // No input has fewer than no participants; the counted ones are worked out from this.
+        if (s.participantCount < 0)
+            return false;
     }
     DocumentExtensions extensions;
     if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
