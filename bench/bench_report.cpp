@@ -8,6 +8,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
+#include "document/StudyFacts.h"
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
 #include "support/ScriptedPlatform.h"
@@ -131,7 +132,7 @@ void BM_HtmlReport(benchmark::State &state)
 {
     CSortanaMdiDoc &document = study();
     for (auto _ : state) {
-        const QByteArray html = reportHtml(buildReport(document, reportCreationTime()), document);
+        const QByteArray html = reportHtml(buildReport(document, creationTime()), document);
         benchmark::DoNotOptimize(html.data());
     }
 }
@@ -141,7 +142,7 @@ void BM_PdfReport(benchmark::State &state)
 {
     CSortanaMdiDoc &document = study();
     for (auto _ : state)
-        benchmark::DoNotOptimize(printed(buildReport(document, reportCreationTime()), document));
+        benchmark::DoNotOptimize(printed(buildReport(document, creationTime()), document));
 }
 BENCHMARK(BM_PdfReport)->Unit(benchmark::kMillisecond);
 

@@ -162,7 +162,7 @@ std::vector<int> adequacySizes(int participants)
         return sizes;
     }
     for (int j = 0; j <= 39; ++j)
-        sizes.push_back(int(std::lround(2 + (participants - 2) * j / 39.0)));
+        sizes.push_back(int(std::lround(2 + double(participants - 2) * j / 39.0)));
     return sizes;
 }
 

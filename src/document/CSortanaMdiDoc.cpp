@@ -5,6 +5,8 @@
 #include "document/ImportRun.h"
 #include "platform/PathParts.h"
 
+#include <QFileInfo>
+
 namespace sortana {
 
 bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
@@ -38,6 +40,7 @@ void CSortanaMdiDoc::takeStudy(ImportRun &run)
     similarity->countedParticipants = summary->countedParticipants();
     similarity->copies = summary->copiesPerParticipant;
     itemCount = run.itemCount();
+    analysisFolder = QFileInfo(run.fileNames().cardsPath).absolutePath();
     totalGroups = summary->groupCount;
     participantCount = summary->participantCount;
     // The average number of groups per participant, rounded half up.
@@ -91,6 +94,7 @@ std::unique_ptr<CSortanaMdiDoc> CSortanaMdiDoc::studyCopy() const
     copy->adequacy = adequacy;
     copy->showJoinSupport = showJoinSupport;
     copy->leftOut = leftOut;
+    copy->analysisFolder = analysisFolder;
     return copy;
 }
 

@@ -142,6 +142,9 @@ public:
     // The participants the study leaves out: indexes into the sorts, in file order,
     // ascending; empty when everybody counts.
     std::vector<qint32> leftOut;
+    // The absolute folder the analysis files were last written to, by an import or Analyse
+    // Again; empty for a document that never said.
+    QString analysisFolder;
 
 private:
     bool m_modified = false;

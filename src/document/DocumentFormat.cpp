@@ -221,6 +221,9 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
         s.lineCount = archive.readInt32();
         s.groupCount = archive.readInt32();
         s.participantCount = archive.readInt32();
+        // No input has fewer than no participants; the counted ones are worked out from this.
+        if (s.participantCount < 0)
+            return false;
     }
     DocumentExtensions extensions;
     if (!archive.ok() || !readExtensionBlock(archive, n, extensions))
@@ -249,6 +252,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     treeSupport = std::move(extensions.treeSupport);
     adequacy = std::move(extensions.adequacy);
     leftOut = std::move(extensions.leftOut);
+    analysisFolder = std::move(extensions.analysisFolder);
     itemCount = n;
     totalGroups = 0;
     clusterRoot = registerTree(*tree);

@@ -3,6 +3,7 @@
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -32,6 +33,7 @@ enum class Section : quint32 {
     // Per participant of the sorts, the lines they do not hold: item lines that placed no
     // card, and sub-group lines that no card followed.
     OtherLines = 9,
+    AnalysisFolder = 10,  // the absolute folder the analysis files were last written to
 };
 
 // zlib never packs more than about 1,032 to 1: a larger claim is a damaged block, found
@@ -259,16 +261,19 @@ std::optional<std::vector<qint32>> readLeftOut(ArchiveReader &section)
     return leftOut;
 }
 
+qsizetype countedParticipants(const StudySorts &sorts)
+{
+    return std::count_if(sorts.participants.begin(), sorts.participants.end(),
+                         [](const ParticipantSort &sort) { return sort.counted; });
+}
+
 bool fitsTheSorts(const std::vector<qint32> &leftOut, const StudySorts *sorts)
 {
     if (leftOut.empty())
         return true;
     if (!sorts || leftOut.front() < 0 || size_t(leftOut.back()) >= sorts->participants.size())
         return false;
-    qsizetype counted = 0;
-    for (const ParticipantSort &sort : sorts->participants)
-        counted += sort.counted ? 1 : 0;
-    return qsizetype(leftOut.size()) < counted
+    return qsizetype(leftOut.size()) < countedParticipants(*sorts)
         && std::all_of(leftOut.begin(), leftOut.end(),
                        [&](qint32 index) { return sorts->participants[size_t(index)].counted; });
 }
@@ -374,14 +379,17 @@ bool isPlausible(const AdequacyPoint &point, qint32 subsets)
         && point.p95 <= 1.0;
 }
 
-std::optional<Adequacy> readAdequacy(ArchiveReader &section)
+// A curve drawn from at most `countedParticipants`, the participants the document's sorts
+// count: a larger study is damage, refused before its sizes are worked out.
+std::optional<Adequacy> readAdequacy(ArchiveReader &section, qsizetype countedParticipants)
 {
     Adequacy adequacy;
     adequacy.seed = readSeed(section);
     adequacy.subsets = section.readInt32();
     adequacy.studyParticipants = section.readInt32();
     const quint32 count = section.readUInt32();
-    if (!section.ok() || adequacy.subsets < 1 || adequacy.subsets > mostRuns || adequacy.studyParticipants < 0)
+    if (!section.ok() || adequacy.subsets < 1 || adequacy.subsets > mostRuns || adequacy.studyParticipants < 0
+        || adequacy.studyParticipants > countedParticipants)
         return std::nullopt;
     const std::vector<int> sizes = adequacySizes(adequacy.studyParticipants);
     if (count != sizes.size())
@@ -463,6 +471,22 @@ std::optional<TreeSupport> readTreeSupport(ArchiveReader &section, int itemCount
     return support;
 }
 
+QByteArray folderSection(const QString &folder)
+{
+    ArchiveWriter section;
+    section.writeString(folder);
+    return section.bytes();
+}
+
+// One absolute folder, as an import or Analyse Again names it.
+std::optional<QString> readFolder(ArchiveReader &section)
+{
+    QString folder = section.readString();
+    if (!section.ok() || section.remaining() != 0 || folder.isEmpty() || QFileInfo(folder).isRelative())
+        return std::nullopt;
+    return folder;
+}
+
 // The view switch, then each result behind a switch of its own; the replicates' trees,
 // packed, come last.
 QByteArray resamplingSection(const CSortanaMdiDoc &document)
@@ -480,13 +504,14 @@ QByteArray resamplingSection(const CSortanaMdiDoc &document)
 
 bool readResampling(ArchiveReader &section, int itemCount, DocumentExtensions &read)
 {
+    const qsizetype counted = read.sorts ? countedParticipants(*read.sorts) : 0;
     const std::optional<bool> showJoinSupport = readSwitch(section);
     const std::optional<bool> hasAdequacy = readSwitch(section);
     if (!showJoinSupport || !hasAdequacy)
         return false;
     read.view.showJoinSupport = *showJoinSupport;
     if (*hasAdequacy) {
-        read.adequacy = readAdequacy(section);
+        read.adequacy = readAdequacy(section, counted);
         if (!read.adequacy)
             return false;
     }
@@ -542,8 +567,7 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
     const bool resampled = document.treeSupport || document.adequacy
         || document.showJoinSupport != unsaid.showJoinSupport;
     if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
-        && !resampled
-        && document.leftOut.empty())
+        && !resampled && document.leftOut.empty() && document.analysisFolder.isEmpty())
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
     if (document.similarity)
@@ -562,6 +586,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
         sections.emplace_back(Section::Resampling, resamplingSection(document));
     if (anyOtherLines(document.sorts.get()))
         sections.emplace_back(Section::OtherLines, otherLinesSection(*document.sorts));
+    if (!document.analysisFolder.isEmpty())
+        sections.emplace_back(Section::AnalysisFolder, folderSection(document.analysisFolder));
     archive.writeString(blockName);
     archive.writeUInt32(blockVersion);
     ArchiveWriter contents;
@@ -584,10 +610,10 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     bool viewRead = false;
     bool standardisationRead = false;
     bool groupNamesRead = false;
-    bool resamplingRead = false;
     std::optional<quint32> sectionsAnnounced;
     quint32 sectionsRead = 0;
     std::optional<QByteArrayView> otherLines;
+    std::optional<QByteArrayView> resampling;
     while (archive.ok() && archive.remaining() > 0) {
         const quint32 tag = archive.readUInt32();
         const quint32 length = archive.readUInt32();
@@ -642,10 +668,18 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
                 return false;
             otherLines = bytes;
             break;
-        case Section::Resampling:
-            if (resamplingRead || !readResampling(section, itemCount, read))
+        case Section::AnalysisFolder: {
+            std::optional<QString> folder = readFolder(section);
+            if (!read.analysisFolder.isEmpty() || !folder)
                 return false;
-            resamplingRead = true;
+            read.analysisFolder = std::move(*folder);
+            break;
+        }
+        case Section::Resampling:
+            // Read once the sorts, which bound its counts, are.
+            if (resampling)
+                return false;
+            resampling = bytes;
             break;
         default:
             // A later program's section: skipped whole.
@@ -657,6 +691,11 @@ bool readExtensionBlock(ArchiveReader &archive, int itemCount, DocumentExtension
     if (otherLines) {
         ArchiveReader section(*otherLines);
         if (!readOtherLines(section, read.sorts.get()))
+            return false;
+    }
+    if (resampling) {
+        ArchiveReader section(*resampling);
+        if (!readResampling(section, itemCount, read))
             return false;
     }
     extensions = std::move(read);

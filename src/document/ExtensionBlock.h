@@ -43,6 +43,8 @@ struct DocumentExtensions {
     std::optional<Adequacy> adequacy;
     // Indexes into the sorts of the participants the study leaves out; empty for none.
     std::vector<qint32> leftOut;
+    // Where the analysis files were last written; empty for a document that never said.
+    QString analysisFolder;
 };
 
 // Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and

@@ -43,11 +43,14 @@ AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCo
     // An input named relative to wherever the import ran is looked for beside the document.
     if (QFileInfo(input).isRelative() && !document.pathName.isEmpty())
         input = QFileInfo(document.pathName).dir().filePath(input);
-    if (leftOutCount == 0)
-        return analysisFileNames(input);
     const PathParts parts = splitPathAsStored(input);
-    AnalysisFileNames names = analysisFileNames(parts.folder + parts.baseName + QStringLiteral("-without-")
-                                                + QString::number(leftOutCount) + QStringLiteral(".csv"));
+    // Where the last import or analysis wrote its files, while that folder is there.
+    const bool folderThere = !document.analysisFolder.isEmpty() && QFileInfo(document.analysisFolder).isDir();
+    const QString base =
+        folderThere ? QDir(document.analysisFolder).filePath(parts.baseName) : parts.folder + parts.baseName;
+    const QString without =
+        leftOutCount == 0 ? QString() : QStringLiteral("-without-") + QString::number(leftOutCount);
+    AnalysisFileNames names = analysisFileNames(base + without + QStringLiteral(".csv"));
     names.inputPath = input;
     return names;
 }

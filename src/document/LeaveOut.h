@@ -19,8 +19,10 @@ class Platform;
 std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
-// input with "-without-N" added, in the input's folder (for an input named relative to where
-// it was imported, beside the document); with nobody left out, the input's own.
+// input with "-without-N" added (with nobody left out, the input's own names), in the folder
+// the document's analysis files were last written to, or, when it never said or that folder
+// is gone, in the input's folder (for an input named relative to where it was imported,
+// beside the document).
 AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
 
 // How Analyse Again runs, as for an import: whether a study that cannot be a card sort is

@@ -2,15 +2,20 @@
 
 #include "analysis/AnalysisFileCells.h"
 #include "analysis/CategoryExport.h"
+#include "analysis/ClusterNode.h"
+#include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
 #include "analysis/ResamplingExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/LeaveOut.h"
+#include "document/StudyFacts.h"
 #include "import/CardSortAnalysis.h"
 #include "import/DelimitedText.h"
 #include "platform/Platform.h"
+
+#include "SortanaVersion.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -81,6 +86,54 @@ bool isPlainNumber(QStringView text, int &decimals)
         && std::all_of(fraction.begin(), fraction.end(), isDigit);
 }
 
+// What the study was made from and how, the program that made the workbook and when: as the
+// report's study section says it.
+WorkbookSheet studySheet(const CSortanaMdiDoc &document)
+{
+    WorkbookSheet sheet;
+    sheet.name = QStringLiteral("Study");
+    sheet.hasHeader = false;
+    const auto add = [&](const QString &label, const QString &value, bool figure) {
+        sheet.rows.push_back({sheetCell(label, true), sheetCell(value, !figure)});
+    };
+    for (const StudyFact &fact : studyFacts(document))
+        add(fact.label, fact.value, fact.figure);
+    add(QStringLiteral("Program version"), QStringLiteral(SORTANA_VERSION), false);
+    add(QStringLiteral("Workbook made"), creationTime().toString(Qt::ISODate), false);
+    return sheet;
+}
+
+// The checks with a last column: "yes" for a participant the study leaves out.
+WorkbookSheet checksSheet(const CSortanaMdiDoc &document)
+{
+    WorkbookSheet sheet = csvSheet(QStringLiteral("Participant Checks"),
+                                   participantsCsv(checkParticipants(*document.sorts)), {0, 4});
+    const std::vector<qint32> &leftOut = document.leftOut;
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        const bool out = r > 0 && std::binary_search(leftOut.begin(), leftOut.end(), qint32(r - 1));
+        sheet.rows[r].push_back(
+            sheetCell(r == 0 ? QStringLiteral("left out") : out ? QStringLiteral("yes") : QString(), true));
+    }
+    return sheet;
+}
+
+// The support of each join with, after its similarity, that similarity as a percentage.
+WorkbookSheet supportSheet(const CSortanaMdiDoc &document)
+{
+    WorkbookSheet sheet = csvSheet(QStringLiteral("Support"), supportCsv(*document.treeSupport, document), {3});
+    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot);
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        std::vector<SheetCell> &row = sheet.rows[r];
+        QString percent = QStringLiteral("similarity %");
+        if (r > 0) {
+            const std::optional<double> value = similarityPercent(document, joins[r - 1].node->similarity);
+            percent = value ? QString::number(*value, 'f', 1) : QString();
+        }
+        row.insert(row.begin() + 2, sheetCell(percent, r == 0));
+    }
+    return sheet;
+}
+
 } // namespace
 
 SheetCell sheetCell(const QString &text, bool textColumn)
@@ -121,7 +174,7 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
     }
     const bool support = document.treeSupport.has_value();
     const bool adequacy = document.adequacy.has_value();
-    const qint64 total = 11 + (support ? 2 : 0) + (adequacy ? 1 : 0);
+    const qint64 total = 12 + (support ? 2 : 0) + (adequacy ? 1 : 0);
     qint64 done = 0;
     const auto hand = [&](WorkbookSheet &&sheet) {
         return take(std::move(sheet)) && (!progress || progress(++done, total));
@@ -140,6 +193,8 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
         return false;
     }
     if (progress && !progress(++done, total))
+        return false;
+    if (!hand(studySheet(document)))
         return false;
     const auto analysisSheet = [&](const QString &name, const QString &path, std::initializer_list<int> textColumns,
                                    bool hasHeader = true) {
@@ -172,12 +227,11 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
     if (!hand(std::move(placements))
         || !hand(csvSheet(QStringLiteral("Groups"),
                           groupsCsv(documentGroupNames(document, *table), *table, names, order), {1, 2}))
-        || !hand(csvSheet(QStringLiteral("Participant Checks"), participantsCsv(checkParticipants(*document.sorts)),
-                          {0, 4}))
+        || !hand(checksSheet(document))
         || !hand(csvSheet(QStringLiteral("Distances"), distancesCsv(*document.sorts), {0})))
         return false;
     if (support
-        && (!hand(csvSheet(QStringLiteral("Support"), supportCsv(*document.treeSupport, document), {3}))
+        && (!hand(supportSheet(document))
             || !hand(csvSheet(QStringLiteral("Stability"),
                               stabilityCsv(*document.treeSupport, document, document.numberOfGroups), {}))))
         return false;

@@ -11,10 +11,13 @@ namespace sortana {
 
 class CSortanaMdiDoc;
 
-// The workbook of a document's study, sheet by sheet: Cards, Items, Participants, Matrix and
-// Weighted Matrix as the five analysis files of the sorts it keeps hold them; Categories,
-// Placements, Groups, Participant Checks and Distances as sortana-cli export writes them;
-// then Support, Stability and Adequacy when the document holds those figures. Each sheet is
+// The workbook of a document's study, sheet by sheet: Study (what the report's study section
+// says, the program's version and when the workbook was made); Cards, Items, Participants,
+// Matrix and Weighted Matrix as the five analysis files of the sorts it keeps hold them;
+// Categories, Placements, Groups, Participant Checks and Distances as sortana-cli export
+// writes them (the checks with a column saying who is left out); then Support (with each
+// join's similarity as a percentage), Stability and Adequacy when the document holds those
+// figures. Each sheet is
 // handed to `take` as soon as it is made, so that only one is in memory at a time.
 // Returns false with a message for the user in `error` when the document has no sorts or a
 // sheet could not be made, and with `error` empty when `progress` or `take` said to stop.

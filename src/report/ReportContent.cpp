@@ -10,6 +10,7 @@
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/LeaveOut.h"
+#include "document/StudyFacts.h"
 #include "drawing/PictureExport.h"
 
 #include <algorithm>
@@ -54,11 +55,6 @@ QString groupsCut(const CSortanaMdiDoc &document)
     return groups == 1 ? QStringLiteral("1 group") : QStringLiteral("%1 groups").arg(groups);
 }
 
-QString yesNo(bool value)
-{
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
 // Why a section that needs the participants' sorts is not there.
 QString withoutSorts(const QString &what)
 {
@@ -67,21 +63,10 @@ QString withoutSorts(const QString &what)
 
 ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &created)
 {
-    const StudySummary &s = *document.summary;
-    const QString leftOut = leftOutText(document);
     ReportTable facts{{QStringLiteral("Study"), QString()}, {}, {false, false}, {}, {}};
-    facts.rows = {
-        {QStringLiteral("Input file"), s.fileName},
-        {QStringLiteral("Participants counted"), QString::number(s.countedParticipants())},
-        {QStringLiteral("Participants left out"), leftOut.isEmpty() ? QStringLiteral("none") : leftOut},
-        {QStringLiteral("Cards"), QString::number(s.itemCount)},
-        {QStringLiteral("Quality of fit used"), yesNo(s.useFit)},
-        {QStringLiteral("Sub-groups used"), yesNo(s.useSubGroups)},
-        {QStringLiteral("Expert"),
-         s.useExpert ? QStringLiteral("the first participant, not counted") : QStringLiteral("none")},
-        {QStringLiteral("Card sets per participant"), QString::number(s.copiesPerParticipant)},
-        {QStringLiteral("Report made"), created.toUTC().toString(Qt::ISODate)},
-    };
+    for (const StudyFact &fact : studyFacts(document))
+        facts.rows.push_back({fact.label, fact.value});
+    facts.rows.push_back({QStringLiteral("Report made"), created.toUTC().toString(Qt::ISODate)});
     return {QStringLiteral("The study"), {table(std::move(facts))}};
 }
 
@@ -301,15 +286,6 @@ ReportSection methodSection()
 }
 
 } // namespace
-
-QDateTime reportCreationTime()
-{
-    bool isNumber = false;
-    const qint64 seconds = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&isNumber);
-    // A value no date can stand for is ignored, as an unset one is.
-    const QDateTime fixed = isNumber && seconds >= 0 ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime();
-    return fixed.isValid() ? fixed : QDateTime::currentDateTimeUtc();
-}
 
 ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created)
 {

@@ -53,10 +53,6 @@ struct ReportContent {
     std::optional<CategoryTable> placements;
 };
 
-// When a report is made: SOURCE_DATE_EPOCH when it is set, so that reports can be made
-// again byte for byte, otherwise now; in UTC.
-QDateTime reportCreationTime();
-
 // The report of the document as it stands. The document is not changed, but laying out its
 // dendrogram settles its drawing size as showing it on screen does.
 ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created);

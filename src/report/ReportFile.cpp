@@ -2,6 +2,7 @@
 #include "report/ReportWriters.h"
 
 #include "document/CSortanaMdiDoc.h"
+#include "document/StudyFacts.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -93,7 +94,7 @@ bool saveReport(CSortanaMdiDoc &document, const QString &path, Platform &platfor
         stopped = stopped || (progress && !progress(done, total));
         return !stopped;
     };
-    const QDateTime created = reportCreationTime();
+    const QDateTime created = creationTime();
     const bool pdf = suffixOf(path) == u"pdf";
     // The PDF's pages say how far they have come; the web page has two steps.
     if (!pdf && !watched(0, 2))

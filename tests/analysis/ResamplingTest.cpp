@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <mutex>
 #include <numeric>
 #include <random>
@@ -380,6 +381,11 @@ TEST(Resampling, SizesOfTheCurve)
     EXPECT_EQ(sizes.front(), 2);
     EXPECT_EQ(sizes[1], 10); // 2 + 298 / 39 = 9.64
     EXPECT_EQ(sizes.back(), 300);
+    // The largest counts a study can give are spread as exactly.
+    const std::vector<int> largest = adequacySizes(std::numeric_limits<int>::max());
+    ASSERT_EQ(largest.size(), 40u);
+    EXPECT_EQ(largest[1], 55063685); // 2 + 2147483645 / 39 = 55063685.2
+    EXPECT_EQ(largest.back(), std::numeric_limits<int>::max());
 }
 
 TEST(Resampling, CopheneticCorrelation)

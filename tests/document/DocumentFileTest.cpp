@@ -83,6 +83,8 @@ TEST_F(DocumentFile, DamagedFieldsAreRefused)
         {"an item twice", 80 + 18 + 12, QByteArray::fromHex("01000000")},
         {"a child record the file lacks", 80 + 17, QByteArray::fromHex("01")},
         {"a name longer than the file", 38 + 3, QByteArray::fromHex("FF FF FF FF FF FF 7F")},
+        // The summary's participant count, the last field.
+        {"fewer than no participants", valid.size() - 4, QByteArray::fromHex("00000080")},
     };
     ASSERT_EQ(valid.mid(80 + 18 + 12, 4), QByteArray::fromHex("02000000"));
     for (const auto &c : cases) {

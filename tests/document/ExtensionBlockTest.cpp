@@ -18,6 +18,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -49,9 +50,11 @@ protected:
         ArchiveWriter fieldsOnly;
         std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
         std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
+        const QString folder = std::exchange(document.analysisFolder, {});
         document.Serialize(fieldsOnly);
         document.similarity = std::move(kept);
         document.sorts = std::move(keptSorts);
+        document.analysisFolder = folder;
         fields = fieldsOnly.bytes();
     }
     bool load(const QByteArray &file, CSortanaMdiDoc &into)
@@ -95,6 +98,13 @@ protected:
         return section.bytes();
     }
 
+    static QByteArray text(const QString &value)
+    {
+        ArchiveWriter content;
+        content.writeString(value);
+        return content.bytes();
+    }
+
     // A section of one 32-bit number: a setting's value (the scale, the group names), or the
     // count of sections.
     static QByteArray word(qint32 value)
@@ -106,19 +116,22 @@ protected:
 
     // A sorts section: one participant (counted as given) with one group of the cards given,
     // each card as item, fit, sub-group; `extra` follows the packed bytes' content.
+    // `participants` alike sorts of one group.
     static QByteArray sorts(qint32 counted, std::vector<qint32> cards, const QByteArray &extra = {},
-                            std::optional<quint32> cardCount = std::nullopt)
+                            std::optional<quint32> cardCount = std::nullopt, quint32 participants = 1)
     {
         ArchiveWriter content;
-        content.writeUInt32(1);
-        content.writeString(u"P1"_s);
-        content.writeInt32(counted);
-        content.writeUInt32(1);
-        content.writeString(u"Fruit"_s);
-        content.writeInt32(0);
-        content.writeUInt32(cardCount.value_or(quint32(cards.size() / 3)));
-        for (const qint32 value : cards)
-            content.writeInt32(value);
+        content.writeUInt32(participants);
+        for (quint32 p = 0; p < participants; ++p) {
+            content.writeString(u"P%1"_s.arg(p + 1));
+            content.writeInt32(counted);
+            content.writeUInt32(1);
+            content.writeString(u"Fruit"_s);
+            content.writeInt32(0);
+            content.writeUInt32(cardCount.value_or(quint32(cards.size() / 3)));
+            for (const qint32 value : cards)
+                content.writeInt32(value);
+        }
         content.writeBytes(extra);
         return packedWithSize(qCompress(content.bytes()));
     }
@@ -184,6 +197,7 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
         if (!keepMatrix) {
             document.similarity.reset();
             document.sorts.reset();
+            document.analysisFolder.clear();
         }
         for (const bool shown : {true, false}) {
             document.showSimilarityScale = shown;
@@ -325,6 +339,17 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
              section(block, 2, word(0));
              section(block, 2, word(0));
          }), false},
+        {"the analysis files' folder", withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"/data/out"_s)); }),
+         true},
+        {"a folder named from nowhere",
+         withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"data/out"_s)); }), false},
+        {"no folder", withBlock([&](ArchiveWriter &block) { section(block, 10, text({})); }), false},
+        {"a folder with more after it",
+         withBlock([&](ArchiveWriter &block) { section(block, 10, text(u"/data"_s) + word(0)); }), false},
+        {"the folder twice", withBlock([&](ArchiveWriter &block) {
+             section(block, 10, text(u"/data"_s));
+             section(block, 10, text(u"/data"_s));
+         }), false},
         {"sorts made by hand", withBlock([&](ArchiveWriter &block) { section(block, 3, sorts(1, {0, 1, 1, 2, 3, 1})); }),
          true},
         {"sorts twice", withBlock([&](ArchiveWriter &block) {
@@ -452,8 +477,12 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
     EXPECT_FALSE(older.treeSupport || older.adequacy || older.showJoinSupport);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The curve's study counts at most the two participants of the sorts.
     const auto block = [&](const Resampled &r) {
-        return withBlock([&](ArchiveWriter &b) { section(b, 8, r.bytes()); });
+        return withBlock([&](ArchiveWriter &b) {
+            section(b, 8, r.bytes());
+            section(b, 3, sorts(1, {0, 1, 1}, {}, std::nullopt, 2));
+        });
     };
     const auto switchOnly = [](qint32 show) {
         Resampled r;
@@ -492,6 +521,16 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
         {"a size the study does not have", block(with([](Resampled &r) { r.points = {3, 10, 0.5, 0.4, 0.6}; })),
          false},
         {"a size missing", block(with([](Resampled &r) { r.participants = 3; })), false},
+        {"more participants than the sorts count",
+         block(with([](Resampled &r) {
+             r.participants = 3;
+             r.points = {2, 10, 0.5, 0.4, 0.6, 3, 10, 0.5, 0.4, 0.6};
+         })),
+         false},
+        {"more participants than a count holds", block(with([](Resampled &r) { r.participants = 587202564; })),
+         false},
+        {"a curve without the sorts",
+         withBlock([&](ArchiveWriter &b) { section(b, 8, with([](Resampled &) {}).bytes()); }), false},
         {"more kept than drawn", block(with([](Resampled &r) { r.points = {2, 11, 0.5, 0.4, 0.6}; })), false},
         {"none kept, figures absent", block(with([&](Resampled &r) { r.points = {2, 0, nan, nan, nan}; })), true},
         {"none kept, yet a figure", block(with([&](Resampled &r) { r.points = {2, 0, 0.5, nan, nan}; })), false},

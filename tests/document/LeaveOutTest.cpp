@@ -4,13 +4,16 @@
 
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
+#include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
+#include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -59,9 +62,11 @@ QStringList fiveFiles(const AnalysisFileNames &names)
 }
 
 // Imports the file with the options into the document; the test fails when it cannot.
-void import(const QString &path, const Options &options, CSortanaMdiDoc &document, ScriptedPlatform &platform)
+void import(const QString &path, const Options &options, CSortanaMdiDoc &document, ScriptedPlatform &platform,
+            const QString &outputFolder = {})
 {
     ImportRun run(platform);
+    run.setOutputFolder(outputFolder);
     ASSERT_TRUE(run.chooseInput(path));
     StudySummary &s = run.summary();
     s.useFit = options.fit;
@@ -254,10 +259,68 @@ TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
     EXPECT_EQ(three.cardsPath, dir.filePath(u"study.v2-without-3-Cards.csv"_s));
     EXPECT_EQ(three.weightedMatrixPath, dir.filePath(u"study.v2-without-3-WeightedMatrix.csv"_s));
     EXPECT_EQ(leftOutFileNames(document, 0).itemsPath, dir.filePath(u"study.v2-Items.csv"_s));
-    // A document saved elsewhere whose input was named from the folder of the import.
+    // A document saved elsewhere, by a program that did not keep the analysis files' folder,
+    // whose input was named from the folder of the import.
+    document.analysisFolder.clear();
     document.summary->fileName = u"study.v2.txt"_s;
     document.pathName = u"/somewhere/else/study.klus"_s;
     EXPECT_EQ(leftOutFileNames(document, 1).participantsPath, u"/somewhere/else/study.v2-without-1-Participants.csv"_s);
+}
+
+// The folder chosen for the import's files is kept with the document: Analyse Again and
+// Include All write there, until the folder is gone.
+TEST(LeaveOut, TheFilesGoWhereTheLastAnalysisWroteItsOwn)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(u"input"_s);
+    QDir(dir.path()).mkpath(u"out"_s);
+    const QString input = dir.filePath(u"input/study.txt"_s);
+    writeBytes(input, raw.without({}));
+    const QString out = dir.filePath(u"out"_s);
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    import(input, {}, document, platform, out);
+    platform.clear(); // the study's own warnings
+    EXPECT_EQ(document.analysisFolder, out);
+
+    const AnalysisFileNames two = leftOutFileNames(document, 2);
+    EXPECT_EQ(two.cardsPath, dir.filePath(u"out/study-without-2-Cards.csv"_s));
+    EXPECT_EQ(two.inputPath, input);
+    ASSERT_TRUE(analyseAgain(document, {1, 3}, two, platform));
+    EXPECT_TRUE(QFileInfo::exists(two.weightedMatrixPath));
+    const AnalysisFileNames everybody = leftOutFileNames(document, 0);
+    EXPECT_EQ(everybody.itemsPath, dir.filePath(u"out/study-Items.csv"_s));
+
+    // Files named elsewhere in the dialog move the folder there.
+    QDir(dir.path()).mkpath(u"chosen"_s);
+    AnalysisFileNames chosen = analysisFileNames(dir.filePath(u"chosen/all.csv"_s));
+    chosen.inputPath = input;
+    ASSERT_TRUE(analyseAgain(document, {}, chosen, platform));
+    EXPECT_EQ(document.analysisFolder, dir.filePath(u"chosen"_s));
+
+    // The folder goes with the document; once it is gone, the files go beside the input.
+    const QString saved = dir.filePath(u"study.klus"_s);
+    ASSERT_TRUE(saveDocumentFile(document, saved, platform));
+    CSortanaMdiDoc loaded;
+    ASSERT_TRUE(openDocumentFile(loaded, saved, platform));
+    EXPECT_EQ(leftOutFileNames(loaded, 1).cardsPath, dir.filePath(u"chosen/study-without-1-Cards.csv"_s));
+    ASSERT_TRUE(QDir(dir.filePath(u"chosen"_s)).removeRecursively());
+    EXPECT_EQ(leftOutFileNames(loaded, 1).cardsPath, dir.filePath(u"input/study-without-1-Cards.csv"_s));
+    EXPECT_EQ(leftOutFileNames(loaded, 0).cardsPath, dir.filePath(u"input/study-Cards.csv"_s));
+
+    // A document from before the folder was kept has no such section, and saves without it.
+    loaded.analysisFolder.clear();
+    ArchiveWriter older;
+    loaded.Serialize(older);
+    writeBytes(saved, older.bytes());
+    CSortanaMdiDoc old;
+    ASSERT_TRUE(openDocumentFile(old, saved, platform));
+    EXPECT_TRUE(old.analysisFolder.isEmpty());
+    EXPECT_EQ(leftOutFileNames(old, 2).cardsPath, dir.filePath(u"input/study-without-2-Cards.csv"_s));
+    ArchiveWriter again;
+    old.Serialize(again);
+    EXPECT_EQ(again.bytes(), older.bytes());
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)

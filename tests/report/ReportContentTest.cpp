@@ -7,6 +7,7 @@
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
+#include "document/StudyFacts.h"
 #include "drawing/PictureExport.h"
 #include "support/ImportedDocument.h"
 #include "support/TestFiles.h"
@@ -229,12 +230,12 @@ TEST(ReportTime, ComesFromSourceDateEpochWhenItIsAUsableNumber)
 {
     const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
     qputenv("SOURCE_DATE_EPOCH", "1700000000");
-    EXPECT_EQ(reportCreationTime(), created);
-    EXPECT_EQ(reportCreationTime().toString(Qt::ISODate), u"2023-11-14T22:13:20Z"_s);
+    EXPECT_EQ(creationTime(), created);
+    EXPECT_EQ(creationTime().toString(Qt::ISODate), u"2023-11-14T22:13:20Z"_s);
     for (const char *unusable : {"", "soon", "-5", "99999999999999999999"}) {
         qputenv("SOURCE_DATE_EPOCH", unusable);
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        EXPECT_LE(std::abs(reportCreationTime().secsTo(now)), 60) << unusable;
+        EXPECT_LE(std::abs(creationTime().secsTo(now)), 60) << unusable;
     }
     if (saved.isNull())
         qunsetenv("SOURCE_DATE_EPOCH");

@@ -1,4 +1,4 @@
-// The workbook read back with the program's own reader: its first five sheets hold the cells
+// The workbook read back with the program's own reader: after the Study sheet, five sheets hold the cells
 // of the analysis files of the sorts the study keeps, ids and names stay text, and a write
 // that fails or is stopped leaves the file that was there.
 #include "analysis/AnalysisFileCells.h"
@@ -14,6 +14,8 @@
 #include "workbook/WorkbookFile.h"
 #include "workbook/WorkbookWriter.h"
 #include "xlsx/WorkbookReader.h"
+
+#include "SortanaVersion.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -148,7 +150,8 @@ TEST_F(Workbook, TheFirstFiveSheetsHoldTheKeptStudysAnalysisFilesCellForCell)
         const std::optional<QString> text = readAnalysisFile(*sheets[s].file);
         ASSERT_TRUE(text);
         const std::vector<QStringList> rows = analysisFileRows(*text);
-        const SheetXml xml = sheetXml(path(u"study.xlsx"_s), s + 1);
+        // After the Study sheet.
+        const SheetXml xml = sheetXml(path(u"study.xlsx"_s), s + 2);
         ASSERT_EQ(table.rows.size(), rows.size());
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (qsizetype c = 0; c < std::max(rows[r].size(), table.rows[r].size()); ++c) {
@@ -174,7 +177,7 @@ TEST_F(Workbook, TheFirstFiveSheetsHoldTheKeptStudysAnalysisFilesCellForCell)
     ASSERT_TRUE(readWorkbook(path(u"study.xlsx"_s), u"Cards"_s, cards, error));
     EXPECT_EQ(cards.rows[2], (QStringList{QString(), QString(), u"12"_s}));
     // Widths follow the longest text, up to 60 characters: the Items sheet's names.
-    const SheetXml items = sheetXml(path(u"study.xlsx"_s), 2);
+    const SheetXml items = sheetXml(path(u"study.xlsx"_s), 3);
     EXPECT_EQ(std::floor(items.widths.at(1)), 60);
     EXPECT_EQ(std::floor(items.widths.at(0)), QStringLiteral("Item No").size());
 }
@@ -203,9 +206,13 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     for (std::size_t k = 0; k < progress.size(); ++k)
         EXPECT_EQ(progress[k], std::make_pair(qint64(k + 1), qint64(progress.size())));
     ASSERT_TRUE(readWorkbook(workbook, u"Support"_s, table, error));
-    EXPECT_EQ(table.rows.front(), (QStringList{u"join"_s, u"similarity"_s, u"support"_s, u"items"_s}));
+    EXPECT_EQ(table.rows.front(),
+              (QStringList{u"join"_s, u"similarity"_s, u"similarity %"_s, u"support"_s, u"items"_s}));
+    // The first join, 12 and Apple, is that of three of the four participants.
+    EXPECT_EQ(table.rows[1].mid(1, 2), (QStringList{u"3"_s, u"75"_s}));
+    EXPECT_EQ(sheetXml(workbook, 12).types.at(u"C2"_s), u""_s);
     // The last join is the root's, with every card in the dendrogram's order.
-    EXPECT_EQ(table.rows.back().value(3).count(u'|'), document.itemCount - 1);
+    EXPECT_EQ(table.rows.back().value(4).count(u'|'), document.itemCount - 1);
     ASSERT_TRUE(readWorkbook(workbook, u"Stability"_s, table, error));
     EXPECT_EQ(table.rows.size(), std::size_t(document.numberOfGroups) + 1);
     ASSERT_TRUE(readWorkbook(workbook, u"Adequacy"_s, table, error));
@@ -214,13 +221,56 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     ASSERT_TRUE(readWorkbook(workbook, u"Placements"_s, placements, error));
     QuaZip zip(workbook);
     ASSERT_TRUE(zip.open(QuaZip::mdUnzip));
-    ASSERT_TRUE(zip.setCurrentFile(u"xl/worksheets/sheet7.xml"_s));
+    ASSERT_TRUE(zip.setCurrentFile(u"xl/worksheets/sheet8.xml"_s));
     QuaZipFile file(&zip);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString range = u"B2:%1"_s.arg(reference(int(placements.rows.size()) - 1,
                                                    int(placements.rows.front().size()) - 1));
     EXPECT_TRUE(file.readAll().contains("<conditionalFormatting sqref=\"" + range.toUtf8()
                                         + "\"><cfRule type=\"colorScale\""));
+}
+
+// The first sheet says what the study was made from, as the report does, and which program
+// made the workbook when; the checks say who is left out.
+TEST_F(Workbook, TheStudySheetAndWhoIsLeftOut)
+{
+    ASSERT_TRUE(analyseAgain(document, {2}, leftOutFileNames(document, 1), platform));
+    const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
+    qputenv("SOURCE_DATE_EPOCH", "1700000000");
+    QString error;
+    const bool written = saveWorkbook(document, path(u"study.xlsx"_s), {}, error);
+    if (saved.isNull())
+        qunsetenv("SOURCE_DATE_EPOCH");
+    else
+        qputenv("SOURCE_DATE_EPOCH", saved);
+    ASSERT_TRUE(written) << error.toStdString();
+
+    Table study;
+    ASSERT_TRUE(readWorkbook(path(u"study.xlsx"_s), QString(), study, error)) << error.toStdString();
+    const std::vector<QStringList> expected = {
+        {u"Input file"_s, dir.filePath(u"study.txt"_s)},
+        {u"Participants counted"_s, u"3"_s},
+        {u"Participants left out"_s, u"1 of 4: P3 (#3)"_s},
+        {u"Cards"_s, u"5"_s},
+        {u"Quality of fit used"_s, u"no"_s},
+        {u"Sub-groups used"_s, u"no"_s},
+        {u"Expert"_s, u"none"_s},
+        {u"Card sets per participant"_s, u"1"_s},
+        {u"Program version"_s, QStringLiteral(SORTANA_VERSION)},
+        {u"Workbook made"_s, u"2023-11-14T22:13:20Z"_s},
+    };
+    EXPECT_EQ(study.rows, expected);
+    const SheetXml xml = sheetXml(path(u"study.xlsx"_s), 1);
+    EXPECT_FALSE(xml.headerFrozen);
+    EXPECT_EQ(xml.types.at(u"B2"_s), u""_s); // the count a number
+    EXPECT_TRUE(isTextType(xml.types.at(u"B9"_s)));
+
+    Table checks;
+    ASSERT_TRUE(readWorkbook(path(u"study.xlsx"_s), u"Participant Checks"_s, checks, error));
+    QStringList leftOut;
+    for (const QStringList &row : checks.rows)
+        leftOut << row.front() + u'=' + row.value(5);
+    EXPECT_EQ(leftOut, (QStringList{u"participant=left out"_s, u"P007="_s, u"P2="_s, u"P3=yes"_s, u"Ann="_s}));
 }
 
 TEST_F(Workbook, ADocumentWithoutTheSortsIsRefused)
