@@ -20,6 +20,8 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -53,15 +55,32 @@ struct SheetXml {
     std::map<int, double> widths; // by 0-based column
 };
 
+// Every part of a workbook by its name in the zip.
+std::map<QString, QByteArray> zipParts(const QString &workbook)
+{
+    std::map<QString, QByteArray> parts;
+    QuaZip zip(workbook);
+    EXPECT_TRUE(zip.open(QuaZip::mdUnzip));
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        parts[zip.getCurrentFileName()] = file.readAll();
+    }
+    return parts;
+}
+
+QByteArray zipPart(const QString &workbook, const QString &name)
+{
+    const std::map<QString, QByteArray> parts = zipParts(workbook);
+    const auto part = parts.find(name);
+    EXPECT_NE(part, parts.end()) << name.toStdString();
+    return part == parts.end() ? QByteArray() : part->second;
+}
+
 SheetXml sheetXml(const QString &workbook, int sheetNumber)
 {
     SheetXml sheet;
-    QuaZip zip(workbook);
-    EXPECT_TRUE(zip.open(QuaZip::mdUnzip));
-    EXPECT_TRUE(zip.setCurrentFile(u"xl/worksheets/sheet%1.xml"_s.arg(sheetNumber)));
-    QuaZipFile file(&zip);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(file.readAll());
+    QXmlStreamReader xml(zipPart(workbook, u"xl/worksheets/sheet%1.xml"_s.arg(sheetNumber)));
     while (xml.readNextStartElement() || !xml.atEnd()) {
         if (!xml.isStartElement())
             continue;
@@ -219,15 +238,48 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     // Placements: the counts shaded white to blue, the card names left alone.
     Table placements;
     ASSERT_TRUE(readWorkbook(workbook, u"Placements"_s, placements, error));
-    QuaZip zip(workbook);
-    ASSERT_TRUE(zip.open(QuaZip::mdUnzip));
-    ASSERT_TRUE(zip.setCurrentFile(u"xl/worksheets/sheet8.xml"_s));
-    QuaZipFile file(&zip);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString range = u"B2:%1"_s.arg(reference(int(placements.rows.size()) - 1,
                                                    int(placements.rows.front().size()) - 1));
-    EXPECT_TRUE(file.readAll().contains("<conditionalFormatting sqref=\"" + range.toUtf8()
+    EXPECT_TRUE(zipPart(workbook, u"xl/worksheets/sheet8.xml"_s).contains("<conditionalFormatting sqref=\"" + range.toUtf8()
                                         + "\"><cfRule type=\"colorScale\""));
+}
+
+// Every part of the workbook but its dates, byte for byte as the program wrote it when the
+// parts were kept (tests/data/workbook/parts): a change of the writer, the sheets or the zip
+// library that changes a byte shows here. The input's folder and the program's version stand
+// as @DIR@ and @VERSION@.
+TEST_F(Workbook, EveryPartButTheDatesIsTheKeptOne)
+{
+    ASSERT_TRUE(analyseAgain(document, {2}, leftOutFileNames(document, 1), platform));
+    document.treeSupport = computeTreeSupport(document, 10, 1, {});
+    document.adequacy = computeAdequacy(document, 10, 1, {});
+    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    const QString workbook = path(u"study.xlsx"_s);
+    const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
+    qputenv("SOURCE_DATE_EPOCH", "1700000000");
+    QString error;
+    const bool written = saveWorkbook(document, workbook, {}, error);
+    if (saved.isNull())
+        qunsetenv("SOURCE_DATE_EPOCH");
+    else
+        qputenv("SOURCE_DATE_EPOCH", saved);
+    ASSERT_TRUE(written) << error.toStdString();
+
+    const QDir kept(QStringLiteral(SORTANA_WORKBOOK_DIR "/parts"));
+    QStringList keptNames;
+    for (QDirIterator it(kept.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        keptNames << kept.relativeFilePath(it.next());
+    keptNames.sort();
+    QStringList names;
+    for (auto &[name, bytes] : zipParts(workbook)) {
+        if (name == u"docProps/core.xml")
+            continue;
+        names << name;
+        bytes.replace(dir.path().toUtf8(), "@DIR@").replace(">" SORTANA_VERSION "<", ">@VERSION@<");
+        EXPECT_EQ(bytes, readBytes(kept.filePath(name))) << name.toStdString();
+    }
+    names.sort();
+    EXPECT_EQ(names, keptNames);
 }
 
 // The first sheet says what the study was made from, as the report does, and which program
@@ -389,12 +441,7 @@ TEST(WorkbookWriter, WritesTheSameSheetInEitherMemoryMode)
         EXPECT_EQ(std::floor(xml.widths.at(0)), 3);
         EXPECT_EQ(std::floor(xml.widths.at(3)), 5);
         // Percents shown with the decimals they were written with.
-        QuaZip zip(path);
-        ASSERT_TRUE(zip.open(QuaZip::mdUnzip));
-        ASSERT_TRUE(zip.setCurrentFile(u"xl/styles.xml"_s));
-        QuaZipFile styles(&zip);
-        ASSERT_TRUE(styles.open(QIODevice::ReadOnly));
-        const QByteArray formats = styles.readAll();
+        const QByteArray formats = zipPart(path, u"xl/styles.xml"_s);
         EXPECT_TRUE(formats.contains("formatCode=\"0%\"") && formats.contains("formatCode=\"0.0%\"")) << formats.data();
     }
 }
