@@ -21,12 +21,11 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The libraries come from dpkg-shlibdeps; the rest is what the programs load or rely on
-# without linking it: the workbook writer's library is loaded when a workbook is written,
-# the layout's font metrics are those of Liberation Sans, and the document type is only
-# known once shared-mime-info has read it.
+# The libraries come from dpkg-shlibdeps; the rest is what the programs rely on without
+# linking it: the layout's font metrics are those of Liberation Sans, and the document type is
+# only known once shared-mime-info has read it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxlsxwriter4, fonts-liberation2, shared-mime-info")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 
 include(CPack)

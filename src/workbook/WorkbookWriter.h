@@ -12,9 +12,9 @@ struct lxw_worksheet;
 
 namespace sortana {
 
-// Writes an XLSX workbook sheet by sheet into a temporary file beside `path`, which replaces
-// `path` only when the whole workbook was written and closed without an error: a failure or
-// a writer dropped before commit() leaves the file that was there as it was.
+// Writes an XLSX workbook sheet by sheet into a temporary file beside `path`, which is saved as
+// `path` (through saveReplacing) only when the whole workbook was written and closed without an
+// error: a failure or a writer dropped before commit() leaves the file that was there as it was.
 class WorkbookWriter {
 public:
     // The cells of the largest sheet to come tell whether the rows are kept in memory.
@@ -36,14 +36,11 @@ private:
                    const QString &sheetName);
     // The widths, the frozen header and the colour scale, once the rows are written.
     bool finishSheet(lxw_worksheet *worksheet, const WorkbookSheet &sheet, const std::vector<qsizetype> &widths);
+    // Keeps the first message and abandons the workbook.
     bool fail(const QString &message);
-    void abandon();
 
     QString m_path;
-    // The file written: the path's own, or the one its link names.
-    QString m_target;
     qint64 m_largestSheetCells = 0;
-    QString m_temporaryPath;
     QString m_error;
     std::unique_ptr<Book> m_book;
 };

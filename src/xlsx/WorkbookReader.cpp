@@ -3,9 +3,7 @@
 #include "import/ImportMessages.h"
 #include "xlsx/WorkbookLimits.h"
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipfileinfo.h>
+#include <minizip/unzip.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +12,9 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <new>
 #include <optional>
@@ -47,12 +47,15 @@ struct WorkbookFailure {
 constexpr qint64 maxRow = 1048576;
 constexpr qint64 maxColumn = 16384;
 
-// Hands a part's inflated bytes to the XML reader and stops them at the limits, whatever sizes
-// the archive declares. Ending the data early makes the XML reader stop with an error.
+// Hands the inflated bytes of the archive's open part to the XML reader and stops them at the
+// limits, whatever sizes the archive declares. Ending the data early makes the XML reader stop
+// with an error.
 class BoundedPart final : public QIODevice {
 public:
-    BoundedPart(QuaZipFile &part, qint64 compressedBytes, const WorkbookLimits &limits)
-        : m_part(part), m_compressedBytes(qMax<qint64>(compressedBytes, 1)), m_limits(limits)
+    BoundedPart(unzFile zip, qint64 compressedBytes, const WorkbookLimits &limits)
+        : m_zip(zip),
+          m_compressedBytes(qMax<qint64>(compressedBytes, 1)),
+          m_limits(limits)
     {
     }
 
@@ -66,9 +69,9 @@ protected:
             return -1;
         // One byte past the limit is enough to know that the part exceeds it.
         const qint64 room = m_limits.maxPartBytes - m_inflated + 1;
-        const qint64 read = m_part.read(data, qMin(maxSize, room));
+        const int read = unzReadCurrentFile(m_zip, data, unsigned(std::min({maxSize, room, qint64(INT_MAX)})));
         if (read <= 0)
-            return read;
+            return read < 0 ? -1 : 0;
         m_inflated += read;
         if (m_inflated > m_limits.maxPartBytes
             || (m_inflated > m_limits.ratioFreeBytes
@@ -81,7 +84,7 @@ protected:
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    QuaZipFile &m_part;
+    unzFile m_zip;
     qint64 m_compressedBytes;
     const WorkbookLimits &m_limits;
     qint64 m_inflated = 0;
@@ -91,32 +94,44 @@ private:
 // The zip archive of a workbook and its parts, by their names in the archive.
 class Archive {
 public:
-    Archive(QFile &file, const WorkbookLimits &limits) : m_zip(&file), m_limits(limits), m_fileBytes(file.size())
+    Archive(const QString &path, qint64 fileBytes, const WorkbookLimits &limits)
+        : m_zip(unzOpen64(QFile::encodeName(path).constData())),
+          m_limits(limits),
+          m_fileBytes(fileBytes)
     {
-        if (!m_zip.open(QuaZip::mdUnzip))
+        if (!m_zip)
             fail(Failure::Damaged);
     }
+    // Closes the part being read as well, when a failure left it open.
+    ~Archive() { unzClose(m_zip); }
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
 
     const WorkbookLimits &limits() const { return m_limits; }
 
-    bool contains(const QString &name) { return m_zip.setCurrentFile(name, QuaZip::csInsensitive); }
+    // Makes the part of that name, compared without regard to case, the current one.
+    bool contains(const QString &name)
+    {
+        constexpr int caseInsensitive = 2;
+        return unzLocateFile(m_zip, name.toUtf8().constData(), caseInsensitive) == UNZ_OK;
+    }
 
-    // Runs `read` on the XML of the part; a part that is missing, cannot be inflated or is not
-    // well-formed XML makes the workbook damaged.
+    // Runs `read` on the XML of the part; a part that is missing, cannot be inflated, fails its
+    // CRC or is not well-formed XML makes the workbook damaged.
     template <typename Read> void readXml(const QString &name, Read &&read)
     {
         if (!contains(name))
             fail(Failure::Damaged);
-        QuaZipFileInfo64 info;
-        if (!m_zip.getCurrentFileInfo(&info))
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
             fail(Failure::Damaged);
-        if (info.isEncrypted())
+        constexpr uLong encryptedFlag = 1;
+        if (info.flag & encryptedFlag)
             fail(Failure::Password);
-        QuaZipFile part(&m_zip);
-        if (!part.open(QIODevice::ReadOnly))
+        if (unzOpenCurrentFile(m_zip) != UNZ_OK)
             fail(Failure::Damaged);
         // A part's compressed size as the archive declares it, but never more than the file.
-        BoundedPart bytes(part, qMin(part.csize(), m_fileBytes), m_limits);
+        BoundedPart bytes(m_zip, qint64(std::min<quint64>(info.compressed_size, quint64(m_fileBytes))), m_limits);
         bytes.open(QIODevice::ReadOnly);
         QXmlStreamReader xml(&bytes);
         try {
@@ -131,13 +146,13 @@ public:
             fail(Failure::TooLarge);
         if (xml.hasError())
             fail(Failure::Damaged);
-        part.close();
-        if (part.getZipError() != UNZ_OK)
+        // The CRC is checked here, once the whole part has been read.
+        if (unzCloseCurrentFile(m_zip) != UNZ_OK)
             fail(Failure::Damaged);
     }
 
 private:
-    QuaZip m_zip;
+    unzFile m_zip;
     const WorkbookLimits &m_limits;
     qint64 m_fileBytes;
 };
@@ -554,8 +569,7 @@ void readInto(QFile &file, const QString &wanted, const WorkbookLimits &limits, 
         fail(Failure::OpenFailed);
     if (isEncryptedWorkbook(file))
         fail(Failure::Password);
-    file.seek(0);
-    Archive archive(file, limits);
+    Archive archive(file.fileName(), file.size(), limits);
     const QString workbook = workbookPart(archive);
     const Relationships relationships = readRelationships(archive, workbook);
     const std::vector<Sheet> sheets = readSheets(archive, workbook);

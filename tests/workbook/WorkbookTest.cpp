@@ -17,8 +17,7 @@
 
 #include "SortanaVersion.h"
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include <minizip/unzip.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -59,13 +58,21 @@ struct SheetXml {
 std::map<QString, QByteArray> zipParts(const QString &workbook)
 {
     std::map<QString, QByteArray> parts;
-    QuaZip zip(workbook);
-    EXPECT_TRUE(zip.open(QuaZip::mdUnzip));
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        parts[zip.getCurrentFileName()] = file.readAll();
+    const unzFile zip = unzOpen64(QFile::encodeName(workbook).constData());
+    EXPECT_TRUE(zip);
+    if (!zip)
+        return parts;
+    for (int more = unzGoToFirstFile(zip); more == UNZ_OK; more = unzGoToNextFile(zip)) {
+        unz_file_info64 info{};
+        char name[257] = {};
+        EXPECT_EQ(unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0), UNZ_OK);
+        QByteArray bytes(qsizetype(info.uncompressed_size), '\0');
+        EXPECT_EQ(unzOpenCurrentFile(zip), UNZ_OK);
+        EXPECT_EQ(unzReadCurrentFile(zip, bytes.data(), unsigned(bytes.size())), int(bytes.size()));
+        EXPECT_EQ(unzCloseCurrentFile(zip), UNZ_OK) << name;
+        parts[QString::fromUtf8(name)] = bytes;
     }
+    unzClose(zip);
     return parts;
 }
 
