@@ -4,6 +4,7 @@
 #include "document/DocumentLinks.h"
 #include "import/StudySorts.h"
 #include "views/DocumentWindow.h"
+#include "views/ParticipantsModel.h"
 
 #include <functional>
 #include <optional>
@@ -13,8 +14,6 @@ class QLabel;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
-class QStandardItem;
-class QStandardItemModel;
 class QTableView;
 class QTextBrowser;
 
@@ -34,7 +33,8 @@ public:
     // (empty when the user cancelled). The other four files take the same name.
     using FilesChooser = std::function<QString(const QString &initialCardsPath)>;
 
-    enum Column { Number, Participant, Groups, Cards, MeanDistance, Flags, ColumnCount };
+    using Column = ParticipantsModel::Column;
+    using enum ParticipantsModel::Column;
 
     ParticipantsView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~ParticipantsView() override;
@@ -81,11 +81,9 @@ public:
 
 private:
     void fill();
-    void fillRow(const ParticipantCheck &check);
     void showLeftOut();
     void updateButtons();
     bool runAnalysis(std::vector<qint32> leftOut);
-    QStandardItem *tickItem(qint32 participant) const;
     QString tableText() const;
     QString representativeHtml() const;
     QString printedHtml() const;
@@ -93,7 +91,7 @@ private:
     QStackedWidget *m_pages;
     QLabel *m_missing;
     QLabel *m_leftOut;
-    QStandardItemModel *m_model;
+    ParticipantsModel *m_model;
     QSortFilterProxyModel *m_sorted;
     QTableView *m_table;
     QTextBrowser *m_representative;
@@ -105,8 +103,6 @@ private:
     std::optional<ParticipantChecks> m_checks;
     // The sorts the figures were worked out from, to tell when they must be worked out again.
     StudySorts m_checkedSorts;
-    // Who the document left out when the ticks were last set from it.
-    std::vector<qint32> m_shownLeftOut;
 };
 
 // The five analysis files named after the path the user chose for the Cards file (with or
