@@ -30,7 +30,10 @@ namespace sortana {
 
 namespace {
 
-const QString csvFilter = QStringLiteral("Comma-separated files (*.csv);;All files (*)");
+QString csvFilter()
+{
+    return QCoreApplication::translate("CategoriesView", "Comma-separated files (*.csv);;All files (*)");
+}
 
 QTreeView *newList(TextTableModel *rows, QAbstractItemView::SelectionMode selection)
 {
@@ -59,21 +62,19 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
       m_page(new QWidget),
       m_message(new QLabel),
       m_splitter(new QSplitter(Qt::Horizontal)),
-      m_categoryRows(new TextTableModel({QStringLiteral("Category"), QStringLiteral("Participants"),
-                                         QStringLiteral("Groups"), QStringLiteral("Cards"),
-                                         QStringLiteral("Agreement %")},
-                                        this)),
-      m_cardRows(new TextTableModel({QStringLiteral("Card"), QStringLiteral("Placed by")}, this)),
-      m_spellingRows(new TextTableModel({QStringLiteral("Spelling"), QStringLiteral("Groups")}, this)),
+      m_categoryRows(
+          new TextTableModel({tr("Category"), tr("Participants"), tr("Groups"), tr("Cards"), tr("Agreement %")}, this)),
+      m_cardRows(new TextTableModel({tr("Card"), tr("Placed by")}, this)),
+      m_spellingRows(new TextTableModel({tr("Spelling"), tr("Groups")}, this)),
       m_categories(newList(m_categoryRows, QAbstractItemView::ExtendedSelection)),
       m_cards(newList(m_cardRows, QAbstractItemView::NoSelection)),
       m_spellings(newList(m_spellingRows, QAbstractItemView::NoSelection)),
-      m_merge(new QPushButton(QStringLiteral("&Merge..."))),
-      m_rename(new QPushButton(QStringLiteral("&Rename..."))),
-      m_split(new QPushButton(QStringLiteral("&Split"))),
-      m_suggest(new QPushButton(QStringLiteral("S&uggest Merges..."))),
-      m_import(new QPushButton(QStringLiteral("&Import Standardisation..."))),
-      m_export(new QPushButton(QStringLiteral("&Export Standardisation...")))
+      m_merge(new QPushButton(tr("&Merge..."))),
+      m_rename(new QPushButton(tr("&Rename..."))),
+      m_split(new QPushButton(tr("&Split"))),
+      m_suggest(new QPushButton(tr("S&uggest Merges..."))),
+      m_import(new QPushButton(tr("&Import Standardisation..."))),
+      m_export(new QPushButton(tr("&Export Standardisation...")))
 {
     // The window is a page of lists, not a scrolled drawing: the lists scroll themselves.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -109,10 +110,10 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
         return dialog.exec() == QDialog::Accepted ? dialog.ticked() : std::vector<SuggestedMerge>();
     };
     m_chooseSaveFile = [this](const QString &title, const QString &initial) {
-        return QFileDialog::getSaveFileName(this, title, initial, csvFilter);
+        return QFileDialog::getSaveFileName(this, title, initial, csvFilter());
     };
     m_chooseOpenFile = [this](const QString &title, const QString &initial) {
-        return QFileDialog::getOpenFileName(this, title, initial, csvFilter);
+        return QFileDialog::getOpenFileName(this, title, initial, csvFilter());
     };
     connect(m_categories->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         showSelected();
@@ -242,7 +243,7 @@ void CategoriesView::mergeSelected()
     const std::vector<const Category *> chosen = selectedCategories();
     if (chosen.size() < 2)
         return;
-    const QString name = m_chooseName(QStringLiteral("Merge Categories"), chosen.front()->name);
+    const QString name = m_chooseName(tr("Merge Categories"), chosen.front()->name);
     if (name.isEmpty())
         return;
     QStringList spellings;
@@ -257,7 +258,7 @@ void CategoriesView::renameSelected()
     const std::vector<const Category *> chosen = selectedCategories();
     if (chosen.size() != 1)
         return;
-    const QString name = m_chooseName(QStringLiteral("Rename Category"), chosen.front()->name);
+    const QString name = m_chooseName(tr("Rename Category"), chosen.front()->name);
     if (name.isEmpty())
         return;
     mergeCategories(*m_document, chosen.front()->spellingTexts(), name);
@@ -285,7 +286,7 @@ void CategoriesView::suggestMerges()
     const CategoryTable table = *m_table;
     const std::vector<SuggestedMerge> suggestions = sortana::suggestMerges(table);
     if (suggestions.empty()) {
-        m_platform.messageBox(QStringLiteral("No categories differ only in their accents."), MessageIcon::Information,
+        m_platform.messageBox(tr("No categories differ only in their accents."), MessageIcon::Information,
                               MessageButtons::Ok);
         return;
     }
@@ -308,21 +309,19 @@ void CategoriesView::exportStandardisation()
     const QString named = saved || !m_document->summary ? m_document->pathName : m_document->summary->fileName;
     const PathParts parts = splitPathAsStored(named);
     const QString initial = parts.folder + parts.baseName + QStringLiteral("-standardisation.csv");
-    const QString path = m_chooseSaveFile(QStringLiteral("Export Standardisation"), initial);
+    const QString path = m_chooseSaveFile(tr("Export Standardisation"), initial);
     if (path.isEmpty())
         return;
     const QByteArray csv = standardisationCsv(standardisationRows(*m_table, m_document->standardisation));
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(csv) == csv.size(); }))
-        m_platform.fileFailure(
-            QStringLiteral("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
+        m_platform.fileFailure(tr("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
 }
 
 void CategoriesView::importStandardisation()
 {
     if (!m_table)
         return;
-    const QString path =
-        m_chooseOpenFile(QStringLiteral("Import Standardisation"), QFileInfo(m_document->pathName).path());
+    const QString path = m_chooseOpenFile(tr("Import Standardisation"), QFileInfo(m_document->pathName).path());
     if (path.isEmpty())
         return;
     QString error;
@@ -357,9 +356,9 @@ bool CategoriesView::printTo(QPrinter &printer)
     if (!m_table)
         return false;
     const PrintedTable &table = m_categoryRows->table();
-    return printPagesOn(printer, QStringLiteral("The categories"), [&](QPainter &painter, const auto &newPage) {
+    return printPagesOn(printer, tr("The categories"), [&](QPainter &painter, const auto &newPage) {
         return printTextPages(painter, newPage, m_document->title,
-                              QStringLiteral("<h2>Categories</h2>") + tableHtml(table));
+                              QStringLiteral("<h2>%1</h2>").arg(tr("Categories")) + tableHtml(table));
     });
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include <QCoreApplication>
+
 class QLabel;
 class QPushButton;
 class QSplitter;
@@ -26,6 +28,8 @@ class TextTableModel;
 // every window follows it at once. A document saved without the sorts gets a line that says
 // so.
 class CategoriesView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(CategoriesView)
+
 public:
     // Asks for a text, the initial one in; empty when cancelled.
     using TextChooser = std::function<QString(const QString &title, const QString &initial)>;

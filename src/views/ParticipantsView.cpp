@@ -34,8 +34,10 @@ namespace {
 
 QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
 {
-    QFileDialog dialog(parent, QStringLiteral("Analyse Again: Name the Analysis Files"), initialCardsPath,
-                       QStringLiteral("Analysis files (*-Cards.csv);;All Files (*)"));
+    QFileDialog dialog(parent,
+                       QCoreApplication::translate("ParticipantsView", "Analyse Again: Name the Analysis Files"),
+                       initialCardsPath,
+                       QCoreApplication::translate("ParticipantsView", "Analysis files (*-Cards.csv);;All Files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -68,9 +70,9 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
       m_sorted(new QSortFilterProxyModel(this)),
       m_table(new QTableView),
       m_representative(new QTextBrowser),
-      m_tickFlagged(new QPushButton(QStringLiteral("&Tick All Flagged"))),
-      m_analyseAgain(new QPushButton(QStringLiteral("&Analyse Again..."))),
-      m_includeAll(new QPushButton(QStringLiteral("&Include All..."))),
+      m_tickFlagged(new QPushButton(tr("&Tick All Flagged"))),
+      m_analyseAgain(new QPushButton(tr("&Analyse Again..."))),
+      m_includeAll(new QPushButton(tr("&Include All..."))),
       m_chooseFiles([this](const QString &initial) { return askAnalysisFiles(this, initial); })
 {
     // The window is made of widgets that scroll themselves.
@@ -95,11 +97,11 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
     m_missing->setWordWrap(true);
     m_missing->setAlignment(Qt::AlignCenter);
     m_tickFlagged->setObjectName(QStringLiteral("tickAllFlagged"));
-    m_tickFlagged->setToolTip(QStringLiteral("Tick every participant with a flag"));
+    m_tickFlagged->setToolTip(tr("Tick every participant with a flag"));
     m_analyseAgain->setObjectName(QStringLiteral("analyseAgain"));
-    m_analyseAgain->setToolTip(QStringLiteral("Analyse the study again without the ticked participants"));
+    m_analyseAgain->setToolTip(tr("Analyse the study again without the ticked participants"));
     m_includeAll->setObjectName(QStringLiteral("includeAll"));
-    m_includeAll->setToolTip(QStringLiteral("Analyse the study again with every participant"));
+    m_includeAll->setToolTip(tr("Analyse the study again with every participant"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_tickFlagged);
@@ -182,8 +184,7 @@ void ParticipantsView::showLeftOut()
 {
     const std::vector<qint32> &leftOut = m_document->leftOut;
     const QString text = leftOutText(*m_document);
-    m_leftOut->setText(text.isEmpty() ? QStringLiteral("Every participant is counted.")
-                                      : QStringLiteral("Left out of the analysis: ") + text);
+    m_leftOut->setText(text.isEmpty() ? tr("Every participant is counted.") : tr("Left out of the analysis: ") + text);
     m_model->showLeftOut(leftOut);
     // Italics take more room; the flags take the rest.
     for (int c = 0; c < Flags; ++c)
@@ -258,13 +259,13 @@ QString ParticipantsView::representativeText() const
 QString ParticipantsView::representativeHtml() const
 {
     const QStringList names = m_document->itemNames ? *m_document->itemNames : QStringList();
-    QString html = QStringLiteral("<h3>The most representative sorts</h3>");
+    QString html = QStringLiteral("<h3>%1</h3>").arg(tr("The most representative sorts"));
     if (m_checks->representative.empty())
-        html += QStringLiteral("<p>No two participants placed cards to compare.</p>");
+        html += QStringLiteral("<p>%1</p>").arg(tr("No two participants placed cards to compare."));
     int rank = 0;
     for (const int row : m_checks->representative) {
         const ParticipantCheck &check = m_checks->rows[size_t(row)];
-        html += QStringLiteral("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
+        html += tr("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
                     .arg(QString::number(++rank), check.id.toHtmlEscaped(), QString::number(check.index + 1),
                          meanDistanceText(check));
         for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
@@ -301,8 +302,8 @@ QString ParticipantsView::printedHtml() const
             cells << m_sorted->index(r, c).data().toString();
         table.rows.push_back(cells);
     }
-    return QStringLiteral("<h2>Participants</h2><p>%1</p>").arg(m_leftOut->text().toHtmlEscaped()) + tableHtml(table)
-        + representativeHtml();
+    return QStringLiteral("<h2>%1</h2><p>%2</p>").arg(tr("Participants"), m_leftOut->text().toHtmlEscaped())
+        + tableHtml(table) + representativeHtml();
 }
 
 bool ParticipantsView::canCopy() const
@@ -316,19 +317,19 @@ void ParticipantsView::copyToClipboard()
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        message(QStringLiteral("Cannot open the Clipboard"));
+        message(tr("Cannot open the Clipboard"));
         return;
     }
     clipboard->setText(tableText());
     if (!clipboard->mimeData() || !clipboard->mimeData()->hasText())
-        message(QStringLiteral("Unable to set Clipboard data"));
+        message(tr("Unable to set Clipboard data"));
 }
 
 bool ParticipantsView::printTo(QPrinter &printer)
 {
     if (!m_checks)
         return false;
-    return printPagesOn(printer, QStringLiteral("The participants"), [this](QPainter &painter, const auto &newPage) {
+    return printPagesOn(printer, tr("The participants"), [this](QPainter &painter, const auto &newPage) {
         return printTextPages(painter, newPage, m_document->title, printedHtml());
     });
 }
@@ -353,7 +354,7 @@ bool ParticipantsView::findNext(const QString &text)
 
 bool ParticipantsView::exportPicture(const QString &, int)
 {
-    message(QStringLiteral("The participants are a table, not a picture: copy it or print it instead."));
+    message(tr("The participants are a table, not a picture: copy it or print it instead."));
     return false;
 }
 

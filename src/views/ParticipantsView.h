@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include <QCoreApplication>
+
 class QLabel;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -28,6 +30,8 @@ struct AnalysisFileNames;
 // again without them, or brings everyone back; every window on the document follows. A
 // document saved without the sorts gets a line that says so.
 class ParticipantsView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(ParticipantsView)
+
 public:
     // Asks where the analysis files go: the default Cards file's path in, the chosen path out
     // (empty when the user cancelled). The other four files take the same name.

@@ -10,15 +10,18 @@
 #include "support/TestFiles.h"
 #include "views/CSortanaMdiView.h"
 #include "views/CategoriesViewDialogs.h"
+#include "views/ParticipantsModel.h"
 #include "views/PlacementView.h"
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QLabel>
-#include <QAbstractItemModelTester>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -294,6 +297,30 @@ TEST_F(CategoriesWindow, TheNameDialogShowsItsWholeTitleAndName)
             EXPECT_EQ(field->text(), name);
         }
     }
+}
+
+// A translation reaches the table windows' texts without a change to the code: every text
+// comes to them through the translator installed, in the context of the class that shows it.
+TEST_F(CategoriesWindow, ATranslatorGivesTheTableWindowsTheirTexts)
+{
+    class Marking final : public QTranslator {
+    public:
+        bool isEmpty() const override { return false; }
+        QString translate(const char *context, const char *source, const char *, int) const override
+        {
+            return QString::fromUtf8(context) + u':' + QString::fromUtf8(source);
+        }
+    } marking;
+    QCoreApplication::installTranslator(&marking);
+    CategoriesView window(&document, platform);
+    window.OnInitialUpdate();
+    const QStringList participantsHeadings = ParticipantsModel::headings();
+    QCoreApplication::removeTranslator(&marking);
+
+    EXPECT_EQ(window.categoryList().model()->headerData(4, Qt::Horizontal).toString(), u"CategoriesView:Agreement %"_s);
+    EXPECT_EQ(window.cardList().model()->headerData(1, Qt::Horizontal).toString(), u"CategoriesView:Placed by"_s);
+    EXPECT_EQ(window.findChildren<QPushButton *>().front()->text(), u"CategoriesView:&Merge..."_s);
+    EXPECT_EQ(participantsHeadings.back(), u"ParticipantsModel:Flags"_s);
 }
 
 TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
