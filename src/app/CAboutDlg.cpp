@@ -30,22 +30,22 @@ std::optional<std::array<int, 4>> programVersion()
 
 CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Sortana"));
+    setWindowTitle(tr("About Sortana"));
 
     auto *icon = new QLabel;
     icon->setPixmap(applicationIcon().pixmap(48, 48));
-    auto *version = new QLabel(QStringLiteral("Sortana Version 1.0"));
+    auto *version = new QLabel(tr("Sortana Version 1.0"));
     version->setObjectName(controlName(ControlId::aboutVersion));
     if (const auto numbers = programVersion()) {
-        version->setText(formatMessage(u"Sortana Version %d.%d.%d.%d",
+        version->setText(formatMessage(tr("Sortana Version %d.%d.%d.%d"),
                                        {QString::number((*numbers)[0]), QString::number((*numbers)[1]),
                                         QString::number((*numbers)[2]), QString::number((*numbers)[3])}));
     }
 
-    auto *ok = new QPushButton(QStringLiteral("OK"));
+    auto *ok = new QPushButton(tr("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *webSite = new QPushButton(QStringLiteral("&Web Site"));
+    auto *webSite = new QPushButton(tr("&Web Site"));
     webSite->setObjectName(controlName(ControlId::aboutWebSite));
     // The guide installed with the program stands in for the web page: it is there offline.
     connect(webSite, &QPushButton::clicked, this,
@@ -53,7 +53,7 @@ CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
 
     auto *text = new QVBoxLayout;
     text->addWidget(version);
-    text->addWidget(new QLabel(QStringLiteral("Card-sort analysis. Copyright \u00A9 Verdell.")));
+    text->addWidget(new QLabel(tr("Card-sort analysis. Copyright \u00A9 Verdell.")));
     text->addWidget(new QLabel(QString::fromLatin1(makerWebAddress)));
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(ok);

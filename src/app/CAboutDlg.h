@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include <array>
@@ -17,6 +18,8 @@ std::optional<std::array<int, 4>> programVersion();
 
 // The program's version, the maker's address, and the Web Site button, which opens the guide.
 class CAboutDlg : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(CAboutDlg)
+
 public:
     explicit CAboutDlg(Platform &platform, QWidget *parent = nullptr);
 };

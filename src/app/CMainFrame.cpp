@@ -63,8 +63,9 @@ const char *const windowEntry = "documentWindow";
 QString askFindText(QWidget *parent, const QString &initial)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, QStringLiteral("Find"), QStringLiteral("Find what:"),
-                                               QLineEdit::Normal, initial, &ok);
+    const QString text =
+        QInputDialog::getText(parent, QCoreApplication::translate("CMainFrame", "Find"),
+                              QCoreApplication::translate("CMainFrame", "Find what:"), QLineEdit::Normal, initial, &ok);
     return ok ? text : QString();
 }
 
@@ -76,13 +77,14 @@ void post(QAction *command)
 
 QString askOpenPath(QWidget *parent, const QString &)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
-                                        documentFilter + QStringLiteral(";;All Files (*)"));
+    return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("CMainFrame", "Open"), QString(),
+                                        documentFilter + QStringLiteral(";;")
+                                            + QCoreApplication::translate("CMainFrame", "All Files (*)"));
 }
 
 QString askSavePath(QWidget *parent, const QString &initial)
 {
-    QFileDialog dialog(parent, QStringLiteral("Save As"), initial, documentFilter);
+    QFileDialog dialog(parent, QCoreApplication::translate("CMainFrame", "Save As"), initial, documentFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(documentExtension.toString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -183,30 +185,30 @@ void CMainFrame::createCommands()
                 (frame->view().*member)(m_printer);
         };
     };
-    addCommand(fileNew, QStringLiteral("&New\tCtrl+N"), [this] { newDocument(); }, {key(Qt::CTRL | Qt::Key_N)});
-    addCommand(fileOpen, QStringLiteral("&Open...\tCtrl+O"), [this] { openDocument(); }, {key(Qt::CTRL | Qt::Key_O)});
-    addCommand(fileClose, QStringLiteral("&Close"), [this] { closeDocument(); });
-    addCommand(fileSave, QStringLiteral("&Save\tCtrl+S"), [this] {
+    addCommand(fileNew, tr("&New\tCtrl+N"), [this] { newDocument(); }, {key(Qt::CTRL | Qt::Key_N)});
+    addCommand(fileOpen, tr("&Open...\tCtrl+O"), [this] { openDocument(); }, {key(Qt::CTRL | Qt::Key_O)});
+    addCommand(fileClose, tr("&Close"), [this] { closeDocument(); });
+    addCommand(fileSave, tr("&Save\tCtrl+S"), [this] {
         if (DocumentFrame *frame = activeFrame())
             save(frame->document());
     }, {key(Qt::CTRL | Qt::Key_S)});
-    addCommand(fileSaveAs, QStringLiteral("Save &As..."), [this] {
+    addCommand(fileSaveAs, tr("Save &As..."), [this] {
         if (DocumentFrame *frame = activeFrame())
             saveAs(frame->document());
     });
-    addCommand(importExport, QStringLiteral("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
+    addCommand(importExport, tr("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
-    addCommand(CommandId::exportPicture, QStringLiteral("Export Pict&ure..."), [this] { exportPicture(); });
-    addCommand(CommandId::exportReport, QStringLiteral("&Export Report..."), [this] { exportReport(); });
-    addCommand(CommandId::exportWorkbook, QStringLiteral("Export &Workbook..."), [this] { exportWorkbook(); });
-    addCommand(print, QStringLiteral("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
-    addCommand(printDirect, QStringLiteral("Print &Direct"), printWith(&DocumentWindow::printDirect));
-    addCommand(printPreview, QStringLiteral("Print Pre&view"), [this] {
+    addCommand(CommandId::exportPicture, tr("Export Pict&ure..."), [this] { exportPicture(); });
+    addCommand(CommandId::exportReport, tr("&Export Report..."), [this] { exportReport(); });
+    addCommand(CommandId::exportWorkbook, tr("Export &Workbook..."), [this] { exportWorkbook(); });
+    addCommand(print, tr("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
+    addCommand(printDirect, tr("Print &Direct"), printWith(&DocumentWindow::printDirect));
+    addCommand(printPreview, tr("Print Pre&view"), [this] {
         const QString key = QStringLiteral("Settings/PreviewPages");
         if (DocumentFrame *frame = activeFrame())
             m_settings.setValue(key, frame->view().printPreview(m_printer, m_settings.value(key, 1).toInt()));
     });
-    addCommand(printSetup, QStringLiteral("P&rint Setup..."), [this] {
+    addCommand(printSetup, tr("P&rint Setup..."), [this] {
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();
     });
@@ -220,66 +222,64 @@ void CMainFrame::createCommands()
         choice->setCheckable(true);
         scalingGroup->addAction(choice);
     }
-    addCommand(CommandId::find, QStringLiteral("&Find...\tCtrl+F"), [this] { findCard(true); }, {key(Qt::CTRL | Qt::Key_F)});
-    addCommand(findNext, QStringLiteral("Find &Next\tF3"), [this] { findCard(false); }, {key(Qt::Key_F3)});
-    addCommand(copyGroups, QStringLiteral("Copy &Groups"), [this] {
+    addCommand(CommandId::find, tr("&Find...\tCtrl+F"), [this] { findCard(true); }, {key(Qt::CTRL | Qt::Key_F)});
+    addCommand(findNext, tr("Find &Next\tF3"), [this] { findCard(false); }, {key(Qt::Key_F3)});
+    addCommand(copyGroups, tr("Copy &Groups"), [this] {
         if (DocumentFrame *frame = activeFrame())
             copyAsText(groupsText(frame->document()), m_platform);
     });
-    addCommand(copyMatrixText, QStringLiteral("Copy Matrix as &Text"), [this] {
+    addCommand(copyMatrixText, tr("Copy Matrix as &Text"), [this] {
         if (DocumentFrame *frame = activeFrame())
             copyAsText(matrixText(frame->document()), m_platform);
     });
-    addCommand(properties, QStringLiteral("Propert&ies"), [this] {
+    addCommand(properties, tr("Propert&ies"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnProperties(frame->document(), this);
     });
-    addCommand(CommandId::exit, QStringLiteral("E&xit"), [this] { close(); });
-    addCommand(copy, QStringLiteral("&Copy\tCtrl+C"), onView(&DocumentWindow::copyToClipboard),
+    addCommand(CommandId::exit, tr("E&xit"), [this] { close(); });
+    addCommand(copy, tr("&Copy\tCtrl+C"), onView(&DocumentWindow::copyToClipboard),
                {key(Qt::CTRL | Qt::Key_C), key(Qt::CTRL | Qt::Key_Insert)});
-    addCommand(cut, QStringLiteral("Cu&t\tCtrl+X"), {}, {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)});
-    addCommand(paste, QStringLiteral("&Paste\tCtrl+V"), {}, {key(Qt::CTRL | Qt::Key_V), key(Qt::SHIFT | Qt::Key_Insert)});
-    addCommand(undo, QStringLiteral("&Undo\tCtrl+Z"), {}, {key(Qt::CTRL | Qt::Key_Z), key(Qt::ALT | Qt::Key_Backspace)});
-    addCommand(nextPane, QStringLiteral("Next Pane"), {}, {key(Qt::Key_F6)});
-    addCommand(previousPane, QStringLiteral("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
-    addCommand(newWindow, QStringLiteral("&New Window"), [this] { openNewWindow(); });
-    addCommand(similarityMatrix, QStringLiteral("Similarity &Matrix"), [this] { openMatrixWindow(); });
-    addCommand(categoriesWindow, QStringLiteral("&Categories"), [this] {
+    addCommand(cut, tr("Cu&t\tCtrl+X"), {}, {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)});
+    addCommand(paste, tr("&Paste\tCtrl+V"), {}, {key(Qt::CTRL | Qt::Key_V), key(Qt::SHIFT | Qt::Key_Insert)});
+    addCommand(undo, tr("&Undo\tCtrl+Z"), {}, {key(Qt::CTRL | Qt::Key_Z), key(Qt::ALT | Qt::Key_Backspace)});
+    addCommand(nextPane, tr("Next Pane"), {}, {key(Qt::Key_F6)});
+    addCommand(previousPane, tr("Previous Pane"), {}, {key(Qt::SHIFT | Qt::Key_F6)});
+    addCommand(newWindow, tr("&New Window"), [this] { openNewWindow(); });
+    addCommand(similarityMatrix, tr("Similarity &Matrix"), [this] { openMatrixWindow(); });
+    addCommand(categoriesWindow, tr("&Categories"), [this] {
         if (DocumentFrame *frame = activeFrame())
             addFrame(frame->sharedDocument(), DocumentFrame::Kind::Categories);
     });
-    addCommand(placementsWindow, QStringLiteral("P&lacements"), [this] {
+    addCommand(placementsWindow, tr("P&lacements"), [this] {
         if (DocumentFrame *frame = activeFrame())
             addFrame(frame->sharedDocument(), DocumentFrame::Kind::Placements);
     });
-    addCommand(groupNames, QStringLiteral("&Group Names"), [this] {
+    addCommand(groupNames, tr("&Group Names"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnGroupNames(frame->document(), action(groupNames)->isChecked());
     })->setCheckable(true);
-    addCommand(participants, QStringLiteral("&Participants"), [this] { openParticipantsWindow(); });
-    addCommand(similarityScale, QStringLiteral("Similarity Sc&ale"), [this] {
+    addCommand(participants, tr("&Participants"), [this] { openParticipantsWindow(); });
+    addCommand(similarityScale, tr("Similarity Sc&ale"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
     })->setCheckable(true);
-    addCommand(joinSupport, QStringLiteral("&Join Support"), [this] {
+    addCommand(joinSupport, tr("&Join Support"), [this] {
         if (DocumentFrame *frame = activeFrame())
             OnJoinSupport(frame->document(), action(joinSupport)->isChecked());
     })->setCheckable(true);
-    addCommand(CommandId::checkStability, QStringLiteral("Check &Stability..."), [this] { checkStability(); });
-    addCommand(CommandId::enoughParticipants, QStringLiteral("&Enough Participants..."),
-               [this] { enoughParticipants(); });
-    addCommand(cascade, QStringLiteral("&Cascade"), [this] { cascadeWindows(); });
-    addCommand(tile, QStringLiteral("&Tile"), [this] { m_area->tileSubWindows(); });
-    addCommand(arrangeIcons, QStringLiteral("&Arrange Icons"), [this] { arrangeMinimised(); });
-    addCommand(about, QStringLiteral("&About Sortana..."), [this] {
+    addCommand(CommandId::checkStability, tr("Check &Stability..."), [this] { checkStability(); });
+    addCommand(CommandId::enoughParticipants, tr("&Enough Participants..."), [this] { enoughParticipants(); });
+    addCommand(cascade, tr("&Cascade"), [this] { cascadeWindows(); });
+    addCommand(tile, tr("&Tile"), [this] { m_area->tileSubWindows(); });
+    addCommand(arrangeIcons, tr("&Arrange Icons"), [this] { arrangeMinimised(); });
+    addCommand(about, tr("&About Sortana..."), [this] {
         CAboutDlg dialog(m_platform, this);
         dialog.exec();
     });
-    addCommand(help, QStringLiteral("Sortana &Help\tF1"),
-               [this] { HelpWindow::open(*this, HelpPage::start, m_platform); }, {key(Qt::Key_F1)});
+    addCommand(help, tr("Sortana &Help\tF1"), [this] { HelpWindow::open(*this, HelpPage::start, m_platform); },
+               {key(Qt::Key_F1)});
     for (const int id : {viewToolbar, viewStatusBar})
-        addCommand(id, id == viewToolbar ? QStringLiteral("&Toolbar") : QStringLiteral("&Status Bar"), {})
-            ->setCheckable(true);
+        addCommand(id, id == viewToolbar ? tr("&Toolbar") : tr("&Status Bar"), {})->setCheckable(true);
 
     const auto setIcon = [this](int id, const QIcon &icon) { action(id)->setIcon(icon); };
     // The style's file icon is drawn pale, like a disabled button; New is always available.
@@ -298,7 +298,7 @@ void CMainFrame::createCommands()
 void CMainFrame::createBars()
 {
     using namespace CommandId;
-    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar = addToolBar(tr("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
     for (const int id : {fileNew, fileOpen, importExport, fileSave, 0, cut, copy, paste, 0, print, 0, similarityMatrix,
@@ -311,11 +311,11 @@ void CMainFrame::createBars()
     m_dialogBar = new CSortanaMdiDlgBar;
     // A band of its own: beside the toolbar the settings would crowd the buttons out.
     addToolBarBreak();
-    QToolBar *band = addToolBar(QStringLiteral("Dendrogram"));
+    QToolBar *band = addToolBar(tr("Dendrogram"));
     band->setObjectName(QStringLiteral("dialogBarBand"));
     band->addWidget(m_dialogBar);
 
-    auto *ready = new QLabel(QStringLiteral("Ready"));
+    auto *ready = new QLabel(tr("Ready"));
     statusBar()->addWidget(ready, 1);
     new KeyStateIndicators(*statusBar());
 
@@ -348,31 +348,30 @@ void CMainFrame::rebuildMenus()
                 menu->addAction(action(id));
         }
     };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu *file = menuBar()->addMenu(tr("&File"));
     if (forDocument) {
         addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture,
                         CommandId::exportReport, CommandId::exportWorkbook, 0, print, printPreview, printSetup});
-        addItems(file->addMenu(QStringLiteral("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
+        addItems(file->addMenu(tr("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
         addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
-        addItems(menuBar()->addMenu(QStringLiteral("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
+        addItems(menuBar()->addMenu(tr("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
     } else {
         addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
     }
     if (forDocument)
-        addItems(menuBar()->addMenu(QStringLiteral("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, participants, similarityScale, 0,
-                  categoriesWindow, placementsWindow, groupNames, joinSupport});
+        addItems(menuBar()->addMenu(tr("&View")),
+                 {viewToolbar, viewStatusBar, 0, similarityMatrix, participants, similarityScale, 0, categoriesWindow,
+                  placementsWindow, groupNames, joinSupport});
     else
-        addItems(menuBar()->addMenu(QStringLiteral("&View")), {viewToolbar, viewStatusBar});
+        addItems(menuBar()->addMenu(tr("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
-        addItems(menuBar()->addMenu(QStringLiteral("&Analysis")),
-                 {CommandId::checkStability, CommandId::enoughParticipants});
+        addItems(menuBar()->addMenu(tr("&Analysis")), {CommandId::checkStability, CommandId::enoughParticipants});
     if (forDocument) {
-        QMenu *windows = menuBar()->addMenu(QStringLiteral("&Window"));
+        QMenu *windows = menuBar()->addMenu(tr("&Window"));
         addItems(windows, {newWindow, cascade, tile, arrangeIcons});
         listWindows(windows);
     }
-    addItems(menuBar()->addMenu(QStringLiteral("&Help")), {help, 0, about});
+    addItems(menuBar()->addMenu(tr("&Help")), {help, 0, about});
 }
 
 void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
@@ -388,7 +387,7 @@ void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
         QAction *before = at < items.size() ? items[at] : nullptr;
         const QStringList &paths = m_recentFiles.paths();
         if (paths.isEmpty()) {
-            auto *none = new QAction(QStringLiteral("Recent File"), menu);
+            auto *none = new QAction(tr("Recent File"), menu);
             none->setEnabled(false);
             none->setProperty("recentFile", true);
             menu->insertAction(before, none);
@@ -429,7 +428,7 @@ void CMainFrame::listWindows(QMenu *menu)
             entry->setProperty(windowEntry, true);
             entry->setCheckable(true);
             entry->setChecked(frame == active);
-            entry->setStatusTip(QStringLiteral("Activate this window"));
+            entry->setStatusTip(tr("Activate this window"));
             connect(entry, &QAction::triggered, this, [this, frame] {
                 if (frames().contains(frame))
                     m_area->setActiveSubWindow(frame);
@@ -485,15 +484,15 @@ void CMainFrame::updateTitles()
         if (siblings.size() > 1)
             title += QStringLiteral(":%1").arg(siblings.indexOf(frame) + 1);
         if (frame->kind() == DocumentFrame::Kind::SimilarityMatrix)
-            title += QStringLiteral(" - Similarity Matrix");
+            title += tr(" - Similarity Matrix");
         else if (frame->kind() == DocumentFrame::Kind::Categories)
-            title += QStringLiteral(" - Categories");
+            title += tr(" - Categories");
         else if (frame->kind() == DocumentFrame::Kind::Placements)
-            title += QStringLiteral(" - Placements");
+            title += tr(" - Placements");
         else if (frame->kind() == DocumentFrame::Kind::EnoughParticipants)
-            title += QStringLiteral(" - Enough Participants");
+            title += tr(" - Enough Participants");
         else if (frame->kind() == DocumentFrame::Kind::Participants)
-            title += QStringLiteral(" - Participants");
+            title += tr(" - Participants");
         // Qt's place for the mark of unsaved changes.
         frame->setWindowTitle(title + QStringLiteral("[*]"));
         frame->setWindowModified(frame->document().IsModified());
@@ -629,7 +628,7 @@ bool CMainFrame::reportMissingFile(const QString &path)
     if (QFileInfo::exists(absolute))
         return false;
     m_platform.fileFailure(
-        formatMessage(u"Cannot open %s.\nThe file does not exist: it may have been moved, renamed or deleted.",
+        formatMessage(tr("Cannot open %s.\nThe file does not exist: it may have been moved, renamed or deleted."),
                       {QDir::toNativeSeparators(absolute)}));
     m_recentFiles.remove(absolute);
     return true;
@@ -798,7 +797,7 @@ void CMainFrame::checkStability()
     const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
     const auto &held = document->treeSupport;
     const std::optional<ResamplingOptions> options = askResamplingOptions(
-        this, QStringLiteral("Check Stability"), QStringLiteral("&Replicates:"),
+        this, tr("Check Stability"), tr("&Replicates:"),
         held ? ResamplingOptions{held->replicates, held->seed} : ResamplingOptions{defaultReplicates, 1});
     if (options)
         sortana::checkStability(*document, *options, m_platform, this);
@@ -814,7 +813,7 @@ void CMainFrame::enoughParticipants()
     const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
     const auto &held = document->adequacy;
     const std::optional<ResamplingOptions> options = askResamplingOptions(
-        this, QStringLiteral("Enough Participants"), QStringLiteral("Sub-samples of each &size:"),
+        this, tr("Enough Participants"), tr("Sub-samples of each &size:"),
         held ? ResamplingOptions{held->subsets, held->seed} : ResamplingOptions{defaultSubsets, 1});
     if (!options || !checkEnoughParticipants(*document, *options, m_platform, this))
         return;
@@ -840,7 +839,7 @@ void CMainFrame::findCard(bool askForText)
         m_findText = text;
     }
     if (!frame->view().findNext(m_findText))
-        m_platform.messageBox(formatMessage(u"Cannot find \"%s\".", {m_findText}), MessageIcon::Information,
+        m_platform.messageBox(formatMessage(tr("Cannot find \"%s\"."), {m_findText}), MessageIcon::Information,
                               MessageButtons::Ok);
 }
 

@@ -7,6 +7,7 @@
 #include "app/RecentFiles.h"
 #include "drawing/PageSplit.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMainWindow>
 #include <QPrinter>
@@ -31,6 +32,8 @@ class Platform;
 // is not a document's own. Files dropped on it and open requests from later starts arrive
 // here.
 class CMainFrame : public QMainWindow {
+    Q_DECLARE_TR_FUNCTIONS(CMainFrame)
+
 public:
     // Asks for a file name: the initial name in, the chosen path out (empty when cancelled).
     using FileChooser = std::function<QString(const QString &initial)>;

@@ -17,7 +17,7 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double
                                const QString &leftOut, QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Properties"));
+    setWindowTitle(tr("Properties"));
     auto *panel = new StudySummaryPanel;
     panel->showSurvey(summary);
     panel->showOptions(summary);
@@ -35,13 +35,13 @@ CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel);
     if (cophenetic) {
-        auto *label = new QLabel(QStringLiteral("Cophenetic correlation %1 (how well the tree keeps the pair scores)")
+        auto *label = new QLabel(tr("Cophenetic correlation %1 (how well the tree keeps the pair scores)")
                                      .arg(formatCorrelation(*cophenetic)));
         label->setObjectName(QStringLiteral("copheneticCorrelation"));
         layout->addWidget(label);
     }
     if (!leftOut.isEmpty()) {
-        auto *leftOutLine = new QLabel(QStringLiteral("Left out of the analysis: ") + leftOut);
+        auto *leftOutLine = new QLabel(tr("Left out of the analysis: ") + leftOut);
         leftOutLine->setObjectName(QStringLiteral("leftOut"));
         leftOutLine->setWordWrap(true);
         leftOutLine->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include <optional>
@@ -12,6 +13,8 @@ struct StudySummary;
 // (the cophenetic correlation, when there is one), and who the analysis leaves out (a line
 // only when someone is).
 class CPropertiesDlg : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(CPropertiesDlg)
+
 public:
     explicit CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic = std::nullopt,
                             const QString &leftOut = {}, QWidget *parent = nullptr);

@@ -102,9 +102,12 @@ void markColourField(QLineEdit &field)
     tinted.setColor(QPalette::Base, QColor(255, 214, 214));
     tinted.setColor(QPalette::Text, Qt::black);
     field.setPalette(tinted);
-    const QString shown = text.trimmed().isEmpty() ? QStringLiteral("An empty field") : u'"' + text + u'"';
-    field.setToolTip(QStringLiteral("%1 is not a colour, so it is used as %2.\n"
-                                    "A colour is six hexadecimal digits for red, green and blue, such as FF8000.")
+    const QString shown = text.trimmed().isEmpty() ? QCoreApplication::translate("CSortanaMdiDlgBar", "An empty field")
+                                                   : u'"' + text + u'"';
+    field.setToolTip(QCoreApplication::translate("CSortanaMdiDlgBar",
+                                                 "%1 is not a colour, so it is used as %2.\n"
+                                                 "A colour is six hexadecimal digits for red, green and blue, such as "
+                                                 "FF8000.")
                          .arg(shown, colourText(colourFromText(text))));
 }
 
@@ -210,14 +213,14 @@ CSortanaMdiDlgBar::CSortanaMdiDlgBar(QWidget *parent)
     row->addWidget(m_fontName);
     row->addWidget(m_fontSize);
     row->addSpacing(8);
-    row->addWidget(buddyLabel(QStringLiteral("&Groups:"), m_groups));
+    row->addWidget(buddyLabel(tr("&Groups:"), m_groups));
     row->addWidget(m_groups);
     row->addSpacing(8);
-    row->addWidget(buddyLabel(QStringLiteral("Colour &1:"), m_colour1));
+    row->addWidget(buddyLabel(tr("Colour &1:"), m_colour1));
     row->addWidget(m_colour1);
     row->addWidget(m_chooseColour1);
     row->addSpacing(8);
-    row->addWidget(buddyLabel(QStringLiteral("Colour &2:"), m_colour2));
+    row->addWidget(buddyLabel(tr("Colour &2:"), m_colour2));
     row->addWidget(m_colour2);
     row->addWidget(m_chooseColour2);
     row->addStretch();

@@ -6,6 +6,7 @@
 
 #include <QAbstractSpinBox>
 #include <QColor>
+#include <QCoreApplication>
 #include <QStringList>
 #include <QWidget>
 
@@ -46,6 +47,8 @@ private:
 // The strip under the main window's toolbar that edits the presentation settings of the
 // one document attached to it. Every apply writes the fields through to that document.
 class CSortanaMdiDlgBar final : public QWidget, public DocumentBar {
+    Q_DECLARE_TR_FUNCTIONS(CSortanaMdiDlgBar)
+
 public:
     // Answers the colour chooser: the chosen colour, or nothing when cancelled.
     using ColourChooser = std::function<std::optional<QColor>(const QColor &initial)>;

@@ -12,10 +12,11 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
 
 namespace sortana {
 
@@ -36,8 +37,10 @@ void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
         allOpened = platform.shellOpen(*path) && allOpened;
     // Once for the five files: where one cannot be opened, as a rule none can.
     if (!allOpened)
-        platform.error(formatMessage(u"The analysis files could not be opened: no application opens them on "
-                                     u"this computer.\nThey are in the folder %s",
+        platform.error(formatMessage(QCoreApplication::translate("DocumentCommands",
+                                                                 "The analysis files could not be opened: no "
+                                                                 "application opens them on this computer.\nThey are "
+                                                                 "in the folder %s"),
                                      {QDir::toNativeSeparators(QFileInfo(names.cardsPath).absolutePath())}));
 }
 
@@ -115,8 +118,9 @@ bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::funct
     if (!document.IsModified() || !document.hasStudy())
         return true;
     const QString name = document.pathName.isEmpty() ? document.title : QFileInfo(document.pathName).fileName();
-    switch (platform.messageBox(formatMessage(u"Save changes to %s?", {name}), MessageIcon::Exclamation,
-                                MessageButtons::YesNoCancel)) {
+    switch (platform.messageBox(
+        formatMessage(QCoreApplication::translate("DocumentCommands", "Save changes to %s?"), {name}),
+        MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes: return save();
     case MessageAnswer::No: return true;
     default: return false;
@@ -174,7 +178,8 @@ void copyAsText(const QString &text, Platform &platform)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        platform.messageBox(QStringLiteral("Cannot open the Clipboard"), MessageIcon::None, MessageButtons::Ok);
+        platform.messageBox(QCoreApplication::translate("DocumentCommands", "Cannot open the Clipboard"),
+                            MessageIcon::None, MessageButtons::Ok);
         return;
     }
     auto data = std::make_unique<QMimeData>();
@@ -184,7 +189,8 @@ void copyAsText(const QString &text, Platform &platform)
     clipboard->setMimeData(data.release());
     const QMimeData *offered = clipboard->mimeData();
     if (!offered || !offered->hasText())
-        platform.messageBox(QStringLiteral("Unable to set Clipboard data"), MessageIcon::None, MessageButtons::Ok);
+        platform.messageBox(QCoreApplication::translate("DocumentCommands", "Unable to set Clipboard data"),
+                            MessageIcon::None, MessageButtons::Ok);
 }
 
 } // namespace sortana

@@ -1,5 +1,6 @@
 #include "app/ExportPictureDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -19,11 +20,16 @@ struct PictureType {
 const std::array<PictureType, 5> &pictureTypes()
 {
     static const std::array<PictureType, 5> types = {{
-        {QStringLiteral("SVG Picture (*.svg)"), QStringLiteral("svg"), defaultPngDpi},
-        {QStringLiteral("PNG Picture, 150 dpi (*.png)"), QStringLiteral("png"), 150},
-        {QStringLiteral("PNG Picture, 300 dpi (*.png)"), QStringLiteral("png"), 300},
-        {QStringLiteral("PNG Picture, 600 dpi (*.png)"), QStringLiteral("png"), 600},
-        {QStringLiteral("PDF Document (*.pdf)"), QStringLiteral("pdf"), defaultPngDpi},
+        {QCoreApplication::translate("ExportPictureDialog", "SVG Picture (*.svg)"), QStringLiteral("svg"),
+         defaultPngDpi},
+        {QCoreApplication::translate("ExportPictureDialog", "PNG Picture, 150 dpi (*.png)"), QStringLiteral("png"),
+         150},
+        {QCoreApplication::translate("ExportPictureDialog", "PNG Picture, 300 dpi (*.png)"), QStringLiteral("png"),
+         300},
+        {QCoreApplication::translate("ExportPictureDialog", "PNG Picture, 600 dpi (*.png)"), QStringLiteral("png"),
+         600},
+        {QCoreApplication::translate("ExportPictureDialog", "PDF Document (*.pdf)"), QStringLiteral("pdf"),
+         defaultPngDpi},
     }};
     return types;
 }
@@ -69,7 +75,7 @@ QString initialPicturePath(const QString &documentPath, const QString &nameEnd)
 
 PictureTarget askPictureTarget(QWidget *parent, const QString &initial)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export Picture"), initial);
+    QFileDialog dialog(parent, QCoreApplication::translate("ExportPictureDialog", "Export Picture"), initial);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(pictureFilters());
     dialog.setDefaultSuffix(typeOf({}).suffix);

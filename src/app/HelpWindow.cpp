@@ -45,24 +45,24 @@ HelpWindow *helpWindowOf(const QWidget &mainWindow)
 
 HelpWindow::HelpWindow(QWidget &home) : QWidget(&home, Qt::Window), m_browser(new QTextBrowser), m_home(&home)
 {
-    setWindowTitle(QStringLiteral("Sortana Help"));
+    setWindowTitle(tr("Sortana Help"));
     m_browser->setOpenExternalLinks(true);
     m_browser->document()->setDocumentMargin(12);
 
     auto *bar = new QToolBar;
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction *back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"), m_browser,
-                                   &QTextBrowser::backward);
+    QAction *back =
+        bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("&Back"), m_browser, &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
-    QAction *forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"),
-                                      m_browser, &QTextBrowser::forward);
+    QAction *forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("&Forward"), m_browser,
+                                      &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     // The browser's own home is the first page it showed, which need not be the start page.
-    bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"), this,
+    bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("&Contents"), this,
                    [this] { m_browser->setSource(m_browser->source().resolved(QUrl(HelpPage::start.toString()))); });
 
     auto *layout = new QVBoxLayout(this);
@@ -77,7 +77,7 @@ HelpWindow *HelpWindow::open(QWidget &from, QStringView page, Platform &platform
 {
     const QString folder = findHelpFolder(folders);
     if (folder.isEmpty()) {
-        platform.fileFailure(formatMessage(u"Cannot find Sortana Help.\nIts pages belong in the folder %s",
+        platform.fileFailure(formatMessage(tr("Cannot find Sortana Help.\nIts pages belong in the folder %s"),
                                            {QDir::toNativeSeparators(folders.value(0))}));
         return nullptr;
     }

@@ -28,6 +28,8 @@ QString findHelpFolder(const QStringList &folders);
 // The user guide, HTML pages shown offline; links between its pages are followed here, links
 // to anything else go to the desktop.
 class HelpWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(HelpWindow)
+
 public:
     // Shows `page` (a file of the guide, with a section after "#" if wanted) in the help
     // window of the main window that `from` belongs to, made on first use. Null, after telling

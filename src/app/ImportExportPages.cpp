@@ -49,7 +49,8 @@ void showExisting(QLabel &label, const QStringList &existing)
 {
     label.setText(existing.isEmpty()
                       ? QString()
-                      : QStringLiteral("These files exist and will be replaced:\n") + existing.join(u'\n'));
+                      : QCoreApplication::translate("ImportExportPages", "These files exist and will be replaced:\n")
+                          + existing.join(u'\n'));
     label.setVisible(!existing.isEmpty());
 }
 
@@ -70,29 +71,29 @@ QString absoluteFolder(const QString &folder)
 } // namespace
 
 CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 1 of 3")),
+    : CImportExportPage(wizard, tr("Import and Export - Step 1 of 3")),
       m_input(new QLineEdit),
       m_folder(new QLineEdit),
       m_existingFiles(existingFilesLabel())
 {
     setControlId(*m_input, ControlId::inputFile);
     setControlId(*m_folder, ControlId::outputFolder);
-    auto *browseButton = new QPushButton(QStringLiteral("&Browse..."));
+    auto *browseButton = new QPushButton(tr("&Browse..."));
     setControlId(*browseButton, ControlId::browse);
     connect(browseButton, &QPushButton::clicked, this, &CImportExportOpenPage::browse);
-    auto *chooseButton = new QPushButton(QStringLiteral("Choose &Folder..."));
+    auto *chooseButton = new QPushButton(tr("Choose &Folder..."));
     setControlId(*chooseButton, ControlId::chooseFolder);
     connect(chooseButton, &QPushButton::clicked, this, &CImportExportOpenPage::chooseFolder);
     connect(m_input, &QLineEdit::textChanged, this, &CImportExportOpenPage::inputChanged);
     connect(m_folder, &QLineEdit::textEdited, this, [this] { m_folderFollowsInput = false; });
     connect(m_folder, &QLineEdit::textChanged, this, &CImportExportOpenPage::showExistingFiles);
 
-    auto *label = new QLabel(QStringLiteral("&Input file:"));
+    auto *label = new QLabel(tr("&Input file:"));
     label->setBuddy(m_input);
     auto *row = new QHBoxLayout;
     row->addWidget(m_input, 1);
     row->addWidget(browseButton);
-    auto *folderLabel = new QLabel(QStringLiteral("&Write the analysis files to:"));
+    auto *folderLabel = new QLabel(tr("&Write the analysis files to:"));
     folderLabel->setBuddy(m_folder);
     auto *folderRow = new QHBoxLayout;
     folderRow->addWidget(m_folder, 1);
@@ -164,8 +165,7 @@ QString CImportExportOpenPage::folderRefusal()
     if (info.exists() && !info.isDir())
         return formatMessage(messages::folderIsAFile, {shown});
     if (!wizard().platform().canWriteIn(folder))
-        return QStringLiteral("The folder %1 cannot be written to.\nChoose another folder for the analysis files.")
-            .arg(shown);
+        return tr("The folder %1 cannot be written to.\nChoose another folder for the analysis files.").arg(shown);
     return {};
 }
 
@@ -191,9 +191,8 @@ void CImportExportOpenPage::browse()
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Raw data files and tables alike are shown at first.
-    dialog.setNameFilters({QStringLiteral("Card-sort data (*.txt *.csv *.tsv *.xlsx)"),
-                           QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)"),
-                           QStringLiteral("Card-sort tables (*.csv *.tsv *.xlsx)")});
+    dialog.setNameFilters({tr("Card-sort data (*.txt *.csv *.tsv *.xlsx)"), tr("Text Files (*.txt)"),
+                           tr("All Files (*)"), tr("Card-sort tables (*.csv *.tsv *.xlsx)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.selectFile(m_input->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -216,10 +215,9 @@ std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QStrin
     QString unused;
     if (!suggested || !readingOf(table, *suggested, unused))
         return std::nullopt;
-    wizard().platform().messageBox(
-        error.section(u'\n', 0, 0)
-            + QStringLiteral("\nChoose its participant, card and category columns on the next step."),
-        MessageIcon::Information, MessageButtons::Ok);
+    wizard().platform().messageBox(error.section(u'\n', 0, 0)
+                                       + tr("\nChoose its participant, card and category columns on the next step."),
+                                   MessageIcon::Information, MessageButtons::Ok);
     return suggested;
 }
 
@@ -236,10 +234,11 @@ bool CImportExportOpenPage::validatePage()
 // Step 2 ------------------------------------------------------------------------------------
 
 CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 2 of 3")),
-      m_panel(new StudySummaryPanel), m_tablePanel(new TableMappingPanel)
+    : CImportExportPage(wizard, tr("Import and Export - Step 2 of 3")),
+      m_panel(new StudySummaryPanel),
+      m_tablePanel(new TableMappingPanel)
 {
-    auto *resetButton = new QPushButton(QStringLiteral("&Reset"));
+    auto *resetButton = new QPushButton(tr("&Reset"));
     setControlId(*resetButton, ControlId::reset);
     m_panel->addOptionButton(resetButton);
     connect(resetButton, &QPushButton::clicked, this, &CImportExportOptionsPage::reset);
@@ -248,8 +247,7 @@ CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
     m_panel->copies().installEventFilter(this);
     m_tablePanel->setOnChange([this] { tableChoiceChanged(); });
     m_tablePanel->hide();
-    auto *optionsHelp =
-        new QLabel(QStringLiteral("<a href=\"%1\">What do these options mean?</a>").arg(HelpPage::options));
+    auto *optionsHelp = new QLabel(tr("<a href=\"%1\">What do these options mean?</a>").arg(HelpPage::options));
     setControlId(*optionsHelp, ControlId::optionsHelp);
     optionsHelp->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(optionsHelp, &QLabel::linkActivated, this,
@@ -341,7 +339,7 @@ bool CImportExportOptionsPage::OnOptionChanged()
     summary.copiesPerParticipant = m_panel->copies().text().toInt();
     if (!wizard().run().checkOptions()) {
         m_panel->copies().setFocus();
-        m_panel->setMaximumScoreText(QStringLiteral("Invalid number of copies entered"));
+        m_panel->setMaximumScoreText(tr("Invalid number of copies entered"));
         return false;
     }
     m_panel->showParticipants(summary);
@@ -390,12 +388,12 @@ bool CImportExportOptionsPage::validatePage()
 // Step 3 ------------------------------------------------------------------------------------
 
 CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, QStringLiteral("Import and Export - Step 3 of 3")),
+    : CImportExportPage(wizard, tr("Import and Export - Step 3 of 3")),
       m_exportList(new QPlainTextEdit),
       m_existingFiles(existingFilesLabel()),
-      m_utf8Csv(new QCheckBox(QStringLiteral("Also write the files as &UTF-8 CSV for spreadsheets"))),
+      m_utf8Csv(new QCheckBox(tr("Also write the files as &UTF-8 CSV for spreadsheets"))),
       m_openCsv(new QCheckBox(
-          QStringLiteral("&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
+          tr("&Open .csv export files on completion (uses default application - usually Microsoft Excel)")))
 {
     setControlId(*m_exportList, ControlId::exportList);
     setControlId(*m_utf8Csv, ControlId::utf8Csv);
@@ -409,7 +407,7 @@ CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     });
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Export files:")));
+    layout->addWidget(new QLabel(tr("Export files:")));
     layout->addWidget(m_exportList, 1);
     layout->addWidget(m_existingFiles);
     layout->addWidget(m_utf8Csv);

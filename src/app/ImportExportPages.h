@@ -3,6 +3,7 @@
 #include "import/Table.h"
 #include "import/TableStudy.h"
 
+#include <QCoreApplication>
 #include <QWizardPage>
 
 #include <optional>
@@ -39,6 +40,8 @@ private:
 // Step 1: the input file and the folder of the analysis files. Next surveys the file, presets
 // the options from what it found, and makes sure the folder can be written to.
 class CImportExportOpenPage : public CImportExportPage {
+    Q_DECLARE_TR_FUNCTIONS(CImportExportOpenPage)
+
 public:
     explicit CImportExportOpenPage(CImportExportWizard &wizard);
     bool validatePage() override;
@@ -73,6 +76,8 @@ private:
 // Step 2: what the survey found and the analysis options; for a table from another card-sort
 // tool also how it is read, which can be changed here.
 class CImportExportOptionsPage : public CImportExportPage {
+    Q_DECLARE_TR_FUNCTIONS(CImportExportOptionsPage)
+
 public:
     explicit CImportExportOptionsPage(CImportExportWizard &wizard);
     bool validatePage() override;
@@ -100,6 +105,8 @@ private:
 
 // Step 3: the files to be written. Finish reads the data file and clusters its items.
 class CImportExportFinishPage : public CImportExportPage {
+    Q_DECLARE_TR_FUNCTIONS(CImportExportFinishPage)
+
 public:
     explicit CImportExportFinishPage(CImportExportWizard &wizard);
     bool validatePage() override;

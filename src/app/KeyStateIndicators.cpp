@@ -15,12 +15,12 @@ constexpr quint32 lockMask = 0x02;
 constexpr quint32 mod2Mask = 0x10;
 constexpr quint32 mod3Mask = 0x20;
 
-QLabel *indicator(QStatusBar &statusBar, const QString &text)
+QLabel *indicator(QStatusBar &statusBar, const QString &name, const QString &text)
 {
     auto *label = new QLabel(text);
-    label->setObjectName(text);
+    label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(KeyStateIndicators::tr("SCRL")) + 8);
     label->setEnabled(false);
     statusBar.addPermanentWidget(label);
     return label;
@@ -30,9 +30,9 @@ QLabel *indicator(QStatusBar &statusBar, const QString &text)
 
 KeyStateIndicators::KeyStateIndicators(QStatusBar &statusBar)
     : QObject(&statusBar),
-      m_capitals(indicator(statusBar, QStringLiteral("CAP"))),
-      m_number(indicator(statusBar, QStringLiteral("NUM"))),
-      m_scroll(indicator(statusBar, QStringLiteral("SCRL")))
+      m_capitals(indicator(statusBar, QStringLiteral("CAP"), tr("CAP"))),
+      m_number(indicator(statusBar, QStringLiteral("NUM"), tr("NUM"))),
+      m_scroll(indicator(statusBar, QStringLiteral("SCRL"), tr("SCRL")))
 {
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         qApp->installEventFilter(this);

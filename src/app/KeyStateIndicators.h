@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 
 class QLabel;
@@ -11,6 +12,8 @@ namespace sortana {
 // every key event carries it in its native modifiers, so the panes follow the keyboard from
 // the first key press on; elsewhere they stay dimmed.
 class KeyStateIndicators : public QObject {
+    Q_DECLARE_TR_FUNCTIONS(KeyStateIndicators)
+
 public:
     explicit KeyStateIndicators(QStatusBar &statusBar);
 

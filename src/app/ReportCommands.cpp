@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "report/ReportWriters.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -12,8 +13,15 @@ namespace sortana {
 
 namespace {
 
-const QString webPageFilter = QStringLiteral("Web Page (*.html *.htm)");
-const QString pdfFilter = QStringLiteral("PDF Document (*.pdf)");
+QString webPageFilter()
+{
+    return QCoreApplication::translate("ReportCommands", "Web Page (*.html *.htm)");
+}
+
+QString pdfFilter()
+{
+    return QCoreApplication::translate("ReportCommands", "PDF Document (*.pdf)");
+}
 
 // Message boxes cannot be shown from the writing thread: they are kept, answered OK (the
 // writer only tells, it never asks), and shown once it is done.
@@ -56,18 +64,18 @@ QString reportPathChosen(const QString &chosenPath, const QString &chosenFilter)
 {
     if (chosenPath.isEmpty() || isReportPath(chosenPath))
         return chosenPath;
-    return chosenPath + (chosenFilter == pdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".html"));
+    return chosenPath + (chosenFilter == pdfFilter() ? QStringLiteral(".pdf") : QStringLiteral(".html"));
 }
 
 QString askReportPath(QWidget *parent, const QString &initial)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export Report"), initial);
+    QFileDialog dialog(parent, QCoreApplication::translate("ReportCommands", "Export Report"), initial);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({webPageFilter, pdfFilter});
+    dialog.setNameFilters({webPageFilter(), pdfFilter()});
     dialog.setDefaultSuffix(QStringLiteral("html"));
     // The name follows the type chosen, so that what is written is what was chosen.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
-        const QString suffix = filter == pdfFilter ? QStringLiteral("pdf") : QStringLiteral("html");
+        const QString suffix = filter == pdfFilter() ? QStringLiteral("pdf") : QStringLiteral("html");
         dialog.setDefaultSuffix(suffix);
         const QStringList typed = dialog.selectedFiles();
         if (!typed.isEmpty() && isReportPath(typed.constFirst()))
@@ -82,17 +90,20 @@ bool exportReport(const CSortanaMdiDoc &document, const QString &path, Platform 
 {
     const std::unique_ptr<CSortanaMdiDoc> copy = document.studyCopy();
     if (!copy) {
-        platform.error(QStringLiteral("There is not enough memory to write the report."));
+        platform.error(
+            QCoreApplication::translate("ReportCommands", "There is not enough memory to write the report."));
         return false;
     }
     KeptMessages messages;
     const RunOutcome outcome = runWithProgress(
-        parent, QStringLiteral("Export Report"), QStringLiteral("Writing the report..."),
+        parent, QCoreApplication::translate("ReportCommands", "Export Report"),
+        QCoreApplication::translate("ReportCommands", "Writing the report..."),
         [&](const ResamplingProgress &progress) { return saveReport(*copy, path, messages, progress); });
     messages.showOn(platform);
     // A failure with nothing said ran out of memory.
     if (outcome == RunOutcome::Failed && messages.isEmpty())
-        platform.error(QStringLiteral("There is not enough memory to write the report."));
+        platform.error(
+            QCoreApplication::translate("ReportCommands", "There is not enough memory to write the report."));
     return outcome == RunOutcome::Finished;
 }
 

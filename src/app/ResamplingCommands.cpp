@@ -6,6 +6,7 @@
 #include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -46,7 +47,7 @@ bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &
         return result.has_value();
     });
     if (outcome == RunOutcome::Failed)
-        platform.error(notEnoughMemoryMessage);
+        platform.error(notEnoughMemoryMessage());
     if (outcome != RunOutcome::Finished)
         return false;
     stored = std::move(result);
@@ -55,6 +56,11 @@ bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &
 }
 
 } // namespace
+
+QString notEnoughMemoryMessage()
+{
+    return QCoreApplication::translate("ResamplingCommands", "There is not enough memory to resample this study.");
+}
 
 std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QString &title, const QString &countLabel,
                                                       ResamplingOptions initial)
@@ -81,7 +87,7 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
     });
     auto *form = new QFormLayout(&dialog);
     form->addRow(countLabel, count);
-    form->addRow(QStringLiteral("&Seed:"), seed);
+    form->addRow(QCoreApplication::translate("ResamplingCommands", "&Seed:"), seed);
     form->addRow(buttons);
     if (dialog.exec() != QDialog::Accepted || !seedValue())
         return std::nullopt;
@@ -114,7 +120,8 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
         }
     }));
 
-    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, progressSteps, parent);
+    QProgressDialog dialog(label, QCoreApplication::translate("ResamplingCommands", "Cancel"), 0, progressSteps,
+                           parent);
     dialog.setObjectName(QStringLiteral("resamplingProgress"));
     dialog.setWindowTitle(title);
     dialog.setWindowModality(Qt::WindowModal);
@@ -125,7 +132,7 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
     QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [shared, &dialog] {
         shared->cancelled = true;
-        dialog.setLabelText(QStringLiteral("Cancelling..."));
+        dialog.setLabelText(QCoreApplication::translate("ResamplingCommands", "Cancelling..."));
     });
     QTimer timer;
     timer.setInterval(progressInterval);
@@ -150,8 +157,10 @@ bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platfor
     const bool held = document.treeSupport && document.treeSupport->replicates == options.count
         && document.treeSupport->seed == options.seed;
     if (!held
-        && !runInto(document.treeSupport, document, platform, parent, QStringLiteral("Check Stability"),
-                    QStringLiteral("Clustering %L1 replicates of the study...").arg(options.count),
+        && !runInto(document.treeSupport, document, platform, parent,
+                    QCoreApplication::translate("ResamplingCommands", "Check Stability"),
+                    QCoreApplication::translate("ResamplingCommands", "Clustering %L1 replicates of the study...")
+                        .arg(options.count),
                     [&](const ResamplingProgress &progress) {
                         return computeTreeSupport(document, options.count, options.seed, progress);
                     }))
@@ -169,12 +178,14 @@ bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options
     const bool held =
         document.adequacy && document.adequacy->subsets == options.count && document.adequacy->seed == options.seed;
     if (!held
-        && !runInto(
-            document.adequacy, document, platform, parent, QStringLiteral("Enough Participants"),
-            QStringLiteral("Comparing %L1 sub-samples of every size with the whole study...").arg(options.count),
-            [&](const ResamplingProgress &progress) {
-                return computeAdequacy(document, options.count, options.seed, progress);
-            }))
+        && !runInto(document.adequacy, document, platform, parent,
+                    QCoreApplication::translate("ResamplingCommands", "Enough Participants"),
+                    QCoreApplication::translate("ResamplingCommands",
+                                                "Comparing %L1 sub-samples of every size with the whole study...")
+                        .arg(options.count),
+                    [&](const ResamplingProgress &progress) {
+                        return computeAdequacy(document, options.count, options.seed, progress);
+                    }))
         return false;
     document.UpdateAllViews(UpdateHint::Redraw);
     return true;

@@ -34,7 +34,7 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
 enum class RunOutcome { Finished, Cancelled, Failed };
 
 // What the user is told when a run fails.
-inline const QString notEnoughMemoryMessage = QStringLiteral("There is not enough memory to resample this study.");
+QString notEnoughMemoryMessage();
 
 // Runs the job on a thread of its own while a progress dialog (object name
 // "resamplingProgress") with the title and label given shows how far it has come; its

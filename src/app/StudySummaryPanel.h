@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -33,6 +34,8 @@ private:
 // What an import found and the options it uses, as step 2 of the wizard edits them and the
 // Properties dialog shows them.
 class StudySummaryPanel : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(StudySummaryPanel)
+
 public:
     explicit StudySummaryPanel(QWidget *parent = nullptr);
 

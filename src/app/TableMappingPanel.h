@@ -3,6 +3,7 @@
 #include "import/Table.h"
 #include "import/TableStudy.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include <array>
@@ -17,6 +18,8 @@ namespace sortana {
 // How a table from another card-sort tool is read: its layout, whether its first row names
 // the columns, and the column of each role, beside the table's first rows to choose them by.
 class TableMappingPanel : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(TableMappingPanel)
+
 public:
     // The roles in the order of TableReading, and of the combo boxes.
     enum Role { Participant, Card, CardId, Category, CategoryId, RoleCount };

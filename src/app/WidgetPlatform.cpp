@@ -44,10 +44,10 @@ MessageAnswer WidgetPlatform::messageBox(const QString &text, MessageIcon icon, 
     QPushButton *ignoreAll = nullptr;
     QPushButton *chooseFolder = nullptr;
     if (buttons == MessageButtons::OkCancelIgnoreAll) {
-        ignoreAll = box.addButton(QStringLiteral("Ignore &All"), QMessageBox::AcceptRole);
+        ignoreAll = box.addButton(tr("Ignore &All"), QMessageBox::AcceptRole);
         box.setDefaultButton(QMessageBox::Ok);
     } else if (buttons == MessageButtons::ChooseFolderCancel) {
-        chooseFolder = box.addButton(QStringLiteral("&Choose Folder..."), QMessageBox::AcceptRole);
+        chooseFolder = box.addButton(tr("&Choose Folder..."), QMessageBox::AcceptRole);
         box.setDefaultButton(chooseFolder);
     }
     // A box over a busy cursor must still be answerable with the ordinary pointer.
@@ -90,8 +90,7 @@ void WidgetPlatform::endBusy()
 QString WidgetPlatform::chooseFolder(const QString &start)
 {
     QWidget *parent = QApplication::activeModalWidget();
-    return QFileDialog::getExistingDirectory(parent ? parent : m_parent,
-                                             QStringLiteral("Folder for the Analysis Files"), start);
+    return QFileDialog::getExistingDirectory(parent ? parent : m_parent, tr("Folder for the Analysis Files"), start);
 }
 
 bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
+
 class QWidget;
 
 namespace sortana {
@@ -9,6 +11,8 @@ namespace sortana {
 // The desktop program's services: real message boxes over the given parent window, the
 // application-wide wait cursor and the desktop's associated applications.
 class WidgetPlatform final : public Platform {
+    Q_DECLARE_TR_FUNCTIONS(WidgetPlatform)
+
 public:
     explicit WidgetPlatform(QWidget *parent = nullptr) : m_parent(parent) {}
 

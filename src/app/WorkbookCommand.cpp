@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "workbook/WorkbookFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,7 +31,8 @@ QString initialWorkbookPath(const CSortanaMdiDoc &document)
 
 QString askWorkbookPath(QWidget *parent, const QString &initial)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export Workbook"), initial, QStringLiteral("Excel workbooks (*.xlsx)"));
+    QFileDialog dialog(parent, QCoreApplication::translate("WorkbookCommand", "Export Workbook"), initial,
+                       QCoreApplication::translate("WorkbookCommand", "Excel workbooks (*.xlsx)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -48,7 +50,8 @@ bool exportWorkbook(const CSortanaMdiDoc &document, const QString &path, Platfor
     } else {
         // The document cannot change under the run: the progress dialog is modal.
         const RunOutcome outcome =
-            runWithProgress(parent, QStringLiteral("Export Workbook"), QStringLiteral("Writing the workbook..."),
+            runWithProgress(parent, QCoreApplication::translate("WorkbookCommand", "Export Workbook"),
+                            QCoreApplication::translate("WorkbookCommand", "Writing the workbook..."),
                             [&](const ResamplingProgress &progress) {
                                 written = saveWorkbook(document, path, progress, error);
                                 return written;
@@ -56,7 +59,8 @@ bool exportWorkbook(const CSortanaMdiDoc &document, const QString &path, Platfor
         if (outcome == RunOutcome::Cancelled)
             return false;
         if (outcome == RunOutcome::Failed && error.isEmpty())
-            error = QStringLiteral("There is not enough memory to write this workbook.");
+            error =
+                QCoreApplication::translate("WorkbookCommand", "There is not enough memory to write this workbook.");
     }
     if (!written)
         platform.fileFailure(error);

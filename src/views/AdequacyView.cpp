@@ -96,7 +96,7 @@ bool AdequacyView::printTo(QPrinter &printer)
         printed = painter.end();
     }
     if (!printed)
-        m_platform.error(QStringLiteral("The chart could not be printed.\nMake sure the printer is ready"));
+        m_platform.error(tr("The chart could not be printed.\nMake sure the printer is ready"));
     return printed;
 }
 

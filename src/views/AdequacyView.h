@@ -3,12 +3,16 @@
 #include "document/DocumentLinks.h"
 #include "views/DocumentWindow.h"
 
+#include <QCoreApplication>
+
 namespace sortana {
 
 // The window on a document's participants-enough chart: the chart made to fit the window,
 // copied, dragged and printed as a picture. A document without the curve shows a line that
 // says how to make it.
 class AdequacyView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(AdequacyView)
+
 public:
     AdequacyView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~AdequacyView() override;

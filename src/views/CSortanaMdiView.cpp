@@ -364,11 +364,11 @@ QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
     QStringList lines;
     const auto &support = m_document->treeSupport;
     if (support && support->joinSupport.size() == geometry->joins.size())
-        lines << QStringLiteral("Support: %1 % of %L2 replicates")
+        lines << tr("Support: %1 % of %L2 replicates")
                      .arg(supportText(support->joinSupport[*found]))
                      .arg(support->replicates);
-    lines << (most > 0 ? QStringLiteral("Similarity: %1 %").arg(100.0 * similarity / most, 0, 'f', 1)
-                       : QStringLiteral("Similarity: %1").arg(similarity, 0, 'f', 6));
+    lines << (most > 0 ? tr("Similarity: %1 %").arg(100.0 * similarity / most, 0, 'f', 1)
+                       : tr("Similarity: %1").arg(similarity, 0, 'f', 6));
     return lines.join(u'\n');
 }
 
@@ -487,10 +487,9 @@ bool CSortanaMdiView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;
-    const bool printed =
-        printPagesOn(printer, QStringLiteral("The dendrogram"), [this](QPainter &painter, const auto &newPage) {
-            return printDendrogramPages(*m_document, painter, newPage, referenceScreen(), printScaling());
-        });
+    const bool printed = printPagesOn(printer, tr("The dendrogram"), [this](QPainter &painter, const auto &newPage) {
+        return printDendrogramPages(*m_document, painter, newPage, referenceScreen(), printScaling());
+    });
     // The page was laid out for the printer; the screen needs its own layout back.
     m_screenLayout.reset();
     viewport()->update();

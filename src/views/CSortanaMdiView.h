@@ -4,6 +4,7 @@
 #include "views/DocumentWindow.h"
 #include "document/DocumentLinks.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QPoint>
 #include <QSize>
@@ -26,6 +27,8 @@ class DrawingSurface;
 // of printing are plain member functions to connect actions to. The document must outlive
 // the view; a view without a document does nothing at all.
 class CSortanaMdiView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(CSortanaMdiView)
+
 public:
     CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~CSortanaMdiView() override;

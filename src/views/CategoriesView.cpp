@@ -10,6 +10,7 @@
 #include "platform/SafeFiles.h"
 #include "views/CategoriesViewDialogs.h"
 #include "views/PrintedTable.h"
+#include "views/TextTableModel.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,37 +21,32 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTreeWidget>
+#include <QTreeView>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 namespace sortana {
 
 namespace {
 
-const QString csvFilter = QStringLiteral("Comma-separated files (*.csv);;All files (*)");
-
-QTreeWidget *newList(const QStringList &headings, QAbstractItemView::SelectionMode selection)
+QString csvFilter()
 {
-    auto *list = new QTreeWidget;
-    list->setHeaderLabels(headings);
+    return QCoreApplication::translate("CategoriesView", "Comma-separated files (*.csv);;All files (*)");
+}
+
+QTreeView *newList(TextTableModel *rows, QAbstractItemView::SelectionMode selection)
+{
+    auto *list = new QTreeView;
+    list->setModel(rows);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setSelectionMode(selection);
     list->header()->setStretchLastSection(false);
     list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < headings.size(); ++column) {
+    for (int column = 1; column < rows->columnCount(); ++column)
         list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-        list->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    }
     return list;
-}
-
-QTreeWidgetItem *newRow(const QStringList &cells)
-{
-    auto *row = new QTreeWidgetItem(cells);
-    for (int column = 1; column < cells.size(); ++column)
-        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    return row;
 }
 
 QStringList figures(const Category &category)
@@ -66,17 +62,19 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
       m_page(new QWidget),
       m_message(new QLabel),
       m_splitter(new QSplitter(Qt::Horizontal)),
-      m_categories(newList({QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
-                            QStringLiteral("Cards"), QStringLiteral("Agreement %")},
-                           QAbstractItemView::ExtendedSelection)),
-      m_cards(newList({QStringLiteral("Card"), QStringLiteral("Placed by")}, QAbstractItemView::NoSelection)),
-      m_spellings(newList({QStringLiteral("Spelling"), QStringLiteral("Groups")}, QAbstractItemView::NoSelection)),
-      m_merge(new QPushButton(QStringLiteral("&Merge..."))),
-      m_rename(new QPushButton(QStringLiteral("&Rename..."))),
-      m_split(new QPushButton(QStringLiteral("&Split"))),
-      m_suggest(new QPushButton(QStringLiteral("S&uggest Merges..."))),
-      m_import(new QPushButton(QStringLiteral("&Import Standardisation..."))),
-      m_export(new QPushButton(QStringLiteral("&Export Standardisation...")))
+      m_categoryRows(
+          new TextTableModel({tr("Category"), tr("Participants"), tr("Groups"), tr("Cards"), tr("Agreement %")}, this)),
+      m_cardRows(new TextTableModel({tr("Card"), tr("Placed by")}, this)),
+      m_spellingRows(new TextTableModel({tr("Spelling"), tr("Groups")}, this)),
+      m_categories(newList(m_categoryRows, QAbstractItemView::ExtendedSelection)),
+      m_cards(newList(m_cardRows, QAbstractItemView::NoSelection)),
+      m_spellings(newList(m_spellingRows, QAbstractItemView::NoSelection)),
+      m_merge(new QPushButton(tr("&Merge..."))),
+      m_rename(new QPushButton(tr("&Rename..."))),
+      m_split(new QPushButton(tr("&Split"))),
+      m_suggest(new QPushButton(tr("S&uggest Merges..."))),
+      m_import(new QPushButton(tr("&Import Standardisation..."))),
+      m_export(new QPushButton(tr("&Export Standardisation...")))
 {
     // The window is a page of lists, not a scrolled drawing: the lists scroll themselves.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -112,12 +110,12 @@ CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWi
         return dialog.exec() == QDialog::Accepted ? dialog.ticked() : std::vector<SuggestedMerge>();
     };
     m_chooseSaveFile = [this](const QString &title, const QString &initial) {
-        return QFileDialog::getSaveFileName(this, title, initial, csvFilter);
+        return QFileDialog::getSaveFileName(this, title, initial, csvFilter());
     };
     m_chooseOpenFile = [this](const QString &title, const QString &initial) {
-        return QFileDialog::getOpenFileName(this, title, initial, csvFilter);
+        return QFileDialog::getOpenFileName(this, title, initial, csvFilter());
     };
-    connect(m_categories, &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(m_categories->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         showSelected();
         updateButtons();
     });
@@ -156,15 +154,18 @@ void CategoriesView::OnUpdate(UpdateHint)
 
 void CategoriesView::fillCategories(const QStringList &selected)
 {
-    const QSignalBlocker blocker(m_categories);
-    m_categories->clear();
+    std::vector<QStringList> rows;
     if (m_table) {
-        QList<QTreeWidgetItem *> rows;
         for (const Category &category : m_table->categories)
-            rows << newRow(figures(category));
-        m_categories->addTopLevelItems(rows);
+            rows.push_back(figures(category));
     }
+    m_categoryRows->setRows(std::move(rows));
     selectCategories(selected);
+}
+
+QString CategoriesView::nameOnRow(int row) const
+{
+    return m_categoryRows->index(row, 0).data().toString();
 }
 
 std::vector<const Category *> CategoriesView::selectedCategories() const
@@ -172,10 +173,12 @@ std::vector<const Category *> CategoriesView::selectedCategories() const
     std::vector<const Category *> chosen;
     if (!m_table)
         return chosen;
-    for (int row = 0; row < m_categories->topLevelItemCount(); ++row) {
-        if (m_categories->topLevelItem(row)->isSelected() && size_t(row) < m_table->categories.size())
-            chosen.push_back(&m_table->categories[size_t(row)]);
+    for (const QModelIndex &row : m_categories->selectionModel()->selectedRows()) {
+        if (size_t(row.row()) < m_table->categories.size())
+            chosen.push_back(&m_table->categories[size_t(row.row())]);
     }
+    // In the table's order, whatever order the user selected them in.
+    std::sort(chosen.begin(), chosen.end());
     return chosen;
 }
 
@@ -192,34 +195,34 @@ void CategoriesView::selectCategories(const QStringList &names)
     QStringList keys;
     for (const QString &name : names)
         keys << categoryKey(name);
-    for (int row = 0; row < m_categories->topLevelItemCount(); ++row) {
-        QTreeWidgetItem *item = m_categories->topLevelItem(row);
-        item->setSelected(keys.contains(categoryKey(item->text(0))));
+    QItemSelection rows;
+    for (int row = 0; row < m_categoryRows->rowCount(); ++row) {
+        if (keys.contains(categoryKey(nameOnRow(row))))
+            rows.select(m_categoryRows->index(row, 0), m_categoryRows->index(row, m_categoryRows->columnCount() - 1));
     }
+    m_categories->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
     showSelected();
     updateButtons();
 }
 
 void CategoriesView::showSelected()
 {
-    m_cards->clear();
-    m_spellings->clear();
+    std::vector<QStringList> cards;
+    std::vector<QStringList> spellings;
     const std::vector<const Category *> chosen = selectedCategories();
-    if (chosen.size() != 1 || !m_document->itemNames)
-        return;
-    const Category &category = *chosen.front();
-    // The cards as the dendrogram lists them.
-    QList<QTreeWidgetItem *> cards;
-    for (const int item : LeafOrder(m_document->clusterRoot)) {
-        const int placed = category.placed(item);
-        if (placed > 0 && item < m_document->itemNames->size())
-            cards << newRow({(*m_document->itemNames)[item], QString::number(placed)});
+    if (chosen.size() == 1 && m_document->itemNames) {
+        const Category &category = *chosen.front();
+        // The cards as the dendrogram lists them.
+        for (const int item : LeafOrder(m_document->clusterRoot)) {
+            const int placed = category.placed(item);
+            if (placed > 0 && item < m_document->itemNames->size())
+                cards.push_back({(*m_document->itemNames)[item], QString::number(placed)});
+        }
+        for (const Spelling &spelling : category.spellings)
+            spellings.push_back({spelling.text, QString::number(spelling.groups)});
     }
-    m_cards->addTopLevelItems(cards);
-    QList<QTreeWidgetItem *> spellings;
-    for (const Spelling &spelling : category.spellings)
-        spellings << newRow({spelling.text, QString::number(spelling.groups)});
-    m_spellings->addTopLevelItems(spellings);
+    m_cardRows->setRows(std::move(cards));
+    m_spellingRows->setRows(std::move(spellings));
 }
 
 void CategoriesView::updateButtons()
@@ -240,7 +243,7 @@ void CategoriesView::mergeSelected()
     const std::vector<const Category *> chosen = selectedCategories();
     if (chosen.size() < 2)
         return;
-    const QString name = m_chooseName(QStringLiteral("Merge Categories"), chosen.front()->name);
+    const QString name = m_chooseName(tr("Merge Categories"), chosen.front()->name);
     if (name.isEmpty())
         return;
     QStringList spellings;
@@ -255,7 +258,7 @@ void CategoriesView::renameSelected()
     const std::vector<const Category *> chosen = selectedCategories();
     if (chosen.size() != 1)
         return;
-    const QString name = m_chooseName(QStringLiteral("Rename Category"), chosen.front()->name);
+    const QString name = m_chooseName(tr("Rename Category"), chosen.front()->name);
     if (name.isEmpty())
         return;
     mergeCategories(*m_document, chosen.front()->spellingTexts(), name);
@@ -283,7 +286,7 @@ void CategoriesView::suggestMerges()
     const CategoryTable table = *m_table;
     const std::vector<SuggestedMerge> suggestions = sortana::suggestMerges(table);
     if (suggestions.empty()) {
-        m_platform.messageBox(QStringLiteral("No categories differ only in their accents."), MessageIcon::Information,
+        m_platform.messageBox(tr("No categories differ only in their accents."), MessageIcon::Information,
                               MessageButtons::Ok);
         return;
     }
@@ -306,21 +309,19 @@ void CategoriesView::exportStandardisation()
     const QString named = saved || !m_document->summary ? m_document->pathName : m_document->summary->fileName;
     const PathParts parts = splitPathAsStored(named);
     const QString initial = parts.folder + parts.baseName + QStringLiteral("-standardisation.csv");
-    const QString path = m_chooseSaveFile(QStringLiteral("Export Standardisation"), initial);
+    const QString path = m_chooseSaveFile(tr("Export Standardisation"), initial);
     if (path.isEmpty())
         return;
     const QByteArray csv = standardisationCsv(standardisationRows(*m_table, m_document->standardisation));
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(csv) == csv.size(); }))
-        m_platform.fileFailure(
-            QStringLiteral("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
+        m_platform.fileFailure(tr("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
 }
 
 void CategoriesView::importStandardisation()
 {
     if (!m_table)
         return;
-    const QString path =
-        m_chooseOpenFile(QStringLiteral("Import Standardisation"), QFileInfo(m_document->pathName).path());
+    const QString path = m_chooseOpenFile(tr("Import Standardisation"), QFileInfo(m_document->pathName).path());
     if (path.isEmpty())
         return;
     QString error;
@@ -336,14 +337,14 @@ bool CategoriesView::findNext(const QString &text)
 {
     if (!m_table || text.isEmpty())
         return false;
-    const int count = m_categories->topLevelItemCount();
+    const int count = m_categoryRows->rowCount();
     const std::vector<const Category *> chosen = selectedCategories();
     const int after = chosen.empty() ? -1 : int(chosen.front() - m_table->categories.data());
     for (int step = 1; step <= count; ++step) {
         const int row = (after + step) % count;
-        if (m_categories->topLevelItem(row)->text(0).contains(text, Qt::CaseInsensitive)) {
-            selectCategories({m_categories->topLevelItem(row)->text(0)});
-            m_categories->scrollToItem(m_categories->topLevelItem(row));
+        if (nameOnRow(row).contains(text, Qt::CaseInsensitive)) {
+            selectCategories({nameOnRow(row)});
+            m_categories->scrollTo(m_categoryRows->index(row, 0));
             return true;
         }
     }
@@ -354,16 +355,10 @@ bool CategoriesView::printTo(QPrinter &printer)
 {
     if (!m_table)
         return false;
-    PrintedTable table;
-    for (int column = 0; column < m_categories->columnCount(); ++column) {
-        table.headings << m_categories->headerItem()->text(column);
-        table.flushRight.push_back(column > 0);
-    }
-    for (const Category &category : m_table->categories)
-        table.rows.push_back(figures(category));
-    return printPagesOn(printer, QStringLiteral("The categories"), [&](QPainter &painter, const auto &newPage) {
+    const PrintedTable &table = m_categoryRows->table();
+    return printPagesOn(printer, tr("The categories"), [&](QPainter &painter, const auto &newPage) {
         return printTextPages(painter, newPage, m_document->title,
-                              QStringLiteral("<h2>Categories</h2>") + tableHtml(table));
+                              QStringLiteral("<h2>%1</h2>").arg(tr("Categories")) + tableHtml(table));
     });
 }
 

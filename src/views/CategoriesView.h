@@ -8,12 +8,16 @@
 #include <functional>
 #include <optional>
 
+#include <QCoreApplication>
+
 class QLabel;
 class QPushButton;
 class QSplitter;
-class QTreeWidget;
+class QTreeView;
 
 namespace sortana {
+
+class TextTableModel;
 
 // The window on what the participants called their groups: the categories with their
 // figures; for the one selected, its cards with the participants who placed each there and
@@ -24,6 +28,8 @@ namespace sortana {
 // every window follows it at once. A document saved without the sorts gets a line that says
 // so.
 class CategoriesView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(CategoriesView)
+
 public:
     // Asks for a text, the initial one in; empty when cancelled.
     using TextChooser = std::function<QString(const QString &title, const QString &initial)>;
@@ -64,9 +70,9 @@ public:
     void importStandardisation();
 
     const std::optional<CategoryTable> &table() const { return m_table; }
-    QTreeWidget &categoryList() const { return *m_categories; }
-    QTreeWidget &cardList() const { return *m_cards; }
-    QTreeWidget &spellingList() const { return *m_spellings; }
+    QTreeView &categoryList() const { return *m_categories; }
+    QTreeView &cardList() const { return *m_cards; }
+    QTreeView &spellingList() const { return *m_spellings; }
     QLabel &messageLine() const { return *m_message; }
     // Selects the categories of these names, and only them.
     void selectCategories(const QStringList &names);
@@ -75,6 +81,8 @@ public:
 private:
     std::vector<const Category *> selectedCategories() const;
     void fillCategories(const QStringList &selected);
+    // The category's name on a row of the list.
+    QString nameOnRow(int row) const;
     void showSelected();
     void updateButtons();
 
@@ -82,9 +90,12 @@ private:
     QWidget *m_page;
     QLabel *m_message;
     QSplitter *m_splitter;
-    QTreeWidget *m_categories;
-    QTreeWidget *m_cards;
-    QTreeWidget *m_spellings;
+    TextTableModel *m_categoryRows;
+    TextTableModel *m_cardRows;
+    TextTableModel *m_spellingRows;
+    QTreeView *m_categories;
+    QTreeView *m_cards;
+    QTreeView *m_spellings;
     QPushButton *m_merge;
     QPushButton *m_rename;
     QPushButton *m_split;

@@ -27,7 +27,7 @@ std::unique_ptr<QInputDialog> newNameDialog(QWidget *parent, const QString &titl
     auto dialog = std::make_unique<QInputDialog>(parent);
     dialog->setWindowTitle(title);
     dialog->setInputMode(QInputDialog::TextInput);
-    dialog->setLabelText(QStringLiteral("Name:"));
+    dialog->setLabelText(QCoreApplication::translate("CategoriesViewDialogs", "Name:"));
     dialog->setTextValue(initial);
     // The dialog's own width is only as wide as its field's, which shows some 20 characters:
     // too narrow for the title in the title bar and for many a category's name.
@@ -46,11 +46,11 @@ SuggestMergesDialog::SuggestMergesDialog(const CategoryTable &table, std::vector
       m_suggestions(std::move(suggestions)),
       m_list(new QTreeWidget)
 {
-    setWindowTitle(QStringLiteral("Suggest Merges"));
-    auto *explanation = new QLabel(QStringLiteral(
-        "These categories differ only in their accents. Tick the sets to merge, each under the name shown."));
+    setWindowTitle(tr("Suggest Merges"));
+    auto *explanation = new QLabel(
+        tr("These categories differ only in their accents. Tick the sets to merge, each under the name shown."));
     explanation->setWordWrap(true);
-    m_list->setHeaderLabels({QStringLiteral("Category"), QStringLiteral("Groups")});
+    m_list->setHeaderLabels({tr("Category"), tr("Groups")});
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
@@ -68,9 +68,9 @@ SuggestMergesDialog::SuggestMergesDialog(const CategoryTable &table, std::vector
         set->setExpanded(true);
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Merge Ticked"));
-    QPushButton *tickAllButton = buttons->addButton(QStringLiteral("&Tick All"), QDialogButtonBox::ActionRole);
-    QPushButton *clearButton = buttons->addButton(QStringLiteral("&Clear All"), QDialogButtonBox::ActionRole);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Merge Ticked"));
+    QPushButton *tickAllButton = buttons->addButton(tr("&Tick All"), QDialogButtonBox::ActionRole);
+    QPushButton *clearButton = buttons->addButton(tr("&Clear All"), QDialogButtonBox::ActionRole);
     connect(tickAllButton, &QPushButton::clicked, this, [this] { tickAll(true); });
     connect(clearButton, &QPushButton::clicked, this, [this] { tickAll(false); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -2,6 +2,7 @@
 
 #include "analysis/StandardisationSuggestions.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include <memory>
@@ -18,6 +19,8 @@ std::unique_ptr<QInputDialog> newNameDialog(QWidget *parent, const QString &titl
 // Suggest Merges: the proposed sets, each a row the user ticks with its members under it.
 // Nothing is ticked until the user ticks it.
 class SuggestMergesDialog final : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(SuggestMergesDialog)
+
 public:
     SuggestMergesDialog(const CategoryTable &table, std::vector<SuggestedMerge> suggestions, QWidget *parent = nullptr);
 

@@ -137,7 +137,7 @@ bool DocumentWindow::printPagesOn(QPrinter &printer, const QString &what,
         printed = painter.end() && printed;
     }
     if (!printed)
-        m_platform.error(what + QStringLiteral(" could not be printed.\nMake sure the printer is ready"));
+        m_platform.error(tr("%1 could not be printed.\nMake sure the printer is ready").arg(what));
     return printed;
 }
 
@@ -150,13 +150,13 @@ void DocumentWindow::offerOnClipboard(std::unique_ptr<QMimeData> data)
     // picture could not be made or the platform refused the new content.
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        message(QStringLiteral("Cannot open the Clipboard"));
+        message(tr("Cannot open the Clipboard"));
         return;
     }
     clipboard->setMimeData(data.release());
     const QMimeData *offered = clipboard->mimeData();
     if (!offered || !offered->hasFormat(svgMimeType) || !offered->hasFormat(pngMimeType))
-        message(QStringLiteral("Unable to set Clipboard data"));
+        message(tr("Unable to set Clipboard data"));
 }
 
 void DocumentWindow::setScrollRange(QScrollBar &bar, int total, int page)

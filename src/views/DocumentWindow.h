@@ -3,6 +3,7 @@
 #include "drawing/PageSplit.h"
 
 #include <QAbstractScrollArea>
+#include <QCoreApplication>
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,8 @@ class Platform;
 // A window on a document inside a document frame: the dendrogram or the similarity matrix.
 // What the main window asks of every kind: a first update, activation, Copy and printing.
 class DocumentWindow : public QAbstractScrollArea {
+    Q_DECLARE_TR_FUNCTIONS(DocumentWindow)
+
 public:
     DocumentWindow(CSortanaMdiDoc *document, Platform &platform, QWidget *parent);
 

@@ -372,7 +372,7 @@ bool MatrixView::printTo(QPrinter &printer)
 {
     if (!hasMatrix())
         return false;
-    return printPagesOn(printer, QStringLiteral("The similarity matrix"), [this](QPainter &painter, const auto &newPage) {
+    return printPagesOn(printer, tr("The similarity matrix"), [this](QPainter &painter, const auto &newPage) {
         return printMatrixPages(*m_document, painter, newPage, printScaling());
     });
 }

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+#include <QCoreApplication>
+
 namespace sortana {
 
 // The window on one document's similarity matrix. It scrolls and zooms (Ctrl+wheel, Ctrl+0
@@ -15,6 +17,8 @@ namespace sortana {
 // matrix picture. It follows the dialog bar's font, groups and colours. A document saved
 // without its matrix gets a line that says so.
 class MatrixView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(MatrixView)
+
 public:
     MatrixView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~MatrixView() override;

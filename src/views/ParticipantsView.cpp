@@ -9,7 +9,6 @@
 
 #include <QClipboard>
 #include <QFileDialog>
-#include <QFont>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,7 +22,6 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -34,20 +32,12 @@ namespace sortana {
 
 namespace {
 
-constexpr int sortRole = Qt::UserRole + 1;
-// Shaded so that the sorts that may not count stand out in a long table.
-const QColor flaggedBackground(255, 224, 208);
-const QColor flagColour(150, 30, 0);
-const QColor leftOutColour(128, 128, 128);
-
-const QStringList columnTitles = {
-    QStringLiteral("#"),     QStringLiteral("Participant"),       QStringLiteral("Groups"),
-    QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")};
-
 QString askAnalysisFiles(QWidget *parent, const QString &initialCardsPath)
 {
-    QFileDialog dialog(parent, QStringLiteral("Analyse Again: Name the Analysis Files"), initialCardsPath,
-                       QStringLiteral("Analysis files (*-Cards.csv);;All Files (*)"));
+    QFileDialog dialog(parent,
+                       QCoreApplication::translate("ParticipantsView", "Analyse Again: Name the Analysis Files"),
+                       initialCardsPath,
+                       QCoreApplication::translate("ParticipantsView", "Analysis files (*-Cards.csv);;All Files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -76,13 +66,13 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
       m_pages(new QStackedWidget),
       m_missing(new QLabel(QString::fromUtf16(sortsMissingMessage))),
       m_leftOut(new QLabel),
-      m_model(new QStandardItemModel(0, ColumnCount, this)),
+      m_model(new ParticipantsModel(this)),
       m_sorted(new QSortFilterProxyModel(this)),
       m_table(new QTableView),
       m_representative(new QTextBrowser),
-      m_tickFlagged(new QPushButton(QStringLiteral("&Tick All Flagged"))),
-      m_analyseAgain(new QPushButton(QStringLiteral("&Analyse Again..."))),
-      m_includeAll(new QPushButton(QStringLiteral("&Include All..."))),
+      m_tickFlagged(new QPushButton(tr("&Tick All Flagged"))),
+      m_analyseAgain(new QPushButton(tr("&Analyse Again..."))),
+      m_includeAll(new QPushButton(tr("&Include All..."))),
       m_chooseFiles([this](const QString &initial) { return askAnalysisFiles(this, initial); })
 {
     // The window is made of widgets that scroll themselves.
@@ -90,9 +80,8 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
 
-    m_model->setHorizontalHeaderLabels(columnTitles);
     m_sorted->setSourceModel(m_model);
-    m_sorted->setSortRole(sortRole);
+    m_sorted->setSortRole(ParticipantsModel::sortRole);
     m_sorted->setSortCaseSensitivity(Qt::CaseInsensitive);
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
@@ -108,11 +97,11 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
     m_missing->setWordWrap(true);
     m_missing->setAlignment(Qt::AlignCenter);
     m_tickFlagged->setObjectName(QStringLiteral("tickAllFlagged"));
-    m_tickFlagged->setToolTip(QStringLiteral("Tick every participant with a flag"));
+    m_tickFlagged->setToolTip(tr("Tick every participant with a flag"));
     m_analyseAgain->setObjectName(QStringLiteral("analyseAgain"));
-    m_analyseAgain->setToolTip(QStringLiteral("Analyse the study again without the ticked participants"));
+    m_analyseAgain->setToolTip(tr("Analyse the study again without the ticked participants"));
     m_includeAll->setObjectName(QStringLiteral("includeAll"));
-    m_includeAll->setToolTip(QStringLiteral("Analyse the study again with every participant"));
+    m_includeAll->setToolTip(tr("Analyse the study again with every participant"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_tickFlagged);
@@ -135,7 +124,7 @@ ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform,
     auto *layout = new QVBoxLayout(viewport());
     layout->addWidget(m_pages);
 
-    connect(m_model, &QStandardItemModel::itemChanged, this, [this] { updateButtons(); });
+    connect(m_model, &ParticipantsModel::dataChanged, this, [this] { updateButtons(); });
     connect(m_tickFlagged, &QPushButton::clicked, this, [this] { tickAllFlagged(); });
     connect(m_analyseAgain, &QPushButton::clicked, this, [this] { analyseAgain(); });
     connect(m_includeAll, &QPushButton::clicked, this, [this] { includeAll(); });
@@ -166,7 +155,7 @@ void ParticipantsView::OnUpdate(UpdateHint)
     if (!m_document || !m_document->sorts) {
         m_checks.reset();
         m_checkedSorts = {};
-        m_model->removeRows(0, m_model->rowCount());
+        m_model->clear();
         m_pages->setCurrentWidget(m_missing);
         return;
     }
@@ -183,97 +172,20 @@ void ParticipantsView::fill()
         m_checks = checkParticipants(*m_document->sorts);
     }
     m_checkedSorts = *m_document->sorts;
-    m_shownLeftOut.clear();
-    // Filled in file order, then shown in the order the user chose.
-    m_table->setSortingEnabled(false);
-    m_model->removeRows(0, m_model->rowCount());
+    std::vector<bool> counted;
     for (const ParticipantCheck &check : m_checks->rows)
-        fillRow(check);
-    m_table->setSortingEnabled(true);
+        counted.push_back(m_document->sorts->participants[size_t(check.index)].counted);
+    // Filled in file order, then shown in the order the user chose.
+    m_model->setParticipants(*m_checks, std::move(counted));
     m_representative->setHtml(representativeHtml());
-}
-
-void ParticipantsView::fillRow(const ParticipantCheck &check)
-{
-    const ParticipantSort &sort = m_document->sorts->participants[size_t(check.index)];
-    const auto cell = [](const QString &text, const QVariant &key) {
-        auto *item = new QStandardItem(text);
-        item->setData(key, sortRole);
-        return item;
-    };
-    QString flags = flagTexts(check.flags).join(QStringLiteral(", "));
-    QString note;
-    if (!sort.counted)
-        note = QStringLiteral("the expert: not compared, cannot be left out");
-    else if (!check.checked)
-        note = QStringLiteral("no card placed: not compared");
-    QList<QStandardItem *> row = {
-        cell(QString::number(check.index + 1), check.index),
-        cell(check.id, check.id),
-        cell(QString::number(check.groups), check.groups),
-        cell(QString::number(check.cards), check.cards),
-        cell(meanDistanceText(check), check.checked ? check.meanDistance : -1.0),
-        cell(note.isEmpty() ? flags : note, note.isEmpty() ? flags : QString()),
-    };
-    for (QStandardItem *item : row)
-        item->setEditable(false);
-    for (const int figure : {Groups, Cards, MeanDistance})
-        row[figure]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // The expert gets no box to tick.
-    if (sort.counted) {
-        row[Participant]->setCheckable(true);
-        row[Participant]->setCheckState(Qt::Unchecked);
-    }
-    if (check.flags != 0) {
-        for (QStandardItem *item : row)
-            item->setBackground(flaggedBackground);
-        QFont bold;
-        bold.setBold(true);
-        row[Flags]->setFont(bold);
-        row[Flags]->setForeground(flagColour);
-    }
-    m_model->appendRow(row);
-}
-
-QStandardItem *ParticipantsView::tickItem(qint32 participant) const
-{
-    if (participant < 0 || participant >= m_model->rowCount())
-        return nullptr;
-    QStandardItem *item = m_model->item(participant, Participant);
-    return item->isCheckable() ? item : nullptr;
 }
 
 void ParticipantsView::showLeftOut()
 {
     const std::vector<qint32> &leftOut = m_document->leftOut;
     const QString text = leftOutText(*m_document);
-    m_leftOut->setText(text.isEmpty() ? QStringLiteral("Every participant is counted.")
-                                      : QStringLiteral("Left out of the analysis: ") + text);
-    // The ticks start from who is left out, and keep the user's changes until that changes.
-    if (leftOut != m_shownLeftOut) {
-        m_shownLeftOut = leftOut;
-        for (int p = 0; p < m_model->rowCount(); ++p) {
-            if (QStandardItem *item = tickItem(p))
-                item->setCheckState(std::binary_search(leftOut.begin(), leftOut.end(), p) ? Qt::Checked
-                                                                                          : Qt::Unchecked);
-        }
-    }
-    for (int p = 0; p < m_model->rowCount(); ++p) {
-        const bool out = std::binary_search(leftOut.begin(), leftOut.end(), p);
-        for (int c = 0; c < ColumnCount; ++c) {
-            QStandardItem *item = m_model->item(p, c);
-            QFont font = item->font();
-            font.setItalic(out || (c == Flags && !m_checks->rows[size_t(p)].checked));
-            item->setFont(font);
-            if (c != Flags || m_checks->rows[size_t(p)].flags == 0)
-                item->setForeground(out ? QBrush(leftOutColour) : QBrush());
-        }
-        QStandardItem *id = m_model->item(p, Participant);
-        if (out)
-            id->setToolTip(QStringLiteral("Left out of the analysis"));
-        else
-            id->setToolTip(id->isCheckable() ? QString() : QStringLiteral("The expert cannot be left out"));
-    }
+    m_leftOut->setText(text.isEmpty() ? tr("Every participant is counted.") : tr("Left out of the analysis: ") + text);
+    m_model->showLeftOut(leftOut);
     // Italics take more room; the flags take the rest.
     for (int c = 0; c < Flags; ++c)
         m_table->resizeColumnToContents(c);
@@ -291,21 +203,12 @@ void ParticipantsView::updateButtons()
 
 std::vector<qint32> ParticipantsView::ticked() const
 {
-    std::vector<qint32> result;
-    for (int p = 0; p < m_model->rowCount(); ++p) {
-        if (const QStandardItem *item = tickItem(p); item && item->checkState() == Qt::Checked)
-            result.push_back(p);
-    }
-    return result;
+    return m_model->ticked();
 }
 
 bool ParticipantsView::setTicked(qint32 participant, bool ticked)
 {
-    QStandardItem *item = tickItem(participant);
-    if (!item)
-        return false;
-    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-    return true;
+    return m_model->setTicked(participant, ticked);
 }
 
 void ParticipantsView::tickAllFlagged()
@@ -356,13 +259,13 @@ QString ParticipantsView::representativeText() const
 QString ParticipantsView::representativeHtml() const
 {
     const QStringList names = m_document->itemNames ? *m_document->itemNames : QStringList();
-    QString html = QStringLiteral("<h3>The most representative sorts</h3>");
+    QString html = QStringLiteral("<h3>%1</h3>").arg(tr("The most representative sorts"));
     if (m_checks->representative.empty())
-        html += QStringLiteral("<p>No two participants placed cards to compare.</p>");
+        html += QStringLiteral("<p>%1</p>").arg(tr("No two participants placed cards to compare."));
     int rank = 0;
     for (const int row : m_checks->representative) {
         const ParticipantCheck &check = m_checks->rows[size_t(row)];
-        html += QStringLiteral("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
+        html += tr("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
                     .arg(QString::number(++rank), check.id.toHtmlEscaped(), QString::number(check.index + 1),
                          meanDistanceText(check));
         for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
@@ -379,7 +282,7 @@ QString ParticipantsView::representativeHtml() const
 
 QString ParticipantsView::tableText() const
 {
-    QStringList lines = {columnTitles.join(u'\t')};
+    QStringList lines = {ParticipantsModel::headings().join(u'\t')};
     for (int r = 0; r < m_sorted->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < ColumnCount; ++c)
@@ -392,15 +295,15 @@ QString ParticipantsView::tableText() const
 QString ParticipantsView::printedHtml() const
 {
     PrintedTable table;
-    table.headings = columnTitles;
+    table.headings = ParticipantsModel::headings();
     for (int r = 0; r < m_sorted->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < ColumnCount; ++c)
             cells << m_sorted->index(r, c).data().toString();
         table.rows.push_back(cells);
     }
-    return QStringLiteral("<h2>Participants</h2><p>%1</p>").arg(m_leftOut->text().toHtmlEscaped()) + tableHtml(table)
-        + representativeHtml();
+    return QStringLiteral("<h2>%1</h2><p>%2</p>").arg(tr("Participants"), m_leftOut->text().toHtmlEscaped())
+        + tableHtml(table) + representativeHtml();
 }
 
 bool ParticipantsView::canCopy() const
@@ -414,19 +317,19 @@ void ParticipantsView::copyToClipboard()
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        message(QStringLiteral("Cannot open the Clipboard"));
+        message(tr("Cannot open the Clipboard"));
         return;
     }
     clipboard->setText(tableText());
     if (!clipboard->mimeData() || !clipboard->mimeData()->hasText())
-        message(QStringLiteral("Unable to set Clipboard data"));
+        message(tr("Unable to set Clipboard data"));
 }
 
 bool ParticipantsView::printTo(QPrinter &printer)
 {
     if (!m_checks)
         return false;
-    return printPagesOn(printer, QStringLiteral("The participants"), [this](QPainter &painter, const auto &newPage) {
+    return printPagesOn(printer, tr("The participants"), [this](QPainter &painter, const auto &newPage) {
         return printTextPages(painter, newPage, m_document->title, printedHtml());
     });
 }
@@ -451,7 +354,7 @@ bool ParticipantsView::findNext(const QString &text)
 
 bool ParticipantsView::exportPicture(const QString &, int)
 {
-    message(QStringLiteral("The participants are a table, not a picture: copy it or print it instead."));
+    message(tr("The participants are a table, not a picture: copy it or print it instead."));
     return false;
 }
 

@@ -4,17 +4,18 @@
 #include "document/DocumentLinks.h"
 #include "import/StudySorts.h"
 #include "views/DocumentWindow.h"
+#include "views/ParticipantsModel.h"
 
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include <QCoreApplication>
+
 class QLabel;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
-class QStandardItem;
-class QStandardItemModel;
 class QTableView;
 class QTextBrowser;
 
@@ -29,12 +30,15 @@ struct AnalysisFileNames;
 // again without them, or brings everyone back; every window on the document follows. A
 // document saved without the sorts gets a line that says so.
 class ParticipantsView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(ParticipantsView)
+
 public:
     // Asks where the analysis files go: the default Cards file's path in, the chosen path out
     // (empty when the user cancelled). The other four files take the same name.
     using FilesChooser = std::function<QString(const QString &initialCardsPath)>;
 
-    enum Column { Number, Participant, Groups, Cards, MeanDistance, Flags, ColumnCount };
+    using Column = ParticipantsModel::Column;
+    using enum ParticipantsModel::Column;
 
     ParticipantsView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~ParticipantsView() override;
@@ -81,11 +85,9 @@ public:
 
 private:
     void fill();
-    void fillRow(const ParticipantCheck &check);
     void showLeftOut();
     void updateButtons();
     bool runAnalysis(std::vector<qint32> leftOut);
-    QStandardItem *tickItem(qint32 participant) const;
     QString tableText() const;
     QString representativeHtml() const;
     QString printedHtml() const;
@@ -93,7 +95,7 @@ private:
     QStackedWidget *m_pages;
     QLabel *m_missing;
     QLabel *m_leftOut;
-    QStandardItemModel *m_model;
+    ParticipantsModel *m_model;
     QSortFilterProxyModel *m_sorted;
     QTableView *m_table;
     QTextBrowser *m_representative;
@@ -105,8 +107,6 @@ private:
     std::optional<ParticipantChecks> m_checks;
     // The sorts the figures were worked out from, to tell when they must be worked out again.
     StudySorts m_checkedSorts;
-    // Who the document left out when the ticks were last set from it.
-    std::vector<qint32> m_shownLeftOut;
 };
 
 // The five analysis files named after the path the user chose for the Cards file (with or

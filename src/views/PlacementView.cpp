@@ -159,7 +159,7 @@ bool PlacementView::printTo(QPrinter &printer)
 {
     if (!canCopy())
         return false;
-    return printPagesOn(printer, QStringLiteral("The placements"), [this](QPainter &painter, const auto &newPage) {
+    return printPagesOn(printer, tr("The placements"), [this](QPainter &painter, const auto &newPage) {
         return printPlacementPages(*m_document, *m_table, painter, newPage, printScaling());
     });
 }

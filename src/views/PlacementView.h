@@ -7,6 +7,8 @@
 
 #include <optional>
 
+#include <QCoreApplication>
+
 namespace sortana {
 
 // The window on where the participants placed each card: cards in the dendrogram's leaf
@@ -15,6 +17,8 @@ namespace sortana {
 // drags, prints and exports the picture. It follows the settings bar and the
 // standardisation; a document saved without the sorts gets a line that says so.
 class PlacementView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(PlacementView)
+
 public:
     PlacementView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
     ~PlacementView() override;

@@ -10,14 +10,19 @@
 #include "support/TestFiles.h"
 #include "views/CSortanaMdiView.h"
 #include "views/CategoriesViewDialogs.h"
+#include "views/ParticipantsModel.h"
 #include "views/PlacementView.h"
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -33,11 +38,11 @@ const QByteArray study = "IApple\nIPear\nICarrot\nILeek\n"
                          "P2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n"
                          "P3\nGFruit\nI1\nI2\nI3\nGVeg\nI4\n";
 
-QStringList column(const QTreeWidget &list, int index)
+QStringList column(const QTreeView &list, int index)
 {
     QStringList texts;
-    for (int row = 0; row < list.topLevelItemCount(); ++row)
-        texts << list.topLevelItem(row)->text(index);
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        texts << list.model()->index(row, index).data().toString();
     return texts;
 }
 
@@ -54,9 +59,13 @@ protected:
         view->resize(700, 400);
         view->show();
         view->OnInitialUpdate();
+        for (const QTreeView *list : {&view->categoryList(), &view->cardList(), &view->spellingList()})
+            testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                list->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
     }
     void TearDown() override
     {
+        testers.clear();
         view.reset();
         NodeRegistry::instance().clear();
     }
@@ -64,6 +73,8 @@ protected:
     ScriptedPlatform platform;
     CSortanaMdiDoc document;
     std::unique_ptr<CategoriesView> view;
+    // Every change the window makes to its lists' models is checked as it happens.
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     QString chosenName;
     QString chosenFile;
 };
@@ -119,7 +130,7 @@ TEST_F(CategoriesWindow, TheStandardisationGoesOutAndComesBackThroughItsFile)
                                                 "Greens,Vegetables\r\n"));
 
     setStandardisation(document, {});
-    ASSERT_EQ(view->categoryList().topLevelItemCount(), 3);
+    ASSERT_EQ(view->categoryList().model()->rowCount(), 3);
     view->importStandardisation();
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"Fruit"_s, u"Vegetables"_s}));
 
@@ -184,11 +195,12 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
 
     const auto shown = [&] {
         QStringList rows;
-        for (int row = 0; row < window.categoryList().topLevelItemCount(); ++row) {
-            window.selectCategories({window.categoryList().topLevelItem(row)->text(0)});
+        const QAbstractItemModel &categories = *window.categoryList().model();
+        for (int row = 0; row < categories.rowCount(); ++row) {
+            window.selectCategories({categories.index(row, 0).data().toString()});
             QStringList cells;
-            for (int c = 0; c < window.categoryList().columnCount(); ++c)
-                cells << window.categoryList().topLevelItem(row)->text(c);
+            for (int c = 0; c < categories.columnCount(); ++c)
+                cells << categories.index(row, c).data().toString();
             rows << cells.join(u',') + u" | "_s + column(window.cardList(), 1).join(u',') + u" | "_s
                     + column(window.spellingList(), 0).join(u',');
         }
@@ -287,6 +299,30 @@ TEST_F(CategoriesWindow, TheNameDialogShowsItsWholeTitleAndName)
     }
 }
 
+// A translation reaches the table windows' texts without a change to the code: every text
+// comes to them through the translator installed, in the context of the class that shows it.
+TEST_F(CategoriesWindow, ATranslatorGivesTheTableWindowsTheirTexts)
+{
+    class Marking final : public QTranslator {
+    public:
+        bool isEmpty() const override { return false; }
+        QString translate(const char *context, const char *source, const char *, int) const override
+        {
+            return QString::fromUtf8(context) + u':' + QString::fromUtf8(source);
+        }
+    } marking;
+    QCoreApplication::installTranslator(&marking);
+    CategoriesView window(&document, platform);
+    window.OnInitialUpdate();
+    const QStringList participantsHeadings = ParticipantsModel::headings();
+    QCoreApplication::removeTranslator(&marking);
+
+    EXPECT_EQ(window.categoryList().model()->headerData(4, Qt::Horizontal).toString(), u"CategoriesView:Agreement %"_s);
+    EXPECT_EQ(window.cardList().model()->headerData(1, Qt::Horizontal).toString(), u"CategoriesView:Placed by"_s);
+    EXPECT_EQ(window.findChildren<QPushButton *>().front()->text(), u"CategoriesView:&Merge..."_s);
+    EXPECT_EQ(participantsHeadings.back(), u"ParticipantsModel:Flags"_s);
+}
+
 TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
 {
     PlacementView placements(&document, platform);
@@ -300,7 +336,7 @@ TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
     EXPECT_FALSE(view->messageLine().isHidden());
     EXPECT_EQ(view->messageLine().text(),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
-    EXPECT_EQ(view->categoryList().topLevelItemCount(), 0);
+    EXPECT_EQ(view->categoryList().model()->rowCount(), 0);
     EXPECT_FALSE(placements.canCopy());
     EXPECT_FALSE(placements.table());
     EXPECT_FALSE(placements.exportPicture(u"/nonexistent/p.svg"_s, 96));

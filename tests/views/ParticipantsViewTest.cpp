@@ -9,6 +9,7 @@
 #include "views/CSortanaMdiView.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -61,6 +62,10 @@ protected:
         view->resize(900, 500);
         view->show();
         view->OnInitialUpdate();
+        // Every change to the table's model, and to the sorted order shown, is checked as it happens.
+        for (QAbstractItemModel *model : {sourceModel(), view->table().model()})
+            testers.push_back(
+                std::make_unique<QAbstractItemModelTester>(model, QAbstractItemModelTester::FailureReportingMode::Fatal));
         view->setFilesChooser([this](const QString &initial) {
             offeredNames << initial;
             return chosenName.isEmpty() ? initial : chosenName;
@@ -68,6 +73,7 @@ protected:
     }
     void TearDown() override
     {
+        testers.clear();
         view.reset();
         NodeRegistry::instance().clear();
     }
@@ -86,6 +92,7 @@ protected:
     ScriptedPlatform platform;
     CSortanaMdiDoc document;
     std::unique_ptr<ParticipantsView> view;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     QStringList offeredNames;
     QString chosenName;
 };
