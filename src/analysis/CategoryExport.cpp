@@ -17,9 +17,8 @@ FigureTable categoriesTable(const CategoryTable &table)
                          {QStringLiteral("agreement"), Kind::Fixed, agreementDecimals}},
                         {}};
     for (const Category &category : table.categories) {
-        figures.rows.push_back({textCell(category.name), numberCell(category.participants),
-                                numberCell(category.groups), numberCell(category.cards),
-                                numberCell(category.agreement)});
+        figures.rows.push_back({textCell(category.name), numberCell(category.participants), numberCell(category.groups),
+                                numberCell(category.cards), numberCell(category.agreement)});
     }
     return figures;
 }
@@ -49,8 +48,8 @@ FigureTable groupsTable(const std::vector<GroupName> &groups, const CategoryTabl
         const GroupName &group = groups[g];
         const QString name = table ? suggestedName(group, *table) : QString();
         for (int row = group.firstRow; row < group.firstRow + group.rowCount; ++row)
-            figures.rows.push_back({numberCell(double(g + 1)), textCell(name),
-                                    textCell(itemNames.value(leafOrder[std::size_t(row)]))});
+            figures.rows.push_back(
+                {numberCell(double(g + 1)), textCell(name), textCell(itemNames.value(leafOrder[std::size_t(row)]))});
     }
     return figures;
 }

@@ -17,7 +17,8 @@ FigureTable categoriesTable(const CategoryTable &table);
 
 // card, then one column per category by its shown name; one row per card in the leaf order
 // given, each cell P(x, c).
-FigureTable placementsTable(const CategoryTable &table, const QStringList &itemNames, const std::vector<int> &leafOrder);
+FigureTable placementsTable(const CategoryTable &table, const QStringList &itemNames,
+                            const std::vector<int> &leafOrder);
 
 // group,name,card: one row per card in leaf order, the dendrogram's groups numbered from 1
 // at the top, each with its suggested name (empty when it has none, and throughout without

@@ -3,8 +3,8 @@
 #include <QThread>
 
 #include <algorithm>
-#include <exception>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <thread>

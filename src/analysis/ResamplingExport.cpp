@@ -62,8 +62,8 @@ FigureTable adequacyTable(const Adequacy &adequacy)
     for (const AdequacyPoint &point : adequacy.points) {
         const bool kept = point.kept > 0;
         const auto figure = [kept](double value) { return kept ? numberCell(value) : FigureCell(); };
-        table.rows.push_back({numberCell(point.participants), figure(point.mean), figure(point.p05),
-                              figure(point.p95), numberCell(point.kept)});
+        table.rows.push_back({numberCell(point.participants), figure(point.mean), figure(point.p05), figure(point.p95),
+                              numberCell(point.kept)});
     }
     return table;
 }

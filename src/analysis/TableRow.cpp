@@ -1,6 +1,5 @@
 #include "analysis/TableRow.h"
 
-
 #include <charconv>
 #include <cmath>
 

@@ -83,7 +83,8 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
         if ((!options.supportPath.isEmpty()
              && !writeOutputFile(options.supportPath, csvText(supportTable(*support, document)), platform))
             || (!options.stabilityPath.isEmpty()
-                && !writeOutputFile(options.stabilityPath, csvText(stabilityTable(*support, document, groups)), platform)))
+                && !writeOutputFile(options.stabilityPath, csvText(stabilityTable(*support, document, groups)),
+                                    platform)))
             return exitFailed;
     }
     if (!options.adequacyPath.isEmpty()) {

@@ -148,7 +148,8 @@ SheetCell figureCell(const FigureColumn &column, const FigureCell &cell)
     // The figure as the files show it, to their decimals: a sheet says what they say.
     const bool percent = column.kind == FigureColumn::Kind::Percent;
     sheet.kind = percent ? SheetCell::Kind::Percent : SheetCell::Kind::Number;
-    sheet.number = (percent ? QStringView(sheet.text).chopped(1) : QStringView(sheet.text)).toDouble() / (percent ? 100.0 : 1.0);
+    sheet.number =
+        (percent ? QStringView(sheet.text).chopped(1) : QStringView(sheet.text)).toDouble() / (percent ? 100.0 : 1.0);
     sheet.decimals = column.decimals;
     return sheet;
 }

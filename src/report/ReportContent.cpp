@@ -95,8 +95,7 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document, std::size_t grou
         shown << QStringLiteral("each join's support and each group's stability from %1 replicates (seed %2)")
                      .arg(QString::number(document.treeSupport->replicates),
                           QString::number(document.treeSupport->seed));
-    QString caption =
-        QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(groups));
+    QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(groups));
     if (!shown.isEmpty())
         caption += QStringLiteral(", with ") + shown.join(QStringLiteral(", "));
     return {QStringLiteral("The dendrogram"),
@@ -168,9 +167,10 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
     const std::size_t more =
         shown->categories.size() > reportedCategories ? shown->categories.size() - reportedCategories : 0;
     shown->categories.resize(shown->categories.size() - more);
-    ReportTable rows = reportTable(categoriesTable(*shown),
-                                   {QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
-                                    QStringLiteral("Cards"), QStringLiteral("Agreement (%)")});
+    ReportTable rows =
+        reportTable(categoriesTable(*shown),
+                    {QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
+                     QStringLiteral("Cards"), QStringLiteral("Agreement (%)")});
     if (more > 0) {
         rows.note = more == 1 ? QStringLiteral("1 more category is not shown.")
                               : QStringLiteral("%1 more categories are not shown.").arg(more);

@@ -29,8 +29,8 @@ TEST(FigureTable, EveryColumnIsWrittenAsItsKindSays)
         std::size_t row, column;
         QString text;
     } cases[] = {
-        {0, 0, u"a, \"b\""_s}, {0, 1, u"12"_s},  {0, 2, u"0.12"_s}, // ties to even, as printf
-        {0, 3, u"81.2%"_s},    {1, 1, u"-3"_s},  {1, 2, QString()}, {1, 3, u"0.0%"_s},
+        {0, 0, u"a, \"b\""_s}, {0, 1, u"12"_s}, {0, 2, u"0.12"_s}, // ties to even, as printf
+        {0, 3, u"81.2%"_s},    {1, 1, u"-3"_s}, {1, 2, QString()}, {1, 3, u"0.0%"_s},
     };
     for (const auto &c : cases)
         EXPECT_EQ(figureText(table.columns[c.column], table.rows[c.row][c.column]), c.text) << c.row << "," << c.column;
@@ -39,9 +39,10 @@ TEST(FigureTable, EveryColumnIsWrittenAsItsKindSays)
 TEST(FigureTable, CsvQuotesWhatNeedsItAndTheClipboardKeepsEachNameOnOneLine)
 {
     const FigureTable table = sample();
-    EXPECT_EQ(csvText(table), QByteArray("name,count,mean,share\r\n"
-                                         "\"a, \"\"b\"\"\",12,0.12,81.2%\r\n"
-                                         "\"tab\there\r\nand\",-3,,0.0%\r\n"));
+    EXPECT_EQ(csvText(table),
+              QByteArray("name,count,mean,share\r\n"
+                         "\"a, \"\"b\"\"\",12,0.12,81.2%\r\n"
+                         "\"tab\there\r\nand\",-3,,0.0%\r\n"));
     EXPECT_EQ(clipboardText(table, {1, 0}), u"12\ta, \"b\"\n-3\ttab here and\n"_s);
     EXPECT_EQ(clipboardText(FigureTable{table.columns, {}}, {0}), QString());
 }
