@@ -1,7 +1,7 @@
 // The workbook of a study of 200 cards sorted by 300 participants into 10 named groups each,
-// with every sheet: the five analysis files run again from the kept sorts and read back, the
-// categories, placements, groups, participant checks, distances, and the resampling figures
-// the document holds (computed once, beforehand). Goal under 2 s.
+// with every sheet: the engine run again on the kept sorts into memory for the five analysis
+// sheets, the categories, placements, groups, participant checks, distances, and the
+// resampling figures the document holds (computed once, beforehand). Goal under 2 s.
 #include "StudyGenerator.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"

@@ -182,7 +182,7 @@ std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, 
     const std::vector<int> sizes = adequacySizes(participants);
     const bool table = method == AdequacyMethod::ProductTable
         || (method == AdequacyMethod::Automatic && participants <= largestProductTable);
-    const int workers = resamplingWorkers();
+    const int workers = coreCount();
     const qint64 samples = qint64(sizes.size()) * subsets;
     const qint64 total = (table ? participants : 0) + samples;
 

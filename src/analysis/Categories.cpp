@@ -202,7 +202,7 @@ CategoryTable computeCategories(const StudySorts &sorts, int itemCount, const St
 
 QString formatAgreement(double agreement)
 {
-    return fixedText(agreement, 1);
+    return fixedText(agreement, agreementDecimals);
 }
 
 } // namespace sortana

@@ -48,7 +48,9 @@ struct CategoryTable {
 
 CategoryTable computeCategories(const StudySorts &sorts, int itemCount, const Standardisation &standardisation);
 
-// printf's "%.1f" of the agreement, as the exports and windows show it.
+// The decimals of an agreement as the exports and windows show it.
+inline constexpr int agreementDecimals = 1;
+// printf's "%.1f" of the agreement.
 QString formatAgreement(double agreement);
 
 } // namespace sortana

@@ -1,47 +1,57 @@
 #include "analysis/CategoryExport.h"
 
-#include "analysis/CsvText.h"
-
 namespace sortana {
 
-QByteArray categoriesCsv(const CategoryTable &table)
+namespace {
+
+using Kind = FigureColumn::Kind;
+
+} // namespace
+
+FigureTable categoriesTable(const CategoryTable &table)
 {
-    QByteArray text = csvLine({QStringLiteral("category"), QStringLiteral("participants"), QStringLiteral("groups"),
-                               QStringLiteral("cards"), QStringLiteral("agreement")});
+    FigureTable figures{{{QStringLiteral("category"), Kind::Text, 0},
+                         {QStringLiteral("participants"), Kind::Integer, 0},
+                         {QStringLiteral("groups"), Kind::Integer, 0},
+                         {QStringLiteral("cards"), Kind::Integer, 0},
+                         {QStringLiteral("agreement"), Kind::Fixed, agreementDecimals}},
+                        {}};
     for (const Category &category : table.categories) {
-        text += csvLine({category.name, QString::number(category.participants), QString::number(category.groups),
-                         QString::number(category.cards), formatAgreement(category.agreement)});
+        figures.rows.push_back({textCell(category.name), numberCell(category.participants), numberCell(category.groups),
+                                numberCell(category.cards), numberCell(category.agreement)});
     }
-    return text;
+    return figures;
 }
 
-QByteArray placementsCsv(const CategoryTable &table, const QStringList &itemNames, const std::vector<int> &leafOrder)
+FigureTable placementsTable(const CategoryTable &table, const QStringList &itemNames, const std::vector<int> &leafOrder)
 {
-    QStringList header{QStringLiteral("card")};
+    FigureTable figures{{{QStringLiteral("card"), Kind::Text, 0}}, {}};
     for (const Category &category : table.categories)
-        header.append(category.name);
-    QByteArray text = csvLine(header);
+        figures.columns.push_back({category.name, Kind::Integer, 0});
     for (const int item : leafOrder) {
-        QStringList row{itemNames.value(item)};
+        std::vector<FigureCell> row{textCell(itemNames.value(item))};
         for (const Category &category : table.categories)
-            row.append(QString::number(category.placed(item)));
-        text += csvLine(row);
+            row.push_back(numberCell(category.placed(item)));
+        figures.rows.push_back(std::move(row));
     }
-    return text;
+    return figures;
 }
 
-QByteArray groupsCsv(const std::vector<GroupName> &groups, const CategoryTable &table, const QStringList &itemNames,
-                     const std::vector<int> &leafOrder)
+FigureTable groupsTable(const std::vector<GroupName> &groups, const CategoryTable *table, const QStringList &itemNames,
+                        const std::vector<int> &leafOrder)
 {
-    QByteArray text = csvLine({QStringLiteral("group"), QStringLiteral("name"), QStringLiteral("card")});
+    FigureTable figures{{{QStringLiteral("group"), Kind::Integer, 0},
+                         {QStringLiteral("name"), Kind::Text, 0},
+                         {QStringLiteral("card"), Kind::Text, 0}},
+                        {}};
     for (std::size_t g = 0; g < groups.size(); ++g) {
         const GroupName &group = groups[g];
-        const QString name =
-            group.candidates.empty() ? QString() : table.categories[group.candidates.front().category].name;
+        const QString name = table ? suggestedName(group, *table) : QString();
         for (int row = group.firstRow; row < group.firstRow + group.rowCount; ++row)
-            text += csvLine({QString::number(g + 1), name, itemNames.value(leafOrder[std::size_t(row)])});
+            figures.rows.push_back(
+                {numberCell(double(g + 1)), textCell(name), textCell(itemNames.value(leafOrder[std::size_t(row)]))});
     }
-    return text;
+    return figures;
 }
 
 } // namespace sortana

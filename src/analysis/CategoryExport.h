@@ -1,27 +1,29 @@
 #pragma once
 
 #include "analysis/Categories.h"
+#include "analysis/FigureTable.h"
 #include "analysis/GroupNames.h"
 
-#include <QByteArray>
 #include <QStringList>
 
 #include <vector>
 
 namespace sortana {
 
-// The comma-separated files of the categories, in UTF-8.
+// The tables of the categories.
 
 // category,participants,groups,cards,agreement: one row per category, in category order.
-QByteArray categoriesCsv(const CategoryTable &table);
+FigureTable categoriesTable(const CategoryTable &table);
 
 // card, then one column per category by its shown name; one row per card in the leaf order
 // given, each cell P(x, c).
-QByteArray placementsCsv(const CategoryTable &table, const QStringList &itemNames, const std::vector<int> &leafOrder);
+FigureTable placementsTable(const CategoryTable &table, const QStringList &itemNames,
+                            const std::vector<int> &leafOrder);
 
 // group,name,card: one row per card in leaf order, the dendrogram's groups numbered from 1
-// at the top, each with its suggested name (empty when it has none).
-QByteArray groupsCsv(const std::vector<GroupName> &groups, const CategoryTable &table, const QStringList &itemNames,
-                     const std::vector<int> &leafOrder);
+// at the top, each with its suggested name (empty when it has none, and throughout without
+// a table of categories).
+FigureTable groupsTable(const std::vector<GroupName> &groups, const CategoryTable *table, const QStringList &itemNames,
+                        const std::vector<int> &leafOrder);
 
 } // namespace sortana

@@ -25,7 +25,7 @@ void writeItemsHeader(CardSortAnalysis &a, TableRow &row)
     row.text(u"\"Item No\"\t\"Item Name\"\t\"Count\"\t\"Pairs\"\t\"Weighted\"\t\"AveFit\"\t\"%AveAlign\"");
     if (a.summary->useExpert)
         row.text(u"\t\"%ExpertAlign\"");
-    row.writeLine(a.itemsFile);
+    row.writeLine(a.sink(), AnalysisFile::Items);
 }
 
 void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pairTotal, TableRow &row)
@@ -38,7 +38,7 @@ void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pai
         .agreement(a.itemAlignmentSums[static_cast<size_t>(t)], scale.d, scale.maxScore);
     if (a.summary->useExpert)
         row.text(u"\t").agreement(a.itemExpertAlignmentSums[static_cast<size_t>(t)], scale.d, scale.maxScore);
-    row.writeLine(a.itemsFile);
+    row.writeLine(a.sink(), AnalysisFile::Items);
 }
 
 } // namespace

@@ -31,17 +31,32 @@ std::vector<NameCandidate> topCandidates(const std::vector<int> &band, const Cat
 
 } // namespace
 
+std::vector<GroupName> groupBands(const ClusterNode *root, int numberOfGroups)
+{
+    std::vector<int> starts = groupStarts(root, numberOfGroups);
+    if (starts.empty())
+        return {};
+    starts.push_back(int(LeafOrder(root).size()));
+    std::vector<GroupName> bands;
+    for (std::size_t g = 0; g + 1 < starts.size(); ++g)
+        bands.push_back({starts[g], starts[g + 1] - starts[g], {}});
+    return bands;
+}
+
 std::vector<GroupName> suggestGroupNames(const ClusterNode *root, int numberOfGroups, const CategoryTable &table)
 {
     const std::vector<int> order = LeafOrder(root);
-    std::vector<int> starts = groupStarts(root, numberOfGroups);
-    starts.push_back(int(order.size()));
-    std::vector<GroupName> names;
-    for (std::size_t g = 0; g + 1 < starts.size(); ++g) {
-        const std::vector<int> band(order.begin() + starts[g], order.begin() + starts[g + 1]);
-        names.push_back({starts[g], starts[g + 1] - starts[g], topCandidates(band, table)});
+    std::vector<GroupName> names = groupBands(root, numberOfGroups);
+    for (GroupName &name : names) {
+        const auto first = order.begin() + name.firstRow;
+        name.candidates = topCandidates(std::vector<int>(first, first + name.rowCount), table);
     }
     return names;
+}
+
+QString suggestedName(const GroupName &group, const CategoryTable &table)
+{
+    return group.candidates.empty() ? QString() : table.categories[group.candidates.front().category].name;
 }
 
 } // namespace sortana

@@ -25,7 +25,14 @@ struct GroupName {
     std::vector<NameCandidate> candidates;
 };
 
-// The bands of the tree cut into `numberOfGroups`, from the top, with their names.
+// The bands of the tree cut into `numberOfGroups`, from the top, without candidates: every
+// other view of a cut is made from these. Empty for a null root.
+std::vector<GroupName> groupBands(const ClusterNode *root, int numberOfGroups);
+
+// The same bands with their names.
 std::vector<GroupName> suggestGroupNames(const ClusterNode *root, int numberOfGroups, const CategoryTable &table);
+
+// A band's suggested name: its first candidate's category; empty when it has none.
+QString suggestedName(const GroupName &group, const CategoryTable &table);
 
 } // namespace sortana

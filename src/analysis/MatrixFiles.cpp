@@ -95,7 +95,7 @@ private:
 
 struct HalfWriter {
     Half half;
-    CStdioFileEx &file;
+    AnalysisSink &sink;
     const PairMatrix &matrix;
     const MatrixSides &sides;
     const QStringList &names;
@@ -121,7 +121,7 @@ struct HalfWriter {
         row.text(u"ItemNo\t");
         for (const int u : leafOrder)
             row.text(u"\t").quoted(names.at(u));
-        row.writeLine(file);
+        row.writeLine(sink, half == Half::Counts ? AnalysisFile::Matrix : AnalysisFile::WeightedMatrix);
         for (const int t : leafOrder) {
             const qint32 *own = matrix.data() + size_t(t) * size_t(n);
             const qint32 *across = sides.transposed.data() + size_t(t) * size_t(n);
@@ -157,7 +157,7 @@ struct HalfWriter {
                 }
             }
             pairTotals[size_t(t)] = total;
-            row.writeLine(file);
+            row.writeLine(sink, half == Half::Counts ? AnalysisFile::Matrix : AnalysisFile::WeightedMatrix);
         }
         return pairTotals;
     }
@@ -169,9 +169,9 @@ std::vector<qint64> writeMatrixFiles(CardSortAnalysis &a, const std::vector<int>
 {
     const MatrixSides sides = sidesOf(a.pairMatrix);
     const double weightedScale = a.summary->weightedScale();
-    const HalfWriter counts{Half::Counts, a.matrixFile, a.pairMatrix, sides, a.itemNames, leafOrder, weightedScale,
+    const HalfWriter counts{Half::Counts, a.sink(), a.pairMatrix, sides, a.itemNames, leafOrder, weightedScale,
                             tableLimit};
-    const HalfWriter weighted{Half::Weighted, a.weightedMatrixFile, a.pairMatrix, sides, a.itemNames, leafOrder,
+    const HalfWriter weighted{Half::Weighted, a.sink(), a.pairMatrix, sides, a.itemNames, leafOrder,
                               weightedScale, tableLimit};
     std::vector<qint64> pairTotals;
     runSideBySide([&] { weighted.write(); }, [&] { pairTotals = counts.write(); });

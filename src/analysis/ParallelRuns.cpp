@@ -4,15 +4,38 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <thread>
 
 namespace sortana {
 
-int resamplingWorkers()
+int coreCount()
 {
     return std::max(1, QThread::idealThreadCount());
+}
+
+void runOnThreads(int threads, const std::function<void(int thread)> &work)
+{
+    std::vector<std::exception_ptr> failures(std::size_t(std::max(threads, 1)));
+    const auto run = [&](int thread) {
+        try {
+            work(thread);
+        } catch (...) {
+            failures[std::size_t(thread)] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (int thread = 1; thread < threads; ++thread)
+            helpers.emplace_back(run, thread);
+        run(0);
+    }
+    for (const std::exception_ptr &failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 }
 
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,
@@ -55,11 +78,7 @@ bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkT
             cancelled = true;
         }
     };
-    std::vector<std::jthread> threads;
-    for (int worker = 1; worker < workers; ++worker)
-        threads.emplace_back(run, worker);
-    run(0);
-    threads.clear();
+    runOnThreads(workers, run);
     return !cancelled;
 }
 

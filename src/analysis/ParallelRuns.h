@@ -9,8 +9,13 @@
 
 namespace sortana {
 
-// How many threads a resampling run uses: one per core.
-int resamplingWorkers();
+// How many threads the analysis's parallel parts use: one per core.
+int coreCount();
+
+// Runs `work` on `threads` threads, numbered 0 to threads - 1, this one being 0, and returns
+// once all are done. Whatever one of them throws (memory running out, say) comes out here,
+// this thread's first, so the caller tells the user as it would of its own failure.
+void runOnThreads(int threads, const std::function<void(int thread)> &work);
 
 // Runs the tasks 0 to count - 1 on `workers` threads. `prepare` is called for one task at a
 // time, in task order, so it can take a generator's next outputs into the task's draws,

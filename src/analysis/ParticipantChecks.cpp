@@ -1,6 +1,7 @@
 #include "analysis/ParticipantChecks.h"
 
 #include "analysis/CategoryKey.h"
+#include "analysis/ParallelRuns.h"
 
 #include <algorithm>
 #include <atomic>
@@ -120,7 +121,7 @@ std::vector<int> sortDistances(const std::vector<CardSets> &sets)
     const size_t k = sets.size();
     std::vector<int> distances(k * k, 0);
     std::atomic<size_t> nextRow{0};
-    const auto work = [&] {
+    const auto work = [&](int) {
         for (size_t i = nextRow++; i < k; i = nextRow++) {
             for (size_t j = i + 1; j < k; ++j) {
                 const int overlap = largestOverlap(sets[i], sets[j]);
@@ -129,13 +130,7 @@ std::vector<int> sortDistances(const std::vector<CardSets> &sets)
             }
         }
     };
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    {
-        std::vector<std::jthread> helpers;
-        for (unsigned t = 1; t < threads && t < k; ++t)
-            helpers.emplace_back(work);
-        work();
-    }
+    runOnThreads(int(std::clamp<size_t>(k, 1, size_t(coreCount()))), work);
     return distances;
 }
 

@@ -1,39 +1,48 @@
 #include "analysis/ParticipantChecksCsv.h"
 
-#include "analysis/CsvText.h"
-
 namespace sortana {
 
-QByteArray participantsCsv(const ParticipantChecks &checks)
+namespace {
+
+using Kind = FigureColumn::Kind;
+
+} // namespace
+
+FigureTable participantChecksTable(const ParticipantChecks &checks)
 {
-    QByteArray text = csvLine({QStringLiteral("participant"), QStringLiteral("groups"), QStringLiteral("cards"),
-                               QStringLiteral("mean_distance"), QStringLiteral("flags")});
+    FigureTable table{{{QStringLiteral("participant"), Kind::Text, 0},
+                       {QStringLiteral("groups"), Kind::Integer, 0},
+                       {QStringLiteral("cards"), Kind::Integer, 0},
+                       {QStringLiteral("mean_distance"), Kind::Fixed, 1},
+                       {QStringLiteral("flags"), Kind::Text, 0}},
+                      {}};
     for (const ParticipantCheck &row : checks.rows) {
-        text += csvLine({row.id, QString::number(row.groups), QString::number(row.cards), meanDistanceText(row),
-                         flagTexts(row.flags).join(u';')});
+        table.rows.push_back({textCell(row.id), numberCell(row.groups), numberCell(row.cards),
+                              row.checked ? numberCell(100.0 * row.meanDistance) : FigureCell(),
+                              textCell(flagTexts(row.flags).join(u';'))});
     }
-    return text;
+    return table;
 }
 
-QByteArray distancesCsv(const StudySorts &sorts)
+FigureTable distancesTable(const StudySorts &sorts)
 {
-    QStringList ids;
+    FigureTable table{{{QStringLiteral("participant"), Kind::Text, 0}}, {}};
     std::vector<CardSets> sets;
     for (const ParticipantSort &sort : sorts.participants) {
         if (sort.counted) {
-            ids.append(sort.id);
+            table.columns.push_back({sort.id, Kind::Integer, 0});
             sets.emplace_back(sort);
         }
     }
+    const std::size_t count = sets.size();
     const std::vector<int> distances = sortDistances(sets);
-    QByteArray text = csvLine(QStringList{QStringLiteral("participant")} + ids);
-    for (qsizetype i = 0; i < ids.size(); ++i) {
-        QStringList row{ids[i]};
-        for (qsizetype j = 0; j < ids.size(); ++j)
-            row.append(QString::number(distances[size_t(i * ids.size() + j)]));
-        text += csvLine(row);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::vector<FigureCell> row{textCell(table.columns[i + 1].header)};
+        for (std::size_t j = 0; j < count; ++j)
+            row.push_back(numberCell(distances[i * count + j]));
+        table.rows.push_back(std::move(row));
     }
-    return text;
+    return table;
 }
 
 } // namespace sortana

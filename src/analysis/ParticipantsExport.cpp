@@ -393,7 +393,7 @@ void WriteParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
     text.text(u"\"ID\"\t\"Groups\"\t\"Items\"\t\"Pairs\"\t\"AveSize\"\t\"AveFit\"\t\"%AveAlign\"");
     if (useExpert)
         text.text(u"\t\"%ExpertAlign\"");
-    text.writeLine(a.participantsFile);
+    text.writeLine(a.sink(), AnalysisFile::Participants);
     for (const ParticipantRow &row : rows) {
         const ParticipantRecord &record = row.record;
         text.text(record.id).text(u"\t").integer(record.groups).text(u"\t").integer(record.items)
@@ -403,7 +403,7 @@ void WriteParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
             .agreement(*row.average, pairsN, maxScore);
         if (useExpert)
             text.text(u"\t").agreement(*row.expert, pairsN, maxScore);
-        text.writeLine(a.participantsFile);
+        text.writeLine(a.sink(), AnalysisFile::Participants);
     }
     for (size_t k = 0; k < size_t(n); ++k) {
         a.itemAlignmentSums[k] = *itemSums[k];

@@ -2,58 +2,70 @@
 
 #include "analysis/CsvText.h"
 #include "analysis/GroupCut.h"
+#include "analysis/GroupNames.h"
 #include "analysis/LeafOrder.h"
 #include "document/CSortanaMdiDoc.h"
 
-#include <cmath>
-
 namespace sortana {
+
+namespace {
+
+using Kind = FigureColumn::Kind;
+
+} // namespace
 
 QString formatCorrelation(double r)
 {
-    return fixedText(r, 4);
+    return fixedText(r, correlationDecimals);
 }
 
-QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc)
+FigureTable supportTable(const TreeSupport &support, const CSortanaMdiDoc &doc)
 {
-    QByteArray text = csvLine(
-        {QStringLiteral("join"), QStringLiteral("similarity"), QStringLiteral("support"), QStringLiteral("items")});
+    FigureTable table{{{QStringLiteral("join"), Kind::Integer, 0},
+                       {QStringLiteral("similarity"), Kind::Fixed, 6},
+                       {QStringLiteral("support"), Kind::Fixed, 1},
+                       {QStringLiteral("items"), Kind::Text, 0}},
+                      {}};
     const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
     const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot);
     for (std::size_t j = 0; j < joins.size() && j < support.joinSupport.size(); ++j) {
         QStringList cards;
         for (int row = joins[j].first; row < joins[j].end; ++row)
             cards.append(doc.itemNames->value(leaves[std::size_t(row)]));
-        text += csvLine({QString::number(j + 1), fixedText(joins[j].node->similarity, 6),
-                         fixedText(support.joinSupport[j], 1), cards.join(QLatin1Char('|'))});
+        table.rows.push_back({numberCell(double(j + 1)), numberCell(joins[j].node->similarity),
+                              numberCell(support.joinSupport[j]), textCell(cards.join(QLatin1Char('|')))});
     }
-    return text;
+    return table;
 }
 
-QByteArray stabilityCsv(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups)
+FigureTable stabilityTable(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups)
 {
-    QByteArray text = csvLine({QStringLiteral("group"), QStringLiteral("cards"), QStringLiteral("stability")});
+    FigureTable table{{{QStringLiteral("group"), Kind::Integer, 0},
+                       {QStringLiteral("cards"), Kind::Integer, 0},
+                       {QStringLiteral("stability"), Kind::Fixed, 1}},
+                      {}};
     const std::vector<double> stability = groupStability(support, doc, numberOfGroups);
-    std::vector<int> starts = groupStarts(doc.clusterRoot, numberOfGroups);
-    starts.push_back(doc.itemCount);
-    for (std::size_t g = 0; g < stability.size(); ++g) {
-        text +=
-            csvLine({QString::number(g + 1), QString::number(starts[g + 1] - starts[g]), fixedText(stability[g], 1)});
-    }
-    return text;
+    const std::vector<GroupName> bands = groupBands(doc.clusterRoot, numberOfGroups);
+    for (std::size_t g = 0; g < stability.size(); ++g)
+        table.rows.push_back({numberCell(double(g + 1)), numberCell(bands[g].rowCount), numberCell(stability[g])});
+    return table;
 }
 
-QByteArray adequacyCsv(const Adequacy &adequacy)
+FigureTable adequacyTable(const Adequacy &adequacy)
 {
-    QByteArray text = csvLine({QStringLiteral("participants"), QStringLiteral("mean"), QStringLiteral("p05"),
-                               QStringLiteral("p95"), QStringLiteral("kept")});
+    FigureTable table{{{QStringLiteral("participants"), Kind::Integer, 0},
+                       {QStringLiteral("mean"), Kind::Fixed, correlationDecimals},
+                       {QStringLiteral("p05"), Kind::Fixed, correlationDecimals},
+                       {QStringLiteral("p95"), Kind::Fixed, correlationDecimals},
+                       {QStringLiteral("kept"), Kind::Integer, 0}},
+                      {}};
     for (const AdequacyPoint &point : adequacy.points) {
         const bool kept = point.kept > 0;
-        text += csvLine({QString::number(point.participants), kept ? formatCorrelation(point.mean) : QString(),
-                         kept ? formatCorrelation(point.p05) : QString(),
-                         kept ? formatCorrelation(point.p95) : QString(), QString::number(point.kept)});
+        const auto figure = [kept](double value) { return kept ? numberCell(value) : FigureCell(); };
+        table.rows.push_back({numberCell(point.participants), figure(point.mean), figure(point.p05), figure(point.p95),
+                              numberCell(point.kept)});
     }
-    return text;
+    return table;
 }
 
 } // namespace sortana

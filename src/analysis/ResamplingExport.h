@@ -1,25 +1,26 @@
 #pragma once
 
 #include "analysis/Adequacy.h"
+#include "analysis/FigureTable.h"
 #include "analysis/TreeSupport.h"
 
-#include <QByteArray>
 #include <QString>
 
 namespace sortana {
 
 class CSortanaMdiDoc;
 
-// The resampling results as UTF-8 CSV files. The support of every join of the document's
-// tree: numbered from 1 in post-order, with its similarity and its cards in leaf order.
-QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc);
+// The tables of the resampling results. The support of every join of the document's tree:
+// numbered from 1 in post-order, with its similarity and its cards in leaf order.
+FigureTable supportTable(const TreeSupport &support, const CSortanaMdiDoc &doc);
 // The stability of each group of the tree cut into that many groups, numbered from 1 at the
 // top, with its number of cards.
-QByteArray stabilityCsv(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups);
+FigureTable stabilityTable(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups);
 // The curve: one row per size, the figures empty where no sub-sample was kept.
-QByteArray adequacyCsv(const Adequacy &adequacy);
+FigureTable adequacyTable(const Adequacy &adequacy);
 
-// A correlation as the outputs write it: four decimals.
+// The decimals of a correlation as the outputs write it.
+inline constexpr int correlationDecimals = 4;
 QString formatCorrelation(double r);
 
 } // namespace sortana

@@ -1,7 +1,5 @@
 #include "analysis/TableRow.h"
 
-#include "import/CStdioFileEx.h"
-
 #include <charconv>
 #include <cmath>
 
@@ -69,10 +67,10 @@ TableRow &TableRow::agreement(double sumOfSquares, double count, double maxScore
     return *this;
 }
 
-void TableRow::writeLine(CStdioFileEx &file)
+void TableRow::writeLine(AnalysisSink &sink, AnalysisFile file)
 {
     m_line.append(QStringView(u"\r\n"));
-    file.WriteString(m_line);
+    sink.write(file, m_line);
     clear(); // keeps the capacity for the next line
 }
 

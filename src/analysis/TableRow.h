@@ -1,11 +1,11 @@
 #pragma once
 
+#include "analysis/AnalysisSink.h"
+
 #include <QString>
 #include <QStringView>
 
 namespace sortana {
-
-class CStdioFileEx;
 
 // One line of an analysis file, built in a reused buffer and handed to the file in one
 // piece. Numbers are formatted as printf would in the C locale.
@@ -38,8 +38,8 @@ public:
     QStringView line() const { return m_line; }
     void clear() { m_line.resize(0); }
 
-    // Appends CR LF, writes the line and starts the next one.
-    void writeLine(CStdioFileEx &file);
+    // Appends CR LF, hands the line to the sink's output and starts the next one.
+    void writeLine(AnalysisSink &sink, AnalysisFile file);
 
 private:
     QString m_line;

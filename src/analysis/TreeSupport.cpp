@@ -68,7 +68,7 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
     for (std::size_t j = 0; j < joins.size(); ++j)
         joinOfSpan.emplace(spanKey(joins[j].first, joins[j].end - 1, n), int(j));
 
-    const int workerCount = resamplingWorkers();
+    const int workerCount = coreCount();
     std::vector<Worker> workers(static_cast<std::size_t>(workerCount));
     for (Worker &worker : workers) {
         if (!worker.matrix.allocate(n))

@@ -47,16 +47,16 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
     }
     const std::vector<int> order = LeafOrder(document.clusterRoot);
     const QStringList &names = *document.itemNames;
-    const std::pair<const QString *, std::function<QByteArray()>> files[] = {
-        {&options.categoriesPath, [&] { return categoriesCsv(*table); }},
-        {&options.placementsPath, [&] { return placementsCsv(*table, names, order); }},
+    const std::pair<const QString *, std::function<FigureTable()>> files[] = {
+        {&options.categoriesPath, [&] { return categoriesTable(*table); }},
+        {&options.placementsPath, [&] { return placementsTable(*table, names, order); }},
         {&options.groupsPath,
-         [&] { return groupsCsv(documentGroupNames(document, *table, options.groupCount), *table, names, order); }},
-        {&options.participantsPath, [&] { return participantsCsv(checkParticipants(*document.sorts)); }},
-        {&options.distancesPath, [&] { return distancesCsv(*document.sorts); }},
+         [&] { return groupsTable(documentGroupNames(document, *table, options.groupCount), &*table, names, order); }},
+        {&options.participantsPath, [&] { return participantChecksTable(checkParticipants(*document.sorts)); }},
+        {&options.distancesPath, [&] { return distancesTable(*document.sorts); }},
     };
     for (const auto &[path, contents] : files) {
-        if (!path->isEmpty() && !writeOutputFile(*path, contents(), platform))
+        if (!path->isEmpty() && !writeOutputFile(*path, csvText(contents()), platform))
             return exitFailed;
     }
     if (!options.workbookPath.isEmpty()) {

@@ -81,9 +81,10 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
             return exitFailed;
         const int groups = options.groupCount.value_or(document.numberOfGroups);
         if ((!options.supportPath.isEmpty()
-             && !writeOutputFile(options.supportPath, supportCsv(*support, document), platform))
+             && !writeOutputFile(options.supportPath, csvText(supportTable(*support, document)), platform))
             || (!options.stabilityPath.isEmpty()
-                && !writeOutputFile(options.stabilityPath, stabilityCsv(*support, document, groups), platform)))
+                && !writeOutputFile(options.stabilityPath, csvText(stabilityTable(*support, document, groups)),
+                                    platform)))
             return exitFailed;
     }
     if (!options.adequacyPath.isEmpty()) {
@@ -93,7 +94,7 @@ int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &d
             adequacy = runOrTell(platform, [&] {
                 return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
             });
-        if (!adequacy || !writeOutputFile(options.adequacyPath, adequacyCsv(*adequacy), platform))
+        if (!adequacy || !writeOutputFile(options.adequacyPath, csvText(adequacyTable(*adequacy)), platform))
             return exitFailed;
     }
     if (options.cophenetic) {

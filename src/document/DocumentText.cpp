@@ -1,18 +1,12 @@
 #include "document/DocumentText.h"
 
-#include "analysis/GroupCut.h"
+#include "analysis/CategoryExport.h"
 #include "analysis/LeafOrder.h"
 #include "document/CSortanaMdiDoc.h"
 
 namespace sortana {
 
 namespace {
-
-bool isLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) || c == QChar(0x2028)
-        || c == QChar(0x2029);
-}
 
 QString nameOf(const QStringList &names, int item)
 {
@@ -22,34 +16,13 @@ QString nameOf(const QStringList &names, int item)
 
 } // namespace
 
-QString cellText(const QString &name)
-{
-    QString cell;
-    cell.reserve(name.size());
-    for (qsizetype k = 0; k < name.size(); ++k) {
-        const QChar c = name[k];
-        // A Windows line break is one break, so one space.
-        if (c == u'\r' && k + 1 < name.size() && name[k + 1] == u'\n')
-            continue;
-        cell.append(c == u'\t' || isLineBreak(c) ? QChar(u' ') : c);
-    }
-    return cell;
-}
-
 QString groupsText(const CSortanaMdiDoc &document)
 {
     if (!document.clusterRoot || !document.itemNames)
         return {};
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
-    const std::vector<int> starts = groupStarts(document.clusterRoot, document.numberOfGroups);
-    QString text;
-    size_t group = 0;
-    for (size_t row = 0; row < order.size(); ++row) {
-        while (group < starts.size() && size_t(starts[group]) <= row)
-            ++group;
-        text += QString::number(group) + u'\t' + nameOf(*document.itemNames, order[row]) + u'\n';
-    }
-    return text;
+    const FigureTable groups = groupsTable(groupBands(document.clusterRoot, document.numberOfGroups), nullptr,
+                                           *document.itemNames, LeafOrder(document.clusterRoot));
+    return clipboardText(groups, {0, 2});
 }
 
 QString matrixText(const CSortanaMdiDoc &document)

@@ -10,9 +10,6 @@ namespace sortana {
 
 class CSortanaMdiDoc;
 
-// A name as one cell of tab-separated text: a tab or a line break inside it becomes a space.
-QString cellText(const QString &name);
-
 // The groups of the document's current cut, one line "N<TAB>name" per card, the cards in the
 // dendrogram's order and the groups numbered from 1 at the top. Empty without a tree.
 QString groupsText(const CSortanaMdiDoc &document);

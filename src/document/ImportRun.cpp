@@ -233,6 +233,9 @@ void ImportRun::reportOutOfMemory()
 
 bool ImportRun::lockAnalysisFiles()
 {
+    if (m_analysis.hasSink())
+        return true; // no file is written
+
     const QFileInfo cards(m_fileNames.cardsPath);
     m_lock = std::make_unique<QLockFile>(cards.dir().filePath(u'.' + cards.fileName() + QStringLiteral(".lock")));
     // Only a live process holds the lock: Qt frees the lock of one that died, however young.

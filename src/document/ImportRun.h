@@ -50,6 +50,8 @@ public:
     // with them as one set. Off by default.
     void setUtf8CsvCopies(bool on) { m_analysis.setUtf8CsvCopies(on); }
     bool utf8CsvCopies() const { return m_analysis.utf8CsvCopies(); }
+    // The five outputs go to the sink instead of the analysis files (see CardSortAnalysis).
+    void setSink(AnalysisSink *sink) { m_analysis.setSink(sink); }
     // Whether finish() asks before going on with a study that cannot be a card sort (no two
     // cards ever in one group, no card sorted by two participants, or fewer than two
     // participants); on by default.

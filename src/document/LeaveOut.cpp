@@ -117,7 +117,7 @@ bool runOnKept(ImportRun &run, const CSortanaMdiDoc &document, const QStringList
 
 } // namespace
 
-bool writeKeptAnalysisFiles(const CSortanaMdiDoc &document, const AnalysisFileNames &files, Platform &platform)
+bool analyseKept(const CSortanaMdiDoc &document, AnalysisSink &sink, Platform &platform)
 {
     if (const std::optional<QString> error = leaveOutError(document, document.leftOut)) {
         platform.error(*error);
@@ -125,7 +125,8 @@ bool writeKeptAnalysisFiles(const CSortanaMdiDoc &document, const AnalysisFileNa
     }
     const StudySorts kept = keptSorts(*document.sorts, document.leftOut);
     ImportRun run(platform);
-    return runOnKept(run, document, *document.itemNames, kept, document.leftOut, files,
+    run.setSink(&sink);
+    return runOnKept(run, document, *document.itemNames, kept, document.leftOut, AnalysisFileNames{},
                      AnalyseAgainOptions{.checkStudyShape = false, .utf8CsvCopies = false});
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/AnalysisSink.h"
 #include "import/StudySorts.h"
 #include "import/StudySummary.h"
 
@@ -40,10 +41,10 @@ struct AnalyseAgainOptions {
 bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options = {});
 
-// Writes the five analysis files of the document's study as it stands, from the sorts it
-// keeps, with the engine analyseAgain() runs, into the files given; the document does not
-// change. False, after telling the user, when they could not be written.
-bool writeKeptAnalysisFiles(const CSortanaMdiDoc &document, const AnalysisFileNames &files, Platform &platform);
+// Runs the engine analyseAgain() runs on the document's study as it stands, from the sorts it
+// keeps, and hands the rows of its five outputs to the sink; no file is written and the
+// document does not change. False, after telling the user, when the run failed.
+bool analyseKept(const CSortanaMdiDoc &document, AnalysisSink &sink, Platform &platform);
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);

@@ -12,15 +12,14 @@
 #include "document/LeaveOut.h"
 #include "document/StudyFacts.h"
 #include "import/CardSortAnalysis.h"
-#include "import/DelimitedText.h"
+#include "import/Table.h"
 #include "platform/Platform.h"
 
 #include "SortanaVersion.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <initializer_list>
 
 namespace sortana {
@@ -44,6 +43,17 @@ public:
     QString message;
 };
 
+// The engine's five outputs kept as the text their analysis files would hold.
+class AnalysisTexts final : public AnalysisSink {
+public:
+    void write(AnalysisFile file, QStringView text) override { m_texts[std::size_t(file)] += text; }
+    // The output's text, let go of here.
+    QString take(AnalysisFile file) { return std::exchange(m_texts[std::size_t(file)], QString()); }
+
+private:
+    std::array<QString, analysisFileCount> m_texts;
+};
+
 // The sheet's next row; a column is text when its 0-based index is listed, and the header
 // row is text throughout.
 void appendRow(WorkbookSheet &sheet, const QStringList &cells, std::initializer_list<int> textColumns)
@@ -56,15 +66,6 @@ void appendRow(WorkbookSheet &sheet, const QStringList &cells, std::initializer_
         row.push_back(sheetCell(cells[c].trimmed(), text));
     }
     sheet.rows.push_back(std::move(row));
-}
-
-WorkbookSheet csvSheet(const QString &name, const QByteArray &csv, std::initializer_list<int> textColumns)
-{
-    WorkbookSheet sheet;
-    sheet.name = name;
-    for (const QStringList &cells : parseDelimitedText(csv, QChar(u',')).rows)
-        appendRow(sheet, cells, textColumns);
-    return sheet;
 }
 
 bool isDigit(QChar c)
@@ -106,31 +107,50 @@ WorkbookSheet studySheet(const CSortanaMdiDoc &document)
 // The checks with a last column: "yes" for a participant the study leaves out.
 WorkbookSheet checksSheet(const CSortanaMdiDoc &document)
 {
-    WorkbookSheet sheet = csvSheet(QStringLiteral("Participant Checks"),
-                                   participantsCsv(checkParticipants(*document.sorts)), {0, 4});
+    FigureTable table = participantChecksTable(checkParticipants(*document.sorts));
+    table.columns.push_back({QStringLiteral("left out"), FigureColumn::Kind::Text, 0});
     const std::vector<qint32> &leftOut = document.leftOut;
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-        const bool out = r > 0 && std::binary_search(leftOut.begin(), leftOut.end(), qint32(r - 1));
-        sheet.rows[r].push_back(
-            sheetCell(r == 0 ? QStringLiteral("left out") : out ? QStringLiteral("yes") : QString(), true));
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const bool out = std::binary_search(leftOut.begin(), leftOut.end(), qint32(r));
+        table.rows[r].push_back(textCell(out ? QStringLiteral("yes") : QString()));
     }
-    return sheet;
+    return figureSheet(QStringLiteral("Participant Checks"), table);
 }
 
 // The support of each join with, after its similarity, that similarity as a percentage.
 WorkbookSheet supportSheet(const CSortanaMdiDoc &document)
 {
-    WorkbookSheet sheet = csvSheet(QStringLiteral("Support"), supportCsv(*document.treeSupport, document), {3});
+    FigureTable table = supportTable(*document.treeSupport, document);
+    table.columns.insert(table.columns.begin() + 2, {QStringLiteral("similarity %"), FigureColumn::Kind::Fixed, 1});
     const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot);
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-        std::vector<SheetCell> &row = sheet.rows[r];
-        QString percent = QStringLiteral("similarity %");
-        if (r > 0) {
-            const std::optional<double> value = similarityPercent(document, joins[r - 1].node->similarity);
-            percent = value ? QString::number(*value, 'f', 1) : QString();
-        }
-        row.insert(row.begin() + 2, sheetCell(percent, r == 0));
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const std::optional<double> value = similarityPercent(document, joins[r].node->similarity);
+        table.rows[r].insert(table.rows[r].begin() + 2, value ? numberCell(*value) : FigureCell());
     }
+    return figureSheet(QStringLiteral("Support"), table);
+}
+
+SheetCell figureCell(const FigureColumn &column, const FigureCell &cell)
+{
+    SheetCell sheet;
+    // On one line, as a study's names are.
+    sheet.text = normalisedCell(figureText(column, cell));
+    if (sheet.text.isEmpty())
+        return sheet;
+    sheet.kind = SheetCell::Kind::Text;
+    if (cell.kind != FigureCell::Kind::Number || !std::isfinite(cell.number))
+        return sheet;
+    if (column.kind == FigureColumn::Kind::Integer) {
+        sheet.kind = SheetCell::Kind::Number;
+        sheet.number = cell.number;
+        return sheet;
+    }
+    // The figure as the files show it, to their decimals: a sheet says what they say.
+    const bool percent = column.kind == FigureColumn::Kind::Percent;
+    sheet.kind = percent ? SheetCell::Kind::Percent : SheetCell::Kind::Number;
+    sheet.number =
+        (percent ? QStringView(sheet.text).chopped(1) : QStringView(sheet.text)).toDouble() / (percent ? 100.0 : 1.0);
+    sheet.decimals = column.decimals;
     return sheet;
 }
 
@@ -154,6 +174,25 @@ SheetCell sheetCell(const QString &text, bool textColumn)
     cell.number = figure.toDouble() / (percent ? 100.0 : 1.0);
     cell.decimals = decimals;
     return cell;
+}
+
+WorkbookSheet figureSheet(const QString &name, const FigureTable &table)
+{
+    WorkbookSheet sheet;
+    sheet.name = name;
+    sheet.rows.reserve(table.rows.size() + 1);
+    std::vector<SheetCell> header;
+    for (const FigureColumn &column : table.columns)
+        header.push_back(sheetCell(normalisedCell(column.header), true));
+    sheet.rows.push_back(std::move(header));
+    for (const std::vector<FigureCell> &cells : table.rows) {
+        std::vector<SheetCell> row;
+        row.reserve(cells.size());
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            row.push_back(figureCell(table.columns[c], cells[c]));
+        sheet.rows.push_back(std::move(row));
+    }
+    return sheet;
 }
 
 qint64 largestWorkbookSheet(const CSortanaMdiDoc &document)
@@ -180,14 +219,9 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
         return take(std::move(sheet)) && (!progress || progress(++done, total));
     };
 
-    QTemporaryDir folder;
-    if (!folder.isValid()) {
-        error = QStringLiteral("There is no room for the workbook's temporary files.");
-        return false;
-    }
-    const AnalysisFileNames files = analysisFileNames(QDir(folder.path()).filePath(QStringLiteral("study.txt")));
+    AnalysisTexts outputs;
     QuietPlatform quiet;
-    if (!writeKeptAnalysisFiles(document, files, quiet)) {
+    if (!analyseKept(document, outputs, quiet)) {
         // Never an empty message: that would read as a cancel.
         error = quiet.message.isEmpty() ? QStringLiteral("The analysis files could not be made again.") : quiet.message;
         return false;
@@ -196,46 +230,41 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
         return false;
     if (!hand(studySheet(document)))
         return false;
-    const auto analysisSheet = [&](const QString &name, const QString &path, std::initializer_list<int> textColumns,
+    const auto analysisSheet = [&](const QString &name, AnalysisFile file, std::initializer_list<int> textColumns,
                                    bool hasHeader = true) {
-        const std::optional<QString> text = readAnalysisFile(path);
-        if (!text) {
-            error = QStringLiteral("The analysis file %1 could not be read back.").arg(QDir::toNativeSeparators(path));
-            return false;
-        }
         WorkbookSheet sheet;
         sheet.name = name;
         sheet.hasHeader = hasHeader;
-        forEachAnalysisRow(*text, [&](const QStringList &cells) { appendRow(sheet, cells, textColumns); });
+        forEachAnalysisRow(outputs.take(file), [&](const QStringList &cells) { appendRow(sheet, cells, textColumns); });
         return hand(std::move(sheet));
     };
     // The cards file has no header: a participant's line, then a group's, then its cards'.
-    if (!analysisSheet(QStringLiteral("Cards"), files.cardsPath, {0, 1, 2}, false)
-        || !analysisSheet(QStringLiteral("Items"), files.itemsPath, {0, 1})
-        || !analysisSheet(QStringLiteral("Participants"), files.participantsPath, {0})
-        || !analysisSheet(QStringLiteral("Matrix"), files.matrixPath, {0, 1})
-        || !analysisSheet(QStringLiteral("Weighted Matrix"), files.weightedMatrixPath, {0, 1}))
+    if (!analysisSheet(QStringLiteral("Cards"), AnalysisFile::Cards, {0, 1, 2}, false)
+        || !analysisSheet(QStringLiteral("Items"), AnalysisFile::Items, {0, 1})
+        || !analysisSheet(QStringLiteral("Participants"), AnalysisFile::Participants, {0})
+        || !analysisSheet(QStringLiteral("Matrix"), AnalysisFile::Matrix, {0, 1})
+        || !analysisSheet(QStringLiteral("Weighted Matrix"), AnalysisFile::WeightedMatrix, {0, 1}))
         return false;
 
     const std::vector<int> order = LeafOrder(document.clusterRoot);
     const QStringList &names = *document.itemNames;
-    if (!hand(csvSheet(QStringLiteral("Categories"), categoriesCsv(*table), {0})))
+    if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
         return false;
-    WorkbookSheet placements = csvSheet(QStringLiteral("Placements"), placementsCsv(*table, names, order), {0});
+    WorkbookSheet placements = figureSheet(QStringLiteral("Placements"), placementsTable(*table, names, order));
     if (placements.rows.size() > 1 && placements.rows.front().size() > 1)
         placements.colourScale = SheetRange{1, 1, int(placements.rows.size()) - 1, int(placements.rows.front().size()) - 1};
     if (!hand(std::move(placements))
-        || !hand(csvSheet(QStringLiteral("Groups"),
-                          groupsCsv(documentGroupNames(document, *table), *table, names, order), {1, 2}))
+        || !hand(figureSheet(QStringLiteral("Groups"),
+                             groupsTable(documentGroupNames(document, *table), &*table, names, order)))
         || !hand(checksSheet(document))
-        || !hand(csvSheet(QStringLiteral("Distances"), distancesCsv(*document.sorts), {0})))
+        || !hand(figureSheet(QStringLiteral("Distances"), distancesTable(*document.sorts))))
         return false;
     if (support
         && (!hand(supportSheet(document))
-            || !hand(csvSheet(QStringLiteral("Stability"),
-                              stabilityCsv(*document.treeSupport, document, document.numberOfGroups), {}))))
+            || !hand(figureSheet(QStringLiteral("Stability"),
+                                 stabilityTable(*document.treeSupport, document, document.numberOfGroups)))))
         return false;
-    return !adequacy || hand(csvSheet(QStringLiteral("Adequacy"), adequacyCsv(*document.adequacy), {}));
+    return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy)));
 }
 
 } // namespace sortana

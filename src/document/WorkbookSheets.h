@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FigureTable.h"
 #include "analysis/Resampling.h"
 #include "document/WorkbookSheet.h"
 
@@ -26,6 +27,10 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
 
 // About how many cells the workbook's largest sheet has.
 qint64 largestWorkbookSheet(const CSortanaMdiDoc &document);
+
+// A table of figures as a sheet: its header row, then its rows, each figure a number as
+// its column shows it (a percent as a fraction) and each text trimmed.
+WorkbookSheet figureSheet(const QString &name, const FigureTable &table);
 
 // A cell of a column of text, or of a column of figures: there a number stays a number
 // ("81%" a percent of 0.81) and anything else is text.

@@ -54,6 +54,17 @@ CardSortAnalysis::CardSortAnalysis(AnalysisFileNames &names, StudySummary &study
 {
 }
 
+CardSortAnalysis::OutputFiles::OutputFiles(CardSortAnalysis &analysis)
+    : m_files{&analysis.cardsFile, &analysis.itemsFile, &analysis.participantsFile, &analysis.matrixFile,
+              &analysis.weightedMatrixFile}
+{
+}
+
+void CardSortAnalysis::OutputFiles::write(AnalysisFile file, QStringView text)
+{
+    m_files[std::size_t(file)]->WriteString(text);
+}
+
 CardSortAnalysis::~CardSortAnalysis()
 {
     CloseFiles();
@@ -99,6 +110,8 @@ bool CardSortAnalysis::BeginRead()
 
     if (!openInput())
         return false;
+    if (m_sink)
+        return true;
     const std::array<Output, 5> files = outputs();
     // All are looked at before any is created, so a refusal leaves nothing behind.
     for (const Output &output : files) {
@@ -178,6 +191,8 @@ bool CardSortAnalysis::CommitFiles()
 {
     m_records.reset();
     inputFile.Close();
+    if (m_sink)
+        return true;
     const std::array<Output, 5> files = outputs();
     // Every file must be complete before the first replaces its old version: the five and
     // their copies belong together, and a half-replaced set would mix two runs.
@@ -520,9 +535,10 @@ void CardSortAnalysis::errorAtLine(QStringView format)
 
 void CardSortAnalysis::writeCards(QStringView prefix, QStringView text, QStringView suffix)
 {
-    cardsFile.WriteString(prefix);
-    cardsFile.WriteString(text);
-    cardsFile.WriteString(suffix);
+    AnalysisSink &cards = sink();
+    cards.write(AnalysisFile::Cards, prefix);
+    cards.write(AnalysisFile::Cards, text);
+    cards.write(AnalysisFile::Cards, suffix);
 }
 
 } // namespace sortana

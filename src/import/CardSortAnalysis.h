@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/AnalysisSink.h"
 #include "analysis/Utf8CsvCopy.h"
 #include "import/CStdioFileEx.h"
 #include "import/CardSortRecords.h"
@@ -47,6 +48,12 @@ public:
     // and put in place with them as one set. Off by default.
     void setUtf8CsvCopies(bool on) { m_utf8CsvCopies = on; }
     bool utf8CsvCopies() const { return m_utf8CsvCopies; }
+    // The outputs go to this sink instead of the analysis files, which are then neither
+    // created nor committed; null goes back to the files.
+    void setSink(AnalysisSink *sink) { m_sink = sink; }
+    bool hasSink() const { return m_sink != nullptr; }
+    // Where the five outputs go: the analysis files unless another sink was given.
+    AnalysisSink &sink() { return m_sink ? *m_sink : m_files; }
     // After a refused survey: whether the table lacked a column it needs (a usage error).
     bool columnsRefused() const { return m_columnsRefused; }
     // After a survey or read of a table: how its columns were read.
@@ -124,6 +131,16 @@ private:
     // What a line handler tells the read loop: go on, or stop (a message has been shown).
     enum class Step { Go, Stop };
 
+    // The five analysis files as a sink.
+    class OutputFiles final : public AnalysisSink {
+    public:
+        explicit OutputFiles(CardSortAnalysis &analysis);
+        void write(AnalysisFile file, QStringView text) override;
+
+    private:
+        std::array<CStdioFileEx *, analysisFileCount> m_files;
+    };
+
     struct Output {
         CStdioFileEx &file;
         Utf8CsvCopy &copy;
@@ -164,6 +181,8 @@ private:
     std::function<std::unique_ptr<RecordSource>()> m_recordSource;
     bool m_utf8CsvCopies = false;
     std::array<Utf8CsvCopy, 5> m_copies;
+    OutputFiles m_files{*this};
+    AnalysisSink *m_sink = nullptr;
     bool m_columnsRefused = false;
     TableReading m_tableReading;
     std::unique_ptr<RecordSource> m_records;

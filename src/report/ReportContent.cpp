@@ -3,7 +3,7 @@
 #include "analysis/CategoryExport.h"
 #include "analysis/Cophenetic.h"
 #include "analysis/CsvText.h"
-#include "analysis/GroupCut.h"
+#include "analysis/GroupNames.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecks.h"
 #include "analysis/ResamplingExport.h"
@@ -38,6 +38,21 @@ ReportBlock table(ReportTable rows)
     return block;
 }
 
+// A table of figures under the titles given, one per column; figures set flush right.
+ReportTable reportTable(const FigureTable &figures, const QStringList &titles)
+{
+    ReportTable rows{titles, {}, {}, {}, {}};
+    for (const FigureColumn &column : figures.columns)
+        rows.numeric.push_back(column.kind != FigureColumn::Kind::Text);
+    for (const std::vector<FigureCell> &cells : figures.rows) {
+        QStringList row;
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            row.append(figureText(figures.columns[c], cells[c]));
+        rows.rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 ReportBlock picture(ReportPicture which, const QString &caption)
 {
     ReportBlock block;
@@ -49,9 +64,8 @@ ReportBlock picture(ReportPicture which, const QString &caption)
 
 // The bands the dendrogram is cut into: the document's number of groups, unless the tree
 // has fewer cards or joins to cut.
-QString groupsCut(const CSortanaMdiDoc &document)
+QString groupsCut(std::size_t groups)
 {
-    const std::size_t groups = groupStarts(document.clusterRoot, document.numberOfGroups).size();
     return groups == 1 ? QStringLiteral("1 group") : QStringLiteral("%1 groups").arg(groups);
 }
 
@@ -70,7 +84,7 @@ ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &crea
     return {QStringLiteral("The study"), {table(std::move(facts))}};
 }
 
-ReportSection dendrogramSection(const CSortanaMdiDoc &document)
+ReportSection dendrogramSection(const CSortanaMdiDoc &document, std::size_t groups)
 {
     QStringList shown{QStringLiteral("the similarity scale below it")};
     if (!document.showSimilarityScale)
@@ -81,8 +95,7 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document)
         shown << QStringLiteral("each join's support and each group's stability from %1 replicates (seed %2)")
                      .arg(QString::number(document.treeSupport->replicates),
                           QString::number(document.treeSupport->seed));
-    QString caption =
-        QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(document));
+    QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(groups));
     if (!shown.isEmpty())
         caption += QStringLiteral(", with ") + shown.join(QStringLiteral(", "));
     return {QStringLiteral("The dendrogram"),
@@ -92,38 +105,35 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document)
              picture(ReportPicture::Dendrogram, caption + u'.')}};
 }
 
-ReportSection groupsSection(const CSortanaMdiDoc &document, const std::optional<CategoryTable> &categories)
+// The groups of the cut, named when the categories are known.
+ReportSection groupsSection(const CSortanaMdiDoc &document, const std::vector<GroupName> &groups,
+                            const std::optional<CategoryTable> &categories)
 {
     const std::vector<int> leaves = LeafOrder(document.clusterRoot);
-    std::vector<int> starts = groupStarts(document.clusterRoot, document.numberOfGroups);
-    starts.push_back(int(leaves.size()));
-    std::vector<GroupName> names;
-    if (categories)
-        names = documentGroupNames(document, *categories);
     std::vector<double> stability;
     if (document.treeSupport)
         stability = groupStability(*document.treeSupport, document, document.numberOfGroups);
-    const bool named = names.size() + 1 == starts.size();
-    const bool stable = stability.size() + 1 == starts.size();
+    const bool named = categories.has_value();
+    const bool stable = stability.size() == groups.size();
 
     // A group's number, name and stability head its cards once.
     ReportTable cards{{QStringLiteral("Card")}, {}, {false}, {}, {}};
-    for (std::size_t g = 0; g + 1 < starts.size(); ++g) {
+    for (std::size_t g = 0; g < groups.size(); ++g) {
         QString heading = QStringLiteral("Group %1").arg(g + 1);
-        if (named && !names[g].candidates.empty())
-            heading += QStringLiteral(": ") + categories->categories[names[g].candidates.front().category].name;
+        if (named && !groups[g].candidates.empty())
+            heading += QStringLiteral(": ") + suggestedName(groups[g], *categories);
         if (stable)
             heading += QStringLiteral(" (stability %1 %)").arg(fixedText(stability[g], 1));
         cards.headings.insert(cards.rows.size());
         cards.rows.push_back({heading});
-        for (int row = starts[g]; row < starts[g + 1]; ++row)
+        for (int row = groups[g].firstRow; row < groups[g].firstRow + groups[g].rowCount; ++row)
             cards.rows.push_back({document.itemNames->value(leaves[std::size_t(row)])});
     }
 
     ReportSection section{QStringLiteral("The groups"),
                           {paragraph(QStringLiteral("The dendrogram cut into %1, numbered from the top, each card "
                                                     "in the dendrogram's order.")
-                                         .arg(groupsCut(document)))}};
+                                         .arg(groupsCut(groups.size())))}};
     if (named)
         section.blocks.push_back(paragraph(QStringLiteral(
             "A group's suggested name is the name participants most often gave the groups they put its cards in.")));
@@ -157,16 +167,10 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
     const std::size_t more =
         shown->categories.size() > reportedCategories ? shown->categories.size() - reportedCategories : 0;
     shown->categories.resize(shown->categories.size() - more);
-    ReportTable rows{{QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
-                      QStringLiteral("Cards"), QStringLiteral("Agreement (%)")},
-                     {},
-                     {false, true, true, true, true},
-                     {},
-                     {}};
-    for (const Category &category : shown->categories) {
-        rows.rows.push_back({category.name, QString::number(category.participants), QString::number(category.groups),
-                             QString::number(category.cards), formatAgreement(category.agreement)});
-    }
+    ReportTable rows =
+        reportTable(categoriesTable(*shown),
+                    {QStringLiteral("Category"), QStringLiteral("Participants"), QStringLiteral("Groups"),
+                     QStringLiteral("Cards"), QStringLiteral("Agreement (%)")});
     if (more > 0) {
         rows.note = more == 1 ? QStringLiteral("1 more category is not shown.")
                               : QStringLiteral("%1 more categories are not shown.").arg(more);
@@ -302,9 +306,11 @@ ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created)
         return content;
 
     const std::optional<CategoryTable> categories = documentCategories(document);
+    const std::vector<GroupName> groups = categories ? documentGroupNames(document, *categories)
+                                                     : groupBands(document.clusterRoot, document.numberOfGroups);
     content.sections.push_back(studySection(document, created));
-    content.sections.push_back(dendrogramSection(document));
-    content.sections.push_back(groupsSection(document, categories));
+    content.sections.push_back(dendrogramSection(document, groups.size()));
+    content.sections.push_back(groupsSection(document, groups, categories));
     content.sections.push_back(matrixSection(document));
     content.sections.push_back(categoriesSection(categories, content.placements));
     content.sections.push_back(participantsSection(document));
