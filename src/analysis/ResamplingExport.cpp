@@ -18,8 +18,8 @@ QByteArray supportCsv(const TreeSupport &support, const CSortanaMdiDoc &doc)
 {
     QByteArray text = csvLine(
         {QStringLiteral("join"), QStringLiteral("similarity"), QStringLiteral("support"), QStringLiteral("items")});
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
-    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot());
     for (std::size_t j = 0; j < joins.size() && j < support.joinSupport.size(); ++j) {
         QStringList cards;
         for (int row = joins[j].first; row < joins[j].end; ++row)
@@ -34,7 +34,7 @@ QByteArray stabilityCsv(const TreeSupport &support, const CSortanaMdiDoc &doc, i
 {
     QByteArray text = csvLine({QStringLiteral("group"), QStringLiteral("cards"), QStringLiteral("stability")});
     const std::vector<double> stability = groupStability(support, doc, numberOfGroups);
-    std::vector<int> starts = groupStarts(doc.clusterRoot, numberOfGroups);
+    std::vector<int> starts = groupStarts(doc.clusterRoot(), numberOfGroups);
     starts.push_back(doc.itemCount);
     for (std::size_t g = 0; g < stability.size(); ++g) {
         text +=

@@ -38,10 +38,10 @@ QString cellText(const QString &name)
 
 QString groupsText(const CSortanaMdiDoc &document)
 {
-    if (!document.clusterRoot || !document.itemNames)
+    if (!document.clusterRoot() || !document.itemNames)
         return {};
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
-    const std::vector<int> starts = groupStarts(document.clusterRoot, document.numberOfGroups);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
+    const std::vector<int> starts = groupStarts(document.clusterRoot(), document.numberOfGroups);
     QString text;
     size_t group = 0;
     for (size_t row = 0; row < order.size(); ++row) {
@@ -54,10 +54,10 @@ QString groupsText(const CSortanaMdiDoc &document)
 
 QString matrixText(const CSortanaMdiDoc &document)
 {
-    if (!document.clusterRoot || !document.itemNames || !document.similarity)
+    if (!document.clusterRoot() || !document.itemNames || !document.similarity)
         return {};
     const SimilarityData &similarity = *document.similarity;
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
     const auto inMatrix = [&](int item) { return item >= 0 && item < similarity.itemCount(); };
     QString text;
     for (const int item : order)

@@ -121,7 +121,7 @@ WorkbookSheet checksSheet(const CSortanaMdiDoc &document)
 WorkbookSheet supportSheet(const CSortanaMdiDoc &document)
 {
     WorkbookSheet sheet = csvSheet(QStringLiteral("Support"), supportCsv(*document.treeSupport, document), {3});
-    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot);
+    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot());
     for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
         std::vector<SheetCell> &row = sheet.rows[r];
         QString percent = QStringLiteral("similarity %");
@@ -217,7 +217,7 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
         || !analysisSheet(QStringLiteral("Weighted Matrix"), files.weightedMatrixPath, {0, 1}))
         return false;
 
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
     const QStringList &names = *document.itemNames;
     if (!hand(csvSheet(QStringLiteral("Categories"), categoriesCsv(*table), {0})))
         return false;

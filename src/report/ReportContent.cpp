@@ -51,7 +51,7 @@ ReportBlock picture(ReportPicture which, const QString &caption)
 // has fewer cards or joins to cut.
 QString groupsCut(const CSortanaMdiDoc &document)
 {
-    const std::size_t groups = groupStarts(document.clusterRoot, document.numberOfGroups).size();
+    const std::size_t groups = groupStarts(document.clusterRoot(), document.numberOfGroups).size();
     return groups == 1 ? QStringLiteral("1 group") : QStringLiteral("%1 groups").arg(groups);
 }
 
@@ -94,8 +94,8 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document)
 
 ReportSection groupsSection(const CSortanaMdiDoc &document, const std::optional<CategoryTable> &categories)
 {
-    const std::vector<int> leaves = LeafOrder(document.clusterRoot);
-    std::vector<int> starts = groupStarts(document.clusterRoot, document.numberOfGroups);
+    const std::vector<int> leaves = LeafOrder(document.clusterRoot());
+    std::vector<int> starts = groupStarts(document.clusterRoot(), document.numberOfGroups);
     starts.push_back(int(leaves.size()));
     std::vector<GroupName> names;
     if (categories)
@@ -298,7 +298,7 @@ ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created)
         name = name.left(name.lastIndexOf(u'.') > 0 ? name.lastIndexOf(u'.') : name.size());
     }
     content.title = name.isEmpty() ? QStringLiteral("Card sort report") : QStringLiteral("Card sort report: ") + name;
-    if (!document.hasStudy() || !document.clusterRoot || !document.itemNames)
+    if (!document.hasStudy() || !document.clusterRoot() || !document.itemNames)
         return content;
 
     const std::optional<CategoryTable> categories = documentCategories(document);

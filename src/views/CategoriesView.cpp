@@ -210,7 +210,7 @@ void CategoriesView::showSelected()
     const Category &category = *chosen.front();
     // The cards as the dendrogram lists them.
     QList<QTreeWidgetItem *> cards;
-    for (const int item : LeafOrder(m_document->clusterRoot)) {
+    for (const int item : LeafOrder(m_document->clusterRoot())) {
         const int placed = category.placed(item);
         if (placed > 0 && item < m_document->itemNames->size())
             cards << newRow({(*m_document->itemNames)[item], QString::number(placed)});

@@ -1,7 +1,6 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "views/CategoriesView.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -55,11 +54,7 @@ protected:
         view->show();
         view->OnInitialUpdate();
     }
-    void TearDown() override
-    {
-        view.reset();
-        NodeRegistry::instance().clear();
-    }
+    void TearDown() override { view.reset(); }
 
     ScriptedPlatform platform;
     CSortanaMdiDoc document;
