@@ -14,7 +14,7 @@ std::atomic<std::size_t> freedCount{0};
 
 ClusterTree::~ClusterTree()
 {
-    freedCount.fetch_add(m_nodes.size(), std::memory_order_relaxed);
+    freedCount.fetch_add(m_nodes.size(), std::memory_order_release);
 }
 
 ClusterNode &ClusterTree::add(const ClusterNode &node)
@@ -30,9 +30,10 @@ std::size_t ClusterTree::nodesMade()
 
 std::size_t ClusterTree::liveNodes()
 {
-    // Freed first: a node is made before it is freed, so the difference cannot fall below 0.
-    const std::size_t freed = freedCount.load();
-    return madeCount.load() - freed;
+    // Freed first: whoever sees a node freed also sees it made, so the difference never
+    // falls below 0.
+    const std::size_t freed = freedCount.load(std::memory_order_acquire);
+    return madeCount.load(std::memory_order_relaxed) - freed;
 }
 
 } // namespace sortana
