@@ -4,7 +4,6 @@
 // pair of items a candidate.
 
 #include "analysis/ClusterAnalysis.h"
-#include "analysis/NodeRegistry.h"
 #include "import/PairMatrix.h"
 #include "import/StudySummary.h"
 
@@ -132,9 +131,6 @@ void BM_ClusterAnalysis(benchmark::State &state)
         analysis.Run(itemCount, study.matrix, study.summary);
         benchmark::DoNotOptimize(analysis.root());
         passes = analysis.passCount();
-        state.PauseTiming();
-        NodeRegistry::instance().clear();
-        state.ResumeTiming();
     }
     state.counters["passes"] = passes;
     state.counters["candidates"] = double(itemCount) * (itemCount - 1) / 2;

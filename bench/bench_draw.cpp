@@ -1,7 +1,7 @@
 // What one frame of the dendrogram and the similarity matrix windows costs while the user
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "views/CSortanaMdiView.h"
 #include "drawing/DendrogramDrawing.h"
@@ -35,21 +35,22 @@ const QSize windowSize(1600, 1000);
 void fillDocument(CSortanaMdiDoc &document, int items)
 {
     std::mt19937 random(7);
-    NodeRegistry &registry = NodeRegistry::instance();
-    std::vector<ClusterNode *> clusters(static_cast<size_t>(items), nullptr);
+    auto tree = std::make_shared<ClusterTree>();
+    std::vector<const ClusterNode *> clusters(static_cast<size_t>(items), nullptr);
     std::vector<int> firstItem(static_cast<size_t>(items));
     std::iota(firstItem.begin(), firstItem.end(), 0);
     double similarity = 20.0;
     while (clusters.size() > 1) {
         const size_t left = std::uniform_int_distribution<size_t>(0, clusters.size() - 2)(random);
-        ClusterNode *node = registry.create(clusters[left], clusters[left + 1], similarity, firstItem[left],
-                                            firstItem[left + 1]);
+        const ClusterNode *node =
+            &tree->add({clusters[left], clusters[left + 1], similarity, firstItem[left], firstItem[left + 1]});
         similarity *= 0.999;
         clusters[left] = node;
         clusters.erase(clusters.begin() + std::ptrdiff_t(left + 1));
         firstItem.erase(firstItem.begin() + std::ptrdiff_t(left + 1));
     }
-    document.clusterRoot = clusters.front();
+    tree->setRoot(clusters.front());
+    document.clusterTree = tree;
     document.itemNames = std::make_unique<QStringList>();
     std::uniform_real_distribution<double> fit(0.0, 3.0);
     document.itemAverageFit = std::make_unique<std::vector<double>>();
@@ -79,7 +80,7 @@ void fillDocument(CSortanaMdiDoc &document, int items)
 CSortanaMdiDoc &largeStudy()
 {
     static CSortanaMdiDoc document;
-    if (!document.clusterRoot)
+    if (!document.clusterRoot())
         fillDocument(document, 5000);
     return document;
 }
@@ -230,7 +231,7 @@ void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
 void BM_PlacementWindowAfterAChange(benchmark::State &state)
 {
     static CSortanaMdiDoc document;
-    if (!document.clusterRoot) {
+    if (!document.clusterRoot()) {
         fillDocument(document, 200);
         document.sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
     }

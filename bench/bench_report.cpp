@@ -4,7 +4,6 @@
 // participant in another, 30 categories, and the four pictures with the tree over its pages.
 #include "StudyGenerator.h"
 #include "analysis/Adequacy.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
@@ -165,6 +164,5 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    NodeRegistry::instance().clear();
     return 0;
 }

@@ -6,7 +6,6 @@
 #include "StudyGenerator.h"
 #include "analysis/Adequacy.h"
 #include "analysis/Cophenetic.h"
-#include "analysis/NodeRegistry.h"
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"

@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the document loader. Beyond the sanitizers it holds the loader to
-// what the rest of the program relies on: a refused file changes nothing and registers no
-// node, a loaded tree names every item exactly once, and what was loaded saves and loads
+// what the rest of the program relies on: a refused file changes nothing and leaves no tree
+// behind, a loaded tree names every item exactly once, and what was loaded saves and loads
 // back to the same bytes.
+#include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 
@@ -27,28 +27,28 @@ namespace {
 void checkUntouched(const sortana::CSortanaMdiDoc &doc)
 {
     const sortana::CSortanaMdiDoc fresh;
-    if (doc.hasStudy() || doc.clusterRoot || doc.itemNames || doc.itemAverageFit)
+    if (doc.hasStudy() || doc.clusterRoot() || doc.itemNames || doc.itemAverageFit)
         broken("a refused file left a study in the document");
     if (doc.itemCount != fresh.itemCount || doc.participantCount != fresh.participantCount
         || doc.fontName != fresh.fontName || doc.fontSize != fresh.fontSize
         || doc.numberOfGroups != fresh.numberOfGroups || doc.colour1 != fresh.colour1
         || doc.colour2 != fresh.colour2 || !(doc.drawingSize == fresh.drawingSize))
         broken("a refused file changed the document's settings");
-    if (sortana::NodeRegistry::instance().size() != 0)
-        broken("a refused file left nodes in the registry");
+    if (sortana::ClusterTree::liveNodes() != 0)
+        broken("a refused file left a tree behind");
 }
 
 void checkLoaded(const sortana::CSortanaMdiDoc &doc)
 {
-    if (!doc.hasStudy() || !doc.itemNames || !doc.itemAverageFit || !doc.clusterRoot)
+    if (!doc.hasStudy() || !doc.itemNames || !doc.itemAverageFit || !doc.clusterRoot())
         broken("a loaded document lacks part of its study");
     const auto n = static_cast<std::size_t>(doc.itemCount);
     if (doc.itemCount < 2 || std::size_t(doc.itemNames->size()) != n || doc.itemAverageFit->size() != n)
         broken("item count, names and mean fits disagree");
-    if (sortana::NodeRegistry::instance().size() != n - 1)
+    if (doc.clusterTree->nodeCount() != n - 1)
         broken("a tree over n items does not have n - 1 nodes");
 
-    const std::vector<int> order = sortana::LeafOrder(doc.clusterRoot);
+    const std::vector<int> order = sortana::LeafOrder(doc.clusterRoot());
     if (order.size() != n)
         broken("the tree does not have one leaf per item");
     std::vector<bool> seen(n, false);
@@ -90,6 +90,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } else {
         checkUntouched(doc);
     }
-    sortana::NodeRegistry::instance().clear();
     return 0;
 }

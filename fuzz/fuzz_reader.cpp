@@ -4,7 +4,6 @@
 // The last byte of the input also picks the import options, so the expert, copies and
 // cancelled-warning paths get explored along with the text itself.
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
@@ -93,7 +92,7 @@ void checkSavedDocumentLoads(const sortana::CSortanaMdiDoc &imported)
         broken("the document of an import does not load");
     if (loaded.itemCount != imported.itemCount || *loaded.itemNames != *imported.itemNames
         || *loaded.itemAverageFit != *imported.itemAverageFit
-        || sortana::LeafOrder(loaded.clusterRoot) != sortana::LeafOrder(imported.clusterRoot))
+        || sortana::LeafOrder(loaded.clusterRoot()) != sortana::LeafOrder(imported.clusterRoot()))
         broken("the document of an import loads as a different study");
 }
 
@@ -133,6 +132,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size > maxInputBytes)
         return -1; // kept out of the corpus
     import(data, size);
-    sortana::NodeRegistry::instance().clear();
     return 0;
 }

@@ -1,6 +1,5 @@
 #include "analysis/ClusterAnalysis.h"
 
-#include "analysis/NodeRegistry.h"
 #include "import/PairMatrix.h"
 #include "import/StudySummary.h"
 
@@ -115,7 +114,6 @@ int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary
     m_itemCount = count;
     m_pairMatrix = &matrix;
     m_maxPerCell = study.similarityScale();
-    m_root = nullptr;
 
     m_candidates = CandidateList(candidatesOf(matrix, m_itemCount, m_maxPerCell));
     PassWatch watch;
@@ -160,8 +158,17 @@ int ClusterAnalysis::FindFirstRepeatedPass(int roundLength)
     return first;
 }
 
+std::shared_ptr<const ClusterTree> ClusterAnalysis::takeTree()
+{
+    if (!root())
+        m_tree.reset();
+    return std::move(m_tree);
+}
+
 void ClusterAnalysis::StartPass()
 {
+    // An earlier pass's tree is thrown away.
+    m_tree = std::make_unique<ClusterTree>();
     m_sums.reset(*m_pairMatrix, m_itemCount);
     m_itemClusters.resize(std::size_t(m_itemCount));
     std::iota(m_itemClusters.begin(), m_itemClusters.end(), 0);
@@ -220,8 +227,8 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     // The side built by the tighter merges is drawn first; on a tie the kept cluster is.
     const bool absorbedLeft = kept.averageMerge() < gone.averageMerge();
     const std::int32_t leftCluster = absorbedLeft ? absorbed : into;
-    ClusterNode *leftNode = absorbedLeft ? gone.node : kept.node;
-    ClusterNode *rightNode = absorbedLeft ? kept.node : gone.node;
+    const ClusterNode *leftNode = absorbedLeft ? gone.node : kept.node;
+    const ClusterNode *rightNode = absorbedLeft ? kept.node : gone.node;
     const bool firstOnLeft = m_itemClusters[pair.first] == leftCluster;
     const std::int32_t leftItem = firstOnLeft ? pair.first : pair.second;
     const std::int32_t rightItem = firstOnLeft ? pair.second : pair.first;
@@ -231,10 +238,8 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     kept.mergeCount = kept.mergeCount + gone.mergeCount + 1;
     // Once a re-run is due, this pass's tree will be thrown away, so it is not built.
     if (m_passMode == PassMode::Last || (m_passMode == PassMode::Normal && !m_rerunNeeded)) {
-        kept.node = m_ownNodes
-            ? &m_ownNodes->emplace_back(ClusterNode{leftNode, rightNode, pair.similarity, leftItem, rightItem})
-            : NodeRegistry::instance().create(leftNode, rightNode, pair.similarity, leftItem, rightItem);
-        m_root = kept.node;
+        kept.node = &m_tree->add(ClusterNode{leftNode, rightNode, pair.similarity, leftItem, rightItem});
+        m_tree->setRoot(kept.node);
     }
 
     for (std::int32_t member = absorbed; member != -1; member = m_nextMember[std::size_t(member)])

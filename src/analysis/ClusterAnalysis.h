@@ -1,12 +1,11 @@
 #pragma once
 
 #include "analysis/CandidateList.h"
-#include "analysis/ClusterNode.h"
 #include "analysis/ClusterSums.h"
+#include "analysis/ClusterTree.h"
 
 #include <cstdint>
-#include <deque>
-#include <utility>
+#include <memory>
 #include <vector>
 
 namespace sortana {
@@ -17,14 +16,11 @@ struct StudySummary;
 // Average-linkage clustering of the items of a study into a binary tree. Candidate merges
 // come from one list of item pairs sorted by similarity; a pair is only re-evaluated when
 // the scan reaches it, and a pair whose similarity rose above the last merge makes the whole
-// clustering run again on the updated list. The nodes go to the NodeRegistry; deleting the
-// analysis frees none of them.
+// clustering run again on the updated list. Every analysis builds a tree of its own, so
+// analyses on several threads share nothing.
 class ClusterAnalysis {
 public:
     ClusterAnalysis() = default;
-    // Keeps its nodes in `nodes` instead of the registry: for clusterings off the
-    // user-interface thread, whose trees the caller reads and throws away.
-    explicit ClusterAnalysis(std::deque<ClusterNode> &nodes) : m_ownNodes(&nodes) {}
     ClusterAnalysis(const ClusterAnalysis &) = delete;
     ClusterAnalysis &operator=(const ClusterAnalysis &) = delete;
 
@@ -32,10 +28,11 @@ public:
     // Meant for two items or more; with fewer there is nothing to join and the root stays null.
     int Run(int itemCount, const PairMatrix &pairMatrix, const StudySummary &summary);
 
-    // The tree of the last Run; its nodes belong to the NodeRegistry.
-    ClusterNode *root() const { return m_root; }
-    // Hands the tree over (the document keeps it): the analysis no longer holds it.
-    ClusterNode *takeRoot() { return std::exchange(m_root, nullptr); }
+    // The root of the last Run's tree, while the analysis holds the tree.
+    const ClusterNode *root() const { return m_tree ? m_tree->root() : nullptr; }
+    // Hands the tree over (the document keeps it): the analysis no longer holds it. Null
+    // when the last Run joined nothing.
+    std::shared_ptr<const ClusterTree> takeTree();
     // Passes the last Run made: one, plus one for every re-run.
     int passCount() const { return m_passCount; }
 
@@ -47,7 +44,7 @@ private:
         std::int32_t lastMember = 0;
         double mergeSum = 0.0;
         std::int32_t mergeCount = 0;
-        ClusterNode *node = nullptr;
+        const ClusterNode *node = nullptr;
 
         double averageMerge() const { return mergeCount == 0 ? 0.0 : mergeSum / mergeCount; }
     };
@@ -67,8 +64,8 @@ private:
     // The mean weighted score of the clusters of the pair's two items, per maxPerCell.
     double ClusterSimilarity(const CandidatePair &pair) const;
 
-    ClusterNode *m_root = nullptr;
-    std::deque<ClusterNode> *m_ownNodes = nullptr;
+    // The tree of the pass under way, or of the last pass once Run is done.
+    std::unique_ptr<ClusterTree> m_tree;
     const PairMatrix *m_pairMatrix = nullptr;
     int m_itemCount = 0;
     // What one pair can score per participant; scores are divided by it into similarities.

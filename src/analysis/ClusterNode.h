@@ -9,8 +9,8 @@ namespace sortana {
 // field still names the item of the joining pair that lies on that side, so the dendrogram
 // and the document file can tell which pair caused the join.
 struct ClusterNode {
-    ClusterNode *left = nullptr;
-    ClusterNode *right = nullptr;
+    const ClusterNode *left = nullptr;
+    const ClusterNode *right = nullptr;
     double similarity = 0.0;
     std::int32_t leftItem = 0;
     std::int32_t rightItem = 0;

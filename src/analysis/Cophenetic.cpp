@@ -10,10 +10,10 @@ namespace sortana {
 
 std::optional<double> copheneticCorrelation(const CSortanaMdiDoc &doc)
 {
-    if (!doc.clusterRoot || !doc.summary || !doc.similarity || doc.similarity->itemCount() != doc.itemCount)
+    if (!doc.clusterRoot() || !doc.summary || !doc.similarity || doc.similarity->itemCount() != doc.itemCount)
         return std::nullopt;
     const int n = doc.itemCount;
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
     if (int(leaves.size()) != n)
         return std::nullopt;
     const std::size_t pairs = SubStudies::pairIndex(0, n);
@@ -25,7 +25,7 @@ std::optional<double> copheneticCorrelation(const CSortanaMdiDoc &doc)
             scores[SubStudies::pairIndex(lo, hi)] = doc.similarity->weightedScore(lo, hi) / maxPerCell;
     }
     // Every pair first meets at the join whose two sides hold one card each.
-    for (const TreeJoin &join : treeJoins(doc.clusterRoot)) {
+    for (const TreeJoin &join : treeJoins(doc.clusterRoot())) {
         for (int a = join.first; a < join.split; ++a) {
             for (int b = join.split; b < join.end; ++b) {
                 const int x = leaves[std::size_t(a)];

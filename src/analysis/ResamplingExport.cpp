@@ -26,8 +26,8 @@ FigureTable supportTable(const TreeSupport &support, const CSortanaMdiDoc &doc)
                        {QStringLiteral("support"), Kind::Fixed, 1},
                        {QStringLiteral("items"), Kind::Text, 0}},
                       {}};
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
-    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot());
     for (std::size_t j = 0; j < joins.size() && j < support.joinSupport.size(); ++j) {
         QStringList cards;
         for (int row = joins[j].first; row < joins[j].end; ++row)
@@ -45,7 +45,7 @@ FigureTable stabilityTable(const TreeSupport &support, const CSortanaMdiDoc &doc
                        {QStringLiteral("stability"), Kind::Fixed, 1}},
                       {}};
     const std::vector<double> stability = groupStability(support, doc, numberOfGroups);
-    const std::vector<GroupName> bands = groupBands(doc.clusterRoot, numberOfGroups);
+    const std::vector<GroupName> bands = groupBands(doc.clusterRoot(), numberOfGroups);
     for (std::size_t g = 0; g < stability.size(); ++g)
         table.rows.push_back({numberCell(double(g + 1)), numberCell(bands[g].rowCount), numberCell(stability[g])});
     return table;

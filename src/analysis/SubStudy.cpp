@@ -18,7 +18,7 @@ constexpr qint64 cellLimit = std::numeric_limits<qint32>::max();
 
 SubStudies::SubStudies(const CSortanaMdiDoc &doc)
 {
-    if (!doc.hasStudy() || !doc.clusterRoot || doc.itemCount < 2) {
+    if (!doc.hasStudy() || !doc.clusterRoot() || doc.itemCount < 2) {
         m_problem = QStringLiteral("The document holds no study to resample.");
         return;
     }

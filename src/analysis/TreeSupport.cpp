@@ -9,7 +9,6 @@
 #include "document/CSortanaMdiDoc.h"
 
 #include <algorithm>
-#include <deque>
 #include <random>
 #include <unordered_map>
 
@@ -32,7 +31,6 @@ qint64 spanKey(int low, int high, int itemCount)
 struct Worker {
     PairMatrix matrix;
     std::vector<qint32> repeats;
-    std::deque<ClusterNode> nodes;
     std::vector<RowSpan> spans;
     std::vector<qint64> found;
 };
@@ -55,8 +53,8 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
         return std::nullopt;
     const int n = study.itemCount();
     const int participants = study.participants();
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
-    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot());
     if (int(leaves.size()) != n || int(joins.size()) != n - 1)
         return std::nullopt;
     std::vector<int> rowOf(std::size_t(n), 0);
@@ -90,7 +88,7 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
     const WorkTask analyseReplicate = [&](qint64 replicate, const std::vector<qint32> &draws, int workerIndex) {
         Worker &worker = workers[std::size_t(workerIndex)];
         study.fillWeightedScores(draws, worker.matrix, worker.repeats);
-        ClusterAnalysis analysis(worker.nodes);
+        ClusterAnalysis analysis;
         analysis.Run(n, worker.matrix, study.options());
         const std::vector<int> replicateLeaves = LeafOrder(analysis.root());
         std::copy(replicateLeaves.begin(), replicateLeaves.end(), support.replicateLeaves.begin() + replicate * n);
@@ -120,7 +118,6 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
         }
         const std::vector<int> order = splitsLoosestFirst(std::move(splits));
         std::copy(order.begin(), order.end(), support.replicateSplits.begin() + replicate * (n - 1));
-        worker.nodes.clear();
     };
     if (!runTasks(replicates, workerCount, drawReplicate, analyseReplicate, progress))
         return std::nullopt;
@@ -139,11 +136,11 @@ std::vector<double> groupStability(const TreeSupport &support, const CSortanaMdi
 {
     const int n = doc.itemCount;
     const std::size_t replicates = std::size_t(std::max(support.replicates, 0));
-    if (!doc.clusterRoot || n < 2 || replicates == 0 || support.replicateLeaves.size() != replicates * std::size_t(n)
+    if (!doc.clusterRoot() || n < 2 || replicates == 0 || support.replicateLeaves.size() != replicates * std::size_t(n)
         || support.replicateSplits.size() != replicates * std::size_t(n - 1))
         return {};
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot);
-    std::vector<int> starts = groupStarts(doc.clusterRoot, numberOfGroups);
+    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
+    std::vector<int> starts = groupStarts(doc.clusterRoot(), numberOfGroups);
     if (int(leaves.size()) != n)
         return {};
     starts.push_back(n);

@@ -1,6 +1,5 @@
 #include "app/CMainFrame.h"
 
-#include "analysis/NodeRegistry.h"
 #include "app/CAboutDlg.h"
 #include "app/CImportExportWizard.h"
 #include "app/CSortanaMdiDlgBar.h"
@@ -143,11 +142,10 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
 
 CMainFrame::~CMainFrame()
 {
-    // Documents and views go before the nodes their trees point into.
+    // Documents close while the dialog bar that may show them is still there.
     for (DocumentFrame *frame : frames())
         delete frame;
     CurrentDialogBar = nullptr;
-    NodeRegistry::instance().clear();
 }
 
 QAction *CMainFrame::addCommand(int commandId, const QString &text, const std::function<void()> &handler,
@@ -451,7 +449,7 @@ void CMainFrame::updateCommands()
     action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
     action(properties)->setEnabled(document && OnUpdateProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
-    const bool hasTree = document && document->clusterRoot;
+    const bool hasTree = document && document->clusterRoot();
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
     action(CommandId::find)->setEnabled(frame && frame->view().canFind());
@@ -772,7 +770,7 @@ void CMainFrame::exportPicture()
 void CMainFrame::exportReport()
 {
     DocumentFrame *frame = activeFrame();
-    if (!frame || !frame->document().clusterRoot)
+    if (!frame || !frame->document().clusterRoot())
         return;
     const QString path = m_chooseReport(initialReportPath(frame->document().pathName));
     if (!path.isEmpty())

@@ -70,7 +70,7 @@ bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context)
     document.title = context.documentTemplate.newDocumentTitle();
     document.pathName.clear();
     document.AttachDialogBar();
-    document.clusterRoot = nullptr;
+    document.clusterTree.reset();
     document.itemNames.reset();
     document.itemAverageFit.reset();
     document.similarity.reset();

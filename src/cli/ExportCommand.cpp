@@ -45,7 +45,7 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
         platform.error(QString::fromUtf16(sortsMissingMessage));
         return exitFailed;
     }
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
     const QStringList &names = *document.itemNames;
     const std::pair<const QString *, std::function<FigureTable()>> files[] = {
         {&options.categoriesPath, [&] { return categoriesTable(*table); }},

@@ -60,7 +60,7 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
                       + u'\t' + escaped(document.itemNames->at(k)));
     }
     QStringList leaves;
-    for (const int item : LeafOrder(document.clusterRoot))
+    for (const int item : LeafOrder(document.clusterRoot()))
         leaves.append(QString::number(item + 1));
     printLine(out, QStringLiteral("leafOrder"), leaves.join(u' '));
     return exitSuccess;

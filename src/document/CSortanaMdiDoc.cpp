@@ -29,7 +29,7 @@ bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
 
 void CSortanaMdiDoc::takeStudy(ImportRun &run)
 {
-    clusterRoot = run.clusterAnalysis().takeRoot();
+    clusterTree = run.clusterAnalysis().takeTree();
     itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
     // A copy: the run's engine goes on reading its own summary until the run is destroyed.
     summary = std::make_unique<StudySummary>(run.summary());
@@ -73,7 +73,7 @@ std::unique_ptr<CSortanaMdiDoc> CSortanaMdiDoc::studyCopy() const
     }
     copy->title = title;
     copy->pathName = pathName;
-    copy->clusterRoot = clusterRoot;
+    copy->clusterTree = clusterTree;
     copy->itemNames = copyOf(itemNames);
     copy->summary = copyOf(summary);
     copy->itemAverageFit = copyOf(itemAverageFit);

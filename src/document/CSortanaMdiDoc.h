@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/Adequacy.h"
-#include "analysis/ClusterNode.h"
+#include "analysis/ClusterTree.h"
 #include "analysis/Standardisation.h"
 #include "analysis/TreeSupport.h"
 #include "import/PairMatrix.h"
@@ -61,7 +61,7 @@ struct SimilarityData {
 
 // One processed study as the dendrogram needs it, with the dendrogram's presentation
 // settings. Either empty, or it holds a tree, the item names, the summary and one mean fit
-// per item. Cluster nodes belong to the node registry and are never freed here.
+// per item. The tree is shared with whoever still reads or draws it.
 class CSortanaMdiDoc {
 public:
     static constexpr quint32 white = 0xFFFFFF;
@@ -87,8 +87,9 @@ public:
     void takeStudy(ImportRun &run);
 
     // The study and its settings, without views, bar or layout, for work on another thread
-    // while this document stays on screen: the tree is shared, as nodes never change. Null
-    // when there is not the memory for its matrix.
+    // while this document stays on screen: the tree is shared, as it never changes, and
+    // lives on with the copy whatever becomes of the document. Null when there is not the
+    // memory for its matrix.
     std::unique_ptr<CSortanaMdiDoc> studyCopy() const;
 
     void AttachDialogBar();
@@ -108,7 +109,9 @@ public:
     QString pathName;
 
     DocumentBar *dialogBar = nullptr;
-    ClusterNode *clusterRoot = nullptr;
+    // Null when there is no tree.
+    std::shared_ptr<const ClusterTree> clusterTree;
+    const ClusterNode *clusterRoot() const { return clusterTree ? clusterTree->root() : nullptr; }
     std::unique_ptr<DocumentLayout> layout;
     std::unique_ptr<QStringList> itemNames;
     std::unique_ptr<StudySummary> summary;

@@ -30,7 +30,7 @@ std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document)
 std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const CategoryTable &table,
                                           std::optional<int> numberOfGroups)
 {
-    return suggestGroupNames(document.clusterRoot, numberOfGroups.value_or(document.numberOfGroups), table);
+    return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.numberOfGroups), table);
 }
 
 void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard)

@@ -2,7 +2,7 @@
 // them the program's own extension block.
 #include "document/CSortanaMdiDoc.h"
 
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "document/Archive.h"
 #include "document/DocumentLinks.h"
 #include "document/ExtensionBlock.h"
@@ -122,20 +122,23 @@ std::optional<std::vector<NodeRecord>> readTree(ArchiveReader &archive, qint32 n
     return records;
 }
 
-ClusterNode *registerTree(const std::vector<NodeRecord> &records)
+// The tree of records that readTree() took: the first is the root.
+std::shared_ptr<const ClusterTree> buildTree(const std::vector<NodeRecord> &records)
 {
-    NodeRegistry &registry = NodeRegistry::instance();
+    auto tree = std::make_shared<ClusterTree>();
     std::vector<ClusterNode *> nodes;
     nodes.reserve(records.size());
     for (const NodeRecord &record : records)
-        nodes.push_back(registry.create(nullptr, nullptr, record.similarity, record.leftItem, record.rightItem));
+        nodes.push_back(
+            &tree->add(ClusterNode{nullptr, nullptr, record.similarity, record.leftItem, record.rightItem}));
     for (size_t k = 0; k < records.size(); ++k) {
         if (records[k].leftChild >= 0)
             nodes[k]->left = nodes[static_cast<size_t>(records[k].leftChild)];
         if (records[k].rightChild >= 0)
             nodes[k]->right = nodes[static_cast<size_t>(records[k].rightChild)];
     }
-    return nodes.front();
+    tree->setRoot(nodes.front());
+    return tree;
 }
 
 } // namespace
@@ -152,7 +155,7 @@ void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
         archive.writeString(name);
     for (qint32 k = 0; k < itemCount; ++k)
         archive.writeDouble((*itemAverageFit)[static_cast<size_t>(k)]);
-    writeTree(archive, clusterRoot);
+    writeTree(archive, clusterRoot());
     archive.writeString(fontName);
     archive.writeInt32(fontSize);
     archive.writeInt32(numberOfGroups);
@@ -255,7 +258,7 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     analysisFolder = std::move(extensions.analysisFolder);
     itemCount = n;
     totalGroups = 0;
-    clusterRoot = registerTree(*tree);
+    clusterTree = buildTree(*tree);
     fontName = std::move(font);
     fontSize = size;
     numberOfGroups = groups;

@@ -18,19 +18,19 @@ QString nameOf(const QStringList &names, int item)
 
 QString groupsText(const CSortanaMdiDoc &document)
 {
-    if (!document.clusterRoot || !document.itemNames)
+    if (!document.clusterRoot() || !document.itemNames)
         return {};
-    const FigureTable groups = groupsTable(groupBands(document.clusterRoot, document.numberOfGroups), nullptr,
-                                           *document.itemNames, LeafOrder(document.clusterRoot));
+    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.numberOfGroups), nullptr,
+                                           *document.itemNames, LeafOrder(document.clusterRoot()));
     return clipboardText(groups, {0, 2});
 }
 
 QString matrixText(const CSortanaMdiDoc &document)
 {
-    if (!document.clusterRoot || !document.itemNames || !document.similarity)
+    if (!document.clusterRoot() || !document.itemNames || !document.similarity)
         return {};
     const SimilarityData &similarity = *document.similarity;
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
     const auto inMatrix = [&](int item) { return item >= 0 && item < similarity.itemCount(); };
     QString text;
     for (const int item : order)

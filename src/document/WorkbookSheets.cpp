@@ -122,7 +122,7 @@ WorkbookSheet supportSheet(const CSortanaMdiDoc &document)
 {
     FigureTable table = supportTable(*document.treeSupport, document);
     table.columns.insert(table.columns.begin() + 2, {QStringLiteral("similarity %"), FigureColumn::Kind::Fixed, 1});
-    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot);
+    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot());
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const std::optional<double> value = similarityPercent(document, joins[r].node->similarity);
         table.rows[r].insert(table.rows[r].begin() + 2, value ? numberCell(*value) : FigureCell());
@@ -246,7 +246,7 @@ bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<boo
         || !analysisSheet(QStringLiteral("Weighted Matrix"), AnalysisFile::WeightedMatrix, {0, 1}))
         return false;
 
-    const std::vector<int> order = LeafOrder(document.clusterRoot);
+    const std::vector<int> order = LeafOrder(document.clusterRoot());
     const QStringList &names = *document.itemNames;
     if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
         return false;

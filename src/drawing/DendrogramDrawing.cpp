@@ -195,7 +195,7 @@ bool hasDrawing(const CSortanaMdiDoc &document)
 {
     // More rows than any import can give could only come from a damaged file; they would not
     // fit the drawing's coordinates.
-    return document.clusterRoot && document.itemNames && document.itemNames->size() <= PairMatrix::maxItems;
+    return document.clusterRoot() && document.itemNames && document.itemNames->size() <= PairMatrix::maxItems;
 }
 
 std::unique_ptr<DendrogramLayout> layOut(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)

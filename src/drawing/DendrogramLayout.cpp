@@ -118,8 +118,8 @@ DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurfac
     }
     constexpr qint64 most = std::numeric_limits<int>::max();
     g.extent = {int(std::clamp<qint64>(right, w, most)), int(std::min(bottom, most))};
-    if (document.clusterRoot)
-        placeTree(document.clusterRoot);
+    if (document.clusterRoot())
+        placeTree(document.clusterRoot());
     g.groupBoundaries = groupBoundaries(document.numberOfGroups);
     if (document.showJoinSupport && document.treeSupport && document.treeSupport->joinSupport.size() == g.joins.size()
         && !g.joins.empty()) {
@@ -340,7 +340,7 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
 
 qint64 DendrogramLayout::layoutGroupNames(const CSortanaMdiDoc &document, qint64 right)
 {
-    if (!document.showGroupNames || !document.clusterRoot)
+    if (!document.showGroupNames || !document.clusterRoot())
         return right;
     const std::optional<CategoryTable> table = documentCategories(document);
     if (!table)

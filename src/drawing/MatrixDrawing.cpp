@@ -512,15 +512,15 @@ std::pair<int, int> MatrixGeometry::groupRows(size_t group) const
 MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device, int maxSide)
 {
     MatrixGeometry g;
-    if (!document.clusterRoot || !document.similarity || !document.itemNames)
+    if (!document.clusterRoot() || !document.similarity || !document.itemNames)
         return g;
     const int items = int(std::min<qsizetype>(document.similarity->itemCount(), document.itemNames->size()));
-    std::vector<int> order = LeafOrder(document.clusterRoot);
+    std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the matrix or the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
         return g;
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot, document.numberOfGroups);
+    g.groupStarts = groupStarts(document.clusterRoot(), document.numberOfGroups);
     g.margin = drawingMargin;
 
     const QFont font = documentFont(document);

@@ -380,7 +380,7 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
 {
     if (!checkOutputFile(path, platform))
         return false;
-    const bool hasTree = document.hasStudy() && document.clusterRoot;
+    const bool hasTree = document.hasStudy() && document.clusterRoot();
     const QString suffix = suffixOf(path);
     if (hasTree && suffix == u"png"
         && !checkImageSize(pixelsOf(settleExtent(document, pngDpi, extentAt(fileScreen, pngDpi)), pngDpi), platform))

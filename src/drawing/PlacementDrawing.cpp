@@ -47,10 +47,10 @@ std::pair<int, int> cellRange(int from, int to, int start, int cell, int count)
 PlacementGeometry layoutPlacements(const CSortanaMdiDoc &document, const CategoryTable &table, QPaintDevice *device)
 {
     PlacementGeometry g;
-    if (!document.clusterRoot || !document.itemNames || table.categories.empty())
+    if (!document.clusterRoot() || !document.itemNames || table.categories.empty())
         return g;
     const qsizetype items = std::min<qsizetype>(document.itemNames->size(), qsizetype(table.placedAnywhere.size()));
-    std::vector<int> order = LeafOrder(document.clusterRoot);
+    std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
         return g;
@@ -78,7 +78,7 @@ PlacementGeometry layoutPlacements(const CSortanaMdiDoc &document, const Categor
     if (across > maxSide || down > maxSide)
         return {};
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot, document.numberOfGroups);
+    g.groupStarts = groupStarts(document.clusterRoot(), document.numberOfGroups);
     g.grid = {drawingMargin + g.rowNameWidth, drawingMargin + g.columnNameHeight};
     g.legendBar = QRect(g.grid.x() + int(across) + drawingMargin, g.grid.y(), rowHeight, legendRows * rowHeight);
     g.size = {g.legendBar.right() + 1 + textGap + legendLabelWidth + drawingMargin,

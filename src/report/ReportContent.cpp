@@ -109,7 +109,7 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document, std::size_t grou
 ReportSection groupsSection(const CSortanaMdiDoc &document, const std::vector<GroupName> &groups,
                             const std::optional<CategoryTable> &categories)
 {
-    const std::vector<int> leaves = LeafOrder(document.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(document.clusterRoot());
     std::vector<double> stability;
     if (document.treeSupport)
         stability = groupStability(*document.treeSupport, document, document.numberOfGroups);
@@ -302,12 +302,12 @@ ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created)
         name = name.left(name.lastIndexOf(u'.') > 0 ? name.lastIndexOf(u'.') : name.size());
     }
     content.title = name.isEmpty() ? QStringLiteral("Card sort report") : QStringLiteral("Card sort report: ") + name;
-    if (!document.hasStudy() || !document.clusterRoot || !document.itemNames)
+    if (!document.hasStudy() || !document.clusterRoot() || !document.itemNames)
         return content;
 
     const std::optional<CategoryTable> categories = documentCategories(document);
     const std::vector<GroupName> groups = categories ? documentGroupNames(document, *categories)
-                                                     : groupBands(document.clusterRoot, document.numberOfGroups);
+                                                     : groupBands(document.clusterRoot(), document.numberOfGroups);
     content.sections.push_back(studySection(document, created));
     content.sections.push_back(dendrogramSection(document, groups.size()));
     content.sections.push_back(groupsSection(document, groups, categories));

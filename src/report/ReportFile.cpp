@@ -83,7 +83,7 @@ bool saveReport(CSortanaMdiDoc &document, const QString &path, Platform &platfor
         platform.error(QStringLiteral("A report is saved as .html, .htm or .pdf"));
         return false;
     }
-    if (!document.hasStudy() || !document.clusterRoot) {
+    if (!document.hasStudy() || !document.clusterRoot()) {
         platform.fileFailure(QStringLiteral("Failed to save report.\nThe document holds no study"));
         return false;
     }

@@ -60,7 +60,7 @@ CSortanaMdiView::~CSortanaMdiView()
 
 bool CSortanaMdiView::hasTree() const
 {
-    return m_document && m_document->clusterRoot;
+    return m_document && m_document->clusterRoot();
 }
 
 double CSortanaMdiView::scrollBarExtent() const
@@ -280,7 +280,7 @@ bool CSortanaMdiView::findNext(const QString &text)
 {
     if (!hasTree() || !m_document->itemNames)
         return false;
-    const std::optional<int> row = findRow(*m_document->itemNames, LeafOrder(m_document->clusterRoot), text, m_found);
+    const std::optional<int> row = findRow(*m_document->itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
     if (!row)
         return false;
     m_found = row;

@@ -213,7 +213,7 @@ void CategoriesView::showSelected()
     if (chosen.size() == 1 && m_document->itemNames) {
         const Category &category = *chosen.front();
         // The cards as the dendrogram lists them.
-        for (const int item : LeafOrder(m_document->clusterRoot)) {
+        for (const int item : LeafOrder(m_document->clusterRoot())) {
             const int placed = category.placed(item);
             if (placed > 0 && item < m_document->itemNames->size())
                 cards.push_back({(*m_document->itemNames)[item], QString::number(placed)});

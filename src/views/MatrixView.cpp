@@ -51,7 +51,7 @@ MatrixView::~MatrixView()
 
 bool MatrixView::hasMatrix() const
 {
-    return m_document && m_document->clusterRoot && m_document->similarity;
+    return m_document && m_document->clusterRoot() && m_document->similarity;
 }
 
 double MatrixView::dpi() const
@@ -204,7 +204,7 @@ void MatrixView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    if (!m_document || !m_document->clusterRoot)
+    if (!m_document || !m_document->clusterRoot())
         return;
     if (!m_document->similarity) {
         painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));

@@ -97,7 +97,7 @@ void PlacementView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    if (!m_document || !m_document->clusterRoot)
+    if (!m_document || !m_document->clusterRoot())
         return;
     if (!m_table) {
         painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));

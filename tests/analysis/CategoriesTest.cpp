@@ -3,8 +3,8 @@
 // standardisation and the suggested names of the dendrogram's groups.
 #include "analysis/Categories.h"
 #include "analysis/CategoryKey.h"
+#include "analysis/ClusterTree.h"
 #include "analysis/GroupNames.h"
-#include "analysis/NodeRegistry.h"
 #include "analysis/StandardisationFile.h"
 #include "analysis/StandardisationSuggestions.h"
 #include "support/StudyFixture.h"
@@ -240,9 +240,8 @@ TEST_F(Categories, EachBandIsNamedByItsLargestSumOfPlacements)
     const StudySorts sorts = readSorts("IApple\nIBanana\nICarrot\nP1\nGFruit\nI1\nI2\nGRoot\nI3\n"
                                        "P2\nGFruit\nI1\nI2\nG\nI3\nP3\nGSweet\nI1\nI2\nGFruit\nI3\n",
                                        false);
-    NodeRegistry &registry = NodeRegistry::instance();
-    ClusterNode *pair = registry.create(nullptr, nullptr, 0.9, 0, 1);
-    ClusterNode *root = registry.create(pair, nullptr, 0.1, 0, 2);
+    ClusterTree tree;
+    const ClusterNode *root = &tree.add({&tree.add({nullptr, nullptr, 0.9, 0, 1}), nullptr, 0.1, 0, 2});
     const CategoryTable table = computeCategories(sorts, 3, {});
     const std::vector<GroupName> names = suggestGroupNames(root, 2, table);
     ASSERT_EQ(names.size(), 2u);
@@ -264,7 +263,6 @@ TEST_F(Categories, EachBandIsNamedByItsLargestSumOfPlacements)
         for (SortGroup &group : participant.groups)
             group.name = u"-----"_s;
     EXPECT_TRUE(suggestGroupNames(root, 2, computeCategories(unnamed, 3, {}))[1].candidates.empty());
-    registry.clear();
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 #include "analysis/ClusterAnalysis.h"
+#include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "import/PairMatrix.h"
 #include "import/StudySummary.h"
 #include "TreeRecords.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,12 +33,7 @@ PairMatrix matrixOf(int itemCount, const std::vector<Score> &scores)
     return matrix;
 }
 
-class ClusterAnalysisTest : public ::testing::Test {
-protected:
-    void TearDown() override { NodeRegistry::instance().clear(); }
-};
-
-TEST_F(ClusterAnalysisTest, WorkedStudies)
+TEST(ClusterAnalysisTest, WorkedStudies)
 {
     // Trees are listed depth first (node, left subtree, right subtree); hasLeft and hasRight
     // say whether a side is a node or the single item named beside it.
@@ -48,8 +44,8 @@ TEST_F(ClusterAnalysisTest, WorkedStudies)
         std::vector<NodeRecord> tree;
         std::vector<int> leafOrder;
         int passes;
-        // Including those of abandoned passes; unset where it depends on how a round trip
-        // is found.
+        // Including those of abandoned passes, which are freed again; unset where it depends
+        // on how a round trip is found.
         std::optional<std::size_t> nodesMade;
     };
     const Case cases[] = {
@@ -81,19 +77,21 @@ TEST_F(ClusterAnalysisTest, WorkedStudies)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const PairMatrix matrix = matrixOf(c.itemCount, c.scores);
-        const std::size_t nodesBefore = NodeRegistry::instance().size();
+        const std::size_t madeBefore = ClusterTree::nodesMade();
+        const std::size_t liveBefore = ClusterTree::liveNodes();
         ClusterAnalysis analysis;
         EXPECT_EQ(analysis.Run(c.itemCount, matrix, StudySummary{}), 1);
         EXPECT_EQ(preOrder(analysis.root()), c.tree);
         EXPECT_EQ(LeafOrder(analysis.root()), c.leafOrder);
         EXPECT_EQ(analysis.passCount(), c.passes);
         if (c.nodesMade) {
-            EXPECT_EQ(NodeRegistry::instance().size() - nodesBefore, *c.nodesMade);
+            EXPECT_EQ(ClusterTree::nodesMade() - madeBefore, *c.nodesMade);
         }
+        EXPECT_EQ(ClusterTree::liveNodes() - liveBefore, c.tree.size());
     }
 }
 
-TEST_F(ClusterAnalysisTest, SimilaritiesArePerMostAPairCanScore)
+TEST(ClusterAnalysisTest, SimilaritiesArePerMostAPairCanScore)
 {
     StudySummary summary;
     summary.useFit = true;
@@ -108,19 +106,25 @@ TEST_F(ClusterAnalysisTest, SimilaritiesArePerMostAPairCanScore)
     EXPECT_EQ(analysis.root()->similarity, 2.5);
 }
 
-TEST_F(ClusterAnalysisTest, TreeOutlivesTheAnalysis)
+TEST(ClusterAnalysisTest, TakenTreeOutlivesTheAnalysis)
 {
     const PairMatrix matrix = matrixOf(3, {{1, 0, 2}, {2, 1, 1}});
-    ClusterNode *root = nullptr;
+    const std::size_t liveBefore = ClusterTree::liveNodes();
+    std::shared_ptr<const ClusterTree> tree;
     {
         ClusterAnalysis analysis;
         analysis.Run(3, matrix, StudySummary{});
-        root = analysis.root();
+        tree = analysis.takeTree();
+        EXPECT_EQ(analysis.root(), nullptr);
     }
-    EXPECT_EQ(LeafOrder(root), (std::vector<int>{0, 1, 2}));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(LeafOrder(tree->root()), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(ClusterTree::liveNodes() - liveBefore, 2u);
+    tree.reset();
+    EXPECT_EQ(ClusterTree::liveNodes(), liveBefore);
 }
 
-TEST_F(ClusterAnalysisTest, FewerThanTwoItemsGiveNoTree)
+TEST(ClusterAnalysisTest, FewerThanTwoItemsGiveNoTree)
 {
     for (int itemCount : {0, 1}) {
         const PairMatrix matrix = matrixOf(itemCount, {});
@@ -128,6 +132,7 @@ TEST_F(ClusterAnalysisTest, FewerThanTwoItemsGiveNoTree)
         EXPECT_EQ(analysis.Run(itemCount, matrix, StudySummary{}), 1);
         EXPECT_EQ(analysis.root(), nullptr);
         EXPECT_TRUE(LeafOrder(analysis.root()).empty());
+        EXPECT_EQ(analysis.takeTree(), nullptr);
     }
 }
 

@@ -1,5 +1,5 @@
 #include "analysis/ClusterAnalysis.h"
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "import/PairMatrix.h"
 #include "import/StudySummary.h"
 #include "ReferenceClustering.h"
@@ -74,7 +74,6 @@ TEST(ClusterCrossCheck, MatchesTheLiteralAlgorithmOnRandomStudies)
         {"larger, grouped, wide scores", 400, 20, 60, true, 200000000},
     };
     std::mt19937 random(7151);
-    NodeRegistry &registry = NodeRegistry::instance();
     for (const StudyShape &shape : shapes) {
         SCOPED_TRACE(shape.name);
         int rerun = 0;
@@ -89,7 +88,7 @@ TEST(ClusterCrossCheck, MatchesTheLiteralAlgorithmOnRandomStudies)
 
             ReferenceClustering reference(matrix, itemCount, maxPerCell);
             ASSERT_TRUE(reference.run(10000)) << describe(matrix, summary);
-            const std::size_t nodesBefore = registry.size();
+            const std::size_t nodesBefore = ClusterTree::nodesMade();
             ClusterAnalysis analysis;
             analysis.Run(itemCount, matrix, summary);
 
@@ -97,11 +96,10 @@ TEST(ClusterCrossCheck, MatchesTheLiteralAlgorithmOnRandomStudies)
             ASSERT_EQ(analysis.passCount(), reference.passes) << describe(matrix, summary);
             // Finding a round trip takes the real one extra passes, and their abandoned nodes.
             if (!reference.roundTrip) {
-                ASSERT_EQ(registry.size() - nodesBefore, reference.nodesMade()) << describe(matrix, summary);
+                ASSERT_EQ(ClusterTree::nodesMade() - nodesBefore, reference.nodesMade()) << describe(matrix, summary);
             }
             rerun += reference.passes > 1;
             rerunTwice += reference.passes > 2;
-            registry.clear();
         }
         // Without re-runs the comparison would prove little about the list carried between passes.
         EXPECT_GT(rerun, shape.rounds / 20);

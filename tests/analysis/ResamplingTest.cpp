@@ -7,7 +7,6 @@
 #include "analysis/CsvText.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "analysis/ParallelRuns.h"
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
@@ -81,7 +80,6 @@ protected:
         counted = raw.participants.mid(golden.expert ? 1 : 0);
         ASSERT_EQ(int(counted.size()), int(resamplingParticipants(study).size()));
     }
-    void TearDown() override { NodeRegistry::instance().clear(); }
 
     // The sub-study of these counted participants, imported as its own raw data file with
     // the study's options and no expert.
@@ -158,12 +156,12 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
         ASSERT_NO_FATAL_FAILURE(importSubStudy(drawn, *trees.back()));
     }
 
-    const std::vector<int> leaves = LeafOrder(study.clusterRoot);
-    const std::vector<TreeJoin> joins = treeJoins(study.clusterRoot);
+    const std::vector<int> leaves = LeafOrder(study.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(study.clusterRoot());
     ASSERT_EQ(support->joinSupport.size(), joins.size());
     std::vector<std::set<std::vector<int>>> replicateJoins;
     for (const auto &tree : trees)
-        replicateJoins.push_back(joinCards(tree->clusterRoot));
+        replicateJoins.push_back(joinCards(tree->clusterRoot()));
     for (std::size_t j = 0; j < joins.size(); ++j) {
         std::vector<int> cards(leaves.begin() + joins[j].first, leaves.begin() + joins[j].end);
         std::sort(cards.begin(), cards.end());
@@ -173,10 +171,10 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
     }
 
     for (const int k : {1, 2, 3, 5, study.itemCount, study.itemCount + 3}) {
-        const std::vector<std::set<int>> groups = groupsOf(study.clusterRoot, k);
+        const std::vector<std::set<int>> groups = groupsOf(study.clusterRoot(), k);
         std::vector<double> sums(groups.size(), 0.0);
         for (const auto &tree : trees) {
-            const std::vector<std::set<int>> theirs = groupsOf(tree->clusterRoot, k);
+            const std::vector<std::set<int>> theirs = groupsOf(tree->clusterRoot(), k);
             for (std::size_t g = 0; g < groups.size(); ++g) {
                 double best = 0.0;
                 for (const std::set<int> &h : theirs) {
@@ -294,7 +292,6 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     document.adequacy = adequacy;
     ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
     EXPECT_FALSE(document.treeSupport || document.adequacy);
-    NodeRegistry::instance().clear();
 }
 
 TEST(Resampling, TheSeedDecidesAndCancelStops)
@@ -328,7 +325,6 @@ TEST(Resampling, TheSeedDecidesAndCancelStops)
     EXPECT_FALSE(
         computeTreeSupport(document, 1000, 3, [&](qint64 done, qint64) { return ++calls < 3 && done < 1000; }));
     EXPECT_FALSE(computeAdequacy(document, 50, 3, [](qint64 done, qint64) { return done == 0; }));
-    NodeRegistry::instance().clear();
 }
 
 TEST(Resampling, TheResultsDoNotDependOnTheNumberOfThreads)
@@ -403,7 +399,6 @@ TEST(Resampling, CopheneticCorrelation)
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\n", pair,
                                            [](ImportRun &run) { run.setCheckStudyShape(false); }));
     EXPECT_FALSE(copheneticCorrelation(pair));
-    NodeRegistry::instance().clear();
 }
 
 } // namespace

@@ -139,10 +139,10 @@ TEST_F(ImportCommandTest, CancelKeepsAStudyAndItsName)
     runImport([](CImportExportWizard &wizard) { finishWith(wizard, false); });
     ASSERT_TRUE(document.hasStudy());
     EXPECT_TRUE(platform.opened().isEmpty());
-    const ClusterNode *root = document.clusterRoot;
+    const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
     const QString path = document.pathName;
     EXPECT_EQ(runImport([](CImportExportWizard &) {}), QDialog::Rejected);
-    EXPECT_EQ(document.clusterRoot, root);
+    EXPECT_EQ(document.clusterTree, tree);
     EXPECT_EQ(document.pathName, path);
     EXPECT_EQ(document.title, u"small-study"_s);
 }

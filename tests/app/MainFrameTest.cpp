@@ -1,4 +1,4 @@
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "app/CImportExportWizard.h"
 #include "app/CMainFrame.h"
 #include "app/CSortanaMdiDlgBar.h"
@@ -926,10 +926,11 @@ TEST_F(MainFrameTest, AMissingDocumentIsNamedAndLeavesTheRecentFiles)
 
 TEST_F(MainFrameTest, TheNodesGoWithTheMainWindow)
 {
+    const std::size_t nodesBefore = ClusterTree::liveNodes();
     frame->openFile(documentFile(u"study.klus"_s));
-    EXPECT_GT(NodeRegistry::instance().size(), 0u);
+    EXPECT_GT(ClusterTree::liveNodes(), nodesBefore);
     frame.reset();
-    EXPECT_EQ(NodeRegistry::instance().size(), 0u);
+    EXPECT_EQ(ClusterTree::liveNodes(), nodesBefore);
     EXPECT_EQ(CurrentDialogBar, nullptr);
 }
 

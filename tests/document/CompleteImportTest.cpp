@@ -62,7 +62,7 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.participantCount, int(groups.size()));
         EXPECT_EQ(document.itemCount, 2);
         EXPECT_EQ(*document.itemNames, (QStringList{u"A"_s, u"B"_s}));
-        ASSERT_NE(document.clusterRoot, nullptr);
+        ASSERT_NE(document.clusterRoot(), nullptr);
         EXPECT_EQ(run.clusterAnalysis().root(), nullptr);
         EXPECT_EQ(document.summary->fileName, input);
         EXPECT_EQ(document.itemAverageFit->size(), 2u);

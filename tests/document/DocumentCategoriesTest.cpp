@@ -1,7 +1,6 @@
 // The categories of an imported document, and its standardisation changed as the windows
 // change it: the figures follow and the document is modified.
 #include "document/DocumentCategories.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ImportedDocument.h"
 
@@ -47,7 +46,6 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
 
     document.sorts.reset();
     EXPECT_FALSE(documentCategories(document));
-    NodeRegistry::instance().clear();
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentFile.h"
@@ -28,8 +28,9 @@ protected:
     QByteArray validFile()
     {
         CSortanaMdiDoc document;
-        NodeRegistry &registry = NodeRegistry::instance();
-        document.clusterRoot = registry.create(registry.create(nullptr, nullptr, 3.0, 0, 2), nullptr, 0.0, 0, 1);
+        auto tree = std::make_shared<ClusterTree>();
+        tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 3.0, 0, 2}), nullptr, 0.0, 0, 1}));
+        document.clusterTree = tree;
         document.itemNames = std::make_unique<QStringList>(QStringList{u"A"_s, u"B"_s, u"C"_s});
         document.itemAverageFit = std::make_unique<std::vector<double>>(3, 1.0);
         document.itemCount = 3;

@@ -1,5 +1,5 @@
+#include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/TestFiles.h"
@@ -25,7 +25,9 @@ void fillTwoItemStudy(CSortanaMdiDoc &document)
     document.itemCount = 2;
     document.itemNames = std::make_unique<QStringList>(QStringList{u"A"_s, u"B"_s});
     document.itemAverageFit = std::make_unique<std::vector<double>>(2, 0.0);
-    document.clusterRoot = NodeRegistry::instance().create(nullptr, nullptr, 1.0, 0, 1);
+    auto tree = std::make_shared<ClusterTree>();
+    tree->setRoot(&tree->add({nullptr, nullptr, 1.0, 0, 1}));
+    document.clusterTree = tree;
     document.summary = std::make_unique<StudySummary>();
     StudySummary &s = *document.summary;
     s.fileName = u"x.txt"_s;
@@ -76,9 +78,9 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     CSortanaMdiDoc original;
     fillTwoItemStudy(original);
     // Three items with a node on each side of the root, odd settings, long and odd names.
-    NodeRegistry &registry = NodeRegistry::instance();
-    ClusterNode *left = registry.create(nullptr, nullptr, 2.5, 0, 2);
-    original.clusterRoot = registry.create(left, nullptr, 0.125, 2, 1);
+    auto tree = std::make_shared<ClusterTree>();
+    tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 2.5, 0, 2}), nullptr, 0.125, 2, 1}));
+    original.clusterTree = tree;
     original.itemCount = 3;
     original.itemNames = std::make_unique<QStringList>(
         QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s});
@@ -101,10 +103,10 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     ASSERT_EQ(copy.itemAverageFit->size(), 3u);
     for (size_t k = 0; k < 3; ++k)
         EXPECT_EQ(std::memcmp(&(*copy.itemAverageFit)[k], &(*original.itemAverageFit)[k], sizeof(double)), 0);
-    EXPECT_EQ(LeafOrder(copy.clusterRoot), (std::vector<int>{0, 2, 1}));
-    EXPECT_EQ(copy.clusterRoot->similarity, 0.125);
-    EXPECT_EQ(copy.clusterRoot->left->similarity, 2.5);
-    EXPECT_EQ(copy.clusterRoot->leftItem, 2);
+    EXPECT_EQ(LeafOrder(copy.clusterRoot()), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(copy.clusterRoot()->similarity, 0.125);
+    EXPECT_EQ(copy.clusterRoot()->left->similarity, 2.5);
+    EXPECT_EQ(copy.clusterRoot()->leftItem, 2);
     EXPECT_EQ(copy.participantCount, 7);
     EXPECT_EQ(copy.totalGroups, 0);
     EXPECT_EQ(copy.itemCount, 3);

@@ -1,6 +1,6 @@
 #include "document/DocumentText.h"
 
-#include "analysis/NodeRegistry.h"
+#include "analysis/ClusterTree.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/TestFiles.h"
 
@@ -18,11 +18,12 @@ class DocumentText : public ::testing::Test {
 protected:
     DocumentText()
     {
-        NodeRegistry &registry = NodeRegistry::instance();
-        ClusterNode *drinks = registry.create(nullptr, nullptr, 5.0, 1, 0);   // Coffee, Tea
-        ClusterNode *withJuice = registry.create(drinks, nullptr, 3.0, 0, 2);
-        ClusterNode *food = registry.create(nullptr, nullptr, 4.0, 3, 4);
-        document.clusterRoot = registry.create(withJuice, food, 1.0, 0, 0);
+        auto tree = std::make_shared<ClusterTree>();
+        const ClusterNode *drinks = &tree->add({nullptr, nullptr, 5.0, 1, 0});   // Coffee, Tea
+        const ClusterNode *withJuice = &tree->add({drinks, nullptr, 3.0, 0, 2});
+        const ClusterNode *food = &tree->add({nullptr, nullptr, 4.0, 3, 4});
+        tree->setRoot(&tree->add({withJuice, food, 1.0, 0, 0}));
+        document.clusterTree = tree;
         document.itemNames = std::make_unique<QStringList>(
             QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s});
         document.similarity = std::make_unique<SimilarityData>();

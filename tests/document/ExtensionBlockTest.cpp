@@ -2,7 +2,6 @@
 // study, and the view settings. It round-trips, a file without it loads as before, and every
 // truncation or corruption of it is refused.
 #include "analysis/Adequacy.h"
-#include "analysis/NodeRegistry.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
@@ -234,7 +233,6 @@ TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
     CSortanaMdiDoc loaded;
     ASSERT_TRUE(loaded.Serialize(reader));
     EXPECT_EQ(loaded.similarity->count(0, 1), imported.similarity->count(0, 1));
-    NodeRegistry::instance().clear();
 }
 
 // The participants' sorts, the standardisation and the group names setting come back as they
@@ -542,7 +540,6 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
         CSortanaMdiDoc read;
         EXPECT_EQ(load(c.file, read), c.loads) << c.what;
     }
-    NodeRegistry::instance().clear();
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "document/LeaveOut.h"
 
 #include "analysis/Adequacy.h"
+#include "analysis/AnalysisSink.h"
+#include "analysis/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/CSortanaMdiDoc.h"
@@ -17,6 +19,12 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
 
 using namespace sortana;
 using namespace sortana::test;
@@ -222,7 +230,7 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
         {{3, 2}, u"The participants to leave out are not participants of this study."_s},
         {{2, 2}, u"The participants to leave out are not participants of this study."_s},
     };
-    const ClusterNode *root = document.clusterRoot;
+    const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
     for (const auto &c : cases) {
         EXPECT_EQ(leaveOutError(document, c.leftOut), c.message);
         platform.clear();
@@ -237,7 +245,7 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     files.itemsPath = dir.filePath(u"missing/folder/items.csv"_s);
     EXPECT_FALSE(analyseAgain(document, {2}, files, platform));
     EXPECT_FALSE(platform.messages().isEmpty());
-    EXPECT_EQ(document.clusterRoot, root);
+    EXPECT_EQ(document.clusterTree, tree);
     EXPECT_TRUE(document.leftOut.empty());
     EXPECT_FALSE(document.IsModified());
     EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
@@ -320,6 +328,61 @@ TEST(LeaveOut, TheFilesGoWhereTheLastAnalysisWroteItsOwn)
     ArchiveWriter again;
     old.Serialize(again);
     EXPECT_EQ(again.bytes(), older.bytes());
+    EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
+}
+
+// Cards sorted by every participant into ten groups at random.
+QByteArray randomStudy(int cards, int participants)
+{
+    std::mt19937 random(35);
+    QByteArray text;
+    for (int card = 1; card <= cards; ++card)
+        text += "ICard " + QByteArray::number(card) + '\n';
+    std::vector<int> order(static_cast<size_t>(cards));
+    std::iota(order.begin(), order.end(), 1);
+    for (int p = 1; p <= participants; ++p) {
+        text += 'P' + QByteArray::number(p) + '\n';
+        std::shuffle(order.begin(), order.end(), random);
+        for (int k = 0; k < cards; ++k)
+            text += (k % (cards / 10) == 0 ? "G\nI" : "I") + QByteArray::number(order[size_t(k)]) + '\n';
+    }
+    return text;
+}
+
+// Every Analyse Again takes a new tree, and the one it replaces goes: nothing of the earlier
+// trees stays behind, however often the user analyses again. The engine a workbook export
+// runs on the kept sorts leaves no tree behind either.
+TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
+{
+    const int cards = 200;
+    const int participants = 12;
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"study.txt"_s);
+    writeBytes(input, randomStudy(cards, participants));
+    ScriptedPlatform platform;
+    CSortanaMdiDoc document;
+    const std::size_t nodesBefore = ClusterTree::liveNodes();
+    import(input, {}, document, platform);
+    ASSERT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));
+
+    [[maybe_unused]] qint64 heapAtRound10 = 0;
+    for (int round = 1; round <= 200; ++round) {
+        ASSERT_TRUE(analyseAgain(document, {round % participants}, leftOutFileNames(document, 1), platform));
+        ASSERT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1)) << "round " << round;
+        if (round == 10)
+            heapAtRound10 = qint64(mallinfo2().uordblks);
+    }
+#ifndef SORTANA_SANITIZED
+    // The sanitizers' allocator keeps its own books, which mallinfo2() does not see.
+    EXPECT_LT(qint64(mallinfo2().uordblks) - heapAtRound10, qint64(1) << 20);
+#endif
+
+    // The workbook's run of the engine over the kept study.
+    struct : AnalysisSink {
+        void write(AnalysisFile, QStringView) override {}
+    } discard;
+    ASSERT_TRUE(analyseKept(document, discard, platform));
+    EXPECT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 

@@ -1,4 +1,3 @@
-#include "analysis/NodeRegistry.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/DocumentFile.h"
@@ -6,6 +5,7 @@
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "support/ChainTree.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -43,11 +43,7 @@ protected:
     // the similarities given (the first join first).
     void chain(const QStringList &names, const std::vector<double> &similarities)
     {
-        NodeRegistry &registry = NodeRegistry::instance();
-        ClusterNode *node = registry.create(nullptr, nullptr, similarities[0], 0, 1);
-        for (int item = 2; item < names.size(); ++item)
-            node = registry.create(node, nullptr, similarities[size_t(item - 1)], 0, item);
-        document.clusterRoot = node;
+        document.clusterTree = test::chainTree(similarities);
         document.itemNames = std::make_unique<QStringList>(names);
         document.itemCount = int(names.size());
         document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 1.5);
@@ -283,8 +279,9 @@ TEST_F(Layout, FitBarsAndTheSurfaceFont)
 TEST_F(Layout, DamagedTreesDrawWithoutReadingOutside)
 {
     chain({u"A"_s, u"B"_s}, {2.0});
-    NodeRegistry &registry = NodeRegistry::instance();
-    document.clusterRoot = registry.create(registry.create(nullptr, nullptr, 1e300, 7, -3), nullptr, -1.0, 99, 1 << 30);
+    auto damaged = std::make_shared<ClusterTree>();
+    damaged->setRoot(&damaged->add({&damaged->add({nullptr, nullptr, 1e300, 7, -3}), nullptr, -1.0, 99, 1 << 30}));
+    document.clusterTree = damaged;
     const DendrogramGeometry &layout = draw();
     EXPECT_EQ(layout.leafOrder, (std::vector<int>{7, -3, 1 << 30}));
     EXPECT_EQ(layout.fitBarWidths, (std::vector<int>{0, 0, 0}));
@@ -322,11 +319,7 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
         {"32,767 rows at 1000 points",
          [](CSortanaMdiDoc &d) {
              QStringList names(32767, u"x"_s);
-             NodeRegistry &registry = NodeRegistry::instance();
-             ClusterNode *node = registry.create(nullptr, nullptr, 1.0, 0, 1);
-             for (int item = 2; item < names.size(); ++item)
-                 node = registry.create(node, nullptr, 1.0, 0, item);
-             d.clusterRoot = node;
+             d.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0));
              d.itemNames = std::make_unique<QStringList>(names);
              d.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
              d.fontSize = 1000;

@@ -1,6 +1,5 @@
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
-#include "analysis/NodeRegistry.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
@@ -9,6 +8,7 @@
 #include "drawing/PictureExport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/ImportRun.h"
+#include "support/ChainTree.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -118,11 +118,10 @@ protected:
     // together |i - j| times out of n.
     void chain(int n, const QString &prefix = u"Item "_s)
     {
-        NodeRegistry &registry = NodeRegistry::instance();
-        ClusterNode *node = registry.create(nullptr, nullptr, n, 0, 1);
+        std::vector<double> similarities{double(n)};
         for (int item = 2; item < n; ++item)
-            node = registry.create(node, nullptr, n - item, 0, item);
-        document.clusterRoot = node;
+            similarities.push_back(n - item);
+        document.clusterTree = test::chainTree(similarities);
         QStringList names;
         for (int item = 0; item < n; ++item)
             names.append(prefix + QString::number(item + 1));
@@ -140,7 +139,6 @@ protected:
         similarity->countedParticipants = n;
         document.similarity = std::move(similarity);
     }
-    ~MatrixOfChain() override { NodeRegistry::instance().clear(); }
 
     CSortanaMdiDoc document;
 };
@@ -188,7 +186,6 @@ TEST_F(MatrixOfChain, PicturesStayWithinTheirBoundAndDropNamesFromTinyCells)
         EXPECT_EQ(geometry.cell >= 200, c.names);
         // On screen there is no bound: the cells keep the font's row height.
         EXPECT_EQ(layoutMatrix(document, &device).cell, rowHeight);
-        NodeRegistry::instance().clear();
     }
 }
 

@@ -1,12 +1,12 @@
 // Pictures and printed pages as other programs see them: the SVG drawn by librsvg, the PDF
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
-#include "analysis/NodeRegistry.h"
 #include "analysis/TreeSupport.h"
 #include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "support/ChainTree.h"
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
@@ -63,12 +63,7 @@ protected:
     {
         // Six items joined one after the other, in three groups, with fit bars.
         const QStringList names{u"Apples"_s, u"Pears"_s, u"Plums"_s, u"Leeks"_s, u"Onions"_s, u"Bread"_s};
-        const double similarities[] = {4.0, 3.5, 2.0, 1.5, 0.5};
-        NodeRegistry &registry = NodeRegistry::instance();
-        ClusterNode *node = registry.create(nullptr, nullptr, similarities[0], 0, 1);
-        for (int item = 2; item < names.size(); ++item)
-            node = registry.create(node, nullptr, similarities[item - 1], 0, item);
-        document.clusterRoot = node;
+        document.clusterTree = test::chainTree({4.0, 3.5, 2.0, 1.5, 0.5});
         document.itemNames = std::make_unique<QStringList>(names);
         document.itemCount = int(names.size());
         document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);

@@ -1,7 +1,6 @@
 // The placement matrix as a picture, and the groups' suggested names in the dendrogram's
 // pictures.
 #include "drawing/PlacementDrawing.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -35,7 +34,6 @@ const QByteArray study = "IApple\nIPear\nICarrot\nILeek\n"
 class Placements : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(importDocument(study, document)); }
-    void TearDown() override { NodeRegistry::instance().clear(); }
     CSortanaMdiDoc document;
 };
 

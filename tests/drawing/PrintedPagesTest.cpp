@@ -1,7 +1,6 @@
 #include "drawing/PrintedPages.h"
 
 #include "analysis/Categories.h"
-#include "analysis/NodeRegistry.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
@@ -106,15 +105,16 @@ QString cardName(int card)
 // Cards joined pairwise, then the pairs in a chain: a tree with lines across every page.
 void makeStudy(CSortanaMdiDoc &document, int pairs = 60)
 {
-    NodeRegistry &registry = NodeRegistry::instance();
+    auto tree = std::make_shared<ClusterTree>();
     QStringList names;
-    ClusterNode *chain = nullptr;
+    const ClusterNode *chain = nullptr;
     for (int pair = 0; pair < pairs; ++pair) {
         names << cardName(2 * pair + 1) << cardName(2 * pair + 2);
-        ClusterNode *joined = registry.create(nullptr, nullptr, 3.0, 2 * pair, 2 * pair + 1);
-        chain = chain ? registry.create(chain, joined, 1.0 + pair % 2, 0, 0) : joined;
+        const ClusterNode *joined = &tree->add({nullptr, nullptr, 3.0, 2 * pair, 2 * pair + 1});
+        chain = chain ? &tree->add({chain, joined, 1.0 + pair % 2, 0, 0}) : joined;
     }
-    document.clusterRoot = chain;
+    tree->setRoot(chain);
+    document.clusterTree = tree;
     document.itemNames = std::make_unique<QStringList>(names);
     document.itemCount = int(names.size());
     document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 2.0);

@@ -3,7 +3,6 @@
 #include "report/ReportContent.h"
 
 #include "analysis/Adequacy.h"
-#include "analysis/NodeRegistry.h"
 #include "analysis/TreeSupport.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
@@ -73,7 +72,6 @@ const ReportTable &firstTable(const ReportSection &section)
 class Report : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(importDocument(study, document)); }
-    void TearDown() override { NodeRegistry::instance().clear(); }
     CSortanaMdiDoc document;
 };
 
@@ -196,7 +194,6 @@ TEST(ReportParticipants, NameWhoIsLeftOutAsWritten)
     ASSERT_NO_FATAL_FAILURE(importDocument(leftOutStudy, document));
     document.leftOut = {1};
     const ReportContent content = buildReport(document, created);
-    NodeRegistry::instance().clear();
     const ReportSection &participants = section(content, u"Who sorted how"_s);
     EXPECT_TRUE(paragraphs(participants).contains(u"Left out of the analysis: 1 of 3: %2 (#2)"_s))
         << paragraphs(participants).toStdString();
@@ -215,7 +212,6 @@ TEST(ReportCategories, ShowsTheFirstThirtyAndCountsTheRest)
     CSortanaMdiDoc document;
     ASSERT_NO_FATAL_FAILURE(importDocument(many, document));
     const ReportContent content = buildReport(document, created);
-    NodeRegistry::instance().clear();
     const ReportSection &categories = section(content, u"What participants called their groups"_s);
     ASSERT_TRUE(content.placements);
     EXPECT_EQ(content.placements->categories.size(), 30u);

@@ -3,7 +3,6 @@
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
 
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
@@ -61,7 +60,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(importDocument(study, document));
         document.showGroupNames = true;
     }
-    void TearDown() override { NodeRegistry::instance().clear(); }
     QString html() { return QString::fromUtf8(reportHtml(buildReport(document, created), document)); }
     CSortanaMdiDoc document;
 };
@@ -129,7 +127,6 @@ TEST(HtmlReportPictures, LargeMatricesAreImages)
         CSortanaMdiDoc document;
         ASSERT_NO_FATAL_FAILURE(importDocument(many, document));
         const QString page = QString::fromUtf8(reportHtml(buildReport(document, created), document));
-        NodeRegistry::instance().clear();
         // The dendrogram is always drawn as SVG; the matrix and the placements by their size.
         EXPECT_EQ(page.count(u"<svg"_s), cards > 300 ? 1 : 3) << cards;
         EXPECT_EQ(page.count(u"src=\"data:image/png;base64,"_s), cards > 300 ? 2 : 0) << cards;

@@ -2,7 +2,6 @@
 #include "report/ReportWriters.h"
 
 #include "analysis/Adequacy.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "report/ReportContent.h"
@@ -30,8 +29,6 @@ const QString hostile = u"<b>&\"'"_s;
 
 class ReportPdf : public ::testing::Test {
 protected:
-    void TearDown() override { NodeRegistry::instance().clear(); }
-
     // Prints the report into report.pdf on A4 as the program sets the writer up.
     bool print(const ReportContent &content, const ResamplingProgress &progress = {})
     {

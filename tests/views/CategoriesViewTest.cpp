@@ -1,7 +1,6 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "views/CategoriesView.h"
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -67,7 +66,6 @@ protected:
     {
         testers.clear();
         view.reset();
-        NodeRegistry::instance().clear();
     }
 
     ScriptedPlatform platform;

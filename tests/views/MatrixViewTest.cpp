@@ -1,4 +1,3 @@
-#include "analysis/NodeRegistry.h"
 #include "drawing/DrawingSurface.h"
 #include "views/MatrixView.h"
 #include "document/CSortanaMdiDoc.h"
@@ -44,11 +43,7 @@ protected:
         view->show();
         view->OnInitialUpdate();
     }
-    void TearDown() override
-    {
-        view.reset();
-        NodeRegistry::instance().clear();
-    }
+    void TearDown() override { view.reset(); }
     // The viewport pixel at the centre of a cell, or of a row's name, at the current zoom.
     QPoint pixelAt(QPoint drawing) const
     {

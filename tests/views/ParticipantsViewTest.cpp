@@ -1,6 +1,5 @@
 #include "views/ParticipantsView.h"
 
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
@@ -75,7 +74,6 @@ protected:
     {
         testers.clear();
         view.reset();
-        NodeRegistry::instance().clear();
     }
     QString cell(int participant, int column) const
     {
@@ -179,7 +177,7 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
     dendrogram.OnInitialUpdate();
     ParticipantsView second(&document, platform);
     second.OnInitialUpdate();
-    const ClusterNode *treeBefore = document.clusterRoot;
+    const std::shared_ptr<const ClusterTree> treeBefore = document.clusterTree;
 
     view->tickAllFlagged();
     const std::vector<qint32> flagged = view->ticked();
@@ -193,7 +191,7 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"study-without-%1-%2.csv"_s.arg(flagged.size()).arg(suffix))));
     EXPECT_EQ(document.leftOut, flagged);
     EXPECT_TRUE(document.IsModified());
-    EXPECT_NE(document.clusterRoot, treeBefore);
+    EXPECT_NE(document.clusterTree, treeBefore);
     // Both participants windows say who is left out, and keep every participant's row.
     for (const ParticipantsView *shown : {view.get(), &second}) {
         EXPECT_TRUE(shown->leftOutLine().contains(u"Finn (#7)"_s)) << shown->leftOutLine().toStdString();
@@ -216,7 +214,7 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
 
 TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas)
 {
-    const ClusterNode *treeBefore = document.clusterRoot;
+    const std::shared_ptr<const ClusterTree> treeBefore = document.clusterTree;
     // Everybody but the expert: nobody would be left to count.
     for (qint32 p = 1; p < 10; ++p)
         view->setTicked(p, true);
@@ -229,7 +227,7 @@ TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas
     view->setFilesChooser([](const QString &) { return QString(); });
     EXPECT_FALSE(view->analyseAgain());
     EXPECT_TRUE(document.leftOut.empty());
-    EXPECT_EQ(document.clusterRoot, treeBefore);
+    EXPECT_EQ(document.clusterTree, treeBefore);
     EXPECT_FALSE(document.IsModified());
 }
 

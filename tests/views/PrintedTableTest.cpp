@@ -1,7 +1,6 @@
 // The table windows on paper: a long table printed to PDF and read back by poppler's
 // pdftotext, which is part of the test set-up (scripts/install-deps.sh): a missing one fails
 // the test rather than letting it pass unchecked.
-#include "analysis/NodeRegistry.h"
 #include "document/CSortanaMdiDoc.h"
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
@@ -57,7 +56,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(importDocument(longStudy(), document));
         document.title = u"Grocery aisles 2026"_s;
     }
-    void TearDown() override { NodeRegistry::instance().clear(); }
 
     // Prints the window to a PDF and checks every page: the title at its top, the footer
     // "Page N of M" at its bottom, and on every page that holds rows of the table the header
