@@ -1,6 +1,6 @@
 #include "StudyGenerator.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 
@@ -122,15 +122,15 @@ StudySorts openSortOf(int cards, int participants, int labels)
     return study;
 }
 
-std::unique_ptr<CSortanaMdiDoc> importedStudy(const StudyShape &shape)
+std::unique_ptr<Document> importedStudy(const StudyShape &shape)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("study.txt"));
     writeStudy(path, shape);
     ScriptedPlatform platform;
     ImportRun run(platform);
-    auto document = std::make_unique<CSortanaMdiDoc>();
-    if (!run.chooseInput(path) || !run.finish() || !document->CompleteImport(run))
+    auto document = std::make_unique<Document>();
+    if (!run.chooseInput(path) || !run.finish() || !document->completeImport(run))
         std::abort();
     return document;
 }

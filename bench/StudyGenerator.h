@@ -8,7 +8,7 @@
 #include <memory>
 
 namespace sortana {
-class CSortanaMdiDoc;
+class Document;
 }
 
 namespace sortana::bench {
@@ -31,7 +31,7 @@ qint64 writeStudy(const QString &path, const StudyShape &shape, quint32 seed = 1
 
 // A document of that study, imported with the options its survey suggests; the program
 // stops when it cannot be.
-std::unique_ptr<CSortanaMdiDoc> importedStudy(const StudyShape &shape);
+std::unique_ptr<Document> importedStudy(const StudyShape &shape);
 
 // A label of an open sort's vocabulary in one of four spellings that are one category.
 QString labelSpelling(int label, quint32 variant);

@@ -3,14 +3,14 @@
 // of the dendrogram, as every picture and printed page makes one.
 #include "analysis/ClusterTree.h"
 #include "analysis/TreeSupport.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DrawingSurface.h"
 #include "views/MatrixView.h"
 #include "views/PlacementView.h"
 #include "StudyGenerator.h"
 #include "document/DocumentCategories.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "StudyGenerator.h"
 #include "support/ScriptedPlatform.h"
 
@@ -32,7 +32,7 @@ const QSize windowSize(1600, 1000);
 
 // A document of `items` items whose tree joins random neighbours at falling similarities,
 // the shape a clustering of a real study has: balanced in places, chains in others.
-void fillDocument(CSortanaMdiDoc &document, int items)
+void fillDocument(Document &document, int items)
 {
     std::mt19937 random(7);
     auto tree = std::make_shared<ClusterTree>();
@@ -77,9 +77,9 @@ void fillDocument(CSortanaMdiDoc &document, int items)
 }
 
 // One study of 5,000 items for every window benchmark: making it takes longer than they run.
-CSortanaMdiDoc &largeStudy()
+Document &largeStudy()
 {
-    static CSortanaMdiDoc document;
+    static Document document;
     if (!document.clusterRoot())
         fillDocument(document, 5000);
     return document;
@@ -92,7 +92,7 @@ void showWindow(DocumentWindow &window)
     window.show();
     QCoreApplication::processEvents();
     window.resize(window.size() + windowSize - window.viewport()->size());
-    window.OnInitialUpdate();
+    window.initialUpdate();
     QCoreApplication::processEvents();
 }
 
@@ -139,7 +139,7 @@ void scrollFrames(benchmark::State &state, QAbstractScrollArea &window, Forget f
 
 void BM_LayoutAndDraw(benchmark::State &state)
 {
-    CSortanaMdiDoc document;
+    Document document;
     fillDocument(document, int(state.range(0)));
     // A window-sized surface: the drawing is clipped to it.
     QImage window(windowSize, QImage::Format_ARGB32_Premultiplied);
@@ -157,7 +157,7 @@ BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
 // support and cuts every replicate for the bands' stability.
 void BM_LayoutAndDrawWithSupport(benchmark::State &state)
 {
-    static const std::unique_ptr<CSortanaMdiDoc> study = [] {
+    static const std::unique_ptr<Document> study = [] {
         auto document = bench::importedStudy({200, 300, 10});
         document->numberOfGroups = 8;
         document->treeSupport = computeTreeSupport(*document, 1000, 1, {});
@@ -178,7 +178,7 @@ BENCHMARK(BM_LayoutAndDrawWithSupport)->Arg(0)->Arg(1)->Unit(benchmark::kMillise
 void BM_DendrogramWindowFrame(benchmark::State &state)
 {
     ScriptedPlatform platform;
-    CSortanaMdiView view(&largeStudy(), platform);
+    DendrogramView view(&largeStudy(), platform);
     showWindow(view);
     scrollTo(view, int(state.range(0)));
     paintFrames(state, view);
@@ -188,7 +188,7 @@ BENCHMARK(BM_DendrogramWindowFrame)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::
 void BM_DendrogramWindowScroll(benchmark::State &state)
 {
     ScriptedPlatform platform;
-    CSortanaMdiView view(&largeStudy(), platform);
+    DendrogramView view(&largeStudy(), platform);
     showWindow(view);
     // Only the layout is kept, and it stays as long as the document does.
     scrollFrames(state, view, [] {});
@@ -199,8 +199,8 @@ BENCHMARK(BM_DendrogramWindowScroll)->Iterations(50)->Unit(benchmark::kMilliseco
 void BM_DendrogramWindowDragFrame(benchmark::State &state)
 {
     ScriptedPlatform platform;
-    CSortanaMdiDoc &document = largeStudy();
-    CSortanaMdiView view(&document, platform);
+    Document &document = largeStudy();
+    DendrogramView view(&document, platform);
     showWindow(view);
     QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     const qint32 width = document.drawingSize.cx;
@@ -230,7 +230,7 @@ void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
 // window painted.
 void BM_PlacementWindowAfterAChange(benchmark::State &state)
 {
-    static CSortanaMdiDoc document;
+    static Document document;
     if (!document.clusterRoot()) {
         fillDocument(document, 200);
         document.sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
@@ -240,7 +240,7 @@ void BM_PlacementWindowAfterAChange(benchmark::State &state)
     showWindow(view);
     QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        view.OnUpdate(UpdateHint::Redraw);
+        view.documentUpdated(UpdateHint::Redraw);
         view.viewport()->render(&frame);
     }
     state.counters["categories"] = double(view.table() ? view.table()->categories.size() : 0);

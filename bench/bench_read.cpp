@@ -45,7 +45,7 @@ const GeneratedStudy &largeStudy()
         ScriptedPlatform platform;
         CardSortAnalysis analysis(names, made->surveyed, platform);
         made->surveyed.fileName = made->path;
-        if (!analysis.SurveyInputFile())
+        if (!analysis.surveyInputFile())
             made->bytes = -1;
         made->surveyed.useFit = true;
         made->surveyed.useSubGroups = true;
@@ -77,9 +77,9 @@ void BM_Read(benchmark::State &state)
         AnalysisFileNames names;
         ScriptedPlatform platform;
         CardSortAnalysis analysis(names, summary, platform);
-        analysis.SetInputFileName(study.path);
+        analysis.setInputFileName(study.path);
         const int items = analysis.Read();
-        analysis.CloseFiles();
+        analysis.closeFiles();
         // A warning or an early stop would make the figure meaningless, not merely slow.
         if (items != summary.itemCount || !platform.messages().isEmpty()) {
             state.SkipWithError("the generated study did not read cleanly");
@@ -104,7 +104,7 @@ void BM_SurveyInputFile(benchmark::State &state)
         AnalysisFileNames names;
         ScriptedPlatform platform;
         CardSortAnalysis analysis(names, summary, platform);
-        if (!analysis.SurveyInputFile() || summary.itemCount != study.surveyed.itemCount) {
+        if (!analysis.surveyInputFile() || summary.itemCount != study.surveyed.itemCount) {
             state.SkipWithError("the generated study did not survey cleanly");
             break;
         }
@@ -131,11 +131,11 @@ void BM_WriteAnalysisFiles(benchmark::State &state)
         AnalysisFileNames names;
         ScriptedPlatform platform;
         CardSortAnalysis analysis(names, summary, platform);
-        analysis.SetInputFileName(study.path);
+        analysis.setInputFileName(study.path);
         analysis.setUtf8CsvCopies(state.range(0) != 0);
         const bool readCleanly = analysis.Read() == summary.itemCount && platform.messages().isEmpty();
         state.ResumeTiming();
-        if (!readCleanly || !WriteAnalysisFiles(analysis, leafOrder)) {
+        if (!readCleanly || !writeAnalysisFiles(analysis, leafOrder)) {
             state.SkipWithError("the generated study did not read and export cleanly");
             break;
         }

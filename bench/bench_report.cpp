@@ -4,7 +4,7 @@
 // participant in another, 30 categories, and the four pictures with the tree over its pages.
 #include "StudyGenerator.h"
 #include "analysis/Adequacy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
 #include "document/StudyFacts.h"
@@ -33,17 +33,17 @@ constexpr int participants = 300;
 constexpr int groups = 10;
 constexpr int shownCategories = 30;
 
-CSortanaMdiDoc &study()
+Document &study()
 {
-    static std::unique_ptr<CSortanaMdiDoc> document;
+    static std::unique_ptr<Document> document;
     if (!document) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("study.txt"));
         ScriptedPlatform platform;
         ImportRun run(platform);
-        document = std::make_unique<CSortanaMdiDoc>();
+        document = std::make_unique<Document>();
         if (bench::writeStudy(path, {cards, participants, groups}) < 0 || !run.chooseInput(path) || !run.finish()
-            || !document->CompleteImport(run))
+            || !document->completeImport(run))
             std::abort();
         document->adequacy = computeAdequacy(*document, 20, 1, {});
     }
@@ -51,7 +51,7 @@ CSortanaMdiDoc &study()
 }
 
 // The PDF on A4 into memory, as a saved report would be written.
-qint64 printed(const ReportContent &content, CSortanaMdiDoc &document)
+qint64 printed(const ReportContent &content, Document &document)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -76,7 +76,7 @@ ReportBlock pictureBlock(ReportPicture picture, const QString &caption)
     return {ReportBlock::Kind::Picture, caption, {}, picture};
 }
 
-ReportContent handBuiltReport(const CSortanaMdiDoc &document)
+ReportContent handBuiltReport(const Document &document)
 {
     ReportContent content;
     content.title = QStringLiteral("Card sort report");
@@ -129,7 +129,7 @@ ReportContent handBuiltReport(const CSortanaMdiDoc &document)
 
 void BM_HtmlReport(benchmark::State &state)
 {
-    CSortanaMdiDoc &document = study();
+    Document &document = study();
     for (auto _ : state) {
         const QByteArray html = reportHtml(buildReport(document, creationTime()), document);
         benchmark::DoNotOptimize(html.data());
@@ -139,7 +139,7 @@ BENCHMARK(BM_HtmlReport)->Unit(benchmark::kMillisecond);
 
 void BM_PdfReport(benchmark::State &state)
 {
-    CSortanaMdiDoc &document = study();
+    Document &document = study();
     for (auto _ : state)
         benchmark::DoNotOptimize(printed(buildReport(document, creationTime()), document));
 }
@@ -147,7 +147,7 @@ BENCHMARK(BM_PdfReport)->Unit(benchmark::kMillisecond);
 
 void BM_PdfPages(benchmark::State &state)
 {
-    CSortanaMdiDoc &document = study();
+    Document &document = study();
     const ReportContent content = handBuiltReport(document);
     for (auto _ : state)
         state.counters["bytes"] = double(printed(content, document));

@@ -7,7 +7,7 @@
 #include "analysis/Adequacy.h"
 #include "analysis/Cophenetic.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 
@@ -63,10 +63,10 @@ QByteArray topicStudy()
     return out;
 }
 
-const CSortanaMdiDoc &study(Shape shape)
+const Document &study(Shape shape)
 {
-    static std::map<Shape, std::unique_ptr<CSortanaMdiDoc>> documents;
-    std::unique_ptr<CSortanaMdiDoc> &document = documents[shape];
+    static std::map<Shape, std::unique_ptr<Document>> documents;
+    std::unique_ptr<Document> &document = documents[shape];
     if (!document) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("study.txt"));
@@ -79,8 +79,8 @@ const CSortanaMdiDoc &study(Shape shape)
         }
         ScriptedPlatform platform;
         ImportRun run(platform);
-        document = std::make_unique<CSortanaMdiDoc>();
-        if (!run.chooseInput(path) || !run.finish() || !document->CompleteImport(run))
+        document = std::make_unique<Document>();
+        if (!run.chooseInput(path) || !run.finish() || !document->completeImport(run))
             std::abort();
     }
     return *document;
@@ -88,7 +88,7 @@ const CSortanaMdiDoc &study(Shape shape)
 
 void BM_JoinSupport(benchmark::State &state)
 {
-    const CSortanaMdiDoc &document = study(Shape(state.range(0)));
+    const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
         const std::optional<TreeSupport> support = computeTreeSupport(document, 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
@@ -100,7 +100,7 @@ BENCHMARK(BM_JoinSupport)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(ben
 
 void BM_Adequacy(benchmark::State &state)
 {
-    const CSortanaMdiDoc &document = study(Shape(state.range(0)));
+    const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
         const std::optional<Adequacy> adequacy = computeAdequacy(document, 200, 1, {});
         benchmark::DoNotOptimize(adequacy->points.data());
@@ -110,7 +110,7 @@ BENCHMARK(BM_Adequacy)->Arg(Topics)->Arg(Random)->ArgName("random")->Unit(benchm
 
 void BM_Cophenetic(benchmark::State &state)
 {
-    const CSortanaMdiDoc &document = study(Topics);
+    const Document &document = study(Topics);
     for (auto _ : state)
         benchmark::DoNotOptimize(copheneticCorrelation(document));
 }

@@ -5,7 +5,7 @@
 #include "StudyGenerator.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "workbook/WorkbookFile.h"
 
 #include <benchmark/benchmark.h>
@@ -17,9 +17,9 @@ namespace {
 
 using namespace sortana;
 
-const CSortanaMdiDoc &study()
+const Document &study()
 {
-    static const std::unique_ptr<CSortanaMdiDoc> document = [] {
+    static const std::unique_ptr<Document> document = [] {
         auto imported = bench::importedStudy({200, 300, 10});
         imported->treeSupport = computeTreeSupport(*imported, 100, 1, {});
         imported->adequacy = computeAdequacy(*imported, 20, 1, {});
@@ -30,7 +30,7 @@ const CSortanaMdiDoc &study()
 
 void BM_Workbook(benchmark::State &state)
 {
-    const CSortanaMdiDoc &document = study();
+    const Document &document = study();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("study.xlsx"));
     for (auto _ : state) {

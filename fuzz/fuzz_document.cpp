@@ -5,7 +5,7 @@
 #include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -24,9 +24,9 @@ namespace {
     std::abort();
 }
 
-void checkUntouched(const sortana::CSortanaMdiDoc &doc)
+void checkUntouched(const sortana::Document &doc)
 {
-    const sortana::CSortanaMdiDoc fresh;
+    const sortana::Document fresh;
     if (doc.hasStudy() || doc.clusterRoot() || doc.itemNames || doc.itemAverageFit)
         broken("a refused file left a study in the document");
     if (doc.itemCount != fresh.itemCount || doc.participantCount != fresh.participantCount
@@ -38,7 +38,7 @@ void checkUntouched(const sortana::CSortanaMdiDoc &doc)
         broken("a refused file left a tree behind");
 }
 
-void checkLoaded(const sortana::CSortanaMdiDoc &doc)
+void checkLoaded(const sortana::Document &doc)
 {
     if (!doc.hasStudy() || !doc.itemNames || !doc.itemAverageFit || !doc.clusterRoot())
         broken("a loaded document lacks part of its study");
@@ -64,16 +64,16 @@ void checkLoaded(const sortana::CSortanaMdiDoc &doc)
 // Loading normalises (flags become 0 or 1, 8-bit text becomes tagged UTF-16, the oldest
 // version gains the summary fields), so the input itself need not come back; but what the
 // program saves must load, and save again unchanged.
-void checkRoundTrip(const sortana::CSortanaMdiDoc &doc)
+void checkRoundTrip(const sortana::Document &doc)
 {
     sortana::ArchiveWriter first;
-    doc.Serialize(first);
+    doc.serialize(first);
     sortana::ArchiveReader reader(first.bytes());
-    sortana::CSortanaMdiDoc reloaded;
-    if (!reloaded.Serialize(reader))
+    sortana::Document reloaded;
+    if (!reloaded.serialize(reader))
         broken("a saved document does not load");
     sortana::ArchiveWriter second;
-    reloaded.Serialize(second);
+    reloaded.serialize(second);
     if (second.bytes() != first.bytes())
         broken("a saved document saves differently after loading");
 }
@@ -83,8 +83,8 @@ void checkRoundTrip(const sortana::CSortanaMdiDoc &doc)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     sortana::ArchiveReader reader(QByteArrayView(data, qsizetype(size)));
-    sortana::CSortanaMdiDoc doc;
-    if (doc.Serialize(reader)) {
+    sortana::Document doc;
+    if (doc.serialize(reader)) {
         checkLoaded(doc);
         checkRoundTrip(doc);
     } else {

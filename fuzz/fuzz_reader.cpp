@@ -5,7 +5,7 @@
 // cancelled-warning paths get explored along with the text itself.
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 
@@ -82,13 +82,13 @@ void checkLeafOrder(const std::vector<int> &order, int n)
 }
 
 // Whatever an import produces, the user can save, and the saved file opens as the same study.
-void checkSavedDocumentLoads(const sortana::CSortanaMdiDoc &imported)
+void checkSavedDocumentLoads(const sortana::Document &imported)
 {
     sortana::ArchiveWriter writer;
-    imported.Serialize(writer);
+    imported.serialize(writer);
     sortana::ArchiveReader reader(writer.bytes());
-    sortana::CSortanaMdiDoc loaded;
-    if (!loaded.Serialize(reader))
+    sortana::Document loaded;
+    if (!loaded.serialize(reader))
         broken("the document of an import does not load");
     if (loaded.itemCount != imported.itemCount || *loaded.itemNames != *imported.itemNames
         || *loaded.itemAverageFit != *imported.itemAverageFit
@@ -120,8 +120,8 @@ void import(const std::uint8_t *data, std::size_t size)
         return;
     checkLeafOrder(sortana::LeafOrder(run.clusterAnalysis().root()), run.itemCount());
 
-    sortana::CSortanaMdiDoc document;
-    document.CompleteImport(run);
+    sortana::Document document;
+    document.completeImport(run);
     checkSavedDocumentLoads(document);
 }
 

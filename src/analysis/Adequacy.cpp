@@ -3,7 +3,7 @@
 #include "analysis/ParallelRuns.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <algorithm>
 #include <cmath>
@@ -166,13 +166,13 @@ std::vector<int> adequacySizes(int participants)
     return sizes;
 }
 
-std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, quint64 seed,
+std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
                                         const ResamplingProgress &progress)
 {
     return computeAdequacy(doc, subsets, seed, progress, AdequacyMethod::Automatic);
 }
 
-std::optional<Adequacy> computeAdequacy(const CSortanaMdiDoc &doc, int subsets, quint64 seed,
+std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
                                         const ResamplingProgress &progress, AdequacyMethod method)
 {
     const SubStudies study(doc);

@@ -10,10 +10,10 @@ class CardSortAnalysis;
 // second pass over the input's records), then the matrix, weighted matrix and items rows in leaf
 // order; every file is closed at the end. Returns false, after telling the user, when an
 // analysis file could not be written completely (a full disk, say).
-bool WriteAnalysisFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
-// The same after WriteParticipantsFile has been run, which needs no tree and so can run while
+bool writeAnalysisFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
+// The same after writeParticipantsFile has been run, which needs no tree and so can run while
 // the clustering does.
-bool WriteTreeOrderedFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
+bool writeTreeOrderedFiles(CardSortAnalysis &analysis, const std::vector<int> &leafOrder);
 
 // How the agreement sums are worked out: exactly, going back to adding them up pair by pair
 // only where the exact sum could print otherwise; or always pair by pair, which is slower
@@ -22,6 +22,6 @@ enum class AgreementSums { Exact, PairByPair };
 
 // Rebuilds each participant's own pair scores from the input's records, writes one line per
 // participant and fills the per-item agreement sums that the items file reports.
-void WriteParticipantsFile(CardSortAnalysis &analysis, AgreementSums sums = AgreementSums::Exact);
+void writeParticipantsFile(CardSortAnalysis &analysis, AgreementSums sums = AgreementSums::Exact);
 
 } // namespace sortana

@@ -118,7 +118,7 @@ int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary
     m_candidates = CandidateList(candidatesOf(matrix, m_itemCount, m_maxPerCell));
     PassWatch watch;
     for (m_passCount = 1;; ++m_passCount) {
-        RunPass(m_candidates, PassMode::Normal);
+        runPass(m_candidates, PassMode::Normal);
         if (!m_rerunNeeded)
             break;
         // A pass depends on nothing but the list it starts from. Once a list comes round
@@ -126,8 +126,8 @@ int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary
         // the first pass to start from a list seen before is made the last one instead.
         const int roundLength = watch.roundLength(m_passCount, m_candidates.items());
         if (roundLength > 0) {
-            const int firstRepeated = FindFirstRepeatedPass(roundLength);
-            RunPass(m_candidates, PassMode::Last);
+            const int firstRepeated = findFirstRepeatedPass(roundLength);
+            runPass(m_candidates, PassMode::Last);
             m_passCount = firstRepeated + roundLength + 1;
             break;
         }
@@ -141,18 +141,18 @@ int ClusterAnalysis::Run(int count, const PairMatrix &matrix, const StudySummary
     return 1;
 }
 
-int ClusterAnalysis::FindFirstRepeatedPass(int roundLength)
+int ClusterAnalysis::findFirstRepeatedPass(int roundLength)
 {
     // Two replays from the first list, one a round ahead of the other, meet at the first
     // list that comes round again.
     CandidateList behind(candidatesOf(*m_pairMatrix, m_itemCount, m_maxPerCell));
     CandidateList ahead = behind;
     for (int pass = 0; pass < roundLength; ++pass)
-        RunPass(ahead, PassMode::Replay);
+        runPass(ahead, PassMode::Replay);
     int first = 0;
     for (; !sameList(behind.items(), ahead.items()); ++first) {
-        RunPass(behind, PassMode::Replay);
-        RunPass(ahead, PassMode::Replay);
+        runPass(behind, PassMode::Replay);
+        runPass(ahead, PassMode::Replay);
     }
     m_candidates = std::move(behind);
     return first;
@@ -165,7 +165,7 @@ std::shared_ptr<const ClusterTree> ClusterAnalysis::takeTree()
     return std::move(m_tree);
 }
 
-void ClusterAnalysis::StartPass()
+void ClusterAnalysis::startPass()
 {
     // An earlier pass's tree is thrown away.
     m_tree = std::make_unique<ClusterTree>();
@@ -178,11 +178,11 @@ void ClusterAnalysis::StartPass()
     m_nextMember.assign(std::size_t(m_itemCount), -1);
 }
 
-void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
+void ClusterAnalysis::runPass(CandidateList &candidates, PassMode mode)
 {
     m_passMode = mode;
     m_rerunNeeded = false;
-    StartPass();
+    startPass();
 
     bool apart = m_itemCount > 1;
     double lastSimilarity = candidates.empty() ? 0.0 : candidates.items().front().similarity;
@@ -193,9 +193,9 @@ void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
             candidates.keepCurrent();
             continue;
         }
-        const double similarity = ClusterSimilarity(pair);
+        const double similarity = clusterSimilarity(pair);
         if (std::fabs(similarity - pair.similarity) < sameSimilarity) {
-            apart = MergeClusters(pair) != 0;
+            apart = mergeClusters(pair) != 0;
             lastSimilarity = similarity;
             candidates.keepCurrent();
         } else {
@@ -212,11 +212,11 @@ void ClusterAnalysis::RunPass(CandidateList &candidates, PassMode mode)
     // Items that never met another item, and clusters the scan left apart.
     for (int item = 1; apart && item < m_itemCount; ++item) {
         if (m_itemClusters[item] != m_itemClusters[0])
-            apart = MergeClusters(CandidatePair{0.0, 0, item}) != 0;
+            apart = mergeClusters(CandidatePair{0.0, 0, item}) != 0;
     }
 }
 
-int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
+int ClusterAnalysis::mergeClusters(const CandidatePair &pair)
 {
     // The joined cluster goes on under the smaller smallest item.
     const std::int32_t into = std::min(m_itemClusters[pair.first], m_itemClusters[pair.second]);
@@ -251,7 +251,7 @@ int ClusterAnalysis::MergeClusters(const CandidatePair &pair)
     return kept.size < m_itemCount ? 1 : 0;
 }
 
-double ClusterAnalysis::ClusterSimilarity(const CandidatePair &pair) const
+double ClusterAnalysis::clusterSimilarity(const CandidatePair &pair) const
 {
     const std::int32_t a = m_itemClusters[std::size_t(pair.first)];
     const std::int32_t b = m_itemClusters[std::size_t(pair.second)];

@@ -53,16 +53,16 @@ private:
     // again; replays only carry the list forward; the last pass builds its tree regardless.
     enum class PassMode { Normal, Replay, Last };
 
-    void RunPass(CandidateList &candidates, PassMode mode);
-    void StartPass();
+    void runPass(CandidateList &candidates, PassMode mode);
+    void startPass();
     // The pass from which the passes start going round, given how many passes a round
     // takes; leaves the list as that pass found it in m_candidates.
-    int FindFirstRepeatedPass(int roundLength);
+    int findFirstRepeatedPass(int roundLength);
     // Joins the clusters of the pair's two items at the pair's similarity; nonzero while
     // the joined cluster does not yet hold every item.
-    int MergeClusters(const CandidatePair &pair);
+    int mergeClusters(const CandidatePair &pair);
     // The mean weighted score of the clusters of the pair's two items, per maxPerCell.
-    double ClusterSimilarity(const CandidatePair &pair) const;
+    double clusterSimilarity(const CandidatePair &pair) const;
 
     // The tree of the pass under way, or of the last pass once Run is done.
     std::unique_ptr<ClusterTree> m_tree;

@@ -4,11 +4,11 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 namespace sortana {
 
-std::optional<double> copheneticCorrelation(const CSortanaMdiDoc &doc)
+std::optional<double> copheneticCorrelation(const Document &doc)
 {
     if (!doc.clusterRoot() || !doc.summary || !doc.similarity || doc.similarity->itemCount() != doc.itemCount)
         return std::nullopt;

@@ -43,13 +43,13 @@ void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pai
 
 } // namespace
 
-bool WriteAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
+bool writeAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
 {
-    WriteParticipantsFile(a);
-    return WriteTreeOrderedFiles(a, leafOrder);
+    writeParticipantsFile(a);
+    return writeTreeOrderedFiles(a, leafOrder);
 }
 
-bool WriteTreeOrderedFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
+bool writeTreeOrderedFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
 {
 
     const std::vector<qint64> pairTotals = writeMatrixFiles(a, leafOrder);
@@ -60,7 +60,7 @@ bool WriteTreeOrderedFiles(CardSortAnalysis &a, const std::vector<int> &leafOrde
         for (const int t : leafOrder)
             writeItemRow(a, scale, t, pairTotals[size_t(t)], row);
     }
-    return a.CommitFiles();
+    return a.commitFiles();
 }
 
 } // namespace sortana

@@ -289,7 +289,7 @@ void addInOrder(CardSortAnalysis &a, std::vector<ParticipantRow> &rows, std::vec
 
 } // namespace
 
-void WriteParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
+void writeParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
 {
     const StudySummary &s = *a.summary;
     const int n = s.itemCount;

@@ -1,13 +1,13 @@
 #include "analysis/Resampling.h"
 
 #include "analysis/SubStudy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <algorithm>
 
 namespace sortana {
 
-std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
+std::vector<int> resamplingParticipants(const Document &doc)
 {
     std::vector<int> drawn;
     if (!doc.sorts)
@@ -20,12 +20,12 @@ std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc)
     return drawn;
 }
 
-QString resamplingProblem(const CSortanaMdiDoc &doc)
+QString resamplingProblem(const Document &doc)
 {
     return SubStudies(doc).problem();
 }
 
-void dropResamplingResults(CSortanaMdiDoc &doc)
+void dropResamplingResults(Document &doc)
 {
     doc.treeSupport.reset();
     doc.adequacy.reset();

@@ -9,7 +9,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // Told how far a run has come; called from worker threads, a few hundred times a run at
 // most, so the caller makes it thread-safe. Returning false cancels the run.
@@ -17,13 +17,13 @@ using ResamplingProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The participants a sub-study draws from: the counted ones, by their index in the
 // document's sorts, in file order (never the expert). Empty without the sorts.
-std::vector<int> resamplingParticipants(const CSortanaMdiDoc &doc);
+std::vector<int> resamplingParticipants(const Document &doc);
 
 // Why the study cannot be resampled, in a sentence for the user; empty when it can.
-QString resamplingProblem(const CSortanaMdiDoc &doc);
+QString resamplingProblem(const Document &doc);
 
 // Forgets the stored support, stability and adequacy figures: what the code that changes
 // the study calls, as they no longer describe it.
-void dropResamplingResults(CSortanaMdiDoc &doc);
+void dropResamplingResults(Document &doc);
 
 } // namespace sortana

@@ -4,7 +4,7 @@
 #include "analysis/GroupCut.h"
 #include "analysis/GroupNames.h"
 #include "analysis/LeafOrder.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 namespace sortana {
 
@@ -19,7 +19,7 @@ QString formatCorrelation(double r)
     return fixedText(r, correlationDecimals);
 }
 
-FigureTable supportTable(const TreeSupport &support, const CSortanaMdiDoc &doc)
+FigureTable supportTable(const TreeSupport &support, const Document &doc)
 {
     FigureTable table{{{QStringLiteral("join"), Kind::Integer, 0},
                        {QStringLiteral("similarity"), Kind::Fixed, 6},
@@ -38,7 +38,7 @@ FigureTable supportTable(const TreeSupport &support, const CSortanaMdiDoc &doc)
     return table;
 }
 
-FigureTable stabilityTable(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups)
+FigureTable stabilityTable(const TreeSupport &support, const Document &doc, int numberOfGroups)
 {
     FigureTable table{{{QStringLiteral("group"), Kind::Integer, 0},
                        {QStringLiteral("cards"), Kind::Integer, 0},

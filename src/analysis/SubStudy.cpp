@@ -1,7 +1,7 @@
 #include "analysis/SubStudy.h"
 
 #include "analysis/Resampling.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +16,7 @@ constexpr qint64 cellLimit = std::numeric_limits<qint32>::max();
 
 } // namespace
 
-SubStudies::SubStudies(const CSortanaMdiDoc &doc)
+SubStudies::SubStudies(const Document &doc)
 {
     if (!doc.hasStudy() || !doc.clusterRoot() || doc.itemCount < 2) {
         m_problem = QStringLiteral("The document holds no study to resample.");

@@ -12,7 +12,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // The participants a resampling draws from, kept compact, and the pair matrix that a raw
 // data file holding exactly the lines of any list of them (repeats included) would give:
@@ -20,7 +20,7 @@ class CSortanaMdiDoc;
 // matrix is the sum of what each listed participant adds on their own.
 class SubStudies {
 public:
-    explicit SubStudies(const CSortanaMdiDoc &doc);
+    explicit SubStudies(const Document &doc);
 
     // Why no sub-study can be analysed (empty when they can).
     const QString &problem() const { return m_problem; }

@@ -6,7 +6,7 @@
 #include "analysis/ParallelRuns.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <algorithm>
 #include <random>
@@ -45,7 +45,7 @@ std::vector<const ClusterNode *> joinsInPostOrder(const ClusterNode *root)
     return joins;
 }
 
-std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int replicates, quint64 seed,
+std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicates, quint64 seed,
                                               const ResamplingProgress &progress)
 {
     const SubStudies study(doc);
@@ -132,7 +132,7 @@ std::optional<TreeSupport> computeTreeSupport(const CSortanaMdiDoc &doc, int rep
     return support;
 }
 
-std::vector<double> groupStability(const TreeSupport &support, const CSortanaMdiDoc &doc, int numberOfGroups)
+std::vector<double> groupStability(const TreeSupport &support, const Document &doc, int numberOfGroups)
 {
     const int n = doc.itemCount;
     const std::size_t replicates = std::size_t(std::max(support.replicates, 0));

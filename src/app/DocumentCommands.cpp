@@ -1,10 +1,10 @@
 #include "app/DocumentCommands.h"
 
 #include "analysis/Cophenetic.h"
-#include "app/CImportExportWizard.h"
-#include "app/CPropertiesDlg.h"
+#include "app/ImportWizard.h"
+#include "app/PropertiesDialog.h"
 #include "app/DocumentTemplate.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "document/LeaveOut.h"
 #include "platform/MessageText.h"
@@ -46,13 +46,13 @@ void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
 
 } // namespace
 
-int OnImportExport(CSortanaMdiDoc &document, const CommandContext &context)
+int importStudy(Document &document, const CommandContext &context)
 {
-    CImportExportWizard wizard(context.platform, context.mainWindow, context.settings);
-    document.AttachDialogBar();
-    const int result = wizard.DoModal();
+    ImportWizard wizard(context.platform, context.mainWindow, context.settings);
+    document.attachSettingsBar();
+    const int result = wizard.exec();
     if (result == QDialog::Accepted) {
-        const bool exported = document.CompleteImport(wizard.run());
+        const bool exported = document.completeImport(wizard.run());
         if (exported && wizard.openCsvOnCompletion)
             openAnalysisFiles(wizard.run().fileNames(), context.platform);
     } else if (!document.hasStudy() && !document.pathName.isEmpty()) {
@@ -61,15 +61,15 @@ int OnImportExport(CSortanaMdiDoc &document, const CommandContext &context)
         document.title = context.documentTemplate.newDocumentTitle();
         document.pathName.clear();
     }
-    PendingImportPath = wizard.GetInputPath();
+    PendingImportPath = wizard.inputPath();
     return result;
 }
 
-bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context)
+bool newDocument(Document &document, const CommandContext &context)
 {
     document.title = context.documentTemplate.newDocumentTitle();
     document.pathName.clear();
-    document.AttachDialogBar();
+    document.attachSettingsBar();
     document.clusterTree.reset();
     document.itemNames.reset();
     document.itemAverageFit.reset();
@@ -78,9 +78,9 @@ bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context)
     return true;
 }
 
-OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const CommandContext &context)
+OpenOutcome openByType(Document &document, const QString &path, const CommandContext &context)
 {
-    const OpenOutcome outcome = OnOpenDocument(document, path, context.platform);
+    const OpenOutcome outcome = openDocument(document, path, context.platform);
     if (outcome == OpenOutcome::ImportRequested) {
         // The data file is the import's input, never the document's own file: saving must
         // not write over it.
@@ -91,18 +91,18 @@ OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const Comm
     return outcome;
 }
 
-QString OnSaveDocument(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath)
+QString saveDocument(Document &document, Platform &platform, const SavePathChooser &choosePath)
 {
-    if (!OnUpdateSave(document))
+    if (!canSave(document))
         return {};
     if (document.pathName.isEmpty())
-        return OnSaveDocumentAs(document, platform, choosePath);
+        return saveDocumentAs(document, platform, choosePath);
     return saveDocumentFile(document, document.pathName, platform) ? document.pathName : QString();
 }
 
-QString OnSaveDocumentAs(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath)
+QString saveDocumentAs(Document &document, Platform &platform, const SavePathChooser &choosePath)
 {
-    if (!OnUpdateSave(document))
+    if (!canSave(document))
         return {};
     const QString dottedExtension = u'.' + documentExtension.toString();
     QString path = choosePath(document.pathName.isEmpty() ? document.title + dottedExtension : document.pathName);
@@ -113,9 +113,9 @@ QString OnSaveDocumentAs(CSortanaMdiDoc &document, Platform &platform, const Sav
     return saveDocumentFile(document, path, platform) ? path : QString();
 }
 
-bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::function<bool()> &save)
+bool saveModified(Document &document, Platform &platform, const std::function<bool()> &save)
 {
-    if (!document.IsModified() || !document.hasStudy())
+    if (!document.isModified() || !document.hasStudy())
         return true;
     const QString name = document.pathName.isEmpty() ? document.title : QFileInfo(document.pathName).fileName();
     switch (platform.messageBox(
@@ -127,49 +127,49 @@ bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::funct
     }
 }
 
-void OnProperties(const CSortanaMdiDoc &document, QWidget *parent)
+void showProperties(const Document &document, QWidget *parent)
 {
     if (!document.summary)
         return;
-    CPropertiesDlg dialog(*document.summary, copheneticCorrelation(document), leftOutText(document), parent);
+    PropertiesDialog dialog(*document.summary, copheneticCorrelation(document), leftOutText(document), parent);
     dialog.exec();
 }
 
 namespace {
 
 // A view setting is saved with the document: a change marks it modified.
-void setViewSetting(CSortanaMdiDoc &document, bool CSortanaMdiDoc::*setting, bool shown)
+void setViewSetting(Document &document, bool Document::*setting, bool shown)
 {
     if (document.*setting == shown)
         return;
     document.*setting = shown;
-    document.SetModifiedFlag(true);
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.setModified(true);
+    document.updateAllViews(UpdateHint::Redraw);
 }
 
 } // namespace
 
-void OnSimilarityScale(CSortanaMdiDoc &document, bool shown)
+void setSimilarityScaleShown(Document &document, bool shown)
 {
-    setViewSetting(document, &CSortanaMdiDoc::showSimilarityScale, shown);
+    setViewSetting(document, &Document::showSimilarityScale, shown);
 }
 
-void OnGroupNames(CSortanaMdiDoc &document, bool shown)
+void setGroupNamesShown(Document &document, bool shown)
 {
-    setViewSetting(document, &CSortanaMdiDoc::showGroupNames, shown);
+    setViewSetting(document, &Document::showGroupNames, shown);
 }
 
-void OnJoinSupport(CSortanaMdiDoc &document, bool shown)
+void setJoinSupportShown(Document &document, bool shown)
 {
-    setViewSetting(document, &CSortanaMdiDoc::showJoinSupport, shown);
+    setViewSetting(document, &Document::showJoinSupport, shown);
 }
 
-bool OnUpdateProperties(const CSortanaMdiDoc &document)
+bool canShowProperties(const Document &document)
 {
     return document.summary != nullptr;
 }
 
-bool OnUpdateSave(const CSortanaMdiDoc &document)
+bool canSave(const Document &document)
 {
     return document.hasStudy();
 }

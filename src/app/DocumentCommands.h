@@ -12,7 +12,7 @@ class QWidget;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class DocumentTemplate;
 class Platform;
 
@@ -28,14 +28,14 @@ struct CommandContext {
 // Import and Export: runs the wizard and, when it finished, exports, moves the results into
 // the document, names it after the input and, when asked, opens the analysis files. Returns
 // the wizard's result.
-int OnImportExport(CSortanaMdiDoc &document, const CommandContext &context);
+int importStudy(Document &document, const CommandContext &context);
 
 // A new, empty document, with the import started as soon as its window exists.
-bool OnNewDocument(CSortanaMdiDoc &document, const CommandContext &context);
+bool newDocument(Document &document, const CommandContext &context);
 
 // Opens any file: documents are loaded; any other file is the input of an import started as
 // soon as the new document's window exists.
-OpenOutcome openByType(CSortanaMdiDoc &document, const QString &path, const CommandContext &context);
+OpenOutcome openByType(Document &document, const QString &path, const CommandContext &context);
 
 // Asks where to save, starting from the path given; empty when the user cancels.
 using SavePathChooser = std::function<QString(const QString &initial)>;
@@ -43,29 +43,29 @@ using SavePathChooser = std::function<QString(const QString &initial)>;
 // Save writes the document to its own path, or asks for one first when it has none; Save As
 // always asks. The path written, or empty when nothing was (cancelled, or failed after
 // telling the user).
-QString OnSaveDocument(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath);
-QString OnSaveDocumentAs(CSortanaMdiDoc &document, Platform &platform, const SavePathChooser &choosePath);
+QString saveDocument(Document &document, Platform &platform, const SavePathChooser &choosePath);
+QString saveDocumentAs(Document &document, Platform &platform, const SavePathChooser &choosePath);
 
 // Before a modified document closes: "Save changes to ...?" Yes saves through `save`. True
 // when the document may close.
-bool SaveModified(CSortanaMdiDoc &document, Platform &platform, const std::function<bool()> &save);
+bool saveModified(Document &document, Platform &platform, const std::function<bool()> &save);
 
-void OnProperties(const CSortanaMdiDoc &document, QWidget *parent);
+void showProperties(const Document &document, QWidget *parent);
 
 // View > Similarity Scale: shows or hides the scale under the document's dendrogram in every
 // window, picture and print. A change marks the document modified, as the setting is saved.
-void OnSimilarityScale(CSortanaMdiDoc &document, bool shown);
+void setSimilarityScaleShown(Document &document, bool shown);
 
 // View > Group Names: the same for the groups' suggested names at the top right of the bands.
-void OnGroupNames(CSortanaMdiDoc &document, bool shown);
+void setGroupNamesShown(Document &document, bool shown);
 // View > Join Support: the same for each join's support and each group's stability.
-void OnJoinSupport(CSortanaMdiDoc &document, bool shown);
+void setJoinSupportShown(Document &document, bool shown);
 
 // Puts the text on the clipboard as UTF-8 plain text; tells the user when that failed.
 void copyAsText(const QString &text, Platform &platform);
 
 // Properties and Save have nothing to show or write for an empty document.
-bool OnUpdateProperties(const CSortanaMdiDoc &document);
-bool OnUpdateSave(const CSortanaMdiDoc &document);
+bool canShowProperties(const Document &document);
+bool canSave(const Document &document);
 
 } // namespace sortana

@@ -1,12 +1,12 @@
 #include "app/DocumentFrame.h"
 
 #include "views/AdequacyView.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 #include "views/CategoriesView.h"
 #include "views/MatrixView.h"
 #include "views/ParticipantsView.h"
 #include "views/PlacementView.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QCloseEvent>
 
@@ -14,7 +14,7 @@ namespace sortana {
 
 namespace {
 
-DocumentWindow *newWindow(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Platform &platform)
+DocumentWindow *newWindow(DocumentFrame::Kind kind, Document *document, Platform &platform)
 {
     switch (kind) {
     case DocumentFrame::Kind::SimilarityMatrix: return new MatrixView(document, platform);
@@ -24,12 +24,12 @@ DocumentWindow *newWindow(DocumentFrame::Kind kind, CSortanaMdiDoc *document, Pl
     case DocumentFrame::Kind::Participants: return new ParticipantsView(document, platform);
     case DocumentFrame::Kind::Dendrogram: break;
     }
-    return new CSortanaMdiView(document, platform);
+    return new DendrogramView(document, platform);
 }
 
 } // namespace
 
-DocumentFrame::DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
+DocumentFrame::DocumentFrame(std::shared_ptr<Document> document, Platform &platform, CloseCheck mayClose,
                              Kind kind)
     : m_document(std::move(document)),
       m_kind(kind),
@@ -45,7 +45,7 @@ DocumentFrame::~DocumentFrame()
     // The view goes first: it unregisters from the document, which may go with this frame.
     delete m_view;
     if (m_document.use_count() == 1)
-        m_document->OnCloseDocument();
+        m_document->closeDocument();
 }
 
 void DocumentFrame::closeSettled()

@@ -7,7 +7,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class DocumentWindow;
 class Platform;
 
@@ -20,12 +20,12 @@ public:
 
     enum class Kind { Dendrogram, SimilarityMatrix, Categories, Placements, EnoughParticipants, Participants };
 
-    DocumentFrame(std::shared_ptr<CSortanaMdiDoc> document, Platform &platform, CloseCheck mayClose,
+    DocumentFrame(std::shared_ptr<Document> document, Platform &platform, CloseCheck mayClose,
                   Kind kind = Kind::Dendrogram);
     ~DocumentFrame() override;
 
-    CSortanaMdiDoc &document() const { return *m_document; }
-    const std::shared_ptr<CSortanaMdiDoc> &sharedDocument() const { return m_document; }
+    Document &document() const { return *m_document; }
+    const std::shared_ptr<Document> &sharedDocument() const { return m_document; }
     DocumentWindow &view() const { return *m_view; }
     Kind kind() const { return m_kind; }
     // Closes without asking: the caller has settled what happens to the document.
@@ -35,7 +35,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    std::shared_ptr<CSortanaMdiDoc> m_document;
+    std::shared_ptr<Document> m_document;
     Kind m_kind;
     DocumentWindow *m_view;
     CloseCheck m_mayClose;

@@ -1,7 +1,7 @@
 #include "app/ReportCommands.h"
 
 #include "app/ResamplingCommands.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "platform/Platform.h"
 #include "report/ReportWriters.h"
 
@@ -86,9 +86,9 @@ QString askReportPath(QWidget *parent, const QString &initial)
     return reportPathChosen(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
 }
 
-bool exportReport(const CSortanaMdiDoc &document, const QString &path, Platform &platform, QWidget *parent)
+bool exportReport(const Document &document, const QString &path, Platform &platform, QWidget *parent)
 {
-    const std::unique_ptr<CSortanaMdiDoc> copy = document.studyCopy();
+    const std::unique_ptr<Document> copy = document.studyCopy();
     if (!copy) {
         platform.error(
             QCoreApplication::translate("ReportCommands", "There is not enough memory to write the report."));

@@ -6,7 +6,7 @@ class QWidget;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // Where File > Export Report... proposes to write: beside the document, "-report.html" added.
@@ -22,6 +22,6 @@ QString askReportPath(QWidget *parent, const QString &initial);
 // File > Export Report...: writes the document's report on a thread of its own behind a
 // progress bar, from a copy of the study so that the windows on the document go on drawing
 // it meanwhile. False when it was not written (the user is told why) or was cancelled.
-bool exportReport(const CSortanaMdiDoc &document, const QString &path, Platform &platform, QWidget *parent);
+bool exportReport(const Document &document, const QString &path, Platform &platform, QWidget *parent);
 
 } // namespace sortana

@@ -2,7 +2,7 @@
 
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 
@@ -34,7 +34,7 @@ constexpr int progressInterval = 100;
 // Runs and keeps the result when the study can be resampled; false otherwise, or when the
 // run failed, after telling the user why, or when cancelled.
 template <typename Result, typename Compute>
-bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &platform, QWidget *parent,
+bool runInto(std::optional<Result> &stored, Document &document, Platform &platform, QWidget *parent,
              const QString &title, const QString &label, Compute compute)
 {
     if (const QString problem = resamplingProblem(document); !problem.isEmpty()) {
@@ -51,7 +51,7 @@ bool runInto(std::optional<Result> &stored, CSortanaMdiDoc &document, Platform &
     if (outcome != RunOutcome::Finished)
         return false;
     stored = std::move(result);
-    document.SetModifiedFlag(true);
+    document.setModified(true);
     return true;
 }
 
@@ -152,7 +152,7 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
     return finished ? RunOutcome::Finished : RunOutcome::Failed;
 }
 
-bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)
+bool checkStability(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
     const bool held = document.treeSupport && document.treeSupport->replicates == options.count
         && document.treeSupport->seed == options.seed;
@@ -167,13 +167,13 @@ bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platfor
         return false;
     if (!document.showJoinSupport) {
         document.showJoinSupport = true;
-        document.SetModifiedFlag(true);
+        document.setModified(true);
     }
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     return true;
 }
 
-bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent)
+bool checkEnoughParticipants(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
     const bool held =
         document.adequacy && document.adequacy->subsets == options.count && document.adequacy->seed == options.seed;
@@ -187,7 +187,7 @@ bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options
                         return computeAdequacy(document, options.count, options.seed, progress);
                     }))
         return false;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     return true;
 }
 

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // What a resampling run is asked for: how many replicates or sub-samples, and the seed.
@@ -47,10 +47,10 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
 // once. Results the document holds for the same options are shown without running again.
 // False, leaving the document as it was, when the run was cancelled or the study cannot be
 // resampled (the user is told why).
-bool checkStability(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent);
+bool checkStability(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent);
 
 // Analysis > Enough Participants: the curve with these options, kept in the document in the
 // same way.
-bool checkEnoughParticipants(CSortanaMdiDoc &document, ResamplingOptions options, Platform &platform, QWidget *parent);
+bool checkEnoughParticipants(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent);
 
 } // namespace sortana

@@ -1,7 +1,7 @@
 #include "app/WorkbookCommand.h"
 
 #include "app/ResamplingCommands.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/WorkbookSheets.h"
 #include "platform/Platform.h"
 #include "workbook/WorkbookFile.h"
@@ -21,7 +21,7 @@ constexpr qint64 progressCells = 100'000;
 
 } // namespace
 
-QString initialWorkbookPath(const CSortanaMdiDoc &document)
+QString initialWorkbookPath(const Document &document)
 {
     if (document.pathName.isEmpty())
         return document.title + QStringLiteral(".xlsx");
@@ -40,7 +40,7 @@ QString askWorkbookPath(QWidget *parent, const QString &initial)
     return dialog.selectedFiles().constFirst();
 }
 
-bool exportWorkbook(const CSortanaMdiDoc &document, const QString &path, Platform &platform, QWidget *parent)
+bool exportWorkbook(const Document &document, const QString &path, Platform &platform, QWidget *parent)
 {
     QString error;
     bool written = false;

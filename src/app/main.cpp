@@ -1,4 +1,4 @@
-#include "app/CSortanaMdiApp.h"
+#include "app/Application.h"
 #include "app/Resources.h"
 #include "SortanaVersion.h"
 
@@ -62,10 +62,10 @@ int main(int argc, char **argv)
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    sortana::CSortanaMdiApp app;
-    switch (app.InitInstance(arguments)) {
-    case sortana::CSortanaMdiApp::Start::PassedOn: return 0;
-    case sortana::CSortanaMdiApp::Start::Running: break;
+    sortana::Application app;
+    switch (app.initInstance(arguments)) {
+    case sortana::Application::Start::PassedOn: return 0;
+    case sortana::Application::Start::Running: break;
     }
     return QApplication::exec();
 }

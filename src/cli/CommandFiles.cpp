@@ -1,7 +1,7 @@
 #include "cli/CommandFiles.h"
 
 #include "cli/ExitStatus.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -11,7 +11,7 @@
 
 namespace sortana {
 
-bool openStudyDocument(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+bool openStudyDocument(Document &document, const QString &path, Platform &platform)
 {
     if (!openDocumentFile(document, path, platform))
         return false;

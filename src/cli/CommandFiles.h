@@ -7,11 +7,11 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // Loads a document that holds a study. False after telling the user.
-bool openStudyDocument(CSortanaMdiDoc &document, const QString &path, Platform &platform);
+bool openStudyDocument(Document &document, const QString &path, Platform &platform);
 
 // Checks the files a command is to write from a document before anything is read: none may
 // be the document or another of them (exit status 2), and none may be something other than

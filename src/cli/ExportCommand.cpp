@@ -6,7 +6,7 @@
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "cli/ResamplingOutputs.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"
 #include "workbook/WorkbookFile.h"
@@ -31,7 +31,7 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
     if (const int refused = refuseOutputs(given, options.documentPath, platform); refused != exitSuccess)
         return refused;
 
-    CSortanaMdiDoc document;
+    Document document;
     if (!openStudyDocument(document, options.documentPath, platform))
         return exitFailed;
     // Every file but the resampling figures is read from the participants' sorts.

@@ -4,7 +4,7 @@
 #include "analysis/StandardisationFile.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "document/LeaveOut.h"
@@ -97,7 +97,7 @@ std::variant<std::vector<qint32>, QString> namedParticipants(const StudySorts &s
 
 // Runs the engine again without the participants the options leave out, on the sorts of the
 // study the run has read, into the run's analysis files.
-int leaveOut(ImportRun &run, const ImportOptions &options, CSortanaMdiDoc &document, Platform &platform)
+int leaveOut(ImportRun &run, const ImportOptions &options, Document &document, Platform &platform)
 {
     document.summary = std::make_unique<StudySummary>(run.summary());
     document.itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
@@ -194,11 +194,11 @@ int runImport(const ImportOptions &options)
     }
     if (!run.finish())
         return exitFailed;
-    CSortanaMdiDoc document;
+    Document document;
     if (leavingOut) {
         if (const int status = leaveOut(run, options, document, platform); status != exitSuccess)
             return status;
-    } else if (!document.CompleteImport(run)) {
+    } else if (!document.completeImport(run)) {
         return exitFailed;
     }
     if (outputFolder)

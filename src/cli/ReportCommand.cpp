@@ -2,7 +2,7 @@
 
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "report/ReportWriters.h"
 
 namespace sortana {
@@ -11,7 +11,7 @@ int runReport(const QString &documentPath, const QString &reportPath, Platform &
 {
     if (const int refused = refuseOutputs({reportPath}, documentPath, platform))
         return refused;
-    CSortanaMdiDoc document;
+    Document document;
     if (!openStudyDocument(document, documentPath, platform))
         return exitFailed;
     return saveReport(document, reportPath, platform) ? exitSuccess : exitFailed;

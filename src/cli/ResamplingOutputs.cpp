@@ -5,7 +5,7 @@
 #include "analysis/ResamplingExport.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "platform/Platform.h"
 
 #include <memory>
@@ -59,7 +59,7 @@ bool wantsResampling(const ExportOptions &options)
         || options.cophenetic;
 }
 
-int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &document, Platform &platform,
+int writeResamplingOutputs(const ExportOptions &options, const Document &document, Platform &platform,
                            std::FILE *out, std::FILE *err)
 {
     const quint64 seed = options.seed.value_or(1);

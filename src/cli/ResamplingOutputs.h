@@ -6,7 +6,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // The replicates, sub-samples and seed export runs with when it is not told otherwise.
@@ -22,7 +22,7 @@ bool wantsResampling(const ExportOptions &options);
 // the options ask for, running the replicates and sub-samples unless the document holds
 // them for the same numbers and seed. Progress goes to `err` when it is a terminal. Returns
 // the exit status: 0 written, 1 when the study cannot be resampled or a file not written.
-int writeResamplingOutputs(const ExportOptions &options, const CSortanaMdiDoc &document, Platform &platform,
+int writeResamplingOutputs(const ExportOptions &options, const Document &document, Platform &platform,
                            std::FILE *out, std::FILE *err);
 
 } // namespace sortana

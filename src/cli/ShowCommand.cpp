@@ -4,7 +4,7 @@
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "drawing/PictureExport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ColourText.h"
 #include "document/DocumentFile.h"
 #include "platform/Platform.h"
@@ -33,7 +33,7 @@ QString escaped(QString text)
 
 int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
 {
-    CSortanaMdiDoc document;
+    Document document;
     if (!openStudyDocument(document, documentPath, platform))
         return exitFailed;
 
@@ -74,7 +74,7 @@ int runRender(const QString &documentPath, const QString &picturePath, Platform 
                                       "analysis file"));
         return exitUsage;
     }
-    CSortanaMdiDoc document;
+    Document document;
     if (!openDocumentFile(document, documentPath, platform))
         return exitFailed;
     // The override draws this picture only: the document file is not written.

@@ -4,7 +4,7 @@
 #include "analysis/StandardisationSuggestions.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
 #include "platform/Platform.h"
@@ -14,7 +14,7 @@ namespace sortana {
 namespace {
 
 // The document's categories; nothing after telling the user.
-std::optional<CategoryTable> categoriesOf(CSortanaMdiDoc &document, const QString &documentPath, Platform &platform)
+std::optional<CategoryTable> categoriesOf(Document &document, const QString &documentPath, Platform &platform)
 {
     if (!openStudyDocument(document, documentPath, platform))
         return std::nullopt;
@@ -28,7 +28,7 @@ std::optional<CategoryTable> categoriesOf(CSortanaMdiDoc &document, const QStrin
 
 int runStandardise(const QString &documentPath, const QString &mapPath, Platform &platform)
 {
-    CSortanaMdiDoc document;
+    Document document;
     if (!openStudyDocument(document, documentPath, platform))
         return exitFailed;
     QString error;
@@ -43,7 +43,7 @@ int runStandardise(const QString &documentPath, const QString &mapPath, Platform
 
 int runSuggestMerges(const QString &documentPath, Platform &platform, std::FILE *out)
 {
-    CSortanaMdiDoc document;
+    Document document;
     const std::optional<CategoryTable> table = categoriesOf(document, documentPath, platform);
     if (!table)
         return exitFailed;
@@ -56,7 +56,7 @@ int runExportStandardisation(const QString &documentPath, const QString &outPath
 {
     if (const int refused = refuseOutputs({outPath}, documentPath, platform); refused != exitSuccess)
         return refused;
-    CSortanaMdiDoc document;
+    Document document;
     const std::optional<CategoryTable> table = categoriesOf(document, documentPath, platform);
     if (!table)
         return exitFailed;

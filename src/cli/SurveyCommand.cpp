@@ -17,7 +17,7 @@ int runSurvey(const QString &inputPath, const std::optional<TableOptions> &table
     CardSortAnalysis analysis(names, summary, platform);
     summary.fileName = inputPath;
     analysis.setTableInput(table ? table : isTablePath(inputPath) ? std::optional<TableOptions>(TableOptions{}) : std::nullopt);
-    const bool identified = analysis.SurveyInputFile();
+    const bool identified = analysis.surveyInputFile();
     if (!identified && analysis.columnsRefused())
         return exitUsage;
     tellProposedColumns(analysis.tableReading(), platform);

@@ -1,6 +1,6 @@
 #include "document/DocumentCategories.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "document/LeaveOut.h"
 
@@ -8,15 +8,15 @@ namespace sortana {
 
 namespace {
 
-void standardisationChanged(CSortanaMdiDoc &document)
+void standardisationChanged(Document &document)
 {
-    document.SetModifiedFlag(true);
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.setModified(true);
+    document.updateAllViews(UpdateHint::Redraw);
 }
 
 } // namespace
 
-std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document)
+std::optional<CategoryTable> documentCategories(const Document &document)
 {
     if (!document.sorts)
         return std::nullopt;
@@ -27,19 +27,19 @@ std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document)
     return computeCategories(*document.sorts, document.itemCount, document.standardisation);
 }
 
-std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const CategoryTable &table,
+std::vector<GroupName> documentGroupNames(const Document &document, const CategoryTable &table,
                                           std::optional<int> numberOfGroups)
 {
     return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.numberOfGroups), table);
 }
 
-void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard)
+void mergeCategories(Document &document, const QStringList &spellings, const QString &standard)
 {
     document.standardisation.merge(spellings, standard);
     standardisationChanged(document);
 }
 
-void mergeSuggested(CSortanaMdiDoc &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted)
+void mergeSuggested(Document &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted)
 {
     if (accepted.empty())
         return;
@@ -52,13 +52,13 @@ void mergeSuggested(CSortanaMdiDoc &document, const CategoryTable &table, const 
     standardisationChanged(document);
 }
 
-void splitCategory(CSortanaMdiDoc &document, const QString &standard)
+void splitCategory(Document &document, const QString &standard)
 {
     document.standardisation.split(standard);
     standardisationChanged(document);
 }
 
-void setStandardisation(CSortanaMdiDoc &document, Standardisation standardisation)
+void setStandardisation(Document &document, Standardisation standardisation)
 {
     document.standardisation = std::move(standardisation);
     standardisationChanged(document);

@@ -12,7 +12,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // What the windows and commands on group names say of a document saved without the sorts.
 inline constexpr char16_t sortsMissingMessage[] =
@@ -20,19 +20,19 @@ inline constexpr char16_t sortsMissingMessage[] =
 
 // The categories of the document's study (without the participants it leaves out) under its
 // standardisation; nothing for a document saved without the participants' sorts.
-std::optional<CategoryTable> documentCategories(const CSortanaMdiDoc &document);
+std::optional<CategoryTable> documentCategories(const Document &document);
 
 // The suggested names of the dendrogram's groups, cut into the document's number of groups
 // unless another is given.
-std::vector<GroupName> documentGroupNames(const CSortanaMdiDoc &document, const CategoryTable &table,
+std::vector<GroupName> documentGroupNames(const Document &document, const CategoryTable &table,
                                           std::optional<int> numberOfGroups = std::nullopt);
 
 // Changes of the standardisation: the document is then modified and its windows redrawn.
 // A rename is a merge of one category's spellings.
-void mergeCategories(CSortanaMdiDoc &document, const QStringList &spellings, const QString &standard);
+void mergeCategories(Document &document, const QStringList &spellings, const QString &standard);
 // Each accepted suggestion merges its members' spellings under its standard, as one change.
-void mergeSuggested(CSortanaMdiDoc &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted);
-void splitCategory(CSortanaMdiDoc &document, const QString &standard);
-void setStandardisation(CSortanaMdiDoc &document, Standardisation standardisation);
+void mergeSuggested(Document &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted);
+void splitCategory(Document &document, const QString &standard);
+void setStandardisation(Document &document, Standardisation standardisation);
 
 } // namespace sortana

@@ -1,7 +1,7 @@
 #include "document/DocumentFile.h"
 
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
@@ -13,11 +13,11 @@ namespace sortana {
 
 namespace {
 
-void takePath(CSortanaMdiDoc &document, const QString &path)
+void takePath(Document &document, const QString &path)
 {
     document.pathName = path;
     document.title = QFileInfo(path).fileName();
-    document.SetModifiedFlag(false);
+    document.setModified(false);
 }
 
 } // namespace
@@ -27,7 +27,7 @@ bool hasDocumentExtension(const QString &path)
     return QFileInfo(path).suffix().compare(documentExtension, Qt::CaseInsensitive) == 0;
 }
 
-bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+bool openDocumentFile(Document &document, const QString &path, Platform &platform)
 {
     if (!checkInputFile(path, platform))
         return false;
@@ -49,7 +49,7 @@ bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &p
             }
         }
         ArchiveReader archive(mapped ? QByteArrayView(mapped, size) : QByteArrayView(copy));
-        if (!document.Serialize(archive)) {
+        if (!document.serialize(archive)) {
             platform.fileFailure(QStringLiteral("Unexpected file format."));
             return false;
         }
@@ -58,7 +58,7 @@ bool openDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &p
     return true;
 }
 
-OpenOutcome OnOpenDocument(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+OpenOutcome openDocument(Document &document, const QString &path, Platform &platform)
 {
     // A missing file never counts as a document: the import then reports it.
     if (!QFileInfo::exists(path) || !hasDocumentExtension(path)) {
@@ -67,11 +67,11 @@ OpenOutcome OnOpenDocument(CSortanaMdiDoc &document, const QString &path, Platfo
     }
     if (!openDocumentFile(document, path, platform))
         return OpenOutcome::Failed;
-    document.AttachDialogBar();
+    document.attachSettingsBar();
     return OpenOutcome::Loaded;
 }
 
-bool saveDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &platform)
+bool saveDocumentFile(Document &document, const QString &path, Platform &platform)
 {
     if (!document.hasStudy()) {
         platform.fileFailure(QStringLiteral("Failed to save document."));
@@ -80,7 +80,7 @@ bool saveDocumentFile(CSortanaMdiDoc &document, const QString &path, Platform &p
     if (!checkOutputFile(path, platform))
         return false;
     ArchiveWriter archive;
-    document.Serialize(archive);
+    document.serialize(archive);
     const QByteArray &bytes = archive.bytes();
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); })) {
         platform.fileFailure(QStringLiteral("Failed to save document."));

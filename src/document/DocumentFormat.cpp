@@ -1,6 +1,6 @@
 // The document file: the study and its settings as one flat run of typed fields, and after
 // them the program's own extension block.
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include "analysis/ClusterTree.h"
 #include "document/Archive.h"
@@ -143,7 +143,7 @@ std::shared_ptr<const ClusterTree> buildTree(const std::vector<NodeRecord> &reco
 
 } // namespace
 
-void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
+void Document::serialize(ArchiveWriter &archive) const
 {
     archive.writeString(currentVersion);
     archive.writeInt32(participantCount);
@@ -173,7 +173,7 @@ void CSortanaMdiDoc::Serialize(ArchiveWriter &archive) const
     writeExtensionBlock(archive, *this);
 }
 
-bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
+bool Document::serialize(ArchiveReader &archive)
 {
     // Everything is read and checked before the document changes, so a damaged file
     // leaves it as it was.
@@ -266,9 +266,9 @@ bool CSortanaMdiDoc::Serialize(ArchiveReader &archive)
     colour2 = secondColour;
     drawingSize = drawing;
     if (dialogBar)
-        dialogBar->LoadFromDocument();
+        dialogBar->loadFromDocument();
     else
-        UpdateAllViews(UpdateHint::Redraw);
+        updateAllViews(UpdateHint::Redraw);
     return true;
 }
 

@@ -4,16 +4,16 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // The dialog bar as a document sees it: the bar shows one document's settings at a time.
 class DocumentBar {
 public:
     virtual ~DocumentBar() = default;
-    virtual void setDocument(CSortanaMdiDoc *document) = 0;
-    virtual CSortanaMdiDoc *attachedDocument() const = 0;
+    virtual void setDocument(Document *document) = 0;
+    virtual Document *attachedDocument() const = 0;
     // Fills the bar's controls from its document.
-    virtual void LoadFromDocument() = 0;
+    virtual void loadFromDocument() = 0;
 };
 
 // What changed in a document, for the windows that show it.
@@ -26,7 +26,7 @@ enum class UpdateHint {
 class DocumentView {
 public:
     virtual ~DocumentView() = default;
-    virtual void OnUpdate(UpdateHint hint) = 0;
+    virtual void documentUpdated(UpdateHint hint) = 0;
 };
 
 // The main window's dialog bar once it exists; set again by every view that becomes active.

@@ -2,7 +2,7 @@
 
 #include "analysis/CategoryExport.h"
 #include "analysis/LeafOrder.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 namespace sortana {
 
@@ -16,7 +16,7 @@ QString nameOf(const QStringList &names, int item)
 
 } // namespace
 
-QString groupsText(const CSortanaMdiDoc &document)
+QString groupsText(const Document &document)
 {
     if (!document.clusterRoot() || !document.itemNames)
         return {};
@@ -25,7 +25,7 @@ QString groupsText(const CSortanaMdiDoc &document)
     return clipboardText(groups, {0, 2});
 }
 
-QString matrixText(const CSortanaMdiDoc &document)
+QString matrixText(const Document &document)
 {
     if (!document.clusterRoot() || !document.itemNames || !document.similarity)
         return {};

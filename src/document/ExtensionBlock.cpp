@@ -1,7 +1,7 @@
 #include "document/ExtensionBlock.h"
 
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -489,7 +489,7 @@ std::optional<QString> readFolder(ArchiveReader &section)
 
 // The view switch, then each result behind a switch of its own; the replicates' trees,
 // packed, come last.
-QByteArray resamplingSection(const CSortanaMdiDoc &document)
+QByteArray resamplingSection(const Document &document)
 {
     ArchiveWriter section;
     section.writeInt32(document.showJoinSupport ? 1 : 0);
@@ -556,7 +556,7 @@ void writeSection(ArchiveWriter &archive, Section tag, const QByteArray &section
 
 } // namespace
 
-void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document)
+void writeExtensionBlock(ArchiveWriter &archive, const Document &document)
 {
     // A document with nothing to add is written as the format alone, and a setting as a
     // document without its section shows it needs no section.

@@ -13,7 +13,7 @@ namespace sortana {
 
 class ArchiveReader;
 class ArchiveWriter;
-class CSortanaMdiDoc;
+class Document;
 struct SimilarityData;
 
 // What this program keeps in a document beyond the format's own fields, in one block after
@@ -49,7 +49,7 @@ struct DocumentExtensions {
 
 // Writes nothing when there is nothing to add: no matrix, no sorts, no standardisation and
 // the view as a document without the block shows it.
-void writeExtensionBlock(ArchiveWriter &archive, const CSortanaMdiDoc &document);
+void writeExtensionBlock(ArchiveWriter &archive, const Document &document);
 
 // Reads the block that follows the format's fields, when there is one. False when what
 // follows is no well-formed block, or its contents do not fit the study of `itemCount`

@@ -33,7 +33,7 @@ bool ImportRun::chooseInput(const QString &path)
     m_analysis.setTableInput(m_tableOptions ? m_tableOptions
                                             : isTablePath(path) ? std::optional<TableOptions>(TableOptions{})
                                                                 : std::nullopt);
-    if (!m_analysis.SurveyInputFile())
+    if (!m_analysis.surveyInputFile())
         return false;
     if (s.participantCount == 0 || s.itemCount == 0 || s.groupCount == 0) {
         m_platform.error(QStringLiteral("There is insufficient data in this file\n"
@@ -104,7 +104,7 @@ QString ImportRun::outputFolder() const
 
 void ImportRun::nameAnalysisFiles(const QString &inputPath)
 {
-    m_analysis.SetInputFileName(inputPath);
+    m_analysis.setInputFileName(inputPath);
     if (!m_outputFolder.isEmpty())
         moveAnalysisFiles(m_fileNames, m_outputFolder);
 }
@@ -178,7 +178,7 @@ bool ImportRun::clusterBesideParticipants()
     // The participants' agreement needs nothing of the tree: a second core works it out
     // while the clustering, which runs on one, goes on.
     int clustered = 0;
-    runSideBySide([this] { WriteParticipantsFile(m_analysis); },
+    runSideBySide([this] { writeParticipantsFile(m_analysis); },
                   [&] { clustered = m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, m_summary); });
     return clustered != 0;
 }
@@ -188,7 +188,7 @@ bool ImportRun::exportAnalysisFiles()
     const BusyCursor busy(m_platform);
     bool written = false;
     try {
-        written = WriteTreeOrderedFiles(m_analysis, LeafOrder(m_clusterAnalysis.root()));
+        written = writeTreeOrderedFiles(m_analysis, LeafOrder(m_clusterAnalysis.root()));
     } catch (const std::bad_alloc &) {
         reportOutOfMemory();
     }
@@ -254,7 +254,7 @@ bool ImportRun::lockAnalysisFiles()
 
 void ImportRun::abandon()
 {
-    m_analysis.CloseFiles();
+    m_analysis.closeFiles();
     m_lock.reset();
 }
 

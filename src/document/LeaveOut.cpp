@@ -1,6 +1,6 @@
 #include "document/LeaveOut.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
@@ -17,7 +17,7 @@
 
 namespace sortana {
 
-std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut)
+std::optional<QString> leaveOutError(const Document &document, const std::vector<qint32> &leftOut)
 {
     if (!document.sorts || !document.hasStudy())
         return QString::fromUtf16(sortsMissingMessage);
@@ -37,7 +37,7 @@ std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::
     return std::nullopt;
 }
 
-AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount)
+AnalysisFileNames leftOutFileNames(const Document &document, int leftOutCount)
 {
     QString input = document.summary ? document.summary->fileName : document.pathName;
     // An input named relative to wherever the import ran is looked for beside the document.
@@ -65,7 +65,7 @@ StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut
     return kept;
 }
 
-QString leftOutText(const CSortanaMdiDoc &document)
+QString leftOutText(const Document &document)
 {
     if (document.leftOut.empty() || !document.sorts)
         return {};
@@ -90,7 +90,7 @@ qint64 linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
 
 // The totals a survey of the input without the left-out participants' lines would find:
 // the lines as far as the sorts tell them.
-StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept, const std::vector<qint32> &leftOut)
+StudySummary keptSummary(const Document &document, const StudySorts &kept, const std::vector<qint32> &leftOut)
 {
     StudySummary summary = *document.summary;
     summary.participantCount = int(kept.participants.size());
@@ -106,7 +106,7 @@ StudySummary keptSummary(const CSortanaMdiDoc &document, const StudySorts &kept,
 }
 
 // Runs the engine on the kept sorts into the files: the run then holds the study.
-bool runOnKept(ImportRun &run, const CSortanaMdiDoc &document, const QStringList &itemNames, const StudySorts &kept,
+bool runOnKept(ImportRun &run, const Document &document, const QStringList &itemNames, const StudySorts &kept,
                const std::vector<qint32> &leftOut, const AnalysisFileNames &files, AnalyseAgainOptions options)
 {
     run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
@@ -117,7 +117,7 @@ bool runOnKept(ImportRun &run, const CSortanaMdiDoc &document, const QStringList
 
 } // namespace
 
-bool analyseKept(const CSortanaMdiDoc &document, AnalysisSink &sink, Platform &platform)
+bool analyseKept(const Document &document, AnalysisSink &sink, Platform &platform)
 {
     if (const std::optional<QString> error = leaveOutError(document, document.leftOut)) {
         platform.error(*error);
@@ -130,7 +130,7 @@ bool analyseKept(const CSortanaMdiDoc &document, AnalysisSink &sink, Platform &p
                      AnalyseAgainOptions{.checkStudyShape = false, .utf8CsvCopies = false});
 }
 
-bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
+bool analyseAgain(Document &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options)
 {
     if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
@@ -144,11 +144,11 @@ bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const A
         return false;
     document.takeStudy(run);
     document.leftOut = std::move(leftOut);
-    document.SetModifiedFlag(true);
+    document.setModified(true);
     // The number of groups follows the study: the bar shows it.
     if (document.dialogBar)
-        document.dialogBar->LoadFromDocument();
-    document.UpdateAllViews(UpdateHint::NewStudy);
+        document.dialogBar->loadFromDocument();
+    document.updateAllViews(UpdateHint::NewStudy);
     return true;
 }
 

@@ -11,20 +11,20 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // Why the participants (indexes into the document's sorts, in file order) cannot be left
 // out of the document's study: no sorts kept, the expert among them, one out of range, or
 // nobody left to count. Nothing when they can.
-std::optional<QString> leaveOutError(const CSortanaMdiDoc &document, const std::vector<qint32> &leftOut);
+std::optional<QString> leaveOutError(const Document &document, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
 // input with "-without-N" added (with nobody left out, the input's own names), in the folder
 // the document's analysis files were last written to, or, when it never said or that folder
 // is gone, in the input's folder (for an input named relative to where it was imported,
 // beside the document).
-AnalysisFileNames leftOutFileNames(const CSortanaMdiDoc &document, int leftOutCount);
+AnalysisFileNames leftOutFileNames(const Document &document, int leftOutCount);
 
 // How Analyse Again runs, as for an import: whether a study that cannot be a card sort is
 // warned of (ImportRun::setCheckStudyShape), and whether the analysis files get their UTF-8
@@ -38,19 +38,19 @@ struct AnalyseAgainOptions {
 // everybody counts again), writes the five analysis files as a set and takes the new study
 // into the document, keeping every participant's sort and noting who was left out. False,
 // after telling the user, when it could not: the document is then as it was.
-bool analyseAgain(CSortanaMdiDoc &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
+bool analyseAgain(Document &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options = {});
 
 // Runs the engine analyseAgain() runs on the document's study as it stands, from the sorts it
 // keeps, and hands the rows of its five outputs to the sink; no file is written and the
 // document does not change. False, after telling the user, when the run failed.
-bool analyseKept(const CSortanaMdiDoc &document, AnalysisSink &sink, Platform &platform);
+bool analyseKept(const Document &document, AnalysisSink &sink, Platform &platform);
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);
 
 // Who the document's study leaves out, for Properties: "2 of 20: P3 (#3), P7 (#7)", or
 // nothing when everybody counts.
-QString leftOutText(const CSortanaMdiDoc &document);
+QString leftOutText(const Document &document);
 
 } // namespace sortana

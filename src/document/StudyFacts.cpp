@@ -1,6 +1,6 @@
 #include "document/StudyFacts.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/LeaveOut.h"
 
 namespace sortana {
@@ -14,7 +14,7 @@ QString yesNo(bool value)
 
 } // namespace
 
-std::vector<StudyFact> studyFacts(const CSortanaMdiDoc &document)
+std::vector<StudyFact> studyFacts(const Document &document)
 {
     const StudySummary &s = *document.summary;
     const QString leftOut = leftOutText(document);
@@ -40,7 +40,7 @@ QDateTime creationTime()
     return fixed.isValid() ? fixed : QDateTime::currentDateTimeUtc();
 }
 
-std::optional<double> similarityPercent(const CSortanaMdiDoc &document, double similarity)
+std::optional<double> similarityPercent(const Document &document, double similarity)
 {
     if (!document.summary)
         return std::nullopt;

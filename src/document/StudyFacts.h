@@ -9,7 +9,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // What a report or workbook says of the study it was made from, fact by fact: the input,
 // who was counted and who left out (with their ids), the options.
@@ -18,7 +18,7 @@ struct StudyFact {
     QString value;
     bool figure = false; // a count, rather than text
 };
-std::vector<StudyFact> studyFacts(const CSortanaMdiDoc &document);
+std::vector<StudyFact> studyFacts(const Document &document);
 
 // When a report or workbook is made: SOURCE_DATE_EPOCH when it is set, so that either can be
 // made again byte for byte, otherwise now; in UTC.
@@ -26,6 +26,6 @@ QDateTime creationTime();
 
 // A join's similarity as a percentage of the most the counted participants can score
 // together, as its tooltip shows it; nothing when the study gives no such most.
-std::optional<double> similarityPercent(const CSortanaMdiDoc &document, double similarity);
+std::optional<double> similarityPercent(const Document &document, double similarity);
 
 } // namespace sortana

@@ -7,7 +7,7 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
 #include "analysis/ResamplingExport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/LeaveOut.h"
 #include "document/StudyFacts.h"
@@ -89,7 +89,7 @@ bool isPlainNumber(QStringView text, int &decimals)
 
 // What the study was made from and how, the program that made the workbook and when: as the
 // report's study section says it.
-WorkbookSheet studySheet(const CSortanaMdiDoc &document)
+WorkbookSheet studySheet(const Document &document)
 {
     WorkbookSheet sheet;
     sheet.name = QStringLiteral("Study");
@@ -105,7 +105,7 @@ WorkbookSheet studySheet(const CSortanaMdiDoc &document)
 }
 
 // The checks with a last column: "yes" for a participant the study leaves out.
-WorkbookSheet checksSheet(const CSortanaMdiDoc &document)
+WorkbookSheet checksSheet(const Document &document)
 {
     FigureTable table = participantChecksTable(checkParticipants(*document.sorts));
     table.columns.push_back({QStringLiteral("left out"), FigureColumn::Kind::Text, 0});
@@ -118,7 +118,7 @@ WorkbookSheet checksSheet(const CSortanaMdiDoc &document)
 }
 
 // The support of each join with, after its similarity, that similarity as a percentage.
-WorkbookSheet supportSheet(const CSortanaMdiDoc &document)
+WorkbookSheet supportSheet(const Document &document)
 {
     FigureTable table = supportTable(*document.treeSupport, document);
     table.columns.insert(table.columns.begin() + 2, {QStringLiteral("similarity %"), FigureColumn::Kind::Fixed, 1});
@@ -195,14 +195,14 @@ WorkbookSheet figureSheet(const QString &name, const FigureTable &table)
     return sheet;
 }
 
-qint64 largestWorkbookSheet(const CSortanaMdiDoc &document)
+qint64 largestWorkbookSheet(const Document &document)
 {
     const qint64 items = document.itemCount;
     const qint64 participants = document.sorts ? qint64(document.sorts->participants.size()) : 0;
     return std::max(items * (items + 3), participants * (participants + 1));
 }
 
-bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<bool(WorkbookSheet &&)> &take,
+bool buildWorkbookSheets(const Document &document, const std::function<bool(WorkbookSheet &&)> &take,
                          const ResamplingProgress &progress, QString &error)
 {
     error.clear();

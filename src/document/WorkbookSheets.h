@@ -10,7 +10,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // The workbook of a document's study, sheet by sheet: Study (what the report's study section
 // says, the program's version and when the workbook was made); Cards, Items, Participants,
@@ -22,11 +22,11 @@ class CSortanaMdiDoc;
 // handed to `take` as soon as it is made, so that only one is in memory at a time.
 // Returns false with a message for the user in `error` when the document has no sorts or a
 // sheet could not be made, and with `error` empty when `progress` or `take` said to stop.
-bool buildWorkbookSheets(const CSortanaMdiDoc &document, const std::function<bool(WorkbookSheet &&)> &take,
+bool buildWorkbookSheets(const Document &document, const std::function<bool(WorkbookSheet &&)> &take,
                          const ResamplingProgress &progress, QString &error);
 
 // About how many cells the workbook's largest sheet has.
-qint64 largestWorkbookSheet(const CSortanaMdiDoc &document);
+qint64 largestWorkbookSheet(const Document &document);
 
 // A table of figures as a sheet: its header row, then its rows, each figure a number as
 // its column shows it (a percent as a fraction) and each text trimmed.

@@ -164,7 +164,7 @@ void drawSupport(const DendrogramGeometry &layout, DrawingSurface &surface, cons
 
 enum class Scale { Drawn, LeftOut };
 
-void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface, QSize paintSize,
+void paint(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface, QSize paintSize,
            const Reach &reach, Scale scale)
 {
     paintBackground(geometry, paintSize, surface);
@@ -178,7 +178,7 @@ void paint(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, D
 }
 
 // Paints with the layout as Draw would, what the reach takes in, without the scale.
-void paintPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+void paintPart(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                QSize requestedPaintSize, const Reach &reach)
 {
     // What the layout puts on the surface while Draw paints.
@@ -191,14 +191,14 @@ void paintPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometr
     painter.restore();
 }
 
-bool hasDrawing(const CSortanaMdiDoc &document)
+bool hasDrawing(const Document &document)
 {
     // More rows than any import can give could only come from a damaged file; they would not
     // fit the drawing's coordinates.
     return document.clusterRoot() && document.itemNames && document.itemNames->size() <= PairMatrix::maxItems;
 }
 
-std::unique_ptr<DendrogramLayout> layOut(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+std::unique_ptr<DendrogramLayout> layOut(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
 {
     if (requestedPaintSize.height() == 0)
         requestedPaintSize = {document.drawingSize.cx, document.drawingSize.cy};
@@ -212,7 +212,7 @@ std::unique_ptr<DendrogramLayout> layOut(CSortanaMdiDoc &document, DrawingSurfac
 
 } // namespace
 
-void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+void Draw(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
 {
     if (!hasDrawing(document))
         return;
@@ -222,7 +222,7 @@ void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPain
     document.layout = std::move(layout);
 }
 
-const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+const DendrogramGeometry *layOutDendrogram(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
 {
     if (!hasDrawing(document))
         return nullptr;
@@ -233,14 +233,14 @@ const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurf
     return geometry;
 }
 
-void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+void drawDendrogramPart(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, QRectF exposed)
 {
     if (hasDrawing(document))
         paintPart(document, geometry, surface, requestedPaintSize, reachOf(geometry, surface, exposed));
 }
 
-void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+void drawDendrogramRows(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, int firstRow, int rows)
 {
     if (!hasDrawing(document))

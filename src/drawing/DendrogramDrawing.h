@@ -7,7 +7,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class DrawingSurface;
 struct DendrogramGeometry;
 
@@ -15,22 +15,22 @@ struct DendrogramGeometry;
 // separator strip, fit bars, names, the tree and, when the document shows it, the similarity
 // scale below the drawing's height. The layout stays in the document. An empty
 // document draws nothing; a requested paint height of 0 paints the document's drawing size.
-void Draw(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+void Draw(Document &document, DrawingSurface &surface, QSize requestedPaintSize);
 
 // The first half of Draw: lays the dendrogram out for the surface, keeps the layout in the
 // document and settles the drawing's height, but paints nothing. Null for an empty document.
-const DendrogramGeometry *layOutDendrogram(CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+const DendrogramGeometry *layOutDendrogram(Document &document, DrawingSurface &surface, QSize requestedPaintSize);
 
 // The second half, for a window that keeps its layout from frame to frame: paints what Draw
 // would paint with that layout on a surface of the same resolution and margins, leaving out
 // the rows and lines that lie wholly outside `exposed` (the painter's coordinates), and the
 // similarity scale, which the window keeps in view itself.
-void drawDendrogramPart(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+void drawDendrogramPart(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, QRectF exposed);
 
 // For a printed page: paints the rows from `firstRow` on, `rows` of them, whole, with the bands
 // and the tree's lines across them, and nothing of any other row; the scale is left out.
-void drawDendrogramRows(const CSortanaMdiDoc &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
+void drawDendrogramRows(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,
                         QSize requestedPaintSize, int firstRow, int rows);
 
 // The similarity scale of the layout alone, on the plain background over the width given,

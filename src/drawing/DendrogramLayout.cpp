@@ -44,14 +44,14 @@ int truncateToInt(double value)
 
 } // namespace
 
-QSize paintArea(const CSortanaMdiDoc &document, QSize requestedPaintSize)
+QSize paintArea(const Document &document, QSize requestedPaintSize)
 {
     const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
     return {std::clamp(std::max(requestedPaintSize.width(), w), 0, maxExtent),
             std::clamp(std::max(requestedPaintSize.height(), document.drawingSize.cy), 0, maxExtent)};
 }
 
-DendrogramLayout::DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize)
+DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &surface, QSize requestedPaintSize)
     : m_meanFits(document.itemAverageFit.get()),
       m_surface(surface)
 {
@@ -338,7 +338,7 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
     }
 }
 
-qint64 DendrogramLayout::layoutGroupNames(const CSortanaMdiDoc &document, qint64 right)
+qint64 DendrogramLayout::layoutGroupNames(const Document &document, qint64 right)
 {
     if (!document.showGroupNames || !document.clusterRoot())
         return right;
@@ -375,7 +375,7 @@ std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const
     return loosestSplits(std::move(joins), numberOfGroups);
 }
 
-QSize drawnExtent(const CSortanaMdiDoc &document)
+QSize drawnExtent(const Document &document)
 {
     const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
     return layout ? layout->geometry().extent : QSize(document.drawingSize.cx, document.drawingSize.cy);

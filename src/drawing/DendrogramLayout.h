@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QFont>
 #include <QPoint>
@@ -128,14 +128,14 @@ QString stabilityText(double percent);
 
 // The area that a drawing at the requested paint size covers with its bands: at least the
 // drawing.
-QSize paintArea(const CSortanaMdiDoc &document, QSize requestedPaintSize);
+QSize paintArea(const Document &document, QSize requestedPaintSize);
 
 // One drawing of a document's dendrogram on one surface, laid out at construction. Built
 // anew for every drawing; while it lives, its font, pen and transparent background are set on
 // the surface.
 class DendrogramLayout final : public DocumentLayout {
 public:
-    DendrogramLayout(const CSortanaMdiDoc &document, DrawingSurface &surface, QSize requestedPaintSize);
+    DendrogramLayout(const Document &document, DrawingSurface &surface, QSize requestedPaintSize);
     ~DendrogramLayout() override;
 
     const DendrogramGeometry &geometry() const { return m_geometry; }
@@ -150,7 +150,7 @@ private:
     std::optional<SimilarityScale> layoutScale() const;
     std::set<int> groupBoundaries(int numberOfGroups) const;
     // The names' column: its right edge, or the right edge given when there is none.
-    qint64 layoutGroupNames(const CSortanaMdiDoc &document, qint64 right);
+    qint64 layoutGroupNames(const Document &document, qint64 right);
     void placeJoinSupport(const std::vector<double> &support);
     void placeBandStability(const std::vector<double> &stability);
 
@@ -163,6 +163,6 @@ private:
 };
 
 // What the document's last drawing covered (its extent), or its drawing size before the first.
-QSize drawnExtent(const CSortanaMdiDoc &document);
+QSize drawnExtent(const Document &document);
 
 } // namespace sortana

@@ -3,7 +3,7 @@
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "drawing/DrawingSurface.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -134,7 +134,7 @@ std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
 
 class MatrixPainter {
 public:
-    MatrixPainter(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface,
+    MatrixPainter(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface,
                   QRect area, NameGlyphs *windowGlyphs)
         : m_similarity(*document.similarity), m_names(*document.itemNames), m_g(geometry), m_surface(surface),
           m_painter(surface.painter()), m_area(area), m_windowGlyphs(windowGlyphs),
@@ -456,7 +456,7 @@ private:
 
 } // namespace
 
-QFont documentFont(const CSortanaMdiDoc &document)
+QFont documentFont(const Document &document)
 {
     QFont font;
     if (document.fontSize > 0) {
@@ -509,7 +509,7 @@ std::pair<int, int> MatrixGeometry::groupRows(size_t group) const
     return {groupStarts[group], end};
 }
 
-MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device, int maxSide)
+MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int maxSide)
 {
     MatrixGeometry g;
     if (!document.clusterRoot() || !document.similarity || !document.itemNames)
@@ -593,7 +593,7 @@ const NameGlyphs::Name &NameGlyphs::of(int item, const QString &name)
     return *shaped;
 }
 
-void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
+void drawMatrix(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
                 std::optional<int> highlightedRow, NameGlyphs *windowGlyphs)
 {
     if (geometry.isEmpty() || !document.similarity || !document.itemNames)
@@ -643,7 +643,7 @@ MatrixHit matrixHitAt(const MatrixGeometry &geometry, QPoint point)
     return hit;
 }
 
-QString pairDescription(const CSortanaMdiDoc &document, int a, int b)
+QString pairDescription(const Document &document, int a, int b)
 {
     if (!document.similarity || !document.itemNames)
         return {};

@@ -16,7 +16,7 @@ class QPainter;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class DrawingSurface;
 
 // The colour of a share of 0 to 1 on the matrix's scale: white for 0, then ever darker
@@ -24,7 +24,7 @@ class DrawingSurface;
 QColor shareColour(double share);
 
 // The document's font for names, or the device's default where the document names none.
-QFont documentFont(const CSortanaMdiDoc &document);
+QFont documentFont(const Document &document);
 
 // The share scale standing in a bar (0.01 mm, y downwards), 100 % at its top: its colours,
 // and its labels right of it in the font given. Whoever draws it outlines the bar between the two.
@@ -57,7 +57,7 @@ struct MatrixGeometry {
 // drawing's width and height (0: no bound): the cells, and with them the names, shrink to
 // keep it, and names go when the cells would be smaller than 2 mm. Empty when the document
 // holds no tree or no matrix.
-MatrixGeometry layoutMatrix(const CSortanaMdiDoc &document, QPaintDevice *device, int maxSide = 0);
+MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int maxSide = 0);
 
 // The item names shaped into glyphs, kept by a window that draws them frame after frame:
 // shaping a name takes longer than drawing it. They are shaped for one font, resolution and
@@ -94,7 +94,7 @@ private:
 // cell under its centre and the squares' outlines are whole device pixels, so that parts
 // painted apart join without a seam. A picture gets one shape per cell, or where too many are
 // in view an image of them scaled to fit them, and stroked outlines.
-void drawMatrix(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
+void drawMatrix(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
                 std::optional<int> highlightedRow = {}, NameGlyphs *windowGlyphs = nullptr);
 
 // What lies under a point of the drawing (0.01 mm, y downwards).
@@ -109,6 +109,6 @@ MatrixHit matrixHitAt(const MatrixGeometry &geometry, QPoint point);
 // What the matrix tells about a pair of items: both names, how many of the most possible
 // sorts put them together, as a percentage, and their weighted score as the weighted matrix
 // file gives it. For an item with itself, its name.
-QString pairDescription(const CSortanaMdiDoc &document, int a, int b);
+QString pairDescription(const Document &document, int a, int b);
 
 } // namespace sortana

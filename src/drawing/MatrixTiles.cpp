@@ -30,7 +30,7 @@ int floorDiv(int value, int divisor)
 
 } // namespace
 
-void MatrixTiles::paint(QPainter &painter, const CSortanaMdiDoc &document, const MatrixGeometry &geometry,
+void MatrixTiles::paint(QPainter &painter, const Document &document, const MatrixGeometry &geometry,
                         const View &view, QPoint scroll, QRect exposed)
 {
     if (!(view == m_view)) {
@@ -54,7 +54,7 @@ void MatrixTiles::paint(QPainter &painter, const CSortanaMdiDoc &document, const
     forgetUnused(inFrame);
 }
 
-const QImage &MatrixTiles::tile(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPoint index)
+const QImage &MatrixTiles::tile(const Document &document, const MatrixGeometry &geometry, QPoint index)
 {
     Tile &tile = m_tiles[{index.x(), index.y()}];
     tile.lastFrame = m_frame;

@@ -15,7 +15,7 @@ class QPainter;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // A window's picture of the similarity matrix, painted in square tiles that are kept from
 // frame to frame: a frame paints only the tiles it has not shown before, so scrolling through
@@ -38,7 +38,7 @@ public:
     // Paints the part `exposed` of a window scrolled to `scroll`, both in the window's pixels,
     // as drawMatrix paints it on the window with the painter moved by the scroll and scaled by
     // the zoom, over the background.
-    void paint(QPainter &painter, const CSortanaMdiDoc &document, const MatrixGeometry &geometry, const View &view,
+    void paint(QPainter &painter, const Document &document, const MatrixGeometry &geometry, const View &view,
                QPoint scroll, QRect exposed);
     void clear()
     {
@@ -51,7 +51,7 @@ private:
         QImage image;
         quint64 lastFrame = 0;
     };
-    const QImage &tile(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPoint index);
+    const QImage &tile(const Document &document, const MatrixGeometry &geometry, QPoint index);
     void forgetUnused(size_t inFrame);
 
     View m_view;

@@ -1,6 +1,6 @@
 #include "drawing/PictureExport.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "drawing/AdequacyChart.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
@@ -84,7 +84,7 @@ QSize pixelsOf(QSize himetric, int dpi)
 // The drawing's height follows from its rows, and what a picture holds beyond its drawing
 // size (the widest name, the similarity scale) from its text, so one drawing on a scratch
 // image of the same resolution settles the picture's frame before the picture is made.
-QSize settleExtent(CSortanaMdiDoc &document, double dpi, double scrollBarExtent)
+QSize settleExtent(Document &document, double dpi, double scrollBarExtent)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
     setResolution(scratch, dpi);
@@ -94,14 +94,14 @@ QSize settleExtent(CSortanaMdiDoc &document, double dpi, double scrollBarExtent)
     return drawnExtent(document);
 }
 
-bool saveSvg(CSortanaMdiDoc &document, const QString &path)
+bool saveSvg(Document &document, const QString &path)
 {
     const QByteArray picture = svgPicture(document, fileScreen, QStringLiteral("Dendogram"));
     return !picture.isEmpty()
         && saveReplacing(path, [&](QIODevice &file) { return file.write(picture) == picture.size(); });
 }
 
-bool savePng(CSortanaMdiDoc &document, const QString &path, int dpi)
+bool savePng(Document &document, const QString &path, int dpi)
 {
     const QImage image = pictureImage(document, fileScreen, dpi);
     if (image.isNull())
@@ -125,7 +125,7 @@ bool checkImageSize(QSize size, Platform &platform)
     return false;
 }
 
-bool savePdf(CSortanaMdiDoc &document, const QString &path)
+bool savePdf(Document &document, const QString &path)
 {
     const QSize extent = settleExtent(document, pdfDpi, extentAt(fileScreen, pdfDpi));
     return saveReplacing(path, [&](QIODevice &file) {
@@ -146,7 +146,7 @@ QString suffixOf(const QString &path)
 
 // The matrix is laid out once, with text measured as on the screen the picture stands in
 // for, and drawn with that layout on every device.
-MatrixGeometry matrixPictureLayout(const CSortanaMdiDoc &document, const ReferenceScreen &screen)
+MatrixGeometry matrixPictureLayout(const Document &document, const ReferenceScreen &screen)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
     setResolution(scratch, screen.dpi);
@@ -178,7 +178,7 @@ struct DrawnPicture {
     bool isEmpty() const { return size.isEmpty(); }
 };
 
-DrawnPicture matrixPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen)
+DrawnPicture matrixPicture(const Document &document, const ReferenceScreen &screen)
 {
     auto geometry = std::make_shared<const MatrixGeometry>(matrixPictureLayout(document, screen));
     if (geometry->isEmpty())
@@ -190,7 +190,7 @@ DrawnPicture matrixPicture(const CSortanaMdiDoc &document, const ReferenceScreen
             }};
 }
 
-PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const CategoryTable &table,
+PlacementGeometry placementPictureLayout(const Document &document, const CategoryTable &table,
                                          const ReferenceScreen &screen)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
@@ -198,7 +198,7 @@ PlacementGeometry placementPictureLayout(const CSortanaMdiDoc &document, const C
     return layoutPlacements(document, table, &scratch);
 }
 
-DrawnPicture placementPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+DrawnPicture placementPicture(const Document &document, const CategoryTable &table,
                               const ReferenceScreen &screen)
 {
     auto geometry = std::make_shared<const PlacementGeometry>(placementPictureLayout(document, table, screen));
@@ -307,12 +307,12 @@ bool saveDrawnPicture(const DrawnPicture &picture, const QString &path, Platform
 
 } // namespace
 
-QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen)
+QSize extentOnScreen(Document &document, const ReferenceScreen &screen)
 {
     return settleExtent(document, screen.dpi, screen.scrollBarExtent);
 }
 
-QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+QByteArray svgPicture(Document &document, const ReferenceScreen &screen, const QString &description)
 {
     // Like a metafile's frame, the picture's frame is the drawing's extent as the screen lays
     // it out; text measured at the picture's finer resolution may differ from it by a few
@@ -339,7 +339,7 @@ QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, c
     return withFamiliesEscaped(buffer.data());
 }
 
-QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
+QImage pictureImage(Document &document, const ReferenceScreen &screen, int dpi)
 {
     const double extent = extentAt(screen, dpi);
     const QSize size = settleExtent(document, dpi, extent);
@@ -355,7 +355,7 @@ QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int
     return image;
 }
 
-bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, const ReferenceScreen &screen)
+bool printPage(Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -376,7 +376,7 @@ bool isPicturePath(const QString &path)
     return suffix == u"svg" || suffix == u"png" || suffix == u"pdf";
 }
 
-bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
+bool savePicture(Document &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;
@@ -399,17 +399,17 @@ bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platfo
     return saved;
 }
 
-QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description)
+QByteArray matrixSvgPicture(const Document &document, const ReferenceScreen &screen, const QString &description)
 {
     return svgOf(matrixPicture(document, screen), screen, description);
 }
 
-QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi)
+QImage matrixPictureImage(const Document &document, const ReferenceScreen &screen, int dpi)
 {
     return imageOf(matrixPicture(document, screen), screen, dpi);
 }
 
-bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
+bool saveMatrixPicture(const Document &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;
@@ -420,19 +420,19 @@ bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Plat
     return saveDrawnPicture(matrixPicture(document, fileScreen), path, platform, pngDpi);
 }
 
-QByteArray placementSvgPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+QByteArray placementSvgPicture(const Document &document, const CategoryTable &table,
                                const ReferenceScreen &screen, const QString &description)
 {
     return svgOf(placementPicture(document, table, screen), screen, description);
 }
 
-QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable &table,
+QImage placementPictureImage(const Document &document, const CategoryTable &table,
                              const ReferenceScreen &screen, int dpi)
 {
     return imageOf(placementPicture(document, table, screen), screen, dpi);
 }
 
-bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi)
+bool savePlacementPicture(const Document &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;

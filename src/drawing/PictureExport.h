@@ -10,7 +10,7 @@ class QPaintDevice;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 struct Adequacy;
 class Platform;
 struct CategoryTable;
@@ -26,20 +26,20 @@ struct ReferenceScreen {
 // the view box and the size are the drawing's extent: its drawing size, widened to the
 // widest name and with the similarity scale below when the document shows it. Empty when it
 // cannot be made.
-QByteArray svgPicture(CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
+QByteArray svgPicture(Document &document, const ReferenceScreen &screen, const QString &description);
 
 // Lays the drawing out as that screen shows it, which settles the document's drawing size,
 // and returns its extent, the frame svgPicture gives it.
-QSize extentOnScreen(CSortanaMdiDoc &document, const ReferenceScreen &screen);
+QSize extentOnScreen(Document &document, const ReferenceScreen &screen);
 
 // The same drawing as an image of the resolution given, white where nothing is drawn. Null
 // when an image of that size cannot be had.
-QImage pictureImage(CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
+QImage pictureImage(Document &document, const ReferenceScreen &screen, int dpi);
 
 // Draws like a printer on the device's current page: at its real size from the top-left
 // corner of the printable area, cut off at its edges, with the margins the screen shows.
 // False when the device cannot be painted on.
-bool printPage(CSortanaMdiDoc &document, QPagedPaintDevice &device, const ReferenceScreen &screen);
+bool printPage(Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen);
 
 // True for the picture files savePicture can write: .svg, .png and .pdf.
 bool isPicturePath(const QString &path);
@@ -51,7 +51,7 @@ inline constexpr int defaultPngDpi = 150;
 // the widest name and with the similarity scale below when the document shows it) into an
 // SVG or PNG picture, drawn like the screen, or a one-page PDF, drawn like a printer. False,
 // after telling the user, when the file cannot be written or the document is empty.
-bool savePicture(CSortanaMdiDoc &document, const QString &path, Platform &platform, int pngDpi = defaultPngDpi);
+bool savePicture(Document &document, const QString &path, Platform &platform, int pngDpi = defaultPngDpi);
 
 // The similarity matrix as a picture: cells as high as a row of the document's font, the
 // whole at most this many 0.01 mm a side.
@@ -64,24 +64,24 @@ inline const QString noMatrixMessage =
 // The document's similarity matrix as the dendrogram's pictures are made: SVG in 0.01 mm or
 // an image of the resolution given. Empty or null when the document has no matrix or the
 // picture cannot be made.
-QByteArray matrixSvgPicture(const CSortanaMdiDoc &document, const ReferenceScreen &screen, const QString &description);
-QImage matrixPictureImage(const CSortanaMdiDoc &document, const ReferenceScreen &screen, int dpi);
+QByteArray matrixSvgPicture(const Document &document, const ReferenceScreen &screen, const QString &description);
+QImage matrixPictureImage(const Document &document, const ReferenceScreen &screen, int dpi);
 
 // savePicture for the similarity matrix. A document without the matrix is refused with
 // noMatrixMessage.
-bool saveMatrixPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
+bool saveMatrixPicture(const Document &document, const QString &path, Platform &platform,
                        int pngDpi = defaultPngDpi);
 
 // The placement matrix of the document's categories as pictures, made as the similarity
 // matrix's are. Empty or null when the study has no category.
-QByteArray placementSvgPicture(const CSortanaMdiDoc &document, const CategoryTable &table,
+QByteArray placementSvgPicture(const Document &document, const CategoryTable &table,
                                const ReferenceScreen &screen, const QString &description);
-QImage placementPictureImage(const CSortanaMdiDoc &document, const CategoryTable &table,
+QImage placementPictureImage(const Document &document, const CategoryTable &table,
                              const ReferenceScreen &screen, int dpi);
 
 // savePicture for the placement matrix. A document saved without the sorts is refused with
 // the message that says so.
-bool savePlacementPicture(const CSortanaMdiDoc &document, const QString &path, Platform &platform,
+bool savePlacementPicture(const Document &document, const QString &path, Platform &platform,
                           int pngDpi = defaultPngDpi);
 
 // The participants-enough chart as pictures, drawn at its real size with its text in the

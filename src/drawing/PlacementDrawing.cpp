@@ -3,7 +3,7 @@
 #include "analysis/Categories.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 
@@ -44,7 +44,7 @@ std::pair<int, int> cellRange(int from, int to, int start, int cell, int count)
 
 } // namespace
 
-PlacementGeometry layoutPlacements(const CSortanaMdiDoc &document, const CategoryTable &table, QPaintDevice *device)
+PlacementGeometry layoutPlacements(const Document &document, const CategoryTable &table, QPaintDevice *device)
 {
     PlacementGeometry g;
     if (!document.clusterRoot() || !document.itemNames || table.categories.empty())
@@ -86,7 +86,7 @@ PlacementGeometry layoutPlacements(const CSortanaMdiDoc &document, const Categor
     return g;
 }
 
-void drawPlacements(const CSortanaMdiDoc &document, const CategoryTable &table, const PlacementGeometry &g,
+void drawPlacements(const Document &document, const CategoryTable &table, const PlacementGeometry &g,
                     DrawingSurface &surface, QRect visible)
 {
     if (g.isEmpty() || !document.itemNames)
@@ -181,7 +181,7 @@ std::pair<int, int> placementCellAt(const PlacementGeometry &geometry, QPoint po
     return {(point.y() - grid.top()) / geometry.cellHeight, (point.x() - grid.left()) / geometry.cellWidth};
 }
 
-QString placementDescription(const CSortanaMdiDoc &document, const CategoryTable &table, int item, int category)
+QString placementDescription(const Document &document, const CategoryTable &table, int item, int category)
 {
     if (!document.itemNames || item < 0 || item >= document.itemNames->size() || category < 0
         || size_t(category) >= table.categories.size() || size_t(item) >= table.placedAnywhere.size())

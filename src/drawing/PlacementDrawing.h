@@ -12,7 +12,7 @@ class QPaintDevice;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class DrawingSurface;
 struct CategoryTable;
 
@@ -40,13 +40,13 @@ struct PlacementGeometry {
 
 // Lays the placement matrix out with text measured on the device. Empty when the document
 // holds no tree or the study no category.
-PlacementGeometry layoutPlacements(const CSortanaMdiDoc &document, const CategoryTable &table, QPaintDevice *device);
+PlacementGeometry layoutPlacements(const Document &document, const CategoryTable &table, QPaintDevice *device);
 
 // Paints the part that lies in `visible` (0.01 mm, y downwards): the group colours behind
 // the cards' names, each cell coloured by the share of the card's participants who placed it
 // in the category, on the similarity matrix's scale, with the count where it fits, the names
 // and the scale.
-void drawPlacements(const CSortanaMdiDoc &document, const CategoryTable &table, const PlacementGeometry &geometry,
+void drawPlacements(const Document &document, const CategoryTable &table, const PlacementGeometry &geometry,
                     DrawingSurface &surface, QRect visible);
 
 // The cell under a point of the drawing (0.01 mm, y downwards): its row and column, or -1s.
@@ -54,6 +54,6 @@ std::pair<int, int> placementCellAt(const PlacementGeometry &geometry, QPoint po
 
 // What a cell tells: the card, the category, and how many of the participants who sorted
 // the card placed it there, as a count and a percentage.
-QString placementDescription(const CSortanaMdiDoc &document, const CategoryTable &table, int item, int category);
+QString placementDescription(const Document &document, const CategoryTable &table, int item, int category);
 
 } // namespace sortana

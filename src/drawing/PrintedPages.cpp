@@ -6,7 +6,7 @@
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PlacementDrawing.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -111,7 +111,7 @@ QPointF devicePoint(const QPainter &painter, QPoint himetric)
 }
 
 // One part of the matrix drawing, moved across and down on the page.
-void drawMatrixPart(const CSortanaMdiDoc &document, const MatrixGeometry &geometry, QPainter &painter, QRect part,
+void drawMatrixPart(const Document &document, const MatrixGeometry &geometry, QPainter &painter, QRect part,
                     QPoint shift)
 {
     DrawingSurface surface(painter, true, 0, devicePoint(painter, shift));
@@ -182,7 +182,7 @@ QString pageFooter(int page, int pages)
     return QStringLiteral("Page %1 of %2").arg(page).arg(pages);
 }
 
-DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
+DendrogramPages planDendrogramPages(Document &document, QPainter &painter, const ReferenceScreen &screen,
                                     PrintScaling scaling, PageStart start)
 {
     QPaintDevice &device = *painter.device();
@@ -197,7 +197,7 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
     return pages;
 }
 
-bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+bool printDendrogramPages(Document &document, QPainter &painter, const std::function<bool()> &newPage,
                           const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers, PageStart start)
 {
     const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling, start);
@@ -241,12 +241,12 @@ bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std
     return painter.isActive();
 }
 
-MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling)
+MatrixPages planMatrixPages(const Document &document, QPainter &painter, PrintScaling scaling)
 {
     return matrixPagesOf(layoutMatrix(document, painter.device()), painter, scaling);
 }
 
-bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+bool printMatrixPages(const Document &document, QPainter &painter, const std::function<bool()> &newPage,
                       PrintScaling scaling)
 {
     const MatrixGeometry geometry = layoutMatrix(document, painter.device());
@@ -281,13 +281,13 @@ MatrixPages placementPagesOf(const PlacementGeometry &geometry, QPainter &painte
 
 } // namespace
 
-MatrixPages planPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+MatrixPages planPlacementPages(const Document &document, const CategoryTable &table, QPainter &painter,
                                PrintScaling scaling)
 {
     return placementPagesOf(layoutPlacements(document, table, painter.device()), painter, scaling);
 }
 
-bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+bool printPlacementPages(const Document &document, const CategoryTable &table, QPainter &painter,
                          const std::function<bool()> &newPage, PrintScaling scaling)
 {
     const PlacementGeometry geometry = layoutPlacements(document, table, painter.device());

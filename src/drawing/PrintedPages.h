@@ -11,7 +11,7 @@ class QPainter;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 struct ReferenceScreen;
 struct CategoryTable;
 
@@ -46,7 +46,7 @@ struct DendrogramPages {
     PagedDrawing drawing;
     PagePlan plan;
 };
-DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const ReferenceScreen &screen,
+DendrogramPages planDendrogramPages(Document &document, QPainter &painter, const ReferenceScreen &screen,
                                     PrintScaling scaling, PageStart start = {});
 
 // Prints the dendrogram with a painter begun on the printer's device, over as many pages as
@@ -54,7 +54,7 @@ DendrogramPages planDendrogramPages(CSortanaMdiDoc &document, QPainter &painter,
 // lines running on over the page breaks, the similarity scale under its rows when the
 // document shows it and the footer "Page N of M". `newPage` starts the next page; false
 // when that or the painter failed.
-bool printDendrogramPages(CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+bool printDendrogramPages(Document &document, QPainter &painter, const std::function<bool()> &newPage,
                           const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers = {},
                           PageStart start = {});
 
@@ -64,15 +64,15 @@ struct MatrixPages {
     PagedDrawing drawing;
     PagePlan plan;
 };
-MatrixPages planMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, PrintScaling scaling);
-bool printMatrixPages(const CSortanaMdiDoc &document, QPainter &painter, const std::function<bool()> &newPage,
+MatrixPages planMatrixPages(const Document &document, QPainter &painter, PrintScaling scaling);
+bool printMatrixPages(const Document &document, QPainter &painter, const std::function<bool()> &newPage,
                       PrintScaling scaling);
 
 // The placement matrix of the document's categories, split over pages as the similarity
 // matrix is.
-MatrixPages planPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+MatrixPages planPlacementPages(const Document &document, const CategoryTable &table, QPainter &painter,
                                PrintScaling scaling);
-bool printPlacementPages(const CSortanaMdiDoc &document, const CategoryTable &table, QPainter &painter,
+bool printPlacementPages(const Document &document, const CategoryTable &table, QPainter &painter,
                          const std::function<bool()> &newPage, PrintScaling scaling);
 
 } // namespace sortana

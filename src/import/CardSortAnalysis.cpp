@@ -16,8 +16,8 @@ namespace sortana {
 namespace {
 
 constexpr int intMax = std::numeric_limits<int>::max();
-constexpr quint32 outputFlags = CStdioFileEx::modeCreate | CStdioFileEx::modeWrite
-    | CStdioFileEx::shareExclusive | CStdioFileEx::modeUnicode;
+constexpr quint32 outputFlags = TextFile::modeCreate | TextFile::modeWrite
+    | TextFile::shareExclusive | TextFile::modeUnicode;
 
 constexpr char16_t emptyGroup[] = u"Warning - empty group at line %d (participant id %s)";
 constexpr char16_t missingGroup[] = u"Warning - missing group record at line %d (participant id %s)";
@@ -62,25 +62,25 @@ CardSortAnalysis::OutputFiles::OutputFiles(CardSortAnalysis &analysis)
 
 void CardSortAnalysis::OutputFiles::write(AnalysisFile file, QStringView text)
 {
-    m_files[std::size_t(file)]->WriteString(text);
+    m_files[std::size_t(file)]->writeString(text);
 }
 
 CardSortAnalysis::~CardSortAnalysis()
 {
-    CloseFiles();
+    closeFiles();
 }
 
-void CardSortAnalysis::CloseFiles()
+void CardSortAnalysis::closeFiles()
 {
     m_records.reset();
-    for (CStdioFileEx *file : {&inputFile, &cardsFile, &itemsFile, &participantsFile, &matrixFile,
+    for (TextFile *file : {&inputFile, &cardsFile, &itemsFile, &participantsFile, &matrixFile,
                                &weightedMatrixFile})
         file->Close();
     for (Utf8CsvCopy &copy : m_copies)
         copy.close();
 }
 
-bool CardSortAnalysis::BeginRead()
+bool CardSortAnalysis::beginRead()
 {
     const int n = itemCount();
     // Refused before anything is sized by n: the matrices could not be held.
@@ -117,7 +117,7 @@ bool CardSortAnalysis::BeginRead()
     for (const Output &output : files) {
         if (!checkOutputFile(output.path, m_platform)
             || (m_utf8CsvCopies && !checkOutputFile(utf8CsvPath(output.path), m_platform))) {
-            CloseFiles();
+            closeFiles();
             return false;
         }
     }
@@ -125,7 +125,7 @@ bool CardSortAnalysis::BeginRead()
         if (!output.file.Open(output.path, outputFlags)
             || (m_utf8CsvCopies && !output.copy.open(utf8CsvPath(output.path)))) {
             m_platform.fileFailure(QString::fromUtf16(output.createFailure));
-            CloseFiles();
+            closeFiles();
             return false;
         }
         if (m_utf8CsvCopies)
@@ -151,7 +151,7 @@ bool CardSortAnalysis::openInput()
         m_records = std::move(table);
         return true;
     }
-    if (!inputFile.Open(fileNames->inputPath, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
+    if (!inputFile.Open(fileNames->inputPath, TextFile::modeRead | TextFile::shareDenyWrite)) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
@@ -159,7 +159,7 @@ bool CardSortAnalysis::openInput()
     // file meanwhile: it is read into memory once.
     if (!inputFile.Preload()) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputReadFailed));
-        CloseFiles();
+        closeFiles();
         return false;
     }
     m_records = std::make_unique<RawTextRecords>(inputFile);
@@ -187,7 +187,7 @@ std::array<CardSortAnalysis::Output, 5> CardSortAnalysis::outputs()
     }};
 }
 
-bool CardSortAnalysis::CommitFiles()
+bool CardSortAnalysis::commitFiles()
 {
     m_records.reset();
     inputFile.Close();
@@ -199,14 +199,14 @@ bool CardSortAnalysis::CommitFiles()
     for (const Output &output : files) {
         if (!output.file.Flush() || (m_utf8CsvCopies && !output.copy.flush())) {
             m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
-            CloseFiles();
+            closeFiles();
             return false;
         }
     }
     for (const Output &output : files) {
         if (!output.file.Commit() || (m_utf8CsvCopies && !output.copy.commit())) {
             m_platform.fileFailure(QString::fromUtf16(output.writeFailure));
-            CloseFiles();
+            closeFiles();
             return false;
         }
     }
@@ -215,7 +215,7 @@ bool CardSortAnalysis::CommitFiles()
 
 int CardSortAnalysis::Read()
 {
-    if (!BeginRead())
+    if (!beginRead())
         return -1;
     isExpert = false;
     participantCounter = 0;
@@ -236,7 +236,7 @@ int CardSortAnalysis::readRecords()
     RecordSource &source = records();
     source.rewind();
     if (const std::optional<QString> warning = source.warningBeforeRead(); warning && !dataWarning(*warning)) {
-        CloseFiles();
+        closeFiles();
         return 0;
     }
     StudyRecord record;
@@ -254,24 +254,24 @@ int CardSortAnalysis::readRecords()
         case RecordKind::Other: break;
         }
         if (step == Step::Stop) {
-            CloseFiles();
+            closeFiles();
             return 0;
         }
     }
     if (source.failed()) {
         source.reportFailure(m_platform);
-        CloseFiles();
+        closeFiles();
         return 0;
     }
 
     const int n = itemCount();
     if (pairMatrix && n >= 2) {
         keepSubGroupLinesWithoutCards();
-        EndParticipant();
+        endParticipant();
         return n;
     }
     m_platform.error(QString::fromUtf16(tooLittleData));
-    CloseFiles();
+    closeFiles();
     return 0;
 }
 
@@ -307,7 +307,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleParticipant(QStringView value)
         // Only a participant that began is ended: a sub-group line before the first
         // participant must not produce a record for nobody.
         keepSubGroupLinesWithoutCards();
-        EndParticipant();
+        endParticipant();
     }
     participantId = participantIdFrom(value);
     readState = ReadState::Participant;
@@ -334,7 +334,7 @@ CardSortAnalysis::Step CardSortAnalysis::handleGroup(const StudyRecord &record)
     const QString name = record.literalName ? record.value.toString() : groupNameFrom(record.value, groupNames);
     writeCards(u"\t\"", name, u"\"\r\n");
     sorts.participants.back().groups.push_back({name, record.idOnly, {}});
-    CloseGroup();
+    closeGroup();
     readState = ReadState::Group;
     return Step::Go;
 }
@@ -474,7 +474,7 @@ void CardSortAnalysis::keepSortedCard(const SortedCard &card)
     groups.back().cards.push_back(card);
 }
 
-void CardSortAnalysis::CloseGroup()
+void CardSortAnalysis::closeGroup()
 {
     if (itemPlacements.empty())
         return;
@@ -489,16 +489,16 @@ void CardSortAnalysis::CloseGroup()
     currentGroup.clear();
 }
 
-void CardSortAnalysis::EndParticipant()
+void CardSortAnalysis::endParticipant()
 {
-    CloseGroup();
+    closeGroup();
     ++participantCounter;
     participants.push_back({participantId, groupCounter - 1, itemLineCount, pairCount, fitTotal});
     isExpert = false;
     groupCounter = subGroupCounter = itemLineCount = pairCount = fitTotal = 0;
 }
 
-std::vector<double> CardSortAnalysis::ItemMeanScores() const
+std::vector<double> CardSortAnalysis::itemMeanScores() const
 {
     std::vector<double> means(static_cast<size_t>(std::max(itemCount(), 0)), 0.0);
     const double cardSets = summary->cardSets();

@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisSink.h"
 #include "analysis/Utf8CsvCopy.h"
-#include "import/CStdioFileEx.h"
+#include "import/TextFile.h"
 #include "import/CardSortRecords.h"
 #include "import/PairMatrix.h"
 #include "import/RecordSource.h"
@@ -61,19 +61,19 @@ public:
 
     // Survey and naming: the counts and features of the file named by the summary's
     // fileName, and the five analysis paths derived from an input path.
-    bool SurveyInputFile();
-    void SetInputFileName(const QString &path);
+    bool surveyInputFile();
+    void setInputFileName(const QString &path);
 
     // -1 when a file could not be opened or created, 0 after an error or a cancelled
     // warning (files closed), otherwise the item count (at least 2, files left open).
     int Read();
     // Closes every file; analysis files not yet committed are thrown away, so whatever an
     // earlier run left under their names stays as it was.
-    void CloseFiles();
+    void closeFiles();
     // Closes the input and puts the five finished analysis files (and their copies) in
     // place. False, after telling the user, when any of them could not be written
     // completely: then none of them replaces its old version (barring a failed rename halfway).
-    bool CommitFiles();
+    bool commitFiles();
 
     // What the last read saw of the participants that count (the expert apart): how many
     // there were, whether one of them put two cards into one group, and whether a card was
@@ -83,7 +83,7 @@ public:
     bool cardSortedByTwo() const { return m_cardSortedByTwo; }
 
     // Per item: fitSum over the counted card sets.
-    std::vector<double> ItemMeanScores() const;
+    std::vector<double> itemMeanScores() const;
 
     // Where the engine's messages go; the export run reports through it too.
     Platform &platform() const { return m_platform; }
@@ -97,12 +97,12 @@ public:
     AnalysisFileNames *fileNames;
     StudySummary *summary;
 
-    CStdioFileEx inputFile;
-    CStdioFileEx cardsFile;
-    CStdioFileEx itemsFile;
-    CStdioFileEx participantsFile;
-    CStdioFileEx matrixFile;
-    CStdioFileEx weightedMatrixFile;
+    TextFile inputFile;
+    TextFile cardsFile;
+    TextFile itemsFile;
+    TextFile participantsFile;
+    TextFile matrixFile;
+    TextFile weightedMatrixFile;
 
     ReadState readState = ReadState::Start;
     bool isExpert = false;
@@ -138,11 +138,11 @@ private:
         void write(AnalysisFile file, QStringView text) override;
 
     private:
-        std::array<CStdioFileEx *, analysisFileCount> m_files;
+        std::array<TextFile *, analysisFileCount> m_files;
     };
 
     struct Output {
-        CStdioFileEx &file;
+        TextFile &file;
         Utf8CsvCopy &copy;
         const QString &path;
         const char16_t *createFailure;
@@ -150,15 +150,15 @@ private:
     };
     std::array<Output, 5> outputs();
 
-    bool BeginRead();
+    bool beginRead();
     bool openInput();
     bool surveyRecords(RecordSource &records);
     bool loadTable(const QString &path, TableRecords &records);
-    void CloseGroup();
+    void closeGroup();
     void keepSortedCard(const SortedCard &card);
     // Gives the sub-group lines that no card followed to the group they closed.
     void keepSubGroupLinesWithoutCards();
-    void EndParticipant();
+    void endParticipant();
 
     Step handleParticipant(QStringView value);
     Step handleGroup(const StudyRecord &record);

@@ -17,12 +17,12 @@ bool RawTextRecords::next(StudyRecord &record)
             m_failure = Failure::TooManyLines;
             return false;
         }
-        const bool gotLine = m_file.ReadString(m_line);
+        const bool gotLine = m_file.readString(m_line);
         ++m_lineNumber;
         if (!gotLine) {
             switch (m_file.failure()) {
-            case CStdioFileEx::Failure::None: break;
-            case CStdioFileEx::Failure::LineTooLong: m_failure = Failure::LineTooLong; break;
+            case TextFile::Failure::None: break;
+            case TextFile::Failure::LineTooLong: m_failure = Failure::LineTooLong; break;
             default: m_failure = Failure::ReadError; break;
             }
             return false;
@@ -39,7 +39,7 @@ bool RawTextRecords::next(StudyRecord &record)
 
 void RawTextRecords::rewind()
 {
-    m_file.Seek(0, CStdioFileEx::begin);
+    m_file.Seek(0, TextFile::begin);
     m_lineNumber = 0;
     m_failure = Failure::None;
 }

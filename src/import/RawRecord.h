@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/CStdioFileEx.h"
+#include "import/TextFile.h"
 #include "import/RecordSource.h"
 #include "import/StudySummary.h"
 
@@ -17,7 +17,7 @@ namespace sortana {
 // are skipped, and positions are line numbers.
 class RawTextRecords final : public RecordSource {
 public:
-    explicit RawTextRecords(CStdioFileEx &file) : m_file(file) {}
+    explicit RawTextRecords(TextFile &file) : m_file(file) {}
 
     bool next(StudyRecord &record) override;
     void rewind() override;
@@ -27,7 +27,7 @@ public:
 
 private:
     enum class Failure { None, TooManyLines, LineTooLong, ReadError };
-    CStdioFileEx &m_file;
+    TextFile &m_file;
     QString m_line;
     int m_lineNumber = 0;
     Failure m_failure = Failure::None;

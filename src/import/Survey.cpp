@@ -12,7 +12,7 @@
 
 namespace sortana {
 
-bool CardSortAnalysis::SurveyInputFile()
+bool CardSortAnalysis::surveyInputFile()
 {
     m_tableReading = TableReading();
     if (!checkInputFile(summary->fileName, m_platform))
@@ -27,8 +27,8 @@ bool CardSortAnalysis::SurveyInputFile()
         summary->lineCount = table.rowCount;
         return true;
     }
-    CStdioFileEx file;
-    if (!file.Open(summary->fileName, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
+    TextFile file;
+    if (!file.Open(summary->fileName, TextFile::modeRead | TextFile::shareDenyWrite)) {
         m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
@@ -111,7 +111,7 @@ AnalysisFileNames analysisFileNames(const QString &inputPath)
             analysisPath(u"-WeightedMatrix")};
 }
 
-void CardSortAnalysis::SetInputFileName(const QString &path)
+void CardSortAnalysis::setInputFileName(const QString &path)
 {
     *fileNames = analysisFileNames(path);
 }

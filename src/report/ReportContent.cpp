@@ -7,7 +7,7 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecks.h"
 #include "analysis/ResamplingExport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/LeaveOut.h"
 #include "document/StudyFacts.h"
@@ -75,7 +75,7 @@ QString withoutSorts(const QString &what)
     return what + QStringLiteral(" cannot be shown: ") + QString::fromUtf16(sortsMissingMessage);
 }
 
-ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &created)
+ReportSection studySection(const Document &document, const QDateTime &created)
 {
     ReportTable facts{{QStringLiteral("Study"), QString()}, {}, {false, false}, {}, {}};
     for (const StudyFact &fact : studyFacts(document))
@@ -84,7 +84,7 @@ ReportSection studySection(const CSortanaMdiDoc &document, const QDateTime &crea
     return {QStringLiteral("The study"), {table(std::move(facts))}};
 }
 
-ReportSection dendrogramSection(const CSortanaMdiDoc &document, std::size_t groups)
+ReportSection dendrogramSection(const Document &document, std::size_t groups)
 {
     QStringList shown{QStringLiteral("the similarity scale below it")};
     if (!document.showSimilarityScale)
@@ -106,7 +106,7 @@ ReportSection dendrogramSection(const CSortanaMdiDoc &document, std::size_t grou
 }
 
 // The groups of the cut, named when the categories are known.
-ReportSection groupsSection(const CSortanaMdiDoc &document, const std::vector<GroupName> &groups,
+ReportSection groupsSection(const Document &document, const std::vector<GroupName> &groups,
                             const std::optional<CategoryTable> &categories)
 {
     const std::vector<int> leaves = LeafOrder(document.clusterRoot());
@@ -143,7 +143,7 @@ ReportSection groupsSection(const CSortanaMdiDoc &document, const std::vector<Gr
     return section;
 }
 
-ReportSection matrixSection(const CSortanaMdiDoc &document)
+ReportSection matrixSection(const Document &document)
 {
     if (!document.similarity)
         return {QStringLiteral("The similarity matrix"), {paragraph(noMatrixMessage)}};
@@ -188,7 +188,7 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
     return section;
 }
 
-ReportSection participantsSection(const CSortanaMdiDoc &document)
+ReportSection participantsSection(const Document &document)
 {
     const QString title = QStringLiteral("Who sorted how");
     if (!document.sorts)
@@ -291,7 +291,7 @@ ReportSection methodSection()
 
 } // namespace
 
-ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created)
+ReportContent buildReport(Document &document, const QDateTime &created)
 {
     ReportContent content;
     QString name;

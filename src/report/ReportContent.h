@@ -12,7 +12,7 @@
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 // The pictures a report can show. Each way of writing a report draws them its own way (the
 // web page inline, the PDF at real size over pages), from the document it was built from.
@@ -55,6 +55,6 @@ struct ReportContent {
 
 // The report of the document as it stands. The document is not changed, but laying out its
 // dendrogram settles its drawing size as showing it on screen does.
-ReportContent buildReport(CSortanaMdiDoc &document, const QDateTime &created);
+ReportContent buildReport(Document &document, const QDateTime &created);
 
 } // namespace sortana

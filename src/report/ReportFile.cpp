@@ -1,7 +1,7 @@
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/StudyFacts.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
@@ -50,7 +50,7 @@ void setPdfDates(QByteArray &pdf, const QDateTime &created)
 
 // The PDF in memory, so that it can be dated before it is written; `drawn` false when a page
 // could not be drawn.
-QByteArray reportPdf(const ReportContent &content, CSortanaMdiDoc &document, const QDateTime &created,
+QByteArray reportPdf(const ReportContent &content, Document &document, const QDateTime &created,
                      const ResamplingProgress &progress, bool &drawn)
 {
     QByteArray pdf;
@@ -77,7 +77,7 @@ bool isReportPath(const QString &path)
     return suffix == u"html" || suffix == u"htm" || suffix == u"pdf";
 }
 
-bool saveReport(CSortanaMdiDoc &document, const QString &path, Platform &platform, const ResamplingProgress &progress)
+bool saveReport(Document &document, const QString &path, Platform &platform, const ResamplingProgress &progress)
 {
     if (!isReportPath(path)) {
         platform.error(QStringLiteral("A report is saved as .html, .htm or .pdf"));

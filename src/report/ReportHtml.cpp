@@ -1,7 +1,7 @@
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "drawing/PictureExport.h"
 
 #include <QBuffer>
@@ -99,7 +99,7 @@ QString inlinePng(const QImage &image, const QString &description)
         .arg(escaped(description), QString::fromLatin1(png.toBase64()));
 }
 
-QString pictureHtml(ReportPicture which, const ReportContent &content, CSortanaMdiDoc &document, const QString &caption)
+QString pictureHtml(ReportPicture which, const ReportContent &content, Document &document, const QString &caption)
 {
     const ReferenceScreen screen;
     const bool large = document.itemCount > maxSvgMatrixCards;
@@ -120,7 +120,7 @@ QString pictureHtml(ReportPicture which, const ReportContent &content, CSortanaM
     return {};
 }
 
-QString blockHtml(const ReportBlock &block, const ReportContent &content, CSortanaMdiDoc &document)
+QString blockHtml(const ReportBlock &block, const ReportContent &content, Document &document)
 {
     switch (block.kind) {
     case ReportBlock::Kind::Paragraph: return QStringLiteral("<p>%1</p>\n").arg(escaped(block.text));
@@ -137,7 +137,7 @@ QString blockHtml(const ReportBlock &block, const ReportContent &content, CSorta
 
 } // namespace
 
-QByteArray reportHtml(const ReportContent &content, CSortanaMdiDoc &document)
+QByteArray reportHtml(const ReportContent &content, Document &document)
 {
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                                   "<meta name=\"generator\" content=\"Sortana\">\n<title>%1</title>\n"

@@ -1,6 +1,6 @@
 #include "report/ReportWriters.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "drawing/AdequacyChart.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
@@ -41,7 +41,7 @@ struct ReportFonts {
 };
 
 // The document's font, as its drawings choose it, at the sizes a report's text needs.
-ReportFonts reportFonts(const CSortanaMdiDoc &document)
+ReportFonts reportFonts(const Document &document)
 {
     const QFont base = documentFont(document);
     const auto sized = [&base](double points, bool bold, bool italic) {
@@ -63,7 +63,7 @@ double toPixels(int himetric, double dpi)
 // Lays the report's pages out on the writer's page, then draws them.
 class ReportPrinter {
 public:
-    ReportPrinter(const ReportContent &content, CSortanaMdiDoc &document, QPdfWriter &writer, QPainter &painter)
+    ReportPrinter(const ReportContent &content, Document &document, QPdfWriter &writer, QPainter &painter)
         : m_content(content),
           m_document(document),
           m_writer(writer),
@@ -259,7 +259,7 @@ private:
     int toHimetricY(double pixels) const { return pixelsToHimetric(pixels, m_writer.logicalDpiY()); }
 
     const ReportContent &m_content;
-    CSortanaMdiDoc &m_document;
+    Document &m_document;
     QPdfWriter &m_writer;
     QPainter &m_painter;
     const ReferenceScreen m_screen;
@@ -270,7 +270,7 @@ private:
 
 } // namespace
 
-bool printReport(const ReportContent &content, CSortanaMdiDoc &document, QPdfWriter &writer,
+bool printReport(const ReportContent &content, Document &document, QPdfWriter &writer,
                  const ResamplingProgress &progress)
 {
     QPainter painter;

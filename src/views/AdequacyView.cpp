@@ -1,6 +1,6 @@
 #include "views/AdequacyView.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "drawing/AdequacyChart.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
@@ -35,7 +35,7 @@ void drawFitted(const Adequacy &adequacy, QPainter &painter, const QRectF &area,
 
 } // namespace
 
-AdequacyView::AdequacyView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+AdequacyView::AdequacyView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -50,12 +50,12 @@ AdequacyView::~AdequacyView()
         m_document->removeView(this);
 }
 
-void AdequacyView::OnInitialUpdate()
+void AdequacyView::initialUpdate()
 {
     viewport()->update();
 }
 
-void AdequacyView::OnUpdate(UpdateHint)
+void AdequacyView::documentUpdated(UpdateHint)
 {
     viewport()->update();
 }

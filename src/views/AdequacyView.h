@@ -14,13 +14,13 @@ class AdequacyView final : public DocumentWindow, public DocumentView {
     Q_DECLARE_TR_FUNCTIONS(AdequacyView)
 
 public:
-    AdequacyView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    AdequacyView(Document *document, Platform &platform, QWidget *parent = nullptr);
     ~AdequacyView() override;
     AdequacyView(const AdequacyView &) = delete;
     AdequacyView &operator=(const AdequacyView &) = delete;
 
-    void OnInitialUpdate() override;
-    void OnUpdate(UpdateHint hint) override;
+    void initialUpdate() override;
+    void documentUpdated(UpdateHint hint) override;
     bool canCopy() const override;
     void copyToClipboard() override;
     // On one page, as large as it fits.

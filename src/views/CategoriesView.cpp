@@ -3,7 +3,7 @@
 #include "analysis/CategoryKey.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/StandardisationFile.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
@@ -57,7 +57,7 @@ QStringList figures(const Category &category)
 
 } // namespace
 
-CategoriesView::CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+CategoriesView::CategoriesView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent),
       m_page(new QWidget),
       m_message(new QLabel),
@@ -135,12 +135,12 @@ CategoriesView::~CategoriesView()
         m_document->removeView(this);
 }
 
-void CategoriesView::OnInitialUpdate()
+void CategoriesView::initialUpdate()
 {
-    OnUpdate(UpdateHint::NewStudy);
+    documentUpdated(UpdateHint::NewStudy);
 }
 
-void CategoriesView::OnUpdate(UpdateHint)
+void CategoriesView::documentUpdated(UpdateHint)
 {
     // Taken while the rows still stand for the old table: a change may reorder the
     // categories, and the selection goes with them rather than staying on its rows.

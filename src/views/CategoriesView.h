@@ -37,13 +37,13 @@ public:
     using MergeChooser =
         std::function<std::vector<SuggestedMerge>(const CategoryTable &, const std::vector<SuggestedMerge> &)>;
 
-    CategoriesView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    CategoriesView(Document *document, Platform &platform, QWidget *parent = nullptr);
     ~CategoriesView() override;
     CategoriesView(const CategoriesView &) = delete;
     CategoriesView &operator=(const CategoriesView &) = delete;
 
-    void OnInitialUpdate() override;
-    void OnUpdate(UpdateHint hint) override;
+    void initialUpdate() override;
+    void documentUpdated(UpdateHint hint) override;
     // The window shows a table, not a picture: nothing to copy, drag or export as one.
     bool canCopy() const override { return false; }
     void copyToClipboard() override {}

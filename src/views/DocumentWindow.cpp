@@ -30,18 +30,18 @@ const QString pngMimeType = QStringLiteral("image/png");
 
 } // namespace
 
-DocumentWindow::DocumentWindow(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+DocumentWindow::DocumentWindow(Document *document, Platform &platform, QWidget *parent)
     : QAbstractScrollArea(parent), m_document(document), m_platform(platform)
 {
 }
 
-void DocumentWindow::OnActivateView(bool activate)
+void DocumentWindow::activateView(bool activate)
 {
     if (!CurrentDialogBar)
         return;
     if (activate && m_document) {
         CurrentDialogBar->setDocument(m_document);
-        CurrentDialogBar->LoadFromDocument();
+        CurrentDialogBar->loadFromDocument();
     } else {
         CurrentDialogBar->setDocument(nullptr);
     }

@@ -14,7 +14,7 @@ class QPrinter;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 class Platform;
 
 // A window on a document inside a document frame: the dendrogram or the similarity matrix.
@@ -23,12 +23,12 @@ class DocumentWindow : public QAbstractScrollArea {
     Q_DECLARE_TR_FUNCTIONS(DocumentWindow)
 
 public:
-    DocumentWindow(CSortanaMdiDoc *document, Platform &platform, QWidget *parent);
+    DocumentWindow(Document *document, Platform &platform, QWidget *parent);
 
-    CSortanaMdiDoc *document() const { return m_document; }
+    Document *document() const { return m_document; }
 
     // Called once the window sits in its frame.
-    virtual void OnInitialUpdate() = 0;
+    virtual void initialUpdate() = 0;
     virtual bool canCopy() const = 0;
     virtual void copyToClipboard() = 0;
     // As many pages as the print scaling needs. False, after telling the user, when the
@@ -47,7 +47,7 @@ public:
     virtual bool exportPicture(const QString &path, int pngDpi) = 0;
 
     // Shows this document in the dialog bar while the window is active.
-    void OnActivateView(bool activate);
+    void activateView(bool activate);
     // With the printer and page the user set up.
     void print(QPrinter &printer);
     void printDirect(QPrinter &printer);
@@ -75,7 +75,7 @@ protected:
     static void setScrollRange(class QScrollBar &bar, int total, int page);
     void message(const QString &text);
 
-    CSortanaMdiDoc *m_document;
+    Document *m_document;
     Platform &m_platform;
     PrintScaling m_printScaling = PrintScaling::RealSize;
 };

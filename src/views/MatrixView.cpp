@@ -3,7 +3,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentText.h"
 #include "platform/Platform.h"
 
@@ -33,7 +33,7 @@ constexpr int legibleCellPixels = 6;
 
 } // namespace
 
-MatrixView::MatrixView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+MatrixView::MatrixView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent)
 {
     viewport()->setMouseTracking(true);
@@ -104,16 +104,16 @@ void MatrixView::fitFrame()
     frame->resize(fitted);
 }
 
-void MatrixView::OnInitialUpdate()
+void MatrixView::initialUpdate()
 {
     if (!m_document)
         return;
     setScrollSizes();
     fitFrame();
-    OnUpdate(UpdateHint::Redraw);
+    documentUpdated(UpdateHint::Redraw);
 }
 
-void MatrixView::OnUpdate(UpdateHint hint)
+void MatrixView::documentUpdated(UpdateHint hint)
 {
     // The font and the groups change the layout; a new study changes everything.
     m_geometry.reset();

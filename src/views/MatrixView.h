@@ -20,13 +20,13 @@ class MatrixView final : public DocumentWindow, public DocumentView {
     Q_DECLARE_TR_FUNCTIONS(MatrixView)
 
 public:
-    MatrixView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    MatrixView(Document *document, Platform &platform, QWidget *parent = nullptr);
     ~MatrixView() override;
     MatrixView(const MatrixView &) = delete;
     MatrixView &operator=(const MatrixView &) = delete;
 
-    void OnInitialUpdate() override;
-    void OnUpdate(UpdateHint hint) override;
+    void initialUpdate() override;
+    void documentUpdated(UpdateHint hint) override;
     bool canCopy() const override;
     void copyToClipboard() override;
     bool printTo(QPrinter &printer) override;

@@ -1,6 +1,6 @@
 #include "views/ParticipantsView.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/LeaveOut.h"
 #include "import/CardSortAnalysis.h"
@@ -61,7 +61,7 @@ AnalysisFileNames analysisFilesNamedBy(const QString &chosenCardsPath, const QSt
     return names;
 }
 
-ParticipantsView::ParticipantsView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+ParticipantsView::ParticipantsView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent),
       m_pages(new QStackedWidget),
       m_missing(new QLabel(QString::fromUtf16(sortsMissingMessage))),
@@ -138,7 +138,7 @@ ParticipantsView::~ParticipantsView()
         m_document->removeView(this);
 }
 
-void ParticipantsView::OnInitialUpdate()
+void ParticipantsView::initialUpdate()
 {
     // The table and the sorts beside it need room: what the area gives, up to a comfortable size.
     if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()); frame && !frame->isMaximized()) {
@@ -147,10 +147,10 @@ void ParticipantsView::OnInitialUpdate()
             size = size.boundedTo(area->viewport()->size());
         frame->resize(size);
     }
-    OnUpdate(UpdateHint::NewStudy);
+    documentUpdated(UpdateHint::NewStudy);
 }
 
-void ParticipantsView::OnUpdate(UpdateHint)
+void ParticipantsView::documentUpdated(UpdateHint)
 {
     if (!m_document || !m_document->sorts) {
         m_checks.reset();

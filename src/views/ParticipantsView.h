@@ -40,15 +40,15 @@ public:
     using Column = ParticipantsModel::Column;
     using enum ParticipantsModel::Column;
 
-    ParticipantsView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    ParticipantsView(Document *document, Platform &platform, QWidget *parent = nullptr);
     ~ParticipantsView() override;
     ParticipantsView(const ParticipantsView &) = delete;
     ParticipantsView &operator=(const ParticipantsView &) = delete;
 
-    void OnInitialUpdate() override;
+    void initialUpdate() override;
     // The figures are worked out again only when the sorts changed (a new import); leaving
     // participants out changes no figure, only who is shown as left out.
-    void OnUpdate(UpdateHint hint) override;
+    void documentUpdated(UpdateHint hint) override;
     // Copy puts the table on the clipboard as tab-separated text, in the order shown.
     bool canCopy() const override;
     void copyToClipboard() override;

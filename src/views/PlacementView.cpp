@@ -1,6 +1,6 @@
 #include "views/PlacementView.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentText.h"
 #include "drawing/DrawingSurface.h"
@@ -17,7 +17,7 @@
 
 namespace sortana {
 
-PlacementView::PlacementView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+PlacementView::PlacementView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent)
 {
     viewport()->setMouseTracking(true);
@@ -55,12 +55,12 @@ void PlacementView::setScrollSizes()
     setScrollRange(*verticalScrollBar(), total.height(), viewport()->height());
 }
 
-void PlacementView::OnInitialUpdate()
+void PlacementView::initialUpdate()
 {
-    OnUpdate(UpdateHint::NewStudy);
+    documentUpdated(UpdateHint::NewStudy);
 }
 
-void PlacementView::OnUpdate(UpdateHint)
+void PlacementView::documentUpdated(UpdateHint)
 {
     // The standardisation, the font and the groups all change what is shown; recomputing the
     // categories of a large study takes a few milliseconds.

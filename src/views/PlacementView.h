@@ -20,13 +20,13 @@ class PlacementView final : public DocumentWindow, public DocumentView {
     Q_DECLARE_TR_FUNCTIONS(PlacementView)
 
 public:
-    PlacementView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
+    PlacementView(Document *document, Platform &platform, QWidget *parent = nullptr);
     ~PlacementView() override;
     PlacementView(const PlacementView &) = delete;
     PlacementView &operator=(const PlacementView &) = delete;
 
-    void OnInitialUpdate() override;
-    void OnUpdate(UpdateHint hint) override;
+    void initialUpdate() override;
+    void documentUpdated(UpdateHint hint) override;
     bool canCopy() const override;
     void copyToClipboard() override;
     bool printTo(QPrinter &printer) override;

@@ -1,6 +1,6 @@
 #include "workbook/WorkbookFile.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/LeaveOut.h"
 #include "document/WorkbookSheets.h"
 #include "platform/MessageText.h"
@@ -9,7 +9,7 @@
 
 namespace sortana {
 
-bool saveWorkbook(const CSortanaMdiDoc &document, const QString &path, const ResamplingProgress &progress,
+bool saveWorkbook(const Document &document, const QString &path, const ResamplingProgress &progress,
                   QString &error)
 {
     // A file dialog takes any name typed: the document or its raw data would be lost.

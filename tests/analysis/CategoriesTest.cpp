@@ -35,7 +35,7 @@ protected:
         EXPECT_TRUE(surveyText(study, name));
         summary.useExpert = expert;
         EXPECT_GE(read(), 2);
-        analysis.CloseFiles();
+        analysis.closeFiles();
         return analysis.sorts;
     }
     static std::vector<std::pair<int, int>> placed(const Category &category) { return category.placements; }

@@ -20,10 +20,10 @@ TEST_F(Export, RowsFollowTheLeafOrderAndEveryFileIsClosed)
 {
     ASSERT_TRUE(surveyText("IA\nIB\nIC\nP1\nG\nI1f2\nI2\nG\nI3\nP2\nG\nI1f1\nI3f3\n"));
     ASSERT_EQ(read(), 3);
-    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 2, 1}));
-    for (const CStdioFileEx *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.itemsFile,
+    ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 2, 1}));
+    for (const TextFile *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.itemsFile,
                                      &analysis.participantsFile, &analysis.matrixFile, &analysis.weightedMatrixFile})
-        EXPECT_FALSE(file->IsOpen());
+        EXPECT_FALSE(file->isOpen());
     EXPECT_TRUE(platform.messages().isEmpty());
 
     // Fit scores 2 and 3 pair at 5, 1 and 3 at 4; the fit doubles scoreScale.
@@ -42,7 +42,7 @@ TEST_F(Export, SameSortsAgreeFully)
 {
     ASSERT_TRUE(surveyText("IA\nIB\nIC\nP1\nG\nI1\nI2\nG\nI3\nP2\nG\nI2\nI1\nG\nI3\n"));
     ASSERT_EQ(read(), 3);
-    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+    ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 1, 2}));
     EXPECT_EQ(readUtf16File(names.participantsPath),
               u"\"ID\"\t\"Groups\"\t\"Items\"\t\"Pairs\"\t\"AveSize\"\t\"AveFit\"\t\"%AveAlign\"\r\n"
               u"P1\t2\t3\t1\t1.5\t1.0\t100%\r\n"
@@ -56,7 +56,7 @@ TEST_F(Export, ThreeCopiesScaleTheDeviations)
     ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\n"));
     summary.copiesPerParticipant = 3;
     ASSERT_EQ(read(), 2);
-    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1}));
+    ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 1}));
     // Both deviate by half a pair from the average of 0.5, a sixth of the scale of 3:
     // 100 - 100 x (1/6) / 3 = 94.4.
     const QStringList rows = readUtf16File(names.participantsPath).split(u"\r\n"_s);
@@ -76,9 +76,9 @@ TEST_F(Export, TabledAndCellByCellMatricesAgree)
         ASSERT_TRUE(surveyText(study));
         summary.copiesPerParticipant = 3;
         ASSERT_EQ(read(), 4);
-        WriteParticipantsFile(analysis);
+        writeParticipantsFile(analysis);
         writeMatrixFiles(analysis, order, tableLimit);
-        ASSERT_TRUE(analysis.CommitFiles());
+        ASSERT_TRUE(analysis.commitFiles());
         const QStringList files = {readUtf16File(names.matrixPath), readUtf16File(names.weightedMatrixPath)};
         if (tabled.isEmpty())
             tabled = files;
@@ -127,10 +127,10 @@ TEST_F(Export, ExactAgreementPrintsWhatThePairByPairSumsPrint)
             summary.copiesPerParticipant = copies;
             summary.useExpert = expert;
             ASSERT_EQ(read(), items);
-            WriteParticipantsFile(analysis, sums);
+            writeParticipantsFile(analysis, sums);
             std::vector<int> order(static_cast<size_t>(items));
             std::iota(order.begin(), order.end(), 0);
-            ASSERT_TRUE(WriteTreeOrderedFiles(analysis, order));
+            ASSERT_TRUE(writeTreeOrderedFiles(analysis, order));
             files[sums == AgreementSums::Exact ? 0 : 1] = {readUtf16File(names.participantsPath),
                                                            readUtf16File(names.itemsPath)};
         }
@@ -145,7 +145,7 @@ TEST_F(Export, TheParticipantsPassSeesWhatTheReadSaw)
     const QByteArray study = "IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI1\nG\nI2\nI3\n";
     ASSERT_TRUE(surveyText(study));
     ASSERT_EQ(read(), 3);
-    ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+    ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 1, 2}));
     const QString expected = readUtf16File(names.participantsPath);
 
     for (const QByteArray &meanwhile : {QByteArray("IA\nIB\nIC\nPX\nG\nI1\nI2\nI3\n"), QByteArray()}) {
@@ -155,7 +155,7 @@ TEST_F(Export, TheParticipantsPassSeesWhatTheReadSaw)
             QFile::remove(summary.fileName);
         else
             writeBytes(summary.fileName, meanwhile);
-        ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1, 2}));
+        ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 1, 2}));
         EXPECT_EQ(readUtf16File(names.participantsPath), expected);
     }
     EXPECT_TRUE(platform.messages().isEmpty());
@@ -175,7 +175,7 @@ TEST_F(Export, AFileThatCannotBeWrittenLeavesTheEarlierFiles)
     {
         // Room for the small Cards file, not for the Items file with its header.
         const FileSizeLimit full(100);
-        written = WriteAnalysisFiles(analysis, {0, 1});
+        written = writeAnalysisFiles(analysis, {0, 1});
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(platform.messages(),
@@ -185,7 +185,7 @@ TEST_F(Export, AFileThatCannotBeWrittenLeavesTheEarlierFiles)
     for (const QString &target : targets)
         EXPECT_EQ(readBytes(target), "earlier") << target.toStdString();
     EXPECT_EQ(filesIn(dir.path()).size(), 6);
-    EXPECT_FALSE(analysis.inputFile.IsOpen());
+    EXPECT_FALSE(analysis.inputFile.isOpen());
 }
 
 // The UTF-8 copies belong to the set: one that cannot be written keeps every earlier file of
@@ -199,7 +199,7 @@ TEST_F(Export, ACopyThatCannotBeWrittenKeepsAllTenEarlierFiles)
     ASSERT_EQ(read(), 2);
     {
         const FileSizeLimit full(limit);
-        ASSERT_TRUE(WriteAnalysisFiles(analysis, {0, 1}));
+        ASSERT_TRUE(writeAnalysisFiles(analysis, {0, 1}));
     }
 
     QStringList targets;
@@ -213,7 +213,7 @@ TEST_F(Export, ACopyThatCannotBeWrittenKeepsAllTenEarlierFiles)
     bool written = true;
     {
         const FileSizeLimit full(limit);
-        written = WriteAnalysisFiles(analysis, {0, 1});
+        written = writeAnalysisFiles(analysis, {0, 1});
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(platform.texts(),

@@ -9,7 +9,7 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/ParallelRuns.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ImportedDocument.h"
 #include "support/TestFiles.h"
@@ -83,7 +83,7 @@ protected:
 
     // The sub-study of these counted participants, imported as its own raw data file with
     // the study's options and no expert.
-    void importSubStudy(const std::vector<int> &drawn, CSortanaMdiDoc &into) const
+    void importSubStudy(const std::vector<int> &drawn, Document &into) const
     {
         QByteArray file = raw.head;
         for (const int p : drawn)
@@ -100,7 +100,7 @@ protected:
     QByteArray text;
     RawStudy raw;
     QList<QByteArray> counted;
-    CSortanaMdiDoc study;
+    Document study;
 };
 
 // The cards of every join of a tree.
@@ -147,12 +147,12 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
 
     const int participants = int(counted.size());
     std::mt19937_64 generator(seed);
-    std::vector<std::unique_ptr<CSortanaMdiDoc>> trees;
+    std::vector<std::unique_ptr<Document>> trees;
     for (int r = 0; r < replicates; ++r) {
         std::vector<int> drawn;
         for (int i = 0; i < participants; ++i)
             drawn.push_back(int(generator() % quint64(participants)));
-        trees.push_back(std::make_unique<CSortanaMdiDoc>());
+        trees.push_back(std::make_unique<Document>());
         ASSERT_NO_FATAL_FAILURE(importSubStudy(drawn, *trees.back()));
     }
 
@@ -194,7 +194,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
 }
 
 // Pearson's r the plain way, over every pair of cards.
-std::optional<double> countCorrelation(const CSortanaMdiDoc &a, const CSortanaMdiDoc &b)
+std::optional<double> countCorrelation(const Document &a, const Document &b)
 {
     std::vector<double> x;
     std::vector<double> y;
@@ -232,7 +232,7 @@ TEST_P(ImportedReplicates, EachSubSampleCorrelatesAsItsImportedMatrix)
         std::iota(list.begin(), list.end(), 0);
         for (int i = 0; i < point.participants; ++i)
             std::swap(list[std::size_t(i)], list[std::size_t(i) + generator() % quint64(participants - i)]);
-        CSortanaMdiDoc sample;
+        Document sample;
         ASSERT_NO_FATAL_FAILURE(importSubStudy({list.begin(), list.begin() + point.participants}, sample));
         const std::optional<double> r = countCorrelation(sample, study);
         ASSERT_EQ(point.kept, r ? 1 : 0) << point.participants;
@@ -263,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Golden, ImportedReplicates,
 
 TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
 {
-    CSortanaMdiDoc document;
+    Document document;
     QByteArray study = "IA\nIB\nIC\nID\nIE\nIF\nIG\n";
     for (int p = 1; p <= 6; ++p)
         study += "P" + QByteArray::number(p) + "\nG\nI1\nI2\nI3\nG\nI4\nI5\nG\nI6\nI7\nI1\n";
@@ -296,7 +296,7 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
 
 TEST(Resampling, TheSeedDecidesAndCancelStops)
 {
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_NO_FATAL_FAILURE(
         importDocument(readBytes(QStringLiteral(SORTANA_GOLDEN_DIR "/medium/medium.txt")), document));
     const std::optional<TreeSupport> first = computeTreeSupport(document, 40, 3, {});
@@ -388,14 +388,14 @@ TEST(Resampling, CopheneticCorrelation)
 {
     // A and B score 2, A and C 1, B and C 0: A and B meet at 2, C joins them at the mean
     // of 1 and 0, and r = 1.5 / sqrt(2 x 1.5).
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\nP3\nG\nI1\nI3\nG\nI2\n", document,
                                            [](ImportRun &run) { run.setCheckStudyShape(false); }));
     ASSERT_TRUE(copheneticCorrelation(document));
     EXPECT_NEAR(*copheneticCorrelation(document), 1.5 / std::sqrt(3.0), 1e-12);
 
     // A single pair has no correlation.
-    CSortanaMdiDoc pair;
+    Document pair;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\n", pair,
                                            [](ImportRun &run) { run.setCheckStudyShape(false); }));
     EXPECT_FALSE(copheneticCorrelation(pair));

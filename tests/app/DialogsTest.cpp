@@ -1,5 +1,5 @@
-#include "app/CAboutDlg.h"
-#include "app/CPropertiesDlg.h"
+#include "app/AboutDialog.h"
+#include "app/PropertiesDialog.h"
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
@@ -40,7 +40,7 @@ TEST(PropertiesDialog, ShowsTheSummaryReadOnly)
     summary.useSubGroups = true;
     summary.participantCount = 5;
     summary.itemCount = 12;
-    const CPropertiesDlg dialog(summary);
+    const PropertiesDialog dialog(summary);
     EXPECT_EQ(dialog.windowTitle(), u"Properties"_s);
     EXPECT_EQ(dialog.findChild<PathLabel *>(controlName(ControlId::fileName))->path(), summary.fileName);
     EXPECT_EQ(text(dialog, ControlId::fileType), u"Sortana"_s);
@@ -56,7 +56,7 @@ TEST(PropertiesDialog, ShowsTheSummaryReadOnly)
     EXPECT_FALSE(dialog.findChild<QLineEdit *>(controlName(ControlId::copies))->isEnabled());
     EXPECT_EQ(dialog.findChild<QLabel *>(u"copheneticCorrelation"_s), nullptr);
 
-    const CPropertiesDlg withTree(summary, 1.5 / std::sqrt(3.0));
+    const PropertiesDialog withTree(summary, 1.5 / std::sqrt(3.0));
     EXPECT_EQ(withTree.findChild<QLabel *>(u"copheneticCorrelation"_s)->text(),
               u"Cophenetic correlation 0.8660 (how well the tree keeps the pair scores)"_s);
 }
@@ -65,9 +65,9 @@ TEST(PropertiesDialog, SaysWhoIsLeftOutOnlyWhenSomeoneIs)
 {
     StudySummary summary;
     summary.participantCount = 20;
-    const CPropertiesDlg everybody(summary);
+    const PropertiesDialog everybody(summary);
     EXPECT_EQ(everybody.findChild<QLabel *>(u"leftOut"_s), nullptr);
-    const CPropertiesDlg some(summary, std::nullopt, u"2 of 20: P3 (#3), P7 (#7)"_s);
+    const PropertiesDialog some(summary, std::nullopt, u"2 of 20: P3 (#3), P7 (#7)"_s);
     ASSERT_NE(some.findChild<QLabel *>(u"leftOut"_s), nullptr);
     EXPECT_EQ(some.findChild<QLabel *>(u"leftOut"_s)->text(), u"Left out of the analysis: 2 of 20: P3 (#3), P7 (#7)"_s);
 }
@@ -81,11 +81,11 @@ TEST(PropertiesDialog, OlderAndIncompleteSummariesShowNoMaximumScore)
     noCopies.participantCount = 3;
     noCopies.copiesPerParticipant = 0;
     for (const StudySummary *summary : {&older, &noCopies}) {
-        const CPropertiesDlg dialog(*summary);
+        const PropertiesDialog dialog(*summary);
         EXPECT_EQ(text(dialog, ControlId::maximumScore), QString());
         EXPECT_EQ(text(dialog, ControlId::fileType), u"EZSort"_s);
     }
-    const CPropertiesDlg dialog(older);
+    const PropertiesDialog dialog(older);
     EXPECT_EQ(dialog.findChild<PathLabel *>(controlName(ControlId::fileName))->path(),
               u"(Full properties not available for files prior to Sortana V1.1)"_s);
     EXPECT_EQ(text(dialog, ControlId::participants), u"0"_s);
@@ -106,7 +106,7 @@ TEST(PropertiesDialog, NamesTheKindOfInputFile)
     for (const auto &c : cases) {
         StudySummary summary;
         summary.fileType = c.fileType;
-        const CPropertiesDlg dialog(summary);
+        const PropertiesDialog dialog(summary);
         EXPECT_EQ(text(dialog, ControlId::fileType), c.text) << c.fileType;
     }
 }
@@ -114,7 +114,7 @@ TEST(PropertiesDialog, NamesTheKindOfInputFile)
 TEST(AboutDialog, ShowsTheBuiltVersionAndItsWebSiteButtonOpensTheGuide)
 {
     ScriptedPlatform platform;
-    CAboutDlg dialog(platform);
+    AboutDialog dialog(platform);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), u"About Sortana"_s);
     EXPECT_EQ(text(dialog, 1000), u"Sortana Version 1.6.1.0"_s);

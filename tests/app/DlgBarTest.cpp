@@ -1,5 +1,5 @@
-#include "app/CSortanaMdiDlgBar.h"
-#include "document/CSortanaMdiDoc.h"
+#include "app/SettingsBar.h"
+#include "document/Document.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ namespace {
 
 class RecordingView final : public DocumentView {
 public:
-    void OnUpdate(UpdateHint hint) override { hints.push_back(hint); }
+    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
     std::vector<UpdateHint> hints;
 };
 
@@ -37,7 +37,7 @@ protected:
     {
         document.addView(&view);
         bar.setDocument(&document);
-        bar.LoadFromDocument();
+        bar.loadFromDocument();
     }
 
     template <typename Widget = QWidget>
@@ -79,9 +79,9 @@ protected:
         ASSERT_EQ(QApplication::focusWidget(), widget);
     }
 
-    CSortanaMdiDoc document;
+    Document document;
     RecordingView view;
-    CSortanaMdiDlgBar bar;
+    SettingsBar bar;
 };
 
 TEST(ColourTextTest, ShowsRedGreenBlueAndReadsItBack)
@@ -141,26 +141,26 @@ TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
     document.numberOfGroups = 7;
     document.colour1 = 0x0000FF;
     document.colour2 = 0x563412;
-    bar.LoadFromDocument();
+    bar.loadFromDocument();
 
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("13"));
     EXPECT_EQ(groups()->text(), QStringLiteral("7"));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FF0000"));
     EXPECT_EQ(colour2()->text(), QStringLiteral("123456"));
     EXPECT_TRUE(view.hints.empty());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 }
 
 TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
 {
     bar.apply();
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
     EXPECT_EQ(document.fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(document.colour1, 0x0000FFu);
     EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
@@ -171,20 +171,20 @@ TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
         const char *field;
         const char *typed;
         const char *shown;
-        qint32 CSortanaMdiDoc::*setting;
+        qint32 Document::*setting;
     };
     const Case cases[] = {
-        {"fontSize", "150", "99", &CSortanaMdiDoc::fontSize},
-        {"fontSize", "0", "4", &CSortanaMdiDoc::fontSize},
-        {"fontSize", "-3", "4", &CSortanaMdiDoc::fontSize},
-        {"fontSize", "word", "4", &CSortanaMdiDoc::fontSize},
-        {"fontSize", "12pt", "4", &CSortanaMdiDoc::fontSize},
-        {"fontSize", " 36 ", "36", &CSortanaMdiDoc::fontSize},
-        {"fontSize", "123456789012345678901234", "99", &CSortanaMdiDoc::fontSize},
-        {"numberOfGroups", "1", "2", &CSortanaMdiDoc::numberOfGroups},
-        {"numberOfGroups", "abc", "2", &CSortanaMdiDoc::numberOfGroups},
-        {"numberOfGroups", "150", "99", &CSortanaMdiDoc::numberOfGroups},
-        {"numberOfGroups", "5", "5", &CSortanaMdiDoc::numberOfGroups},
+        {"fontSize", "150", "99", &Document::fontSize},
+        {"fontSize", "0", "4", &Document::fontSize},
+        {"fontSize", "-3", "4", &Document::fontSize},
+        {"fontSize", "word", "4", &Document::fontSize},
+        {"fontSize", "12pt", "4", &Document::fontSize},
+        {"fontSize", " 36 ", "36", &Document::fontSize},
+        {"fontSize", "123456789012345678901234", "99", &Document::fontSize},
+        {"numberOfGroups", "1", "2", &Document::numberOfGroups},
+        {"numberOfGroups", "abc", "2", &Document::numberOfGroups},
+        {"numberOfGroups", "150", "99", &Document::numberOfGroups},
+        {"numberOfGroups", "5", "5", &Document::numberOfGroups},
     };
     for (const Case &c : cases) {
         QWidget *field = child(c.field);
@@ -235,7 +235,7 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
     EXPECT_EQ(offered, std::vector<QColor>{QColor(Qt::green)});
     EXPECT_EQ(colour2()->text(), QStringLiteral("0000FF"));
     EXPECT_EQ(document.colour2, 0xFF0000u);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 
     answer.reset();
@@ -268,8 +268,8 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
 TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
 {
     CurrentDialogBar = &bar;
-    document.AttachDialogBar();
-    document.OnCloseDocument();
+    document.attachSettingsBar();
+    document.closeDocument();
     CurrentDialogBar = nullptr;
     ASSERT_EQ(bar.attachedDocument(), nullptr);
 
@@ -278,16 +278,16 @@ TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
     child<QToolButton>("chooseColour1")->click();
     press(groups(), Qt::Key_Up);
     bar.apply();
-    bar.LoadFromDocument();
+    bar.loadFromDocument();
 
-    EXPECT_FALSE(bar.StoreToDocument());
+    EXPECT_FALSE(bar.storeToDocument());
     EXPECT_EQ(colour1()->text(), QStringLiteral("FF0000")) << "the chooser still writes its field";
     EXPECT_EQ(groups()->text(), QStringLiteral("3")) << "the spin still steps";
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("30")) << "no load without a document";
     EXPECT_EQ(document.fontSize, 12);
-    EXPECT_EQ(document.colour1, CSortanaMdiDoc::white);
+    EXPECT_EQ(document.colour1, Document::white);
     EXPECT_EQ(document.numberOfGroups, 2);
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(view.hints.empty());
 }
 
@@ -306,7 +306,7 @@ TEST_F(DlgBarTest, FontNameSelectsTheFirstFamilyItBegins)
 {
     const QStringList families = latinScalableFontFamilies();
     document.fontName = families.constLast().left(3).toLower();
-    bar.LoadFromDocument();
+    bar.loadFromDocument();
     const QString firstMatch = *std::find_if(families.cbegin(), families.cend(), [&](const QString &f) {
         return f.startsWith(document.fontName, Qt::CaseInsensitive);
     });
@@ -314,7 +314,7 @@ TEST_F(DlgBarTest, FontNameSelectsTheFirstFamilyItBegins)
     EXPECT_EQ(fontName()->currentText(), firstMatch);
     bar.apply();
     EXPECT_EQ(document.fontName, firstMatch);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
 }
 
 TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
@@ -324,18 +324,18 @@ TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
     const int substituteEntry = fontName()->findText(substitute, Qt::MatchFixedString);
     ASSERT_GE(substituteEntry, 0) << "the platform should fall back to an installed family";
     document.fontName = missing;
-    bar.LoadFromDocument();
+    bar.loadFromDocument();
 
     EXPECT_EQ(fontName()->currentIndex(), substituteEntry);
     EXPECT_EQ(fontName()->currentText(), missing);
     bar.apply();
     EXPECT_EQ(document.fontName, missing);
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 
     // Choosing from the list is the user's change: it replaces the name.
     press(fontName(), substituteEntry == 0 ? Qt::Key_Down : Qt::Key_Up);
     EXPECT_EQ(document.fontName, fontName()->itemText(fontName()->currentIndex()));
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
 
@@ -399,7 +399,7 @@ TEST_F(DlgBarTest, ChoosingASizeFromTheListApplies)
 {
     press(fontSize(), Qt::Key_Down);
     EXPECT_EQ(document.fontSize, 14);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 }
 

@@ -1,9 +1,9 @@
-#include "app/CImportExportWizard.h"
+#include "app/ImportWizard.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentTemplate.h"
 #include "app/Resources.h"
 #include "cli/CliRunner.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -41,16 +41,16 @@ protected:
     void TearDown() override { PendingImportPath.clear(); }
 
     // Answers the wizard once it is up, as a user would.
-    int runImport(const std::function<void(CImportExportWizard &)> &answer)
+    int runImport(const std::function<void(ImportWizard &)> &answer)
     {
         QTimer::singleShot(0, [&] {
-            auto *wizard = dynamic_cast<CImportExportWizard *>(QApplication::activeModalWidget());
+            auto *wizard = dynamic_cast<ImportWizard *>(QApplication::activeModalWidget());
             ASSERT_NE(wizard, nullptr);
             answer(*wizard);
             if (wizard->isVisible())
                 wizard->reject();
         });
-        return OnImportExport(document, context);
+        return importStudy(document, context);
     }
 
     QTemporaryDir dir;
@@ -60,10 +60,10 @@ protected:
     QAction importCommand;
     int importsPosted = 0;
     CommandContext context{platform, documentTemplate, nullptr, &importCommand};
-    CSortanaMdiDoc document;
+    Document document;
 };
 
-void finishWith(CImportExportWizard &wizard, bool openCsv)
+void finishWith(ImportWizard &wizard, bool openCsv)
 {
     wizard.next();
     wizard.next();
@@ -73,19 +73,19 @@ void finishWith(CImportExportWizard &wizard, bool openCsv)
 
 TEST_F(ImportCommandTest, ImportFillsANamedModifiedDocumentAndWritesWhatTheCliWrites)
 {
-    OnNewDocument(document, context);
-    EXPECT_FALSE(OnUpdateProperties(document));
-    EXPECT_FALSE(OnUpdateSave(document));
+    newDocument(document, context);
+    EXPECT_FALSE(canShowProperties(document));
+    EXPECT_FALSE(canSave(document));
     PendingImportPath = input;
-    ASSERT_EQ(runImport([](CImportExportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
+    ASSERT_EQ(runImport([](ImportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
 
     EXPECT_TRUE(document.hasStudy());
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(document.title, u"small-study"_s);
     EXPECT_EQ(document.pathName, dir.filePath(u"small-study.klus"_s));
     EXPECT_FALSE(QFile::exists(document.pathName));
-    EXPECT_TRUE(OnUpdateProperties(document));
-    EXPECT_TRUE(OnUpdateSave(document));
+    EXPECT_TRUE(canShowProperties(document));
+    EXPECT_TRUE(canSave(document));
     EXPECT_EQ(PendingImportPath, input);
     EXPECT_TRUE(platform.messages().isEmpty());
 
@@ -107,7 +107,7 @@ TEST_F(ImportCommandTest, FilesThatCannotBeOpenedAreReportedOnceWithTheirFolder)
 {
     platform.setCanOpen(false);
     PendingImportPath = input;
-    ASSERT_EQ(runImport([](CImportExportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
+    ASSERT_EQ(runImport([](ImportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
     EXPECT_EQ(platform.opened().size(), 5);
     ASSERT_EQ(platform.messages().size(), 1);
     const ScriptedPlatform::Message &message = platform.messages().constFirst();
@@ -119,15 +119,15 @@ TEST_F(ImportCommandTest, FilesThatCannotBeOpenedAreReportedOnceWithTheirFolder)
 
 TEST_F(ImportCommandTest, CancelLeavesAnEmptyDocumentWithoutAPath)
 {
-    OnNewDocument(document, context);
+    newDocument(document, context);
     const QString title = document.title;
     EXPECT_TRUE(title.startsWith(u"Untitled"_s));
     PendingImportPath = input;
-    EXPECT_EQ(runImport([](CImportExportWizard &wizard) { wizard.next(); }), QDialog::Rejected);
+    EXPECT_EQ(runImport([](ImportWizard &wizard) { wizard.next(); }), QDialog::Rejected);
     EXPECT_FALSE(document.hasStudy());
     EXPECT_EQ(document.title, title);
     EXPECT_TRUE(document.pathName.isEmpty());
-    EXPECT_FALSE(OnUpdateProperties(document));
+    EXPECT_FALSE(canShowProperties(document));
     // The input chosen before cancelling is offered again next time.
     EXPECT_EQ(PendingImportPath, input);
     EXPECT_TRUE(platform.opened().isEmpty());
@@ -136,12 +136,12 @@ TEST_F(ImportCommandTest, CancelLeavesAnEmptyDocumentWithoutAPath)
 TEST_F(ImportCommandTest, CancelKeepsAStudyAndItsName)
 {
     PendingImportPath = input;
-    runImport([](CImportExportWizard &wizard) { finishWith(wizard, false); });
+    runImport([](ImportWizard &wizard) { finishWith(wizard, false); });
     ASSERT_TRUE(document.hasStudy());
     EXPECT_TRUE(platform.opened().isEmpty());
     const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
     const QString path = document.pathName;
-    EXPECT_EQ(runImport([](CImportExportWizard &) {}), QDialog::Rejected);
+    EXPECT_EQ(runImport([](ImportWizard &) {}), QDialog::Rejected);
     EXPECT_EQ(document.clusterTree, tree);
     EXPECT_EQ(document.pathName, path);
     EXPECT_EQ(document.title, u"small-study"_s);
@@ -149,12 +149,12 @@ TEST_F(ImportCommandTest, CancelKeepsAStudyAndItsName)
 
 TEST_F(ImportCommandTest, NewAndOpeningADataFilePostTheImport)
 {
-    OnNewDocument(document, context);
+    newDocument(document, context);
     EXPECT_EQ(importsPosted, 0);   // not before the new window is up
     QCoreApplication::processEvents();
     EXPECT_EQ(importsPosted, 1);
 
-    CSortanaMdiDoc other;
+    Document other;
     EXPECT_EQ(openByType(other, input, context), OpenOutcome::ImportRequested);
     EXPECT_EQ(PendingImportPath, input);
     EXPECT_TRUE(other.pathName.isEmpty());
@@ -169,7 +169,7 @@ TEST_F(ImportCommandTest, OpeningADocumentFileInAnyCaseLoadsIt)
     writeBytes(path, readBytes(u"" SORTANA_GOLDEN_DIR "/medium/expected/medium.klus"_s));
     EXPECT_EQ(openByType(document, path, context), OpenOutcome::Loaded);
     EXPECT_TRUE(document.hasStudy());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     QCoreApplication::processEvents();
     EXPECT_EQ(importsPosted, 0);
     EXPECT_TRUE(PendingImportPath.isEmpty());

@@ -1,18 +1,18 @@
 #include "analysis/ClusterTree.h"
-#include "app/CImportExportWizard.h"
-#include "app/CMainFrame.h"
-#include "app/CSortanaMdiDlgBar.h"
+#include "app/ImportWizard.h"
+#include "app/MainWindow.h"
+#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "cli/CliRunner.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 #include "drawing/DendrogramLayout.h"
 #include "views/MatrixView.h"
 #include "views/ParticipantsView.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
@@ -61,7 +61,7 @@ protected:
         frame->show();
         // Every import wizard that comes up is noted with its step 1 input, then cancelled.
         QObject::connect(&wizardWatch, &QTimer::timeout, [this] {
-            if (auto *wizard = dynamic_cast<CImportExportWizard *>(QApplication::activeModalWidget())) {
+            if (auto *wizard = dynamic_cast<ImportWizard *>(QApplication::activeModalWidget())) {
                 wizardInputs << wizard->findChild<QLineEdit *>(controlName(ControlId::inputFile))->text();
                 wizard->reject();
             }
@@ -124,7 +124,7 @@ protected:
     QTemporaryDir dir;
     QSettings settings{dir.filePath(u"settings.ini"_s), QSettings::IniFormat};
     ScriptedPlatform platform;
-    std::unique_ptr<CMainFrame> frame = std::make_unique<CMainFrame>(platform, settings);
+    std::unique_ptr<MainWindow> frame = std::make_unique<MainWindow>(platform, settings);
     QTimer wizardWatch;
     QStringList wizardInputs;
 };
@@ -163,14 +163,14 @@ TEST_F(MainFrameTest, FilesAreRoutedByType)
         QString path;
         bool loaded;
     } cases[] = {{document, true}, {data, false}, {missing, false}};
-    const std::function<void(CMainFrame &, const QString &)> routes[] = {
-        [](CMainFrame &f, const QString &path) { f.openFile(path); },
-        [](CMainFrame &f, const QString &path) { f.dropFiles({path}); },
-        [](CMainFrame &f, const QString &path) { EXPECT_TRUE(f.executeRequest(SingleInstance::openRequest(path))); },
+    const std::function<void(MainWindow &, const QString &)> routes[] = {
+        [](MainWindow &f, const QString &path) { f.openFile(path); },
+        [](MainWindow &f, const QString &path) { f.dropFiles({path}); },
+        [](MainWindow &f, const QString &path) { EXPECT_TRUE(f.executeRequest(SingleInstance::openRequest(path))); },
     };
     for (const auto &route : routes) {
         for (const auto &c : cases) {
-            frame = std::make_unique<CMainFrame>(platform, settings);
+            frame = std::make_unique<MainWindow>(platform, settings);
             wizardInputs.clear();
             PendingImportPath.clear();
             route(*frame, c.path);
@@ -194,7 +194,7 @@ TEST_F(MainFrameTest, TheFirstDroppedFileDecides)
     EXPECT_EQ(frame->frames().size(), 3);
     EXPECT_EQ(wizardInputs, QStringList{data});
 
-    frame = std::make_unique<CMainFrame>(platform, settings);
+    frame = std::make_unique<MainWindow>(platform, settings);
     wizardInputs.clear();
     frame->dropFiles({data, first});
     settle();
@@ -461,7 +461,7 @@ TEST_F(MainFrameTest, ExportReportWritesTheActiveDocumentsReport)
     ASSERT_EQ(cli.status, 0);
     EXPECT_EQ(offered, QStringList{dir.filePath(u"study-report.html"_s)});
     EXPECT_EQ(readBytes(dir.filePath(u"report.html"_s)), readBytes(dir.filePath(u"cli.html"_s)));
-    EXPECT_FALSE(frame->activeFrame()->document().IsModified());
+    EXPECT_FALSE(frame->activeFrame()->document().isModified());
 
     // Cancelled, nothing is written; a folder that is not there is told of.
     const QStringList before = filesIn(dir.path());
@@ -534,7 +534,7 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
     EXPECT_FALSE(names.isChecked());
     names.trigger();
     EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
-    EXPECT_TRUE(frame->activeFrame()->document().IsModified());
+    EXPECT_TRUE(frame->activeFrame()->document().isModified());
 
     frame->action(CommandId::categoriesWindow)->trigger();
     settle();
@@ -562,7 +562,7 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
 TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
 {
     ASSERT_NO_FATAL_FAILURE(openImportedStudy());
-    CSortanaMdiDoc &document = frame->activeFrame()->document();
+    Document &document = frame->activeFrame()->document();
     QAction &support = *frame->action(CommandId::joinSupport);
     EXPECT_FALSE(support.isEnabled());
     const auto acceptOptions = [] {
@@ -610,7 +610,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     EXPECT_FALSE(scale.isEnabled());
     const QString hiddenPath = documentFile(u"hidden.klus"_s);
     {
-        CSortanaMdiDoc document;
+        Document document;
         ASSERT_TRUE(openDocumentFile(document, hiddenPath, platform));
         document.showSimilarityScale = false;
         ASSERT_TRUE(saveDocumentFile(document, hiddenPath, platform));
@@ -629,15 +629,15 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
 
     scale.trigger();
     settle();
-    CSortanaMdiDoc &document = shown->document();
+    Document &document = shown->document();
     EXPECT_FALSE(document.showSimilarityScale);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
     // The other document keeps its own.
     EXPECT_FALSE(hidden->document().showSimilarityScale);
-    EXPECT_FALSE(hidden->document().IsModified());
+    EXPECT_FALSE(hidden->document().isModified());
     frame->action(CommandId::fileSave)->trigger();
-    CSortanaMdiDoc saved;
+    Document saved;
     ASSERT_TRUE(openDocumentFile(saved, document.pathName, platform));
     EXPECT_FALSE(saved.showSimilarityScale);
 
@@ -666,7 +666,7 @@ TEST_F(MainFrameTest, ClosingAModifiedDocumentAsksToSave)
 {
     const QString path = documentFile(u"study.klus"_s);
     frame->openFile(path);
-    frame->activeFrame()->document().SetModifiedFlag(true);
+    frame->activeFrame()->document().setModified(true);
     const QByteArray before = readBytes(path);
 
     platform.script({MessageAnswer::Cancel});
@@ -694,7 +694,7 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
     frame->action(CommandId::fileSaveAs)->trigger();
     // The document as it stands: its window has laid it out, which settled the drawing's height.
     ArchiveWriter expected;
-    frame->activeFrame()->document().Serialize(expected);
+    frame->activeFrame()->document().serialize(expected);
     EXPECT_EQ(readBytes(copy + u".klus"_s), expected.bytes());
     EXPECT_EQ(frame->activeFrame()->windowTitle(), u"copy.klus[*]"_s);
     EXPECT_EQ(frame->recentFiles().paths().constFirst(), copy + u".klus"_s);
@@ -706,7 +706,7 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
     // the document area.
     const QString tall = documentFile(u"tall.klus"_s);
     {
-        CSortanaMdiDoc document;
+        Document document;
         ASSERT_TRUE(openDocumentFile(document, tall, platform));
         document.drawingSize.cy = 30000;
         document.fontSize = 36;
@@ -801,7 +801,7 @@ TEST_F(MainFrameTest, TheMainWindowsPlaceAndThePrintScalingAreRemembered)
     settle();
     const QRect placed = frame->geometry();
     frame->close();
-    frame = std::make_unique<CMainFrame>(platform, settings);
+    frame = std::make_unique<MainWindow>(platform, settings);
     EXPECT_EQ(frame->geometry().size(), placed.size());
     EXPECT_EQ(frame->printScaling(), PrintScaling::FitToOnePage);
     EXPECT_TRUE(frame->action(CommandId::printFitToOnePage)->isChecked());
@@ -839,7 +839,7 @@ TEST_F(MainFrameTest, CopyGroupsAndFindWorkOnTheActiveDocument)
 TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)
 {
     for (const QSize mainSize : {QSize(1000, 760), QSize(420, 330)}) {
-        frame = std::make_unique<CMainFrame>(platform, settings);
+        frame = std::make_unique<MainWindow>(platform, settings);
         frame->resize(mainSize);
         frame->show();
         for (int i = 1; i <= 4; ++i)

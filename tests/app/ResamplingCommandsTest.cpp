@@ -1,7 +1,7 @@
 #include "app/ResamplingCommands.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 
@@ -63,7 +63,7 @@ protected:
         });
     }
 
-    CSortanaMdiDoc document;
+    Document document;
     ScriptedPlatform platform;
     QWidget window;
 };
@@ -79,7 +79,7 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     earlierAdequacy.subsets = 10;
     document.treeSupport = earlierSupport;
     document.adequacy = earlierAdequacy;
-    document.SetModifiedFlag(false);
+    document.setModified(false);
 
     cancelSoon();
     EXPECT_FALSE(checkStability(document, {mostResamplingCount, 3}, platform, &window));
@@ -89,18 +89,18 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     EXPECT_EQ(document.treeSupport, earlierSupport);
     EXPECT_EQ(document.adequacy, earlierAdequacy);
     EXPECT_FALSE(document.showJoinSupport);
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 
 TEST_F(ResamplingCommands, AFinishedRunIsKeptShownAndMarksTheDocument)
 {
-    document.SetModifiedFlag(false);
+    document.setModified(false);
     ASSERT_TRUE(checkStability(document, {20, 5}, platform, &window));
     ASSERT_TRUE(document.treeSupport);
     EXPECT_EQ(document.treeSupport, computeTreeSupport(document, 20, 5, {}));
     EXPECT_TRUE(document.showJoinSupport);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
 
     ASSERT_TRUE(checkEnoughParticipants(document, {10, 5}, platform, &window));
     EXPECT_EQ(document.adequacy, computeAdequacy(document, 10, 5, {}));

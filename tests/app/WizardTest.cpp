@@ -1,4 +1,4 @@
-#include "app/CImportExportWizard.h"
+#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
@@ -86,7 +86,7 @@ protected:
     ScriptedPlatform platform;
     QTemporaryDir settingsDir;
     QSettings settings{settingsDir.filePath(u"settings.ini"_s), QSettings::IniFormat};
-    CImportExportWizard wizard{platform, nullptr, &settings};
+    ImportWizard wizard{platform, nullptr, &settings};
 };
 
 TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
@@ -111,11 +111,11 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
     for (const auto &c : cases) {
         platform.clear();
         openStudy(c.input);
-        EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep) << c.message.toStdString();
+        EXPECT_EQ(wizard.currentId(), ImportWizard::OpenStep) << c.message.toStdString();
         EXPECT_EQ(platform.texts(), QStringList{c.message});
         EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), c.input);
     }
-    EXPECT_EQ(wizard.GetInputPath(), QString());
+    EXPECT_EQ(wizard.inputPath(), QString());
 }
 
 TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
@@ -127,7 +127,7 @@ TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
 
     const QString path = write(study(3, false));
     openStudy(path);
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(wizard.windowTitle(), u"Import and Export - Step 2 of 3"_s);
     wizard.back();
     EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), path);
@@ -136,7 +136,7 @@ TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
 TEST_F(WizardTest, StepTwoShowsTheSurveyAndTheMaximumScore)
 {
     openStudy(write(study(9, true)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(control<PathLabel>(ControlId::fileName).path(), dir.filePath(u"study.txt"_s));
     EXPECT_EQ(text(ControlId::fileType), u"Sortana"_s);
     EXPECT_EQ(text(ControlId::features), u"Quality of fit, Sub-groups"_s);
@@ -162,7 +162,7 @@ TEST_F(WizardTest, StepTwoShowsTheSurveyAndTheMaximumScore)
 TEST_F(WizardTest, StepTwoLinksToTheOptionsInTheGuide)
 {
     openStudy(write(study(3, true)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     auto &link = control<QLabel>(ControlId::optionsHelp);
     EXPECT_TRUE(link.isVisible());
     EXPECT_TRUE(link.text().contains(u">What do these options mean?<"_s));
@@ -195,10 +195,10 @@ TEST_F(WizardTest, KeepsOneWidthOverItsSteps)
 {
     const int width = wizard.width();
     openStudy(write(study(3, true)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(wizard.width(), width);
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::FinishStep);
     EXPECT_EQ(wizard.width(), width);
     wizard.back();
     wizard.back();
@@ -274,7 +274,7 @@ TEST_F(WizardTableTest, StepTwoShowsHowATableIsReadAndHidesThatForRawData)
     const int width = wizard.width();
     for (const auto &c : cases) {
         openStudy(write(c.text, QString::fromLatin1(c.name)));
-        ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << c.name << platform.texts().join(u'|').toStdString();
+        ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep) << c.name << platform.texts().join(u'|').toStdString();
         EXPECT_EQ(text(ControlId::fileType), c.fileType) << c.name;
         EXPECT_EQ(text(ControlId::participants), QString::number(c.participants)) << c.name;
         EXPECT_EQ(text(ControlId::itemNames), QString::number(c.items)) << c.name;
@@ -294,7 +294,7 @@ TEST_F(WizardTableTest, StepTwoShowsHowATableIsReadAndHidesThatForRawData)
     EXPECT_TRUE(platform.messages().isEmpty());
 
     openStudy(write(study(3, false)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(text(ControlId::fileType), u"Sortana"_s);
     EXPECT_FALSE(tableShown());
     EXPECT_FALSE(wizard.run().tableOptions().has_value());
@@ -307,7 +307,7 @@ TEST_F(WizardTableTest, ChangingTheReadingSurveysAgainAndAReadingThatFailsIsUndo
                                "P2,Apple,Sweet,Food\nP2,Carrot,Root,Garden\nP2,Plum,Sweet,Garden\n",
                                u"study.csv"_s);
     openStudy(path);
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(summary().groupCount, 4);
     control<QLineEdit>(ControlId::copies).setText(u"2"_s);
 
@@ -350,13 +350,13 @@ TEST_F(WizardTableTest, ChangingTheReadingSurveysAgainAndAReadingThatFailsIsUndo
     wizard.button(QWizard::FinishButton)->click();
     EXPECT_EQ(wizard.result(), QDialog::Accepted) << platform.texts().join(u'|').toStdString();
     EXPECT_EQ(wizard.run().itemCount(), 3);
-    EXPECT_EQ(wizard.GetInputPath(), path);
+    EXPECT_EQ(wizard.inputPath(), path);
 }
 
 TEST_F(WizardTableTest, AHeaderlessExportIsReadAsItsCellsTellAndShowsTheRolesFound)
 {
     openStudy(QDir(QStringLiteral(SORTANA_TABLES_DIR)).filePath(u"export-headerless.csv"_s));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
     EXPECT_TRUE(platform.messages().isEmpty());
     expectReading(shown(), {0, false, {0, 2, 1, 3, -1}}, "export");
     const auto &preview = control<QTableWidget>(ControlId::tablePreview);
@@ -375,7 +375,7 @@ TEST_F(WizardTableTest, ColumnsTheCellsCannotTellAreAskedFor)
     EXPECT_EQ(platform.texts(),
               QStringList{u"The columns of this table could not be told apart.\n"
                           u"Choose its participant, card and category columns on the next step."_s});
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     expectReading(shown(), {0, false, {0, 1, -1, 2, -1}}, "by position");
 }
 
@@ -397,7 +397,7 @@ TEST_F(WizardTableTest, TheParticipantColumnIsChosenOnStepTwoFromTheHeadings)
     for (const auto &c : cases) {
         platform.clear();
         openStudy(c.path);
-        ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << c.what;
+        ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep) << c.what;
         EXPECT_EQ(platform.texts(), c.messages) << c.what;
         QComboBox &participant = column(ControlId::participantColumn);
         QStringList headings;
@@ -464,7 +464,7 @@ TEST_F(WizardTest, TheAnalysisFilesGoToTheFolderChosenOnStepOne)
     EXPECT_EQ(control<QLineEdit>(ControlId::outputFolder).text(), QDir::toNativeSeparators(other.path()));
 
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
     wizard.next();
     EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText().split(u'\n', Qt::SkipEmptyParts),
               analysisFiles(other.path(), u"study"_s));
@@ -484,7 +484,7 @@ TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
 
     platform.script({MessageAnswer::Cancel});
     openStudy(input);
-    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    EXPECT_EQ(wizard.currentId(), ImportWizard::OpenStep);
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages().front(),
               (ScriptedPlatform::Message{refusal, MessageIcon::Exclamation, MessageButtons::ChooseFolderCancel}));
@@ -493,7 +493,7 @@ TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
     platform.clear();
     platform.script({MessageAnswer::ChooseFolder});
     wizard.next();
-    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    EXPECT_EQ(wizard.currentId(), ImportWizard::OpenStep);
     EXPECT_EQ(platform.texts(), QStringList{refusal});
 
     // A folder that cannot be written either is refused in turn; then one that can.
@@ -504,7 +504,7 @@ TEST_F(WizardTest, AnUnwritableFolderIsFoundOnStepOneAndAnotherCanBeChosen)
     platform.script({MessageAnswer::ChooseFolder, MessageAnswer::ChooseFolder});
     platform.scriptFolders({unwritable.path(), writable.path()});
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(platform.texts(),
               (QStringList{refusal,
                            u"The folder "_s + QDir::toNativeSeparators(unwritable.path())
@@ -523,7 +523,7 @@ TEST_F(WizardTest, AFileGivenAsTheFolderIsRefusedOnStepOne)
     control<QLineEdit>(ControlId::outputFolder).setText(notes);
     platform.script({MessageAnswer::Cancel});
     wizard.next();
-    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OpenStep);
+    EXPECT_EQ(wizard.currentId(), ImportWizard::OpenStep);
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(
         platform.messages().front(),
@@ -536,7 +536,7 @@ TEST_F(WizardTest, AFileGivenAsTheFolderIsRefusedOnStepOne)
     platform.script({MessageAnswer::ChooseFolder});
     platform.scriptFolders({other.path()});
     wizard.next();
-    EXPECT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
+    EXPECT_EQ(wizard.currentId(), ImportWizard::OptionsStep) << platform.texts().join(u'|').toStdString();
     EXPECT_EQ(readBytes(notes), "kept");
 }
 
@@ -552,7 +552,7 @@ TEST_F(WizardTest, StepsOneAndThreeNameTheAnalysisFilesThatWillBeReplaced)
     EXPECT_TRUE(existing().isVisible());
     wizard.next();
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::FinishStep);
     auto *finishPage = wizard.currentPage();
     EXPECT_EQ(finishPage->findChild<QLabel *>(controlName(ControlId::existingFiles))->text(), replaced);
 
@@ -591,7 +591,7 @@ TEST_F(WizardTest, TheUtf8CopiesAreRememberedAndListed)
     ASSERT_EQ(wizard.result(), QDialog::Accepted);
     EXPECT_TRUE(wizard.run().utf8CsvCopies());
 
-    CImportExportWizard next(platform, nullptr, &settings);
+    ImportWizard next(platform, nullptr, &settings);
     next.show();
     next.findChild<QLineEdit *>(controlName(ControlId::inputFile))->setText(input);
     EXPECT_EQ(existing(next), copyReplaced);
@@ -601,7 +601,7 @@ TEST_F(WizardTest, TheUtf8CopiesAreRememberedAndListed)
     EXPECT_TRUE(nextBox->isChecked());
     nextBox->setChecked(false);
     next.reject();
-    EXPECT_TRUE(CImportExportWizard(platform, nullptr, &settings).run().utf8CsvCopies());
+    EXPECT_TRUE(ImportWizard(platform, nullptr, &settings).run().utf8CsvCopies());
 }
 
 TEST(PathElision, ShortensTheFolderNeverTheFileName)
@@ -645,7 +645,7 @@ TEST_F(WizardTest, StepTwoShowsALongPathWithItsFileNameWhole)
     ASSERT_TRUE(QDir(dir.path()).mkpath(deep));
     const QString path = write(study(3, false), deep + u"/the study itself.txt"_s);
     openStudy(path);
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     const PathLabel &label = control<PathLabel>(ControlId::fileName);
     EXPECT_EQ(label.toolTip(), path);
     EXPECT_TRUE(label.text().endsWith(u"/the study itself.txt"_s)) << label.text().toStdString();
@@ -656,7 +656,7 @@ TEST_F(WizardTest, StepTwoShowsALongPathWithItsFileNameWhole)
 TEST_F(WizardTest, PlainStudyShowsNoFeaturesAndOneParticipantDisablesTheExpert)
 {
     openStudy(write(study(1, false)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(text(ControlId::features), QString());
     EXPECT_FALSE(control<QCheckBox>(ControlId::useExpert).isEnabled());
     EXPECT_FALSE(control<QCheckBox>(ControlId::useFit).isChecked());
@@ -665,7 +665,7 @@ TEST_F(WizardTest, PlainStudyShowsNoFeaturesAndOneParticipantDisablesTheExpert)
 TEST_F(WizardTest, CopiesOutsideOneToTenAreRefused)
 {
     openStudy(write(study(3, true)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     const struct {
         QString copies;
         bool accepted;
@@ -685,7 +685,7 @@ TEST_F(WizardTest, CopiesOutsideOneToTenAreRefused)
 
         platform.clear();
         wizard.next();
-        EXPECT_EQ(wizard.currentId(), c.accepted ? CImportExportWizard::FinishStep : CImportExportWizard::OptionsStep)
+        EXPECT_EQ(wizard.currentId(), c.accepted ? ImportWizard::FinishStep : ImportWizard::OptionsStep)
             << c.copies.toStdString();
         EXPECT_EQ(platform.texts(), c.accepted ? QStringList() : QStringList{copiesMessage});
         if (c.accepted) {
@@ -704,7 +704,7 @@ TEST_F(WizardTest, NextFromStepOneAgainResetsTheOptions)
     EXPECT_EQ(summary().copiesPerParticipant, 4);
     wizard.back();
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     EXPECT_EQ(control<QLineEdit>(ControlId::copies).text(), u"1"_s);
     EXPECT_TRUE(control<QCheckBox>(ControlId::useFit).isChecked());
     EXPECT_FALSE(control<QCheckBox>(ControlId::useExpert).isChecked());
@@ -732,7 +732,7 @@ TEST_F(WizardTest, ResetReturnsTheBoxesToWhatTheSurveyFound)
 TEST_F(WizardTest, ClickingAnOptionAfterBadCopiesTellsOnceAndTakesEffect)
 {
     openStudy(write(study(3, true)));
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::OptionsStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::OptionsStep);
     wizard.activateWindow();
     QApplication::setActiveWindow(&wizard);
     QLineEdit &copies = control<QLineEdit>(ControlId::copies);
@@ -783,7 +783,7 @@ TEST_F(WizardTest, FinishWithAReaderErrorStaysOnStepThree)
     const QString input = write(readBytes(u"" SORTANA_GOLDEN_DIR "/cancelled/cancelled.txt"_s), u"cancelled.txt"_s);
     openStudy(input);
     wizard.next();
-    ASSERT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    ASSERT_EQ(wizard.currentId(), ImportWizard::FinishStep);
     const QString list = control<QPlainTextEdit>(ControlId::exportList).toPlainText();
     EXPECT_EQ(list.split(u'\n', Qt::SkipEmptyParts),
               (QStringList{dir.filePath(u"cancelled-Cards.csv"_s), dir.filePath(u"cancelled-Items.csv"_s),
@@ -793,7 +793,7 @@ TEST_F(WizardTest, FinishWithAReaderErrorStaysOnStepThree)
     platform.script({MessageAnswer::Cancel});
     wizard.button(QWizard::FinishButton)->click();
     EXPECT_TRUE(wizard.isVisible());
-    EXPECT_EQ(wizard.currentId(), CImportExportWizard::FinishStep);
+    EXPECT_EQ(wizard.currentId(), ImportWizard::FinishStep);
     EXPECT_EQ(platform.texts(), QStringList{u"Warning - duplicate item found at line 18 (participant id P1b)"_s});
     EXPECT_EQ(control<QPlainTextEdit>(ControlId::exportList).toPlainText(), list);
     EXPECT_EQ(platform.busyDepth(), 0);
@@ -815,7 +815,7 @@ TEST_F(WizardTest, FinishReadsAndClusters)
     EXPECT_EQ(wizard.run().itemCount(), 2);
     EXPECT_NE(wizard.run().clusterAnalysis().root(), nullptr);
     EXPECT_TRUE(wizard.openCsvOnCompletion);
-    EXPECT_EQ(wizard.GetInputPath(), dir.filePath(u"study.txt"_s));
+    EXPECT_EQ(wizard.inputPath(), dir.filePath(u"study.txt"_s));
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 

@@ -1,7 +1,7 @@
 // sortana-cli render: the similarity scale as the document keeps it unless the command line
 // says otherwise, and PNG pictures at the resolution asked for.
 #include "cli/CliRunner.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -32,7 +32,7 @@ TEST(RenderCli, TheScaleFollowsTheDocumentUnlessTheCommandLineSaysOtherwise)
     // The golden document holds no block, so it shows the scale; a copy saved with it off.
     const QString hidden = dir.filePath(u"hidden.klus"_s);
     {
-        CSortanaMdiDoc document;
+        Document document;
         ScriptedPlatform platform;
         ASSERT_TRUE(openDocumentFile(document, workedExample, platform));
         document.showSimilarityScale = false;

@@ -1,4 +1,4 @@
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
@@ -34,11 +34,11 @@ QByteArray studyWithGroups(const std::vector<int> &groupsPerParticipant)
 }
 
 struct RecordingView : DocumentView {
-    void OnUpdate(UpdateHint hint) override { hints.push_back(hint); }
+    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
     std::vector<UpdateHint> hints;
 };
 
-TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
+TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
 {
     const std::pair<std::vector<int>, int> cases[] = {{{5, 6, 8}, 6}, {{3, 4}, 4}, {{1, 1, 2}, 1}};
     for (const auto &[groups, expectedGroups] : cases) {
@@ -51,11 +51,11 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
 
-        CSortanaMdiDoc document;
+        Document document;
         RecordingView view;
         document.addView(&view);
         document.fontSize = 20;
-        ASSERT_TRUE(document.CompleteImport(run));
+        ASSERT_TRUE(document.completeImport(run));
         EXPECT_TRUE(platform.messages().isEmpty());
         EXPECT_EQ(document.numberOfGroups, expectedGroups);
         EXPECT_EQ(document.totalGroups, std::accumulate(groups.begin(), groups.end(), 0));
@@ -67,7 +67,7 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.summary->fileName, input);
         EXPECT_EQ(document.itemAverageFit->size(), 2u);
         EXPECT_EQ(document.fontSize, 20);
-        EXPECT_TRUE(document.IsModified());
+        EXPECT_TRUE(document.isModified());
         EXPECT_EQ(document.title, u"Card Sort.Data"_s);
         EXPECT_EQ(document.pathName, dir.filePath(u"Card Sort.Data.klus"_s));
         EXPECT_FALSE(QFileInfo::exists(document.pathName));
@@ -75,7 +75,7 @@ TEST(CompleteImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
     }
 }
 
-TEST(CompleteImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
+TEST(completeImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
 {
     QTemporaryDir dir;
     const QString input = dir.filePath(u"study.txt"_s);
@@ -87,8 +87,8 @@ TEST(CompleteImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
     run.setOutputFolder(other);
     ASSERT_TRUE(run.chooseInput(input));
     ASSERT_TRUE(run.finish());
-    CSortanaMdiDoc document;
-    ASSERT_TRUE(document.CompleteImport(run));
+    Document document;
+    ASSERT_TRUE(document.completeImport(run));
     EXPECT_EQ(document.pathName, QDir(other).filePath(u"study.klus"_s));
     EXPECT_EQ(filesIn(other),
               (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
@@ -96,30 +96,30 @@ TEST(CompleteImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
     EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
 }
 
-TEST(CompleteImport, TheDialogBarFollowsTheDocument)
+TEST(completeImport, TheDialogBarFollowsTheDocument)
 {
-    CSortanaMdiDoc document;
-    document.AttachDialogBar();
+    Document document;
+    document.attachSettingsBar();
     EXPECT_EQ(document.dialogBar, nullptr);
 
     RecordingBar bar;
     CurrentDialogBar = &bar;
-    document.AttachDialogBar();
+    document.attachSettingsBar();
     EXPECT_EQ(bar.shown, &document);
     EXPECT_EQ(bar.loads, 1);
     // Closing another document leaves the bar on the one it shows.
-    CSortanaMdiDoc other;
-    other.AttachDialogBar();
-    document.OnCloseDocument();
+    Document other;
+    other.attachSettingsBar();
+    document.closeDocument();
     EXPECT_EQ(bar.shown, &other);
-    other.OnCloseDocument();
+    other.closeDocument();
     EXPECT_EQ(bar.shown, nullptr);
     CurrentDialogBar = nullptr;
 }
 
-TEST(CompleteImport, NewDocumentDefaults)
+TEST(completeImport, NewDocumentDefaults)
 {
-    const CSortanaMdiDoc document;
+    const Document document;
     EXPECT_FALSE(document.hasStudy());
     EXPECT_EQ(document.fontName, u"Arial"_s);
     EXPECT_EQ(document.fontSize, 12);

@@ -1,7 +1,7 @@
 // The categories of an imported document, and its standardisation changed as the windows
 // change it: the figures follow and the document is modified.
 #include "document/DocumentCategories.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/ImportedDocument.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +14,10 @@ namespace {
 
 TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
 {
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument(
         "IA\nIB\nIC\nID\nP1\nGFruit\nI1\nI2\nGVeg\nI3\nI4\nP2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n", document));
-    document.SetModifiedFlag(false);
+    document.setModified(false);
 
     std::optional<CategoryTable> table = documentCategories(document);
     ASSERT_TRUE(table);
@@ -28,7 +28,7 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
     EXPECT_EQ(table->categories[names[0].candidates.at(0).category].name, u"Fruit"_s);
 
     mergeCategories(document, {u"Veg"_s, u"Greens"_s}, u"Vegetables"_s);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     table = documentCategories(document);
     ASSERT_EQ(table->categories.size(), 2u);
     EXPECT_EQ(table->categories[1].name, u"Vegetables"_s);

@@ -1,6 +1,6 @@
 #include "analysis/ClusterTree.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
@@ -27,7 +27,7 @@ protected:
     // A saved three-item study: root {left {0, 2}, right 1}.
     QByteArray validFile()
     {
-        CSortanaMdiDoc document;
+        Document document;
         auto tree = std::make_shared<ClusterTree>();
         tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 3.0, 0, 2}), nullptr, 0.0, 0, 1}));
         document.clusterTree = tree;
@@ -37,13 +37,13 @@ protected:
         document.participantCount = 2;
         document.summary = std::make_unique<StudySummary>();
         ArchiveWriter archive;
-        document.Serialize(archive);
+        document.serialize(archive);
         return archive.bytes();
     }
     QStringList openTexts(const QByteArray &bytes, bool expectOpened = false)
     {
         writeBytes(path(u"doc.klus"_s), bytes);
-        CSortanaMdiDoc document;
+        Document document;
         ScriptedPlatform platform;
         EXPECT_EQ(openDocumentFile(document, path(u"doc.klus"_s), platform), expectOpened);
         if (!expectOpened) {
@@ -122,17 +122,17 @@ TEST_F(DocumentFile, FuzzFindingsLoadCleanly)
     const QStringList files = fixtures.entryList(QDir::Files).filter(QRegularExpression(u"^[0-9a-f]{40}$"_s));
     ASSERT_FALSE(files.isEmpty());
     for (const QString &file : files) {
-        CSortanaMdiDoc document;
+        Document document;
         ScriptedPlatform platform;
         if (!openDocumentFile(document, fixtures.filePath(file), platform)) {
             EXPECT_EQ(platform.texts(), unexpectedFormat) << file.toStdString();
             continue;
         }
         ArchiveWriter saved;
-        document.Serialize(saved);
+        document.serialize(saved);
         ArchiveReader reader(saved.bytes());
-        CSortanaMdiDoc again;
-        EXPECT_TRUE(again.Serialize(reader)) << file.toStdString();
+        Document again;
+        EXPECT_TRUE(again.serialize(reader)) << file.toStdString();
     }
 }
 
@@ -140,7 +140,7 @@ TEST_F(DocumentFile, EmptyFileIsAnEmptyDocumentAndMissingFilesFail)
 {
     EXPECT_TRUE(openTexts({}, true).isEmpty());
 
-    CSortanaMdiDoc document;
+    Document document;
     ScriptedPlatform platform;
     EXPECT_FALSE(openDocumentFile(document, path(u"missing.klus"_s), platform));
     // A folder, a device that reads for ever, a FIFO that blocks: none is a document.
@@ -157,17 +157,17 @@ TEST_F(DocumentFile, EmptyFileIsAnEmptyDocumentAndMissingFilesFail)
 TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)
 {
     writeBytes(path(u"doc.klus"_s), validFile());
-    CSortanaMdiDoc document;
+    Document document;
     ScriptedPlatform platform;
     ASSERT_TRUE(openDocumentFile(document, path(u"doc.klus"_s), platform));
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_EQ(document.pathName, path(u"doc.klus"_s));
 
     const QString target = path(u"copy.klus"_s);
-    document.SetModifiedFlag();
+    document.setModified();
     ASSERT_TRUE(saveDocumentFile(document, target, platform));
     EXPECT_EQ(readBytes(target), validFile());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 
     // A full disk, whether the document fits Qt's write buffer or not: the old file stays.
     const std::pair<qsizetype, rlim_t> failures[] = {{1, 64}, {100'000, 4096}};
@@ -193,7 +193,7 @@ TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)
     EXPECT_EQ(platform.texts(), QStringList{u"The output file "_s + fifo + u" is not a regular file"_s});
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 
-    CSortanaMdiDoc empty;
+    Document empty;
     EXPECT_FALSE(saveDocumentFile(empty, target, platform));
     EXPECT_EQ(readBytes(target), validFile());
 }
@@ -213,8 +213,8 @@ TEST_F(DocumentFile, OpeningRoutesByExtension)
     };
     for (const auto &c : cases) {
         PendingImportPath.clear();
-        CSortanaMdiDoc document;
-        EXPECT_EQ(OnOpenDocument(document, c.path, platform), c.outcome) << c.path.toStdString();
+        Document document;
+        EXPECT_EQ(openDocument(document, c.path, platform), c.outcome) << c.path.toStdString();
         EXPECT_EQ(PendingImportPath, c.outcome == OpenOutcome::ImportRequested ? c.path : QString());
         EXPECT_EQ(document.hasStudy(), c.outcome == OpenOutcome::Loaded);
     }

@@ -1,7 +1,7 @@
 #include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ QByteArray hex(const char *text)
 }
 
 // Two items A and B joined at 1.0: the smallest study a file can hold.
-void fillTwoItemStudy(CSortanaMdiDoc &document)
+void fillTwoItemStudy(Document &document)
 {
     document.participantCount = 1;
     document.numberOfGroups = 1;
@@ -39,17 +39,17 @@ void fillTwoItemStudy(CSortanaMdiDoc &document)
     s.participantCount = 1;
 }
 
-QByteArray stored(const CSortanaMdiDoc &document)
+QByteArray stored(const Document &document)
 {
     ArchiveWriter archive;
-    document.Serialize(archive);
+    document.serialize(archive);
     return archive.bytes();
 }
 
-bool load(CSortanaMdiDoc &document, const QByteArray &bytes)
+bool load(Document &document, const QByteArray &bytes)
 {
     ArchiveReader archive(bytes);
-    return document.Serialize(archive);
+    return document.serialize(archive);
 }
 
 const QByteArray twoItemFile = hex(
@@ -68,14 +68,14 @@ const QByteArray twoItemFile = hex(
 TEST(DocumentFormat, TwoItemStudyByteForByte)
 {
     ASSERT_EQ(twoItemFile.size(), 180);
-    CSortanaMdiDoc document;
+    Document document;
     fillTwoItemStudy(document);
     EXPECT_EQ(stored(document).toHex(' '), twoItemFile.toHex(' '));
 }
 
 TEST(DocumentFormat, EveryStoredMemberComesBack)
 {
-    CSortanaMdiDoc original;
+    Document original;
     fillTwoItemStudy(original);
     // Three items with a node on each side of the root, odd settings, long and odd names.
     auto tree = std::make_shared<ClusterTree>();
@@ -97,7 +97,7 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     s = StudySummary{u"/studies/Zoë's sort.txt"_s, 1, true, true, true, true, true, 10, 3, 99, 19, 7};
 
     const QByteArray bytes = stored(original);
-    CSortanaMdiDoc copy;
+    Document copy;
     ASSERT_TRUE(load(copy, bytes));
     EXPECT_EQ(*copy.itemNames, *original.itemNames);
     ASSERT_EQ(copy.itemAverageFit->size(), 3u);
@@ -167,7 +167,7 @@ TEST(DocumentFormat, FirstVersionKeepsTheSummaryDefaultsAndTheSecondGroupCountWi
     bytes.replace(0, 20, hex("FF FE FF 08 4B 00 4C 00 55 00 53 00 2D 00 31 00 2D 00 30 00"));
     bytes.truncate(180 - 14 - 40 - 4);     // without fields 15 to 17
     bytes.replace(28, 4, hex("09 00 00 00")); // field 4 differs from field 11
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_TRUE(load(document, bytes));
     EXPECT_EQ(document.numberOfGroups, 1);
     EXPECT_TRUE(document.summary->fileName.isEmpty());

@@ -1,7 +1,7 @@
 #include "document/DocumentText.h"
 
 #include "analysis/ClusterTree.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ protected:
         }
     }
 
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(DocumentText, GroupsAreNumberedFromTheTopWithTheCardsInTheDendrogramsOrder)
@@ -56,7 +56,7 @@ TEST_F(DocumentText, GroupsAreNumberedFromTheTopWithTheCardsInTheDendrogramsOrde
         document.numberOfGroups = c.groups;
         EXPECT_EQ(groupsText(document), c.text) << c.groups;
     }
-    CSortanaMdiDoc empty;
+    Document empty;
     EXPECT_EQ(groupsText(empty), QString());
 }
 

@@ -4,7 +4,7 @@
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
@@ -41,25 +41,25 @@ protected:
         run.summary().copiesPerParticipant = 2;
         EXPECT_TRUE(run.checkOptions());
         EXPECT_TRUE(run.finish());
-        EXPECT_TRUE(document.CompleteImport(run));
+        EXPECT_TRUE(document.completeImport(run));
         ArchiveWriter writer;
-        document.Serialize(writer);
+        document.serialize(writer);
         bytes = writer.bytes();
         // The same document as a program without the block writes it.
         ArchiveWriter fieldsOnly;
         std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
         std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
         const QString folder = std::exchange(document.analysisFolder, {});
-        document.Serialize(fieldsOnly);
+        document.serialize(fieldsOnly);
         document.similarity = std::move(kept);
         document.sorts = std::move(keptSorts);
         document.analysisFolder = folder;
         fields = fieldsOnly.bytes();
     }
-    bool load(const QByteArray &file, CSortanaMdiDoc &into)
+    bool load(const QByteArray &file, Document &into)
     {
         ArchiveReader reader(file);
-        return into.Serialize(reader);
+        return into.serialize(reader);
     }
     // The fields, then a block of the given sections made by hand.
     QByteArray withBlock(const std::function<void(ArchiveWriter &)> &sections, quint32 version = 1,
@@ -147,7 +147,7 @@ protected:
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     QByteArray bytes;
     QByteArray fields;
 };
@@ -156,7 +156,7 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
 {
     ASSERT_TRUE(bytes.startsWith(fields));
     ASSERT_GT(bytes.size(), fields.size());
-    CSortanaMdiDoc loaded;
+    Document loaded;
     ASSERT_TRUE(load(bytes, loaded));
     ASSERT_NE(loaded.similarity, nullptr);
     const SimilarityData &kept = *loaded.similarity;
@@ -172,11 +172,11 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
     // x 2 copies x 2 copies.
     EXPECT_EQ(kept.share(0, 1), 2 / 8.0);
     ArchiveWriter again;
-    loaded.Serialize(again);
+    loaded.serialize(again);
     EXPECT_EQ(again.bytes(), bytes);
 
     // Without the block the document loads as before, without its matrix.
-    CSortanaMdiDoc older;
+    Document older;
     ASSERT_TRUE(load(fields, older));
     EXPECT_EQ(older.similarity, nullptr);
 }
@@ -185,10 +185,10 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
 // that keeps neither a matrix nor a setting of its own is the format's fields alone.
 TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatrix)
 {
-    CSortanaMdiDoc older;
+    Document older;
     ASSERT_TRUE(load(fields, older));
     EXPECT_TRUE(older.showSimilarityScale);
-    CSortanaMdiDoc withMatrix;
+    Document withMatrix;
     ASSERT_TRUE(load(bytes, withMatrix));
     EXPECT_TRUE(withMatrix.showSimilarityScale);
 
@@ -201,17 +201,17 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
         for (const bool shown : {true, false}) {
             document.showSimilarityScale = shown;
             ArchiveWriter writer;
-            document.Serialize(writer);
+            document.serialize(writer);
             const QByteArray saved = writer.bytes();
             EXPECT_TRUE(saved.startsWith(fields));
             // Only a matrix or a scale turned off needs the block.
             EXPECT_EQ(saved == fields, !keepMatrix && shown) << keepMatrix << shown;
-            CSortanaMdiDoc loaded;
+            Document loaded;
             ASSERT_TRUE(load(saved, loaded)) << keepMatrix << shown;
             EXPECT_EQ(loaded.showSimilarityScale, shown) << keepMatrix << shown;
             EXPECT_EQ(loaded.similarity != nullptr, keepMatrix) << keepMatrix << shown;
             ArchiveWriter again;
-            loaded.Serialize(again);
+            loaded.serialize(again);
             EXPECT_EQ(again.bytes(), saved) << keepMatrix << shown;
             // Every cut of a block that holds the view alone is a damaged file.
             for (qsizetype length = fields.size() + 1; !keepMatrix && length < saved.size(); ++length)
@@ -224,14 +224,14 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
 // participant, and still a study the user can save and open again.
 TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
 {
-    CSortanaMdiDoc imported;
+    Document imported;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n", imported));
     ASSERT_GT(imported.similarity->count(0, 1), imported.similarity->maxCount());
     ArchiveWriter writer;
-    imported.Serialize(writer);
+    imported.serialize(writer);
     ArchiveReader reader(writer.bytes());
-    CSortanaMdiDoc loaded;
-    ASSERT_TRUE(loaded.Serialize(reader));
+    Document loaded;
+    ASSERT_TRUE(loaded.serialize(reader));
     EXPECT_EQ(loaded.similarity->count(0, 1), imported.similarity->count(0, 1));
 }
 
@@ -243,8 +243,8 @@ TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
     document.standardisation.merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
     document.showGroupNames = true;
     ArchiveWriter writer;
-    document.Serialize(writer);
-    CSortanaMdiDoc loaded;
+    document.serialize(writer);
+    Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
     ASSERT_NE(loaded.sorts, nullptr);
     EXPECT_EQ(*loaded.sorts, *document.sorts);
@@ -253,10 +253,10 @@ TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
     EXPECT_EQ(loaded.standardisation, document.standardisation);
     EXPECT_TRUE(loaded.showGroupNames);
     ArchiveWriter again;
-    loaded.Serialize(again);
+    loaded.serialize(again);
     EXPECT_EQ(again.bytes(), writer.bytes());
 
-    CSortanaMdiDoc older;
+    Document older;
     ASSERT_TRUE(load(fields, older));
     EXPECT_EQ(older.sorts, nullptr);
     EXPECT_TRUE(older.standardisation.isEmpty());
@@ -268,10 +268,10 @@ TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
     document.standardisation.merge({u"Other"_s}, u"Misc"_s);
     document.showGroupNames = true;
     ArchiveWriter writer;
-    document.Serialize(writer);
+    document.serialize(writer);
     for (const QByteArray &file : {bytes, writer.bytes()}) {
         for (qsizetype length = fields.size() + 1; length < file.size(); ++length) {
-            CSortanaMdiDoc loaded;
+            Document loaded;
             ASSERT_FALSE(load(file.left(length), loaded)) << length;
             EXPECT_FALSE(loaded.hasStudy());
         }
@@ -395,7 +395,7 @@ TEST_F(ExtensionBlock, DamagedBlocksAreRefusedAndLaterSectionsSkipped)
          }), false},
     };
     for (const auto &c : cases) {
-        CSortanaMdiDoc loaded;
+        Document loaded;
         EXPECT_EQ(load(c.file, loaded), c.loads) << c.what;
         EXPECT_EQ(loaded.hasStudy(), c.loads) << c.what;
     }
@@ -457,20 +457,20 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
     ASSERT_TRUE(document.treeSupport && document.adequacy);
     document.showJoinSupport = true;
     ArchiveWriter writer;
-    document.Serialize(writer);
-    CSortanaMdiDoc loaded;
+    document.serialize(writer);
+    Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
     EXPECT_EQ(loaded.treeSupport, document.treeSupport);
     EXPECT_EQ(loaded.adequacy, document.adequacy);
     EXPECT_TRUE(loaded.showJoinSupport);
     ArchiveWriter again;
-    loaded.Serialize(again);
+    loaded.serialize(again);
     EXPECT_EQ(again.bytes(), writer.bytes());
     for (qsizetype length = fields.size() + 1; length < writer.bytes().size(); ++length) {
-        CSortanaMdiDoc cut;
+        Document cut;
         ASSERT_FALSE(load(writer.bytes().left(length), cut)) << length;
     }
-    CSortanaMdiDoc older;
+    Document older;
     ASSERT_TRUE(load(bytes, older));
     EXPECT_FALSE(older.treeSupport || older.adequacy || older.showJoinSupport);
 
@@ -537,7 +537,7 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
         {"a correlation past 1", block(with([](Resampled &r) { r.points = {2, 10, 1.5, 0.4, 1.6}; })), false},
     };
     for (const auto &c : cases) {
-        CSortanaMdiDoc read;
+        Document read;
         EXPECT_EQ(load(c.file, read), c.loads) << c.what;
     }
 }
@@ -552,7 +552,7 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
         if (lines)
             lines(*document.sorts);
         ArchiveWriter writer;
-        document.Serialize(writer);
+        document.serialize(writer);
         *document.sorts = kept;
         return writer.bytes();
     };
@@ -561,17 +561,17 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
         sorts.participants[1].openingSubGroupLines = 1;
         sorts.participants[2].groups[0].closingSubGroupLines = 1;
     });
-    CSortanaMdiDoc loaded;
+    Document loaded;
     ASSERT_TRUE(load(good, loaded));
     EXPECT_EQ(loaded.leftOut, std::vector<qint32>{1});
     EXPECT_EQ(loaded.sorts->participants[2].unplacedLines, 2);
     EXPECT_EQ(loaded.sorts->participants[1].openingSubGroupLines, 1);
     EXPECT_EQ(loaded.sorts->participants[2].groups[0].closingSubGroupLines, 1);
     ArchiveWriter again;
-    loaded.Serialize(again);
+    loaded.serialize(again);
     EXPECT_EQ(again.bytes(), good);
     for (qsizetype length = fields.size() + 1; length < good.size(); ++length) {
-        CSortanaMdiDoc cut;
+        Document cut;
         ASSERT_FALSE(load(good.left(length), cut)) << length;
     }
     // Nobody left out and no such lines: neither section is written.
@@ -641,7 +641,7 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
          })},
     };
     for (const auto &c : refused) {
-        CSortanaMdiDoc damaged;
+        Document damaged;
         EXPECT_FALSE(load(c.file, damaged)) << c.what;
         EXPECT_FALSE(damaged.hasStudy()) << c.what;
     }
@@ -649,7 +649,7 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
         section(block, 3, sorts(1, {0, 1, 1}));
         section(block, 9, linesOfOne({1, 0, 0}));
     });
-    CSortanaMdiDoc fromHand;
+    Document fromHand;
     EXPECT_TRUE(load(handMade, fromHand));
 }
 

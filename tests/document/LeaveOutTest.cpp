@@ -7,7 +7,7 @@
 #include "analysis/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
@@ -70,7 +70,7 @@ QStringList fiveFiles(const AnalysisFileNames &names)
 }
 
 // Imports the file with the options into the document; the test fails when it cannot.
-void import(const QString &path, const Options &options, CSortanaMdiDoc &document, ScriptedPlatform &platform,
+void import(const QString &path, const Options &options, Document &document, ScriptedPlatform &platform,
             const QString &outputFolder = {})
 {
     ImportRun run(platform);
@@ -84,7 +84,7 @@ void import(const QString &path, const Options &options, CSortanaMdiDoc &documen
     run.setCheckStudyShape(false);
     ASSERT_TRUE(run.checkOptions());
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.CompleteImport(run));
+    ASSERT_TRUE(document.completeImport(run));
 }
 
 // Declared groups, fit scores, sub-groups, a card placed twice, cards before any group line,
@@ -123,9 +123,9 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         writeBytes(byHand, raw.without(c.leftOut));
 
         ScriptedPlatform platform;
-        CSortanaMdiDoc document;
+        Document document;
         import(input, c.options, document, platform);
-        CSortanaMdiDoc expected;
+        Document expected;
         import(byHand, c.options, expected, platform);
         platform.clear();
 
@@ -138,7 +138,7 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
 
         // The document holds the study of the kept participants, and still every sort.
         EXPECT_EQ(document.leftOut, c.leftOut);
-        EXPECT_TRUE(document.IsModified());
+        EXPECT_TRUE(document.isModified());
         EXPECT_EQ(document.sorts->participants.size(), raw.participants.size());
         EXPECT_EQ(document.participantCount, expected.participantCount);
         EXPECT_EQ(document.totalGroups, expected.totalGroups);
@@ -155,7 +155,7 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         ASSERT_TRUE(analyseAgain(document, {}, leftOutFileNames(document, 0), platform));
         EXPECT_TRUE(document.leftOut.empty());
         EXPECT_EQ(fiveFiles(analysisFileNames(input)), everybody);
-        CSortanaMdiDoc whole;
+        Document whole;
         import(input, c.options, whole, platform);
         EXPECT_EQ(document.summary->lineCount, whole.summary->lineCount);
         EXPECT_EQ(document.summary->groupCount, whole.summary->groupCount);
@@ -175,9 +175,9 @@ TEST(LeaveOut, ResamplingDrawsOnlyTheKeptParticipants)
     writeBytes(byHand, raw.without(leftOut));
     const Options options{true, true, true, 2};
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     import(input, options, document, platform);
-    CSortanaMdiDoc expected;
+    Document expected;
     import(byHand, options, expected, platform);
 
     document.treeSupport = computeTreeSupport(document, 20, 5, {});
@@ -202,9 +202,9 @@ TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
     const QString byHand = dir.filePath(u"by-hand/study.csv"_s);
     writeBytes(byHand, table.without({1}));
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     import(input, {}, document, platform);
-    CSortanaMdiDoc expected;
+    Document expected;
     import(byHand, {}, expected, platform);
     const AnalysisFileNames files = leftOutFileNames(document, 1);
     ASSERT_TRUE(analyseAgain(document, {1}, files, platform));
@@ -217,9 +217,9 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     const QString input = dir.filePath(u"study.txt"_s);
     writeBytes(input, raw.without({}));
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     import(input, {false, false, true, 1}, document, platform);
-    document.SetModifiedFlag(false);
+    document.setModified(false);
     const struct {
         std::vector<qint32> leftOut;
         QString message;
@@ -247,10 +247,10 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     EXPECT_FALSE(platform.messages().isEmpty());
     EXPECT_EQ(document.clusterTree, tree);
     EXPECT_TRUE(document.leftOut.empty());
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
 
-    CSortanaMdiDoc withoutSorts;
+    Document withoutSorts;
     EXPECT_EQ(leaveOutError(withoutSorts, {}),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
 }
@@ -260,7 +260,7 @@ TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
     QTemporaryDir dir;
     writeBytes(dir.filePath(u"study.v2.txt"_s), raw.without({}));
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     import(dir.filePath(u"study.v2.txt"_s), {}, document, platform);
     const AnalysisFileNames three = leftOutFileNames(document, 3);
     EXPECT_EQ(three.inputPath, dir.filePath(u"study.v2.txt"_s));
@@ -286,7 +286,7 @@ TEST(LeaveOut, TheFilesGoWhereTheLastAnalysisWroteItsOwn)
     writeBytes(input, raw.without({}));
     const QString out = dir.filePath(u"out"_s);
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     import(input, {}, document, platform, out);
     platform.clear(); // the study's own warnings
     EXPECT_EQ(document.analysisFolder, out);
@@ -309,7 +309,7 @@ TEST(LeaveOut, TheFilesGoWhereTheLastAnalysisWroteItsOwn)
     // The folder goes with the document; once it is gone, the files go beside the input.
     const QString saved = dir.filePath(u"study.klus"_s);
     ASSERT_TRUE(saveDocumentFile(document, saved, platform));
-    CSortanaMdiDoc loaded;
+    Document loaded;
     ASSERT_TRUE(openDocumentFile(loaded, saved, platform));
     EXPECT_EQ(leftOutFileNames(loaded, 1).cardsPath, dir.filePath(u"chosen/study-without-1-Cards.csv"_s));
     ASSERT_TRUE(QDir(dir.filePath(u"chosen"_s)).removeRecursively());
@@ -319,14 +319,14 @@ TEST(LeaveOut, TheFilesGoWhereTheLastAnalysisWroteItsOwn)
     // A document from before the folder was kept has no such section, and saves without it.
     loaded.analysisFolder.clear();
     ArchiveWriter older;
-    loaded.Serialize(older);
+    loaded.serialize(older);
     writeBytes(saved, older.bytes());
-    CSortanaMdiDoc old;
+    Document old;
     ASSERT_TRUE(openDocumentFile(old, saved, platform));
     EXPECT_TRUE(old.analysisFolder.isEmpty());
     EXPECT_EQ(leftOutFileNames(old, 2).cardsPath, dir.filePath(u"input/study-without-2-Cards.csv"_s));
     ArchiveWriter again;
-    old.Serialize(again);
+    old.serialize(again);
     EXPECT_EQ(again.bytes(), older.bytes());
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
@@ -360,7 +360,7 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
     const QString input = dir.filePath(u"study.txt"_s);
     writeBytes(input, randomStudy(cards, participants));
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     const std::size_t nodesBefore = ClusterTree::liveNodes();
     import(input, {}, document, platform);
     ASSERT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));
@@ -388,7 +388,7 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
 {
-    CSortanaMdiDoc document;
+    Document document;
     EXPECT_EQ(leftOutText(document), QString());
     document.sorts = std::make_unique<StudySorts>();
     for (const char *id : {"P1", "P2", "P2", "Ann"})

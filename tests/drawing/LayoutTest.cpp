@@ -60,7 +60,7 @@ protected:
     QImage image;
     QPainter painter;
     std::unique_ptr<DrawingSurface> surface;
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(Layout, ColumnsRowsAndMargins)
@@ -116,11 +116,11 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
     // The same study as the first file version writes it: its version, and nothing after the
     // drawing size (the later version's file name and the summary's eleven numbers).
     const auto firstVersion = [&](const QString &study) {
-        CSortanaMdiDoc later;
+        Document later;
         ScriptedPlatform platform;
         EXPECT_TRUE(openDocumentFile(later, golden(study), platform));
         ArchiveWriter writer;
-        later.Serialize(writer);
+        later.serialize(writer);
         QByteArray bytes = writer.bytes();
         bytes.chop(4 + 2 * later.summary->fileName.size() + 11 * 4);
         bytes[18] = '0'; // KLUS-1-1 becomes KLUS-1-0
@@ -137,7 +137,7 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
     std::vector<double> mostScores;
     for (const auto &c : cases) {
         ArchiveReader reader(c.file);
-        ASSERT_TRUE(document.Serialize(reader)) << c.what;
+        ASSERT_TRUE(document.serialize(reader)) << c.what;
         const StudySummary &s = *document.summary;
         const double most =
             (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant * double(document.participantCount);
@@ -184,11 +184,11 @@ TEST_F(Layout, TheScaleIsLeftOutWhenOffOrWithNothingToRead)
     EXPECT_TRUE(draw().scale);
     const struct {
         const char *what;
-        std::function<void(CSortanaMdiDoc &)> change;
+        std::function<void(Document &)> change;
     } cases[] = {
-        {"turned off", [](CSortanaMdiDoc &d) { d.showSimilarityScale = false; }},
-        {"no participants, so no most to score", [](CSortanaMdiDoc &d) { d.participantCount = 0; }},
-        {"a drawing too narrow for a tree", [](CSortanaMdiDoc &d) { d.drawingSize.cx = 1000; }},
+        {"turned off", [](Document &d) { d.showSimilarityScale = false; }},
+        {"no participants, so no most to score", [](Document &d) { d.participantCount = 0; }},
+        {"a drawing too narrow for a tree", [](Document &d) { d.drawingSize.cx = 1000; }},
     };
     for (const auto &c : cases) {
         chain({u"A"_s, u"B"_s, u"C"_s}, {4.0, 1.0});
@@ -295,29 +295,29 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
     const int intMin = std::numeric_limits<int>::min();
     const struct {
         const char *what;
-        std::function<void(CSortanaMdiDoc &)> damage;
+        std::function<void(Document &)> damage;
     } cases[] = {
-        {"a mean fit of two billion", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, 2e9); }},
-        {"a negative mean fit", [](CSortanaMdiDoc &d) { d.itemAverageFit->assign(2, -2e9); }},
+        {"a mean fit of two billion", [](Document &d) { d.itemAverageFit->assign(2, 2e9); }},
+        {"a negative mean fit", [](Document &d) { d.itemAverageFit->assign(2, -2e9); }},
         {"the widest drawing",
-         [=](CSortanaMdiDoc &d) {
+         [=](Document &d) {
              d.drawingSize = {intMax, intMax};
          }},
         {"the narrowest drawing",
-         [=](CSortanaMdiDoc &d) {
+         [=](Document &d) {
              d.drawingSize = {intMin, intMin};
          }},
         {"a negative width",
-         [](CSortanaMdiDoc &d) {
+         [](Document &d) {
              d.drawingSize = {-15000, 10000};
          }},
         {"a name kilometres wide",
-         [](CSortanaMdiDoc &d) {
+         [](Document &d) {
              d.itemNames->first() = QString(200'000, u'W');
              d.fontSize = 1000;
          }},
         {"32,767 rows at 1000 points",
-         [](CSortanaMdiDoc &d) {
+         [](Document &d) {
              QStringList names(32767, u"x"_s);
              d.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0));
              d.itemNames = std::make_unique<QStringList>(names);
@@ -361,7 +361,7 @@ TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
 {
     for (const QString &study : {u"worked-example"_s, u"expert-fit-subgroups"_s}) {
         for (const bool scale : {false, true}) {
-            CSortanaMdiDoc document;
+            Document document;
             ScriptedPlatform platform;
             ASSERT_TRUE(openDocumentFile(
                 document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s + study + u".klus"_s,

@@ -6,7 +6,7 @@
 #include "drawing/MatrixDrawing.h"
 #include "drawing/MatrixTiles.h"
 #include "drawing/PictureExport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ChainTree.h"
 #include "support/Pixels.h"
@@ -34,7 +34,7 @@ QString goldenStudy()
 }
 
 // Imports the study into the document as the wizard's Finish does, analysis files included.
-void import(CSortanaMdiDoc &document, const QString &input, int copies, bool expert)
+void import(Document &document, const QString &input, int copies, bool expert)
 {
     ScriptedPlatform platform;
     ImportRun run(platform);
@@ -43,7 +43,7 @@ void import(CSortanaMdiDoc &document, const QString &input, int copies, bool exp
     run.summary().useExpert = expert;
     ASSERT_TRUE(run.checkOptions());
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.CompleteImport(run));
+    ASSERT_TRUE(document.completeImport(run));
     ASSERT_NE(document.similarity, nullptr);
 }
 
@@ -64,7 +64,7 @@ TEST(MatrixDrawing, CellsAreTheMatrixFileCountsOverTheirMaximum)
         QTemporaryDir dir;
         const QString input = dir.filePath(studyName + u".txt"_s);
         ASSERT_TRUE(QFile::copy(goldenStudy(), input));
-        CSortanaMdiDoc document;
+        Document document;
         import(document, input, copies, expert);
         const SimilarityData &similarity = *document.similarity;
         EXPECT_EQ(similarity.maxCount(), double((expert ? 5 : 6) * copies * copies));
@@ -98,7 +98,7 @@ TEST(MatrixDrawing, TheHoverTextNamesThePairWithItsCountShareAndWeightedScore)
     const QString input = dir.filePath(u"study.txt"_s);
     // A and B together for both participants, the second time in one sub-group with fits 3 and 1.
     writeBytes(input, "IA\nIB\nIC\nP1\nG\nI1f2\nI2f2\nG\nI3\nP2\nG\nI1f3\nS\nI2f1\nI3f1\n");
-    CSortanaMdiDoc document;
+    Document document;
     import(document, input, 1, false);
     const int a = 0;
     const int b = 1;
@@ -140,7 +140,7 @@ protected:
         document.similarity = std::move(similarity);
     }
 
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(MatrixOfChain, GroupsOnTheDiagonalAreTheDendrogramsBands)

@@ -127,7 +127,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(Picture, SvgTreeAndGroupLinesAreDrawnByAnotherRenderer)
@@ -286,7 +286,7 @@ TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
 // picture as it was without them when not.
 TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
 {
-    CSortanaMdiDoc study;
+    Document study;
     QByteArray raw = "IA\nIB\nIC\nID\nIE\nIF\nIG\n";
     for (int p = 1; p <= 6; ++p)
         raw += "P" + QByteArray::number(p) + "\nG\nI1\nI2\nI3\nG\nI4\nI5\nG\nI6\nI7\n";

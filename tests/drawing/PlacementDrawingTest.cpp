@@ -1,7 +1,7 @@
 // The placement matrix as a picture, and the groups' suggested names in the dendrogram's
 // pictures.
 #include "drawing/PlacementDrawing.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
@@ -34,7 +34,7 @@ const QByteArray study = "IApple\nIPear\nICarrot\nILeek\n"
 class Placements : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(importDocument(study, document)); }
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(Placements, EachCellIsColouredByItsShareOnTheMatrixScale)

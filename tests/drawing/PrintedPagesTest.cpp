@@ -5,7 +5,7 @@
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PlacementDrawing.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QImage>
 #include <QPaintEngine>
@@ -103,7 +103,7 @@ QString cardName(int card)
 }
 
 // Cards joined pairwise, then the pairs in a chain: a tree with lines across every page.
-void makeStudy(CSortanaMdiDoc &document, int pairs = 60)
+void makeStudy(Document &document, int pairs = 60)
 {
     auto tree = std::make_shared<ClusterTree>();
     QStringList names;
@@ -125,7 +125,7 @@ void makeStudy(CSortanaMdiDoc &document, int pairs = 60)
 
 TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
 {
-    CSortanaMdiDoc document;
+    Document document;
     makeStudy(document);
     const int bodyHeight = 27700 - pageFooterHeight;
     const int bodyWidth = 19000;
@@ -196,7 +196,7 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
 
 TEST(PrintedPages, A120CardMatrixSplitsBothWaysWithTheNamesOfEveryPagesRowsAndColumns)
 {
-    CSortanaMdiDoc document;
+    Document document;
     makeStudy(document);
     document.similarity = std::make_unique<SimilarityData>();
     document.similarity->countedParticipants = 4;
@@ -342,7 +342,7 @@ void expectTheScaleOnEveryPage(const std::vector<std::unique_ptr<PagePicture>> &
 
 TEST(PrintedPages, EveryPageOfASplitMatrixShowsTheColourScaleInsideThePage)
 {
-    CSortanaMdiDoc document;
+    Document document;
     makeStudy(document, 75);
     document.similarity = std::make_unique<SimilarityData>();
     document.similarity->countedParticipants = 4;
@@ -363,7 +363,7 @@ TEST(PrintedPages, EveryPageOfASplitMatrixShowsTheColourScaleInsideThePage)
 
 TEST(PrintedPages, EveryPageOfASplitPlacementMatrixShowsTheColourScaleInsideThePage)
 {
-    CSortanaMdiDoc document;
+    Document document;
     makeStudy(document, 75);
     // Categories that hold no card leave every cell white.
     CategoryTable table;

@@ -31,7 +31,7 @@ TEST_F(ReaderFailure, IgnoreAllGoesOnWithoutShowingTheRestAndCountsThem)
                            u"2 further warnings were answered OK without being shown"_s}));
     EXPECT_EQ(platform.messages().back().buttons, MessageButtons::Ok);
     EXPECT_EQ(cell(0, 1), 2) << "the lines after Ignore All are read as after OK";
-    analysis.CloseFiles();
+    analysis.closeFiles();
 
     // The next read shows its warnings again.
     platform.clear();
@@ -66,8 +66,8 @@ TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
         ASSERT_EQ(platform.messages().size(), 1) << c.study;
         EXPECT_EQ(platform.messages().front(),
                   (ScriptedPlatform::Message{c.message, MessageIcon::Information, MessageButtons::OkCancelIgnoreAll}));
-        EXPECT_FALSE(analysis.cardsFile.IsOpen());
-        EXPECT_FALSE(analysis.inputFile.IsOpen());
+        EXPECT_FALSE(analysis.cardsFile.isOpen());
+        EXPECT_FALSE(analysis.inputFile.isOpen());
         EXPECT_EQ(readBytes(names.cardsPath), "earlier") << c.study;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{u"study-Cards.csv"_s, u"study.txt"_s}));
@@ -77,7 +77,7 @@ TEST_F(ReaderFailure, DataWarningsWithOkAndCancel)
         EXPECT_EQ(read(), 2) << c.study;
         ASSERT_FALSE(platform.messages().isEmpty());
         EXPECT_EQ(platform.texts().front(), c.message);
-        analysis.CloseFiles();
+        analysis.closeFiles();
     }
 }
 
@@ -93,7 +93,7 @@ TEST_F(ReaderFailure, ErrorsEndTheReadWithFilesClosed)
         EXPECT_EQ(read(), 0);
         EXPECT_EQ(platform.messages(),
                   QList<ScriptedPlatform::Message>({{message, MessageIcon::Exclamation, MessageButtons::Ok}}));
-        EXPECT_FALSE(analysis.cardsFile.IsOpen());
+        EXPECT_FALSE(analysis.cardsFile.isOpen());
     }
 }
 
@@ -129,8 +129,8 @@ TEST_F(ReaderFailure, FilesThatCannotBeOpenedOrCreated)
         EXPECT_EQ(read(), -1);
         EXPECT_EQ(platform.messages(),
                   QList<ScriptedPlatform::Message>({{c.message, MessageIcon::Stop, MessageButtons::Ok}}));
-        EXPECT_FALSE(analysis.inputFile.IsOpen());
-        EXPECT_FALSE(analysis.cardsFile.IsOpen());
+        EXPECT_FALSE(analysis.inputFile.isOpen());
+        EXPECT_FALSE(analysis.cardsFile.isOpen());
     }
 }
 
@@ -150,7 +150,7 @@ TEST_F(ReaderFailure, TotalsThatWouldOverflowAreRefused)
         platform.clear();
         EXPECT_EQ(read(), 0);
         EXPECT_EQ(platform.texts(), QStringList{message});
-        EXPECT_FALSE(analysis.cardsFile.IsOpen());
+        EXPECT_FALSE(analysis.cardsFile.isOpen());
     }
 }
 
@@ -179,7 +179,7 @@ TEST_F(ReaderFailure, OverlongLineIsReported)
 {
     ASSERT_TRUE(surveyText("IA\nIB\nP1\nG\nI1\nI2\n"));
     QByteArray bytes = readBytes(summary.fileName);
-    bytes += "I" + QByteArray(CStdioFileEx::maxLineLength, '1') + "\n";
+    bytes += "I" + QByteArray(TextFile::maxLineLength, '1') + "\n";
     writeBytes(summary.fileName, bytes);
     EXPECT_EQ(read(), 0);
     EXPECT_EQ(platform.texts(),

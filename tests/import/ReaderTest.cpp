@@ -53,11 +53,11 @@ TEST_F(Reader, SuccessfulReadLeavesEveryFileOpenForTheExport)
 {
     ASSERT_TRUE(surveyText(workedExample));
     ASSERT_EQ(read(), 3);
-    for (const CStdioFileEx *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.itemsFile,
+    for (const TextFile *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.itemsFile,
                                      &analysis.participantsFile, &analysis.matrixFile, &analysis.weightedMatrixFile})
-        EXPECT_TRUE(file->IsOpen());
-    analysis.CloseFiles();
-    EXPECT_FALSE(analysis.inputFile.IsOpen());
+        EXPECT_TRUE(file->isOpen());
+    analysis.closeFiles();
+    EXPECT_FALSE(analysis.inputFile.isOpen());
 }
 
 TEST_F(Reader, PairWeightsFollowTheOptions)
@@ -86,7 +86,7 @@ TEST_F(Reader, PairWeightsFollowTheOptions)
         EXPECT_EQ(cell(2, 0), c.ac);
         EXPECT_EQ(cell(2, 1), c.bc);
         EXPECT_EQ(summary.weightedScale(), c.scoreScale);
-        analysis.CloseFiles();
+        analysis.closeFiles();
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(Reader, ExpertIsHeldApart)
     EXPECT_EQ(analysis.itemPlacements, placements);
     // Without fit the mean is placements over card sets of the counted participants.
     summary.participantCount = 2;
-    EXPECT_EQ(analysis.ItemMeanScores(), (std::vector<double>{0.0, 1.0, 1.0}));
+    EXPECT_EQ(analysis.itemMeanScores(), (std::vector<double>{0.0, 1.0, 1.0}));
 }
 
 TEST_F(Reader, KindsInEitherCaseAndOtherLinesIgnored)
@@ -172,8 +172,8 @@ TEST_F(Reader, SecondReadStartsAfresh)
     ASSERT_TRUE(surveyText(study));
     platform.script({MessageAnswer::Cancel});
     ASSERT_EQ(read(), 0);
-    for (const CStdioFileEx *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.weightedMatrixFile})
-        EXPECT_FALSE(file->IsOpen());
+    for (const TextFile *file : {&analysis.inputFile, &analysis.cardsFile, &analysis.weightedMatrixFile})
+        EXPECT_FALSE(file->isOpen());
 
     platform.clear();
     summary.copiesPerParticipant = 2;
@@ -201,8 +201,8 @@ TEST_F(Reader, Utf16InputAndLastLineWithoutLineFeed)
 {
     writeBytes(path(u"wide.txt"_s), utf16LeWithMark(u"IÄpfel\r\nIBirne\r\nP1\r\nG\r\nI1\r\nI2"_s));
     summary.fileName = path(u"wide.txt"_s);
-    ASSERT_TRUE(analysis.SurveyInputFile());
-    analysis.SetInputFileName(summary.fileName);
+    ASSERT_TRUE(analysis.surveyInputFile());
+    analysis.setInputFileName(summary.fileName);
     presetOptions();
     ASSERT_EQ(read(), 2);
     EXPECT_EQ(cell(0, 1), 1);

@@ -29,7 +29,7 @@ TEST_F(Survey, CountsAndFeatures)
 
     // The same file surveyed again gives the same counts.
     const StudySummary first = summary;
-    ASSERT_TRUE(analysis.SurveyInputFile());
+    ASSERT_TRUE(analysis.surveyInputFile());
     EXPECT_EQ(summary.itemCount, first.itemCount);
     EXPECT_EQ(summary.lineCount, first.lineCount);
     EXPECT_EQ(summary.participantCount, first.participantCount);
@@ -72,13 +72,13 @@ TEST_F(Survey, EmptyAndIrregularFilesAndFilesThatCannotBeOpened)
     for (const QString &irregular : {fifo, dir.path(), u"/dev/zero"_s}) {
         platform.clear();
         summary.fileName = irregular;
-        EXPECT_FALSE(analysis.SurveyInputFile());
+        EXPECT_FALSE(analysis.surveyInputFile());
         EXPECT_EQ(platform.texts(), QStringList{u"The input file "_s + irregular + u" is not a regular file"_s});
     }
 
     platform.clear();
     summary.fileName = path(u"missing.txt"_s);
-    EXPECT_FALSE(analysis.SurveyInputFile());
+    EXPECT_FALSE(analysis.surveyInputFile());
     EXPECT_EQ(platform.texts(),
               QStringList{u"Failed to open input file\nMake sure it is not in use in other applications"_s});
 }
@@ -98,7 +98,7 @@ TEST_F(Survey, Utf16File)
 {
     writeBytes(path(u"wide.txt"_s), utf16LeWithMark(u"IA\r\nIB\r\nP1\r\nG\r\nI1f2\r\nS\r\n"_s));
     summary.fileName = path(u"wide.txt"_s);
-    ASSERT_TRUE(analysis.SurveyInputFile());
+    ASSERT_TRUE(analysis.surveyInputFile());
     EXPECT_EQ(summary.itemCount, 2);
     EXPECT_TRUE(summary.hasFitData);
     EXPECT_TRUE(summary.hasSubGroups);
@@ -133,7 +133,7 @@ TEST(OutputNaming, AnalysisFilesLieBesideTheInput)
         AnalysisFileNames names;
         StudySummary summary;
         CardSortAnalysis analysis(names, summary, platform);
-        analysis.SetInputFileName(c.input);
+        analysis.setInputFileName(c.input);
         EXPECT_EQ(names.inputPath, c.input);
         EXPECT_EQ(names.cardsPath, c.cards);
         EXPECT_EQ(names.weightedMatrixPath, c.weighted);

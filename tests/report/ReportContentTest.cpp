@@ -4,7 +4,7 @@
 
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/StudyFacts.h"
 #include "drawing/PictureExport.h"
@@ -72,7 +72,7 @@ const ReportTable &firstTable(const ReportSection &section)
 class Report : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(importDocument(study, document)); }
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(Report, SaysWhatTheStudyHoldsInItsOrder)
@@ -190,7 +190,7 @@ TEST(ReportParticipants, NameWhoIsLeftOutAsWritten)
 {
     // An id that looks like a placeholder of a text with more to fill in.
     const QByteArray leftOutStudy = "IA\nIB\nIC\nP1\nGx\nI1\nI2\nGy\nI3\nP%2\nGx\nI1\nI2\nI3\nP3\nGx\nI1\nI2\nGz\nI3\n";
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument(leftOutStudy, document));
     document.leftOut = {1};
     const ReportContent content = buildReport(document, created);
@@ -209,7 +209,7 @@ TEST(ReportCategories, ShowsTheFirstThirtyAndCountsTheRest)
     QByteArray many = "IA\nIB\nIC\n";
     for (int p = 1; p <= 33; ++p)
         many += "P" + QByteArray::number(p) + "\nGName " + QByteArray::number(p) + "\nI1\nI2\nGRest\nI3\n";
-    CSortanaMdiDoc document;
+    Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument(many, document));
     const ReportContent content = buildReport(document, created);
     const ReportSection &categories = section(content, u"What participants called their groups"_s);

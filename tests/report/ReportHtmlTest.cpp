@@ -3,7 +3,7 @@
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -61,7 +61,7 @@ protected:
         document.showGroupNames = true;
     }
     QString html() { return QString::fromUtf8(reportHtml(buildReport(document, created), document)); }
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(HtmlReport, ShowsStudyTextAsWrittenWhereverItStands)
@@ -124,7 +124,7 @@ TEST(HtmlReportPictures, LargeMatricesAreImages)
             for (int i = 1; i <= cards; ++i)
                 many += (i == cards / 2 + 1 ? "GSecond\nI" : "I") + QByteArray::number(i) + '\n';
         }
-        CSortanaMdiDoc document;
+        Document document;
         ASSERT_NO_FATAL_FAILURE(importDocument(many, document));
         const QString page = QString::fromUtf8(reportHtml(buildReport(document, created), document));
         // The dendrogram is always drawn as SVG; the matrix and the placements by their size.

@@ -2,7 +2,7 @@
 #include "report/ReportWriters.h"
 
 #include "analysis/Adequacy.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "report/ReportContent.h"
 #include "support/ExternalTool.h"
@@ -61,7 +61,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 ReportBlock paragraph(const QString &text)

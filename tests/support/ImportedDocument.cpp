@@ -1,6 +1,6 @@
 #include "support/ImportedDocument.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -11,7 +11,7 @@
 
 namespace sortana::test {
 
-void importDocument(const QByteArray &study, CSortanaMdiDoc &document, const std::function<void(ImportRun &)> &options)
+void importDocument(const QByteArray &study, Document &document, const std::function<void(ImportRun &)> &options)
 {
     QTemporaryDir dir;
     ScriptedPlatform platform;
@@ -24,7 +24,7 @@ void importDocument(const QByteArray &study, CSortanaMdiDoc &document, const std
         ASSERT_TRUE(run.checkOptions());
     }
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.CompleteImport(run));
+    ASSERT_TRUE(document.completeImport(run));
 }
 
 } // namespace sortana::test

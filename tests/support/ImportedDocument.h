@@ -5,7 +5,7 @@
 #include <functional>
 
 namespace sortana {
-class CSortanaMdiDoc;
+class Document;
 class ImportRun;
 }
 
@@ -14,7 +14,7 @@ namespace sortana::test {
 // Imports a raw data study (8-bit text as given) with the options its survey suggests into
 // the document, as the import command does; a failure fails the test. `options`, when
 // given, changes the run's options after the survey.
-void importDocument(const QByteArray &study, CSortanaMdiDoc &document,
+void importDocument(const QByteArray &study, Document &document,
                     const std::function<void(ImportRun &)> &options = {});
 
 } // namespace sortana::test

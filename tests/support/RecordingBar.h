@@ -6,10 +6,10 @@ namespace sortana::test {
 
 // A dialog bar that only remembers which document it was given and how often it loaded.
 struct RecordingBar : DocumentBar {
-    void setDocument(CSortanaMdiDoc *document) override { shown = document; }
-    CSortanaMdiDoc *attachedDocument() const override { return shown; }
-    void LoadFromDocument() override { ++loads; }
-    CSortanaMdiDoc *shown = nullptr;
+    void setDocument(Document *document) override { shown = document; }
+    Document *attachedDocument() const override { return shown; }
+    void loadFromDocument() override { ++loads; }
+    Document *shown = nullptr;
     int loads = 0;
 };
 

@@ -13,9 +13,9 @@ bool StudyFixture::surveyText(const QByteArray &bytes, const QString &name)
 {
     writeBytes(path(name), bytes);
     summary.fileName = path(name);
-    if (!analysis.SurveyInputFile())
+    if (!analysis.surveyInputFile())
         return false;
-    analysis.SetInputFileName(summary.fileName);
+    analysis.setInputFileName(summary.fileName);
     presetOptions();
     return true;
 }
@@ -37,7 +37,7 @@ QString StudyFixture::cards()
 {
     // The Cards file only reaches its name when committed; the read leaves it open.
     EXPECT_TRUE(analysis.cardsFile.Commit());
-    analysis.CloseFiles();
+    analysis.closeFiles();
     return readUtf16File(names.cardsPath);
 }
 

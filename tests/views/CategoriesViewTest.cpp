@@ -1,13 +1,13 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "views/CategoriesView.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 #include "views/CategoriesViewDialogs.h"
 #include "views/ParticipantsModel.h"
 #include "views/PlacementView.h"
@@ -50,14 +50,14 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(importDocument(study, document));
-        document.SetModifiedFlag(false);
+        document.setModified(false);
         view = std::make_unique<CategoriesView>(&document, platform);
         view->setNameChooser([this](const QString &, const QString &) { return chosenName; });
         view->setSaveFileChooser([this](const QString &, const QString &) { return chosenFile; });
         view->setOpenFileChooser([this](const QString &, const QString &) { return chosenFile; });
         view->resize(700, 400);
         view->show();
-        view->OnInitialUpdate();
+        view->initialUpdate();
         for (const QTreeView *list : {&view->categoryList(), &view->cardList(), &view->spellingList()})
             testers.push_back(std::make_unique<QAbstractItemModelTester>(
                 list->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
@@ -69,7 +69,7 @@ protected:
     }
 
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     std::unique_ptr<CategoriesView> view;
     // Every change the window makes to its lists' models is checked as it happens.
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
@@ -85,7 +85,7 @@ TEST_F(CategoriesWindow, MergeAndSplitChangeTheFiguresAtOnce)
     view->selectCategories({u"Veg"_s, u"Greens"_s});
     chosenName = u"Vegetables"_s;
     view->mergeSelected();
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"Fruit"_s, u"Vegetables"_s}));
     EXPECT_EQ(column(view->categoryList(), 1), (QStringList{u"3"_s, u"3"_s}));
     // The merged category stays selected, with its cards and every original spelling.
@@ -111,9 +111,9 @@ TEST_F(CategoriesWindow, MergeAndSplitChangeTheFiguresAtOnce)
 
     // A cancelled name changes nothing.
     chosenName.clear();
-    document.SetModifiedFlag(false);
+    document.setModified(false);
     view->mergeSelected();
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 }
 
 TEST_F(CategoriesWindow, TheStandardisationGoesOutAndComesBackThroughItsFile)
@@ -162,11 +162,11 @@ TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
     setStandardisation(document, {});
     view->selectCategories({u"Veg"_s});
     document.leftOut = {0};
-    document.UpdateAllViews(UpdateHint::NewStudy);
+    document.updateAllViews(UpdateHint::NewStudy);
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"fruit"_s, u"Greens"_s, u"Veg"_s}));
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
     document.leftOut.clear();
-    document.UpdateAllViews(UpdateHint::NewStudy);
+    document.updateAllViews(UpdateHint::NewStudy);
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
 }
 
@@ -175,7 +175,7 @@ TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
 // with the participant left out and with everybody included again.
 TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
 {
-    CSortanaMdiDoc leaving;
+    Document leaving;
     ASSERT_NO_FATAL_FAILURE(importDocument(study + "P4\nGLeafy\nI3\nI4\nGfruit\nI1\n", leaving));
     CategoriesView window(&leaving, platform);
     window.setNameChooser([](const QString &, const QString &) { return u"Vegetables"_s; });
@@ -185,11 +185,11 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
         return dir.filePath(u"map.csv"_s);
     });
     window.setOpenFileChooser([&](const QString &, const QString &) { return dir.filePath(u"map.csv"_s); });
-    window.OnInitialUpdate();
+    window.initialUpdate();
     window.selectCategories({u"Veg"_s, u"Greens"_s, u"Leafy"_s});
     window.mergeSelected();
     leaving.leftOut = {3};
-    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    leaving.updateAllViews(UpdateHint::NewStudy);
 
     const auto shown = [&] {
         QStringList rows;
@@ -206,10 +206,10 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     };
     const QStringList leftOut = shown();
     leaving.leftOut.clear();
-    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    leaving.updateAllViews(UpdateHint::NewStudy);
     const QStringList everybody = shown();
     leaving.leftOut = {3};
-    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    leaving.updateAllViews(UpdateHint::NewStudy);
 
     window.exportStandardisation();
     EXPECT_EQ(readBytes(dir.filePath(u"map.csv"_s)),
@@ -219,7 +219,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     window.importStandardisation();
     EXPECT_EQ(shown(), leftOut);
     leaving.leftOut.clear();
-    leaving.UpdateAllViews(UpdateHint::NewStudy);
+    leaving.updateAllViews(UpdateHint::NewStudy);
     EXPECT_EQ(shown(), everybody);
 }
 
@@ -227,13 +227,13 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
 // merged, each under the name of its member with the most groups, as a merge by hand.
 TEST_F(CategoriesWindow, SuggestMergesMergesTheTickedSetsOnly)
 {
-    CSortanaMdiDoc greek;
+    Document greek;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nID\n"
                                            "P1\nG\xce\xa0\xce\xa1\xce\x9f\xce\x93\xce\xa1\xce\x91\xce\x9c\xce\x9c\xce\x91\nI1\nI2\nGCaf\xc3\xa9\nI3\nI4\n"
                                            "P2\nG\xce\xa0\xcf\x81\xcf\x8c\xce\xb3\xcf\x81\xce\xb1\xce\xbc\xce\xbc\xce\xb1\nI1\nI2\nGcafe\nI3\nI4\n"
                                            "P3\nG\xce\xa0\xcf\x81\xcf\x8c\xce\xb3\xcf\x81\xce\xb1\xce\xbc\xce\xbc\xce\xb1\nI1\nGcafe\nI2\nI3\nI4\n",
                                            greek));
-    greek.SetModifiedFlag(false);
+    greek.setModified(false);
     CategoriesView window(&greek, platform);
     std::vector<SuggestedMerge> offered;
     std::size_t tick = 1;
@@ -246,7 +246,7 @@ TEST_F(CategoriesWindow, SuggestMergesMergesTheTickedSetsOnly)
             dialog.list().topLevelItem(int(tick))->setCheckState(0, Qt::Checked);
         return dialog.ticked();
     });
-    window.OnInitialUpdate();
+    window.initialUpdate();
     const QString programma = u"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1"_s;
     EXPECT_EQ(column(window.categoryList(), 0),
               (QStringList{u"cafe"_s, programma, u"Caf\u00e9"_s, u"\u03a0\u03a1\u039f\u0393\u03a1\u0391\u039c\u039c\u0391"_s}));
@@ -259,11 +259,11 @@ TEST_F(CategoriesWindow, SuggestMergesMergesTheTickedSetsOnly)
     EXPECT_EQ(offered[0].members, (std::vector<std::size_t>{0, 2}));
     EXPECT_EQ(offered[1].standard, programma);
     EXPECT_EQ(offered[1].members, (std::vector<std::size_t>{1, 3}));
-    EXPECT_FALSE(greek.IsModified());
+    EXPECT_FALSE(greek.isModified());
 
     tick = 1;
     window.suggestMerges();
-    EXPECT_TRUE(greek.IsModified());
+    EXPECT_TRUE(greek.isModified());
     EXPECT_EQ(column(window.categoryList(), 0), (QStringList{programma, u"cafe"_s, u"Caf\u00e9"_s}));
     EXPECT_EQ(column(window.categoryList(), 2), (QStringList{u"3"_s, u"2"_s, u"1"_s}));
     EXPECT_EQ(window.selectedNames(), QStringList{programma});
@@ -311,7 +311,7 @@ TEST_F(CategoriesWindow, ATranslatorGivesTheTableWindowsTheirTexts)
     } marking;
     QCoreApplication::installTranslator(&marking);
     CategoriesView window(&document, platform);
-    window.OnInitialUpdate();
+    window.initialUpdate();
     const QStringList participantsHeadings = ParticipantsModel::headings();
     QCoreApplication::removeTranslator(&marking);
 
@@ -325,12 +325,12 @@ TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
 {
     PlacementView placements(&document, platform);
     placements.resize(400, 300);
-    placements.OnInitialUpdate();
+    placements.initialUpdate();
     EXPECT_TRUE(placements.canCopy());
     EXPECT_TRUE(view->messageLine().isHidden());
 
     document.sorts.reset();
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     EXPECT_FALSE(view->messageLine().isHidden());
     EXPECT_EQ(view->messageLine().text(),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
@@ -345,7 +345,7 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
     PlacementView placements(&document, platform);
     placements.resize(600, 400);
     placements.show();
-    placements.OnInitialUpdate();
+    placements.initialUpdate();
     const PlacementGeometry &g = placements.geometry();
     ASSERT_EQ(g.columns, 3);
     const double dpi = placements.viewport()->logicalDpiX();
@@ -362,11 +362,11 @@ TEST_F(CategoriesWindow, TheDendrogramsGroupNameTellsTheTopThreeInItsTooltip)
 {
     document.numberOfGroups = 2;
     document.showGroupNames = true;
-    CSortanaMdiView dendrogram(&document, platform);
+    DendrogramView dendrogram(&document, platform);
     dendrogram.resize(800, 400);
     dendrogram.show();
     QCoreApplication::processEvents();
-    dendrogram.OnInitialUpdate();
+    dendrogram.initialUpdate();
     const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
     ASSERT_TRUE(layout);
     const DendrogramGeometry &g = layout->geometry();

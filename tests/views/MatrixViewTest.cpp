@@ -1,6 +1,6 @@
 #include "drawing/DrawingSurface.h"
 #include "views/MatrixView.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/ImportRun.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
@@ -37,11 +37,11 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.CompleteImport(run));
+        ASSERT_TRUE(document.completeImport(run));
         view = std::make_unique<MatrixView>(&document, platform);
         view->resize(500, 400);
         view->show();
-        view->OnInitialUpdate();
+        view->initialUpdate();
     }
     void TearDown() override { view.reset(); }
     // The viewport pixel at the centre of a cell, or of a row's name, at the current zoom.
@@ -101,7 +101,7 @@ protected:
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     std::unique_ptr<MatrixView> view;
 };
 
@@ -229,12 +229,12 @@ TEST_F(MatrixViewTest, TheBarsSettingsApplyAtTheNextUpdate)
 {
     for (const int groups : {2, 5, 1}) {
         document.numberOfGroups = groups;
-        document.UpdateAllViews(UpdateHint::Redraw);
+        document.updateAllViews(UpdateHint::Redraw);
         EXPECT_EQ(view->geometry().groupStarts.size(), size_t(groups));
     }
     const int cell = view->geometry().cell;
     document.fontSize *= 2;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     EXPECT_GT(view->geometry().cell, cell * 3 / 2);
     EXPECT_FALSE(view->grab().isNull());
 }
@@ -274,22 +274,22 @@ TEST_F(MatrixViewTest, TheWindowPaintsAfreshWhenTheMatrixOrHowItIsShownChanges)
     const std::function<void()> changes[] = {
         [&] {
             document.colour1 = 0xE0F0FF;
-            document.UpdateAllViews(UpdateHint::Redraw);
+            document.updateAllViews(UpdateHint::Redraw);
         },
         [&] {
             document.numberOfGroups = 4;
-            document.UpdateAllViews(UpdateHint::Redraw);
+            document.updateAllViews(UpdateHint::Redraw);
         },
         [&] { click(pixelAt(QPoint(g.grid.x() - g.nameWidth / 2, g.grid.y() + 3 * g.cell))); },
         [&] { view->setZoom(0.45); },
         [&] {
             document.fontSize = 10;
-            document.UpdateAllViews(UpdateHint::Redraw);
+            document.updateAllViews(UpdateHint::Redraw);
         },
         [&] {
             document.similarity->matrix.at(0, 1) = 0;
             document.similarity->countedParticipants *= 2;
-            document.UpdateAllViews(UpdateHint::NewStudy);
+            document.updateAllViews(UpdateHint::NewStudy);
         },
     };
     for (size_t k = 0; k < std::size(changes); ++k) {
@@ -310,7 +310,7 @@ TEST_F(MatrixViewTest, CopyOffersTheMatrixAsSvgAndPngAndNeedsTheMatrix)
     EXPECT_TRUE(offered->hasFormat(u"image/png"_s));
 
     document.similarity.reset();
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     EXPECT_FALSE(view->canCopy());
     EXPECT_TRUE(view->hoverText(cellCentre(0, 1)).isEmpty());
     // The window says why it is empty.

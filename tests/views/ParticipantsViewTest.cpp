@@ -1,11 +1,11 @@
 #include "views/ParticipantsView.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemModelTester>
@@ -55,12 +55,12 @@ protected:
         run.summary().useExpert = true;
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.CompleteImport(run));
-        document.SetModifiedFlag(false);
+        ASSERT_TRUE(document.completeImport(run));
+        document.setModified(false);
         view = std::make_unique<ParticipantsView>(&document, platform);
         view->resize(900, 500);
         view->show();
-        view->OnInitialUpdate();
+        view->initialUpdate();
         // Every change to the table's model, and to the sorted order shown, is checked as it happens.
         for (QAbstractItemModel *model : {sourceModel(), view->table().model()})
             testers.push_back(
@@ -88,7 +88,7 @@ protected:
     QTemporaryDir dir;
     QString input;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
     std::unique_ptr<ParticipantsView> view;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     QStringList offeredNames;
@@ -171,12 +171,12 @@ TEST_F(ParticipantsViewTest, TicksAllFlaggedButNeverTheExpert)
 
 TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows)
 {
-    CSortanaMdiView dendrogram(&document, platform);
+    DendrogramView dendrogram(&document, platform);
     dendrogram.resize(600, 400);
     dendrogram.show();
-    dendrogram.OnInitialUpdate();
+    dendrogram.initialUpdate();
     ParticipantsView second(&document, platform);
-    second.OnInitialUpdate();
+    second.initialUpdate();
     const std::shared_ptr<const ClusterTree> treeBefore = document.clusterTree;
 
     view->tickAllFlagged();
@@ -190,7 +190,7 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
     for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"study-without-%1-%2.csv"_s.arg(flagged.size()).arg(suffix))));
     EXPECT_EQ(document.leftOut, flagged);
-    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_NE(document.clusterTree, treeBefore);
     // Both participants windows say who is left out, and keep every participant's row.
     for (const ParticipantsView *shown : {view.get(), &second}) {
@@ -228,13 +228,13 @@ TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas
     EXPECT_FALSE(view->analyseAgain());
     EXPECT_TRUE(document.leftOut.empty());
     EXPECT_EQ(document.clusterTree, treeBefore);
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 }
 
 TEST_F(ParticipantsViewTest, ADocumentWithoutTheSortsSaysSo)
 {
     document.sorts.reset();
-    view->OnUpdate(UpdateHint::NewStudy);
+    view->documentUpdated(UpdateHint::NewStudy);
     EXPECT_FALSE(view->checks());
     EXPECT_FALSE(view->canCopy());
     const auto labels = view->findChildren<QLabel *>();

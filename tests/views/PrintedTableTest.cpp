@@ -1,7 +1,7 @@
 // The table windows on paper: a long table printed to PDF and read back by poppler's
 // pdftotext, which is part of the test set-up (scripts/install-deps.sh): a missing one fails
 // the test rather than letting it pass unchecked.
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
@@ -65,7 +65,7 @@ protected:
     {
         window.resize(900, 500);
         window.show();
-        window.OnInitialUpdate();
+        window.initialUpdate();
         const QString pdf = dir.filePath(u"table.pdf"_s);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -96,7 +96,7 @@ protected:
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(PrintedTables, TheCategoriesRepeatTheirHeaderRowUnderTheTitleOnEveryPage)

@@ -1,10 +1,10 @@
 #include "analysis/TreeSupport.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "support/Pixels.h"
@@ -68,8 +68,8 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.CompleteImport(run));
-        document.SetModifiedFlag(false);
+        ASSERT_TRUE(document.completeImport(run));
+        document.setModified(false);
         ASSERT_NE(document.layout, nullptr) << "the view did not draw";
     }
     const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
@@ -117,8 +117,8 @@ protected:
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
-    CSortanaMdiView view{&document, platform};
+    Document document;
+    DendrogramView view{&document, platform};
 };
 
 TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
@@ -136,7 +136,7 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
 
     // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
     document.fontSize = 24;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     const int taller = himetricToPixels(drawnExtent(document).height(), dpiY());
     EXPECT_GT(taller, height);
     QCoreApplication::processEvents();
@@ -144,7 +144,7 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
 
     // So does turning the scale off.
     document.showSimilarityScale = false;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cy, dpiY()) - view.viewport()->height());
@@ -159,7 +159,7 @@ TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
     document.colour1 = 0xE0F0FF;
     // The window keeps the scale in view, where a whole drawing has it under the rows.
     document.showSimilarityScale = false;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     const QRect window = view.viewport()->rect();
     // Across rows, through the tree only, over the names, and one pixel.
     const QRect parts[] = {window, {0, 37, window.width(), 16}, {20, 5, 60, 30}, {window.width() - 90, 60, 90, 40},
@@ -182,7 +182,7 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
     QCoreApplication::processEvents();
     import();
     document.showSimilarityScale = false;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     const QRect window = view.viewport()->rect();
     const QImage before = painted(window);
     // The settings, told as the settings bar and the separator tell them, or not told at all;
@@ -202,7 +202,7 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
     for (size_t k = 0; k < std::size(changes); ++k) {
         changes[k].change();
         if (changes[k].told)
-            document.UpdateAllViews(UpdateHint::Redraw);
+            document.updateAllViews(UpdateHint::Redraw);
         EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
     }
     EXPECT_NE(painted(window), before);
@@ -216,7 +216,7 @@ TEST_F(View, TheScaleStaysInViewAtTheWindowsBottom)
     QCoreApplication::processEvents();
     import();
     document.colour1 = document.colour2 = 0xE0F0FF;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     const QRect window = view.viewport()->rect();
     QScrollBar &down = *view.verticalScrollBar();
     ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
@@ -270,7 +270,7 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     QCoreApplication::processEvents();
     import();
     document.fontSize = 48;
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     QCoreApplication::processEvents();
     const DendrogramGeometry &drawn = layout();
     ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
@@ -327,7 +327,7 @@ TEST_F(View, DraggingTheSeparatorStretchesTheDrawingButNotBelowFiftyMillimetres)
     const qint32 released = document.drawingSize.cx;
     mouse(QEvent::MouseMove, start, Qt::NoButton);
     EXPECT_EQ(document.drawingSize.cx, released);
-    EXPECT_FALSE(document.IsModified());
+    EXPECT_FALSE(document.isModified());
 }
 
 TEST_F(View, PressingAwayFromTheSeparatorAndMovingDragsAPictureOut)
@@ -397,7 +397,7 @@ TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
 
     document.treeSupport = computeTreeSupport(document, 20, 1, {});
     ASSERT_TRUE(document.treeSupport);
-    document.UpdateAllViews(UpdateHint::Redraw);
+    document.updateAllViews(UpdateHint::Redraw);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.joinTipText(pointOf(root)),
               u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back()))
@@ -513,17 +513,17 @@ TEST_F(View, PrintsWholeOnAPageAsWideAsItIs)
 // drawing), names past the drawing's edge and the similarity scale below it.
 TEST_F(View, ANewFrameShowsTheWholeDrawing)
 {
-    CSortanaMdiDoc empty;   // outlives the views, which the areas delete
+    Document empty;   // outlives the views, which the areas delete
     import();
     document.drawingSize.cy = 10000;
     document.fontSize = 28;
-    for (CSortanaMdiDoc *shown : {&empty, &document}) {
+    for (Document *shown : {&empty, &document}) {
         QMdiArea area;
         area.resize(1600, 1200);
-        auto *fresh = new CSortanaMdiView(shown, platform);
+        auto *fresh = new DendrogramView(shown, platform);
         area.addSubWindow(fresh);
         area.show();
-        fresh->OnInitialUpdate();
+        fresh->initialUpdate();
         QCoreApplication::processEvents();
         const QSize extent = drawnExtent(*shown);
         EXPECT_EQ(fresh->viewport()->size(),
@@ -539,13 +539,13 @@ TEST_F(View, ANewFrameShowsTheWholeDrawing)
 
 TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
 {
-    CSortanaMdiView orphan(nullptr, platform);
+    DendrogramView orphan(nullptr, platform);
     orphan.resize(400, 300);
     orphan.show();
     QGuiApplication::clipboard()->setText(u"kept"_s);
-    for (CSortanaMdiView *idle : {&orphan, &view}) {
-        idle->OnInitialUpdate();
-        idle->OnUpdate(UpdateHint::NewStudy);
+    for (DendrogramView *idle : {&orphan, &view}) {
+        idle->initialUpdate();
+        idle->documentUpdated(UpdateHint::NewStudy);
         idle->copyToClipboard();
         const QPoint point(200, 100);
         for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
@@ -571,15 +571,15 @@ TEST_F(View, TheActiveViewShowsItsDocumentInTheDialogBar)
 {
     RecordingBar bar;
     CurrentDialogBar = &bar;
-    view.OnActivateView(true);
+    view.activateView(true);
     EXPECT_EQ(bar.shown, &document);
     EXPECT_EQ(bar.loads, 1);
-    view.OnActivateView(false);
+    view.activateView(false);
     EXPECT_EQ(bar.shown, nullptr);
 
-    CSortanaMdiView orphan(nullptr, platform);
+    DendrogramView orphan(nullptr, platform);
     bar.shown = &document;
-    orphan.OnActivateView(true);
+    orphan.activateView(true);
     EXPECT_EQ(bar.shown, nullptr);
     EXPECT_EQ(bar.loads, 1);
     CurrentDialogBar = nullptr;

@@ -3,7 +3,7 @@
 // that fails or is stopped leaves the file that was there.
 #include "analysis/AnalysisFileCells.h"
 #include "analysis/Resampling.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/ImportRun.h"
 #include "document/LeaveOut.h"
@@ -141,13 +141,13 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         run.setCheckStudyShape(false);
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.CompleteImport(run));
+        ASSERT_TRUE(document.completeImport(run));
     }
     QString path(const QString &name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    CSortanaMdiDoc document;
+    Document document;
 };
 
 TEST_F(Workbook, TheFirstFiveSheetsHoldTheKeptStudysAnalysisFilesCellForCell)

@@ -1,8 +1,8 @@
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 
-#include "app/CAboutDlg.h"
-#include "app/CImportExportWizard.h"
-#include "app/CSortanaMdiDlgBar.h"
+#include "app/AboutDialog.h"
+#include "app/ImportWizard.h"
+#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
 #include "app/KeyStateIndicators.h"
@@ -11,9 +11,9 @@
 #include "app/Resources.h"
 #include "app/SingleInstance.h"
 #include "app/WorkbookCommand.h"
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 #include "views/ParticipantsView.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "document/DocumentLinks.h"
 #include "document/DocumentText.h"
 #include "platform/MessageText.h"
@@ -63,8 +63,8 @@ QString askFindText(QWidget *parent, const QString &initial)
 {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(parent, QCoreApplication::translate("CMainFrame", "Find"),
-                              QCoreApplication::translate("CMainFrame", "Find what:"), QLineEdit::Normal, initial, &ok);
+        QInputDialog::getText(parent, QCoreApplication::translate("MainWindow", "Find"),
+                              QCoreApplication::translate("MainWindow", "Find what:"), QLineEdit::Normal, initial, &ok);
     return ok ? text : QString();
 }
 
@@ -76,14 +76,14 @@ void post(QAction *command)
 
 QString askOpenPath(QWidget *parent, const QString &)
 {
-    return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("CMainFrame", "Open"), QString(),
+    return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("MainWindow", "Open"), QString(),
                                         documentFilter + QStringLiteral(";;")
-                                            + QCoreApplication::translate("CMainFrame", "All Files (*)"));
+                                            + QCoreApplication::translate("MainWindow", "All Files (*)"));
 }
 
 QString askSavePath(QWidget *parent, const QString &initial)
 {
-    QFileDialog dialog(parent, QCoreApplication::translate("CMainFrame", "Save As"), initial, documentFilter);
+    QFileDialog dialog(parent, QCoreApplication::translate("MainWindow", "Save As"), initial, documentFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(documentExtension.toString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -93,7 +93,7 @@ QString askSavePath(QWidget *parent, const QString &initial)
 
 } // namespace
 
-CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
+MainWindow::MainWindow(Platform &platform, QSettings &settings)
     : m_platform(platform),
       m_settings(settings),
       m_recentFiles(settings),
@@ -122,10 +122,10 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
             // Deactivations first: each one detaches the settings bar.
             for (DocumentFrame *frame : frames()) {
                 if (frame != window)
-                    frame->view().OnActivateView(false);
+                    frame->view().activateView(false);
             }
             if (auto *active = dynamic_cast<DocumentFrame *>(window))
-                active->view().OnActivateView(true);
+                active->view().activateView(true);
         }
         updateCommands();
         updateTitles();
@@ -140,7 +140,7 @@ CMainFrame::CMainFrame(Platform &platform, QSettings &settings)
         resize(1000, 760);
 }
 
-CMainFrame::~CMainFrame()
+MainWindow::~MainWindow()
 {
     // Documents close while the dialog bar that may show them is still there.
     for (DocumentFrame *frame : frames())
@@ -148,7 +148,7 @@ CMainFrame::~CMainFrame()
     CurrentDialogBar = nullptr;
 }
 
-QAction *CMainFrame::addCommand(int commandId, const QString &text, const std::function<void()> &handler,
+QAction *MainWindow::addCommand(int commandId, const QString &text, const std::function<void()> &handler,
                                 const QList<QKeySequence> &keys)
 {
     auto *command = new QAction(text, this);
@@ -166,7 +166,7 @@ QAction *CMainFrame::addCommand(int commandId, const QString &text, const std::f
     return command;
 }
 
-void CMainFrame::createCommands()
+void MainWindow::createCommands()
 {
     using namespace CommandId;
     const auto key = [](QKeyCombination combination) { return QKeySequence(combination); };
@@ -232,7 +232,7 @@ void CMainFrame::createCommands()
     });
     addCommand(properties, tr("Propert&ies"), [this] {
         if (DocumentFrame *frame = activeFrame())
-            OnProperties(frame->document(), this);
+            showProperties(frame->document(), this);
     });
     addCommand(CommandId::exit, tr("E&xit"), [this] { close(); });
     addCommand(copy, tr("&Copy\tCtrl+C"), onView(&DocumentWindow::copyToClipboard),
@@ -254,16 +254,16 @@ void CMainFrame::createCommands()
     });
     addCommand(groupNames, tr("&Group Names"), [this] {
         if (DocumentFrame *frame = activeFrame())
-            OnGroupNames(frame->document(), action(groupNames)->isChecked());
+            setGroupNamesShown(frame->document(), action(groupNames)->isChecked());
     })->setCheckable(true);
     addCommand(participants, tr("&Participants"), [this] { openParticipantsWindow(); });
     addCommand(similarityScale, tr("Similarity Sc&ale"), [this] {
         if (DocumentFrame *frame = activeFrame())
-            OnSimilarityScale(frame->document(), action(similarityScale)->isChecked());
+            setSimilarityScaleShown(frame->document(), action(similarityScale)->isChecked());
     })->setCheckable(true);
     addCommand(joinSupport, tr("&Join Support"), [this] {
         if (DocumentFrame *frame = activeFrame())
-            OnJoinSupport(frame->document(), action(joinSupport)->isChecked());
+            setJoinSupportShown(frame->document(), action(joinSupport)->isChecked());
     })->setCheckable(true);
     addCommand(CommandId::checkStability, tr("Check &Stability..."), [this] { checkStability(); });
     addCommand(CommandId::enoughParticipants, tr("&Enough Participants..."), [this] { enoughParticipants(); });
@@ -271,7 +271,7 @@ void CMainFrame::createCommands()
     addCommand(tile, tr("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, tr("&Arrange Icons"), [this] { arrangeMinimised(); });
     addCommand(about, tr("&About Sortana..."), [this] {
-        CAboutDlg dialog(m_platform, this);
+        AboutDialog dialog(m_platform, this);
         dialog.exec();
     });
     addCommand(help, tr("Sortana &Help\tF1"), [this] { HelpWindow::open(*this, HelpPage::start, m_platform); },
@@ -293,7 +293,7 @@ void CMainFrame::createCommands()
     setIcon(similarityMatrix, QIcon(QStringLiteral(":/icons/matrix.svg")));
 }
 
-void CMainFrame::createBars()
+void MainWindow::createBars()
 {
     using namespace CommandId;
     m_toolBar = addToolBar(tr("Toolbar"));
@@ -306,7 +306,7 @@ void CMainFrame::createBars()
         else
             m_toolBar->addAction(action(id));
     }
-    m_dialogBar = new CSortanaMdiDlgBar;
+    m_dialogBar = new SettingsBar;
     // A band of its own: beside the toolbar the settings would crowd the buttons out.
     addToolBarBreak();
     QToolBar *band = addToolBar(tr("Dendrogram"));
@@ -327,7 +327,7 @@ void CMainFrame::createBars()
     connect(statusToggle, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 }
 
-void CMainFrame::rebuildMenus()
+void MainWindow::rebuildMenus()
 {
     using namespace CommandId;
     const bool forDocument = !frames().isEmpty();
@@ -372,7 +372,7 @@ void CMainFrame::rebuildMenus()
     addItems(menuBar()->addMenu(tr("&Help")), {help, 0, about});
 }
 
-void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
+void MainWindow::rebuildRecentFileMenu(QMenu *menu)
 {
     // The entries are rebuilt whenever the menu opens, so they follow the list.
     QAction *marker = menu->addSeparator();
@@ -405,7 +405,7 @@ void CMainFrame::rebuildRecentFileMenu(QMenu *menu)
     });
 }
 
-void CMainFrame::listWindows(QMenu *menu)
+void MainWindow::listWindows(QMenu *menu)
 {
     QAction *marker = menu->addSeparator();
     // Rebuilt whenever the menu opens, so the list follows the windows and their titles.
@@ -436,18 +436,18 @@ void CMainFrame::listWindows(QMenu *menu)
     });
 }
 
-void CMainFrame::updateCommands()
+void MainWindow::updateCommands()
 {
     using namespace CommandId;
     rebuildMenus();
     DocumentFrame *frame = activeFrame();
-    const CSortanaMdiDoc *document = frame ? &frame->document() : nullptr;
+    const Document *document = frame ? &frame->document() : nullptr;
     for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
                          categoriesWindow, placementsWindow, cascade, tile, arrangeIcons})
         action(id)->setEnabled(frame != nullptr);
-    action(fileSave)->setEnabled(document && OnUpdateSave(*document));
-    action(fileSaveAs)->setEnabled(document && OnUpdateSave(*document));
-    action(properties)->setEnabled(document && OnUpdateProperties(*document));
+    action(fileSave)->setEnabled(document && canSave(*document));
+    action(fileSaveAs)->setEnabled(document && canSave(*document));
+    action(properties)->setEnabled(document && canShowProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
     const bool hasTree = document && document->clusterRoot();
     action(copyGroups)->setEnabled(hasTree);
@@ -474,7 +474,7 @@ void CMainFrame::updateCommands()
     m_dialogBar->setEnabled(frame != nullptr);
 }
 
-void CMainFrame::updateTitles()
+void MainWindow::updateTitles()
 {
     for (DocumentFrame *frame : frames()) {
         const QList<DocumentFrame *> siblings = framesOf(frame->document());
@@ -493,7 +493,7 @@ void CMainFrame::updateTitles()
             title += tr(" - Participants");
         // Qt's place for the mark of unsaved changes.
         frame->setWindowTitle(title + QStringLiteral("[*]"));
-        frame->setWindowModified(frame->document().IsModified());
+        frame->setWindowModified(frame->document().isModified());
     }
     DocumentFrame *active = activeFrame();
     m_title =
@@ -501,7 +501,7 @@ void CMainFrame::updateTitles()
     setWindowTitle(m_title);
 }
 
-void CMainFrame::changeEvent(QEvent *event)
+void MainWindow::changeEvent(QEvent *event)
 {
     // A maximised document window adds its own title to the main window's in brackets, and
     // puts back a stale one when it is restored; the main window already names the active
@@ -509,23 +509,23 @@ void CMainFrame::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowTitleChange && windowTitle() != m_title)
         setWindowTitle(m_title);
     if (event->type() == QEvent::EnabledChange && isEnabled() && !m_waitingRequests.isEmpty())
-        QMetaObject::invokeMethod(this, &CMainFrame::openWaitingRequests, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::openWaitingRequests, Qt::QueuedConnection);
     QMainWindow::changeEvent(event);
 }
 
-CommandContext CMainFrame::context()
+CommandContext MainWindow::context()
 {
     return {m_platform, m_documentTemplate, this, action(CommandId::importExport), &m_settings};
 }
 
-DocumentFrame *CMainFrame::activeFrame() const
+DocumentFrame *MainWindow::activeFrame() const
 {
     // The current window stays current while another program or a dialog has the focus,
     // so posted commands still find their document.
     return dynamic_cast<DocumentFrame *>(m_area->currentSubWindow());
 }
 
-QList<DocumentFrame *> CMainFrame::frames() const
+QList<DocumentFrame *> MainWindow::frames() const
 {
     QList<DocumentFrame *> result;
     for (QMdiSubWindow *window : m_area->subWindowList(QMdiArea::CreationOrder)) {
@@ -535,7 +535,7 @@ QList<DocumentFrame *> CMainFrame::frames() const
     return result;
 }
 
-QList<DocumentFrame *> CMainFrame::framesOf(const CSortanaMdiDoc &document) const
+QList<DocumentFrame *> MainWindow::framesOf(const Document &document) const
 {
     QList<DocumentFrame *> result;
     for (DocumentFrame *frame : frames()) {
@@ -545,7 +545,7 @@ QList<DocumentFrame *> CMainFrame::framesOf(const CSortanaMdiDoc &document) cons
     return result;
 }
 
-DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &document, DocumentFrame::Kind kind)
+DocumentFrame *MainWindow::addFrame(const std::shared_ptr<Document> &document, DocumentFrame::Kind kind)
 {
     auto *frame = new DocumentFrame(document, m_platform, [this](DocumentFrame &closing) {
         return mayCloseFrame(closing);
@@ -569,35 +569,35 @@ DocumentFrame *CMainFrame::addFrame(const std::shared_ptr<CSortanaMdiDoc> &docum
         frame->showMaximized();
     else
         frame->show();
-    frame->view().OnInitialUpdate();
+    frame->view().initialUpdate();
     m_area->setActiveSubWindow(frame);
     updateTitles();
     updateCommands();
     return frame;
 }
 
-bool CMainFrame::mayCloseFrame(DocumentFrame &frame)
+bool MainWindow::mayCloseFrame(DocumentFrame &frame)
 {
     // Only the document's last window asks about its changes.
     return framesOf(frame.document()).size() > 1 || saveModified(frame.document());
 }
 
-bool CMainFrame::saveModified(CSortanaMdiDoc &document)
+bool MainWindow::saveModified(Document &document)
 {
-    return SaveModified(document, m_platform, [&] { return save(document); });
+    return sortana::saveModified(document, m_platform, [&] { return save(document); });
 }
 
-bool CMainFrame::save(CSortanaMdiDoc &document)
+bool MainWindow::save(Document &document)
 {
-    return saved(OnSaveDocument(document, m_platform, m_chooseSavePath));
+    return saved(saveDocument(document, m_platform, m_chooseSavePath));
 }
 
-bool CMainFrame::saveAs(CSortanaMdiDoc &document)
+bool MainWindow::saveAs(Document &document)
 {
-    return saved(OnSaveDocumentAs(document, m_platform, m_chooseSavePath));
+    return saved(saveDocumentAs(document, m_platform, m_chooseSavePath));
 }
 
-bool CMainFrame::saved(const QString &path)
+bool MainWindow::saved(const QString &path)
 {
     if (path.isEmpty())
         return false;
@@ -606,21 +606,21 @@ bool CMainFrame::saved(const QString &path)
     return true;
 }
 
-void CMainFrame::newDocument()
+void MainWindow::newDocument()
 {
-    auto document = std::make_shared<CSortanaMdiDoc>();
-    OnNewDocument(*document, context());
+    auto document = std::make_shared<Document>();
+    sortana::newDocument(*document, context());
     addFrame(document);
 }
 
-void CMainFrame::openDocument()
+void MainWindow::openDocument()
 {
     const QString path = m_chooseOpenPath(QString());
     if (!path.isEmpty())
         openFile(path);
 }
 
-bool CMainFrame::reportMissingFile(const QString &path)
+bool MainWindow::reportMissingFile(const QString &path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     if (QFileInfo::exists(absolute))
@@ -632,7 +632,7 @@ bool CMainFrame::reportMissingFile(const QString &path)
     return true;
 }
 
-bool CMainFrame::openFile(const QString &path)
+bool MainWindow::openFile(const QString &path)
 {
     // A missing document would otherwise count as a data file and start an import of it.
     if (hasDocumentExtension(path) && reportMissingFile(path))
@@ -646,7 +646,7 @@ bool CMainFrame::openFile(const QString &path)
             return true;
         }
     }
-    auto document = std::make_shared<CSortanaMdiDoc>();
+    auto document = std::make_shared<Document>();
     const OpenOutcome outcome = openByType(*document, absolute, context());
     if (outcome == OpenOutcome::Failed)
         return false;
@@ -656,7 +656,7 @@ bool CMainFrame::openFile(const QString &path)
     return true;
 }
 
-void CMainFrame::dropFiles(const QStringList &paths)
+void MainWindow::dropFiles(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
@@ -670,7 +670,7 @@ void CMainFrame::dropFiles(const QStringList &paths)
     post(action(CommandId::fileNew));
 }
 
-bool CMainFrame::executeRequest(const QString &request)
+bool MainWindow::executeRequest(const QString &request)
 {
     if (request.size() >= SingleInstance::maxRequestLength)
         return false;
@@ -686,27 +686,27 @@ bool CMainFrame::executeRequest(const QString &request)
     return openFile(path);
 }
 
-bool CMainFrame::blockedByDialog() const
+bool MainWindow::blockedByDialog() const
 {
     return QApplication::activeModalWidget() || !isEnabled();
 }
 
-void CMainFrame::openWaitingRequests()
+void MainWindow::openWaitingRequests()
 {
     // A file may bring up a dialog of its own (the import wizard): the rest wait for it.
     while (!m_waitingRequests.isEmpty() && !blockedByDialog())
         openFile(m_waitingRequests.takeFirst());
 }
 
-bool CMainFrame::event(QEvent *event)
+bool MainWindow::event(QEvent *event)
 {
     // Posted: the dialog's caller finishes its command before the files open.
     if (event->type() == QEvent::WindowUnblocked && !m_waitingRequests.isEmpty())
-        QMetaObject::invokeMethod(this, &CMainFrame::openWaitingRequests, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::openWaitingRequests, Qt::QueuedConnection);
     return QMainWindow::event(event);
 }
 
-void CMainFrame::closeDocument()
+void MainWindow::closeDocument()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame || !saveModified(frame->document()))
@@ -715,37 +715,37 @@ void CMainFrame::closeDocument()
         sibling->closeSettled();
 }
 
-void CMainFrame::runImportExport()
+void MainWindow::runImportExport()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame)
         return;
     // The window may close while the wizard runs; the document stays until the command ends.
-    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
-    OnImportExport(*document, context());
+    const std::shared_ptr<Document> document = frame->sharedDocument();
+    importStudy(*document, context());
     updateTitles();
     updateCommands();
 }
 
-void CMainFrame::openNewWindow()
+void MainWindow::openNewWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument());
 }
 
-void CMainFrame::openMatrixWindow()
+void MainWindow::openMatrixWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument(), DocumentFrame::Kind::SimilarityMatrix);
 }
 
-void CMainFrame::openParticipantsWindow()
+void MainWindow::openParticipantsWindow()
 {
     if (DocumentFrame *frame = activeFrame())
         addFrame(frame->sharedDocument(), DocumentFrame::Kind::Participants);
 }
 
-void CMainFrame::exportPicture()
+void MainWindow::exportPicture()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame || !frame->view().canCopy())
@@ -767,7 +767,7 @@ void CMainFrame::exportPicture()
         frame->view().exportPicture(target.path, target.pngDpi);
 }
 
-void CMainFrame::exportReport()
+void MainWindow::exportReport()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame || !frame->document().clusterRoot())
@@ -777,7 +777,7 @@ void CMainFrame::exportReport()
         sortana::exportReport(frame->document(), path, m_platform, this);
 }
 
-void CMainFrame::exportWorkbook()
+void MainWindow::exportWorkbook()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame)
@@ -787,12 +787,12 @@ void CMainFrame::exportWorkbook()
         sortana::exportWorkbook(frame->document(), path, m_platform, this);
 }
 
-void CMainFrame::checkStability()
+void MainWindow::checkStability()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame)
         return;
-    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const std::shared_ptr<Document> document = frame->sharedDocument();
     const auto &held = document->treeSupport;
     const std::optional<ResamplingOptions> options = askResamplingOptions(
         this, tr("Check Stability"), tr("&Replicates:"),
@@ -803,12 +803,12 @@ void CMainFrame::checkStability()
     updateTitles();
 }
 
-void CMainFrame::enoughParticipants()
+void MainWindow::enoughParticipants()
 {
     DocumentFrame *frame = activeFrame();
     if (!frame)
         return;
-    const std::shared_ptr<CSortanaMdiDoc> document = frame->sharedDocument();
+    const std::shared_ptr<Document> document = frame->sharedDocument();
     const auto &held = document->adequacy;
     const std::optional<ResamplingOptions> options = askResamplingOptions(
         this, tr("Enough Participants"), tr("Sub-samples of each &size:"),
@@ -825,7 +825,7 @@ void CMainFrame::enoughParticipants()
     addFrame(document, DocumentFrame::Kind::EnoughParticipants);
 }
 
-void CMainFrame::findCard(bool askForText)
+void MainWindow::findCard(bool askForText)
 {
     DocumentFrame *frame = activeFrame();
     if (!frame)
@@ -841,7 +841,7 @@ void CMainFrame::findCard(bool askForText)
                               MessageButtons::Ok);
 }
 
-void CMainFrame::setPrintScaling(PrintScaling scaling)
+void MainWindow::setPrintScaling(PrintScaling scaling)
 {
     m_printScaling = scaling;
     m_settings.setValue(printScalingKey, int(scaling));
@@ -851,7 +851,7 @@ void CMainFrame::setPrintScaling(PrintScaling scaling)
         frame->view().setPrintScaling(scaling);
 }
 
-void CMainFrame::cascadeWindows()
+void MainWindow::cascadeWindows()
 {
     // Each window keeps its own size, but at least a usable one, and lies one title bar
     // further down and right than the window under it, starting again at the top-left
@@ -877,7 +877,7 @@ void CMainFrame::cascadeWindows()
     }
 }
 
-void CMainFrame::arrangeMinimised()
+void MainWindow::arrangeMinimised()
 {
     // Minimised windows in a row along the bottom of the area.
     int x = 0;
@@ -889,9 +889,9 @@ void CMainFrame::arrangeMinimised()
     }
 }
 
-void CMainFrame::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    QList<const CSortanaMdiDoc *> asked;
+    QList<const Document *> asked;
     for (DocumentFrame *frame : frames()) {
         if (asked.contains(&frame->document()))
             continue;
@@ -907,13 +907,13 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
-void CMainFrame::dropEvent(QDropEvent *event)
+void MainWindow::dropEvent(QDropEvent *event)
 {
     QStringList paths;
     for (const QUrl &url : event->mimeData()->urls()) {

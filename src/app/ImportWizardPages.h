@@ -16,38 +16,38 @@ class QPushButton;
 
 namespace sortana {
 
-class CImportExportWizard;
+class ImportWizard;
 class StudySummaryPanel;
 class TableMappingPanel;
 
 // A step of the import wizard. Pages keep no data of their own: everything lives in the
 // wizard's import run, so going back and forth shows what the run holds.
-class CImportExportPage : public QWizardPage {
+class ImportWizardPage : public QWizardPage {
 public:
-    CImportExportPage(CImportExportWizard &wizard, const QString &caption);
+    ImportWizardPage(ImportWizard &wizard, const QString &caption);
     // The page has just become the current one.
     void activate();
 
 protected:
-    virtual void OnSetActive() = 0;
-    CImportExportWizard &wizard() { return m_wizard; }
+    virtual void activatePage() = 0;
+    ImportWizard &wizard() { return m_wizard; }
 
 private:
-    CImportExportWizard &m_wizard;
+    ImportWizard &m_wizard;
     QString m_caption;
 };
 
 // Step 1: the input file and the folder of the analysis files. Next surveys the file, presets
 // the options from what it found, and makes sure the folder can be written to.
-class CImportExportOpenPage : public CImportExportPage {
-    Q_DECLARE_TR_FUNCTIONS(CImportExportOpenPage)
+class ImportInputPage : public ImportWizardPage {
+    Q_DECLARE_TR_FUNCTIONS(ImportInputPage)
 
 public:
-    explicit CImportExportOpenPage(CImportExportWizard &wizard);
+    explicit ImportInputPage(ImportWizard &wizard);
     bool validatePage() override;
 
 protected:
-    void OnSetActive() override;
+    void activatePage() override;
 
 private:
     void browse();
@@ -75,18 +75,18 @@ private:
 
 // Step 2: what the survey found and the analysis options; for a table from another card-sort
 // tool also how it is read, which can be changed here.
-class CImportExportOptionsPage : public CImportExportPage {
-    Q_DECLARE_TR_FUNCTIONS(CImportExportOptionsPage)
+class ImportOptionsPage : public ImportWizardPage {
+    Q_DECLARE_TR_FUNCTIONS(ImportOptionsPage)
 
 public:
-    explicit CImportExportOptionsPage(CImportExportWizard &wizard);
+    explicit ImportOptionsPage(ImportWizard &wizard);
     bool validatePage() override;
     // Takes the options into the import run and shows what they give; false (after telling
     // the user) when the copies are out of range.
-    bool OnOptionChanged();
+    bool optionChanged();
 
 protected:
-    void OnSetActive() override;
+    void activatePage() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -104,15 +104,15 @@ private:
 };
 
 // Step 3: the files to be written. Finish reads the data file and clusters its items.
-class CImportExportFinishPage : public CImportExportPage {
-    Q_DECLARE_TR_FUNCTIONS(CImportExportFinishPage)
+class ImportFinishPage : public ImportWizardPage {
+    Q_DECLARE_TR_FUNCTIONS(ImportFinishPage)
 
 public:
-    explicit CImportExportFinishPage(CImportExportWizard &wizard);
+    explicit ImportFinishPage(ImportWizard &wizard);
     bool validatePage() override;
 
 protected:
-    void OnSetActive() override;
+    void activatePage() override;
 
 private:
     // The files to be written and those of them that exist, with the UTF-8 copies when on.

@@ -19,7 +19,7 @@ class QToolButton;
 
 namespace sortana {
 
-class CSortanaMdiDoc;
+class Document;
 
 quint32 fromQColor(const QColor &colour);
 
@@ -46,21 +46,21 @@ private:
 
 // The strip under the main window's toolbar that edits the presentation settings of the
 // one document attached to it. Every apply writes the fields through to that document.
-class CSortanaMdiDlgBar final : public QWidget, public DocumentBar {
-    Q_DECLARE_TR_FUNCTIONS(CSortanaMdiDlgBar)
+class SettingsBar final : public QWidget, public DocumentBar {
+    Q_DECLARE_TR_FUNCTIONS(SettingsBar)
 
 public:
     // Answers the colour chooser: the chosen colour, or nothing when cancelled.
     using ColourChooser = std::function<std::optional<QColor>(const QColor &initial)>;
 
-    explicit CSortanaMdiDlgBar(QWidget *parent = nullptr);
+    explicit SettingsBar(QWidget *parent = nullptr);
 
-    void setDocument(CSortanaMdiDoc *document) override { this->document = document; }
-    CSortanaMdiDoc *attachedDocument() const override { return document; }
-    void LoadFromDocument() override;
+    void setDocument(Document *document) override { this->document = document; }
+    Document *attachedDocument() const override { return document; }
+    void loadFromDocument() override;
     // Corrects the fields, then writes them into the document when any value differs.
     // Returns whether a value changed.
-    bool StoreToDocument();
+    bool storeToDocument();
     // Enter in the bar (the main window forwards it too), a chosen list entry, a field left.
     void apply();
     void setColourChooser(ColourChooser chooser) { m_chooseColour = std::move(chooser); }
@@ -74,7 +74,7 @@ private:
     void applyChosenEntry();
     void selectFont(const QString &fontName);
 
-    CSortanaMdiDoc *document = nullptr;
+    Document *document = nullptr;
     QComboBox *m_fontName;
     QComboBox *m_fontSize;
     GroupsSpinBox *m_groups;

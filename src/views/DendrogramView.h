@@ -13,7 +13,7 @@
 
 namespace sortana {
 
-// Declared by DocumentWindow.h: CSortanaMdiDoc, Platform, QMimeData, QPrinter.
+// Declared by DocumentWindow.h: Document, Platform, QMimeData, QPrinter.
 struct ReferenceScreen;
 class DrawingSurface;
 
@@ -22,25 +22,25 @@ class DrawingSurface;
 // clipboard and lets it be dragged out as a picture, and lets the user widen or narrow the
 // drawing by dragging the separator between the tree and the names.
 //
-// The main window calls OnInitialUpdate once the view sits in its QMdiSubWindow, and
-// OnActivateView when a document frame gains or loses activation. Copy and the three kinds
+// The main window calls initialUpdate once the view sits in its QMdiSubWindow, and
+// activateView when a document frame gains or loses activation. Copy and the three kinds
 // of printing are plain member functions to connect actions to. The document must outlive
 // the view; a view without a document does nothing at all.
-class CSortanaMdiView final : public DocumentWindow, public DocumentView {
-    Q_DECLARE_TR_FUNCTIONS(CSortanaMdiView)
+class DendrogramView final : public DocumentWindow, public DocumentView {
+    Q_DECLARE_TR_FUNCTIONS(DendrogramView)
 
 public:
-    CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent = nullptr);
-    ~CSortanaMdiView() override;
-    CSortanaMdiView(const CSortanaMdiView &) = delete;
-    CSortanaMdiView &operator=(const CSortanaMdiView &) = delete;
+    DendrogramView(Document *document, Platform &platform, QWidget *parent = nullptr);
+    ~DendrogramView() override;
+    DendrogramView(const DendrogramView &) = delete;
+    DendrogramView &operator=(const DendrogramView &) = delete;
 
     // Scroll range from the drawing's extent, and the document frame resized so that the
     // view shows exactly the whole of it; then a first update.
-    void OnInitialUpdate() override;
+    void initialUpdate() override;
     // Repaints at once, which lays the drawing out again; a new study also resets the scroll
     // range to the new drawing size.
-    void OnUpdate(UpdateHint hint) override;
+    void documentUpdated(UpdateHint hint) override;
     // Copy is offered only while the document holds a tree.
     bool canCopy() const override;
     void copyToClipboard() override;

@@ -1,4 +1,4 @@
-#include "app/CAboutDlg.h"
+#include "app/AboutDialog.h"
 
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
@@ -28,7 +28,7 @@ std::optional<std::array<int, 4>> programVersion()
     return numbers;
 }
 
-CAboutDlg::CAboutDlg(Platform &platform, QWidget *parent) : QDialog(parent)
+AboutDialog::AboutDialog(Platform &platform, QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(tr("About Sortana"));
 

@@ -17,11 +17,11 @@ inline constexpr auto makerWebAddress = "https://www.verdell.example/sortana/";
 std::optional<std::array<int, 4>> programVersion();
 
 // The program's version, the maker's address, and the Web Site button, which opens the guide.
-class CAboutDlg : public QDialog {
-    Q_DECLARE_TR_FUNCTIONS(CAboutDlg)
+class AboutDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(AboutDialog)
 
 public:
-    explicit CAboutDlg(Platform &platform, QWidget *parent = nullptr);
+    explicit AboutDialog(Platform &platform, QWidget *parent = nullptr);
 };
 
 } // namespace sortana

@@ -22,8 +22,8 @@ class QToolBar;
 
 namespace sortana {
 
-class CSortanaMdiDlgBar;
-class CSortanaMdiDoc;
+class SettingsBar;
+class Document;
 class DocumentFrame;
 class Platform;
 
@@ -31,8 +31,8 @@ class Platform;
 // the status bar, the menus (a short one while no document is open) and every command that
 // is not a document's own. Files dropped on it and open requests from later starts arrive
 // here.
-class CMainFrame : public QMainWindow {
-    Q_DECLARE_TR_FUNCTIONS(CMainFrame)
+class MainWindow : public QMainWindow {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
 
 public:
     // Asks for a file name: the initial name in, the chosen path out (empty when cancelled).
@@ -40,12 +40,12 @@ public:
     // The same for a picture, with its resolution when it is a PNG.
     using PictureChooser = std::function<PictureTarget(const QString &initial)>;
 
-    CMainFrame(Platform &platform, QSettings &settings);
-    ~CMainFrame() override;
+    MainWindow(Platform &platform, QSettings &settings);
+    ~MainWindow() override;
 
     // The command with the id, as its menu entries, buttons and keys trigger it.
     QAction *action(int commandId) const { return m_actions.value(commandId); }
-    CSortanaMdiDlgBar &dialogBar() const { return *m_dialogBar; }
+    SettingsBar &dialogBar() const { return *m_dialogBar; }
     QMdiArea &documentArea() const { return *m_area; }
     const RecentFiles &recentFiles() const { return m_recentFiles; }
     DocumentFrame *activeFrame() const;
@@ -90,13 +90,13 @@ private:
     void updateCommands();
     void updateTitles();
     CommandContext context();
-    DocumentFrame *addFrame(const std::shared_ptr<CSortanaMdiDoc> &document, DocumentFrame::Kind kind = DocumentFrame::Kind::Dendrogram);
-    QList<DocumentFrame *> framesOf(const CSortanaMdiDoc &document) const;
+    DocumentFrame *addFrame(const std::shared_ptr<Document> &document, DocumentFrame::Kind kind = DocumentFrame::Kind::Dendrogram);
+    QList<DocumentFrame *> framesOf(const Document &document) const;
     bool mayCloseFrame(DocumentFrame &frame);
     // Asks whether to save a modified document; false when the user cancelled.
-    bool saveModified(CSortanaMdiDoc &document);
-    bool save(CSortanaMdiDoc &document);
-    bool saveAs(CSortanaMdiDoc &document);
+    bool saveModified(Document &document);
+    bool save(Document &document);
+    bool saveAs(Document &document);
     // After a save: the path written joins the recent files and the titles; false when none was.
     bool saved(const QString &path);
 
@@ -132,7 +132,7 @@ private:
     QPrinter m_printer{QPrinter::HighResolution};
     QMdiArea *m_area;
     QToolBar *m_toolBar = nullptr;
-    CSortanaMdiDlgBar *m_dialogBar = nullptr;
+    SettingsBar *m_dialogBar = nullptr;
     QHash<int, QAction *> m_actions;
     // The main window's title: the program's name and the active document's.
     QString m_title;

@@ -17,7 +17,7 @@ namespace sortana {
 // A file opened for writing is written under a temporary name beside its path and only
 // Commit puts it in place: closing it uncommitted (or destroying it) throws the writing away
 // and leaves whatever was at the path untouched, so a failed run never destroys a good file.
-class CStdioFileEx {
+class TextFile {
 public:
     enum OpenFlag : quint32 {
         modeRead = 0x0000,
@@ -38,23 +38,23 @@ public:
     // A longer line is refused instead of being read into memory without bound.
     static constexpr qsizetype maxLineLength = qsizetype(1) << 24;
 
-    CStdioFileEx();
-    ~CStdioFileEx();
-    CStdioFileEx(const CStdioFileEx &) = delete;
-    CStdioFileEx &operator=(const CStdioFileEx &) = delete;
+    TextFile();
+    ~TextFile();
+    TextFile(const TextFile &) = delete;
+    TextFile &operator=(const TextFile &) = delete;
 
-    void SetFilePath(const QString &path)
+    void setFilePath(const QString &path)
     {
         m_file.setFileName(path);
         m_saveFile.setFileName(path);
     }
-    QString GetFilePath() const { return device().fileName(); }
+    QString filePath() const { return device().fileName(); }
 
     // Reports failure by its result only; callers word their own messages. Share modes are
     // accepted for the record but Linux has no mandatory locks to enforce them.
     bool Open(const QString &path, quint32 flags);
     void Close();
-    bool IsOpen() const { return m_preloaded || device().isOpen(); }
+    bool isOpen() const { return m_preloaded || device().isOpen(); }
 
     // Reads the rest of a file opened for reading into memory and lets go of the file: every
     // later line, also after a rewind, comes from those bytes, so two passes over the file
@@ -69,12 +69,12 @@ public:
     bool Commit();
 
     qint64 Seek(qint64 offset, SeekOrigin origin);
-    qint64 GetPosition() const;
+    qint64 position() const;
 
     // False at the end of the file, and also when a line is too long or the file cannot be
     // read: failure() tells those apart from a plain end.
-    bool ReadString(QString &line);
-    void WriteString(QStringView text);
+    bool readString(QString &line);
+    void writeString(QStringView text);
     // Every text written from now on is handed to `copy` as well; an empty one stops that.
     void setCopy(std::function<void(QStringView)> copy) { m_copy = std::move(copy); }
 

@@ -1,6 +1,6 @@
-#include "app/CSortanaMdiDlgBar.h"
+#include "app/SettingsBar.h"
 
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -102,9 +102,9 @@ void markColourField(QLineEdit &field)
     tinted.setColor(QPalette::Base, QColor(255, 214, 214));
     tinted.setColor(QPalette::Text, Qt::black);
     field.setPalette(tinted);
-    const QString shown = text.trimmed().isEmpty() ? QCoreApplication::translate("CSortanaMdiDlgBar", "An empty field")
+    const QString shown = text.trimmed().isEmpty() ? QCoreApplication::translate("SettingsBar", "An empty field")
                                                    : u'"' + text + u'"';
-    field.setToolTip(QCoreApplication::translate("CSortanaMdiDlgBar",
+    field.setToolTip(QCoreApplication::translate("SettingsBar",
                                                  "%1 is not a colour, so it is used as %2.\n"
                                                  "A colour is six hexadecimal digits for red, green and blue, such as "
                                                  "FF8000.")
@@ -175,7 +175,7 @@ QSize GroupsSpinBox::sizeHint() const
     return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
 
-CSortanaMdiDlgBar::CSortanaMdiDlgBar(QWidget *parent)
+SettingsBar::SettingsBar(QWidget *parent)
     : QWidget(parent)
     , m_fontName(new QComboBox)
     , m_fontSize(new QComboBox)
@@ -236,7 +236,7 @@ CSortanaMdiDlgBar::CSortanaMdiDlgBar(QWidget *parent)
         field->installEventFilter(this);
 }
 
-bool CSortanaMdiDlgBar::eventFilter(QObject *watched, QEvent *event)
+bool SettingsBar::eventFilter(QObject *watched, QEvent *event)
 {
     const bool enter = isEnterKey(event);
     // Opening a drop-down list takes the focus only for a moment.
@@ -258,7 +258,7 @@ bool CSortanaMdiDlgBar::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-void CSortanaMdiDlgBar::keyPressEvent(QKeyEvent *event)
+void SettingsBar::keyPressEvent(QKeyEvent *event)
 {
     if (isEnterKey(event)) {
         apply();
@@ -267,13 +267,13 @@ void CSortanaMdiDlgBar::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void CSortanaMdiDlgBar::applyChosenEntry()
+void SettingsBar::applyChosenEntry()
 {
     if (!m_fieldSettling)
         apply();
 }
 
-void CSortanaMdiDlgBar::selectFont(const QString &fontName)
+void SettingsBar::selectFont(const QString &fontName)
 {
     const QStringList families = latinScalableFontFamilies();
     m_fontName->clear();
@@ -298,7 +298,7 @@ void CSortanaMdiDlgBar::selectFont(const QString &fontName)
     m_fontName->setEditText(fontName);
 }
 
-void CSortanaMdiDlgBar::LoadFromDocument()
+void SettingsBar::loadFromDocument()
 {
     if (!document)
         return;
@@ -313,7 +313,7 @@ void CSortanaMdiDlgBar::LoadFromDocument()
     m_colour2->setText(colourText(document->colour2));
 }
 
-bool CSortanaMdiDlgBar::StoreToDocument()
+bool SettingsBar::storeToDocument()
 {
     if (!document)
         return false;
@@ -340,16 +340,16 @@ bool CSortanaMdiDlgBar::StoreToDocument()
     return changed;
 }
 
-void CSortanaMdiDlgBar::apply()
+void SettingsBar::apply()
 {
     if (!document)
         return;
-    if (StoreToDocument())
-        document->SetModifiedFlag(true);
-    document->UpdateAllViews(UpdateHint::Redraw);
+    if (storeToDocument())
+        document->setModified(true);
+    document->updateAllViews(UpdateHint::Redraw);
 }
 
-void CSortanaMdiDlgBar::chooseColour(QLineEdit *field)
+void SettingsBar::chooseColour(QLineEdit *field)
 {
     const std::optional<QColor> chosen = m_chooseColour(toQColor(colourFromText(field->text())));
     if (!chosen)

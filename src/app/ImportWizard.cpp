@@ -1,6 +1,6 @@
-#include "app/CImportExportWizard.h"
+#include "app/ImportWizard.h"
 
-#include "app/ImportExportPages.h"
+#include "app/ImportWizardPages.h"
 
 #include <QSettings>
 
@@ -24,15 +24,15 @@ void chooseUtf8CsvCopies(QSettings &settings, bool chosen)
     settings.setValue(utf8CsvKey, chosen);
 }
 
-CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent, QSettings *settings)
+ImportWizard::ImportWizard(Platform &platform, QWidget *parent, QSettings *settings)
     : QWizard(parent), m_platform(platform), m_settings(settings), m_run(platform)
 {
     if (m_settings)
         m_run.setUtf8CsvCopies(utf8CsvCopiesChosen(*m_settings));
     setWizardStyle(QWizard::ClassicStyle);
-    setPage(OpenStep, new CImportExportOpenPage(*this));
-    setPage(OptionsStep, new CImportExportOptionsPage(*this));
-    setPage(FinishStep, new CImportExportFinishPage(*this));
+    setPage(OpenStep, new ImportInputPage(*this));
+    setPage(OptionsStep, new ImportOptionsPage(*this));
+    setPage(FinishStep, new ImportFinishPage(*this));
     // Every step as wide as the widest, so the window keeps its width from step to step.
     int widest = 0;
     for (const int id : pageIds())
@@ -41,12 +41,12 @@ CImportExportWizard::CImportExportWizard(Platform &platform, QWidget *parent, QS
         page(id)->setMinimumWidth(widest);
     // Every arrival at a page, forwards or back, shows it afresh from the import run.
     connect(this, &QWizard::currentIdChanged, this, [this](int id) {
-        if (auto *step = dynamic_cast<CImportExportPage *>(page(id)))
+        if (auto *step = dynamic_cast<ImportWizardPage *>(page(id)))
             step->activate();
     });
 }
 
-void CImportExportWizard::rememberChoices()
+void ImportWizard::rememberChoices()
 {
     if (m_settings)
         chooseUtf8CsvCopies(*m_settings, m_run.utf8CsvCopies());

@@ -62,26 +62,26 @@ struct SimilarityData {
 // One processed study as the dendrogram needs it, with the dendrogram's presentation
 // settings. Either empty, or it holds a tree, the item names, the summary and one mean fit
 // per item. The tree is shared with whoever still reads or draws it.
-class CSortanaMdiDoc {
+class Document {
 public:
     static constexpr quint32 white = 0xFFFFFF;
 
-    CSortanaMdiDoc() = default;
-    CSortanaMdiDoc(const CSortanaMdiDoc &) = delete;
-    CSortanaMdiDoc &operator=(const CSortanaMdiDoc &) = delete;
+    Document() = default;
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
 
     bool hasStudy() const { return summary != nullptr; }
 
     // Stores the document in the file format, or loads it; a load that returns false has
     // left the document as it was.
-    void Serialize(ArchiveWriter &archive) const;
-    bool Serialize(ArchiveReader &archive);
+    void serialize(ArchiveWriter &archive) const;
+    bool serialize(ArchiveReader &archive);
 
     // What the import command does once the wizard closed with OK: the export run, then the
     // results move into the document, which is named after the input file. Returns false
     // (after telling the user) when an analysis file could not be written; the study is
     // taken all the same.
-    bool CompleteImport(ImportRun &run);
+    bool completeImport(ImportRun &run);
     // Takes a finished run's study (tree, names, summary, fit, matrix) in place of the
     // document's, keeping its sorts and settings; the number of groups follows the study.
     void takeStudy(ImportRun &run);
@@ -90,19 +90,19 @@ public:
     // while this document stays on screen: the tree is shared, as it never changes, and
     // lives on with the copy whatever becomes of the document. Null when there is not the
     // memory for its matrix.
-    std::unique_ptr<CSortanaMdiDoc> studyCopy() const;
+    std::unique_ptr<Document> studyCopy() const;
 
-    void AttachDialogBar();
-    void OnCloseDocument();
+    void attachSettingsBar();
+    void closeDocument();
     void addView(DocumentView *view) { m_views.push_back(view); }
     void removeView(DocumentView *view) { std::erase(m_views, view); }
-    void UpdateAllViews(UpdateHint hint);
-    void SetModifiedFlag(bool modified = true)
+    void updateAllViews(UpdateHint hint);
+    void setModified(bool modified = true)
     {
         if (std::exchange(m_modified, modified) != modified && modifiedChanged)
             modifiedChanged();
     }
-    bool IsModified() const { return m_modified; }
+    bool isModified() const { return m_modified; }
     // Told when the modified flag changes, for the windows' titles.
     std::function<void()> modifiedChanged;
     QString title;

@@ -19,17 +19,16 @@ void chooseUtf8CsvCopies(QSettings &settings, bool chosen);
 // the analysis options, and the list of files to be written, where Finish reads and
 // clusters. It owns the whole import run; the import command takes the results it needs
 // once the wizard closed with OK.
-class CImportExportWizard : public QWizard {
+class ImportWizard : public QWizard {
 public:
     enum Step { OpenStep, OptionsStep, FinishStep };
 
     // The choices the user makes for every import start as they were last time and are kept
     // at Finish, in the settings when there are any.
-    explicit CImportExportWizard(Platform &platform, QWidget *parent = nullptr, QSettings *settings = nullptr);
+    explicit ImportWizard(Platform &platform, QWidget *parent = nullptr, QSettings *settings = nullptr);
 
     // Runs the wizard; QDialog::Accepted once Finish succeeded.
-    int DoModal() { return exec(); }
-    QString GetInputPath() const { return m_run.fileNames().inputPath; }
+    QString inputPath() const { return m_run.fileNames().inputPath; }
     ImportRun &run() { return m_run; }
     const ImportRun &run() const { return m_run; }
     Platform &platform() { return m_platform; }

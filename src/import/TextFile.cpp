@@ -1,4 +1,4 @@
-#include "import/CStdioFileEx.h"
+#include "import/TextFile.h"
 
 #include "platform/CodePage.h"
 #include "platform/SafeFiles.h"
@@ -42,14 +42,14 @@ void decodeUtf16Le(const char *bytes, qsizetype length, QString &out)
 
 } // namespace
 
-CStdioFileEx::CStdioFileEx() = default;
+TextFile::TextFile() = default;
 
-CStdioFileEx::~CStdioFileEx()
+TextFile::~TextFile()
 {
     Close();
 }
 
-bool CStdioFileEx::Open(const QString &path, quint32 flags)
+bool TextFile::Open(const QString &path, quint32 flags)
 {
     Close();
     m_isUnicode = (flags & modeUnicode) != 0;
@@ -58,7 +58,7 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     m_checkByteOrderMark = true;
     resetBuffer(0);
 
-    SetFilePath(path);
+    setFilePath(path);
     // A directory opens like a file on Linux but is no text file to read or replace.
     const QFileInfo info(path);
     if (info.isDir())
@@ -79,7 +79,7 @@ bool CStdioFileEx::Open(const QString &path, quint32 flags)
     return m_failure == Failure::None;
 }
 
-bool CStdioFileEx::Preload()
+bool TextFile::Preload()
 {
     if (!m_file.isOpen() || isWriting() || m_failure != Failure::None)
         return false;
@@ -96,7 +96,7 @@ bool CStdioFileEx::Preload()
     return true;
 }
 
-void CStdioFileEx::Close()
+void TextFile::Close()
 {
     m_preloaded = false;
     if (isWriting() && m_saveFile.isOpen()) {
@@ -110,16 +110,16 @@ void CStdioFileEx::Close()
     m_buffer = {};
 }
 
-bool CStdioFileEx::Flush()
+bool TextFile::Flush()
 {
-    if (IsOpen() && isWriting())
+    if (isOpen() && isWriting())
         flushWrites();
     return m_failure == Failure::None;
 }
 
-bool CStdioFileEx::Commit()
+bool TextFile::Commit()
 {
-    if (!IsOpen() || !isWriting())
+    if (!isOpen() || !isWriting())
         return false;
     // QSaveFile would still commit after a failed write or flush: it is told off here.
     if (!Flush() || !m_saveFile.flush() || m_saveFile.error() != QFileDevice::NoError) {
@@ -135,7 +135,7 @@ bool CStdioFileEx::Commit()
     return committed;
 }
 
-void CStdioFileEx::resetBuffer(qint64 fileOffset)
+void TextFile::resetBuffer(qint64 fileOffset)
 {
     m_begin = 0;
     m_end = 0;
@@ -143,21 +143,21 @@ void CStdioFileEx::resetBuffer(qint64 fileOffset)
     m_writtenBack = fileOffset;
 }
 
-qint64 CStdioFileEx::GetPosition() const
+qint64 TextFile::position() const
 {
     return m_bufferOffset + (isWriting() ? m_end : m_begin);
 }
 
-qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
+qint64 TextFile::Seek(qint64 offset, SeekOrigin origin)
 {
     m_checkByteOrderMark = true;
-    if (!IsOpen())
+    if (!isOpen())
         return -1;
     if (isWriting())
         flushWrites();
     qint64 target = offset;
     if (origin == current)
-        target += GetPosition();
+        target += position();
     else if (origin == end)
         target += m_preloaded ? m_bufferOffset + m_end : device().size();
     if (m_preloaded) {
@@ -176,7 +176,7 @@ qint64 CStdioFileEx::Seek(qint64 offset, SeekOrigin origin)
     return target;
 }
 
-bool CStdioFileEx::fill()
+bool TextFile::fill()
 {
     if (m_preloaded)
         return false;
@@ -197,14 +197,14 @@ bool CStdioFileEx::fill()
     return got > 0;
 }
 
-bool CStdioFileEx::ReadString(QString &line)
+bool TextFile::readString(QString &line)
 {
-    if (!IsOpen() || isWriting() || m_failure != Failure::None) {
+    if (!isOpen() || isWriting() || m_failure != Failure::None) {
         line.clear();
         return false;
     }
     const int unitSize = m_isUnicode ? 2 : 1;
-    if (m_checkByteOrderMark && GetPosition() == 0)
+    if (m_checkByteOrderMark && position() == 0)
         skipByteOrderMark();
 
     const qsizetype limitBytes = maxLineLength * unitSize;
@@ -261,7 +261,7 @@ bool CStdioFileEx::ReadString(QString &line)
     return true;
 }
 
-void CStdioFileEx::skipByteOrderMark()
+void TextFile::skipByteOrderMark()
 {
     // Editors and spreadsheets save UTF-8 with a mark as often as without: it is no text.
     static constexpr char utf8Mark[] = "\xEF\xBB\xBF";
@@ -274,17 +274,17 @@ void CStdioFileEx::skipByteOrderMark()
         m_begin += 3;
 }
 
-void CStdioFileEx::ensureRoom(qsizetype bytes)
+void TextFile::ensureRoom(qsizetype bytes)
 {
     if (static_cast<qsizetype>(m_buffer.size()) < m_end + bytes)
         m_buffer.resize(static_cast<size_t>(std::max(m_end + bytes, chunkSize)));
 }
 
-void CStdioFileEx::WriteString(QStringView text)
+void TextFile::writeString(QStringView text)
 {
-    if (!IsOpen() || !isWriting())
+    if (!isOpen() || !isWriting())
         return;
-    if (GetPosition() == 0 && (m_openFlags & modeUnicode)) {
+    if (position() == 0 && (m_openFlags & modeUnicode)) {
         ensureRoom(2);
         m_buffer[m_end++] = '\xFF';
         m_buffer[m_end++] = '\xFE';
@@ -301,7 +301,7 @@ void CStdioFileEx::WriteString(QStringView text)
         flushWrites();
 }
 
-void CStdioFileEx::flushWrites()
+void TextFile::flushWrites()
 {
     if (m_end == 0)
         return;

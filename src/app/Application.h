@@ -10,28 +10,28 @@
 
 namespace sortana {
 
-class CMainFrame;
+class MainWindow;
 
 // The program as started: per-user settings, the main window, the one-instance server and
 // the command line.
-class CSortanaMdiApp {
+class Application {
 public:
     enum class Start { Running, PassedOn };
 
-    CSortanaMdiApp();
-    ~CSortanaMdiApp();
+    Application();
+    ~Application();
 
     // `arguments` without the program's name: none gives a new document (and the import
     // wizard), a file opens that file by type. When another start of the program runs
     // already, a file is passed on to it instead.
-    Start InitInstance(const QStringList &arguments);
-    CMainFrame *mainFrame() const { return m_mainFrame.get(); }
+    Start initInstance(const QStringList &arguments);
+    MainWindow *mainFrame() const { return m_mainFrame.get(); }
 
 private:
     QSettings m_settings;
     WidgetPlatform m_platform;
     SingleInstance m_instance;
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<MainWindow> m_mainFrame;
 };
 
 } // namespace sortana

@@ -1,6 +1,6 @@
-#include "app/ImportExportPages.h"
+#include "app/ImportWizardPages.h"
 
-#include "app/CImportExportWizard.h"
+#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
@@ -29,15 +29,15 @@
 
 namespace sortana {
 
-CImportExportPage::CImportExportPage(CImportExportWizard &wizard, const QString &caption)
+ImportWizardPage::ImportWizardPage(ImportWizard &wizard, const QString &caption)
     : m_wizard(wizard), m_caption(caption)
 {
 }
 
-void CImportExportPage::activate()
+void ImportWizardPage::activate()
 {
     m_wizard.setWindowTitle(m_caption);
-    OnSetActive();
+    activatePage();
 }
 
 // Step 1 ------------------------------------------------------------------------------------
@@ -49,7 +49,7 @@ void showExisting(QLabel &label, const QStringList &existing)
 {
     label.setText(existing.isEmpty()
                       ? QString()
-                      : QCoreApplication::translate("ImportExportPages", "These files exist and will be replaced:\n")
+                      : QCoreApplication::translate("ImportWizardPages", "These files exist and will be replaced:\n")
                           + existing.join(u'\n'));
     label.setVisible(!existing.isEmpty());
 }
@@ -70,8 +70,8 @@ QString absoluteFolder(const QString &folder)
 
 } // namespace
 
-CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, tr("Import and Export - Step 1 of 3")),
+ImportInputPage::ImportInputPage(ImportWizard &wizard)
+    : ImportWizardPage(wizard, tr("Import and Export - Step 1 of 3")),
       m_input(new QLineEdit),
       m_folder(new QLineEdit),
       m_existingFiles(existingFilesLabel())
@@ -80,13 +80,13 @@ CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
     setControlId(*m_folder, ControlId::outputFolder);
     auto *browseButton = new QPushButton(tr("&Browse..."));
     setControlId(*browseButton, ControlId::browse);
-    connect(browseButton, &QPushButton::clicked, this, &CImportExportOpenPage::browse);
+    connect(browseButton, &QPushButton::clicked, this, &ImportInputPage::browse);
     auto *chooseButton = new QPushButton(tr("Choose &Folder..."));
     setControlId(*chooseButton, ControlId::chooseFolder);
-    connect(chooseButton, &QPushButton::clicked, this, &CImportExportOpenPage::chooseFolder);
-    connect(m_input, &QLineEdit::textChanged, this, &CImportExportOpenPage::inputChanged);
+    connect(chooseButton, &QPushButton::clicked, this, &ImportInputPage::chooseFolder);
+    connect(m_input, &QLineEdit::textChanged, this, &ImportInputPage::inputChanged);
     connect(m_folder, &QLineEdit::textEdited, this, [this] { m_folderFollowsInput = false; });
-    connect(m_folder, &QLineEdit::textChanged, this, &CImportExportOpenPage::showExistingFiles);
+    connect(m_folder, &QLineEdit::textChanged, this, &ImportInputPage::showExistingFiles);
 
     auto *label = new QLabel(tr("&Input file:"));
     label->setBuddy(m_input);
@@ -108,14 +108,14 @@ CImportExportOpenPage::CImportExportOpenPage(CImportExportWizard &wizard)
     layout->addStretch();
 }
 
-void CImportExportOpenPage::OnSetActive()
+void ImportInputPage::activatePage()
 {
     // Coming back to this step keeps what the user typed.
     if (m_input->text().isEmpty())
         m_input->setText(PendingImportPath);
 }
 
-void CImportExportOpenPage::inputChanged()
+void ImportInputPage::inputChanged()
 {
     const QString input = m_input->text();
     if (m_folderFollowsInput)
@@ -123,7 +123,7 @@ void CImportExportOpenPage::inputChanged()
     showExistingFiles();
 }
 
-void CImportExportOpenPage::chooseFolder()
+void ImportInputPage::chooseFolder()
 {
     const QString chosen = wizard().platform().chooseFolder(outputFolder());
     if (chosen.isEmpty())
@@ -132,19 +132,19 @@ void CImportExportOpenPage::chooseFolder()
     m_folder->setText(QDir::toNativeSeparators(chosen));
 }
 
-QString CImportExportOpenPage::outputFolder() const
+QString ImportInputPage::outputFolder() const
 {
     const QString shown = m_folder->text().trimmed();
     return shown.isEmpty() ? QFileInfo(m_input->text()).absolutePath() : QDir::fromNativeSeparators(shown);
 }
 
-QString CImportExportOpenPage::otherFolder() const
+QString ImportInputPage::otherFolder() const
 {
     const QString folder = outputFolder();
     return absoluteFolder(folder) == absoluteFolder(QFileInfo(m_input->text()).absolutePath()) ? QString() : folder;
 }
 
-void CImportExportOpenPage::showExistingFiles()
+void ImportInputPage::showExistingFiles()
 {
     const QString input = m_input->text();
     if (input.isEmpty()) {
@@ -157,7 +157,7 @@ void CImportExportOpenPage::showExistingFiles()
     showExisting(*m_existingFiles, existingAnalysisFiles(names, wizard().run().utf8CsvCopies()));
 }
 
-QString CImportExportOpenPage::folderRefusal()
+QString ImportInputPage::folderRefusal()
 {
     const QString folder = outputFolder();
     const QString shown = QDir::toNativeSeparators(folder);
@@ -169,7 +169,7 @@ QString CImportExportOpenPage::folderRefusal()
     return {};
 }
 
-bool CImportExportOpenPage::settleWritableFolder()
+bool ImportInputPage::settleWritableFolder()
 {
     Platform &platform = wizard().platform();
     for (QString text = folderRefusal(); !text.isEmpty(); text = folderRefusal()) {
@@ -186,7 +186,7 @@ bool CImportExportOpenPage::settleWritableFolder()
     return true;
 }
 
-void CImportExportOpenPage::browse()
+void ImportInputPage::browse()
 {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -199,7 +199,7 @@ void CImportExportOpenPage::browse()
         m_input->setText(dialog.selectedFiles().constFirst());
 }
 
-std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QString &path)
+std::optional<TableOptions> ImportInputPage::undecidedColumns(const QString &path)
 {
     if (!isTablePath(path))
         return std::nullopt;
@@ -221,7 +221,7 @@ std::optional<TableOptions> CImportExportOpenPage::undecidedColumns(const QStrin
     return suggested;
 }
 
-bool CImportExportOpenPage::validatePage()
+bool ImportInputPage::validatePage()
 {
     const QString path = m_input->text();
     // A new choice of input is read as its kind says, whatever an earlier table was set to.
@@ -233,17 +233,17 @@ bool CImportExportOpenPage::validatePage()
 
 // Step 2 ------------------------------------------------------------------------------------
 
-CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, tr("Import and Export - Step 2 of 3")),
+ImportOptionsPage::ImportOptionsPage(ImportWizard &wizard)
+    : ImportWizardPage(wizard, tr("Import and Export - Step 2 of 3")),
       m_panel(new StudySummaryPanel),
       m_tablePanel(new TableMappingPanel)
 {
     auto *resetButton = new QPushButton(tr("&Reset"));
     setControlId(*resetButton, ControlId::reset);
     m_panel->addOptionButton(resetButton);
-    connect(resetButton, &QPushButton::clicked, this, &CImportExportOptionsPage::reset);
+    connect(resetButton, &QPushButton::clicked, this, &ImportOptionsPage::reset);
     for (QCheckBox *box : {&m_panel->useFit(), &m_panel->useSubGroups(), &m_panel->useExpert()})
-        connect(box, &QCheckBox::clicked, this, &CImportExportOptionsPage::OnOptionChanged);
+        connect(box, &QCheckBox::clicked, this, &ImportOptionsPage::optionChanged);
     m_panel->copies().installEventFilter(this);
     m_tablePanel->setOnChange([this] { tableChoiceChanged(); });
     m_tablePanel->hide();
@@ -260,17 +260,17 @@ CImportExportOptionsPage::CImportExportOptionsPage(CImportExportWizard &wizard)
     layout->addStretch();
 }
 
-void CImportExportOptionsPage::OnSetActive()
+void ImportOptionsPage::activatePage()
 {
     const StudySummary &summary = wizard().run().summary();
     m_panel->showSurvey(summary);
     m_panel->useExpert().setEnabled(summary.participantCount > 1);
     m_panel->showOptions(summary);
-    OnOptionChanged();
+    optionChanged();
     showTable();
 }
 
-void CImportExportOptionsPage::showTable()
+void ImportOptionsPage::showTable()
 {
     ImportRun &run = wizard().run();
     const int fileType = run.summary().fileType;
@@ -280,7 +280,7 @@ void CImportExportOptionsPage::showTable()
         m_table = Table();
         return;
     }
-    const QString path = wizard().GetInputPath();
+    const QString path = wizard().inputPath();
     const TableOptions options = run.tableOptions().value_or(TableOptions());
     QString error;
     if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, options.sheet, m_table, error)
@@ -301,7 +301,7 @@ void CImportExportOptionsPage::showTable()
         wizard().resize(wizard().width(), height);
 }
 
-void CImportExportOptionsPage::tableChoiceChanged()
+void ImportOptionsPage::tableChoiceChanged()
 {
     ImportRun &run = wizard().run();
     const std::optional<TableOptions> previous = run.tableOptions();
@@ -312,7 +312,7 @@ void CImportExportOptionsPage::tableChoiceChanged()
         showTable();
         return;
     }
-    const QString path = wizard().GetInputPath();
+    const QString path = wizard().inputPath();
     run.setTableOptions(chosen);
     if (!run.chooseInput(path)) {
         // The survey has told why; the previous reading was surveyed before and is put back.
@@ -325,11 +325,11 @@ void CImportExportOptionsPage::tableChoiceChanged()
     m_panel->useExpert().setEnabled(summary.participantCount > 1);
     if (summary.participantCount <= 1)
         m_panel->useExpert().setChecked(false);
-    OnOptionChanged();
+    optionChanged();
     showTable();
 }
 
-bool CImportExportOptionsPage::OnOptionChanged()
+bool ImportOptionsPage::optionChanged()
 {
     StudySummary &summary = wizard().run().summary();
     // The choices are kept even when the copies are refused.
@@ -347,7 +347,7 @@ bool CImportExportOptionsPage::OnOptionChanged()
     return true;
 }
 
-bool CImportExportOptionsPage::eventFilter(QObject *watched, QEvent *event)
+bool ImportOptionsPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
@@ -364,31 +364,31 @@ bool CImportExportOptionsPage::eventFilter(QObject *watched, QEvent *event)
             // After the focus change has finished, so a refusal can take the focus back.
             QTimer::singleShot(0, this, [this] {
                 if (wizard().currentPage() == this)
-                    OnOptionChanged();
+                    optionChanged();
             });
         }
     }
-    return CImportExportPage::eventFilter(watched, event);
+    return ImportWizardPage::eventFilter(watched, event);
 }
 
-void CImportExportOptionsPage::reset()
+void ImportOptionsPage::reset()
 {
     const StudySummary &summary = wizard().run().summary();
     m_panel->useFit().setChecked(summary.hasFitData);
     m_panel->useSubGroups().setChecked(summary.hasSubGroups);
     m_panel->useExpert().setChecked(false);
-    OnOptionChanged();
+    optionChanged();
 }
 
-bool CImportExportOptionsPage::validatePage()
+bool ImportOptionsPage::validatePage()
 {
-    return OnOptionChanged();
+    return optionChanged();
 }
 
 // Step 3 ------------------------------------------------------------------------------------
 
-CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
-    : CImportExportPage(wizard, tr("Import and Export - Step 3 of 3")),
+ImportFinishPage::ImportFinishPage(ImportWizard &wizard)
+    : ImportWizardPage(wizard, tr("Import and Export - Step 3 of 3")),
       m_exportList(new QPlainTextEdit),
       m_existingFiles(existingFilesLabel()),
       m_utf8Csv(new QCheckBox(tr("Also write the files as &UTF-8 CSV for spreadsheets"))),
@@ -414,13 +414,13 @@ CImportExportFinishPage::CImportExportFinishPage(CImportExportWizard &wizard)
     layout->addWidget(m_openCsv);
 }
 
-void CImportExportFinishPage::OnSetActive()
+void ImportFinishPage::activatePage()
 {
     m_utf8Csv->setChecked(wizard().run().utf8CsvCopies());
     showFiles();
 }
 
-void CImportExportFinishPage::showFiles()
+void ImportFinishPage::showFiles()
 {
     const AnalysisFileNames &names = wizard().run().fileNames();
     const bool copies = wizard().run().utf8CsvCopies();
@@ -431,7 +431,7 @@ void CImportExportFinishPage::showFiles()
     showExisting(*m_existingFiles, existingAnalysisFiles(names, copies));
 }
 
-bool CImportExportFinishPage::validatePage()
+bool ImportFinishPage::validatePage()
 {
     if (!wizard().run().finish())
         return false;

@@ -1,4 +1,4 @@
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 
 #include "analysis/Resampling.h"
 #include "document/DocumentLinks.h"
@@ -9,31 +9,31 @@
 
 namespace sortana {
 
-bool CSortanaMdiDoc::CompleteImport(ImportRun &run)
+bool Document::completeImport(ImportRun &run)
 {
     const bool exported = run.exportAnalysisFiles();
     takeStudy(run);
     sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
     leftOut.clear();
-    SetModifiedFlag(true);
-    AttachDialogBar();
+    setModified(true);
+    attachSettingsBar();
 
     // Named after the input as it is stored, beside the analysis files, but not written until
     // the user saves.
     const PathParts input = splitPathAsStored(run.fileNames().inputPath);
     title = input.baseName;
     pathName = run.outputFolder() + input.baseName + QStringLiteral(".klus");
-    UpdateAllViews(UpdateHint::NewStudy);
+    updateAllViews(UpdateHint::NewStudy);
     return exported;
 }
 
-void CSortanaMdiDoc::takeStudy(ImportRun &run)
+void Document::takeStudy(ImportRun &run)
 {
     clusterTree = run.clusterAnalysis().takeTree();
     itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
     // A copy: the run's engine goes on reading its own summary until the run is destroyed.
     summary = std::make_unique<StudySummary>(run.summary());
-    itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().ItemMeanScores());
+    itemAverageFit = std::make_unique<std::vector<double>>(run.analysis().itemMeanScores());
     // The matrix is the import's own, moved rather than copied: at 2,000 items it is 16 MB.
     similarity = std::make_unique<SimilarityData>();
     similarity->matrix = std::move(run.analysis().pairMatrix);
@@ -59,9 +59,9 @@ template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T> &from)
 
 } // namespace
 
-std::unique_ptr<CSortanaMdiDoc> CSortanaMdiDoc::studyCopy() const
+std::unique_ptr<Document> Document::studyCopy() const
 {
-    auto copy = std::make_unique<CSortanaMdiDoc>();
+    auto copy = std::make_unique<Document>();
     if (similarity) {
         copy->similarity = std::make_unique<SimilarityData>();
         const int n = similarity->itemCount();
@@ -98,16 +98,16 @@ std::unique_ptr<CSortanaMdiDoc> CSortanaMdiDoc::studyCopy() const
     return copy;
 }
 
-void CSortanaMdiDoc::AttachDialogBar()
+void Document::attachSettingsBar()
 {
     dialogBar = CurrentDialogBar;
     if (dialogBar) {
         dialogBar->setDocument(this);
-        dialogBar->LoadFromDocument();
+        dialogBar->loadFromDocument();
     }
 }
 
-void CSortanaMdiDoc::OnCloseDocument()
+void Document::closeDocument()
 {
     // The bar may show another document by now; only this one leaves it.
     if (dialogBar && dialogBar->attachedDocument() == this)
@@ -115,10 +115,10 @@ void CSortanaMdiDoc::OnCloseDocument()
     dialogBar = nullptr;
 }
 
-void CSortanaMdiDoc::UpdateAllViews(UpdateHint hint)
+void Document::updateAllViews(UpdateHint hint)
 {
     for (DocumentView *view : m_views)
-        view->OnUpdate(hint);
+        view->documentUpdated(hint);
 }
 
 } // namespace sortana

@@ -1,4 +1,4 @@
-#include "import/CStdioFileEx.h"
+#include "import/TextFile.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -11,7 +11,7 @@ using namespace sortana::test;
 
 namespace {
 
-class CStdioFileExTest : public ::testing::Test {
+class TextFileTest : public ::testing::Test {
 protected:
     QString write(const QByteArray &bytes)
     {
@@ -21,26 +21,26 @@ protected:
     }
     QStringList readAll(const QByteArray &bytes)
     {
-        CStdioFileEx file;
-        EXPECT_TRUE(file.Open(write(bytes), CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite));
+        TextFile file;
+        EXPECT_TRUE(file.Open(write(bytes), TextFile::modeRead | TextFile::shareDenyWrite));
         QStringList lines;
         QString line;
-        while (file.ReadString(line))
+        while (file.readString(line))
             lines.append(line);
-        EXPECT_EQ(file.failure(), CStdioFileEx::Failure::None);
+        EXPECT_EQ(file.failure(), TextFile::Failure::None);
         return lines;
     }
     QTemporaryDir dir;
 };
 
-TEST_F(CStdioFileExTest, LineEndsAndNulsInEightBitText)
+TEST_F(TextFileTest, LineEndsAndNulsInEightBitText)
 {
     const char bytes[] = "a\r\nb\r\r\nc\n\nd\0tail\nlast";
     EXPECT_EQ(readAll(QByteArray(bytes, sizeof bytes - 1)),
               (QStringList{u"a"_s, u"b\r"_s, u"c"_s, u""_s, u"d"_s, u"last"_s}));
 }
 
-TEST_F(CStdioFileExTest, EncodingIsDetectedByTheUtf16Mark)
+TEST_F(TextFileTest, EncodingIsDetectedByTheUtf16Mark)
 {
     struct Case {
         const char *name;
@@ -58,7 +58,7 @@ TEST_F(CStdioFileExTest, EncodingIsDetectedByTheUtf16Mark)
         EXPECT_EQ(readAll(c.bytes), c.lines) << c.name;
 }
 
-TEST_F(CStdioFileExTest, EightBitLinesAreUtf8WhenValidElseWindows1252ThenComposed)
+TEST_F(TextFileTest, EightBitLinesAreUtf8WhenValidElseWindows1252ThenComposed)
 {
     const QByteArray bytes = "Caf\xC3\xA9\n"          // UTF-8
                              "Caf\xE9\n"              // Windows-1252
@@ -70,84 +70,84 @@ TEST_F(CStdioFileExTest, EightBitLinesAreUtf8WhenValidElseWindows1252ThenCompose
                                            u"🍎"_s, u"À¯í\u00A0€"_s}));
 }
 
-TEST_F(CStdioFileExTest, SeekToStartSkipsTheMarkAgain)
+TEST_F(TextFileTest, SeekToStartSkipsTheMarkAgain)
 {
-    CStdioFileEx file;
-    ASSERT_TRUE(file.Open(write(utf16LeWithMark(u"one\ntwo\n"_s)), CStdioFileEx::modeRead));
+    TextFile file;
+    ASSERT_TRUE(file.Open(write(utf16LeWithMark(u"one\ntwo\n"_s)), TextFile::modeRead));
     EXPECT_TRUE(file.isUnicode());
-    EXPECT_EQ(file.openFlags() & CStdioFileEx::typeBinary, CStdioFileEx::typeBinary);
+    EXPECT_EQ(file.openFlags() & TextFile::typeBinary, TextFile::typeBinary);
     QString line;
-    ASSERT_TRUE(file.ReadString(line));
-    ASSERT_TRUE(file.ReadString(line));
-    EXPECT_FALSE(file.ReadString(line));
+    ASSERT_TRUE(file.readString(line));
+    ASSERT_TRUE(file.readString(line));
+    EXPECT_FALSE(file.readString(line));
     EXPECT_TRUE(line.isEmpty());
-    file.Seek(0, CStdioFileEx::begin);
-    ASSERT_TRUE(file.ReadString(line));
+    file.Seek(0, TextFile::begin);
+    ASSERT_TRUE(file.readString(line));
     EXPECT_EQ(line, u"one"_s);
 }
 
-TEST_F(CStdioFileExTest, LongLinesAreReadWhole)
+TEST_F(TextFileTest, LongLinesAreReadWhole)
 {
     const QString longLine(300'000, u'x');
     EXPECT_EQ(readAll(longLine.toLatin1() + "\nshort"), (QStringList{longLine, u"short"_s}));
     EXPECT_EQ(readAll(utf16LeWithMark(u"a\n"_s + longLine + u"\nb"_s)), (QStringList{u"a"_s, longLine, u"b"_s}));
 }
 
-TEST_F(CStdioFileExTest, OverlongLineIsRefusedNotSwallowed)
+TEST_F(TextFileTest, OverlongLineIsRefusedNotSwallowed)
 {
-    CStdioFileEx file;
-    ASSERT_TRUE(file.Open(write("first\n" + QByteArray(CStdioFileEx::maxLineLength + 1, 'x')), CStdioFileEx::modeRead));
+    TextFile file;
+    ASSERT_TRUE(file.Open(write("first\n" + QByteArray(TextFile::maxLineLength + 1, 'x')), TextFile::modeRead));
     QString line;
-    ASSERT_TRUE(file.ReadString(line));
-    EXPECT_FALSE(file.ReadString(line));
-    EXPECT_EQ(file.failure(), CStdioFileEx::Failure::LineTooLong);
-    EXPECT_FALSE(file.ReadString(line));
+    ASSERT_TRUE(file.readString(line));
+    EXPECT_FALSE(file.readString(line));
+    EXPECT_EQ(file.failure(), TextFile::Failure::LineTooLong);
+    EXPECT_FALSE(file.readString(line));
 }
 
-TEST_F(CStdioFileExTest, EmptyFileIsEightBitAndEndsAtOnce)
+TEST_F(TextFileTest, EmptyFileIsEightBitAndEndsAtOnce)
 {
-    CStdioFileEx file;
-    ASSERT_TRUE(file.Open(write({}), CStdioFileEx::modeRead));
+    TextFile file;
+    ASSERT_TRUE(file.Open(write({}), TextFile::modeRead));
     EXPECT_FALSE(file.isUnicode());
     QString line = u"stale"_s;
-    EXPECT_FALSE(file.ReadString(line));
+    EXPECT_FALSE(file.readString(line));
     EXPECT_TRUE(line.isEmpty());
-    EXPECT_EQ(file.failure(), CStdioFileEx::Failure::None);
+    EXPECT_EQ(file.failure(), TextFile::Failure::None);
 }
 
-TEST_F(CStdioFileExTest, WritingGivesOneMarkThenTheUnitsAsTheyAre)
+TEST_F(TextFileTest, WritingGivesOneMarkThenTheUnitsAsTheyAre)
 {
     const QString path = dir.filePath(QStringLiteral("out.csv"));
     writeBytes(path, "previous content that must go");
-    CStdioFileEx file;
-    ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::shareExclusive
-                                    | CStdioFileEx::modeUnicode));
-    file.WriteString(u"A\t\"é\"\r\n");
-    file.WriteString(u"🍎\n");
+    TextFile file;
+    ASSERT_TRUE(file.Open(path, TextFile::modeCreate | TextFile::modeWrite | TextFile::shareExclusive
+                                    | TextFile::modeUnicode));
+    file.writeString(u"A\t\"é\"\r\n");
+    file.writeString(u"🍎\n");
     EXPECT_EQ(readBytes(path), "previous content that must go");
     ASSERT_TRUE(file.Commit());
-    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(readBytes(path), QByteArray("\xFF\xFE" "A\0\t\0\"\0\xE9\0\"\0\r\0\n\0" "\x3C\xD8\x4E\xDF\n\0", 22));
     EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("out.csv")});
 }
 
 // Closed without a commit, or failing to write, the file leaves the old one as it was and
 // no temporary file behind.
-TEST_F(CStdioFileExTest, AnUncommittedOrFailedWriteKeepsThePreviousFile)
+TEST_F(TextFileTest, AnUncommittedOrFailedWriteKeepsThePreviousFile)
 {
     const QString path = dir.filePath(QStringLiteral("out.csv"));
     const QByteArray previous = "previous content that must stay";
-    const quint32 flags = CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeUnicode;
+    const quint32 flags = TextFile::modeCreate | TextFile::modeWrite | TextFile::modeUnicode;
     for (const bool fullDisk : {false, true}) {
         writeBytes(path, previous);
-        CStdioFileEx file;
+        TextFile file;
         ASSERT_TRUE(file.Open(path, flags));
         // Far less than any write buffer: the failure only shows at the last flush.
-        file.WriteString(u"new text");
+        file.writeString(u"new text");
         if (fullDisk) {
             const FileSizeLimit full(4);
             EXPECT_FALSE(file.Commit());
-            EXPECT_EQ(file.failure(), CStdioFileEx::Failure::WriteError);
+            EXPECT_EQ(file.failure(), TextFile::Failure::WriteError);
         } else {
             file.Close();
         }
@@ -156,13 +156,13 @@ TEST_F(CStdioFileExTest, AnUncommittedOrFailedWriteKeepsThePreviousFile)
     }
 }
 
-TEST_F(CStdioFileExTest, OpenFailsForMissingFilesAndFolders)
+TEST_F(TextFileTest, OpenFailsForMissingFilesAndFolders)
 {
-    CStdioFileEx file;
-    EXPECT_FALSE(file.Open(dir.filePath(QStringLiteral("missing.txt")), CStdioFileEx::modeRead));
-    EXPECT_FALSE(file.Open(dir.path(), CStdioFileEx::modeRead));
-    EXPECT_FALSE(file.Open(dir.path(), CStdioFileEx::modeCreate | CStdioFileEx::modeWrite));
-    EXPECT_FALSE(file.Open(dir.filePath(QStringLiteral("no/such/folder.csv")), CStdioFileEx::modeCreate | CStdioFileEx::modeWrite));
+    TextFile file;
+    EXPECT_FALSE(file.Open(dir.filePath(QStringLiteral("missing.txt")), TextFile::modeRead));
+    EXPECT_FALSE(file.Open(dir.path(), TextFile::modeRead));
+    EXPECT_FALSE(file.Open(dir.path(), TextFile::modeCreate | TextFile::modeWrite));
+    EXPECT_FALSE(file.Open(dir.filePath(QStringLiteral("no/such/folder.csv")), TextFile::modeCreate | TextFile::modeWrite));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "views/CSortanaMdiView.h"
+#include "views/DendrogramView.h"
 
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
@@ -6,7 +6,7 @@
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
 #include "analysis/LeafOrder.h"
-#include "document/CSortanaMdiDoc.h"
+#include "document/Document.h"
 #include "import/StudySummary.h"
 #include "document/DocumentText.h"
 #include "platform/Platform.h"
@@ -41,7 +41,7 @@ constexpr double joinTipPixels = 4;
 
 } // namespace
 
-CSortanaMdiView::CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, QWidget *parent)
+DendrogramView::DendrogramView(Document *document, Platform &platform, QWidget *parent)
     : DocumentWindow(document, platform, parent)
 {
     // The cursor marks the separator's hot zone as the mouse passes over it.
@@ -52,39 +52,39 @@ CSortanaMdiView::CSortanaMdiView(CSortanaMdiDoc *document, Platform &platform, Q
     }
 }
 
-CSortanaMdiView::~CSortanaMdiView()
+DendrogramView::~DendrogramView()
 {
     if (m_document)
         m_document->removeView(this);
 }
 
-bool CSortanaMdiView::hasTree() const
+bool DendrogramView::hasTree() const
 {
     return m_document && m_document->clusterRoot();
 }
 
-double CSortanaMdiView::scrollBarExtent() const
+double DendrogramView::scrollBarExtent() const
 {
     return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
 }
 
-ReferenceScreen CSortanaMdiView::referenceScreen() const
+ReferenceScreen DendrogramView::referenceScreen() const
 {
     return {scrollBarExtent(), double(viewport()->logicalDpiX())};
 }
 
-QPoint CSortanaMdiView::scrollPosition() const
+QPoint DendrogramView::scrollPosition() const
 {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
-QSize CSortanaMdiView::drawingPixels() const
+QSize DendrogramView::drawingPixels() const
 {
     return {himetricToPixels(m_document->drawingSize.cx, viewport()->logicalDpiX()),
             himetricToPixels(m_document->drawingSize.cy, viewport()->logicalDpiY())};
 }
 
-QSize CSortanaMdiView::extentPixels() const
+QSize DendrogramView::extentPixels() const
 {
     const DendrogramGeometry *geometry = screenGeometry();
     const QSize extent = geometry ? geometry->extent : drawnExtent(*m_document);
@@ -92,9 +92,9 @@ QSize CSortanaMdiView::extentPixels() const
                                        himetricToPixels(extent.height(), viewport()->logicalDpiY())});
 }
 
-CSortanaMdiView::LayoutKey CSortanaMdiView::layoutKey() const
+DendrogramView::LayoutKey DendrogramView::layoutKey() const
 {
-    const CSortanaMdiDoc &d = *m_document;
+    const Document &d = *m_document;
     return {.fontName = d.fontName,
             .fontSize = d.fontSize,
             .numberOfGroups = d.numberOfGroups,
@@ -108,12 +108,12 @@ CSortanaMdiView::LayoutKey CSortanaMdiView::layoutKey() const
             .windowFont = viewport()->font()};
 }
 
-const DendrogramGeometry *CSortanaMdiView::screenGeometry() const
+const DendrogramGeometry *DendrogramView::screenGeometry() const
 {
     return m_screenLayout ? &m_screenLayout->geometry : nullptr;
 }
 
-void CSortanaMdiView::setScrollSizes()
+void DendrogramView::setScrollSizes()
 {
     if (!m_document)
         return;
@@ -128,14 +128,14 @@ void CSortanaMdiView::setScrollSizes()
     setScrollRange(*verticalScrollBar(), m_scrollTotal.height(), page.height());
 }
 
-void CSortanaMdiView::coverBackgroundWithDrawing()
+void DendrogramView::coverBackgroundWithDrawing()
 {
     // With a tree the drawing paints every pixel of the viewport, so erasing first would
     // only make it flicker; without one the viewport keeps its usual background.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, hasTree());
 }
 
-void CSortanaMdiView::fitFrameToDrawing()
+void DendrogramView::fitFrameToDrawing()
 {
     auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
     if (!frame)
@@ -169,7 +169,7 @@ void CSortanaMdiView::fitFrameToDrawing()
     frame->setGeometry(QRect(corner, fitted));
 }
 
-void CSortanaMdiView::OnInitialUpdate()
+void DendrogramView::initialUpdate()
 {
     if (!m_document)
         return;
@@ -180,10 +180,10 @@ void CSortanaMdiView::OnInitialUpdate()
         extentOnScreen(*m_document, referenceScreen());
     setScrollSizes();
     fitFrameToDrawing();
-    OnUpdate(UpdateHint::Redraw);
+    documentUpdated(UpdateHint::Redraw);
 }
 
-void CSortanaMdiView::OnUpdate(UpdateHint hint)
+void DendrogramView::documentUpdated(UpdateHint hint)
 {
     m_screenLayout.reset();
     if (hint == UpdateHint::NewStudy)
@@ -196,7 +196,7 @@ void CSortanaMdiView::OnUpdate(UpdateHint hint)
         setScrollSizes();
 }
 
-QString CSortanaMdiView::groupNameTip(QPoint viewportPoint) const
+QString DendrogramView::groupNameTip(QPoint viewportPoint) const
 {
     const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
     if (!geometry || geometry->groupNames.empty())
@@ -214,7 +214,7 @@ QString CSortanaMdiView::groupNameTip(QPoint viewportPoint) const
     return {};
 }
 
-void CSortanaMdiView::paintEvent(QPaintEvent *event)
+void DendrogramView::paintEvent(QPaintEvent *event)
 {
     if (!m_document)
         return;
@@ -248,7 +248,7 @@ void CSortanaMdiView::paintEvent(QPaintEvent *event)
         QMetaObject::invokeMethod(this, [this] { setScrollSizes(); }, Qt::QueuedConnection);
 }
 
-void CSortanaMdiView::paintFound(DrawingSurface &surface, const DendrogramGeometry &geometry)
+void DendrogramView::paintFound(DrawingSurface &surface, const DendrogramGeometry &geometry)
 {
     if (!m_found || size_t(*m_found) >= geometry.leafOrder.size())
         return;
@@ -258,7 +258,7 @@ void CSortanaMdiView::paintFound(DrawingSurface &surface, const DendrogramGeomet
     surface.painter().fillRect(row, foundColour);
 }
 
-double CSortanaMdiView::scaleStripTop(const DendrogramGeometry &geometry) const
+double DendrogramView::scaleStripTop(const DendrogramGeometry &geometry) const
 {
     // Under the rows where the window reaches that far, otherwise at the window's bottom.
     const double perUnit = viewport()->logicalDpiY() / himetricPerInch;
@@ -266,7 +266,7 @@ double CSortanaMdiView::scaleStripTop(const DendrogramGeometry &geometry) const
     return std::min(underRows, viewport()->height() - geometry.scale->height * perUnit);
 }
 
-void CSortanaMdiView::paintScaleInView(QPainter &painter, const DendrogramGeometry &geometry, int width)
+void DendrogramView::paintScaleInView(QPainter &painter, const DendrogramGeometry &geometry, int width)
 {
     if (!geometry.scale)
         return;
@@ -276,7 +276,7 @@ void CSortanaMdiView::paintScaleInView(QPainter &painter, const DendrogramGeomet
     drawSimilarityScale(geometry, surface, width);
 }
 
-bool CSortanaMdiView::findNext(const QString &text)
+bool DendrogramView::findNext(const QString &text)
 {
     if (!hasTree() || !m_document->itemNames)
         return false;
@@ -292,7 +292,7 @@ bool CSortanaMdiView::findNext(const QString &text)
     return true;
 }
 
-void CSortanaMdiView::scrollToRow(const DendrogramGeometry &geometry, int row)
+void DendrogramView::scrollToRow(const DendrogramGeometry &geometry, int row)
 {
     const double dpiY = viewport()->logicalDpiY();
     const double dpiX = viewport()->logicalDpiX();
@@ -306,13 +306,13 @@ void CSortanaMdiView::scrollToRow(const DendrogramGeometry &geometry, int row)
         across.setValue(nameLeft - viewport()->width() / 4);
 }
 
-void CSortanaMdiView::resizeEvent(QResizeEvent *event)
+void DendrogramView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     setScrollSizes();
 }
 
-bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
+bool DendrogramView::hitTestSeparator(QPoint viewportPoint) const
 {
     const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
     if (!geometry)
@@ -324,7 +324,7 @@ bool CSortanaMdiView::hitTestSeparator(QPoint viewportPoint) const
     return left <= at.x() && at.x() < right && bottom <= at.y() && at.y() < top;
 }
 
-QPoint CSortanaMdiView::toDrawing(QPoint viewportPoint) const
+QPoint DendrogramView::toDrawing(QPoint viewportPoint) const
 {
     // The drawing lies at minus the scroll position, so its points move with it.
     const QPoint pixel = viewportPoint + scrollPosition();
@@ -332,7 +332,7 @@ QPoint CSortanaMdiView::toDrawing(QPoint viewportPoint) const
             -pixelsToHimetric(pixel.y(), viewport()->logicalDpiY())};
 }
 
-QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
+QString DendrogramView::joinTipText(QPoint viewportPoint) const
 {
     const DendrogramGeometry *geometry = m_document ? screenGeometry() : nullptr;
     if (!geometry)
@@ -372,21 +372,21 @@ QString CSortanaMdiView::joinTipText(QPoint viewportPoint) const
     return lines.join(u'\n');
 }
 
-QString CSortanaMdiView::tipAt(QPoint viewportPoint)
+QString DendrogramView::tipAt(QPoint viewportPoint)
 {
     QString text = joinTipText(viewportPoint);
     return text.isEmpty() ? groupNameTip(viewportPoint) : text;
 }
 
-void CSortanaMdiView::dragSeparator(int pixels)
+void DendrogramView::dragSeparator(int pixels)
 {
     const qint64 width = qint64(m_document->drawingSize.cx) + pixelsToHimetric(pixels, viewport()->logicalDpiX());
     m_document->drawingSize.cx = qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max()));
     // Only the view of the drawing changes, not the study: the document stays unmodified.
-    m_document->UpdateAllViews(UpdateHint::Redraw);
+    m_document->updateAllViews(UpdateHint::Redraw);
 }
 
-void CSortanaMdiView::mousePressEvent(QMouseEvent *event)
+void DendrogramView::mousePressEvent(QMouseEvent *event)
 {
     if (!m_document || event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
@@ -403,7 +403,7 @@ void CSortanaMdiView::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void CSortanaMdiView::mouseMoveEvent(QMouseEvent *event)
+void DendrogramView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_document) {
         QAbstractScrollArea::mouseMoveEvent(event);
@@ -429,7 +429,7 @@ void CSortanaMdiView::mouseMoveEvent(QMouseEvent *event)
         viewport()->unsetCursor();
 }
 
-void CSortanaMdiView::mouseReleaseEvent(QMouseEvent *event)
+void DendrogramView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!m_document || event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mouseReleaseEvent(event);
@@ -439,7 +439,7 @@ void CSortanaMdiView::mouseReleaseEvent(QMouseEvent *event)
     m_pressPoint.reset();
 }
 
-std::unique_ptr<QMimeData> CSortanaMdiView::pictureData(const QString &description)
+std::unique_ptr<QMimeData> DendrogramView::pictureData(const QString &description)
 {
     const ReferenceScreen screen = referenceScreen();
     const QByteArray svg = svgPicture(*m_document, screen, description);
@@ -451,7 +451,7 @@ std::unique_ptr<QMimeData> CSortanaMdiView::pictureData(const QString &descripti
     return data;
 }
 
-void CSortanaMdiView::startPictureDrag()
+void DendrogramView::startPictureDrag()
 {
     // Qt deletes the drag once it is over. A document without a tree offers an empty
     // picture; the result does not matter, not even a move.
@@ -460,19 +460,19 @@ void CSortanaMdiView::startPictureDrag()
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
 }
 
-bool CSortanaMdiView::canCopy() const
+bool DendrogramView::canCopy() const
 {
     return hasTree();
 }
 
-void CSortanaMdiView::copyToClipboard()
+void DendrogramView::copyToClipboard()
 {
     if (!canCopy())
         return;
     offerOnClipboard(pictureData(QStringLiteral("Dendogram")));
 }
 
-bool CSortanaMdiView::exportPicture(const QString &path, int pngDpi)
+bool DendrogramView::exportPicture(const QString &path, int pngDpi)
 {
     if (!m_document)
         return false;
@@ -483,7 +483,7 @@ bool CSortanaMdiView::exportPicture(const QString &path, int pngDpi)
     return saved;
 }
 
-bool CSortanaMdiView::printTo(QPrinter &printer)
+bool DendrogramView::printTo(QPrinter &printer)
 {
     if (!m_document)
         return false;

@@ -1,4 +1,4 @@
-#include "app/CPropertiesDlg.h"
+#include "app/PropertiesDialog.h"
 
 #include "analysis/ResamplingExport.h"
 #include "app/Resources.h"
@@ -13,7 +13,7 @@
 
 namespace sortana {
 
-CPropertiesDlg::CPropertiesDlg(const StudySummary &summary, std::optional<double> cophenetic,
+PropertiesDialog::PropertiesDialog(const StudySummary &summary, std::optional<double> cophenetic,
                                const QString &leftOut, QWidget *parent)
     : QDialog(parent)
 {
