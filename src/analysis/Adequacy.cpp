@@ -26,7 +26,7 @@ class CountSums {
 public:
     CountSums(const SubStudies &study, bool productTable) : m_study(study), m_table(productTable) {}
 
-    bool prepare(int workers, const ResamplingProgress &progress)
+    bool prepare(int workers, const Progress &progress)
     {
         const int participants = m_study.participants();
         m_pairings.assign(std::size_t(participants), 0);
@@ -144,7 +144,7 @@ private:
 };
 
 // Tells `progress` of one phase of a run as a part of the whole run.
-ResamplingProgress phaseOf(const ResamplingProgress &progress, qint64 before, qint64 total)
+Progress phaseOf(const Progress &progress, qint64 before, qint64 total)
 {
     if (!progress)
         return {};
@@ -167,13 +167,13 @@ std::vector<int> adequacySizes(int participants)
 }
 
 std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const ResamplingProgress &progress)
+                                        const Progress &progress)
 {
     return computeAdequacy(doc, subsets, seed, progress, AdequacyMethod::Automatic);
 }
 
 std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const ResamplingProgress &progress, AdequacyMethod method)
+                                        const Progress &progress, AdequacyMethod method)
 {
     const SubStudies study(doc);
     if (!study.problem().isEmpty() || subsets < 1)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Resampling.h"
+#include "platform/Progress.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -37,14 +37,14 @@ struct Adequacy {
 std::vector<int> adequacySizes(int participants);
 
 std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const ResamplingProgress &progress);
+                                        const Progress &progress);
 
 // How a sub-sample's sums are found: from a table of the products of every two
 // participants' pair counts, or from its own pair counts. Both give the same exact sums;
 // Automatic takes the table when it is small enough.
 enum class AdequacyMethod { Automatic, ProductTable, PairCounts };
 std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const ResamplingProgress &progress, AdequacyMethod method);
+                                        const Progress &progress, AdequacyMethod method);
 
 // Sets enough90 and enough95 from the points.
 void settleAnswers(Adequacy &adequacy);

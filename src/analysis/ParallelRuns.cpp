@@ -39,7 +39,7 @@ void runOnThreads(int threads, const std::function<void(int thread)> &work)
 }
 
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,
-              const ResamplingProgress &progress)
+              const Progress &progress)
 {
     std::mutex taking;
     qint64 next = 0;

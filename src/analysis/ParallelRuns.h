@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Resampling.h"
+#include "platform/Progress.h"
 
 #include <QtGlobal>
 
@@ -25,6 +25,6 @@ void runOnThreads(int threads, const std::function<void(int thread)> &work);
 using PrepareTask = std::function<void(qint64 task, std::vector<qint32> &draws)>;
 using WorkTask = std::function<void(qint64 task, const std::vector<qint32> &draws, int worker)>;
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,
-              const ResamplingProgress &progress);
+              const Progress &progress);
 
 } // namespace sortana

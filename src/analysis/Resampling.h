@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Progress.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,10 +12,6 @@
 namespace sortana {
 
 class Document;
-
-// Told how far a run has come; called from worker threads, a few hundred times a run at
-// most, so the caller makes it thread-safe. Returning false cancels the run.
-using ResamplingProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The participants a sub-study draws from: the counted ones, by their index in the
 // document's sorts, in file order (never the expert). Empty without the sorts.

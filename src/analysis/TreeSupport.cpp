@@ -37,16 +37,8 @@ struct Worker {
 
 } // namespace
 
-std::vector<const ClusterNode *> joinsInPostOrder(const ClusterNode *root)
-{
-    std::vector<const ClusterNode *> joins;
-    for (const TreeJoin &join : treeJoins(root))
-        joins.push_back(join.node);
-    return joins;
-}
-
 std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicates, quint64 seed,
-                                              const ResamplingProgress &progress)
+                                              const Progress &progress)
 {
     const SubStudies study(doc);
     if (!study.problem().isEmpty() || replicates < 1)

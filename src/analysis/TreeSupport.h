@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/ClusterNode.h"
-#include "analysis/Resampling.h"
+#include "platform/Progress.h"
 
 #include <QtGlobal>
 
@@ -29,13 +29,10 @@ struct TreeSupport {
     bool operator==(const TreeSupport &) const = default;
 };
 
-// The joins of a tree, left side before right, each after its two sides: the root last.
-std::vector<const ClusterNode *> joinsInPostOrder(const ClusterNode *root);
-
 // Runs the replicates on every core; nullopt when cancelled or when the document has no
 // tree or no sorts.
 std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicates, quint64 seed,
-                                              const ResamplingProgress &progress);
+                                              const Progress &progress);
 
 // The stability of each group of the study's tree cut into that many groups, top to
 // bottom, as a percentage with one decimal; empty when the support does not fit the

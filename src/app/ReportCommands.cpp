@@ -98,7 +98,7 @@ bool exportReport(const Document &document, const QString &path, Platform &platf
     const RunOutcome outcome = runWithProgress(
         parent, QCoreApplication::translate("ReportCommands", "Export Report"),
         QCoreApplication::translate("ReportCommands", "Writing the report..."),
-        [&](const ResamplingProgress &progress) { return saveReport(*copy, path, messages, progress); });
+        [&](const Progress &progress) { return saveReport(*copy, path, messages, progress); });
     messages.showOn(platform);
     // A failure with nothing said ran out of memory.
     if (outcome == RunOutcome::Failed && messages.isEmpty())

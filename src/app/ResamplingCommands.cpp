@@ -42,7 +42,7 @@ bool runInto(std::optional<Result> &stored, Document &document, Platform &platfo
         return false;
     }
     std::optional<Result> result;
-    const RunOutcome outcome = runWithProgress(parent, title, label, [&](const ResamplingProgress &progress) {
+    const RunOutcome outcome = runWithProgress(parent, title, label, [&](const Progress &progress) {
         result = compute(progress);
         return result.has_value();
     });
@@ -95,7 +95,7 @@ std::optional<ResamplingOptions> askResamplingOptions(QWidget *parent, const QSt
 }
 
 RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString &label,
-                           const std::function<bool(const ResamplingProgress &)> &job)
+                           const std::function<bool(const Progress &)> &job)
 {
     // Shared with the worker, which may still report while the dialog goes.
     struct Shared {
@@ -104,7 +104,7 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
         std::atomic<bool> cancelled{false};
     };
     auto shared = std::make_shared<Shared>();
-    const ResamplingProgress progress = [shared](qint64 done, qint64 total) {
+    const Progress progress = [shared](qint64 done, qint64 total) {
         shared->done = done;
         shared->total = total;
         return !shared->cancelled;
@@ -161,7 +161,7 @@ bool checkStability(Document &document, ResamplingOptions options, Platform &pla
                     QCoreApplication::translate("ResamplingCommands", "Check Stability"),
                     QCoreApplication::translate("ResamplingCommands", "Clustering %L1 replicates of the study...")
                         .arg(options.count),
-                    [&](const ResamplingProgress &progress) {
+                    [&](const Progress &progress) {
                         return computeTreeSupport(document, options.count, options.seed, progress);
                     }))
         return false;
@@ -183,7 +183,7 @@ bool checkEnoughParticipants(Document &document, ResamplingOptions options, Plat
                     QCoreApplication::translate("ResamplingCommands",
                                                 "Comparing %L1 sub-samples of every size with the whole study...")
                         .arg(options.count),
-                    [&](const ResamplingProgress &progress) {
+                    [&](const Progress &progress) {
                         return computeAdequacy(document, options.count, options.seed, progress);
                     }))
         return false;

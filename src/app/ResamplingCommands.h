@@ -40,7 +40,7 @@ QString notEnoughMemoryMessage();
 // "resamplingProgress") with the title and label given shows how far it has come; its
 // Cancel asks the job to stop.
 RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString &label,
-                           const std::function<bool(const ResamplingProgress &)> &job);
+                           const std::function<bool(const Progress &)> &job);
 
 // Analysis > Check Stability: the join support and the replicates the group stability is
 // read from, with these options, kept in the document (which is then modified) and shown at

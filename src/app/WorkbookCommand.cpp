@@ -52,7 +52,7 @@ bool exportWorkbook(const Document &document, const QString &path, Platform &pla
         const RunOutcome outcome =
             runWithProgress(parent, QCoreApplication::translate("WorkbookCommand", "Export Workbook"),
                             QCoreApplication::translate("WorkbookCommand", "Writing the workbook..."),
-                            [&](const ResamplingProgress &progress) {
+                            [&](const Progress &progress) {
                                 written = saveWorkbook(document, path, progress, error);
                                 return written;
                             });

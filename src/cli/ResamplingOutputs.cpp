@@ -21,7 +21,7 @@ constexpr char16_t notEnoughMemory[] = u"Error - not enough memory to resample t
 
 // Percent done on one line of a terminal, rewritten as it grows; nothing when `err` is
 // redirected, so that logs hold only messages.
-ResamplingProgress terminalProgress(std::FILE *err, const char *what)
+Progress terminalProgress(std::FILE *err, const char *what)
 {
     if (!isatty(fileno(err)))
         return {};

@@ -203,7 +203,7 @@ qint64 largestWorkbookSheet(const Document &document)
 }
 
 bool buildWorkbookSheets(const Document &document, const std::function<bool(WorkbookSheet &&)> &take,
-                         const ResamplingProgress &progress, QString &error)
+                         const Progress &progress, QString &error)
 {
     error.clear();
     const std::optional<CategoryTable> table = documentCategories(document);

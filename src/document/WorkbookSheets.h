@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/FigureTable.h"
-#include "analysis/Resampling.h"
 #include "document/WorkbookSheet.h"
+#include "platform/Progress.h"
 
 #include <QString>
 
@@ -23,7 +23,7 @@ class Document;
 // Returns false with a message for the user in `error` when the document has no sorts or a
 // sheet could not be made, and with `error` empty when `progress` or `take` said to stop.
 bool buildWorkbookSheets(const Document &document, const std::function<bool(WorkbookSheet &&)> &take,
-                         const ResamplingProgress &progress, QString &error);
+                         const Progress &progress, QString &error);
 
 // About how many cells the workbook's largest sheet has.
 qint64 largestWorkbookSheet(const Document &document);

@@ -51,7 +51,7 @@ void setPdfDates(QByteArray &pdf, const QDateTime &created)
 // The PDF in memory, so that it can be dated before it is written; `drawn` false when a page
 // could not be drawn.
 QByteArray reportPdf(const ReportContent &content, Document &document, const QDateTime &created,
-                     const ResamplingProgress &progress, bool &drawn)
+                     const Progress &progress, bool &drawn)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -77,7 +77,7 @@ bool isReportPath(const QString &path)
     return suffix == u"html" || suffix == u"htm" || suffix == u"pdf";
 }
 
-bool saveReport(Document &document, const QString &path, Platform &platform, const ResamplingProgress &progress)
+bool saveReport(Document &document, const QString &path, Platform &platform, const Progress &progress)
 {
     if (!isReportPath(path)) {
         platform.error(QStringLiteral("A report is saved as .html, .htm or .pdf"));
@@ -90,7 +90,7 @@ bool saveReport(Document &document, const QString &path, Platform &platform, con
     if (!checkOutputFile(path, platform))
         return false;
     bool stopped = false;
-    const ResamplingProgress watched = [&](qint64 done, qint64 total) {
+    const Progress watched = [&](qint64 done, qint64 total) {
         stopped = stopped || (progress && !progress(done, total));
         return !stopped;
     };

@@ -271,7 +271,7 @@ private:
 } // namespace
 
 bool printReport(const ReportContent &content, Document &document, QPdfWriter &writer,
-                 const ResamplingProgress &progress)
+                 const Progress &progress)
 {
     QPainter painter;
     if (!painter.begin(&writer))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Resampling.h"
+#include "platform/Progress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +19,7 @@ QByteArray reportHtml(const ReportContent &content, Document &document);
 // The report drawn on the writer's pages, which the writer has been set up for (size,
 // resolution, title, creator). False when a page could not be drawn or `progress` said stop.
 bool printReport(const ReportContent &content, Document &document, QPdfWriter &writer,
-                 const ResamplingProgress &progress = {});
+                 const Progress &progress = {});
 
 // True for the files saveReport writes: .html, .htm and .pdf.
 bool isReportPath(const QString &path);
@@ -28,6 +28,6 @@ bool isReportPath(const QString &path);
 // extension, through a temporary file that replaces the path only when complete. False,
 // after telling the user, when it could not be written or `progress` said stop.
 bool saveReport(Document &document, const QString &path, Platform &platform,
-                const ResamplingProgress &progress = {});
+                const Progress &progress = {});
 
 } // namespace sortana

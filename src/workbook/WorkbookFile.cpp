@@ -9,7 +9,7 @@
 
 namespace sortana {
 
-bool saveWorkbook(const Document &document, const QString &path, const ResamplingProgress &progress,
+bool saveWorkbook(const Document &document, const QString &path, const Progress &progress,
                   QString &error)
 {
     // A file dialog takes any name typed: the document or its raw data would be lost.
@@ -22,7 +22,7 @@ bool saveWorkbook(const Document &document, const QString &path, const Resamplin
     // Closing the workbook zips it all, a step as long as a few sheets: the bar keeps one
     // step for it.
     qint64 steps = 0;
-    ResamplingProgress sheetProgress;
+    Progress sheetProgress;
     if (progress) {
         sheetProgress = [&](qint64 done, qint64 total) {
             steps = total + 1;

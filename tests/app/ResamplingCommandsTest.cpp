@@ -119,13 +119,13 @@ TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
 // leaves the program running.
 TEST_F(ResamplingCommands, AJobWithoutAResultFailsTheRun)
 {
-    const std::function<bool(const ResamplingProgress &)> jobs[] = {
-        [](const ResamplingProgress &) { return false; },
-        [](const ResamplingProgress &) -> bool { throw std::bad_alloc(); },
+    const std::function<bool(const Progress &)> jobs[] = {
+        [](const Progress &) { return false; },
+        [](const Progress &) -> bool { throw std::bad_alloc(); },
     };
     for (const auto &job : jobs)
         EXPECT_EQ(runWithProgress(&window, u"Run"_s, u"Running"_s, job), RunOutcome::Failed);
-    EXPECT_EQ(runWithProgress(&window, u"Run"_s, u"Running"_s, [](const ResamplingProgress &) { return true; }),
+    EXPECT_EQ(runWithProgress(&window, u"Run"_s, u"Running"_s, [](const Progress &) { return true; }),
               RunOutcome::Finished);
 }
 

@@ -30,7 +30,7 @@ const QString hostile = u"<b>&\"'"_s;
 class ReportPdf : public ::testing::Test {
 protected:
     // Prints the report into report.pdf on A4 as the program sets the writer up.
-    bool print(const ReportContent &content, const ResamplingProgress &progress = {})
+    bool print(const ReportContent &content, const Progress &progress = {})
     {
         QPdfWriter writer(pdfPath());
         writer.setResolution(300);
