@@ -1,7 +1,7 @@
 // What one frame of the dendrogram and the similarity matrix windows costs while the user
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "views/DendrogramView.h"
 #include "drawing/DendrogramDrawing.h"
@@ -50,20 +50,20 @@ void fillDocument(Document &document, int items)
         firstItem.erase(firstItem.begin() + std::ptrdiff_t(left + 1));
     }
     tree->setRoot(clusters.front());
-    document.clusterTree = tree;
-    document.itemNames = std::make_unique<QStringList>();
+    document.study().clusterTree = tree;
+    document.study().itemNames = std::make_unique<QStringList>();
     std::uniform_real_distribution<double> fit(0.0, 3.0);
-    document.itemAverageFit = std::make_unique<std::vector<double>>();
+    document.study().itemAverageFit = std::make_unique<std::vector<double>>();
     for (int item = 0; item < items; ++item) {
-        document.itemNames->append(QStringLiteral("Card number %1 of the study").arg(item + 1));
-        document.itemAverageFit->push_back(fit(random));
+        document.study().itemNames.append(QStringLiteral("Card number %1 of the study").arg(item + 1));
+        document.study().itemAverageFit.push_back(fit(random));
     }
-    document.itemCount = items;
-    document.participantCount = 30;
-    document.numberOfGroups = 8;
-    document.colour1 = 0xE0F0FF;
-    document.summary = std::make_unique<StudySummary>();
-    document.summary->useFit = true;
+    document.study().itemCount = items;
+    document.study().participantCount = 30;
+    setSetting(document, &Settings::numberOfGroups, 8);
+    setSetting(document, &Settings::colour1, 0xE0F0FF);
+    document.study().summary = std::make_unique<StudySummary>();
+    document.study().summary.useFit = true;
 
     auto pairs = std::make_unique<SimilarityData>();
     pairs->matrix.allocate(items);
@@ -73,7 +73,7 @@ void fillDocument(Document &document, int items)
             pairs->matrix.at(i, j) = count(random);
     }
     pairs->countedParticipants = 30;
-    document.similarity = std::move(pairs);
+    document.study().similarity = std::move(pairs);
 }
 
 // One study of 5,000 items for every window benchmark: making it takes longer than they run.
@@ -159,8 +159,8 @@ void BM_LayoutAndDrawWithSupport(benchmark::State &state)
 {
     static const std::unique_ptr<Document> study = [] {
         auto document = bench::importedStudy({200, 300, 10});
-        document->numberOfGroups = 8;
-        document->treeSupport = computeTreeSupport(*document, 1000, 1, {});
+        setSetting(*document, &Settings::numberOfGroups, 8);
+        document->treeSupport() = computeTreeSupport(*document, 1000, 1, {});
         return document;
     }();
     study->showJoinSupport = state.range(0) != 0;
@@ -233,7 +233,7 @@ void BM_PlacementWindowAfterAChange(benchmark::State &state)
     static Document document;
     if (!document.clusterRoot()) {
         fillDocument(document, 200);
-        document.sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
+        document.study().sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
     }
     ScriptedPlatform platform;
     PlacementView view(&document, platform);

@@ -92,7 +92,7 @@ void BM_JoinSupport(benchmark::State &state)
     for (auto _ : state) {
         const std::optional<TreeSupport> support = computeTreeSupport(document, 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
-        const std::vector<double> stability = groupStability(*support, document, document.numberOfGroups);
+        const std::vector<double> stability = groupStability(*support, document, document.settings().numberOfGroups);
         benchmark::DoNotOptimize(stability.data());
     }
 }

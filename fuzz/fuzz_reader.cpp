@@ -90,9 +90,9 @@ void checkSavedDocumentLoads(const sortana::Document &imported)
     sortana::Document loaded;
     if (!loaded.serialize(reader))
         broken("the document of an import does not load");
-    if (loaded.itemCount != imported.itemCount || *loaded.itemNames != *imported.itemNames
-        || *loaded.itemAverageFit != *imported.itemAverageFit
-        || sortana::LeafOrder(loaded.clusterRoot()) != sortana::LeafOrder(imported.clusterRoot()))
+    if (loaded.itemCount != imported.study().itemCount || *loaded.itemNames != imported.study().itemNames
+        || *loaded.itemAverageFit != imported.study().itemAverageFit
+        || sortana::LeafOrder(loaded.clusterRoot()) != sortana::LeafOrder(imported.study().clusterRoot()))
         broken("the document of an import loads as a different study");
 }
 

@@ -1,6 +1,6 @@
 #include "app/Resources.h"
 
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 #include "platform/MessageText.h"
 
 #include <QCoreApplication>

@@ -4,10 +4,10 @@
 #include "analysis/Utf8CsvCopy.h"
 #include "import/TextFile.h"
 #include "import/CardSortRecords.h"
-#include "import/PairMatrix.h"
+#include "study/PairMatrix.h"
 #include "import/RecordSource.h"
-#include "import/StudySorts.h"
-#include "import/StudySummary.h"
+#include "study/StudySorts.h"
+#include "study/StudySummary.h"
 #include "import/TableStudy.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "import/TextFile.h"
 #include "import/RecordSource.h"
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,6 @@
 
 #include "drawing/DendrogramLayout.h"
 #include "views/DocumentWindow.h"
-#include "document/DocumentLinks.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -26,12 +25,11 @@ class DrawingSurface;
 // activateView when a document frame gains or loses activation. Copy and the three kinds
 // of printing are plain member functions to connect actions to. The document must outlive
 // the view; a view without a document does nothing at all.
-class DendrogramView final : public DocumentWindow, public DocumentView {
+class DendrogramView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(DendrogramView)
 
 public:
     DendrogramView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~DendrogramView() override;
     DendrogramView(const DendrogramView &) = delete;
     DendrogramView &operator=(const DendrogramView &) = delete;
 

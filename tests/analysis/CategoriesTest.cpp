@@ -3,7 +3,7 @@
 // standardisation and the suggested names of the dendrogram's groups.
 #include "analysis/Categories.h"
 #include "analysis/CategoryKey.h"
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 #include "analysis/GroupNames.h"
 #include "analysis/StandardisationFile.h"
 #include "analysis/StandardisationSuggestions.h"

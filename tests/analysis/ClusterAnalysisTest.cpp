@@ -1,8 +1,8 @@
 #include "analysis/ClusterAnalysis.h"
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 #include "analysis/LeafOrder.h"
-#include "import/PairMatrix.h"
-#include "import/StudySummary.h"
+#include "study/PairMatrix.h"
+#include "study/StudySummary.h"
 #include "TreeRecords.h"
 
 #include <gtest/gtest.h>

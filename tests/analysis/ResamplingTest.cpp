@@ -198,10 +198,10 @@ std::optional<double> countCorrelation(const Document &a, const Document &b)
 {
     std::vector<double> x;
     std::vector<double> y;
-    for (int hi = 1; hi < a.itemCount; ++hi) {
+    for (int hi = 1; hi < a.study().itemCount; ++hi) {
         for (int lo = 0; lo < hi; ++lo) {
-            x.push_back(a.similarity->count(lo, hi));
-            y.push_back(b.similarity->count(lo, hi));
+            x.push_back(a.study().similarity->count(lo, hi));
+            y.push_back(b.study().similarity->count(lo, hi));
         }
     }
     const double n = double(x.size());
@@ -288,10 +288,10 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     EXPECT_EQ(adequacy->enough95, 2);
 
     // Results of another study are not this one's.
-    document.treeSupport = support;
-    document.adequacy = adequacy;
+    document.treeSupport() = support;
+    document.adequacy() = adequacy;
     ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
-    EXPECT_FALSE(document.treeSupport || document.adequacy);
+    EXPECT_FALSE(document.treeSupport() || document.adequacy());
 }
 
 TEST(Resampling, TheSeedDecidesAndCancelStops)

@@ -3,7 +3,7 @@
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

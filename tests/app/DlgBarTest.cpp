@@ -1,4 +1,5 @@
 #include "app/SettingsBar.h"
+#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "support/TestFiles.h"
 
@@ -137,10 +138,10 @@ TEST(ColourTextTest, ReadsTypedTextLeniently)
 
 TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
 {
-    document.fontSize = 13;
-    document.numberOfGroups = 7;
-    document.colour1 = 0x0000FF;
-    document.colour2 = 0x563412;
+    setSetting(document, &Settings::fontSize, 13);
+    setSetting(document, &Settings::numberOfGroups, 7);
+    setSetting(document, &Settings::colour1, 0x0000FF);
+    setSetting(document, &Settings::colour2, 0x563412);
     bar.loadFromDocument();
 
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("13"));
@@ -156,12 +157,12 @@ TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
     bar.apply();
     EXPECT_FALSE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
-    EXPECT_EQ(document.fontName, QStringLiteral("Arial"));
+    EXPECT_EQ(document.settings().fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(document.colour1, 0x0000FFu);
+    EXPECT_EQ(document.settings().colour1, 0x0000FFu);
     EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
 
@@ -216,7 +217,7 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
         view.hints.clear();
         press(groups(), c.key);
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
-        EXPECT_EQ(document.numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
+        EXPECT_EQ(document.settings().numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
         EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << c.start;
     }
 }
@@ -234,7 +235,7 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
 
     EXPECT_EQ(offered, std::vector<QColor>{QColor(Qt::green)});
     EXPECT_EQ(colour2()->text(), QStringLiteral("0000FF"));
-    EXPECT_EQ(document.colour2, 0xFF0000u);
+    EXPECT_EQ(document.settings().colour2, 0xFF0000u);
     EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 
@@ -250,7 +251,7 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
     const QColor normalBase = colour1()->palette().color(QPalette::Base);
     type("colour1", QStringLiteral("GGGGGG"));
     bar.apply();
-    EXPECT_EQ(document.colour1, 0x000000u);
+    EXPECT_EQ(document.settings().colour1, 0x000000u);
     EXPECT_NE(colour1()->palette().color(QPalette::Base), normalBase);
     EXPECT_EQ(colour1()->toolTip(),
               QStringLiteral("\"GGGGGG\" is not a colour, so it is used as 000000.\n"
@@ -260,7 +261,7 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
 
     type("colour1", QStringLiteral("FF8000"));
     bar.apply();
-    EXPECT_EQ(document.colour1, 0x0080FFu);
+    EXPECT_EQ(document.settings().colour1, 0x0080FFu);
     EXPECT_EQ(colour1()->palette().color(QPalette::Base), normalBase);
     EXPECT_TRUE(colour1()->toolTip().isEmpty());
 }
@@ -284,9 +285,9 @@ TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
     EXPECT_EQ(colour1()->text(), QStringLiteral("FF0000")) << "the chooser still writes its field";
     EXPECT_EQ(groups()->text(), QStringLiteral("3")) << "the spin still steps";
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("30")) << "no load without a document";
-    EXPECT_EQ(document.fontSize, 12);
-    EXPECT_EQ(document.colour1, Document::white);
-    EXPECT_EQ(document.numberOfGroups, 2);
+    EXPECT_EQ(document.settings().fontSize, 12);
+    EXPECT_EQ(document.settings().colour1, Document::white);
+    EXPECT_EQ(document.settings().numberOfGroups, 2);
     EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(view.hints.empty());
 }
@@ -305,15 +306,15 @@ TEST_F(DlgBarTest, FontListHoldsEachScalableFamilyOnceInOrder)
 TEST_F(DlgBarTest, FontNameSelectsTheFirstFamilyItBegins)
 {
     const QStringList families = latinScalableFontFamilies();
-    document.fontName = families.constLast().left(3).toLower();
+    setSetting(document, &Settings::fontName, families.constLast().left(3).toLower());
     bar.loadFromDocument();
     const QString firstMatch = *std::find_if(families.cbegin(), families.cend(), [&](const QString &f) {
-        return f.startsWith(document.fontName, Qt::CaseInsensitive);
+        return f.startsWith(document.settings().fontName, Qt::CaseInsensitive);
     });
 
     EXPECT_EQ(fontName()->currentText(), firstMatch);
     bar.apply();
-    EXPECT_EQ(document.fontName, firstMatch);
+    EXPECT_EQ(document.settings().fontName, firstMatch);
     EXPECT_TRUE(document.isModified());
 }
 
@@ -323,18 +324,18 @@ TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
     const QString substitute = QFontInfo(QFont(missing)).family();
     const int substituteEntry = fontName()->findText(substitute, Qt::MatchFixedString);
     ASSERT_GE(substituteEntry, 0) << "the platform should fall back to an installed family";
-    document.fontName = missing;
+    setSetting(document, &Settings::fontName, missing);
     bar.loadFromDocument();
 
     EXPECT_EQ(fontName()->currentIndex(), substituteEntry);
     EXPECT_EQ(fontName()->currentText(), missing);
     bar.apply();
-    EXPECT_EQ(document.fontName, missing);
+    EXPECT_EQ(document.settings().fontName, missing);
     EXPECT_FALSE(document.isModified());
 
     // Choosing from the list is the user's change: it replaces the name.
     press(fontName(), substituteEntry == 0 ? Qt::Key_Down : Qt::Key_Up);
-    EXPECT_EQ(document.fontName, fontName()->itemText(fontName()->currentIndex()));
+    EXPECT_EQ(document.settings().fontName, fontName()->itemText(fontName()->currentIndex()));
     EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
 }
@@ -359,8 +360,8 @@ TEST_F(DlgBarTest, EnterAppliesOnceFromEveryField)
         press(child(name), Qt::Key_Return);
         EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << name << " " << typed.toStdString();
     }
-    EXPECT_EQ(document.fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
-    EXPECT_EQ(document.colour2, 0xFF0000u);
+    EXPECT_EQ(document.settings().fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
+    EXPECT_EQ(document.settings().colour2, 0xFF0000u);
 }
 
 TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
@@ -387,10 +388,10 @@ TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
         focus(left);
         type(c.left, c.typed);
         view.hints.clear();
-        const QString storedFont = document.fontName;
+        const QString storedFont = document.settings().fontName;
         focus(next);
         EXPECT_EQ(view.hints.size(), c.updates) << c.left << " " << c.typed.toStdString();
-        EXPECT_EQ(document.fontName, storedFont) << "a typed font name waits for Enter";
+        EXPECT_EQ(document.settings().fontName, storedFont) << "a typed font name waits for Enter";
     }
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("99"));
 }
@@ -398,7 +399,7 @@ TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
 TEST_F(DlgBarTest, ChoosingASizeFromTheListApplies)
 {
     press(fontSize(), Qt::Key_Down);
-    EXPECT_EQ(document.fontSize, 14);
+    EXPECT_EQ(document.settings().fontSize, 14);
     EXPECT_TRUE(document.isModified());
     EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
 }

@@ -4,7 +4,6 @@
 #include "app/Resources.h"
 #include "cli/CliRunner.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -139,10 +138,10 @@ TEST_F(ImportCommandTest, CancelKeepsAStudyAndItsName)
     runImport([](ImportWizard &wizard) { finishWith(wizard, false); });
     ASSERT_TRUE(document.hasStudy());
     EXPECT_TRUE(platform.opened().isEmpty());
-    const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
+    const std::shared_ptr<const ClusterTree> tree = document.study().clusterTree;
     const QString path = document.pathName;
     EXPECT_EQ(runImport([](ImportWizard &) {}), QDialog::Rejected);
-    EXPECT_EQ(document.clusterTree, tree);
+    EXPECT_EQ(document.study().clusterTree, tree);
     EXPECT_EQ(document.pathName, path);
     EXPECT_EQ(document.title, u"small-study"_s);
 }

@@ -1,4 +1,5 @@
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "app/ImportWizard.h"
 #include "app/MainWindow.h"
 #include "app/SettingsBar.h"
@@ -15,7 +16,6 @@
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -575,8 +575,8 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
     acceptOptions();
     frame->action(CommandId::checkStability)->trigger();
     settle();
-    ASSERT_TRUE(document.treeSupport);
-    EXPECT_EQ(document.treeSupport->replicates, 1000);
+    ASSERT_TRUE(document.treeSupport());
+    EXPECT_EQ(document.treeSupport()->replicates, 1000);
     EXPECT_TRUE(support.isEnabled());
     EXPECT_TRUE(support.isChecked());
     EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().joinSupport.empty());
@@ -586,8 +586,8 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
         frame->action(CommandId::enoughParticipants)->trigger();
         settle();
     }
-    ASSERT_TRUE(document.adequacy);
-    EXPECT_EQ(document.adequacy->subsets, 200);
+    ASSERT_TRUE(document.adequacy());
+    EXPECT_EQ(document.adequacy()->subsets, 200);
     EXPECT_EQ(frame->frames().size(), 2);
     ASSERT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::EnoughParticipants);
     QStringList offered;
@@ -612,7 +612,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     {
         Document document;
         ASSERT_TRUE(openDocumentFile(document, hiddenPath, platform));
-        document.showSimilarityScale = false;
+        setSetting(document, &Settings::showSimilarityScale, false);
         ASSERT_TRUE(saveDocumentFile(document, hiddenPath, platform));
     }
     frame->openFile(documentFile(u"shown.klus"_s));
@@ -630,7 +630,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     scale.trigger();
     settle();
     Document &document = shown->document();
-    EXPECT_FALSE(document.showSimilarityScale);
+    EXPECT_FALSE(document.settings().showSimilarityScale);
     EXPECT_TRUE(document.isModified());
     EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
     // The other document keeps its own.
@@ -643,7 +643,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
 
     scale.trigger();
     settle();
-    EXPECT_TRUE(document.showSimilarityScale);
+    EXPECT_TRUE(document.settings().showSimilarityScale);
     EXPECT_TRUE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
@@ -709,7 +709,7 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
         Document document;
         ASSERT_TRUE(openDocumentFile(document, tall, platform));
         document.drawingSize.cy = 30000;
-        document.fontSize = 36;
+        setSetting(document, &Settings::fontSize, 36);
         ASSERT_TRUE(saveDocumentFile(document, tall, platform));
     }
     const QWidget &area = *frame->documentArea().viewport();

@@ -77,8 +77,8 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     Adequacy earlierAdequacy;
     earlierAdequacy.seed = 7;
     earlierAdequacy.subsets = 10;
-    document.treeSupport = earlierSupport;
-    document.adequacy = earlierAdequacy;
+    document.treeSupport() = earlierSupport;
+    document.adequacy() = earlierAdequacy;
     document.setModified(false);
 
     cancelSoon();
@@ -86,9 +86,9 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     cancelSoon();
     EXPECT_FALSE(checkEnoughParticipants(document, {mostResamplingCount, 3}, platform, &window));
 
-    EXPECT_EQ(document.treeSupport, earlierSupport);
-    EXPECT_EQ(document.adequacy, earlierAdequacy);
-    EXPECT_FALSE(document.showJoinSupport);
+    EXPECT_EQ(document.treeSupport(), earlierSupport);
+    EXPECT_EQ(document.adequacy(), earlierAdequacy);
+    EXPECT_FALSE(document.settings().showJoinSupport);
     EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(platform.messages().isEmpty());
 }
@@ -97,20 +97,20 @@ TEST_F(ResamplingCommands, AFinishedRunIsKeptShownAndMarksTheDocument)
 {
     document.setModified(false);
     ASSERT_TRUE(checkStability(document, {20, 5}, platform, &window));
-    ASSERT_TRUE(document.treeSupport);
-    EXPECT_EQ(document.treeSupport, computeTreeSupport(document, 20, 5, {}));
-    EXPECT_TRUE(document.showJoinSupport);
+    ASSERT_TRUE(document.treeSupport());
+    EXPECT_EQ(document.treeSupport(), computeTreeSupport(document, 20, 5, {}));
+    EXPECT_TRUE(document.settings().showJoinSupport);
     EXPECT_TRUE(document.isModified());
 
     ASSERT_TRUE(checkEnoughParticipants(document, {10, 5}, platform, &window));
-    EXPECT_EQ(document.adequacy, computeAdequacy(document, 10, 5, {}));
+    EXPECT_EQ(document.adequacy(), computeAdequacy(document, 10, 5, {}));
 }
 
 TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
 {
-    document.sorts.reset();
+    document.study().sorts.reset();
     EXPECT_FALSE(checkStability(document, {20, 5}, platform, &window));
-    EXPECT_FALSE(document.treeSupport);
+    EXPECT_FALSE(document.treeSupport());
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages().front().text, resamplingProblem(document));
 }

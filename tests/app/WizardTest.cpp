@@ -3,7 +3,6 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "document/DocumentLinks.h"
 #include "import/ImportMessages.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"

@@ -1,6 +1,7 @@
 // sortana-cli render: the similarity scale as the document keeps it unless the command line
 // says otherwise, and PNG pictures at the resolution asked for.
 #include "cli/CliRunner.h"
+#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "support/ScriptedPlatform.h"
@@ -35,7 +36,7 @@ TEST(RenderCli, TheScaleFollowsTheDocumentUnlessTheCommandLineSaysOtherwise)
         Document document;
         ScriptedPlatform platform;
         ASSERT_TRUE(openDocumentFile(document, workedExample, platform));
-        document.showSimilarityScale = false;
+        setSetting(document, &Settings::showSimilarityScale, false);
         ASSERT_TRUE(saveDocumentFile(document, hidden, platform));
     }
     const QByteArray hiddenBytes = readBytes(hidden);

@@ -2,6 +2,7 @@
 // study, and the view settings. It round-trips, a file without it loads as before, and every
 // truncation or corruption of it is refused.
 #include "analysis/Adequacy.h"
+#include "support/DocumentEdits.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/Document.h"
@@ -41,18 +42,18 @@ protected:
         run.summary().copiesPerParticipant = 2;
         EXPECT_TRUE(run.checkOptions());
         EXPECT_TRUE(run.finish());
-        EXPECT_TRUE(document.completeImport(run));
+        EXPECT_TRUE(completeImport(document, run));
         ArchiveWriter writer;
         document.serialize(writer);
         bytes = writer.bytes();
         // The same document as a program without the block writes it.
         ArchiveWriter fieldsOnly;
-        std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
-        std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
+        std::unique_ptr<SimilarityData> kept = std::move(document.study().similarity);
+        std::unique_ptr<StudySorts> keptSorts = std::move(document.study().sorts);
         const QString folder = std::exchange(document.analysisFolder, {});
         document.serialize(fieldsOnly);
-        document.similarity = std::move(kept);
-        document.sorts = std::move(keptSorts);
+        editStudy(document, [&](Study &s) { s.similarity = std::move(kept); });
+        editStudy(document, [&](Study &s) { s.sorts = std::move(keptSorts); });
         document.analysisFolder = folder;
         fields = fieldsOnly.bytes();
     }
@@ -164,8 +165,8 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
     EXPECT_EQ(kept.copies, 2);
     for (int a = 0; a < 3; ++a) {
         for (int b = 0; b < 3; ++b) {
-            EXPECT_EQ(kept.count(a, b), document.similarity->count(a, b));
-            EXPECT_EQ(kept.weightedScore(a, b), document.similarity->weightedScore(a, b));
+            EXPECT_EQ(kept.count(a, b), document.study().similarity->count(a, b));
+            EXPECT_EQ(kept.weightedScore(a, b), document.study().similarity->weightedScore(a, b));
         }
     }
     // A and B: each copy of A with B in the second participant's group, out of 2 participants
@@ -194,12 +195,12 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
 
     for (const bool keepMatrix : {true, false}) {
         if (!keepMatrix) {
-            document.similarity.reset();
-            document.sorts.reset();
+            document.study().similarity.reset();
+            document.study().sorts.reset();
             document.analysisFolder.clear();
         }
         for (const bool shown : {true, false}) {
-            document.showSimilarityScale = shown;
+            setSetting(document, &Settings::showSimilarityScale, shown);
             ArchiveWriter writer;
             document.serialize(writer);
             const QByteArray saved = writer.bytes();
@@ -239,18 +240,18 @@ TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
 // were saved; a document without them has no sorts, no standards and the names off.
 TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
 {
-    ASSERT_NE(document.sorts, nullptr);
-    document.standardisation.merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
-    document.showGroupNames = true;
+    ASSERT_NE(document.study().sorts, nullptr);
+    document.standardisation().merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
+    setSetting(document, &Settings::showGroupNames, true);
     ArchiveWriter writer;
     document.serialize(writer);
     Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
     ASSERT_NE(loaded.sorts, nullptr);
-    EXPECT_EQ(*loaded.sorts, *document.sorts);
+    EXPECT_EQ(*loaded.sorts, *document.study().sorts);
     ASSERT_EQ(loaded.sorts->participants.size(), 3u);
     EXPECT_FALSE(loaded.sorts->participants[0].counted);   // the expert
-    EXPECT_EQ(loaded.standardisation, document.standardisation);
+    EXPECT_EQ(loaded.standardisation, document.standardisation());
     EXPECT_TRUE(loaded.showGroupNames);
     ArchiveWriter again;
     loaded.serialize(again);
@@ -265,8 +266,8 @@ TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
 
 TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
 {
-    document.standardisation.merge({u"Other"_s}, u"Misc"_s);
-    document.showGroupNames = true;
+    document.standardisation().merge({u"Other"_s}, u"Misc"_s);
+    setSetting(document, &Settings::showGroupNames, true);
     ArchiveWriter writer;
     document.serialize(writer);
     for (const QByteArray &file : {bytes, writer.bytes()}) {
@@ -452,16 +453,16 @@ struct Resampled {
 
 TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
 {
-    document.treeSupport = computeTreeSupport(document, 12, 77, {});
-    document.adequacy = computeAdequacy(document, 10, 77, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
-    document.showJoinSupport = true;
+    document.treeSupport() = computeTreeSupport(document, 12, 77, {});
+    document.adequacy() = computeAdequacy(document, 10, 77, {});
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
+    setSetting(document, &Settings::showJoinSupport, true);
     ArchiveWriter writer;
     document.serialize(writer);
     Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
-    EXPECT_EQ(loaded.treeSupport, document.treeSupport);
-    EXPECT_EQ(loaded.adequacy, document.adequacy);
+    EXPECT_EQ(loaded.treeSupport, document.treeSupport());
+    EXPECT_EQ(loaded.adequacy, document.adequacy());
     EXPECT_TRUE(loaded.showJoinSupport);
     ArchiveWriter again;
     loaded.serialize(again);
@@ -547,13 +548,13 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
 {
     // The fixture's participants: P1 the expert, P2 and P3, each with one group.
     const auto saved = [this](std::vector<qint32> leftOut, const std::function<void(StudySorts &)> &lines = {}) {
-        StudySorts kept = *document.sorts;
-        document.leftOut = std::move(leftOut);
+        StudySorts kept = *document.study().sorts;
+        editStudy(document, [&](Study &s) { s.leftOut = std::move(leftOut); });
         if (lines)
-            lines(*document.sorts);
+            lines(*document.study().sorts);
         ArchiveWriter writer;
         document.serialize(writer);
-        *document.sorts = kept;
+        *document.study().sorts = kept;
         return writer.bytes();
     };
     const QByteArray good = saved({1}, [](StudySorts &sorts) {

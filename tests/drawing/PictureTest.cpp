@@ -2,6 +2,7 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/TreeSupport.h"
+#include "support/DocumentEdits.h"
 #include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
@@ -63,14 +64,14 @@ protected:
     {
         // Six items joined one after the other, in three groups, with fit bars.
         const QStringList names{u"Apples"_s, u"Pears"_s, u"Plums"_s, u"Leeks"_s, u"Onions"_s, u"Bread"_s};
-        document.clusterTree = test::chainTree({4.0, 3.5, 2.0, 1.5, 0.5});
-        document.itemNames = std::make_unique<QStringList>(names);
-        document.itemCount = int(names.size());
-        document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
-        document.summary = std::make_unique<StudySummary>();
-        document.summary->useFit = true;
-        document.participantCount = 4;
-        document.numberOfGroups = 3;
+        editStudy(document, [&](Study &s) { s.clusterTree = test::chainTree({4.0, 3.5, 2.0, 1.5, 0.5}); });
+        editStudy(document, [&](Study &s) { s.itemNames = QStringList(names); });
+        editStudy(document, [&](Study &s) { s.itemCount = int(names.size()); });
+        editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 3.0); });
+        editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+        editStudy(document, [&](Study &s) { s.summary.useFit = true; });
+        editStudy(document, [&](Study &s) { s.participantCount = 4; });
+        setSetting(document, &Settings::numberOfGroups, 3);
     }
 
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -221,7 +222,7 @@ TEST_F(Picture, ANameOfSixtyCharactersIsHeldWholeInEveryPicture)
 {
     const QString name = u"Opening hours of the reading rooms on public school holidays"_s;
     ASSERT_EQ(name.size(), 60);
-    document.itemNames->replace(5, name);
+    document.study().itemNames.replace(5, name);
     ScriptedPlatform platform;
     for (const QString &file : {u"wide.svg"_s, u"wide.png"_s, u"wide.pdf"_s}) {
         const QImage image = saveAndRender(file, platform);
@@ -275,7 +276,7 @@ TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
         }
     }
 
-    document.showSimilarityScale = false;
+    setSetting(document, &Settings::showSimilarityScale, false);
     const QImage without = saveAndRender(u"plain.pdf"_s, platform);
     EXPECT_NEAR(without.height(), toPixels(document.drawingSize.cy), 1);
     EXPECT_TRUE(platform.messages().isEmpty());

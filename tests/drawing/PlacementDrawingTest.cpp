@@ -1,6 +1,7 @@
 // The placement matrix as a picture, and the groups' suggested names in the dendrogram's
 // pictures.
 #include "drawing/PlacementDrawing.h"
+#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -104,12 +105,12 @@ TEST_F(Placements, PrintedPagesFollowTheScaling)
 
 TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
 {
-    document.numberOfGroups = 2;
+    setSetting(document, &Settings::numberOfGroups, 2);
     const QByteArray without = svgPicture(document, screen, u"Dendogram"_s);
     const QSize plainExtent = extentOnScreen(document, screen);
     EXPECT_FALSE(without.contains(">Fruit<"));
 
-    document.showGroupNames = true;
+    setSetting(document, &Settings::showGroupNames, true);
     const QByteArray with = svgPicture(document, screen, u"Dendogram"_s);
     EXPECT_TRUE(with.contains(">Fruit<"));
     const QSize namedExtent = extentOnScreen(document, screen);
@@ -127,7 +128,7 @@ TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
         EXPECT_TRUE(label.detail.startsWith(label.text + u": "_s)) << label.detail.toStdString();
 
     // A document saved without the sorts draws as before.
-    document.sorts.reset();
+    document.study().sorts.reset();
     EXPECT_EQ(svgPicture(document, screen, u"Dendogram"_s), without);
 }
 

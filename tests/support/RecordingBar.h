@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/DocumentLinks.h"
 
 namespace sortana::test {
 

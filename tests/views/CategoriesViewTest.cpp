@@ -1,6 +1,7 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "views/CategoriesView.h"
+#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -161,12 +162,12 @@ TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
     // Leaving P1 out puts Greens before Veg; Include All puts them back.
     setStandardisation(document, {});
     view->selectCategories({u"Veg"_s});
-    document.leftOut = {0};
-    document.updateAllViews(UpdateHint::NewStudy);
+    editStudy(document, [&](Study &s) { s.leftOut = {0}; });
+    emit document.studyChanged();
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"fruit"_s, u"Greens"_s, u"Veg"_s}));
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
-    document.leftOut.clear();
-    document.updateAllViews(UpdateHint::NewStudy);
+    document.study().leftOut.clear();
+    emit document.studyChanged();
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
 }
 
@@ -189,7 +190,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     window.selectCategories({u"Veg"_s, u"Greens"_s, u"Leafy"_s});
     window.mergeSelected();
     leaving.leftOut = {3};
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    emit leaving.studyChanged();
 
     const auto shown = [&] {
         QStringList rows;
@@ -206,10 +207,10 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     };
     const QStringList leftOut = shown();
     leaving.leftOut.clear();
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    emit leaving.studyChanged();
     const QStringList everybody = shown();
     leaving.leftOut = {3};
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    emit leaving.studyChanged();
 
     window.exportStandardisation();
     EXPECT_EQ(readBytes(dir.filePath(u"map.csv"_s)),
@@ -219,7 +220,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     window.importStandardisation();
     EXPECT_EQ(shown(), leftOut);
     leaving.leftOut.clear();
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    emit leaving.studyChanged();
     EXPECT_EQ(shown(), everybody);
 }
 
@@ -329,8 +330,8 @@ TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
     EXPECT_TRUE(placements.canCopy());
     EXPECT_TRUE(view->messageLine().isHidden());
 
-    document.sorts.reset();
-    document.updateAllViews(UpdateHint::Redraw);
+    document.study().sorts.reset();
+    emit document.presentationChanged();
     EXPECT_FALSE(view->messageLine().isHidden());
     EXPECT_EQ(view->messageLine().text(),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
@@ -352,7 +353,7 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
     const auto pixel = [dpi](int himetric) { return int(himetric * dpi / 2540.0); };
     const int row = 0;
     const QPoint cell(pixel(g.grid.x() + g.cellWidth / 2), pixel(g.grid.y() + row * g.cellHeight + g.cellHeight / 2));
-    const QString name = (*document.itemNames)[g.order[row]];
+    const QString name = (document.study().itemNames)[g.order[row]];
     EXPECT_TRUE(placements.hoverText(cell).startsWith(name + u"\nFruit\nPlaced there by "_s))
         << placements.hoverText(cell).toStdString();
     EXPECT_TRUE(placements.hoverText({1, 1}).isEmpty());
@@ -360,8 +361,8 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
 
 TEST_F(CategoriesWindow, TheDendrogramsGroupNameTellsTheTopThreeInItsTooltip)
 {
-    document.numberOfGroups = 2;
-    document.showGroupNames = true;
+    setSetting(document, &Settings::numberOfGroups, 2);
+    setSetting(document, &Settings::showGroupNames, true);
     DendrogramView dendrogram(&document, platform);
     dendrogram.resize(800, 400);
     dendrogram.show();

@@ -1,11 +1,11 @@
 #include "analysis/TreeSupport.h"
+#include "support/DocumentEdits.h"
 #include "views/DendrogramView.h"
 
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
@@ -68,7 +68,7 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.completeImport(run));
+        ASSERT_TRUE(completeImport(document, run));
         document.setModified(false);
         ASSERT_NE(document.layout, nullptr) << "the view did not draw";
     }
@@ -135,16 +135,16 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
               himetricToPixels(document.drawingSize.cx, dpiX()) - view.viewport()->width());
 
     // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
-    document.fontSize = 24;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::fontSize, 24);
+    emit document.presentationChanged();
     const int taller = himetricToPixels(drawnExtent(document).height(), dpiY());
     EXPECT_GT(taller, height);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(), taller - view.viewport()->height());
 
     // So does turning the scale off.
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
+    emit document.presentationChanged();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cy, dpiY()) - view.viewport()->height());
@@ -155,11 +155,11 @@ TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
     view.resize(420, 110);
     QCoreApplication::processEvents();
     import();
-    document.numberOfGroups = 3;
-    document.colour1 = 0xE0F0FF;
+    setSetting(document, &Settings::numberOfGroups, 3);
+    setSetting(document, &Settings::colour1, 0xE0F0FF);
     // The window keeps the scale in view, where a whole drawing has it under the rows.
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
+    emit document.presentationChanged();
     const QRect window = view.viewport()->rect();
     // Across rows, through the tree only, over the names, and one pixel.
     const QRect parts[] = {window, {0, 37, window.width(), 16}, {20, 5, 60, 30}, {window.width() - 90, 60, 90, 40},
@@ -181,8 +181,8 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
     view.resize(420, 160);
     QCoreApplication::processEvents();
     import();
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
+    emit document.presentationChanged();
     const QRect window = view.viewport()->rect();
     const QImage before = painted(window);
     // The settings, told as the settings bar and the separator tell them, or not told at all;
@@ -191,18 +191,18 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
         std::function<void()> change;
         bool told;
     } changes[] = {
-        {[&] { document.colour2 = 0x80FF80; }, true},
-        {[&] { document.numberOfGroups = 4; }, false},
-        {[&] { document.fontSize = 9; }, true},
-        {[&] { document.fontName = u"Liberation Serif"_s; }, false},
+        {[&] { setSetting(document, &Settings::colour2, 0x80FF80); }, true},
+        {[&] { setSetting(document, &Settings::numberOfGroups, 4); }, false},
+        {[&] { setSetting(document, &Settings::fontSize, 9); }, true},
+        {[&] { setSetting(document, &Settings::fontName, u"Liberation Serif"_s); }, false},
         {[&] { document.drawingSize.cx += 1500; }, true},
-        {[&] { document.summary->useFit = false; }, true},
-        {[&] { (*document.itemNames)[2] = u"Paring knife"_s; }, true},
+        {[&] { document.study().summary.useFit = false; }, true},
+        {[&] { (document.study().itemNames)[2] = u"Paring knife"_s; }, true},
     };
     for (size_t k = 0; k < std::size(changes); ++k) {
         changes[k].change();
         if (changes[k].told)
-            document.updateAllViews(UpdateHint::Redraw);
+            emit document.presentationChanged();
         EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
     }
     EXPECT_NE(painted(window), before);
@@ -215,8 +215,8 @@ TEST_F(View, TheScaleStaysInViewAtTheWindowsBottom)
     view.resize(420, 150);
     QCoreApplication::processEvents();
     import();
-    document.colour1 = document.colour2 = 0xE0F0FF;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::colour1, document.settings().colour2 = 0xE0F0FF);
+    emit document.presentationChanged();
     const QRect window = view.viewport()->rect();
     QScrollBar &down = *view.verticalScrollBar();
     ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
@@ -238,7 +238,7 @@ TEST_F(View, FindGoesToTheNextNameThatHoldsTheTextAndRoundAgain)
     view.resize(420, 90);
     QCoreApplication::processEvents();
     import();
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     const auto foundName = [&] { return names[layout().leafOrder[size_t(*view.foundRow())]]; };
     ASSERT_TRUE(view.findNext(u"KNIFE"_s));
     EXPECT_EQ(foundName(), u"Chef's knife"_s);
@@ -269,8 +269,8 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     view.resize(400, 300);
     QCoreApplication::processEvents();
     import();
-    document.fontSize = 48;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::fontSize, 48);
+    emit document.presentationChanged();
     QCoreApplication::processEvents();
     const DendrogramGeometry &drawn = layout();
     ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
@@ -391,20 +391,20 @@ TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
                       himetricToPixels(-(drawn.rowsTop + (join.top + join.bottom) / 2), dpiY()));
     };
     const NodePlacement root = layout().joins.back();
-    const double most = double(document.summary->maxScorePerItem()) * document.participantCount;
+    const double most = double(document.study().summary.maxScorePerItem()) * document.study().participantCount;
     const QString similarity = u"Similarity: %1 %"_s.arg(100.0 * root.similarity / most, 0, 'f', 1);
     EXPECT_EQ(view.joinTipText(pointOf(root)), similarity);
 
-    document.treeSupport = computeTreeSupport(document, 20, 1, {});
-    ASSERT_TRUE(document.treeSupport);
-    document.updateAllViews(UpdateHint::Redraw);
+    document.treeSupport() = computeTreeSupport(document, 20, 1, {});
+    ASSERT_TRUE(document.treeSupport());
+    emit document.presentationChanged();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.joinTipText(pointOf(root)),
-              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back()))
+              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport()->joinSupport.back()))
                   + similarity);
     const size_t first = 0;
     EXPECT_TRUE(view.joinTipText(pointOf(layout().joins[first]))
-                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport->joinSupport[first]))));
+                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport()->joinSupport[first]))));
     EXPECT_EQ(view.joinTipText(separatorCentre()), QString());
 }
 
@@ -471,7 +471,7 @@ TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
                 dark += qGray(picture.pixel(x, y)) < 128;
         return dark;
     };
-    const std::vector<double> &fits = *document.itemAverageFit;
+    const std::vector<double> &fits = document.study().itemAverageFit;
     const auto fitOfRow = [&](size_t row) { return fits[size_t(drawn.leafOrder[row])]; };
     std::vector<size_t> rows(drawn.leafOrder.size());
     std::iota(rows.begin(), rows.end(), 0);
@@ -516,7 +516,7 @@ TEST_F(View, ANewFrameShowsTheWholeDrawing)
     Document empty;   // outlives the views, which the areas delete
     import();
     document.drawingSize.cy = 10000;
-    document.fontSize = 28;
+    setSetting(document, &Settings::fontSize, 28);
     for (Document *shown : {&empty, &document}) {
         QMdiArea area;
         area.resize(1600, 1200);

@@ -1,4 +1,4 @@
-#include "analysis/Standardisation.h"
+#include "study/Standardisation.h"
 
 #include "analysis/CategoryKey.h"
 
