@@ -55,6 +55,8 @@ const QString documentFilter = documentTypePart(DocumentTypePart::FilterName);
 constexpr QSize minimumCascadeSize(400, 300);
 const QString geometryKey = QStringLiteral("MainWindow/Geometry");
 const QString printScalingKey = QStringLiteral("Settings/PrintScaling");
+// Stands between the commands of a menu or toolbar list where a separator goes.
+constexpr QStringView separator;
 // The Window menu's entries for the open windows carry this property.
 const char *const windowEntry = "documentWindow";
 
@@ -140,11 +142,17 @@ MainWindow::~MainWindow()
         delete frame;
 }
 
-QAction *MainWindow::addCommand(int commandId, const QString &text, const std::function<void()> &handler,
+QAction *MainWindow::action(QStringView name) const
+{
+    return findChild<QAction *>(name.toString(), Qt::FindDirectChildrenOnly);
+}
+
+QAction *MainWindow::addCommand(QStringView name, const QString &text, const std::function<void()> &handler,
                                 const QList<QKeySequence> &keys)
 {
     auto *command = new QAction(text, this);
-    const QStringList prompt = loadString(commandId).split(u'\n');
+    command->setObjectName(name.toString());
+    const QStringList prompt = commandPrompt(name).split(u'\n');
     command->setStatusTip(prompt.value(0));
     command->setToolTip(prompt.value(1, prompt.value(0)));
     command->setShortcuts(keys);
@@ -154,13 +162,12 @@ QAction *MainWindow::addCommand(int commandId, const QString &text, const std::f
         command->setEnabled(false);   // no handler anywhere: offered but never available
     // Keys work even while the command sits in no visible menu.
     addAction(command);
-    m_actions.insert(commandId, command);
     return command;
 }
 
 void MainWindow::createCommands()
 {
-    using namespace CommandId;
+    using namespace CommandName;
     const auto key = [](QKeyCombination combination) { return QKeySequence(combination); };
     const auto onView = [this](void (DocumentWindow::*member)()) {
         return [this, member] {
@@ -188,9 +195,9 @@ void MainWindow::createCommands()
     });
     addCommand(importExport, tr("Impor&t and Export...\tCtrl+I"), [this] { runImportExport(); },
                {key(Qt::CTRL | Qt::Key_I)});
-    addCommand(CommandId::exportPicture, tr("Export Pict&ure..."), [this] { exportPicture(); });
-    addCommand(CommandId::exportReport, tr("&Export Report..."), [this] { exportReport(); });
-    addCommand(CommandId::exportWorkbook, tr("Export &Workbook..."), [this] { exportWorkbook(); });
+    addCommand(CommandName::exportPicture, tr("Export Pict&ure..."), [this] { exportPicture(); });
+    addCommand(CommandName::exportReport, tr("&Export Report..."), [this] { exportReport(); });
+    addCommand(CommandName::exportWorkbook, tr("Export &Workbook..."), [this] { exportWorkbook(); });
     addCommand(print, tr("&Print...\tCtrl+P"), printWith(&DocumentWindow::print), {key(Qt::CTRL | Qt::Key_P)});
     addCommand(printDirect, tr("Print &Direct"), printWith(&DocumentWindow::printDirect));
     addCommand(printPreview, tr("Print Pre&view"), [this] {
@@ -202,17 +209,17 @@ void MainWindow::createCommands()
         QPageSetupDialog dialog(&m_printer, this);
         dialog.exec();
     });
-    const std::pair<int, PrintScaling> scalings[] = {{printRealSize, PrintScaling::RealSize},
-                                                     {printFitToPageWidth, PrintScaling::FitToPageWidth},
-                                                     {printFitToOnePage, PrintScaling::FitToOnePage}};
+    const std::pair<QStringView, PrintScaling> scalings[] = {{printRealSize, PrintScaling::RealSize},
+                                                             {printFitToPageWidth, PrintScaling::FitToPageWidth},
+                                                             {printFitToOnePage, PrintScaling::FitToOnePage}};
     auto *scalingGroup = new QActionGroup(this);
-    for (const auto &[id, scaling] : scalings) {
-        const QString text = loadString(id).split(u'\n').value(1);
-        QAction *choice = addCommand(id, text, [this, scaling] { setPrintScaling(scaling); });
+    for (const auto &[name, scaling] : scalings) {
+        const QString text = commandPrompt(name).split(u'\n').value(1);
+        QAction *choice = addCommand(name, text, [this, scaling] { setPrintScaling(scaling); });
         choice->setCheckable(true);
         scalingGroup->addAction(choice);
     }
-    addCommand(CommandId::find, tr("&Find...\tCtrl+F"), [this] { findCard(true); }, {key(Qt::CTRL | Qt::Key_F)});
+    addCommand(CommandName::find, tr("&Find...\tCtrl+F"), [this] { findCard(true); }, {key(Qt::CTRL | Qt::Key_F)});
     addCommand(findNext, tr("Find &Next\tF3"), [this] { findCard(false); }, {key(Qt::Key_F3)});
     addCommand(copyGroups, tr("Copy &Groups"), [this] {
         if (DocumentFrame *frame = activeFrame())
@@ -226,7 +233,7 @@ void MainWindow::createCommands()
         if (DocumentFrame *frame = activeFrame())
             showProperties(frame->document(), this);
     });
-    addCommand(CommandId::exit, tr("E&xit"), [this] { close(); });
+    addCommand(CommandName::exit, tr("E&xit"), [this] { close(); });
     addCommand(copy, tr("&Copy\tCtrl+C"), onView(&DocumentWindow::copyToClipboard),
                {key(Qt::CTRL | Qt::Key_C), key(Qt::CTRL | Qt::Key_Insert)});
     addCommand(cut, tr("Cu&t\tCtrl+X"), {}, {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)});
@@ -257,8 +264,8 @@ void MainWindow::createCommands()
         if (DocumentFrame *frame = activeFrame())
             setJoinSupportShown(frame->document(), action(joinSupport)->isChecked());
     })->setCheckable(true);
-    addCommand(CommandId::checkStability, tr("Check &Stability..."), [this] { checkStability(); });
-    addCommand(CommandId::enoughParticipants, tr("&Enough Participants..."), [this] { enoughParticipants(); });
+    addCommand(CommandName::checkStability, tr("Check &Stability..."), [this] { checkStability(); });
+    addCommand(CommandName::enoughParticipants, tr("&Enough Participants..."), [this] { enoughParticipants(); });
     addCommand(cascade, tr("&Cascade"), [this] { cascadeWindows(); });
     addCommand(tile, tr("&Tile"), [this] { m_area->tileSubWindows(); });
     addCommand(arrangeIcons, tr("&Arrange Icons"), [this] { arrangeMinimised(); });
@@ -268,10 +275,10 @@ void MainWindow::createCommands()
     });
     addCommand(help, tr("Sortana &Help\tF1"), [this] { HelpWindow::open(*this, HelpPage::start, m_platform); },
                {key(Qt::Key_F1)});
-    for (const int id : {viewToolbar, viewStatusBar})
-        addCommand(id, id == viewToolbar ? tr("&Toolbar") : tr("&Status Bar"), {})->setCheckable(true);
+    for (const QStringView name : {viewToolbar, viewStatusBar})
+        addCommand(name, name == viewToolbar ? tr("&Toolbar") : tr("&Status Bar"), {})->setCheckable(true);
 
-    const auto setIcon = [this](int id, const QIcon &icon) { action(id)->setIcon(icon); };
+    const auto setIcon = [this](QStringView name, const QIcon &icon) { action(name)->setIcon(icon); };
     // The style's file icon is drawn pale, like a disabled button; New is always available.
     setIcon(fileNew, QIcon(QStringLiteral(":/icons/new.svg")));
     setIcon(fileOpen, style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -287,16 +294,16 @@ void MainWindow::createCommands()
 
 void MainWindow::createBars()
 {
-    using namespace CommandId;
+    using namespace CommandName;
     m_toolBar = addToolBar(tr("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
-    for (const int id : {fileNew, fileOpen, importExport, fileSave, 0, cut, copy, paste, 0, print, 0, similarityMatrix,
-                         about}) {
-        if (id == 0)
+    for (const QStringView name : {fileNew, fileOpen, importExport, fileSave, separator, cut, copy, paste, separator,
+                                   print, separator, similarityMatrix, about}) {
+        if (name == separator)
             m_toolBar->addSeparator();
         else
-            m_toolBar->addAction(action(id));
+            m_toolBar->addAction(action(name));
     }
     m_dialogBar = new SettingsBar;
     // A band of its own: beside the toolbar the settings would crowd the buttons out.
@@ -321,47 +328,52 @@ void MainWindow::createBars()
 
 void MainWindow::rebuildMenus()
 {
-    using namespace CommandId;
+    using namespace CommandName;
     const bool forDocument = !frames().isEmpty();
     if (m_menusBuilt && forDocument == m_menusForDocument)
         return;
     m_menusBuilt = true;
     m_menusForDocument = forDocument;
     menuBar()->clear();
-    const auto addItems = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (const int id : ids) {
-            if (id == 0)
+    const auto addItems = [this](QMenu *menu, std::initializer_list<QStringView> names) {
+        for (const QStringView name : names) {
+            if (name == separator)
                 menu->addSeparator();
-            else if (id == recentFile)
+            else if (name == recentFile)
                 rebuildRecentFileMenu(menu);
             else
-                menu->addAction(action(id));
+                menu->addAction(action(name));
         }
     };
     QMenu *file = menuBar()->addMenu(tr("&File"));
     if (forDocument) {
-        addItems(file, {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, 0, importExport, CommandId::exportPicture,
-                        CommandId::exportReport, CommandId::exportWorkbook, 0, print, printPreview, printSetup});
+        addItems(file,
+                 {fileNew, fileOpen, fileClose, fileSave, fileSaveAs, separator, importExport,
+                  CommandName::exportPicture, CommandName::exportReport, CommandName::exportWorkbook, separator, print,
+                  printPreview, printSetup});
         addItems(file->addMenu(tr("Print Scalin&g")), {printRealSize, printFitToPageWidth, printFitToOnePage});
-        addItems(file, {0, properties, 0, recentFile, 0, CommandId::exit});
-        addItems(menuBar()->addMenu(tr("&Edit")), {copy, copyGroups, copyMatrixText, 0, CommandId::find, findNext});
+        addItems(file, {separator, properties, separator, recentFile, separator, CommandName::exit});
+        addItems(menuBar()->addMenu(tr("&Edit")),
+                 {copy, copyGroups, copyMatrixText, separator, CommandName::find, findNext});
     } else {
-        addItems(file, {fileNew, fileOpen, 0, printSetup, 0, recentFile, 0, fileClose, CommandId::exit});
+        addItems(
+            file,
+            {fileNew, fileOpen, separator, printSetup, separator, recentFile, separator, fileClose, CommandName::exit});
     }
     if (forDocument)
         addItems(menuBar()->addMenu(tr("&View")),
-                 {viewToolbar, viewStatusBar, 0, similarityMatrix, participants, similarityScale, 0, categoriesWindow,
-                  placementsWindow, groupNames, joinSupport});
+                 {viewToolbar, viewStatusBar, separator, similarityMatrix, participants, similarityScale, separator,
+                  categoriesWindow, placementsWindow, groupNames, joinSupport});
     else
         addItems(menuBar()->addMenu(tr("&View")), {viewToolbar, viewStatusBar});
     if (forDocument)
-        addItems(menuBar()->addMenu(tr("&Analysis")), {CommandId::checkStability, CommandId::enoughParticipants});
+        addItems(menuBar()->addMenu(tr("&Analysis")), {CommandName::checkStability, CommandName::enoughParticipants});
     if (forDocument) {
         QMenu *windows = menuBar()->addMenu(tr("&Window"));
         addItems(windows, {newWindow, cascade, tile, arrangeIcons});
         listWindows(windows);
     }
-    addItems(menuBar()->addMenu(tr("&Help")), {help, 0, about});
+    addItems(menuBar()->addMenu(tr("&Help")), {help, separator, about});
 }
 
 void MainWindow::rebuildRecentFileMenu(QMenu *menu)
@@ -386,7 +398,7 @@ void MainWindow::rebuildRecentFileMenu(QMenu *menu)
             const QString path = paths[i];
             auto *entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), menu);
             entry->setProperty("recentFile", true);
-            entry->setStatusTip(loadString(CommandId::recentFile));
+            entry->setStatusTip(commandPrompt(CommandName::recentFile));
             entry->setToolTip(path);
             connect(entry, &QAction::triggered, this, [this, path] {
                 if (!reportMissingFile(path) && !openFile(path))
@@ -430,38 +442,38 @@ void MainWindow::listWindows(QMenu *menu)
 
 void MainWindow::updateCommands()
 {
-    using namespace CommandId;
+    using namespace CommandName;
     rebuildMenus();
     DocumentFrame *frame = activeFrame();
     const Document *document = frame ? &frame->document() : nullptr;
-    for (const int id : {fileClose, importExport, print, printDirect, printPreview, newWindow, similarityMatrix,
-                         categoriesWindow, placementsWindow, cascade, tile, arrangeIcons})
-        action(id)->setEnabled(frame != nullptr);
+    for (const QStringView name : {fileClose, importExport, print, printDirect, printPreview, newWindow,
+                                   similarityMatrix, categoriesWindow, placementsWindow, cascade, tile, arrangeIcons})
+        action(name)->setEnabled(frame != nullptr);
     action(fileSave)->setEnabled(document && canSave(*document));
     action(fileSaveAs)->setEnabled(document && canSave(*document));
     action(properties)->setEnabled(document && canShowProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
-    const bool hasTree = document && document->clusterRoot();
+    const bool hasTree = document && document->study().clusterRoot();
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
-    action(CommandId::find)->setEnabled(frame && frame->view().canFind());
+    action(CommandName::find)->setEnabled(frame && frame->view().canFind());
     action(findNext)->setEnabled(frame && frame->view().canFind());
     action(copyMatrixText)->setEnabled(frame && frame->kind() == DocumentFrame::Kind::SimilarityMatrix
                                        && frame->view().canCopy());
     // The participants are a table, copied as text rather than drawn.
-    action(CommandId::exportPicture)->setEnabled(frame && frame->view().canCopy()
-                                                 && frame->kind() != DocumentFrame::Kind::Participants);
-    action(CommandId::exportReport)->setEnabled(hasTree);
+    action(CommandName::exportPicture)
+        ->setEnabled(frame && frame->view().canCopy() && frame->kind() != DocumentFrame::Kind::Participants);
+    action(CommandName::exportReport)->setEnabled(hasTree);
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(participants)->setEnabled(document && document->hasStudy());
-    action(CommandId::exportWorkbook)->setEnabled(document && document->hasStudy());
+    action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
     action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
     action(groupNames)->setChecked(document && document->settings().showGroupNames);
     action(joinSupport)->setEnabled(hasTree && document->treeSupport());
     action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
-    for (const int id : {CommandId::checkStability, CommandId::enoughParticipants})
-        action(id)->setEnabled(hasTree && document->study().sorts);
+    for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
+        action(name)->setEnabled(hasTree && document->study().sorts);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -507,7 +519,14 @@ void MainWindow::changeEvent(QEvent *event)
 
 CommandContext MainWindow::context()
 {
-    return {m_platform, m_documentTemplate, this, action(CommandId::importExport), &m_settings, &m_pendingImport};
+    action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
+    action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
+    action(groupNames)->setEnabled(document && document->hasStudy());
+    action(groupNames)->setChecked(document && document->settings().showGroupNames);
+    action(joinSupport)->setEnabled(hasTree && document->treeSupport());
+    action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
+    for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
+        action(name)->setEnabled(hasTree && document->study().sorts);
 }
 
 DocumentFrame *MainWindow::activeFrame() const
@@ -658,8 +677,14 @@ void MainWindow::dropFiles(const QStringList &paths)
             openFile(path);
         return;
     }
-    m_pendingImport = paths.constFirst();
-    post(action(CommandId::fileNew));
+    action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
+    action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
+    action(groupNames)->setEnabled(document && document->hasStudy());
+    action(groupNames)->setChecked(document && document->settings().showGroupNames);
+    action(joinSupport)->setEnabled(hasTree && document->treeSupport());
+    action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
+    for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
+        action(name)->setEnabled(hasTree && document->study().sorts);
 }
 
 bool MainWindow::executeRequest(const QString &request)
@@ -837,8 +862,9 @@ void MainWindow::setPrintScaling(PrintScaling scaling)
 {
     m_printScaling = scaling;
     m_settings.setValue(printScalingKey, int(scaling));
-    const int ids[] = {CommandId::printRealSize, CommandId::printFitToPageWidth, CommandId::printFitToOnePage};
-    action(ids[int(scaling)])->setChecked(true);
+    const QStringView names[] = {CommandName::printRealSize, CommandName::printFitToPageWidth,
+                                 CommandName::printFitToOnePage};
+    action(names[int(scaling)])->setChecked(true);
     for (DocumentFrame *frame : frames())
         frame->view().setPrintScaling(scaling);
 }

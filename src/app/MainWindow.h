@@ -8,7 +8,6 @@
 #include "drawing/PageSplit.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QMainWindow>
 #include <QPrinter>
 
@@ -43,8 +42,9 @@ public:
     MainWindow(Platform &platform, QSettings &settings);
     ~MainWindow() override;
 
-    // The command with the id, as its menu entries, buttons and keys trigger it.
-    QAction *action(int commandId) const { return m_actions.value(commandId); }
+    // The command with the object name (one of CommandName's), as its menu entries, buttons and
+    // keys trigger it.
+    QAction *action(QStringView name) const;
     SettingsBar &dialogBar() const { return *m_dialogBar; }
     QMdiArea &documentArea() const { return *m_area; }
     const RecentFiles &recentFiles() const { return m_recentFiles; }
@@ -81,7 +81,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    QAction *addCommand(int commandId, const QString &text, const std::function<void()> &handler,
+    QAction *addCommand(QStringView name, const QString &text, const std::function<void()> &handler,
                         const QList<QKeySequence> &keys = {});
     void createCommands();
     void createBars();
@@ -135,7 +135,6 @@ private:
     QMdiArea *m_area;
     QToolBar *m_toolBar = nullptr;
     SettingsBar *m_dialogBar = nullptr;
-    QHash<int, QAction *> m_actions;
     // The main window's title: the program's name and the active document's.
     QString m_title;
     bool m_menusForDocument = false;

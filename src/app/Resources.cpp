@@ -61,100 +61,98 @@ const char *sourceText(int id)
     case StringId::otherFileType: return QT_TRANSLATE_NOOP("Resources", "EZSort");
     case StringId::longTableFileType: return QT_TRANSLATE_NOOP("Resources", "Card-sort table, one row per card");
     case StringId::wideTableFileType: return QT_TRANSLATE_NOOP("Resources", "Card-sort table, one row per participant");
-    case CommandId::importExport:
-        return QT_TRANSLATE_NOOP("Resources", "Import raw data and export analysis files\nImport and Export");
-    case CommandId::properties: return QT_TRANSLATE_NOOP("Resources", "Properties of the processed file\nProperties");
-    case CommandId::fileNew: return QT_TRANSLATE_NOOP("Resources", "Create a new document\nNew");
-    case CommandId::fileOpen: return QT_TRANSLATE_NOOP("Resources", "Open an existing document\nOpen");
-    case CommandId::fileClose: return QT_TRANSLATE_NOOP("Resources", "Close the active document\nClose");
-    case CommandId::fileSave: return QT_TRANSLATE_NOOP("Resources", "Save the active document\nSave");
-    case CommandId::fileSaveAs:
-        return QT_TRANSLATE_NOOP("Resources", "Save the active document with a new name\nSave As");
-    case CommandId::printSetup:
-        return QT_TRANSLATE_NOOP("Resources", "Change the printer and printing options\nPrint Setup");
-    case CommandId::print: return QT_TRANSLATE_NOOP("Resources", "Print the active document\nPrint");
-    case CommandId::printPreview: return QT_TRANSLATE_NOOP("Resources", "Display full pages\nPrint Preview");
-    case CommandId::recentFile: return QT_TRANSLATE_NOOP("Resources", "Open this document");
-    case CommandId::copy: return QT_TRANSLATE_NOOP("Resources", "Copy the selection and put it on the Clipboard\nCopy");
-    case CommandId::cut: return QT_TRANSLATE_NOOP("Resources", "Cut the selection and put it on the Clipboard\nCut");
-    case CommandId::paste: return QT_TRANSLATE_NOOP("Resources", "Insert Clipboard contents\nPaste");
-    case CommandId::similarityMatrix:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Open a window on the similarity matrix of the active document\nSimilarity Matrix");
-    case CommandId::exportPicture:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
-                                 "Export Picture");
-    case CommandId::exportReport:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Save a report of the active document for readers without Sortana, as a web page or "
-                                 "PDF\nExport Report");
-    case CommandId::exportWorkbook:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Save the analysis files and the figures of the active document as one Excel "
-                                 "workbook\nExport Workbook");
-    case CommandId::participants:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Open a window on the participants of the active document: their sorts compared, "
-                                 "flagged and left out\nParticipants");
-    case CommandId::similarityScale:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Show or hide the similarity scale under the dendrogram\nSimilarity Scale");
-    case CommandId::categoriesWindow:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Open a window on the categories the participants named, to merge and rename them\n"
-                                 "Categories");
-    case CommandId::placementsWindow:
-        return QT_TRANSLATE_NOOP("Resources", "Open a window on where the participants placed each card\nPlacements");
-    case CommandId::groupNames:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Show or hide the groups' suggested names on the dendrogram\nGroup Names");
-    case CommandId::joinSupport:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Show or hide each join's support and each group's stability in the dendrogram\n"
-                                 "Join Support");
-    case CommandId::checkStability:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Cluster resampled participants to tell how far each join and group holds\n"
-                                 "Check Stability");
-    case CommandId::enoughParticipants:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Chart how close smaller samples of the participants come to the whole study\n"
-                                 "Enough Participants");
-    case CommandId::copyGroups:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Copy the groups of the current cut as text, one card a line\nCopy Groups");
-    case CommandId::copyMatrixText:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Copy the whole similarity matrix as tab-separated text\nCopy Matrix as Text");
-    case CommandId::find: return QT_TRANSLATE_NOOP("Resources", "Find a card by a part of its name\nFind");
-    case CommandId::findNext:
-        return QT_TRANSLATE_NOOP("Resources", "Find the next card whose name holds the same text\nFind Next");
-    case CommandId::printRealSize:
-        return QT_TRANSLATE_NOOP("Resources", "Print at real size, on as many pages as the rows need\nReal Size");
-    case CommandId::printFitToPageWidth:
-        return QT_TRANSLATE_NOOP("Resources",
-                                 "Print as wide as the page, on as many pages as the rows need\nFit to Page Width");
-    case CommandId::printFitToOnePage:
-        return QT_TRANSLATE_NOOP("Resources", "Print the whole of it on one page\nFit to One Page");
-    case CommandId::newWindow:
-        return QT_TRANSLATE_NOOP("Resources", "Open another window for the active document\nNew Window");
-    case CommandId::arrangeIcons:
-        return QT_TRANSLATE_NOOP("Resources", "Arrange icons at the bottom of the window\nArrange Icons");
-    case CommandId::cascade: return QT_TRANSLATE_NOOP("Resources", "Arrange windows so they overlap\nCascade Windows");
-    case CommandId::tile:
-        return QT_TRANSLATE_NOOP("Resources", "Arrange windows as non-overlapping tiles\nTile Windows");
-    case CommandId::about:
-        return QT_TRANSLATE_NOOP("Resources", "Display program information, version number and copyright\nAbout");
-    case CommandId::help: return QT_TRANSLATE_NOOP("Resources", "Open the Sortana user guide\nSortana Help");
-    case CommandId::exit:
-        return QT_TRANSLATE_NOOP("Resources", "Quit the application; prompts to save documents\nExit");
-    case CommandId::viewToolbar: return QT_TRANSLATE_NOOP("Resources", "Show or hide the toolbar\nToggle ToolBar");
-    case CommandId::viewStatusBar:
-        return QT_TRANSLATE_NOOP("Resources", "Show or hide the status bar\nToggle StatusBar");
     default: return nullptr;
     }
 }
+
+// The commands' prompts and tooltips, by command name.
+struct CommandText {
+    QStringView name;
+    const char *source;
+};
+
+const CommandText commandTexts[] = {
+    {CommandName::importExport,
+     QT_TRANSLATE_NOOP("Resources", "Import raw data and export analysis files\nImport and Export")},
+    {CommandName::properties, QT_TRANSLATE_NOOP("Resources", "Properties of the processed file\nProperties")},
+    {CommandName::fileNew, QT_TRANSLATE_NOOP("Resources", "Create a new document\nNew")},
+    {CommandName::fileOpen, QT_TRANSLATE_NOOP("Resources", "Open an existing document\nOpen")},
+    {CommandName::fileClose, QT_TRANSLATE_NOOP("Resources", "Close the active document\nClose")},
+    {CommandName::fileSave, QT_TRANSLATE_NOOP("Resources", "Save the active document\nSave")},
+    {CommandName::fileSaveAs, QT_TRANSLATE_NOOP("Resources", "Save the active document with a new name\nSave As")},
+    {CommandName::printSetup, QT_TRANSLATE_NOOP("Resources", "Change the printer and printing options\nPrint Setup")},
+    {CommandName::print, QT_TRANSLATE_NOOP("Resources", "Print the active document\nPrint")},
+    {CommandName::printPreview, QT_TRANSLATE_NOOP("Resources", "Display full pages\nPrint Preview")},
+    {CommandName::recentFile, QT_TRANSLATE_NOOP("Resources", "Open this document")},
+    {CommandName::copy, QT_TRANSLATE_NOOP("Resources", "Copy the selection and put it on the Clipboard\nCopy")},
+    {CommandName::cut, QT_TRANSLATE_NOOP("Resources", "Cut the selection and put it on the Clipboard\nCut")},
+    {CommandName::paste, QT_TRANSLATE_NOOP("Resources", "Insert Clipboard contents\nPaste")},
+    {CommandName::similarityMatrix,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Open a window on the similarity matrix of the active document\nSimilarity Matrix")},
+    {CommandName::exportPicture,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Save the dendrogram or matrix of the active window as an SVG, PNG or PDF picture\n"
+                       "Export Picture")},
+    {CommandName::exportReport,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Save a report of the active document for readers without Sortana, as a web page or "
+                       "PDF\nExport Report")},
+    {CommandName::exportWorkbook,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Save the analysis files and the figures of the active document as one Excel "
+                       "workbook\nExport Workbook")},
+    {CommandName::participants,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Open a window on the participants of the active document: their sorts compared, "
+                       "flagged and left out\nParticipants")},
+    {CommandName::similarityScale,
+     QT_TRANSLATE_NOOP("Resources", "Show or hide the similarity scale under the dendrogram\nSimilarity Scale")},
+    {CommandName::categoriesWindow,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Open a window on the categories the participants named, to merge and rename them\n"
+                       "Categories")},
+    {CommandName::placementsWindow,
+     QT_TRANSLATE_NOOP("Resources", "Open a window on where the participants placed each card\nPlacements")},
+    {CommandName::groupNames,
+     QT_TRANSLATE_NOOP("Resources", "Show or hide the groups' suggested names on the dendrogram\nGroup Names")},
+    {CommandName::joinSupport,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Show or hide each join's support and each group's stability in the dendrogram\n"
+                       "Join Support")},
+    {CommandName::checkStability,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Cluster resampled participants to tell how far each join and group holds\n"
+                       "Check Stability")},
+    {CommandName::enoughParticipants,
+     QT_TRANSLATE_NOOP("Resources",
+                       "Chart how close smaller samples of the participants come to the whole study\n"
+                       "Enough Participants")},
+    {CommandName::copyGroups,
+     QT_TRANSLATE_NOOP("Resources", "Copy the groups of the current cut as text, one card a line\nCopy Groups")},
+    {CommandName::copyMatrixText,
+     QT_TRANSLATE_NOOP("Resources", "Copy the whole similarity matrix as tab-separated text\nCopy Matrix as Text")},
+    {CommandName::find, QT_TRANSLATE_NOOP("Resources", "Find a card by a part of its name\nFind")},
+    {CommandName::findNext,
+     QT_TRANSLATE_NOOP("Resources", "Find the next card whose name holds the same text\nFind Next")},
+    {CommandName::printRealSize,
+     QT_TRANSLATE_NOOP("Resources", "Print at real size, on as many pages as the rows need\nReal Size")},
+    {CommandName::printFitToPageWidth,
+     QT_TRANSLATE_NOOP("Resources", "Print as wide as the page, on as many pages as the rows need\nFit to Page Width")},
+    {CommandName::printFitToOnePage,
+     QT_TRANSLATE_NOOP("Resources", "Print the whole of it on one page\nFit to One Page")},
+    {CommandName::newWindow, QT_TRANSLATE_NOOP("Resources", "Open another window for the active document\nNew Window")},
+    {CommandName::arrangeIcons,
+     QT_TRANSLATE_NOOP("Resources", "Arrange icons at the bottom of the window\nArrange Icons")},
+    {CommandName::cascade, QT_TRANSLATE_NOOP("Resources", "Arrange windows so they overlap\nCascade Windows")},
+    {CommandName::tile, QT_TRANSLATE_NOOP("Resources", "Arrange windows as non-overlapping tiles\nTile Windows")},
+    {CommandName::about,
+     QT_TRANSLATE_NOOP("Resources", "Display program information, version number and copyright\nAbout")},
+    {CommandName::help, QT_TRANSLATE_NOOP("Resources", "Open the Sortana user guide\nSortana Help")},
+    {CommandName::exit, QT_TRANSLATE_NOOP("Resources", "Quit the application; prompts to save documents\nExit")},
+    {CommandName::viewToolbar, QT_TRANSLATE_NOOP("Resources", "Show or hide the toolbar\nToggle ToolBar")},
+    {CommandName::viewStatusBar, QT_TRANSLATE_NOOP("Resources", "Show or hide the status bar\nToggle StatusBar")},
+};
 
 } // namespace
 
@@ -167,6 +165,13 @@ QString loadString(int id)
                               "SortanaMdi.Document\nSortana Dendogram");
     const char *source = sourceText(id);
     return source ? QCoreApplication::translate("Resources", source) : QString();
+}
+
+QString commandPrompt(QStringView name)
+{
+    const auto *found = std::find_if(std::begin(commandTexts), std::end(commandTexts),
+                                     [name](const CommandText &text) { return text.name == name; });
+    return found != std::end(commandTexts) ? QCoreApplication::translate("Resources", found->source) : QString();
 }
 
 QString documentTypePart(DocumentTypePart part)

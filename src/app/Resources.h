@@ -59,62 +59,65 @@ inline constexpr int longTableFileType = 135;
 inline constexpr int wideTableFileType = 136;
 } // namespace StringId
 
-// Commands; the string with a command's id is its status-bar prompt, a line break and its
-// tooltip.
-namespace CommandId {
-inline constexpr int importExport = 32771;
-inline constexpr int properties = 32775;
-inline constexpr int similarityMatrix = 32776;
-inline constexpr int exportPicture = 32780;
-inline constexpr int similarityScale = 32781;
-inline constexpr int copyGroups = 32782;
-inline constexpr int copyMatrixText = 32783;
-inline constexpr int printRealSize = 32784;
-inline constexpr int printFitToPageWidth = 32785;
-inline constexpr int printFitToOnePage = 32786;
-inline constexpr int categoriesWindow = 32801;
-inline constexpr int placementsWindow = 32802;
-inline constexpr int groupNames = 32803;
-inline constexpr int joinSupport = 32795;
-inline constexpr int checkStability = 32796;
-inline constexpr int enoughParticipants = 32797;
-inline constexpr int participants = 32804;
-inline constexpr int exportReport = 32805;
-inline constexpr int exportWorkbook = 32806;
-inline constexpr int find = 57636;
-inline constexpr int findNext = 57640;
-inline constexpr int fileNew = 57600;
-inline constexpr int fileOpen = 57601;
-inline constexpr int fileClose = 57602;
-inline constexpr int fileSave = 57603;
-inline constexpr int fileSaveAs = 57604;
-inline constexpr int printSetup = 57606;
-inline constexpr int print = 57607;
-inline constexpr int printDirect = 57608;
-inline constexpr int printPreview = 57609;
-inline constexpr int recentFile = 57616;
-inline constexpr int copy = 57634;
-inline constexpr int cut = 57635;
-inline constexpr int paste = 57637;
-inline constexpr int undo = 57643;
-inline constexpr int newWindow = 57648;
-inline constexpr int arrangeIcons = 57649;
-inline constexpr int cascade = 57650;
-inline constexpr int tile = 57651;
-inline constexpr int about = 57664;
-inline constexpr int help = 57670;
-inline constexpr int exit = 57665;
-inline constexpr int nextPane = 57680;
-inline constexpr int previousPane = 57681;
-inline constexpr int viewToolbar = 59392;
-inline constexpr int viewStatusBar = 59393;
-} // namespace CommandId
+// The main window's commands are QActions with these object names, by which code and tests find
+// them; the string with a command's name is its status-bar prompt, a line break and its tooltip.
+namespace CommandName {
+inline constexpr QStringView importExport = u"importExport";
+inline constexpr QStringView properties = u"properties";
+inline constexpr QStringView similarityMatrix = u"similarityMatrix";
+inline constexpr QStringView exportPicture = u"exportPicture";
+inline constexpr QStringView similarityScale = u"similarityScale";
+inline constexpr QStringView copyGroups = u"copyGroups";
+inline constexpr QStringView copyMatrixText = u"copyMatrixText";
+inline constexpr QStringView printRealSize = u"printRealSize";
+inline constexpr QStringView printFitToPageWidth = u"printFitToPageWidth";
+inline constexpr QStringView printFitToOnePage = u"printFitToOnePage";
+inline constexpr QStringView categoriesWindow = u"categoriesWindow";
+inline constexpr QStringView placementsWindow = u"placementsWindow";
+inline constexpr QStringView groupNames = u"groupNames";
+inline constexpr QStringView joinSupport = u"joinSupport";
+inline constexpr QStringView checkStability = u"checkStability";
+inline constexpr QStringView enoughParticipants = u"enoughParticipants";
+inline constexpr QStringView participants = u"participants";
+inline constexpr QStringView exportReport = u"exportReport";
+inline constexpr QStringView exportWorkbook = u"exportWorkbook";
+inline constexpr QStringView find = u"find";
+inline constexpr QStringView findNext = u"findNext";
+inline constexpr QStringView fileNew = u"fileNew";
+inline constexpr QStringView fileOpen = u"fileOpen";
+inline constexpr QStringView fileClose = u"fileClose";
+inline constexpr QStringView fileSave = u"fileSave";
+inline constexpr QStringView fileSaveAs = u"fileSaveAs";
+inline constexpr QStringView printSetup = u"printSetup";
+inline constexpr QStringView print = u"print";
+inline constexpr QStringView printDirect = u"printDirect";
+inline constexpr QStringView printPreview = u"printPreview";
+// No command of its own: where the recent files stand in a menu, and their prompt.
+inline constexpr QStringView recentFile = u"recentFile";
+inline constexpr QStringView copy = u"copy";
+inline constexpr QStringView cut = u"cut";
+inline constexpr QStringView paste = u"paste";
+inline constexpr QStringView undo = u"undo";
+inline constexpr QStringView newWindow = u"newWindow";
+inline constexpr QStringView arrangeIcons = u"arrangeIcons";
+inline constexpr QStringView cascade = u"cascade";
+inline constexpr QStringView tile = u"tile";
+inline constexpr QStringView about = u"about";
+inline constexpr QStringView help = u"help";
+inline constexpr QStringView exit = u"exit";
+inline constexpr QStringView nextPane = u"nextPane";
+inline constexpr QStringView previousPane = u"previousPane";
+inline constexpr QStringView viewToolbar = u"viewToolbar";
+inline constexpr QStringView viewStatusBar = u"viewStatusBar";
+} // namespace CommandName
 
 // The program's own icon, for its windows and the About box.
 QIcon applicationIcon();
 
 // The string with the id, or an empty string when there is none.
 QString loadString(int id);
+// The string with the command's name, or an empty string when there is none.
+QString commandPrompt(QStringView name);
 
 // The parts of the document type's string, in the order they stand in it.
 enum class DocumentTypePart { WindowTitle, DocumentName, NewName, FilterName, Extension, TypeId, TypeName };

@@ -42,6 +42,7 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -119,7 +120,9 @@ protected:
             titles << menu->text();
         return titles;
     }
-    bool enabled(int commandId) const { return frame->action(commandId)->isEnabled(); }
+    // A command of the main window, found by its object name as tools find it.
+    QAction *command(const QString &name) const { return frame->findChild<QAction *>(name); }
+    bool enabled(const QString &name) const { return command(name)->isEnabled(); }
 
     QTemporaryDir dir;
     QSettings settings{dir.filePath(u"settings.ini"_s), QSettings::IniFormat};
@@ -142,10 +145,10 @@ TEST_F(MainFrameTest, NewShowsAnEmptyWindowAndTheWizardAtOnce)
     EXPECT_FALSE(frame->activeFrame()->document().hasStudy());
     EXPECT_EQ(frame->activeFrame()->windowTitle(), u"Untitled1[*]"_s);
     EXPECT_EQ(menuTitles(), documentMenus);
-    for (const int id : {CommandId::copy, CommandId::properties, CommandId::fileSave, CommandId::fileSaveAs})
-        EXPECT_FALSE(enabled(id)) << id;
+    for (const QString &name : {u"copy"_s, u"properties"_s, u"fileSave"_s, u"fileSaveAs"_s})
+        EXPECT_FALSE(enabled(name)) << name.toStdString();
     // New is always available, and its button is drawn in full strength to say so.
-    const QImage icon = frame->action(CommandId::fileNew)->icon().pixmap(16, 16).toImage();
+    const QImage icon = command(u"fileNew"_s)->icon().pixmap(16, 16).toImage();
     int strong = 0;
     for (int y = 0; y < icon.height(); ++y) {
         for (int x = 0; x < icon.width(); ++x)
@@ -265,12 +268,12 @@ TEST_F(MainFrameTest, TheTitlesMarkUnsavedChanges)
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus"_s);
 
-    frame->action(CommandId::similarityScale)->trigger();
+    command(u"similarityScale"_s)->trigger();
     settle();
     EXPECT_TRUE(window->isWindowModified());
     EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus*"_s);
 
-    frame->action(CommandId::fileSave)->trigger();
+    command(u"fileSave"_s)->trigger();
     settle();
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(frame->windowTitle(), u"Sortana - study.klus"_s);
@@ -297,28 +300,45 @@ TEST_F(MainFrameTest, MenusAndCommandsFollowTheActiveDocument)
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
     EXPECT_EQ(menuTitles(), documentMenus);
-    for (const int id : {CommandId::copy, CommandId::properties, CommandId::fileSave, CommandId::importExport,
-                         CommandId::print, CommandId::printPreview})
-        EXPECT_TRUE(enabled(id)) << id;
+    for (const QString &name :
+         {u"copy"_s, u"properties"_s, u"fileSave"_s, u"importExport"_s, u"print"_s, u"printPreview"_s})
+        EXPECT_TRUE(enabled(name)) << name.toStdString();
     // Offered but never available: the program has nothing to cut, paste, undo or split.
-    for (const int id : {CommandId::cut, CommandId::paste, CommandId::undo, CommandId::nextPane,
-                         CommandId::previousPane})
-        EXPECT_FALSE(enabled(id)) << id;
-    EXPECT_EQ(frame->action(CommandId::copy)->shortcuts(),
+    for (const QString &name : {u"cut"_s, u"paste"_s, u"undo"_s, u"nextPane"_s, u"previousPane"_s})
+        EXPECT_FALSE(enabled(name)) << name.toStdString();
+    EXPECT_EQ(command(u"copy"_s)->shortcuts(),
               (QList<QKeySequence>{QKeySequence(u"Ctrl+C"_s), QKeySequence(u"Ctrl+Ins"_s)}));
-    EXPECT_EQ(frame->action(CommandId::importExport)->statusTip(), u"Import raw data and export analysis files"_s);
-    EXPECT_EQ(frame->action(CommandId::importExport)->toolTip(), u"Import and Export"_s);
+    EXPECT_EQ(command(u"importExport"_s)->statusTip(), u"Import raw data and export analysis files"_s);
+    EXPECT_EQ(command(u"importExport"_s)->toolTip(), u"Import and Export"_s);
 
-    frame->action(CommandId::fileClose)->trigger();
+    command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_TRUE(frame->frames().isEmpty());
     EXPECT_EQ(menuTitles(), shortMenus);
-    EXPECT_FALSE(enabled(CommandId::fileSave));
+    EXPECT_FALSE(enabled(u"fileSave"_s));
+}
+
+// Code, tests and tools find a command by its object name alone.
+TEST_F(MainFrameTest, EveryCommandOnTheMenusAndToolbarIsFoundByItsName)
+{
+    frame->openFile(documentFile(u"study.klus"_s));
+    settle();
+    QList<QAction *> items = frame->menuBar()->actions() + frame->findChild<QToolBar *>(u"toolBar"_s)->actions();
+    // The list grows by each submenu's entries as it is walked.
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QAction *item = items[i];
+        if (item->menu()) {
+            items += item->menu()->actions();
+        } else if (!item->isSeparator()) {
+            EXPECT_TRUE(!item->objectName().isEmpty() && frame->action(item->objectName()) == item)
+                << item->text().toStdString();
+        }
+    }
 }
 
 TEST_F(MainFrameTest, HelpOpensTheGuideAtItsStartPage)
 {
-    QAction *help = frame->action(CommandId::help);
+    QAction *help = command(u"help"_s);
     EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
     // In the Help menu with or without a document.
     for (const bool withDocument : {false, true}) {
@@ -341,8 +361,8 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
 {
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
-    EXPECT_TRUE(frame->action(CommandId::similarityMatrix)->isEnabled());
-    frame->action(CommandId::similarityMatrix)->trigger();
+    EXPECT_TRUE(command(u"similarityMatrix"_s)->isEnabled());
+    command(u"similarityMatrix"_s)->trigger();
     settle();
     ASSERT_EQ(frame->frames().size(), 2);
     DocumentFrame *matrix = frame->activeFrame();
@@ -350,21 +370,21 @@ TEST_F(MainFrameTest, TheSimilarityMatrixOpensInAWindowOfItsOwn)
     EXPECT_NE(dynamic_cast<MatrixView *>(&matrix->view()), nullptr);
     EXPECT_EQ(matrix->windowTitle(), u"study.klus:2 - Similarity Matrix[*]"_s);
     // A document saved without its matrix has nothing to copy in that window.
-    EXPECT_FALSE(enabled(CommandId::copy));
+    EXPECT_FALSE(enabled(u"copy"_s));
 
-    frame->action(CommandId::newWindow)->trigger();
+    command(u"newWindow"_s)->trigger();
     settle();
     ASSERT_EQ(frame->frames().size(), 3);
     EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Dendrogram);
-    EXPECT_TRUE(enabled(CommandId::copy));
+    EXPECT_TRUE(enabled(u"copy"_s));
 }
 
 TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
 {
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
-    ASSERT_TRUE(enabled(CommandId::participants));
-    frame->action(CommandId::participants)->trigger();
+    ASSERT_TRUE(enabled(u"participants"_s));
+    command(u"participants"_s)->trigger();
     settle();
     ASSERT_EQ(frame->frames().size(), 2);
     DocumentFrame *participants = frame->activeFrame();
@@ -372,13 +392,13 @@ TEST_F(MainFrameTest, TheParticipantsOpenInAWindowOfTheirOwn)
     EXPECT_NE(dynamic_cast<ParticipantsView *>(&participants->view()), nullptr);
     EXPECT_EQ(participants->windowTitle(), u"study.klus:2 - Participants[*]"_s);
     // This document was saved without the sorts: nothing to copy, and never a picture.
-    EXPECT_FALSE(enabled(CommandId::copy));
-    EXPECT_FALSE(enabled(CommandId::exportPicture));
+    EXPECT_FALSE(enabled(u"copy"_s));
+    EXPECT_FALSE(enabled(u"exportPicture"_s));
 
     // An empty document has no participants to show.
     frame->newDocument();
     settle();
-    EXPECT_FALSE(enabled(CommandId::participants));
+    EXPECT_FALSE(enabled(u"participants"_s));
 }
 
 // Analyse Again in the participants window writes the UTF-8 copies as the user last chose on
@@ -387,7 +407,7 @@ TEST_F(MainFrameTest, AnalyseAgainFollowsTheRememberedChoiceOfUtf8Copies)
 {
     frame->openFile(importedDocument());
     settle();
-    frame->action(CommandId::participants)->trigger();
+    command(u"participants"_s)->trigger();
     settle();
     auto *view = dynamic_cast<ParticipantsView *>(&frame->activeFrame()->view());
     ASSERT_NE(view, nullptr);
@@ -406,39 +426,39 @@ TEST_F(MainFrameTest, AnalyseAgainFollowsTheRememberedChoiceOfUtf8Copies)
 TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 {
     ASSERT_NO_FATAL_FAILURE(openImportedStudy());
-    ASSERT_TRUE(enabled(CommandId::exportPicture));
+    ASSERT_TRUE(enabled(u"exportPicture"_s));
     QStringList offered;
     PictureTarget answer{dir.filePath(u"tree.png"_s), 300};
     frame->setPictureChooser([&](const QString &initial) {
         offered << initial;
         return answer;
     });
-    frame->action(CommandId::exportPicture)->trigger();
+    command(u"exportPicture"_s)->trigger();
     const QImage tree(dir.filePath(u"tree.png"_s));
     ASSERT_FALSE(tree.isNull());
     EXPECT_EQ(std::lround(tree.dotsPerMeterX() * 0.0254), 300);
     // 150 mm at 300 dots per inch, give or take a name past the drawing's edge.
     EXPECT_GE(tree.width(), 1772);
 
-    frame->action(CommandId::similarityMatrix)->trigger();
+    command(u"similarityMatrix"_s)->trigger();
     settle();
     answer = {dir.filePath(u"matrix.pdf"_s), 150};
-    frame->action(CommandId::exportPicture)->trigger();
+    command(u"exportPicture"_s)->trigger();
     EXPECT_TRUE(readBytes(dir.filePath(u"matrix.pdf"_s)).startsWith("%PDF"));
     EXPECT_EQ(offered, (QStringList{dir.filePath(u"study.svg"_s), dir.filePath(u"study-matrix.svg"_s)}));
 
     // Cancelled, nothing is written.
     const QStringList before = filesIn(dir.path());
     answer = {};
-    frame->action(CommandId::exportPicture)->trigger();
+    command(u"exportPicture"_s)->trigger();
     EXPECT_EQ(filesIn(dir.path()), before);
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 
     // A matrix window on a document saved without its matrix has no picture to give.
     frame->openFile(documentFile(u"older.klus"_s));
-    frame->action(CommandId::similarityMatrix)->trigger();
+    command(u"similarityMatrix"_s)->trigger();
     settle();
-    EXPECT_FALSE(enabled(CommandId::exportPicture));
+    EXPECT_FALSE(enabled(u"exportPicture"_s));
 }
 
 // The report is written from a copy of the study on a thread of its own: it says what the
@@ -446,7 +466,7 @@ TEST_F(MainFrameTest, ExportPictureWritesWhatTheActiveWindowShows)
 TEST_F(MainFrameTest, ExportReportWritesTheActiveDocumentsReport)
 {
     ASSERT_NO_FATAL_FAILURE(openImportedStudy());
-    ASSERT_TRUE(enabled(CommandId::exportReport));
+    ASSERT_TRUE(enabled(u"exportReport"_s));
     QStringList offered;
     QString answer = dir.filePath(u"report.html"_s);
     frame->setReportChooser([&](const QString &initial) {
@@ -454,7 +474,7 @@ TEST_F(MainFrameTest, ExportReportWritesTheActiveDocumentsReport)
         return answer;
     });
     qputenv("SOURCE_DATE_EPOCH", "1700000000");
-    frame->action(CommandId::exportReport)->trigger();
+    command(u"exportReport"_s)->trigger();
     const CliRun cli = runCli({u"report"_s, dir.filePath(u"study.klus"_s), dir.filePath(u"cli.html"_s)}, {}, -1,
                               {u"SOURCE_DATE_EPOCH=1700000000"_s});
     qunsetenv("SOURCE_DATE_EPOCH");
@@ -466,10 +486,10 @@ TEST_F(MainFrameTest, ExportReportWritesTheActiveDocumentsReport)
     // Cancelled, nothing is written; a folder that is not there is told of.
     const QStringList before = filesIn(dir.path());
     answer.clear();
-    frame->action(CommandId::exportReport)->trigger();
+    command(u"exportReport"_s)->trigger();
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
     answer = dir.filePath(u"missing/report.pdf"_s);
-    frame->action(CommandId::exportReport)->trigger();
+    command(u"exportReport"_s)->trigger();
     EXPECT_EQ(filesIn(dir.path()), before);
     EXPECT_EQ(platform.texts(), QStringList{u"Failed to save report.\nMake sure the folder exists and is writable"_s});
 }
@@ -502,14 +522,14 @@ TEST_F(MainFrameTest, ExportWorkbookWritesTheActiveDocumentsWorkbook)
 {
     frame->openFile(importedDocument());
     settle();
-    ASSERT_TRUE(enabled(CommandId::exportWorkbook));
+    ASSERT_TRUE(enabled(u"exportWorkbook"_s));
     QStringList offered;
     QString answer = dir.filePath(u"study.xlsx"_s);
     frame->setWorkbookChooser([&](const QString &initial) {
         offered << initial;
         return answer;
     });
-    frame->action(CommandId::exportWorkbook)->trigger();
+    command(u"exportWorkbook"_s)->trigger();
     EXPECT_EQ(offered, QStringList{dir.filePath(u"study.xlsx"_s)});
     EXPECT_TRUE(readBytes(dir.filePath(u"study.xlsx"_s)).startsWith("PK"));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
@@ -517,7 +537,7 @@ TEST_F(MainFrameTest, ExportWorkbookWritesTheActiveDocumentsWorkbook)
     frame->openFile(documentFile(u"older.klus"_s));
     settle();
     answer = dir.filePath(u"older.xlsx"_s);
-    frame->action(CommandId::exportWorkbook)->trigger();
+    command(u"exportWorkbook"_s)->trigger();
     EXPECT_FALSE(QFile::exists(answer));
     EXPECT_EQ(platform.texts(), QStringList{QString::fromUtf16(sortsMissingMessage)});
 }
@@ -529,20 +549,20 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
 {
     frame->openFile(importedDocument());
     settle();
-    QAction &names = *frame->action(CommandId::groupNames);
+    QAction &names = *command(u"groupNames"_s);
     ASSERT_TRUE(names.isEnabled());
     EXPECT_FALSE(names.isChecked());
     names.trigger();
     EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
     EXPECT_TRUE(frame->activeFrame()->document().isModified());
 
-    frame->action(CommandId::categoriesWindow)->trigger();
+    command(u"categoriesWindow"_s)->trigger();
     settle();
     EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Categories);
     EXPECT_EQ(frame->activeFrame()->windowTitle(), u"study.klus:2 - Categories[*]"_s);
-    EXPECT_FALSE(enabled(CommandId::exportPicture));
+    EXPECT_FALSE(enabled(u"exportPicture"_s));
 
-    frame->action(CommandId::placementsWindow)->trigger();
+    command(u"placementsWindow"_s)->trigger();
     settle();
     EXPECT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::Placements);
     QStringList offered;
@@ -550,8 +570,8 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
         offered << initial;
         return PictureTarget{dir.filePath(u"placements.svg"_s), 150};
     });
-    ASSERT_TRUE(enabled(CommandId::exportPicture));
-    frame->action(CommandId::exportPicture)->trigger();
+    ASSERT_TRUE(enabled(u"exportPicture"_s));
+    command(u"exportPicture"_s)->trigger();
     EXPECT_EQ(offered, QStringList{dir.filePath(u"study-placements.svg"_s)});
     EXPECT_TRUE(readBytes(dir.filePath(u"placements.svg"_s)).contains("<svg"));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
@@ -563,7 +583,7 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
 {
     ASSERT_NO_FATAL_FAILURE(openImportedStudy());
     Document &document = frame->activeFrame()->document();
-    QAction &support = *frame->action(CommandId::joinSupport);
+    QAction &support = *command(u"joinSupport"_s);
     EXPECT_FALSE(support.isEnabled());
     const auto acceptOptions = [] {
         QTimer::singleShot(0, [] {
@@ -573,7 +593,7 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
     };
 
     acceptOptions();
-    frame->action(CommandId::checkStability)->trigger();
+    command(u"checkStability"_s)->trigger();
     settle();
     ASSERT_TRUE(document.treeSupport());
     EXPECT_EQ(document.treeSupport()->replicates, 1000);
@@ -583,7 +603,7 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
 
     for (int time = 0; time < 2; ++time) {
         acceptOptions();
-        frame->action(CommandId::enoughParticipants)->trigger();
+        command(u"enoughParticipants"_s)->trigger();
         settle();
     }
     ASSERT_TRUE(document.adequacy());
@@ -595,7 +615,7 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
         offered << initial;
         return PictureTarget{dir.filePath(u"chart.png"_s), 150};
     });
-    frame->action(CommandId::exportPicture)->trigger();
+    command(u"exportPicture"_s)->trigger();
     EXPECT_EQ(offered, QStringList{dir.filePath(u"study-enough-participants.svg"_s)});
     // 160 by 110 mm at 150 dots per inch.
     EXPECT_EQ(QImage(dir.filePath(u"chart.png"_s)).size(), QSize(945, 650));
@@ -606,7 +626,7 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
 // document: its windows, its file and its modified flag.
 TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
 {
-    QAction &scale = *frame->action(CommandId::similarityScale);
+    QAction &scale = *command(u"similarityScale"_s);
     EXPECT_FALSE(scale.isEnabled());
     const QString hiddenPath = documentFile(u"hidden.klus"_s);
     {
@@ -636,7 +656,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     // The other document keeps its own.
     EXPECT_FALSE(hidden->document().showSimilarityScale);
     EXPECT_FALSE(hidden->document().isModified());
-    frame->action(CommandId::fileSave)->trigger();
+    command(u"fileSave"_s)->trigger();
     Document saved;
     ASSERT_TRUE(openDocumentFile(saved, document.pathName, platform));
     EXPECT_FALSE(saved.showSimilarityScale);
@@ -670,13 +690,13 @@ TEST_F(MainFrameTest, ClosingAModifiedDocumentAsksToSave)
     const QByteArray before = readBytes(path);
 
     platform.script({MessageAnswer::Cancel});
-    frame->action(CommandId::fileClose)->trigger();
+    command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_EQ(platform.texts(), QStringList{u"Save changes to study.klus?"_s});
     EXPECT_EQ(frame->frames().size(), 1);
 
     platform.script({MessageAnswer::No});
-    frame->action(CommandId::fileClose)->trigger();
+    command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_TRUE(frame->frames().isEmpty());
     EXPECT_EQ(readBytes(path), before);
@@ -691,7 +711,7 @@ TEST_F(MainFrameTest, SaveWritesTheDocumentAndSaveAsAsksForAName)
         EXPECT_EQ(initial, path);
         return copy;
     });
-    frame->action(CommandId::fileSaveAs)->trigger();
+    command(u"fileSaveAs"_s)->trigger();
     // The document as it stands: its window has laid it out, which settled the drawing's height.
     ArchiveWriter expected;
     frame->activeFrame()->document().serialize(expected);
@@ -764,7 +784,7 @@ TEST_F(MainFrameTest, TheWindowMenuListsTheOpenWindowsWithTheActiveOneChecked)
     for (const QString &name : {u"one.klus"_s, u"two.klus"_s, u"three.klus"_s})
         frame->openFile(documentFile(name));
     settle();
-    frame->action(CommandId::similarityMatrix)->trigger();
+    command(u"similarityMatrix"_s)->trigger();
     settle();
     QMenu *windows = nullptr;
     for (QAction *menu : frame->menuBar()->actions()) {
@@ -797,15 +817,15 @@ TEST_F(MainFrameTest, TheWindowMenuListsTheOpenWindowsWithTheActiveOneChecked)
 TEST_F(MainFrameTest, TheMainWindowsPlaceAndThePrintScalingAreRemembered)
 {
     frame->setGeometry(120, 90, 830, 610);
-    frame->action(CommandId::printFitToOnePage)->trigger();
+    command(u"printFitToOnePage"_s)->trigger();
     settle();
     const QRect placed = frame->geometry();
     frame->close();
     frame = std::make_unique<MainWindow>(platform, settings);
     EXPECT_EQ(frame->geometry().size(), placed.size());
     EXPECT_EQ(frame->printScaling(), PrintScaling::FitToOnePage);
-    EXPECT_TRUE(frame->action(CommandId::printFitToOnePage)->isChecked());
-    EXPECT_FALSE(frame->action(CommandId::printRealSize)->isChecked());
+    EXPECT_TRUE(command(u"printFitToOnePage"_s)->isChecked());
+    EXPECT_FALSE(command(u"printRealSize"_s)->isChecked());
 }
 
 TEST_F(MainFrameTest, CopyGroupsAndFindWorkOnTheActiveDocument)
@@ -814,24 +834,24 @@ TEST_F(MainFrameTest, CopyGroupsAndFindWorkOnTheActiveDocument)
     settle();
     DocumentFrame *active = frame->activeFrame();
     ASSERT_NE(active, nullptr);
-    frame->action(CommandId::copyGroups)->trigger();
+    command(u"copyGroups"_s)->trigger();
     const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(copied, nullptr);
     EXPECT_EQ(copied->text(), groupsText(active->document()));
     EXPECT_EQ(copied->data(u"text/plain;charset=utf-8"_s), groupsText(active->document()).toUtf8());
-    EXPECT_FALSE(enabled(CommandId::copyMatrixText));
+    EXPECT_FALSE(enabled(u"copyMatrixText"_s));
 
     QStringList asked;
     frame->setFindTextChooser([&](const QString &initial) {
         asked << initial;
         return u"zzz-no-such-card"_s;
     });
-    frame->action(CommandId::find)->trigger();
+    command(u"find"_s)->trigger();
     EXPECT_EQ(asked, QStringList{QString()});
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages()[0].text, u"Cannot find \"zzz-no-such-card\"."_s);
     // Find Next asks no more while it has a text.
-    frame->action(CommandId::findNext)->trigger();
+    command(u"findNext"_s)->trigger();
     EXPECT_EQ(asked.size(), 1);
     EXPECT_EQ(platform.messages().size(), 2);
 }
@@ -848,7 +868,7 @@ TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)
         // One window very small, one maximised: both are cascaded like the rest.
         frame->frames()[1]->resize(120, 80);
         frame->frames()[2]->showMaximized();
-        frame->action(CommandId::cascade)->trigger();
+        command(u"cascade"_s)->trigger();
         settle();
         const QSize room = frame->documentArea().viewport()->size();
         const QSize least = QSize(400, 300).boundedTo(room);
@@ -880,7 +900,7 @@ TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindow)
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
     EXPECT_TRUE(frame->dialogBar().isEnabled());
-    frame->action(CommandId::fileClose)->trigger();
+    command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_FALSE(frame->dialogBar().isEnabled());
 }
@@ -891,8 +911,8 @@ TEST_F(MainFrameTest, AMissingDocumentIsNamedAndLeavesTheRecentFiles)
     const QString kept = documentFile(u"kept.klus"_s);
     frame->openFile(gone);
     frame->openFile(kept);
-    frame->action(CommandId::fileClose)->trigger();
-    frame->action(CommandId::fileClose)->trigger();
+    command(u"fileClose"_s)->trigger();
+    command(u"fileClose"_s)->trigger();
     settle();
     ASSERT_EQ(frame->recentFiles().paths(), (QStringList{kept, gone}));
     ASSERT_TRUE(QFile::remove(gone));
