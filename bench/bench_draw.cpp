@@ -80,7 +80,7 @@ void fillDocument(Document &document, int items)
 Document &largeStudy()
 {
     static Document document;
-    if (!document.clusterRoot())
+    if (!document.study().clusterRoot())
         fillDocument(document, 5000);
     return document;
 }
@@ -160,7 +160,7 @@ void BM_LayoutAndDrawWithSupport(benchmark::State &state)
     static const std::unique_ptr<Document> study = [] {
         auto document = bench::importedStudy({200, 300, 10});
         setSetting(*document, &Settings::numberOfGroups, 8);
-        document->treeSupport() = computeTreeSupport(*document, 1000, 1, {});
+        document->treeSupport() = computeTreeSupport(document->study(), 1000, 1, {});
         return document;
     }();
     study->showJoinSupport = state.range(0) != 0;
@@ -231,7 +231,7 @@ void showMatrix(MatrixView &view, int zoomPercent, int scrollPercent)
 void BM_PlacementWindowAfterAChange(benchmark::State &state)
 {
     static Document document;
-    if (!document.clusterRoot()) {
+    if (!document.study().clusterRoot()) {
         fillDocument(document, 200);
         document.study().sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
     }

@@ -45,7 +45,7 @@ Document &study()
         if (bench::writeStudy(path, {cards, participants, groups}) < 0 || !run.chooseInput(path) || !run.finish()
             || !document->completeImport(run))
             std::abort();
-        document->adequacy() = computeAdequacy(*document, 20, 1, {});
+        document->adequacy() = computeAdequacy(document->study(), 20, 1, {});
     }
     return *document;
 }

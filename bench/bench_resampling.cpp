@@ -90,9 +90,9 @@ void BM_JoinSupport(benchmark::State &state)
 {
     const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
-        const std::optional<TreeSupport> support = computeTreeSupport(document, 1000, 1, {});
+        const std::optional<TreeSupport> support = computeTreeSupport(document.study(), 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
-        const std::vector<double> stability = groupStability(*support, document, document.settings().numberOfGroups);
+        const std::vector<double> stability = groupStability(support->study(), document.study(), document.settings().numberOfGroups);
         benchmark::DoNotOptimize(stability.data());
     }
 }
@@ -102,7 +102,7 @@ void BM_Adequacy(benchmark::State &state)
 {
     const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
-        const std::optional<Adequacy> adequacy = computeAdequacy(document, 200, 1, {});
+        const std::optional<Adequacy> adequacy = computeAdequacy(document.study(), 200, 1, {});
         benchmark::DoNotOptimize(adequacy->points.data());
     }
 }
@@ -112,7 +112,7 @@ void BM_Cophenetic(benchmark::State &state)
 {
     const Document &document = study(Topics);
     for (auto _ : state)
-        benchmark::DoNotOptimize(copheneticCorrelation(document));
+        benchmark::DoNotOptimize(copheneticCorrelation(document.study()));
 }
 BENCHMARK(BM_Cophenetic)->Unit(benchmark::kMillisecond);
 

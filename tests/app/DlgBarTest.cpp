@@ -1,4 +1,5 @@
 #include "app/SettingsBar.h"
+#include "support/RecordingView.h"
 #include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "support/TestFiles.h"
@@ -18,12 +19,6 @@
 namespace sortana {
 namespace {
 
-class RecordingView final : public DocumentView {
-public:
-    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
-    std::vector<UpdateHint> hints;
-};
-
 void press(QWidget *target, int key)
 {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
@@ -36,9 +31,7 @@ class DlgBarTest : public ::testing::Test {
 protected:
     DlgBarTest()
     {
-        document.addView(&view);
         bar.setDocument(&document);
-        bar.loadFromDocument();
     }
 
     template <typename Widget = QWidget>
@@ -81,7 +74,7 @@ protected:
     }
 
     Document document;
-    RecordingView view;
+    test::RecordingView view{document};
     SettingsBar bar;
 };
 
@@ -156,14 +149,14 @@ TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
 {
     bar.apply();
     EXPECT_FALSE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
     EXPECT_EQ(document.settings().fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
     EXPECT_TRUE(document.isModified());
     EXPECT_EQ(document.settings().colour1, 0x0000FFu);
-    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
+    EXPECT_EQ(view.hints, (std::vector<test::Emitted>{test::Emitted::Presentation, test::Emitted::Presentation}));
 }
 
 TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
@@ -172,20 +165,20 @@ TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
         const char *field;
         const char *typed;
         const char *shown;
-        qint32 Document::*setting;
+        qint32 Settings::*setting;
     };
     const Case cases[] = {
-        {"fontSize", "150", "99", &Document::fontSize},
-        {"fontSize", "0", "4", &Document::fontSize},
-        {"fontSize", "-3", "4", &Document::fontSize},
-        {"fontSize", "word", "4", &Document::fontSize},
-        {"fontSize", "12pt", "4", &Document::fontSize},
-        {"fontSize", " 36 ", "36", &Document::fontSize},
-        {"fontSize", "123456789012345678901234", "99", &Document::fontSize},
-        {"numberOfGroups", "1", "2", &Document::numberOfGroups},
-        {"numberOfGroups", "abc", "2", &Document::numberOfGroups},
-        {"numberOfGroups", "150", "99", &Document::numberOfGroups},
-        {"numberOfGroups", "5", "5", &Document::numberOfGroups},
+        {"fontSize", "150", "99", &Settings::fontSize},
+        {"fontSize", "0", "4", &Settings::fontSize},
+        {"fontSize", "-3", "4", &Settings::fontSize},
+        {"fontSize", "word", "4", &Settings::fontSize},
+        {"fontSize", "12pt", "4", &Settings::fontSize},
+        {"fontSize", " 36 ", "36", &Settings::fontSize},
+        {"fontSize", "123456789012345678901234", "99", &Settings::fontSize},
+        {"numberOfGroups", "1", "2", &Settings::numberOfGroups},
+        {"numberOfGroups", "abc", "2", &Settings::numberOfGroups},
+        {"numberOfGroups", "150", "99", &Settings::numberOfGroups},
+        {"numberOfGroups", "5", "5", &Settings::numberOfGroups},
     };
     for (const Case &c : cases) {
         QWidget *field = child(c.field);
@@ -193,7 +186,7 @@ TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
         bar.apply();
         const QString shown = field == fontSize() ? fontSize()->currentText() : groups()->text();
         EXPECT_EQ(shown, QString::fromLatin1(c.shown)) << c.field << " " << c.typed;
-        EXPECT_EQ(document.*c.setting, shown.toInt()) << c.field << " " << c.typed;
+        EXPECT_EQ(document.settings().*c.setting, shown.toInt()) << c.field << " " << c.typed;
     }
 }
 
@@ -218,7 +211,7 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
         press(groups(), c.key);
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
         EXPECT_EQ(document.settings().numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << c.start;
+        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << c.start;
     }
 }
 
@@ -237,13 +230,13 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
     EXPECT_EQ(colour2()->text(), QStringLiteral("0000FF"));
     EXPECT_EQ(document.settings().colour2, 0xFF0000u);
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 
     answer.reset();
     child<QToolButton>("chooseColour1")->click();
     EXPECT_EQ(offered.back(), QColor(Qt::white));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FFFFFF"));
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << "a cancelled chooser applies nothing";
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << "a cancelled chooser applies nothing";
 }
 
 TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
@@ -337,7 +330,7 @@ TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
     press(fontName(), substituteEntry == 0 ? Qt::Key_Down : Qt::Key_Up);
     EXPECT_EQ(document.settings().fontName, fontName()->itemText(fontName()->currentIndex()));
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
+    EXPECT_EQ(view.hints, (std::vector<test::Emitted>{test::Emitted::Presentation, test::Emitted::Presentation}));
 }
 
 // A combo box that finds its typed text among its entries selects that entry and reports it
@@ -358,7 +351,7 @@ TEST_F(DlgBarTest, EnterAppliesOnceFromEveryField)
         type(name, typed);
         view.hints.clear();
         press(child(name), Qt::Key_Return);
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << name << " " << typed.toStdString();
+        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << name << " " << typed.toStdString();
     }
     EXPECT_EQ(document.settings().fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
     EXPECT_EQ(document.settings().colour2, 0xFF0000u);
@@ -401,7 +394,7 @@ TEST_F(DlgBarTest, ChoosingASizeFromTheListApplies)
     press(fontSize(), Qt::Key_Down);
     EXPECT_EQ(document.settings().fontSize, 14);
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 }
 
 } // namespace

@@ -98,12 +98,12 @@ TEST_F(ResamplingCommands, AFinishedRunIsKeptShownAndMarksTheDocument)
     document.setModified(false);
     ASSERT_TRUE(checkStability(document, {20, 5}, platform, &window));
     ASSERT_TRUE(document.treeSupport());
-    EXPECT_EQ(document.treeSupport(), computeTreeSupport(document, 20, 5, {}));
+    EXPECT_EQ(document.treeSupport(), computeTreeSupport(document.study(), 20, 5, {}));
     EXPECT_TRUE(document.settings().showJoinSupport);
     EXPECT_TRUE(document.isModified());
 
     ASSERT_TRUE(checkEnoughParticipants(document, {10, 5}, platform, &window));
-    EXPECT_EQ(document.adequacy(), computeAdequacy(document, 10, 5, {}));
+    EXPECT_EQ(document.adequacy(), computeAdequacy(document.study(), 10, 5, {}));
 }
 
 TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
@@ -112,7 +112,7 @@ TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
     EXPECT_FALSE(checkStability(document, {20, 5}, platform, &window));
     EXPECT_FALSE(document.treeSupport());
     ASSERT_EQ(platform.messages().size(), 1);
-    EXPECT_EQ(platform.messages().front().text, resamplingProblem(document));
+    EXPECT_EQ(platform.messages().front().text, resamplingProblem(document.study()));
 }
 
 // A job that gives no result, or runs out of memory on its thread, fails the run and

@@ -2,7 +2,7 @@
 #include "support/DocumentEdits.h"
 #include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
-#include "support/RecordingBar.h"
+#include "support/RecordingView.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -33,11 +33,6 @@ QByteArray studyWithGroups(const std::vector<int> &groupsPerParticipant)
     return study;
 }
 
-struct RecordingView : DocumentView {
-    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
-    std::vector<UpdateHint> hints;
-};
-
 TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
 {
     const std::pair<std::vector<int>, int> cases[] = {{{5, 6, 8}, 6}, {{3, 4}, 4}, {{1, 1, 2}, 1}};
@@ -52,9 +47,8 @@ TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         ASSERT_TRUE(run.finish());
 
         Document document;
-        RecordingView view;
-        document.addView(&view);
         setSetting(document, &Settings::fontSize, 20);
+        RecordingView view{document};
         ASSERT_TRUE(completeImport(document, run));
         EXPECT_TRUE(platform.messages().isEmpty());
         EXPECT_EQ(document.settings().numberOfGroups, expectedGroups);
@@ -62,7 +56,7 @@ TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.study().participantCount, int(groups.size()));
         EXPECT_EQ(document.study().itemCount, 2);
         EXPECT_EQ(document.study().itemNames, (QStringList{u"A"_s, u"B"_s}));
-        ASSERT_NE(document.clusterRoot(), nullptr);
+        ASSERT_NE(document.study().clusterRoot(), nullptr);
         EXPECT_EQ(run.clusterAnalysis().root(), nullptr);
         EXPECT_EQ(document.study().summary.fileName, input);
         EXPECT_EQ(document.study().itemAverageFit.size(), 2u);
@@ -71,7 +65,7 @@ TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.title, u"Card Sort.Data"_s);
         EXPECT_EQ(document.pathName, dir.filePath(u"Card Sort.Data.klus"_s));
         EXPECT_FALSE(QFileInfo::exists(document.pathName));
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::NewStudy});
+        EXPECT_EQ(view.hints, std::vector<Emitted>{Emitted::Study});
     }
 }
 
@@ -94,27 +88,6 @@ TEST(completeImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
               (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
                            u"study-Participants.csv"_s, u"study-WeightedMatrix.csv"_s}));
     EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
-}
-
-TEST(completeImport, TheDialogBarFollowsTheDocument)
-{
-    Document document;
-    document.attachSettingsBar();
-    EXPECT_EQ(document.dialogBar, nullptr);
-
-    RecordingBar bar;
-    CurrentDialogBar = &bar;
-    document.attachSettingsBar();
-    EXPECT_EQ(bar.shown, &document);
-    EXPECT_EQ(bar.loads, 1);
-    // Closing another document leaves the bar on the one it shows.
-    Document other;
-    other.attachSettingsBar();
-    document.closeDocument();
-    EXPECT_EQ(bar.shown, &other);
-    other.closeDocument();
-    EXPECT_EQ(bar.shown, nullptr);
-    CurrentDialogBar = nullptr;
 }
 
 TEST(completeImport, NewDocumentDefaults)

@@ -104,10 +104,10 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     ASSERT_EQ(copy.study().itemAverageFit.size(), 3u);
     for (size_t k = 0; k < 3; ++k)
         EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(*original.itemAverageFit)[k], sizeof(double)), 0);
-    EXPECT_EQ(LeafOrder(copy.clusterRoot()), (std::vector<int>{0, 2, 1}));
-    EXPECT_EQ(copy.clusterRoot()->similarity, 0.125);
-    EXPECT_EQ(copy.clusterRoot()->left->similarity, 2.5);
-    EXPECT_EQ(copy.clusterRoot()->leftItem, 2);
+    EXPECT_EQ(LeafOrder(copy.study().clusterRoot()), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(copy.study().clusterRoot()->similarity, 0.125);
+    EXPECT_EQ(copy.study().clusterRoot()->left->similarity, 2.5);
+    EXPECT_EQ(copy.study().clusterRoot()->leftItem, 2);
     EXPECT_EQ(copy.study().participantCount, 7);
     EXPECT_EQ(copy.study().totalGroups, 0);
     EXPECT_EQ(copy.study().itemCount, 3);

@@ -453,8 +453,8 @@ struct Resampled {
 
 TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
 {
-    document.treeSupport() = computeTreeSupport(document, 12, 77, {});
-    document.adequacy() = computeAdequacy(document, 10, 77, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 12, 77, {});
+    document.adequacy() = computeAdequacy(document.study(), 10, 77, {});
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     setSetting(document, &Settings::showJoinSupport, true);
     ArchiveWriter writer;

@@ -181,13 +181,13 @@ TEST(LeaveOut, ResamplingDrawsOnlyTheKeptParticipants)
     Document expected;
     import(byHand, options, expected, platform);
 
-    document.treeSupport() = computeTreeSupport(document, 20, 5, {});
-    document.adequacy() = computeAdequacy(document, 10, 5, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 20, 5, {});
+    document.adequacy() = computeAdequacy(document.study(), 10, 5, {});
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     ASSERT_TRUE(analyseAgain(document, leftOut, leftOutFileNames(document, 2), platform));
     EXPECT_FALSE(document.treeSupport() || document.adequacy());
-    EXPECT_EQ(computeTreeSupport(document, 20, 5, {}), computeTreeSupport(expected, 20, 5, {}));
-    EXPECT_EQ(computeAdequacy(document, 10, 5, {}), computeAdequacy(expected, 10, 5, {}));
+    EXPECT_EQ(computeTreeSupport(document.study(), 20, 5, {}), computeTreeSupport(expected.study(), 20, 5, {}));
+    EXPECT_EQ(computeAdequacy(document.study(), 10, 5, {}), computeAdequacy(expected.study(), 10, 5, {}));
 }
 
 TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
@@ -233,12 +233,12 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     };
     const std::shared_ptr<const ClusterTree> tree = document.study().clusterTree;
     for (const auto &c : cases) {
-        EXPECT_EQ(leaveOutError(document, c.leftOut), c.message);
+        EXPECT_EQ(leaveOutError(document.study(), c.leftOut), c.message);
         platform.clear();
         EXPECT_FALSE(analyseAgain(document, c.leftOut, leftOutFileNames(document, 1), platform));
         EXPECT_EQ(platform.texts(), QStringList{c.message});
     }
-    EXPECT_EQ(leaveOutError(document, {1, 2}), std::nullopt);
+    EXPECT_EQ(leaveOutError(document.study(), {1, 2}), std::nullopt);
 
     // A failed write leaves the document as it was, and no file of the run behind.
     platform.clear();
@@ -252,7 +252,7 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
 
     Document withoutSorts;
-    EXPECT_EQ(leaveOutError(withoutSorts, {}),
+    EXPECT_EQ(leaveOutError(withoutSorts.study(), {}),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
 }
 
@@ -382,7 +382,7 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
     struct : AnalysisSink {
         void write(AnalysisFile, QStringView) override {}
     } discard;
-    ASSERT_TRUE(analyseKept(document, discard, platform));
+    ASSERT_TRUE(analyseKept(document.study(), discard, platform));
     EXPECT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
@@ -390,12 +390,12 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
 {
     Document document;
-    EXPECT_EQ(leftOutText(document), QString());
+    EXPECT_EQ(leftOutText(document.study()), QString());
     editStudy(document, [&](Study &s) { s.sorts = StudySorts(); });
     for (const char *id : {"P1", "P2", "P2", "Ann"})
         document.study().sorts->participants.push_back({QString::fromLatin1(id), true, {}});
     editStudy(document, [&](Study &s) { s.leftOut = {2, 3}; });
-    EXPECT_EQ(leftOutText(document), u"2 of 4: P2 (#3), Ann (#4)"_s);
+    EXPECT_EQ(leftOutText(document.study()), u"2 of 4: P2 (#3), Ann (#4)"_s);
 }
 
 } // namespace

@@ -297,7 +297,7 @@ TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
     const QString plain = path(u"plain.svg"_s);
     ASSERT_TRUE(savePicture(study, plain, platform));
 
-    study.treeSupport = computeTreeSupport(study, 20, 1, {});
+    study.treeSupport = computeTreeSupport(study.study(), 20, 1, {});
     ASSERT_TRUE(study.treeSupport);
     const QString held = path(u"held.svg"_s);
     ASSERT_TRUE(savePicture(study, held, platform));

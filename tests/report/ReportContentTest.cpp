@@ -138,8 +138,8 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
 
 TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
 {
-    document.treeSupport() = computeTreeSupport(document, 20, 1, {});
-    document.adequacy() = computeAdequacy(document, 10, 1, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 20, 1, {});
+    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const ReportContent content = buildReport(document, created);
     EXPECT_EQ(titles(content).mid(5, 3),

@@ -395,7 +395,7 @@ TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
     const QString similarity = u"Similarity: %1 %"_s.arg(100.0 * root.similarity / most, 0, 'f', 1);
     EXPECT_EQ(view.joinTipText(pointOf(root)), similarity);
 
-    document.treeSupport() = computeTreeSupport(document, 20, 1, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 20, 1, {});
     ASSERT_TRUE(document.treeSupport());
     emit document.presentationChanged();
     QCoreApplication::processEvents();

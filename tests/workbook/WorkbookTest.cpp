@@ -220,8 +220,8 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     for (const QString &sheet : {u"Support"_s, u"Stability"_s, u"Adequacy"_s})
         EXPECT_FALSE(readWorkbook(workbook, sheet, table, error)) << sheet.toStdString();
 
-    document.treeSupport() = computeTreeSupport(document, 10, 1, {});
-    document.adequacy() = computeAdequacy(document, 10, 1, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 10, 1, {});
+    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     // The progress counts up to its total once, the zipping at the end included.
     std::vector<std::pair<qint64, qint64>> progress;
@@ -258,8 +258,8 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
 TEST_F(Workbook, EveryPartButTheDatesIsTheKeptOne)
 {
     ASSERT_TRUE(analyseAgain(document, {2}, leftOutFileNames(document, 1), platform));
-    document.treeSupport() = computeTreeSupport(document, 10, 1, {});
-    document.adequacy() = computeAdequacy(document, 10, 1, {});
+    document.treeSupport() = computeTreeSupport(document.study(), 10, 1, {});
+    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const QString workbook = path(u"study.xlsx"_s);
     const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
