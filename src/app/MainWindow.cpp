@@ -519,14 +519,7 @@ void MainWindow::changeEvent(QEvent *event)
 
 CommandContext MainWindow::context()
 {
-    action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
-    action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
-    action(groupNames)->setEnabled(document && document->hasStudy());
-    action(groupNames)->setChecked(document && document->settings().showGroupNames);
-    action(joinSupport)->setEnabled(hasTree && document->treeSupport());
-    action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
-    for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
-        action(name)->setEnabled(hasTree && document->study().sorts);
+    return {m_platform, m_documentTemplate, this, action(CommandName::importExport), &m_settings, &m_pendingImport};
 }
 
 DocumentFrame *MainWindow::activeFrame() const
