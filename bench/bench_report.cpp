@@ -43,9 +43,9 @@ Document &study()
         ImportRun run(platform);
         document = std::make_unique<Document>();
         if (bench::writeStudy(path, {cards, participants, groups}) < 0 || !run.chooseInput(path) || !run.finish()
-            || !document->completeImport(run))
+            || !completeImport(*document, run))
             std::abort();
-        document->adequacy() = computeAdequacy(document->study(), 20, 1, {});
+        document->setAdequacy(computeAdequacy(document->study(), 20, 1, {}));
     }
     return *document;
 }

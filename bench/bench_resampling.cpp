@@ -80,7 +80,7 @@ const Document &study(Shape shape)
         ScriptedPlatform platform;
         ImportRun run(platform);
         document = std::make_unique<Document>();
-        if (!run.chooseInput(path) || !run.finish() || !document->completeImport(run))
+        if (!run.chooseInput(path) || !run.finish() || !completeImport(*document, run))
             std::abort();
     }
     return *document;
@@ -92,7 +92,7 @@ void BM_JoinSupport(benchmark::State &state)
     for (auto _ : state) {
         const std::optional<TreeSupport> support = computeTreeSupport(document.study(), 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
-        const std::vector<double> stability = groupStability(support->study(), document.study(), document.settings().numberOfGroups);
+        const std::vector<double> stability = groupStability(*support, document.study(), document.settings().numberOfGroups);
         benchmark::DoNotOptimize(stability.data());
     }
 }

@@ -453,7 +453,7 @@ void MainWindow::updateCommands()
     action(fileSaveAs)->setEnabled(document && canSave(*document));
     action(properties)->setEnabled(document && canShowProperties(*document));
     action(copy)->setEnabled(frame && frame->view().canCopy());
-    const bool hasTree = document && document->study().clusterRoot();
+    const bool hasTree = document && document->clusterRoot();
     action(copyGroups)->setEnabled(hasTree);
     // Find looks in what the window shows: a matrix window without its matrix shows no names.
     action(CommandName::find)->setEnabled(frame && frame->view().canFind());
@@ -670,14 +670,8 @@ void MainWindow::dropFiles(const QStringList &paths)
             openFile(path);
         return;
     }
-    action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
-    action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
-    action(groupNames)->setEnabled(document && document->hasStudy());
-    action(groupNames)->setChecked(document && document->settings().showGroupNames);
-    action(joinSupport)->setEnabled(hasTree && document->treeSupport());
-    action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
-    for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
-        action(name)->setEnabled(hasTree && document->study().sorts);
+    m_pendingImport = paths.constFirst();
+    post(action(CommandName::fileNew));
 }
 
 bool MainWindow::executeRequest(const QString &request)

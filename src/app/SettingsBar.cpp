@@ -315,7 +315,7 @@ void SettingsBar::setDocument(Document *shown)
 
 void SettingsBar::loadFromDocument()
 {
-    if (!document)
+    if (!document || m_storing)
         return;
     const QSignalBlocker blockFont(m_fontName);
     const QSignalBlocker blockSize(m_fontSize);
@@ -351,6 +351,8 @@ bool SettingsBar::storeToDocument()
     if (settings == document->settings())
         return false;
     document->setModified(true);
+    // The fields already show what they store, marks on colours that are none included.
+    const QScopedValueRollback storing(m_storing, true);
     document->setSettings(settings);
     return true;
 }

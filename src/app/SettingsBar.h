@@ -90,6 +90,7 @@ private:
     QToolButton *m_chooseColour2;
     ColourChooser m_chooseColour;
     bool m_fieldSettling = false;
+    bool m_storing = false;
 };
 
 } // namespace sortana

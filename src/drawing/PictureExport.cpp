@@ -26,9 +26,6 @@ namespace sortana {
 
 namespace {
 
-// At this resolution one device pixel is one unit of the drawing.
-constexpr int svgDpi = int(himetricPerInch);
-constexpr int pdfDpi = 1200;
 // Pictures written by sortana-cli stand in for a classic desktop screen.
 constexpr ReferenceScreen fileScreen;
 
@@ -92,6 +89,20 @@ QSize settleExtent(const Document &document, double dpi, double scrollBarExtent)
     DrawingSurface surface(painter, false, scrollBarExtent);
     return Draw(document, surface, {});
 }
+
+} // namespace
+
+std::optional<DendrogramGeometry> pictureLayout(const Document &document, const ReferenceScreen &screen, int dpi)
+{
+    const QSize size = settleExtent(document, screen.dpi, screen.scrollBarExtent);
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    setResolution(scratch, dpi);
+    QPainter painter(&scratch);
+    DrawingSurface surface(painter, false, extentAt(screen, dpi));
+    return layOutDendrogram(document, surface, size);
+}
+
+namespace {
 
 bool saveSvg(const Document &document, const QString &path)
 {

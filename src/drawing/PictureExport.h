@@ -1,9 +1,13 @@
 #pragma once
 
+#include "drawing/DendrogramLayout.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QPagedPaintDevice;
 class QPaintDevice;
@@ -32,6 +36,10 @@ QByteArray svgPicture(const Document &document, const ReferenceScreen &screen, c
 // and returns its extent, the frame svgPicture gives it.
 QSize extentOnScreen(const Document &document, const ReferenceScreen &screen);
 
+// How the dendrogram lies in a picture of the resolution given, drawn like that screen: where
+// each row, join and label stands. Nothing for an empty document.
+std::optional<DendrogramGeometry> pictureLayout(const Document &document, const ReferenceScreen &screen, int dpi);
+
 // The same drawing as an image of the resolution given, white where nothing is drawn. Null
 // when an image of that size cannot be had.
 QImage pictureImage(const Document &document, const ReferenceScreen &screen, int dpi);
@@ -46,6 +54,9 @@ bool isPicturePath(const QString &path);
 
 // The resolution of a PNG picture unless the user chooses another.
 inline constexpr int defaultPngDpi = 150;
+// At this resolution one device pixel of an SVG picture is one unit of the drawing.
+inline constexpr int svgDpi = 2540;
+inline constexpr int pdfDpi = 1200;
 
 // Draws the document's dendrogram at its real size (its drawing size in 0.01 mm, widened to
 // the widest name and with the similarity scale below when the document shows it) into an

@@ -76,10 +76,18 @@ QSize DendrogramView::drawingPixels() const
             himetricToPixels(m_document->drawingSize.cy, viewport()->logicalDpiY())};
 }
 
+QSize DendrogramView::drawnExtent() const
+{
+    if (const DendrogramGeometry *geometry = screenGeometry())
+        return geometry->extent;
+    if (m_drawnExtent.isValid() || !m_document)
+        return m_drawnExtent;
+    return {m_document->drawingSize.cx, m_document->drawingSize.cy};
+}
+
 QSize DendrogramView::extentPixels() const
 {
-    const DendrogramGeometry *geometry = screenGeometry();
-    const QSize extent = geometry ? geometry->extent : QSize(m_document->drawingSize.cx, m_document->drawingSize.cy);
+    const QSize extent = drawnExtent();
     return drawingPixels().expandedTo({himetricToPixels(extent.width(), viewport()->logicalDpiX()),
                                        himetricToPixels(extent.height(), viewport()->logicalDpiY())});
 }
@@ -168,8 +176,8 @@ void DendrogramView::initialUpdate()
     // Laid out before the window is ever painted, the drawing tells what the window shows
     // besides its stored size: its height on this screen, names that run past its edge and
     // the similarity scale below it.
-    if (hasTree())
-        extentOnScreen(*m_document, referenceScreen());
+    m_drawnExtent = hasTree() ? extentOnScreen(*m_document, referenceScreen())
+                              : QSize(m_document->drawingSize.cx, m_document->drawingSize.cy);
     setScrollSizes();
     fitFrameToDrawing();
     documentUpdated(UpdateHint::Redraw);
@@ -229,6 +237,7 @@ void DendrogramView::paintEvent(QPaintEvent *event)
             const DendrogramGeometry &geometry = m_screenLayout->geometry;
             // Every drawing settles the height, whichever device drew last.
             m_document->drawingSize.cy = geometry.height;
+            m_drawnExtent = geometry.extent;
             drawDendrogramPart(*m_document, geometry, surface, paintSize, event->rect());
             paintFound(surface, geometry);
             paintScaleInView(painter, geometry, paintSize.width());
@@ -435,8 +444,8 @@ std::unique_ptr<QMimeData> DendrogramView::pictureData(const QString &descriptio
     const ReferenceScreen screen = referenceScreen();
     const QByteArray svg = svgPicture(*m_document, screen, description);
     auto data = pictureMimeData(svg, pictureImage(*m_document, screen, qRound(screen.dpi)));
-    // The pictures were laid out on devices of their own; the next paint lays the drawing
-    // out for the screen again and gives the document back the screen's layout.
+    // The pictures settled the drawing's height on devices of their own; the next paint lays
+    // the drawing out for the screen again and settles it for the screen.
     m_screenLayout.reset();
     viewport()->update();
     return data;

@@ -91,9 +91,9 @@ protected:
         importDocument(file, into, [&](ImportRun &run) {
             run.setCheckStudyShape(false);
             run.summary().useExpert = false;
-            run.summary().useFit = study.summary->useFit;
-            run.summary().useSubGroups = study.summary->useSubGroups;
-            run.summary().copiesPerParticipant = study.summary->copiesPerParticipant;
+            run.summary().useFit = study.study().summary.useFit;
+            run.summary().useSubGroups = study.study().summary.useSubGroups;
+            run.summary().copiesPerParticipant = study.study().summary.copiesPerParticipant;
         });
     }
 
@@ -170,7 +170,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
         EXPECT_EQ(support->joinSupport[j], oneDecimal(100.0 * double(found) / replicates)) << "join " << j + 1;
     }
 
-    for (const int k : {1, 2, 3, 5, study.itemCount, study.itemCount + 3}) {
+    for (const int k : {1, 2, 3, 5, study.study().itemCount, study.study().itemCount + 3}) {
         const std::vector<std::set<int>> groups = groupsOf(study.clusterRoot(), k);
         std::vector<double> sums(groups.size(), 0.0);
         for (const auto &tree : trees) {
@@ -186,7 +186,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
                 sums[g] += best;
             }
         }
-        const std::vector<double> stability = groupStability(support->study(), study.study(), k);
+        const std::vector<double> stability = groupStability(*support, study.study(), k);
         ASSERT_EQ(stability.size(), groups.size()) << k << " groups";
         for (std::size_t g = 0; g < groups.size(); ++g)
             EXPECT_EQ(stability[g], oneDecimal(100.0 * sums[g] / replicates)) << k << " groups, group " << g + 1;
@@ -273,7 +273,7 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     ASSERT_TRUE(support);
     EXPECT_EQ(support->joinSupport, std::vector<double>(6, 100.0));
     for (int k = 1; k <= 7; ++k)
-        EXPECT_EQ(groupStability(support->study(), document.study(), k), std::vector<double>(std::size_t(k), 100.0)) << k;
+        EXPECT_EQ(groupStability(*support, document.study(), k), std::vector<double>(std::size_t(k), 100.0)) << k;
 
     const std::optional<Adequacy> adequacy = computeAdequacy(document.study(), 20, 5, {});
     ASSERT_TRUE(adequacy);
@@ -288,8 +288,8 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     EXPECT_EQ(adequacy->enough95, 2);
 
     // Results of another study are not this one's.
-    document.treeSupport() = support;
-    document.adequacy() = adequacy;
+    document.setTreeSupport(support);
+    document.setAdequacy(adequacy);
     ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
     EXPECT_FALSE(document.treeSupport() || document.adequacy());
 }

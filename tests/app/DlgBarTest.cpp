@@ -135,6 +135,7 @@ TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
     setSetting(document, &Settings::numberOfGroups, 7);
     setSetting(document, &Settings::colour1, 0x0000FF);
     setSetting(document, &Settings::colour2, 0x563412);
+    view.hints.clear();
     bar.loadFromDocument();
 
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("13"));
@@ -145,18 +146,18 @@ TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
     EXPECT_FALSE(document.isModified());
 }
 
-TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
+TEST_F(DlgBarTest, ApplyWithoutEditsNeitherRedrawsNorModifies)
 {
     bar.apply();
     EXPECT_FALSE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
+    EXPECT_TRUE(view.hints.empty());
     EXPECT_EQ(document.settings().fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
     EXPECT_TRUE(document.isModified());
     EXPECT_EQ(document.settings().colour1, 0x0000FFu);
-    EXPECT_EQ(view.hints, (std::vector<test::Emitted>{test::Emitted::Presentation, test::Emitted::Presentation}));
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 }
 
 TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
@@ -208,10 +209,15 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
     for (const Case &c : cases) {
         groups()->setText(QString::fromLatin1(c.start));
         view.hints.clear();
+        const int before = document.settings().numberOfGroups;
         press(groups(), c.key);
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
         EXPECT_EQ(document.settings().numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
-        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << c.start;
+        // The windows redraw when the number changed.
+        const std::vector<test::Emitted> told =
+            before == QString::fromLatin1(c.shown).toInt() ? std::vector<test::Emitted>{}
+                                                            : std::vector<test::Emitted>{test::Emitted::Presentation};
+        EXPECT_EQ(view.hints, told) << c.start;
     }
 }
 
@@ -261,10 +267,7 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
 
 TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
 {
-    CurrentDialogBar = &bar;
-    document.attachSettingsBar();
-    document.closeDocument();
-    CurrentDialogBar = nullptr;
+    bar.setDocument(nullptr);
     ASSERT_EQ(bar.attachedDocument(), nullptr);
 
     bar.setColourChooser([](const QColor &) { return std::optional<QColor>(Qt::red); });
@@ -279,7 +282,7 @@ TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
     EXPECT_EQ(groups()->text(), QStringLiteral("3")) << "the spin still steps";
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("30")) << "no load without a document";
     EXPECT_EQ(document.settings().fontSize, 12);
-    EXPECT_EQ(document.settings().colour1, Document::white);
+    EXPECT_EQ(document.settings().colour1, Settings::white);
     EXPECT_EQ(document.settings().numberOfGroups, 2);
     EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(view.hints.empty());

@@ -58,7 +58,6 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PendingImportPath.clear();
         frame->show();
         // Every import wizard that comes up is noted with its step 1 input, then cancelled.
         QObject::connect(&wizardWatch, &QTimer::timeout, [this] {
@@ -72,7 +71,6 @@ protected:
     void TearDown() override
     {
         frame.reset();
-        PendingImportPath.clear();
     }
 
     // Lets posted commands run.
@@ -175,7 +173,6 @@ TEST_F(MainFrameTest, FilesAreRoutedByType)
         for (const auto &c : cases) {
             frame = std::make_unique<MainWindow>(platform, settings);
             wizardInputs.clear();
-            PendingImportPath.clear();
             route(*frame, c.path);
             settle();
             ASSERT_EQ(frame->frames().size(), 1) << c.path.toStdString();
@@ -553,7 +550,7 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
     ASSERT_TRUE(names.isEnabled());
     EXPECT_FALSE(names.isChecked());
     names.trigger();
-    EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
+    EXPECT_TRUE(frame->activeFrame()->document().settings().showGroupNames);
     EXPECT_TRUE(frame->activeFrame()->document().isModified());
 
     command(u"categoriesWindow"_s)->trigger();
@@ -599,7 +596,9 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
     EXPECT_EQ(document.treeSupport()->replicates, 1000);
     EXPECT_TRUE(support.isEnabled());
     EXPECT_TRUE(support.isChecked());
-    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().joinSupport.empty());
+    const auto &dendrogram = dynamic_cast<const DendrogramView &>(frame->activeFrame()->view());
+    ASSERT_TRUE(dendrogram.screenGeometry());
+    EXPECT_FALSE(dendrogram.screenGeometry()->joinSupport.empty());
 
     for (int time = 0; time < 2; ++time) {
         acceptOptions();
@@ -652,19 +651,21 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     Document &document = shown->document();
     EXPECT_FALSE(document.settings().showSimilarityScale);
     EXPECT_TRUE(document.isModified());
-    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    const auto &dendrogram = dynamic_cast<const DendrogramView &>(shown->view());
+    ASSERT_TRUE(dendrogram.screenGeometry());
+    EXPECT_FALSE(dendrogram.screenGeometry()->scale);
     // The other document keeps its own.
-    EXPECT_FALSE(hidden->document().showSimilarityScale);
+    EXPECT_FALSE(hidden->document().settings().showSimilarityScale);
     EXPECT_FALSE(hidden->document().isModified());
     command(u"fileSave"_s)->trigger();
     Document saved;
     ASSERT_TRUE(openDocumentFile(saved, document.pathName, platform));
-    EXPECT_FALSE(saved.showSimilarityScale);
+    EXPECT_FALSE(saved.settings().showSimilarityScale);
 
     scale.trigger();
     settle();
     EXPECT_TRUE(document.settings().showSimilarityScale);
-    EXPECT_TRUE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    EXPECT_TRUE(dendrogram.screenGeometry()->scale);
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 
@@ -894,15 +895,26 @@ TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)
     }
 }
 
-TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindow)
+TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindowAndShowsTheActiveOnesDocument)
 {
     EXPECT_FALSE(frame->dialogBar().isEnabled());
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
     EXPECT_TRUE(frame->dialogBar().isEnabled());
+    Document *first = &frame->activeFrame()->document();
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), first);
+    frame->openFile(documentFile(u"other.klus"_s));
+    settle();
+    Document *second = &frame->activeFrame()->document();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), second);
+    command(u"fileClose"_s)->trigger();
+    settle();
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), first);
     command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_FALSE(frame->dialogBar().isEnabled());
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), nullptr);
 }
 
 TEST_F(MainFrameTest, AMissingDocumentIsNamedAndLeavesTheRecentFiles)
@@ -951,7 +963,6 @@ TEST_F(MainFrameTest, TheNodesGoWithTheMainWindow)
     EXPECT_GT(ClusterTree::liveNodes(), nodesBefore);
     frame.reset();
     EXPECT_EQ(ClusterTree::liveNodes(), nodesBefore);
-    EXPECT_EQ(CurrentDialogBar, nullptr);
 }
 
 } // namespace

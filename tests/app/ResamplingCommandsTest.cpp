@@ -1,4 +1,5 @@
 #include "app/ResamplingCommands.h"
+#include "support/DocumentEdits.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
@@ -77,8 +78,8 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     Adequacy earlierAdequacy;
     earlierAdequacy.seed = 7;
     earlierAdequacy.subsets = 10;
-    document.treeSupport() = earlierSupport;
-    document.adequacy() = earlierAdequacy;
+    document.setTreeSupport(earlierSupport);
+    document.setAdequacy(earlierAdequacy);
     document.setModified(false);
 
     cancelSoon();
@@ -108,7 +109,7 @@ TEST_F(ResamplingCommands, AFinishedRunIsKeptShownAndMarksTheDocument)
 
 TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
 {
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_FALSE(checkStability(document, {20, 5}, platform, &window));
     EXPECT_FALSE(document.treeSupport());
     ASSERT_EQ(platform.messages().size(), 1);

@@ -55,10 +55,8 @@ class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PendingImportPath.clear();
         wizard.show();
     }
-    void TearDown() override { PendingImportPath.clear(); }
 
     QString write(const QByteArray &bytes, const QString &name = u"study.txt"_s)
     {
@@ -119,9 +117,9 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
 
 TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
 {
-    PendingImportPath = u"/data/pending.txt"_s;
+    wizard.presetInput = u"/data/pending.txt"_s;
     wizard.restart();
-    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), PendingImportPath);
+    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), wizard.presetInput);
     EXPECT_EQ(wizard.windowTitle(), u"Import and Export - Step 1 of 3"_s);
 
     const QString path = write(study(3, false));

@@ -56,7 +56,7 @@ TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         EXPECT_EQ(document.study().participantCount, int(groups.size()));
         EXPECT_EQ(document.study().itemCount, 2);
         EXPECT_EQ(document.study().itemNames, (QStringList{u"A"_s, u"B"_s}));
-        ASSERT_NE(document.study().clusterRoot(), nullptr);
+        ASSERT_NE(document.clusterRoot(), nullptr);
         EXPECT_EQ(run.clusterAnalysis().root(), nullptr);
         EXPECT_EQ(document.study().summary.fileName, input);
         EXPECT_EQ(document.study().itemAverageFit.size(), 2u);

@@ -43,9 +43,9 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
     table = documentCategories(document);
     ASSERT_EQ(table->categories.size(), 2u);
     EXPECT_EQ(table->categories[0].participants, 1);
-    document.study().leftOut.clear();
+    editStudy(document, [&](Study &s) { s.leftOut.clear(); });
 
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_FALSE(documentCategories(document));
 }
 

@@ -30,14 +30,16 @@ void fillTwoItemStudy(Document &document)
     tree->setRoot(&tree->add({nullptr, nullptr, 1.0, 0, 1}));
     editStudy(document, [&](Study &s) { s.clusterTree = tree; });
     editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
-    StudySummary &s = document.study().summary;
-    s.fileName = u"x.txt"_s;
-    s.fileType = 1;
-    s.useExpert = false;
-    s.itemCount = 2;
-    s.lineCount = 6;
-    s.groupCount = 1;
-    s.participantCount = 1;
+    editStudy(document, [](Study &study) {
+        StudySummary &s = study.summary;
+        s.fileName = u"x.txt"_s;
+        s.fileType = 1;
+        s.useExpert = false;
+        s.itemCount = 2;
+        s.lineCount = 6;
+        s.groupCount = 1;
+        s.participantCount = 1;
+    });
 }
 
 QByteArray stored(const Document &document)
@@ -81,41 +83,41 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     // Three items with a node on each side of the root, odd settings, long and odd names.
     auto tree = std::make_shared<ClusterTree>();
     tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 2.5, 0, 2}), nullptr, 0.125, 2, 1}));
-    original.clusterTree = tree;
-    original.itemCount = 3;
-    original.itemNames = QStringList(
-        QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s});
-    original.itemAverageFit = std::vector<double>(std::vector<double>{0.1, -0.0, 1e300});
-    original.participantCount = 7;
-    original.totalGroups = 19;
-    original.fontName = u"Liberation Serif"_s;
-    original.fontSize = -3;
-    original.numberOfGroups = 4;
-    original.colour1 = 0x00123456;
-    original.colour2 = 0x00FFEEDD;
+    editStudy(original, [&](Study &s) { s.clusterTree = tree; });
+    editStudy(original, [&](Study &s) { s.itemCount = 3; });
+    editStudy(original, [&](Study &s) { s.itemNames = QStringList(
+        QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s}); });
+    editStudy(original, [&](Study &s) { s.itemAverageFit = std::vector<double>(std::vector<double>{0.1, -0.0, 1e300}); });
+    editStudy(original, [&](Study &s) { s.participantCount = 7; });
+    editStudy(original, [&](Study &s) { s.totalGroups = 19; });
+    setSetting(original, &Settings::fontName, u"Liberation Serif"_s);
+    setSetting(original, &Settings::fontSize, -3);
+    setSetting(original, &Settings::numberOfGroups, 4);
+    setSetting(original, &Settings::colour1, 0x00123456);
+    setSetting(original, &Settings::colour2, 0x00FFEEDD);
     original.drawingSize = {5000, 123456};
-    StudySummary &s = *original.summary;
-    s = StudySummary{u"/studies/Zoë's sort.txt"_s, 1, true, true, true, true, true, 10, 3, 99, 19, 7};
+    const StudySummary s{u"/studies/Zoë's sort.txt"_s, 1, true, true, true, true, true, 10, 3, 99, 19, 7};
+    editStudy(original, [&](Study &study) { study.summary = s; });
 
     const QByteArray bytes = stored(original);
     Document copy;
     ASSERT_TRUE(load(copy, bytes));
-    EXPECT_EQ(copy.study().itemNames, *original.itemNames);
+    EXPECT_EQ(copy.study().itemNames, original.study().itemNames);
     ASSERT_EQ(copy.study().itemAverageFit.size(), 3u);
     for (size_t k = 0; k < 3; ++k)
-        EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(*original.itemAverageFit)[k], sizeof(double)), 0);
-    EXPECT_EQ(LeafOrder(copy.study().clusterRoot()), (std::vector<int>{0, 2, 1}));
-    EXPECT_EQ(copy.study().clusterRoot()->similarity, 0.125);
-    EXPECT_EQ(copy.study().clusterRoot()->left->similarity, 2.5);
-    EXPECT_EQ(copy.study().clusterRoot()->leftItem, 2);
+        EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(original.study().itemAverageFit)[k], sizeof(double)), 0);
+    EXPECT_EQ(LeafOrder(copy.clusterRoot()), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(copy.clusterRoot()->similarity, 0.125);
+    EXPECT_EQ(copy.clusterRoot()->left->similarity, 2.5);
+    EXPECT_EQ(copy.clusterRoot()->leftItem, 2);
     EXPECT_EQ(copy.study().participantCount, 7);
     EXPECT_EQ(copy.study().totalGroups, 0);
     EXPECT_EQ(copy.study().itemCount, 3);
-    EXPECT_EQ(copy.settings().fontName, original.fontName);
+    EXPECT_EQ(copy.settings().fontName, original.settings().fontName);
     EXPECT_EQ(copy.settings().fontSize, -3);
     EXPECT_EQ(copy.settings().numberOfGroups, 4);
-    EXPECT_EQ(copy.settings().colour1, original.colour1);
-    EXPECT_EQ(copy.settings().colour2, original.colour2);
+    EXPECT_EQ(copy.settings().colour1, original.settings().colour1);
+    EXPECT_EQ(copy.settings().colour2, original.settings().colour2);
     EXPECT_EQ(copy.drawingSize, original.drawingSize);
     const StudySummary &t = copy.study().summary;
     EXPECT_EQ(t.fileName, s.fileName);

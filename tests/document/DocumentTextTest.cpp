@@ -27,15 +27,16 @@ protected:
         editStudy(document, [&](Study &s) { s.clusterTree = tree; });
         editStudy(document, [&](Study &s) { s.itemNames = QStringList(
             QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s}); });
-        editStudy(document, [&](Study &s) { s.similarity = SimilarityData(); });
-        PairMatrix &matrix = document.study().similarity->matrix;
-        EXPECT_TRUE(matrix.allocate(5));
-        for (int a = 0; a < 5; ++a) {
-            for (int b = a + 1; b < 5; ++b) {
-                matrix.at(a, b) = 10 * a + b;   // counts above the diagonal
-                matrix.at(b, a) = 999;          // weighted scores below it
+        editStudy(document, [&](Study &s) {
+            PairMatrix &matrix = s.similarity.emplace().matrix;
+            EXPECT_TRUE(matrix.allocate(5));
+            for (int a = 0; a < 5; ++a) {
+                for (int b = a + 1; b < 5; ++b) {
+                    matrix.at(a, b) = 10 * a + b;   // counts above the diagonal
+                    matrix.at(b, a) = 999;          // weighted scores below it
+                }
             }
-        }
+        });
     }
 
     Document document;
@@ -69,7 +70,7 @@ TEST_F(DocumentText, TheMatrixHasTheNamesAroundTheCountsInTheDendrogramsOrder)
                                     "Juice fresh\t12\t2\t0\t23\t24\n"
                                     "Bread\t13\t3\t23\t0\t34\n"
                                     "Cheese Slices \t14\t4\t24\t34\t0\n"_s);
-    document.study().similarity.reset();
+    editStudy(document, [](Study &s) { s.similarity.reset(); });
     EXPECT_EQ(matrixText(document), QString());
 }
 

@@ -141,15 +141,15 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(document.study().leftOut, c.leftOut);
         EXPECT_TRUE(document.isModified());
         EXPECT_EQ(document.study().sorts->participants.size(), raw.participants.size());
-        EXPECT_EQ(document.study().participantCount, expected.participantCount);
-        EXPECT_EQ(document.study().totalGroups, expected.totalGroups);
-        EXPECT_EQ(document.study().summary.lineCount, expected.summary->lineCount);
-        EXPECT_EQ(document.settings().numberOfGroups, expected.numberOfGroups);
-        EXPECT_EQ(document.study().itemAverageFit, *expected.itemAverageFit);
-        EXPECT_EQ(document.study().similarity->matrix.size(), expected.similarity->matrix.size());
+        EXPECT_EQ(document.study().participantCount, expected.study().participantCount);
+        EXPECT_EQ(document.study().totalGroups, expected.study().totalGroups);
+        EXPECT_EQ(document.study().summary.lineCount, expected.study().summary.lineCount);
+        EXPECT_EQ(document.settings().numberOfGroups, expected.settings().numberOfGroups);
+        EXPECT_EQ(document.study().itemAverageFit, expected.study().itemAverageFit);
+        EXPECT_EQ(document.study().similarity->matrix.size(), expected.study().similarity->matrix.size());
         EXPECT_TRUE(std::equal(document.study().similarity->matrix.data(), document.study().similarity->matrix.data() + 36,
-                               expected.similarity->matrix.data()));
-        EXPECT_EQ(document.study().similarity->countedParticipants, expected.similarity->countedParticipants);
+                               expected.study().similarity->matrix.data()));
+        EXPECT_EQ(document.study().similarity->countedParticipants, expected.study().similarity->countedParticipants);
 
         // Include All brings everybody back, under the input's own names.
         const QStringList everybody = fiveFiles(analysisFileNames(input));
@@ -158,9 +158,9 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(fiveFiles(analysisFileNames(input)), everybody);
         Document whole;
         import(input, c.options, whole, platform);
-        EXPECT_EQ(document.study().summary.lineCount, whole.summary->lineCount);
-        EXPECT_EQ(document.study().summary.groupCount, whole.summary->groupCount);
-        EXPECT_EQ(document.study().summary.participantCount, whole.summary->participantCount);
+        EXPECT_EQ(document.study().summary.lineCount, whole.study().summary.lineCount);
+        EXPECT_EQ(document.study().summary.groupCount, whole.study().summary.groupCount);
+        EXPECT_EQ(document.study().summary.participantCount, whole.study().summary.participantCount);
     }
 }
 
@@ -181,8 +181,8 @@ TEST(LeaveOut, ResamplingDrawsOnlyTheKeptParticipants)
     Document expected;
     import(byHand, options, expected, platform);
 
-    document.treeSupport() = computeTreeSupport(document.study(), 20, 5, {});
-    document.adequacy() = computeAdequacy(document.study(), 10, 5, {});
+    document.setTreeSupport(computeTreeSupport(document.study(), 20, 5, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 5, {}));
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     ASSERT_TRUE(analyseAgain(document, leftOut, leftOutFileNames(document, 2), platform));
     EXPECT_FALSE(document.treeSupport() || document.adequacy());
@@ -251,9 +251,13 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     EXPECT_FALSE(document.isModified());
     EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
 
-    Document withoutSorts;
-    EXPECT_EQ(leaveOutError(withoutSorts.study(), {}),
-              u"This document was saved without the participants' sorts. Import the study again to add them."_s);
+    const QString sortsMissing =
+        u"This document was saved without the participants' sorts. Import the study again to add them."_s;
+    EXPECT_EQ(leaveOutError(sortana::Study{}, {}), sortsMissing);
+    Document empty;
+    platform.clear();
+    EXPECT_FALSE(analyseAgain(empty, {}, files, platform));
+    EXPECT_EQ(platform.texts(), QStringList{sortsMissing});
 }
 
 TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
@@ -271,7 +275,7 @@ TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
     // A document saved elsewhere, by a program that did not keep the analysis files' folder,
     // whose input was named from the folder of the import.
     document.analysisFolder.clear();
-    editStudy(document, [&](Study &s) { s.summary.fileName = u"study.v2.txt"_s; });
+    editStudy(document, [&](sortana::Study &s) { s.summary.fileName = u"study.v2.txt"_s; });
     document.pathName = u"/somewhere/else/study.klus"_s;
     EXPECT_EQ(leftOutFileNames(document, 1).participantsPath, u"/somewhere/else/study.v2-without-1-Participants.csv"_s);
 }
@@ -389,13 +393,13 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
 {
-    Document document;
-    EXPECT_EQ(leftOutText(document.study()), QString());
-    editStudy(document, [&](Study &s) { s.sorts = StudySorts(); });
+    sortana::Study study;
+    EXPECT_EQ(leftOutText(study), QString());
+    study.sorts.emplace();
     for (const char *id : {"P1", "P2", "P2", "Ann"})
-        document.study().sorts->participants.push_back({QString::fromLatin1(id), true, {}});
-    editStudy(document, [&](Study &s) { s.leftOut = {2, 3}; });
-    EXPECT_EQ(leftOutText(document.study()), u"2 of 4: P2 (#3), Ann (#4)"_s);
+        study.sorts->participants.push_back({QString::fromLatin1(id), true, {}});
+    study.leftOut = {2, 3};
+    EXPECT_EQ(leftOutText(study), u"2 of 4: P2 (#3), Ann (#4)"_s);
 }
 
 } // namespace

@@ -45,7 +45,7 @@ void import(Document &document, const QString &input, int copies, bool expert)
     ASSERT_TRUE(run.checkOptions());
     ASSERT_TRUE(run.finish());
     ASSERT_TRUE(completeImport(document, run));
-    ASSERT_NE(document.study().similarity, nullptr);
+    ASSERT_TRUE(document.study().similarity.has_value());
 }
 
 QImage screenImage(int width, int height)
@@ -131,13 +131,13 @@ protected:
         editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(size_t(n), 1.0); });
         editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
         editStudy(document, [&](Study &s) { s.participantCount = n; });
-        auto similarity = SimilarityData();
-        similarity->matrix.allocate(n);
+        SimilarityData similarity;
+        similarity.matrix.allocate(n);
         for (int i = 0; i < n; ++i) {
             for (int j = i + 1; j < n; ++j)
-                similarity->matrix.at(i, j) = j - i;
+                similarity.matrix.at(i, j) = j - i;
         }
-        similarity->countedParticipants = n;
+        similarity.countedParticipants = n;
         editStudy(document, [&](Study &s) { s.similarity = std::move(similarity); });
     }
 
@@ -153,8 +153,9 @@ TEST_F(MatrixOfChain, GroupsOnTheDiagonalAreTheDendrogramsBands)
         QImage image = screenImage(1, 1);
         QPainter painter(&image);
         DrawingSurface surface(painter, false, 17);
-        Draw(document, surface, {});
-        const DendrogramGeometry &bands = static_cast<DendrogramLayout &>(*document.layout).geometry();
+        const std::optional<DendrogramGeometry> laidOut = layOutDendrogram(document, surface, {});
+        ASSERT_TRUE(laidOut);
+        const DendrogramGeometry &bands = *laidOut;
         std::vector<int> expected{0};
         for (auto split = bands.groupBoundaries.rbegin(); split != bands.groupBoundaries.rend(); ++split)
             expected.push_back(-*split / bands.rowHeight);
@@ -224,10 +225,12 @@ TEST_F(MatrixOfChain, AWindowsTilesJoinIntoTheWholeDrawing)
     const int n = 300;
     chain(n);
     // Counts that change from cell to cell, so that a cell painted out of its place shows.
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j)
-            document.study().similarity->matrix.at(i, j) = (i * 7919 + j * 104729) % (n + 1);
-    }
+    editStudy(document, [&](Study &s) {
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j)
+                s.similarity->matrix.at(i, j) = (i * 7919 + j * 104729) % (n + 1);
+        }
+    });
     QImage device = screenImage(1, 1);
     const MatrixGeometry geometry = layoutMatrix(document, &device);
     const QSize window(700, 500);
@@ -316,7 +319,7 @@ TEST_F(MatrixOfChain, PicturesOfEveryKindAndTheRefusalWithoutAMatrix)
     EXPECT_TRUE(svg.contains(u"<desc>Similarity Matrix</desc>"_s));
     EXPECT_TRUE(svg.contains(u"Item 12"_s));
 
-    document.study().similarity.reset();
+    editStudy(document, [](Study &s) { s.similarity.reset(); });
     EXPECT_FALSE(saveMatrixPicture(document, dir.filePath(u"none.png"_s), platform));
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages()[0].text, noMatrixMessage);

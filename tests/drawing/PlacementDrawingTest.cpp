@@ -117,9 +117,9 @@ TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
     EXPECT_GT(namedExtent.width(), plainExtent.width());
     EXPECT_EQ(namedExtent.height(), plainExtent.height());
 
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
+    const std::optional<DendrogramGeometry> layout = pictureLayout(document, screen, int(screen.dpi));
     ASSERT_TRUE(layout);
-    const std::vector<BandLabel> &labels = layout->geometry().groupNames;
+    const std::vector<BandLabel> &labels = layout->groupNames;
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[0].firstRow, 0);
     EXPECT_EQ(labels[1].firstRow, 2);
@@ -128,7 +128,7 @@ TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
         EXPECT_TRUE(label.detail.startsWith(label.text + u": "_s)) << label.detail.toStdString();
 
     // A document saved without the sorts draws as before.
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_EQ(svgPicture(document, screen, u"Dendogram"_s), without);
 }
 

@@ -199,9 +199,10 @@ TEST(PrintedPages, A120CardMatrixSplitsBothWaysWithTheNamesOfEveryPagesRowsAndCo
 {
     Document document;
     makeStudy(document);
-    editStudy(document, [&](Study &s) { s.similarity = SimilarityData(); });
-    document.study().similarity->countedParticipants = 4;
-    ASSERT_TRUE(document.study().similarity->matrix.allocate(120));
+    editStudy(document, [&](Study &s) {
+        s.similarity.emplace().countedParticipants = 4;
+        ASSERT_TRUE(s.similarity->matrix.allocate(120));
+    });
     for (const PrintScaling scaling : {PrintScaling::RealSize, PrintScaling::FitToPageWidth, PrintScaling::FitToOnePage}) {
         SCOPED_TRACE(int(scaling));
         RecordingPage device;
@@ -345,9 +346,10 @@ TEST(PrintedPages, EveryPageOfASplitMatrixShowsTheColourScaleInsideThePage)
 {
     Document document;
     makeStudy(document, 75);
-    editStudy(document, [&](Study &s) { s.similarity = SimilarityData(); });
-    document.study().similarity->countedParticipants = 4;
-    ASSERT_TRUE(document.study().similarity->matrix.allocate(150));
+    editStudy(document, [&](Study &s) {
+        s.similarity.emplace().countedParticipants = 4;
+        ASSERT_TRUE(s.similarity->matrix.allocate(150));
+    });
     PagePicture measure;
     const MatrixGeometry geometry = layoutMatrix(document, &measure);
     QPainter planner(&measure);

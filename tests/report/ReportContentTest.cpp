@@ -138,8 +138,8 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
 
 TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
 {
-    document.treeSupport() = computeTreeSupport(document.study(), 20, 1, {});
-    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
+    document.setTreeSupport(computeTreeSupport(document.study(), 20, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const ReportContent content = buildReport(document, created);
     EXPECT_EQ(titles(content).mid(5, 3),
@@ -150,7 +150,7 @@ TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
     EXPECT_EQ(adequacy.blocks[1].picture, ReportPicture::AdequacyChart);
     EXPECT_NE(adequacy.blocks[1].text, adequacySentence(*document.adequacy())) << "the chart says it already";
     const ReportTable &groups = firstTable(section(content, u"The groups"_s));
-    const std::vector<double> stability = groupStability(*document.treeSupport(), document, document.settings().numberOfGroups);
+    const std::vector<double> stability = groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
     ASSERT_EQ(groups.headings.size(), stability.size());
     EXPECT_TRUE(groups.rows[*groups.headings.begin()].value(0).endsWith(
         u" (stability %1 %)"_s.arg(QString::asprintf("%.1f", stability.front()))));
@@ -160,7 +160,7 @@ TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
 
 TEST_F(Report, WithoutTheSortsSaysWhichSectionsAreMissingAndWhy)
 {
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     const ReportContent content = buildReport(document, created);
     const QString missing = QString::fromUtf16(sortsMissingMessage);
     EXPECT_FALSE(content.placements);
@@ -178,7 +178,7 @@ TEST_F(Report, WithoutTheSortsSaysWhichSectionsAreMissingAndWhy)
 
 TEST_F(Report, WithoutTheMatrixSaysSo)
 {
-    document.study().similarity.reset();
+    editStudy(document, [&](Study &s) { s.similarity.reset(); });
     const ReportContent content = buildReport(document, created);
     const ReportSection &matrix = section(content, u"The similarity matrix"_s);
     ASSERT_EQ(matrix.blocks.size(), 1u);

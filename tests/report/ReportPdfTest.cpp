@@ -82,7 +82,7 @@ QString rowName(int row)
 TEST_F(ReportPdf, SectionsTablesAndPicturesComeOutWholeOnNumberedPages)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
-    document.adequacy() = computeAdequacy(document.study(), 20, 1, {});
+    document.setAdequacy(computeAdequacy(document.study(), 20, 1, {}));
     ASSERT_TRUE(document.adequacy());
 
     ReportContent content;
@@ -332,7 +332,7 @@ TEST_F(ReportPdf, TheTreeStartsOnPageOneUnderTheStudy)
 TEST_F(ReportPdf, TheGroupsTableNamesEachGroupOnceAndTheChartsSentenceStandsOnce)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
-    document.adequacy() = computeAdequacy(document.study(), 20, 1, {});
+    document.setAdequacy(computeAdequacy(document.study(), 20, 1, {}));
     ASSERT_TRUE(document.adequacy());
     const ReportContent content = buildReport(document, QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
     ASSERT_TRUE(print(content));

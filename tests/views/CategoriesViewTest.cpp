@@ -163,11 +163,9 @@ TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
     setStandardisation(document, {});
     view->selectCategories({u"Veg"_s});
     editStudy(document, [&](Study &s) { s.leftOut = {0}; });
-    emit document.studyChanged();
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"fruit"_s, u"Greens"_s, u"Veg"_s}));
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
-    document.study().leftOut.clear();
-    emit document.studyChanged();
+    editStudy(document, [&](Study &s) { s.leftOut.clear(); });
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
 }
 
@@ -189,8 +187,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     window.initialUpdate();
     window.selectCategories({u"Veg"_s, u"Greens"_s, u"Leafy"_s});
     window.mergeSelected();
-    leaving.leftOut = {3};
-    emit leaving.studyChanged();
+    editStudy(leaving, [&](Study &s) { s.leftOut = {3}; });
 
     const auto shown = [&] {
         QStringList rows;
@@ -206,11 +203,9 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
         return rows;
     };
     const QStringList leftOut = shown();
-    leaving.leftOut.clear();
-    emit leaving.studyChanged();
+    editStudy(leaving, [&](Study &s) { s.leftOut.clear(); });
     const QStringList everybody = shown();
-    leaving.leftOut = {3};
-    emit leaving.studyChanged();
+    editStudy(leaving, [&](Study &s) { s.leftOut = {3}; });
 
     window.exportStandardisation();
     EXPECT_EQ(readBytes(dir.filePath(u"map.csv"_s)),
@@ -219,8 +214,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     setStandardisation(leaving, {});
     window.importStandardisation();
     EXPECT_EQ(shown(), leftOut);
-    leaving.leftOut.clear();
-    emit leaving.studyChanged();
+    editStudy(leaving, [&](Study &s) { s.leftOut.clear(); });
     EXPECT_EQ(shown(), everybody);
 }
 
@@ -330,7 +324,7 @@ TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
     EXPECT_TRUE(placements.canCopy());
     EXPECT_TRUE(view->messageLine().isHidden());
 
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     emit document.presentationChanged();
     EXPECT_FALSE(view->messageLine().isHidden());
     EXPECT_EQ(view->messageLine().text(),
@@ -368,9 +362,9 @@ TEST_F(CategoriesWindow, TheDendrogramsGroupNameTellsTheTopThreeInItsTooltip)
     dendrogram.show();
     QCoreApplication::processEvents();
     dendrogram.initialUpdate();
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
-    ASSERT_TRUE(layout);
-    const DendrogramGeometry &g = layout->geometry();
+    const DendrogramGeometry *laidOut = dendrogram.screenGeometry();
+    ASSERT_TRUE(laidOut);
+    const DendrogramGeometry &g = *laidOut;
     ASSERT_EQ(g.groupNames.size(), 2u);
     const double dpi = dendrogram.viewport()->logicalDpiX();
     const auto pixel = [dpi](int himetric) { return int(std::abs(himetric) * dpi / 2540.0); };

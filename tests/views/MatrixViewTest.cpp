@@ -230,12 +230,10 @@ TEST_F(MatrixViewTest, TheBarsSettingsApplyAtTheNextUpdate)
 {
     for (const int groups : {2, 5, 1}) {
         setSetting(document, &Settings::numberOfGroups, groups);
-        emit document.presentationChanged();
         EXPECT_EQ(view->geometry().groupStarts.size(), size_t(groups));
     }
     const int cell = view->geometry().cell;
-    document.settings().fontSize *= 2;
-    emit document.presentationChanged();
+    setSetting(document, &Settings::fontSize, document.settings().fontSize * 2);
     EXPECT_GT(view->geometry().cell, cell * 3 / 2);
     EXPECT_FALSE(view->grab().isNull());
 }
@@ -275,22 +273,18 @@ TEST_F(MatrixViewTest, TheWindowPaintsAfreshWhenTheMatrixOrHowItIsShownChanges)
     const std::function<void()> changes[] = {
         [&] {
             setSetting(document, &Settings::colour1, 0xE0F0FF);
-            emit document.presentationChanged();
         },
         [&] {
             setSetting(document, &Settings::numberOfGroups, 4);
-            emit document.presentationChanged();
         },
         [&] { click(pixelAt(QPoint(g.grid.x() - g.nameWidth / 2, g.grid.y() + 3 * g.cell))); },
         [&] { view->setZoom(0.45); },
         [&] {
             setSetting(document, &Settings::fontSize, 10);
-            emit document.presentationChanged();
         },
         [&] {
-            document.study().similarity->matrix.at(0, 1) = 0;
-            document.study().similarity->countedParticipants *= 2;
-            emit document.studyChanged();
+            editStudy(document, [&](Study &s) { s.similarity->matrix.at(0, 1) = 0; });
+            editStudy(document, [&](Study &s) { s.similarity->countedParticipants *= 2; });
         },
     };
     for (size_t k = 0; k < std::size(changes); ++k) {
@@ -310,7 +304,7 @@ TEST_F(MatrixViewTest, CopyOffersTheMatrixAsSvgAndPngAndNeedsTheMatrix)
     EXPECT_TRUE(QString::fromUtf8(offered->data(u"image/svg+xml"_s)).contains(u"<desc>Similarity Matrix</desc>"_s));
     EXPECT_TRUE(offered->hasFormat(u"image/png"_s));
 
-    document.study().similarity.reset();
+    editStudy(document, [&](Study &s) { s.similarity.reset(); });
     emit document.presentationChanged();
     EXPECT_FALSE(view->canCopy());
     EXPECT_TRUE(view->hoverText(cellCentre(0, 1)).isEmpty());

@@ -1,4 +1,5 @@
 #include "views/ParticipantsView.h"
+#include "support/DocumentEdits.h"
 
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
@@ -233,7 +234,7 @@ TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas
 
 TEST_F(ParticipantsViewTest, ADocumentWithoutTheSortsSaysSo)
 {
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     view->documentUpdated(UpdateHint::NewStudy);
     EXPECT_FALSE(view->checks());
     EXPECT_FALSE(view->canCopy());

@@ -2,6 +2,7 @@
 // of the analysis files of the sorts the study keeps, ids and names stay text, and a write
 // that fails or is stopped leaves the file that was there.
 #include "analysis/AnalysisFileCells.h"
+#include "support/DocumentEdits.h"
 #include "analysis/Resampling.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
@@ -220,8 +221,8 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     for (const QString &sheet : {u"Support"_s, u"Stability"_s, u"Adequacy"_s})
         EXPECT_FALSE(readWorkbook(workbook, sheet, table, error)) << sheet.toStdString();
 
-    document.treeSupport() = computeTreeSupport(document.study(), 10, 1, {});
-    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
+    document.setTreeSupport(computeTreeSupport(document.study(), 10, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     // The progress counts up to its total once, the zipping at the end included.
     std::vector<std::pair<qint64, qint64>> progress;
@@ -258,8 +259,8 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
 TEST_F(Workbook, EveryPartButTheDatesIsTheKeptOne)
 {
     ASSERT_TRUE(analyseAgain(document, {2}, leftOutFileNames(document, 1), platform));
-    document.treeSupport() = computeTreeSupport(document.study(), 10, 1, {});
-    document.adequacy() = computeAdequacy(document.study(), 10, 1, {});
+    document.setTreeSupport(computeTreeSupport(document.study(), 10, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
     ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const QString workbook = path(u"study.xlsx"_s);
     const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
@@ -334,7 +335,7 @@ TEST_F(Workbook, TheStudySheetAndWhoIsLeftOut)
 
 TEST_F(Workbook, ADocumentWithoutTheSortsIsRefused)
 {
-    document.study().sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     QString error;
     bool handed = false;
     EXPECT_FALSE(buildWorkbookSheets(document, [&](WorkbookSheet &&) { return handed = true; }, {}, error));
