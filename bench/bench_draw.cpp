@@ -1,19 +1,18 @@
 // What one frame of the dendrogram and the similarity matrix windows costs while the user
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
-#include "study/ClusterTree.h"
-#include "support/DocumentEdits.h"
+#include "StudyGenerator.h"
 #include "analysis/TreeSupport.h"
-#include "views/DendrogramView.h"
+#include "document/Document.h"
+#include "document/DocumentCategories.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DrawingSurface.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
+#include "support/ScriptedPlatform.h"
+#include "views/DendrogramView.h"
 #include "views/MatrixView.h"
 #include "views/PlacementView.h"
-#include "StudyGenerator.h"
-#include "document/DocumentCategories.h"
-#include "document/Document.h"
-#include "StudyGenerator.h"
-#include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -92,7 +92,8 @@ void BM_JoinSupport(benchmark::State &state)
     for (auto _ : state) {
         const std::optional<TreeSupport> support = computeTreeSupport(document.study(), 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
-        const std::vector<double> stability = groupStability(*support, document.study(), document.settings().numberOfGroups);
+        const std::vector<double> stability =
+            groupStability(*support, document.study(), document.settings().numberOfGroups);
         benchmark::DoNotOptimize(stability.data());
     }
 }

@@ -166,14 +166,13 @@ std::vector<int> adequacySizes(int participants)
     return sizes;
 }
 
-std::optional<Adequacy> computeAdequacy(const Study &study, int subsets, quint64 seed,
-                                        const Progress &progress)
+std::optional<Adequacy> computeAdequacy(const Study &study, int subsets, quint64 seed, const Progress &progress)
 {
     return computeAdequacy(study, subsets, seed, progress, AdequacyMethod::Automatic);
 }
 
-std::optional<Adequacy> computeAdequacy(const Study &source, int subsets, quint64 seed,
-                                        const Progress &progress, AdequacyMethod method)
+std::optional<Adequacy> computeAdequacy(const Study &source, int subsets, quint64 seed, const Progress &progress,
+                                        AdequacyMethod method)
 {
     const SubStudies study(source);
     if (!study.problem().isEmpty() || subsets < 1)

@@ -128,7 +128,8 @@ std::vector<double> groupStability(const TreeSupport &support, const Study &stud
 {
     const int n = study.itemCount;
     const std::size_t replicates = std::size_t(std::max(support.replicates, 0));
-    if (!study.clusterRoot() || n < 2 || replicates == 0 || support.replicateLeaves.size() != replicates * std::size_t(n)
+    if (!study.clusterRoot() || n < 2 || replicates == 0
+        || support.replicateLeaves.size() != replicates * std::size_t(n)
         || support.replicateSplits.size() != replicates * std::size_t(n - 1))
         return {};
     const std::vector<int> leaves = LeafOrder(study.clusterRoot());

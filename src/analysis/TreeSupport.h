@@ -1,7 +1,7 @@
 #pragma once
 
-#include "study/ClusterNode.h"
 #include "platform/Progress.h"
+#include "study/ClusterNode.h"
 
 #include <QtGlobal>
 

@@ -1,9 +1,9 @@
 #include "app/DocumentCommands.h"
 
 #include "analysis/Cophenetic.h"
+#include "app/DocumentTemplate.h"
 #include "app/ImportWizard.h"
 #include "app/PropertiesDialog.h"
-#include "app/DocumentTemplate.h"
 #include "document/Document.h"
 #include "document/LeaveOut.h"
 #include "platform/MessageText.h"

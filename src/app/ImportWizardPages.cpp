@@ -1,7 +1,7 @@
 #include "app/ImportWizardPages.h"
 
-#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"

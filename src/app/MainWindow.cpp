@@ -1,22 +1,22 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
-#include "app/ImportWizard.h"
-#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/KeyStateIndicators.h"
 #include "app/ReportCommands.h"
 #include "app/ResamplingCommands.h"
 #include "app/Resources.h"
+#include "app/SettingsBar.h"
 #include "app/SingleInstance.h"
 #include "app/WorkbookCommand.h"
-#include "views/DendrogramView.h"
-#include "views/ParticipantsView.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
+#include "views/DendrogramView.h"
+#include "views/ParticipantsView.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -179,8 +179,8 @@ bool checkStability(Document &document, ResamplingOptions options, Platform &pla
 
 bool checkEnoughParticipants(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
-    const bool held =
-        document.adequacy() && document.adequacy()->subsets == options.count && document.adequacy()->seed == options.seed;
+    const bool held = document.adequacy() && document.adequacy()->subsets == options.count
+        && document.adequacy()->seed == options.seed;
     if (held)
         return true;
     std::optional<Adequacy> adequacy = runOnStudy<Adequacy>(

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "drawing/DrawingSurface.h"
 #include "document/ColourText.h"
 #include "document/Document.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QAbstractSpinBox>
 #include <QColor>
 #include <QCoreApplication>
-#include <QStringList>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>

@@ -56,8 +56,9 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
               QString::number(document.drawingSize.cx) + u'x' + QString::number(document.drawingSize.cy));
     for (qint32 k = 0; k < document.study().itemCount; ++k) {
         printLine(out, QStringLiteral("item"),
-                  QString::number(k + 1) + u'\t' + QString::number((document.study().itemAverageFit)[size_t(k)], 'g', 17)
-                      + u'\t' + escaped(document.study().itemNames.at(k)));
+                  QString::number(k + 1) + u'\t'
+                      + QString::number((document.study().itemAverageFit)[size_t(k)], 'g', 17) + u'\t'
+                      + escaped(document.study().itemNames.at(k)));
     }
     QStringList leaves;
     for (const int item : LeafOrder(document.clusterRoot()))

@@ -21,15 +21,16 @@ std::optional<CategoryTable> documentCategories(const Document &document)
         return std::nullopt;
     // Participants left out of the study are left out of what it says of their groups too.
     if (!document.study().leftOut.empty())
-        return computeCategories(keptSorts(*document.study().sorts, document.study().leftOut), document.study().itemCount,
-                                 document.standardisation());
+        return computeCategories(keptSorts(*document.study().sorts, document.study().leftOut),
+                                 document.study().itemCount, document.standardisation());
     return computeCategories(*document.study().sorts, document.study().itemCount, document.standardisation());
 }
 
 std::vector<GroupName> documentGroupNames(const Document &document, const CategoryTable &table,
                                           std::optional<int> numberOfGroups)
 {
-    return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.settings().numberOfGroups), table);
+    return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.settings().numberOfGroups),
+                             table);
 }
 
 void mergeCategories(Document &document, const QStringList &spellings, const QString &standard)

@@ -2,13 +2,13 @@
 // them the program's own extension block.
 #include "document/Document.h"
 
-#include "study/ClusterTree.h"
 #include "document/Archive.h"
 #include "document/ExtensionBlock.h"
+#include "study/ClusterTree.h"
 #include "study/PairMatrix.h"
 
-#include <QSignalBlocker>
 #include "import/SortsRecords.h"
+#include <QSignalBlocker>
 
 #include <optional>
 

@@ -20,8 +20,8 @@ QString groupsText(const Document &document)
 {
     if (!document.hasStudy() || !document.clusterRoot())
         return {};
-    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.settings().numberOfGroups), nullptr,
-                                           document.study().itemNames, LeafOrder(document.clusterRoot()));
+    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.settings().numberOfGroups),
+                                           nullptr, document.study().itemNames, LeafOrder(document.clusterRoot()));
     return clipboardText(groups, {0, 2});
 }
 

@@ -564,8 +564,8 @@ void writeExtensionBlock(ArchiveWriter &archive, const Document &document)
     const bool scaleDiffers = document.settings().showSimilarityScale != unsaid.showSimilarityScale;
     const bool groupNamesDiffer = document.settings().showGroupNames != unsaid.showGroupNames;
     const bool standardised = !document.standardisation().isEmpty();
-    const bool resampled = document.treeSupport() || document.adequacy()
-        || document.settings().showJoinSupport != unsaid.showJoinSupport;
+    const bool resampled =
+        document.treeSupport() || document.adequacy() || document.settings().showJoinSupport != unsaid.showJoinSupport;
     if (!document.study().similarity && !document.study().sorts && !standardised && !scaleDiffers && !groupNamesDiffer
         && !resampled && document.study().leftOut.empty() && document.analysisFolder.isEmpty())
         return;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/Adequacy.h"
-#include "study/Standardisation.h"
 #include "analysis/TreeSupport.h"
+#include "study/Standardisation.h"
 #include "study/StudySorts.h"
 
 #include <memory>

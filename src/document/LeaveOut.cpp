@@ -70,7 +70,8 @@ QString leftOutText(const Study &study)
         return {};
     QStringList names;
     for (const qint32 index : study.leftOut)
-        names << QStringLiteral("%1 (#%2)").arg(study.sorts->participants[size_t(index)].id, QString::number(index + 1));
+        names
+            << QStringLiteral("%1 (#%2)").arg(study.sorts->participants[size_t(index)].id, QString::number(index + 1));
     return QStringLiteral("%1 of %2: %3")
         .arg(QString::number(study.leftOut.size()), QString::number(study.sorts->participants.size()),
              names.join(QStringLiteral(", ")));
@@ -98,9 +99,9 @@ StudySummary keptSummary(const Study &study, const StudySorts &kept, const std::
         for (size_t g = 0; g < sort.groups.size(); ++g)
             summary.groupCount += SortsRecords::hasGroupLine(sort, g) ? 1 : 0;
     }
-    summary.lineCount = int(std::clamp<qint64>(
-        summary.lineCount + linesOf(*study.sorts, study.leftOut) - linesOf(*study.sorts, leftOut), 0,
-        std::numeric_limits<int>::max()));
+    summary.lineCount = int(
+        std::clamp<qint64>(summary.lineCount + linesOf(*study.sorts, study.leftOut) - linesOf(*study.sorts, leftOut), 0,
+                           std::numeric_limits<int>::max()));
     return summary;
 }
 

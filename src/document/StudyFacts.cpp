@@ -44,7 +44,8 @@ std::optional<double> similarityPercent(const Document &document, double similar
 {
     if (!document.hasStudy())
         return std::nullopt;
-    const double most = double(document.study().summary.maxScorePerItem()) * document.study().summary.countedParticipants();
+    const double most =
+        double(document.study().summary.maxScorePerItem()) * document.study().summary.countedParticipants();
     if (!(most > 0))
         return std::nullopt;
     return 100.0 * similarity / most;

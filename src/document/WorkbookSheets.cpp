@@ -2,7 +2,6 @@
 
 #include "analysis/AnalysisFileCells.h"
 #include "analysis/CategoryExport.h"
-#include "study/ClusterNode.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
@@ -14,6 +13,7 @@
 #include "import/CardSortAnalysis.h"
 #include "import/Table.h"
 #include "platform/Platform.h"
+#include "study/ClusterNode.h"
 
 #include "SortanaVersion.h"
 
@@ -263,8 +263,9 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         return false;
     if (support
         && (!hand(supportSheet(document))
-            || !hand(figureSheet(QStringLiteral("Stability"),
-                                 stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups)))))
+            || !hand(figureSheet(
+                QStringLiteral("Stability"),
+                stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups)))))
         return false;
     return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy())));
 }

@@ -195,8 +195,7 @@ bool hasDrawing(const Document &document)
 {
     // More rows than any import can give could only come from a damaged file; they would not
     // fit the drawing's coordinates.
-    return document.hasStudy() && document.clusterRoot()
-        && document.study().itemNames.size() <= PairMatrix::maxItems;
+    return document.hasStudy() && document.clusterRoot() && document.study().itemNames.size() <= PairMatrix::maxItems;
 }
 
 std::unique_ptr<DendrogramLayout> layOut(const Document &document, DrawingSurface &surface, QSize requestedPaintSize)

@@ -119,8 +119,8 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
     if (document.clusterRoot())
         placeTree(document.clusterRoot());
     g.groupBoundaries = groupBoundaries(document.settings().numberOfGroups);
-    if (document.settings().showJoinSupport && document.treeSupport() && document.treeSupport()->joinSupport.size() == g.joins.size()
-        && !g.joins.empty()) {
+    if (document.settings().showJoinSupport && document.treeSupport()
+        && document.treeSupport()->joinSupport.size() == g.joins.size() && !g.joins.empty()) {
         g.supportFont = g.labelFont;
         if (g.supportFont.pointSizeF() > 0)
             g.supportFont.setPointSizeF(g.supportFont.pointSizeF() * supportFontScale);
@@ -128,7 +128,8 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
             g.supportFont.setPixelSize(std::max(1, int(g.supportFont.pixelSize() * supportFontScale)));
         painter.setFont(g.supportFont);
         placeJoinSupport(document.treeSupport()->joinSupport);
-        placeBandStability(groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups));
+        placeBandStability(
+            groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups));
         painter.setFont(g.labelFont);
     }
 }

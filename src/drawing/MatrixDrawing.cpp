@@ -134,10 +134,15 @@ std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
 
 class MatrixPainter {
 public:
-    MatrixPainter(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface,
-                  QRect area, NameGlyphs *windowGlyphs)
-        : m_similarity(*document.study().similarity), m_names(document.study().itemNames), m_g(geometry), m_surface(surface),
-          m_painter(surface.painter()), m_area(area), m_windowGlyphs(windowGlyphs),
+    MatrixPainter(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect area,
+                  NameGlyphs *windowGlyphs)
+        : m_similarity(*document.study().similarity),
+          m_names(document.study().itemNames),
+          m_g(geometry),
+          m_surface(surface),
+          m_painter(surface.painter()),
+          m_area(area),
+          m_windowGlyphs(windowGlyphs),
           m_rows(indexRange(area.top(), area.bottom() + 1, geometry.grid.y(), geometry.cell, geometry.rows())),
           m_columns(indexRange(area.left(), area.right() + 1, geometry.grid.x(), geometry.cell, geometry.rows())),
           m_colours{toQColor(document.settings().colour1), toQColor(document.settings().colour2)}
@@ -514,7 +519,8 @@ MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int 
     MatrixGeometry g;
     if (!document.hasStudy() || !document.clusterRoot() || !document.study().similarity)
         return g;
-    const int items = int(std::min<qsizetype>(document.study().similarity->itemCount(), document.study().itemNames.size()));
+    const int items =
+        int(std::min<qsizetype>(document.study().similarity->itemCount(), document.study().itemNames.size()));
     std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the matrix or the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))

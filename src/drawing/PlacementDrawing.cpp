@@ -49,7 +49,8 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
     PlacementGeometry g;
     if (!document.hasStudy() || !document.clusterRoot() || table.categories.empty())
         return g;
-    const qsizetype items = std::min<qsizetype>(document.study().itemNames.size(), qsizetype(table.placedAnywhere.size()));
+    const qsizetype items =
+        std::min<qsizetype>(document.study().itemNames.size(), qsizetype(table.placedAnywhere.size()));
     std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))

@@ -2,13 +2,13 @@
 
 #include "analysis/AnalysisSink.h"
 #include "analysis/Utf8CsvCopy.h"
-#include "import/TextFile.h"
 #include "import/CardSortRecords.h"
-#include "study/PairMatrix.h"
 #include "import/RecordSource.h"
+#include "import/TableStudy.h"
+#include "import/TextFile.h"
+#include "study/PairMatrix.h"
 #include "study/StudySorts.h"
 #include "study/StudySummary.h"
-#include "import/TableStudy.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import/TextFile.h"
 #include "import/RecordSource.h"
+#include "import/TextFile.h"
 #include "study/StudySummary.h"
 
 #include <QString>

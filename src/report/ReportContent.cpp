@@ -306,8 +306,9 @@ ReportContent buildReport(const Document &document, const QDateTime &created)
         return content;
 
     const std::optional<CategoryTable> categories = documentCategories(document);
-    const std::vector<GroupName> groups = categories ? documentGroupNames(document, *categories)
-                                                     : groupBands(document.clusterRoot(), document.settings().numberOfGroups);
+    const std::vector<GroupName> groups = categories
+        ? documentGroupNames(document, *categories)
+        : groupBands(document.clusterRoot(), document.settings().numberOfGroups);
     content.sections.push_back(studySection(document, created));
     content.sections.push_back(dendrogramSection(document, groups.size()));
     content.sections.push_back(groupsSection(document, groups, categories));

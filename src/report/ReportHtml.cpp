@@ -114,8 +114,9 @@ QString pictureHtml(ReportPicture which, const ReportContent &content, const Doc
         return large ? inlinePng(placementPictureImage(document, *content.placements, screen, imageDpi), caption)
                      : inlineSvg(placementSvgPicture(document, *content.placements, screen, caption));
     case ReportPicture::AdequacyChart:
-        return document.adequacy() ? inlineSvg(adequacySvgPicture(*document.adequacy(), document.settings().fontName, caption))
-                                 : QString();
+        return document.adequacy()
+            ? inlineSvg(adequacySvgPicture(*document.adequacy(), document.settings().fontName, caption))
+            : QString();
     }
     return {};
 }

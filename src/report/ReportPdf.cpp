@@ -270,8 +270,7 @@ private:
 
 } // namespace
 
-bool printReport(const ReportContent &content, const Document &document, QPdfWriter &writer,
-                 const Progress &progress)
+bool printReport(const ReportContent &content, const Document &document, QPdfWriter &writer, const Progress &progress)
 {
     QPainter painter;
     if (!painter.begin(&writer))

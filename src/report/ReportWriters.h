@@ -27,7 +27,6 @@ bool isReportPath(const QString &path);
 // Builds the document's report and writes it as a web page or a PDF, by the path's
 // extension, through a temporary file that replaces the path only when complete. False,
 // after telling the user, when it could not be written or `progress` said stop.
-bool saveReport(const Document &document, const QString &path, Platform &platform,
-                const Progress &progress = {});
+bool saveReport(const Document &document, const QString &path, Platform &platform, const Progress &progress = {});
 
 } // namespace sortana

@@ -1,6 +1,6 @@
 #include "study/Standardisation.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 
 namespace sortana {
 

@@ -1,6 +1,6 @@
 #include "views/CategoriesView.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/StandardisationFile.h"
 #include "document/Document.h"
@@ -298,7 +298,8 @@ void CategoriesView::exportStandardisation()
         return;
     // Beside the document once it is saved, beside the study's input until then.
     const bool saved = !m_document->pathName.isEmpty() && QFileInfo::exists(m_document->pathName);
-    const QString named = saved || !m_document->hasStudy() ? m_document->pathName : m_document->study().summary.fileName;
+    const QString named =
+        saved || !m_document->hasStudy() ? m_document->pathName : m_document->study().summary.fileName;
     const PathParts parts = splitPathAsStored(named);
     const QString initial = parts.folder + parts.baseName + QStringLiteral("-standardisation.csv");
     const QString path = m_chooseSaveFile(tr("Export Standardisation"), initial);

@@ -1,15 +1,15 @@
 #include "views/DendrogramView.h"
 
+#include "analysis/LeafOrder.h"
+#include "document/Document.h"
+#include "document/DocumentText.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
-#include "analysis/LeafOrder.h"
-#include "document/Document.h"
-#include "study/StudySummary.h"
-#include "document/DocumentText.h"
 #include "platform/Platform.h"
+#include "study/StudySummary.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -281,7 +281,8 @@ bool DendrogramView::findNext(const QString &text)
 {
     if (!hasTree())
         return false;
-    const std::optional<int> row = findRow(m_document->study().itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
+    const std::optional<int> row =
+        findRow(m_document->study().itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
     if (!row)
         return false;
     m_found = row;
@@ -360,8 +361,9 @@ QString DendrogramView::joinTipText(QPoint viewportPoint) const
     if (!found)
         return {};
     const double similarity = geometry->joins[*found].similarity;
-    const double most =
-        m_document->hasStudy() ? double(m_document->study().summary.maxScorePerItem()) * m_document->study().participantCount : 0.0;
+    const double most = m_document->hasStudy()
+        ? double(m_document->study().summary.maxScorePerItem()) * m_document->study().participantCount
+        : 0.0;
     QStringList lines;
     const auto &support = m_document->treeSupport();
     if (support && support->joinSupport.size() == geometry->joins.size())
@@ -383,7 +385,8 @@ void DendrogramView::dragSeparator(int pixels)
 {
     const qint64 width = qint64(m_document->drawingSize.cx) + pixelsToHimetric(pixels, viewport()->logicalDpiX());
     // Only the view of the drawing changes, not the study: the document stays unmodified.
-    m_document->setDrawingWidth(qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max())));
+    m_document->setDrawingWidth(
+        qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max())));
 }
 
 void DendrogramView::mousePressEvent(QMouseEvent *event)

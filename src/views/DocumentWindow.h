@@ -19,7 +19,7 @@ class Platform;
 
 // What changed in a document, for the windows that show it.
 enum class UpdateHint {
-    Redraw,   // how it is shown: draw again
+    Redraw, // how it is shown: draw again
     NewStudy, // a new study: its drawing size changed as well
 };
 

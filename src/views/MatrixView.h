@@ -1,8 +1,8 @@
 #pragma once
 
-#include "views/DocumentWindow.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/MatrixTiles.h"
+#include "views/DocumentWindow.h"
 
 #include <optional>
 

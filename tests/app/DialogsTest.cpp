@@ -1,6 +1,6 @@
 #include "app/AboutDialog.h"
-#include "app/PropertiesDialog.h"
 #include "app/HelpWindow.h"
+#include "app/PropertiesDialog.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "study/StudySummary.h"

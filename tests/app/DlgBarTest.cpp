@@ -1,7 +1,7 @@
 #include "app/SettingsBar.h"
-#include "support/RecordingView.h"
-#include "support/DocumentEdits.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
+#include "support/RecordingView.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -29,10 +29,7 @@ void press(QWidget *target, int key)
 
 class DlgBarTest : public ::testing::Test {
 protected:
-    DlgBarTest()
-    {
-        bar.setDocument(&document);
-    }
+    DlgBarTest() { bar.setDocument(&document); }
 
     template <typename Widget = QWidget>
     Widget *child(const char *name) const
@@ -214,9 +211,9 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
         EXPECT_EQ(document.settings().numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
         // The windows redraw when the number changed.
-        const std::vector<test::Emitted> told =
-            before == QString::fromLatin1(c.shown).toInt() ? std::vector<test::Emitted>{}
-                                                            : std::vector<test::Emitted>{test::Emitted::Presentation};
+        const std::vector<test::Emitted> told = before == QString::fromLatin1(c.shown).toInt()
+            ? std::vector<test::Emitted>{}
+            : std::vector<test::Emitted>{test::Emitted::Presentation};
         EXPECT_EQ(view.hints, told) << c.start;
     }
 }
@@ -242,7 +239,8 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
     child<QToolButton>("chooseColour1")->click();
     EXPECT_EQ(offered.back(), QColor(Qt::white));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FFFFFF"));
-    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << "a cancelled chooser applies nothing";
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation})
+        << "a cancelled chooser applies nothing";
 }
 
 TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
@@ -354,7 +352,8 @@ TEST_F(DlgBarTest, EnterAppliesOnceFromEveryField)
         type(name, typed);
         view.hints.clear();
         press(child(name), Qt::Key_Return);
-        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation}) << name << " " << typed.toStdString();
+        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation})
+            << name << " " << typed.toStdString();
     }
     EXPECT_EQ(document.settings().fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
     EXPECT_EQ(document.settings().colour2, 0xFF0000u);

@@ -1,6 +1,6 @@
-#include "app/ImportWizard.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentTemplate.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "cli/CliRunner.h"
 #include "document/Document.h"

@@ -1,23 +1,23 @@
-#include "study/ClusterTree.h"
-#include "support/DocumentEdits.h"
-#include "app/ImportWizard.h"
-#include "app/MainWindow.h"
-#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
+#include "app/MainWindow.h"
 #include "app/Resources.h"
+#include "app/SettingsBar.h"
 #include "app/SingleInstance.h"
 #include "cli/CliRunner.h"
-#include "views/DendrogramView.h"
-#include "drawing/DendrogramLayout.h"
-#include "views/MatrixView.h"
-#include "views/ParticipantsView.h"
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
+#include "drawing/DendrogramLayout.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "views/DendrogramView.h"
+#include "views/MatrixView.h"
+#include "views/ParticipantsView.h"
 
 #include "document/DocumentText.h"
 #include <QAction>
@@ -68,10 +68,7 @@ protected:
         });
         wizardWatch.start(5);
     }
-    void TearDown() override
-    {
-        frame.reset();
-    }
+    void TearDown() override { frame.reset(); }
 
     // Lets posted commands run.
     void settle()

@@ -1,8 +1,8 @@
 #include "app/ResamplingCommands.h"
-#include "support/DocumentEdits.h"
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 

@@ -1,5 +1,5 @@
-#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
@@ -53,10 +53,7 @@ QByteArray study(int participants, bool fitAndSubGroups)
 
 class WizardTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wizard.show();
-    }
+    void SetUp() override { wizard.show(); }
 
     QString write(const QByteArray &bytes, const QString &name = u"study.txt"_s)
     {

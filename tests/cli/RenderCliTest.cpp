@@ -1,9 +1,9 @@
 // sortana-cli render: the similarity scale as the document keeps it unless the command line
 // says otherwise, and PNG pictures at the resolution asked for.
 #include "cli/CliRunner.h"
-#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 #include "document/Document.h"
-#include "support/DocumentEdits.h"
 #include "document/ImportRun.h"
-#include "support/ScriptedPlatform.h"
+#include "support/DocumentEdits.h"
 #include "support/RecordingView.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

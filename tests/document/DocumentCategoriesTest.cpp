@@ -1,8 +1,8 @@
 // The categories of an imported document, and its standardisation changed as the windows
 // change it: the figures follow and the document is modified.
 #include "document/DocumentCategories.h"
-#include "support/DocumentEdits.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "study/ClusterTree.h"
-#include "support/DocumentEdits.h"
+#include "document/DocumentFile.h"
 #include "document/Archive.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

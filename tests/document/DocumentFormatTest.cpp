@@ -1,8 +1,8 @@
-#include "study/ClusterTree.h"
-#include "support/DocumentEdits.h"
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
 #include "document/Document.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -85,9 +85,12 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 2.5, 0, 2}), nullptr, 0.125, 2, 1}));
     editStudy(original, [&](Study &s) { s.clusterTree = tree; });
     editStudy(original, [&](Study &s) { s.itemCount = 3; });
-    editStudy(original, [&](Study &s) { s.itemNames = QStringList(
-        QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s}); });
-    editStudy(original, [&](Study &s) { s.itemAverageFit = std::vector<double>(std::vector<double>{0.1, -0.0, 1e300}); });
+    editStudy(original, [&](Study &s) {
+        s.itemNames = QStringList(QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s});
+    });
+    editStudy(original, [&](Study &s) {
+        s.itemAverageFit = std::vector<double>(std::vector<double>{0.1, -0.0, 1e300});
+    });
     editStudy(original, [&](Study &s) { s.participantCount = 7; });
     editStudy(original, [&](Study &s) { s.totalGroups = 19; });
     setSetting(original, &Settings::fontName, u"Liberation Serif"_s);
@@ -105,7 +108,8 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     EXPECT_EQ(copy.study().itemNames, original.study().itemNames);
     ASSERT_EQ(copy.study().itemAverageFit.size(), 3u);
     for (size_t k = 0; k < 3; ++k)
-        EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(original.study().itemAverageFit)[k], sizeof(double)), 0);
+        EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(original.study().itemAverageFit)[k], sizeof(double)),
+                  0);
     EXPECT_EQ(LeafOrder(copy.clusterRoot()), (std::vector<int>{0, 2, 1}));
     EXPECT_EQ(copy.clusterRoot()->similarity, 0.125);
     EXPECT_EQ(copy.clusterRoot()->left->similarity, 2.5);
@@ -176,7 +180,7 @@ TEST(DocumentFormat, FirstVersionKeepsTheSummaryDefaultsAndTheSecondGroupCountWi
     EXPECT_TRUE(document.study().summary.fileName.isEmpty());
     EXPECT_EQ(document.study().summary.copiesPerParticipant, 1);
     EXPECT_FALSE(document.study().summary.useSubGroups);
-    EXPECT_TRUE(document.study().summary.useExpert);   // the construction default
+    EXPECT_TRUE(document.study().summary.useExpert); // the construction default
     EXPECT_EQ(document.study().itemNames.size(), 2);
 }
 

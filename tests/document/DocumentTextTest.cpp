@@ -1,8 +1,8 @@
 #include "document/DocumentText.h"
 #include "support/DocumentEdits.h"
 
-#include "study/ClusterTree.h"
 #include "document/Document.h"
+#include "study/ClusterTree.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -25,15 +25,17 @@ protected:
         const ClusterNode *food = &tree->add({nullptr, nullptr, 4.0, 3, 4});
         tree->setRoot(&tree->add({withJuice, food, 1.0, 0, 0}));
         editStudy(document, [&](Study &s) { s.clusterTree = tree; });
-        editStudy(document, [&](Study &s) { s.itemNames = QStringList(
-            QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s}); });
+        editStudy(document, [&](Study &s) {
+            s.itemNames =
+                QStringList(QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s});
+        });
         editStudy(document, [&](Study &s) {
             PairMatrix &matrix = s.similarity.emplace().matrix;
             EXPECT_TRUE(matrix.allocate(5));
             for (int a = 0; a < 5; ++a) {
                 for (int b = a + 1; b < 5; ++b) {
-                    matrix.at(a, b) = 10 * a + b;   // counts above the diagonal
-                    matrix.at(b, a) = 999;          // weighted scores below it
+                    matrix.at(a, b) = 10 * a + b; // counts above the diagonal
+                    matrix.at(b, a) = 999; // weighted scores below it
                 }
             }
         });

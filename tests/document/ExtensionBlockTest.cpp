@@ -2,11 +2,11 @@
 // study, and the view settings. It round-trips, a file without it loads as before, and every
 // truncation or corruption of it is refused.
 #include "analysis/Adequacy.h"
-#include "support/DocumentEdits.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/ImportRun.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -256,7 +256,7 @@ TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
     ASSERT_TRUE(loaded.study().sorts);
     EXPECT_EQ(*loaded.study().sorts, *document.study().sorts);
     ASSERT_EQ(loaded.study().sorts->participants.size(), 3u);
-    EXPECT_FALSE(loaded.study().sorts->participants[0].counted);   // the expert
+    EXPECT_FALSE(loaded.study().sorts->participants[0].counted); // the expert
     EXPECT_EQ(loaded.standardisation(), document.standardisation());
     EXPECT_TRUE(loaded.settings().showGroupNames);
     ArchiveWriter again;

@@ -5,13 +5,13 @@
 
 #include "analysis/Adequacy.h"
 #include "analysis/AnalysisSink.h"
-#include "study/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
+#include "study/ClusterTree.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -147,7 +147,8 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(document.settings().numberOfGroups, expected.settings().numberOfGroups);
         EXPECT_EQ(document.study().itemAverageFit, expected.study().itemAverageFit);
         EXPECT_EQ(document.study().similarity->matrix.size(), expected.study().similarity->matrix.size());
-        EXPECT_TRUE(std::equal(document.study().similarity->matrix.data(), document.study().similarity->matrix.data() + 36,
+        EXPECT_TRUE(std::equal(document.study().similarity->matrix.data(),
+                               document.study().similarity->matrix.data() + 36,
                                expected.study().similarity->matrix.data()));
         EXPECT_EQ(document.study().similarity->countedParticipants, expected.study().similarity->countedParticipants);
 

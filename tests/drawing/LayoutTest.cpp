@@ -1,5 +1,4 @@
 #include "analysis/TreeSupport.h"
-#include "support/DocumentEdits.h"
 #include "document/Archive.h"
 #include "document/DocumentFile.h"
 #include "drawing/DendrogramDrawing.h"
@@ -7,6 +6,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -143,8 +143,8 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
         ArchiveReader reader(c.file);
         ASSERT_TRUE(document.serialize(reader)) << c.what;
         const StudySummary &s = document.study().summary;
-        const double most =
-            (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant * double(document.study().participantCount);
+        const double most = (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant
+            * double(document.study().participantCount);
         mostScores.push_back(most);
         const DendrogramGeometry &layout = draw();
         ASSERT_TRUE(layout.scale) << c.what;
@@ -191,7 +191,8 @@ TEST_F(Layout, TheScaleIsLeftOutWhenOffOrWithNothingToRead)
         std::function<void(Document &)> change;
     } cases[] = {
         {"turned off", [](Document &d) { setSetting(d, &Settings::showSimilarityScale, false); }},
-        {"no participants, so no most to score", [](Document &d) { editStudy(d, [](Study &s) { s.participantCount = 0; }); }},
+        {"no participants, so no most to score",
+         [](Document &d) { editStudy(d, [](Study &s) { s.participantCount = 0; }); }},
         {"a drawing too narrow for a tree", [](Document &d) { d.drawingSize.cx = 1000; }},
     };
     for (const auto &c : cases) {
@@ -301,7 +302,8 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
         const char *what;
         std::function<void(Document &)> damage;
     } cases[] = {
-        {"a mean fit of two billion", [](Document &d) { editStudy(d, [](Study &s) { s.itemAverageFit.assign(2, 2e9); }); }},
+        {"a mean fit of two billion",
+         [](Document &d) { editStudy(d, [](Study &s) { s.itemAverageFit.assign(2, 2e9); }); }},
         {"a negative mean fit", [](Document &d) { editStudy(d, [](Study &s) { s.itemAverageFit.assign(2, -2e9); }); }},
         {"the widest drawing",
          [=](Document &d) {
@@ -323,7 +325,9 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
         {"32,767 rows at 1000 points",
          [](Document &d) {
              QStringList names(32767, u"x"_s);
-             editStudy(d, [&](Study &s) { s.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0)); });
+             editStudy(d, [&](Study &s) {
+                 s.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0));
+             });
              editStudy(d, [&](Study &s) { s.itemNames = QStringList(names); });
              editStudy(d, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 3.0); });
              setSetting(d, &Settings::fontSize, 1000);

@@ -1,15 +1,15 @@
 #include "analysis/GroupCut.h"
-#include "support/DocumentEdits.h"
 #include "analysis/LeafOrder.h"
+#include "document/Document.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/MatrixTiles.h"
 #include "drawing/PictureExport.h"
-#include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -106,9 +106,11 @@ TEST(MatrixDrawing, TheHoverTextNamesThePairWithItsCountShareAndWeightedScore)
     const double weighted = document.study().similarity->weightedScore(a, b) / document.study().summary.weightedScale();
     EXPECT_EQ(pairDescription(document, a, b),
               u"A and B\nSorted together 2 of 2 times (100 %)\nWeighted score "_s + QString::number(weighted, 'f', 1));
-    EXPECT_EQ(pairDescription(document, 2, 0), u"C and A\nSorted together 1 of 2 times (50 %)\nWeighted score "_s
-                                                   + QString::number(document.study().similarity->weightedScore(2, 0)
-                                                                         / document.study().summary.weightedScale(), 'f', 1));
+    EXPECT_EQ(pairDescription(document, 2, 0),
+              u"C and A\nSorted together 1 of 2 times (50 %)\nWeighted score "_s
+                  + QString::number(document.study().similarity->weightedScore(2, 0)
+                                        / document.study().summary.weightedScale(),
+                                    'f', 1));
     EXPECT_EQ(pairDescription(document, 1, 1), u"B"_s);
     EXPECT_TRUE(pairDescription(document, 0, 3).isEmpty());
 }

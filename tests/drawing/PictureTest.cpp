@@ -2,12 +2,12 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/TreeSupport.h"
-#include "support/DocumentEdits.h"
 #include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"

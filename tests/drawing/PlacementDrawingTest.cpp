@@ -1,7 +1,6 @@
 // The placement matrix as a picture, and the groups' suggested names in the dendrogram's
 // pictures.
 #include "drawing/PlacementDrawing.h"
-#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
@@ -9,6 +8,7 @@
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 
 #include <QBuffer>

@@ -150,7 +150,8 @@ TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
     EXPECT_EQ(adequacy.blocks[1].picture, ReportPicture::AdequacyChart);
     EXPECT_NE(adequacy.blocks[1].text, adequacySentence(*document.adequacy())) << "the chart says it already";
     const ReportTable &groups = firstTable(section(content, u"The groups"_s));
-    const std::vector<double> stability = groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
+    const std::vector<double> stability =
+        groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
     ASSERT_EQ(groups.headings.size(), stability.size());
     EXPECT_TRUE(groups.rows[*groups.headings.begin()].value(0).endsWith(
         u" (stability %1 %)"_s.arg(QString::asprintf("%.1f", stability.front()))));

@@ -1,8 +1,8 @@
 // The report as one web page: study text escaped wherever it stands, nothing fetched from
 // elsewhere, and written safely.
 #include "report/ReportContent.h"
-#include "support/DocumentEdits.h"
 #include "report/ReportWriters.h"
+#include "support/DocumentEdits.h"
 
 #include "document/Document.h"
 #include "support/ImportedDocument.h"

@@ -1,15 +1,15 @@
 // The Categories and Placements windows on an imported study: the standardisation changed
 // from the window, its file, and a document saved without the sorts.
 #include "views/CategoriesView.h"
-#include "support/DocumentEdits.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
-#include "views/DendrogramView.h"
 #include "views/CategoriesViewDialogs.h"
+#include "views/DendrogramView.h"
 #include "views/ParticipantsModel.h"
 #include "views/PlacementView.h"
 

@@ -1,8 +1,8 @@
-#include "drawing/DrawingSurface.h"
-#include "support/DocumentEdits.h"
 #include "views/MatrixView.h"
 #include "document/Document.h"
 #include "document/ImportRun.h"
+#include "drawing/DrawingSurface.h"
+#include "support/DocumentEdits.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -271,17 +271,11 @@ TEST_F(MatrixViewTest, TheWindowPaintsAfreshWhenTheMatrixOrHowItIsShownChanges)
     const QImage before = painted(window);
     const MatrixGeometry &g = view->geometry();
     const std::function<void()> changes[] = {
-        [&] {
-            setSetting(document, &Settings::colour1, 0xE0F0FF);
-        },
-        [&] {
-            setSetting(document, &Settings::numberOfGroups, 4);
-        },
+        [&] { setSetting(document, &Settings::colour1, 0xE0F0FF); },
+        [&] { setSetting(document, &Settings::numberOfGroups, 4); },
         [&] { click(pixelAt(QPoint(g.grid.x() - g.nameWidth / 2, g.grid.y() + 3 * g.cell))); },
         [&] { view->setZoom(0.45); },
-        [&] {
-            setSetting(document, &Settings::fontSize, 10);
-        },
+        [&] { setSetting(document, &Settings::fontSize, 10); },
         [&] {
             editStudy(document, [&](Study &s) { s.similarity->matrix.at(0, 1) = 0; });
             editStudy(document, [&](Study &s) { s.similarity->countedParticipants *= 2; });

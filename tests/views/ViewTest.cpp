@@ -2,11 +2,11 @@
 #include "support/DocumentEdits.h"
 #include "views/DendrogramView.h"
 
+#include "document/Document.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
-#include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"

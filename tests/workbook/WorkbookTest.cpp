@@ -2,7 +2,6 @@
 // of the analysis files of the sorts the study keeps, ids and names stay text, and a write
 // that fails or is stopped leaves the file that was there.
 #include "analysis/AnalysisFileCells.h"
-#include "support/DocumentEdits.h"
 #include "analysis/Resampling.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
@@ -10,6 +9,7 @@
 #include "document/LeaveOut.h"
 #include "document/WorkbookSheets.h"
 #include "import/CardSortAnalysis.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "workbook/WorkbookFile.h"
