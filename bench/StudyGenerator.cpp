@@ -130,7 +130,7 @@ std::unique_ptr<Document> importedStudy(const StudyShape &shape)
     ScriptedPlatform platform;
     ImportRun run(platform);
     auto document = std::make_unique<Document>();
-    if (!run.chooseInput(path) || !run.finish() || !document->completeImport(run))
+    if (!run.chooseInput(path) || !run.finish() || !completeImport(*document, run))
         std::abort();
     return document;
 }

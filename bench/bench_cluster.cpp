@@ -4,8 +4,8 @@
 // pair of items a candidate.
 
 #include "analysis/ClusterAnalysis.h"
-#include "import/PairMatrix.h"
-#include "import/StudySummary.h"
+#include "study/PairMatrix.h"
+#include "study/StudySummary.h"
 
 #include <benchmark/benchmark.h>
 

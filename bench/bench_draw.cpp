@@ -1,18 +1,18 @@
 // What one frame of the dendrogram and the similarity matrix windows costs while the user
 // scrolls a large study, painted by the windows themselves; and a whole layout and drawing
 // of the dendrogram, as every picture and printed page makes one.
-#include "analysis/ClusterTree.h"
+#include "StudyGenerator.h"
 #include "analysis/TreeSupport.h"
-#include "views/DendrogramView.h"
+#include "document/Document.h"
+#include "document/DocumentCategories.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DrawingSurface.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
+#include "support/ScriptedPlatform.h"
+#include "views/DendrogramView.h"
 #include "views/MatrixView.h"
 #include "views/PlacementView.h"
-#include "StudyGenerator.h"
-#include "document/DocumentCategories.h"
-#include "document/Document.h"
-#include "StudyGenerator.h"
-#include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 
@@ -50,30 +50,28 @@ void fillDocument(Document &document, int items)
         firstItem.erase(firstItem.begin() + std::ptrdiff_t(left + 1));
     }
     tree->setRoot(clusters.front());
-    document.clusterTree = tree;
-    document.itemNames = std::make_unique<QStringList>();
+    auto study = std::make_shared<Study>();
+    study->clusterTree = tree;
     std::uniform_real_distribution<double> fit(0.0, 3.0);
-    document.itemAverageFit = std::make_unique<std::vector<double>>();
     for (int item = 0; item < items; ++item) {
-        document.itemNames->append(QStringLiteral("Card number %1 of the study").arg(item + 1));
-        document.itemAverageFit->push_back(fit(random));
+        study->itemNames.append(QStringLiteral("Card number %1 of the study").arg(item + 1));
+        study->itemAverageFit.push_back(fit(random));
     }
-    document.itemCount = items;
-    document.participantCount = 30;
-    document.numberOfGroups = 8;
-    document.colour1 = 0xE0F0FF;
-    document.summary = std::make_unique<StudySummary>();
-    document.summary->useFit = true;
+    study->itemCount = items;
+    study->participantCount = 30;
+    study->summary.useFit = true;
 
-    auto pairs = std::make_unique<SimilarityData>();
-    pairs->matrix.allocate(items);
+    SimilarityData &pairs = study->similarity.emplace();
+    pairs.matrix.allocate(items);
     std::uniform_int_distribution<int> count(0, 30);
     for (int i = 0; i < items; ++i) {
         for (int j = i + 1; j < items; ++j)
-            pairs->matrix.at(i, j) = count(random);
+            pairs.matrix.at(i, j) = count(random);
     }
-    pairs->countedParticipants = 30;
-    document.similarity = std::move(pairs);
+    pairs.countedParticipants = 30;
+    document.setStudy(std::move(study), false);
+    setSetting(document, &Settings::numberOfGroups, 8);
+    setSetting(document, &Settings::colour1, 0xE0F0FF);
 }
 
 // One study of 5,000 items for every window benchmark: making it takes longer than they run.
@@ -146,8 +144,7 @@ void BM_LayoutAndDraw(benchmark::State &state)
     for (auto _ : state) {
         QPainter painter(&window);
         DrawingSurface surface(painter, false, 17);
-        Draw(document, surface, {15000, 26000});
-        benchmark::DoNotOptimize(document.layout.get());
+        benchmark::DoNotOptimize(Draw(document, surface, {15000, 26000}));
     }
 }
 BENCHMARK(BM_LayoutAndDraw)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
@@ -159,17 +156,16 @@ void BM_LayoutAndDrawWithSupport(benchmark::State &state)
 {
     static const std::unique_ptr<Document> study = [] {
         auto document = bench::importedStudy({200, 300, 10});
-        document->numberOfGroups = 8;
-        document->treeSupport = computeTreeSupport(*document, 1000, 1, {});
+        setSetting(*document, &Settings::numberOfGroups, 8);
+        document->setTreeSupport(computeTreeSupport(document->study(), 1000, 1, {}));
         return document;
     }();
-    study->showJoinSupport = state.range(0) != 0;
+    setSetting(*study, &Settings::showJoinSupport, state.range(0) != 0);
     QImage window(windowSize, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter painter(&window);
         DrawingSurface surface(painter, false, 17);
-        Draw(*study, surface, {15000, 26000});
-        benchmark::DoNotOptimize(study->layout.get());
+        benchmark::DoNotOptimize(Draw(*study, surface, {15000, 26000}));
     }
 }
 BENCHMARK(BM_LayoutAndDrawWithSupport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -233,7 +229,7 @@ void BM_PlacementWindowAfterAChange(benchmark::State &state)
     static Document document;
     if (!document.clusterRoot()) {
         fillDocument(document, 200);
-        document.sorts = std::make_unique<StudySorts>(bench::openSortOf(200, 300, 60));
+        editStudy(document, [&](Study &s) { s.sorts = StudySorts(bench::openSortOf(200, 300, 60)); });
     }
     ScriptedPlatform platform;
     PlacementView view(&document, platform);

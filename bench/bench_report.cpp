@@ -43,9 +43,9 @@ Document &study()
         ImportRun run(platform);
         document = std::make_unique<Document>();
         if (bench::writeStudy(path, {cards, participants, groups}) < 0 || !run.chooseInput(path) || !run.finish()
-            || !document->completeImport(run))
+            || !completeImport(*document, run))
             std::abort();
-        document->adequacy = computeAdequacy(*document, 20, 1, {});
+        document->setAdequacy(computeAdequacy(document->study(), 20, 1, {}));
     }
     return *document;
 }
@@ -89,8 +89,8 @@ ReportContent handBuiltReport(const Document &document)
                           {true, false, false},
                           {},
                           {}};
-    for (int item = 0; item < document.itemCount; ++item)
-        cardTable.rows.push_back({QString::number(item % groups + 1), document.itemNames->at(item),
+    for (int item = 0; item < document.study().itemCount; ++item)
+        cardTable.rows.push_back({QString::number(item % groups + 1), document.study().itemNames.at(item),
                                   QStringLiteral("Topic %1").arg(item % groups + 1)});
     ReportTable people{{QStringLiteral("Participant"), QStringLiteral("Groups"), QStringLiteral("Cards"),
                         QStringLiteral("Agreement"), QStringLiteral("Flags")},

@@ -80,7 +80,7 @@ const Document &study(Shape shape)
         ScriptedPlatform platform;
         ImportRun run(platform);
         document = std::make_unique<Document>();
-        if (!run.chooseInput(path) || !run.finish() || !document->completeImport(run))
+        if (!run.chooseInput(path) || !run.finish() || !completeImport(*document, run))
             std::abort();
     }
     return *document;
@@ -90,9 +90,10 @@ void BM_JoinSupport(benchmark::State &state)
 {
     const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
-        const std::optional<TreeSupport> support = computeTreeSupport(document, 1000, 1, {});
+        const std::optional<TreeSupport> support = computeTreeSupport(document.study(), 1000, 1, {});
         benchmark::DoNotOptimize(support->joinSupport.data());
-        const std::vector<double> stability = groupStability(*support, document, document.numberOfGroups);
+        const std::vector<double> stability =
+            groupStability(*support, document.study(), document.settings().numberOfGroups);
         benchmark::DoNotOptimize(stability.data());
     }
 }
@@ -102,7 +103,7 @@ void BM_Adequacy(benchmark::State &state)
 {
     const Document &document = study(Shape(state.range(0)));
     for (auto _ : state) {
-        const std::optional<Adequacy> adequacy = computeAdequacy(document, 200, 1, {});
+        const std::optional<Adequacy> adequacy = computeAdequacy(document.study(), 200, 1, {});
         benchmark::DoNotOptimize(adequacy->points.data());
     }
 }
@@ -112,7 +113,7 @@ void BM_Cophenetic(benchmark::State &state)
 {
     const Document &document = study(Topics);
     for (auto _ : state)
-        benchmark::DoNotOptimize(copheneticCorrelation(document));
+        benchmark::DoNotOptimize(copheneticCorrelation(document.study()));
 }
 BENCHMARK(BM_Cophenetic)->Unit(benchmark::kMillisecond);
 

@@ -21,8 +21,8 @@ const Document &study()
 {
     static const std::unique_ptr<Document> document = [] {
         auto imported = bench::importedStudy({200, 300, 10});
-        imported->treeSupport = computeTreeSupport(*imported, 100, 1, {});
-        imported->adequacy = computeAdequacy(*imported, 20, 1, {});
+        imported->setTreeSupport(computeTreeSupport(imported->study(), 100, 1, {}));
+        imported->setAdequacy(computeAdequacy(imported->study(), 20, 1, {}));
         return imported;
     }();
     return *document;

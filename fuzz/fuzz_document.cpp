@@ -2,10 +2,10 @@
 // what the rest of the program relies on: a refused file changes nothing and leaves no tree
 // behind, a loaded tree names every item exactly once, and what was loaded saves and loads
 // back to the same bytes.
-#include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
 #include "document/Document.h"
+#include "study/ClusterTree.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -27,12 +27,9 @@ namespace {
 void checkUntouched(const sortana::Document &doc)
 {
     const sortana::Document fresh;
-    if (doc.hasStudy() || doc.clusterRoot() || doc.itemNames || doc.itemAverageFit)
+    if (doc.hasStudy() || doc.clusterRoot())
         broken("a refused file left a study in the document");
-    if (doc.itemCount != fresh.itemCount || doc.participantCount != fresh.participantCount
-        || doc.fontName != fresh.fontName || doc.fontSize != fresh.fontSize
-        || doc.numberOfGroups != fresh.numberOfGroups || doc.colour1 != fresh.colour1
-        || doc.colour2 != fresh.colour2 || !(doc.drawingSize == fresh.drawingSize))
+    if (!(doc.settings() == fresh.settings()) || !(doc.drawingSize == fresh.drawingSize))
         broken("a refused file changed the document's settings");
     if (sortana::ClusterTree::liveNodes() != 0)
         broken("a refused file left a tree behind");
@@ -40,15 +37,16 @@ void checkUntouched(const sortana::Document &doc)
 
 void checkLoaded(const sortana::Document &doc)
 {
-    if (!doc.hasStudy() || !doc.itemNames || !doc.itemAverageFit || !doc.clusterRoot())
+    if (!doc.hasStudy() || !doc.clusterRoot())
         broken("a loaded document lacks part of its study");
-    const auto n = static_cast<std::size_t>(doc.itemCount);
-    if (doc.itemCount < 2 || std::size_t(doc.itemNames->size()) != n || doc.itemAverageFit->size() != n)
+    const auto n = static_cast<std::size_t>(doc.study().itemCount);
+    if (doc.study().itemCount < 2 || std::size_t(doc.study().itemNames.size()) != n
+        || doc.study().itemAverageFit.size() != n)
         broken("item count, names and mean fits disagree");
-    if (doc.clusterTree->nodeCount() != n - 1)
+    if (doc.study().clusterTree->nodeCount() != n - 1)
         broken("a tree over n items does not have n - 1 nodes");
 
-    const std::vector<int> order = sortana::LeafOrder(doc.clusterRoot());
+    const std::vector<int> order = sortana::LeafOrder(doc.study().clusterRoot());
     if (order.size() != n)
         broken("the tree does not have one leaf per item");
     std::vector<bool> seen(n, false);

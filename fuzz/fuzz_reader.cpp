@@ -90,8 +90,8 @@ void checkSavedDocumentLoads(const sortana::Document &imported)
     sortana::Document loaded;
     if (!loaded.serialize(reader))
         broken("the document of an import does not load");
-    if (loaded.itemCount != imported.itemCount || *loaded.itemNames != *imported.itemNames
-        || *loaded.itemAverageFit != *imported.itemAverageFit
+    if (loaded.study().itemCount != imported.study().itemCount || loaded.study().itemNames != imported.study().itemNames
+        || loaded.study().itemAverageFit != imported.study().itemAverageFit
         || sortana::LeafOrder(loaded.clusterRoot()) != sortana::LeafOrder(imported.clusterRoot()))
         broken("the document of an import loads as a different study");
 }
@@ -121,7 +121,7 @@ void import(const std::uint8_t *data, std::size_t size)
     checkLeafOrder(sortana::LeafOrder(run.clusterAnalysis().root()), run.itemCount());
 
     sortana::Document document;
-    document.completeImport(run);
+    completeImport(document, run);
     checkSavedDocumentLoads(document);
 }
 

@@ -3,7 +3,7 @@
 #include "analysis/ParallelRuns.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 #include <algorithm>
 #include <cmath>
@@ -166,16 +166,15 @@ std::vector<int> adequacySizes(int participants)
     return sizes;
 }
 
-std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const Progress &progress)
+std::optional<Adequacy> computeAdequacy(const Study &study, int subsets, quint64 seed, const Progress &progress)
 {
-    return computeAdequacy(doc, subsets, seed, progress, AdequacyMethod::Automatic);
+    return computeAdequacy(study, subsets, seed, progress, AdequacyMethod::Automatic);
 }
 
-std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const Progress &progress, AdequacyMethod method)
+std::optional<Adequacy> computeAdequacy(const Study &source, int subsets, quint64 seed, const Progress &progress,
+                                        AdequacyMethod method)
 {
-    const SubStudies study(doc);
+    const SubStudies study(source);
     if (!study.problem().isEmpty() || subsets < 1)
         return std::nullopt;
     const int participants = study.participants();

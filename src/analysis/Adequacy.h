@@ -10,7 +10,7 @@
 
 namespace sortana {
 
-class Document;
+struct Study;
 
 // How close sub-samples of one size come to the whole study. With no sub-sample kept the
 // three figures are NaN.
@@ -36,15 +36,14 @@ struct Adequacy {
 // The sizes the curve is drawn at for a study of this many counted participants.
 std::vector<int> adequacySizes(int participants);
 
-std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const Progress &progress);
+std::optional<Adequacy> computeAdequacy(const Study &study, int subsets, quint64 seed, const Progress &progress);
 
 // How a sub-sample's sums are found: from a table of the products of every two
 // participants' pair counts, or from its own pair counts. Both give the same exact sums;
 // Automatic takes the table when it is small enough.
 enum class AdequacyMethod { Automatic, ProductTable, PairCounts };
-std::optional<Adequacy> computeAdequacy(const Document &doc, int subsets, quint64 seed,
-                                        const Progress &progress, AdequacyMethod method);
+std::optional<Adequacy> computeAdequacy(const Study &study, int subsets, quint64 seed, const Progress &progress,
+                                        AdequacyMethod method);
 
 // Sets enough90 and enough95 from the points.
 void settleAnswers(Adequacy &adequacy);

@@ -1,6 +1,6 @@
 #include "analysis/Categories.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 #include "analysis/CsvText.h"
 
 #include <QHash>

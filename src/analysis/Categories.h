@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/Standardisation.h"
-#include "import/StudySorts.h"
+#include "study/Standardisation.h"
+#include "study/StudySorts.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "analysis/ClusterAnalysis.h"
 
-#include "import/PairMatrix.h"
-#include "import/StudySummary.h"
+#include "study/PairMatrix.h"
+#include "study/StudySummary.h"
 
 #include <QtGlobal>
 

@@ -2,7 +2,7 @@
 
 #include "analysis/CandidateList.h"
 #include "analysis/ClusterSums.h"
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "analysis/ClusterSums.h"
 
-#include "import/PairMatrix.h"
+#include "study/PairMatrix.h"
 
 #include <algorithm>
 #include <limits>

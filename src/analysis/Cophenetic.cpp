@@ -4,28 +4,28 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 namespace sortana {
 
-std::optional<double> copheneticCorrelation(const Document &doc)
+std::optional<double> copheneticCorrelation(const Study &study)
 {
-    if (!doc.clusterRoot() || !doc.summary || !doc.similarity || doc.similarity->itemCount() != doc.itemCount)
+    if (!study.clusterRoot() || !study.similarity || study.similarity->itemCount() != study.itemCount)
         return std::nullopt;
-    const int n = doc.itemCount;
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
+    const int n = study.itemCount;
+    const std::vector<int> leaves = LeafOrder(study.clusterRoot());
     if (int(leaves.size()) != n)
         return std::nullopt;
     const std::size_t pairs = SubStudies::pairIndex(0, n);
     std::vector<double> scores(pairs);
     std::vector<double> joined(pairs);
-    const double maxPerCell = doc.summary->similarityScale();
+    const double maxPerCell = study.summary.similarityScale();
     for (int hi = 1; hi < n; ++hi) {
         for (int lo = 0; lo < hi; ++lo)
-            scores[SubStudies::pairIndex(lo, hi)] = doc.similarity->weightedScore(lo, hi) / maxPerCell;
+            scores[SubStudies::pairIndex(lo, hi)] = study.similarity->weightedScore(lo, hi) / maxPerCell;
     }
     // Every pair first meets at the join whose two sides hold one card each.
-    for (const TreeJoin &join : treeJoins(doc.clusterRoot())) {
+    for (const TreeJoin &join : treeJoins(study.clusterRoot())) {
         for (int a = join.first; a < join.split; ++a) {
             for (int b = join.split; b < join.end; ++b) {
                 const int x = leaves[std::size_t(a)];

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/Categories.h"
-#include "analysis/ClusterNode.h"
+#include "study/ClusterNode.h"
 
 #include <vector>
 

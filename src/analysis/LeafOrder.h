@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ClusterNode.h"
+#include "study/ClusterNode.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "analysis/ParticipantChecks.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 #include "analysis/ParallelRuns.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/SortDistance.h"
-#include "import/StudySorts.h"
+#include "study/StudySorts.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,34 +1,28 @@
 #include "analysis/Resampling.h"
 
 #include "analysis/SubStudy.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 #include <algorithm>
 
 namespace sortana {
 
-std::vector<int> resamplingParticipants(const Document &doc)
+std::vector<int> resamplingParticipants(const Study &study)
 {
     std::vector<int> drawn;
-    if (!doc.sorts)
+    if (!study.sorts)
         return drawn;
-    const std::vector<ParticipantSort> &all = doc.sorts->participants;
+    const std::vector<ParticipantSort> &all = study.sorts->participants;
     for (std::size_t p = 0; p < all.size(); ++p) {
-        if (all[p].counted && !std::binary_search(doc.leftOut.begin(), doc.leftOut.end(), qint32(p)))
+        if (all[p].counted && !std::binary_search(study.leftOut.begin(), study.leftOut.end(), qint32(p)))
             drawn.push_back(int(p));
     }
     return drawn;
 }
 
-QString resamplingProblem(const Document &doc)
+QString resamplingProblem(const Study &study)
 {
-    return SubStudies(doc).problem();
-}
-
-void dropResamplingResults(Document &doc)
-{
-    doc.treeSupport.reset();
-    doc.adequacy.reset();
+    return SubStudies(study).problem();
 }
 
 } // namespace sortana

@@ -4,7 +4,7 @@
 #include "analysis/GroupCut.h"
 #include "analysis/GroupNames.h"
 #include "analysis/LeafOrder.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 namespace sortana {
 
@@ -19,33 +19,33 @@ QString formatCorrelation(double r)
     return fixedText(r, correlationDecimals);
 }
 
-FigureTable supportTable(const TreeSupport &support, const Document &doc)
+FigureTable supportTable(const TreeSupport &support, const Study &study)
 {
     FigureTable table{{{QStringLiteral("join"), Kind::Integer, 0},
                        {QStringLiteral("similarity"), Kind::Fixed, 6},
                        {QStringLiteral("support"), Kind::Fixed, 1},
                        {QStringLiteral("items"), Kind::Text, 0}},
                       {}};
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
-    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot());
+    const std::vector<int> leaves = LeafOrder(study.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(study.clusterRoot());
     for (std::size_t j = 0; j < joins.size() && j < support.joinSupport.size(); ++j) {
         QStringList cards;
         for (int row = joins[j].first; row < joins[j].end; ++row)
-            cards.append(doc.itemNames->value(leaves[std::size_t(row)]));
+            cards.append(study.itemNames.value(leaves[std::size_t(row)]));
         table.rows.push_back({numberCell(double(j + 1)), numberCell(joins[j].node->similarity),
                               numberCell(support.joinSupport[j]), textCell(cards.join(QLatin1Char('|')))});
     }
     return table;
 }
 
-FigureTable stabilityTable(const TreeSupport &support, const Document &doc, int numberOfGroups)
+FigureTable stabilityTable(const TreeSupport &support, const Study &study, int numberOfGroups)
 {
     FigureTable table{{{QStringLiteral("group"), Kind::Integer, 0},
                        {QStringLiteral("cards"), Kind::Integer, 0},
                        {QStringLiteral("stability"), Kind::Fixed, 1}},
                       {}};
-    const std::vector<double> stability = groupStability(support, doc, numberOfGroups);
-    const std::vector<GroupName> bands = groupBands(doc.clusterRoot(), numberOfGroups);
+    const std::vector<double> stability = groupStability(support, study, numberOfGroups);
+    const std::vector<GroupName> bands = groupBands(study.clusterRoot(), numberOfGroups);
     for (std::size_t g = 0; g < stability.size(); ++g)
         table.rows.push_back({numberCell(double(g + 1)), numberCell(bands[g].rowCount), numberCell(stability[g])});
     return table;

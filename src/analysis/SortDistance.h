@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/StudySorts.h"
+#include "study/StudySorts.h"
 
 #include <utility>
 #include <vector>

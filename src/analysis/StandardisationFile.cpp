@@ -1,6 +1,6 @@
 #include "analysis/StandardisationFile.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 #include "analysis/CsvText.h"
 #include "import/DelimitedText.h"
 #include "platform/MessageText.h"

@@ -1,6 +1,6 @@
 #include "analysis/StandardisationSuggestions.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 
 #include <QHash>
 

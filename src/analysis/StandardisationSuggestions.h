@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/Categories.h"
-#include "analysis/Standardisation.h"
+#include "study/Standardisation.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "analysis/SubStudy.h"
 
 #include "analysis/Resampling.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,23 +16,23 @@ constexpr qint64 cellLimit = std::numeric_limits<qint32>::max();
 
 } // namespace
 
-SubStudies::SubStudies(const Document &doc)
+SubStudies::SubStudies(const Study &study)
 {
-    if (!doc.hasStudy() || !doc.clusterRoot() || doc.itemCount < 2) {
+    if (!study.clusterRoot() || study.itemCount < 2) {
         m_problem = QStringLiteral("The document holds no study to resample.");
         return;
     }
-    if (!doc.sorts) {
+    if (!study.sorts) {
         m_problem = QStringLiteral("This document was saved without the participants' sorts. "
                                    "Import the study again to add them.");
         return;
     }
-    m_itemCount = doc.itemCount;
-    m_options = *doc.summary;
+    m_itemCount = study.itemCount;
+    m_options = study.summary;
     m_options.useExpert = false;
-    const std::vector<int> drawn = resamplingParticipants(doc);
+    const std::vector<int> drawn = resamplingParticipants(study);
     for (const int index : drawn) {
-        for (const SortGroup &group : doc.sorts->participants[std::size_t(index)].groups) {
+        for (const SortGroup &group : study.sorts->participants[std::size_t(index)].groups) {
             if (group.cards.size() < 2)
                 continue;
             const auto first = m_cards.insert(m_cards.end(), group.cards.begin(), group.cards.end());

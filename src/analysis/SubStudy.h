@@ -1,8 +1,8 @@
 #pragma once
 
-#include "import/PairMatrix.h"
-#include "import/StudySorts.h"
-#include "import/StudySummary.h"
+#include "study/PairMatrix.h"
+#include "study/StudySorts.h"
+#include "study/StudySummary.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -12,7 +12,7 @@
 
 namespace sortana {
 
-class Document;
+struct Study;
 
 // The participants a resampling draws from, kept compact, and the pair matrix that a raw
 // data file holding exactly the lines of any list of them (repeats included) would give:
@@ -20,7 +20,7 @@ class Document;
 // matrix is the sum of what each listed participant adds on their own.
 class SubStudies {
 public:
-    explicit SubStudies(const Document &doc);
+    explicit SubStudies(const Study &study);
 
     // Why no sub-study can be analysed (empty when they can).
     const QString &problem() const { return m_problem; }

@@ -6,7 +6,7 @@
 #include "analysis/ParallelRuns.h"
 #include "analysis/ResamplingFigures.h"
 #include "analysis/SubStudy.h"
-#include "document/Document.h"
+#include "study/Study.h"
 
 #include <algorithm>
 #include <random>
@@ -37,16 +37,16 @@ struct Worker {
 
 } // namespace
 
-std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicates, quint64 seed,
+std::optional<TreeSupport> computeTreeSupport(const Study &source, int replicates, quint64 seed,
                                               const Progress &progress)
 {
-    const SubStudies study(doc);
+    const SubStudies study(source);
     if (!study.problem().isEmpty() || replicates < 1)
         return std::nullopt;
     const int n = study.itemCount();
     const int participants = study.participants();
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
-    const std::vector<TreeJoin> joins = treeJoins(doc.clusterRoot());
+    const std::vector<int> leaves = LeafOrder(source.clusterRoot());
+    const std::vector<TreeJoin> joins = treeJoins(source.clusterRoot());
     if (int(leaves.size()) != n || int(joins.size()) != n - 1)
         return std::nullopt;
     std::vector<int> rowOf(std::size_t(n), 0);
@@ -124,15 +124,16 @@ std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicate
     return support;
 }
 
-std::vector<double> groupStability(const TreeSupport &support, const Document &doc, int numberOfGroups)
+std::vector<double> groupStability(const TreeSupport &support, const Study &study, int numberOfGroups)
 {
-    const int n = doc.itemCount;
+    const int n = study.itemCount;
     const std::size_t replicates = std::size_t(std::max(support.replicates, 0));
-    if (!doc.clusterRoot() || n < 2 || replicates == 0 || support.replicateLeaves.size() != replicates * std::size_t(n)
+    if (!study.clusterRoot() || n < 2 || replicates == 0
+        || support.replicateLeaves.size() != replicates * std::size_t(n)
         || support.replicateSplits.size() != replicates * std::size_t(n - 1))
         return {};
-    const std::vector<int> leaves = LeafOrder(doc.clusterRoot());
-    std::vector<int> starts = groupStarts(doc.clusterRoot(), numberOfGroups);
+    const std::vector<int> leaves = LeafOrder(study.clusterRoot());
+    std::vector<int> starts = groupStarts(study.clusterRoot(), numberOfGroups);
     if (int(leaves.size()) != n)
         return {};
     starts.push_back(n);

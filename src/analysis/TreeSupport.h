@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/ClusterNode.h"
 #include "platform/Progress.h"
+#include "study/ClusterNode.h"
 
 #include <QtGlobal>
 
@@ -10,7 +10,7 @@
 
 namespace sortana {
 
-class Document;
+struct Study;
 
 // How often the study's joins come back when the participants are drawn again with
 // replacement, and what the replicate trees are kept as to tell how stable any cut is.
@@ -31,12 +31,12 @@ struct TreeSupport {
 
 // Runs the replicates on every core; nullopt when cancelled or when the document has no
 // tree or no sorts.
-std::optional<TreeSupport> computeTreeSupport(const Document &doc, int replicates, quint64 seed,
+std::optional<TreeSupport> computeTreeSupport(const Study &study, int replicates, quint64 seed,
                                               const Progress &progress);
 
 // The stability of each group of the study's tree cut into that many groups, top to
 // bottom, as a percentage with one decimal; empty when the support does not fit the
 // document's tree.
-std::vector<double> groupStability(const TreeSupport &support, const Document &doc, int numberOfGroups);
+std::vector<double> groupStability(const TreeSupport &support, const Study &study, int numberOfGroups);
 
 } // namespace sortana

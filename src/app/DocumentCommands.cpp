@@ -1,11 +1,10 @@
 #include "app/DocumentCommands.h"
 
 #include "analysis/Cophenetic.h"
+#include "app/DocumentTemplate.h"
 #include "app/ImportWizard.h"
 #include "app/PropertiesDialog.h"
-#include "app/DocumentTemplate.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "document/LeaveOut.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
@@ -49,10 +48,11 @@ void openAnalysisFiles(const AnalysisFileNames &names, Platform &platform)
 int importStudy(Document &document, const CommandContext &context)
 {
     ImportWizard wizard(context.platform, context.mainWindow, context.settings);
-    document.attachSettingsBar();
+    if (context.pendingImport)
+        wizard.presetInput = *context.pendingImport;
     const int result = wizard.exec();
     if (result == QDialog::Accepted) {
-        const bool exported = document.completeImport(wizard.run());
+        const bool exported = completeImport(document, wizard.run());
         if (exported && wizard.openCsvOnCompletion)
             openAnalysisFiles(wizard.run().fileNames(), context.platform);
     } else if (!document.hasStudy() && !document.pathName.isEmpty()) {
@@ -61,7 +61,8 @@ int importStudy(Document &document, const CommandContext &context)
         document.title = context.documentTemplate.newDocumentTitle();
         document.pathName.clear();
     }
-    PendingImportPath = wizard.inputPath();
+    if (context.pendingImport)
+        *context.pendingImport = wizard.inputPath();
     return result;
 }
 
@@ -69,11 +70,7 @@ bool newDocument(Document &document, const CommandContext &context)
 {
     document.title = context.documentTemplate.newDocumentTitle();
     document.pathName.clear();
-    document.attachSettingsBar();
-    document.clusterTree.reset();
-    document.itemNames.reset();
-    document.itemAverageFit.reset();
-    document.similarity.reset();
+    document.setStudy(nullptr);
     postCommand(context.importCommand);
     return true;
 }
@@ -86,6 +83,8 @@ OpenOutcome openByType(Document &document, const QString &path, const CommandCon
         // not write over it.
         document.title = context.documentTemplate.newDocumentTitle();
         document.pathName.clear();
+        if (context.pendingImport)
+            *context.pendingImport = path;
         postCommand(context.importCommand);
     }
     return outcome;
@@ -129,44 +128,46 @@ bool saveModified(Document &document, Platform &platform, const std::function<bo
 
 void showProperties(const Document &document, QWidget *parent)
 {
-    if (!document.summary)
+    if (!document.hasStudy())
         return;
-    PropertiesDialog dialog(*document.summary, copheneticCorrelation(document), leftOutText(document), parent);
+    PropertiesDialog dialog(document.study().summary, copheneticCorrelation(document.study()),
+                            leftOutText(document.study()), parent);
     dialog.exec();
 }
 
 namespace {
 
 // A view setting is saved with the document: a change marks it modified.
-void setViewSetting(Document &document, bool Document::*setting, bool shown)
+void setViewSetting(Document &document, bool Settings::*setting, bool shown)
 {
-    if (document.*setting == shown)
+    if (document.settings().*setting == shown)
         return;
-    document.*setting = shown;
+    Settings settings = document.settings();
+    settings.*setting = shown;
     document.setModified(true);
-    document.updateAllViews(UpdateHint::Redraw);
+    document.setSettings(settings);
 }
 
 } // namespace
 
 void setSimilarityScaleShown(Document &document, bool shown)
 {
-    setViewSetting(document, &Document::showSimilarityScale, shown);
+    setViewSetting(document, &Settings::showSimilarityScale, shown);
 }
 
 void setGroupNamesShown(Document &document, bool shown)
 {
-    setViewSetting(document, &Document::showGroupNames, shown);
+    setViewSetting(document, &Settings::showGroupNames, shown);
 }
 
 void setJoinSupportShown(Document &document, bool shown)
 {
-    setViewSetting(document, &Document::showJoinSupport, shown);
+    setViewSetting(document, &Settings::showJoinSupport, shown);
 }
 
 bool canShowProperties(const Document &document)
 {
-    return document.summary != nullptr;
+    return document.hasStudy();
 }
 
 bool canSave(const Document &document)

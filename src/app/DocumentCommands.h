@@ -23,6 +23,9 @@ struct CommandContext {
     QWidget *mainWindow;     // owner of the dialogs
     QAction *importCommand;  // the Import and Export command, which New and data files start
     QSettings *settings = nullptr;  // the user's, where the wizard keeps its choices
+    // The next import's input, as the wizard first shows it: a dropped or opened data file,
+    // or the last input.
+    QString *pendingImport = nullptr;
 };
 
 // Import and Export: runs the wizard and, when it finished, exports, moves the results into

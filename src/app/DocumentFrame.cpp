@@ -42,10 +42,8 @@ DocumentFrame::DocumentFrame(std::shared_ptr<Document> document, Platform &platf
 
 DocumentFrame::~DocumentFrame()
 {
-    // The view goes first: it unregisters from the document, which may go with this frame.
+    // The view goes first: it still shows the document, which may go with this frame.
     delete m_view;
-    if (m_document.use_count() == 1)
-        m_document->closeDocument();
 }
 
 void DocumentFrame::closeSettled()

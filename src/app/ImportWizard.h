@@ -35,6 +35,8 @@ public:
 
     // The open-csv box as it was at Finish.
     bool openCsvOnCompletion = false;
+    // What the input field first holds: a dropped or opened data file, or the last input.
+    QString presetInput;
     // Keeps the choices for the next import; called at Finish.
     void rememberChoices();
 

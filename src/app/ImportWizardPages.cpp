@@ -1,11 +1,10 @@
 #include "app/ImportWizardPages.h"
 
-#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "import/DelimitedText.h"
 #include "import/ImportMessages.h"
@@ -112,7 +111,7 @@ void ImportInputPage::activatePage()
 {
     // Coming back to this step keeps what the user typed.
     if (m_input->text().isEmpty())
-        m_input->setText(PendingImportPath);
+        m_input->setText(wizard().presetInput);
 }
 
 void ImportInputPage::inputChanged()

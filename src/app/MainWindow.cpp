@@ -1,23 +1,22 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
-#include "app/ImportWizard.h"
-#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/KeyStateIndicators.h"
 #include "app/ReportCommands.h"
 #include "app/ResamplingCommands.h"
 #include "app/Resources.h"
+#include "app/SettingsBar.h"
 #include "app/SingleInstance.h"
 #include "app/WorkbookCommand.h"
-#include "views/DendrogramView.h"
-#include "views/ParticipantsView.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "document/DocumentText.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
+#include "views/DendrogramView.h"
+#include "views/ParticipantsView.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -116,18 +115,12 @@ MainWindow::MainWindow(Platform &platform, QSettings &settings)
     setCentralWidget(m_area);
     createCommands();
     createBars();
-    CurrentDialogBar = m_dialogBar;
 
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
         // The program losing the focus to another (or to a dialog) changes no window.
         if (window || !m_area->currentSubWindow()) {
-            // Deactivations first: each one detaches the settings bar.
-            for (DocumentFrame *frame : frames()) {
-                if (frame != window)
-                    frame->view().activateView(false);
-            }
-            if (auto *active = dynamic_cast<DocumentFrame *>(window))
-                active->view().activateView(true);
+            auto *active = dynamic_cast<DocumentFrame *>(window);
+            m_dialogBar->setDocument(active ? active->view().document() : nullptr);
         }
         updateCommands();
         updateTitles();
@@ -147,7 +140,6 @@ MainWindow::~MainWindow()
     // Documents close while the dialog bar that may show them is still there.
     for (DocumentFrame *frame : frames())
         delete frame;
-    CurrentDialogBar = nullptr;
 }
 
 QAction *MainWindow::action(QStringView name) const
@@ -475,13 +467,13 @@ void MainWindow::updateCommands()
     action(similarityScale)->setEnabled(document && document->hasStudy());
     action(participants)->setEnabled(document && document->hasStudy());
     action(CommandName::exportWorkbook)->setEnabled(document && document->hasStudy());
-    action(similarityScale)->setChecked(document && document->showSimilarityScale);
+    action(similarityScale)->setChecked(document && document->settings().showSimilarityScale);
     action(groupNames)->setEnabled(document && document->hasStudy());
-    action(groupNames)->setChecked(document && document->showGroupNames);
-    action(joinSupport)->setEnabled(hasTree && document->treeSupport);
-    action(joinSupport)->setChecked(hasTree && document->treeSupport && document->showJoinSupport);
+    action(groupNames)->setChecked(document && document->settings().showGroupNames);
+    action(joinSupport)->setEnabled(hasTree && document->treeSupport());
+    action(joinSupport)->setChecked(hasTree && document->treeSupport() && document->settings().showJoinSupport);
     for (const QStringView name : {CommandName::checkStability, CommandName::enoughParticipants})
-        action(name)->setEnabled(hasTree && document->sorts);
+        action(name)->setEnabled(hasTree && document->study().sorts);
     // With no document window the settings have nothing to apply to.
     m_dialogBar->setEnabled(frame != nullptr);
 }
@@ -527,7 +519,7 @@ void MainWindow::changeEvent(QEvent *event)
 
 CommandContext MainWindow::context()
 {
-    return {m_platform, m_documentTemplate, this, action(CommandName::importExport), &m_settings};
+    return {m_platform, m_documentTemplate, this, action(CommandName::importExport), &m_settings, &m_pendingImport};
 }
 
 DocumentFrame *MainWindow::activeFrame() const
@@ -564,7 +556,7 @@ DocumentFrame *MainWindow::addFrame(const std::shared_ptr<Document> &document, D
     }, kind);
     m_area->addSubWindow(frame);
     // However the document changes, its windows' titles say whether it has unsaved changes.
-    document->modifiedChanged = [this] { updateTitles(); };
+    connect(document.get(), &Document::modifiedChanged, this, &MainWindow::updateTitles, Qt::UniqueConnection);
     connect(frame, &QObject::destroyed, this, [this] {
         // Queued: the area forgets the window only after this signal.
         QMetaObject::invokeMethod(this, [this] {
@@ -678,7 +670,7 @@ void MainWindow::dropFiles(const QStringList &paths)
             openFile(path);
         return;
     }
-    PendingImportPath = paths.constFirst();
+    m_pendingImport = paths.constFirst();
     post(action(CommandName::fileNew));
 }
 
@@ -805,7 +797,7 @@ void MainWindow::checkStability()
     if (!frame)
         return;
     const std::shared_ptr<Document> document = frame->sharedDocument();
-    const auto &held = document->treeSupport;
+    const auto &held = document->treeSupport();
     const std::optional<ResamplingOptions> options = askResamplingOptions(
         this, tr("Check Stability"), tr("&Replicates:"),
         held ? ResamplingOptions{held->replicates, held->seed} : ResamplingOptions{defaultReplicates, 1});
@@ -821,7 +813,7 @@ void MainWindow::enoughParticipants()
     if (!frame)
         return;
     const std::shared_ptr<Document> document = frame->sharedDocument();
-    const auto &held = document->adequacy;
+    const auto &held = document->adequacy();
     const std::optional<ResamplingOptions> options = askResamplingOptions(
         this, tr("Enough Participants"), tr("Sub-samples of each &size:"),
         held ? ResamplingOptions{held->subsets, held->seed} : ResamplingOptions{defaultSubsets, 1});

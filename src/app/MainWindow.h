@@ -127,6 +127,8 @@ private:
 
     Platform &m_platform;
     QSettings &m_settings;
+    // The next import's input as the wizard first shows it.
+    QString m_pendingImport;
     DocumentTemplate m_documentTemplate;
     RecentFiles m_recentFiles;
     QPrinter m_printer{QPrinter::HighResolution};

@@ -3,7 +3,7 @@
 #include "analysis/ResamplingExport.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 
 #include <QDialogButtonBox>
 #include <QFrame>

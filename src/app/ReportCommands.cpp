@@ -88,12 +88,7 @@ QString askReportPath(QWidget *parent, const QString &initial)
 
 bool exportReport(const Document &document, const QString &path, Platform &platform, QWidget *parent)
 {
-    const std::unique_ptr<Document> copy = document.studyCopy();
-    if (!copy) {
-        platform.error(
-            QCoreApplication::translate("ReportCommands", "There is not enough memory to write the report."));
-        return false;
-    }
+    const std::unique_ptr<Document> copy = document.copy();
     KeptMessages messages;
     const RunOutcome outcome = runWithProgress(
         parent, QCoreApplication::translate("ReportCommands", "Export Report"),

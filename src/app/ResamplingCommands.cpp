@@ -3,7 +3,6 @@
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -31,28 +30,28 @@ namespace {
 constexpr int progressSteps = 1000;
 constexpr int progressInterval = 100;
 
-// Runs and keeps the result when the study can be resampled; false otherwise, or when the
-// run failed, after telling the user why, or when cancelled.
+// Runs on the study as it stands when it can be resampled: the worker holds the study, never
+// the document, which the user may change or close meanwhile. Nothing when it cannot, or when
+// the run failed, after telling the user why, or when cancelled.
 template <typename Result, typename Compute>
-bool runInto(std::optional<Result> &stored, Document &document, Platform &platform, QWidget *parent,
-             const QString &title, const QString &label, Compute compute)
+std::optional<Result> runOnStudy(const Document &document, Platform &platform, QWidget *parent, const QString &title,
+                                 const QString &label, Compute compute)
 {
-    if (const QString problem = resamplingProblem(document); !problem.isEmpty()) {
+    const std::shared_ptr<const Study> study = document.sharedStudy();
+    if (const QString problem = resamplingProblem(*study); !problem.isEmpty()) {
         platform.error(problem);
-        return false;
+        return std::nullopt;
     }
     std::optional<Result> result;
     const RunOutcome outcome = runWithProgress(parent, title, label, [&](const Progress &progress) {
-        result = compute(progress);
+        result = compute(*study, progress);
         return result.has_value();
     });
     if (outcome == RunOutcome::Failed)
         platform.error(notEnoughMemoryMessage());
     if (outcome != RunOutcome::Finished)
-        return false;
-    stored = std::move(result);
-    document.setModified(true);
-    return true;
+        return std::nullopt;
+    return result;
 }
 
 } // namespace
@@ -154,40 +153,48 @@ RunOutcome runWithProgress(QWidget *parent, const QString &title, const QString 
 
 bool checkStability(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
-    const bool held = document.treeSupport && document.treeSupport->replicates == options.count
-        && document.treeSupport->seed == options.seed;
-    if (!held
-        && !runInto(document.treeSupport, document, platform, parent,
-                    QCoreApplication::translate("ResamplingCommands", "Check Stability"),
-                    QCoreApplication::translate("ResamplingCommands", "Clustering %L1 replicates of the study...")
-                        .arg(options.count),
-                    [&](const Progress &progress) {
-                        return computeTreeSupport(document, options.count, options.seed, progress);
-                    }))
-        return false;
-    if (!document.showJoinSupport) {
-        document.showJoinSupport = true;
+    const bool held = document.treeSupport() && document.treeSupport()->replicates == options.count
+        && document.treeSupport()->seed == options.seed;
+    if (!held) {
+        std::optional<TreeSupport> support = runOnStudy<TreeSupport>(
+            document, platform, parent, QCoreApplication::translate("ResamplingCommands", "Check Stability"),
+            QCoreApplication::translate("ResamplingCommands", "Clustering %L1 replicates of the study...")
+                .arg(options.count),
+            [&](const Study &study, const Progress &progress) {
+                return computeTreeSupport(study, options.count, options.seed, progress);
+            });
+        if (!support)
+            return false;
         document.setModified(true);
+        document.setTreeSupport(std::move(support));
     }
-    document.updateAllViews(UpdateHint::Redraw);
+    if (!document.settings().showJoinSupport) {
+        Settings shown = document.settings();
+        shown.showJoinSupport = true;
+        document.setModified(true);
+        document.setSettings(shown);
+    }
     return true;
 }
 
 bool checkEnoughParticipants(Document &document, ResamplingOptions options, Platform &platform, QWidget *parent)
 {
-    const bool held =
-        document.adequacy && document.adequacy->subsets == options.count && document.adequacy->seed == options.seed;
-    if (!held
-        && !runInto(document.adequacy, document, platform, parent,
-                    QCoreApplication::translate("ResamplingCommands", "Enough Participants"),
-                    QCoreApplication::translate("ResamplingCommands",
-                                                "Comparing %L1 sub-samples of every size with the whole study...")
-                        .arg(options.count),
-                    [&](const Progress &progress) {
-                        return computeAdequacy(document, options.count, options.seed, progress);
-                    }))
+    const bool held = document.adequacy() && document.adequacy()->subsets == options.count
+        && document.adequacy()->seed == options.seed;
+    if (held)
+        return true;
+    std::optional<Adequacy> adequacy = runOnStudy<Adequacy>(
+        document, platform, parent, QCoreApplication::translate("ResamplingCommands", "Enough Participants"),
+        QCoreApplication::translate("ResamplingCommands",
+                                    "Comparing %L1 sub-samples of every size with the whole study...")
+            .arg(options.count),
+        [&](const Study &study, const Progress &progress) {
+            return computeAdequacy(study, options.count, options.seed, progress);
+        });
+    if (!adequacy)
         return false;
-    document.updateAllViews(UpdateHint::Redraw);
+    document.setModified(true);
+    document.setAdequacy(std::move(adequacy));
     return true;
 }
 

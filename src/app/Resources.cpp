@@ -1,7 +1,7 @@
 #include "app/Resources.h"
 
-#include "import/StudySummary.h"
 #include "platform/MessageText.h"
+#include "study/StudySummary.h"
 
 #include <QCoreApplication>
 #include <QWidget>

@@ -298,19 +298,34 @@ void SettingsBar::selectFont(const QString &fontName)
     m_fontName->setEditText(fontName);
 }
 
+void SettingsBar::setDocument(Document *shown)
+{
+    if (shown == document)
+        return;
+    disconnect(m_studyFollowed);
+    disconnect(m_presentationFollowed);
+    document = shown;
+    if (!document)
+        return;
+    // A new study brings its own number of groups; any change of the settings shows at once.
+    m_studyFollowed = connect(document, &Document::studyChanged, this, &SettingsBar::loadFromDocument);
+    m_presentationFollowed = connect(document, &Document::presentationChanged, this, &SettingsBar::loadFromDocument);
+    loadFromDocument();
+}
+
 void SettingsBar::loadFromDocument()
 {
-    if (!document)
+    if (!document || m_storing)
         return;
     const QSignalBlocker blockFont(m_fontName);
     const QSignalBlocker blockSize(m_fontSize);
-    selectFont(document->fontName);
-    const QString size = QString::number(document->fontSize);
+    selectFont(document->settings().fontName);
+    const QString size = QString::number(document->settings().fontSize);
     m_fontSize->setCurrentIndex(m_fontSize->findText(size));
     m_fontSize->setEditText(size);
-    m_groups->setText(QString::number(document->numberOfGroups));
-    m_colour1->setText(colourText(document->colour1));
-    m_colour2->setText(colourText(document->colour2));
+    m_groups->setText(QString::number(document->settings().numberOfGroups));
+    m_colour1->setText(colourText(document->settings().colour1));
+    m_colour2->setText(colourText(document->settings().colour2));
 }
 
 bool SettingsBar::storeToDocument()
@@ -327,26 +342,24 @@ bool SettingsBar::storeToDocument()
     const quint32 colour1 = colourFromText(m_colour1->text());
     const quint32 colour2 = colourFromText(m_colour2->text());
 
-    const bool changed = fontName != document->fontName || fontSize != document->fontSize
-        || groups != document->numberOfGroups || colour1 != document->colour1
-        || colour2 != document->colour2;
-    if (changed) {
-        document->fontName = fontName;
-        document->fontSize = fontSize;
-        document->numberOfGroups = groups;
-        document->colour1 = colour1;
-        document->colour2 = colour2;
-    }
-    return changed;
+    Settings settings = document->settings();
+    settings.fontName = fontName;
+    settings.fontSize = fontSize;
+    settings.numberOfGroups = groups;
+    settings.colour1 = colour1;
+    settings.colour2 = colour2;
+    if (settings == document->settings())
+        return false;
+    document->setModified(true);
+    // The fields already show what they store, marks on colours that are none included.
+    const QScopedValueRollback storing(m_storing, true);
+    document->setSettings(settings);
+    return true;
 }
 
 void SettingsBar::apply()
 {
-    if (!document)
-        return;
-    if (storeToDocument())
-        document->setModified(true);
-    document->updateAllViews(UpdateHint::Redraw);
+    storeToDocument();
 }
 
 void SettingsBar::chooseColour(QLineEdit *field)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "drawing/DrawingSurface.h"
 #include "document/ColourText.h"
-#include "document/DocumentLinks.h"
+#include "document/Document.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QAbstractSpinBox>
 #include <QColor>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -45,8 +46,9 @@ private:
 };
 
 // The strip under the main window's toolbar that edits the presentation settings of the
-// one document attached to it. Every apply writes the fields through to that document.
-class SettingsBar final : public QWidget, public DocumentBar {
+// one document attached to it (the active window's). Every apply writes the fields through
+// to that document; whatever else changes them, the bar shows what the document holds.
+class SettingsBar final : public QWidget {
     Q_DECLARE_TR_FUNCTIONS(SettingsBar)
 
 public:
@@ -55,11 +57,12 @@ public:
 
     explicit SettingsBar(QWidget *parent = nullptr);
 
-    void setDocument(Document *document) override { this->document = document; }
-    Document *attachedDocument() const override { return document; }
-    void loadFromDocument() override;
-    // Corrects the fields, then writes them into the document when any value differs.
-    // Returns whether a value changed.
+    // Shows the document's settings, and follows them, until another is set; null for none.
+    void setDocument(Document *document);
+    Document *attachedDocument() const { return document; }
+    void loadFromDocument();
+    // Corrects the fields, then writes them into the document, which is then modified, when
+    // any value differs. Returns whether a value changed.
     bool storeToDocument();
     // Enter in the bar (the main window forwards it too), a chosen list entry, a field left.
     void apply();
@@ -74,7 +77,10 @@ private:
     void applyChosenEntry();
     void selectFont(const QString &fontName);
 
-    Document *document = nullptr;
+    // Null once the document is gone.
+    QPointer<Document> document;
+    QMetaObject::Connection m_studyFollowed;
+    QMetaObject::Connection m_presentationFollowed;
     QComboBox *m_fontName;
     QComboBox *m_fontSize;
     GroupsSpinBox *m_groups;
@@ -84,6 +90,7 @@ private:
     QToolButton *m_chooseColour2;
     ColourChooser m_chooseColour;
     bool m_fieldSettling = false;
+    bool m_storing = false;
 };
 
 } // namespace sortana

@@ -1,7 +1,7 @@
 #include "app/StudySummaryPanel.h"
 
 #include "app/Resources.h"
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

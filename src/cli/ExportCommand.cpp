@@ -46,14 +46,14 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
         return exitFailed;
     }
     const std::vector<int> order = LeafOrder(document.clusterRoot());
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     const std::pair<const QString *, std::function<FigureTable()>> files[] = {
         {&options.categoriesPath, [&] { return categoriesTable(*table); }},
         {&options.placementsPath, [&] { return placementsTable(*table, names, order); }},
         {&options.groupsPath,
          [&] { return groupsTable(documentGroupNames(document, *table, options.groupCount), &*table, names, order); }},
-        {&options.participantsPath, [&] { return participantChecksTable(checkParticipants(*document.sorts)); }},
-        {&options.distancesPath, [&] { return distancesTable(*document.sorts); }},
+        {&options.participantsPath, [&] { return participantChecksTable(checkParticipants(*document.study().sorts)); }},
+        {&options.distancesPath, [&] { return distancesTable(*document.study().sorts); }},
     };
     for (const auto &[path, contents] : files) {
         if (!path->isEmpty() && !writeOutputFile(*path, csvText(contents()), platform))

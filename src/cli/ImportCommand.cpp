@@ -99,28 +99,32 @@ std::variant<std::vector<qint32>, QString> namedParticipants(const StudySorts &s
 // study the run has read, into the run's analysis files.
 int leaveOut(ImportRun &run, const ImportOptions &options, Document &document, Platform &platform)
 {
-    document.summary = std::make_unique<StudySummary>(run.summary());
-    document.itemNames = std::make_unique<QStringList>(run.analysis().takeItemNames());
-    document.sorts = std::make_unique<StudySorts>(std::move(run.analysis().sorts));
-    const auto named = namedParticipants(*document.sorts, options.exclude);
+    // What the sorts need to be analysed again; the new analysis makes the whole study.
+    auto read = std::make_shared<Study>();
+    read->summary = run.summary();
+    read->itemNames = run.analysis().takeItemNames();
+    read->sorts = std::move(run.analysis().sorts);
+    const StudySorts &sorts = *read->sorts;
+    document.setStudy(std::move(read));
+    const auto named = namedParticipants(sorts, options.exclude);
     if (const QString *message = std::get_if<QString>(&named)) {
         platform.error(*message);
         return exitUsage;
     }
     std::set<qint32> leftOut;
     for (const qint32 index : std::get<std::vector<qint32>>(named)) {
-        if (!document.sorts->participants[size_t(index)].counted) {
+        if (!sorts.participants[size_t(index)].counted) {
             platform.error(QStringLiteral("the expert cannot be left out"));
             return exitUsage;
         }
         leftOut.insert(index);
     }
     if (options.excludeFlagged) {
-        for (const qint32 index : flaggedParticipants(checkParticipants(*document.sorts)))
+        for (const qint32 index : flaggedParticipants(checkParticipants(sorts)))
             leftOut.insert(index);
     }
     const std::vector<qint32> indexes(leftOut.begin(), leftOut.end());
-    if (const std::optional<QString> error = leaveOutError(document, indexes)) {
+    if (const std::optional<QString> error = leaveOutError(document.study(), indexes)) {
         platform.error(*error);
         return exitUsage;
     }
@@ -198,13 +202,13 @@ int runImport(const ImportOptions &options)
     if (leavingOut) {
         if (const int status = leaveOut(run, options, document, platform); status != exitSuccess)
             return status;
-    } else if (!document.completeImport(run)) {
+    } else if (!completeImport(document, run)) {
         return exitFailed;
     }
     if (outputFolder)
         outputFolder->keep();
     if (standardisation)
-        document.standardisation = std::move(*standardisation);
+        document.setStandardisation(std::move(*standardisation));
     // The document is saved as the import leaves it, before a drawing sets its height.
     if (!options.documentPath.isEmpty() && !saveDocumentFile(document, options.documentPath, platform))
         return exitFailed;

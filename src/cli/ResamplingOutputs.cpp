@@ -65,40 +65,40 @@ int writeResamplingOutputs(const ExportOptions &options, const Document &documen
     const quint64 seed = options.seed.value_or(1);
     const bool replicated = !options.supportPath.isEmpty() || !options.stabilityPath.isEmpty();
     if (replicated || !options.adequacyPath.isEmpty()) {
-        if (const QString problem = resamplingProblem(document); !problem.isEmpty()) {
+        if (const QString problem = resamplingProblem(document.study()); !problem.isEmpty()) {
             platform.error(problem);
             return exitFailed;
         }
     }
     if (replicated) {
         const int replicates = options.replicates.value_or(defaultReplicates);
-        std::optional<TreeSupport> support = document.treeSupport;
+        std::optional<TreeSupport> support = document.treeSupport();
         if (!support || support->replicates != replicates || support->seed != seed)
             support = runOrTell(platform, [&] {
-                return computeTreeSupport(document, replicates, seed, terminalProgress(err, "Join support"));
+                return computeTreeSupport(document.study(), replicates, seed, terminalProgress(err, "Join support"));
             });
         if (!support)
             return exitFailed;
-        const int groups = options.groupCount.value_or(document.numberOfGroups);
+        const int groups = options.groupCount.value_or(document.settings().numberOfGroups);
         if ((!options.supportPath.isEmpty()
-             && !writeOutputFile(options.supportPath, csvText(supportTable(*support, document)), platform))
+             && !writeOutputFile(options.supportPath, csvText(supportTable(*support, document.study())), platform))
             || (!options.stabilityPath.isEmpty()
-                && !writeOutputFile(options.stabilityPath, csvText(stabilityTable(*support, document, groups)),
+                && !writeOutputFile(options.stabilityPath, csvText(stabilityTable(*support, document.study(), groups)),
                                     platform)))
             return exitFailed;
     }
     if (!options.adequacyPath.isEmpty()) {
         const int subsets = options.subsets.value_or(defaultSubsets);
-        std::optional<Adequacy> adequacy = document.adequacy;
+        std::optional<Adequacy> adequacy = document.adequacy();
         if (!adequacy || adequacy->subsets != subsets || adequacy->seed != seed)
             adequacy = runOrTell(platform, [&] {
-                return computeAdequacy(document, subsets, seed, terminalProgress(err, "Enough participants"));
+                return computeAdequacy(document.study(), subsets, seed, terminalProgress(err, "Enough participants"));
             });
         if (!adequacy || !writeOutputFile(options.adequacyPath, csvText(adequacyTable(*adequacy)), platform))
             return exitFailed;
     }
     if (options.cophenetic) {
-        const std::optional<double> r = copheneticCorrelation(document);
+        const std::optional<double> r = copheneticCorrelation(document.study());
         if (!r) {
             platform.error(QStringLiteral("The cophenetic correlation is not defined for this study: it needs a "
                                           "pair matrix and pair scores that are not all alike."));

@@ -37,7 +37,7 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     if (!openStudyDocument(document, documentPath, platform))
         return exitFailed;
 
-    const StudySummary &s = *document.summary;
+    const StudySummary &s = document.study().summary;
     printLine(out, QStringLiteral("fileName"), escaped(s.fileName));
     const std::pair<const char *, int> values[] = {
         {"fileType", s.fileType}, {"hasFitData", s.hasFitData}, {"hasSubGroups", s.hasSubGroups},
@@ -47,17 +47,18 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
     };
     for (const auto &[key, value] : values)
         printLine(out, QString::fromLatin1(key), QString::number(value));
-    printLine(out, QStringLiteral("fontName"), escaped(document.fontName));
-    printLine(out, QStringLiteral("fontSize"), QString::number(document.fontSize));
-    printLine(out, QStringLiteral("numberOfGroups"), QString::number(document.numberOfGroups));
-    printLine(out, QStringLiteral("colour1"), colourText(document.colour1));
-    printLine(out, QStringLiteral("colour2"), colourText(document.colour2));
+    printLine(out, QStringLiteral("fontName"), escaped(document.settings().fontName));
+    printLine(out, QStringLiteral("fontSize"), QString::number(document.settings().fontSize));
+    printLine(out, QStringLiteral("numberOfGroups"), QString::number(document.settings().numberOfGroups));
+    printLine(out, QStringLiteral("colour1"), colourText(document.settings().colour1));
+    printLine(out, QStringLiteral("colour2"), colourText(document.settings().colour2));
     printLine(out, QStringLiteral("drawingSize"),
               QString::number(document.drawingSize.cx) + u'x' + QString::number(document.drawingSize.cy));
-    for (qint32 k = 0; k < document.itemCount; ++k) {
+    for (qint32 k = 0; k < document.study().itemCount; ++k) {
         printLine(out, QStringLiteral("item"),
-                  QString::number(k + 1) + u'\t' + QString::number((*document.itemAverageFit)[size_t(k)], 'g', 17)
-                      + u'\t' + escaped(document.itemNames->at(k)));
+                  QString::number(k + 1) + u'\t'
+                      + QString::number((document.study().itemAverageFit)[size_t(k)], 'g', 17) + u'\t'
+                      + escaped(document.study().itemNames.at(k)));
     }
     QStringList leaves;
     for (const int item : LeafOrder(document.clusterRoot()))
@@ -78,8 +79,11 @@ int runRender(const QString &documentPath, const QString &picturePath, Platform 
     if (!openDocumentFile(document, documentPath, platform))
         return exitFailed;
     // The override draws this picture only: the document file is not written.
-    if (options.showScale)
-        document.showSimilarityScale = *options.showScale;
+    if (options.showScale) {
+        Settings shown = document.settings();
+        shown.showSimilarityScale = *options.showScale;
+        document.setSettings(shown);
+    }
     const bool saved = options.picture == RenderedPicture::Matrix
         ? saveMatrixPicture(document, picturePath, platform, options.pngDpi)
         : savePicture(document, picturePath, platform, options.pngDpi);

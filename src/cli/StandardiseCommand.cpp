@@ -60,7 +60,7 @@ int runExportStandardisation(const QString &documentPath, const QString &outPath
     const std::optional<CategoryTable> table = categoriesOf(document, documentPath, platform);
     if (!table)
         return exitFailed;
-    const QByteArray csv = standardisationCsv(standardisationRows(*table, document.standardisation));
+    const QByteArray csv = standardisationCsv(standardisationRows(*table, document.standardisation()));
     return writeOutputFile(outPath, csv, platform) ? exitSuccess : exitFailed;
 }
 

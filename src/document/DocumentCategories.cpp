@@ -1,67 +1,69 @@
 #include "document/DocumentCategories.h"
 
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "document/LeaveOut.h"
 
 namespace sortana {
 
 namespace {
 
-void standardisationChanged(Document &document)
+void standardisationChanged(Document &document, Standardisation standardisation)
 {
     document.setModified(true);
-    document.updateAllViews(UpdateHint::Redraw);
+    document.setStandardisation(std::move(standardisation));
 }
 
 } // namespace
 
 std::optional<CategoryTable> documentCategories(const Document &document)
 {
-    if (!document.sorts)
+    if (!document.hasStudy() || !document.study().sorts)
         return std::nullopt;
     // Participants left out of the study are left out of what it says of their groups too.
-    if (!document.leftOut.empty())
-        return computeCategories(keptSorts(*document.sorts, document.leftOut), document.itemCount,
-                                 document.standardisation);
-    return computeCategories(*document.sorts, document.itemCount, document.standardisation);
+    if (!document.study().leftOut.empty())
+        return computeCategories(keptSorts(*document.study().sorts, document.study().leftOut),
+                                 document.study().itemCount, document.standardisation());
+    return computeCategories(*document.study().sorts, document.study().itemCount, document.standardisation());
 }
 
 std::vector<GroupName> documentGroupNames(const Document &document, const CategoryTable &table,
                                           std::optional<int> numberOfGroups)
 {
-    return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.numberOfGroups), table);
+    return suggestGroupNames(document.clusterRoot(), numberOfGroups.value_or(document.settings().numberOfGroups),
+                             table);
 }
 
 void mergeCategories(Document &document, const QStringList &spellings, const QString &standard)
 {
-    document.standardisation.merge(spellings, standard);
-    standardisationChanged(document);
+    Standardisation changed = document.standardisation();
+    changed.merge(spellings, standard);
+    standardisationChanged(document, std::move(changed));
 }
 
 void mergeSuggested(Document &document, const CategoryTable &table, const std::vector<SuggestedMerge> &accepted)
 {
     if (accepted.empty())
         return;
+    Standardisation changed = document.standardisation();
     for (const SuggestedMerge &suggestion : accepted) {
         QStringList spellings;
         for (const std::size_t member : suggestion.members)
             spellings << table.categories[member].spellingTexts();
-        document.standardisation.merge(spellings, suggestion.standard);
+        changed.merge(spellings, suggestion.standard);
     }
-    standardisationChanged(document);
+    standardisationChanged(document, std::move(changed));
 }
 
 void splitCategory(Document &document, const QString &standard)
 {
-    document.standardisation.split(standard);
-    standardisationChanged(document);
+    Standardisation changed = document.standardisation();
+    changed.split(standard);
+    standardisationChanged(document, std::move(changed));
 }
 
 void setStandardisation(Document &document, Standardisation standardisation)
 {
-    document.standardisation = std::move(standardisation);
-    standardisationChanged(document);
+    standardisationChanged(document, std::move(standardisation));
 }
 
 } // namespace sortana

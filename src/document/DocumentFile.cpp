@@ -2,7 +2,6 @@
 
 #include "document/Archive.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -62,12 +61,10 @@ OpenOutcome openDocument(Document &document, const QString &path, Platform &plat
 {
     // A missing file never counts as a document: the import then reports it.
     if (!QFileInfo::exists(path) || !hasDocumentExtension(path)) {
-        PendingImportPath = path;
         return OpenOutcome::ImportRequested;
     }
     if (!openDocumentFile(document, path, platform))
         return OpenOutcome::Failed;
-    document.attachSettingsBar();
     return OpenOutcome::Loaded;
 }
 

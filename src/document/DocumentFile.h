@@ -21,9 +21,8 @@ bool openDocumentFile(Document &document, const QString &path, Platform &platfor
 
 enum class OpenOutcome { Loaded, ImportRequested, Failed };
 
-// What opening any file does: a document file (".klus" in any letter case) is loaded and
-// the dialog bar attached; any other file, existing or not, becomes the preset input of the
-// next import (PendingImportPath), which the caller then starts.
+// What opening any file does: a document file (".klus" in any letter case) is loaded; any
+// other file, existing or not, is to be the input of an import, which the caller then starts.
 OpenOutcome openDocument(Document &document, const QString &path, Platform &platform);
 
 // Writes the document to a temporary file beside the target and renames it over the target,

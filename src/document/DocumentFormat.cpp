@@ -2,12 +2,13 @@
 // them the program's own extension block.
 #include "document/Document.h"
 
-#include "analysis/ClusterTree.h"
 #include "document/Archive.h"
-#include "document/DocumentLinks.h"
 #include "document/ExtensionBlock.h"
-#include "import/PairMatrix.h"
+#include "study/ClusterTree.h"
+#include "study/PairMatrix.h"
+
 #include "import/SortsRecords.h"
+#include <QSignalBlocker>
 
 #include <optional>
 
@@ -145,25 +146,27 @@ std::shared_ptr<const ClusterTree> buildTree(const std::vector<NodeRecord> &reco
 
 void Document::serialize(ArchiveWriter &archive) const
 {
+    const Study &study = *m_study;
+    const Settings &settings = m_settings;
     archive.writeString(currentVersion);
-    archive.writeInt32(participantCount);
-    archive.writeInt32(summary->useFit ? 1 : 0);
-    archive.writeInt32(numberOfGroups);
-    archive.writeInt32(itemCount);
-    archive.writeCount(static_cast<quint32>(itemNames->size()));
-    for (const QString &name : *itemNames)
+    archive.writeInt32(study.participantCount);
+    archive.writeInt32(study.summary.useFit ? 1 : 0);
+    archive.writeInt32(settings.numberOfGroups);
+    archive.writeInt32(study.itemCount);
+    archive.writeCount(static_cast<quint32>(study.itemNames.size()));
+    for (const QString &name : study.itemNames)
         archive.writeString(name);
-    for (qint32 k = 0; k < itemCount; ++k)
-        archive.writeDouble((*itemAverageFit)[static_cast<size_t>(k)]);
-    writeTree(archive, clusterRoot());
-    archive.writeString(fontName);
-    archive.writeInt32(fontSize);
-    archive.writeInt32(numberOfGroups);
-    archive.writeUInt32(colour1);
-    archive.writeUInt32(colour2);
+    for (qint32 k = 0; k < study.itemCount; ++k)
+        archive.writeDouble(study.itemAverageFit[static_cast<size_t>(k)]);
+    writeTree(archive, study.clusterRoot());
+    archive.writeString(settings.fontName);
+    archive.writeInt32(settings.fontSize);
+    archive.writeInt32(settings.numberOfGroups);
+    archive.writeUInt32(settings.colour1);
+    archive.writeUInt32(settings.colour2);
     archive.writeInt32(drawingSize.cx);
     archive.writeInt32(drawingSize.cy);
-    const StudySummary &s = *summary;
+    const StudySummary &s = study.summary;
     archive.writeString(s.fileName);
     for (const qint32 value : {s.fileType, qint32(s.hasFitData), qint32(s.hasSubGroups), qint32(s.useExpert),
                                qint32(s.useSubGroups), qint32(s.useFit), s.copiesPerParticipant, s.itemCount,
@@ -177,10 +180,11 @@ bool Document::serialize(ArchiveReader &archive)
 {
     // Everything is read and checked before the document changes, so a damaged file
     // leaves it as it was.
+    auto study = std::make_shared<Study>();
     const QString version = archive.readString();
     const qint32 participants = archive.readInt32();
-    auto loaded = std::make_unique<StudySummary>();
-    loaded->useFit = archive.readInt32() != 0;
+    StudySummary &loaded = study->summary;
+    loaded.useFit = archive.readInt32() != 0;
     archive.readInt32(); // the first copy of the number of groups; the second one counts
     const qint32 n = archive.readInt32();
     // Every name takes at least one byte, every mean fit eight and every node record
@@ -189,29 +193,31 @@ bool Document::serialize(ArchiveReader &archive)
     const qint64 leastBytes = qint64(n) * (1 + qint64(sizeof(double)) + nodeRecordBytes) - nodeRecordBytes;
     if (n < 2 || n > PairMatrix::maxItems || archive.readCount() != quint32(n) || archive.remaining() < leastBytes)
         return false;
-    auto names = std::make_unique<QStringList>();
-    names->reserve(n);
+    QStringList &names = study->itemNames;
+    names.reserve(n);
     for (qint32 k = 0; k < n && archive.ok(); ++k)
-        names->append(archive.readString());
+        names.append(archive.readString());
     if (archive.remaining() / qsizetype(sizeof(double)) < n)
         return false;
-    auto means = std::make_unique<std::vector<double>>(static_cast<size_t>(n));
-    for (double &mean : *means)
+    std::vector<double> &means = study->itemAverageFit;
+    means.resize(static_cast<size_t>(n));
+    for (double &mean : means)
         mean = archive.readDouble();
     const std::optional<std::vector<NodeRecord>> tree = readTree(archive, n);
     if (!tree)
         return false;
 
-    QString font = archive.readString();
-    const qint32 size = archive.readInt32();
-    const qint32 groups = archive.readInt32();
-    const quint32 firstColour = archive.readUInt32();
-    const quint32 secondColour = archive.readUInt32();
+    Settings settings;
+    settings.fontName = archive.readString();
+    settings.fontSize = archive.readInt32();
+    settings.numberOfGroups = archive.readInt32();
+    settings.colour1 = archive.readUInt32();
+    settings.colour2 = archive.readUInt32();
     DrawingSize drawing;
     drawing.cx = archive.readInt32();
     drawing.cy = archive.readInt32();
     if (version != firstVersion) {
-        StudySummary &s = *loaded;
+        StudySummary &s = loaded;
         s.fileName = archive.readString();
         s.fileType = archive.readInt32();
         s.hasFitData = archive.readInt32() != 0;
@@ -238,37 +244,33 @@ bool Document::serialize(ArchiveReader &archive)
         qint64 lines = 0;
         for (const ParticipantSort &sort : extensions.sorts->participants)
             lines += SortsRecords::subGroupLineCount(sort) + sort.unplacedLines;
-        if (lines > loaded->lineCount)
+        if (lines > loaded.lineCount)
             return false;
     }
 
-    participantCount = participants;
-    summary = std::move(loaded);
-    itemNames = std::move(names);
-    itemAverageFit = std::move(means);
-    similarity = std::move(extensions.similarity);
-    showSimilarityScale = extensions.view.showSimilarityScale;
-    sorts = std::move(extensions.sorts);
-    standardisation = std::move(extensions.standardisation);
-    showGroupNames = extensions.view.showGroupNames;
-    showJoinSupport = extensions.view.showJoinSupport;
-    treeSupport = std::move(extensions.treeSupport);
-    adequacy = std::move(extensions.adequacy);
-    leftOut = std::move(extensions.leftOut);
+    study->participantCount = participants;
+    if (extensions.similarity)
+        study->similarity = std::move(*extensions.similarity);
+    if (extensions.sorts)
+        study->sorts = std::move(*extensions.sorts);
+    study->leftOut = std::move(extensions.leftOut);
+    study->itemCount = n;
+    study->totalGroups = 0;
+    study->clusterTree = buildTree(*tree);
+    settings.showSimilarityScale = extensions.view.showSimilarityScale;
+    settings.showGroupNames = extensions.view.showGroupNames;
+    settings.showJoinSupport = extensions.view.showJoinSupport;
+
+    QSignalBlocker quiet(this);
+    setStudy(std::move(study), false);
+    m_settings = settings;
+    m_standardisation = std::move(extensions.standardisation);
+    m_treeSupport = std::move(extensions.treeSupport);
+    m_adequacy = std::move(extensions.adequacy);
     analysisFolder = std::move(extensions.analysisFolder);
-    itemCount = n;
-    totalGroups = 0;
-    clusterTree = buildTree(*tree);
-    fontName = std::move(font);
-    fontSize = size;
-    numberOfGroups = groups;
-    colour1 = firstColour;
-    colour2 = secondColour;
     drawingSize = drawing;
-    if (dialogBar)
-        dialogBar->loadFromDocument();
-    else
-        updateAllViews(UpdateHint::Redraw);
+    quiet.unblock();
+    emit studyChanged();
     return true;
 }
 

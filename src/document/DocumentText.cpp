@@ -18,26 +18,26 @@ QString nameOf(const QStringList &names, int item)
 
 QString groupsText(const Document &document)
 {
-    if (!document.clusterRoot() || !document.itemNames)
+    if (!document.hasStudy() || !document.clusterRoot())
         return {};
-    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.numberOfGroups), nullptr,
-                                           *document.itemNames, LeafOrder(document.clusterRoot()));
+    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.settings().numberOfGroups),
+                                           nullptr, document.study().itemNames, LeafOrder(document.clusterRoot()));
     return clipboardText(groups, {0, 2});
 }
 
 QString matrixText(const Document &document)
 {
-    if (!document.clusterRoot() || !document.itemNames || !document.similarity)
+    if (!document.hasStudy() || !document.clusterRoot() || !document.study().similarity)
         return {};
-    const SimilarityData &similarity = *document.similarity;
+    const SimilarityData &similarity = *document.study().similarity;
     const std::vector<int> order = LeafOrder(document.clusterRoot());
     const auto inMatrix = [&](int item) { return item >= 0 && item < similarity.itemCount(); };
     QString text;
     for (const int item : order)
-        text += u'\t' + nameOf(*document.itemNames, item);
+        text += u'\t' + nameOf(document.study().itemNames, item);
     text += u'\n';
     for (const int row : order) {
-        text += nameOf(*document.itemNames, row);
+        text += nameOf(document.study().itemNames, row);
         for (const int column : order)
             text += u'\t' + QString::number(inMatrix(row) && inMatrix(column) ? similarity.count(row, column) : 0);
         text += u'\n';

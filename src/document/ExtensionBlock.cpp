@@ -492,13 +492,13 @@ std::optional<QString> readFolder(ArchiveReader &section)
 QByteArray resamplingSection(const Document &document)
 {
     ArchiveWriter section;
-    section.writeInt32(document.showJoinSupport ? 1 : 0);
-    section.writeInt32(document.adequacy ? 1 : 0);
-    if (document.adequacy)
-        writeAdequacy(section, *document.adequacy);
-    section.writeInt32(document.treeSupport ? 1 : 0);
-    if (document.treeSupport)
-        writeTreeSupport(section, *document.treeSupport);
+    section.writeInt32(document.settings().showJoinSupport ? 1 : 0);
+    section.writeInt32(document.adequacy() ? 1 : 0);
+    if (document.adequacy())
+        writeAdequacy(section, *document.adequacy());
+    section.writeInt32(document.treeSupport() ? 1 : 0);
+    if (document.treeSupport())
+        writeTreeSupport(section, *document.treeSupport());
     return section.bytes();
 }
 
@@ -561,31 +561,31 @@ void writeExtensionBlock(ArchiveWriter &archive, const Document &document)
     // A document with nothing to add is written as the format alone, and a setting as a
     // document without its section shows it needs no section.
     const ViewSettings unsaid;
-    const bool scaleDiffers = document.showSimilarityScale != unsaid.showSimilarityScale;
-    const bool groupNamesDiffer = document.showGroupNames != unsaid.showGroupNames;
-    const bool standardised = !document.standardisation.isEmpty();
-    const bool resampled = document.treeSupport || document.adequacy
-        || document.showJoinSupport != unsaid.showJoinSupport;
-    if (!document.similarity && !document.sorts && !standardised && !scaleDiffers && !groupNamesDiffer
-        && !resampled && document.leftOut.empty() && document.analysisFolder.isEmpty())
+    const bool scaleDiffers = document.settings().showSimilarityScale != unsaid.showSimilarityScale;
+    const bool groupNamesDiffer = document.settings().showGroupNames != unsaid.showGroupNames;
+    const bool standardised = !document.standardisation().isEmpty();
+    const bool resampled =
+        document.treeSupport() || document.adequacy() || document.settings().showJoinSupport != unsaid.showJoinSupport;
+    if (!document.study().similarity && !document.study().sorts && !standardised && !scaleDiffers && !groupNamesDiffer
+        && !resampled && document.study().leftOut.empty() && document.analysisFolder.isEmpty())
         return;
     std::vector<std::pair<Section, QByteArray>> sections;
-    if (document.similarity)
-        sections.emplace_back(Section::Similarity, similaritySection(*document.similarity));
+    if (document.study().similarity)
+        sections.emplace_back(Section::Similarity, similaritySection(*document.study().similarity));
     if (scaleDiffers)
-        sections.emplace_back(Section::View, switchSection(document.showSimilarityScale));
-    if (document.sorts)
-        sections.emplace_back(Section::Sorts, sortsSection(*document.sorts));
+        sections.emplace_back(Section::View, switchSection(document.settings().showSimilarityScale));
+    if (document.study().sorts)
+        sections.emplace_back(Section::Sorts, sortsSection(*document.study().sorts));
     if (standardised)
-        sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation));
+        sections.emplace_back(Section::Standardisation, standardisationSection(document.standardisation()));
     if (groupNamesDiffer)
-        sections.emplace_back(Section::GroupNames, switchSection(document.showGroupNames));
-    if (!document.leftOut.empty())
-        sections.emplace_back(Section::LeftOut, leftOutSection(document.leftOut));
+        sections.emplace_back(Section::GroupNames, switchSection(document.settings().showGroupNames));
+    if (!document.study().leftOut.empty())
+        sections.emplace_back(Section::LeftOut, leftOutSection(document.study().leftOut));
     if (resampled)
         sections.emplace_back(Section::Resampling, resamplingSection(document));
-    if (anyOtherLines(document.sorts.get()))
-        sections.emplace_back(Section::OtherLines, otherLinesSection(*document.sorts));
+    if (anyOtherLines(document.study().sorts ? &*document.study().sorts : nullptr))
+        sections.emplace_back(Section::OtherLines, otherLinesSection(*document.study().sorts));
     if (!document.analysisFolder.isEmpty())
         sections.emplace_back(Section::AnalysisFolder, folderSection(document.analysisFolder));
     archive.writeString(blockName);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/Adequacy.h"
-#include "analysis/Standardisation.h"
 #include "analysis/TreeSupport.h"
-#include "import/StudySorts.h"
+#include "study/Standardisation.h"
+#include "study/StudySorts.h"
 
 #include <memory>
 #include <optional>

@@ -4,8 +4,10 @@
 #include "analysis/LeafOrder.h"
 #include "analysis/SideBySide.h"
 #include "analysis/Utf8CsvCopy.h"
+#include "document/Document.h"
 #include "import/SortsRecords.h"
 #include "platform/MessageText.h"
+#include "platform/PathParts.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -256,6 +258,41 @@ void ImportRun::abandon()
 {
     m_analysis.closeFiles();
     m_lock.reset();
+}
+
+std::shared_ptr<const Study> takeStudy(ImportRun &run, std::optional<StudySorts> sorts, std::vector<qint32> leftOut)
+{
+    auto study = std::make_shared<Study>();
+    study->clusterTree = run.clusterAnalysis().takeTree();
+    study->itemNames = run.analysis().takeItemNames();
+    // A copy: the run's engine goes on reading its own summary until the run is destroyed.
+    study->summary = run.summary();
+    study->itemAverageFit = run.analysis().itemMeanScores();
+    // The matrix is the import's own, moved rather than copied: at 2,000 items it is 16 MB.
+    SimilarityData &similarity = study->similarity.emplace();
+    similarity.matrix = std::move(run.analysis().pairMatrix);
+    similarity.countedParticipants = study->summary.countedParticipants();
+    similarity.copies = study->summary.copiesPerParticipant;
+    study->sorts = std::move(sorts);
+    study->leftOut = std::move(leftOut);
+    study->itemCount = run.itemCount();
+    study->totalGroups = study->summary.groupCount;
+    study->participantCount = study->summary.participantCount;
+    return study;
+}
+
+bool completeImport(Document &document, ImportRun &run)
+{
+    const bool exported = run.exportAnalysisFiles();
+    document.analysisFolder = QFileInfo(run.fileNames().cardsPath).absolutePath();
+    // Named after the input as it is stored, beside the analysis files, but not written until
+    // the user saves.
+    const PathParts input = splitPathAsStored(run.fileNames().inputPath);
+    document.title = input.baseName;
+    document.pathName = run.outputFolder() + input.baseName + QStringLiteral(".klus");
+    document.setModified(true);
+    document.setStudy(takeStudy(run, std::move(run.analysis().sorts), {}));
+    return exported;
 }
 
 } // namespace sortana

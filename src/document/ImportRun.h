@@ -2,7 +2,8 @@
 
 #include "analysis/ClusterAnalysis.h"
 #include "import/CardSortAnalysis.h"
-#include "import/StudySummary.h"
+#include "study/Study.h"
+#include "study/StudySummary.h"
 
 #include <QLockFile>
 
@@ -102,5 +103,17 @@ private:
     bool m_readOnly = false;
     QString m_outputFolder;
 };
+
+// The study a finished run found: its tree, names, summary, fits and matrix move out of the
+// run, which is spent afterwards; the sorts and who was left out are the caller's.
+std::shared_ptr<const Study> takeStudy(ImportRun &run, std::optional<StudySorts> sorts, std::vector<qint32> leftOut);
+
+class Document;
+
+// What the import command does once the wizard closed with OK: the export run, then the
+// study goes into the document, which is named after the input file. Returns false (after
+// telling the user) when an analysis file could not be written; the study is taken all the
+// same.
+bool completeImport(Document &document, ImportRun &run);
 
 } // namespace sortana

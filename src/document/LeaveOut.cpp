@@ -2,7 +2,6 @@
 
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
 #include "import/SortsRecords.h"
@@ -17,11 +16,11 @@
 
 namespace sortana {
 
-std::optional<QString> leaveOutError(const Document &document, const std::vector<qint32> &leftOut)
+std::optional<QString> leaveOutError(const Study &study, const std::vector<qint32> &leftOut)
 {
-    if (!document.sorts || !document.hasStudy())
+    if (!study.sorts)
         return QString::fromUtf16(sortsMissingMessage);
-    const std::vector<ParticipantSort> &participants = document.sorts->participants;
+    const std::vector<ParticipantSort> &participants = study.sorts->participants;
     if (!std::is_sorted(leftOut.begin(), leftOut.end())
         || std::adjacent_find(leftOut.begin(), leftOut.end()) != leftOut.end()
         || (!leftOut.empty() && (leftOut.front() < 0 || size_t(leftOut.back()) >= participants.size())))
@@ -39,7 +38,7 @@ std::optional<QString> leaveOutError(const Document &document, const std::vector
 
 AnalysisFileNames leftOutFileNames(const Document &document, int leftOutCount)
 {
-    QString input = document.summary ? document.summary->fileName : document.pathName;
+    QString input = document.hasStudy() ? document.study().summary.fileName : document.pathName;
     // An input named relative to wherever the import ran is looked for beside the document.
     if (QFileInfo(input).isRelative() && !document.pathName.isEmpty())
         input = QFileInfo(document.pathName).dir().filePath(input);
@@ -65,15 +64,16 @@ StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut
     return kept;
 }
 
-QString leftOutText(const Document &document)
+QString leftOutText(const Study &study)
 {
-    if (document.leftOut.empty() || !document.sorts)
+    if (study.leftOut.empty() || !study.sorts)
         return {};
     QStringList names;
-    for (const qint32 index : document.leftOut)
-        names << QStringLiteral("%1 (#%2)").arg(document.sorts->participants[size_t(index)].id, QString::number(index + 1));
+    for (const qint32 index : study.leftOut)
+        names
+            << QStringLiteral("%1 (#%2)").arg(study.sorts->participants[size_t(index)].id, QString::number(index + 1));
     return QStringLiteral("%1 of %2: %3")
-        .arg(QString::number(document.leftOut.size()), QString::number(document.sorts->participants.size()),
+        .arg(QString::number(study.leftOut.size()), QString::number(study.sorts->participants.size()),
              names.join(QStringLiteral(", ")));
 }
 
@@ -90,26 +90,26 @@ qint64 linesOf(const StudySorts &sorts, const std::vector<qint32> &participants)
 
 // The totals a survey of the input without the left-out participants' lines would find:
 // the lines as far as the sorts tell them.
-StudySummary keptSummary(const Document &document, const StudySorts &kept, const std::vector<qint32> &leftOut)
+StudySummary keptSummary(const Study &study, const StudySorts &kept, const std::vector<qint32> &leftOut)
 {
-    StudySummary summary = *document.summary;
+    StudySummary summary = study.summary;
     summary.participantCount = int(kept.participants.size());
     summary.groupCount = 0;
     for (const ParticipantSort &sort : kept.participants) {
         for (size_t g = 0; g < sort.groups.size(); ++g)
             summary.groupCount += SortsRecords::hasGroupLine(sort, g) ? 1 : 0;
     }
-    summary.lineCount = int(std::clamp<qint64>(
-        summary.lineCount + linesOf(*document.sorts, document.leftOut) - linesOf(*document.sorts, leftOut), 0,
-        std::numeric_limits<int>::max()));
+    summary.lineCount = int(
+        std::clamp<qint64>(summary.lineCount + linesOf(*study.sorts, study.leftOut) - linesOf(*study.sorts, leftOut), 0,
+                           std::numeric_limits<int>::max()));
     return summary;
 }
 
 // Runs the engine on the kept sorts into the files: the run then holds the study.
-bool runOnKept(ImportRun &run, const Document &document, const QStringList &itemNames, const StudySorts &kept,
+bool runOnKept(ImportRun &run, const Study &study, const QStringList &itemNames, const StudySorts &kept,
                const std::vector<qint32> &leftOut, const AnalysisFileNames &files, AnalyseAgainOptions options)
 {
-    run.chooseSorts(itemNames, kept, keptSummary(document, kept, leftOut), files);
+    run.chooseSorts(itemNames, kept, keptSummary(study, kept, leftOut), files);
     run.setCheckStudyShape(options.checkStudyShape);
     run.setUtf8CsvCopies(options.utf8CsvCopies);
     return run.checkOptions() && run.finish() && run.exportAnalysisFiles();
@@ -117,38 +117,39 @@ bool runOnKept(ImportRun &run, const Document &document, const QStringList &item
 
 } // namespace
 
-bool analyseKept(const Document &document, AnalysisSink &sink, Platform &platform)
+bool analyseKept(const Study &study, AnalysisSink &sink, Platform &platform)
 {
-    if (const std::optional<QString> error = leaveOutError(document, document.leftOut)) {
+    if (const std::optional<QString> error = leaveOutError(study, study.leftOut)) {
         platform.error(*error);
         return false;
     }
-    const StudySorts kept = keptSorts(*document.sorts, document.leftOut);
+    const StudySorts kept = keptSorts(*study.sorts, study.leftOut);
     ImportRun run(platform);
     run.setSink(&sink);
-    return runOnKept(run, document, *document.itemNames, kept, document.leftOut, AnalysisFileNames{},
+    return runOnKept(run, study, study.itemNames, kept, study.leftOut, AnalysisFileNames{},
                      AnalyseAgainOptions{.checkStudyShape = false, .utf8CsvCopies = false});
 }
 
 bool analyseAgain(Document &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options)
 {
-    if (const std::optional<QString> error = leaveOutError(document, leftOut)) {
+    if (!document.hasStudy()) {
+        platform.error(QString::fromUtf16(sortsMissingMessage));
+        return false;
+    }
+    // The run goes on from this study whatever the document does meanwhile.
+    const std::shared_ptr<const Study> study = document.sharedStudy();
+    if (const std::optional<QString> error = leaveOutError(*study, leftOut)) {
         platform.error(*error);
         return false;
     }
-    const StudySorts kept = keptSorts(*document.sorts, leftOut);
-    const QStringList itemNames = *document.itemNames;
+    const StudySorts kept = keptSorts(*study->sorts, leftOut);
     ImportRun run(platform);
-    if (!runOnKept(run, document, itemNames, kept, leftOut, files, options))
+    if (!runOnKept(run, *study, study->itemNames, kept, leftOut, files, options))
         return false;
-    document.takeStudy(run);
-    document.leftOut = std::move(leftOut);
+    document.analysisFolder = QFileInfo(run.fileNames().cardsPath).absolutePath();
     document.setModified(true);
-    // The number of groups follows the study: the bar shows it.
-    if (document.dialogBar)
-        document.dialogBar->loadFromDocument();
-    document.updateAllViews(UpdateHint::NewStudy);
+    document.setStudy(takeStudy(run, study->sorts, std::move(leftOut)));
     return true;
 }
 

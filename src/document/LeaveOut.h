@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/AnalysisSink.h"
-#include "import/StudySorts.h"
-#include "import/StudySummary.h"
+#include "study/StudySorts.h"
+#include "study/StudySummary.h"
 
 #include <QString>
 
@@ -12,12 +12,13 @@
 namespace sortana {
 
 class Document;
+struct Study;
 class Platform;
 
-// Why the participants (indexes into the document's sorts, in file order) cannot be left
-// out of the document's study: no sorts kept, the expert among them, one out of range, or
+// Why the participants (indexes into the study's sorts, in file order) cannot be left
+// out of the study: no sorts kept, the expert among them, one out of range, or
 // nobody left to count. Nothing when they can.
-std::optional<QString> leaveOutError(const Document &document, const std::vector<qint32> &leftOut);
+std::optional<QString> leaveOutError(const Study &study, const std::vector<qint32> &leftOut);
 
 // The analysis files of a study with `leftOutCount` participants left out: named after the
 // input with "-without-N" added (with nobody left out, the input's own names), in the folder
@@ -41,16 +42,16 @@ struct AnalyseAgainOptions {
 bool analyseAgain(Document &document, std::vector<qint32> leftOut, const AnalysisFileNames &files,
                   Platform &platform, AnalyseAgainOptions options = {});
 
-// Runs the engine analyseAgain() runs on the document's study as it stands, from the sorts it
+// Runs the engine analyseAgain() runs on the study as it stands, from the sorts it
 // keeps, and hands the rows of its five outputs to the sink; no file is written and the
 // document does not change. False, after telling the user, when the run failed.
-bool analyseKept(const Document &document, AnalysisSink &sink, Platform &platform);
+bool analyseKept(const Study &study, AnalysisSink &sink, Platform &platform);
 
 // The sorts without those left out, in file order.
 StudySorts keptSorts(const StudySorts &sorts, const std::vector<qint32> &leftOut);
 
-// Who the document's study leaves out, for Properties: "2 of 20: P3 (#3), P7 (#7)", or
+// Who the study leaves out, for Properties: "2 of 20: P3 (#3), P7 (#7)", or
 // nothing when everybody counts.
-QString leftOutText(const Document &document);
+QString leftOutText(const Study &study);
 
 } // namespace sortana

@@ -16,8 +16,8 @@ QString yesNo(bool value)
 
 std::vector<StudyFact> studyFacts(const Document &document)
 {
-    const StudySummary &s = *document.summary;
-    const QString leftOut = leftOutText(document);
+    const StudySummary &s = document.study().summary;
+    const QString leftOut = leftOutText(document.study());
     return {
         {QStringLiteral("Input file"), s.fileName},
         {QStringLiteral("Participants counted"), QString::number(s.countedParticipants()), true},
@@ -42,9 +42,10 @@ QDateTime creationTime()
 
 std::optional<double> similarityPercent(const Document &document, double similarity)
 {
-    if (!document.summary)
+    if (!document.hasStudy())
         return std::nullopt;
-    const double most = double(document.summary->maxScorePerItem()) * document.summary->countedParticipants();
+    const double most =
+        double(document.study().summary.maxScorePerItem()) * document.study().summary.countedParticipants();
     if (!(most > 0))
         return std::nullopt;
     return 100.0 * similarity / most;

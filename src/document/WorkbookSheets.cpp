@@ -2,7 +2,6 @@
 
 #include "analysis/AnalysisFileCells.h"
 #include "analysis/CategoryExport.h"
-#include "analysis/ClusterNode.h"
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
@@ -14,6 +13,7 @@
 #include "import/CardSortAnalysis.h"
 #include "import/Table.h"
 #include "platform/Platform.h"
+#include "study/ClusterNode.h"
 
 #include "SortanaVersion.h"
 
@@ -107,9 +107,9 @@ WorkbookSheet studySheet(const Document &document)
 // The checks with a last column: "yes" for a participant the study leaves out.
 WorkbookSheet checksSheet(const Document &document)
 {
-    FigureTable table = participantChecksTable(checkParticipants(*document.sorts));
+    FigureTable table = participantChecksTable(checkParticipants(*document.study().sorts));
     table.columns.push_back({QStringLiteral("left out"), FigureColumn::Kind::Text, 0});
-    const std::vector<qint32> &leftOut = document.leftOut;
+    const std::vector<qint32> &leftOut = document.study().leftOut;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const bool out = std::binary_search(leftOut.begin(), leftOut.end(), qint32(r));
         table.rows[r].push_back(textCell(out ? QStringLiteral("yes") : QString()));
@@ -120,7 +120,7 @@ WorkbookSheet checksSheet(const Document &document)
 // The support of each join with, after its similarity, that similarity as a percentage.
 WorkbookSheet supportSheet(const Document &document)
 {
-    FigureTable table = supportTable(*document.treeSupport, document);
+    FigureTable table = supportTable(*document.treeSupport(), document.study());
     table.columns.insert(table.columns.begin() + 2, {QStringLiteral("similarity %"), FigureColumn::Kind::Fixed, 1});
     const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot());
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
@@ -197,8 +197,10 @@ WorkbookSheet figureSheet(const QString &name, const FigureTable &table)
 
 qint64 largestWorkbookSheet(const Document &document)
 {
-    const qint64 items = document.itemCount;
-    const qint64 participants = document.sorts ? qint64(document.sorts->participants.size()) : 0;
+    if (!document.hasStudy())
+        return 0;
+    const qint64 items = document.study().itemCount;
+    const qint64 participants = document.study().sorts ? qint64(document.study().sorts->participants.size()) : 0;
     return std::max(items * (items + 3), participants * (participants + 1));
 }
 
@@ -207,12 +209,12 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
 {
     error.clear();
     const std::optional<CategoryTable> table = documentCategories(document);
-    if (!table || !document.hasStudy() || !document.itemNames) {
+    if (!table || !document.hasStudy()) {
         error = QString::fromUtf16(sortsMissingMessage);
         return false;
     }
-    const bool support = document.treeSupport.has_value();
-    const bool adequacy = document.adequacy.has_value();
+    const bool support = document.treeSupport().has_value();
+    const bool adequacy = document.adequacy().has_value();
     const qint64 total = 12 + (support ? 2 : 0) + (adequacy ? 1 : 0);
     qint64 done = 0;
     const auto hand = [&](WorkbookSheet &&sheet) {
@@ -221,7 +223,7 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
 
     AnalysisTexts outputs;
     QuietPlatform quiet;
-    if (!analyseKept(document, outputs, quiet)) {
+    if (!analyseKept(document.study(), outputs, quiet)) {
         // Never an empty message: that would read as a cancel.
         error = quiet.message.isEmpty() ? QStringLiteral("The analysis files could not be made again.") : quiet.message;
         return false;
@@ -247,7 +249,7 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         return false;
 
     const std::vector<int> order = LeafOrder(document.clusterRoot());
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
         return false;
     WorkbookSheet placements = figureSheet(QStringLiteral("Placements"), placementsTable(*table, names, order));
@@ -257,14 +259,15 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         || !hand(figureSheet(QStringLiteral("Groups"),
                              groupsTable(documentGroupNames(document, *table), &*table, names, order)))
         || !hand(checksSheet(document))
-        || !hand(figureSheet(QStringLiteral("Distances"), distancesTable(*document.sorts))))
+        || !hand(figureSheet(QStringLiteral("Distances"), distancesTable(*document.study().sorts))))
         return false;
     if (support
         && (!hand(supportSheet(document))
-            || !hand(figureSheet(QStringLiteral("Stability"),
-                                 stabilityTable(*document.treeSupport, document, document.numberOfGroups)))))
+            || !hand(figureSheet(
+                QStringLiteral("Stability"),
+                stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups)))))
         return false;
-    return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy)));
+    return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy())));
 }
 
 } // namespace sortana

@@ -2,7 +2,7 @@
 
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
-#include "import/PairMatrix.h"
+#include "study/PairMatrix.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -168,7 +168,7 @@ void paint(const Document &document, const DendrogramGeometry &geometry, Drawing
            const Reach &reach, Scale scale)
 {
     paintBackground(geometry, paintSize, surface);
-    drawRows(geometry, *document.itemNames, document.summary && document.summary->useFit, surface, reach);
+    drawRows(geometry, document.study().itemNames, document.study().summary.useFit, surface, reach);
     drawGroupNames(geometry, surface, reach);
     drawTree(geometry, surface, reach);
     drawSupport(geometry, surface, reach);
@@ -195,14 +195,13 @@ bool hasDrawing(const Document &document)
 {
     // More rows than any import can give could only come from a damaged file; they would not
     // fit the drawing's coordinates.
-    return document.clusterRoot() && document.itemNames && document.itemNames->size() <= PairMatrix::maxItems;
+    return document.hasStudy() && document.clusterRoot() && document.study().itemNames.size() <= PairMatrix::maxItems;
 }
 
-std::unique_ptr<DendrogramLayout> layOut(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
+std::unique_ptr<DendrogramLayout> layOut(const Document &document, DrawingSurface &surface, QSize requestedPaintSize)
 {
     if (requestedPaintSize.height() == 0)
         requestedPaintSize = {document.drawingSize.cx, document.drawingSize.cy};
-    document.layout.reset();
     auto layout = std::make_unique<DendrogramLayout>(document, surface, requestedPaintSize);
     const DendrogramGeometry &geometry = layout->geometry();
     // The drawing's height follows from its rows on this surface.
@@ -212,25 +211,21 @@ std::unique_ptr<DendrogramLayout> layOut(Document &document, DrawingSurface &sur
 
 } // namespace
 
-void Draw(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
+QSize Draw(const Document &document, DrawingSurface &surface, QSize requestedPaintSize)
 {
     if (!hasDrawing(document))
-        return;
+        return {document.drawingSize.cx, document.drawingSize.cy};
     auto layout = layOut(document, surface, requestedPaintSize);
     paint(document, layout->geometry(), surface, layout->geometry().paintSize, Reach{}, Scale::Drawn);
-    layout->Restore();
-    document.layout = std::move(layout);
+    return layout->geometry().extent;
 }
 
-const DendrogramGeometry *layOutDendrogram(Document &document, DrawingSurface &surface, QSize requestedPaintSize)
+std::optional<DendrogramGeometry> layOutDendrogram(const Document &document, DrawingSurface &surface,
+                                                   QSize requestedPaintSize)
 {
     if (!hasDrawing(document))
-        return nullptr;
-    auto layout = layOut(document, surface, requestedPaintSize);
-    layout->Restore();
-    const DendrogramGeometry *geometry = &layout->geometry();
-    document.layout = std::move(layout);
-    return geometry;
+        return std::nullopt;
+    return layOut(document, surface, requestedPaintSize)->geometry();
 }
 
 void drawDendrogramPart(const Document &document, const DendrogramGeometry &geometry, DrawingSurface &surface,

@@ -1,25 +1,31 @@
 #pragma once
 
+#include "drawing/DendrogramLayout.h"
+
 #include <QColor>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 namespace sortana {
 
 class Document;
 class DrawingSurface;
-struct DendrogramGeometry;
 
 // Lays out and paints the document's dendrogram: group bands with dotted boundaries, the
 // separator strip, fit bars, names, the tree and, when the document shows it, the similarity
-// scale below the drawing's height. The layout stays in the document. An empty
-// document draws nothing; a requested paint height of 0 paints the document's drawing size.
-void Draw(Document &document, DrawingSurface &surface, QSize requestedPaintSize);
+// scale below the drawing's height, and settles the document's drawing height. Returns what
+// the drawing covers, the names past its edge and the scale included. An empty document
+// draws nothing and gives its drawing size; a requested paint height of 0 paints the
+// document's drawing size.
+QSize Draw(const Document &document, DrawingSurface &surface, QSize requestedPaintSize);
 
-// The first half of Draw: lays the dendrogram out for the surface, keeps the layout in the
-// document and settles the drawing's height, but paints nothing. Null for an empty document.
-const DendrogramGeometry *layOutDendrogram(Document &document, DrawingSurface &surface, QSize requestedPaintSize);
+// The first half of Draw: lays the dendrogram out for the surface and settles the drawing's
+// height, but paints nothing. Nothing for an empty document.
+std::optional<DendrogramGeometry> layOutDendrogram(const Document &document, DrawingSurface &surface,
+                                                   QSize requestedPaintSize);
 
 // The second half, for a window that keeps its layout from frame to frame: paints what Draw
 // would paint with that layout on a surface of the same resolution and margins, leaving out

@@ -52,12 +52,11 @@ QSize paintArea(const Document &document, QSize requestedPaintSize)
 }
 
 DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &surface, QSize requestedPaintSize)
-    : m_meanFits(document.itemAverageFit.get()),
+    : m_meanFits(&document.study().itemAverageFit),
       m_surface(surface)
 {
     DendrogramGeometry &g = m_geometry;
-    const QStringList noNames;
-    const QStringList &itemNames = document.itemNames ? *document.itemNames : noNames;
+    const QStringList &itemNames = document.study().itemNames;
     const qsizetype n = itemNames.size();
     const int w = std::clamp(document.drawingSize.cx, 0, maxExtent);
     g.width = w;
@@ -65,10 +64,10 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
 
     QPainter &painter = surface.painter();
     painter.save();
-    if (document.fontSize > 0) {
-        QFont font(document.fontName.left(maxFaceNameLength));
+    if (document.settings().fontSize > 0) {
+        QFont font(document.settings().fontName.left(maxFaceNameLength));
         font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
-        font.setPointSize(std::min(document.fontSize, maxFontSize));
+        font.setPointSize(std::min(document.settings().fontSize, maxFontSize));
         painter.setFont(font);
     }
     g.labelFont = painter.font();
@@ -84,8 +83,7 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
         }
     }
     g.rowHeight = std::min(g.rowHeight, maxExtent / int(std::max<qsizetype>(n, 1)));
-    const StudySummary defaults;
-    const StudySummary &summary = document.summary ? *document.summary : defaults;
+    const StudySummary &summary = document.study().summary;
     g.fitBarFullWidth = summary.useFit ? surface.textExtent(FitBarText).width() : -mx;
     g.labelLeft = std::max(w / 2, w - mx - g.labelWidth);
     g.fitBarLeft = g.labelLeft - mx - g.fitBarFullWidth;
@@ -98,15 +96,15 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
     g.separatorRect.right = g.separatorRect.left + separatorWidth;
     g.separatorRect.top = -my;
     g.separatorRect.bottom = -my - int(n) * g.rowHeight;
-    g.colour1 = document.colour1;
-    g.colour2 = document.colour2;
+    g.colour1 = document.settings().colour1;
+    g.colour2 = document.settings().colour2;
 
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setPen(surface.hairlinePen(Qt::SolidLine));
     // The document's own participant count: a document of the first file version holds none
     // in its summary.
-    m_maxScore = double(summary.maxScorePerItem()) * document.participantCount;
-    if (document.showSimilarityScale)
+    m_maxScore = double(summary.maxScorePerItem()) * document.study().participantCount;
+    if (document.settings().showSimilarityScale)
         g.scale = layoutScale();
     qint64 right = qint64(g.labelLeft) + g.labelWidth + mx;
     qint64 bottom = g.height;
@@ -120,17 +118,18 @@ DendrogramLayout::DendrogramLayout(const Document &document, DrawingSurface &sur
     g.extent = {int(std::clamp<qint64>(right, w, most)), int(std::min(bottom, most))};
     if (document.clusterRoot())
         placeTree(document.clusterRoot());
-    g.groupBoundaries = groupBoundaries(document.numberOfGroups);
-    if (document.showJoinSupport && document.treeSupport && document.treeSupport->joinSupport.size() == g.joins.size()
-        && !g.joins.empty()) {
+    g.groupBoundaries = groupBoundaries(document.settings().numberOfGroups);
+    if (document.settings().showJoinSupport && document.treeSupport()
+        && document.treeSupport()->joinSupport.size() == g.joins.size() && !g.joins.empty()) {
         g.supportFont = g.labelFont;
         if (g.supportFont.pointSizeF() > 0)
             g.supportFont.setPointSizeF(g.supportFont.pointSizeF() * supportFontScale);
         else
             g.supportFont.setPixelSize(std::max(1, int(g.supportFont.pixelSize() * supportFontScale)));
         painter.setFont(g.supportFont);
-        placeJoinSupport(document.treeSupport->joinSupport);
-        placeBandStability(groupStability(*document.treeSupport, document, document.numberOfGroups));
+        placeJoinSupport(document.treeSupport()->joinSupport);
+        placeBandStability(
+            groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups));
         painter.setFont(g.labelFont);
     }
 }
@@ -340,7 +339,7 @@ void DendrogramLayout::placeTree(const ClusterNode *root)
 
 qint64 DendrogramLayout::layoutGroupNames(const Document &document, qint64 right)
 {
-    if (!document.showGroupNames || !document.clusterRoot())
+    if (!document.settings().showGroupNames || !document.clusterRoot())
         return right;
     const std::optional<CategoryTable> table = documentCategories(document);
     if (!table)
@@ -373,12 +372,6 @@ std::set<int> DendrogramLayout::groupBoundaries(int numberOfGroups) const
     for (const NodePlacement &placement : m_geometry.joins)
         joins.push_back({placement.similarity, placement.splitY});
     return loosestSplits(std::move(joins), numberOfGroups);
-}
-
-QSize drawnExtent(const Document &document)
-{
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
-    return layout ? layout->geometry().extent : QSize(document.drawingSize.cx, document.drawingSize.cy);
 }
 
 } // namespace sortana

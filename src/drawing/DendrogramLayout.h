@@ -133,10 +133,10 @@ QSize paintArea(const Document &document, QSize requestedPaintSize);
 // One drawing of a document's dendrogram on one surface, laid out at construction. Built
 // anew for every drawing; while it lives, its font, pen and transparent background are set on
 // the surface.
-class DendrogramLayout final : public DocumentLayout {
+class DendrogramLayout final {
 public:
     DendrogramLayout(const Document &document, DrawingSurface &surface, QSize requestedPaintSize);
-    ~DendrogramLayout() override;
+    ~DendrogramLayout();
 
     const DendrogramGeometry &geometry() const { return m_geometry; }
     // Puts back the surface's font, pen and background mode.
@@ -161,8 +161,5 @@ private:
     int m_rowCounter = 0;
     bool m_restored = false;
 };
-
-// What the document's last drawing covered (its extent), or its drawing size before the first.
-QSize drawnExtent(const Document &document);
 
 } // namespace sortana

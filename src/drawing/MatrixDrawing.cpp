@@ -134,13 +134,18 @@ std::pair<int, int> indexRange(int from, int to, int start, int cell, int count)
 
 class MatrixPainter {
 public:
-    MatrixPainter(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface,
-                  QRect area, NameGlyphs *windowGlyphs)
-        : m_similarity(*document.similarity), m_names(*document.itemNames), m_g(geometry), m_surface(surface),
-          m_painter(surface.painter()), m_area(area), m_windowGlyphs(windowGlyphs),
+    MatrixPainter(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect area,
+                  NameGlyphs *windowGlyphs)
+        : m_similarity(*document.study().similarity),
+          m_names(document.study().itemNames),
+          m_g(geometry),
+          m_surface(surface),
+          m_painter(surface.painter()),
+          m_area(area),
+          m_windowGlyphs(windowGlyphs),
           m_rows(indexRange(area.top(), area.bottom() + 1, geometry.grid.y(), geometry.cell, geometry.rows())),
           m_columns(indexRange(area.left(), area.right() + 1, geometry.grid.x(), geometry.cell, geometry.rows())),
-          m_colours{toQColor(document.colour1), toQColor(document.colour2)}
+          m_colours{toQColor(document.settings().colour1), toQColor(document.settings().colour2)}
     {
     }
 
@@ -459,10 +464,10 @@ private:
 QFont documentFont(const Document &document)
 {
     QFont font;
-    if (document.fontSize > 0) {
-        font = QFont(document.fontName.left(maxFaceNameLength));
+    if (document.settings().fontSize > 0) {
+        font = QFont(document.settings().fontName.left(maxFaceNameLength));
         font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
-        font.setPointSize(std::min(document.fontSize, maxFontSize));
+        font.setPointSize(std::min(document.settings().fontSize, maxFontSize));
     }
     return font;
 }
@@ -512,15 +517,16 @@ std::pair<int, int> MatrixGeometry::groupRows(size_t group) const
 MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int maxSide)
 {
     MatrixGeometry g;
-    if (!document.clusterRoot() || !document.similarity || !document.itemNames)
+    if (!document.hasStudy() || !document.clusterRoot() || !document.study().similarity)
         return g;
-    const int items = int(std::min<qsizetype>(document.similarity->itemCount(), document.itemNames->size()));
+    const int items =
+        int(std::min<qsizetype>(document.study().similarity->itemCount(), document.study().itemNames.size()));
     std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the matrix or the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
         return g;
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot(), document.numberOfGroups);
+    g.groupStarts = groupStarts(document.clusterRoot(), document.settings().numberOfGroups);
     g.margin = drawingMargin;
 
     const QFont font = documentFont(document);
@@ -530,7 +536,7 @@ MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int 
     const int rowHeight = std::max(1, pixelsToHimetric(metrics.height(), dpiY));
     double widest = 0;
     for (const int item : g.order)
-        widest = std::max(widest, metrics.horizontalAdvance((*document.itemNames)[item]));
+        widest = std::max(widest, metrics.horizontalAdvance((document.study().itemNames)[item]));
     const int nameWidth = pixelsToHimetric(widest, dpiX) + textGap;
     const int legendLabelWidth = pixelsToHimetric(metrics.horizontalAdvance(QStringLiteral("100 %")), dpiX);
     const int legendWidth = drawingMargin + rowHeight + textGap + legendLabelWidth;
@@ -596,7 +602,7 @@ const NameGlyphs::Name &NameGlyphs::of(int item, const QString &name)
 void drawMatrix(const Document &document, const MatrixGeometry &geometry, DrawingSurface &surface, QRect visible,
                 std::optional<int> highlightedRow, NameGlyphs *windowGlyphs)
 {
-    if (geometry.isEmpty() || !document.similarity || !document.itemNames)
+    if (geometry.isEmpty() || !document.hasStudy() || !document.study().similarity)
         return;
     const QRect area = visible & QRect(QPoint(0, 0), geometry.size);
     if (area.isEmpty())
@@ -645,17 +651,17 @@ MatrixHit matrixHitAt(const MatrixGeometry &geometry, QPoint point)
 
 QString pairDescription(const Document &document, int a, int b)
 {
-    if (!document.similarity || !document.itemNames)
+    if (!document.hasStudy() || !document.study().similarity)
         return {};
-    const QStringList &names = *document.itemNames;
-    if (a < 0 || b < 0 || a >= names.size() || b >= names.size() || a >= document.similarity->itemCount()
-        || b >= document.similarity->itemCount())
+    const QStringList &names = document.study().itemNames;
+    if (a < 0 || b < 0 || a >= names.size() || b >= names.size() || a >= document.study().similarity->itemCount()
+        || b >= document.study().similarity->itemCount())
         return {};
     if (a == b)
         return names[a];
-    const SimilarityData &similarity = *document.similarity;
+    const SimilarityData &similarity = *document.study().similarity;
     // As the weighted matrix file gives it.
-    const double fileScale = document.summary ? document.summary->weightedScale() : 1.0;
+    const double fileScale = document.study().summary.weightedScale();
     const double scale = fileScale > 0 ? fileScale : 1.0;
     return QStringLiteral("%1 and %2\nSorted together %3 of %4 times (%5 %)\nWeighted score %6")
         .arg(names[a], names[b])

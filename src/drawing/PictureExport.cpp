@@ -26,9 +26,6 @@ namespace sortana {
 
 namespace {
 
-// At this resolution one device pixel is one unit of the drawing.
-constexpr int svgDpi = int(himetricPerInch);
-constexpr int pdfDpi = 1200;
 // Pictures written by sortana-cli stand in for a classic desktop screen.
 constexpr ReferenceScreen fileScreen;
 
@@ -84,24 +81,37 @@ QSize pixelsOf(QSize himetric, int dpi)
 // The drawing's height follows from its rows, and what a picture holds beyond its drawing
 // size (the widest name, the similarity scale) from its text, so one drawing on a scratch
 // image of the same resolution settles the picture's frame before the picture is made.
-QSize settleExtent(Document &document, double dpi, double scrollBarExtent)
+QSize settleExtent(const Document &document, double dpi, double scrollBarExtent)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32);
     setResolution(scratch, dpi);
     QPainter painter(&scratch);
     DrawingSurface surface(painter, false, scrollBarExtent);
-    Draw(document, surface, {});
-    return drawnExtent(document);
+    return Draw(document, surface, {});
 }
 
-bool saveSvg(Document &document, const QString &path)
+} // namespace
+
+std::optional<DendrogramGeometry> pictureLayout(const Document &document, const ReferenceScreen &screen, int dpi)
+{
+    const QSize size = settleExtent(document, screen.dpi, screen.scrollBarExtent);
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    setResolution(scratch, dpi);
+    QPainter painter(&scratch);
+    DrawingSurface surface(painter, false, extentAt(screen, dpi));
+    return layOutDendrogram(document, surface, size);
+}
+
+namespace {
+
+bool saveSvg(const Document &document, const QString &path)
 {
     const QByteArray picture = svgPicture(document, fileScreen, QStringLiteral("Dendogram"));
     return !picture.isEmpty()
         && saveReplacing(path, [&](QIODevice &file) { return file.write(picture) == picture.size(); });
 }
 
-bool savePng(Document &document, const QString &path, int dpi)
+bool savePng(const Document &document, const QString &path, int dpi)
 {
     const QImage image = pictureImage(document, fileScreen, dpi);
     if (image.isNull())
@@ -125,7 +135,7 @@ bool checkImageSize(QSize size, Platform &platform)
     return false;
 }
 
-bool savePdf(Document &document, const QString &path)
+bool savePdf(const Document &document, const QString &path)
 {
     const QSize extent = settleExtent(document, pdfDpi, extentAt(fileScreen, pdfDpi));
     return saveReplacing(path, [&](QIODevice &file) {
@@ -307,12 +317,12 @@ bool saveDrawnPicture(const DrawnPicture &picture, const QString &path, Platform
 
 } // namespace
 
-QSize extentOnScreen(Document &document, const ReferenceScreen &screen)
+QSize extentOnScreen(const Document &document, const ReferenceScreen &screen)
 {
     return settleExtent(document, screen.dpi, screen.scrollBarExtent);
 }
 
-QByteArray svgPicture(Document &document, const ReferenceScreen &screen, const QString &description)
+QByteArray svgPicture(const Document &document, const ReferenceScreen &screen, const QString &description)
 {
     // Like a metafile's frame, the picture's frame is the drawing's extent as the screen lays
     // it out; text measured at the picture's finer resolution may differ from it by a few
@@ -339,7 +349,7 @@ QByteArray svgPicture(Document &document, const ReferenceScreen &screen, const Q
     return withFamiliesEscaped(buffer.data());
 }
 
-QImage pictureImage(Document &document, const ReferenceScreen &screen, int dpi)
+QImage pictureImage(const Document &document, const ReferenceScreen &screen, int dpi)
 {
     const double extent = extentAt(screen, dpi);
     const QSize size = settleExtent(document, dpi, extent);
@@ -355,7 +365,7 @@ QImage pictureImage(Document &document, const ReferenceScreen &screen, int dpi)
     return image;
 }
 
-bool printPage(Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen)
+bool printPage(const Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -376,7 +386,7 @@ bool isPicturePath(const QString &path)
     return suffix == u"svg" || suffix == u"png" || suffix == u"pdf";
 }
 
-bool savePicture(Document &document, const QString &path, Platform &platform, int pngDpi)
+bool savePicture(const Document &document, const QString &path, Platform &platform, int pngDpi)
 {
     if (!checkOutputFile(path, platform))
         return false;
@@ -413,7 +423,7 @@ bool saveMatrixPicture(const Document &document, const QString &path, Platform &
 {
     if (!checkOutputFile(path, platform))
         return false;
-    if (!document.similarity) {
+    if (!document.hasStudy() || !document.study().similarity) {
         platform.error(noMatrixMessage);
         return false;
     }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "drawing/DendrogramLayout.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QPagedPaintDevice;
 class QPaintDevice;
@@ -26,32 +30,39 @@ struct ReferenceScreen {
 // the view box and the size are the drawing's extent: its drawing size, widened to the
 // widest name and with the similarity scale below when the document shows it. Empty when it
 // cannot be made.
-QByteArray svgPicture(Document &document, const ReferenceScreen &screen, const QString &description);
+QByteArray svgPicture(const Document &document, const ReferenceScreen &screen, const QString &description);
 
 // Lays the drawing out as that screen shows it, which settles the document's drawing size,
 // and returns its extent, the frame svgPicture gives it.
-QSize extentOnScreen(Document &document, const ReferenceScreen &screen);
+QSize extentOnScreen(const Document &document, const ReferenceScreen &screen);
+
+// How the dendrogram lies in a picture of the resolution given, drawn like that screen: where
+// each row, join and label stands. Nothing for an empty document.
+std::optional<DendrogramGeometry> pictureLayout(const Document &document, const ReferenceScreen &screen, int dpi);
 
 // The same drawing as an image of the resolution given, white where nothing is drawn. Null
 // when an image of that size cannot be had.
-QImage pictureImage(Document &document, const ReferenceScreen &screen, int dpi);
+QImage pictureImage(const Document &document, const ReferenceScreen &screen, int dpi);
 
 // Draws like a printer on the device's current page: at its real size from the top-left
 // corner of the printable area, cut off at its edges, with the margins the screen shows.
 // False when the device cannot be painted on.
-bool printPage(Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen);
+bool printPage(const Document &document, QPagedPaintDevice &device, const ReferenceScreen &screen);
 
 // True for the picture files savePicture can write: .svg, .png and .pdf.
 bool isPicturePath(const QString &path);
 
 // The resolution of a PNG picture unless the user chooses another.
 inline constexpr int defaultPngDpi = 150;
+// At this resolution one device pixel of an SVG picture is one unit of the drawing.
+inline constexpr int svgDpi = 2540;
+inline constexpr int pdfDpi = 1200;
 
 // Draws the document's dendrogram at its real size (its drawing size in 0.01 mm, widened to
 // the widest name and with the similarity scale below when the document shows it) into an
 // SVG or PNG picture, drawn like the screen, or a one-page PDF, drawn like a printer. False,
 // after telling the user, when the file cannot be written or the document is empty.
-bool savePicture(Document &document, const QString &path, Platform &platform, int pngDpi = defaultPngDpi);
+bool savePicture(const Document &document, const QString &path, Platform &platform, int pngDpi = defaultPngDpi);
 
 // The similarity matrix as a picture: cells as high as a row of the document's font, the
 // whole at most this many 0.01 mm a side.

@@ -47,9 +47,10 @@ std::pair<int, int> cellRange(int from, int to, int start, int cell, int count)
 PlacementGeometry layoutPlacements(const Document &document, const CategoryTable &table, QPaintDevice *device)
 {
     PlacementGeometry g;
-    if (!document.clusterRoot() || !document.itemNames || table.categories.empty())
+    if (!document.hasStudy() || !document.clusterRoot() || table.categories.empty())
         return g;
-    const qsizetype items = std::min<qsizetype>(document.itemNames->size(), qsizetype(table.placedAnywhere.size()));
+    const qsizetype items =
+        std::min<qsizetype>(document.study().itemNames.size(), qsizetype(table.placedAnywhere.size()));
     std::vector<int> order = LeafOrder(document.clusterRoot());
     // Only a damaged document can name an item the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
@@ -61,7 +62,7 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
     const int rowHeight = std::max(1, pixelsToHimetric(metrics.height(), dpiY));
     double widestCard = 0;
     for (const int item : order)
-        widestCard = std::max(widestCard, metrics.horizontalAdvance((*document.itemNames)[item]));
+        widestCard = std::max(widestCard, metrics.horizontalAdvance((document.study().itemNames)[item]));
     double widestCategory = 0;
     for (const Category &category : table.categories)
         widestCategory = std::max(widestCategory, metrics.horizontalAdvance(category.name));
@@ -78,7 +79,7 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
     if (across > maxSide || down > maxSide)
         return {};
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot(), document.numberOfGroups);
+    g.groupStarts = groupStarts(document.clusterRoot(), document.settings().numberOfGroups);
     g.grid = {drawingMargin + g.rowNameWidth, drawingMargin + g.columnNameHeight};
     g.legendBar = QRect(g.grid.x() + int(across) + drawingMargin, g.grid.y(), rowHeight, legendRows * rowHeight);
     g.size = {g.legendBar.right() + 1 + textGap + legendLabelWidth + drawingMargin,
@@ -89,7 +90,7 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
 void drawPlacements(const Document &document, const CategoryTable &table, const PlacementGeometry &g,
                     DrawingSurface &surface, QRect visible)
 {
-    if (g.isEmpty() || !document.itemNames)
+    if (g.isEmpty() || !document.hasStudy())
         return;
     const QRect area = visible & QRect(QPoint(0, 0), g.size);
     if (area.isEmpty())
@@ -106,7 +107,7 @@ void drawPlacements(const Document &document, const CategoryTable &table, const 
     const auto [c0, c1] = cellRange(area.left(), area.right() + 1, g.grid.x(), g.cellWidth, g.columns);
 
     // The groups' colours behind the cards' names, as the dendrogram's bands.
-    const QColor bands[] = {toQColor(document.colour1), toQColor(document.colour2)};
+    const QColor bands[] = {toQColor(document.settings().colour1), toQColor(document.settings().colour2)};
     for (size_t group = 0; group < g.groupStarts.size(); ++group) {
         const int first = g.groupStarts[group];
         const int end = group + 1 < g.groupStarts.size() ? g.groupStarts[group + 1] : g.rows();
@@ -140,7 +141,7 @@ void drawPlacements(const Document &document, const CategoryTable &table, const 
     painter.restore();
 
     painter.setPen(Qt::black);
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     if (area.left() < g.grid.x()) {
         for (int r = r0; r < r1; ++r) {
             const QString &name = names[g.order[size_t(r)]];
@@ -183,13 +184,13 @@ std::pair<int, int> placementCellAt(const PlacementGeometry &geometry, QPoint po
 
 QString placementDescription(const Document &document, const CategoryTable &table, int item, int category)
 {
-    if (!document.itemNames || item < 0 || item >= document.itemNames->size() || category < 0
+    if (!document.hasStudy() || item < 0 || item >= document.study().itemNames.size() || category < 0
         || size_t(category) >= table.categories.size() || size_t(item) >= table.placedAnywhere.size())
         return {};
     const int placed = table.categories[size_t(category)].placed(item);
     const int sorted = table.placedAnywhere[size_t(item)];
     return QStringLiteral("%1\n%2\nPlaced there by %3 of %4 participants (%5 %)")
-        .arg((*document.itemNames)[item], table.categories[size_t(category)].name)
+        .arg((document.study().itemNames)[item], table.categories[size_t(category)].name)
         .arg(placed)
         .arg(sorted)
         .arg(QString::number(table.share(item, size_t(category)) * 100, 'f', 0));

@@ -182,29 +182,28 @@ QString pageFooter(int page, int pages)
     return QStringLiteral("Page %1 of %2").arg(page).arg(pages);
 }
 
-DendrogramPages planDendrogramPages(Document &document, QPainter &painter, const ReferenceScreen &screen,
+DendrogramPages planDendrogramPages(const Document &document, QPainter &painter, const ReferenceScreen &screen,
                                     PrintScaling scaling, PageStart start)
 {
     QPaintDevice &device = *painter.device();
     DrawingSurface surface(painter, true, printMargin(screen, device));
     const QSize body = pageBody(surface, device);
-    const DendrogramGeometry *geometry = layOutDendrogram(document, surface, body);
-    if (!geometry)
-        return {};
     DendrogramPages pages;
-    pages.drawing = pagedDendrogram(*geometry);
+    pages.geometry = layOutDendrogram(document, surface, body);
+    if (!pages.geometry)
+        return {};
+    pages.drawing = pagedDendrogram(*pages.geometry);
     pages.plan = startedAt(planPages(pages.drawing, body, scaling), pages.drawing, body, start);
     return pages;
 }
 
-bool printDendrogramPages(Document &document, QPainter &painter, const std::function<bool()> &newPage,
+bool printDendrogramPages(const Document &document, QPainter &painter, const std::function<bool()> &newPage,
                           const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers, PageStart start)
 {
     const DendrogramPages pages = planDendrogramPages(document, painter, screen, scaling, start);
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
-    if (!layout || pages.plan.pages.empty())
+    if (!pages.geometry || pages.plan.pages.empty())
         return painter.isActive();
-    const DendrogramGeometry &geometry = layout->geometry();
+    const DendrogramGeometry &geometry = *pages.geometry;
     const QPaintDevice &device = *painter.device();
     const double perUnitX = device.logicalDpiX() / himetricPerInch;
     const double perUnitY = device.logicalDpiY() / himetricPerInch;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "drawing/DendrogramLayout.h"
 #include "drawing/PageSplit.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QFont;
 class QPainter;
@@ -45,8 +47,10 @@ struct PageStart {
 struct DendrogramPages {
     PagedDrawing drawing;
     PagePlan plan;
+    // Nothing for an empty document.
+    std::optional<DendrogramGeometry> geometry;
 };
-DendrogramPages planDendrogramPages(Document &document, QPainter &painter, const ReferenceScreen &screen,
+DendrogramPages planDendrogramPages(const Document &document, QPainter &painter, const ReferenceScreen &screen,
                                     PrintScaling scaling, PageStart start = {});
 
 // Prints the dendrogram with a painter begun on the printer's device, over as many pages as
@@ -54,7 +58,7 @@ DendrogramPages planDendrogramPages(Document &document, QPainter &painter, const
 // lines running on over the page breaks, the similarity scale under its rows when the
 // document shows it and the footer "Page N of M". `newPage` starts the next page; false
 // when that or the painter failed.
-bool printDendrogramPages(Document &document, QPainter &painter, const std::function<bool()> &newPage,
+bool printDendrogramPages(const Document &document, QPainter &painter, const std::function<bool()> &newPage,
                           const ReferenceScreen &screen, PrintScaling scaling, PageNumbers numbers = {},
                           PageStart start = {});
 

@@ -2,13 +2,13 @@
 
 #include "analysis/AnalysisSink.h"
 #include "analysis/Utf8CsvCopy.h"
-#include "import/TextFile.h"
 #include "import/CardSortRecords.h"
-#include "import/PairMatrix.h"
 #include "import/RecordSource.h"
-#include "import/StudySorts.h"
-#include "import/StudySummary.h"
 #include "import/TableStudy.h"
+#include "import/TextFile.h"
+#include "study/PairMatrix.h"
+#include "study/StudySorts.h"
+#include "study/StudySummary.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "import/TextFile.h"
 #include "import/RecordSource.h"
-#include "import/StudySummary.h"
+#include "import/TextFile.h"
+#include "study/StudySummary.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/RecordSource.h"
-#include "import/StudySorts.h"
+#include "study/StudySorts.h"
 
 #include <QStringList>
 

@@ -87,14 +87,14 @@ ReportSection studySection(const Document &document, const QDateTime &created)
 ReportSection dendrogramSection(const Document &document, std::size_t groups)
 {
     QStringList shown{QStringLiteral("the similarity scale below it")};
-    if (!document.showSimilarityScale)
+    if (!document.settings().showSimilarityScale)
         shown.clear();
-    if (document.showGroupNames && document.sorts)
+    if (document.settings().showGroupNames && document.study().sorts)
         shown << QStringLiteral("each group's suggested name at its top right");
-    if (document.showJoinSupport && document.treeSupport)
+    if (document.settings().showJoinSupport && document.treeSupport())
         shown << QStringLiteral("each join's support and each group's stability from %1 replicates (seed %2)")
-                     .arg(QString::number(document.treeSupport->replicates),
-                          QString::number(document.treeSupport->seed));
+                     .arg(QString::number(document.treeSupport()->replicates),
+                          QString::number(document.treeSupport()->seed));
     QString caption = QStringLiteral("The cards clustered into a tree, cut into %1 (the bands)").arg(groupsCut(groups));
     if (!shown.isEmpty())
         caption += QStringLiteral(", with ") + shown.join(QStringLiteral(", "));
@@ -111,8 +111,8 @@ ReportSection groupsSection(const Document &document, const std::vector<GroupNam
 {
     const std::vector<int> leaves = LeafOrder(document.clusterRoot());
     std::vector<double> stability;
-    if (document.treeSupport)
-        stability = groupStability(*document.treeSupport, document, document.numberOfGroups);
+    if (document.treeSupport())
+        stability = groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
     const bool named = categories.has_value();
     const bool stable = stability.size() == groups.size();
 
@@ -127,7 +127,7 @@ ReportSection groupsSection(const Document &document, const std::vector<GroupNam
         cards.headings.insert(cards.rows.size());
         cards.rows.push_back({heading});
         for (int row = groups[g].firstRow; row < groups[g].firstRow + groups[g].rowCount; ++row)
-            cards.rows.push_back({document.itemNames->value(leaves[std::size_t(row)])});
+            cards.rows.push_back({document.study().itemNames.value(leaves[std::size_t(row)])});
     }
 
     ReportSection section{QStringLiteral("The groups"),
@@ -145,7 +145,7 @@ ReportSection groupsSection(const Document &document, const std::vector<GroupNam
 
 ReportSection matrixSection(const Document &document)
 {
-    if (!document.similarity)
+    if (!document.study().similarity)
         return {QStringLiteral("The similarity matrix"), {paragraph(noMatrixMessage)}};
     return {QStringLiteral("The similarity matrix"),
             {paragraph(QStringLiteral("Every pair of cards, in the dendrogram's order both ways: the darker a cell, "
@@ -191,9 +191,9 @@ ReportSection categoriesSection(const std::optional<CategoryTable> &categories, 
 ReportSection participantsSection(const Document &document)
 {
     const QString title = QStringLiteral("Who sorted how");
-    if (!document.sorts)
+    if (!document.study().sorts)
         return {title, {paragraph(withoutSorts(QStringLiteral("The participants' figures")))}};
-    const ParticipantChecks checks = checkParticipants(*document.sorts);
+    const ParticipantChecks checks = checkParticipants(*document.study().sorts);
     ReportTable rows{{QStringLiteral("#"), QStringLiteral("Participant"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")},
                      {},
@@ -202,17 +202,17 @@ ReportSection participantsSection(const Document &document)
                      {}};
     for (const ParticipantCheck &check : checks.rows) {
         QStringList notes;
-        if (!document.sorts->participants[std::size_t(check.index)].counted)
+        if (!document.study().sorts->participants[std::size_t(check.index)].counted)
             notes << QStringLiteral("the expert: not compared");
         else if (!check.checked)
             notes << QStringLiteral("no card placed: not compared");
         notes << flagTexts(check.flags);
-        if (std::binary_search(document.leftOut.begin(), document.leftOut.end(), check.index))
+        if (std::binary_search(document.study().leftOut.begin(), document.study().leftOut.end(), check.index))
             notes << QStringLiteral("left out");
         rows.rows.push_back({QString::number(check.index + 1), check.id, QString::number(check.groups),
                              QString::number(check.cards), meanDistanceText(check), notes.join(QStringLiteral(", "))});
     }
-    const QString leftOut = leftOutText(document);
+    const QString leftOut = leftOutText(document.study());
     ReportSection section{
         title,
         {paragraph(QStringLiteral("Each participant's sort compared with the others': the mean distance is the share "
@@ -233,8 +233,8 @@ ReportSection participantsSection(const Document &document)
             QStringLiteral("%1. %2 (#%3), mean distance %4 %")
                 .arg(QString::number(++rank), check.id, QString::number(check.index + 1), meanDistanceText(check))));
         ReportTable groups{{QStringLiteral("Group"), QStringLiteral("Cards")}, {}, {false, false}, {}, {}};
-        for (const SortGroup &group : document.sorts->participants[std::size_t(check.index)].groups) {
-            const QStringList cards = distinctCardNames(group, *document.itemNames);
+        for (const SortGroup &group : document.study().sorts->participants[std::size_t(check.index)].groups) {
+            const QStringList cards = distinctCardNames(group, document.study().itemNames);
             if (!cards.isEmpty())
                 groups.rows.push_back({group.name, cards.join(QStringLiteral(", "))});
         }
@@ -291,32 +291,33 @@ ReportSection methodSection()
 
 } // namespace
 
-ReportContent buildReport(Document &document, const QDateTime &created)
+ReportContent buildReport(const Document &document, const QDateTime &created)
 {
     ReportContent content;
     QString name;
-    if (document.summary) {
+    if (document.hasStudy()) {
         // Documents made on Windows name their input with backslashes.
-        name = document.summary->fileName;
+        name = document.study().summary.fileName;
         name = name.mid(std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\')) + 1);
         name = name.left(name.lastIndexOf(u'.') > 0 ? name.lastIndexOf(u'.') : name.size());
     }
     content.title = name.isEmpty() ? QStringLiteral("Card sort report") : QStringLiteral("Card sort report: ") + name;
-    if (!document.hasStudy() || !document.clusterRoot() || !document.itemNames)
+    if (!document.hasStudy() || !document.clusterRoot())
         return content;
 
     const std::optional<CategoryTable> categories = documentCategories(document);
-    const std::vector<GroupName> groups = categories ? documentGroupNames(document, *categories)
-                                                     : groupBands(document.clusterRoot(), document.numberOfGroups);
+    const std::vector<GroupName> groups = categories
+        ? documentGroupNames(document, *categories)
+        : groupBands(document.clusterRoot(), document.settings().numberOfGroups);
     content.sections.push_back(studySection(document, created));
     content.sections.push_back(dendrogramSection(document, groups.size()));
     content.sections.push_back(groupsSection(document, groups, categories));
     content.sections.push_back(matrixSection(document));
     content.sections.push_back(categoriesSection(categories, content.placements));
     content.sections.push_back(participantsSection(document));
-    if (document.adequacy)
-        content.sections.push_back(adequacySection(*document.adequacy));
-    if (const std::optional<double> cophenetic = copheneticCorrelation(document))
+    if (document.adequacy())
+        content.sections.push_back(adequacySection(*document.adequacy()));
+    if (const std::optional<double> cophenetic = copheneticCorrelation(document.study()))
         content.sections.push_back(copheneticSection(*cophenetic));
     content.sections.push_back(methodSection());
     return content;

@@ -55,6 +55,6 @@ struct ReportContent {
 
 // The report of the document as it stands. The document is not changed, but laying out its
 // dendrogram settles its drawing size as showing it on screen does.
-ReportContent buildReport(Document &document, const QDateTime &created);
+ReportContent buildReport(const Document &document, const QDateTime &created);
 
 } // namespace sortana

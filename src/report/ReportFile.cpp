@@ -50,7 +50,7 @@ void setPdfDates(QByteArray &pdf, const QDateTime &created)
 
 // The PDF in memory, so that it can be dated before it is written; `drawn` false when a page
 // could not be drawn.
-QByteArray reportPdf(const ReportContent &content, Document &document, const QDateTime &created,
+QByteArray reportPdf(const ReportContent &content, const Document &document, const QDateTime &created,
                      const Progress &progress, bool &drawn)
 {
     QByteArray pdf;
@@ -77,7 +77,7 @@ bool isReportPath(const QString &path)
     return suffix == u"html" || suffix == u"htm" || suffix == u"pdf";
 }
 
-bool saveReport(Document &document, const QString &path, Platform &platform, const Progress &progress)
+bool saveReport(const Document &document, const QString &path, Platform &platform, const Progress &progress)
 {
     if (!isReportPath(path)) {
         platform.error(QStringLiteral("A report is saved as .html, .htm or .pdf"));

@@ -99,10 +99,10 @@ QString inlinePng(const QImage &image, const QString &description)
         .arg(escaped(description), QString::fromLatin1(png.toBase64()));
 }
 
-QString pictureHtml(ReportPicture which, const ReportContent &content, Document &document, const QString &caption)
+QString pictureHtml(ReportPicture which, const ReportContent &content, const Document &document, const QString &caption)
 {
     const ReferenceScreen screen;
-    const bool large = document.itemCount > maxSvgMatrixCards;
+    const bool large = document.study().itemCount > maxSvgMatrixCards;
     switch (which) {
     case ReportPicture::Dendrogram: return inlineSvg(svgPicture(document, screen, caption));
     case ReportPicture::SimilarityMatrix:
@@ -114,13 +114,14 @@ QString pictureHtml(ReportPicture which, const ReportContent &content, Document 
         return large ? inlinePng(placementPictureImage(document, *content.placements, screen, imageDpi), caption)
                      : inlineSvg(placementSvgPicture(document, *content.placements, screen, caption));
     case ReportPicture::AdequacyChart:
-        return document.adequacy ? inlineSvg(adequacySvgPicture(*document.adequacy, document.fontName, caption))
-                                 : QString();
+        return document.adequacy()
+            ? inlineSvg(adequacySvgPicture(*document.adequacy(), document.settings().fontName, caption))
+            : QString();
     }
     return {};
 }
 
-QString blockHtml(const ReportBlock &block, const ReportContent &content, Document &document)
+QString blockHtml(const ReportBlock &block, const ReportContent &content, const Document &document)
 {
     switch (block.kind) {
     case ReportBlock::Kind::Paragraph: return QStringLiteral("<p>%1</p>\n").arg(escaped(block.text));
@@ -137,12 +138,12 @@ QString blockHtml(const ReportBlock &block, const ReportContent &content, Docume
 
 } // namespace
 
-QByteArray reportHtml(const ReportContent &content, Document &document)
+QByteArray reportHtml(const ReportContent &content, const Document &document)
 {
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                                   "<meta name=\"generator\" content=\"Sortana\">\n<title>%1</title>\n"
                                   "<style>\n%2</style>\n</head>\n<body>\n<h1>%1</h1>\n")
-                       .arg(escaped(content.title), styleSheet(document.fontName));
+                       .arg(escaped(content.title), styleSheet(document.settings().fontName));
     for (const ReportSection &section : content.sections) {
         html += QStringLiteral("<section>\n<h2>%1</h2>\n").arg(escaped(section.title));
         for (const ReportBlock &block : section.blocks)

@@ -63,7 +63,7 @@ double toPixels(int himetric, double dpi)
 // Lays the report's pages out on the writer's page, then draws them.
 class ReportPrinter {
 public:
-    ReportPrinter(const ReportContent &content, Document &document, QPdfWriter &writer, QPainter &painter)
+    ReportPrinter(const ReportContent &content, const Document &document, QPdfWriter &writer, QPainter &painter)
         : m_content(content),
           m_document(document),
           m_writer(writer),
@@ -223,10 +223,10 @@ private:
 
     void planAdequacy(const QString &caption)
     {
-        if (!m_document.adequacy)
+        if (!m_document.adequacy())
             return;
         planScaled(caption, adequacyChartSize, [this](QPainter &painter) {
-            drawAdequacyChart(*m_document.adequacy, painter, m_document.fontName);
+            drawAdequacyChart(*m_document.adequacy(), painter, m_document.settings().fontName);
         });
     }
 
@@ -259,7 +259,7 @@ private:
     int toHimetricY(double pixels) const { return pixelsToHimetric(pixels, m_writer.logicalDpiY()); }
 
     const ReportContent &m_content;
-    Document &m_document;
+    const Document &m_document;
     QPdfWriter &m_writer;
     QPainter &m_painter;
     const ReferenceScreen m_screen;
@@ -270,8 +270,7 @@ private:
 
 } // namespace
 
-bool printReport(const ReportContent &content, Document &document, QPdfWriter &writer,
-                 const Progress &progress)
+bool printReport(const ReportContent &content, const Document &document, QPdfWriter &writer, const Progress &progress)
 {
     QPainter painter;
     if (!painter.begin(&writer))

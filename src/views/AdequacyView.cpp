@@ -40,14 +40,6 @@ AdequacyView::AdequacyView(Document *document, Platform &platform, QWidget *pare
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    if (m_document)
-        m_document->addView(this);
-}
-
-AdequacyView::~AdequacyView()
-{
-    if (m_document)
-        m_document->removeView(this);
 }
 
 void AdequacyView::initialUpdate()
@@ -62,12 +54,12 @@ void AdequacyView::documentUpdated(UpdateHint)
 
 bool AdequacyView::canCopy() const
 {
-    return m_document && m_document->adequacy;
+    return m_document && m_document->adequacy();
 }
 
 QString AdequacyView::fontName() const
 {
-    return m_document ? m_document->fontName : QString();
+    return m_document ? m_document->settings().fontName : QString();
 }
 
 void AdequacyView::copyToClipboard()
@@ -75,13 +67,13 @@ void AdequacyView::copyToClipboard()
     if (!canCopy())
         return;
     const QString description = QStringLiteral("Enough Participants");
-    offerOnClipboard(pictureMimeData(adequacySvgPicture(*m_document->adequacy, fontName(), description),
-                                     adequacyPictureImage(*m_document->adequacy, fontName(), logicalDpiX())));
+    offerOnClipboard(pictureMimeData(adequacySvgPicture(*m_document->adequacy(), fontName(), description),
+                                     adequacyPictureImage(*m_document->adequacy(), fontName(), logicalDpiX())));
 }
 
 bool AdequacyView::exportPicture(const QString &path, int pngDpi)
 {
-    return canCopy() && saveAdequacyPicture(*m_document->adequacy, fontName(), path, m_platform, pngDpi);
+    return canCopy() && saveAdequacyPicture(*m_document->adequacy(), fontName(), path, m_platform, pngDpi);
 }
 
 bool AdequacyView::printTo(QPrinter &printer)
@@ -91,7 +83,7 @@ bool AdequacyView::printTo(QPrinter &printer)
     QPainter painter;
     bool printed = painter.begin(&printer);
     if (printed) {
-        drawFitted(*m_document->adequacy, painter, QRectF(QPointF(0, 0), QSizeF(printer.width(), printer.height())),
+        drawFitted(*m_document->adequacy(), painter, QRectF(QPointF(0, 0), QSizeF(printer.width(), printer.height())),
                    fontName());
         printed = painter.end();
     }
@@ -105,7 +97,7 @@ void AdequacyView::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), Qt::white);
     if (canCopy())
-        drawFitted(*m_document->adequacy, painter, viewport()->rect(), fontName());
+        drawFitted(*m_document->adequacy(), painter, viewport()->rect(), fontName());
     else
         painter.drawText(viewport()->rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap,
                          noAdequacyMessage);

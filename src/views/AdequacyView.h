@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/DocumentLinks.h"
 #include "views/DocumentWindow.h"
 
 #include <QCoreApplication>
@@ -10,12 +9,11 @@ namespace sortana {
 // The window on a document's participants-enough chart: the chart made to fit the window,
 // copied, dragged and printed as a picture. A document without the curve shows a line that
 // says how to make it.
-class AdequacyView final : public DocumentWindow, public DocumentView {
+class AdequacyView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(AdequacyView)
 
 public:
     AdequacyView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~AdequacyView() override;
     AdequacyView(const AdequacyView &) = delete;
     AdequacyView &operator=(const AdequacyView &) = delete;
 

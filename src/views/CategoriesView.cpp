@@ -1,6 +1,6 @@
 #include "views/CategoriesView.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 #include "analysis/LeafOrder.h"
 #include "analysis/StandardisationFile.h"
 #include "document/Document.h"
@@ -125,14 +125,6 @@ CategoriesView::CategoriesView(Document *document, Platform &platform, QWidget *
     connect(m_suggest, &QPushButton::clicked, this, [this] { suggestMerges(); });
     connect(m_import, &QPushButton::clicked, this, [this] { importStandardisation(); });
     connect(m_export, &QPushButton::clicked, this, [this] { exportStandardisation(); });
-    if (m_document)
-        m_document->addView(this);
-}
-
-CategoriesView::~CategoriesView()
-{
-    if (m_document)
-        m_document->removeView(this);
 }
 
 void CategoriesView::initialUpdate()
@@ -210,13 +202,13 @@ void CategoriesView::showSelected()
     std::vector<QStringList> cards;
     std::vector<QStringList> spellings;
     const std::vector<const Category *> chosen = selectedCategories();
-    if (chosen.size() == 1 && m_document->itemNames) {
+    if (chosen.size() == 1 && m_document->hasStudy()) {
         const Category &category = *chosen.front();
         // The cards as the dendrogram lists them.
         for (const int item : LeafOrder(m_document->clusterRoot())) {
             const int placed = category.placed(item);
-            if (placed > 0 && item < m_document->itemNames->size())
-                cards.push_back({(*m_document->itemNames)[item], QString::number(placed)});
+            if (placed > 0 && item < m_document->study().itemNames.size())
+                cards.push_back({(m_document->study().itemNames)[item], QString::number(placed)});
         }
         for (const Spelling &spelling : category.spellings)
             spellings.push_back({spelling.text, QString::number(spelling.groups)});
@@ -229,7 +221,7 @@ void CategoriesView::updateButtons()
 {
     const std::vector<const Category *> chosen = selectedCategories();
     const bool merged = chosen.size() == 1 && m_document
-        && m_document->standardisation.standardWithKey(categoryKey(chosen.front()->name));
+        && m_document->standardisation().standardWithKey(categoryKey(chosen.front()->name));
     m_merge->setEnabled(chosen.size() >= 2);
     m_rename->setEnabled(chosen.size() == 1);
     m_split->setEnabled(merged);
@@ -306,13 +298,14 @@ void CategoriesView::exportStandardisation()
         return;
     // Beside the document once it is saved, beside the study's input until then.
     const bool saved = !m_document->pathName.isEmpty() && QFileInfo::exists(m_document->pathName);
-    const QString named = saved || !m_document->summary ? m_document->pathName : m_document->summary->fileName;
+    const QString named =
+        saved || !m_document->hasStudy() ? m_document->pathName : m_document->study().summary.fileName;
     const PathParts parts = splitPathAsStored(named);
     const QString initial = parts.folder + parts.baseName + QStringLiteral("-standardisation.csv");
     const QString path = m_chooseSaveFile(tr("Export Standardisation"), initial);
     if (path.isEmpty())
         return;
-    const QByteArray csv = standardisationCsv(standardisationRows(*m_table, m_document->standardisation));
+    const QByteArray csv = standardisationCsv(standardisationRows(*m_table, m_document->standardisation()));
     if (!saveReplacing(path, [&](QIODevice &file) { return file.write(csv) == csv.size(); }))
         m_platform.fileFailure(tr("Failed to save the standardisation.\nMake sure the folder exists and is writable"));
 }

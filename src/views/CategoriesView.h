@@ -2,7 +2,6 @@
 
 #include "analysis/Categories.h"
 #include "analysis/StandardisationSuggestions.h"
-#include "document/DocumentLinks.h"
 #include "views/DocumentWindow.h"
 
 #include <functional>
@@ -27,7 +26,7 @@ class TextTableModel;
 // file a spreadsheet can edit; every change is the document's, which is then modified, and
 // every window follows it at once. A document saved without the sorts gets a line that says
 // so.
-class CategoriesView final : public DocumentWindow, public DocumentView {
+class CategoriesView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(CategoriesView)
 
 public:
@@ -38,7 +37,6 @@ public:
         std::function<std::vector<SuggestedMerge>(const CategoryTable &, const std::vector<SuggestedMerge> &)>;
 
     CategoriesView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~CategoriesView() override;
     CategoriesView(const CategoriesView &) = delete;
     CategoriesView &operator=(const CategoriesView &) = delete;
 

@@ -1,15 +1,15 @@
 #include "views/DendrogramView.h"
 
+#include "analysis/LeafOrder.h"
+#include "document/Document.h"
+#include "document/DocumentText.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
-#include "analysis/LeafOrder.h"
-#include "document/Document.h"
-#include "import/StudySummary.h"
-#include "document/DocumentText.h"
 #include "platform/Platform.h"
+#include "study/StudySummary.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -46,16 +46,8 @@ DendrogramView::DendrogramView(Document *document, Platform &platform, QWidget *
 {
     // The cursor marks the separator's hot zone as the mouse passes over it.
     viewport()->setMouseTracking(true);
-    if (m_document) {
-        m_document->addView(this);
-        coverBackgroundWithDrawing();
-    }
-}
-
-DendrogramView::~DendrogramView()
-{
     if (m_document)
-        m_document->removeView(this);
+        coverBackgroundWithDrawing();
 }
 
 bool DendrogramView::hasTree() const
@@ -84,10 +76,18 @@ QSize DendrogramView::drawingPixels() const
             himetricToPixels(m_document->drawingSize.cy, viewport()->logicalDpiY())};
 }
 
+QSize DendrogramView::drawnExtent() const
+{
+    if (const DendrogramGeometry *geometry = screenGeometry())
+        return geometry->extent;
+    if (m_drawnExtent.isValid() || !m_document)
+        return m_drawnExtent;
+    return {m_document->drawingSize.cx, m_document->drawingSize.cy};
+}
+
 QSize DendrogramView::extentPixels() const
 {
-    const DendrogramGeometry *geometry = screenGeometry();
-    const QSize extent = geometry ? geometry->extent : drawnExtent(*m_document);
+    const QSize extent = drawnExtent();
     return drawingPixels().expandedTo({himetricToPixels(extent.width(), viewport()->logicalDpiX()),
                                        himetricToPixels(extent.height(), viewport()->logicalDpiY())});
 }
@@ -95,13 +95,13 @@ QSize DendrogramView::extentPixels() const
 DendrogramView::LayoutKey DendrogramView::layoutKey() const
 {
     const Document &d = *m_document;
-    return {.fontName = d.fontName,
-            .fontSize = d.fontSize,
-            .numberOfGroups = d.numberOfGroups,
-            .colour1 = d.colour1,
-            .colour2 = d.colour2,
+    return {.fontName = d.settings().fontName,
+            .fontSize = d.settings().fontSize,
+            .numberOfGroups = d.settings().numberOfGroups,
+            .colour1 = d.settings().colour1,
+            .colour2 = d.settings().colour2,
             .width = d.drawingSize.cx,
-            .scale = d.showSimilarityScale,
+            .scale = d.settings().showSimilarityScale,
             .dpiX = viewport()->logicalDpiX(),
             .dpiY = viewport()->logicalDpiY(),
             .scrollBarExtent = scrollBarExtent(),
@@ -176,8 +176,8 @@ void DendrogramView::initialUpdate()
     // Laid out before the window is ever painted, the drawing tells what the window shows
     // besides its stored size: its height on this screen, names that run past its edge and
     // the similarity scale below it.
-    if (hasTree())
-        extentOnScreen(*m_document, referenceScreen());
+    m_drawnExtent = hasTree() ? extentOnScreen(*m_document, referenceScreen())
+                              : QSize(m_document->drawingSize.cx, m_document->drawingSize.cy);
     setScrollSizes();
     fitFrameToDrawing();
     documentUpdated(UpdateHint::Redraw);
@@ -230,13 +230,14 @@ void DendrogramView::paintEvent(QPaintEvent *event)
         const LayoutKey key = layoutKey();
         if (!m_screenLayout || m_screenLayout->key != key) {
             m_screenLayout.reset();
-            if (const DendrogramGeometry *laidOut = layOutDendrogram(*m_document, surface, paintSize))
-                m_screenLayout = ScreenLayout{key, *laidOut};
+            if (std::optional<DendrogramGeometry> laidOut = layOutDendrogram(*m_document, surface, paintSize))
+                m_screenLayout = ScreenLayout{key, std::move(*laidOut)};
         }
         if (m_screenLayout) {
             const DendrogramGeometry &geometry = m_screenLayout->geometry;
             // Every drawing settles the height, whichever device drew last.
             m_document->drawingSize.cy = geometry.height;
+            m_drawnExtent = geometry.extent;
             drawDendrogramPart(*m_document, geometry, surface, paintSize, event->rect());
             paintFound(surface, geometry);
             paintScaleInView(painter, geometry, paintSize.width());
@@ -278,9 +279,10 @@ void DendrogramView::paintScaleInView(QPainter &painter, const DendrogramGeometr
 
 bool DendrogramView::findNext(const QString &text)
 {
-    if (!hasTree() || !m_document->itemNames)
+    if (!hasTree())
         return false;
-    const std::optional<int> row = findRow(*m_document->itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
+    const std::optional<int> row =
+        findRow(m_document->study().itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
     if (!row)
         return false;
     m_found = row;
@@ -359,10 +361,11 @@ QString DendrogramView::joinTipText(QPoint viewportPoint) const
     if (!found)
         return {};
     const double similarity = geometry->joins[*found].similarity;
-    const double most =
-        m_document->summary ? double(m_document->summary->maxScorePerItem()) * m_document->participantCount : 0.0;
+    const double most = m_document->hasStudy()
+        ? double(m_document->study().summary.maxScorePerItem()) * m_document->study().participantCount
+        : 0.0;
     QStringList lines;
-    const auto &support = m_document->treeSupport;
+    const auto &support = m_document->treeSupport();
     if (support && support->joinSupport.size() == geometry->joins.size())
         lines << tr("Support: %1 % of %L2 replicates")
                      .arg(supportText(support->joinSupport[*found]))
@@ -381,9 +384,9 @@ QString DendrogramView::tipAt(QPoint viewportPoint)
 void DendrogramView::dragSeparator(int pixels)
 {
     const qint64 width = qint64(m_document->drawingSize.cx) + pixelsToHimetric(pixels, viewport()->logicalDpiX());
-    m_document->drawingSize.cx = qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max()));
     // Only the view of the drawing changes, not the study: the document stays unmodified.
-    m_document->updateAllViews(UpdateHint::Redraw);
+    m_document->setDrawingWidth(
+        qint32(std::clamp<qint64>(width, minimumDrawingWidth, std::numeric_limits<qint32>::max())));
 }
 
 void DendrogramView::mousePressEvent(QMouseEvent *event)
@@ -444,8 +447,8 @@ std::unique_ptr<QMimeData> DendrogramView::pictureData(const QString &descriptio
     const ReferenceScreen screen = referenceScreen();
     const QByteArray svg = svgPicture(*m_document, screen, description);
     auto data = pictureMimeData(svg, pictureImage(*m_document, screen, qRound(screen.dpi)));
-    // The pictures were laid out on devices of their own; the next paint lays the drawing
-    // out for the screen again and gives the document back the screen's layout.
+    // The pictures settled the drawing's height on devices of their own; the next paint lays
+    // the drawing out for the screen again and settles it for the screen.
     m_screenLayout.reset();
     viewport()->update();
     return data;

@@ -2,7 +2,6 @@
 
 #include "drawing/DendrogramLayout.h"
 #include "views/DocumentWindow.h"
-#include "document/DocumentLinks.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -26,12 +25,11 @@ class DrawingSurface;
 // activateView when a document frame gains or loses activation. Copy and the three kinds
 // of printing are plain member functions to connect actions to. The document must outlive
 // the view; a view without a document does nothing at all.
-class DendrogramView final : public DocumentWindow, public DocumentView {
+class DendrogramView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(DendrogramView)
 
 public:
     DendrogramView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~DendrogramView() override;
     DendrogramView(const DendrogramView &) = delete;
     DendrogramView &operator=(const DendrogramView &) = delete;
 
@@ -41,6 +39,13 @@ public:
     // Repaints at once, which lays the drawing out again; a new study also resets the scroll
     // range to the new drawing size.
     void documentUpdated(UpdateHint hint) override;
+    // The window's own layout, which the hot zone and the scroll range follow: pictures and
+    // other windows lay the document out on devices of their own. Null before the first
+    // drawing.
+    const DendrogramGeometry *screenGeometry() const;
+    // What the window's last drawing covered, names past its edge and the scale included; the
+    // drawing size before the first.
+    QSize drawnExtent() const;
     // Copy is offered only while the document holds a tree.
     bool canCopy() const override;
     void copyToClipboard() override;
@@ -111,9 +116,6 @@ private:
         bool operator==(const LayoutKey &) const = default;
     };
     LayoutKey layoutKey() const;
-    // The window's own layout, which the hot zone and the scroll range follow: pictures and
-    // other windows lay the document out on devices of their own.
-    const DendrogramGeometry *screenGeometry() const;
 
     // The extent the scroll bars were last set for, in pixels.
     QSize m_scrollTotal;
@@ -129,6 +131,9 @@ private:
         DendrogramGeometry geometry;
     };
     std::optional<ScreenLayout> m_screenLayout;
+    // What the window's last drawing covered, or the drawing size before the first: the
+    // extent while no layout is kept.
+    QSize m_drawnExtent;
 };
 
 } // namespace sortana

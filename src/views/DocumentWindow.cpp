@@ -1,6 +1,6 @@
 #include "views/DocumentWindow.h"
 
-#include "document/DocumentLinks.h"
+#include "document/Document.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -33,18 +33,10 @@ const QString pngMimeType = QStringLiteral("image/png");
 DocumentWindow::DocumentWindow(Document *document, Platform &platform, QWidget *parent)
     : QAbstractScrollArea(parent), m_document(document), m_platform(platform)
 {
-}
-
-void DocumentWindow::activateView(bool activate)
-{
-    if (!CurrentDialogBar)
+    if (!m_document)
         return;
-    if (activate && m_document) {
-        CurrentDialogBar->setDocument(m_document);
-        CurrentDialogBar->loadFromDocument();
-    } else {
-        CurrentDialogBar->setDocument(nullptr);
-    }
+    connect(m_document, &Document::studyChanged, this, [this] { documentUpdated(UpdateHint::NewStudy); });
+    connect(m_document, &Document::presentationChanged, this, [this] { documentUpdated(UpdateHint::Redraw); });
 }
 
 void DocumentWindow::print(QPrinter &printer)

@@ -17,8 +17,15 @@ namespace sortana {
 class Document;
 class Platform;
 
+// What changed in a document, for the windows that show it.
+enum class UpdateHint {
+    Redraw, // how it is shown: draw again
+    NewStudy, // a new study: its drawing size changed as well
+};
+
 // A window on a document inside a document frame: the dendrogram or the similarity matrix.
-// What the main window asks of every kind: a first update, activation, Copy and printing.
+// What the main window asks of every kind: a first update, Copy and printing. It follows
+// its document's signals.
 class DocumentWindow : public QAbstractScrollArea {
     Q_DECLARE_TR_FUNCTIONS(DocumentWindow)
 
@@ -29,6 +36,8 @@ public:
 
     // Called once the window sits in its frame.
     virtual void initialUpdate() = 0;
+    // Called whenever the document changed.
+    virtual void documentUpdated(UpdateHint hint) = 0;
     virtual bool canCopy() const = 0;
     virtual void copyToClipboard() = 0;
     // As many pages as the print scaling needs. False, after telling the user, when the
@@ -46,8 +55,6 @@ public:
     // after telling the user, when it could not be written.
     virtual bool exportPicture(const QString &path, int pngDpi) = 0;
 
-    // Shows this document in the dialog bar while the window is active.
-    void activateView(bool activate);
     // With the printer and page the user set up.
     void print(QPrinter &printer);
     void printDirect(QPrinter &printer);

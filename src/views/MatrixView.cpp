@@ -39,19 +39,11 @@ MatrixView::MatrixView(Document *document, Platform &platform, QWidget *parent)
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    if (m_document)
-        m_document->addView(this);
-}
-
-MatrixView::~MatrixView()
-{
-    if (m_document)
-        m_document->removeView(this);
 }
 
 bool MatrixView::hasMatrix() const
 {
-    return m_document && m_document->clusterRoot() && m_document->similarity;
+    return m_document && m_document->clusterRoot() && m_document->study().similarity;
 }
 
 double MatrixView::dpi() const
@@ -154,10 +146,10 @@ void MatrixView::fitToWindow()
 
 bool MatrixView::findNext(const QString &text)
 {
-    if (!hasMatrix() || !m_document->itemNames)
+    if (!hasMatrix())
         return false;
     const MatrixGeometry &laidOut = geometry();
-    const std::optional<int> row = findRow(*m_document->itemNames, laidOut.order, text, m_highlight);
+    const std::optional<int> row = findRow(m_document->study().itemNames, laidOut.order, text, m_highlight);
     if (!row)
         return false;
     // The found card's row and column are highlighted as a clicked name's are, with its cell
@@ -206,7 +198,7 @@ void MatrixView::paintEvent(QPaintEvent *event)
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
     if (!m_document || !m_document->clusterRoot())
         return;
-    if (!m_document->similarity) {
+    if (!m_document->study().similarity) {
         painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(viewport()->rect().adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap,

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "views/DocumentWindow.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/MatrixTiles.h"
-#include "document/DocumentLinks.h"
+#include "views/DocumentWindow.h"
 
 #include <optional>
 
@@ -16,12 +15,11 @@ namespace sortana {
 // score, highlights the row and column of a clicked name, and copies, drags and prints the
 // matrix picture. It follows the dialog bar's font, groups and colours. A document saved
 // without its matrix gets a line that says so.
-class MatrixView final : public DocumentWindow, public DocumentView {
+class MatrixView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(MatrixView)
 
 public:
     MatrixView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~MatrixView() override;
     MatrixView(const MatrixView &) = delete;
     MatrixView &operator=(const MatrixView &) = delete;
 

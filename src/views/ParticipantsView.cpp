@@ -128,14 +128,6 @@ ParticipantsView::ParticipantsView(Document *document, Platform &platform, QWidg
     connect(m_tickFlagged, &QPushButton::clicked, this, [this] { tickAllFlagged(); });
     connect(m_analyseAgain, &QPushButton::clicked, this, [this] { analyseAgain(); });
     connect(m_includeAll, &QPushButton::clicked, this, [this] { includeAll(); });
-    if (m_document)
-        m_document->addView(this);
-}
-
-ParticipantsView::~ParticipantsView()
-{
-    if (m_document)
-        m_document->removeView(this);
 }
 
 void ParticipantsView::initialUpdate()
@@ -152,7 +144,7 @@ void ParticipantsView::initialUpdate()
 
 void ParticipantsView::documentUpdated(UpdateHint)
 {
-    if (!m_document || !m_document->sorts) {
+    if (!m_document || !m_document->hasStudy() || !m_document->study().sorts) {
         m_checks.reset();
         m_checkedSorts = {};
         m_model->clear();
@@ -160,7 +152,7 @@ void ParticipantsView::documentUpdated(UpdateHint)
         return;
     }
     m_pages->setCurrentIndex(1);
-    if (!m_checks || !(m_checkedSorts == *m_document->sorts))
+    if (!m_checks || !(m_checkedSorts == *m_document->study().sorts))
         fill();
     showLeftOut();
 }
@@ -169,12 +161,12 @@ void ParticipantsView::fill()
 {
     {
         BusyCursor busy(m_platform);
-        m_checks = checkParticipants(*m_document->sorts);
+        m_checks = checkParticipants(*m_document->study().sorts);
     }
-    m_checkedSorts = *m_document->sorts;
+    m_checkedSorts = *m_document->study().sorts;
     std::vector<bool> counted;
     for (const ParticipantCheck &check : m_checks->rows)
-        counted.push_back(m_document->sorts->participants[size_t(check.index)].counted);
+        counted.push_back(m_document->study().sorts->participants[size_t(check.index)].counted);
     // Filled in file order, then shown in the order the user chose.
     m_model->setParticipants(*m_checks, std::move(counted));
     m_representative->setHtml(representativeHtml());
@@ -182,8 +174,8 @@ void ParticipantsView::fill()
 
 void ParticipantsView::showLeftOut()
 {
-    const std::vector<qint32> &leftOut = m_document->leftOut;
-    const QString text = leftOutText(*m_document);
+    const std::vector<qint32> &leftOut = m_document->study().leftOut;
+    const QString text = leftOutText(m_document->study());
     m_leftOut->setText(text.isEmpty() ? tr("Every participant is counted.") : tr("Left out of the analysis: ") + text);
     m_model->showLeftOut(leftOut);
     // Italics take more room; the flags take the rest.
@@ -197,8 +189,8 @@ void ParticipantsView::updateButtons()
     const bool hasSorts = m_checks.has_value();
     const std::vector<qint32> chosen = ticked();
     m_tickFlagged->setEnabled(hasSorts && !flaggedParticipants(*m_checks).empty());
-    m_analyseAgain->setEnabled(hasSorts && chosen != m_document->leftOut && !chosen.empty());
-    m_includeAll->setEnabled(hasSorts && !m_document->leftOut.empty());
+    m_analyseAgain->setEnabled(hasSorts && chosen != m_document->study().leftOut && !chosen.empty());
+    m_includeAll->setEnabled(hasSorts && !m_document->study().leftOut.empty());
 }
 
 std::vector<qint32> ParticipantsView::ticked() const
@@ -233,7 +225,7 @@ bool ParticipantsView::runAnalysis(std::vector<qint32> leftOut)
 {
     if (!m_document)
         return false;
-    if (const std::optional<QString> error = leaveOutError(*m_document, leftOut)) {
+    if (const std::optional<QString> error = leaveOutError(m_document->study(), leftOut)) {
         m_platform.error(*error);
         return false;
     }
@@ -258,7 +250,7 @@ QString ParticipantsView::representativeText() const
 
 QString ParticipantsView::representativeHtml() const
 {
-    const QStringList names = m_document->itemNames ? *m_document->itemNames : QStringList();
+    const QStringList names = m_document->hasStudy() ? m_document->study().itemNames : QStringList();
     QString html = QStringLiteral("<h3>%1</h3>").arg(tr("The most representative sorts"));
     if (m_checks->representative.empty())
         html += QStringLiteral("<p>%1</p>").arg(tr("No two participants placed cards to compare."));
@@ -268,7 +260,7 @@ QString ParticipantsView::representativeHtml() const
         html += tr("<p><b>%1. %2</b> (#%3), mean distance %4 %</p><ul>")
                     .arg(QString::number(++rank), check.id.toHtmlEscaped(), QString::number(check.index + 1),
                          meanDistanceText(check));
-        for (const SortGroup &group : m_document->sorts->participants[size_t(check.index)].groups) {
+        for (const SortGroup &group : m_document->study().sorts->participants[size_t(check.index)].groups) {
             const QStringList cards = distinctCardNames(group, names);
             if (cards.isEmpty())
                 continue;

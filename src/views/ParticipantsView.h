@@ -1,8 +1,7 @@
 #pragma once
 
 #include "analysis/ParticipantChecks.h"
-#include "document/DocumentLinks.h"
-#include "import/StudySorts.h"
+#include "study/StudySorts.h"
 #include "views/DocumentWindow.h"
 #include "views/ParticipantsModel.h"
 
@@ -29,7 +28,7 @@ struct AnalysisFileNames;
 // group by group. The user ticks participants (or all the flagged ones) and analyses the study
 // again without them, or brings everyone back; every window on the document follows. A
 // document saved without the sorts gets a line that says so.
-class ParticipantsView final : public DocumentWindow, public DocumentView {
+class ParticipantsView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(ParticipantsView)
 
 public:
@@ -41,7 +40,6 @@ public:
     using enum ParticipantsModel::Column;
 
     ParticipantsView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~ParticipantsView() override;
     ParticipantsView(const ParticipantsView &) = delete;
     ParticipantsView &operator=(const ParticipantsView &) = delete;
 

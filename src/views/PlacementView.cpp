@@ -22,14 +22,6 @@ PlacementView::PlacementView(Document *document, Platform &platform, QWidget *pa
 {
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    if (m_document)
-        m_document->addView(this);
-}
-
-PlacementView::~PlacementView()
-{
-    if (m_document)
-        m_document->removeView(this);
 }
 
 double PlacementView::dpi() const
@@ -72,9 +64,9 @@ void PlacementView::documentUpdated(UpdateHint)
 
 bool PlacementView::findNext(const QString &text)
 {
-    if (m_geometry.isEmpty() || !m_document->itemNames)
+    if (m_geometry.isEmpty() || !m_document->hasStudy())
         return false;
-    const std::optional<int> row = findRow(*m_document->itemNames, m_geometry.order, text, m_lastFound);
+    const std::optional<int> row = findRow(m_document->study().itemNames, m_geometry.order, text, m_lastFound);
     if (!row)
         return false;
     m_lastFound = row;

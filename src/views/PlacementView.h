@@ -1,7 +1,6 @@
 #pragma once
 
 #include "analysis/Categories.h"
-#include "document/DocumentLinks.h"
 #include "drawing/PlacementDrawing.h"
 #include "views/DocumentWindow.h"
 
@@ -16,12 +15,11 @@ namespace sortana {
 // card's participants who placed it there. It names the cell under the mouse, and copies,
 // drags, prints and exports the picture. It follows the settings bar and the
 // standardisation; a document saved without the sorts gets a line that says so.
-class PlacementView final : public DocumentWindow, public DocumentView {
+class PlacementView final : public DocumentWindow {
     Q_DECLARE_TR_FUNCTIONS(PlacementView)
 
 public:
     PlacementView(Document *document, Platform &platform, QWidget *parent = nullptr);
-    ~PlacementView() override;
     PlacementView(const PlacementView &) = delete;
     PlacementView &operator=(const PlacementView &) = delete;
 

@@ -14,7 +14,7 @@ bool saveWorkbook(const Document &document, const QString &path, const Progress 
 {
     // A file dialog takes any name typed: the document or its raw data would be lost.
     if (isSameFile(path, document.pathName)
-        || (document.summary && isSameFile(path, leftOutFileNames(document, 0).inputPath))) {
+        || (document.hasStudy() && isSameFile(path, leftOutFileNames(document, 0).inputPath))) {
         error = formatMessage(u"%s cannot be written over the document or its input", {path});
         return false;
     }

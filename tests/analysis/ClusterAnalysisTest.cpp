@@ -1,9 +1,9 @@
 #include "analysis/ClusterAnalysis.h"
-#include "analysis/ClusterTree.h"
-#include "analysis/LeafOrder.h"
-#include "import/PairMatrix.h"
-#include "import/StudySummary.h"
 #include "TreeRecords.h"
+#include "analysis/LeafOrder.h"
+#include "study/ClusterTree.h"
+#include "study/PairMatrix.h"
+#include "study/StudySummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "analysis/ClusterAnalysis.h"
-#include "analysis/ClusterTree.h"
-#include "import/PairMatrix.h"
-#include "import/StudySummary.h"
 #include "ReferenceClustering.h"
 #include "TreeRecords.h"
+#include "analysis/ClusterAnalysis.h"
+#include "study/ClusterTree.h"
+#include "study/PairMatrix.h"
+#include "study/StudySummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "analysis/LeafOrder.h"
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

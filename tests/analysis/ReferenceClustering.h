@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/ClusterNode.h"
-#include "import/PairMatrix.h"
+#include "study/ClusterNode.h"
+#include "study/PairMatrix.h"
 
 #include <algorithm>
 #include <cmath>

@@ -78,7 +78,7 @@ protected:
             run.summary().copiesPerParticipant = golden.copies;
         }));
         counted = raw.participants.mid(golden.expert ? 1 : 0);
-        ASSERT_EQ(int(counted.size()), int(resamplingParticipants(study).size()));
+        ASSERT_EQ(int(counted.size()), int(resamplingParticipants(study.study()).size()));
     }
 
     // The sub-study of these counted participants, imported as its own raw data file with
@@ -91,9 +91,9 @@ protected:
         importDocument(file, into, [&](ImportRun &run) {
             run.setCheckStudyShape(false);
             run.summary().useExpert = false;
-            run.summary().useFit = study.summary->useFit;
-            run.summary().useSubGroups = study.summary->useSubGroups;
-            run.summary().copiesPerParticipant = study.summary->copiesPerParticipant;
+            run.summary().useFit = study.study().summary.useFit;
+            run.summary().useSubGroups = study.study().summary.useSubGroups;
+            run.summary().copiesPerParticipant = study.study().summary.copiesPerParticipant;
         });
     }
 
@@ -140,7 +140,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
 {
     constexpr int replicates = 25;
     constexpr quint64 seed = 20261211;
-    const std::optional<TreeSupport> support = computeTreeSupport(study, replicates, seed, {});
+    const std::optional<TreeSupport> support = computeTreeSupport(study.study(), replicates, seed, {});
     ASSERT_TRUE(support);
     EXPECT_EQ(support->seed, seed);
     EXPECT_EQ(support->replicates, replicates);
@@ -170,7 +170,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
         EXPECT_EQ(support->joinSupport[j], oneDecimal(100.0 * double(found) / replicates)) << "join " << j + 1;
     }
 
-    for (const int k : {1, 2, 3, 5, study.itemCount, study.itemCount + 3}) {
+    for (const int k : {1, 2, 3, 5, study.study().itemCount, study.study().itemCount + 3}) {
         const std::vector<std::set<int>> groups = groupsOf(study.clusterRoot(), k);
         std::vector<double> sums(groups.size(), 0.0);
         for (const auto &tree : trees) {
@@ -186,7 +186,7 @@ TEST_P(ImportedReplicates, SupportAndStabilityAreThoseOfTheImportedReplicates)
                 sums[g] += best;
             }
         }
-        const std::vector<double> stability = groupStability(*support, study, k);
+        const std::vector<double> stability = groupStability(*support, study.study(), k);
         ASSERT_EQ(stability.size(), groups.size()) << k << " groups";
         for (std::size_t g = 0; g < groups.size(); ++g)
             EXPECT_EQ(stability[g], oneDecimal(100.0 * sums[g] / replicates)) << k << " groups, group " << g + 1;
@@ -198,10 +198,10 @@ std::optional<double> countCorrelation(const Document &a, const Document &b)
 {
     std::vector<double> x;
     std::vector<double> y;
-    for (int hi = 1; hi < a.itemCount; ++hi) {
+    for (int hi = 1; hi < a.study().itemCount; ++hi) {
         for (int lo = 0; lo < hi; ++lo) {
-            x.push_back(a.similarity->count(lo, hi));
-            y.push_back(b.similarity->count(lo, hi));
+            x.push_back(a.study().similarity->count(lo, hi));
+            y.push_back(b.study().similarity->count(lo, hi));
         }
     }
     const double n = double(x.size());
@@ -223,7 +223,7 @@ TEST_P(ImportedReplicates, EachSubSampleCorrelatesAsItsImportedMatrix)
     constexpr quint64 seed = 99;
     const int participants = int(counted.size());
     // One sub-sample per size, so that each point's mean is that sub-sample's r.
-    const std::optional<Adequacy> adequacy = computeAdequacy(study, 1, seed, {});
+    const std::optional<Adequacy> adequacy = computeAdequacy(study.study(), 1, seed, {});
     ASSERT_TRUE(adequacy);
     ASSERT_EQ(adequacy->points.size(), adequacySizes(participants).size());
     std::mt19937_64 generator(seed);
@@ -247,8 +247,8 @@ TEST_P(ImportedReplicates, EachSubSampleCorrelatesAsItsImportedMatrix)
     // The sums from the table of products and those from each sub-sample's own counts are
     // the same integers.
     for (const int subsets : {1, 7}) {
-        EXPECT_EQ(computeAdequacy(study, subsets, seed, {}, AdequacyMethod::ProductTable),
-                  computeAdequacy(study, subsets, seed, {}, AdequacyMethod::PairCounts));
+        EXPECT_EQ(computeAdequacy(study.study(), subsets, seed, {}, AdequacyMethod::ProductTable),
+                  computeAdequacy(study.study(), subsets, seed, {}, AdequacyMethod::PairCounts));
     }
 }
 
@@ -269,13 +269,13 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
         study += "P" + QByteArray::number(p) + "\nG\nI1\nI2\nI3\nG\nI4\nI5\nG\nI6\nI7\nI1\n";
     ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
 
-    const std::optional<TreeSupport> support = computeTreeSupport(document, 30, 5, {});
+    const std::optional<TreeSupport> support = computeTreeSupport(document.study(), 30, 5, {});
     ASSERT_TRUE(support);
     EXPECT_EQ(support->joinSupport, std::vector<double>(6, 100.0));
     for (int k = 1; k <= 7; ++k)
-        EXPECT_EQ(groupStability(*support, document, k), std::vector<double>(std::size_t(k), 100.0)) << k;
+        EXPECT_EQ(groupStability(*support, document.study(), k), std::vector<double>(std::size_t(k), 100.0)) << k;
 
-    const std::optional<Adequacy> adequacy = computeAdequacy(document, 20, 5, {});
+    const std::optional<Adequacy> adequacy = computeAdequacy(document.study(), 20, 5, {});
     ASSERT_TRUE(adequacy);
     ASSERT_EQ(adequacy->points.size(), 5u);
     for (const AdequacyPoint &point : adequacy->points) {
@@ -288,10 +288,10 @@ TEST(Resampling, IdenticalSortsAreFullySupportedAndCorrelateFully)
     EXPECT_EQ(adequacy->enough95, 2);
 
     // Results of another study are not this one's.
-    document.treeSupport = support;
-    document.adequacy = adequacy;
+    document.setTreeSupport(support);
+    document.setAdequacy(adequacy);
     ASSERT_NO_FATAL_FAILURE(importDocument(study, document, [](ImportRun &run) { run.setCheckStudyShape(false); }));
-    EXPECT_FALSE(document.treeSupport || document.adequacy);
+    EXPECT_FALSE(document.treeSupport() || document.adequacy());
 }
 
 TEST(Resampling, TheSeedDecidesAndCancelStops)
@@ -299,21 +299,21 @@ TEST(Resampling, TheSeedDecidesAndCancelStops)
     Document document;
     ASSERT_NO_FATAL_FAILURE(
         importDocument(readBytes(QStringLiteral(SORTANA_GOLDEN_DIR "/medium/medium.txt")), document));
-    const std::optional<TreeSupport> first = computeTreeSupport(document, 40, 3, {});
+    const std::optional<TreeSupport> first = computeTreeSupport(document.study(), 40, 3, {});
     ASSERT_TRUE(first);
-    EXPECT_EQ(computeTreeSupport(document, 40, 3, {}), first);
-    const std::optional<TreeSupport> other = computeTreeSupport(document, 40, 4, {});
+    EXPECT_EQ(computeTreeSupport(document.study(), 40, 3, {}), first);
+    const std::optional<TreeSupport> other = computeTreeSupport(document.study(), 40, 4, {});
     ASSERT_TRUE(other);
     EXPECT_NE(other->replicateLeaves, first->replicateLeaves);
-    const std::optional<Adequacy> curve = computeAdequacy(document, 30, 3, {});
+    const std::optional<Adequacy> curve = computeAdequacy(document.study(), 30, 3, {});
     ASSERT_TRUE(curve);
-    EXPECT_EQ(computeAdequacy(document, 30, 3, {}), curve);
-    EXPECT_NE(computeAdequacy(document, 30, 4, {}), curve);
+    EXPECT_EQ(computeAdequacy(document.study(), 30, 3, {}), curve);
+    EXPECT_NE(computeAdequacy(document.study(), 30, 4, {}), curve);
 
     // Progress runs from 0 to the total, a few hundred times at most; false cancels.
     std::vector<std::pair<qint64, qint64>> told;
     std::mutex telling;
-    ASSERT_TRUE(computeTreeSupport(document, 1000, 3, [&](qint64 done, qint64 total) {
+    ASSERT_TRUE(computeTreeSupport(document.study(), 1000, 3, [&](qint64 done, qint64 total) {
         const std::lock_guard lock(telling);
         told.emplace_back(done, total);
         return true;
@@ -323,8 +323,8 @@ TEST(Resampling, TheSeedDecidesAndCancelStops)
     EXPECT_EQ(told.back(), (std::pair<qint64, qint64>(1000, 1000)));
     int calls = 0;
     EXPECT_FALSE(
-        computeTreeSupport(document, 1000, 3, [&](qint64 done, qint64) { return ++calls < 3 && done < 1000; }));
-    EXPECT_FALSE(computeAdequacy(document, 50, 3, [](qint64 done, qint64) { return done == 0; }));
+        computeTreeSupport(document.study(), 1000, 3, [&](qint64 done, qint64) { return ++calls < 3 && done < 1000; }));
+    EXPECT_FALSE(computeAdequacy(document.study(), 50, 3, [](qint64 done, qint64) { return done == 0; }));
 }
 
 TEST(Resampling, TheResultsDoNotDependOnTheNumberOfThreads)
@@ -391,14 +391,14 @@ TEST(Resampling, CopheneticCorrelation)
     Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\nP3\nG\nI1\nI3\nG\nI2\n", document,
                                            [](ImportRun &run) { run.setCheckStudyShape(false); }));
-    ASSERT_TRUE(copheneticCorrelation(document));
-    EXPECT_NEAR(*copheneticCorrelation(document), 1.5 / std::sqrt(3.0), 1e-12);
+    ASSERT_TRUE(copheneticCorrelation(document.study()));
+    EXPECT_NEAR(*copheneticCorrelation(document.study()), 1.5 / std::sqrt(3.0), 1e-12);
 
     // A single pair has no correlation.
     Document pair;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nP1\nG\nI1\nI2\nP2\nG\nI1\nI2\n", pair,
                                            [](ImportRun &run) { run.setCheckStudyShape(false); }));
-    EXPECT_FALSE(copheneticCorrelation(pair));
+    EXPECT_FALSE(copheneticCorrelation(pair.study()));
 }
 
 } // namespace

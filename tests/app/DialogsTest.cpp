@@ -1,9 +1,9 @@
 #include "app/AboutDialog.h"
-#include "app/PropertiesDialog.h"
 #include "app/HelpWindow.h"
+#include "app/PropertiesDialog.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

@@ -1,5 +1,7 @@
 #include "app/SettingsBar.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
+#include "support/RecordingView.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -17,12 +19,6 @@
 namespace sortana {
 namespace {
 
-class RecordingView final : public DocumentView {
-public:
-    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
-    std::vector<UpdateHint> hints;
-};
-
 void press(QWidget *target, int key)
 {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
@@ -33,12 +29,7 @@ void press(QWidget *target, int key)
 
 class DlgBarTest : public ::testing::Test {
 protected:
-    DlgBarTest()
-    {
-        document.addView(&view);
-        bar.setDocument(&document);
-        bar.loadFromDocument();
-    }
+    DlgBarTest() { bar.setDocument(&document); }
 
     template <typename Widget = QWidget>
     Widget *child(const char *name) const
@@ -80,7 +71,7 @@ protected:
     }
 
     Document document;
-    RecordingView view;
+    test::RecordingView view{document};
     SettingsBar bar;
 };
 
@@ -137,10 +128,11 @@ TEST(ColourTextTest, ReadsTypedTextLeniently)
 
 TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
 {
-    document.fontSize = 13;
-    document.numberOfGroups = 7;
-    document.colour1 = 0x0000FF;
-    document.colour2 = 0x563412;
+    setSetting(document, &Settings::fontSize, 13);
+    setSetting(document, &Settings::numberOfGroups, 7);
+    setSetting(document, &Settings::colour1, 0x0000FF);
+    setSetting(document, &Settings::colour2, 0x563412);
+    view.hints.clear();
     bar.loadFromDocument();
 
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("13"));
@@ -151,18 +143,18 @@ TEST_F(DlgBarTest, LoadShowsTheSettingsWithoutApplying)
     EXPECT_FALSE(document.isModified());
 }
 
-TEST_F(DlgBarTest, ApplyWithoutEditsRedrawsButDoesNotModify)
+TEST_F(DlgBarTest, ApplyWithoutEditsNeitherRedrawsNorModifies)
 {
     bar.apply();
     EXPECT_FALSE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
-    EXPECT_EQ(document.fontName, QStringLiteral("Arial"));
+    EXPECT_TRUE(view.hints.empty());
+    EXPECT_EQ(document.settings().fontName, QStringLiteral("Arial"));
 
     colour1()->setText(QStringLiteral("FF0000"));
     bar.apply();
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(document.colour1, 0x0000FFu);
-    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
+    EXPECT_EQ(document.settings().colour1, 0x0000FFu);
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 }
 
 TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
@@ -171,20 +163,20 @@ TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
         const char *field;
         const char *typed;
         const char *shown;
-        qint32 Document::*setting;
+        qint32 Settings::*setting;
     };
     const Case cases[] = {
-        {"fontSize", "150", "99", &Document::fontSize},
-        {"fontSize", "0", "4", &Document::fontSize},
-        {"fontSize", "-3", "4", &Document::fontSize},
-        {"fontSize", "word", "4", &Document::fontSize},
-        {"fontSize", "12pt", "4", &Document::fontSize},
-        {"fontSize", " 36 ", "36", &Document::fontSize},
-        {"fontSize", "123456789012345678901234", "99", &Document::fontSize},
-        {"numberOfGroups", "1", "2", &Document::numberOfGroups},
-        {"numberOfGroups", "abc", "2", &Document::numberOfGroups},
-        {"numberOfGroups", "150", "99", &Document::numberOfGroups},
-        {"numberOfGroups", "5", "5", &Document::numberOfGroups},
+        {"fontSize", "150", "99", &Settings::fontSize},
+        {"fontSize", "0", "4", &Settings::fontSize},
+        {"fontSize", "-3", "4", &Settings::fontSize},
+        {"fontSize", "word", "4", &Settings::fontSize},
+        {"fontSize", "12pt", "4", &Settings::fontSize},
+        {"fontSize", " 36 ", "36", &Settings::fontSize},
+        {"fontSize", "123456789012345678901234", "99", &Settings::fontSize},
+        {"numberOfGroups", "1", "2", &Settings::numberOfGroups},
+        {"numberOfGroups", "abc", "2", &Settings::numberOfGroups},
+        {"numberOfGroups", "150", "99", &Settings::numberOfGroups},
+        {"numberOfGroups", "5", "5", &Settings::numberOfGroups},
     };
     for (const Case &c : cases) {
         QWidget *field = child(c.field);
@@ -192,7 +184,7 @@ TEST_F(DlgBarTest, StoreCorrectsSizeAndGroupsIntoRange)
         bar.apply();
         const QString shown = field == fontSize() ? fontSize()->currentText() : groups()->text();
         EXPECT_EQ(shown, QString::fromLatin1(c.shown)) << c.field << " " << c.typed;
-        EXPECT_EQ(document.*c.setting, shown.toInt()) << c.field << " " << c.typed;
+        EXPECT_EQ(document.settings().*c.setting, shown.toInt()) << c.field << " " << c.typed;
     }
 }
 
@@ -214,10 +206,15 @@ TEST_F(DlgBarTest, SpinStepsOneAtATimeWithinTheLimits)
     for (const Case &c : cases) {
         groups()->setText(QString::fromLatin1(c.start));
         view.hints.clear();
+        const int before = document.settings().numberOfGroups;
         press(groups(), c.key);
         EXPECT_EQ(groups()->text(), QString::fromLatin1(c.shown)) << c.start;
-        EXPECT_EQ(document.numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << c.start;
+        EXPECT_EQ(document.settings().numberOfGroups, QString::fromLatin1(c.shown).toInt()) << c.start;
+        // The windows redraw when the number changed.
+        const std::vector<test::Emitted> told = before == QString::fromLatin1(c.shown).toInt()
+            ? std::vector<test::Emitted>{}
+            : std::vector<test::Emitted>{test::Emitted::Presentation};
+        EXPECT_EQ(view.hints, told) << c.start;
     }
 }
 
@@ -234,15 +231,16 @@ TEST_F(DlgBarTest, ColourChooserStartsAtTheFieldAndAppliesItsChoice)
 
     EXPECT_EQ(offered, std::vector<QColor>{QColor(Qt::green)});
     EXPECT_EQ(colour2()->text(), QStringLiteral("0000FF"));
-    EXPECT_EQ(document.colour2, 0xFF0000u);
+    EXPECT_EQ(document.settings().colour2, 0xFF0000u);
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 
     answer.reset();
     child<QToolButton>("chooseColour1")->click();
     EXPECT_EQ(offered.back(), QColor(Qt::white));
     EXPECT_EQ(colour1()->text(), QStringLiteral("FFFFFF"));
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << "a cancelled chooser applies nothing";
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation})
+        << "a cancelled chooser applies nothing";
 }
 
 TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
@@ -250,7 +248,7 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
     const QColor normalBase = colour1()->palette().color(QPalette::Base);
     type("colour1", QStringLiteral("GGGGGG"));
     bar.apply();
-    EXPECT_EQ(document.colour1, 0x000000u);
+    EXPECT_EQ(document.settings().colour1, 0x000000u);
     EXPECT_NE(colour1()->palette().color(QPalette::Base), normalBase);
     EXPECT_EQ(colour1()->toolTip(),
               QStringLiteral("\"GGGGGG\" is not a colour, so it is used as 000000.\n"
@@ -260,17 +258,14 @@ TEST_F(DlgBarTest, AColourFieldThatIsNoColourIsMarkedAndStillStoresBlack)
 
     type("colour1", QStringLiteral("FF8000"));
     bar.apply();
-    EXPECT_EQ(document.colour1, 0x0080FFu);
+    EXPECT_EQ(document.settings().colour1, 0x0080FFu);
     EXPECT_EQ(colour1()->palette().color(QPalette::Base), normalBase);
     EXPECT_TRUE(colour1()->toolTip().isEmpty());
 }
 
 TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
 {
-    CurrentDialogBar = &bar;
-    document.attachSettingsBar();
-    document.closeDocument();
-    CurrentDialogBar = nullptr;
+    bar.setDocument(nullptr);
     ASSERT_EQ(bar.attachedDocument(), nullptr);
 
     bar.setColourChooser([](const QColor &) { return std::optional<QColor>(Qt::red); });
@@ -284,9 +279,9 @@ TEST_F(DlgBarTest, DetachedBarLeavesDocumentsAlone)
     EXPECT_EQ(colour1()->text(), QStringLiteral("FF0000")) << "the chooser still writes its field";
     EXPECT_EQ(groups()->text(), QStringLiteral("3")) << "the spin still steps";
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("30")) << "no load without a document";
-    EXPECT_EQ(document.fontSize, 12);
-    EXPECT_EQ(document.colour1, Document::white);
-    EXPECT_EQ(document.numberOfGroups, 2);
+    EXPECT_EQ(document.settings().fontSize, 12);
+    EXPECT_EQ(document.settings().colour1, Settings::white);
+    EXPECT_EQ(document.settings().numberOfGroups, 2);
     EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(view.hints.empty());
 }
@@ -305,15 +300,15 @@ TEST_F(DlgBarTest, FontListHoldsEachScalableFamilyOnceInOrder)
 TEST_F(DlgBarTest, FontNameSelectsTheFirstFamilyItBegins)
 {
     const QStringList families = latinScalableFontFamilies();
-    document.fontName = families.constLast().left(3).toLower();
+    setSetting(document, &Settings::fontName, families.constLast().left(3).toLower());
     bar.loadFromDocument();
     const QString firstMatch = *std::find_if(families.cbegin(), families.cend(), [&](const QString &f) {
-        return f.startsWith(document.fontName, Qt::CaseInsensitive);
+        return f.startsWith(document.settings().fontName, Qt::CaseInsensitive);
     });
 
     EXPECT_EQ(fontName()->currentText(), firstMatch);
     bar.apply();
-    EXPECT_EQ(document.fontName, firstMatch);
+    EXPECT_EQ(document.settings().fontName, firstMatch);
     EXPECT_TRUE(document.isModified());
 }
 
@@ -323,20 +318,20 @@ TEST_F(DlgBarTest, MissingFontShowsItsSubstituteButKeepsItsName)
     const QString substitute = QFontInfo(QFont(missing)).family();
     const int substituteEntry = fontName()->findText(substitute, Qt::MatchFixedString);
     ASSERT_GE(substituteEntry, 0) << "the platform should fall back to an installed family";
-    document.fontName = missing;
+    setSetting(document, &Settings::fontName, missing);
     bar.loadFromDocument();
 
     EXPECT_EQ(fontName()->currentIndex(), substituteEntry);
     EXPECT_EQ(fontName()->currentText(), missing);
     bar.apply();
-    EXPECT_EQ(document.fontName, missing);
+    EXPECT_EQ(document.settings().fontName, missing);
     EXPECT_FALSE(document.isModified());
 
     // Choosing from the list is the user's change: it replaces the name.
     press(fontName(), substituteEntry == 0 ? Qt::Key_Down : Qt::Key_Up);
-    EXPECT_EQ(document.fontName, fontName()->itemText(fontName()->currentIndex()));
+    EXPECT_EQ(document.settings().fontName, fontName()->itemText(fontName()->currentIndex()));
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, (std::vector<UpdateHint>{UpdateHint::Redraw, UpdateHint::Redraw}));
+    EXPECT_EQ(view.hints, (std::vector<test::Emitted>{test::Emitted::Presentation, test::Emitted::Presentation}));
 }
 
 // A combo box that finds its typed text among its entries selects that entry and reports it
@@ -357,10 +352,11 @@ TEST_F(DlgBarTest, EnterAppliesOnceFromEveryField)
         type(name, typed);
         view.hints.clear();
         press(child(name), Qt::Key_Return);
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw}) << name << " " << typed.toStdString();
+        EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation})
+            << name << " " << typed.toStdString();
     }
-    EXPECT_EQ(document.fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
-    EXPECT_EQ(document.colour2, 0xFF0000u);
+    EXPECT_EQ(document.settings().fontName, QStringLiteral("Typed Face")) << "a typed name is taken as typed";
+    EXPECT_EQ(document.settings().colour2, 0xFF0000u);
 }
 
 TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
@@ -387,10 +383,10 @@ TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
         focus(left);
         type(c.left, c.typed);
         view.hints.clear();
-        const QString storedFont = document.fontName;
+        const QString storedFont = document.settings().fontName;
         focus(next);
         EXPECT_EQ(view.hints.size(), c.updates) << c.left << " " << c.typed.toStdString();
-        EXPECT_EQ(document.fontName, storedFont) << "a typed font name waits for Enter";
+        EXPECT_EQ(document.settings().fontName, storedFont) << "a typed font name waits for Enter";
     }
     EXPECT_EQ(fontSize()->currentText(), QStringLiteral("99"));
 }
@@ -398,9 +394,9 @@ TEST_F(DlgBarTest, LeavingAFieldAppliesOnceExceptForTheFontName)
 TEST_F(DlgBarTest, ChoosingASizeFromTheListApplies)
 {
     press(fontSize(), Qt::Key_Down);
-    EXPECT_EQ(document.fontSize, 14);
+    EXPECT_EQ(document.settings().fontSize, 14);
     EXPECT_TRUE(document.isModified());
-    EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::Redraw});
+    EXPECT_EQ(view.hints, std::vector<test::Emitted>{test::Emitted::Presentation});
 }
 
 } // namespace

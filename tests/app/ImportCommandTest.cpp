@@ -1,10 +1,9 @@
-#include "app/ImportWizard.h"
 #include "app/DocumentCommands.h"
 #include "app/DocumentTemplate.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "cli/CliRunner.h"
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -33,12 +32,10 @@ class ImportCommandTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PendingImportPath.clear();
         input = dir.filePath(u"small-study.txt"_s);
         writeBytes(input, readBytes(u"" SORTANA_EXAMPLES_DIR "/small-study.txt"_s));
         QObject::connect(&importCommand, &QAction::triggered, [this] { ++importsPosted; });
     }
-    void TearDown() override { PendingImportPath.clear(); }
 
     // Answers the wizard once it is up, as a user would.
     int runImport(const std::function<void(ImportWizard &)> &answer)
@@ -59,7 +56,8 @@ protected:
     DocumentTemplate documentTemplate;
     QAction importCommand;
     int importsPosted = 0;
-    CommandContext context{platform, documentTemplate, nullptr, &importCommand};
+    QString pendingImport;
+    CommandContext context{platform, documentTemplate, nullptr, &importCommand, nullptr, &pendingImport};
     Document document;
 };
 
@@ -76,7 +74,7 @@ TEST_F(ImportCommandTest, ImportFillsANamedModifiedDocumentAndWritesWhatTheCliWr
     newDocument(document, context);
     EXPECT_FALSE(canShowProperties(document));
     EXPECT_FALSE(canSave(document));
-    PendingImportPath = input;
+    pendingImport = input;
     ASSERT_EQ(runImport([](ImportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
 
     EXPECT_TRUE(document.hasStudy());
@@ -86,7 +84,7 @@ TEST_F(ImportCommandTest, ImportFillsANamedModifiedDocumentAndWritesWhatTheCliWr
     EXPECT_FALSE(QFile::exists(document.pathName));
     EXPECT_TRUE(canShowProperties(document));
     EXPECT_TRUE(canSave(document));
-    EXPECT_EQ(PendingImportPath, input);
+    EXPECT_EQ(pendingImport, input);
     EXPECT_TRUE(platform.messages().isEmpty());
 
     QStringList expectedOpened;
@@ -106,7 +104,7 @@ TEST_F(ImportCommandTest, ImportFillsANamedModifiedDocumentAndWritesWhatTheCliWr
 TEST_F(ImportCommandTest, FilesThatCannotBeOpenedAreReportedOnceWithTheirFolder)
 {
     platform.setCanOpen(false);
-    PendingImportPath = input;
+    pendingImport = input;
     ASSERT_EQ(runImport([](ImportWizard &wizard) { finishWith(wizard, true); }), QDialog::Accepted);
     EXPECT_EQ(platform.opened().size(), 5);
     ASSERT_EQ(platform.messages().size(), 1);
@@ -122,27 +120,27 @@ TEST_F(ImportCommandTest, CancelLeavesAnEmptyDocumentWithoutAPath)
     newDocument(document, context);
     const QString title = document.title;
     EXPECT_TRUE(title.startsWith(u"Untitled"_s));
-    PendingImportPath = input;
+    pendingImport = input;
     EXPECT_EQ(runImport([](ImportWizard &wizard) { wizard.next(); }), QDialog::Rejected);
     EXPECT_FALSE(document.hasStudy());
     EXPECT_EQ(document.title, title);
     EXPECT_TRUE(document.pathName.isEmpty());
     EXPECT_FALSE(canShowProperties(document));
     // The input chosen before cancelling is offered again next time.
-    EXPECT_EQ(PendingImportPath, input);
+    EXPECT_EQ(pendingImport, input);
     EXPECT_TRUE(platform.opened().isEmpty());
 }
 
 TEST_F(ImportCommandTest, CancelKeepsAStudyAndItsName)
 {
-    PendingImportPath = input;
+    pendingImport = input;
     runImport([](ImportWizard &wizard) { finishWith(wizard, false); });
     ASSERT_TRUE(document.hasStudy());
     EXPECT_TRUE(platform.opened().isEmpty());
-    const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
+    const std::shared_ptr<const ClusterTree> tree = document.study().clusterTree;
     const QString path = document.pathName;
     EXPECT_EQ(runImport([](ImportWizard &) {}), QDialog::Rejected);
-    EXPECT_EQ(document.clusterTree, tree);
+    EXPECT_EQ(document.study().clusterTree, tree);
     EXPECT_EQ(document.pathName, path);
     EXPECT_EQ(document.title, u"small-study"_s);
 }
@@ -156,7 +154,7 @@ TEST_F(ImportCommandTest, NewAndOpeningADataFilePostTheImport)
 
     Document other;
     EXPECT_EQ(openByType(other, input, context), OpenOutcome::ImportRequested);
-    EXPECT_EQ(PendingImportPath, input);
+    EXPECT_EQ(pendingImport, input);
     EXPECT_TRUE(other.pathName.isEmpty());
     EXPECT_TRUE(other.title.startsWith(u"Untitled"_s));
     QCoreApplication::processEvents();
@@ -172,7 +170,7 @@ TEST_F(ImportCommandTest, OpeningADocumentFileInAnyCaseLoadsIt)
     EXPECT_FALSE(document.isModified());
     QCoreApplication::processEvents();
     EXPECT_EQ(importsPosted, 0);
-    EXPECT_TRUE(PendingImportPath.isEmpty());
+    EXPECT_TRUE(pendingImport.isEmpty());
 }
 
 } // namespace

@@ -1,23 +1,23 @@
-#include "analysis/ClusterTree.h"
-#include "app/ImportWizard.h"
-#include "app/MainWindow.h"
-#include "app/SettingsBar.h"
 #include "app/DocumentFrame.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
+#include "app/MainWindow.h"
 #include "app/Resources.h"
+#include "app/SettingsBar.h"
 #include "app/SingleInstance.h"
 #include "cli/CliRunner.h"
-#include "views/DendrogramView.h"
-#include "drawing/DendrogramLayout.h"
-#include "views/MatrixView.h"
-#include "views/ParticipantsView.h"
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/DocumentFile.h"
-#include "document/DocumentLinks.h"
+#include "drawing/DendrogramLayout.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "views/DendrogramView.h"
+#include "views/MatrixView.h"
+#include "views/ParticipantsView.h"
 
 #include "document/DocumentText.h"
 #include <QAction>
@@ -58,7 +58,6 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PendingImportPath.clear();
         frame->show();
         // Every import wizard that comes up is noted with its step 1 input, then cancelled.
         QObject::connect(&wizardWatch, &QTimer::timeout, [this] {
@@ -69,11 +68,7 @@ protected:
         });
         wizardWatch.start(5);
     }
-    void TearDown() override
-    {
-        frame.reset();
-        PendingImportPath.clear();
-    }
+    void TearDown() override { frame.reset(); }
 
     // Lets posted commands run.
     void settle()
@@ -175,7 +170,6 @@ TEST_F(MainFrameTest, FilesAreRoutedByType)
         for (const auto &c : cases) {
             frame = std::make_unique<MainWindow>(platform, settings);
             wizardInputs.clear();
-            PendingImportPath.clear();
             route(*frame, c.path);
             settle();
             ASSERT_EQ(frame->frames().size(), 1) << c.path.toStdString();
@@ -553,7 +547,7 @@ TEST_F(MainFrameTest, CategoriesPlacementsAndGroupNamesComeFromTheViewMenu)
     ASSERT_TRUE(names.isEnabled());
     EXPECT_FALSE(names.isChecked());
     names.trigger();
-    EXPECT_TRUE(frame->activeFrame()->document().showGroupNames);
+    EXPECT_TRUE(frame->activeFrame()->document().settings().showGroupNames);
     EXPECT_TRUE(frame->activeFrame()->document().isModified());
 
     command(u"categoriesWindow"_s)->trigger();
@@ -595,19 +589,21 @@ TEST_F(MainFrameTest, TheResamplingCommandsShowTheirResults)
     acceptOptions();
     command(u"checkStability"_s)->trigger();
     settle();
-    ASSERT_TRUE(document.treeSupport);
-    EXPECT_EQ(document.treeSupport->replicates, 1000);
+    ASSERT_TRUE(document.treeSupport());
+    EXPECT_EQ(document.treeSupport()->replicates, 1000);
     EXPECT_TRUE(support.isEnabled());
     EXPECT_TRUE(support.isChecked());
-    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().joinSupport.empty());
+    const auto &dendrogram = dynamic_cast<const DendrogramView &>(frame->activeFrame()->view());
+    ASSERT_TRUE(dendrogram.screenGeometry());
+    EXPECT_FALSE(dendrogram.screenGeometry()->joinSupport.empty());
 
     for (int time = 0; time < 2; ++time) {
         acceptOptions();
         command(u"enoughParticipants"_s)->trigger();
         settle();
     }
-    ASSERT_TRUE(document.adequacy);
-    EXPECT_EQ(document.adequacy->subsets, 200);
+    ASSERT_TRUE(document.adequacy());
+    EXPECT_EQ(document.adequacy()->subsets, 200);
     EXPECT_EQ(frame->frames().size(), 2);
     ASSERT_EQ(frame->activeFrame()->kind(), DocumentFrame::Kind::EnoughParticipants);
     QStringList offered;
@@ -632,7 +628,7 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     {
         Document document;
         ASSERT_TRUE(openDocumentFile(document, hiddenPath, platform));
-        document.showSimilarityScale = false;
+        setSetting(document, &Settings::showSimilarityScale, false);
         ASSERT_TRUE(saveDocumentFile(document, hiddenPath, platform));
     }
     frame->openFile(documentFile(u"shown.klus"_s));
@@ -650,21 +646,23 @@ TEST_F(MainFrameTest, TheSimilarityScaleIsTheActiveDocumentsSetting)
     scale.trigger();
     settle();
     Document &document = shown->document();
-    EXPECT_FALSE(document.showSimilarityScale);
+    EXPECT_FALSE(document.settings().showSimilarityScale);
     EXPECT_TRUE(document.isModified());
-    EXPECT_FALSE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    const auto &dendrogram = dynamic_cast<const DendrogramView &>(shown->view());
+    ASSERT_TRUE(dendrogram.screenGeometry());
+    EXPECT_FALSE(dendrogram.screenGeometry()->scale);
     // The other document keeps its own.
-    EXPECT_FALSE(hidden->document().showSimilarityScale);
+    EXPECT_FALSE(hidden->document().settings().showSimilarityScale);
     EXPECT_FALSE(hidden->document().isModified());
     command(u"fileSave"_s)->trigger();
     Document saved;
     ASSERT_TRUE(openDocumentFile(saved, document.pathName, platform));
-    EXPECT_FALSE(saved.showSimilarityScale);
+    EXPECT_FALSE(saved.settings().showSimilarityScale);
 
     scale.trigger();
     settle();
-    EXPECT_TRUE(document.showSimilarityScale);
-    EXPECT_TRUE(dynamic_cast<const DendrogramLayout &>(*document.layout).geometry().scale);
+    EXPECT_TRUE(document.settings().showSimilarityScale);
+    EXPECT_TRUE(dendrogram.screenGeometry()->scale);
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 
@@ -729,7 +727,7 @@ TEST_F(MainFrameTest, DocumentWindowsFitTheAreaAndAMaximisedOneMakesTheNextMaxim
         Document document;
         ASSERT_TRUE(openDocumentFile(document, tall, platform));
         document.drawingSize.cy = 30000;
-        document.fontSize = 36;
+        setSetting(document, &Settings::fontSize, 36);
         ASSERT_TRUE(saveDocumentFile(document, tall, platform));
     }
     const QWidget &area = *frame->documentArea().viewport();
@@ -894,15 +892,26 @@ TEST_F(MainFrameTest, CascadeKeepsWindowsUsableAndStepsThemByATitleBar)
     }
 }
 
-TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindow)
+TEST_F(MainFrameTest, TheSettingsBarWaitsForADocumentWindowAndShowsTheActiveOnesDocument)
 {
     EXPECT_FALSE(frame->dialogBar().isEnabled());
     frame->openFile(documentFile(u"study.klus"_s));
     settle();
     EXPECT_TRUE(frame->dialogBar().isEnabled());
+    Document *first = &frame->activeFrame()->document();
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), first);
+    frame->openFile(documentFile(u"other.klus"_s));
+    settle();
+    Document *second = &frame->activeFrame()->document();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), second);
+    command(u"fileClose"_s)->trigger();
+    settle();
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), first);
     command(u"fileClose"_s)->trigger();
     settle();
     EXPECT_FALSE(frame->dialogBar().isEnabled());
+    EXPECT_EQ(frame->dialogBar().attachedDocument(), nullptr);
 }
 
 TEST_F(MainFrameTest, AMissingDocumentIsNamedAndLeavesTheRecentFiles)
@@ -951,7 +960,6 @@ TEST_F(MainFrameTest, TheNodesGoWithTheMainWindow)
     EXPECT_GT(ClusterTree::liveNodes(), nodesBefore);
     frame.reset();
     EXPECT_EQ(ClusterTree::liveNodes(), nodesBefore);
-    EXPECT_EQ(CurrentDialogBar, nullptr);
 }
 
 } // namespace

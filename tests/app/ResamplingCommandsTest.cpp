@@ -2,6 +2,7 @@
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 
@@ -77,8 +78,8 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     Adequacy earlierAdequacy;
     earlierAdequacy.seed = 7;
     earlierAdequacy.subsets = 10;
-    document.treeSupport = earlierSupport;
-    document.adequacy = earlierAdequacy;
+    document.setTreeSupport(earlierSupport);
+    document.setAdequacy(earlierAdequacy);
     document.setModified(false);
 
     cancelSoon();
@@ -86,9 +87,9 @@ TEST_F(ResamplingCommands, CancelKeepsTheEarlierResults)
     cancelSoon();
     EXPECT_FALSE(checkEnoughParticipants(document, {mostResamplingCount, 3}, platform, &window));
 
-    EXPECT_EQ(document.treeSupport, earlierSupport);
-    EXPECT_EQ(document.adequacy, earlierAdequacy);
-    EXPECT_FALSE(document.showJoinSupport);
+    EXPECT_EQ(document.treeSupport(), earlierSupport);
+    EXPECT_EQ(document.adequacy(), earlierAdequacy);
+    EXPECT_FALSE(document.settings().showJoinSupport);
     EXPECT_FALSE(document.isModified());
     EXPECT_TRUE(platform.messages().isEmpty());
 }
@@ -97,22 +98,22 @@ TEST_F(ResamplingCommands, AFinishedRunIsKeptShownAndMarksTheDocument)
 {
     document.setModified(false);
     ASSERT_TRUE(checkStability(document, {20, 5}, platform, &window));
-    ASSERT_TRUE(document.treeSupport);
-    EXPECT_EQ(document.treeSupport, computeTreeSupport(document, 20, 5, {}));
-    EXPECT_TRUE(document.showJoinSupport);
+    ASSERT_TRUE(document.treeSupport());
+    EXPECT_EQ(document.treeSupport(), computeTreeSupport(document.study(), 20, 5, {}));
+    EXPECT_TRUE(document.settings().showJoinSupport);
     EXPECT_TRUE(document.isModified());
 
     ASSERT_TRUE(checkEnoughParticipants(document, {10, 5}, platform, &window));
-    EXPECT_EQ(document.adequacy, computeAdequacy(document, 10, 5, {}));
+    EXPECT_EQ(document.adequacy(), computeAdequacy(document.study(), 10, 5, {}));
 }
 
 TEST_F(ResamplingCommands, AStudyWithoutItsSortsIsRefusedWithAReason)
 {
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_FALSE(checkStability(document, {20, 5}, platform, &window));
-    EXPECT_FALSE(document.treeSupport);
+    EXPECT_FALSE(document.treeSupport());
     ASSERT_EQ(platform.messages().size(), 1);
-    EXPECT_EQ(platform.messages().front().text, resamplingProblem(document));
+    EXPECT_EQ(platform.messages().front().text, resamplingProblem(document.study()));
 }
 
 // A job that gives no result, or runs out of memory on its thread, fails the run and

@@ -1,9 +1,8 @@
-#include "app/ImportWizard.h"
 #include "app/HelpWindow.h"
+#include "app/ImportWizard.h"
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "document/DocumentLinks.h"
 #include "import/ImportMessages.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -54,12 +53,7 @@ QByteArray study(int participants, bool fitAndSubGroups)
 
 class WizardTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        PendingImportPath.clear();
-        wizard.show();
-    }
-    void TearDown() override { PendingImportPath.clear(); }
+    void SetUp() override { wizard.show(); }
 
     QString write(const QByteArray &bytes, const QString &name = u"study.txt"_s)
     {
@@ -120,9 +114,9 @@ TEST_F(WizardTest, StepOneRefusesWhatCannotBeImported)
 
 TEST_F(WizardTest, StepOnePresetsThePendingPathButKeepsWhatWasTyped)
 {
-    PendingImportPath = u"/data/pending.txt"_s;
+    wizard.presetInput = u"/data/pending.txt"_s;
     wizard.restart();
-    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), PendingImportPath);
+    EXPECT_EQ(control<QLineEdit>(ControlId::inputFile).text(), wizard.presetInput);
     EXPECT_EQ(wizard.windowTitle(), u"Import and Export - Step 1 of 3"_s);
 
     const QString path = write(study(3, false));

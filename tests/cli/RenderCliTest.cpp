@@ -3,6 +3,7 @@
 #include "cli/CliRunner.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -35,7 +36,7 @@ TEST(RenderCli, TheScaleFollowsTheDocumentUnlessTheCommandLineSaysOtherwise)
         Document document;
         ScriptedPlatform platform;
         ASSERT_TRUE(openDocumentFile(document, workedExample, platform));
-        document.showSimilarityScale = false;
+        setSetting(document, &Settings::showSimilarityScale, false);
         ASSERT_TRUE(saveDocumentFile(document, hidden, platform));
     }
     const QByteArray hiddenBytes = readBytes(hidden);

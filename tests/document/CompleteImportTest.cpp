@@ -1,8 +1,8 @@
 #include "document/Document.h"
-#include "document/DocumentLinks.h"
 #include "document/ImportRun.h"
+#include "support/DocumentEdits.h"
+#include "support/RecordingView.h"
 #include "support/ScriptedPlatform.h"
-#include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -33,11 +33,6 @@ QByteArray studyWithGroups(const std::vector<int> &groupsPerParticipant)
     return study;
 }
 
-struct RecordingView : DocumentView {
-    void documentUpdated(UpdateHint hint) override { hints.push_back(hint); }
-    std::vector<UpdateHint> hints;
-};
-
 TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
 {
     const std::pair<std::vector<int>, int> cases[] = {{{5, 6, 8}, 6}, {{3, 4}, 4}, {{1, 1, 2}, 1}};
@@ -52,26 +47,25 @@ TEST(completeImport, TheDocumentTakesTheStudyAndIsNamedAfterTheInput)
         ASSERT_TRUE(run.finish());
 
         Document document;
-        RecordingView view;
-        document.addView(&view);
-        document.fontSize = 20;
-        ASSERT_TRUE(document.completeImport(run));
+        setSetting(document, &Settings::fontSize, 20);
+        RecordingView view{document};
+        ASSERT_TRUE(completeImport(document, run));
         EXPECT_TRUE(platform.messages().isEmpty());
-        EXPECT_EQ(document.numberOfGroups, expectedGroups);
-        EXPECT_EQ(document.totalGroups, std::accumulate(groups.begin(), groups.end(), 0));
-        EXPECT_EQ(document.participantCount, int(groups.size()));
-        EXPECT_EQ(document.itemCount, 2);
-        EXPECT_EQ(*document.itemNames, (QStringList{u"A"_s, u"B"_s}));
+        EXPECT_EQ(document.settings().numberOfGroups, expectedGroups);
+        EXPECT_EQ(document.study().totalGroups, std::accumulate(groups.begin(), groups.end(), 0));
+        EXPECT_EQ(document.study().participantCount, int(groups.size()));
+        EXPECT_EQ(document.study().itemCount, 2);
+        EXPECT_EQ(document.study().itemNames, (QStringList{u"A"_s, u"B"_s}));
         ASSERT_NE(document.clusterRoot(), nullptr);
         EXPECT_EQ(run.clusterAnalysis().root(), nullptr);
-        EXPECT_EQ(document.summary->fileName, input);
-        EXPECT_EQ(document.itemAverageFit->size(), 2u);
-        EXPECT_EQ(document.fontSize, 20);
+        EXPECT_EQ(document.study().summary.fileName, input);
+        EXPECT_EQ(document.study().itemAverageFit.size(), 2u);
+        EXPECT_EQ(document.settings().fontSize, 20);
         EXPECT_TRUE(document.isModified());
         EXPECT_EQ(document.title, u"Card Sort.Data"_s);
         EXPECT_EQ(document.pathName, dir.filePath(u"Card Sort.Data.klus"_s));
         EXPECT_FALSE(QFileInfo::exists(document.pathName));
-        EXPECT_EQ(view.hints, std::vector<UpdateHint>{UpdateHint::NewStudy});
+        EXPECT_EQ(view.hints, std::vector<Emitted>{Emitted::Study});
     }
 }
 
@@ -88,7 +82,7 @@ TEST(completeImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
     ASSERT_TRUE(run.chooseInput(input));
     ASSERT_TRUE(run.finish());
     Document document;
-    ASSERT_TRUE(document.completeImport(run));
+    ASSERT_TRUE(completeImport(document, run));
     EXPECT_EQ(document.pathName, QDir(other).filePath(u"study.klus"_s));
     EXPECT_EQ(filesIn(other),
               (QStringList{u"study-Cards.csv"_s, u"study-Items.csv"_s, u"study-Matrix.csv"_s,
@@ -96,36 +90,15 @@ TEST(completeImport, InAnotherFolderTheAnalysisFilesAndTheDocumentGoThere)
     EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
 }
 
-TEST(completeImport, TheDialogBarFollowsTheDocument)
-{
-    Document document;
-    document.attachSettingsBar();
-    EXPECT_EQ(document.dialogBar, nullptr);
-
-    RecordingBar bar;
-    CurrentDialogBar = &bar;
-    document.attachSettingsBar();
-    EXPECT_EQ(bar.shown, &document);
-    EXPECT_EQ(bar.loads, 1);
-    // Closing another document leaves the bar on the one it shows.
-    Document other;
-    other.attachSettingsBar();
-    document.closeDocument();
-    EXPECT_EQ(bar.shown, &other);
-    other.closeDocument();
-    EXPECT_EQ(bar.shown, nullptr);
-    CurrentDialogBar = nullptr;
-}
-
 TEST(completeImport, NewDocumentDefaults)
 {
     const Document document;
     EXPECT_FALSE(document.hasStudy());
-    EXPECT_EQ(document.fontName, u"Arial"_s);
-    EXPECT_EQ(document.fontSize, 12);
-    EXPECT_EQ(document.numberOfGroups, 2);
-    EXPECT_EQ(document.colour1, 0xFFFFFFu);
-    EXPECT_EQ(document.colour2, 0xFFFFFFu);
+    EXPECT_EQ(document.settings().fontName, u"Arial"_s);
+    EXPECT_EQ(document.settings().fontSize, 12);
+    EXPECT_EQ(document.settings().numberOfGroups, 2);
+    EXPECT_EQ(document.settings().colour1, 0xFFFFFFu);
+    EXPECT_EQ(document.settings().colour2, 0xFFFFFFu);
     EXPECT_EQ(document.drawingSize, (DrawingSize{15000, 10000}));
 }
 

@@ -2,6 +2,7 @@
 // change it: the figures follow and the document is modified.
 #include "document/DocumentCategories.h"
 #include "document/Document.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 
 #include <gtest/gtest.h>
@@ -38,13 +39,13 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
     EXPECT_EQ(documentCategories(document)->categories.size(), 3u);
 
     // A participant left out takes their groups along.
-    document.leftOut = {1};
+    editStudy(document, [&](Study &s) { s.leftOut = {1}; });
     table = documentCategories(document);
     ASSERT_EQ(table->categories.size(), 2u);
     EXPECT_EQ(table->categories[0].participants, 1);
-    document.leftOut.clear();
+    editStudy(document, [&](Study &s) { s.leftOut.clear(); });
 
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_FALSE(documentCategories(document));
 }
 

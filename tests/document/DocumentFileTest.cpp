@@ -1,8 +1,8 @@
-#include "analysis/ClusterTree.h"
+#include "document/DocumentFile.h"
 #include "document/Archive.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
-#include "document/DocumentLinks.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -30,12 +30,12 @@ protected:
         Document document;
         auto tree = std::make_shared<ClusterTree>();
         tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 3.0, 0, 2}), nullptr, 0.0, 0, 1}));
-        document.clusterTree = tree;
-        document.itemNames = std::make_unique<QStringList>(QStringList{u"A"_s, u"B"_s, u"C"_s});
-        document.itemAverageFit = std::make_unique<std::vector<double>>(3, 1.0);
-        document.itemCount = 3;
-        document.participantCount = 2;
-        document.summary = std::make_unique<StudySummary>();
+        editStudy(document, [&](Study &s) { s.clusterTree = tree; });
+        editStudy(document, [&](Study &s) { s.itemNames = QStringList(QStringList{u"A"_s, u"B"_s, u"C"_s}); });
+        editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(3, 1.0); });
+        editStudy(document, [&](Study &s) { s.itemCount = 3; });
+        editStudy(document, [&](Study &s) { s.participantCount = 2; });
+        editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
         ArchiveWriter archive;
         document.serialize(archive);
         return archive.bytes();
@@ -172,7 +172,7 @@ TEST_F(DocumentFile, SavingRoundTripsAndAFailedSaveKeepsThePreviousFile)
     // A full disk, whether the document fits Qt's write buffer or not: the old file stays.
     const std::pair<qsizetype, rlim_t> failures[] = {{1, 64}, {100'000, 4096}};
     for (const auto &[nameLength, limit] : failures) {
-        document.itemNames->first() = QString(nameLength, u'n');
+        editStudy(document, [&](Study &s) { s.itemNames.first() = QString(nameLength, u'n'); });
         platform.clear();
         bool saved = true;
         {
@@ -212,13 +212,10 @@ TEST_F(DocumentFile, OpeningRoutesByExtension)
         {path(u"missing.klus"_s), OpenOutcome::ImportRequested},
     };
     for (const auto &c : cases) {
-        PendingImportPath.clear();
         Document document;
         EXPECT_EQ(openDocument(document, c.path, platform), c.outcome) << c.path.toStdString();
-        EXPECT_EQ(PendingImportPath, c.outcome == OpenOutcome::ImportRequested ? c.path : QString());
         EXPECT_EQ(document.hasStudy(), c.outcome == OpenOutcome::Loaded);
     }
-    PendingImportPath.clear();
     EXPECT_TRUE(platform.messages().isEmpty());
 }
 

@@ -1,7 +1,8 @@
-#include "analysis/ClusterTree.h"
 #include "analysis/LeafOrder.h"
 #include "document/Archive.h"
 #include "document/Document.h"
+#include "study/ClusterTree.h"
+#include "support/DocumentEdits.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -20,23 +21,25 @@ QByteArray hex(const char *text)
 // Two items A and B joined at 1.0: the smallest study a file can hold.
 void fillTwoItemStudy(Document &document)
 {
-    document.participantCount = 1;
-    document.numberOfGroups = 1;
-    document.itemCount = 2;
-    document.itemNames = std::make_unique<QStringList>(QStringList{u"A"_s, u"B"_s});
-    document.itemAverageFit = std::make_unique<std::vector<double>>(2, 0.0);
+    editStudy(document, [&](Study &s) { s.participantCount = 1; });
+    setSetting(document, &Settings::numberOfGroups, 1);
+    editStudy(document, [&](Study &s) { s.itemCount = 2; });
+    editStudy(document, [&](Study &s) { s.itemNames = QStringList(QStringList{u"A"_s, u"B"_s}); });
+    editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(2, 0.0); });
     auto tree = std::make_shared<ClusterTree>();
     tree->setRoot(&tree->add({nullptr, nullptr, 1.0, 0, 1}));
-    document.clusterTree = tree;
-    document.summary = std::make_unique<StudySummary>();
-    StudySummary &s = *document.summary;
-    s.fileName = u"x.txt"_s;
-    s.fileType = 1;
-    s.useExpert = false;
-    s.itemCount = 2;
-    s.lineCount = 6;
-    s.groupCount = 1;
-    s.participantCount = 1;
+    editStudy(document, [&](Study &s) { s.clusterTree = tree; });
+    editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+    editStudy(document, [](Study &study) {
+        StudySummary &s = study.summary;
+        s.fileName = u"x.txt"_s;
+        s.fileType = 1;
+        s.useExpert = false;
+        s.itemCount = 2;
+        s.lineCount = 6;
+        s.groupCount = 1;
+        s.participantCount = 1;
+    });
 }
 
 QByteArray stored(const Document &document)
@@ -80,43 +83,47 @@ TEST(DocumentFormat, EveryStoredMemberComesBack)
     // Three items with a node on each side of the root, odd settings, long and odd names.
     auto tree = std::make_shared<ClusterTree>();
     tree->setRoot(&tree->add({&tree->add({nullptr, nullptr, 2.5, 0, 2}), nullptr, 0.125, 2, 1}));
-    original.clusterTree = tree;
-    original.itemCount = 3;
-    original.itemNames = std::make_unique<QStringList>(
-        QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s});
-    original.itemAverageFit = std::make_unique<std::vector<double>>(std::vector<double>{0.1, -0.0, 1e300});
-    original.participantCount = 7;
-    original.totalGroups = 19;
-    original.fontName = u"Liberation Serif"_s;
-    original.fontSize = -3;
-    original.numberOfGroups = 4;
-    original.colour1 = 0x00123456;
-    original.colour2 = 0x00FFEEDD;
+    editStudy(original, [&](Study &s) { s.clusterTree = tree; });
+    editStudy(original, [&](Study &s) { s.itemCount = 3; });
+    editStudy(original, [&](Study &s) {
+        s.itemNames = QStringList(QStringList{QString(300, u'é'), u""_s, QString(70000, u'x') + u"🍎\"\t"_s});
+    });
+    editStudy(original, [&](Study &s) {
+        s.itemAverageFit = std::vector<double>(std::vector<double>{0.1, -0.0, 1e300});
+    });
+    editStudy(original, [&](Study &s) { s.participantCount = 7; });
+    editStudy(original, [&](Study &s) { s.totalGroups = 19; });
+    setSetting(original, &Settings::fontName, u"Liberation Serif"_s);
+    setSetting(original, &Settings::fontSize, -3);
+    setSetting(original, &Settings::numberOfGroups, 4);
+    setSetting(original, &Settings::colour1, 0x00123456);
+    setSetting(original, &Settings::colour2, 0x00FFEEDD);
     original.drawingSize = {5000, 123456};
-    StudySummary &s = *original.summary;
-    s = StudySummary{u"/studies/Zoë's sort.txt"_s, 1, true, true, true, true, true, 10, 3, 99, 19, 7};
+    const StudySummary s{u"/studies/Zoë's sort.txt"_s, 1, true, true, true, true, true, 10, 3, 99, 19, 7};
+    editStudy(original, [&](Study &study) { study.summary = s; });
 
     const QByteArray bytes = stored(original);
     Document copy;
     ASSERT_TRUE(load(copy, bytes));
-    EXPECT_EQ(*copy.itemNames, *original.itemNames);
-    ASSERT_EQ(copy.itemAverageFit->size(), 3u);
+    EXPECT_EQ(copy.study().itemNames, original.study().itemNames);
+    ASSERT_EQ(copy.study().itemAverageFit.size(), 3u);
     for (size_t k = 0; k < 3; ++k)
-        EXPECT_EQ(std::memcmp(&(*copy.itemAverageFit)[k], &(*original.itemAverageFit)[k], sizeof(double)), 0);
+        EXPECT_EQ(std::memcmp(&(copy.study().itemAverageFit)[k], &(original.study().itemAverageFit)[k], sizeof(double)),
+                  0);
     EXPECT_EQ(LeafOrder(copy.clusterRoot()), (std::vector<int>{0, 2, 1}));
     EXPECT_EQ(copy.clusterRoot()->similarity, 0.125);
     EXPECT_EQ(copy.clusterRoot()->left->similarity, 2.5);
     EXPECT_EQ(copy.clusterRoot()->leftItem, 2);
-    EXPECT_EQ(copy.participantCount, 7);
-    EXPECT_EQ(copy.totalGroups, 0);
-    EXPECT_EQ(copy.itemCount, 3);
-    EXPECT_EQ(copy.fontName, original.fontName);
-    EXPECT_EQ(copy.fontSize, -3);
-    EXPECT_EQ(copy.numberOfGroups, 4);
-    EXPECT_EQ(copy.colour1, original.colour1);
-    EXPECT_EQ(copy.colour2, original.colour2);
+    EXPECT_EQ(copy.study().participantCount, 7);
+    EXPECT_EQ(copy.study().totalGroups, 0);
+    EXPECT_EQ(copy.study().itemCount, 3);
+    EXPECT_EQ(copy.settings().fontName, original.settings().fontName);
+    EXPECT_EQ(copy.settings().fontSize, -3);
+    EXPECT_EQ(copy.settings().numberOfGroups, 4);
+    EXPECT_EQ(copy.settings().colour1, original.settings().colour1);
+    EXPECT_EQ(copy.settings().colour2, original.settings().colour2);
     EXPECT_EQ(copy.drawingSize, original.drawingSize);
-    const StudySummary &t = *copy.summary;
+    const StudySummary &t = copy.study().summary;
     EXPECT_EQ(t.fileName, s.fileName);
     EXPECT_EQ(std::tie(t.fileType, t.hasFitData, t.hasSubGroups, t.useExpert, t.useSubGroups, t.useFit,
                        t.copiesPerParticipant, t.itemCount, t.lineCount, t.groupCount, t.participantCount),
@@ -169,12 +176,12 @@ TEST(DocumentFormat, FirstVersionKeepsTheSummaryDefaultsAndTheSecondGroupCountWi
     bytes.replace(28, 4, hex("09 00 00 00")); // field 4 differs from field 11
     Document document;
     ASSERT_TRUE(load(document, bytes));
-    EXPECT_EQ(document.numberOfGroups, 1);
-    EXPECT_TRUE(document.summary->fileName.isEmpty());
-    EXPECT_EQ(document.summary->copiesPerParticipant, 1);
-    EXPECT_FALSE(document.summary->useSubGroups);
-    EXPECT_TRUE(document.summary->useExpert);   // the construction default
-    EXPECT_EQ(document.itemNames->size(), 2);
+    EXPECT_EQ(document.settings().numberOfGroups, 1);
+    EXPECT_TRUE(document.study().summary.fileName.isEmpty());
+    EXPECT_EQ(document.study().summary.copiesPerParticipant, 1);
+    EXPECT_FALSE(document.study().summary.useSubGroups);
+    EXPECT_TRUE(document.study().summary.useExpert); // the construction default
+    EXPECT_EQ(document.study().itemNames.size(), 2);
 }
 
 } // namespace

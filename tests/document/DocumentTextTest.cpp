@@ -1,7 +1,8 @@
 #include "document/DocumentText.h"
+#include "support/DocumentEdits.h"
 
-#include "analysis/ClusterTree.h"
 #include "document/Document.h"
+#include "study/ClusterTree.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -23,18 +24,21 @@ protected:
         const ClusterNode *withJuice = &tree->add({drinks, nullptr, 3.0, 0, 2});
         const ClusterNode *food = &tree->add({nullptr, nullptr, 4.0, 3, 4});
         tree->setRoot(&tree->add({withJuice, food, 1.0, 0, 0}));
-        document.clusterTree = tree;
-        document.itemNames = std::make_unique<QStringList>(
-            QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s});
-        document.similarity = std::make_unique<SimilarityData>();
-        PairMatrix &matrix = document.similarity->matrix;
-        EXPECT_TRUE(matrix.allocate(5));
-        for (int a = 0; a < 5; ++a) {
-            for (int b = a + 1; b < 5; ++b) {
-                matrix.at(a, b) = 10 * a + b;   // counts above the diagonal
-                matrix.at(b, a) = 999;          // weighted scores below it
+        editStudy(document, [&](Study &s) { s.clusterTree = tree; });
+        editStudy(document, [&](Study &s) {
+            s.itemNames =
+                QStringList(QStringList{u"Tea"_s, u"Coffee"_s, u"Juice\r\nfresh"_s, u"Bread"_s, u"Cheese\tSlices\n"_s});
+        });
+        editStudy(document, [&](Study &s) {
+            PairMatrix &matrix = s.similarity.emplace().matrix;
+            EXPECT_TRUE(matrix.allocate(5));
+            for (int a = 0; a < 5; ++a) {
+                for (int b = a + 1; b < 5; ++b) {
+                    matrix.at(a, b) = 10 * a + b; // counts above the diagonal
+                    matrix.at(b, a) = 999; // weighted scores below it
+                }
             }
-        }
+        });
     }
 
     Document document;
@@ -53,7 +57,7 @@ TEST_F(DocumentText, GroupsAreNumberedFromTheTopWithTheCardsInTheDendrogramsOrde
         {9, u"1\tCoffee\n2\tTea\n3\tJuice fresh\n4\tBread\n5\tCheese Slices \n"_s},
     };
     for (const auto &c : cases) {
-        document.numberOfGroups = c.groups;
+        setSetting(document, &Settings::numberOfGroups, c.groups);
         EXPECT_EQ(groupsText(document), c.text) << c.groups;
     }
     Document empty;
@@ -68,7 +72,7 @@ TEST_F(DocumentText, TheMatrixHasTheNamesAroundTheCountsInTheDendrogramsOrder)
                                     "Juice fresh\t12\t2\t0\t23\t24\n"
                                     "Bread\t13\t3\t23\t0\t34\n"
                                     "Cheese Slices \t14\t4\t24\t34\t0\n"_s);
-    document.similarity.reset();
+    editStudy(document, [](Study &s) { s.similarity.reset(); });
     EXPECT_EQ(matrixText(document), QString());
 }
 

@@ -6,6 +6,7 @@
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/ImportRun.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -41,18 +42,20 @@ protected:
         run.summary().copiesPerParticipant = 2;
         EXPECT_TRUE(run.checkOptions());
         EXPECT_TRUE(run.finish());
-        EXPECT_TRUE(document.completeImport(run));
+        EXPECT_TRUE(completeImport(document, run));
         ArchiveWriter writer;
         document.serialize(writer);
         bytes = writer.bytes();
         // The same document as a program without the block writes it.
         ArchiveWriter fieldsOnly;
-        std::unique_ptr<SimilarityData> kept = std::move(document.similarity);
-        std::unique_ptr<StudySorts> keptSorts = std::move(document.sorts);
+        const std::shared_ptr<const Study> kept = document.sharedStudy();
         const QString folder = std::exchange(document.analysisFolder, {});
+        editStudy(document, [](Study &s) {
+            s.similarity.reset();
+            s.sorts.reset();
+        });
         document.serialize(fieldsOnly);
-        document.similarity = std::move(kept);
-        document.sorts = std::move(keptSorts);
+        document.setStudy(kept, false);
         document.analysisFolder = folder;
         fields = fieldsOnly.bytes();
     }
@@ -158,14 +161,14 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
     ASSERT_GT(bytes.size(), fields.size());
     Document loaded;
     ASSERT_TRUE(load(bytes, loaded));
-    ASSERT_NE(loaded.similarity, nullptr);
-    const SimilarityData &kept = *loaded.similarity;
+    ASSERT_TRUE(loaded.study().similarity.has_value());
+    const SimilarityData &kept = *loaded.study().similarity;
     EXPECT_EQ(kept.countedParticipants, 2);
     EXPECT_EQ(kept.copies, 2);
     for (int a = 0; a < 3; ++a) {
         for (int b = 0; b < 3; ++b) {
-            EXPECT_EQ(kept.count(a, b), document.similarity->count(a, b));
-            EXPECT_EQ(kept.weightedScore(a, b), document.similarity->weightedScore(a, b));
+            EXPECT_EQ(kept.count(a, b), document.study().similarity->count(a, b));
+            EXPECT_EQ(kept.weightedScore(a, b), document.study().similarity->weightedScore(a, b));
         }
     }
     // A and B: each copy of A with B in the second participant's group, out of 2 participants
@@ -178,7 +181,7 @@ TEST_F(ExtensionBlock, TheMatrixRoundTripsAfterTheFormatsFields)
     // Without the block the document loads as before, without its matrix.
     Document older;
     ASSERT_TRUE(load(fields, older));
-    EXPECT_EQ(older.similarity, nullptr);
+    EXPECT_FALSE(older.study().similarity.has_value());
 }
 
 // The scale is on unless a document says otherwise, with or without its matrix; a document
@@ -187,19 +190,21 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
 {
     Document older;
     ASSERT_TRUE(load(fields, older));
-    EXPECT_TRUE(older.showSimilarityScale);
+    EXPECT_TRUE(older.settings().showSimilarityScale);
     Document withMatrix;
     ASSERT_TRUE(load(bytes, withMatrix));
-    EXPECT_TRUE(withMatrix.showSimilarityScale);
+    EXPECT_TRUE(withMatrix.settings().showSimilarityScale);
 
     for (const bool keepMatrix : {true, false}) {
         if (!keepMatrix) {
-            document.similarity.reset();
-            document.sorts.reset();
+            editStudy(document, [](Study &s) {
+                s.similarity.reset();
+                s.sorts.reset();
+            });
             document.analysisFolder.clear();
         }
         for (const bool shown : {true, false}) {
-            document.showSimilarityScale = shown;
+            setSetting(document, &Settings::showSimilarityScale, shown);
             ArchiveWriter writer;
             document.serialize(writer);
             const QByteArray saved = writer.bytes();
@@ -208,8 +213,8 @@ TEST_F(ExtensionBlock, TheSimilarityScaleSettingRoundTripsWithAndWithoutTheMatri
             EXPECT_EQ(saved == fields, !keepMatrix && shown) << keepMatrix << shown;
             Document loaded;
             ASSERT_TRUE(load(saved, loaded)) << keepMatrix << shown;
-            EXPECT_EQ(loaded.showSimilarityScale, shown) << keepMatrix << shown;
-            EXPECT_EQ(loaded.similarity != nullptr, keepMatrix) << keepMatrix << shown;
+            EXPECT_EQ(loaded.settings().showSimilarityScale, shown) << keepMatrix << shown;
+            EXPECT_EQ(loaded.study().similarity.has_value(), keepMatrix) << keepMatrix << shown;
             ArchiveWriter again;
             loaded.serialize(again);
             EXPECT_EQ(again.bytes(), saved) << keepMatrix << shown;
@@ -226,47 +231,51 @@ TEST(ExtensionBlockImport, AStudyWithACardPlacedTwiceInAGroupLoadsAgain)
 {
     Document imported;
     ASSERT_NO_FATAL_FAILURE(importDocument("IA\nIB\nIC\nP1\nG\nI1\nI2\nI1\nG\nI3\nP2\nG\nI1\nI2\nI3\n", imported));
-    ASSERT_GT(imported.similarity->count(0, 1), imported.similarity->maxCount());
+    ASSERT_GT(imported.study().similarity->count(0, 1), imported.study().similarity->maxCount());
     ArchiveWriter writer;
     imported.serialize(writer);
     ArchiveReader reader(writer.bytes());
     Document loaded;
     ASSERT_TRUE(loaded.serialize(reader));
-    EXPECT_EQ(loaded.similarity->count(0, 1), imported.similarity->count(0, 1));
+    EXPECT_EQ(loaded.study().similarity->count(0, 1), imported.study().similarity->count(0, 1));
 }
 
 // The participants' sorts, the standardisation and the group names setting come back as they
 // were saved; a document without them has no sorts, no standards and the names off.
 TEST_F(ExtensionBlock, TheSortsStandardisationAndGroupNamesRoundTrip)
 {
-    ASSERT_NE(document.sorts, nullptr);
-    document.standardisation.merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
-    document.showGroupNames = true;
+    ASSERT_TRUE(document.study().sorts);
+    Standardisation standards;
+    standards.merge({u"-----"_s, u"Other"_s}, u"Misc"_s);
+    document.setStandardisation(standards);
+    setSetting(document, &Settings::showGroupNames, true);
     ArchiveWriter writer;
     document.serialize(writer);
     Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
-    ASSERT_NE(loaded.sorts, nullptr);
-    EXPECT_EQ(*loaded.sorts, *document.sorts);
-    ASSERT_EQ(loaded.sorts->participants.size(), 3u);
-    EXPECT_FALSE(loaded.sorts->participants[0].counted);   // the expert
-    EXPECT_EQ(loaded.standardisation, document.standardisation);
-    EXPECT_TRUE(loaded.showGroupNames);
+    ASSERT_TRUE(loaded.study().sorts);
+    EXPECT_EQ(*loaded.study().sorts, *document.study().sorts);
+    ASSERT_EQ(loaded.study().sorts->participants.size(), 3u);
+    EXPECT_FALSE(loaded.study().sorts->participants[0].counted); // the expert
+    EXPECT_EQ(loaded.standardisation(), document.standardisation());
+    EXPECT_TRUE(loaded.settings().showGroupNames);
     ArchiveWriter again;
     loaded.serialize(again);
     EXPECT_EQ(again.bytes(), writer.bytes());
 
     Document older;
     ASSERT_TRUE(load(fields, older));
-    EXPECT_EQ(older.sorts, nullptr);
-    EXPECT_TRUE(older.standardisation.isEmpty());
-    EXPECT_FALSE(older.showGroupNames);
+    EXPECT_FALSE(older.study().sorts);
+    EXPECT_TRUE(older.standardisation().isEmpty());
+    EXPECT_FALSE(older.settings().showGroupNames);
 }
 
 TEST_F(ExtensionBlock, EveryTruncationOfTheBlockIsRefused)
 {
-    document.standardisation.merge({u"Other"_s}, u"Misc"_s);
-    document.showGroupNames = true;
+    Standardisation standards;
+    standards.merge({u"Other"_s}, u"Misc"_s);
+    document.setStandardisation(standards);
+    setSetting(document, &Settings::showGroupNames, true);
     ArchiveWriter writer;
     document.serialize(writer);
     for (const QByteArray &file : {bytes, writer.bytes()}) {
@@ -452,17 +461,17 @@ struct Resampled {
 
 TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
 {
-    document.treeSupport = computeTreeSupport(document, 12, 77, {});
-    document.adequacy = computeAdequacy(document, 10, 77, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
-    document.showJoinSupport = true;
+    document.setTreeSupport(computeTreeSupport(document.study(), 12, 77, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 77, {}));
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
+    setSetting(document, &Settings::showJoinSupport, true);
     ArchiveWriter writer;
     document.serialize(writer);
     Document loaded;
     ASSERT_TRUE(load(writer.bytes(), loaded));
-    EXPECT_EQ(loaded.treeSupport, document.treeSupport);
-    EXPECT_EQ(loaded.adequacy, document.adequacy);
-    EXPECT_TRUE(loaded.showJoinSupport);
+    EXPECT_EQ(loaded.treeSupport(), document.treeSupport());
+    EXPECT_EQ(loaded.adequacy(), document.adequacy());
+    EXPECT_TRUE(loaded.settings().showJoinSupport);
     ArchiveWriter again;
     loaded.serialize(again);
     EXPECT_EQ(again.bytes(), writer.bytes());
@@ -472,7 +481,7 @@ TEST_F(ExtensionBlock, TheResamplingResultsRoundTripAndDamageIsRefused)
     }
     Document older;
     ASSERT_TRUE(load(bytes, older));
-    EXPECT_FALSE(older.treeSupport || older.adequacy || older.showJoinSupport);
+    EXPECT_FALSE(older.treeSupport() || older.adequacy() || older.settings().showJoinSupport);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
     // The curve's study counts at most the two participants of the sorts.
@@ -547,13 +556,15 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
 {
     // The fixture's participants: P1 the expert, P2 and P3, each with one group.
     const auto saved = [this](std::vector<qint32> leftOut, const std::function<void(StudySorts &)> &lines = {}) {
-        StudySorts kept = *document.sorts;
-        document.leftOut = std::move(leftOut);
-        if (lines)
-            lines(*document.sorts);
+        const std::shared_ptr<const Study> kept = document.sharedStudy();
+        editStudy(document, [&](Study &s) {
+            s.leftOut = std::move(leftOut);
+            if (lines)
+                lines(*s.sorts);
+        });
         ArchiveWriter writer;
         document.serialize(writer);
-        *document.sorts = kept;
+        document.setStudy(kept, false);
         return writer.bytes();
     };
     const QByteArray good = saved({1}, [](StudySorts &sorts) {
@@ -563,10 +574,10 @@ TEST_F(ExtensionBlock, WhoIsLeftOutAndTheLinesBeyondTheSortsRoundTripAndDamageIs
     });
     Document loaded;
     ASSERT_TRUE(load(good, loaded));
-    EXPECT_EQ(loaded.leftOut, std::vector<qint32>{1});
-    EXPECT_EQ(loaded.sorts->participants[2].unplacedLines, 2);
-    EXPECT_EQ(loaded.sorts->participants[1].openingSubGroupLines, 1);
-    EXPECT_EQ(loaded.sorts->participants[2].groups[0].closingSubGroupLines, 1);
+    EXPECT_EQ(loaded.study().leftOut, std::vector<qint32>{1});
+    EXPECT_EQ(loaded.study().sorts->participants[2].unplacedLines, 2);
+    EXPECT_EQ(loaded.study().sorts->participants[1].openingSubGroupLines, 1);
+    EXPECT_EQ(loaded.study().sorts->participants[2].groups[0].closingSubGroupLines, 1);
     ArchiveWriter again;
     loaded.serialize(again);
     EXPECT_EQ(again.bytes(), good);

@@ -1,16 +1,17 @@
 // Leaving participants out runs the import engine again on the kept sorts: the analysis
 // files must be those of importing the input without those participants' lines.
 #include "document/LeaveOut.h"
+#include "support/DocumentEdits.h"
 
 #include "analysis/Adequacy.h"
 #include "analysis/AnalysisSink.h"
-#include "analysis/ClusterTree.h"
 #include "analysis/TreeSupport.h"
 #include "document/Archive.h"
 #include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "document/ImportRun.h"
 #include "import/CardSortAnalysis.h"
+#include "study/ClusterTree.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -84,7 +85,7 @@ void import(const QString &path, const Options &options, Document &document, Scr
     run.setCheckStudyShape(false);
     ASSERT_TRUE(run.checkOptions());
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.completeImport(run));
+    ASSERT_TRUE(completeImport(document, run));
 }
 
 // Declared groups, fit scores, sub-groups, a card placed twice, cards before any group line,
@@ -137,29 +138,30 @@ TEST(LeaveOut, TheFilesAreThoseOfTheInputWithoutTheParticipantsLines)
         EXPECT_EQ(fiveFiles(files), fiveFiles(analysisFileNames(byHand)));
 
         // The document holds the study of the kept participants, and still every sort.
-        EXPECT_EQ(document.leftOut, c.leftOut);
+        EXPECT_EQ(document.study().leftOut, c.leftOut);
         EXPECT_TRUE(document.isModified());
-        EXPECT_EQ(document.sorts->participants.size(), raw.participants.size());
-        EXPECT_EQ(document.participantCount, expected.participantCount);
-        EXPECT_EQ(document.totalGroups, expected.totalGroups);
-        EXPECT_EQ(document.summary->lineCount, expected.summary->lineCount);
-        EXPECT_EQ(document.numberOfGroups, expected.numberOfGroups);
-        EXPECT_EQ(*document.itemAverageFit, *expected.itemAverageFit);
-        EXPECT_EQ(document.similarity->matrix.size(), expected.similarity->matrix.size());
-        EXPECT_TRUE(std::equal(document.similarity->matrix.data(), document.similarity->matrix.data() + 36,
-                               expected.similarity->matrix.data()));
-        EXPECT_EQ(document.similarity->countedParticipants, expected.similarity->countedParticipants);
+        EXPECT_EQ(document.study().sorts->participants.size(), raw.participants.size());
+        EXPECT_EQ(document.study().participantCount, expected.study().participantCount);
+        EXPECT_EQ(document.study().totalGroups, expected.study().totalGroups);
+        EXPECT_EQ(document.study().summary.lineCount, expected.study().summary.lineCount);
+        EXPECT_EQ(document.settings().numberOfGroups, expected.settings().numberOfGroups);
+        EXPECT_EQ(document.study().itemAverageFit, expected.study().itemAverageFit);
+        EXPECT_EQ(document.study().similarity->matrix.size(), expected.study().similarity->matrix.size());
+        EXPECT_TRUE(std::equal(document.study().similarity->matrix.data(),
+                               document.study().similarity->matrix.data() + 36,
+                               expected.study().similarity->matrix.data()));
+        EXPECT_EQ(document.study().similarity->countedParticipants, expected.study().similarity->countedParticipants);
 
         // Include All brings everybody back, under the input's own names.
         const QStringList everybody = fiveFiles(analysisFileNames(input));
         ASSERT_TRUE(analyseAgain(document, {}, leftOutFileNames(document, 0), platform));
-        EXPECT_TRUE(document.leftOut.empty());
+        EXPECT_TRUE(document.study().leftOut.empty());
         EXPECT_EQ(fiveFiles(analysisFileNames(input)), everybody);
         Document whole;
         import(input, c.options, whole, platform);
-        EXPECT_EQ(document.summary->lineCount, whole.summary->lineCount);
-        EXPECT_EQ(document.summary->groupCount, whole.summary->groupCount);
-        EXPECT_EQ(document.summary->participantCount, whole.summary->participantCount);
+        EXPECT_EQ(document.study().summary.lineCount, whole.study().summary.lineCount);
+        EXPECT_EQ(document.study().summary.groupCount, whole.study().summary.groupCount);
+        EXPECT_EQ(document.study().summary.participantCount, whole.study().summary.participantCount);
     }
 }
 
@@ -180,13 +182,13 @@ TEST(LeaveOut, ResamplingDrawsOnlyTheKeptParticipants)
     Document expected;
     import(byHand, options, expected, platform);
 
-    document.treeSupport = computeTreeSupport(document, 20, 5, {});
-    document.adequacy = computeAdequacy(document, 10, 5, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    document.setTreeSupport(computeTreeSupport(document.study(), 20, 5, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 5, {}));
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
     ASSERT_TRUE(analyseAgain(document, leftOut, leftOutFileNames(document, 2), platform));
-    EXPECT_FALSE(document.treeSupport || document.adequacy);
-    EXPECT_EQ(computeTreeSupport(document, 20, 5, {}), computeTreeSupport(expected, 20, 5, {}));
-    EXPECT_EQ(computeAdequacy(document, 10, 5, {}), computeAdequacy(expected, 10, 5, {}));
+    EXPECT_FALSE(document.treeSupport() || document.adequacy());
+    EXPECT_EQ(computeTreeSupport(document.study(), 20, 5, {}), computeTreeSupport(expected.study(), 20, 5, {}));
+    EXPECT_EQ(computeAdequacy(document.study(), 10, 5, {}), computeAdequacy(expected.study(), 10, 5, {}));
 }
 
 TEST(LeaveOut, ATableGivesTheFilesOfTheTableWithoutTheParticipantsRows)
@@ -230,14 +232,14 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
         {{3, 2}, u"The participants to leave out are not participants of this study."_s},
         {{2, 2}, u"The participants to leave out are not participants of this study."_s},
     };
-    const std::shared_ptr<const ClusterTree> tree = document.clusterTree;
+    const std::shared_ptr<const ClusterTree> tree = document.study().clusterTree;
     for (const auto &c : cases) {
-        EXPECT_EQ(leaveOutError(document, c.leftOut), c.message);
+        EXPECT_EQ(leaveOutError(document.study(), c.leftOut), c.message);
         platform.clear();
         EXPECT_FALSE(analyseAgain(document, c.leftOut, leftOutFileNames(document, 1), platform));
         EXPECT_EQ(platform.texts(), QStringList{c.message});
     }
-    EXPECT_EQ(leaveOutError(document, {1, 2}), std::nullopt);
+    EXPECT_EQ(leaveOutError(document.study(), {1, 2}), std::nullopt);
 
     // A failed write leaves the document as it was, and no file of the run behind.
     platform.clear();
@@ -245,14 +247,18 @@ TEST(LeaveOut, WhatCannotBeLeftOutIsRefusedAndTheDocumentStaysAsItWas)
     files.itemsPath = dir.filePath(u"missing/folder/items.csv"_s);
     EXPECT_FALSE(analyseAgain(document, {2}, files, platform));
     EXPECT_FALSE(platform.messages().isEmpty());
-    EXPECT_EQ(document.clusterTree, tree);
-    EXPECT_TRUE(document.leftOut.empty());
+    EXPECT_EQ(document.study().clusterTree, tree);
+    EXPECT_TRUE(document.study().leftOut.empty());
     EXPECT_FALSE(document.isModified());
     EXPECT_EQ(filesIn(dir.path()).filter(u"without"_s), QStringList{});
 
-    Document withoutSorts;
-    EXPECT_EQ(leaveOutError(withoutSorts, {}),
-              u"This document was saved without the participants' sorts. Import the study again to add them."_s);
+    const QString sortsMissing =
+        u"This document was saved without the participants' sorts. Import the study again to add them."_s;
+    EXPECT_EQ(leaveOutError(sortana::Study{}, {}), sortsMissing);
+    Document empty;
+    platform.clear();
+    EXPECT_FALSE(analyseAgain(empty, {}, files, platform));
+    EXPECT_EQ(platform.texts(), QStringList{sortsMissing});
 }
 
 TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
@@ -270,7 +276,7 @@ TEST(LeaveOut, TheFilesAreNamedAfterTheInputBesideIt)
     // A document saved elsewhere, by a program that did not keep the analysis files' folder,
     // whose input was named from the folder of the import.
     document.analysisFolder.clear();
-    document.summary->fileName = u"study.v2.txt"_s;
+    editStudy(document, [&](sortana::Study &s) { s.summary.fileName = u"study.v2.txt"_s; });
     document.pathName = u"/somewhere/else/study.klus"_s;
     EXPECT_EQ(leftOutFileNames(document, 1).participantsPath, u"/somewhere/else/study.v2-without-1-Participants.csv"_s);
 }
@@ -381,20 +387,20 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
     struct : AnalysisSink {
         void write(AnalysisFile, QStringView) override {}
     } discard;
-    ASSERT_TRUE(analyseKept(document, discard, platform));
+    ASSERT_TRUE(analyseKept(document.study(), discard, platform));
     EXPECT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));
     EXPECT_TRUE(platform.messages().isEmpty()) << platform.texts().join(u'|').toStdString();
 }
 
 TEST(LeaveOut, WhoIsLeftOutIsSaidWithTheirPlaceInTheFile)
 {
-    Document document;
-    EXPECT_EQ(leftOutText(document), QString());
-    document.sorts = std::make_unique<StudySorts>();
+    sortana::Study study;
+    EXPECT_EQ(leftOutText(study), QString());
+    study.sorts.emplace();
     for (const char *id : {"P1", "P2", "P2", "Ann"})
-        document.sorts->participants.push_back({QString::fromLatin1(id), true, {}});
-    document.leftOut = {2, 3};
-    EXPECT_EQ(leftOutText(document), u"2 of 4: P2 (#3), Ann (#4)"_s);
+        study.sorts->participants.push_back({QString::fromLatin1(id), true, {}});
+    study.leftOut = {2, 3};
+    EXPECT_EQ(leftOutText(study), u"2 of 4: P2 (#3), Ann (#4)"_s);
 }
 
 } // namespace

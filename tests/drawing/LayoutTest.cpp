@@ -6,6 +6,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -43,20 +44,23 @@ protected:
     // the similarities given (the first join first).
     void chain(const QStringList &names, const std::vector<double> &similarities)
     {
-        document.clusterTree = test::chainTree(similarities);
-        document.itemNames = std::make_unique<QStringList>(names);
-        document.itemCount = int(names.size());
-        document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 1.5);
-        document.summary = std::make_unique<StudySummary>();
-        document.summary->useExpert = false;
-        document.participantCount = 4;
+        editStudy(document, [&](Study &s) { s.clusterTree = test::chainTree(similarities); });
+        editStudy(document, [&](Study &s) { s.itemNames = QStringList(names); });
+        editStudy(document, [&](Study &s) { s.itemCount = int(names.size()); });
+        editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 1.5); });
+        editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+        editStudy(document, [&](Study &s) { s.summary.useExpert = false; });
+        editStudy(document, [&](Study &s) { s.participantCount = 4; });
     }
     const DendrogramGeometry &draw()
     {
         Draw(document, *surface, {});
-        return static_cast<DendrogramLayout &>(*document.layout).geometry();
+        // The layout the drawing made, made again on the same surface.
+        drawn = layOutDendrogram(document, *surface, {});
+        return *drawn;
     }
 
+    std::optional<DendrogramGeometry> drawn;
     QImage image;
     QPainter painter;
     std::unique_ptr<DrawingSurface> surface;
@@ -94,7 +98,7 @@ TEST_F(Layout, WideNamesMoveTheColumnUntilTheMiddle)
     EXPECT_EQ(wider.extent, QSize(15000, wider.height + wider.scale->height));
 
     // Names wider than the right half start at the middle and run past the edge.
-    document.itemNames->replace(1, QString(40, u'W'));
+    editStudy(document, [](Study &s) { s.itemNames.replace(1, QString(40, u'W')); });
     const DendrogramGeometry &wide = draw();
     ASSERT_GT(wide.labelWidth, 7500 - margin);
     EXPECT_EQ(wide.labelLeft, 7500);
@@ -122,7 +126,7 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
         ArchiveWriter writer;
         later.serialize(writer);
         QByteArray bytes = writer.bytes();
-        bytes.chop(4 + 2 * later.summary->fileName.size() + 11 * 4);
+        bytes.chop(4 + 2 * later.study().summary.fileName.size() + 11 * 4);
         bytes[18] = '0'; // KLUS-1-1 becomes KLUS-1-0
         return bytes;
     };
@@ -138,9 +142,9 @@ TEST_F(Layout, TheScaleReadsTheLayoutsSimilarityAxis)
     for (const auto &c : cases) {
         ArchiveReader reader(c.file);
         ASSERT_TRUE(document.serialize(reader)) << c.what;
-        const StudySummary &s = *document.summary;
-        const double most =
-            (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant * double(document.participantCount);
+        const StudySummary &s = document.study().summary;
+        const double most = (s.useSubGroups ? 2 : 1) * (s.useFit ? 3 : 1) * s.copiesPerParticipant
+            * double(document.study().participantCount);
         mostScores.push_back(most);
         const DendrogramGeometry &layout = draw();
         ASSERT_TRUE(layout.scale) << c.what;
@@ -186,8 +190,9 @@ TEST_F(Layout, TheScaleIsLeftOutWhenOffOrWithNothingToRead)
         const char *what;
         std::function<void(Document &)> change;
     } cases[] = {
-        {"turned off", [](Document &d) { d.showSimilarityScale = false; }},
-        {"no participants, so no most to score", [](Document &d) { d.participantCount = 0; }},
+        {"turned off", [](Document &d) { setSetting(d, &Settings::showSimilarityScale, false); }},
+        {"no participants, so no most to score",
+         [](Document &d) { editStudy(d, [](Study &s) { s.participantCount = 0; }); }},
         {"a drawing too narrow for a tree", [](Document &d) { d.drawingSize.cx = 1000; }},
     };
     for (const auto &c : cases) {
@@ -231,7 +236,7 @@ TEST_F(Layout, GroupBoundariesAreTheLoosestJoins)
         {9, {-3 * row, -2 * row, -row}},
     };
     for (const auto &[groups, boundaries] : cases) {
-        document.numberOfGroups = groups;
+        setSetting(document, &Settings::numberOfGroups, groups);
         EXPECT_EQ(draw().groupBoundaries, boundaries) << groups;
     }
 }
@@ -245,10 +250,10 @@ TEST_F(Layout, NoBandLineCrossesAJoinsSupport)
     TreeSupport support;
     support.replicates = 20;
     support.joinSupport = {100.0, 95.5, 90.0, 85.0, 80.0, 75.0, 70.0};
-    document.treeSupport = support;
-    document.showJoinSupport = true;
+    document.setTreeSupport(support);
+    setSetting(document, &Settings::showJoinSupport, true);
     for (const int groups : {2, 4, 8}) {
-        document.numberOfGroups = groups;
+        setSetting(document, &Settings::numberOfGroups, groups);
         const DendrogramGeometry &drawn = draw();
         ASSERT_EQ(drawn.joinSupport.size(), names.size() - 1);
         for (const PlacedText &label : drawn.joinSupport) {
@@ -264,14 +269,14 @@ TEST_F(Layout, NoBandLineCrossesAJoinsSupport)
 TEST_F(Layout, FitBarsAndTheSurfaceFont)
 {
     chain({u"A"_s, u"B"_s}, {2.0});
-    document.summary->useFit = true;
+    editStudy(document, [&](Study &s) { s.summary.useFit = true; });
     const DendrogramGeometry &withFit = draw();
     EXPECT_GT(withFit.fitBarFullWidth, 0);
     EXPECT_EQ(withFit.fitBarLeft, withFit.labelLeft - margin - withFit.fitBarFullWidth);
     EXPECT_EQ(withFit.fitBarWidths, (std::vector<int>(2, int(withFit.fitBarFullWidth * 1.5 / 3 + 0.5))));
 
     // Size 0 keeps the surface's own font.
-    document.fontSize = 0;
+    setSetting(document, &Settings::fontSize, 0);
     const int expectedHeight = surface->toHimetricY(QFontMetricsF(painter.font(), &image).height());
     EXPECT_EQ(draw().rowHeight, expectedHeight);
 }
@@ -281,7 +286,7 @@ TEST_F(Layout, DamagedTreesDrawWithoutReadingOutside)
     chain({u"A"_s, u"B"_s}, {2.0});
     auto damaged = std::make_shared<ClusterTree>();
     damaged->setRoot(&damaged->add({&damaged->add({nullptr, nullptr, 1e300, 7, -3}), nullptr, -1.0, 99, 1 << 30}));
-    document.clusterTree = damaged;
+    editStudy(document, [&](Study &s) { s.clusterTree = damaged; });
     const DendrogramGeometry &layout = draw();
     EXPECT_EQ(layout.leafOrder, (std::vector<int>{7, -3, 1 << 30}));
     EXPECT_EQ(layout.fitBarWidths, (std::vector<int>{0, 0, 0}));
@@ -297,8 +302,9 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
         const char *what;
         std::function<void(Document &)> damage;
     } cases[] = {
-        {"a mean fit of two billion", [](Document &d) { d.itemAverageFit->assign(2, 2e9); }},
-        {"a negative mean fit", [](Document &d) { d.itemAverageFit->assign(2, -2e9); }},
+        {"a mean fit of two billion",
+         [](Document &d) { editStudy(d, [](Study &s) { s.itemAverageFit.assign(2, 2e9); }); }},
+        {"a negative mean fit", [](Document &d) { editStudy(d, [](Study &s) { s.itemAverageFit.assign(2, -2e9); }); }},
         {"the widest drawing",
          [=](Document &d) {
              d.drawingSize = {intMax, intMax};
@@ -313,22 +319,24 @@ TEST_F(Layout, ExtremeValuesDrawWithoutOverflow)
          }},
         {"a name kilometres wide",
          [](Document &d) {
-             d.itemNames->first() = QString(200'000, u'W');
-             d.fontSize = 1000;
+             editStudy(d, [](Study &s) { s.itemNames.first() = QString(200'000, u'W'); });
+             setSetting(d, &Settings::fontSize, 1000);
          }},
         {"32,767 rows at 1000 points",
          [](Document &d) {
              QStringList names(32767, u"x"_s);
-             d.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0));
-             d.itemNames = std::make_unique<QStringList>(names);
-             d.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
-             d.fontSize = 1000;
-             d.numberOfGroups = 32767;
+             editStudy(d, [&](Study &s) {
+                 s.clusterTree = test::chainTree(std::vector<double>(std::size_t(names.size() - 1), 1.0));
+             });
+             editStudy(d, [&](Study &s) { s.itemNames = QStringList(names); });
+             editStudy(d, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 3.0); });
+             setSetting(d, &Settings::fontSize, 1000);
+             setSetting(d, &Settings::numberOfGroups, 32767);
          }},
     };
     for (const auto &c : cases) {
         chain({u"A"_s, u"B"_s}, {2.0});
-        document.summary->useFit = true;
+        editStudy(document, [&](Study &s) { s.summary.useFit = true; });
         c.damage(document);
         const DendrogramGeometry &layout = draw();
         EXPECT_GE(layout.height, 0) << c.what;
@@ -366,7 +374,7 @@ TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
             ASSERT_TRUE(openDocumentFile(
                 document, QStringLiteral(SORTANA_GOLDEN_DIR) + u'/' + study + u"/expected/"_s + study + u".klus"_s,
                 platform));
-            document.showSimilarityScale = scale;
+            setSetting(document, &Settings::showSimilarityScale, scale);
             QTemporaryDir dir;
             const QString picture = dir.filePath(u"picture.svg"_s);
             ASSERT_TRUE(savePicture(document, picture, platform));
@@ -379,8 +387,8 @@ TEST(GoldenPicture, StudiesDrawAsTheyAlwaysHave)
 
 TEST_F(Layout, EmptyDocumentDrawsNothing)
 {
-    Draw(document, *surface, {});
-    EXPECT_EQ(document.layout, nullptr);
+    EXPECT_EQ(Draw(document, *surface, {}), QSize(15000, 10000));
+    EXPECT_FALSE(layOutDendrogram(document, *surface, {}));
 }
 
 } // namespace

@@ -1,14 +1,15 @@
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
+#include "document/Document.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
 #include "drawing/MatrixTiles.h"
 #include "drawing/PictureExport.h"
-#include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -43,8 +44,8 @@ void import(Document &document, const QString &input, int copies, bool expert)
     run.summary().useExpert = expert;
     ASSERT_TRUE(run.checkOptions());
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.completeImport(run));
-    ASSERT_NE(document.similarity, nullptr);
+    ASSERT_TRUE(completeImport(document, run));
+    ASSERT_TRUE(document.study().similarity.has_value());
 }
 
 QImage screenImage(int width, int height)
@@ -66,7 +67,7 @@ TEST(MatrixDrawing, CellsAreTheMatrixFileCountsOverTheirMaximum)
         ASSERT_TRUE(QFile::copy(goldenStudy(), input));
         Document document;
         import(document, input, copies, expert);
-        const SimilarityData &similarity = *document.similarity;
+        const SimilarityData &similarity = *document.study().similarity;
         EXPECT_EQ(similarity.maxCount(), double((expert ? 5 : 6) * copies * copies));
 
         QImage device = screenImage(1, 1);
@@ -102,12 +103,14 @@ TEST(MatrixDrawing, TheHoverTextNamesThePairWithItsCountShareAndWeightedScore)
     import(document, input, 1, false);
     const int a = 0;
     const int b = 1;
-    const double weighted = document.similarity->weightedScore(a, b) / document.summary->weightedScale();
+    const double weighted = document.study().similarity->weightedScore(a, b) / document.study().summary.weightedScale();
     EXPECT_EQ(pairDescription(document, a, b),
               u"A and B\nSorted together 2 of 2 times (100 %)\nWeighted score "_s + QString::number(weighted, 'f', 1));
-    EXPECT_EQ(pairDescription(document, 2, 0), u"C and A\nSorted together 1 of 2 times (50 %)\nWeighted score "_s
-                                                   + QString::number(document.similarity->weightedScore(2, 0)
-                                                                         / document.summary->weightedScale(), 'f', 1));
+    EXPECT_EQ(pairDescription(document, 2, 0),
+              u"C and A\nSorted together 1 of 2 times (50 %)\nWeighted score "_s
+                  + QString::number(document.study().similarity->weightedScore(2, 0)
+                                        / document.study().summary.weightedScale(),
+                                    'f', 1));
     EXPECT_EQ(pairDescription(document, 1, 1), u"B"_s);
     EXPECT_TRUE(pairDescription(document, 0, 3).isEmpty());
 }
@@ -121,23 +124,23 @@ protected:
         std::vector<double> similarities{double(n)};
         for (int item = 2; item < n; ++item)
             similarities.push_back(n - item);
-        document.clusterTree = test::chainTree(similarities);
+        editStudy(document, [&](Study &s) { s.clusterTree = test::chainTree(similarities); });
         QStringList names;
         for (int item = 0; item < n; ++item)
             names.append(prefix + QString::number(item + 1));
-        document.itemNames = std::make_unique<QStringList>(names);
-        document.itemCount = n;
-        document.itemAverageFit = std::make_unique<std::vector<double>>(size_t(n), 1.0);
-        document.summary = std::make_unique<StudySummary>();
-        document.participantCount = n;
-        auto similarity = std::make_unique<SimilarityData>();
-        similarity->matrix.allocate(n);
+        editStudy(document, [&](Study &s) { s.itemNames = QStringList(names); });
+        editStudy(document, [&](Study &s) { s.itemCount = n; });
+        editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(size_t(n), 1.0); });
+        editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+        editStudy(document, [&](Study &s) { s.participantCount = n; });
+        SimilarityData similarity;
+        similarity.matrix.allocate(n);
         for (int i = 0; i < n; ++i) {
             for (int j = i + 1; j < n; ++j)
-                similarity->matrix.at(i, j) = j - i;
+                similarity.matrix.at(i, j) = j - i;
         }
-        similarity->countedParticipants = n;
-        document.similarity = std::move(similarity);
+        similarity.countedParticipants = n;
+        editStudy(document, [&](Study &s) { s.similarity = std::move(similarity); });
     }
 
     Document document;
@@ -148,12 +151,13 @@ TEST_F(MatrixOfChain, GroupsOnTheDiagonalAreTheDendrogramsBands)
     chain(7);
     for (const int groups : {0, 1, 2, 3, 6, 7, 12}) {
         SCOPED_TRACE(groups);
-        document.numberOfGroups = groups;
+        setSetting(document, &Settings::numberOfGroups, groups);
         QImage image = screenImage(1, 1);
         QPainter painter(&image);
         DrawingSurface surface(painter, false, 17);
-        Draw(document, surface, {});
-        const DendrogramGeometry &bands = static_cast<DendrogramLayout &>(*document.layout).geometry();
+        const std::optional<DendrogramGeometry> laidOut = layOutDendrogram(document, surface, {});
+        ASSERT_TRUE(laidOut);
+        const DendrogramGeometry &bands = *laidOut;
         std::vector<int> expected{0};
         for (auto split = bands.groupBoundaries.rbegin(); split != bands.groupBoundaries.rend(); ++split)
             expected.push_back(-*split / bands.rowHeight);
@@ -223,10 +227,12 @@ TEST_F(MatrixOfChain, AWindowsTilesJoinIntoTheWholeDrawing)
     const int n = 300;
     chain(n);
     // Counts that change from cell to cell, so that a cell painted out of its place shows.
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j)
-            document.similarity->matrix.at(i, j) = (i * 7919 + j * 104729) % (n + 1);
-    }
+    editStudy(document, [&](Study &s) {
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j)
+                s.similarity->matrix.at(i, j) = (i * 7919 + j * 104729) % (n + 1);
+        }
+    });
     QImage device = screenImage(1, 1);
     const MatrixGeometry geometry = layoutMatrix(document, &device);
     const QSize window(700, 500);
@@ -315,7 +321,7 @@ TEST_F(MatrixOfChain, PicturesOfEveryKindAndTheRefusalWithoutAMatrix)
     EXPECT_TRUE(svg.contains(u"<desc>Similarity Matrix</desc>"_s));
     EXPECT_TRUE(svg.contains(u"Item 12"_s));
 
-    document.similarity.reset();
+    editStudy(document, [](Study &s) { s.similarity.reset(); });
     EXPECT_FALSE(saveMatrixPicture(document, dir.filePath(u"none.png"_s), platform));
     ASSERT_EQ(platform.messages().size(), 1);
     EXPECT_EQ(platform.messages()[0].text, noMatrixMessage);

@@ -7,6 +7,7 @@
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
 #include "support/ChainTree.h"
+#include "support/DocumentEdits.h"
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
@@ -63,14 +64,14 @@ protected:
     {
         // Six items joined one after the other, in three groups, with fit bars.
         const QStringList names{u"Apples"_s, u"Pears"_s, u"Plums"_s, u"Leeks"_s, u"Onions"_s, u"Bread"_s};
-        document.clusterTree = test::chainTree({4.0, 3.5, 2.0, 1.5, 0.5});
-        document.itemNames = std::make_unique<QStringList>(names);
-        document.itemCount = int(names.size());
-        document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 3.0);
-        document.summary = std::make_unique<StudySummary>();
-        document.summary->useFit = true;
-        document.participantCount = 4;
-        document.numberOfGroups = 3;
+        editStudy(document, [&](Study &s) { s.clusterTree = test::chainTree({4.0, 3.5, 2.0, 1.5, 0.5}); });
+        editStudy(document, [&](Study &s) { s.itemNames = QStringList(names); });
+        editStudy(document, [&](Study &s) { s.itemCount = int(names.size()); });
+        editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 3.0); });
+        editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+        editStudy(document, [&](Study &s) { s.summary.useFit = true; });
+        editStudy(document, [&](Study &s) { s.participantCount = 4; });
+        setSetting(document, &Settings::numberOfGroups, 3);
     }
 
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -108,7 +109,12 @@ protected:
             return renderPdf(file);
         return QImage(file).convertToFormat(QImage::Format_RGB32);
     }
-    const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
+    // Where the rows, joins and labels of the picture the file holds stand.
+    DendrogramGeometry layout(const QString &file = u".svg"_s) const
+    {
+        const int dpi = file.endsWith(u".pdf"_s) ? pdfDpi : file.endsWith(u".png"_s) ? defaultPngDpi : svgDpi;
+        return *pictureLayout(document, ReferenceScreen{}, dpi);
+    }
 
     // Every row's leaf line crosses the column just left of the tree's right end, a hairline
     // thick: 0.25 mm is two and a half pixels, two to four with a renderer's smoothing.
@@ -140,7 +146,7 @@ TEST_F(Picture, SvgTreeAndGroupLinesAreDrawnByAnotherRenderer)
     file.close();
     const QImage image = renderSvg(path(u"tree.svg"_s));
     ASSERT_FALSE(image.isNull());
-    const DendrogramGeometry &drawn = layout();
+    const DendrogramGeometry drawn = layout();
     expectHairlineLeafLines(image, drawn, "svg");
 
     // The dotted group lines cross the right margin, where nothing else is drawn.
@@ -191,7 +197,7 @@ TEST_F(Picture, PrintedAndPdfPagesKeepTheScreensMarginsAndLineWidth)
     for (const auto &[what, write] : cases) {
         const QString pdf = path(QStringLiteral("page%1.pdf").arg(index++));
         ASSERT_TRUE(write(pdf)) << what;
-        const DendrogramGeometry &drawn = layout();
+        const DendrogramGeometry drawn = layout(pdf);
         EXPECT_EQ(drawn.margin, QSize(screenMargin, screenMargin)) << what;
         const QImage page = renderPdf(pdf);
         ASSERT_FALSE(page.isNull()) << what;
@@ -221,7 +227,7 @@ TEST_F(Picture, ANameOfSixtyCharactersIsHeldWholeInEveryPicture)
 {
     const QString name = u"Opening hours of the reading rooms on public school holidays"_s;
     ASSERT_EQ(name.size(), 60);
-    document.itemNames->replace(5, name);
+    editStudy(document, [&](Study &s) { s.itemNames.replace(5, name); });
     ScriptedPlatform platform;
     for (const QString &file : {u"wide.svg"_s, u"wide.png"_s, u"wide.pdf"_s}) {
         const QImage image = saveAndRender(file, platform);
@@ -229,7 +235,7 @@ TEST_F(Picture, ANameOfSixtyCharactersIsHeldWholeInEveryPicture)
         EXPECT_EQ(document.drawingSize.cx, 15000) << file.toStdString();
         EXPECT_GT(image.width(), toPixels(15000) + 200) << file.toStdString();
         // The last ink in the long name's row, clear of the dotted group lines at its edges.
-        const DendrogramGeometry &drawn = layout();
+        const DendrogramGeometry drawn = layout(file);
         const auto row = size_t(std::find(drawn.leafOrder.begin(), drawn.leafOrder.end(), 5) - drawn.leafOrder.begin());
         const int top = toPixels(drawn.rowsTop - int(row) * drawn.rowHeight);
         int lastInk = 0;
@@ -253,7 +259,7 @@ TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
     for (const QString &file : {u"scale.svg"_s, u"scale.pdf"_s}) {
         const QImage image = saveAndRender(file, platform);
         ASSERT_FALSE(image.isNull()) << file.toStdString();
-        const DendrogramGeometry &drawn = layout();
+        const DendrogramGeometry drawn = layout(file);
         ASSERT_TRUE(drawn.scale);
         const SimilarityScale &scale = *drawn.scale;
         EXPECT_EQ(scale.axisY, -document.drawingSize.cy);
@@ -275,7 +281,7 @@ TEST_F(Picture, TheScaleStandsBelowTheDrawingWhereTheLayoutPutsIt)
         }
     }
 
-    document.showSimilarityScale = false;
+    setSetting(document, &Settings::showSimilarityScale, false);
     const QImage without = saveAndRender(u"plain.pdf"_s, platform);
     EXPECT_NEAR(without.height(), toPixels(document.drawingSize.cy), 1);
     EXPECT_TRUE(platform.messages().isEmpty());
@@ -291,13 +297,13 @@ TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
     for (int p = 1; p <= 6; ++p)
         raw += "P" + QByteArray::number(p) + "\nG\nI1\nI2\nI3\nG\nI4\nI5\nG\nI6\nI7\n";
     ASSERT_NO_FATAL_FAILURE(test::importDocument(raw, study, [](ImportRun &run) { run.setCheckStudyShape(false); }));
-    study.numberOfGroups = 3;
+    setSetting(study, &Settings::numberOfGroups, 3);
     ScriptedPlatform platform;
     const QString plain = path(u"plain.svg"_s);
     ASSERT_TRUE(savePicture(study, plain, platform));
 
-    study.treeSupport = computeTreeSupport(study, 20, 1, {});
-    ASSERT_TRUE(study.treeSupport);
+    study.setTreeSupport(computeTreeSupport(study.study(), 20, 1, {}));
+    ASSERT_TRUE(study.treeSupport());
     const QString held = path(u"held.svg"_s);
     ASSERT_TRUE(savePicture(study, held, platform));
     QFile plainFile(plain);
@@ -305,7 +311,7 @@ TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
     ASSERT_TRUE(plainFile.open(QIODevice::ReadOnly) && heldFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(heldFile.readAll(), plainFile.readAll());
 
-    study.showJoinSupport = true;
+    setSetting(study, &Settings::showJoinSupport, true);
     const QString shown = path(u"shown.svg"_s);
     ASSERT_TRUE(savePicture(study, shown, platform));
     QFile shownFile(shown);
@@ -318,7 +324,7 @@ TEST_F(Picture, JoinSupportAndGroupStabilityAreDrawnOnlyWhenShown)
     // the right of the widest.
     const QImage image = renderSvg(shown);
     ASSERT_FALSE(image.isNull());
-    const DendrogramGeometry &drawn = dynamic_cast<const DendrogramLayout &>(*study.layout).geometry();
+    const DendrogramGeometry drawn = *pictureLayout(study, ReferenceScreen{}, svgDpi);
     ASSERT_EQ(drawn.joinSupport.size(), 6u);
     ASSERT_EQ(drawn.bandStability.size(), 3u);
     for (const std::vector<PlacedText> *texts : {&drawn.joinSupport, &drawn.bandStability}) {

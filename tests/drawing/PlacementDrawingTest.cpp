@@ -8,6 +8,7 @@
 #include "drawing/MatrixDrawing.h"
 #include "drawing/PictureExport.h"
 #include "drawing/PrintedPages.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 
 #include <QBuffer>
@@ -104,21 +105,21 @@ TEST_F(Placements, PrintedPagesFollowTheScaling)
 
 TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
 {
-    document.numberOfGroups = 2;
+    setSetting(document, &Settings::numberOfGroups, 2);
     const QByteArray without = svgPicture(document, screen, u"Dendogram"_s);
     const QSize plainExtent = extentOnScreen(document, screen);
     EXPECT_FALSE(without.contains(">Fruit<"));
 
-    document.showGroupNames = true;
+    setSetting(document, &Settings::showGroupNames, true);
     const QByteArray with = svgPicture(document, screen, u"Dendogram"_s);
     EXPECT_TRUE(with.contains(">Fruit<"));
     const QSize namedExtent = extentOnScreen(document, screen);
     EXPECT_GT(namedExtent.width(), plainExtent.width());
     EXPECT_EQ(namedExtent.height(), plainExtent.height());
 
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
+    const std::optional<DendrogramGeometry> layout = pictureLayout(document, screen, int(screen.dpi));
     ASSERT_TRUE(layout);
-    const std::vector<BandLabel> &labels = layout->geometry().groupNames;
+    const std::vector<BandLabel> &labels = layout->groupNames;
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[0].firstRow, 0);
     EXPECT_EQ(labels[1].firstRow, 2);
@@ -127,7 +128,7 @@ TEST_F(Placements, GroupNamesStandRightOfTheCardsOnlyWhenShown)
         EXPECT_TRUE(label.detail.startsWith(label.text + u": "_s)) << label.detail.toStdString();
 
     // A document saved without the sorts draws as before.
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     EXPECT_EQ(svgPicture(document, screen, u"Dendogram"_s), without);
 }
 

@@ -1,4 +1,5 @@
 #include "drawing/PrintedPages.h"
+#include "support/DocumentEdits.h"
 
 #include "analysis/Categories.h"
 #include "drawing/DrawingSurface.h"
@@ -114,13 +115,13 @@ void makeStudy(Document &document, int pairs = 60)
         chain = chain ? &tree->add({chain, joined, 1.0 + pair % 2, 0, 0}) : joined;
     }
     tree->setRoot(chain);
-    document.clusterTree = tree;
-    document.itemNames = std::make_unique<QStringList>(names);
-    document.itemCount = int(names.size());
-    document.itemAverageFit = std::make_unique<std::vector<double>>(names.size(), 2.0);
-    document.summary = std::make_unique<StudySummary>();
-    document.participantCount = 4;
-    document.numberOfGroups = 5;
+    editStudy(document, [&](Study &s) { s.clusterTree = tree; });
+    editStudy(document, [&](Study &s) { s.itemNames = QStringList(names); });
+    editStudy(document, [&](Study &s) { s.itemCount = int(names.size()); });
+    editStudy(document, [&](Study &s) { s.itemAverageFit = std::vector<double>(names.size(), 2.0); });
+    editStudy(document, [&](Study &s) { s.summary = StudySummary(); });
+    editStudy(document, [&](Study &s) { s.participantCount = 4; });
+    setSetting(document, &Settings::numberOfGroups, 5);
 }
 
 TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
@@ -132,7 +133,7 @@ TEST(PrintedPages, A120CardDendrogramPrintsEveryRowWholeOnceInEachScaling)
     for (const PrintScaling scaling : {PrintScaling::RealSize, PrintScaling::FitToPageWidth, PrintScaling::FitToOnePage}) {
         for (const bool scale : {true, false}) {
             SCOPED_TRACE(testing::Message() << "scaling " << int(scaling) << (scale ? " with" : " without") << " the scale");
-            document.showSimilarityScale = scale;
+            setSetting(document, &Settings::showSimilarityScale, scale);
             RecordingPage device;
             QPainter painter(&device);
             const DendrogramPages planned = planDendrogramPages(document, painter, ReferenceScreen{}, scaling);
@@ -198,9 +199,10 @@ TEST(PrintedPages, A120CardMatrixSplitsBothWaysWithTheNamesOfEveryPagesRowsAndCo
 {
     Document document;
     makeStudy(document);
-    document.similarity = std::make_unique<SimilarityData>();
-    document.similarity->countedParticipants = 4;
-    ASSERT_TRUE(document.similarity->matrix.allocate(120));
+    editStudy(document, [&](Study &s) {
+        s.similarity.emplace().countedParticipants = 4;
+        ASSERT_TRUE(s.similarity->matrix.allocate(120));
+    });
     for (const PrintScaling scaling : {PrintScaling::RealSize, PrintScaling::FitToPageWidth, PrintScaling::FitToOnePage}) {
         SCOPED_TRACE(int(scaling));
         RecordingPage device;
@@ -344,9 +346,10 @@ TEST(PrintedPages, EveryPageOfASplitMatrixShowsTheColourScaleInsideThePage)
 {
     Document document;
     makeStudy(document, 75);
-    document.similarity = std::make_unique<SimilarityData>();
-    document.similarity->countedParticipants = 4;
-    ASSERT_TRUE(document.similarity->matrix.allocate(150));
+    editStudy(document, [&](Study &s) {
+        s.similarity.emplace().countedParticipants = 4;
+        ASSERT_TRUE(s.similarity->matrix.allocate(150));
+    });
     PagePicture measure;
     const MatrixGeometry geometry = layoutMatrix(document, &measure);
     QPainter planner(&measure);

@@ -1,4 +1,4 @@
-#include "import/StudySummary.h"
+#include "study/StudySummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // What the report says of a document: its sections, the groups card by card, and what it
 // says instead of a section the document cannot serve.
 #include "report/ReportContent.h"
+#include "support/DocumentEdits.h"
 
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
@@ -98,7 +99,7 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
 {
     // More groups than cards cut the tree into one per card.
     for (const int groups : {1, 2, 3, 5, 9}) {
-        document.numberOfGroups = groups;
+        setSetting(document, &Settings::numberOfGroups, groups);
         const ReportContent content = buildReport(document, created);
         const int cut = std::min(groups, 5);
         EXPECT_TRUE(paragraphs(section(content, u"The groups"_s))
@@ -118,7 +119,7 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
             }
         }
         cards.sort();
-        QStringList items = *document.itemNames;
+        QStringList items = document.study().itemNames;
         items.sort();
         EXPECT_EQ(cards, items) << groups << " groups";
     }
@@ -137,9 +138,9 @@ TEST_F(Report, NamesEveryCardOnceInTheGroupsOfTheCut)
 
 TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
 {
-    document.treeSupport = computeTreeSupport(document, 20, 1, {});
-    document.adequacy = computeAdequacy(document, 10, 1, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    document.setTreeSupport(computeTreeSupport(document.study(), 20, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const ReportContent content = buildReport(document, created);
     EXPECT_EQ(titles(content).mid(5, 3),
               (QStringList{u"Who sorted how"_s, u"How many participants are enough"_s,
@@ -147,9 +148,10 @@ TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
     const ReportSection &adequacy = section(content, u"How many participants are enough"_s);
     ASSERT_EQ(adequacy.blocks.size(), 2u);
     EXPECT_EQ(adequacy.blocks[1].picture, ReportPicture::AdequacyChart);
-    EXPECT_NE(adequacy.blocks[1].text, adequacySentence(*document.adequacy)) << "the chart says it already";
+    EXPECT_NE(adequacy.blocks[1].text, adequacySentence(*document.adequacy())) << "the chart says it already";
     const ReportTable &groups = firstTable(section(content, u"The groups"_s));
-    const std::vector<double> stability = groupStability(*document.treeSupport, document, document.numberOfGroups);
+    const std::vector<double> stability =
+        groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
     ASSERT_EQ(groups.headings.size(), stability.size());
     EXPECT_TRUE(groups.rows[*groups.headings.begin()].value(0).endsWith(
         u" (stability %1 %)"_s.arg(QString::asprintf("%.1f", stability.front()))));
@@ -159,7 +161,7 @@ TEST_F(Report, ResamplingResultsAddTheirSectionAndColumn)
 
 TEST_F(Report, WithoutTheSortsSaysWhichSectionsAreMissingAndWhy)
 {
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     const ReportContent content = buildReport(document, created);
     const QString missing = QString::fromUtf16(sortsMissingMessage);
     EXPECT_FALSE(content.placements);
@@ -177,7 +179,7 @@ TEST_F(Report, WithoutTheSortsSaysWhichSectionsAreMissingAndWhy)
 
 TEST_F(Report, WithoutTheMatrixSaysSo)
 {
-    document.similarity.reset();
+    editStudy(document, [&](Study &s) { s.similarity.reset(); });
     const ReportContent content = buildReport(document, created);
     const ReportSection &matrix = section(content, u"The similarity matrix"_s);
     ASSERT_EQ(matrix.blocks.size(), 1u);
@@ -192,7 +194,7 @@ TEST(ReportParticipants, NameWhoIsLeftOutAsWritten)
     const QByteArray leftOutStudy = "IA\nIB\nIC\nP1\nGx\nI1\nI2\nGy\nI3\nP%2\nGx\nI1\nI2\nI3\nP3\nGx\nI1\nI2\nGz\nI3\n";
     Document document;
     ASSERT_NO_FATAL_FAILURE(importDocument(leftOutStudy, document));
-    document.leftOut = {1};
+    editStudy(document, [&](Study &s) { s.leftOut = {1}; });
     const ReportContent content = buildReport(document, created);
     const ReportSection &participants = section(content, u"Who sorted how"_s);
     EXPECT_TRUE(paragraphs(participants).contains(u"Left out of the analysis: 1 of 3: %2 (#2)"_s))

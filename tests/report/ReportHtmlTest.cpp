@@ -2,6 +2,7 @@
 // elsewhere, and written safely.
 #include "report/ReportContent.h"
 #include "report/ReportWriters.h"
+#include "support/DocumentEdits.h"
 
 #include "document/Document.h"
 #include "support/ImportedDocument.h"
@@ -58,7 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(importDocument(study, document));
-        document.showGroupNames = true;
+        setSetting(document, &Settings::showGroupNames, true);
     }
     QString html() { return QString::fromUtf8(reportHtml(buildReport(document, created), document)); }
     Document document;
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(HtmlReport, ShowsStudyTextAsWrittenWhereverItStands)
 {
-    document.fontName = markup;
+    setSetting(document, &Settings::fontName, markup);
     const QString page = html();
     // The page uses no bold markup of its own: any "<b>" would be the card's name as markup.
     EXPECT_FALSE(page.contains(u"<b>"_s));

@@ -82,8 +82,8 @@ QString rowName(int row)
 TEST_F(ReportPdf, SectionsTablesAndPicturesComeOutWholeOnNumberedPages)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
-    document.adequacy = computeAdequacy(document, 20, 1, {});
-    ASSERT_TRUE(document.adequacy);
+    document.setAdequacy(computeAdequacy(document.study(), 20, 1, {}));
+    ASSERT_TRUE(document.adequacy());
 
     ReportContent content;
     content.title = u"Card sort of "_s + hostile;
@@ -332,12 +332,12 @@ TEST_F(ReportPdf, TheTreeStartsOnPageOneUnderTheStudy)
 TEST_F(ReportPdf, TheGroupsTableNamesEachGroupOnceAndTheChartsSentenceStandsOnce)
 {
     ASSERT_NO_FATAL_FAILURE(importDocument(readBytes(u"" SORTANA_EXAMPLES_DIR "/library-website.txt"_s), document));
-    document.adequacy = computeAdequacy(document, 20, 1, {});
-    ASSERT_TRUE(document.adequacy);
+    document.setAdequacy(computeAdequacy(document.study(), 20, 1, {}));
+    ASSERT_TRUE(document.adequacy());
     const ReportContent content = buildReport(document, QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
     ASSERT_TRUE(print(content));
     const QString all = simplified(pageTexts(false));
-    EXPECT_EQ(all.count(adequacySentence(*document.adequacy)), 1);
+    EXPECT_EQ(all.count(adequacySentence(*document.adequacy())), 1);
 
     const qsizetype from = all.indexOf(u"The groups"_s);
     const QString groups = all.mid(from, all.indexOf(u"The similarity matrix"_s, from) - from);

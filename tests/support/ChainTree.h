@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 
 #include <memory>
 #include <vector>

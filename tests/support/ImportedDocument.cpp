@@ -24,7 +24,7 @@ void importDocument(const QByteArray &study, Document &document, const std::func
         ASSERT_TRUE(run.checkOptions());
     }
     ASSERT_TRUE(run.finish());
-    ASSERT_TRUE(document.completeImport(run));
+    ASSERT_TRUE(completeImport(document, run));
 }
 
 } // namespace sortana::test

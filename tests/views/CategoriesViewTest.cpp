@@ -4,11 +4,12 @@
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "drawing/DendrogramLayout.h"
+#include "support/DocumentEdits.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
-#include "views/DendrogramView.h"
 #include "views/CategoriesViewDialogs.h"
+#include "views/DendrogramView.h"
 #include "views/ParticipantsModel.h"
 #include "views/PlacementView.h"
 
@@ -161,12 +162,10 @@ TEST_F(CategoriesWindow, TheSelectionFollowsItsCategoriesThroughAChangeOfOrder)
     // Leaving P1 out puts Greens before Veg; Include All puts them back.
     setStandardisation(document, {});
     view->selectCategories({u"Veg"_s});
-    document.leftOut = {0};
-    document.updateAllViews(UpdateHint::NewStudy);
+    editStudy(document, [&](Study &s) { s.leftOut = {0}; });
     EXPECT_EQ(column(view->categoryList(), 0), (QStringList{u"fruit"_s, u"Greens"_s, u"Veg"_s}));
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
-    document.leftOut.clear();
-    document.updateAllViews(UpdateHint::NewStudy);
+    editStudy(document, [&](Study &s) { s.leftOut.clear(); });
     EXPECT_EQ(view->selectedNames(), QStringList{u"Veg"_s});
 }
 
@@ -188,8 +187,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     window.initialUpdate();
     window.selectCategories({u"Veg"_s, u"Greens"_s, u"Leafy"_s});
     window.mergeSelected();
-    leaving.leftOut = {3};
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    editStudy(leaving, [&](Study &s) { s.leftOut = {3}; });
 
     const auto shown = [&] {
         QStringList rows;
@@ -205,11 +203,9 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
         return rows;
     };
     const QStringList leftOut = shown();
-    leaving.leftOut.clear();
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    editStudy(leaving, [&](Study &s) { s.leftOut.clear(); });
     const QStringList everybody = shown();
-    leaving.leftOut = {3};
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    editStudy(leaving, [&](Study &s) { s.leftOut = {3}; });
 
     window.exportStandardisation();
     EXPECT_EQ(readBytes(dir.filePath(u"map.csv"_s)),
@@ -218,8 +214,7 @@ TEST_F(CategoriesWindow, TheExportedStandardisationReadsBackToTheSameCategories)
     setStandardisation(leaving, {});
     window.importStandardisation();
     EXPECT_EQ(shown(), leftOut);
-    leaving.leftOut.clear();
-    leaving.updateAllViews(UpdateHint::NewStudy);
+    editStudy(leaving, [&](Study &s) { s.leftOut.clear(); });
     EXPECT_EQ(shown(), everybody);
 }
 
@@ -329,8 +324,8 @@ TEST_F(CategoriesWindow, BothWindowsSayWhenTheDocumentHasNoSorts)
     EXPECT_TRUE(placements.canCopy());
     EXPECT_TRUE(view->messageLine().isHidden());
 
-    document.sorts.reset();
-    document.updateAllViews(UpdateHint::Redraw);
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
+    emit document.presentationChanged();
     EXPECT_FALSE(view->messageLine().isHidden());
     EXPECT_EQ(view->messageLine().text(),
               u"This document was saved without the participants' sorts. Import the study again to add them."_s);
@@ -352,7 +347,7 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
     const auto pixel = [dpi](int himetric) { return int(himetric * dpi / 2540.0); };
     const int row = 0;
     const QPoint cell(pixel(g.grid.x() + g.cellWidth / 2), pixel(g.grid.y() + row * g.cellHeight + g.cellHeight / 2));
-    const QString name = (*document.itemNames)[g.order[row]];
+    const QString name = (document.study().itemNames)[g.order[row]];
     EXPECT_TRUE(placements.hoverText(cell).startsWith(name + u"\nFruit\nPlaced there by "_s))
         << placements.hoverText(cell).toStdString();
     EXPECT_TRUE(placements.hoverText({1, 1}).isEmpty());
@@ -360,16 +355,16 @@ TEST_F(CategoriesWindow, ThePlacementsWindowNamesTheCellUnderTheMouse)
 
 TEST_F(CategoriesWindow, TheDendrogramsGroupNameTellsTheTopThreeInItsTooltip)
 {
-    document.numberOfGroups = 2;
-    document.showGroupNames = true;
+    setSetting(document, &Settings::numberOfGroups, 2);
+    setSetting(document, &Settings::showGroupNames, true);
     DendrogramView dendrogram(&document, platform);
     dendrogram.resize(800, 400);
     dendrogram.show();
     QCoreApplication::processEvents();
     dendrogram.initialUpdate();
-    const auto *layout = dynamic_cast<const DendrogramLayout *>(document.layout.get());
-    ASSERT_TRUE(layout);
-    const DendrogramGeometry &g = layout->geometry();
+    const DendrogramGeometry *laidOut = dendrogram.screenGeometry();
+    ASSERT_TRUE(laidOut);
+    const DendrogramGeometry &g = *laidOut;
     ASSERT_EQ(g.groupNames.size(), 2u);
     const double dpi = dendrogram.viewport()->logicalDpiX();
     const auto pixel = [dpi](int himetric) { return int(std::abs(himetric) * dpi / 2540.0); };

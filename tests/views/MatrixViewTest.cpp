@@ -1,7 +1,8 @@
-#include "drawing/DrawingSurface.h"
 #include "views/MatrixView.h"
 #include "document/Document.h"
 #include "document/ImportRun.h"
+#include "drawing/DrawingSurface.h"
+#include "support/DocumentEdits.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -37,7 +38,7 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.completeImport(run));
+        ASSERT_TRUE(completeImport(document, run));
         view = std::make_unique<MatrixView>(&document, platform);
         view->resize(500, 400);
         view->show();
@@ -185,7 +186,7 @@ TEST_F(MatrixViewTest, TheNamesStayAtTheWindowsEdgesWhenItScrollsOrZooms)
 
 TEST_F(MatrixViewTest, FindHighlightsTheNextCardWhoseNameHoldsTheText)
 {
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     const std::vector<int> &order = view->geometry().order;
     ASSERT_TRUE(view->findNext(u"CATALOGUE"_s));
     ASSERT_TRUE(view->highlightedRow().has_value());
@@ -228,13 +229,11 @@ TEST_F(MatrixViewTest, CtrlWheelZoomsAndCtrlZeroFitsTheWholeMatrix)
 TEST_F(MatrixViewTest, TheBarsSettingsApplyAtTheNextUpdate)
 {
     for (const int groups : {2, 5, 1}) {
-        document.numberOfGroups = groups;
-        document.updateAllViews(UpdateHint::Redraw);
+        setSetting(document, &Settings::numberOfGroups, groups);
         EXPECT_EQ(view->geometry().groupStarts.size(), size_t(groups));
     }
     const int cell = view->geometry().cell;
-    document.fontSize *= 2;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::fontSize, document.settings().fontSize * 2);
     EXPECT_GT(view->geometry().cell, cell * 3 / 2);
     EXPECT_FALSE(view->grab().isNull());
 }
@@ -272,24 +271,14 @@ TEST_F(MatrixViewTest, TheWindowPaintsAfreshWhenTheMatrixOrHowItIsShownChanges)
     const QImage before = painted(window);
     const MatrixGeometry &g = view->geometry();
     const std::function<void()> changes[] = {
-        [&] {
-            document.colour1 = 0xE0F0FF;
-            document.updateAllViews(UpdateHint::Redraw);
-        },
-        [&] {
-            document.numberOfGroups = 4;
-            document.updateAllViews(UpdateHint::Redraw);
-        },
+        [&] { setSetting(document, &Settings::colour1, 0xE0F0FF); },
+        [&] { setSetting(document, &Settings::numberOfGroups, 4); },
         [&] { click(pixelAt(QPoint(g.grid.x() - g.nameWidth / 2, g.grid.y() + 3 * g.cell))); },
         [&] { view->setZoom(0.45); },
+        [&] { setSetting(document, &Settings::fontSize, 10); },
         [&] {
-            document.fontSize = 10;
-            document.updateAllViews(UpdateHint::Redraw);
-        },
-        [&] {
-            document.similarity->matrix.at(0, 1) = 0;
-            document.similarity->countedParticipants *= 2;
-            document.updateAllViews(UpdateHint::NewStudy);
+            editStudy(document, [&](Study &s) { s.similarity->matrix.at(0, 1) = 0; });
+            editStudy(document, [&](Study &s) { s.similarity->countedParticipants *= 2; });
         },
     };
     for (size_t k = 0; k < std::size(changes); ++k) {
@@ -309,8 +298,8 @@ TEST_F(MatrixViewTest, CopyOffersTheMatrixAsSvgAndPngAndNeedsTheMatrix)
     EXPECT_TRUE(QString::fromUtf8(offered->data(u"image/svg+xml"_s)).contains(u"<desc>Similarity Matrix</desc>"_s));
     EXPECT_TRUE(offered->hasFormat(u"image/png"_s));
 
-    document.similarity.reset();
-    document.updateAllViews(UpdateHint::Redraw);
+    editStudy(document, [&](Study &s) { s.similarity.reset(); });
+    emit document.presentationChanged();
     EXPECT_FALSE(view->canCopy());
     EXPECT_TRUE(view->hoverText(cellCentre(0, 1)).isEmpty());
     // The window says why it is empty.

@@ -1,4 +1,5 @@
 #include "views/ParticipantsView.h"
+#include "support/DocumentEdits.h"
 
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
@@ -55,7 +56,7 @@ protected:
         run.summary().useExpert = true;
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.completeImport(run));
+        ASSERT_TRUE(completeImport(document, run));
         document.setModified(false);
         view = std::make_unique<ParticipantsView>(&document, platform);
         view->resize(900, 500);
@@ -177,7 +178,7 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
     dendrogram.initialUpdate();
     ParticipantsView second(&document, platform);
     second.initialUpdate();
-    const std::shared_ptr<const ClusterTree> treeBefore = document.clusterTree;
+    const std::shared_ptr<const ClusterTree> treeBefore = document.study().clusterTree;
 
     view->tickAllFlagged();
     const std::vector<qint32> flagged = view->ticked();
@@ -189,9 +190,9 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
     EXPECT_EQ(QFileInfo(offeredNames[0]).fileName(), u"study-without-%1-Cards.csv"_s.arg(flagged.size()));
     for (const QString &suffix : {u"Cards"_s, u"Items"_s, u"Participants"_s, u"Matrix"_s, u"WeightedMatrix"_s})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"study-without-%1-%2.csv"_s.arg(flagged.size()).arg(suffix))));
-    EXPECT_EQ(document.leftOut, flagged);
+    EXPECT_EQ(document.study().leftOut, flagged);
     EXPECT_TRUE(document.isModified());
-    EXPECT_NE(document.clusterTree, treeBefore);
+    EXPECT_NE(document.study().clusterTree, treeBefore);
     // Both participants windows say who is left out, and keep every participant's row.
     for (const ParticipantsView *shown : {view.get(), &second}) {
         EXPECT_TRUE(shown->leftOutLine().contains(u"Finn (#7)"_s)) << shown->leftOutLine().toStdString();
@@ -207,14 +208,14 @@ TEST_F(ParticipantsViewTest, AnalyseAgainLeavesTheTickedOutAndEveryWindowFollows
     ASSERT_TRUE(view->includeAll());
     EXPECT_EQ(QFileInfo(offeredNames[1]).fileName(), u"study-Cards.csv"_s);
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"everyone-Matrix.csv"_s)));
-    EXPECT_TRUE(document.leftOut.empty());
+    EXPECT_TRUE(document.study().leftOut.empty());
     EXPECT_TRUE(view->ticked().empty());
     EXPECT_EQ(view->leftOutLine(), u"Every participant is counted."_s);
 }
 
 TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas)
 {
-    const std::shared_ptr<const ClusterTree> treeBefore = document.clusterTree;
+    const std::shared_ptr<const ClusterTree> treeBefore = document.study().clusterTree;
     // Everybody but the expert: nobody would be left to count.
     for (qint32 p = 1; p < 10; ++p)
         view->setTicked(p, true);
@@ -226,14 +227,14 @@ TEST_F(ParticipantsViewTest, ARefusedOrCancelledAnalysisLeavesTheDocumentAsItWas
         view->setTicked(p, false);
     view->setFilesChooser([](const QString &) { return QString(); });
     EXPECT_FALSE(view->analyseAgain());
-    EXPECT_TRUE(document.leftOut.empty());
-    EXPECT_EQ(document.clusterTree, treeBefore);
+    EXPECT_TRUE(document.study().leftOut.empty());
+    EXPECT_EQ(document.study().clusterTree, treeBefore);
     EXPECT_FALSE(document.isModified());
 }
 
 TEST_F(ParticipantsViewTest, ADocumentWithoutTheSortsSaysSo)
 {
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     view->documentUpdated(UpdateHint::NewStudy);
     EXPECT_FALSE(view->checks());
     EXPECT_FALSE(view->canCopy());

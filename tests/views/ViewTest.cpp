@@ -1,15 +1,14 @@
 #include "analysis/TreeSupport.h"
+#include "support/DocumentEdits.h"
 #include "views/DendrogramView.h"
 
+#include "document/Document.h"
+#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
-#include "document/Document.h"
-#include "document/DocumentLinks.h"
-#include "document/ImportRun.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
-#include "support/RecordingBar.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -68,15 +67,21 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         ASSERT_TRUE(run.checkOptions());
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.completeImport(run));
+        ASSERT_TRUE(completeImport(document, run));
         document.setModified(false);
-        ASSERT_NE(document.layout, nullptr) << "the view did not draw";
+        ASSERT_NE(view.screenGeometry(), nullptr) << "the view did not draw";
     }
-    const DendrogramGeometry &layout() const { return dynamic_cast<const DendrogramLayout &>(*document.layout).geometry(); }
+    // The window's layout; a picture just made leaves the window to lay out again.
+    const DendrogramGeometry &layout()
+    {
+        if (!view.screenGeometry())
+            view.viewport()->repaint();
+        return *view.screenGeometry();
+    }
     double dpiX() const { return view.viewport()->logicalDpiX(); }
     double dpiY() const { return view.viewport()->logicalDpiY(); }
     // Where the middle of the separator strip is drawn in the viewport.
-    QPoint separatorCentre() const
+    QPoint separatorCentre()
     {
         const HimetricRect &strip = layout().separatorRect;
         const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
@@ -127,24 +132,22 @@ TEST_F(View, AnImportResetsTheScrollRangeAndAFontChangeFollowsAfterPainting)
     QCoreApplication::processEvents();
     import();
     // Hint 1: the range is the new drawing's at once, with the similarity scale below it.
-    const int height = himetricToPixels(drawnExtent(document).height(), dpiY());
+    const int height = himetricToPixels(view.drawnExtent().height(), dpiY());
     EXPECT_NE(document.drawingSize.cy, 10000);
-    EXPECT_GT(drawnExtent(document).height(), document.drawingSize.cy);
+    EXPECT_GT(view.drawnExtent().height(), document.drawingSize.cy);
     EXPECT_EQ(view.verticalScrollBar()->maximum(), height - view.viewport()->height());
     EXPECT_EQ(view.horizontalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cx, dpiX()) - view.viewport()->width());
 
     // Hint 0 repaints, which makes the drawing taller; the range follows once painting is over.
-    document.fontSize = 24;
-    document.updateAllViews(UpdateHint::Redraw);
-    const int taller = himetricToPixels(drawnExtent(document).height(), dpiY());
+    setSetting(document, &Settings::fontSize, 24);
+    const int taller = himetricToPixels(view.drawnExtent().height(), dpiY());
     EXPECT_GT(taller, height);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(), taller - view.viewport()->height());
 
     // So does turning the scale off.
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
     QCoreApplication::processEvents();
     EXPECT_EQ(view.verticalScrollBar()->maximum(),
               himetricToPixels(document.drawingSize.cy, dpiY()) - view.viewport()->height());
@@ -155,11 +158,10 @@ TEST_F(View, RepaintingAPartOfTheWindowShowsWhatAWholeDrawingShowsThere)
     view.resize(420, 110);
     QCoreApplication::processEvents();
     import();
-    document.numberOfGroups = 3;
-    document.colour1 = 0xE0F0FF;
+    setSetting(document, &Settings::numberOfGroups, 3);
+    setSetting(document, &Settings::colour1, 0xE0F0FF);
     // The window keeps the scale in view, where a whole drawing has it under the rows.
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
     const QRect window = view.viewport()->rect();
     // Across rows, through the tree only, over the names, and one pixel.
     const QRect parts[] = {window, {0, 37, window.width(), 16}, {20, 5, 60, 30}, {window.width() - 90, 60, 90, 40},
@@ -181,28 +183,22 @@ TEST_F(View, TheWindowLaysTheDrawingOutAgainWhenASettingItDependsOnChanges)
     view.resize(420, 160);
     QCoreApplication::processEvents();
     import();
-    document.showSimilarityScale = false;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::showSimilarityScale, false);
     const QRect window = view.viewport()->rect();
     const QImage before = painted(window);
-    // The settings, told as the settings bar and the separator tell them, or not told at all;
-    // and the study, as loading a document changes it.
-    const struct {
-        std::function<void()> change;
-        bool told;
-    } changes[] = {
-        {[&] { document.colour2 = 0x80FF80; }, true},
-        {[&] { document.numberOfGroups = 4; }, false},
-        {[&] { document.fontSize = 9; }, true},
-        {[&] { document.fontName = u"Liberation Serif"_s; }, false},
-        {[&] { document.drawingSize.cx += 1500; }, true},
-        {[&] { document.summary->useFit = false; }, true},
-        {[&] { (*document.itemNames)[2] = u"Paring knife"_s; }, true},
+    // The settings, as the settings bar and the separator change them, and the study, as
+    // loading a document changes it.
+    const std::function<void()> changes[] = {
+        [&] { setSetting(document, &Settings::colour2, 0x80FF80); },
+        [&] { setSetting(document, &Settings::numberOfGroups, 4); },
+        [&] { setSetting(document, &Settings::fontSize, 9); },
+        [&] { setSetting(document, &Settings::fontName, u"Liberation Serif"_s); },
+        [&] { document.setDrawingWidth(document.drawingSize.cx + 1500); },
+        [&] { editStudy(document, [](Study &s) { s.summary.useFit = false; }); },
+        [&] { editStudy(document, [](Study &s) { s.itemNames[2] = u"Paring knife"_s; }); },
     };
     for (size_t k = 0; k < std::size(changes); ++k) {
-        changes[k].change();
-        if (changes[k].told)
-            document.updateAllViews(UpdateHint::Redraw);
+        changes[k]();
         EXPECT_LE(largestDifference(painted(window), fullDrawing(window)), clipShading) << k;
     }
     EXPECT_NE(painted(window), before);
@@ -215,8 +211,8 @@ TEST_F(View, TheScaleStaysInViewAtTheWindowsBottom)
     view.resize(420, 150);
     QCoreApplication::processEvents();
     import();
-    document.colour1 = document.colour2 = 0xE0F0FF;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::colour1, 0xE0F0FF);
+    setSetting(document, &Settings::colour2, 0xE0F0FF);
     const QRect window = view.viewport()->rect();
     QScrollBar &down = *view.verticalScrollBar();
     ASSERT_GT(down.maximum(), 40) << "the drawing fits the window";
@@ -238,7 +234,7 @@ TEST_F(View, FindGoesToTheNextNameThatHoldsTheTextAndRoundAgain)
     view.resize(420, 90);
     QCoreApplication::processEvents();
     import();
-    const QStringList &names = *document.itemNames;
+    const QStringList &names = document.study().itemNames;
     const auto foundName = [&] { return names[layout().leafOrder[size_t(*view.foundRow())]]; };
     ASSERT_TRUE(view.findNext(u"KNIFE"_s));
     EXPECT_EQ(foundName(), u"Chef's knife"_s);
@@ -269,8 +265,7 @@ TEST_F(View, NamesPastTheDrawingsEdgeCanBeScrolledTo)
     view.resize(400, 300);
     QCoreApplication::processEvents();
     import();
-    document.fontSize = 48;
-    document.updateAllViews(UpdateHint::Redraw);
+    setSetting(document, &Settings::fontSize, 48);
     QCoreApplication::processEvents();
     const DendrogramGeometry &drawn = layout();
     ASSERT_GT(drawn.labelLeft + drawn.labelWidth, 15000) << "the names do not run past the edge";
@@ -391,20 +386,20 @@ TEST_F(View, AJoinsTooltipGivesItsSupportAndSimilarity)
                       himetricToPixels(-(drawn.rowsTop + (join.top + join.bottom) / 2), dpiY()));
     };
     const NodePlacement root = layout().joins.back();
-    const double most = double(document.summary->maxScorePerItem()) * document.participantCount;
+    const double most = double(document.study().summary.maxScorePerItem()) * document.study().participantCount;
     const QString similarity = u"Similarity: %1 %"_s.arg(100.0 * root.similarity / most, 0, 'f', 1);
     EXPECT_EQ(view.joinTipText(pointOf(root)), similarity);
 
-    document.treeSupport = computeTreeSupport(document, 20, 1, {});
-    ASSERT_TRUE(document.treeSupport);
-    document.updateAllViews(UpdateHint::Redraw);
+    document.setTreeSupport(computeTreeSupport(document.study(), 20, 1, {}));
+    ASSERT_TRUE(document.treeSupport());
+    emit document.presentationChanged();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.joinTipText(pointOf(root)),
-              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport->joinSupport.back()))
+              u"Support: %1 % of 20 replicates\n"_s.arg(supportText(document.treeSupport()->joinSupport.back()))
                   + similarity);
     const size_t first = 0;
     EXPECT_TRUE(view.joinTipText(pointOf(layout().joins[first]))
-                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport->joinSupport[first]))));
+                    .startsWith(u"Support: %1 %"_s.arg(supportText(document.treeSupport()->joinSupport[first]))));
     EXPECT_EQ(view.joinTipText(separatorCentre()), QString());
 }
 
@@ -421,7 +416,7 @@ TEST_F(View, CopyOffersAnSvgAndAPngOfTheDrawingsExtent)
     const QMimeData *offered = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(offered, nullptr);
     const QByteArray svg = offered->data(u"image/svg+xml"_s);
-    const QSize size = drawnExtent(document);
+    const QSize size = view.drawnExtent();
     EXPECT_EQ(size.width(), document.drawingSize.cx);
     EXPECT_GT(size.height(), document.drawingSize.cy);
     const QSvgRenderer renderer(svg);
@@ -471,7 +466,7 @@ TEST_F(View, TheCopiedSvgShowsEachFitBarAtItsOwnLength)
                 dark += qGray(picture.pixel(x, y)) < 128;
         return dark;
     };
-    const std::vector<double> &fits = *document.itemAverageFit;
+    const std::vector<double> &fits = document.study().itemAverageFit;
     const auto fitOfRow = [&](size_t row) { return fits[size_t(drawn.leafOrder[row])]; };
     std::vector<size_t> rows(drawn.leafOrder.size());
     std::iota(rows.begin(), rows.end(), 0);
@@ -516,7 +511,7 @@ TEST_F(View, ANewFrameShowsTheWholeDrawing)
     Document empty;   // outlives the views, which the areas delete
     import();
     document.drawingSize.cy = 10000;
-    document.fontSize = 28;
+    setSetting(document, &Settings::fontSize, 28);
     for (Document *shown : {&empty, &document}) {
         QMdiArea area;
         area.resize(1600, 1200);
@@ -525,16 +520,19 @@ TEST_F(View, ANewFrameShowsTheWholeDrawing)
         area.show();
         fresh->initialUpdate();
         QCoreApplication::processEvents();
-        const QSize extent = drawnExtent(*shown);
+        const QSize extent = fresh->drawnExtent();
         EXPECT_EQ(fresh->viewport()->size(),
                   QSize(himetricToPixels(extent.width(), dpiX()), himetricToPixels(extent.height(), dpiY())));
         EXPECT_FALSE(fresh->horizontalScrollBar()->isVisible());
         EXPECT_FALSE(fresh->verticalScrollBar()->isVisible());
+        if (shown == &empty) {
+            EXPECT_EQ(extent, QSize(15000, 10000));
+        } else {
+            EXPECT_GT(extent.width(), 15000);
+            EXPECT_NE(document.drawingSize.cy, 10000);
+            EXPECT_GT(extent.height(), document.drawingSize.cy);
+        }
     }
-    EXPECT_EQ(drawnExtent(empty), QSize(15000, 10000));
-    EXPECT_GT(drawnExtent(document).width(), 15000);
-    EXPECT_NE(document.drawingSize.cy, 10000);
-    EXPECT_GT(drawnExtent(document).height(), document.drawingSize.cy);
 }
 
 TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
@@ -560,29 +558,11 @@ TEST_F(View, AViewWithoutADocumentOrATreeDoesNothing)
         EXPECT_EQ(shown.pixelColor(10, 10), shown.pixelColor(shown.width() - 10, shown.height() - 10));
     }
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"kept"_s);
-    EXPECT_EQ(document.layout, nullptr);
+    EXPECT_EQ(view.screenGeometry(), nullptr);
     EXPECT_EQ(document.drawingSize, DrawingSize{});
     QPrinter printer;
     EXPECT_FALSE(orphan.printTo(printer));
     EXPECT_TRUE(platform.messages().isEmpty());
-}
-
-TEST_F(View, TheActiveViewShowsItsDocumentInTheDialogBar)
-{
-    RecordingBar bar;
-    CurrentDialogBar = &bar;
-    view.activateView(true);
-    EXPECT_EQ(bar.shown, &document);
-    EXPECT_EQ(bar.loads, 1);
-    view.activateView(false);
-    EXPECT_EQ(bar.shown, nullptr);
-
-    DendrogramView orphan(nullptr, platform);
-    bar.shown = &document;
-    orphan.activateView(true);
-    EXPECT_EQ(bar.shown, nullptr);
-    EXPECT_EQ(bar.loads, 1);
-    CurrentDialogBar = nullptr;
 }
 
 } // namespace

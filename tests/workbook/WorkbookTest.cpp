@@ -9,6 +9,7 @@
 #include "document/LeaveOut.h"
 #include "document/WorkbookSheets.h"
 #include "import/CardSortAnalysis.h"
+#include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "workbook/WorkbookFile.h"
@@ -141,7 +142,7 @@ protected:
         ASSERT_TRUE(run.chooseInput(input));
         run.setCheckStudyShape(false);
         ASSERT_TRUE(run.finish());
-        ASSERT_TRUE(document.completeImport(run));
+        ASSERT_TRUE(completeImport(document, run));
     }
     QString path(const QString &name) const { return dir.filePath(name); }
 
@@ -220,9 +221,9 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     for (const QString &sheet : {u"Support"_s, u"Stability"_s, u"Adequacy"_s})
         EXPECT_FALSE(readWorkbook(workbook, sheet, table, error)) << sheet.toStdString();
 
-    document.treeSupport = computeTreeSupport(document, 10, 1, {});
-    document.adequacy = computeAdequacy(document, 10, 1, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    document.setTreeSupport(computeTreeSupport(document.study(), 10, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
     // The progress counts up to its total once, the zipping at the end included.
     std::vector<std::pair<qint64, qint64>> progress;
     ASSERT_TRUE(saveWorkbook(
@@ -238,9 +239,9 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
     EXPECT_EQ(table.rows[1].mid(1, 2), (QStringList{u"3"_s, u"75"_s}));
     EXPECT_EQ(sheetXml(workbook, 12).types.at(u"C2"_s), u""_s);
     // The last join is the root's, with every card in the dendrogram's order.
-    EXPECT_EQ(table.rows.back().value(4).count(u'|'), document.itemCount - 1);
+    EXPECT_EQ(table.rows.back().value(4).count(u'|'), document.study().itemCount - 1);
     ASSERT_TRUE(readWorkbook(workbook, u"Stability"_s, table, error));
-    EXPECT_EQ(table.rows.size(), std::size_t(document.numberOfGroups) + 1);
+    EXPECT_EQ(table.rows.size(), std::size_t(document.settings().numberOfGroups) + 1);
     ASSERT_TRUE(readWorkbook(workbook, u"Adequacy"_s, table, error));
     // Placements: the counts shaded white to blue, the card names left alone.
     Table placements;
@@ -258,9 +259,9 @@ TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
 TEST_F(Workbook, EveryPartButTheDatesIsTheKeptOne)
 {
     ASSERT_TRUE(analyseAgain(document, {2}, leftOutFileNames(document, 1), platform));
-    document.treeSupport = computeTreeSupport(document, 10, 1, {});
-    document.adequacy = computeAdequacy(document, 10, 1, {});
-    ASSERT_TRUE(document.treeSupport && document.adequacy);
+    document.setTreeSupport(computeTreeSupport(document.study(), 10, 1, {}));
+    document.setAdequacy(computeAdequacy(document.study(), 10, 1, {}));
+    ASSERT_TRUE(document.treeSupport() && document.adequacy());
     const QString workbook = path(u"study.xlsx"_s);
     const QByteArray saved = qgetenv("SOURCE_DATE_EPOCH");
     qputenv("SOURCE_DATE_EPOCH", "1700000000");
@@ -334,7 +335,7 @@ TEST_F(Workbook, TheStudySheetAndWhoIsLeftOut)
 
 TEST_F(Workbook, ADocumentWithoutTheSortsIsRefused)
 {
-    document.sorts.reset();
+    editStudy(document, [&](Study &s) { s.sorts.reset(); });
     QString error;
     bool handed = false;
     EXPECT_FALSE(buildWorkbookSheets(document, [&](WorkbookSheet &&) { return handed = true; }, {}, error));

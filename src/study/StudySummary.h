@@ -13,7 +13,7 @@ inline constexpr int maxFit = 3;
 // outlives the import engine: the document keeps it.
 struct StudySummary {
     QString fileName;
-    int fileType = 0;             // 1 when the survey recognised a raw card-sort data file
+    int fileType = 0; // 1 when the survey recognised a raw card-sort data file
     bool hasFitData = false;
     bool hasSubGroups = false;
     bool useExpert = true;
@@ -21,7 +21,7 @@ struct StudySummary {
     bool useFit = false;
     int copiesPerParticipant = 1;
     int itemCount = 0;
-    int lineCount = 0;            // read attempts of the survey: one more than the lines
+    int lineCount = 0; // read attempts of the survey: one more than the lines
     int groupCount = 0;
     int participantCount = 0;
 
@@ -40,10 +40,7 @@ struct StudySummary {
         return qint64(copiesPerParticipant) * (useFit ? maxFit : 1) * (useSubGroups ? 2 : 1);
     }
     // What the weighted pair scores are divided by in the weighted matrix file.
-    double weightedScale() const
-    {
-        return double(copiesPerParticipant) * (useFit ? 2 : 1) * (useSubGroups ? 2 : 1);
-    }
+    double weightedScale() const { return double(copiesPerParticipant) * (useFit ? 2 : 1) * (useSubGroups ? 2 : 1); }
     // What a similarity of 1 stands for in the clustering. Unlike the weighted scale it has no
     // sub-group factor: with sub-groups, a pair that always shares a sub-group scores above
     // one per participant. A copy count below one (only a damaged document holds one) counts

@@ -1,4 +1,4 @@
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 
 namespace sortana {
 

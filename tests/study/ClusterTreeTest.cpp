@@ -1,4 +1,4 @@
-#include "analysis/ClusterTree.h"
+#include "study/ClusterTree.h"
 
 #include <gtest/gtest.h>
 

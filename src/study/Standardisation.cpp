@@ -1,6 +1,6 @@
-#include "analysis/Standardisation.h"
+#include "study/Standardisation.h"
 
-#include "analysis/CategoryKey.h"
+#include "study/CategoryKey.h"
 
 namespace sortana {
 

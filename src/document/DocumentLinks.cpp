@@ -1,8 +1,0 @@
-#include "document/DocumentLinks.h"
-
-namespace sortana {
-
-DocumentBar *CurrentDialogBar = nullptr;
-QString PendingImportPath;
-
-} // namespace sortana
