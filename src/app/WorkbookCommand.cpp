@@ -2,9 +2,9 @@
 
 #include "app/ResamplingCommands.h"
 #include "document/Document.h"
-#include "document/WorkbookSheets.h"
 #include "platform/Platform.h"
-#include "workbook/WorkbookFile.h"
+#include "tasks/WorkbookFile.h"
+#include "tasks/WorkbookSheets.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"
-#include "workbook/WorkbookFile.h"
+#include "tasks/WorkbookFile.h"
 
 #include <functional>
 #include <vector>

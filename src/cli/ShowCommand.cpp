@@ -3,12 +3,12 @@
 #include "analysis/LeafOrder.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
-#include "drawing/PictureExport.h"
-#include "document/Document.h"
 #include "document/ColourText.h"
-#include "document/DocumentFile.h"
+#include "document/Document.h"
+#include "drawing/PictureExport.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
+#include "tasks/DocumentFile.h"
 
 #include <QStringList>
 

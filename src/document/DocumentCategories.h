@@ -2,6 +2,7 @@
 
 #include "analysis/Categories.h"
 #include "analysis/GroupNames.h"
+#include "analysis/LeftOut.h"
 #include "analysis/StandardisationSuggestions.h"
 
 #include <QString>
@@ -13,10 +14,6 @@
 namespace sortana {
 
 class Document;
-
-// What the windows and commands on group names say of a document saved without the sorts.
-inline constexpr char16_t sortsMissingMessage[] =
-    u"This document was saved without the participants' sorts. Import the study again to add them.";
 
 // The categories of the document's study (without the participants it leaves out) under its
 // standardisation; nothing for a document saved without the participants' sorts.

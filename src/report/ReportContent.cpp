@@ -5,11 +5,11 @@
 #include "analysis/CsvText.h"
 #include "analysis/GroupNames.h"
 #include "analysis/LeafOrder.h"
+#include "analysis/LeftOut.h"
 #include "analysis/ParticipantChecks.h"
 #include "analysis/ResamplingExport.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/LeaveOut.h"
 #include "document/StudyFacts.h"
 #include "drawing/PictureExport.h"
 

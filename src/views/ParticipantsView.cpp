@@ -1,10 +1,11 @@
 #include "views/ParticipantsView.h"
 
+#include "analysis/LeftOut.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/LeaveOut.h"
-#include "import/CardSortAnalysis.h"
+#include "formats/CardSortAnalysis.h"
 #include "platform/Platform.h"
+#include "tasks/LeaveOut.h"
 #include "views/PrintedTable.h"
 
 #include <QClipboard>
