@@ -17,7 +17,7 @@ class Document;
 
 // The categories of the document's study (without the participants it leaves out) under its
 // standardisation; nothing for a document saved without the participants' sorts.
-std::optional<CategoryTable> documentCategories(const Document &document);
+const std::optional<CategoryTable> &documentCategories(const Document &document);
 
 // The suggested names of the dendrogram's groups, cut into the document's number of groups
 // unless another is given.

@@ -265,6 +265,7 @@ bool Document::serialize(ArchiveReader &archive)
     setStudy(std::move(study), false);
     m_settings = settings;
     m_standardisation = std::move(extensions.standardisation);
+    m_figures.reset();
     m_treeSupport = std::move(extensions.treeSupport);
     m_adequacy = std::move(extensions.adequacy);
     analysisFolder = std::move(extensions.analysisFolder);

@@ -2,7 +2,6 @@
 
 #include "analysis/CategoryExport.h"
 #include "analysis/GroupCut.h"
-#include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
 #include "analysis/ResamplingExport.h"
 #include "document/Document.h"
@@ -107,7 +106,7 @@ WorkbookSheet studySheet(const Document &document)
 // The checks with a last column: "yes" for a participant the study leaves out.
 WorkbookSheet checksSheet(const Document &document)
 {
-    FigureTable table = participantChecksTable(checkParticipants(*document.study().sorts));
+    FigureTable table = participantChecksTable(*document.figures().participantChecks());
     table.columns.push_back({QStringLiteral("left out"), FigureColumn::Kind::Text, 0});
     const std::vector<qint32> &leftOut = document.study().leftOut;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
@@ -208,7 +207,7 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
                          const Progress &progress, QString &error)
 {
     error.clear();
-    const std::optional<CategoryTable> table = documentCategories(document);
+    const std::optional<CategoryTable> &table = documentCategories(document);
     if (!table || !document.hasStudy()) {
         error = QString::fromUtf16(sortsMissingMessage);
         return false;
@@ -248,7 +247,7 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         || !analysisSheet(QStringLiteral("Weighted Matrix"), AnalysisFile::WeightedMatrix, {0, 1}))
         return false;
 
-    const std::vector<int> order = LeafOrder(document.clusterRoot());
+    const std::vector<int> &order = document.leafOrder();
     const QStringList &names = document.study().itemNames;
     if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
         return false;

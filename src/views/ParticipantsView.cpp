@@ -147,13 +147,14 @@ void ParticipantsView::documentUpdated(UpdateHint)
 {
     if (!m_document || !m_document->hasStudy() || !m_document->study().sorts) {
         m_checks.reset();
-        m_checkedSorts = {};
+        m_checkedStudy.reset();
         m_model->clear();
         m_pages->setCurrentWidget(m_missing);
         return;
     }
     m_pages->setCurrentIndex(1);
-    if (!m_checks || !(m_checkedSorts == *m_document->study().sorts))
+    // Analyse Again keeps every sort, and so the checks.
+    if (!m_checks || !m_checkedStudy || !(m_checkedStudy->sorts == m_document->study().sorts))
         fill();
     showLeftOut();
 }
@@ -162,9 +163,9 @@ void ParticipantsView::fill()
 {
     {
         BusyCursor busy(m_platform);
-        m_checks = checkParticipants(*m_document->study().sorts);
+        m_checks = m_document->figures().participantChecks();
     }
-    m_checkedSorts = *m_document->study().sorts;
+    m_checkedStudy = m_document->sharedStudy();
     std::vector<bool> counted;
     for (const ParticipantCheck &check : m_checks->rows)
         counted.push_back(m_document->study().sorts->participants[size_t(check.index)].counted);
