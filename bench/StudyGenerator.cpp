@@ -1,8 +1,8 @@
 #include "StudyGenerator.h"
 
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
+#include "tasks/ImportRun.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -3,8 +3,8 @@
 // not disk speed.
 #include "StudyGenerator.h"
 
-#include "analysis/AnalysisExport.h"
-#include "import/CardSortAnalysis.h"
+#include "formats/AnalysisExport.h"
+#include "formats/CardSortAnalysis.h"
 #include "support/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>

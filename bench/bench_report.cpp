@@ -6,11 +6,11 @@
 #include "analysis/Adequacy.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/ImportRun.h"
 #include "document/StudyFacts.h"
+#include "formats/ReportWriters.h"
 #include "report/ReportContent.h"
-#include "report/ReportWriters.h"
 #include "support/ScriptedPlatform.h"
+#include "tasks/ImportRun.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 #include "analysis/Cophenetic.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
+#include "tasks/ImportRun.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // How fast a large table from another card-sort tool is read and mapped to its study: a long
 // table of 300,000 rows, every one of 150 participants placing each of 2,000 cards, with its
 // header, and without it, as web tools export it, when the columns are told from the cells.
-#include "import/DelimitedText.h"
-#include "import/TableStudy.h"
+#include "formats/DelimitedText.h"
+#include "formats/TableStudy.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,7 +6,7 @@
 #include "analysis/Adequacy.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
-#include "workbook/WorkbookFile.h"
+#include "tasks/WorkbookFile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // behind, a loaded tree names every item exactly once, and what was loaded saves and loads
 // back to the same bytes.
 #include "analysis/LeafOrder.h"
-#include "document/Archive.h"
 #include "document/Document.h"
+#include "formats/Archive.h"
 #include "study/ClusterTree.h"
 
 #include <QByteArray>

@@ -4,10 +4,10 @@
 // The last byte of the input also picks the import options, so the expert, copies and
 // cancelled-warning paths get explored along with the text itself.
 #include "analysis/LeafOrder.h"
-#include "document/Archive.h"
 #include "document/Document.h"
-#include "document/ImportRun.h"
+#include "formats/Archive.h"
 #include "support/ScriptedPlatform.h"
+#include "tasks/ImportRun.h"
 
 #include <QByteArray>
 #include <QString>

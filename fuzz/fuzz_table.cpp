@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the table reader as a CSV or TSV file from another card-sort tool,
 // then maps it as a long and as a wide table. Besides the sanitizers it aborts when a mapped
 // study places a card that is not one of its items.
-#include "import/DelimitedText.h"
-#include "import/TableStudy.h"
+#include "formats/DelimitedText.h"
+#include "formats/TableStudy.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the workbook reader as a workbook file in a scratch folder. Besides
 // the sanitizers it aborts when a refusal leaves rows or says nothing, or when a cell comes out
 // as the study could not take it (line breaks inside, white space at either end).
-#include "xlsx/WorkbookReader.h"
+#include "formats/WorkbookReader.h"
 
 #include <QByteArray>
 #include <QString>

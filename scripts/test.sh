@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in an ordinary build (with the
-# benchmarks compiled, not run) and once with AddressSanitizer and UndefinedBehaviorSanitizer,
-# desktop program and widget tests included. A compiler warning fails both builds.
+# Installs what is missing, checks that the folders' includes form no cycle, builds, and runs
+# every test: once in an ordinary build (with the benchmarks compiled, not run) and once with
+# AddressSanitizer and UndefinedBehaviorSanitizer, desktop program and widget tests included.
+# A compiler warning fails both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 jobs=$(nproc)
+
+# The folders under src/ are layers: their includes must not form a cycle.
+scripts/check-layers.sh
 
 cmake -S . -B build -G Ninja -DSORTANA_BUILD_TESTS=ON -DSORTANA_BUILD_BENCH=ON -DSORTANA_WARNINGS_AS_ERRORS=ON
 cmake --build build -j "$jobs"

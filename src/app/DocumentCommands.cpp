@@ -1,11 +1,11 @@
 #include "app/DocumentCommands.h"
 
 #include "analysis/Cophenetic.h"
+#include "analysis/LeftOut.h"
 #include "app/DocumentTemplate.h"
 #include "app/ImportWizard.h"
 #include "app/PropertiesDialog.h"
 #include "document/Document.h"
-#include "document/LeaveOut.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/DocumentFile.h"
+#include "tasks/DocumentFile.h"
 
 #include <QString>
 

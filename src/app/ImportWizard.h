@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/ImportRun.h"
+#include "tasks/ImportRun.h"
 
 #include <QWizard>
 

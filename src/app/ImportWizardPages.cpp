@@ -5,11 +5,11 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "document/ImportRun.h"
-#include "import/DelimitedText.h"
-#include "import/ImportMessages.h"
+#include "formats/DelimitedText.h"
+#include "formats/ImportMessages.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
+#include "tasks/ImportRun.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "app/ResamplingCommands.h"
 #include "document/Document.h"
+#include "formats/ReportWriters.h"
 #include "platform/Platform.h"
-#include "report/ReportWriters.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import/Table.h"
-#include "import/TableStudy.h"
+#include "formats/Table.h"
+#include "formats/TableStudy.h"
 
 #include <QCoreApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/WidgetPlatform.h"
 
-#include "xlsx/WorkbookReader.h"
+#include "formats/WorkbookReader.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -2,9 +2,9 @@
 
 #include "app/ResamplingCommands.h"
 #include "document/Document.h"
-#include "document/WorkbookSheets.h"
 #include "platform/Platform.h"
-#include "workbook/WorkbookFile.h"
+#include "tasks/WorkbookFile.h"
+#include "tasks/WorkbookSheets.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,14 +48,14 @@ bool exportWorkbook(const Document &document, const QString &path, Platform &pla
         const BusyCursor busy(platform);
         written = saveWorkbook(document, path, {}, error);
     } else {
-        // The document cannot change under the run: the progress dialog is modal.
-        const RunOutcome outcome =
-            runWithProgress(parent, QCoreApplication::translate("WorkbookCommand", "Export Workbook"),
-                            QCoreApplication::translate("WorkbookCommand", "Writing the workbook..."),
-                            [&](const Progress &progress) {
-                                written = saveWorkbook(document, path, progress, error);
-                                return written;
-                            });
+        // The run reads a copy of its own: the figures it works out stay on its thread.
+        const std::unique_ptr<Document> copy = document.copy();
+        const RunOutcome outcome = runWithProgress(
+            parent, QCoreApplication::translate("WorkbookCommand", "Export Workbook"),
+            QCoreApplication::translate("WorkbookCommand", "Writing the workbook..."), [&](const Progress &progress) {
+                written = saveWorkbook(*copy, path, progress, error);
+                return written;
+            });
         if (outcome == RunOutcome::Cancelled)
             return false;
         if (outcome == RunOutcome::Failed && error.isEmpty())

@@ -1,6 +1,6 @@
 #include "cli/CliPlatform.h"
 
-#include "xlsx/WorkbookReader.h"
+#include "formats/WorkbookReader.h"
 
 namespace sortana {
 

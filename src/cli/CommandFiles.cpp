@@ -2,10 +2,10 @@
 
 #include "cli/ExitStatus.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
+#include "tasks/DocumentFile.h"
 
 #include <QIODevice>
 

@@ -11,8 +11,8 @@
 #include "cli/StandardiseCommand.h"
 #include "cli/SurveyCommand.h"
 #include "drawing/PictureExport.h"
+#include "formats/ReportWriters.h"
 #include "platform/ConsolePlatform.h"
-#include "report/ReportWriters.h"
 
 #include <QCommandLineParser>
 

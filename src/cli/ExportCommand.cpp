@@ -1,7 +1,6 @@
 #include "cli/ExportCommand.h"
 
 #include "analysis/CategoryExport.h"
-#include "analysis/LeafOrder.h"
 #include "analysis/ParticipantChecksCsv.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
@@ -9,7 +8,7 @@
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "platform/Platform.h"
-#include "workbook/WorkbookFile.h"
+#include "tasks/WorkbookFile.h"
 
 #include <functional>
 #include <vector>
@@ -40,19 +39,19 @@ int runExport(const ExportOptions &options, Platform &platform, std::FILE *out, 
         || !options.workbookPath.isEmpty();
     if (!fromSorts)
         return writeResamplingOutputs(options, document, platform, out, err);
-    const std::optional<CategoryTable> table = documentCategories(document);
+    const std::optional<CategoryTable> &table = documentCategories(document);
     if (!table) {
         platform.error(QString::fromUtf16(sortsMissingMessage));
         return exitFailed;
     }
-    const std::vector<int> order = LeafOrder(document.clusterRoot());
+    const std::vector<int> &order = document.leafOrder();
     const QStringList &names = document.study().itemNames;
     const std::pair<const QString *, std::function<FigureTable()>> files[] = {
         {&options.categoriesPath, [&] { return categoriesTable(*table); }},
         {&options.placementsPath, [&] { return placementsTable(*table, names, order); }},
         {&options.groupsPath,
          [&] { return groupsTable(documentGroupNames(document, *table, options.groupCount), &*table, names, order); }},
-        {&options.participantsPath, [&] { return participantChecksTable(checkParticipants(*document.study().sorts)); }},
+        {&options.participantsPath, [&] { return participantChecksTable(*document.figures().participantChecks()); }},
         {&options.distancesPath, [&] { return distancesTable(*document.study().sorts); }},
     };
     for (const auto &[path, contents] : files) {

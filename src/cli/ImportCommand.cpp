@@ -1,18 +1,19 @@
 #include "cli/ImportCommand.h"
 
+#include "analysis/LeftOut.h"
 #include "analysis/ParticipantChecks.h"
-#include "analysis/StandardisationFile.h"
 #include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
-#include "document/ImportRun.h"
-#include "document/LeaveOut.h"
 #include "drawing/PictureExport.h"
-#include "import/ImportMessages.h"
+#include "formats/ImportMessages.h"
+#include "formats/StandardisationFile.h"
 #include "platform/ConsolePlatform.h"
 #include "platform/MessageText.h"
 #include "platform/SafeFiles.h"
+#include "tasks/DocumentFile.h"
+#include "tasks/ImportRun.h"
+#include "tasks/LeaveOut.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/TableStudy.h"
+#include "formats/TableStudy.h"
 #include "platform/ConsolePlatform.h"
 
 #include <QString>

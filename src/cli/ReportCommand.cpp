@@ -3,7 +3,7 @@
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "document/Document.h"
-#include "report/ReportWriters.h"
+#include "formats/ReportWriters.h"
 
 namespace sortana {
 

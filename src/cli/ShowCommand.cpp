@@ -1,14 +1,13 @@
 #include "cli/ShowCommand.h"
 
-#include "analysis/LeafOrder.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
-#include "drawing/PictureExport.h"
-#include "document/Document.h"
 #include "document/ColourText.h"
-#include "document/DocumentFile.h"
+#include "document/Document.h"
+#include "drawing/PictureExport.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
+#include "tasks/DocumentFile.h"
 
 #include <QStringList>
 
@@ -61,7 +60,7 @@ int runShow(const QString &documentPath, Platform &platform, std::FILE *out)
                       + escaped(document.study().itemNames.at(k)));
     }
     QStringList leaves;
-    for (const int item : LeafOrder(document.clusterRoot()))
+    for (const int item : document.leafOrder())
         leaves.append(QString::number(item + 1));
     printLine(out, QStringLiteral("leafOrder"), leaves.join(u' '));
     return exitSuccess;

@@ -1,13 +1,13 @@
 #include "cli/StandardiseCommand.h"
 
-#include "analysis/StandardisationFile.h"
 #include "analysis/StandardisationSuggestions.h"
 #include "cli/CommandFiles.h"
 #include "cli/ExitStatus.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/DocumentFile.h"
+#include "formats/StandardisationFile.h"
 #include "platform/Platform.h"
+#include "tasks/DocumentFile.h"
 
 namespace sortana {
 

@@ -1,7 +1,7 @@
 #include "cli/SurveyCommand.h"
 
 #include "cli/ExitStatus.h"
-#include "import/CardSortAnalysis.h"
+#include "formats/CardSortAnalysis.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 

@@ -2,9 +2,23 @@
 
 namespace sortana {
 
+const StudyFigures &Document::figures() const
+{
+    if (!m_figures)
+        m_figures = std::make_unique<StudyFigures>(m_study, m_standardisation);
+    return *m_figures;
+}
+
+const std::vector<int> &Document::leafOrder() const
+{
+    static const std::vector<int> none;
+    return m_study ? figures().leafOrder() : none;
+}
+
 void Document::setStudy(std::shared_ptr<const Study> study, bool followGroups)
 {
     m_study = std::move(study);
+    m_figures.reset();
     if (followGroups && m_study) {
         if (const std::optional<qint32> groups = m_study->averageGroups())
             m_settings.numberOfGroups = *groups;
@@ -46,6 +60,7 @@ void Document::setDrawingWidth(qint32 width)
 void Document::setStandardisation(Standardisation standardisation)
 {
     m_standardisation = std::move(standardisation);
+    m_figures.reset();
     emit presentationChanged();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/Adequacy.h"
+#include "analysis/StudyFigures.h"
 #include "analysis/TreeSupport.h"
 #include "study/Settings.h"
 #include "study/Standardisation.h"
@@ -41,6 +42,11 @@ public:
     const std::shared_ptr<const Study> &sharedStudy() const { return m_study; }
     // The study's tree; null without a study.
     const ClusterNode *clusterRoot() const { return m_study ? m_study->clusterRoot() : nullptr; }
+    // What is worked out from the study and the standard names, kept until either changes.
+    // Only while hasStudy().
+    const StudyFigures &figures() const;
+    // The items in the dendrogram's order; none without a study.
+    const std::vector<int> &leafOrder() const;
     // Takes a new study (or none), dropping the resampling results of the one before, which
     // would no longer hold; with `followGroups`, the number of groups becomes the study's
     // average. Emits studyChanged.
@@ -102,6 +108,7 @@ private:
     Standardisation m_standardisation;
     std::optional<TreeSupport> m_treeSupport;
     std::optional<Adequacy> m_adequacy;
+    mutable std::unique_ptr<StudyFigures> m_figures;
     bool m_modified = false;
 };
 

@@ -1,7 +1,7 @@
 #include "document/DocumentCategories.h"
 
+#include "analysis/LeftOut.h"
 #include "document/Document.h"
-#include "document/LeaveOut.h"
 
 namespace sortana {
 
@@ -15,15 +15,10 @@ void standardisationChanged(Document &document, Standardisation standardisation)
 
 } // namespace
 
-std::optional<CategoryTable> documentCategories(const Document &document)
+const std::optional<CategoryTable> &documentCategories(const Document &document)
 {
-    if (!document.hasStudy() || !document.study().sorts)
-        return std::nullopt;
-    // Participants left out of the study are left out of what it says of their groups too.
-    if (!document.study().leftOut.empty())
-        return computeCategories(keptSorts(*document.study().sorts, document.study().leftOut),
-                                 document.study().itemCount, document.standardisation());
-    return computeCategories(*document.study().sorts, document.study().itemCount, document.standardisation());
+    static const std::optional<CategoryTable> none;
+    return document.hasStudy() ? document.figures().categories() : none;
 }
 
 std::vector<GroupName> documentGroupNames(const Document &document, const CategoryTable &table,

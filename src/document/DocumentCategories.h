@@ -2,6 +2,7 @@
 
 #include "analysis/Categories.h"
 #include "analysis/GroupNames.h"
+#include "analysis/LeftOut.h"
 #include "analysis/StandardisationSuggestions.h"
 
 #include <QString>
@@ -14,13 +15,9 @@ namespace sortana {
 
 class Document;
 
-// What the windows and commands on group names say of a document saved without the sorts.
-inline constexpr char16_t sortsMissingMessage[] =
-    u"This document was saved without the participants' sorts. Import the study again to add them.";
-
 // The categories of the document's study (without the participants it leaves out) under its
 // standardisation; nothing for a document saved without the participants' sorts.
-std::optional<CategoryTable> documentCategories(const Document &document);
+const std::optional<CategoryTable> &documentCategories(const Document &document);
 
 // The suggested names of the dendrogram's groups, cut into the document's number of groups
 // unless another is given.

@@ -1,7 +1,6 @@
 #include "document/DocumentText.h"
 
 #include "analysis/CategoryExport.h"
-#include "analysis/LeafOrder.h"
 #include "document/Document.h"
 
 namespace sortana {
@@ -20,8 +19,8 @@ QString groupsText(const Document &document)
 {
     if (!document.hasStudy() || !document.clusterRoot())
         return {};
-    const FigureTable groups = groupsTable(groupBands(document.clusterRoot(), document.settings().numberOfGroups),
-                                           nullptr, document.study().itemNames, LeafOrder(document.clusterRoot()));
+    const FigureTable groups = groupsTable(document.figures().bands(document.settings().numberOfGroups), nullptr,
+                                           document.study().itemNames, document.leafOrder());
     return clipboardText(groups, {0, 2});
 }
 
@@ -30,7 +29,7 @@ QString matrixText(const Document &document)
     if (!document.hasStudy() || !document.clusterRoot() || !document.study().similarity)
         return {};
     const SimilarityData &similarity = *document.study().similarity;
-    const std::vector<int> order = LeafOrder(document.clusterRoot());
+    const std::vector<int> &order = document.leafOrder();
     const auto inMatrix = [&](int item) { return item >= 0 && item < similarity.itemCount(); };
     QString text;
     for (const int item : order)

@@ -1,7 +1,7 @@
 #include "document/StudyFacts.h"
 
+#include "analysis/LeftOut.h"
 #include "document/Document.h"
-#include "document/LeaveOut.h"
 
 namespace sortana {
 

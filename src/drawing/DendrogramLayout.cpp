@@ -341,12 +341,12 @@ qint64 DendrogramLayout::layoutGroupNames(const Document &document, qint64 right
 {
     if (!document.settings().showGroupNames || !document.clusterRoot())
         return right;
-    const std::optional<CategoryTable> table = documentCategories(document);
+    const std::optional<CategoryTable> &table = documentCategories(document);
     if (!table)
         return right;
     DendrogramGeometry &g = m_geometry;
     int widest = 0;
-    for (const GroupName &group : documentGroupNames(document, *table)) {
+    for (const GroupName &group : document.figures().cut(document.settings().numberOfGroups)) {
         if (group.candidates.empty())
             continue;
         BandLabel label{group.firstRow, table->categories[group.candidates.front().category].name, {}};

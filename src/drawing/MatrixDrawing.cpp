@@ -1,9 +1,8 @@
 #include "drawing/MatrixDrawing.h"
 
 #include "analysis/GroupCut.h"
-#include "analysis/LeafOrder.h"
-#include "drawing/DrawingSurface.h"
 #include "document/Document.h"
+#include "drawing/DrawingSurface.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -521,12 +520,12 @@ MatrixGeometry layoutMatrix(const Document &document, QPaintDevice *device, int 
         return g;
     const int items =
         int(std::min<qsizetype>(document.study().similarity->itemCount(), document.study().itemNames.size()));
-    std::vector<int> order = LeafOrder(document.clusterRoot());
+    std::vector<int> order = document.leafOrder();
     // Only a damaged document can name an item the matrix or the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
         return g;
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot(), document.settings().numberOfGroups);
+    g.groupStarts = document.figures().groupStarts(document.settings().numberOfGroups);
     g.margin = drawingMargin;
 
     const QFont font = documentFont(document);

@@ -446,7 +446,7 @@ bool savePlacementPicture(const Document &document, const QString &path, Platfor
 {
     if (!checkOutputFile(path, platform))
         return false;
-    const std::optional<CategoryTable> table = documentCategories(document);
+    const std::optional<CategoryTable> &table = documentCategories(document);
     if (!table) {
         platform.error(QString::fromUtf16(sortsMissingMessage));
         return false;

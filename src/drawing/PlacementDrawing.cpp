@@ -2,7 +2,6 @@
 
 #include "analysis/Categories.h"
 #include "analysis/GroupCut.h"
-#include "analysis/LeafOrder.h"
 #include "document/Document.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/MatrixDrawing.h"
@@ -51,7 +50,7 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
         return g;
     const qsizetype items =
         std::min<qsizetype>(document.study().itemNames.size(), qsizetype(table.placedAnywhere.size()));
-    std::vector<int> order = LeafOrder(document.clusterRoot());
+    std::vector<int> order = document.leafOrder();
     // Only a damaged document can name an item the names do not hold.
     if (order.empty() || std::any_of(order.begin(), order.end(), [&](int item) { return item < 0 || item >= items; }))
         return g;
@@ -79,7 +78,7 @@ PlacementGeometry layoutPlacements(const Document &document, const CategoryTable
     if (across > maxSide || down > maxSide)
         return {};
     g.order = std::move(order);
-    g.groupStarts = groupStarts(document.clusterRoot(), document.settings().numberOfGroups);
+    g.groupStarts = document.figures().groupStarts(document.settings().numberOfGroups);
     g.grid = {drawingMargin + g.rowNameWidth, drawingMargin + g.columnNameHeight};
     g.legendBar = QRect(g.grid.x() + int(across) + drawingMargin, g.grid.y(), rowHeight, legendRows * rowHeight);
     g.size = {g.legendBar.right() + 1 + textGap + legendLabelWidth + drawingMargin,

@@ -4,12 +4,11 @@
 #include "analysis/Cophenetic.h"
 #include "analysis/CsvText.h"
 #include "analysis/GroupNames.h"
-#include "analysis/LeafOrder.h"
+#include "analysis/LeftOut.h"
 #include "analysis/ParticipantChecks.h"
 #include "analysis/ResamplingExport.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/LeaveOut.h"
 #include "document/StudyFacts.h"
 #include "drawing/PictureExport.h"
 
@@ -109,7 +108,7 @@ ReportSection dendrogramSection(const Document &document, std::size_t groups)
 ReportSection groupsSection(const Document &document, const std::vector<GroupName> &groups,
                             const std::optional<CategoryTable> &categories)
 {
-    const std::vector<int> leaves = LeafOrder(document.clusterRoot());
+    const std::vector<int> &leaves = document.leafOrder();
     std::vector<double> stability;
     if (document.treeSupport())
         stability = groupStability(*document.treeSupport(), document.study(), document.settings().numberOfGroups);
@@ -193,7 +192,7 @@ ReportSection participantsSection(const Document &document)
     const QString title = QStringLiteral("Who sorted how");
     if (!document.study().sorts)
         return {title, {paragraph(withoutSorts(QStringLiteral("The participants' figures")))}};
-    const ParticipantChecks checks = checkParticipants(*document.study().sorts);
+    const ParticipantChecks &checks = *document.figures().participantChecks();
     ReportTable rows{{QStringLiteral("#"), QStringLiteral("Participant"), QStringLiteral("Groups"),
                       QStringLiteral("Cards"), QStringLiteral("Mean distance (%)"), QStringLiteral("Flags")},
                      {},
@@ -305,10 +304,8 @@ ReportContent buildReport(const Document &document, const QDateTime &created)
     if (!document.hasStudy() || !document.clusterRoot())
         return content;
 
-    const std::optional<CategoryTable> categories = documentCategories(document);
-    const std::vector<GroupName> groups = categories
-        ? documentGroupNames(document, *categories)
-        : groupBands(document.clusterRoot(), document.settings().numberOfGroups);
+    const std::optional<CategoryTable> &categories = documentCategories(document);
+    const std::vector<GroupName> &groups = document.figures().cut(document.settings().numberOfGroups);
     content.sections.push_back(studySection(document, created));
     content.sections.push_back(dendrogramSection(document, groups.size()));
     content.sections.push_back(groupsSection(document, groups, categories));

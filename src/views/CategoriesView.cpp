@@ -1,13 +1,12 @@
 #include "views/CategoriesView.h"
 
-#include "study/CategoryKey.h"
-#include "analysis/LeafOrder.h"
-#include "analysis/StandardisationFile.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
+#include "formats/StandardisationFile.h"
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
+#include "study/CategoryKey.h"
 #include "views/CategoriesViewDialogs.h"
 #include "views/PrintedTable.h"
 #include "views/TextTableModel.h"
@@ -205,7 +204,7 @@ void CategoriesView::showSelected()
     if (chosen.size() == 1 && m_document->hasStudy()) {
         const Category &category = *chosen.front();
         // The cards as the dendrogram lists them.
-        for (const int item : LeafOrder(m_document->clusterRoot())) {
+        for (const int item : m_document->leafOrder()) {
             const int placed = category.placed(item);
             if (placed > 0 && item < m_document->study().itemNames.size())
                 cards.push_back({(m_document->study().itemNames)[item], QString::number(placed)});

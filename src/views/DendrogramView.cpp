@@ -1,6 +1,5 @@
 #include "views/DendrogramView.h"
 
-#include "analysis/LeafOrder.h"
 #include "document/Document.h"
 #include "document/DocumentText.h"
 #include "drawing/DendrogramDrawing.h"
@@ -281,8 +280,7 @@ bool DendrogramView::findNext(const QString &text)
 {
     if (!hasTree())
         return false;
-    const std::optional<int> row =
-        findRow(m_document->study().itemNames, LeafOrder(m_document->clusterRoot()), text, m_found);
+    const std::optional<int> row = findRow(m_document->study().itemNames, m_document->leafOrder(), text, m_found);
     if (!row)
         return false;
     m_found = row;

@@ -1,10 +1,11 @@
 #include "views/ParticipantsView.h"
 
+#include "analysis/LeftOut.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/LeaveOut.h"
-#include "import/CardSortAnalysis.h"
+#include "formats/CardSortAnalysis.h"
 #include "platform/Platform.h"
+#include "tasks/LeaveOut.h"
 #include "views/PrintedTable.h"
 
 #include <QClipboard>
@@ -146,13 +147,14 @@ void ParticipantsView::documentUpdated(UpdateHint)
 {
     if (!m_document || !m_document->hasStudy() || !m_document->study().sorts) {
         m_checks.reset();
-        m_checkedSorts = {};
+        m_checkedStudy.reset();
         m_model->clear();
         m_pages->setCurrentWidget(m_missing);
         return;
     }
     m_pages->setCurrentIndex(1);
-    if (!m_checks || !(m_checkedSorts == *m_document->study().sorts))
+    // Analyse Again keeps every sort, and so the checks.
+    if (!m_checks || !m_checkedStudy || !(m_checkedStudy->sorts == m_document->study().sorts))
         fill();
     showLeftOut();
 }
@@ -161,9 +163,9 @@ void ParticipantsView::fill()
 {
     {
         BusyCursor busy(m_platform);
-        m_checks = checkParticipants(*m_document->study().sorts);
+        m_checks = m_document->figures().participantChecks();
     }
-    m_checkedSorts = *m_document->study().sorts;
+    m_checkedStudy = m_document->sharedStudy();
     std::vector<bool> counted;
     for (const ParticipantCheck &check : m_checks->rows)
         counted.push_back(m_document->study().sorts->participants[size_t(check.index)].counted);

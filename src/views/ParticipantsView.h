@@ -1,11 +1,12 @@
 #pragma once
 
 #include "analysis/ParticipantChecks.h"
-#include "study/StudySorts.h"
+#include "study/Study.h"
 #include "views/DocumentWindow.h"
 #include "views/ParticipantsModel.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -103,8 +104,8 @@ private:
     FilesChooser m_chooseFiles;
     std::function<bool()> m_utf8CsvChoice;
     std::optional<ParticipantChecks> m_checks;
-    // The sorts the figures were worked out from, to tell when they must be worked out again.
-    StudySorts m_checkedSorts;
+    // The study the figures were worked out from, to tell when they must be worked out again.
+    std::shared_ptr<const Study> m_checkedStudy;
 };
 
 // The five analysis files named after the path the user chose for the Cards file (with or

@@ -2,10 +2,10 @@
 // reader keeps, the categories with their figures and order, the placements, the
 // standardisation and the suggested names of the dendrogram's groups.
 #include "analysis/Categories.h"
-#include "study/CategoryKey.h"
 #include "analysis/GroupNames.h"
-#include "analysis/StandardisationFile.h"
 #include "analysis/StandardisationSuggestions.h"
+#include "formats/StandardisationFile.h"
+#include "study/CategoryKey.h"
 #include "study/ClusterTree.h"
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"

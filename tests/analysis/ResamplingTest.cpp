@@ -10,9 +10,9 @@
 #include "analysis/ParallelRuns.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ImportedDocument.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 
 #include <QList>
 

@@ -3,7 +3,7 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "import/ImportMessages.h"
+#include "formats/ImportMessages.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

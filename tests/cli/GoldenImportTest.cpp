@@ -1,7 +1,7 @@
 // sortana-cli import against studies whose output was produced independently: every
 // analysis file and the document byte for byte, every message, and the exit status.
-#include "analysis/AnalysisFileCells.h"
 #include "cli/CliRunner.h"
+#include "formats/AnalysisFileCells.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "analysis/AnalysisFileCells.h"
 #include "cli/CliRunner.h"
+#include "formats/AnalysisFileCells.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -2,10 +2,10 @@
 // says otherwise, and PNG pictures at the resolution asked for.
 #include "cli/CliRunner.h"
 #include "document/Document.h"
-#include "document/DocumentFile.h"
 #include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/DocumentFile.h"
 
 #include <QImage>
 #include <QTemporaryDir>

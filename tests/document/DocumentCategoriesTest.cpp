@@ -49,4 +49,30 @@ TEST(DocumentCategories, FollowTheStandardisationAndNeedTheSorts)
     EXPECT_FALSE(documentCategories(document));
 }
 
+// The figures are worked out once per study and standardisation: a change of how the study
+// is shown keeps them, a new study or new standard names make them again.
+TEST(DocumentCategories, TheFiguresAreKeptUntilTheStudyOrTheStandardNamesChange)
+{
+    Document document;
+    ASSERT_NO_FATAL_FAILURE(importDocument(
+        "IA\nIB\nIC\nID\nP1\nGFruit\nI1\nI2\nGVeg\nI3\nI4\nP2\nGfruit\nI1\nI2\nGGreens\nI3\nI4\n", document));
+    const CategoryTable *table = &*documentCategories(document);
+    const StudyFigures *figures = &document.figures();
+    EXPECT_EQ(figures->cut(2).size(), 2u);
+    EXPECT_EQ(figures->cut(2)[0].candidates.size(), documentGroupNames(document, *table)[0].candidates.size());
+    EXPECT_EQ(figures->groupStarts(2), (std::vector<int>{0, 2}));
+    ASSERT_TRUE(figures->participantChecks());
+    EXPECT_EQ(figures->participantChecks()->rows.size(), 2u);
+
+    setSetting(document, &Settings::numberOfGroups, 3);
+    setSetting(document, &Settings::showGroupNames, true);
+    EXPECT_EQ(&document.figures(), figures);
+    EXPECT_EQ(&*documentCategories(document), table);
+
+    mergeCategories(document, {u"Veg"_s, u"Greens"_s}, u"Vegetables"_s);
+    EXPECT_EQ(documentCategories(document)->categories.size(), 2u);
+    editStudy(document, [](Study &s) { s.leftOut = {1}; });
+    EXPECT_EQ(documentCategories(document)->categories[0].participants, 1);
+}
+
 } // namespace

@@ -1,14 +1,14 @@
 #include "analysis/TreeSupport.h"
-#include "document/Archive.h"
-#include "document/DocumentFile.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
+#include "formats/Archive.h"
 #include "support/ChainTree.h"
 #include "support/DocumentEdits.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/DocumentFile.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>

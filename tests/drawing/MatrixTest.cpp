@@ -1,7 +1,6 @@
 #include "analysis/GroupCut.h"
 #include "analysis/LeafOrder.h"
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
@@ -13,6 +12,7 @@
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 
 #include <QFile>
 #include <QImage>

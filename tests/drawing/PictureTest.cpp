@@ -2,7 +2,6 @@
 // drawn by poppler. The tools are part of the test set-up (scripts/install-deps.sh): a
 // missing one fails the test rather than letting it pass unchecked.
 #include "analysis/TreeSupport.h"
-#include "document/ImportRun.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/PictureExport.h"
@@ -11,6 +10,7 @@
 #include "support/ExternalTool.h"
 #include "support/ImportedDocument.h"
 #include "support/ScriptedPlatform.h"
+#include "tasks/ImportRun.h"
 
 #include <QFile>
 #include <QImage>

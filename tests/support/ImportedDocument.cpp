@@ -1,9 +1,9 @@
 #include "support/ImportedDocument.h"
 
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 
 #include <QTemporaryDir>
 

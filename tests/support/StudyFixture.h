@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/CardSortAnalysis.h"
+#include "formats/CardSortAnalysis.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QTemporaryDir>

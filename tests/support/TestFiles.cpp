@@ -1,6 +1,6 @@
 #include "support/TestFiles.h"
 
-#include "analysis/AnalysisFileCells.h"
+#include "formats/AnalysisFileCells.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "views/MatrixView.h"
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "drawing/DrawingSurface.h"
 #include "support/DocumentEdits.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 
 #include <QApplication>
 #include <QClipboard>

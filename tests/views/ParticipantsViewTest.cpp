@@ -3,9 +3,9 @@
 
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
-#include "document/ImportRun.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 #include "views/DendrogramView.h"
 
 #include <QAbstractItemModel>

@@ -3,13 +3,13 @@
 #include "views/DendrogramView.h"
 
 #include "document/Document.h"
-#include "document/ImportRun.h"
 #include "drawing/DendrogramDrawing.h"
 #include "drawing/DendrogramLayout.h"
 #include "drawing/DrawingSurface.h"
 #include "support/Pixels.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "tasks/ImportRun.h"
 
 #include <QApplication>
 #include <QClipboard>

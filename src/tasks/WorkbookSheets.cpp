@@ -1,0 +1,273 @@
+#include "tasks/WorkbookSheets.h"
+
+#include "analysis/CategoryExport.h"
+#include "analysis/GroupCut.h"
+#include "analysis/ParticipantChecksCsv.h"
+#include "analysis/ResamplingExport.h"
+#include "document/Document.h"
+#include "document/DocumentCategories.h"
+#include "document/StudyFacts.h"
+#include "formats/AnalysisFileCells.h"
+#include "formats/CardSortAnalysis.h"
+#include "formats/Table.h"
+#include "platform/Platform.h"
+#include "study/ClusterNode.h"
+#include "tasks/LeaveOut.h"
+
+#include "SortanaVersion.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <initializer_list>
+
+namespace sortana {
+
+namespace {
+
+// The engine's messages, kept for the caller to show: the sheets may be made on a thread
+// that cannot show a dialog. A question is answered Cancel, as nobody is there to answer it.
+class QuietPlatform final : public Platform {
+public:
+    MessageAnswer messageBox(const QString &text, MessageIcon, MessageButtons buttons) override
+    {
+        if (message.isEmpty())
+            message = text;
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+    bool shellOpen(const QString &) override { return false; }
+    void beginBusy() override {}
+    void endBusy() override {}
+
+    QString message;
+};
+
+// The engine's five outputs kept as the text their analysis files would hold.
+class AnalysisTexts final : public AnalysisSink {
+public:
+    void write(AnalysisFile file, QStringView text) override { m_texts[std::size_t(file)] += text; }
+    // The output's text, let go of here.
+    QString take(AnalysisFile file) { return std::exchange(m_texts[std::size_t(file)], QString()); }
+
+private:
+    std::array<QString, analysisFileCount> m_texts;
+};
+
+// The sheet's next row; a column is text when its 0-based index is listed, and the header
+// row is text throughout.
+void appendRow(WorkbookSheet &sheet, const QStringList &cells, std::initializer_list<int> textColumns)
+{
+    const bool header = sheet.hasHeader && sheet.rows.empty();
+    std::vector<SheetCell> row;
+    row.reserve(std::size_t(cells.size()));
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        const bool text = header || std::find(textColumns.begin(), textColumns.end(), c) != textColumns.end();
+        row.push_back(sheetCell(cells[c].trimmed(), text));
+    }
+    sheet.rows.push_back(std::move(row));
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Digits with at most one decimal point and an optional leading minus: the only numbers the
+// program writes. The decimals are counted into `decimals`.
+bool isPlainNumber(QStringView text, int &decimals)
+{
+    if (text.startsWith(u'-'))
+        text = text.sliced(1);
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.first(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.sliced(point + 1);
+    decimals = int(fraction.size());
+    return !whole.isEmpty() && (point < 0 || !fraction.isEmpty()) && std::all_of(whole.begin(), whole.end(), isDigit)
+        && std::all_of(fraction.begin(), fraction.end(), isDigit);
+}
+
+// What the study was made from and how, the program that made the workbook and when: as the
+// report's study section says it.
+WorkbookSheet studySheet(const Document &document)
+{
+    WorkbookSheet sheet;
+    sheet.name = QStringLiteral("Study");
+    sheet.hasHeader = false;
+    const auto add = [&](const QString &label, const QString &value, bool figure) {
+        sheet.rows.push_back({sheetCell(label, true), sheetCell(value, !figure)});
+    };
+    for (const StudyFact &fact : studyFacts(document))
+        add(fact.label, fact.value, fact.figure);
+    add(QStringLiteral("Program version"), QStringLiteral(SORTANA_VERSION), false);
+    add(QStringLiteral("Workbook made"), creationTime().toString(Qt::ISODate), false);
+    return sheet;
+}
+
+// The checks with a last column: "yes" for a participant the study leaves out.
+WorkbookSheet checksSheet(const Document &document)
+{
+    FigureTable table = participantChecksTable(*document.figures().participantChecks());
+    table.columns.push_back({QStringLiteral("left out"), FigureColumn::Kind::Text, 0});
+    const std::vector<qint32> &leftOut = document.study().leftOut;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const bool out = std::binary_search(leftOut.begin(), leftOut.end(), qint32(r));
+        table.rows[r].push_back(textCell(out ? QStringLiteral("yes") : QString()));
+    }
+    return figureSheet(QStringLiteral("Participant Checks"), table);
+}
+
+// The support of each join with, after its similarity, that similarity as a percentage.
+WorkbookSheet supportSheet(const Document &document)
+{
+    FigureTable table = supportTable(*document.treeSupport(), document.study());
+    table.columns.insert(table.columns.begin() + 2, {QStringLiteral("similarity %"), FigureColumn::Kind::Fixed, 1});
+    const std::vector<TreeJoin> joins = treeJoins(document.clusterRoot());
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const std::optional<double> value = similarityPercent(document, joins[r].node->similarity);
+        table.rows[r].insert(table.rows[r].begin() + 2, value ? numberCell(*value) : FigureCell());
+    }
+    return figureSheet(QStringLiteral("Support"), table);
+}
+
+SheetCell figureCell(const FigureColumn &column, const FigureCell &cell)
+{
+    SheetCell sheet;
+    // On one line, as a study's names are.
+    sheet.text = normalisedCell(figureText(column, cell));
+    if (sheet.text.isEmpty())
+        return sheet;
+    sheet.kind = SheetCell::Kind::Text;
+    if (cell.kind != FigureCell::Kind::Number || !std::isfinite(cell.number))
+        return sheet;
+    if (column.kind == FigureColumn::Kind::Integer) {
+        sheet.kind = SheetCell::Kind::Number;
+        sheet.number = cell.number;
+        return sheet;
+    }
+    // The figure as the files show it, to their decimals: a sheet says what they say.
+    const bool percent = column.kind == FigureColumn::Kind::Percent;
+    sheet.kind = percent ? SheetCell::Kind::Percent : SheetCell::Kind::Number;
+    sheet.number =
+        (percent ? QStringView(sheet.text).chopped(1) : QStringView(sheet.text)).toDouble() / (percent ? 100.0 : 1.0);
+    sheet.decimals = column.decimals;
+    return sheet;
+}
+
+} // namespace
+
+SheetCell sheetCell(const QString &text, bool textColumn)
+{
+    SheetCell cell;
+    cell.text = text;
+    if (text.isEmpty())
+        return cell;
+    cell.kind = SheetCell::Kind::Text;
+    if (textColumn)
+        return cell;
+    const bool percent = text.endsWith(u'%');
+    const QStringView figure = percent ? QStringView(text).chopped(1) : QStringView(text);
+    int decimals = 0;
+    if (!isPlainNumber(figure, decimals))
+        return cell;
+    cell.kind = percent ? SheetCell::Kind::Percent : SheetCell::Kind::Number;
+    cell.number = figure.toDouble() / (percent ? 100.0 : 1.0);
+    cell.decimals = decimals;
+    return cell;
+}
+
+WorkbookSheet figureSheet(const QString &name, const FigureTable &table)
+{
+    WorkbookSheet sheet;
+    sheet.name = name;
+    sheet.rows.reserve(table.rows.size() + 1);
+    std::vector<SheetCell> header;
+    for (const FigureColumn &column : table.columns)
+        header.push_back(sheetCell(normalisedCell(column.header), true));
+    sheet.rows.push_back(std::move(header));
+    for (const std::vector<FigureCell> &cells : table.rows) {
+        std::vector<SheetCell> row;
+        row.reserve(cells.size());
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            row.push_back(figureCell(table.columns[c], cells[c]));
+        sheet.rows.push_back(std::move(row));
+    }
+    return sheet;
+}
+
+qint64 largestWorkbookSheet(const Document &document)
+{
+    if (!document.hasStudy())
+        return 0;
+    const qint64 items = document.study().itemCount;
+    const qint64 participants = document.study().sorts ? qint64(document.study().sorts->participants.size()) : 0;
+    return std::max(items * (items + 3), participants * (participants + 1));
+}
+
+bool buildWorkbookSheets(const Document &document, const std::function<bool(WorkbookSheet &&)> &take,
+                         const Progress &progress, QString &error)
+{
+    error.clear();
+    const std::optional<CategoryTable> &table = documentCategories(document);
+    if (!table || !document.hasStudy()) {
+        error = QString::fromUtf16(sortsMissingMessage);
+        return false;
+    }
+    const bool support = document.treeSupport().has_value();
+    const bool adequacy = document.adequacy().has_value();
+    const qint64 total = 12 + (support ? 2 : 0) + (adequacy ? 1 : 0);
+    qint64 done = 0;
+    const auto hand = [&](WorkbookSheet &&sheet) {
+        return take(std::move(sheet)) && (!progress || progress(++done, total));
+    };
+
+    AnalysisTexts outputs;
+    QuietPlatform quiet;
+    if (!analyseKept(document.study(), outputs, quiet)) {
+        // Never an empty message: that would read as a cancel.
+        error = quiet.message.isEmpty() ? QStringLiteral("The analysis files could not be made again.") : quiet.message;
+        return false;
+    }
+    if (progress && !progress(++done, total))
+        return false;
+    if (!hand(studySheet(document)))
+        return false;
+    const auto analysisSheet = [&](const QString &name, AnalysisFile file, std::initializer_list<int> textColumns,
+                                   bool hasHeader = true) {
+        WorkbookSheet sheet;
+        sheet.name = name;
+        sheet.hasHeader = hasHeader;
+        forEachAnalysisRow(outputs.take(file), [&](const QStringList &cells) { appendRow(sheet, cells, textColumns); });
+        return hand(std::move(sheet));
+    };
+    // The cards file has no header: a participant's line, then a group's, then its cards'.
+    if (!analysisSheet(QStringLiteral("Cards"), AnalysisFile::Cards, {0, 1, 2}, false)
+        || !analysisSheet(QStringLiteral("Items"), AnalysisFile::Items, {0, 1})
+        || !analysisSheet(QStringLiteral("Participants"), AnalysisFile::Participants, {0})
+        || !analysisSheet(QStringLiteral("Matrix"), AnalysisFile::Matrix, {0, 1})
+        || !analysisSheet(QStringLiteral("Weighted Matrix"), AnalysisFile::WeightedMatrix, {0, 1}))
+        return false;
+
+    const std::vector<int> &order = document.leafOrder();
+    const QStringList &names = document.study().itemNames;
+    if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
+        return false;
+    WorkbookSheet placements = figureSheet(QStringLiteral("Placements"), placementsTable(*table, names, order));
+    if (placements.rows.size() > 1 && placements.rows.front().size() > 1)
+        placements.colourScale =
+            SheetRange{1, 1, int(placements.rows.size()) - 1, int(placements.rows.front().size()) - 1};
+    if (!hand(std::move(placements))
+        || !hand(figureSheet(QStringLiteral("Groups"),
+                             groupsTable(documentGroupNames(document, *table), &*table, names, order)))
+        || !hand(checksSheet(document))
+        || !hand(figureSheet(QStringLiteral("Distances"), distancesTable(*document.study().sorts))))
+        return false;
+    if (support
+        && (!hand(supportSheet(document))
+            || !hand(figureSheet(
+                QStringLiteral("Stability"),
+                stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups)))))
+        return false;
+    return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy())));
+}
+
+} // namespace sortana
