@@ -3,7 +3,7 @@
 // not disk speed.
 #include "StudyGenerator.h"
 
-#include "formats/AnalysisExport.h"
+#include "analysis/AnalysisRows.h"
 #include "formats/CardSortAnalysis.h"
 #include "support/ScriptedPlatform.h"
 

@@ -38,6 +38,11 @@ void runOnThreads(int threads, const std::function<void(int thread)> &work)
     }
 }
 
+void runSideBySide(const std::function<void()> &aside, const std::function<void()> &here)
+{
+    runOnThreads(2, [&](int thread) { thread == 0 ? here() : aside(); });
+}
+
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,
               const Progress &progress)
 {

@@ -16,6 +16,8 @@ int coreCount();
 // once all are done. Whatever one of them throws (memory running out, say) comes out here,
 // this thread's first, so the caller tells the user as it would of its own failure.
 void runOnThreads(int threads, const std::function<void(int thread)> &work);
+// Runs `aside` on a thread of its own while `here` runs on this one, as runOnThreads does.
+void runSideBySide(const std::function<void()> &aside, const std::function<void()> &here);
 
 // Runs the tasks 0 to count - 1 on `workers` threads. `prepare` is called for one task at a
 // time, in task order, so it can take a generator's next outputs into the task's draws,

@@ -7,7 +7,7 @@
 #include "study/ClusterTree.h"
 #include "study/PairMatrix.h"
 
-#include "formats/SortsRecords.h"
+#include "analysis/SortsRecords.h"
 #include <QSignalBlocker>
 
 #include <optional>

@@ -11,8 +11,6 @@ inline constexpr char16_t lineTooLong[] =
     u"Error - line %d is too long\nLines of more than 16777216 characters cannot be read";
 inline constexpr char16_t tooManyLines[] =
     u"Error - the input file has too many lines\nAt most 2147483646 lines can be read";
-inline constexpr char16_t tooManyItems[] =
-    u"Error - too many items for analysis (%d)\nAt most 32767 items can be analysed";
 
 // The folder chosen for the analysis files is a file.
 inline constexpr char16_t folderIsAFile[] =

@@ -15,7 +15,7 @@ namespace sortana {
 bool CardSortAnalysis::surveyInputFile()
 {
     m_tableReading = TableReading();
-    if (!checkInputFile(summary->fileName, m_platform))
+    if (!checkInputFile(summary->fileName, platform()))
         return false;
     if (m_tableOptions) {
         TableRecords table;
@@ -29,68 +29,16 @@ bool CardSortAnalysis::surveyInputFile()
     }
     TextFile file;
     if (!file.Open(summary->fileName, TextFile::modeRead | TextFile::shareDenyWrite)) {
-        m_platform.fileFailure(QString::fromUtf16(messages::inputOpenFailed));
+        platform().fileFailure(QString::fromUtf16(messages::inputOpenFailed));
         return false;
     }
     RawTextRecords records(file);
     return surveyRecords(records);
 }
 
-bool CardSortAnalysis::surveyRecords(RecordSource &records)
-{
-    StudySummary &s = *summary;
-    s.hasFitData = s.hasSubGroups = false;
-    s.itemCount = s.groupCount = s.participantCount = s.fileType = 0;
-    participantCounter = 0;
-
-    bool anyRecord = false;
-    StudyRecord record;
-    while (records.next(record)) {
-        if (!anyRecord) {
-            anyRecord = true;
-            if (record.kind != RecordKind::Group && record.kind != RecordKind::Item) {
-                m_platform.fileFailure(
-                    QStringLiteral("Unidentified file type\nPlease provide an input file in Sortana format"));
-                break;
-            }
-            s.fileType = 1;
-        }
-        switch (record.kind) {
-        case RecordKind::Group:
-            if (participantCounter > 0)
-                ++s.groupCount;
-            break;
-        case RecordKind::Item:
-            if (participantCounter == 0)
-                ++s.itemCount;
-            else if (!s.hasFitData && record.value.contains(QLatin1Char('f'), Qt::CaseInsensitive))
-                s.hasFitData = true;
-            break;
-        case RecordKind::Participant: ++participantCounter; break;
-        case RecordKind::SubGroup: s.hasSubGroups = true; break;
-        case RecordKind::Other:
-        case RecordKind::Invalid: break;
-        }
-    }
-    if (records.failed()) {
-        records.reportFailure(m_platform);
-        s.fileType = 0;
-    } else if (!anyRecord) {
-        m_platform.error(formatMessage(u"The input file %s is empty", {summary->fileName}));
-        return false;
-    }
-    s.lineCount = records.position();
-    s.participantCount = participantCounter;
-    if (s.fileType != 0 && s.itemCount > PairMatrix::maxItems) {
-        m_platform.error(formatMessage(messages::tooManyItems, {QString::number(s.itemCount)}));
-        return false;
-    }
-    return s.fileType != 0;
-}
-
 bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
 {
-    const TableOutcome outcome = readTableStudy(path, *m_tableOptions, m_platform, records);
+    const TableOutcome outcome = readTableStudy(path, *m_tableOptions, platform(), records);
     m_columnsRefused = outcome == TableOutcome::ColumnsRefused;
     m_tableReading = records.reading;
     return outcome == TableOutcome::Read;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/RecordSource.h"
+#include "analysis/StudyRecords.h"
 #include "formats/Table.h"
 
 #include <QString>

@@ -1,10 +1,10 @@
 #include "tasks/ImportRun.h"
 
+#include "analysis/AnalysisRows.h"
 #include "analysis/LeafOrder.h"
+#include "analysis/ParallelRuns.h"
+#include "analysis/SortsRecords.h"
 #include "document/Document.h"
-#include "formats/AnalysisExport.h"
-#include "formats/SideBySide.h"
-#include "formats/SortsRecords.h"
 #include "formats/Utf8CsvCopy.h"
 #include "platform/MessageText.h"
 #include "platform/PathParts.h"
@@ -179,7 +179,7 @@ bool ImportRun::clusterBesideParticipants()
     // The participants' agreement needs nothing of the tree: a second core works it out
     // while the clustering, which runs on one, goes on.
     int clustered = 0;
-    runSideBySide([this] { writeParticipantsFile(m_analysis); },
+    runSideBySide([this] { writeParticipantsRows(m_analysis); },
                   [&] { clustered = m_clusterAnalysis.Run(m_itemCount, m_analysis.pairMatrix, m_summary); });
     return clustered != 0;
 }

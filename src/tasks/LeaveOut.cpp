@@ -1,10 +1,10 @@
 #include "tasks/LeaveOut.h"
 
 #include "analysis/LeftOut.h"
+#include "analysis/SortsRecords.h"
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "formats/CardSortAnalysis.h"
-#include "formats/SortsRecords.h"
 #include "platform/PathParts.h"
 #include "platform/Platform.h"
 #include "tasks/ImportRun.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/AnalysisSink.h"
+#include "analysis/AnalysisSink.h"
 #include "study/StudySorts.h"
 #include "study/StudySummary.h"
 

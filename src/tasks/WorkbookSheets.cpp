@@ -1,5 +1,6 @@
 #include "tasks/WorkbookSheets.h"
 
+#include "analysis/AnalysisRow.h"
 #include "analysis/CategoryExport.h"
 #include "analysis/GroupCut.h"
 #include "analysis/ParticipantChecksCsv.h"
@@ -7,8 +8,6 @@
 #include "document/Document.h"
 #include "document/DocumentCategories.h"
 #include "document/StudyFacts.h"
-#include "formats/AnalysisFileCells.h"
-#include "formats/CardSortAnalysis.h"
 #include "formats/Table.h"
 #include "platform/Platform.h"
 #include "study/ClusterNode.h"
@@ -19,7 +18,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <initializer_list>
+#include <limits>
+#include <new>
+#include <utility>
 
 namespace sortana {
 
@@ -42,30 +43,86 @@ public:
     QString message;
 };
 
-// The engine's five outputs kept as the text their analysis files would hold.
-class AnalysisTexts final : public AnalysisSink {
+// The engine's five outputs kept as their rows' cells until each becomes a sheet in turn:
+// the texts of the cells one after another, and each cell's kind and length. That is about
+// what their files' text would take, where the sheets' cells of all five at once would take
+// many times more.
+class AnalysisCells final : public AnalysisSink {
 public:
-    void write(AnalysisFile file, QStringView text) override { m_texts[std::size_t(file)] += text; }
-    // The output's text, let go of here.
-    QString take(AnalysisFile file) { return std::exchange(m_texts[std::size_t(file)], QString()); }
+    bool wantsCells() const override { return true; }
+    void write(AnalysisFile file, const AnalysisRow &row) override
+    {
+        Output &output = m_outputs[std::size_t(file)];
+        for (const AnalysisCell &cell : row.cells()) {
+            const QStringView text = row.text(cell);
+            if (text.size() > std::numeric_limits<quint32>::max())
+                throw std::bad_alloc();
+            output.units.append(text);
+            output.kinds.push_back(cell.kind);
+            output.decimals.push_back(cell.decimals);
+            output.lengths.push_back(quint32(text.size()));
+        }
+        output.rowEnds.push_back(output.kinds.size());
+    }
+
+    // The output's rows as a sheet, let go of here; a header row is text throughout.
+    WorkbookSheet take(AnalysisFile file, const QString &name, bool hasHeader)
+    {
+        const Output output = std::exchange(m_outputs[std::size_t(file)], Output());
+        WorkbookSheet sheet;
+        sheet.name = name;
+        sheet.hasHeader = hasHeader;
+        sheet.rows.reserve(output.rowEnds.size());
+        qsizetype at = 0;
+        std::size_t cell = 0;
+        for (const std::size_t end : output.rowEnds) {
+            const bool header = hasHeader && sheet.rows.empty();
+            std::vector<SheetCell> row;
+            row.reserve(end - cell);
+            for (; cell < end; ++cell) {
+                const QStringView text = QStringView(output.units).sliced(at, output.lengths[cell]);
+                at += output.lengths[cell];
+                row.push_back(
+                    cellOf(header ? AnalysisCell::Kind::Text : output.kinds[cell], output.decimals[cell], text));
+            }
+            sheet.rows.push_back(std::move(row));
+        }
+        return sheet;
+    }
 
 private:
-    std::array<QString, analysisFileCount> m_texts;
-};
+    struct Output {
+        QString units;
+        std::vector<AnalysisCell::Kind> kinds;
+        std::vector<quint8> decimals;
+        std::vector<quint32> lengths;
+        // Per row, the index of the cell after its last.
+        std::vector<std::size_t> rowEnds;
+    };
 
-// The sheet's next row; a column is text when its 0-based index is listed, and the header
-// row is text throughout.
-void appendRow(WorkbookSheet &sheet, const QStringList &cells, std::initializer_list<int> textColumns)
-{
-    const bool header = sheet.hasHeader && sheet.rows.empty();
-    std::vector<SheetCell> row;
-    row.reserve(std::size_t(cells.size()));
-    for (qsizetype c = 0; c < cells.size(); ++c) {
-        const bool text = header || std::find(textColumns.begin(), textColumns.end(), c) != textColumns.end();
-        row.push_back(sheetCell(cells[c].trimmed(), text));
+    // A figure as the file shows it, to its decimals: a sheet says what the files say.
+    static SheetCell cellOf(AnalysisCell::Kind kind, int decimals, QStringView text)
+    {
+        SheetCell cell;
+        cell.text = text.trimmed().toString();
+        if (cell.text.isEmpty())
+            return cell;
+        cell.kind = SheetCell::Kind::Text;
+        const bool percent = kind == AnalysisCell::Kind::Percent;
+        if (!percent && kind != AnalysisCell::Kind::Integer && kind != AnalysisCell::Kind::Fixed)
+            return cell;
+        bool ok = false;
+        const double number = (percent ? QStringView(cell.text).chopped(1) : QStringView(cell.text)).toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            return cell;
+        cell.kind = percent ? SheetCell::Kind::Percent : SheetCell::Kind::Number;
+        cell.number = percent ? number / 100.0 : number;
+        cell.decimals = decimals;
+        return cell;
     }
-    sheet.rows.push_back(std::move(row));
-}
+
+    std::array<Output, analysisFileCount> m_outputs;
+};
 
 bool isDigit(QChar c)
 {
@@ -220,7 +277,7 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         return take(std::move(sheet)) && (!progress || progress(++done, total));
     };
 
-    AnalysisTexts outputs;
+    AnalysisCells outputs;
     QuietPlatform quiet;
     if (!analyseKept(document.study(), outputs, quiet)) {
         // Never an empty message: that would read as a cancel.
@@ -231,20 +288,12 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
         return false;
     if (!hand(studySheet(document)))
         return false;
-    const auto analysisSheet = [&](const QString &name, AnalysisFile file, std::initializer_list<int> textColumns,
-                                   bool hasHeader = true) {
-        WorkbookSheet sheet;
-        sheet.name = name;
-        sheet.hasHeader = hasHeader;
-        forEachAnalysisRow(outputs.take(file), [&](const QStringList &cells) { appendRow(sheet, cells, textColumns); });
-        return hand(std::move(sheet));
-    };
-    // The cards file has no header: a participant's line, then a group's, then its cards'.
-    if (!analysisSheet(QStringLiteral("Cards"), AnalysisFile::Cards, {0, 1, 2}, false)
-        || !analysisSheet(QStringLiteral("Items"), AnalysisFile::Items, {0, 1})
-        || !analysisSheet(QStringLiteral("Participants"), AnalysisFile::Participants, {0})
-        || !analysisSheet(QStringLiteral("Matrix"), AnalysisFile::Matrix, {0, 1})
-        || !analysisSheet(QStringLiteral("Weighted Matrix"), AnalysisFile::WeightedMatrix, {0, 1}))
+    // The cards output has no header: a participant's row, then a group's, then its cards'.
+    if (!hand(outputs.take(AnalysisFile::Cards, QStringLiteral("Cards"), false))
+        || !hand(outputs.take(AnalysisFile::Items, QStringLiteral("Items"), true))
+        || !hand(outputs.take(AnalysisFile::Participants, QStringLiteral("Participants"), true))
+        || !hand(outputs.take(AnalysisFile::Matrix, QStringLiteral("Matrix"), true))
+        || !hand(outputs.take(AnalysisFile::WeightedMatrix, QStringLiteral("Weighted Matrix"), true)))
         return false;
 
     const std::vector<int> &order = document.leafOrder();

@@ -1,5 +1,5 @@
-#include "formats/AnalysisExport.h"
-#include "formats/MatrixFiles.h"
+#include "analysis/AnalysisRows.h"
+#include "analysis/MatrixRows.h"
 #include "support/StudyFixture.h"
 #include "support/TestFiles.h"
 
@@ -76,8 +76,8 @@ TEST_F(Export, TabledAndCellByCellMatricesAgree)
         ASSERT_TRUE(surveyText(study));
         summary.copiesPerParticipant = 3;
         ASSERT_EQ(read(), 4);
-        writeParticipantsFile(analysis);
-        writeMatrixFiles(analysis, order, tableLimit);
+        writeParticipantsRows(analysis);
+        writeMatrixRows(analysis, order, tableLimit);
         ASSERT_TRUE(analysis.commitFiles());
         const QStringList files = {readUtf16File(names.matrixPath), readUtf16File(names.weightedMatrixPath)};
         if (tabled.isEmpty())
@@ -127,7 +127,7 @@ TEST_F(Export, ExactAgreementPrintsWhatThePairByPairSumsPrint)
             summary.copiesPerParticipant = copies;
             summary.useExpert = expert;
             ASSERT_EQ(read(), items);
-            writeParticipantsFile(analysis, sums);
+            writeParticipantsRows(analysis, sums);
             std::vector<int> order(static_cast<size_t>(items));
             std::iota(order.begin(), order.end(), 0);
             ASSERT_TRUE(writeTreeOrderedFiles(analysis, order));

@@ -5,9 +5,9 @@
 #include "support/DocumentEdits.h"
 
 #include "analysis/Adequacy.h"
+#include "analysis/AnalysisSink.h"
 #include "analysis/TreeSupport.h"
 #include "document/Document.h"
-#include "formats/AnalysisSink.h"
 #include "formats/Archive.h"
 #include "formats/CardSortAnalysis.h"
 #include "study/ClusterTree.h"
@@ -386,7 +386,7 @@ TEST(LeaveOut, AnalysingAgainKeepsOnlyTheCurrentTree)
 
     // The workbook's run of the engine over the kept study.
     struct : AnalysisSink {
-        void write(AnalysisFile, QStringView) override {}
+        void write(AnalysisFile, const AnalysisRow &) override {}
     } discard;
     ASSERT_TRUE(analyseKept(document.study(), discard, platform));
     EXPECT_EQ(ClusterTree::liveNodes() - nodesBefore, std::size_t(cards - 1));

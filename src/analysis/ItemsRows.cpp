@@ -1,9 +1,9 @@
 // The export run: the participants, the two matrices, then the items in the dendrogram's leaf order.
-#include "formats/AnalysisExport.h"
+#include "analysis/AnalysisRows.h"
 
-#include "formats/CardSortAnalysis.h"
-#include "formats/MatrixFiles.h"
-#include "formats/TableRow.h"
+#include "analysis/AnalysisRow.h"
+#include "analysis/CardSortEngine.h"
+#include "analysis/MatrixRows.h"
 
 namespace sortana {
 
@@ -20,47 +20,48 @@ ItemScale itemScale(const StudySummary &s)
     return {s.cardSets(), double(s.maxScorePerItem()), s.itemAgreementCount()};
 }
 
-void writeItemsHeader(CardSortAnalysis &a, TableRow &row)
+void writeItemsHeader(CardSortEngine &a, AnalysisRow &row)
 {
-    row.text(u"\"Item No\"\t\"Item Name\"\t\"Count\"\t\"Pairs\"\t\"Weighted\"\t\"AveFit\"\t\"%AveAlign\"");
+    row.header({u"Item No", u"Item Name", u"Count", u"Pairs", u"Weighted", u"AveFit", u"%AveAlign"});
     if (a.summary->useExpert)
-        row.text(u"\t\"%ExpertAlign\"");
+        row.tab().quoted(u"%ExpertAlign");
     row.writeLine(a.sink(), AnalysisFile::Items);
 }
 
-void writeItemRow(CardSortAnalysis &a, const ItemScale &scale, int t, qint64 pairTotal, TableRow &row)
+void writeItemRow(CardSortEngine &a, const ItemScale &scale, int t, qint64 pairTotal, AnalysisRow &row)
 {
     const ItemPlacement &placement = a.itemPlacements[static_cast<size_t>(t)];
-    row.integer(t + 1)
-        .text(u"\t")
+    row.label(t + 1)
+        .tab()
         .quoted(a.itemNames.at(t))
-        .text(u"\t")
+        .tab()
         .integer(placement.placements)
-        .text(u"\t")
+        .tab()
         .integer(pairTotal)
-        .text(u"\t ")
+        .tab()
+        .padding(u" ")
         .integer(placement.fitSum)
-        .text(u"\t")
+        .tab()
         .quotient(placement.fitSum, scale.cardSets, 1)
-        .text(u"\t")
+        .tab()
         .agreement(a.itemAlignmentSums[static_cast<size_t>(t)], scale.d, scale.maxScore);
     if (a.summary->useExpert)
-        row.text(u"\t").agreement(a.itemExpertAlignmentSums[static_cast<size_t>(t)], scale.d, scale.maxScore);
+        row.tab().agreement(a.itemExpertAlignmentSums[static_cast<size_t>(t)], scale.d, scale.maxScore);
     row.writeLine(a.sink(), AnalysisFile::Items);
 }
 
 } // namespace
 
-bool writeAnalysisFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
+bool writeAnalysisFiles(CardSortEngine &a, const std::vector<int> &leafOrder)
 {
-    writeParticipantsFile(a);
+    writeParticipantsRows(a);
     return writeTreeOrderedFiles(a, leafOrder);
 }
 
-bool writeTreeOrderedFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder)
+bool writeTreeOrderedFiles(CardSortEngine &a, const std::vector<int> &leafOrder)
 {
-    const std::vector<qint64> pairTotals = writeMatrixFiles(a, leafOrder);
-    TableRow row;
+    const std::vector<qint64> pairTotals = writeMatrixRows(a, leafOrder);
+    AnalysisRow row(a.sink().wantsCells());
     writeItemsHeader(a, row);
     const ItemScale scale = itemScale(*a.summary);
     if (!a.itemPlacements.empty()) {

@@ -1,8 +1,8 @@
-#include "formats/MatrixFiles.h"
+#include "analysis/MatrixRows.h"
 
-#include "formats/CardSortAnalysis.h"
-#include "formats/SideBySide.h"
-#include "formats/TableRow.h"
+#include "analysis/AnalysisRow.h"
+#include "analysis/CardSortEngine.h"
+#include "analysis/ParallelRuns.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,13 +62,13 @@ public:
             return;
         m_units.resize((size_t(largest) + 1) * slot);
         m_lengths.resize(size_t(largest) + 1);
-        TableRow text;
+        AnalysisRow text;
         for (qint32 value = 0; value <= largest; ++value) {
             if (half == Half::Counts)
                 text.integer(value);
             else
                 text.fixed(value / weightedScale, 1);
-            text.text(u"\t");
+            text.tab();
             const QStringView units = text.line();
             if (units.size() > slot) {
                 m_units.clear();
@@ -117,17 +117,18 @@ struct HalfWriter {
         const CellTexts texts(half, weightedScale, sides.smallest,
                               half == Half::Counts ? sides.largestCount : sides.largestWeighted, tableLimit);
         std::vector<qint64> pairTotals(size_t(n), 0);
-        TableRow row;
-        row.text(u"ItemNo\t");
+        const AnalysisFile file = half == Half::Counts ? AnalysisFile::Matrix : AnalysisFile::WeightedMatrix;
+        AnalysisRow row(sink.wantsCells());
+        row.plain(u"ItemNo").tab();
         for (const int u : leafOrder)
-            row.text(u"\t").quoted(names.at(u));
-        row.writeLine(sink, half == Half::Counts ? AnalysisFile::Matrix : AnalysisFile::WeightedMatrix);
+            row.tab().quoted(names.at(u));
+        row.writeLine(sink, file);
         for (const int t : leafOrder) {
             const qint32 *own = matrix.data() + size_t(t) * size_t(n);
             const qint32 *across = sides.transposed.data() + size_t(t) * size_t(n);
-            row.integer(t + 1).text(u"\t").quoted(names.at(t)).text(u"\t");
+            row.label(t + 1).tab().quoted(names.at(t)).tab();
             qint64 total = 0;
-            if (texts.usable()) {
+            if (texts.usable() && !row.keepsCells()) {
                 row.fill(qsizetype(n) * CellTexts::slot, [&](char16_t *out) {
                     for (const int u : leafOrder) {
                         if (u == t) {
@@ -144,7 +145,7 @@ struct HalfWriter {
             } else {
                 for (const int u : leafOrder) {
                     if (u == t) {
-                        row.text(u"0\t");
+                        row.integer(0).tab();
                         continue;
                     }
                     const qint32 value = cell(own, across, t, u);
@@ -153,11 +154,11 @@ struct HalfWriter {
                         row.integer(value);
                     else
                         row.fixed(value / weightedScale, 1);
-                    row.text(u"\t");
+                    row.tab();
                 }
             }
             pairTotals[size_t(t)] = total;
-            row.writeLine(sink, half == Half::Counts ? AnalysisFile::Matrix : AnalysisFile::WeightedMatrix);
+            row.writeLine(sink, file);
         }
         return pairTotals;
     }
@@ -165,7 +166,7 @@ struct HalfWriter {
 
 } // namespace
 
-std::vector<qint64> writeMatrixFiles(CardSortAnalysis &a, const std::vector<int> &leafOrder, qint32 tableLimit)
+std::vector<qint64> writeMatrixRows(CardSortEngine &a, const std::vector<int> &leafOrder, qint32 tableLimit)
 {
     const MatrixSides sides = sidesOf(a.pairMatrix);
     const double weightedScale = a.summary->weightedScale();

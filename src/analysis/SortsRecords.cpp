@@ -1,4 +1,4 @@
-#include "formats/SortsRecords.h"
+#include "analysis/SortsRecords.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/RecordSource.h"
+#include "analysis/StudyRecords.h"
 #include "study/StudySorts.h"
 
 #include <QStringList>

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "study/StudySummary.h"
+
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -47,5 +50,30 @@ public:
     // A data warning about the input as a whole, shown before the read begins.
     virtual std::optional<QString> warningBeforeRead() const { return std::nullopt; }
 };
+
+// What the values of records mean, read the same way by every pass over a study.
+
+// "P" followed by the value when it starts with a digit, otherwise the value itself.
+QString participantIdFrom(QStringView value);
+
+// The name a group line gives its group, given the names declared before the first participant.
+QString groupNameFrom(QStringView value, const QStringList &declaredNames);
+
+struct Placement {
+    int item = 0; // 0 when the value starts with no digit
+    bool fitGiven = false;
+    int fit = 0;
+    bool numbersFit = true; // false when a digit run does not fit in 32 bits
+
+    // 1 without quality of fit; with it the score given, or the best when none was.
+    int weight(bool useFit) const { return useFit ? (fitGiven ? fit : maxFit) : 1; }
+    bool isValid(int itemCount, bool useFit) const
+    {
+        return numbersFit && item >= 1 && item <= itemCount && weight(useFit) >= 1;
+    }
+};
+
+// "5f2" places item 5 with fit 2: the leading digits, one separator character, then digits.
+Placement parsePlacement(QStringView value);
 
 } // namespace sortana

@@ -1,8 +1,7 @@
-#include "formats/AnalysisExport.h"
+#include "analysis/AnalysisRows.h"
 
-#include "formats/CardSortAnalysis.h"
-#include "formats/RawRecord.h"
-#include "formats/TableRow.h"
+#include "analysis/AnalysisRow.h"
+#include "analysis/CardSortEngine.h"
 
 #include <algorithm>
 #include <bit>
@@ -65,7 +64,7 @@ qint32 addScore(qint32 score, qint64 weight)
 // Walks the input's records as the read did and hands every participant that gets a row
 // its record, the pairs it placed, repeats included (a card placed twice pairs twice), and
 // whether it placed any card more than once, without which no pair can come twice.
-template <typename Visit> void forEachParticipant(CardSortAnalysis &a, Visit visit)
+template <typename Visit> void forEachParticipant(CardSortEngine &a, Visit visit)
 {
     const StudySummary &s = *a.summary;
     const int n = s.itemCount;
@@ -186,7 +185,7 @@ struct ExactSum {
 // The text the agreement rule gives a sum.
 QString agreementText(double sum, double count, double maxScore)
 {
-    TableRow text;
+    AnalysisRow text;
     text.agreement(sum, count, maxScore);
     return text.line().toString();
 }
@@ -216,7 +215,7 @@ struct ParticipantRow {
 
 // Adds up, pair by pair in the order of a walk over every participant's scores, the sums
 // that the exact arithmetic could not settle.
-void addInOrder(CardSortAnalysis &a, std::vector<ParticipantRow> &rows, std::vector<std::optional<double>> &itemSums,
+void addInOrder(CardSortEngine &a, std::vector<ParticipantRow> &rows, std::vector<std::optional<double>> &itemSums,
                 std::vector<std::optional<double>> &itemExpertSums)
 {
     const StudySummary &s = *a.summary;
@@ -290,7 +289,7 @@ void addInOrder(CardSortAnalysis &a, std::vector<ParticipantRow> &rows, std::vec
 
 } // namespace
 
-void writeParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
+void writeParticipantsRows(CardSortEngine &a, AgreementSums sums)
 {
     const StudySummary &s = *a.summary;
     const int n = s.itemCount;
@@ -391,28 +390,28 @@ void writeParticipantsFile(CardSortAnalysis &a, AgreementSums sums)
     }
     addInOrder(a, rows, itemSums, itemExpertSums);
 
-    TableRow text;
-    text.text(u"\"ID\"\t\"Groups\"\t\"Items\"\t\"Pairs\"\t\"AveSize\"\t\"AveFit\"\t\"%AveAlign\"");
+    AnalysisRow text(a.sink().wantsCells());
+    text.header({u"ID", u"Groups", u"Items", u"Pairs", u"AveSize", u"AveFit", u"%AveAlign"});
     if (useExpert)
-        text.text(u"\t\"%ExpertAlign\"");
+        text.tab().quoted(u"%ExpertAlign");
     text.writeLine(a.sink(), AnalysisFile::Participants);
     for (const ParticipantRow &row : rows) {
         const ParticipantRecord &record = row.record;
-        text.text(record.id)
-            .text(u"\t")
+        text.plain(record.id)
+            .tab()
             .integer(record.groups)
-            .text(u"\t")
+            .tab()
             .integer(record.items)
-            .text(u"\t")
+            .tab()
             .integer(record.pairs)
-            .text(u"\t")
+            .tab()
             .quotient(record.items, record.groups, 1)
-            .text(u"\t")
+            .tab()
             .quotient(record.fitTotal, record.items, 1)
-            .text(u"\t")
+            .tab()
             .agreement(*row.average, pairsN, maxScore);
         if (useExpert)
-            text.text(u"\t").agreement(*row.expert, pairsN, maxScore);
+            text.tab().agreement(*row.expert, pairsN, maxScore);
         text.writeLine(a.sink(), AnalysisFile::Participants);
     }
     for (size_t k = 0; k < size_t(n); ++k) {
