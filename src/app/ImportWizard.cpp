@@ -1,6 +1,7 @@
 #include "app/ImportWizard.h"
 
 #include "app/ImportWizardPages.h"
+#include "formats/WorkbookReader.h"
 
 #include <QSettings>
 
@@ -27,6 +28,7 @@ void chooseUtf8CsvCopies(QSettings &settings, bool chosen)
 ImportWizard::ImportWizard(Platform &platform, QWidget *parent, QSettings *settings)
     : QWizard(parent), m_platform(platform), m_settings(settings), m_run(platform)
 {
+    m_run.setWorkbookLoader(readWorkbook);
     if (m_settings)
         m_run.setUtf8CsvCopies(utf8CsvCopiesChosen(*m_settings));
     setWizardStyle(QWizard::ClassicStyle);

@@ -5,8 +5,8 @@
 #include "app/Resources.h"
 #include "app/StudySummaryPanel.h"
 #include "app/TableMappingPanel.h"
-#include "formats/DelimitedText.h"
 #include "formats/ImportMessages.h"
+#include "formats/WorkbookReader.h"
 #include "platform/MessageText.h"
 #include "platform/Platform.h"
 #include "tasks/ImportRun.h"
@@ -204,8 +204,7 @@ std::optional<TableOptions> ImportInputPage::undecidedColumns(const QString &pat
         return std::nullopt;
     Table table;
     QString error;
-    if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, QString(), table, error)
-                             : !readDelimitedText(path, table, error))
+    if (!loadTableFile(path, QString(), readWorkbook, table, error))
         return std::nullopt;   // the survey tells why
     if (readingOf(table, TableOptions(), error))
         return std::nullopt;
@@ -282,8 +281,7 @@ void ImportOptionsPage::showTable()
     const QString path = wizard().inputPath();
     const TableOptions options = run.tableOptions().value_or(TableOptions());
     QString error;
-    if (isWorkbookPath(path) ? !wizard().platform().readWorkbook(path, options.sheet, m_table, error)
-                             : !readDelimitedText(path, m_table, error)) {
+    if (!loadTableFile(path, options.sheet, readWorkbook, m_table, error)) {
         // The survey has just read it; a file gone since is told at Finish.
         m_tablePanel->hide();
         return;

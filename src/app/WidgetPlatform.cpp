@@ -93,9 +93,4 @@ QString WidgetPlatform::chooseFolder(const QString &start)
     return QFileDialog::getExistingDirectory(parent ? parent : m_parent, tr("Folder for the Analysis Files"), start);
 }
 
-bool WidgetPlatform::readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error)
-{
-    return sortana::readWorkbook(path, sheet, table, error);
-}
-
 } // namespace sortana

@@ -22,7 +22,6 @@ public:
     bool shellOpen(const QString &pathOrAddress) override;
     void beginBusy() override;
     void endBusy() override;
-    bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error) override;
     QString chooseFolder(const QString &start) override;
 
 private:

@@ -1,7 +1,6 @@
 #include "cli/CommandLine.h"
 
 #include "SortanaVersion.h"
-#include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
@@ -666,7 +665,7 @@ int runCommand(const Command &command, const QStringList &arguments, std::FILE *
             return usageError(*message, &command, err);
         return runImport(std::get<ImportOptions>(options));
     }
-    CliPlatform platform;
+    ConsolePlatform platform;
     if (command.name == u"survey"_s || command.name == u"convert"_s) {
         const auto table = tableOptionsOf(command, parser, operands[0]);
         if (const QString *message = std::get_if<QString>(&table))

@@ -2,12 +2,12 @@
 
 #include "analysis/LeftOut.h"
 #include "analysis/ParticipantChecks.h"
-#include "cli/CliPlatform.h"
 #include "cli/ExitStatus.h"
 #include "document/Document.h"
 #include "drawing/PictureExport.h"
 #include "formats/ImportMessages.h"
 #include "formats/StandardisationFile.h"
+#include "formats/WorkbookReader.h"
 #include "platform/ConsolePlatform.h"
 #include "platform/MessageText.h"
 #include "platform/SafeFiles.h"
@@ -140,8 +140,9 @@ int leaveOut(ImportRun &run, const ImportOptions &options, Document &document, P
 
 int runImport(const ImportOptions &options)
 {
-    CliPlatform platform(options.onWarning);
+    ConsolePlatform platform(options.onWarning);
     ImportRun run(platform);
+    run.setWorkbookLoader(readWorkbook);
     run.setTableOptions(options.table);
     run.setOutputFolder(options.outputFolder);
     run.setUtf8CsvCopies(options.utf8CsvCopies);

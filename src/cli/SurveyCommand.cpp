@@ -2,6 +2,7 @@
 
 #include "cli/ExitStatus.h"
 #include "formats/CardSortAnalysis.h"
+#include "formats/WorkbookReader.h"
 #include "platform/Platform.h"
 #include "platform/SafeFiles.h"
 
@@ -17,6 +18,7 @@ int runSurvey(const QString &inputPath, const std::optional<TableOptions> &table
     CardSortAnalysis analysis(names, summary, platform);
     summary.fileName = inputPath;
     analysis.setTableInput(table ? table : isTablePath(inputPath) ? std::optional<TableOptions>(TableOptions{}) : std::nullopt);
+    analysis.setWorkbookLoader(readWorkbook);
     const bool identified = analysis.surveyInputFile();
     if (!identified && analysis.columnsRefused())
         return exitUsage;
@@ -38,7 +40,7 @@ int runConvert(const QString &tablePath, const QString &outputPath, const TableO
         return exitUsage;
     }
     TableRecords records;
-    switch (readTableStudy(tablePath, table, platform, records)) {
+    switch (readTableStudy(tablePath, table, readWorkbook, platform, records)) {
     case TableOutcome::Read: break;
     case TableOutcome::FileRefused: return exitFailed;
     case TableOutcome::ColumnsRefused: return exitUsage;

@@ -26,6 +26,8 @@ public:
     // options it is a raw data file.
     void setTableInput(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     const std::optional<TableOptions> &tableInput() const { return m_tableOptions; }
+    // How a workbook is read; without a loader a workbook is refused.
+    void setWorkbookLoader(WorkbookLoader loader) { m_workbooks = loader; }
     // Whether the analysis files also get their spreadsheet copies (Utf8CsvCopy), written
     // and put in place with them as one set. Off by default.
     void setUtf8CsvCopies(bool on) { m_utf8CsvCopies = on; }
@@ -85,6 +87,7 @@ private:
     bool loadTable(const QString &path, TableRecords &records);
 
     std::optional<TableOptions> m_tableOptions;
+    WorkbookLoader m_workbooks = nullptr;
     bool m_utf8CsvCopies = false;
     std::array<Utf8CsvCopy, 5> m_copies;
     OutputFiles m_files{*this};

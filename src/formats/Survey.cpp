@@ -38,7 +38,7 @@ bool CardSortAnalysis::surveyInputFile()
 
 bool CardSortAnalysis::loadTable(const QString &path, TableRecords &records)
 {
-    const TableOutcome outcome = readTableStudy(path, *m_tableOptions, platform(), records);
+    const TableOutcome outcome = readTableStudy(path, *m_tableOptions, m_workbooks, platform(), records);
     m_columnsRefused = outcome == TableOutcome::ColumnsRefused;
     m_tableReading = records.reading;
     return outcome == TableOutcome::Read;

@@ -589,13 +589,22 @@ bool mapTable(const Table &table, const TableOptions &options, TableRecords &rec
     return mapping.map(options, error);
 }
 
-TableOutcome readTableStudy(const QString &path, const TableOptions &options, Platform &platform, TableRecords &records)
+bool loadTableFile(const QString &path, const QString &sheet, WorkbookLoader workbooks, Table &table, QString &error)
+{
+    if (!isWorkbookPath(path))
+        return readDelimitedText(path, table, error);
+    if (workbooks)
+        return workbooks(path, sheet, table, error);
+    error = QStringLiteral("Workbooks cannot be read here\nSave the sheet as a CSV file and try again");
+    return false;
+}
+
+TableOutcome readTableStudy(const QString &path, const TableOptions &options, WorkbookLoader workbooks,
+                            Platform &platform, TableRecords &records)
 {
     Table table;
     QString error;
-    const bool read = isWorkbookPath(path) ? platform.readWorkbook(path, options.sheet, table, error)
-                                           : readDelimitedText(path, table, error);
-    if (!read) {
+    if (!loadTableFile(path, options.sheet, workbooks, table, error)) {
         platform.fileFailure(error);
         return TableOutcome::FileRefused;
     }

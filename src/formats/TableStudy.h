@@ -30,6 +30,15 @@ struct TableOptions {
 bool isTablePath(const QString &path);
 bool isWorkbookPath(const QString &path);
 
+// Reads one sheet of a workbook (an XLSX file), the first when `sheet` is empty, into a
+// table; false with a message in `error`. The core does not link the reader (readWorkbook in
+// WorkbookReader.h): a program that reads workbooks hands it to whatever loads tables.
+using WorkbookLoader = bool (*)(const QString &path, const QString &sheet, Table &table, QString &error);
+
+// A table file: a workbook's sheet through `workbooks` (refused without one), or CSV or TSV
+// text. False with a message in `error`.
+bool loadTableFile(const QString &path, const QString &sheet, WorkbookLoader workbooks, Table &table, QString &error);
+
 // How a table is read with the options given: whether its first row is a header, its layout,
 // and the 0-based column of each role (-1 where it has none). For showing the reading before
 // the import; nullopt, with a message in `error`, when a column it needs cannot be found.
@@ -98,11 +107,11 @@ std::optional<TableOptions> suggestedColumns(const Table &table);
 // `error`, when a column it needs cannot be found.
 bool mapTable(const Table &table, const TableOptions &options, TableRecords &records, QString &error);
 
-// Reads the table file (CSV, TSV, or a workbook through the platform) and maps it. The
-// outcome says which refusal it was, after the user has been told.
+// Reads the table file (loadTableFile) and maps it. The outcome says which refusal it was,
+// after the user has been told.
 enum class TableOutcome { Read, FileRefused, ColumnsRefused };
-TableOutcome readTableStudy(const QString &path, const TableOptions &options, Platform &platform,
-                            TableRecords &records);
+TableOutcome readTableStudy(const QString &path, const TableOptions &options, WorkbookLoader workbooks,
+                            Platform &platform, TableRecords &records);
 
 // The study as a raw data file, UTF-8: importing it gives the same analysis as the table.
 // Group names are declared before the first participant, so a name that is a number stays a

@@ -5,8 +5,6 @@
 
 namespace sortana {
 
-struct Table;
-
 qint64 systemAvailableMemory();
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
@@ -32,10 +30,6 @@ public:
 
     virtual void beginBusy() = 0;
     virtual void endBusy() = 0;
-
-    // Reads one sheet of a workbook (an XLSX file) into a table, with a library the core does
-    // not link; false, with a message in `error`, when it cannot.
-    virtual bool readWorkbook(const QString &path, const QString &sheet, Table &table, QString &error);
 
     // Whether files can be written in the folder, found by writing a temporary file there and
     // taking it back.

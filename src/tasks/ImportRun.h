@@ -35,6 +35,8 @@ public:
     // so; unset, files are told apart by their extension.
     void setTableOptions(std::optional<TableOptions> options) { m_tableOptions = std::move(options); }
     const std::optional<TableOptions> &tableOptions() const { return m_tableOptions; }
+    // How workbooks are read (CardSortAnalysis::setWorkbookLoader).
+    void setWorkbookLoader(WorkbookLoader loader) { m_analysis.setWorkbookLoader(loader); }
     // The folder the analysis files go into; empty for the input's own folder.
     void setOutputFolder(const QString &folder);
     // The folder of the analysis files as their paths spell it, with its final separator;

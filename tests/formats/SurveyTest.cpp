@@ -115,6 +115,33 @@ TEST_F(Survey, TooManyItemNamesAreRefused)
               QStringList{u"Error - too many items for analysis (32768)\nAt most 32767 items can be analysed"_s});
 }
 
+// The core links no workbook reader: a program hands it one, and without it a workbook is
+// refused in words rather than read as text.
+TEST_F(Survey, AWorkbookIsReadThroughTheLoaderTheProgramGives)
+{
+    summary.fileName = path(u"study.xlsx"_s);
+    writeBytes(summary.fileName, "not a zip");
+    TableOptions options;
+    options.sheet = u"Sorts"_s;
+    analysis.setTableInput(options);
+    EXPECT_FALSE(analysis.surveyInputFile());
+    EXPECT_EQ(platform.texts(),
+              QStringList{u"Workbooks cannot be read here\nSave the sheet as a CSV file and try again"_s});
+
+    static QString sheetAsked;
+    analysis.setWorkbookLoader([](const QString &, const QString &sheet, Table &table, QString &) {
+        sheetAsked = sheet;
+        table.rows = {{u"participant"_s, u"card"_s, u"category"_s},
+                      {u"p1"_s, u"Apple"_s, u"Fruit"_s},
+                      {u"p1"_s, u"Pear"_s, u"Fruit"_s}};
+        return true;
+    });
+    ASSERT_TRUE(analysis.surveyInputFile());
+    EXPECT_EQ(sheetAsked, u"Sorts"_s);
+    EXPECT_EQ(summary.itemCount, 2);
+    EXPECT_EQ(summary.participantCount, 1);
+}
+
 TEST(OutputNaming, AnalysisFilesLieBesideTheInput)
 {
     struct Case {
