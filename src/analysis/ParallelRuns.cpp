@@ -28,8 +28,16 @@ void runOnThreads(int threads, const std::function<void(int thread)> &work)
     };
     {
         std::vector<std::jthread> helpers;
-        for (int thread = 1; thread < threads; ++thread)
-            helpers.emplace_back(run, thread);
+        helpers.reserve(failures.size());
+        for (int thread = 1; thread < threads; ++thread) {
+            // A thread the system cannot start, for want of memory say, leaves its share to
+            // the others.
+            try {
+                helpers.emplace_back(run, thread);
+            } catch (const std::exception &) {
+                break;
+            }
+        }
         run(0);
     }
     for (const std::exception_ptr &failure : failures) {

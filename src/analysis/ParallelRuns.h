@@ -13,8 +13,10 @@ namespace sortana {
 int coreCount();
 
 // Runs `work` on `threads` threads, numbered 0 to threads - 1, this one being 0, and returns
-// once all are done. Whatever one of them throws (memory running out, say) comes out here,
-// this thread's first, so the caller tells the user as it would of its own failure.
+// once all are done; on fewer, from 0, when the system cannot start them all, so `work` deals
+// its tasks out as the threads come free. Whatever one of them throws (memory running out,
+// say) comes out here, this thread's first, so the caller tells the user as it would of its
+// own failure.
 void runOnThreads(int threads, const std::function<void(int thread)> &work);
 // Runs `aside` on a thread of its own while `here` runs on this one, as runOnThreads does.
 void runSideBySide(const std::function<void()> &aside, const std::function<void()> &here);

@@ -11,6 +11,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <new>
+
 namespace sortana {
 
 namespace {
@@ -42,11 +44,19 @@ QString askWorkbookPath(QWidget *parent, const QString &initial)
 
 bool exportWorkbook(const Document &document, const QString &path, Platform &platform, QWidget *parent)
 {
+    const QString notEnoughMemory =
+        QCoreApplication::translate("WorkbookCommand", "There is not enough memory to write this workbook.");
     QString error;
     bool written = false;
     if (largestWorkbookSheet(document) < progressCells) {
-        const BusyCursor busy(platform);
-        written = saveWorkbook(document, path, {}, error);
+        // Memory running out, here or on the threads of the participants' checks, is told as
+        // the run with a bar tells it.
+        try {
+            const BusyCursor busy(platform);
+            written = saveWorkbook(document, path, {}, error);
+        } catch (const std::bad_alloc &) {
+            error = notEnoughMemory;
+        }
     } else {
         // The run reads a copy of its own: the figures it works out stay on its thread.
         const std::unique_ptr<Document> copy = document.copy();
@@ -59,8 +69,7 @@ bool exportWorkbook(const Document &document, const QString &path, Platform &pla
         if (outcome == RunOutcome::Cancelled)
             return false;
         if (outcome == RunOutcome::Failed && error.isEmpty())
-            error =
-                QCoreApplication::translate("WorkbookCommand", "There is not enough memory to write this workbook.");
+            error = notEnoughMemory;
     }
     if (!written)
         platform.fileFailure(error);

@@ -16,6 +16,7 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <variant>
 
@@ -26,6 +27,7 @@ namespace sortana {
 namespace {
 
 const QString programName = u"sortana-cli"_s;
+constexpr char16_t notEnoughMemory[] = u"Error - not enough memory for this study";
 
 // An option, and what its value must be for the message when it is missing or unusable.
 struct Option {
@@ -731,7 +733,14 @@ int runCommandLine(const QStringList &arguments, std::FILE *out, std::FILE *err)
     const Command *command = findCommand(words.constFirst());
     if (!command)
         return usageError(u"unknown command "_s + words.constFirst(), nullptr, err);
-    return runCommand(*command, words.mid(1), out, err);
+    // Memory running out, on this thread or on one of the analysis's, ends the command and not
+    // the program: the user is told, and the files already put in place stay.
+    try {
+        return runCommand(*command, words.mid(1), out, err);
+    } catch (const std::bad_alloc &) {
+        ConsolePlatform(ConsolePlatform::WarningPolicy::Continue, err).error(QString::fromUtf16(notEnoughMemory));
+        return exitFailed;
+    }
 }
 
 } // namespace sortana

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <new>
 
 namespace sortana {
 
@@ -153,19 +154,28 @@ void ParticipantsView::documentUpdated(UpdateHint)
         return;
     }
     m_pages->setCurrentIndex(1);
-    // Analyse Again keeps every sort, and so the checks.
-    if (!m_checks || !m_checkedStudy || !(m_checkedStudy->sorts == m_document->study().sorts))
+    // Analyse Again keeps every sort, and so the checks, or what stopped them.
+    if (!m_checkedStudy || !(m_checkedStudy->sorts == m_document->study().sorts))
         fill();
     showLeftOut();
 }
 
 void ParticipantsView::fill()
 {
-    {
+    m_checkedStudy = m_document->sharedStudy();
+    // The distances between every two sorts grow with the square of the participants: a
+    // study too large for them leaves the table empty, said once, and every other window
+    // as it was.
+    try {
         BusyCursor busy(m_platform);
         m_checks = m_document->figures().participantChecks();
+    } catch (const std::bad_alloc &) {
+        m_checks.reset();
+        m_model->clear();
+        m_representative->clear();
+        m_platform.error(tr("There is not enough memory to check the participants."));
+        return;
     }
-    m_checkedStudy = m_document->sharedStudy();
     std::vector<bool> counted;
     for (const ParticipantCheck &check : m_checks->rows)
         counted.push_back(m_document->study().sorts->participants[size_t(check.index)].counted);

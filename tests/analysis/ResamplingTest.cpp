@@ -17,10 +17,12 @@
 #include <QList>
 
 #include <algorithm>
+#include <atomic>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <numeric>
@@ -343,6 +345,25 @@ TEST(Resampling, TheResultsDoNotDependOnTheNumberOfThreads)
         return results;
     };
     EXPECT_EQ(run(1), run(4));
+}
+
+// Here few threads, if any, find room for their stacks: the run goes on on those that start.
+TEST(Resampling, ThreadsTheSystemCannotStartLeaveTheirShareToTheOthers)
+{
+#ifdef SORTANA_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory does not fit in a small address space";
+#endif
+    std::atomic<int> next = 0;
+    std::vector<int> doneBy(100, -1);
+    const std::function<void(int)> work = [&](int thread) {
+        for (int task = next++; task < 100; task = next++)
+            doneBy[std::size_t(task)] = thread;
+    };
+    {
+        const AddressSpaceLimit limit(rlim_t(64) << 10);
+        runOnThreads(64, work);
+    }
+    EXPECT_EQ(std::count(doneBy.begin(), doneBy.end(), -1), 0);
 }
 
 TEST(Resampling, FiguresAreWrittenAsPrintfDoesInTheCLocale)

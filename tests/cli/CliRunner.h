@@ -16,5 +16,7 @@ struct CliRun {
 // with the given NAME=value settings added to its environment.
 CliRun runCli(const QStringList &arguments, const QString &workingFolder = {}, qint64 fileSizeLimit = -1,
               const QStringList &environment = {});
+// The same with the address space limited to that many bytes: allocations past it fail.
+CliRun runCliInMemory(const QStringList &arguments, const QString &workingFolder, qint64 addressSpace);
 
 } // namespace sortana::test

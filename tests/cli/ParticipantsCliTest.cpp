@@ -145,4 +145,34 @@ TEST_F(ParticipantsCli, WhatCannotBeLeftOutIsAUsageError)
     EXPECT_EQ(filesIn(dir.path()), QStringList{u"study.txt"_s});
 }
 
+// The distances between every two sorts need memory by the square of the participants: 20,000
+// of them need 1.6 GB, more than a process limited to 512 MB can have. Every command that
+// checks the participants says so and fails, where memory running out on the way (on one of
+// the checks' threads, say) used to abort the program.
+TEST_F(ParticipantsCli, RunningOutOfMemoryForTheChecksIsToldNotFatal)
+{
+#ifdef SORTANA_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory does not fit in a small address space";
+#endif
+    QByteArray many = items;
+    for (int p = 0; p < 20'000; ++p)
+        many += "P" + QByteArray::number(p) + (p % 2 ? "\nGA\nI1\nI2\nGB\nI3\nI4\n" : "\nGA\nI1\nI3\nGB\nI2\nI4\n");
+    writeBytes(path(u"many.txt"_s), many);
+    ASSERT_EQ(run({u"import"_s, u"many.txt"_s, u"--outdir"_s, u"files"_s, u"--document"_s, u"many.klus"_s}).status, 0);
+    const QStringList before = filesIn(dir.path());
+    const QStringList commands[] = {
+        {u"export"_s, u"many.klus"_s, u"--participants"_s, u"p.csv"_s},
+        {u"export"_s, u"many.klus"_s, u"--distances"_s, u"d.csv"_s},
+        {u"export"_s, u"many.klus"_s, u"--workbook"_s, u"many.xlsx"_s},
+        {u"report"_s, u"many.klus"_s, u"many.html"_s},
+        {u"import"_s, u"many.txt"_s, u"--exclude-flagged"_s, u"--outdir"_s, u"kept"_s},
+    };
+    for (const QStringList &command : commands) {
+        const CliRun failed = runCliInMemory(command, dir.path(), qint64(512) << 20);
+        EXPECT_EQ(failed.status, 1) << command.join(u' ').toStdString();
+        EXPECT_EQ(failed.err, u"Sortana: Error - not enough memory for this study\n"_s);
+    }
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
 } // namespace

@@ -12,6 +12,8 @@
 #include <csignal>
 #include <utility>
 
+#include <unistd.h>
+
 namespace sortana::test {
 
 QByteArray readBytes(const QString &path)
@@ -104,6 +106,23 @@ FileSizeLimit::~FileSizeLimit()
 {
     setrlimit(RLIMIT_FSIZE, &m_previous);
     std::signal(SIGXFSZ, m_previousHandler);
+}
+
+AddressSpaceLimit::AddressSpaceLimit(rlim_t headroom)
+{
+    // The first number is the process's size in pages.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    EXPECT_TRUE(statm.open(QIODevice::ReadOnly));
+    const rlim_t pages = statm.readLine().split(' ').constFirst().toULongLong();
+    getrlimit(RLIMIT_AS, &m_previous);
+    rlimit lowered = m_previous;
+    lowered.rlim_cur = pages * rlim_t(sysconf(_SC_PAGESIZE)) + headroom;
+    EXPECT_EQ(setrlimit(RLIMIT_AS, &lowered), 0);
+}
+
+AddressSpaceLimit::~AddressSpaceLimit()
+{
+    setrlimit(RLIMIT_AS, &m_previous);
 }
 
 QStringList filesIn(const QString &folder)

@@ -46,6 +46,20 @@ private:
     void (*m_previousHandler)(int) = nullptr;
 };
 
+// While it lives, the process can take only `headroom` bytes of address space beyond what it
+// holds now: a larger allocation throws std::bad_alloc. The sanitizers' shadow memory cannot
+// live under such a limit.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(rlim_t headroom);
+    ~AddressSpaceLimit();
+    AddressSpaceLimit(const AddressSpaceLimit &) = delete;
+    AddressSpaceLimit &operator=(const AddressSpaceLimit &) = delete;
+
+private:
+    rlimit m_previous {};
+};
+
 // The names in a folder, hidden ones included: what a run left behind.
 QStringList filesIn(const QString &folder);
 

@@ -244,6 +244,35 @@ TEST_F(ParticipantsViewTest, ADocumentWithoutTheSortsSaysSo)
     }));
 }
 
+// The distances between every two sorts need memory by the square of the participants:
+// 20,000 of them need 1.6 GB, more than the test lets the process have. The window says so
+// once and stays, empty, until another study comes.
+TEST_F(ParticipantsViewTest, ChecksThatDoNotFitInMemoryAreToldOnceAndTheWindowStays)
+{
+#ifdef SORTANA_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory does not fit in a small address space";
+#endif
+    const StudySorts few = *document.study().sorts;
+    StudySorts many = few;
+    many.participants.resize(20'000, few.participants[1]);
+    {
+        const AddressSpaceLimit limit(rlim_t(256) << 20);
+        editStudy(document, [&](Study &s) { s.sorts = std::move(many); });
+    }
+    EXPECT_EQ(platform.texts(), QStringList{u"There is not enough memory to check the participants."_s});
+    EXPECT_FALSE(view->checks());
+    EXPECT_EQ(sourceModel()->rowCount(), 0);
+    for (const QString &name : {u"tickAllFlagged"_s, u"analyseAgain"_s, u"includeAll"_s})
+        EXPECT_FALSE(button(name)->isEnabled()) << name.toStdString();
+    setSetting(document, &Settings::numberOfGroups, 4);
+    EXPECT_EQ(platform.messages().size(), 1);
+
+    editStudy(document, [&](Study &s) { s.sorts = few; });
+    ASSERT_TRUE(view->checks());
+    EXPECT_EQ(sourceModel()->rowCount(), 10);
+    EXPECT_EQ(platform.messages().size(), 1);
+}
+
 TEST_F(ParticipantsViewTest, CopyFindAndPrintWorkOnTheTable)
 {
     view->copyToClipboard();
