@@ -48,7 +48,15 @@ void runOnThreads(int threads, const std::function<void(int thread)> &work)
 
 void runSideBySide(const std::function<void()> &aside, const std::function<void()> &here)
 {
-    runOnThreads(2, [&](int thread) { thread == 0 ? here() : aside(); });
+    // Whichever thread comes to `aside` first runs it: this one, after `here`, when the other
+    // could not start.
+    std::atomic<bool> asideTaken = false;
+    runOnThreads(2, [&](int thread) {
+        if (thread == 0)
+            here();
+        if (!asideTaken.exchange(true))
+            aside();
+    });
 }
 
 bool runTasks(qint64 count, int workers, const PrepareTask &prepare, const WorkTask &work,

@@ -18,7 +18,8 @@ int coreCount();
 // say) comes out here, this thread's first, so the caller tells the user as it would of its
 // own failure.
 void runOnThreads(int threads, const std::function<void(int thread)> &work);
-// Runs `aside` on a thread of its own while `here` runs on this one, as runOnThreads does.
+// Runs `aside` on a thread of its own while `here` runs on this one, as runOnThreads does;
+// when the other thread cannot start, this one runs `aside` after `here`.
 void runSideBySide(const std::function<void()> &aside, const std::function<void()> &here);
 
 // Runs the tasks 0 to count - 1 on `workers` threads. `prepare` is called for one task at a
