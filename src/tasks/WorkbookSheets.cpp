@@ -18,8 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
-#include <new>
 #include <utility>
 
 namespace sortana {
@@ -44,9 +42,10 @@ public:
 };
 
 // The engine's five outputs kept as their rows' cells until each becomes a sheet in turn:
-// the texts of the cells one after another, and each cell's kind and length. That is about
-// what their files' text would take, where the sheets' cells of all five at once would take
-// many times more.
+// the texts of the cells one after another, and per cell a byte for its kind and decimals
+// and a byte for its length (a longer cell's length is kept aside). That is less than their
+// files' text would take, where the sheets' cells of all five at once would take many times
+// more.
 class AnalysisCells final : public AnalysisSink {
 public:
     bool wantsCells() const override { return true; }
@@ -55,12 +54,14 @@ public:
         Output &output = m_outputs[std::size_t(file)];
         for (const AnalysisCell &cell : row.cells()) {
             const QStringView text = row.text(cell);
-            if (text.size() > std::numeric_limits<quint32>::max())
-                throw std::bad_alloc();
             output.units.append(text);
-            output.kinds.push_back(cell.kind);
-            output.decimals.push_back(cell.decimals);
-            output.lengths.push_back(quint32(text.size()));
+            output.kinds.push_back(quint8(quint8(cell.kind) | quint8(std::min<int>(cell.decimals, 31) << 3)));
+            if (text.size() < longCell) {
+                output.lengths.push_back(quint8(text.size()));
+            } else {
+                output.lengths.push_back(longCell);
+                output.longLengths.push_back(text.size());
+            }
         }
         output.rowEnds.push_back(output.kinds.size());
     }
@@ -75,15 +76,17 @@ public:
         sheet.rows.reserve(output.rowEnds.size());
         qsizetype at = 0;
         std::size_t cell = 0;
+        auto longLength = output.longLengths.begin();
         for (const std::size_t end : output.rowEnds) {
             const bool header = hasHeader && sheet.rows.empty();
             std::vector<SheetCell> row;
             row.reserve(end - cell);
             for (; cell < end; ++cell) {
-                const QStringView text = QStringView(output.units).sliced(at, output.lengths[cell]);
-                at += output.lengths[cell];
-                row.push_back(
-                    cellOf(header ? AnalysisCell::Kind::Text : output.kinds[cell], output.decimals[cell], text));
+                const qsizetype length = output.lengths[cell] < longCell ? output.lengths[cell] : *longLength++;
+                const QStringView text = QStringView(output.units).sliced(at, length);
+                at += length;
+                const auto kind = header ? AnalysisCell::Kind::Text : AnalysisCell::Kind(output.kinds[cell] & 7);
+                row.push_back(cellOf(kind, output.kinds[cell] >> 3, text));
             }
             sheet.rows.push_back(std::move(row));
         }
@@ -91,11 +94,14 @@ public:
     }
 
 private:
+    static constexpr quint8 longCell = 255;
+    static_assert(quint8(AnalysisCell::Kind::Percent) < 8, "a kind takes three bits");
+
     struct Output {
         QString units;
-        std::vector<AnalysisCell::Kind> kinds;
-        std::vector<quint8> decimals;
-        std::vector<quint32> lengths;
+        std::vector<quint8> kinds;
+        std::vector<quint8> lengths;
+        std::vector<qsizetype> longLengths;
         // Per row, the index of the cell after its last.
         std::vector<std::size_t> rowEnds;
     };
@@ -273,9 +279,9 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
     const bool adequacy = document.adequacy().has_value();
     const qint64 total = 12 + (support ? 2 : 0) + (adequacy ? 1 : 0);
     qint64 done = 0;
-    const auto hand = [&](WorkbookSheet &&sheet) {
-        return take(std::move(sheet)) && (!progress || progress(++done, total));
-    };
+    // Each sheet is made, handed over and let go of before the next is made: a sheet can be
+    // most of the memory the workbook takes.
+    const auto hand = [&](const auto &make) { return take(make()) && (!progress || progress(++done, total)); };
 
     AnalysisCells outputs;
     QuietPlatform quiet;
@@ -286,37 +292,43 @@ bool buildWorkbookSheets(const Document &document, const std::function<bool(Work
     }
     if (progress && !progress(++done, total))
         return false;
-    if (!hand(studySheet(document)))
+    if (!hand([&] { return studySheet(document); }))
         return false;
+    const auto analysisSheet = [&](AnalysisFile file, const QString &name, bool hasHeader) {
+        return hand([&] { return outputs.take(file, name, hasHeader); });
+    };
     // The cards output has no header: a participant's row, then a group's, then its cards'.
-    if (!hand(outputs.take(AnalysisFile::Cards, QStringLiteral("Cards"), false))
-        || !hand(outputs.take(AnalysisFile::Items, QStringLiteral("Items"), true))
-        || !hand(outputs.take(AnalysisFile::Participants, QStringLiteral("Participants"), true))
-        || !hand(outputs.take(AnalysisFile::Matrix, QStringLiteral("Matrix"), true))
-        || !hand(outputs.take(AnalysisFile::WeightedMatrix, QStringLiteral("Weighted Matrix"), true)))
+    if (!analysisSheet(AnalysisFile::Cards, QStringLiteral("Cards"), false)
+        || !analysisSheet(AnalysisFile::Items, QStringLiteral("Items"), true)
+        || !analysisSheet(AnalysisFile::Participants, QStringLiteral("Participants"), true)
+        || !analysisSheet(AnalysisFile::Matrix, QStringLiteral("Matrix"), true)
+        || !analysisSheet(AnalysisFile::WeightedMatrix, QStringLiteral("Weighted Matrix"), true))
         return false;
 
     const std::vector<int> &order = document.leafOrder();
     const QStringList &names = document.study().itemNames;
-    if (!hand(figureSheet(QStringLiteral("Categories"), categoriesTable(*table))))
+    const auto placements = [&] {
+        WorkbookSheet sheet = figureSheet(QStringLiteral("Placements"), placementsTable(*table, names, order));
+        if (sheet.rows.size() > 1 && sheet.rows.front().size() > 1)
+            sheet.colourScale = SheetRange{1, 1, int(sheet.rows.size()) - 1, int(sheet.rows.front().size()) - 1};
+        return sheet;
+    };
+    if (!hand([&] { return figureSheet(QStringLiteral("Categories"), categoriesTable(*table)); }) || !hand(placements)
+        || !hand([&] {
+               return figureSheet(QStringLiteral("Groups"),
+                                  groupsTable(documentGroupNames(document, *table), &*table, names, order));
+           })
+        || !hand([&] { return checksSheet(document); })
+        || !hand([&] { return figureSheet(QStringLiteral("Distances"), distancesTable(*document.study().sorts)); }))
         return false;
-    WorkbookSheet placements = figureSheet(QStringLiteral("Placements"), placementsTable(*table, names, order));
-    if (placements.rows.size() > 1 && placements.rows.front().size() > 1)
-        placements.colourScale =
-            SheetRange{1, 1, int(placements.rows.size()) - 1, int(placements.rows.front().size()) - 1};
-    if (!hand(std::move(placements))
-        || !hand(figureSheet(QStringLiteral("Groups"),
-                             groupsTable(documentGroupNames(document, *table), &*table, names, order)))
-        || !hand(checksSheet(document))
-        || !hand(figureSheet(QStringLiteral("Distances"), distancesTable(*document.study().sorts))))
-        return false;
-    if (support
-        && (!hand(supportSheet(document))
-            || !hand(figureSheet(
+    if (support && (!hand([&] { return supportSheet(document); }) || !hand([&] {
+            return figureSheet(
                 QStringLiteral("Stability"),
-                stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups)))))
+                stabilityTable(*document.treeSupport(), document.study(), document.settings().numberOfGroups));
+        })))
         return false;
-    return !adequacy || hand(figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy())));
+    return !adequacy
+        || hand([&] { return figureSheet(QStringLiteral("Adequacy"), adequacyTable(*document.adequacy())); });
 }
 
 } // namespace sortana

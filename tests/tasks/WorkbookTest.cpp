@@ -208,6 +208,36 @@ TEST_F(Workbook, TheFirstFiveSheetsHoldTheKeptStudysAnalysisFilesCellForCell)
     EXPECT_EQ(std::floor(items.widths.at(0)), QStringLiteral("Item No").size());
 }
 
+// The sheets keep a cell's length in a byte unless it is longer: both kinds of cell, and
+// cells after a long one, stay whole.
+TEST_F(Workbook, CellsLongerThanAByteCanSayStayWhole)
+{
+    const QString longest = QString(300, u'x') + u"!"_s;
+    const QString input = path(u"long.txt"_s);
+    writeBytes(input, "IShort\nI" + longest.toUtf8() + "\nIAfter\nP1\nG1\nI1\nI2\nI3\nP2\nG1\nI1\nI2\nG2\nI3\n");
+    ImportRun run(platform);
+    ASSERT_TRUE(run.chooseInput(input));
+    run.setCheckStudyShape(false);
+    ASSERT_TRUE(run.finish());
+    Document longNames;
+    ASSERT_TRUE(completeImport(longNames, run));
+    QStringList cards;
+    QString error;
+    ASSERT_TRUE(buildWorkbookSheets(
+        longNames,
+        [&](WorkbookSheet &&sheet) {
+            if (sheet.name == u"Cards"_s) {
+                for (const std::vector<SheetCell> &row : sheet.rows)
+                    cards << row.back().text;
+            }
+            return true;
+        },
+        {}, error));
+    EXPECT_EQ(cards,
+              (QStringList{u"P1"_s, u"G1"_s, u"Short"_s, longest, u"After"_s, u"P2"_s, u"G1"_s, u"Short"_s, longest,
+                           u"G2"_s, u"After"_s}));
+}
+
 TEST_F(Workbook, TheResamplingSheetsComeWhenTheDocumentHoldsThem)
 {
     const QString workbook = path(u"study.xlsx"_s);
