@@ -37,12 +37,6 @@ bool addWithinInt(int &total, qint64 amount)
     return true;
 }
 
-// Takes the rows of a read that has nowhere else to go.
-class DiscardedOutputs final : public AnalysisSink {
-public:
-    void write(AnalysisFile, const AnalysisRow &) override {}
-};
-
 } // namespace
 
 CardSortEngine::CardSortEngine(StudySummary &studySummary, Platform &platform)
@@ -52,12 +46,6 @@ CardSortEngine::CardSortEngine(StudySummary &studySummary, Platform &platform)
 }
 
 CardSortEngine::~CardSortEngine() = default;
-
-AnalysisSink &CardSortEngine::ownOutputs()
-{
-    static DiscardedOutputs discarded;
-    return discarded;
-}
 
 void CardSortEngine::closeFiles()
 {

@@ -104,12 +104,12 @@ public:
 protected:
     // The records of the input when no record source was set: null, after telling the user,
     // when the input cannot be opened.
-    virtual std::unique_ptr<RecordSource> openInput() { return nullptr; }
+    virtual std::unique_ptr<RecordSource> openInput() = 0;
     // Makes the outputs' own sink ready for a read; false, after telling the user, when it
     // cannot be.
     virtual bool openOutputs() { return true; }
     // The outputs' own sink, used when no other was set.
-    virtual AnalysisSink &ownOutputs();
+    virtual AnalysisSink &ownOutputs() = 0;
     // Counts the records of a study into the summary, as a survey does before the options
     // are chosen. False, after telling the user, when they cannot be a study.
     bool surveyRecords(RecordSource &records);
